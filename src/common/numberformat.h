@@ -1,0 +1,22 @@
+// The number formatter for the format texts of the program ("#,##0.0###", "0000000", "#,##0.", ...).
+#pragma once
+
+#include "figure.h"
+
+#include <QString>
+
+namespace moldrin {
+
+// "0" is a digit always shown, "#" a digit shown only when significant, "," in the integer part
+// groups thousands, "." is the decimal point (always shown when the format has one). Other
+// characters before the first or after the last placeholder are copied. Halves round away
+// from zero, as the classic Format() does.
+QString FormatNumber(double value, const QString& format);
+// A number is formatted; a text such as "N/A" passes unchanged; an empty figure gives "".
+QString FormatFigure(const Figure& value, const QString& format);
+
+// Default text form of a number (shortest form that reads back, no exponent for the
+// usual magnitudes), as a number converted to text without formatting.
+QString NumberText(double value);
+
+} // namespace moldrin

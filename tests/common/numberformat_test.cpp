@@ -1,0 +1,74 @@
+#include "common/numberformat.h"
+
+#include <gtest/gtest.h>
+
+using namespace moldrin;
+
+static std::string F(double v, const char* f) { return FormatNumber(v, QString::fromLatin1(f)).toStdString(); }
+
+TEST(NumberFormat, OptionalDecimals)
+{
+    EXPECT_EQ(F(11.1536, "#,##0.0###"), "11.1536");
+    EXPECT_EQ(F(10, "#,##0.0###"), "10.0");
+    EXPECT_EQ(F(2.12345, "#,##0.0###"), "2.1235");
+    EXPECT_EQ(F(0.00004, "#,##0.0###"), "0.0");
+    EXPECT_EQ(F(1234567.5, "#,##0.0###"), "1,234,567.5");
+    EXPECT_EQ(F(3.8, "#,##0.000#"), "3.800");
+    EXPECT_EQ(F(3.80005, "#,##0.000#"), "3.8001");
+    EXPECT_EQ(F(0.1, "#,##0.0##"), "0.1");
+    EXPECT_EQ(F(0.123456, "#,##0.0####"), "0.12346");
+    EXPECT_EQ(F(5, "#,##0.###"), "5.");
+    EXPECT_EQ(F(0.25, "0.###"), "0.25");
+}
+
+TEST(NumberFormat, FixedDecimalsAndWholeNumbers)
+{
+    EXPECT_EQ(F(1234.5, "#,##0"), "1,235");
+    EXPECT_EQ(F(0.4, "#,##0"), "0");
+    EXPECT_EQ(F(2.5, "#,##0"), "3"); // halves away from zero in formats
+    EXPECT_EQ(F(-2.5, "#,##0"), "-3");
+    EXPECT_EQ(F(1234.005, "#,##0.00"), "1,234.01");
+    EXPECT_EQ(F(0, "#,##0.00"), "0.00");
+    EXPECT_EQ(F(-1234.5678, "#,##0.000"), "-1,234.568");
+    EXPECT_EQ(F(1.5, "#,##0.0000"), "1.5000");
+    EXPECT_EQ(F(100, "##0.00"), "100.00");
+    EXPECT_EQ(F(33.333, "##0.00"), "33.33");
+    EXPECT_EQ(F(0.5, "##0.00"), "0.50");
+}
+
+TEST(NumberFormat, GroupingAndOptionalIntegerDigits)
+{
+    EXPECT_EQ(F(1234567, "#,###"), "1,234,567");
+    EXPECT_EQ(F(0, "#,###"), "");
+    EXPECT_EQ(F(999, "#,###"), "999");
+    EXPECT_EQ(F(1000, "#,###0"), "1,000");
+    EXPECT_EQ(F(-1000000, "#,##0"), "-1,000,000");
+    EXPECT_EQ(F(0.5, "#.##"), ".5");
+}
+
+TEST(NumberFormat, ZeroPaddingAndTrailingPoint)
+{
+    EXPECT_EQ(F(42, "0000000"), "0000042");
+    EXPECT_EQ(F(1234567.4, "0000000"), "1234567");
+    EXPECT_EQ(F(12.34, "#,##0."), "12.");
+    EXPECT_EQ(F(12.5, "#,##0."), "13.");
+    EXPECT_EQ(F(-0.0001, "#,##0.00"), "0.00"); // no negative zero
+}
+
+TEST(NumberFormat, FiguresAndTexts)
+{
+    EXPECT_EQ(FormatFigure(Figure::na(), "#,##0.0###").toStdString(), "N/A");
+    EXPECT_EQ(FormatFigure(Figure(2.0), "#,##0.0###").toStdString(), "2.0");
+    EXPECT_EQ(FormatFigure(Figure(), "#,##0").toStdString(), "");
+    EXPECT_EQ(F(5, "#,##0 V"), "5 V");
+}
+
+TEST(NumberFormat, PlainNumberText)
+{
+    EXPECT_EQ(NumberText(3.8).toStdString(), "3.8");
+    EXPECT_EQ(NumberText(0.1 + 0.2).toStdString(), "0.3");
+    EXPECT_EQ(NumberText(-12).toStdString(), "-12");
+    EXPECT_EQ(NumberText(0.00012).toStdString(), "0.00012");
+    EXPECT_EQ(NumberText(1234567.25).toStdString(), "1234567.25");
+    EXPECT_EQ(NumberText(0).toStdString(), "0");
+}
