@@ -1,0 +1,69 @@
+#include "data/loader/tempfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <utime.h>
+
+using namespace moldrin;
+
+namespace {
+
+void Touch(const QString& path, const QDateTime& when)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("x");
+    f.close();
+    utimbuf t{when.toSecsSinceEpoch(), when.toSecsSinceEpoch()};
+    ASSERT_EQ(utime(QFile::encodeName(path).constData(), &t), 0);
+}
+
+} // namespace
+
+TEST(TempFiles, StaleListingsGoTodaysStayAndNamesAreDistinct)
+{
+    QTemporaryDir dir;
+    qputenv("TEMP", dir.path().toLocal8Bit());
+    const QDateTime now = QDateTime::currentDateTime();
+    Touch(dir.filePath("~1234567.spc"), now.addDays(-3));
+    Touch(dir.filePath("~7654321.spc"), now);
+    Touch(dir.filePath("keep.spc"), now.addDays(-3));
+    AppState state(dir.filePath("settings"));
+    data::PrepareTempFiles(state, now.date());
+    EXPECT_FALSE(QFile::exists(dir.filePath("~1234567.spc")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("~7654321.spc")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("keep.spc")));
+    const QStringList names{state.gTempFile1, state.gTempFile2, state.gTempFile3};
+    for (const QString& n : names) {
+        EXPECT_TRUE(n.startsWith(dir.path() + "/~")) << n.toStdString();
+        EXPECT_TRUE(n.endsWith(".spc"));
+        EXPECT_EQ(QFileInfo(n).fileName().size(), 12); // ~ + 7 digits + .spc
+    }
+    EXPECT_NE(names[0], names[1]);
+    EXPECT_NE(names[1], names[2]);
+    EXPECT_NE(names[0], names[2]);
+    qunsetenv("TEMP");
+}
+
+TEST(TempFiles, MissingTempFolderFallsBackToTheCurrentDirectory)
+{
+    qputenv("TEMP", "/no/such/folder");
+    EXPECT_EQ(data::TempFolder(), QDir::currentPath());
+    qunsetenv("TEMP");
+}
+
+TEST(TempFiles, ListingLines)
+{
+    EXPECT_EQ(data::ListingHeading("T100: [Output voltage]").toStdString(), "S/N\tT100: [Output voltage]\tATE ID\tDate");
+    const QDateTime t(QDate(2026, 12, 6), QTime(14, 5));
+    EXPECT_EQ(data::ListingLine("SN001", 5.01234, "#,##0.000#", "ATE-01", t, "DD/MM").toStdString(),
+              "SN001          \t\t5.0123\tATE-01\t06/12/2026 02:05 PM");
+    EXPECT_EQ(data::ListingLine("ABCDEFGHIJKLMNOPQRST", 1234.5, "#,##0.000", "ATE 3", t, "MM/DD").toStdString(),
+              "ABCDEFGHIJKL...\t\t1,234.500\tATE 3\t12/06/2026 02:05 PM");
+    EXPECT_EQ(data::ListingLine("ABCDEFGHIJKLMNO", 0, "#,##0.000#", "A", t, "DD/MM").left(17).toStdString(),
+              "ABCDEFGHIJKLMNO\t\t");
+}
