@@ -11,15 +11,20 @@
 #include <array>
 #include <optional>
 
-namespace moldrin {
+namespace moldrin
+{
 
-namespace {
+namespace
+{
 
 constexpr double kTwipsPerInch = 1440.0;
 constexpr double kCentreOffsetTwips = 10.0;
 constexpr double kSideMarginTwips = 80.0;
 
-QColor FromBgr(quint32 bgr) { return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF)); }
+QColor FromBgr(quint32 bgr)
+{
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
 
 std::optional<bool> ToBool(const QVariant& v)
 {
@@ -100,10 +105,12 @@ QColor OleColorToQColor(quint32 value, const QPalette& palette)
     return palette.color(kSystem[index].group, kSystem[index].role);
 }
 
-namespace lumbutton_detail {
+namespace lumbutton_detail
+{
 
 // The filled rectangle behind the caption; its border is drawn inside the rectangle.
-class FrameShape : public QWidget {
+class FrameShape : public QWidget
+{
 public:
     explicit FrameShape(QWidget* parent)
         : QWidget(parent)
@@ -131,7 +138,8 @@ protected:
 };
 
 // A transparent label that sizes itself to its text; a single "&" marks a mnemonic and "&&" shows one "&".
-class CaptionLabel : public QWidget {
+class CaptionLabel : public QWidget
+{
 public:
     explicit CaptionLabel(QWidget* parent)
         : QWidget(parent)
@@ -166,7 +174,7 @@ protected:
         QPainter p(this);
         const int h = mAlignment == LumButton::kAlignLeft ? Qt::AlignLeft
             : mAlignment == LumButton::kAlignRight        ? Qt::AlignRight
-                                                           : Qt::AlignHCenter;
+                                                          : Qt::AlignHCenter;
         const int flags = h | Qt::AlignTop | Qt::TextShowMnemonic;
         const QRect r = rect().adjusted(0, 0, -1, -1);
         if (isEnabled()) {
@@ -213,9 +221,15 @@ bool LumButton::Refuse()
     return false;
 }
 
-QFont LumButton::AmbientFont() const { return parentWidget() ? parentWidget()->font() : QApplication::font(); }
+QFont LumButton::AmbientFont() const
+{
+    return parentWidget() ? parentWidget()->font() : QApplication::font();
+}
 
-QFont LumButton::Font() const { return mCaption->font(); }
+QFont LumButton::Font() const
+{
+    return mCaption->font();
+}
 
 void LumButton::SetFont(const QFont& font)
 {
@@ -224,7 +238,10 @@ void LumButton::SetFont(const QFont& font)
     Q_EMIT propertyChanged(QStringLiteral("Font"));
 }
 
-uint LumButton::ForeColor() const { return mCaption->mForeColor; }
+uint LumButton::ForeColor() const
+{
+    return mCaption->mForeColor;
+}
 
 bool LumButton::SetForeColor(uint value)
 {
@@ -242,7 +259,10 @@ void LumButton::SetHoverOn(bool on)
     Q_EMIT propertyChanged(QStringLiteral("HoverOn"));
 }
 
-bool LumButton::Enabled() const { return mCaption->isEnabledTo(this); }
+bool LumButton::Enabled() const
+{
+    return mCaption->isEnabledTo(this);
+}
 
 void LumButton::SetEnabled(bool on)
 {
@@ -251,7 +271,10 @@ void LumButton::SetEnabled(bool on)
     Q_EMIT propertyChanged(QStringLiteral("Enabled"));
 }
 
-int LumButton::BorderWidth() const { return mFrame->mBorderWidth; }
+int LumButton::BorderWidth() const
+{
+    return mFrame->mBorderWidth;
+}
 
 bool LumButton::SetBorderWidth(int width)
 {
@@ -263,7 +286,10 @@ bool LumButton::SetBorderWidth(int width)
     return true;
 }
 
-int LumButton::Alignment() const { return mCaption->mAlignment; }
+int LumButton::Alignment() const
+{
+    return mCaption->mAlignment;
+}
 
 bool LumButton::SetAlignment(int alignment)
 {
@@ -276,7 +302,10 @@ bool LumButton::SetAlignment(int alignment)
     return true;
 }
 
-QString LumButton::Caption() const { return mCaption->mText; }
+QString LumButton::Caption() const
+{
+    return mCaption->mText;
+}
 
 void LumButton::SetCaption(const QString& caption)
 {
@@ -299,9 +328,18 @@ void LumButton::Show()
     mCaption->setVisible(true);
 }
 
-QColor LumButton::FrameFillColor() const { return mFrame->mFill; }
-QColor LumButton::FrameBorderColor() const { return mFrame->mBorder; }
-QColor LumButton::CaptionColor() const { return mCaption->TextColor(); }
+QColor LumButton::FrameFillColor() const
+{
+    return mFrame->mFill;
+}
+QColor LumButton::FrameBorderColor() const
+{
+    return mFrame->mBorder;
+}
+QColor LumButton::CaptionColor() const
+{
+    return mCaption->TextColor();
+}
 
 void LumButton::SetLook(bool focused)
 {
@@ -355,8 +393,8 @@ void LumButton::focusOutEvent(QFocusEvent* event)
 
 void LumButton::keyPressEvent(QKeyEvent* event)
 {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter
-        || event->text() == QString(QChar(13));
+    const bool enter
+        = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->text() == QString(QChar(13));
     if (!enter) {
         QWidget::keyPressEvent(event);
         return;
@@ -421,7 +459,8 @@ bool LumButton::ReadProperties(const PropertyBag& bag)
 
     const auto fore = ToInteger(bag.Read(QStringLiteral("ForeColor"), 0));
     const quint32 foreValue = fore ? quint32(*fore & 0xFFFFFFFFLL) : 0;
-    const bool foreOk = fore && *fore >= -0x80000000LL && *fore <= 0xFFFFFFFFLL && OleColorToQColor(foreValue).isValid();
+    const bool foreOk
+        = fore && *fore >= -0x80000000LL && *fore <= 0xFFFFFFFFLL && OleColorToQColor(foreValue).isValid();
     mCaption->mForeColor = foreOk ? foreValue : 0;
     if (!foreOk)
         refused << QStringLiteral("ForeColor");

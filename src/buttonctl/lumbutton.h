@@ -10,13 +10,15 @@
 #include <QString>
 #include <QWidget>
 
-namespace moldrin {
+namespace moldrin
+{
 
 // Resolves a stored colour value: &H00BBGGRR is a plain RGB colour, &H800000nn the system colour nn
 // (8 = window text) taken from palette. Any other value gives an invalid QColor.
 LUMVISUALSTYLE_EXPORT QColor OleColorToQColor(quint32 value, const QPalette& palette = QPalette());
 
-namespace lumbutton_detail {
+namespace lumbutton_detail
+{
 class FrameShape;
 class CaptionLabel;
 } // namespace lumbutton_detail
@@ -25,7 +27,8 @@ class CaptionLabel;
 // label (child "lblCaption"). Raises Click on a left mouse click or on Enter, and keeps its design-time
 // properties in a PropertyBag. Setters that can refuse a value return false, leave every part unchanged and
 // leave the reason in LastError().
-class LUMVISUALSTYLE_EXPORT LumButton : public QWidget {
+class LUMVISUALSTYLE_EXPORT LumButton : public QWidget
+{
     Q_OBJECT
     Q_PROPERTY(QFont Font READ Font WRITE SetFont)
     Q_PROPERTY(uint ForeColor READ ForeColor WRITE SetForeColor)

@@ -1,7 +1,8 @@
 // PropertyBag: case-insensitive name to value store that keeps the write order.
 #include "buttonctl/propertybag.h"
 
-namespace moldrin {
+namespace moldrin
+{
 
 qsizetype PropertyBag::IndexOf(const QString& name) const
 {
@@ -28,7 +29,10 @@ QVariant PropertyBag::Read(const QString& name, const QVariant& fallback) const
     return i >= 0 ? mEntries[i].second : fallback;
 }
 
-bool PropertyBag::Contains(const QString& name) const { return IndexOf(name) >= 0; }
+bool PropertyBag::Contains(const QString& name) const
+{
+    return IndexOf(name) >= 0;
+}
 
 QStringList PropertyBag::Names() const
 {

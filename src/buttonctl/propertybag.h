@@ -9,9 +9,11 @@
 #include <QStringList>
 #include <QVariant>
 
-namespace moldrin {
+namespace moldrin
+{
 
-class LUMVISUALSTYLE_EXPORT PropertyBag {
+class LUMVISUALSTYLE_EXPORT PropertyBag
+{
 public:
     // Stores a value; a name already present (in any case) keeps its place and takes the new value.
     void Write(const QString& name, const QVariant& value);
