@@ -1,0 +1,257 @@
+#include "data/loader/sampleloader.h"
+
+#include "common/numberformat.h"
+#include "data/access/connection.h"
+#include "data/loader/tempfiles.h"
+#include "rules/rulemarks.h"
+#include "variables/statistics.h"
+#include "variables/variableschart.h"
+
+#include <QFile>
+#include <QTextStream>
+
+namespace moldrin::data {
+
+namespace {
+
+constexpr long kYieldEvery = 4096; // readings between two KeepResponsive calls
+
+// The selection's statement, as the main chart asks for it.
+QString MainStatement(const AppState& state, const PlotSelection& s)
+{
+    const QString tester = (s.tester.isEmpty() || s.tester == QLatin1String("<All>")) ? QString() : s.tester;
+    return GetSQL(state, s.query, state.gParamColumn.value(s.parameterIndex), s.range.trimmed(), tester,
+                  state.gColTestStartTime + QStringLiteral(", ") + state.gColATEID, s.serialFilter.toUpper(),
+                  PassCondition(state, s.passOnly), s.lastDataOnly);
+}
+
+// The plot's limits from the panel texts; a reversed pair is reported and exchanged.
+void PlotLimits(const PlotSelection& s, Prompt& prompt, double& usl, double& lsl)
+{
+    bool uslOk = false, lslOk = false;
+    usl = s.uslText.toDouble(&uslOk);
+    lsl = s.lslText.toDouble(&lslOk);
+    if (!uslOk)
+        usl = kNoUpperLimit;
+    if (!lslOk)
+        lsl = kNoLowerLimit;
+    if (uslOk && lslOk && usl < lsl) {
+        prompt.warn(QStringLiteral("USL value greater then LSL!"));
+        std::swap(usl, lsl);
+    }
+}
+
+// The listing files of a plot; written line by line, never held in memory.
+class Listings {
+public:
+    Listings(const AppState& state, const QString& parameterItem)
+        : mReadings(state.gTempFile1), mValues(state.gTempFile2), mDateOrder(state.gDateOrder)
+    {
+        mOk = mReadings.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)
+            && mValues.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
+        mReadingOut.setDevice(&mReadings);
+        mValueOut.setDevice(&mValues);
+        if (mOk)
+            mReadingOut << ListingHeading(parameterItem) << '\n';
+    }
+    bool ok() const { return mOk; }
+    QString error() const { return mReadings.isOpen() ? mValues.errorString() : mReadings.errorString(); }
+    void write(const QString& serial, const QVariant& value, double shown, const QString& format,
+               const QString& tester, const QDateTime& start)
+    {
+        mReadingOut << ListingLine(serial, shown, format, tester, start, mDateOrder) << '\n';
+        mValueOut << (value.isNull() ? QString() : NumberText(value.toDouble())) << '\n';
+    }
+
+private:
+    QFile mReadings, mValues;
+    QTextStream mReadingOut, mValueOut;
+    QString mDateOrder;
+    bool mOk = false;
+};
+
+struct Reading {
+    QString tester, serial;
+    QDateTime start;
+    QVariant value;
+};
+
+Status ReadRow(const Recordset& rs, Reading& r)
+{
+    auto tester = rs.Fields(QStringLiteral("ATEX"));
+    auto date = rs.Fields(QStringLiteral("DateX"));
+    auto serial = rs.Fields(QStringLiteral("SNX"));
+    auto value = rs.Fields(QStringLiteral("ValueX"));
+    for (const auto* f : {&tester, &date, &serial, &value})
+        if (f->error)
+            return f->error;
+    r.tester = tester.value.toString().trimmed();
+    r.start = date.value.toDateTime();
+    r.serial = serial.value.toString().trimmed().toUpper();
+    r.value = value.value;
+    return std::nullopt;
+}
+
+// The finish shared by both loaders (also after no data or a stop).
+void Finish(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, PlotOutcome& out)
+{
+    chart.setPage(1);
+    WritePageChangeCaption(chart, state.gChartTitle);
+    host.SetPanelEnabled(true);
+    ExpandAxisRange(chart, kSeriesXBar, AxisId::Left);
+    if (s.showZones && out.plotted)
+        out.rules = EvaluateVariablesRules(state, chart, s.chartType, host.prompt());
+}
+
+// Common preamble: statement, recordset, chart reset. False when the statement could not be opened.
+bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
+           PlotOutcome& out, Status& error)
+{
+    state.gStopPlot = false;
+    state.gChartTitle = s.product.trimmed() + QStringLiteral(" ") + s.parameterItem.trimmed();
+    if (!state.gConnection) {
+        error = DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")};
+        return false;
+    }
+    error = rs.Open(MainStatement(state, s), *state.gConnection);
+    if (error)
+        return false;
+    ResetVariablesChart(chart, s.chartType, state.gSpecField4.value(s.parameterIndex), state.gChartTitle);
+    host.ChartReset();
+    out.records = rs.RecordCount();
+    return true;
+}
+
+LimitInputs Inputs(const AppState& state, const PlotSelection& s, const ProcessStatistic& stat, double usl, double lsl)
+{
+    LimitInputs in;
+    in.USL = usl;
+    in.LSL = lsl;
+    in.stat = stat;
+    in.chartType = s.chartType;
+    in.sampleSize = state.gSampleSize;
+    in.showSpec = s.showSpec;
+    in.showZones = s.showZones;
+    in.chartTitle = state.gChartTitle;
+    return in;
+}
+
+} // namespace
+
+PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
+{
+    PlotOutcome out;
+    Recordset rs;
+    Status error;
+    Prompt& prompt = host.prompt();
+    auto trap = [&](const DataError& e) {
+        host.SetPanelEnabled(true);
+        if (e.number == kErrInvalidData1 || e.number == kErrInvalidData2)
+            prompt.warn(QStringLiteral("Invalid data in 'ATE.ini' or 'Products.ini'.  "));
+        else
+            prompt.warn(e.description + QStringLiteral("!\nPlease make sure that 'ATE.ini' and 'Products.ini' are corrected.  "));
+        return out;
+    };
+    if (!Begin(state, chart, s, host, rs, out, error))
+        return trap(*error);
+    const int n = state.gSampleSize;
+    if (out.records < n) {
+        prompt.inform(kNoSubgroupData);
+        Finish(state, chart, s, host, out);
+        return out;
+    }
+    host.SetPanelEnabled(false);
+    const long usable = out.records - out.records % n;
+    double usl = 0, lsl = 0;
+    PlotLimits(s, prompt, usl, lsl);
+    Listings files(state, s.parameterItem);
+    if (!files.ok())
+        return trap({kErrCommand, files.error()});
+    SubgroupAccumulator acc(s.chartType, n);
+    Reading r;
+    for (long i = 0; i < usable && !rs.Eof(); ++i) {
+        if ((error = ReadRow(rs, r)))
+            return trap(*error);
+        const std::optional<double> value = r.value.isNull() ? std::nullopt : std::optional(r.value.toDouble());
+        files.write(r.serial, r.value, value.value_or(0.0), QStringLiteral("#,##0.000#"), r.tester, r.start);
+        if (const auto point = acc.add(value, prompt)) {
+            AddSubgroupPoints(chart, *point);
+            ++out.pointCount;
+            if (state.gStopPlot) {
+                out.stopped = true;
+                break;
+            }
+        }
+        if ((error = rs.MoveNext()))
+            return trap(*error);
+        if (i % kYieldEvery == kYieldEvery - 1)
+            host.KeepResponsive();
+    }
+    if (!out.stopped) {
+        out.stat = acc.finish(usl, lsl, prompt);
+        out.limits = DrawControlLimits(chart, Inputs(state, s, out.stat, usl, lsl), prompt);
+        out.plotted = true;
+    }
+    rs.Close();
+    Finish(state, chart, s, host, out);
+    return out;
+}
+
+PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
+{
+    PlotOutcome out;
+    Recordset rs;
+    Status error;
+    Prompt& prompt = host.prompt();
+    auto trap = [&](const DataError& e) {
+        prompt.warn(e.description + QStringLiteral("!"));
+        host.SetPanelEnabled(true);
+        return out;
+    };
+    if (!Begin(state, chart, s, host, rs, out, error))
+        return trap(*error);
+    if (out.records < 2) {
+        prompt.inform(kNoIndividualData);
+        Finish(state, chart, s, host, out);
+        return out;
+    }
+    double usl = 0, lsl = 0;
+    PlotLimits(s, prompt, usl, lsl);
+    Listings files(state, s.parameterItem);
+    if (!files.ok())
+        return trap({kErrCommand, files.error()});
+    IndividualAccumulator acc;
+    Reading r;
+    for (long j = 0; j < out.records && !rs.Eof(); ++j) {
+        if ((error = ReadRow(rs, r)))
+            return trap(*error);
+        const double value = r.value.toDouble(); // used as read (a null reads as 0)
+        files.write(r.serial, r.value, value, QStringLiteral("#,##0.000"), r.tester, r.start);
+        AddIndividualPoints(chart, acc.add(value));
+        ++out.pointCount;
+        if ((error = rs.MoveNext()))
+            return trap(*error);
+        if (state.gStopPlot) {
+            out.stopped = true;
+            break;
+        }
+        if (j % kYieldEvery == kYieldEvery - 1)
+            host.KeepResponsive();
+    }
+    if (!out.stopped) {
+        out.stat = acc.finish(usl, lsl, prompt);
+        out.limits = DrawControlLimits(chart, Inputs(state, s, out.stat, usl, lsl), prompt);
+        out.plotted = true;
+    }
+    rs.Close();
+    Finish(state, chart, s, host, out);
+    return out;
+}
+
+PlotOutcome PlotChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
+{
+    return s.chartType == kChartIndividualMR ? PlotIndividualChart(state, chart, s, host)
+                                             : PlotSubgroupChart(state, chart, s, host);
+}
+
+} // namespace moldrin::data
