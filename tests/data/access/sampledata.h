@@ -39,7 +39,7 @@ inline QList<SampleRow> SampleRows()
         if (i == 7)
             r.ate = QVariant();
         if (i == 13)
-            r.ate = QString();
+            r.ate = QStringLiteral("");
         r.start = base.addSecs(qint64(src) * 37 * 60);
         r.passFail = i % 9 == 4 ? QStringLiteral("FAIL") : QStringLiteral("PASS");
         r.testId = i % 2 ? QStringLiteral("FT1") : QStringLiteral("FT2");
