@@ -1,0 +1,143 @@
+// ConnectDataSource: kind selection, the described messages, opening and the tester list.
+#include "data/access/connectdatasource.h"
+
+#include "common/appstate.h"
+#include "common/prompt.h"
+#include "data/access/connection.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace moldrin::data {
+
+namespace {
+
+const QString kAll = QStringLiteral("<All>");
+
+QString InFolder(const QString& folder, const QString& name)
+{
+    if (folder.isEmpty() || QFileInfo(name).isAbsolute())
+        return name;
+    return QDir(folder).filePath(name);
+}
+
+// The text after the last backslash (or slash).
+QString LastComponent(const QString& name)
+{
+    const qsizetype cut = std::max(name.lastIndexOf(u'\\'), name.lastIndexOf(u'/'));
+    return name.mid(cut + 1);
+}
+
+} // namespace
+
+ConnectResult ConnectDataSource(const QString& product, const IniDatabase& values, AppState& state, Prompt& prompt)
+{
+    ConnectResult result;
+    state.gTableName.clear();
+    state.gDataSourceKind.clear();
+    if (!state.gConnection)
+        state.gConnection = std::make_shared<Connection>();
+    Connection& connection = *state.gConnection;
+
+    if (values.DatabaseName.isEmpty() && values.DataSourceName.isEmpty()) {
+        prompt.warn(QStringLiteral("Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!"));
+        return result;
+    }
+    state.gTableName = values.TableName;
+    if (state.gTableName.isEmpty()) {
+        prompt.warn(QStringLiteral("Not found value in section ") + product
+                    + QStringLiteral(" and key TableName (PRODUCTS.INI)!"));
+        return result;
+    }
+
+    auto trap = [&](const DataError& error) {
+        if (error.number == kErrUnspecified) {
+            // The providers' unspecified failure: the list keeps what was read.
+            result.ok = true;
+            result.selected = result.testers.isEmpty() ? QString() : result.testers.last();
+            return result;
+        }
+        prompt.warn(error.description);
+        result.testers = QStringList{kAll};
+        result.selected = kAll;
+        result.ok = false;
+        return result;
+    };
+
+    SourceKind kind = KindOf(values);
+    bool opened = false;
+    if (kind == SourceKind::Access || kind == SourceKind::Excel || kind == SourceKind::SQLite) {
+        // The file named in ATE.INI, relative names taken from the configuration folder.
+        IniDatabase resolved = values;
+        resolved.DatabaseName = InFolder(state.gINIPath, values.DatabaseName);
+        if (QFileInfo(resolved.DatabaseName).isFile()) {
+            if (connection.State() == ObjectState::Open)
+                connection.Close();
+            if (Status s = connection.Open(BuildConnectionString(kind, resolved)))
+                return trap(*s);
+            state.gDataSourceKind = KindName(kind);
+            if (kind == SourceKind::Excel)
+                state.gTableName = u'[' + values.TableName + QStringLiteral("$]");
+            opened = true;
+        } else if (!QFileInfo(InFolder(state.gINIPath, LastComponent(values.DatabaseName))).isFile()) {
+            prompt.warn((kind == SourceKind::Excel ? QStringLiteral("Not found Excel file ")
+                                                   : QStringLiteral("Not found Database "))
+                        + values.DatabaseName + u'!');
+            return result;
+        }
+        // Otherwise a file of that name lies in the configuration folder but not at the named path:
+        // as the original did, go on with the server branches below.
+    }
+    if (!opened) {
+        if (!values.DataSourceName.isEmpty()) {
+            if (connection.State() == ObjectState::Open)
+                connection.Close();
+            if (Status s = connection.Open(BuildConnectionString(SourceKind::Odbc, values)))
+                return trap(*s);
+            state.gDataSourceKind = QStringLiteral("ODBC");
+        } else {
+            if (values.UserName.isEmpty()) {
+                prompt.warn(QStringLiteral("Not found user name in section Database and key UserName (ATE.INI)!"));
+                return result;
+            }
+            if (values.ServerName.isEmpty()) {
+                prompt.warn(QStringLiteral("Not found server name in section Database and key ServerName (ATE.INI)!"));
+                return result;
+            }
+            if (connection.State() == ObjectState::Open)
+                connection.Close();
+            if (Status s = connection.Open(BuildConnectionString(SourceKind::SqlServer, values)))
+                return trap(*s);
+            state.gDataSourceKind = QStringLiteral("MSSQL");
+        }
+    }
+
+    Recordset rs;
+    const QString sql = QStringLiteral("SELECT ") + state.gColATEID + QStringLiteral(" AS ATEx FROM ") + state.gTableName
+                        + QStringLiteral(" GROUP BY ") + state.gColATEID + QStringLiteral(" ORDER BY ")
+                        + state.gColATEID + u';';
+    if (Status s = rs.Open(sql, connection))
+        return trap(*s);
+    while (!rs.Eof()) {
+        const Recordset::FieldResult field = rs.Fields(QStringLiteral("ATEx"));
+        if (field.error)
+            return trap(*field.error);
+        if (!field.value.isNull()) {
+            const QString text = field.value.toString();
+            if (!text.isEmpty())
+                result.testers << text;
+        }
+        if (Status s = rs.MoveNext())
+            return trap(*s);
+    }
+    result.testers << kAll;
+    result.selected = kAll;
+    const QString saved = state.registry.read(QStringLiteral("SourceFilter"));
+    if (result.testers.contains(saved))
+        result.selected = saved;
+    rs.Close();
+    result.ok = true;
+    return result;
+}
+
+} // namespace moldrin::data

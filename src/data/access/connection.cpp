@@ -1,0 +1,471 @@
+// Connection and Recordset: engine selection, read-only opening, streaming results and error mapping.
+#include "data/access/connection.h"
+
+#include "data/access/fileloaders.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+
+#include <sql.h>
+#include <sqlext.h>
+#include <odbcinst.h>
+#include <sqlite3.h>
+
+namespace moldrin::data {
+
+namespace {
+
+const QString kNotFoundProvider = QStringLiteral("Provider cannot be found. It may not be properly installed.");
+
+QString OdbcInstValue(const QString& section, const QString& key, const char* file)
+{
+    char buf[1024] = {0};
+    const int n = SQLGetPrivateProfileString(section.toUtf8().constData(), key.toUtf8().constData(), "", buf,
+                                             sizeof buf, file);
+    return n > 0 ? QString::fromUtf8(buf) : QString();
+}
+
+QString OdbcInfo(const QSqlDatabase& db, SQLUSMALLINT what)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "SQLHANDLE") != 0)
+        return {};
+    SQLHANDLE hdbc = *static_cast<const SQLHANDLE*>(handle.constData());
+    SQLCHAR buf[256] = {0};
+    SQLSMALLINT len = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(hdbc, what, buf, sizeof buf, &len)))
+        return {};
+    return QString::fromUtf8(reinterpret_cast<const char*>(buf));
+}
+
+sqlite3* SqliteHandle(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+// Appends "KEY=value;" when the value is not empty (empty keys would override the DSN's own).
+void AddKey(QString& s, const char* key, const QString& value)
+{
+    if (!value.isEmpty())
+        s += u';' + QLatin1String(key) + u'=' + value;
+}
+
+bool IsReadStatement(const QString& sql)
+{
+    static const QRegularExpression start(QStringLiteral(R"(^[\s(]*(SELECT|WITH)\b)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    return start.match(sql).hasMatch();
+}
+
+} // namespace
+
+long ClassifyError(const QString& engine, const QString& nativeCode, const QString& text, bool duringFetch)
+{
+    const QString t = text.toLower();
+    if (t.contains(QLatin1String("no such column")) || t.contains(QLatin1String("no such table"))
+        || t.contains(QLatin1String("does not exist")) || t.contains(QLatin1String("invalid column name"))
+        || t.contains(QLatin1String("invalid object name")) || nativeCode == QLatin1String("42703")
+        || nativeCode == QLatin1String("42P01") || nativeCode.startsWith(QLatin1String("42S"))
+        || nativeCode == QLatin1String("07002"))
+        return kErrInvalidData1;
+    if (t.contains(QLatin1String("invalid input syntax")) || t.contains(QLatin1String("operator does not exist"))
+        || t.contains(QLatin1String("conversion failed")) || t.contains(QLatin1String("datatype mismatch"))
+        || t.contains(QLatin1String("type mismatch")) || nativeCode.startsWith(QLatin1String("22"))
+        || nativeCode == QLatin1String("42804") || nativeCode == QLatin1String("42883")
+        || nativeCode == QLatin1String("07006") || (engine == QLatin1String("SQLITE") && nativeCode == QLatin1String("20")))
+        return kErrInvalidData2;
+    if (duringFetch)
+        return kErrUnspecified;
+    return kErrCommand;
+}
+
+QString ScrubPassword(QString text, const QString& password)
+{
+    static const QRegularExpression keyed(QStringLiteral(R"(\b(PWD|Password)\s*=\s*[^;]*)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    text.replace(keyed, QStringLiteral("\\1=***"));
+    if (!password.isEmpty())
+        text.replace(password, QStringLiteral("***"));
+    return text;
+}
+
+QVariant NormalizeValue(const QVariant& raw)
+{
+    if (!raw.isValid() || raw.isNull())
+        return {};
+    switch (raw.typeId()) {
+    case QMetaType::QDateTime:
+        return raw.toDateTime();
+    case QMetaType::QDate:
+        return QDateTime(raw.toDate(), QTime(0, 0));
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Float:
+    case QMetaType::Double:
+        return raw.toDouble();
+    default:
+        break;
+    }
+    const QString text = raw.toString();
+    static const QRegularExpression iso(QStringLiteral(R"(^\d{4}-\d{2}-\d{2}(?: \d{2}:\d{2}:\d{2})?$)"));
+    if (iso.match(text).hasMatch()) {
+        const QDateTime when = text.size() == 10 ? QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0))
+                                                 : QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (when.isValid())
+            return when;
+    }
+    return text;
+}
+
+Connection::Connection() : mName(QStringLiteral("moldrin-%1").arg(reinterpret_cast<quintptr>(this), 0, 16)) {}
+
+Connection::~Connection() { Close(); }
+
+void Connection::Close()
+{
+    if (QSqlDatabase::contains(mName)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(mName, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(mName);
+    }
+    mOpen = false;
+    mNames.clear();
+    mDbms.clear();
+}
+
+DataError Connection::engineError(const QSqlError& error, bool duringFetch) const
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    if (text.isEmpty())
+        text = QStringLiteral("Unspecified error");
+    const long number = ClassifyError(mEngine, error.nativeErrorCode(), text, duringFetch);
+    return {number, ScrubPassword(text, mPassword)};
+}
+
+Status Connection::Open(const QString& connectionString)
+{
+    Close();
+    const ParsedConnectionString parsed = ParseConnectionString(connectionString);
+    mPassword = parsed.has(QStringLiteral("PWD")) ? parsed.value(QStringLiteral("PWD"))
+                                                  : parsed.value(QStringLiteral("Password"));
+    SourceKind kind;
+    if (!KindFromConnectionString(parsed, &kind))
+        return DataError{kErrConnect, kNotFoundProvider};
+    mKind = kind;
+    Status result;
+    switch (kind) {
+    case SourceKind::SQLite:
+        result = openSQLiteFile(parsed.value(QStringLiteral("Data Source")));
+        break;
+    case SourceKind::Access:
+    case SourceKind::Excel:
+        result = openLoaded(parsed.value(QStringLiteral("Data Source")));
+        break;
+    case SourceKind::Odbc:
+        result = openOdbc(parsed);
+        break;
+    case SourceKind::SqlServer:
+        result = openSqlServer(parsed);
+        break;
+    }
+    if (result) {
+        Close();
+        result->description = ScrubPassword(result->description, mPassword);
+        return result;
+    }
+    mOpen = true;
+    return {};
+}
+
+Status Connection::openSQLiteFile(const QString& path)
+{
+    mEngine = QStringLiteral("SQLITE");
+    mDbms = QStringLiteral("SQLite");
+    mDialect = Dialect::SQLite;
+    // Never create a database: a missing file is an error.
+    if (!QFileInfo(path).isFile())
+        return DataError{kErrConnect, QStringLiteral("Could not find file '") + path + QStringLiteral("'.")};
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), mName);
+    if (!db.isValid())
+        return DataError{kErrConnect, kNotFoundProvider};
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    if (!db.open())
+        return DataError{kErrConnect, db.lastError().text()};
+    return finishOpen();
+}
+
+Status Connection::openLoaded(const QString& path)
+{
+    mEngine = QStringLiteral("SQLITE");
+    mDialect = Dialect::SQLite;
+    mDbms = mKind == SourceKind::Access ? QStringLiteral("ACCESS") : QStringLiteral("EXCEL");
+    if (!QFileInfo(path).isFile())
+        return DataError{kErrConnect, QStringLiteral("Could not find file '") + path + QStringLiteral("'.")};
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), mName);
+    db.setDatabaseName(QStringLiteral(":memory:"));
+    if (!db.open())
+        return DataError{kErrConnect, db.lastError().text()};
+    sqlite3* handle = SqliteHandle(db);
+    if (!handle)
+        return DataError{kErrConnect, kNotFoundProvider};
+    Status loaded;
+    if (mKind == SourceKind::Access) {
+        loaded = LoadAccessFile(path, handle);
+    } else {
+        QFile f(path);
+        QByteArray magic;
+        if (f.open(QIODevice::ReadOnly))
+            magic = f.read(4);
+        loaded = magic == QByteArray("PK\x03\x04", 4) ? LoadXlsxFile(path, handle) : LoadXlsFile(path, handle);
+    }
+    if (loaded)
+        return loaded;
+    return finishOpen();
+}
+
+Status Connection::openOdbcString(const QString& odbcString)
+{
+    {
+        QSqlDatabase old = QSqlDatabase::database(mName, false);
+        if (old.isValid())
+            old.close();
+    }
+    QSqlDatabase::removeDatabase(mName);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), mName);
+    if (!db.isValid())
+        return DataError{kErrConnect, kNotFoundProvider};
+    db.setDatabaseName(odbcString);
+    db.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY;SQL_ATTR_LOGIN_TIMEOUT=15"));
+    if (!db.open()) {
+        const QSqlError e = db.lastError();
+        QString text = e.databaseText().trimmed();
+        if (text.isEmpty())
+            text = e.text();
+        return DataError{kErrConnect, text};
+    }
+    return {};
+}
+
+Status Connection::openOdbc(const ParsedConnectionString& p)
+{
+    mEngine = QStringLiteral("ODBC");
+    const QString dsn = p.value(QStringLiteral("DSN"));
+    if (dsn.isEmpty())
+        return DataError{kErrConnect, QStringLiteral("[unixODBC][Driver Manager]Data source name not found and no "
+                                                     "default driver specified")};
+    // QODBC adds "DSN=" itself.
+    QString base = dsn;
+    AddKey(base, "UID", p.value(QStringLiteral("UID")));
+    AddKey(base, "PWD", p.value(QStringLiteral("PWD")));
+    if (Status s = openOdbcString(base + u';' + QStringLiteral("DATABASE=") + p.value(QStringLiteral("Database"))
+                                  + u';'))
+        return s;
+    QSqlDatabase db = QSqlDatabase::database(mName, false);
+    mDbms = OdbcInfo(db, SQL_DBMS_NAME);
+    if (mDbms.compare(QLatin1String("MDBTOOLS"), Qt::CaseInsensitive) == 0)
+        return DataError{kErrConnect, QStringLiteral("Access databases are read from their file: name the .mdb "
+                                                     "file in DatabaseName instead of an ODBC data source.")};
+    QString database = p.value(QStringLiteral("Database"));
+    if (mDbms == QLatin1String("SQLite")) {
+        mDialect = Dialect::SQLite;
+        // The SQLite driver ignores the access mode; only a read-only URI keeps it from writing.
+        if (database.isEmpty())
+            database = OdbcInstValue(dsn, QStringLiteral("Database"), "odbc.ini");
+        if (!database.isEmpty() && !database.startsWith(QLatin1String("file:"))) {
+            if (!QFileInfo(database).isFile())
+                return DataError{kErrConnect, QStringLiteral("Could not find file '") + database + QStringLiteral("'.")};
+            QString ro = base;
+            AddKey(ro, "DATABASE", QStringLiteral("file:") + QFileInfo(database).absoluteFilePath()
+                                       + QStringLiteral("?mode=ro"));
+            if (Status s = openOdbcString(ro + u';'))
+                return s;
+        }
+    } else if (mDbms == QLatin1String("PostgreSQL")) {
+        mDialect = Dialect::PostgreSQL;
+        QString ro = base;
+        AddKey(ro, "DATABASE", database);
+        ro += QStringLiteral(";ReadOnly=1;ConnSettings=SET default_transaction_read_only%3Don;");
+        if (Status s = openOdbcString(ro))
+            return s;
+    } else {
+        mDialect = Dialect::Native;
+    }
+    return finishOpen();
+}
+
+Status Connection::openSqlServer(const ParsedConnectionString& p)
+{
+    mEngine = QStringLiteral("ODBC");
+    mDialect = Dialect::Native;
+    mDbms = QStringLiteral("Microsoft SQL Server");
+    QString server = p.value(QStringLiteral("server")).trimmed();
+    QString port;
+    const qsizetype comma = server.indexOf(u',');
+    if (comma >= 0) {
+        port = server.mid(comma + 1).trimmed();
+        server = server.left(comma).trimmed();
+    }
+    // A registered FreeTDS driver is preferred; else its library directly.
+    QString driver = OdbcInstValue(QStringLiteral("FreeTDS"), QStringLiteral("Driver"), "odbcinst.ini");
+    driver = driver.isEmpty() ? QStringLiteral(MOLDRIN_TDSODBC_PATH) : QStringLiteral("{FreeTDS}");
+    QString s = QStringLiteral("DRIVER=") + driver + QStringLiteral(";SERVER=") + server;
+    AddKey(s, "PORT", port.isEmpty() && !server.contains(u'\\') ? QStringLiteral("1433") : port);
+    AddKey(s, "DATABASE", p.value(QStringLiteral("database")));
+    AddKey(s, "UID", p.value(QStringLiteral("uid")));
+    AddKey(s, "PWD", p.value(QStringLiteral("pwd")));
+    s += QStringLiteral(";TDS_Version=7.4;ApplicationIntent=ReadOnly;");
+    if (Status st = openOdbcString(s))
+        return st;
+    return finishOpen();
+}
+
+Status Connection::finishOpen()
+{
+    QSqlDatabase db = QSqlDatabase::database(mName, false);
+    if (mEngine == QLatin1String("SQLITE")) {
+        QSqlQuery check(db);
+        // Reading the schema fails on a file that is no database; query_only refuses writes on any file.
+        if (!check.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))
+            || !check.exec(QStringLiteral("PRAGMA query_only = 1"))) {
+            DataError e = engineError(check.lastError(), false);
+            e.number = kErrConnect;
+            return e;
+        }
+    }
+    if (mDialect == Dialect::PostgreSQL) {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        if (q.exec(QStringLiteral("SELECT table_name, column_name FROM information_schema.columns "
+                                  "WHERE table_schema = current_schema()"))) {
+            while (q.next()) {
+                const QString table = q.value(0).toString(), column = q.value(1).toString();
+                mNames.insert(table.toLower(), table);
+                if (!mNames.contains(column.toLower()))
+                    mNames.insert(column.toLower(), column);
+            }
+        }
+    }
+    return {};
+}
+
+Recordset::Recordset() = default;
+Recordset::~Recordset() { Close(); }
+
+void Recordset::Close()
+{
+    mQuery.reset();
+    mConnection = nullptr;
+    mCount = 0;
+    mEof = true;
+    mRecord = QSqlRecord();
+}
+
+Status Recordset::execute()
+{
+    QSqlDatabase db = QSqlDatabase::database(mConnection->connectionName(), false);
+    mQuery = std::make_unique<QSqlQuery>(db);
+    mQuery->setForwardOnly(true);
+    mQuery->setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    if (!mQuery->exec(mSql)) {
+        const DataError e = mConnection->engineError(mQuery->lastError(), false);
+        mQuery.reset();
+        return e;
+    }
+    mRecord = mQuery->record();
+    mEof = !mQuery->next();
+    if (mEof && mQuery->lastError().isValid())
+        return mConnection->engineError(mQuery->lastError(), true);
+    return {};
+}
+
+Status Recordset::Open(const QString& sql, Connection& connection)
+{
+    Close();
+    if (connection.State() != ObjectState::Open)
+        return DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")};
+    if (sql.trimmed().isEmpty())
+        return DataError{kErrCommand, QStringLiteral("Command text was not set for the command object.")};
+    // Nothing the program sends writes: refuse anything but a query before it reaches an engine.
+    if (!IsReadStatement(sql))
+        return DataError{kErrCommand, QStringLiteral("Operation must use an updateable query.")};
+    mConnection = &connection;
+    mSql = AdaptStatement(sql, connection.StatementDialect(), connection.names());
+    {
+        QSqlQuery count(QSqlDatabase::database(connection.connectionName(), false));
+        count.setForwardOnly(true);
+        if (!count.exec(CountStatement(mSql)) || !count.next()) {
+            const DataError e = connection.engineError(count.lastError(), false);
+            mConnection = nullptr;
+            return e;
+        }
+        mCount = static_cast<long>(count.value(0).toLongLong());
+    }
+    if (Status s = execute()) {
+        Close();
+        return s;
+    }
+    return {};
+}
+
+Status Recordset::MoveNext()
+{
+    if (!mQuery || mEof)
+        return DataError{kErrNoCurrentRecord,
+                         QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
+                                        "Requested operation requires a current record.")};
+    mEof = !mQuery->next();
+    if (mEof && mQuery->lastError().isValid())
+        return mConnection->engineError(mQuery->lastError(), true);
+    return {};
+}
+
+Status Recordset::MoveFirst()
+{
+    if (!mConnection)
+        return DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")};
+    if (Status s = execute())
+        return s;
+    if (mEof)
+        return DataError{kErrNoCurrentRecord,
+                         QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
+                                        "Requested operation requires a current record.")};
+    return {};
+}
+
+Recordset::FieldResult Recordset::Fields(const QString& alias) const
+{
+    if (!mQuery)
+        return {{}, DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")}};
+    const int idx = mRecord.indexOf(alias);
+    if (idx < 0)
+        return {{}, DataError{kErrInvalidData1,
+                              QStringLiteral("Item cannot be found in the collection corresponding to the requested "
+                                             "name or ordinal.")}};
+    if (mEof)
+        return {{}, DataError{kErrNoCurrentRecord,
+                              QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
+                                             "Requested operation requires a current record.")}};
+    return {NormalizeValue(mQuery->value(idx)), {}};
+}
+
+} // namespace moldrin::data

@@ -1,0 +1,100 @@
+// The data access component: a read-only connection and a forward-only recordset over it.
+#pragma once
+
+#include "data/access/connectionstring.h"
+#include "data/access/dataerror.h"
+#include "data/access/statementadapter.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+namespace moldrin::data {
+
+enum class ObjectState { Closed, Open };
+
+// One data source, always opened read-only. The connection string is one of the described provider
+// strings; the engine behind it follows from the provider and the Data Source name.
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    ObjectState State() const { return mOpen ? ObjectState::Open : ObjectState::Closed; }
+    // Opens the data source; an open connection is closed first. Errors never contain the password.
+    Status Open(const QString& connectionString);
+    void Close();
+
+    SourceKind Kind() const { return mKind; }
+    Dialect StatementDialect() const { return mDialect; }
+    // ODBC: the engine's SQL_DBMS_NAME ("SQLite", "PostgreSQL", ...); else the engine name.
+    const QString& DbmsName() const { return mDbms; }
+
+    // For the recordset.
+    QString connectionName() const { return mName; }
+    const NameMap& names() const { return mNames; }
+    DataError engineError(const class QSqlError& error, bool duringFetch) const;
+
+private:
+    Status openSQLiteFile(const QString& path);
+    Status openLoaded(const QString& path);
+    Status openOdbc(const ParsedConnectionString& parsed);
+    Status openSqlServer(const ParsedConnectionString& parsed);
+    Status openOdbcString(const QString& odbcString);
+    Status finishOpen();
+    QString mName;
+    bool mOpen = false;
+    SourceKind mKind = SourceKind::SQLite;
+    Dialect mDialect = Dialect::SQLite;
+    QString mDbms;
+    QString mEngine; // "SQLITE", "ODBC"
+    QString mPassword;
+    NameMap mNames;
+};
+
+// A forward-only, read-only result. RecordCount is exact right after Open.
+class Recordset {
+public:
+    Recordset();
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    ObjectState State() const { return mQuery ? ObjectState::Open : ObjectState::Closed; }
+    Status Open(const QString& sql, Connection& connection);
+    void Close();
+
+    long RecordCount() const { return mCount; }
+    // "EOF" is a macro of the C library, hence the name.
+    bool Eof() const { return mEof; }
+    Status MoveNext();
+    // Runs the statement again and stands on its first row; 3021 on an empty result.
+    Status MoveFirst();
+
+    // The value of the field with this alias (any letter case): a double, a QDateTime, a QString or
+    // a null QVariant. 3021 without a current record; -2147217904 for an unknown alias.
+    struct FieldResult {
+        QVariant value;
+        Status error;
+    };
+    FieldResult Fields(const QString& alias) const;
+
+private:
+    Status execute();
+    Connection* mConnection = nullptr;
+    QString mSql; // adapted
+    std::unique_ptr<QSqlQuery> mQuery;
+    QSqlRecord mRecord;
+    long mCount = 0;
+    bool mEof = true;
+};
+
+// Converts an engine value to the component's value kinds (number, date, text, null).
+QVariant NormalizeValue(const QVariant& raw);
+
+} // namespace moldrin::data

@@ -1,0 +1,48 @@
+// Errors of the data access component: a number and a description, as the callers' error traps expect.
+//
+// Every engine's own failures are mapped onto these numbers:
+//   kErrUnspecified  -2147467259  a failure while fetching rows of a statement that had started
+//                                 (SQLite SQLITE_IOERR/BUSY/CORRUPT mid-cursor, ODBC HY000/HY008 on fetch,
+//                                 PostgreSQL class 57/58 after the first row). The tester list treats it
+//                                 as "keep what was read".
+//   kErrInvalidData1 -2147217904  a column or table the statement names does not exist (SQLite "no such
+//                                 column/table", PostgreSQL 42703/42P01, ODBC 42S02/42S22/07002).
+//   kErrInvalidData2 -2147418113  a value of the wrong type (PostgreSQL class 22, 42804, 42883; ODBC 22xxx,
+//                                 07006; SQLite SQLITE_MISMATCH).
+//   kErrNoCurrentRecord 3021      a field read or MoveFirst without a current record.
+//   kErrConnect      -2147217843  the data source could not be opened (missing file, login failure,
+//                                 unreachable server, missing driver). Deliberately not kErrUnspecified,
+//                                 so that a failed open is never mistaken for success.
+//   kErrCommand      -2147217900  any other refusal of a statement (syntax, read-only refusal, closed
+//                                 connection).
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace moldrin::data {
+
+inline constexpr long kErrUnspecified = -2147467259L;
+inline constexpr long kErrInvalidData1 = -2147217904L;
+inline constexpr long kErrInvalidData2 = -2147418113L;
+inline constexpr long kErrNoCurrentRecord = 3021L;
+inline constexpr long kErrConnect = -2147217843L;
+inline constexpr long kErrCommand = -2147217900L;
+
+struct DataError {
+    long number = 0;
+    QString description;
+};
+
+// Empty on success.
+using Status = std::optional<DataError>;
+
+// Maps an engine's native code / SQLSTATE and text onto the numbers above. `engine` is "SQLITE",
+// "POSTGRESQL", "ODBC"; `duringFetch` marks a failure after the statement had returned rows.
+long ClassifyError(const QString& engine, const QString& nativeCode, const QString& text, bool duringFetch);
+
+// Removes every occurrence of the password (and any "PWD=..." / "Password=..." value) from a text.
+QString ScrubPassword(QString text, const QString& password);
+
+} // namespace moldrin::data

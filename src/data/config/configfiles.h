@@ -1,0 +1,105 @@
+// The configuration folder and its two INI files: product list, column names, parameter specification.
+#pragma once
+
+#include "common/appstate.h"
+#include "common/prompt.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace moldrin::data {
+
+inline const QString kOpenIniItem = QStringLiteral("<Open INI>");
+inline const QString kDisabledItem = QStringLiteral("<Disabled>");
+inline const QString kAllItem = QStringLiteral("<All>");
+inline const QString kAteIni = QStringLiteral("ATE.INI");
+inline const QString kProductsIni = QStringLiteral("PRODUCTS.INI");
+inline const QString kAteSection = QStringLiteral("ATE Configuration");
+inline constexpr double kAbsentUSL = 999;
+inline constexpr double kAbsentLSL = -999;
+// Spec keys 1 to kSpecKeyLimit - 1 are read; the table slots run 0 to kSpecTableSlots - 1.
+inline constexpr int kSpecKeyLimit = 500;
+inline constexpr int kSpecTableSlots = 501;
+
+// The main window's lists and the state this subsystem gives them, as plain data the window applies.
+struct SelectionLists {
+    QStringList productList; // kOpenIniItem, then the products
+    int productIndex = -1;
+    bool reselectFirstProduct = false; // the window should run its product selection for entry 1
+
+    QStringList testIdList;
+    QString testIdText;
+
+    QStringList parameterList;
+    int parameterIndex = -1;
+    bool parameterListEnabled = true;
+    bool plotButtonEnabled = false;
+
+    QString caption;
+
+    QString productText() const
+    {
+        return productIndex >= 0 && productIndex < productList.size() ? productList.at(productIndex) : QString();
+    }
+};
+
+// The file `name` in `folder`, found without regard to letter case (site files are written on
+// Windows, where ATE.INI, ate.ini and Ate.ini are one file). The exact path when none exists.
+QString ConfigFilePath(const QString& folder, const QString& name);
+
+// The program's own folder, used when no configuration folder is remembered.
+QString ProgramFolder();
+
+// Splits the TestProduct value on commas; an empty value yields no products.
+QStringList SplitProducts(const QString& testProduct);
+
+// Establishes the configuration folder (gINIPath) and returns the TestProduct value of its ATE.INI
+// ("" when none was loaded). `overrideDir`, when given, takes the place of the remembered INIPath.
+// The folder is held in gINIPath; the process's current directory is left alone.
+QString LocateConfigFolder(AppState& state, Prompt& prompt, SelectionLists& lists, bool forceDialog,
+                           const QString& overrideDir = {});
+
+// Start-up and <Open INI>: the product list becomes <Open INI> and the products, the first selected.
+void FillProductList(SelectionLists& lists, const QString& testProduct);
+
+// Product selection: the Test ID list becomes <All> and the TestID items of ATE.INI, <All> selected.
+void RefillTestIdList(const AppState& state, SelectionLists& lists);
+
+// Sets the five bracketed column names and gPassValue from the product's section of PRODUCTS.INI.
+void LoadColumnNames(AppState& state, const QString& product);
+
+// Reads the attribute chart columns and the product's Spec section into the parameter list and
+// the per-parameter tables; messages go through `prompt`.
+void LoadProductSpec(AppState& state, Prompt& prompt, SelectionLists& lists, const QString& product);
+
+// Fills gParamName with the display names of the product shown in the product list, indexed like
+// the parameter list.
+void GetTestParameterName(AppState& state, Prompt& prompt, const SelectionLists& lists);
+
+// The fields of one specification line, split on every comma without trimming.
+QStringList SplitSpecLine(const QString& line);
+
+struct SpecLine {
+    QString column;  // field 0
+    double lsl = kAbsentLSL;
+    double usl = kAbsentUSL;
+    QString unit;    // field 4
+    QString testNo;  // field 5
+    QString name;    // field 6
+    QString listItem() const { return testNo.isEmpty() ? name : testNo + QStringLiteral(": [") + name + QLatin1Char(']'); }
+};
+
+// The line's fields as the parameter list uses them; nullopt when it has fewer than seven fields.
+std::optional<SpecLine> ParseSpecLine(const QString& line);
+
+// True when `text` is a number as written in the INI files ('.' as decimal point, blanks allowed).
+bool IsNumericText(const QString& text);
+
+// The bracketed form of a column name: unchanged when it contains '[', else wrapped.
+QString NormaliseColumnName(const QString& value);
+// The SQL literal of a pass verdict: unchanged when numeric, else in single quotes.
+QString NormalisePassValue(const QString& value);
+
+} // namespace moldrin::data

@@ -1,0 +1,173 @@
+// The chart model's operations: series copies and removal, axis ranges and paging.
+#include "variables/chartmodel.h"
+
+#include <algorithm>
+
+namespace moldrin {
+
+namespace {
+
+template <typename Get, typename Better>
+std::optional<double> Extreme(const QList<ChartPoint>& points, Get get, Better better)
+{
+    if (points.isEmpty())
+        return std::nullopt;
+    double v = get(points.front());
+    for (const ChartPoint& p : points)
+        if (better(get(p), v))
+            v = get(p);
+    return v;
+}
+
+double X(const ChartPoint& p) { return p.x; }
+double Y(const ChartPoint& p) { return p.y; }
+
+} // namespace
+
+void ChartSeries::add(double y, const QString& label, OleColour c) { addXY(count(), y, label, c); }
+
+void ChartSeries::addXY(double x, double y, const QString& label, OleColour c)
+{
+    points.append(ChartPoint{x, y, label, c});
+}
+
+std::optional<double> ChartSeries::minY() const { return Extreme(points, Y, std::less<>()); }
+std::optional<double> ChartSeries::maxY() const { return Extreme(points, Y, std::greater<>()); }
+std::optional<double> ChartSeries::minX() const { return Extreme(points, X, std::less<>()); }
+std::optional<double> ChartSeries::maxX() const { return Extreme(points, X, std::greater<>()); }
+
+ChartSeries* ChartModel::seriesAt(int index)
+{
+    return index >= 0 && index < seriesCount() ? &series[index] : nullptr;
+}
+
+const ChartSeries* ChartModel::seriesAt(int index) const
+{
+    return index >= 0 && index < seriesCount() ? &series[index] : nullptr;
+}
+
+int ChartModel::copySeries(int templateIndex)
+{
+    const ChartSeries* source = seriesAt(templateIndex);
+    if (!source)
+        return -1;
+    const ChartSeries copy = *source;
+    series.append(copy);
+    return seriesCount() - 1;
+}
+
+bool ChartModel::removeSeries(int index)
+{
+    if (!seriesAt(index))
+        return false;
+    series.removeAt(index);
+    return true;
+}
+
+void ChartModel::clearAllPoints()
+{
+    for (ChartSeries& s : series)
+        s.clear();
+}
+
+ChartAxis& ChartModel::axis(AxisId id)
+{
+    return const_cast<ChartAxis&>(std::as_const(*this).axis(id));
+}
+
+const ChartAxis& ChartModel::axis(AxisId id) const
+{
+    switch (id) {
+    case AxisId::Left:
+        return left;
+    case AxisId::Bottom:
+        return bottom;
+    case AxisId::Top:
+        return top;
+    case AxisId::Custom0:
+        break;
+    }
+    return custom0;
+}
+
+std::pair<double, double> ChartModel::automaticRange(AxisId id) const
+{
+    std::optional<double> lo, hi;
+    for (const ChartSeries& s : series) {
+        if (!s.visible || s.points.isEmpty())
+            continue;
+        bool onAxis = false;
+        switch (id) {
+        case AxisId::Left:
+            onAxis = s.verticalAxis == VerticalAxis::Left;
+            break;
+        case AxisId::Custom0:
+            onAxis = s.verticalAxis == VerticalAxis::Custom0;
+            break;
+        case AxisId::Top:
+            onAxis = s.horizontalAxis == HorizontalAxis::Top;
+            break;
+        case AxisId::Bottom:
+            onAxis = s.horizontalAxis == HorizontalAxis::Bottom;
+            break;
+        }
+        if (!onAxis)
+            continue;
+        const bool vertical = id == AxisId::Left || id == AxisId::Custom0;
+        const double sMin = *(vertical ? s.minY() : s.minX());
+        const double sMax = *(vertical ? s.maxY() : s.maxX());
+        lo = lo ? std::min(*lo, sMin) : sMin;
+        hi = hi ? std::max(*hi, sMax) : sMax;
+    }
+    return {lo.value_or(0.0), hi.value_or(0.0)};
+}
+
+double ChartModel::axisMinimum(AxisId id) const
+{
+    const ChartAxis& a = axis(id);
+    return a.automatic ? automaticRange(id).first : a.minimum;
+}
+
+double ChartModel::axisMaximum(AxisId id) const
+{
+    const ChartAxis& a = axis(id);
+    return a.automatic ? automaticRange(id).second : a.maximum;
+}
+
+int ChartModel::pageCount() const
+{
+    const int points = series.isEmpty() ? 0 : series.front().count();
+    if (maxPointsPerPage <= 0 || points == 0)
+        return 1;
+    return (points + maxPointsPerPage - 1) / maxPointsPerPage;
+}
+
+void ChartModel::setPage(int page) { mPage = std::clamp(page, 1, pageCount()); }
+
+bool ChartModel::nextPage()
+{
+    if (mPage >= pageCount())
+        return false;
+    ++mPage;
+    return true;
+}
+
+bool ChartModel::previousPage()
+{
+    if (mPage <= 1)
+        return false;
+    --mPage;
+    return true;
+}
+
+std::pair<int, int> ChartModel::pageRange() const
+{
+    const int points = series.isEmpty() ? 0 : series.front().count();
+    const int page = std::min(mPage, pageCount());
+    if (maxPointsPerPage <= 0)
+        return {0, std::max(0, points - 1)};
+    const int first = (page - 1) * maxPointsPerPage;
+    return {first, first + maxPointsPerPage - 1};
+}
+
+} // namespace moldrin

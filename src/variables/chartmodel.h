@@ -1,0 +1,150 @@
+// The chart model: series by index with points, labels and marks, four axes, paging and titles.
+// Plain data that every chart window fills and a view renders; tests assert on it directly.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+namespace moldrin {
+
+// Colours are OLE colour values (0x00BBGGRR), as the chart templates give them.
+using OleColour = std::uint32_t;
+inline constexpr OleColour kTeeColor = 0x20000000; // "default colour": the series colour is used
+inline constexpr OleColour kClRed = 0x0000FF;
+inline constexpr OleColour kClMaroon = 0x000080;
+inline constexpr OleColour kClYellow = 0x00FFFF;
+inline constexpr OleColour kClBlack = 0x000000;
+inline constexpr OleColour kClWhite = 0xFFFFFF;
+// 0xRRGGBB of an OLE colour, for renderers.
+constexpr std::uint32_t RgbFromOle(OleColour c)
+{
+    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
+enum class SeriesKind { Line, Points, Bar };
+enum class PointerStyle { None, Diamond, Triangle, DownTriangle, Circle, Rectangle };
+enum class PenStyle { Solid, Dot, Dash };
+enum class MarkShape { Rectangle, RoundRectangle };
+enum class VerticalAxis { Left, Custom0 };
+enum class HorizontalAxis { Top, Bottom };
+
+struct ChartPoint {
+    double x = 0;
+    double y = 0;
+    QString label;
+    OleColour colour = kTeeColor;
+};
+
+// The labels drawn beside the points of a series.
+struct SeriesMarks {
+    bool visible = false;     // label visibility (what the rule-mark blinking toggles)
+    int offset = 0;           // distance from the point in pixels ("arrow length"); negative: below
+    bool transparent = false;
+    OleColour colour = kClYellow;
+    OleColour backColour = kClYellow;
+    bool italic = false;
+    MarkShape shape = MarkShape::Rectangle;
+};
+
+struct ChartSeries {
+    SeriesKind kind = SeriesKind::Line;
+    QString title;
+    PointerStyle pointer = PointerStyle::None; // None: no pointer drawn
+    OleColour colour = kClBlack;               // line (or bar) colour
+    OleColour pointerColour = kTeeColor;       // kTeeColor: the series colour
+    OleColour frameColour = kTeeColor;         // pointer outline
+    PenStyle pen = PenStyle::Solid;
+    OleColour penColour = kTeeColor;
+    VerticalAxis verticalAxis = VerticalAxis::Left;
+    HorizontalAxis horizontalAxis = HorizontalAxis::Top;
+    SeriesMarks marks;
+    QString valueFormat;   // format of the value read-out, "" for the default
+    bool handCursor = false;
+    int barWidthPercent = 70;
+    bool visible = true;
+    QList<ChartPoint> points;
+
+    // Adds a value at x = count (the next point number).
+    void add(double y, const QString& label = {}, OleColour colour = kTeeColor);
+    void addXY(double x, double y, const QString& label = {}, OleColour colour = kTeeColor);
+    void clear() { points.clear(); }
+    int count() const { return int(points.size()); }
+    // Extremes of the points; nullopt for an empty series.
+    std::optional<double> minY() const;
+    std::optional<double> maxY() const;
+    std::optional<double> minX() const;
+    std::optional<double> maxX() const;
+};
+
+struct ChartAxis {
+    bool automatic = true;   // scale from the points of the series on this axis
+    double minimum = 0;      // the set range while not automatic
+    double maximum = 0;
+    QString labelFormat = QStringLiteral("#,##0.###");
+    int labelSize = 0;       // width reserved for the labels, 0: automatic
+    double increment = 0;    // label step, 0: automatic
+    bool gridVisible = true;
+    QString title;
+    double startPercent = 0; // position of the axis along the chart's height or width
+    double endPercent = 100;
+    bool visible = true;
+
+    void setRange(double min, double max)
+    {
+        automatic = false;
+        minimum = min;
+        maximum = max;
+    }
+};
+
+enum class AxisId { Left, Bottom, Top, Custom0 };
+
+class ChartModel {
+public:
+    QList<ChartSeries> series;
+    ChartAxis left, bottom, top, custom0;
+    QStringList header, subHeader, footer, subFooter;
+    bool footerVisible = true;
+    bool visible = true;
+    int maxPointsPerPage = 0; // 0: all points on one page
+
+    int seriesCount() const { return int(series.size()); }
+    // The series at index, or nullptr when there is none.
+    ChartSeries* seriesAt(int index);
+    const ChartSeries* seriesAt(int index) const;
+    // Copies series templateIndex with its points as the new last series; returns its index or -1.
+    int copySeries(int templateIndex);
+    bool removeSeries(int index);
+    void clearAllPoints();
+
+    ChartAxis& axis(AxisId id);
+    const ChartAxis& axis(AxisId id) const;
+    ChartAxis& axis(VerticalAxis v) { return axis(v == VerticalAxis::Left ? AxisId::Left : AxisId::Custom0); }
+    const ChartAxis& axis(VerticalAxis v) const
+    {
+        return axis(v == VerticalAxis::Left ? AxisId::Left : AxisId::Custom0);
+    }
+    // The axis' range: the set one, or while automatic the extremes of the y values of the series on the
+    // vertical axis (x values for the horizontal axes); 0..0 when no series there has points.
+    double axisMinimum(AxisId id) const;
+    double axisMaximum(AxisId id) const;
+
+    // Paging counts the points of series 0.
+    int pageCount() const;
+    int currentPage() const { return mPage; }
+    void setPage(int page);
+    bool nextPage();
+    bool previousPage();
+    // The x range of the current page (first and last point number shown).
+    std::pair<int, int> pageRange() const;
+
+private:
+    std::pair<double, double> automaticRange(AxisId id) const;
+    int mPage = 1;
+};
+
+} // namespace moldrin

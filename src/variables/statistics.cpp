@@ -1,0 +1,275 @@
+// Subgroup statistics, sorting, process figures and capability indices.
+#include "variables/statistics.h"
+
+#include "common/numberformat.h"
+#include "common/rounding.h"
+#include "variables/spcconstants.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace moldrin {
+
+namespace {
+
+const QString kMedianError = QStringLiteral("Error, unable to calculated the Median value! ");
+const QString kSubscriptError = QStringLiteral("Subscript out of range");
+const QString kDivisionError = QStringLiteral("Division by zero");
+const QString kTypeError = QStringLiteral("Type mismatch");
+
+void Fail(Prompt& prompt, const QString& description) { prompt.warn(description + QStringLiteral("!")); }
+
+int LastUsable(std::span<const double> values, int lastIndex)
+{
+    return std::min<int>(lastIndex, int(values.size()) - 1);
+}
+
+// Rounding noise can make m*S2 - S1^2 slightly negative for equal readings; the variance is then 0.
+double SampleVariance(double sum, double sumSquares, std::int64_t m)
+{
+    const double v = (double(m) * sumSquares - sum * sum) / double((m - 1) * m);
+    return v < 0 ? 0.0 : v;
+}
+
+ProcessStatistic EmptyStatistic(bool subgroupChart, std::int64_t points)
+{
+    ProcessStatistic stat;
+    stat.IsSubgroupChart = subgroupChart;
+    stat.PointCount = double(points);
+    return stat;
+}
+
+bool IsRChart(const QString& chartType)
+{
+    return chartType == kChartXBarRMedianS || chartType == kChartXBarR || chartType == kChartMedianR;
+}
+
+} // namespace
+
+double GetAverage(std::span<const double> values, int lastIndex)
+{
+    const int last = LastUsable(values, lastIndex);
+    if (last < 0)
+        return 0;
+    double sum = 0;
+    for (int i = 0; i <= last; ++i)
+        sum += values[i];
+    return sum / (last + 1);
+}
+
+double GetRange(std::span<const double> values, int lastIndex)
+{
+    const int last = LastUsable(values, lastIndex);
+    if (last < 0)
+        return 0;
+    double lo = values[0], hi = values[0];
+    for (int i = 1; i <= last; ++i) {
+        lo = std::min(lo, values[i]);
+        hi = std::max(hi, values[i]);
+    }
+    return hi - lo;
+}
+
+double GetStdDev(std::span<const double> values)
+{
+    const auto m = std::int64_t(values.size());
+    if (m < 2)
+        return 0;
+    double s1 = 0, s2 = 0;
+    for (double x : values) {
+        s1 += x;
+        s2 += x * x;
+    }
+    return Round4(std::sqrt(SampleVariance(s1, s2, m)));
+}
+
+double GetMedian(std::span<double> values, Prompt& prompt)
+{
+    if (values.empty()) {
+        prompt.warn(kMedianError);
+        return 0;
+    }
+    BubbleSortNumbers1(values);
+    const std::size_t m = values.size();
+    if (m % 2 == 0)
+        return (values[m / 2 - 1] + values[m / 2]) / 2;
+    return values[(m - 1) / 2];
+}
+
+void BubbleSortNumbers1(std::span<double> values)
+{
+    for (std::size_t i = values.size(); i-- > 0;)
+        for (std::size_t j = 1; j <= i; ++j)
+            if (values[j - 1] < values[j])
+                std::swap(values[j - 1], values[j]);
+}
+
+bool BubbleSortNumbers(std::span<double> values, QStringList& gParamName, Prompt& prompt)
+{
+    for (std::size_t i = values.size(); i-- > 0;) {
+        for (std::size_t j = 1; j <= i; ++j) {
+            if (values[j - 1] < values[j]) {
+                if (j >= std::size_t(gParamName.size())) {
+                    Fail(prompt, kSubscriptError);
+                    return false;
+                }
+                std::swap(values[j - 1], values[j]);
+                gParamName.swapItemsAt(qsizetype(j - 1), qsizetype(j));
+            }
+        }
+    }
+    return true;
+}
+
+bool CalculateProcessStatistic(ProcessStatistic& stat, const Figure& USL, const Figure& LSL, double SumX,
+                               double SumX2, std::int64_t N, const QString& chartType, int sampleSize,
+                               Prompt& prompt)
+{
+    if (stat.AverageVariation.isEmpty())
+        return true;
+    if (N < 2) {
+        Fail(prompt, kDivisionError);
+        return false;
+    }
+    stat.StdDev = Round4(std::sqrt(SampleVariance(SumX, SumX2, N)));
+
+    double f = 0;
+    if (stat.IsSubgroupChart) {
+        const SpcConstantsRow* row = SpcRow(sampleSize);
+        if (!row) {
+            Fail(prompt, kSubscriptError);
+            return false;
+        }
+        f = IsRChart(chartType) ? row->d2 : row->c4;
+    } else {
+        f = SpcRow(2)->d2;
+    }
+    if (!stat.AverageVariation.isNumber()) {
+        Fail(prompt, kTypeError);
+        return false;
+    }
+    const double sigma = stat.AverageVariation.value() / f;
+    stat.EstSigma = sigma;
+
+    const bool lslUsable = LSL.isNumber() && !IsLimitSentinel(LSL.value());
+    const bool uslUsable = USL.isNumber() && !IsLimitSentinel(USL.value());
+    if ((lslUsable || uslUsable) && sigma != 0 && !stat.XDoubleBar.isNumber()) {
+        Fail(prompt, kTypeError);
+        return false;
+    }
+    const double centre = stat.XDoubleBar.value();
+    stat.CpL = (sigma == 0 || !lslUsable) ? Figure::na() : Figure((centre - LSL.value()) / (3 * sigma));
+    stat.CpU = (sigma == 0 || !uslUsable) ? Figure::na() : Figure((USL.value() - centre) / (3 * sigma));
+
+    if (stat.CpU.isNumber() && stat.CpL.isNumber())
+        stat.CpK = stat.CpU.value() <= stat.CpL.value() ? stat.CpU : stat.CpL;
+    else if (stat.CpU.isNumber())
+        stat.CpK = stat.CpU;
+    else if (stat.CpL.isNumber())
+        stat.CpK = stat.CpL;
+    else
+        stat.CpK = Figure::na();
+
+    if (stat.CpU.isNA() || stat.CpL.isNA())
+        stat.Cp = Figure::na();
+    else
+        stat.Cp = (USL.value() - LSL.value()) / (6 * sigma);
+    return true;
+}
+
+QString CRText(const Figure& cp)
+{
+    if (!cp.isNumber())
+        return QStringLiteral("N/A");
+    const double cp4 = Round4(cp.value());
+    // Specification limits that coincide give Cp = 0: no ratio exists.
+    if (cp4 == 0)
+        return QStringLiteral("N/A");
+    return FormatNumber(Round2(100.0 / cp4), QStringLiteral("##0.00")) + QStringLiteral("%");
+}
+
+SubgroupAccumulator::SubgroupAccumulator(const QString& chartType, int sampleSize)
+    : mChartType(chartType),
+      mSize(std::max(1, sampleSize)),
+      mRange(chartType != kChartXBarS && chartType != kChartMedianS),
+      mStdDev(chartType == kChartXBarS || chartType == kChartMedianS || chartType == kChartXBarRMedianS),
+      mMedian(chartType == kChartMedianR || chartType == kChartMedianS || chartType == kChartXBarRMedianS),
+      mMedianOnCentre(chartType == kChartMedianR || chartType == kChartMedianS)
+{
+    mBuffer.reserve(std::size_t(mSize));
+}
+
+std::optional<SubgroupPoint> SubgroupAccumulator::add(std::optional<double> reading, Prompt& prompt)
+{
+    const double x = (!reading || IsLimitSentinel(*reading)) ? 0.0 : *reading;
+    mBuffer.push_back(x);
+    mPendingX += x;
+    mPendingX2 += x * x;
+    if (int(mBuffer.size()) < mSize)
+        return std::nullopt;
+
+    SubgroupPoint p;
+    p.number = ++mCount;
+    const int last = mSize - 1;
+    p.mean = GetAverage(mBuffer, last);
+    if (mRange)
+        p.range = GetRange(mBuffer, last);
+    if (mStdDev)
+        p.stdDev = GetStdDev(mBuffer);
+    if (mMedian)
+        p.median = GetMedian(mBuffer, prompt);
+    p.series0 = mMedian ? p.median : p.mean;
+    p.series5 = mMedianOnCentre ? p.median : p.mean;
+    p.series4 = mStdDev ? p.stdDev : p.range;
+    p.series6 = mRange ? p.range : p.stdDev;
+
+    mSumMeans += p.mean;
+    if (mRange)
+        mSumR += p.range;
+    if (mStdDev)
+        mSumS += p.stdDev;
+    mSumX += mPendingX;
+    mSumX2 += mPendingX2;
+    mPendingX = mPendingX2 = 0;
+    mBuffer.clear();
+    return p;
+}
+
+ProcessStatistic SubgroupAccumulator::finish(const Figure& USL, const Figure& LSL, Prompt& prompt) const
+{
+    if (mCount == 0)
+        return EmptyStatistic(true, 0);
+    const bool sBar = mChartType == kChartXBarS || mChartType == kChartMedianS;
+    ProcessStatistic stat = EmptyStatistic(true, mCount);
+    stat.XDoubleBar = mSumMeans / double(mCount);
+    stat.AverageVariation = (sBar ? mSumS : mSumR) / double(mCount);
+    CalculateProcessStatistic(stat, USL, LSL, mSumX, mSumX2, readingCount(), mChartType, mSize, prompt);
+    return stat;
+}
+
+IndividualPoint IndividualAccumulator::add(double reading)
+{
+    IndividualPoint p;
+    p.number = ++mCount;
+    p.value = reading;
+    p.movingRange = mCount == 1 ? 0.0 : std::fabs(reading - mLast);
+    mLast = reading;
+    mSumX += reading;
+    mSumX2 += reading * reading;
+    mSumMR += p.movingRange;
+    return p;
+}
+
+ProcessStatistic IndividualAccumulator::finish(const Figure& USL, const Figure& LSL, Prompt& prompt) const
+{
+    ProcessStatistic stat = EmptyStatistic(false, mCount);
+    if (mCount == 0)
+        return stat;
+    stat.XDoubleBar = mSumX / double(mCount);
+    if (mCount >= 2)
+        stat.AverageVariation = mSumMR / double(mCount - 1);
+    CalculateProcessStatistic(stat, USL, LSL, mSumX, mSumX2, mCount, kChartIndividualMR, 2, prompt);
+    return stat;
+}
+
+} // namespace moldrin

@@ -1,0 +1,127 @@
+// Subgroup statistics, sorting, process figures and capability indices, and the streaming subgroup accumulators.
+#pragma once
+
+#include "common/figure.h"
+#include "common/prompt.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace moldrin {
+
+inline const QString kChartXBarR = QStringLiteral("X-Bar-R");
+inline const QString kChartXBarS = QStringLiteral("X-Bar-s");
+inline const QString kChartMedianR = QStringLiteral("Median-R");
+inline const QString kChartMedianS = QStringLiteral("Median-s");
+inline const QString kChartXBarRMedianS = QStringLiteral("X-Bar-R-Median-s");
+inline const QString kChartIndividualMR = QStringLiteral("Individual-MR");
+
+// Sum of values(0..lastIndex) divided by lastIndex + 1 (lastIndex is clamped to the array; 0 for none).
+double GetAverage(std::span<const double> values, int lastIndex);
+// Largest minus smallest of values(0..lastIndex).
+double GetRange(std::span<const double> values, int lastIndex);
+// Sample standard deviation rounded to 4 decimals; 0 for fewer than two values.
+double GetStdDev(std::span<const double> values);
+// Sorts the array in place (BubbleSortNumbers1) and returns its middle value (mean of the two middle ones
+// for an even count). An empty array shows "Error, unable to calculated the Median value! " and gives 0.
+double GetMedian(std::span<double> values, Prompt& prompt);
+// Stable bubble sort into descending order.
+void BubbleSortNumbers1(std::span<double> values);
+// As BubbleSortNumbers1, moving the entries of gParamName along with their values. The caller refreshes
+// gParamName beforehand (GetTestParameterName). A name list shorter than the values stops the sort with
+// "Subscript out of range!" and returns false; the order reached stays.
+bool BubbleSortNumbers(std::span<double> values, QStringList& gParamName, Prompt& prompt);
+
+// The result of one chart computation. A figure holds a number or "N/A" (or nothing yet).
+struct ProcessStatistic {
+    Figure XDoubleBar;
+    Figure AverageVariation;
+    Figure EstSigma;
+    Figure Cp, CpU, CpL, CpK;
+    double StdDev = 0;
+    double PointCount = 0;
+    bool IsSubgroupChart = true;
+};
+
+// Process sigma, StdDev and the capability indices. Does nothing while AverageVariation is empty.
+// chartType and sampleSize choose the divisor of the average variation (d2(n) for the R based types,
+// c4(n) otherwise; d2(2) for Individual-MR). A failure (N below 2, a non-numeric average, a size outside
+// the constants table) shows its description + "!" and returns false; outputs assigned so far stay.
+bool CalculateProcessStatistic(ProcessStatistic& stat, const Figure& USL, const Figure& LSL, double SumX,
+                               double SumX2, std::int64_t N, const QString& chartType, int sampleSize,
+                               Prompt& prompt);
+
+// The capability ratio text: Cp rounded to 4 decimals, 100 / Cp rounded to 2, "##0.00" + "%"; else "N/A".
+QString CRText(const Figure& cp);
+
+// What a subgroup contributes to the chart: its figures and the values of the four data series.
+struct SubgroupPoint {
+    std::int64_t number = 0; // counting from 1: the label of the variation chart's point
+    double mean = 0, range = 0, stdDev = 0, median = 0;
+    double series0 = 0; // "Median": medians for the median types and X-Bar-R-Median-s, else means
+    double series5 = 0; // "X-Bar": means, medians for Median-R and Median-s
+    double series4 = 0; // "s": s where computed, else R
+    double series6 = 0; // "Range": R where computed, else s
+};
+
+// Takes the readings of a subgroup chart one at a time, keeping only the current subgroup.
+class SubgroupAccumulator {
+public:
+    SubgroupAccumulator(const QString& chartType, int sampleSize);
+
+    // A null reading, 999 or -999 enters as 0. Returns the subgroup's point when this reading completed it.
+    std::optional<SubgroupPoint> add(std::optional<double> reading, Prompt& prompt);
+    // XDoubleBar, AverageVariation and PointCount from the whole subgroups so far, then the process figures.
+    ProcessStatistic finish(const Figure& USL, const Figure& LSL, Prompt& prompt) const;
+
+    std::int64_t subgroupCount() const { return mCount; }
+    std::int64_t readingCount() const { return mCount * mSize; }
+    double sumMeans() const { return mSumMeans; }
+    double sumR() const { return mSumR; }
+    double sumS() const { return mSumS; }
+    double sumX() const { return mSumX; }
+    double sumX2() const { return mSumX2; }
+
+    bool computesRange() const { return mRange; }
+    bool computesStdDev() const { return mStdDev; }
+    bool computesMedian() const { return mMedian; }
+
+private:
+    QString mChartType;
+    int mSize;
+    bool mRange, mStdDev, mMedian, mMedianOnCentre;
+    std::vector<double> mBuffer;
+    std::int64_t mCount = 0;
+    double mSumMeans = 0, mSumR = 0, mSumS = 0, mSumX = 0, mSumX2 = 0;
+    double mPendingX = 0, mPendingX2 = 0; // sums of the incomplete subgroup
+};
+
+struct IndividualPoint {
+    std::int64_t number = 0; // j, counting from 1: the moving range's label
+    double value = 0;
+    double movingRange = 0; // 0 for the first reading
+};
+
+// Takes the readings of an Individual-MR chart one at a time. Readings are used as read.
+class IndividualAccumulator {
+public:
+    IndividualPoint add(double reading);
+    // XDoubleBar = SumX/N, MR-bar = SumMR/(N - 1) (empty below two readings), then the process figures.
+    ProcessStatistic finish(const Figure& USL, const Figure& LSL, Prompt& prompt) const;
+
+    std::int64_t readingCount() const { return mCount; }
+    double sumX() const { return mSumX; }
+    double sumX2() const { return mSumX2; }
+    double sumMR() const { return mSumMR; }
+
+private:
+    std::int64_t mCount = 0;
+    double mLast = 0, mSumX = 0, mSumX2 = 0, mSumMR = 0;
+};
+
+} // namespace moldrin

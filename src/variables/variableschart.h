@@ -1,0 +1,51 @@
+// The main window's variables chart: its template, its reset before a plot, page captions and data points.
+#pragma once
+
+#include "variables/chartmodel.h"
+#include "variables/statistics.h"
+
+#include <QString>
+
+namespace moldrin {
+
+// Fixed series layout of the main chart.
+inline constexpr int kSeriesMedian = 0;     // "Median": medians or means, readings for Individual-MR
+inline constexpr int kSeriesLimitTemplate = 1; // "CL/LCL/UCL": template of every limit line
+inline constexpr int kSeriesLSL = 2;
+inline constexpr int kSeriesUSL = 3;
+inline constexpr int kSeriesS = 4;          // "s", custom axis 0
+inline constexpr int kSeriesXBar = 5;       // "X-Bar": the centre chart's rule series
+inline constexpr int kSeriesRange = 6;      // "Range", custom axis 0: the variation chart's rule series
+inline constexpr int kSeriesUpArrow = 7;
+inline constexpr int kSeriesDownArrow = 8;
+inline constexpr int kTemplateSeriesCount = 9;
+
+inline constexpr int kDefaultPointsPerPage = 80;
+
+// The chart as loaded from its stored template: series 0 to 8, axes and their formats.
+ChartModel BuildVariablesChartTemplate();
+
+// Caption after a reset and after a zoom step.
+QString ResetPageCaption(const QString& chartTitle, int page, int pages);
+// Caption when the chart reports a page change (also forced at the end of every plot).
+QString PageChangeCaption(const QString& chartTitle, int page, int pages);
+// Caption of the further argument-less notification.
+QString RefreshPageCaption(const QString& chartTitle, int page, int pages);
+// The same with the chart's own paging state, written as the one header line.
+void WriteResetPageCaption(ChartModel& chart, const QString& chartTitle);
+void WritePageChangeCaption(ChartModel& chart, const QString& chartTitle);
+void WriteRefreshPageCaption(ChartModel& chart, const QString& chartTitle);
+
+// Clears the chart for a plot: removes the lines (series 9 up), clears the template series, 80 points per
+// page on page 1, the header caption, automatic vertical axes and the axis titles of the chart type (the
+// unit, when given, as " (" + unit + ")" after the left axis title). The rule-mark labels of series 7 and
+// 8 are shown again, so a blink that was stopped half way never hides them in the next plot.
+void ResetVariablesChart(ChartModel& chart, const QString& chartType, const QString& unit,
+                         const QString& chartTitle);
+
+// Adds a subgroup's points to series 0, 5, 4 and 6 (the last labelled with the subgroup number).
+void AddSubgroupPoints(ChartModel& chart, const SubgroupPoint& point);
+// Adds a reading to series 0 and 5 and its moving range to series 4 and 6 (labelled with j).
+void AddIndividualPoints(ChartModel& chart, const IndividualPoint& point);
+
+} // namespace moldrin

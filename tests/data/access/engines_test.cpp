@@ -1,0 +1,273 @@
+// The component on real files: SQLite, the Access fixtures, Excel workbooks made by Debian's python3.
+#include "data/access/connection.h"
+#include "data/access/fileloaders.h"
+#include "sampledata.h"
+#include "testsupport.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace moldrin;
+using namespace moldrin::data;
+
+namespace {
+
+const QString kMainDec6 = QStringLiteral(
+    "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [VOUT_5V] AS ValueX FROM Results "
+    "WHERE [PassFail] = 'PASS' AND [SerialNumber] LIKE '%%' AND [TestStartTime] BETWEEN #06/Dec/2026# AND "
+    "#06/Dec/2026 23:59:59# AND [VOUT_5V] IS NOT NULL AND [VOUT_5V] <> 999 AND [VOUT_5V] <> -999 ORDER BY "
+    "[TestStartTime], [ATEID];");
+
+QString MakeSQLiteFile(const QTemporaryDir& dir)
+{
+    const QString path = dir.filePath(QStringLiteral("results.db"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
+        db.setDatabaseName(path);
+        EXPECT_TRUE(db.open());
+        EXPECT_TRUE(test::WriteSampleRows(db));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+    return path;
+}
+
+} // namespace
+
+TEST(SQLiteEngine, StreamsCountsAndTypesValues)
+{
+    QTemporaryDir dir;
+    const QString path = MakeSQLiteFile(dir);
+    Connection c;
+    EXPECT_EQ(c.State(), ObjectState::Closed);
+    ASSERT_FALSE(c.Open(QStringLiteral("Provider=SQLite;Data Source=") + path + u';'));
+    EXPECT_EQ(c.State(), ObjectState::Open);
+    Recordset rs;
+    ASSERT_FALSE(rs.Open(kMainDec6, c));
+    // Rows of 6 Dec: start times from 5 Dec 08:00 every 37 minutes; minus FAIL, null and 999 rows.
+    int expected = 0;
+    for (const test::SampleRow& r : test::SampleRows())
+        if (r.start.date() == QDate(2026, 12, 6) && r.passFail == QLatin1String("PASS") && !r.vout.isNull()
+            && r.vout.toDouble() != 999)
+            ++expected;
+    EXPECT_EQ(rs.RecordCount(), expected);
+    ASSERT_FALSE(rs.Eof());
+    auto date = rs.Fields(QStringLiteral("datex")); // any letter case
+    ASSERT_FALSE(date.error);
+    EXPECT_EQ(date.value.typeId(), QMetaType::QDateTime);
+    EXPECT_EQ(date.value.toDateTime().date(), QDate(2026, 12, 6));
+    EXPECT_EQ(rs.Fields(QStringLiteral("ValueX")).value.typeId(), QMetaType::Double);
+    EXPECT_EQ(rs.Fields(QStringLiteral("SNX")).value.typeId(), QMetaType::QString);
+    EXPECT_EQ(rs.Fields(QStringLiteral("Nope")).error->number, kErrInvalidData1);
+    int n = 0;
+    QDateTime last;
+    while (!rs.Eof()) {
+        const QDateTime when = rs.Fields(QStringLiteral("DateX")).value.toDateTime();
+        EXPECT_LE(last, when);
+        last = when;
+        ++n;
+        ASSERT_FALSE(rs.MoveNext());
+    }
+    EXPECT_EQ(n, expected);
+    EXPECT_EQ(rs.Fields(QStringLiteral("SNX")).error->number, kErrNoCurrentRecord);
+    EXPECT_EQ(rs.MoveNext()->number, kErrNoCurrentRecord);
+    // A second pass reads the same rows.
+    ASSERT_FALSE(rs.MoveFirst());
+    EXPECT_EQ(rs.Fields(QStringLiteral("DateX")).value.toDateTime().date(), QDate(2026, 12, 6));
+    rs.Close();
+    EXPECT_EQ(rs.State(), ObjectState::Closed);
+}
+
+TEST(SQLiteEngine, EmptyResultAndErrors)
+{
+    QTemporaryDir dir;
+    const QString path = MakeSQLiteFile(dir);
+    Connection c;
+    ASSERT_FALSE(c.Open(QStringLiteral("Provider=SQLite;Data Source=") + path + u';'));
+    Recordset rs;
+    ASSERT_FALSE(rs.Open(QStringLiteral("SELECT [VOUT_5V] AS ValueX FROM Results WHERE [SerialNumber] = 'none';"), c));
+    EXPECT_EQ(rs.RecordCount(), 0);
+    EXPECT_TRUE(rs.Eof());
+    EXPECT_EQ(rs.Fields(QStringLiteral("ValueX")).error->number, kErrNoCurrentRecord);
+    EXPECT_EQ(rs.MoveFirst()->number, kErrNoCurrentRecord);
+    EXPECT_EQ(rs.Open(QStringLiteral("SELECT [NoSuchColumn] AS ValueX FROM Results;"), c)->number, kErrInvalidData1);
+    EXPECT_EQ(rs.Open(QStringLiteral("SELECT [ATEID] AS ValueX FROM NoTable;"), c)->number, kErrInvalidData1);
+    const Status syntax = rs.Open(QStringLiteral("SELECT FROM WHERE;"), c);
+    ASSERT_TRUE(syntax);
+    EXPECT_EQ(syntax->number, kErrCommand);
+    EXPECT_FALSE(syntax->description.isEmpty());
+    EXPECT_EQ(rs.Open(QString(), c)->number, kErrCommand);
+    c.Close();
+    EXPECT_EQ(rs.Open(QStringLiteral("SELECT 1;"), c)->number, kErrCommand);
+}
+
+TEST(SQLiteEngine, MissingOrForeignFileIsNeverCreatedOrAccepted)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("absent.db"));
+    Connection c;
+    const Status s = c.Open(QStringLiteral("Provider=SQLite;Data Source=") + missing + u';');
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->number, kErrConnect);
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_EQ(c.State(), ObjectState::Closed);
+    const QString text = dir.filePath(QStringLiteral("text.db"));
+    QFile f(text);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("this is no database, just some text that is long enough to be read as a header\n");
+    f.close();
+    EXPECT_EQ(c.Open(QStringLiteral("Provider=SQLite;Data Source=") + text + u';')->number, kErrConnect);
+    EXPECT_EQ(c.Open(QStringLiteral("Provider=Nobody;Data Source=x;"))->number, kErrConnect);
+}
+
+TEST(SQLiteEngine, WritesFailAndTheFileStaysUnchanged)
+{
+    QTemporaryDir dir;
+    const QString path = MakeSQLiteFile(dir);
+    const QByteArray before = test::FileHash(path);
+    Connection c;
+    ASSERT_FALSE(c.Open(QStringLiteral("Provider=SQLite;Data Source=") + path + u';'));
+    Recordset rs;
+    EXPECT_TRUE(rs.Open(QStringLiteral("DELETE FROM Results;"), c));
+    EXPECT_TRUE(rs.Open(QStringLiteral("  insert into Results (ATEID) values ('x');"), c));
+    // The engine itself refuses too: the guard above is not the only one.
+    QSqlQuery raw(QSqlDatabase::database(c.connectionName()));
+    EXPECT_FALSE(raw.exec(QStringLiteral("DELETE FROM Results")));
+    EXPECT_FALSE(raw.exec(QStringLiteral("CREATE TABLE x (a)")));
+    ASSERT_FALSE(rs.Open(QStringLiteral("SELECT [ATEID] AS ATEx FROM Results GROUP BY [ATEID] ORDER BY [ATEID];"), c));
+    EXPECT_EQ(rs.RecordCount(), 5); // null, '', ATE-01..03
+    rs.Close();
+    c.Close();
+    EXPECT_EQ(test::FileHash(path), before);
+}
+
+TEST(AccessEngine, DoubleTableOfTheJet3Fixture)
+{
+    const QString path = test::FixturesDir() + QStringLiteral("/jackcess-testIndexCodesV1997.mdb");
+    const QByteArray before = test::FileHash(path);
+    ASSERT_FALSE(before.isEmpty()) << qPrintable(path);
+    Connection c;
+    const Status s = c.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path + u';');
+    ASSERT_FALSE(s) << qPrintable(s->description);
+    EXPECT_EQ(c.Kind(), SourceKind::Access);
+    Recordset rs;
+    ASSERT_FALSE(rs.Open(QStringLiteral("SELECT MIN([data]) AS Lo, MAX([data]) AS Hi, COUNT(*) AS N FROM Table4;"), c));
+    EXPECT_EQ(rs.Fields(QStringLiteral("N")).value.toDouble(), 20);
+    EXPECT_TRUE(test::Near(rs.Fields(QStringLiteral("Lo")).value.toDouble(), -8540982423.45));
+    EXPECT_TRUE(test::Near(rs.Fields(QStringLiteral("Hi")).value.toDouble(), 309840983.0));
+    ASSERT_FALSE(rs.Open(QStringLiteral("SELECT [name] AS SNX FROM Table4 WHERE [data] > 0 ORDER BY [data];"), c));
+    EXPECT_GT(rs.RecordCount(), 0);
+    EXPECT_LT(rs.RecordCount(), 20);
+    EXPECT_TRUE(rs.Open(QStringLiteral("DELETE FROM Table4;"), c));
+    rs.Close();
+    c.Close();
+    EXPECT_EQ(test::FileHash(path), before);
+}
+
+TEST(AccessEngine, EdgeDatesFromRawOleValues)
+{
+    const QString path = test::FixturesDir() + QStringLiteral("/jackcess-testIndexCodesV1997.mdb");
+    Connection c;
+    ASSERT_FALSE(c.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path + u';'));
+    Recordset rs;
+    ASSERT_FALSE(rs.Open(QStringLiteral("SELECT [data] AS DateX FROM Table6;"), c));
+    EXPECT_EQ(rs.RecordCount(), 23);
+    QStringList seen;
+    int nulls = 0;
+    while (!rs.Eof()) {
+        const QVariant v = rs.Fields(QStringLiteral("DateX")).value;
+        if (v.isNull())
+            ++nulls;
+        else {
+            EXPECT_EQ(v.typeId(), QMetaType::QDateTime);
+            seen << v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        }
+        ASSERT_FALSE(rs.MoveNext());
+    }
+    EXPECT_GT(nulls, 0);
+    for (const char* want : {"1899-12-30 00:00:00", "1899-12-30 00:00:30", "1899-12-30 05:15:07", "1999-11-11 00:00:00",
+                             "2007-03-03 15:13:00"})
+        EXPECT_TRUE(seen.contains(QLatin1String(want))) << want << " in " << qPrintable(seen.join(u','));
+    bool before1899 = false, farFuture = false;
+    for (const QString& s : seen) {
+        before1899 |= s < QLatin1String("1899-12-30");
+        farFuture |= s.startsWith(QLatin1String("4103")) || s.startsWith(QLatin1String("4374"));
+        EXPECT_FALSE(s.contains(QLatin1String("-00"))) << qPrintable(s);
+    }
+    EXPECT_TRUE(before1899);
+    EXPECT_TRUE(farFuture);
+}
+
+TEST(AccessEngine, Jet4FixtureWithTimes)
+{
+    const QString path = test::FixturesDir() + QStringLiteral("/jackcess-test2V2003.mdb");
+    Connection c;
+    ASSERT_FALSE(c.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path + u';'));
+    Recordset rs;
+    ASSERT_FALSE(rs.Open(QStringLiteral("SELECT * FROM MSP_PROJECTS;"), c));
+    EXPECT_EQ(rs.RecordCount(), 1);
+    c.Close();
+    EXPECT_EQ(c.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/nonexistent/x.mdb;"))->number,
+              kErrConnect);
+}
+
+class ExcelEngine : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ExcelEngine, SheetAsTableWithDates)
+{
+    const bool xlsx = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(xlsx ? QStringLiteral("book.xlsx") : QStringLiteral("book.xls"));
+    const QString err = test::RunDebianPython(test::SamplePython(xlsx, path));
+    ASSERT_TRUE(err.isEmpty()) << qPrintable(err);
+    const QByteArray before = test::FileHash(path);
+    Connection c;
+    const Status s = c.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path
+                            + QStringLiteral(";Extended Properties=\"Excel 8.0;HRD=YES;\""));
+    ASSERT_FALSE(s) << qPrintable(s->description);
+    EXPECT_EQ(c.Kind(), SourceKind::Excel);
+    Recordset rs;
+    ASSERT_FALSE(rs.Open(QString(kMainDec6).replace(QStringLiteral("FROM Results"), QStringLiteral("FROM [Results$]")), c));
+    EXPECT_GT(rs.RecordCount(), 10);
+    const QVariant when = rs.Fields(QStringLiteral("DateX")).value;
+    EXPECT_EQ(when.typeId(), QMetaType::QDateTime);
+    EXPECT_EQ(when.toDateTime().date(), QDate(2026, 12, 6));
+    EXPECT_EQ(rs.Fields(QStringLiteral("ValueX")).value.typeId(), QMetaType::Double);
+    ASSERT_FALSE(rs.Open(QStringLiteral("SELECT COUNT(*) AS N FROM [Other data$];"), c));
+    EXPECT_EQ(rs.Fields(QStringLiteral("N")).value.toDouble(), 0); // header row only
+    EXPECT_EQ(rs.Open(QStringLiteral("SELECT [x] FROM [Missing$];"), c)->number, kErrInvalidData1);
+    rs.Close();
+    c.Close();
+    EXPECT_EQ(test::FileHash(path), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(XlsAndXlsx, ExcelEngine, ::testing::Values(false, true));
+
+TEST(ExcelEngine, DateSerials)
+{
+    EXPECT_EQ(ExcelSerialText(46361.35069444445, false), QStringLiteral("2026-12-05 08:25:00"));
+    EXPECT_EQ(ExcelSerialText(1, false), QStringLiteral("1900-01-01 00:00:00"));
+    EXPECT_EQ(ExcelSerialText(59, false), QStringLiteral("1900-02-28 00:00:00"));
+    EXPECT_EQ(ExcelSerialText(61, false), QStringLiteral("1900-03-01 00:00:00"));
+    EXPECT_EQ(ExcelSerialText(0, true), QStringLiteral("1904-01-01 00:00:00"));
+    EXPECT_EQ(OleDateText(-1.25), QStringLiteral("1899-12-29 06:00:00"));
+    EXPECT_EQ(OleDateText(0.99999999), QStringLiteral("1899-12-31 00:00:00"));
+}
+
+TEST(ExcelEngine, BrokenWorkbooksReportAnError)
+{
+    QTemporaryDir dir;
+    for (const char* name : {"bad.xlsx", "bad.xls"}) {
+        const QString path = dir.filePath(QLatin1String(name));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("PK\x03\x04 not really a zip archive", 30));
+        f.close();
+        Connection c;
+        const Status s = c.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path
+                                + QStringLiteral(";Extended Properties=\"Excel 8.0;HRD=YES;\""));
+        ASSERT_TRUE(s) << name;
+        EXPECT_EQ(s->number, kErrConnect);
+    }
+}

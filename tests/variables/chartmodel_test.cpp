@@ -1,0 +1,170 @@
+// Tests of the chart model, the variables chart template, its reset and page captions.
+#include "variables/chartmodel.h"
+#include "variables/variableschart.h"
+
+#include <gtest/gtest.h>
+
+using namespace moldrin;
+
+namespace {
+
+ChartModel WithPoints(int points, int perPage)
+{
+    ChartModel c = BuildVariablesChartTemplate();
+    for (int i = 0; i < points; ++i)
+        c.series[0].add(i);
+    c.maxPointsPerPage = perPage;
+    return c;
+}
+
+} // namespace
+
+TEST(ChartModel, Paging)
+{
+    ChartModel c = WithPoints(200, 80);
+    EXPECT_EQ(c.pageCount(), 3);
+    EXPECT_EQ(c.currentPage(), 1);
+    EXPECT_FALSE(c.previousPage());
+    EXPECT_TRUE(c.nextPage());
+    EXPECT_TRUE(c.nextPage());
+    EXPECT_FALSE(c.nextPage());
+    EXPECT_EQ(c.currentPage(), 3);
+    EXPECT_EQ(c.pageRange(), std::make_pair(160, 239));
+    c.maxPointsPerPage = 0;
+    EXPECT_EQ(c.pageCount(), 1);
+    EXPECT_EQ(c.pageRange(), std::make_pair(0, 199));
+    EXPECT_EQ(WithPoints(160, 80).pageCount(), 2);
+    EXPECT_EQ(WithPoints(0, 80).pageCount(), 1);
+}
+
+TEST(ChartModel, CopyAndRemoveSeries)
+{
+    ChartModel c = BuildVariablesChartTemplate();
+    c.series[1].add(3, "x");
+    const int index = c.copySeries(1);
+    EXPECT_EQ(index, 9);
+    EXPECT_EQ(c.series[9].title, "CL/LCL/UCL");
+    EXPECT_EQ(c.series[9].points.size(), 1);
+    EXPECT_EQ(c.copySeries(42), -1);
+    EXPECT_TRUE(c.removeSeries(9));
+    EXPECT_FALSE(c.removeSeries(9));
+    EXPECT_EQ(c.seriesCount(), 9);
+    EXPECT_EQ(c.seriesAt(-1), nullptr);
+}
+
+TEST(ChartModel, AutomaticAxisRangeComesFromTheSeriesOnThatAxis)
+{
+    ChartModel c = BuildVariablesChartTemplate();
+    c.series[kSeriesXBar].add(4);
+    c.series[kSeriesXBar].add(-2);
+    c.series[kSeriesMedian].add(7);
+    c.series[kSeriesRange].add(30);
+    EXPECT_DOUBLE_EQ(c.axisMinimum(AxisId::Left), -2);
+    EXPECT_DOUBLE_EQ(c.axisMaximum(AxisId::Left), 7);
+    EXPECT_DOUBLE_EQ(c.axisMaximum(AxisId::Custom0), 30);
+    c.left.setRange(0, 10);
+    EXPECT_DOUBLE_EQ(c.axisMaximum(AxisId::Left), 10);
+    EXPECT_DOUBLE_EQ(ChartModel().axisMaximum(AxisId::Left), 0);
+}
+
+TEST(VariablesChart, Template)
+{
+    const ChartModel c = BuildVariablesChartTemplate();
+    ASSERT_EQ(c.seriesCount(), 9);
+    const QStringList titles{"Median", "CL/LCL/UCL", "LSL", "USL", "s", "X-Bar", "Range", "Up Arrow", "Down Arrow"};
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(c.series[i].title, titles[i]);
+        EXPECT_EQ(c.series[i].horizontalAxis, i == 6 ? HorizontalAxis::Bottom : HorizontalAxis::Top) << i;
+        const bool custom = i == 4 || i == 6;
+        EXPECT_EQ(c.series[i].verticalAxis, custom ? VerticalAxis::Custom0 : VerticalAxis::Left) << i;
+    }
+    EXPECT_EQ(c.series[7].kind, SeriesKind::Points);
+    EXPECT_EQ(c.series[7].pointer, PointerStyle::DownTriangle);
+    EXPECT_EQ(c.series[8].pointer, PointerStyle::Triangle);
+    EXPECT_EQ(c.series[7].marks.offset, 8);
+    EXPECT_EQ(c.series[8].marks.offset, -23);
+    EXPECT_EQ(c.series[1].colour, kClMaroon);
+    EXPECT_EQ(c.series[1].pen, PenStyle::Dot);
+    EXPECT_EQ(c.series[5].colour, 5987163u);
+    EXPECT_EQ(c.series[0].colour, 15658734u);
+    EXPECT_DOUBLE_EQ(c.left.endPercent, 70);
+    EXPECT_DOUBLE_EQ(c.custom0.startPercent, 74);
+    EXPECT_EQ(c.left.labelFormat, "#,##0.00");
+    EXPECT_EQ(c.custom0.labelSize, 38);
+    EXPECT_EQ(c.bottom.labelFormat, "#,##0");
+    EXPECT_DOUBLE_EQ(c.bottom.increment, 5);
+    EXPECT_EQ(c.top.labelFormat, "#,##0.##");
+    EXPECT_EQ(RgbFromOle(kClRed), 0xFF0000u);
+}
+
+TEST(VariablesChart, PageCaptions)
+{
+    EXPECT_EQ(ResetPageCaption("P T", 1, 3), "P T  Chart Page: 1 of 3");
+    EXPECT_EQ(PageChangeCaption("P T", 2, 3), "P T Control Chart Page 2 of 3");
+    EXPECT_EQ(RefreshPageCaption("P T", 3, 3), "P T Chart Page: 3 of 3");
+    ChartModel c = WithPoints(200, 80);
+    c.nextPage();
+    WritePageChangeCaption(c, "A B");
+    EXPECT_EQ(c.header, QStringList{"A B Control Chart Page 2 of 3"});
+}
+
+TEST(VariablesChart, ResetClearsLinesAndTitlesTheAxes)
+{
+    ChartModel c = WithPoints(200, 30);
+    c.nextPage();
+    c.copySeries(1);
+    c.copySeries(1);
+    c.series[kSeriesUpArrow].marks.visible = false;
+    c.left.setRange(1, 2);
+    c.custom0.setRange(1, 2);
+    ResetVariablesChart(c, kChartXBarR, "mV", "Prod Param");
+    EXPECT_EQ(c.seriesCount(), 9);
+    for (const ChartSeries& s : c.series)
+        EXPECT_EQ(s.count(), 0);
+    EXPECT_EQ(c.maxPointsPerPage, 80);
+    EXPECT_EQ(c.currentPage(), 1);
+    EXPECT_EQ(c.header, QStringList{"Prod Param  Chart Page: 1 of 1"});
+    EXPECT_TRUE(c.left.automatic && c.custom0.automatic);
+    EXPECT_EQ(c.left.title, "X-Bar (mV)");
+    EXPECT_EQ(c.custom0.title, "Range");
+    EXPECT_EQ(c.subHeader, QStringList{"Sub-Group Number"});
+    EXPECT_TRUE(c.series[kSeriesUpArrow].marks.visible);
+    EXPECT_TRUE(c.visible);
+
+    const struct {
+        QString type, left, custom, sub;
+    } cases[] = {{kChartXBarRMedianS, "X-Bar & Median", "R & s", "Sub-Group Number"},
+                 {kChartMedianR, "Median", "Range", "Sub-Group Number"},
+                 {kChartMedianS, "Median", "s", "Sub-Group Number"},
+                 {kChartXBarS, "X-Bar", "s", "Sub-Group Number"},
+                 {kChartIndividualMR, "Individual", "Moving Range", "Sample Number"},
+                 {"x-bar-r", "?????", "?????", "?????"}};
+    for (const auto& k : cases) {
+        ResetVariablesChart(c, k.type, "", "t");
+        EXPECT_EQ(c.left.title, k.left);
+        EXPECT_EQ(c.custom0.title, k.custom);
+        EXPECT_EQ(c.subHeader, QStringList{k.sub});
+    }
+}
+
+TEST(VariablesChart, DataPointsGoToTheFourSeries)
+{
+    ChartModel c = BuildVariablesChartTemplate();
+    SubgroupPoint p;
+    p.number = 1;
+    p.series0 = 1;
+    p.series5 = 2;
+    p.series4 = 3;
+    p.series6 = 4;
+    AddSubgroupPoints(c, p);
+    p.number = 2;
+    AddSubgroupPoints(c, p);
+    EXPECT_EQ(c.series[kSeriesRange].points[1].label, "2");
+    EXPECT_DOUBLE_EQ(c.series[kSeriesRange].points[1].x, 1);
+    EXPECT_DOUBLE_EQ(c.series[kSeriesS].points[0].y, 3);
+    EXPECT_DOUBLE_EQ(c.series[kSeriesXBar].points[0].y, 2);
+    AddIndividualPoints(c, IndividualPoint{3, 9, 5});
+    EXPECT_DOUBLE_EQ(c.series[kSeriesMedian].points[2].y, 9);
+    EXPECT_EQ(c.series[kSeriesRange].points[2].label, "3");
+    EXPECT_DOUBLE_EQ(c.series[kSeriesRange].points[2].y, 5);
+}

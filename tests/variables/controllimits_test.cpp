@@ -1,0 +1,233 @@
+// Tests of the control limits, the limit, zone and specification lines and the statistics panel.
+#include "variables/controllimits.h"
+#include "variables/variableschart.h"
+
+#include "common/rounding.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace moldrin;
+using moldrin::test::Near;
+
+namespace {
+
+QString Sp(int n) { return QString(n, ' '); }
+
+struct Plot {
+    ChartModel chart = BuildVariablesChartTemplate();
+    LimitInputs in;
+    ScriptedPrompt prompt;
+
+    Plot(const QString& type, int n, double centre, double variation, int points = 4)
+    {
+        in.chartType = type;
+        in.sampleSize = n;
+        in.chartTitle = "Prod Par";
+        in.stat.XDoubleBar = centre;
+        in.stat.AverageVariation = variation;
+        in.stat.IsSubgroupChart = type != kChartIndividualMR;
+        in.stat.PointCount = points;
+        in.stat.EstSigma = variation / 1.128;
+        in.stat.Cp = in.stat.CpK = in.stat.CpU = in.stat.CpL = Figure::na();
+        for (int i = 0; i < points; ++i) {
+            chart.series[kSeriesMedian].add(centre);
+            chart.series[kSeriesXBar].add(centre + i);
+            chart.series[kSeriesRange].add(variation * i);
+        }
+    }
+    ControlLimits draw() { return DrawControlLimits(chart, in, prompt); }
+    const ChartSeries& line(int i) const { return chart.series[i]; }
+};
+
+void ExpectLine(const ChartSeries& s, double y, const QString& first, const QString& second, double lastX = 3)
+{
+    ASSERT_EQ(s.count(), 2);
+    EXPECT_DOUBLE_EQ(s.points[0].x, 0);
+    EXPECT_DOUBLE_EQ(s.points[1].x, lastX);
+    EXPECT_TRUE(Near(s.points[0].y, y)) << s.points[0].y << " != " << y;
+    EXPECT_DOUBLE_EQ(s.points[1].y, s.points[0].y);
+    EXPECT_EQ(s.points[0].label, first);
+    EXPECT_EQ(s.points[1].label, second);
+}
+
+} // namespace
+
+TEST(ControlLimits, XBarRWithoutZones)
+{
+    Plot p(kChartXBarR, 5, 10, 2);
+    const ControlLimits r = p.draw();
+    ASSERT_TRUE(r.completed);
+    EXPECT_TRUE(p.prompt.messages.isEmpty());
+    EXPECT_DOUBLE_EQ(r.UCLCentre.value(), 11.1536);
+    EXPECT_DOUBLE_EQ(r.LCLCentre.value(), 8.8464);
+    EXPECT_DOUBLE_EQ(r.UCLVar.value(), 4.2288);
+    EXPECT_DOUBLE_EQ(r.LCLVar.value(), 0);
+    EXPECT_EQ(r.parameterCaption, "X-Bar-R Param.");
+
+    ASSERT_EQ(p.chart.seriesCount(), 15);
+    ExpectLine(p.line(9), 10, "  CL", "CL=10.0; CpK=N/A" + Sp(34));
+    EXPECT_EQ(p.line(9).colour, 0xC00000u);
+    ExpectLine(p.line(10), 8.8464, "  LCL", "LCL=8.8464" + Sp(50));
+    ExpectLine(p.line(11), 11.1536, "  UCL", "UCL=11.1536" + Sp(50));
+    EXPECT_EQ(p.line(10).marks.offset, 0);
+    EXPECT_EQ(p.line(11).marks.offset, 0);
+    ExpectLine(p.line(12), 0, " ", " ");
+    ExpectLine(p.line(13), 2, "  CL", "CL=2.0" + Sp(15));
+    EXPECT_EQ(p.line(13).colour, 0xC00000u);
+    ExpectLine(p.line(14), 4.2288, "  UCL", "UCL=4.2288" + Sp(50));
+    for (int i = 9; i < 15; ++i)
+        EXPECT_EQ(p.line(i).verticalAxis, i < 12 ? VerticalAxis::Left : VerticalAxis::Custom0) << i;
+    EXPECT_EQ(p.line(2).count() + p.line(3).count(), 0); // "Show USL/LSL" clear
+
+    EXPECT_DOUBLE_EQ(p.chart.left.increment, 3.0 / 4);
+    EXPECT_DOUBLE_EQ(p.chart.custom0.increment, 6.0 / 4);
+    EXPECT_EQ(p.chart.header, QStringList{"Prod Par Control Chart Page 1 of 1"});
+}
+
+TEST(ControlLimits, StatisticsPanel)
+{
+    Plot p(kChartXBarR, 5, 10.00004, 2);
+    p.in.stat.PointCount = 1234;
+    p.in.stat.StdDev = 0.5;
+    p.in.stat.EstSigma = 2 / 2.326;
+    p.in.stat.Cp = 1.5;
+    p.in.stat.CpU = 1.23456;
+    p.in.stat.CpL = 1.7;
+    p.in.stat.CpK = 1.23456;
+    p.in.USL = 12.0;
+    p.in.LSL = 8.0;
+    const ControlLimits r = p.draw();
+    ASSERT_TRUE(r.completed);
+    const QStringList expected{"1,234", "0.5", "0.8598", "5", "11.1536", "10.0", "8.8464", "12.0", "8.0",
+                               "1.2346", "1.5", "1.7", "1.2346", "66.67%", "", "4.2288", "2.0", "0.0"};
+    EXPECT_EQ(r.panelValues, expected);
+    EXPECT_EQ(r.panelValueText, expected.join('\n') + "\n\n");
+    EXPECT_EQ(PanelCaptions().size(), expected.size());
+    EXPECT_TRUE(PanelCaptionText().startsWith("Total:\nStd Dev:\nEst Sigma:\nSize:\nUCL:"));
+    EXPECT_TRUE(PanelCaptionText().endsWith("CR:\n\nUCL:\nCL:\nLCL:"));
+    EXPECT_DOUBLE_EQ(r.CpK.value(), 1.2346);
+    EXPECT_DOUBLE_EQ(r.XDoubleBar.value(), 10);
+    EXPECT_EQ(p.line(9).points[1].label, "CL=10.0; CpK=1.2346" + Sp(34));
+}
+
+TEST(ControlLimits, SpecificationLinesAndMissingLimit)
+{
+    Plot p(kChartXBarR, 5, 10, 2);
+    p.in.showSpec = true;
+    p.in.USL = 999.0;
+    p.in.LSL = 1.25;
+    const ControlLimits r = p.draw();
+    EXPECT_EQ(p.line(kSeriesUSL).count(), 0);
+    ExpectLine(p.line(kSeriesLSL), 1.25, "  LSL", "LSL=1.25" + Sp(15));
+    EXPECT_TRUE(r.USL.isNA());
+    EXPECT_EQ(r.panelValues[7], "N/A");
+    EXPECT_EQ(r.panelValues[8], "1.25");
+
+    Plot q(kChartXBarR, 5, 10, 2);
+    q.in.showSpec = true;
+    q.in.USL = 12.5;
+    q.in.LSL = -999.0;
+    q.draw();
+    ExpectLine(q.line(kSeriesUSL), 12.5, "  USL", "USL=12.5" + Sp(15));
+    EXPECT_EQ(q.line(kSeriesLSL).count(), 0);
+}
+
+TEST(ControlLimits, MedianAndSChartsUseTheirFactors)
+{
+    Plot median(kChartMedianR, 3, 10, 2);
+    const ControlLimits m = median.draw();
+    EXPECT_DOUBLE_EQ(m.UCLCentre.value(), 12.374);
+    EXPECT_DOUBLE_EQ(m.LCLCentre.value(), 7.626);
+    EXPECT_DOUBLE_EQ(m.UCLVar.value(), Round4(2.5735 * 2));
+    EXPECT_EQ(m.parameterCaption, "Median-R Param.");
+
+    Plot ms(kChartMedianS, 5, 10, 1);
+    EXPECT_DOUBLE_EQ(ms.draw().UCLCentre.value(), 10.66);
+    EXPECT_EQ(ms.draw().parameterCaption, "Median-s Param.");
+
+    Plot xs(kChartXBarS, 6, 10, 2);
+    const ControlLimits s = xs.draw();
+    EXPECT_DOUBLE_EQ(s.UCLCentre.value(), Round4(10 + 1.2872 * 2));
+    EXPECT_DOUBLE_EQ(s.UCLVar.value(), 3.94);
+    EXPECT_DOUBLE_EQ(s.LCLVar.value(), 0.06);
+    ExpectLine(xs.line(12), 0.06, "  LCL", "LCL=0.06" + Sp(15));
+    EXPECT_EQ(s.parameterCaption, "X-Bar-s Param.");
+
+    Plot all(kChartXBarRMedianS, 5, 10, 2);
+    const ControlLimits a = all.draw();
+    EXPECT_DOUBLE_EQ(a.UCLCentre.value(), 11.1536);
+    EXPECT_DOUBLE_EQ(a.UCLVar.value(), 4.2288);
+    EXPECT_EQ(a.parameterCaption, "X-Bar-R Param.");
+}
+
+TEST(ControlLimits, IndividualMR)
+{
+    Plot p(kChartIndividualMR, 5, 20, 1.128);
+    p.in.stat.EstSigma = 1.0;
+    const ControlLimits r = p.draw();
+    EXPECT_DOUBLE_EQ(r.UCLCentre.value(), 23);
+    EXPECT_DOUBLE_EQ(r.LCLCentre.value(), 17);
+    EXPECT_DOUBLE_EQ(r.UCLVar.value(), 3.687);
+    EXPECT_DOUBLE_EQ(r.LCLVar.value(), 0);
+    EXPECT_EQ(r.parameterCaption, "Indv.-MR Para.");
+    EXPECT_EQ(r.panelValues[3], "1");
+}
+
+TEST(ControlLimits, ZonesRelabelTheLimitsAndAddBands)
+{
+    Plot p(kChartXBarR, 2, 10, 2);
+    p.in.showZones = true;
+    const ControlLimits r = p.draw();
+    ASSERT_EQ(p.chart.seriesCount(), 23);
+    const double zone = (r.UCLCentre.value() - 10) / 3;
+    ExpectLine(p.line(10), r.LCLCentre.value(), "  A", "A    ");
+    ExpectLine(p.line(11), r.UCLCentre.value(), "  A", "A    ");
+    ExpectLine(p.line(12), 10 + zone, "  C", "C    ");
+    ExpectLine(p.line(13), 10 + 2 * zone, "  B", "B    ");
+    ExpectLine(p.line(14), 10 - zone, "  C", "C    ");
+    ExpectLine(p.line(15), 10 - 2 * zone, "  B", "B    ");
+    // Variation chart: LCL at 0, CL, UCL as A, then C, B above and the lower ones clipped at 0.
+    ExpectLine(p.line(16), 0, " ", " ");
+    ExpectLine(p.line(18), 6.5372, "  A", "A    ");
+    const double vz = (6.5372 - 2) / 3;
+    ExpectLine(p.line(19), 2 + vz, "  C", "C    ");
+    ExpectLine(p.line(20), 2 + 2 * vz, "  B", "B    ");
+    ExpectLine(p.line(21), 2 - vz, "  C", "C    ");
+    ExpectLine(p.line(22), 0, " ", " ");
+    EXPECT_EQ(p.line(22).verticalAxis, VerticalAxis::Custom0);
+}
+
+TEST(ControlLimits, ZeroSpreadMovesTheLimitMarksApart)
+{
+    Plot p(kChartXBarR, 5, 10, 0);
+    p.draw();
+    EXPECT_EQ(p.line(10).marks.offset, -15);
+    EXPECT_EQ(p.line(11).marks.offset, 15);
+    EXPECT_DOUBLE_EQ(p.line(10).points[0].y, 10);
+}
+
+TEST(ControlLimits, FailuresStopWithAMessage)
+{
+    Plot big(kChartXBarR, 26, 10, 2);
+    EXPECT_FALSE(big.draw().completed);
+    EXPECT_EQ(big.chart.seriesCount(), 9);
+    Plot median(kChartMedianR, 12, 10, 2);
+    EXPECT_FALSE(median.draw().completed);
+    Plot text(kChartXBarR, 5, 10, 2);
+    text.in.stat.XDoubleBar = Figure::na();
+    EXPECT_FALSE(text.draw().completed);
+    EXPECT_EQ(big.prompt.texts(), QStringList{"Subscript out of range!"});
+    EXPECT_EQ(median.prompt.texts(), QStringList{"Subscript out of range!"});
+    EXPECT_EQ(text.prompt.texts(), QStringList{"Type mismatch!"});
+}
+
+TEST(ControlLimits, AddLimitLineSeriesPlacesTheClone)
+{
+    ChartModel c = BuildVariablesChartTemplate();
+    EXPECT_EQ(AddLimitLineSeries(c, "X-Bar"), 9);
+    EXPECT_EQ(AddLimitLineSeries(c, "Range"), 10);
+    EXPECT_EQ(c.series[9].verticalAxis, VerticalAxis::Left);
+    EXPECT_EQ(c.series[10].verticalAxis, VerticalAxis::Custom0);
+    EXPECT_EQ(AddLimitLineSeries(c, "Range", 99), -1);
+}
