@@ -1,0 +1,218 @@
+#include "data/access/connection.h"
+#include "data/loader/sampleloader.h"
+#include "data/loader/tempfiles.h"
+#include "testsupport.h"
+#include "variables/variableschart.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+using namespace moldrin;
+using namespace moldrin::data;
+
+namespace {
+
+class RecordingHost : public PlotHost {
+public:
+    ScriptedPrompt scripted;
+    QList<bool> panel;
+    bool stopOnReset = false;
+    AppState* state = nullptr;
+    Prompt& prompt() override { return scripted; }
+    void SetPanelEnabled(bool enable) override { panel << enable; }
+    void ChartReset() override
+    {
+        if (stopOnReset)
+            state->gStopPlot = true;
+    }
+};
+
+// A results table of `values` (null where NaN) one minute apart, in a SQLite file.
+QString MakeDatabase(const QTemporaryDir& dir, const QList<double>& values, const QString& serialPrefix = "SN")
+{
+    const QString path = dir.filePath("results.db");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "make");
+        db.setDatabaseName(path);
+        EXPECT_TRUE(db.open());
+        QSqlQuery q(db);
+        db.transaction();
+        q.exec("CREATE TABLE Results (SerialNumber TEXT, ATEID TEXT, TestStartTime TEXT, PassFail TEXT, "
+               "TestID TEXT, V REAL)");
+        q.prepare("INSERT INTO Results VALUES (?, ?, ?, 'PASS', 'FT1', ?)");
+        const QDateTime t0(QDate(2026, 11, 1), QTime(8, 0));
+        for (int i = 0; i < values.size(); ++i) {
+            q.addBindValue(QStringLiteral("%1%2").arg(serialPrefix).arg(i, 3, 10, QChar('0')));
+            q.addBindValue(i % 2 ? "ATE-02" : "ATE-01");
+            q.addBindValue(t0.addSecs(60 * i).toString("yyyy-MM-dd HH:mm:ss"));
+            q.addBindValue(std::isnan(values[i]) ? QVariant() : QVariant(values[i]));
+            EXPECT_TRUE(q.exec());
+        }
+        db.commit();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("make");
+    return path;
+}
+
+struct Fixture {
+    QTemporaryDir dir;
+    AppState state{dir.filePath("settings")};
+    ChartModel chart = BuildVariablesChartTemplate();
+    RecordingHost host;
+    PlotSelection sel;
+
+    explicit Fixture(const QList<double>& values, const QString& serialPrefix = "SN")
+    {
+        const QString db = MakeDatabase(dir, values, serialPrefix);
+        qputenv("TEMP", dir.path().toLocal8Bit());
+        PrepareTempFiles(state);
+        state.gConnection = std::make_shared<Connection>();
+        IniDatabase ini;
+        ini.DatabaseName = db;
+        EXPECT_FALSE(state.gConnection->Open(BuildConnectionString(KindOf(ini), ini)));
+        state.gDataSourceKind = KindName(KindOf(ini));
+        state.gTableName = "Results";
+        state.gParamColumn = {"V"};
+        state.gSpecField4 = {"V"};
+        state.gLSL = {-999};
+        state.gUSL = {999};
+        state.gSampleSize = 5;
+        host.state = &state;
+        sel.product = "PSU-100";
+        sel.parameterItem = "Output";
+        sel.range = "All";
+        sel.chartType = "X-Bar-R";
+        sel.uslText = "N/A";
+        sel.lslText = "N/A";
+        sel.query.acceptZero = true;
+    }
+    QStringList listing() const
+    {
+        QFile f(state.gTempFile1);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text));
+        return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+};
+
+QList<double> Ramp(int n)
+{
+    QList<double> v;
+    for (int i = 0; i < n; ++i)
+        v << 10.0 + (i % 5) * 0.5;
+    return v;
+}
+
+} // namespace
+
+TEST(SampleLoader, OnlyWholeSubgroupsAreUsedAndListed)
+{
+    Fixture f(Ramp(23));
+    const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+    EXPECT_EQ(out.records, 23);
+    EXPECT_EQ(out.pointCount, 4);
+    EXPECT_TRUE(out.plotted);
+    EXPECT_EQ(f.chart.series[kSeriesXBar].count(), 4);
+    EXPECT_EQ(f.chart.series[kSeriesRange].points[3].label.toStdString(), "4");
+    EXPECT_DOUBLE_EQ(f.chart.series[kSeriesXBar].points[0].y, 11.0);
+    EXPECT_DOUBLE_EQ(f.chart.series[kSeriesRange].points[0].y, 2.0);
+    const QStringList lines = f.listing();
+    ASSERT_EQ(lines.size(), 21); // heading + 20 readings
+    EXPECT_EQ(lines[0].toStdString(), "S/N\tOutput\tATE ID\tDate");
+    EXPECT_EQ(lines[1].toStdString(), "SN000          \t\t10.000\tATE-01\t01/11/2026 08:00 AM");
+    EXPECT_EQ(f.host.panel, (QList<bool>{false, true}));
+    EXPECT_TRUE(f.host.scripted.messages.isEmpty());
+    EXPECT_GT(f.chart.seriesCount(), kTemplateSeriesCount); // limit lines drawn
+    EXPECT_EQ(f.state.gChartTitle.toStdString(), "PSU-100 Output");
+}
+
+TEST(SampleLoader, TooFewRecordsGiveTheNoDataMessageAndNoListing)
+{
+    Fixture f(Ramp(4));
+    const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+    EXPECT_FALSE(out.plotted);
+    ASSERT_EQ(f.host.scripted.messages.size(), 1);
+    EXPECT_EQ(f.host.scripted.messages[0].text, kNoSubgroupData);
+    EXPECT_EQ(f.host.scripted.messages[0].icon, PromptIcon::Information);
+    EXPECT_FALSE(QFile::exists(f.state.gTempFile1));
+    EXPECT_EQ(f.host.panel, (QList<bool>{true})); // never entered the plotting state
+    EXPECT_EQ(f.chart.series[kSeriesXBar].count(), 0);
+
+    f.sel.chartType = "Individual-MR";
+    Fixture g({5.0});
+    g.sel.chartType = "Individual-MR";
+    PlotChart(g.state, g.chart, g.sel, g.host);
+    ASSERT_EQ(g.host.scripted.messages.size(), 1);
+    EXPECT_EQ(g.host.scripted.messages[0].text, kNoIndividualData);
+}
+
+TEST(SampleLoader, ReversedLimitsAreReportedOnceAndExchanged)
+{
+    Fixture f(Ramp(10));
+    f.sel.uslText = "3";
+    f.sel.lslText = "5";
+    f.sel.showSpec = true;
+    const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+    ASSERT_EQ(f.host.scripted.texts(), QStringList{"USL value greater then LSL!"});
+    ASSERT_TRUE(out.limits.USL.isNumber());
+    EXPECT_DOUBLE_EQ(out.limits.USL.value(), 5.0);
+    EXPECT_DOUBLE_EQ(out.limits.LSL.value(), 3.0);
+}
+
+TEST(SampleLoader, NullAndSentinelReadingsNeverReachTheSubgroups)
+{
+    // The statement's validity clause drops them, so they neither count nor enter a subgroup.
+    Fixture f({2, 4, NAN, 999, 5, 1, 1, -999, 1, 1});
+    const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+    EXPECT_EQ(out.records, 7);
+    EXPECT_EQ(out.pointCount, 1);
+    EXPECT_DOUBLE_EQ(f.chart.series[kSeriesXBar].points[0].y, 13.0 / 5.0);
+    EXPECT_DOUBLE_EQ(f.chart.series[kSeriesRange].points[0].y, 4.0);
+}
+
+TEST(SampleLoader, LongSerialsAreCutInTheListing)
+{
+    Fixture f(Ramp(5), "ABCDEFGHIJKLMNOPQ");
+    PlotChart(f.state, f.chart, f.sel, f.host);
+    EXPECT_TRUE(f.listing()[1].startsWith("ABCDEFGHIJKL...\t\t"));
+}
+
+TEST(SampleLoader, AStopKeepsThePointsSoFarAndDrawsNoLimits)
+{
+    Fixture f(Ramp(50));
+    f.host.stopOnReset = true;
+    const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+    EXPECT_TRUE(out.stopped);
+    EXPECT_FALSE(out.plotted);
+    EXPECT_EQ(f.chart.series[kSeriesXBar].count(), 1);
+    EXPECT_EQ(f.chart.seriesCount(), kTemplateSeriesCount);
+    EXPECT_EQ(f.host.panel, (QList<bool>{false, true}));
+}
+
+TEST(SampleLoader, IndividualChartUsesEveryReading)
+{
+    Fixture f({5, 7, 4});
+    f.sel.chartType = "Individual-MR";
+    const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+    EXPECT_TRUE(out.plotted);
+    EXPECT_EQ(f.chart.series[kSeriesRange].count(), 3);
+    EXPECT_DOUBLE_EQ(f.chart.series[kSeriesRange].points[2].y, 3.0);
+    ASSERT_TRUE(out.limits.AverageVariation.isNumber());
+    EXPECT_DOUBLE_EQ(out.limits.AverageVariation.value(), 2.5);
+    EXPECT_EQ(f.listing()[1].toStdString(), "SN000          \t\t5.000\tATE-01\t01/11/2026 08:00 AM");
+}
+
+TEST(SampleLoader, AnUnknownColumnIsReportedAsInvalidConfiguration)
+{
+    Fixture f(Ramp(10));
+    f.state.gParamColumn = {"NO_SUCH"};
+    PlotChart(f.state, f.chart, f.sel, f.host);
+    ASSERT_EQ(f.host.scripted.messages.size(), 1);
+    EXPECT_EQ(f.host.scripted.messages[0].text.toStdString(), "Invalid data in 'ATE.ini' or 'Products.ini'.  ");
+    EXPECT_EQ(f.host.panel.last(), true);
+}
