@@ -275,6 +275,10 @@ TEST(Accumulator, SeriesValuesByChartType)
     EXPECT_DOUBLE_EQ(all.series5, 4);
     EXPECT_DOUBLE_EQ(all.series4, all.stdDev);
     EXPECT_DOUBLE_EQ(all.series6, 8);
+    SubgroupAccumulator both(kChartXBarRMedianS, 3);
+    for (double x : {1.0, 2.0, 9.0, 1.0, 1.0, 4.0})
+        both.add(x, prompt);
+    EXPECT_TRUE(Near(both.finish(999.0, -999.0, prompt).AverageVariation.value(), 5.5)); // R-bar, not s-bar
     const SubgroupPoint xs = run(kChartXBarS);
     EXPECT_DOUBLE_EQ(xs.series0, 4);
     EXPECT_DOUBLE_EQ(xs.series6, xs.stdDev);
