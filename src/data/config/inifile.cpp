@@ -63,10 +63,31 @@ void TrimBlanks(const char*& begin, const char*& end)
         --end;
 }
 
-bool SameName(const char* begin, const char* end, const QString& name)
-{
-    return DecodeIniText(begin, end - begin).compare(name.trimmed(), Qt::CaseInsensitive) == 0;
-}
+// A name wanted by a lookup; ASCII names compare on the bytes without decoding each line.
+struct WantedName {
+    explicit WantedName(const QString& name) : text(name.trimmed()), ascii(text.toLatin1())
+    {
+        for (QChar c : text) {
+            if (c.unicode() >= 0x80)
+                isAscii = false;
+        }
+    }
+    bool matches(const char* begin, const char* end) const
+    {
+        const qsizetype n = end - begin;
+        if (isAscii) {
+            bool lineAscii = true;
+            for (const char* q = begin; q < end && lineAscii; ++q)
+                lineAscii = static_cast<unsigned char>(*q) < 0x80;
+            if (lineAscii)
+                return n == ascii.size() && qstrnicmp(begin, ascii.constData(), static_cast<size_t>(n)) == 0;
+        }
+        return DecodeIniText(begin, n).compare(text, Qt::CaseInsensitive) == 0;
+    }
+    QString text;
+    QByteArray ascii;
+    bool isAscii = true;
+};
 
 } // namespace
 
@@ -113,6 +134,8 @@ QString IniFile::value(const QString& section, const QString& key) const
         && static_cast<unsigned char>(p[2]) == 0xBF)
         p += 3;
 
+    const WantedName wantedSection(section);
+    const WantedName wantedKey(key);
     bool inSection = false;
     bool sectionSeen = false;
     while (p < fileEnd) {
@@ -133,7 +156,7 @@ QString IniFile::value(const QString& section, const QString& key) const
             const char* nb = b + 1;
             const char* ne = close ? close : e;
             TrimBlanks(nb, ne);
-            inSection = SameName(nb, ne, section);
+            inSection = wantedSection.matches(nb, ne);
             sectionSeen = inSection;
             continue;
         }
@@ -145,7 +168,7 @@ QString IniFile::value(const QString& section, const QString& key) const
         const char* kb = b;
         const char* ke = eq;
         TrimBlanks(kb, ke);
-        if (!SameName(kb, ke, key))
+        if (!wantedKey.matches(kb, ke))
             continue;
         const char* vb = eq + 1;
         const char* ve = e;
