@@ -8,9 +8,11 @@
 
 #include <QFileInfo>
 
-namespace moldrin::cli {
+namespace moldrin::cli
+{
 
-namespace {
+namespace
+{
 
 using namespace moldrin::data;
 
@@ -32,9 +34,13 @@ bool ParametersUsable(const ReportSession& s)
 }
 
 // Passes messages on and counts them: any message of the run makes its exit code 1.
-class CountingPrompt : public Prompt {
+class CountingPrompt : public Prompt
+{
 public:
-    explicit CountingPrompt(Prompt& inner) : mInner(inner) {}
+    explicit CountingPrompt(Prompt& inner)
+        : mInner(inner)
+    {
+    }
     PromptAnswer ask(const PromptMessage& message) override
     {
         ++count;
@@ -68,8 +74,9 @@ StepResult SelectProduct(ReportSession& session, const ReportOptions& options, P
     int index = options.product.isEmpty() ? 1 : -1;
     for (int pass = 0; pass < 2 && index < 0; ++pass) {
         for (int i = 1; i < list.size() && index < 0; ++i) {
-            const bool same = pass == 0 ? list[i].trimmed() == options.product.trimmed()
-                                        : list[i].trimmed().compare(options.product.trimmed(), Qt::CaseInsensitive) == 0;
+            const bool same = pass == 0
+                ? list[i].trimmed() == options.product.trimmed()
+                : list[i].trimmed().compare(options.product.trimmed(), Qt::CaseInsensitive) == 0;
             if (same)
                 index = i;
         }
@@ -94,8 +101,9 @@ int FindParameter(const ReportSession& session, const QString& text)
         return -1;
     const QString wanted = text.trimmed();
     const qsizetype count = session.lists.parameterList.size();
-    const QStringList* tables[] = {&session.lists.parameterList, &session.state.gParamName, &session.state.gParamColumn};
-    for (Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+    const QStringList* tables[]
+        = { &session.lists.parameterList, &session.state.gParamName, &session.state.gParamColumn };
+    for (Qt::CaseSensitivity cs : { Qt::CaseSensitive, Qt::CaseInsensitive }) {
         for (const QStringList* table : tables) {
             for (qsizetype i = 0; i < count && i < table->size(); ++i) {
                 if (table->at(i).trimmed().compare(wanted, cs) == 0)
@@ -113,13 +121,15 @@ StepResult ResolveDataSource(ReportSession& session, Prompt& prompt)
     const QString databaseName = ate.value(QStringLiteral("Database"), QStringLiteral("DatabaseName"));
     const QString dataSourceName = ate.value(QStringLiteral("Database"), QStringLiteral("DataSourceName"));
     if (databaseName.isEmpty() && dataSourceName.isEmpty()) {
-        prompt.warn(QStringLiteral("Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!"));
+        prompt.warn(
+            QStringLiteral("Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!"));
         return kExitMessage;
     }
-    const QString table = ReadINI(session.product, QStringLiteral("TableName"), ConfigFilePath(s.gINIPath, kProductsIni));
+    const QString table
+        = ReadINI(session.product, QStringLiteral("TableName"), ConfigFilePath(s.gINIPath, kProductsIni));
     if (table.isEmpty()) {
         prompt.warn(QStringLiteral("Not found value in section ") + session.product
-                    + QStringLiteral(" and key TableName (PRODUCTS.INI)!"));
+            + QStringLiteral(" and key TableName (PRODUCTS.INI)!"));
         return kExitMessage;
     }
     s.gTableName = IsExcelSource(databaseName) ? QLatin1Char('[') + table + QStringLiteral("$]") : table;
@@ -135,7 +145,8 @@ StepResult SelectionSql(ReportSession& session, const ReportOptions& o, QString&
     QString parameter, xSource;
     if (!attribute) {
         if (!ParametersUsable(session))
-            return Fail(err, kExitMessage, QStringLiteral("product ") + session.product + QStringLiteral(" has no usable test parameters"));
+            return Fail(err, kExitMessage,
+                QStringLiteral("product ") + session.product + QStringLiteral(" has no usable test parameters"));
         QList<int> chosen;
         for (const QString& text : o.parameters) {
             const int i = FindParameter(session, text);
@@ -150,7 +161,8 @@ StepResult SelectionSql(ReportSession& session, const ReportOptions& o, QString&
             parameter += QStringLiteral(":::") + s.gParamColumn[chosen[1]];
         } else if (o.kind == QLatin1String("Scatter")) {
             if (tester.isEmpty())
-                return Fail(err, kExitUsage, QStringLiteral("--kind Scatter needs two --parameter options or a --tester"));
+                return Fail(
+                    err, kExitUsage, QStringLiteral("--kind Scatter needs two --parameter options or a --tester"));
             xSource = tester;
         }
         s.gChartTitle = session.product + QStringLiteral(" - ") + session.lists.parameterList[chosen[0]];
@@ -169,7 +181,7 @@ StepResult SelectionSql(ReportSession& session, const ReportOptions& o, QString&
     }
     const QString sort = o.kind.isEmpty() ? s.gColTestStartTime + QStringLiteral(", ") + s.gColATEID : QString();
     sql = GetSQL(s, window, parameter, o.range, tester, sort, o.serial.toUpper(), PassCondition(s, o.passOnly),
-                 o.lastDataOnly, o.kind, xSource, QString());
+        o.lastDataOnly, o.kind, xSource, QString());
     return std::nullopt;
 }
 
@@ -197,10 +209,11 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
                 const bool absent = LimitAbsent(s.gLSL[i], s.gUSL[i]);
                 auto limit = [&](double v, double sentinel) {
                     return v == sentinel || (absent && (v == kAbsentLSL || v == kAbsentUSL)) ? QStringLiteral("N/A")
-                                                                                              : QString::number(v);
+                                                                                             : QString::number(v);
                 };
-                out << session.lists.parameterList[i] << '\t' << s.gParamColumn[i] << '\t' << limit(s.gLSL[i], kAbsentLSL)
-                    << '\t' << limit(s.gUSL[i], kAbsentUSL) << '\t' << s.gSpecField4[i] << '\n';
+                out << session.lists.parameterList[i] << '\t' << s.gParamColumn[i] << '\t'
+                    << limit(s.gLSL[i], kAbsentLSL) << '\t' << limit(s.gUSL[i], kAbsentUSL) << '\t' << s.gSpecField4[i]
+                    << '\n';
             }
         }
         out.flush();

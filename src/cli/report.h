@@ -10,7 +10,8 @@
 
 #include <optional>
 
-namespace moldrin::cli {
+namespace moldrin::cli
+{
 
 // The state a run builds up, as the main window would hold it after a product selection.
 struct ReportSession {

@@ -1,9 +1,11 @@
 // The options of moldrin-report: declaration on the parser and reading into plain values.
 #include "reportoptions.h"
 
-namespace moldrin::cli {
+namespace moldrin::cli
+{
 
-namespace {
+namespace
+{
 
 QString Canonical(const QStringList& names, const QString& text)
 {
@@ -24,15 +26,14 @@ std::optional<QDate> IsoDate(const QString& text)
 
 const QStringList& RangeNames()
 {
-    static const QStringList names{"All",          "Today",        "Last 3 Days",   "Last 7 Days",
-                                   "Last 15 Days", "Last 30 Days", "Last 45 Days",  "Last 60 Days",
-                                   "Last 90 Days", "Last 120 Days", "Last 180 Days", "Custom"};
+    static const QStringList names { "All", "Today", "Last 3 Days", "Last 7 Days", "Last 15 Days", "Last 30 Days",
+        "Last 45 Days", "Last 60 Days", "Last 90 Days", "Last 120 Days", "Last 180 Days", "Custom" };
     return names;
 }
 
 const QStringList& ChartKinds()
 {
-    static const QStringList kinds{"Histogram", "Pareto", "Scatter", "P Chart", "NP Chart", "U Chart", "C Chart"};
+    static const QStringList kinds { "Histogram", "Pareto", "Scatter", "P Chart", "NP Chart", "U Chart", "C Chart" };
     return kinds;
 }
 
@@ -42,22 +43,23 @@ void AddReportOptions(QCommandLineParser& parser)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({
-        {"config", "Configuration folder holding ATE.INI and PRODUCTS.INI.", "DIR"},
-        {"product", "Product name (default: the first product).", "NAME"},
-        {"parameter", "Test parameter: list item, display name or column; twice for Scatter X and Y.", "TEXT"},
-        {"range", "Range name (default: All).", "NAME"},
-        {"from", "Start of the Custom range.", "YYYY-MM-DD"},
-        {"to", "End of the Custom range.", "YYYY-MM-DD"},
-        {"tester", "Tester (ATE) filter.", "NAME"},
-        {"test-id", "Test ID filter.", "ID"},
-        {"serial", "Serial number filter.", "SN"},
-        {"pass-only", "Passing units only."},
-        {"last-data-only", "The grouped (last data) form of the statement."},
-        {"accept-zero", "Readings equal to 0 are kept."},
-        {"kind", "Chart kind: Histogram, Pareto, Scatter, \"P Chart\", \"NP Chart\", \"U Chart\", \"C Chart\".", "KIND"},
-        {"sql", "Print the statement of the selection."},
-        {"list-products", "Print the products of ATE.INI."},
-        {"list-parameters", "Print the product's parameters: item, column, LSL, USL, unit."},
+        { "config", "Configuration folder holding ATE.INI and PRODUCTS.INI.", "DIR" },
+        { "product", "Product name (default: the first product).", "NAME" },
+        { "parameter", "Test parameter: list item, display name or column; twice for Scatter X and Y.", "TEXT" },
+        { "range", "Range name (default: All).", "NAME" },
+        { "from", "Start of the Custom range.", "YYYY-MM-DD" },
+        { "to", "End of the Custom range.", "YYYY-MM-DD" },
+        { "tester", "Tester (ATE) filter.", "NAME" },
+        { "test-id", "Test ID filter.", "ID" },
+        { "serial", "Serial number filter.", "SN" },
+        { "pass-only", "Passing units only." },
+        { "last-data-only", "The grouped (last data) form of the statement." },
+        { "accept-zero", "Readings equal to 0 are kept." },
+        { "kind", "Chart kind: Histogram, Pareto, Scatter, \"P Chart\", \"NP Chart\", \"U Chart\", \"C Chart\".",
+            "KIND" },
+        { "sql", "Print the statement of the selection." },
+        { "list-products", "Print the products of ATE.INI." },
+        { "list-parameters", "Print the product's parameters: item, column, LSL, USL, unit." },
     });
 }
 
@@ -71,9 +73,8 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     };
 
     int commands = 0;
-    for (const auto& [name, command] : {std::pair{"sql", ReportCommand::Sql},
-                                        {"list-products", ReportCommand::ListProducts},
-                                        {"list-parameters", ReportCommand::ListParameters}}) {
+    for (const auto& [name, command] : { std::pair { "sql", ReportCommand::Sql },
+             { "list-products", ReportCommand::ListProducts }, { "list-parameters", ReportCommand::ListParameters } }) {
         if (parser.isSet(QLatin1String(name))) {
             o.command = command;
             ++commands;

@@ -8,7 +8,8 @@
 
 #include <optional>
 
-namespace moldrin::cli {
+namespace moldrin::cli
+{
 
 enum ExitCode { kExitDone = 0, kExitMessage = 1, kExitUsage = 2 };
 
@@ -17,17 +18,17 @@ enum class ReportCommand { Sql, ListProducts, ListParameters };
 // The main window's selection as the options name it, and what to do with it.
 struct ReportOptions {
     QString configDir;
-    QString product;        // "" : the first product
+    QString product; // "" : the first product
     QStringList parameters; // list item, display name or column; two for a two-parameter Scatter
     QString range = QStringLiteral("All");
-    QDate from, to;         // the Custom range
+    QDate from, to; // the Custom range
     QString tester;
     QString testId;
     QString serial;
     bool passOnly = false;
     bool lastDataOnly = false;
     bool acceptZero = false;
-    QString kind;           // "" : the main chart; else a chart kind of the query builder
+    QString kind; // "" : the main chart; else a chart kind of the query builder
     ReportCommand command = ReportCommand::Sql;
 };
 

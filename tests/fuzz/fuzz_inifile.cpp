@@ -6,7 +6,8 @@
 using moldrin::data::IniFile;
 using moldrin::data::kIniValueLimit;
 
-namespace {
+namespace
+{
 
 void Check(const QString& value)
 {

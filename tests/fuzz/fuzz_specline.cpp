@@ -6,7 +6,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString line = moldrin::data::DecodeIniText(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QString line
+        = moldrin::data::DecodeIniText(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const QStringList fields = moldrin::data::SplitSpecLine(line);
     if (fields.join(QLatin1Char(',')) != line)
         __builtin_trap();

@@ -4,17 +4,21 @@
 #include <QFile>
 #include <cstring>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
-namespace {
+namespace
+{
 
 // Windows-1252 characters of the bytes 0x80 to 0x9F; the rest of the code page equals Latin-1.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kCp1252High[32] = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
+    0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 bool ValidUtf8(const unsigned char* p, qsizetype n)
 {
@@ -47,7 +51,8 @@ bool ValidUtf8(const unsigned char* p, qsizetype n)
                 return false;
             cp = (cp << 6) | (d & 0x3F);
         }
-        if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
+        if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)))
+            || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
             return false;
         i += extra + 1;
     }
@@ -65,7 +70,9 @@ void TrimBlanks(const char*& begin, const char*& end)
 
 // A name wanted by a lookup; ASCII names compare on the bytes without decoding each line.
 struct WantedName {
-    explicit WantedName(const QString& name) : text(name.trimmed()), ascii(text.toLatin1())
+    explicit WantedName(const QString& name)
+        : text(name.trimmed())
+        , ascii(text.toLatin1())
     {
         for (QChar c : text) {
             if (c.unicode() >= 0x80)
