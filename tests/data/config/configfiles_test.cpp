@@ -1,5 +1,6 @@
 // Tests of the configuration folder, column names and parameter specification.
 #include "data/config/configfiles.h"
+#include "data/config/datasourcekind.h"
 
 #include "testsupport.h"
 
@@ -237,4 +238,17 @@ TEST(SpecLine, SplitAndNumbers)
     EXPECT_FALSE(IsNumericText(""));
     EXPECT_TRUE(IsNumericText(" 4.75 "));
     EXPECT_EQ(NormalisePassValue("1.0"), "1.0");
+}
+
+TEST(DataSourceKind, ChosenAsTheConnectionWould)
+{
+    EXPECT_EQ(DataSourceKindFor("C:\\Data\\RESULTS.MDB", "dsn"), "ACCESS");
+    EXPECT_EQ(DataSourceKindFor("book.xlsx", ""), "ACCESS");
+    EXPECT_TRUE(IsExcelSource("book.XLS"));
+    EXPECT_FALSE(IsExcelSource("old.mdb"));
+    EXPECT_EQ(DataSourceKindFor("results.db", ""), "SQLITE");
+    EXPECT_EQ(DataSourceKindFor("lab.SQLite3", "dsn"), "SQLITE");
+    EXPECT_EQ(DataSourceKindFor("results.db.bak", ""), "MSSQL");
+    EXPECT_EQ(DataSourceKindFor("Production", "SPC_DSN"), "ODBC");
+    EXPECT_EQ(DataSourceKindFor("Production", ""), "MSSQL");
 }
