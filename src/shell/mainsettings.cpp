@@ -6,9 +6,11 @@
 
 #include <cmath>
 
-namespace moldrin {
+namespace moldrin
+{
 
-namespace {
+namespace
+{
 
 std::optional<double> NumberOf(const QString& text)
 {
@@ -39,7 +41,10 @@ int BarWidth(const QString& text)
 
 } // namespace
 
-QString BooleanText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+QString BooleanText(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
 
 std::optional<bool> ReadBoolean(const QString& text)
 {
@@ -61,7 +66,10 @@ std::optional<int> ReadCheckState(const QString& text)
     return v;
 }
 
-QString DateText(const QDate& date) { return DateOrZero(date).toString(Qt::ISODate); }
+QString DateText(const QDate& date)
+{
+    return DateOrZero(date).toString(Qt::ISODate);
+}
 
 std::optional<QDate> ReadDate(const QString& text, const QString& dateOrder)
 {
@@ -86,10 +94,8 @@ void LoadedMainSettings::applyTo(MainWindowValues& values) const
     values.range = range;
     values.snFilter = snFilter;
     values.xBarSize = xBarSize;
-    const std::pair<const std::optional<int>*, int*> boxes[] = {{&acceptZero, &values.acceptZero},
-                                                                {&passOnly, &values.passOnly},
-                                                                {&lastDataOnly, &values.lastDataOnly},
-                                                                {&showSpec, &values.showSpec}};
+    const std::pair<const std::optional<int>*, int*> boxes[] = { { &acceptZero, &values.acceptZero },
+        { &passOnly, &values.passOnly }, { &lastDataOnly, &values.lastDataOnly }, { &showSpec, &values.showSpec } };
     for (const auto& [read, target] : boxes) {
         if (*read)
             *target = **read;
@@ -126,7 +132,8 @@ LoadedMainSettings LoadSettings(AppState& state)
     loaded.lastDataOnly = ReadCheckState(store.read(QStringLiteral("LastDataOnly")));
     loaded.showSpec = ReadCheckState(store.read(QStringLiteral("HideUSL/LSL")));
 
-    state.gShowScatterSampleNumber = ReadBoolean(store.read(QStringLiteral("ShowHideScatterSampleNumber"))).value_or(false);
+    state.gShowScatterSampleNumber
+        = ReadBoolean(store.read(QStringLiteral("ShowHideScatterSampleNumber"))).value_or(false);
     state.gHistogramBarWidth = BarWidth(store.read(QStringLiteral("HistogramBarWidth")));
     state.gParetoBarWidth = BarWidth(store.read(QStringLiteral("ParetoBarWidth")));
 
@@ -137,7 +144,8 @@ LoadedMainSettings LoadSettings(AppState& state)
     if (loaded.labelFormat.isEmpty())
         loaded.labelFormat = kDefaultLabelFormat;
     const std::optional<double> labelSize = NumberOf(store.read(QStringLiteral("XBarAxisLabelPosition")));
-    loaded.labelSize = labelSize && std::fabs(*labelSize) < 1e9 ? static_cast<int>(IntPart(*labelSize)) : kDefaultLabelSize;
+    loaded.labelSize
+        = labelSize && std::fabs(*labelSize) < 1e9 ? static_cast<int>(IntPart(*labelSize)) : kDefaultLabelSize;
 
     const QString grid = store.read(QStringLiteral("ShowGrid"));
     if (!grid.isEmpty())
@@ -162,25 +170,21 @@ LoadedMainSettings LoadSettings(AppState& state)
 
 QList<QPair<QString, QString>> MainSettingsToSave(const AppState& state, const MainWindowValues& v)
 {
-    return {{QStringLiteral("INIPath"), state.gINIPath},
-            {QStringLiteral("Range"), v.range},
-            {QStringLiteral("SourceFilter"), v.sourceFilter},
-            {QStringLiteral("SNFilter"), v.snFilter},
-            {QStringLiteral("XBarSize"), v.xBarSize},
-            {QStringLiteral("IgnoreZero"), QString::number(v.acceptZero)},
-            {QStringLiteral("PassOnly"), QString::number(v.passOnly)},
-            {QStringLiteral("LastDataOnly"), QString::number(v.lastDataOnly)},
-            {QStringLiteral("HideUSL/LSL"), QString::number(v.showSpec)},
-            {QStringLiteral("CustomStart"), DateText(state.gCustomStart)},
-            {QStringLiteral("CustomEnd"), DateText(state.gCustomEnd)},
-            {QStringLiteral("ShowHideScatterSampleNumber"), BooleanText(state.gShowScatterSampleNumber)},
-            {QStringLiteral("HistogramBarWidth"), QString::number(state.gHistogramBarWidth)},
-            {QStringLiteral("ParetoBarWidth"), QString::number(state.gParetoBarWidth)},
-            {QStringLiteral("ChartType"), v.chartType},
-            {QStringLiteral("XBarLabelFormat"), v.labelFormat},
-            {QStringLiteral("XBarAxisLabelPosition"), QString::number(v.labelSize)},
-            {QStringLiteral("ShowGrid"), QString::number(v.showGrid)},
-            {QStringLiteral("ShowABCZone"), QString::number(v.showZones)}};
+    return { { QStringLiteral("INIPath"), state.gINIPath }, { QStringLiteral("Range"), v.range },
+        { QStringLiteral("SourceFilter"), v.sourceFilter }, { QStringLiteral("SNFilter"), v.snFilter },
+        { QStringLiteral("XBarSize"), v.xBarSize }, { QStringLiteral("IgnoreZero"), QString::number(v.acceptZero) },
+        { QStringLiteral("PassOnly"), QString::number(v.passOnly) },
+        { QStringLiteral("LastDataOnly"), QString::number(v.lastDataOnly) },
+        { QStringLiteral("HideUSL/LSL"), QString::number(v.showSpec) },
+        { QStringLiteral("CustomStart"), DateText(state.gCustomStart) },
+        { QStringLiteral("CustomEnd"), DateText(state.gCustomEnd) },
+        { QStringLiteral("ShowHideScatterSampleNumber"), BooleanText(state.gShowScatterSampleNumber) },
+        { QStringLiteral("HistogramBarWidth"), QString::number(state.gHistogramBarWidth) },
+        { QStringLiteral("ParetoBarWidth"), QString::number(state.gParetoBarWidth) },
+        { QStringLiteral("ChartType"), v.chartType }, { QStringLiteral("XBarLabelFormat"), v.labelFormat },
+        { QStringLiteral("XBarAxisLabelPosition"), QString::number(v.labelSize) },
+        { QStringLiteral("ShowGrid"), QString::number(v.showGrid) },
+        { QStringLiteral("ShowABCZone"), QString::number(v.showZones) } };
 }
 
 void SaveSettings(AppState& state, const MainWindowValues& values)

@@ -10,7 +10,8 @@
 
 #include <optional>
 
-namespace moldrin {
+namespace moldrin
+{
 
 inline const QString kDefaultRange = QStringLiteral("All");
 inline const QString kDefaultGroupSize = QStringLiteral("5");
@@ -21,19 +22,19 @@ inline constexpr int kDefaultBarWidth = 75;
 
 // The main window's control values that are saved at exit. Check-box states are 0, 1 or 2.
 struct MainWindowValues {
-    QString range = kDefaultRange;            // cboTestedRange
-    QString sourceFilter;                     // cboATEList
-    QString snFilter;                         // txtSerialNumberFilter
-    QString xBarSize = kDefaultGroupSize;     // cboXBarSize
-    int acceptZero = 0;                       // chkAcceptZero (value IgnoreZero)
-    int passOnly = 0;                         // chkOnlyPass
-    int lastDataOnly = 0;                     // chkLastDataOnly
-    int showSpec = 0;                         // chkShowSpec (value HideUSL/LSL)
-    QString chartType = kDefaultChartType;    // cboSelectChart
+    QString range = kDefaultRange; // cboTestedRange
+    QString sourceFilter; // cboATEList
+    QString snFilter; // txtSerialNumberFilter
+    QString xBarSize = kDefaultGroupSize; // cboXBarSize
+    int acceptZero = 0; // chkAcceptZero (value IgnoreZero)
+    int passOnly = 0; // chkOnlyPass
+    int lastDataOnly = 0; // chkLastDataOnly
+    int showSpec = 0; // chkShowSpec (value HideUSL/LSL)
+    QString chartType = kDefaultChartType; // cboSelectChart
     QString labelFormat = kDefaultLabelFormat; // left axis and custom axis 0
     int labelSize = kDefaultLabelSize;
-    int showGrid = 0;                         // chkShowGrid
-    int showZones = 0;                        // chkShowZoneABC
+    int showGrid = 0; // chkShowGrid
+    int showZones = 0; // chkShowZoneABC
 };
 
 // What LoadSettings found for the controls; an empty optional leaves the control unchanged.

@@ -1,6 +1,17 @@
 // The chart model: series by index with points, labels and marks, four axes, paging and titles.
-// Plain data that every chart window fills and a view renders; tests assert on it directly.
 #pragma once
+
+// Plain data that every chart window fills and a view renders; tests assert on it directly.
+// How a view reads it:
+// - Series are drawn in index order. A point's x is its point number (0-based) on the series' horizontal
+//   axis, y its value on the series' vertical axis. A colour kTeeColor means "use the series colour".
+// - Line series join their points with the pen (style and colour), Points series draw the pointer only;
+//   a pointer None draws no symbol. Where marks.visible is set, each point's label is drawn marks.offset
+//   pixels above the point (below when negative); labels of invisible marks are not drawn.
+// - Vertical axes occupy startPercent..endPercent of the plot height from the top (left 0..70 and
+//   custom axis 0 from 74 in the variables chart); an automatic axis scales to its series' points.
+// - With maxPointsPerPage > 0 only the point numbers of pageRange() are shown on the horizontal axes.
+// - header, subHeader, footer and subFooter are title lines; visible false hides the whole chart.
 
 #include <QList>
 #include <QString>

@@ -39,7 +39,8 @@ void WriteRefreshPageCaption(ChartModel& chart, const QString& chartTitle);
 // Clears the chart for a plot: removes the lines (series 9 up), clears the template series, 80 points per
 // page on page 1, the header caption, automatic vertical axes and the axis titles of the chart type (the
 // unit, when given, as " (" + unit + ")" after the left axis title). The rule-mark labels of series 7 and
-// 8 are shown again, so a blink that was stopped half way never hides them in the next plot.
+// 8 are shown again, so a blink that was stopped half way never hides them in the next plot. The caller
+// clears its panel labels and stops its rule-flash timer.
 void ResetVariablesChart(ChartModel& chart, const QString& chartType, const QString& unit,
                          const QString& chartTitle);
 

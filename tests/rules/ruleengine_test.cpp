@@ -347,6 +347,13 @@ TEST(RuleMarks, BlinkTickFlipsTheFourArrowSeries)
     EXPECT_TRUE(m.chart.series[9].marks.visible);
     ToggleRuleMarkLabels(m.chart);
     EXPECT_TRUE(m.chart.series[24].marks.visible);
+    ToggleRuleMarkLabels(m.chart);
+
+    // The next plot's reset removes the clones and the marks, and shows the labels again.
+    ResetVariablesChart(m.chart, kChartXBarR, "", "t");
+    EXPECT_EQ(m.chart.seriesCount(), 9);
+    EXPECT_TRUE(m.chart.series[7].points.isEmpty());
+    EXPECT_TRUE(m.chart.series[7].marks.visible && m.chart.series[8].marks.visible);
 }
 
 TEST(EvaluateAttributeRules, VariableLimitsAndOffsetMarks)

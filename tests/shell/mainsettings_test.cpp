@@ -9,12 +9,14 @@
 
 using namespace moldrin;
 
-namespace {
+namespace
+{
 
-class Settings : public ::testing::Test {
+class Settings : public ::testing::Test
+{
 protected:
     QTemporaryDir dir;
-    AppState state{dir.filePath("settings")};
+    AppState state { dir.filePath("settings") };
     void Set(const QString& name, const QString& value) { ASSERT_TRUE(state.registry.write(name, value)); }
 };
 
@@ -46,8 +48,8 @@ TEST_F(Settings, CleanMachineDefaults)
 
 TEST_F(Settings, GroupSizeAndNumbersAreCorrected)
 {
-    for (const auto& [stored, expected] : {std::pair{"30", "5"}, {"1", "5"}, {"12", "12"}, {"2", "2"}, {"25", "25"},
-                                            {"26", "5"}, {"abc", "5"}, {"7.9", "7"}}) {
+    for (const auto& [stored, expected] : { std::pair { "30", "5" }, { "1", "5" }, { "12", "12" }, { "2", "2" },
+             { "25", "25" }, { "26", "5" }, { "abc", "5" }, { "7.9", "7" } }) {
         Set("XBarSize", stored);
         EXPECT_EQ(LoadSettings(state).xBarSize, expected) << stored;
     }
@@ -100,7 +102,7 @@ TEST_F(Settings, RulesSetupNeedsExactly131Characters)
     EXPECT_EQ(state.gRuleFlags.size(), 66);
     EXPECT_EQ(state.gRuleFlags.first(), "0");
     EXPECT_EQ(state.gRuleFlags.last(), "0");
-    for (const QString& wrong : {text.left(130), text + ","}) {
+    for (const QString& wrong : { text.left(130), text + "," }) {
         Set("RulesSetup", wrong);
         LoadSettings(state);
         EXPECT_EQ(state.gRulesSetup, kDefaultRulesSetup);
@@ -129,10 +131,11 @@ TEST_F(Settings, SaveWritesNineteenValuesInOrderAndReadsBack)
     QStringList names;
     for (const auto& w : writes)
         names << w.first;
-    EXPECT_EQ(names, QStringList({"INIPath", "Range", "SourceFilter", "SNFilter", "XBarSize", "IgnoreZero", "PassOnly",
-                                  "LastDataOnly", "HideUSL/LSL", "CustomStart", "CustomEnd",
-                                  "ShowHideScatterSampleNumber", "HistogramBarWidth", "ParetoBarWidth", "ChartType",
-                                  "XBarLabelFormat", "XBarAxisLabelPosition", "ShowGrid", "ShowABCZone"}));
+    EXPECT_EQ(names,
+        QStringList({ "INIPath", "Range", "SourceFilter", "SNFilter", "XBarSize", "IgnoreZero", "PassOnly",
+            "LastDataOnly", "HideUSL/LSL", "CustomStart", "CustomEnd", "ShowHideScatterSampleNumber",
+            "HistogramBarWidth", "ParetoBarWidth", "ChartType", "XBarLabelFormat", "XBarAxisLabelPosition", "ShowGrid",
+            "ShowABCZone" }));
     EXPECT_EQ(writes[9].second, "2026-02-03");
     EXPECT_EQ(writes[10].second, "1899-12-30");
     EXPECT_EQ(writes[11].second, "True");

@@ -91,7 +91,7 @@ TEST(SubgroupStatistics, EvenMedianAndDescendingSort)
 TEST(SubgroupStatistics, DegenerateInputs)
 {
     EXPECT_DOUBLE_EQ(GetStdDev(std::vector<double>{7}), 0);
-    EXPECT_DOUBLE_EQ(GetStdDev(std::vector<double>{0.1, 0.1, 0.1}), 0);
+    EXPECT_DOUBLE_EQ(GetStdDev(std::vector<double>(5, 0.7)), 0); // sums cancel to slightly below 0
     EXPECT_DOUBLE_EQ(GetAverage(std::vector<double>{1, 2, 3}, 1), 1.5);
     ScriptedPrompt prompt;
     std::vector<double> none;
@@ -152,6 +152,29 @@ TEST(Capability, BothLimits)
     EXPECT_TRUE(Near(s.Cp.value(), 1));
     EXPECT_EQ(CRText(s.Cp), "100.00%");
     EXPECT_EQ(CRText(Figure(1.5)), "66.67%");
+    EXPECT_EQ(CRText(Figure(0.00004)), "N/A"); // coinciding limits: no ratio rather than a division by 0
+    EXPECT_EQ(CRText(Figure(0.3)), "333.33%");
+}
+
+TEST(Capability, LargeCountsDoNotOverflow)
+{
+    // 100,000 readings alternating 4 and 6: (N - 1)·N exceeds 32 bits.
+    ProcessStatistic s = WithSigma(5, 1);
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(CalculateProcessStatistic(s, 999.0, -999.0, 500000, 2600000, 100000, kChartIndividualMR, 2, prompt));
+    EXPECT_DOUBLE_EQ(s.StdDev, 1);
+}
+
+TEST(Capability, EqualReadingsGiveZeroSpreadWithoutAMessage)
+{
+    SubgroupAccumulator acc(kChartXBarR, 5);
+    ScriptedPrompt prompt;
+    for (int i = 0; i < 5; ++i)
+        acc.add(0.7, prompt);
+    const ProcessStatistic s = acc.finish(1.0, 0.5, prompt);
+    EXPECT_DOUBLE_EQ(s.StdDev, 0);
+    EXPECT_TRUE(s.Cp.isNA() && s.CpK.isNA());
+    EXPECT_TRUE(prompt.messages.isEmpty());
 }
 
 TEST(Capability, ZeroSigmaAndSentinelsGiveNA)
@@ -252,6 +275,10 @@ TEST(Accumulator, SeriesValuesByChartType)
     EXPECT_DOUBLE_EQ(all.series5, 4);
     EXPECT_DOUBLE_EQ(all.series4, all.stdDev);
     EXPECT_DOUBLE_EQ(all.series6, 8);
+    SubgroupAccumulator both(kChartXBarRMedianS, 3);
+    for (double x : {1.0, 2.0, 9.0, 1.0, 1.0, 4.0})
+        both.add(x, prompt);
+    EXPECT_TRUE(Near(both.finish(999.0, -999.0, prompt).AverageVariation.value(), 5.5)); // R-bar, not s-bar
     const SubgroupPoint xs = run(kChartXBarS);
     EXPECT_DOUBLE_EQ(xs.series0, 4);
     EXPECT_DOUBLE_EQ(xs.series6, xs.stdDev);

@@ -12,27 +12,33 @@
 #include <exception>
 #include <functional>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
-namespace {
+namespace
+{
 
 const QString kOpenIniTitle = QStringLiteral("Open INI files");
 const QString kOpenIniFilter = QStringLiteral("INI file (ATE.INI)|ATE.INI");
 const QString kOpenIniError = QStringLiteral("Open INI Error");
 
-QString Caption(const QString& folder) { return QStringLiteral("Tolvane SPC (") + folder + QLatin1Char(')'); }
+QString Caption(const QString& folder)
+{
+    return QStringLiteral("Tolvane SPC (") + folder + QLatin1Char(')');
+}
 
 bool HasConfigFiles(const QString& folder)
 {
-    return QFileInfo(ConfigFilePath(folder, kAteIni)).isFile() && QFileInfo(ConfigFilePath(folder, kProductsIni)).isFile();
+    return QFileInfo(ConfigFilePath(folder, kAteIni)).isFile()
+        && QFileInfo(ConfigFilePath(folder, kProductsIni)).isFile();
 }
 
 enum class SpecWalkEnd { Eot, Incomplete, NoEot };
 
 // Walks keys 1, 2, ... of the product's Spec section: missing keys are skipped, <EOT> (any case)
 // ends the walk, a line of fewer than seven fields or no <EOT> among keys 1 to 499 is reported.
-SpecWalkEnd WalkSpecSection(const IniFile& ini, const QString& product, Prompt& prompt,
-                            const std::function<void(int, const SpecLine&)>& accept)
+SpecWalkEnd WalkSpecSection(
+    const IniFile& ini, const QString& product, Prompt& prompt, const std::function<void(int, const SpecLine&)>& accept)
 {
     const QString section = product + QStringLiteral(" Spec");
     for (int n = 1; n < kSpecKeyLimit; ++n) {
@@ -44,8 +50,8 @@ SpecWalkEnd WalkSpecSection(const IniFile& ini, const QString& product, Prompt& 
             return SpecWalkEnd::Eot;
         const std::optional<SpecLine> line = ParseSpecLine(text);
         if (!line) {
-            prompt.warn(QStringLiteral("Specification Info. in INI is not completed or missing at line#") + QString::number(n)
-                        + QLatin1Char('!'));
+            prompt.warn(QStringLiteral("Specification Info. in INI is not completed or missing at line#")
+                + QString::number(n) + QLatin1Char('!'));
             return SpecWalkEnd::Incomplete;
         }
         accept(n, *line);
@@ -88,7 +94,8 @@ QStringList SplitProducts(const QString& testProduct)
     return testProduct.isEmpty() ? QStringList() : testProduct.split(QLatin1Char(','));
 }
 
-QString LocateConfigFolder(AppState& state, Prompt& prompt, SelectionLists& lists, bool forceDialog, const QString& overrideDir)
+QString LocateConfigFolder(
+    AppState& state, Prompt& prompt, SelectionLists& lists, bool forceDialog, const QString& overrideDir)
 {
     if (!forceDialog) {
         QString folder = overrideDir.isEmpty() ? state.registry.read(QStringLiteral("INIPath")) : overrideDir;
@@ -150,7 +157,7 @@ QString LocateConfigFolder(AppState& state, Prompt& prompt, SelectionLists& list
 
 void FillProductList(SelectionLists& lists, const QString& testProduct)
 {
-    lists.productList = QStringList{kOpenIniItem} + SplitProducts(testProduct);
+    lists.productList = QStringList { kOpenIniItem } + SplitProducts(testProduct);
     lists.productIndex = lists.productList.size() >= 2 ? 1 : -1;
     lists.reselectFirstProduct = false;
 }
@@ -158,7 +165,7 @@ void FillProductList(SelectionLists& lists, const QString& testProduct)
 void RefillTestIdList(const AppState& state, SelectionLists& lists)
 {
     const QString testIds = ReadINI(kAteSection, QStringLiteral("TestID"), ConfigFilePath(state.gINIPath, kAteIni));
-    lists.testIdList = QStringList{kAllItem};
+    lists.testIdList = QStringList { kAllItem };
     if (!testIds.isEmpty())
         lists.testIdList += testIds.split(QLatin1Char(','));
     // TestIDDefault is applied and then replaced by the selection of <All>.
@@ -185,11 +192,9 @@ void LoadColumnNames(AppState& state, const QString& product)
     state.gPassValue = QStringLiteral("'PASS'");
 
     const IniFile ini(ConfigFilePath(state.gINIPath, kProductsIni));
-    const std::pair<const char*, QString*> columns[] = {{"TestID", &state.gColTestID},
-                                                        {"SerialNumber", &state.gColSerialNumber},
-                                                        {"ATEID", &state.gColATEID},
-                                                        {"TestStartTime", &state.gColTestStartTime},
-                                                        {"PassFail", &state.gColPassFail}};
+    const std::pair<const char*, QString*> columns[]
+        = { { "TestID", &state.gColTestID }, { "SerialNumber", &state.gColSerialNumber }, { "ATEID", &state.gColATEID },
+              { "TestStartTime", &state.gColTestStartTime }, { "PassFail", &state.gColPassFail } };
     for (const auto& [key, target] : columns) {
         const QString value = ini.value(product, QLatin1String(key));
         if (!value.isEmpty())
@@ -214,15 +219,15 @@ void LoadProductSpec(AppState& state, Prompt& prompt, SelectionLists& lists, con
         state.gUSL = QList<double>(kSpecTableSlots, 0.0);
 
         const IniFile ini(path);
-        const std::pair<const char*, QString*> attributes[] = {
-            {"P_ChartNonConformitiesColumnName", &state.gPChartNonConfColumn},
-            {"P_ChartSubGroupColumnName", &state.gPChartSubGroupColumn},
-            {"NP_ChartNonConformitiesColumnName", &state.gNPChartNonConfColumn},
-            {"NP_ChartSubGroupColumnName", &state.gNPChartSubGroupColumn},
-            {"U_ChartNonConformitiesColumnName", &state.gUChartNonConfColumn},
-            {"U_ChartSubGroupColumnName", &state.gUChartSubGroupColumn},
-            {"C_ChartNonConformitiesColumnName", &state.gCChartNonConfColumn},
-            {"C_ChartY_AxisTitle", &state.gCChartYAxisTitle}};
+        const std::pair<const char*, QString*> attributes[]
+            = { { "P_ChartNonConformitiesColumnName", &state.gPChartNonConfColumn },
+                  { "P_ChartSubGroupColumnName", &state.gPChartSubGroupColumn },
+                  { "NP_ChartNonConformitiesColumnName", &state.gNPChartNonConfColumn },
+                  { "NP_ChartSubGroupColumnName", &state.gNPChartSubGroupColumn },
+                  { "U_ChartNonConformitiesColumnName", &state.gUChartNonConfColumn },
+                  { "U_ChartSubGroupColumnName", &state.gUChartSubGroupColumn },
+                  { "C_ChartNonConformitiesColumnName", &state.gCChartNonConfColumn },
+                  { "C_ChartY_AxisTitle", &state.gCChartYAxisTitle } };
         for (const auto& [key, target] : attributes)
             *target = ini.value(product, QLatin1String(key));
 
@@ -268,14 +273,16 @@ void GetTestParameterName(AppState& state, Prompt& prompt, const SelectionLists&
     // Names are stored by list position, so that they stay parallel to gParamColumn when the
     // line numbering has gaps.
     int position = 0;
-    const SpecWalkEnd end = WalkSpecSection(ini, lists.productText().trimmed(), prompt, [&](int, const SpecLine& line) {
-        state.gParamName[position++] = line.name;
-    });
+    const SpecWalkEnd end = WalkSpecSection(ini, lists.productText().trimmed(), prompt,
+        [&](int, const SpecLine& line) { state.gParamName[position++] = line.name; });
     if (end == SpecWalkEnd::Eot)
         state.gParamName.resize(lists.parameterList.size());
 }
 
-QStringList SplitSpecLine(const QString& line) { return line.split(QLatin1Char(',')); }
+QStringList SplitSpecLine(const QString& line)
+{
+    return line.split(QLatin1Char(','));
+}
 
 std::optional<SpecLine> ParseSpecLine(const QString& text)
 {

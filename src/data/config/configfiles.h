@@ -9,7 +9,8 @@
 
 #include <optional>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 inline const QString kOpenIniItem = QStringLiteral("<Open INI>");
 inline const QString kDisabledItem = QStringLiteral("<Disabled>");
@@ -58,8 +59,8 @@ QStringList SplitProducts(const QString& testProduct);
 // Establishes the configuration folder (gINIPath) and returns the TestProduct value of its ATE.INI
 // ("" when none was loaded). `overrideDir`, when given, takes the place of the remembered INIPath.
 // The folder is held in gINIPath; the process's current directory is left alone.
-QString LocateConfigFolder(AppState& state, Prompt& prompt, SelectionLists& lists, bool forceDialog,
-                           const QString& overrideDir = {});
+QString LocateConfigFolder(
+    AppState& state, Prompt& prompt, SelectionLists& lists, bool forceDialog, const QString& overrideDir = {});
 
 // Start-up and <Open INI>: the product list becomes <Open INI> and the products, the first selected.
 void FillProductList(SelectionLists& lists, const QString& testProduct);
@@ -82,13 +83,16 @@ void GetTestParameterName(AppState& state, Prompt& prompt, const SelectionLists&
 QStringList SplitSpecLine(const QString& line);
 
 struct SpecLine {
-    QString column;  // field 0
+    QString column; // field 0
     double lsl = kAbsentLSL;
     double usl = kAbsentUSL;
-    QString unit;    // field 4
-    QString testNo;  // field 5
-    QString name;    // field 6
-    QString listItem() const { return testNo.isEmpty() ? name : testNo + QStringLiteral(": [") + name + QLatin1Char(']'); }
+    QString unit; // field 4
+    QString testNo; // field 5
+    QString name; // field 6
+    QString listItem() const
+    {
+        return testNo.isEmpty() ? name : testNo + QStringLiteral(": [") + name + QLatin1Char(']');
+    }
 };
 
 // The line's fields as the parameter list uses them; nullopt when it has fewer than seven fields.

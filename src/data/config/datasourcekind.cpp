@@ -1,7 +1,8 @@
 // The kind of data source named by ATE.INI.
 #include "datasourcekind.h"
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 bool IsExcelSource(const QString& databaseName)
 {
@@ -14,7 +15,7 @@ QString DataSourceKindFor(const QString& databaseName, const QString& dataSource
     if (databaseName.contains(QLatin1String(".mdb"), Qt::CaseInsensitive)
         || databaseName.contains(QLatin1String(".xls"), Qt::CaseInsensitive))
         return kKindAccess;
-    for (const char* ext : {".db", ".sqlite", ".sqlite3"}) {
+    for (const char* ext : { ".db", ".sqlite", ".sqlite3" }) {
         if (databaseName.endsWith(QLatin1String(ext), Qt::CaseInsensitive))
             return kKindSqlite;
     }

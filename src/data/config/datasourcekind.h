@@ -3,7 +3,8 @@
 
 #include <QString>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 inline const QString kKindAccess = QStringLiteral("ACCESS");
 inline const QString kKindSqlite = QStringLiteral("SQLITE");

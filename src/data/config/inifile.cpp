@@ -4,17 +4,21 @@
 #include <QFile>
 #include <cstring>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
-namespace {
+namespace
+{
 
 // Windows-1252 characters of the bytes 0x80 to 0x9F; the rest of the code page equals Latin-1.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kCp1252High[32] = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
+    0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 bool ValidUtf8(const unsigned char* p, qsizetype n)
 {
@@ -47,7 +51,8 @@ bool ValidUtf8(const unsigned char* p, qsizetype n)
                 return false;
             cp = (cp << 6) | (d & 0x3F);
         }
-        if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
+        if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)))
+            || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
             return false;
         i += extra + 1;
     }
@@ -63,10 +68,33 @@ void TrimBlanks(const char*& begin, const char*& end)
         --end;
 }
 
-bool SameName(const char* begin, const char* end, const QString& name)
-{
-    return DecodeIniText(begin, end - begin).compare(name.trimmed(), Qt::CaseInsensitive) == 0;
-}
+// A name wanted by a lookup; ASCII names compare on the bytes without decoding each line.
+struct WantedName {
+    explicit WantedName(const QString& name)
+        : text(name.trimmed())
+        , ascii(text.toLatin1())
+    {
+        for (QChar c : text) {
+            if (c.unicode() >= 0x80)
+                isAscii = false;
+        }
+    }
+    bool matches(const char* begin, const char* end) const
+    {
+        const qsizetype n = end - begin;
+        if (isAscii) {
+            bool lineAscii = true;
+            for (const char* q = begin; q < end && lineAscii; ++q)
+                lineAscii = static_cast<unsigned char>(*q) < 0x80;
+            if (lineAscii)
+                return n == ascii.size() && qstrnicmp(begin, ascii.constData(), static_cast<size_t>(n)) == 0;
+        }
+        return DecodeIniText(begin, n).compare(text, Qt::CaseInsensitive) == 0;
+    }
+    QString text;
+    QByteArray ascii;
+    bool isAscii = true;
+};
 
 } // namespace
 
@@ -113,6 +141,8 @@ QString IniFile::value(const QString& section, const QString& key) const
         && static_cast<unsigned char>(p[2]) == 0xBF)
         p += 3;
 
+    const WantedName wantedSection(section);
+    const WantedName wantedKey(key);
     bool inSection = false;
     bool sectionSeen = false;
     while (p < fileEnd) {
@@ -133,7 +163,7 @@ QString IniFile::value(const QString& section, const QString& key) const
             const char* nb = b + 1;
             const char* ne = close ? close : e;
             TrimBlanks(nb, ne);
-            inSection = SameName(nb, ne, section);
+            inSection = wantedSection.matches(nb, ne);
             sectionSeen = inSection;
             continue;
         }
@@ -145,7 +175,7 @@ QString IniFile::value(const QString& section, const QString& key) const
         const char* kb = b;
         const char* ke = eq;
         TrimBlanks(kb, ke);
-        if (!SameName(kb, ke, key))
+        if (!wantedKey.matches(kb, ke))
             continue;
         const char* vb = eq + 1;
         const char* ve = e;

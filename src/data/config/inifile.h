@@ -4,7 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 // Longest value a read returns, in characters.
 inline constexpr int kIniValueLimit = 1022;
@@ -14,7 +15,8 @@ inline constexpr int kIniValueLimit = 1022;
 // matching key win, ';' lines are comments, CR LF and LF both end a line. A value is trimmed of
 // blanks, one pair of enclosing quotes is removed, bytes that are not valid UTF-8 read as
 // Windows-1252, and at most kIniValueLimit characters are returned.
-class IniFile {
+class IniFile
+{
 public:
     IniFile() = default;
     explicit IniFile(const QString& path);

@@ -6,27 +6,25 @@
 
 #include <array>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
-namespace {
+namespace
+{
 
 struct RangeStart {
     const char* name;
     int daysBack;
 };
 
-constexpr std::array<RangeStart, 10> kRanges{{{"Today", 0},
-                                              {"Last 3 Days", 2},
-                                              {"Last 7 Days", 6},
-                                              {"Last 15 Days", 14},
-                                              {"Last 30 Days", 29},
-                                              {"Last 45 Days", 44},
-                                              {"Last 60 Days", 59},
-                                              {"Last 90 Days", 89},
-                                              {"Last 120 Days", 119},
-                                              {"Last 180 Days", 179}}};
+constexpr std::array<RangeStart, 10> kRanges { { { "Today", 0 }, { "Last 3 Days", 2 }, { "Last 7 Days", 6 },
+    { "Last 15 Days", 14 }, { "Last 30 Days", 29 }, { "Last 45 Days", 44 }, { "Last 60 Days", 59 },
+    { "Last 90 Days", 89 }, { "Last 120 Days", 119 }, { "Last 180 Days", 179 } } };
 
-bool AllOrEmpty(const QString& v) { return v.isEmpty() || v == QLatin1String("<All>"); }
+bool AllOrEmpty(const QString& v)
+{
+    return v.isEmpty() || v == QLatin1String("<All>");
+}
 
 QString Valid(const QString& col)
 {
@@ -71,10 +69,9 @@ QString GetTestedRange(const AppState& state, const QString& strRange, QString& 
 }
 
 QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QString& strParameter,
-                const QString& strRange, const QString& strATE, const QString& strSortBy,
-                const QString& strSerialNumber, const QString& strTestID, const QString& strPassFail,
-                bool blnOnlyLastData, const QString& strChartType, const QString& strXSource,
-                const QString& strYsource)
+    const QString& strRange, const QString& strATE, const QString& strSortBy, const QString& strSerialNumber,
+    const QString& strTestID, const QString& strPassFail, bool blnOnlyLastData, const QString& strChartType,
+    const QString& strXSource, const QString& strYsource)
 {
     const QString& T = state.gTableName;
     const QString& SN = state.gColSerialNumber;
@@ -87,15 +84,15 @@ QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QS
     const QString& PFC = strPassFail;
     const QString& SORT = strSortBy;
 
-    QString ATEC = AllOrEmpty(strATE) ? QString() : QStringLiteral("AND %1 = '%2' ").arg(ATE, QuoteLiteralValue(strATE));
-    const QString TIDC = AllOrEmpty(strTestID) ? QString()
-                                               : QStringLiteral("AND %1 = '%2' ").arg(TID, QuoteLiteralValue(strTestID));
+    QString ATEC
+        = AllOrEmpty(strATE) ? QString() : QStringLiteral("AND %1 = '%2' ").arg(ATE, QuoteLiteralValue(strATE));
+    const QString TIDC
+        = AllOrEmpty(strTestID) ? QString() : QStringLiteral("AND %1 = '%2' ").arg(TID, QuoteLiteralValue(strTestID));
     const QString SNC = strSerialNumber.isEmpty()
         ? QStringLiteral("AND %1 LIKE '%%' ").arg(SN)
         : QStringLiteral("AND %1 = '%2' ").arg(SN, QuoteLiteralValue(strSerialNumber));
-    auto zero = [&](const QString& col) {
-        return window.acceptZero ? QString() : QStringLiteral("AND [%1] <> 0 ").arg(col);
-    };
+    auto zero
+        = [&](const QString& col) { return window.acceptZero ? QString() : QStringLiteral("AND [%1] <> 0 ").arg(col); };
     // The common head: verdict, tester, serial number, range and Test ID conditions.
     auto where = [&](const QString& pfc) {
         return QStringLiteral(" FROM ") + T + QStringLiteral(" WHERE ") + PF + QLatin1Char(' ') + pfc + QLatin1Char(' ')
@@ -106,21 +103,23 @@ QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QS
 
     if (strChartType.isEmpty()) {
         if (!blnOnlyLastData)
-            return QStringLiteral("SELECT ") + heads + TST + QStringLiteral(" AS DateX, [") + P + QStringLiteral("] AS ValueX")
-                + where(PFC) + Valid(P) + zero(P) + QStringLiteral("ORDER BY ") + SORT + QLatin1Char(';');
-        return QStringLiteral("SELECT ") + heads + QStringLiteral("MAX (") + TST + QStringLiteral(") AS DateX, MAX([") + P
-            + QStringLiteral("]) AS ValueX") + where(PFC) + Valid(P) + zero(P) + groupBy + QStringLiteral(" ORDER BY ") + SORT
-            + QLatin1Char(';');
+            return QStringLiteral("SELECT ") + heads + TST + QStringLiteral(" AS DateX, [") + P
+                + QStringLiteral("] AS ValueX") + where(PFC) + Valid(P) + zero(P) + QStringLiteral("ORDER BY ") + SORT
+                + QLatin1Char(';');
+        return QStringLiteral("SELECT ") + heads + QStringLiteral("MAX (") + TST + QStringLiteral(") AS DateX, MAX([")
+            + P + QStringLiteral("]) AS ValueX") + where(PFC) + Valid(P) + zero(P) + groupBy
+            + QStringLiteral(" ORDER BY ") + SORT + QLatin1Char(';');
     }
     if (strChartType == QLatin1String("Histogram") || strChartType == QLatin1String("Pareto")) {
         const bool pareto = strChartType == QLatin1String("Pareto");
         const QString pfc = pareto ? QStringLiteral("LIKE '%'") : PFC;
         const QString zeroc = pareto ? QString() : zero(P);
         if (!blnOnlyLastData)
-            return QStringLiteral("SELECT ") + heads + TST + QStringLiteral(" AS DateX, [") + P + QStringLiteral("] AS ValueX")
-                + where(pfc) + zeroc + QStringLiteral("AND [%1] IS NOT NULL AND [%1] <> 999 AND [%1] <> -999;").arg(P);
-        return QStringLiteral("SELECT ") + heads + QStringLiteral("MAX(") + TST + QStringLiteral(") AS TimeX, MAX([") + P
-            + QStringLiteral("]) AS ValueX") + where(pfc) + Valid(P) + zeroc + groupBy + QLatin1Char(';');
+            return QStringLiteral("SELECT ") + heads + TST + QStringLiteral(" AS DateX, [") + P
+                + QStringLiteral("] AS ValueX") + where(pfc) + zeroc
+                + QStringLiteral("AND [%1] IS NOT NULL AND [%1] <> 999 AND [%1] <> -999;").arg(P);
+        return QStringLiteral("SELECT ") + heads + QStringLiteral("MAX(") + TST + QStringLiteral(") AS TimeX, MAX([")
+            + P + QStringLiteral("]) AS ValueX") + where(pfc) + Valid(P) + zeroc + groupBy + QLatin1Char(';');
     }
     if (strChartType == QLatin1String("Scatter")) {
         if (strXSource.isEmpty() && strYsource.isEmpty()) {
@@ -132,23 +131,25 @@ QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QS
                 return QStringLiteral("SELECT ") + heads + TST + QStringLiteral(" AS DateX, [") + X
                     + QStringLiteral("] AS ValueX, [") + Y + QStringLiteral("] AS ValueY") + conditions
                     + QStringLiteral("ORDER BY ") + TST + QLatin1Char(',') + ATE + QLatin1Char(';');
-            return QStringLiteral("SELECT ") + heads + QStringLiteral("MAX(") + TST + QStringLiteral(") AS DateX, MAX([") + X
-                + QStringLiteral("]) AS ValueX, MAX([") + Y + QStringLiteral("]) AS ValueY") + conditions + groupBy
-                + QStringLiteral(" ORDER BY MAX(") + TST + QStringLiteral("), MAX(") + ATE + QStringLiteral(");");
+            return QStringLiteral("SELECT ") + heads + QStringLiteral("MAX(") + TST
+                + QStringLiteral(") AS DateX, MAX([") + X + QStringLiteral("]) AS ValueX, MAX([") + Y
+                + QStringLiteral("]) AS ValueY") + conditions + groupBy + QStringLiteral(" ORDER BY MAX(") + TST
+                + QStringLiteral("), MAX(") + ATE + QStringLiteral(");");
         }
         const QString& S = strXSource.isEmpty() ? strYsource : strXSource;
         ATEC = QStringLiteral("AND %1 = '%2' ").arg(ATE, QuoteLiteralValue(S));
         const QString conditions = where(PFC) + Valid(P) + zero(P);
         if (!blnOnlyLastData)
-            return QStringLiteral("SELECT ") + heads + TST + QStringLiteral(" AS DateX, [") + P + QStringLiteral("] AS ValueX")
-                + conditions + QStringLiteral("ORDER BY ") + SN + QStringLiteral(", ") + TST + QLatin1Char(';');
-        return QStringLiteral("SELECT ") + heads + QStringLiteral("MAX(") + TST + QStringLiteral(") AS DateX, MAX([") + P
-            + QStringLiteral("]) AS ValueX") + conditions + groupBy + QStringLiteral(" ORDER BY ") + SN
+            return QStringLiteral("SELECT ") + heads + TST + QStringLiteral(" AS DateX, [") + P
+                + QStringLiteral("] AS ValueX") + conditions + QStringLiteral("ORDER BY ") + SN + QStringLiteral(", ")
+                + TST + QLatin1Char(';');
+        return QStringLiteral("SELECT ") + heads + QStringLiteral("MAX(") + TST + QStringLiteral(") AS DateX, MAX([")
+            + P + QStringLiteral("]) AS ValueX") + conditions + groupBy + QStringLiteral(" ORDER BY ") + SN
             + QStringLiteral(", MAX(") + TST + QStringLiteral(");");
     }
 
-    const QString attributeWhere = QStringLiteral(" FROM ") + T + QStringLiteral(" WHERE ") + TST + QStringLiteral(" BETWEEN ")
-        + R + QLatin1Char(' ') + ATEC + TIDC;
+    const QString attributeWhere = QStringLiteral(" FROM ") + T + QStringLiteral(" WHERE ") + TST
+        + QStringLiteral(" BETWEEN ") + R + QLatin1Char(' ') + ATEC + TIDC;
     const QString* nc = nullptr;
     const QString* sg = nullptr;
     if (strChartType == QLatin1String("P Chart")) {
@@ -170,20 +171,21 @@ QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QS
         return QStringLiteral("SELECT [") + NC + QStringLiteral("] AS NonConformitiesX") + attributeWhere + Valid(NC)
             + QStringLiteral("AND [") + NC + QStringLiteral("] >= 0 ORDER BY ") + SORT + QLatin1Char(';');
     const QString& SG = *sg;
-    return QStringLiteral("SELECT [") + NC + QStringLiteral("] AS NonConformitiesX,  [") + SG + QStringLiteral("] AS SubGroupX")
-        + attributeWhere + Valid(NC) + QStringLiteral("AND [") + NC + QStringLiteral("] >= 0 ") + Valid(SG)
-        + QStringLiteral("AND [") + SG + QStringLiteral("] > 0 ORDER BY ") + SORT + QLatin1Char(';');
+    return QStringLiteral("SELECT [") + NC + QStringLiteral("] AS NonConformitiesX,  [") + SG
+        + QStringLiteral("] AS SubGroupX") + attributeWhere + Valid(NC) + QStringLiteral("AND [") + NC
+        + QStringLiteral("] >= 0 ") + Valid(SG) + QStringLiteral("AND [") + SG + QStringLiteral("] > 0 ORDER BY ")
+        + SORT + QLatin1Char(';');
 }
 
 QString GetSQL(const AppState& state, const QueryWindowInputs& window, const QString& strParameter,
-               const QString& strRange, const QString& strATE, const QString& strSortBy,
-               const QString& strSerialNumberFilter, const QString& strPassFail, bool blnOnlyLastData,
-               const QString& strChartType, const QString& strXSource, const QString& strYsource)
+    const QString& strRange, const QString& strATE, const QString& strSortBy, const QString& strSerialNumberFilter,
+    const QString& strPassFail, bool blnOnlyLastData, const QString& strChartType, const QString& strXSource,
+    const QString& strYsource)
 {
     QString title;
     const QString interval = GetTestedRange(state, strRange, title, window.today);
     return MakeSQL(state, window, strParameter, interval, strATE, strSortBy, strSerialNumberFilter, window.testIdText,
-                   strPassFail, blnOnlyLastData, strChartType, strXSource, strYsource);
+        strPassFail, blnOnlyLastData, strChartType, strXSource, strYsource);
 }
 
 } // namespace moldrin::data

@@ -6,13 +6,14 @@
 #include <QDate>
 #include <QString>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 // What the statements read from the main window's controls besides their arguments.
 struct QueryWindowInputs {
-    bool acceptZero = false;          // chkAcceptZero checked
+    bool acceptZero = false; // chkAcceptZero checked
     QString testIdText = QStringLiteral("<All>"); // cboTestID text
-    QDate today;                      // invalid: the current date
+    QDate today; // invalid: the current date
 };
 
 // Doubles every single quote, so that a value stays one SQL string literal.
@@ -23,16 +24,15 @@ QString QuoteLiteralValue(const QString& value);
 QString GetTestedRange(const AppState& state, const QString& strRange, QString& RangeTitle, const QDate& today = {});
 
 QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QString& strParameter,
-                const QString& strRange, const QString& strATE, const QString& strSortBy,
-                const QString& strSerialNumber, const QString& strTestID, const QString& strPassFail,
-                bool blnOnlyLastData, const QString& strChartType = {}, const QString& strXSource = {},
-                const QString& strYsource = {});
+    const QString& strRange, const QString& strATE, const QString& strSortBy, const QString& strSerialNumber,
+    const QString& strTestID, const QString& strPassFail, bool blnOnlyLastData, const QString& strChartType = {},
+    const QString& strXSource = {}, const QString& strYsource = {});
 
 // MakeSQL with the interval of the range name and the window's Test ID text.
 QString GetSQL(const AppState& state, const QueryWindowInputs& window, const QString& strParameter,
-               const QString& strRange, const QString& strATE, const QString& strSortBy,
-               const QString& strSerialNumberFilter, const QString& strPassFail, bool blnOnlyLastData,
-               const QString& strChartType = {}, const QString& strXSource = {}, const QString& strYsource = {});
+    const QString& strRange, const QString& strATE, const QString& strSortBy, const QString& strSerialNumberFilter,
+    const QString& strPassFail, bool blnOnlyLastData, const QString& strChartType = {}, const QString& strXSource = {},
+    const QString& strYsource = {});
 
 // The pass condition written after the verdict column.
 inline QString PassCondition(const AppState& state, bool passOnly)

@@ -1,5 +1,6 @@
 // Tests of the configuration folder, column names and parameter specification.
 #include "data/config/configfiles.h"
+#include "data/config/datasourcekind.h"
 
 #include "testsupport.h"
 
@@ -13,7 +14,8 @@
 using namespace moldrin;
 using namespace moldrin::data;
 
-namespace {
+namespace
+{
 
 void Write(const QString& path, const QByteArray& bytes)
 {
@@ -22,17 +24,19 @@ void Write(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
-class ConfigFolder : public ::testing::Test {
+class ConfigFolder : public ::testing::Test
+{
 protected:
     QTemporaryDir dir;
-    AppState state{dir.filePath("settings")};
+    AppState state { dir.filePath("settings") };
     ScriptedPrompt prompt;
     SelectionLists lists;
 
     void SetUp() override
     {
-        Write(dir.filePath("ATE.INI"), "[ATE Configuration]\r\nTestProduct=PSU-100,RFM-24\r\nTestID=FT1,FT2\r\n"
-                                       "TestIDDefault=FT2\r\n[Database]\r\nDatabaseName=results.db\r\n");
+        Write(dir.filePath("ATE.INI"),
+            "[ATE Configuration]\r\nTestProduct=PSU-100,RFM-24\r\nTestID=FT1,FT2\r\n"
+            "TestIDDefault=FT2\r\n[Database]\r\nDatabaseName=results.db\r\n");
         state.gINIPath = dir.path();
     }
     void Products(const QByteArray& bytes) { Write(dir.filePath("PRODUCTS.INI"), bytes); }
@@ -50,7 +54,7 @@ TEST_F(ConfigFolder, RememberedFolderListsProducts)
     EXPECT_EQ(lists.caption, "Tolvane SPC (" + dir.path() + ")");
     EXPECT_TRUE(prompt.fileRequests.isEmpty());
     FillProductList(lists, "PSU-100,RFM-24,");
-    EXPECT_EQ(lists.productList, QStringList({"<Open INI>", "PSU-100", "RFM-24", ""}));
+    EXPECT_EQ(lists.productList, QStringList({ "<Open INI>", "PSU-100", "RFM-24", "" }));
     EXPECT_EQ(lists.productIndex, 1);
 }
 
@@ -66,7 +70,7 @@ TEST_F(ConfigFolder, OverrideTakesPrecedenceAndFileNamesIgnoreCase)
 TEST_F(ConfigFolder, MissingFilesOpenTheDialog)
 {
     QTemporaryDir empty;
-    lists.productList = {"<Open INI>", "A", "B"};
+    lists.productList = { "<Open INI>", "A", "B" };
     EXPECT_EQ(LocateConfigFolder(state, prompt, lists, false, empty.path()), "");
     ASSERT_EQ(prompt.fileRequests.size(), 1);
     EXPECT_EQ(prompt.fileRequests[0].title, "Open INI files");
@@ -107,7 +111,7 @@ TEST_F(ConfigFolder, DialogPickFillsTestIdsAndAdoptsFolder)
     EXPECT_EQ(LocateConfigFolder(state, prompt, lists, true), "X,Y");
     EXPECT_EQ(state.gINIPath, chosen.path());
     EXPECT_EQ(lists.caption, "Tolvane SPC (" + chosen.path() + ")");
-    EXPECT_EQ(lists.testIdList, QStringList({"A", "B"}));
+    EXPECT_EQ(lists.testIdList, QStringList({ "A", "B" }));
     EXPECT_EQ(lists.testIdText, "B");
 
     Write(chosen.filePath("ATE.INI"), "[ATE Configuration]\r\nTestProduct=X\r\nTestID=C,D\r\n");
@@ -116,7 +120,7 @@ TEST_F(ConfigFolder, DialogPickFillsTestIdsAndAdoptsFolder)
     EXPECT_EQ(lists.testIdText, "C");
 
     RefillTestIdList(state, lists);
-    EXPECT_EQ(lists.testIdList, QStringList({"<All>", "C", "D"}));
+    EXPECT_EQ(lists.testIdList, QStringList({ "<All>", "C", "D" }));
     EXPECT_EQ(lists.testIdText, "<All>");
 }
 
@@ -140,25 +144,26 @@ TEST_F(ConfigFolder, SpecWithGapsAndLimits)
 {
     Products("[PSU-100]\r\nP_ChartNonConformitiesColumnName=Defectives\r\nC_ChartY_AxisTitle=Defects\r\n"
              "[PSU-100 Spec]\r\n1=VOUT_5V,4.75,5.25,,V,T100,Output voltage\r\n2=IDLE_CUR,,0.35,,A,,Idle current\r\n"
-             "4=TEMP,abc,  60 ,,\xB0" "C,T300,Temperature,extra\r\n5=<eot>,ignored\r\n6=LATE,1,2,,V,,Late\r\n");
+             "4=TEMP,abc,  60 ,,\xB0"
+             "C,T300,Temperature,extra\r\n5=<eot>,ignored\r\n6=LATE,1,2,,V,,Late\r\n");
     LoadProductSpec(state, prompt, lists, "PSU-100");
     EXPECT_TRUE(prompt.messages.isEmpty());
-    EXPECT_EQ(lists.parameterList, QStringList({"T100: [Output voltage]", "Idle current", "T300: [Temperature]"}));
+    EXPECT_EQ(lists.parameterList, QStringList({ "T100: [Output voltage]", "Idle current", "T300: [Temperature]" }));
     EXPECT_EQ(lists.parameterIndex, 0);
     EXPECT_TRUE(lists.parameterListEnabled);
     EXPECT_TRUE(lists.plotButtonEnabled);
-    EXPECT_EQ(state.gParamColumn, QStringList({"VOUT_5V", "IDLE_CUR", "TEMP"}));
-    EXPECT_EQ(state.gSpecField4, QStringList({"V", "A", QString::fromUtf8("°C")}));
-    EXPECT_EQ(state.gLSL, QList<double>({4.75, -999, -999}));
-    EXPECT_EQ(state.gUSL, QList<double>({5.25, 0.35, 60}));
+    EXPECT_EQ(state.gParamColumn, QStringList({ "VOUT_5V", "IDLE_CUR", "TEMP" }));
+    EXPECT_EQ(state.gSpecField4, QStringList({ "V", "A", QString::fromUtf8("°C") }));
+    EXPECT_EQ(state.gLSL, QList<double>({ 4.75, -999, -999 }));
+    EXPECT_EQ(state.gUSL, QList<double>({ 5.25, 0.35, 60 }));
     EXPECT_EQ(state.gPChartNonConfColumn, "Defectives");
     EXPECT_EQ(state.gPChartSubGroupColumn, "");
     EXPECT_EQ(state.gCChartYAxisTitle, "Defects");
 
-    lists.productList = {"<Open INI>", "PSU-100"};
+    lists.productList = { "<Open INI>", "PSU-100" };
     lists.productIndex = 1;
     GetTestParameterName(state, prompt, lists);
-    EXPECT_EQ(state.gParamName, QStringList({"Output voltage", "Idle current", "Temperature"}));
+    EXPECT_EQ(state.gParamName, QStringList({ "Output voltage", "Idle current", "Temperature" }));
 }
 
 TEST_F(ConfigFolder, FirstLineEotDisablesTheList)
@@ -166,7 +171,7 @@ TEST_F(ConfigFolder, FirstLineEotDisablesTheList)
     Products("[P Spec]\r\n1=<Eot>\r\n");
     lists.plotButtonEnabled = true;
     LoadProductSpec(state, prompt, lists, "P");
-    EXPECT_EQ(lists.parameterList, QStringList({"<Disabled>"}));
+    EXPECT_EQ(lists.parameterList, QStringList({ "<Disabled>" }));
     EXPECT_EQ(lists.parameterIndex, 0);
     EXPECT_FALSE(lists.parameterListEnabled);
     EXPECT_FALSE(lists.plotButtonEnabled);
@@ -177,16 +182,16 @@ TEST_F(ConfigFolder, ShortLineStopsWithMessage)
     Products("[P Spec]\r\n1=A,1,2,,V,,Alpha\r\n2=B,1,2,,V,Beta\r\n3=<EOT>\r\n");
     lists.plotButtonEnabled = false;
     LoadProductSpec(state, prompt, lists, "P");
-    EXPECT_EQ(prompt.texts(), QStringList({"Specification Info. in INI is not completed or missing at line#2!"}));
-    EXPECT_EQ(lists.parameterList, QStringList({"Alpha"}));
+    EXPECT_EQ(prompt.texts(), QStringList({ "Specification Info. in INI is not completed or missing at line#2!" }));
+    EXPECT_EQ(lists.parameterList, QStringList({ "Alpha" }));
     EXPECT_FALSE(lists.plotButtonEnabled);
     EXPECT_EQ(state.gParamColumn.size(), kSpecTableSlots);
 
     prompt.clear();
-    lists.productList = {"<Open INI>", "P"};
+    lists.productList = { "<Open INI>", "P" };
     lists.productIndex = 1;
     GetTestParameterName(state, prompt, lists);
-    EXPECT_EQ(prompt.texts(), QStringList({"Specification Info. in INI is not completed or missing at line#2!"}));
+    EXPECT_EQ(prompt.texts(), QStringList({ "Specification Info. in INI is not completed or missing at line#2!" }));
 }
 
 TEST_F(ConfigFolder, MissingEotAndKeyLimit)
@@ -197,7 +202,7 @@ TEST_F(ConfigFolder, MissingEotAndKeyLimit)
     spec += "500=<EOT>\r\n";
     Products(spec);
     LoadProductSpec(state, prompt, lists, "P");
-    EXPECT_EQ(prompt.texts(), QStringList({"Can't reach to End Of Test <EOT> record!"}));
+    EXPECT_EQ(prompt.texts(), QStringList({ "Can't reach to End Of Test <EOT> record!" }));
     EXPECT_EQ(lists.parameterList.size(), 499);
 
     // 498 parameters and the marker at key 499 is the largest product.
@@ -211,17 +216,17 @@ TEST_F(ConfigFolder, MissingEotAndKeyLimit)
 
 TEST_F(ConfigFolder, NoProductsFileChangesNothingAndEmptyListIsReported)
 {
-    lists.parameterList = {"keep"};
+    lists.parameterList = { "keep" };
     LoadProductSpec(state, prompt, lists, "P");
-    EXPECT_EQ(lists.parameterList, QStringList({"keep"}));
+    EXPECT_EQ(lists.parameterList, QStringList({ "keep" }));
     lists.parameterList.clear();
     GetTestParameterName(state, prompt, lists);
-    EXPECT_EQ(prompt.texts(), QStringList({"Not found parameters!"}));
+    EXPECT_EQ(prompt.texts(), QStringList({ "Not found parameters!" }));
 }
 
 TEST(SpecLine, SplitAndNumbers)
 {
-    EXPECT_EQ(SplitSpecLine("a,,b, c "), QStringList({"a", "", "b", " c "}));
+    EXPECT_EQ(SplitSpecLine("a,,b, c "), QStringList({ "a", "", "b", " c " }));
     EXPECT_FALSE(ParseSpecLine("A,1,2,,V,T1").has_value());
     const auto line = ParseSpecLine("A,-1.5e1,+.5,x,V,,Name,more,fields");
     ASSERT_TRUE(line.has_value());
@@ -233,4 +238,17 @@ TEST(SpecLine, SplitAndNumbers)
     EXPECT_FALSE(IsNumericText(""));
     EXPECT_TRUE(IsNumericText(" 4.75 "));
     EXPECT_EQ(NormalisePassValue("1.0"), "1.0");
+}
+
+TEST(DataSourceKind, ChosenAsTheConnectionWould)
+{
+    EXPECT_EQ(DataSourceKindFor("C:\\Data\\RESULTS.MDB", "dsn"), "ACCESS");
+    EXPECT_EQ(DataSourceKindFor("book.xlsx", ""), "ACCESS");
+    EXPECT_TRUE(IsExcelSource("book.XLS"));
+    EXPECT_FALSE(IsExcelSource("old.mdb"));
+    EXPECT_EQ(DataSourceKindFor("results.db", ""), "SQLITE");
+    EXPECT_EQ(DataSourceKindFor("lab.SQLite3", "dsn"), "SQLITE");
+    EXPECT_EQ(DataSourceKindFor("results.db.bak", ""), "MSSQL");
+    EXPECT_EQ(DataSourceKindFor("Production", "SPC_DSN"), "ODBC");
+    EXPECT_EQ(DataSourceKindFor("Production", ""), "MSSQL");
 }

@@ -11,7 +11,8 @@
 using moldrin::data::IniFile;
 using moldrin::data::ReadINI;
 
-namespace {
+namespace
+{
 
 QString WriteFile(const QTemporaryDir& dir, const QByteArray& bytes, const QString& name = QStringLiteral("T.INI"))
 {
@@ -27,9 +28,10 @@ QString WriteFile(const QTemporaryDir& dir, const QByteArray& bytes, const QStri
 TEST(ReadINI, CrLfCaseAndFirstMatch)
 {
     QTemporaryDir dir;
-    const QString path = WriteFile(dir, "[Database]\r\nDatabaseName=results.db\r\nUserName = sa \r\n"
-                                        "databasename=second.db\r\n[database]\r\nServerName=late\r\n"
-                                        "[Other]\r\nKey=other\r\n");
+    const QString path = WriteFile(dir,
+        "[Database]\r\nDatabaseName=results.db\r\nUserName = sa \r\n"
+        "databasename=second.db\r\n[database]\r\nServerName=late\r\n"
+        "[Other]\r\nKey=other\r\n");
     EXPECT_EQ(ReadINI("Database", "DatabaseName", path), "results.db");
     EXPECT_EQ(ReadINI("DATABASE", "databasename", path), "results.db");
     EXPECT_EQ(ReadINI("Database", "UserName", path), "sa");
@@ -52,8 +54,9 @@ TEST(ReadINI, MissingFileSectionOrKeyReadsEmpty)
 TEST(ReadINI, QuotesBlanksAndComments)
 {
     QTemporaryDir dir;
-    const QString path = WriteFile(dir, "; comment [A]\n[A]\n;K=commented\n  K =  \"  quoted \"  \nS='single'\n"
-                                        "Q=\"one\"\"\nU=\"unbalanced\nE=\nI=a ; not a comment\n\tT\t=\ttabs\t\n");
+    const QString path = WriteFile(dir,
+        "; comment [A]\n[A]\n;K=commented\n  K =  \"  quoted \"  \nS='single'\n"
+        "Q=\"one\"\"\nU=\"unbalanced\nE=\nI=a ; not a comment\n\tT\t=\ttabs\t\n");
     EXPECT_EQ(ReadINI("A", "K", path), "  quoted ");
     EXPECT_EQ(ReadINI("A", "S", path), "single");
     EXPECT_EQ(ReadINI("A", "Q", path), "one\"");
@@ -66,8 +69,11 @@ TEST(ReadINI, QuotesBlanksAndComments)
 TEST(ReadINI, Windows1252AndUtf8)
 {
     QTemporaryDir dir;
-    const QString path = WriteFile(dir, "[S]\r\nUnit=\xB0" "C\r\nEuro=\x80 5\r\nUtf=\xC2\xB0" "C\r\nName=Caf\xC3\xA9\r\n"
-                                        "Bad=\xC3\x28\r\n");
+    const QString path = WriteFile(dir,
+        "[S]\r\nUnit=\xB0"
+        "C\r\nEuro=\x80 5\r\nUtf=\xC2\xB0"
+        "C\r\nName=Caf\xC3\xA9\r\n"
+        "Bad=\xC3\x28\r\n");
     EXPECT_EQ(ReadINI("S", "Unit", path), QString::fromUtf8("°C"));
     EXPECT_EQ(ReadINI("S", "Euro", path), QString::fromUtf8("€ 5"));
     EXPECT_EQ(ReadINI("S", "Utf", path), QString::fromUtf8("°C"));

@@ -10,11 +10,13 @@
 using namespace moldrin;
 using namespace moldrin::data;
 
-namespace {
+namespace
+{
 
-class Query : public ::testing::Test {
+class Query : public ::testing::Test
+{
 protected:
-    AppState state{QString()};
+    AppState state { QString() };
     QueryWindowInputs window;
     const QString range = QStringLiteral("#06/Dec/2026# AND #06/Dec/2026 23:59:59#");
 
@@ -36,15 +38,16 @@ protected:
         state.gCChartNonConfColumn = "Defects";
     }
     QString Make(const QString& p, const QString& ate, const QString& sn, const QString& tid, bool last,
-                 const QString& kind, const QString& xs = {}, const QString& ys = {}, const QString& sort = {})
+        const QString& kind, const QString& xs = {}, const QString& ys = {}, const QString& sort = {})
     {
         return MakeSQL(state, window, p, range, ate, sort, sn, tid, "= 'PASS'", last, kind, xs, ys);
     }
 };
 
 const QString kHead = "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, ";
-const QString kWhere = " FROM Results WHERE [PassFail] = 'PASS' AND [SerialNumber] LIKE '%%' AND [TestStartTime] BETWEEN "
-                       "#06/Dec/2026# AND #06/Dec/2026 23:59:59# ";
+const QString kWhere
+    = " FROM Results WHERE [PassFail] = 'PASS' AND [SerialNumber] LIKE '%%' AND [TestStartTime] BETWEEN "
+      "#06/Dec/2026# AND #06/Dec/2026 23:59:59# ";
 const QString kValidV = "AND [V] IS NOT NULL AND [V] <> 999 AND [V] <> -999 ";
 const QString kGroup = "GROUP BY [SerialNumber], [ATEID], [TestStartTime]";
 
@@ -53,38 +56,42 @@ const QString kGroup = "GROUP BY [SerialNumber], [ATEID], [TestStartTime]";
 TEST_F(Query, WorkedExampleOfTheMainChart)
 {
     EXPECT_EQ(GetSQL(state, window, "VOUT_5V", "Today", "", "[TestStartTime], [ATEID]", "", "= 'PASS'", false),
-              "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [VOUT_5V] AS ValueX FROM "
-              "Results WHERE [PassFail] = 'PASS' AND [SerialNumber] LIKE '%%' AND [TestStartTime] BETWEEN "
-              "#06/Dec/2026# AND #06/Dec/2026 23:59:59# AND [VOUT_5V] IS NOT NULL AND [VOUT_5V] <> 999 AND "
-              "[VOUT_5V] <> -999 ORDER BY [TestStartTime], [ATEID];");
+        "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [VOUT_5V] AS ValueX FROM "
+        "Results WHERE [PassFail] = 'PASS' AND [SerialNumber] LIKE '%%' AND [TestStartTime] BETWEEN "
+        "#06/Dec/2026# AND #06/Dec/2026 23:59:59# AND [VOUT_5V] IS NOT NULL AND [VOUT_5V] <> 999 AND "
+        "[VOUT_5V] <> -999 ORDER BY [TestStartTime], [ATEID];");
 }
 
 TEST_F(Query, MainChartForms)
 {
     window.acceptZero = false;
     EXPECT_EQ(Make("V", "ATE 3", "SN1", "FT1", false, "", {}, {}, "S"),
-              kHead + "[TestStartTime] AS DateX, [V] AS ValueX FROM Results WHERE [PassFail] = 'PASS' AND [ATEID] = "
-                      "'ATE 3' AND [SerialNumber] = 'SN1' AND [TestStartTime] BETWEEN #06/Dec/2026# AND #06/Dec/2026 "
-                      "23:59:59# AND [TestID] = 'FT1' " + kValidV + "AND [V] <> 0 ORDER BY S;");
+        kHead
+            + "[TestStartTime] AS DateX, [V] AS ValueX FROM Results WHERE [PassFail] = 'PASS' AND [ATEID] = "
+              "'ATE 3' AND [SerialNumber] = 'SN1' AND [TestStartTime] BETWEEN #06/Dec/2026# AND #06/Dec/2026 "
+              "23:59:59# AND [TestID] = 'FT1' "
+            + kValidV + "AND [V] <> 0 ORDER BY S;");
     EXPECT_EQ(Make("V", "<All>", "", "<All>", true, "", {}, {}, "S"),
-              kHead + "MAX ([TestStartTime]) AS DateX, MAX([V]) AS ValueX" + kWhere + kValidV + "AND [V] <> 0 " + kGroup
-                  + " ORDER BY S;");
+        kHead + "MAX ([TestStartTime]) AS DateX, MAX([V]) AS ValueX" + kWhere + kValidV + "AND [V] <> 0 " + kGroup
+            + " ORDER BY S;");
 }
 
 TEST_F(Query, HistogramAndParetoForms)
 {
     window.acceptZero = false;
     EXPECT_EQ(Make("V", "", "", "", false, "Histogram"),
-              kHead + "[TestStartTime] AS DateX, [V] AS ValueX" + kWhere
-                  + "AND [V] <> 0 AND [V] IS NOT NULL AND [V] <> 999 AND [V] <> -999;");
+        kHead + "[TestStartTime] AS DateX, [V] AS ValueX" + kWhere
+            + "AND [V] <> 0 AND [V] IS NOT NULL AND [V] <> 999 AND [V] <> -999;");
     EXPECT_EQ(Make("V", "", "", "", true, "Histogram"),
-              kHead + "MAX([TestStartTime]) AS TimeX, MAX([V]) AS ValueX" + kWhere + kValidV + "AND [V] <> 0 " + kGroup + ";");
+        kHead + "MAX([TestStartTime]) AS TimeX, MAX([V]) AS ValueX" + kWhere + kValidV + "AND [V] <> 0 " + kGroup
+            + ";");
     QString where = kWhere;
     where.replace("= 'PASS'", "LIKE '%'");
     EXPECT_EQ(Make("V", "", "", "", false, "Pareto"),
-              kHead + "[TestStartTime] AS DateX, [V] AS ValueX" + where + "AND [V] IS NOT NULL AND [V] <> 999 AND [V] <> -999;");
+        kHead + "[TestStartTime] AS DateX, [V] AS ValueX" + where
+            + "AND [V] IS NOT NULL AND [V] <> 999 AND [V] <> -999;");
     EXPECT_EQ(Make("V", "", "", "", true, "Pareto"),
-              kHead + "MAX([TestStartTime]) AS TimeX, MAX([V]) AS ValueX" + where + kValidV + kGroup + ";");
+        kHead + "MAX([TestStartTime]) AS TimeX, MAX([V]) AS ValueX" + where + kValidV + kGroup + ";");
 }
 
 TEST_F(Query, ScatterForms)
@@ -93,21 +100,22 @@ TEST_F(Query, ScatterForms)
     const QString valid = "AND [X] IS NOT NULL AND [X] <> 999 AND [X] <> -999 AND [Y] IS NOT NULL AND [Y] <> 999 AND "
                           "[Y] <> -999 AND [X] <> 0 AND [Y] <> 0 ";
     EXPECT_EQ(Make("X:::Y", "", "", "", false, "Scatter"),
-              kHead + "[TestStartTime] AS DateX, [X] AS ValueX, [Y] AS ValueY" + kWhere + valid
-                  + "ORDER BY [TestStartTime],[ATEID];");
+        kHead + "[TestStartTime] AS DateX, [X] AS ValueX, [Y] AS ValueY" + kWhere + valid
+            + "ORDER BY [TestStartTime],[ATEID];");
     EXPECT_EQ(Make("X:::Y", "", "", "", true, "Scatter"),
-              kHead + "MAX([TestStartTime]) AS DateX, MAX([X]) AS ValueX, MAX([Y]) AS ValueY" + kWhere + valid + kGroup
-                  + " ORDER BY MAX([TestStartTime]), MAX([ATEID]);");
+        kHead + "MAX([TestStartTime]) AS DateX, MAX([X]) AS ValueX, MAX([Y]) AS ValueY" + kWhere + valid + kGroup
+            + " ORDER BY MAX([TestStartTime]), MAX([ATEID]);");
 
     QString where = kWhere;
     where.replace("'PASS' AND", "'PASS' AND [ATEID] = 'T2' AND");
     EXPECT_EQ(Make("V", "T9", "", "", false, "Scatter", "", "T2"),
-              kHead + "[TestStartTime] AS DateX, [V] AS ValueX" + where + kValidV + "AND [V] <> 0 ORDER BY [SerialNumber], "
-                      "[TestStartTime];");
+        kHead + "[TestStartTime] AS DateX, [V] AS ValueX" + where + kValidV
+            + "AND [V] <> 0 ORDER BY [SerialNumber], "
+              "[TestStartTime];");
     where.replace("'T2'", "'T1'");
     EXPECT_EQ(Make("V", "", "", "", true, "Scatter", "T1", "T2"),
-              kHead + "MAX([TestStartTime]) AS DateX, MAX([V]) AS ValueX" + where + kValidV + "AND [V] <> 0 " + kGroup
-                  + " ORDER BY [SerialNumber], MAX([TestStartTime]);");
+        kHead + "MAX([TestStartTime]) AS DateX, MAX([V]) AS ValueX" + where + kValidV + "AND [V] <> 0 " + kGroup
+            + " ORDER BY [SerialNumber], MAX([TestStartTime]);");
 }
 
 TEST_F(Query, AttributeForms)
@@ -115,20 +123,21 @@ TEST_F(Query, AttributeForms)
     window.acceptZero = false; // no zero clause in attribute statements
     const QString where = " FROM Results WHERE [TestStartTime] BETWEEN #06/Dec/2026# AND #06/Dec/2026 23:59:59# "
                           "AND [ATEID] = 'A' AND [TestID] = 'F' ";
-    const QString pTail = "AND [Defectives] IS NOT NULL AND [Defectives] <> 999 AND [Defectives] <> -999 AND [Defectives] "
-                          ">= 0 AND [Inspected] IS NOT NULL AND [Inspected] <> 999 AND [Inspected] <> -999 AND "
-                          "[Inspected] > 0 ORDER BY [TestStartTime];";
+    const QString pTail
+        = "AND [Defectives] IS NOT NULL AND [Defectives] <> 999 AND [Defectives] <> -999 AND [Defectives] "
+          ">= 0 AND [Inspected] IS NOT NULL AND [Inspected] <> 999 AND [Inspected] <> -999 AND "
+          "[Inspected] > 0 ORDER BY [TestStartTime];";
     const QString p = "SELECT [Defectives] AS NonConformitiesX,  [Inspected] AS SubGroupX" + where + pTail;
     EXPECT_EQ(Make("ignored", "A", "SN", "F", true, "P Chart", {}, {}, "[TestStartTime]"), p);
     EXPECT_EQ(Make("", "A", "", "F", false, "NP Chart", {}, {}, "[TestStartTime]"), p);
     EXPECT_EQ(Make("", "A", "", "F", false, "U Chart", {}, {}, "[TestStartTime]"),
-              "SELECT [Defects] AS NonConformitiesX,  [Units] AS SubGroupX" + where
-                  + "AND [Defects] IS NOT NULL AND [Defects] <> 999 AND [Defects] <> -999 AND [Defects] >= 0 AND [Units] "
-                    "IS NOT NULL AND [Units] <> 999 AND [Units] <> -999 AND [Units] > 0 ORDER BY [TestStartTime];");
+        "SELECT [Defects] AS NonConformitiesX,  [Units] AS SubGroupX" + where
+            + "AND [Defects] IS NOT NULL AND [Defects] <> 999 AND [Defects] <> -999 AND [Defects] >= 0 AND [Units] "
+              "IS NOT NULL AND [Units] <> 999 AND [Units] <> -999 AND [Units] > 0 ORDER BY [TestStartTime];");
     EXPECT_EQ(Make("", "A", "", "F", false, "C Chart", {}, {}, "[TestStartTime]"),
-              "SELECT [Defects] AS NonConformitiesX" + where
-                  + "AND [Defects] IS NOT NULL AND [Defects] <> 999 AND [Defects] <> -999 AND [Defects] >= 0 ORDER BY "
-                    "[TestStartTime];");
+        "SELECT [Defects] AS NonConformitiesX" + where
+            + "AND [Defects] IS NOT NULL AND [Defects] <> 999 AND [Defects] <> -999 AND [Defects] >= 0 ORDER BY "
+              "[TestStartTime];");
     EXPECT_EQ(Make("V", "", "", "", false, "Bar Chart"), "");
 }
 
@@ -176,7 +185,8 @@ TEST_F(Query, OtherKindsDifferOnlyInDateQuotes)
     state.gDataSourceKind = "ODBC";
     QString odbc = GetSQL(state, window, "V", "Today", "", "S", "", "= 'PASS'", false);
     EXPECT_NE(access, odbc);
-    EXPECT_EQ(odbc.replace("'06/Dec/2026' AND '06/Dec/2026 23:59:59'", "#06/Dec/2026# AND #06/Dec/2026 23:59:59#"), access);
+    EXPECT_EQ(
+        odbc.replace("'06/Dec/2026' AND '06/Dec/2026 23:59:59'", "#06/Dec/2026# AND #06/Dec/2026 23:59:59#"), access);
 
     window.testIdText = "FT2";
     EXPECT_NE(GetSQL(state, window, "V", "Today", "", "S", "", "= 'PASS'", false).indexOf("AND [TestID] = 'FT2' "), -1);

@@ -1,0 +1,232 @@
+// moldrin-report's run: loading the configuration and product, then the chosen command.
+#include "report.h"
+
+#include "common/dates.h"
+#include "data/config/datasourcekind.h"
+#include "data/config/inifile.h"
+#include "data/config/querybuilder.h"
+
+#include <QFileInfo>
+
+namespace moldrin::cli
+{
+
+namespace
+{
+
+using namespace moldrin::data;
+
+int Fail(QTextStream& err, int code, const QString& text)
+{
+    err << "moldrin-report: " << text << Qt::endl;
+    return code;
+}
+
+bool LimitAbsent(double lsl, double usl)
+{
+    return lsl == kAbsentLSL || lsl == kAbsentUSL || usl == kAbsentLSL || usl == kAbsentUSL;
+}
+
+bool ParametersUsable(const ReportSession& s)
+{
+    return s.lists.parameterListEnabled && !s.lists.parameterList.isEmpty()
+        && s.state.gParamColumn.size() >= s.lists.parameterList.size();
+}
+
+// Passes messages on and counts them: any message of the run makes its exit code 1.
+class CountingPrompt : public Prompt
+{
+public:
+    explicit CountingPrompt(Prompt& inner)
+        : mInner(inner)
+    {
+    }
+    PromptAnswer ask(const PromptMessage& message) override
+    {
+        ++count;
+        return mInner.ask(message);
+    }
+    QString chooseFile(const FileDialogRequest& request) override { return mInner.chooseFile(request); }
+    int count = 0;
+
+private:
+    Prompt& mInner;
+};
+
+} // namespace
+
+StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err)
+{
+    if (!options.configDir.isEmpty() && !QFileInfo(options.configDir).isDir())
+        return Fail(err, kExitUsage, QStringLiteral("no such folder: ") + options.configDir);
+    const QString products = LocateConfigFolder(session.state, prompt, session.lists, false, options.configDir);
+    if (products.isEmpty() && !QFileInfo(ConfigFilePath(session.state.gINIPath, kAteIni)).isFile())
+        return Fail(err, kExitMessage, QStringLiteral("no ATE.INI and PRODUCTS.INI in ") + session.state.gINIPath);
+    FillProductList(session.lists, products);
+    return std::nullopt;
+}
+
+StepResult SelectProduct(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err)
+{
+    const QStringList& list = session.lists.productList;
+    if (list.size() < 2)
+        return Fail(err, kExitMessage, QStringLiteral("ATE.INI lists no products"));
+    int index = options.product.isEmpty() ? 1 : -1;
+    for (int pass = 0; pass < 2 && index < 0; ++pass) {
+        for (int i = 1; i < list.size() && index < 0; ++i) {
+            const bool same = pass == 0
+                ? list[i].trimmed() == options.product.trimmed()
+                : list[i].trimmed().compare(options.product.trimmed(), Qt::CaseInsensitive) == 0;
+            if (same)
+                index = i;
+        }
+    }
+    if (index < 0 || list[index].trimmed().isEmpty())
+        return Fail(err, kExitUsage, QStringLiteral("unknown product ") + options.product);
+    session.lists.productIndex = index;
+    session.product = list[index].trimmed();
+
+    RefillTestIdList(session.state, session.lists);
+    LoadColumnNames(session.state, session.product);
+    LoadProductSpec(session.state, prompt, session.lists, session.product);
+    // The display names; the specification's messages were given just above.
+    ScriptedPrompt quiet;
+    GetTestParameterName(session.state, quiet, session.lists);
+    return std::nullopt;
+}
+
+int FindParameter(const ReportSession& session, const QString& text)
+{
+    if (!ParametersUsable(session))
+        return -1;
+    const QString wanted = text.trimmed();
+    const qsizetype count = session.lists.parameterList.size();
+    const QStringList* tables[]
+        = { &session.lists.parameterList, &session.state.gParamName, &session.state.gParamColumn };
+    for (Qt::CaseSensitivity cs : { Qt::CaseSensitive, Qt::CaseInsensitive }) {
+        for (const QStringList* table : tables) {
+            for (qsizetype i = 0; i < count && i < table->size(); ++i) {
+                if (table->at(i).trimmed().compare(wanted, cs) == 0)
+                    return static_cast<int>(i);
+            }
+        }
+    }
+    return -1;
+}
+
+StepResult ResolveDataSource(ReportSession& session, Prompt& prompt)
+{
+    AppState& s = session.state;
+    const IniFile ate(ConfigFilePath(s.gINIPath, kAteIni));
+    const QString databaseName = ate.value(QStringLiteral("Database"), QStringLiteral("DatabaseName"));
+    const QString dataSourceName = ate.value(QStringLiteral("Database"), QStringLiteral("DataSourceName"));
+    if (databaseName.isEmpty() && dataSourceName.isEmpty()) {
+        prompt.warn(
+            QStringLiteral("Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!"));
+        return kExitMessage;
+    }
+    const QString table
+        = ReadINI(session.product, QStringLiteral("TableName"), ConfigFilePath(s.gINIPath, kProductsIni));
+    if (table.isEmpty()) {
+        prompt.warn(QStringLiteral("Not found value in section ") + session.product
+            + QStringLiteral(" and key TableName (PRODUCTS.INI)!"));
+        return kExitMessage;
+    }
+    s.gTableName = IsExcelSource(databaseName) ? QLatin1Char('[') + table + QStringLiteral("$]") : table;
+    s.gDataSourceKind = DataSourceKindFor(databaseName, dataSourceName);
+    return std::nullopt;
+}
+
+StepResult SelectionSql(ReportSession& session, const ReportOptions& o, QString& sql, QTextStream& err)
+{
+    AppState& s = session.state;
+    const bool attribute = o.kind.endsWith(QLatin1String(" Chart"));
+    const QString tester = o.tester == kAllItem ? QString() : o.tester;
+    QString parameter, xSource;
+    if (!attribute) {
+        if (!ParametersUsable(session))
+            return Fail(err, kExitMessage,
+                QStringLiteral("product ") + session.product + QStringLiteral(" has no usable test parameters"));
+        QList<int> chosen;
+        for (const QString& text : o.parameters) {
+            const int i = FindParameter(session, text);
+            if (i < 0)
+                return Fail(err, kExitUsage, QStringLiteral("unknown parameter ") + text);
+            chosen << i;
+        }
+        if (chosen.isEmpty())
+            chosen << 0;
+        parameter = s.gParamColumn[chosen[0]];
+        if (chosen.size() == 2) {
+            parameter += QStringLiteral(":::") + s.gParamColumn[chosen[1]];
+        } else if (o.kind == QLatin1String("Scatter")) {
+            if (tester.isEmpty())
+                return Fail(
+                    err, kExitUsage, QStringLiteral("--kind Scatter needs two --parameter options or a --tester"));
+            xSource = tester;
+        }
+        s.gChartTitle = session.product + QStringLiteral(" - ") + session.lists.parameterList[chosen[0]];
+    }
+    if (o.range == QLatin1String("Custom")) {
+        s.gCustomStart = o.from;
+        s.gCustomEnd = o.to;
+    }
+
+    QueryWindowInputs window;
+    window.acceptZero = o.acceptZero;
+    window.testIdText = o.testId.isEmpty() ? session.lists.testIdText : o.testId;
+    if (attribute) {
+        sql = GetSQL(s, window, QString(), o.range, tester, s.gColTestStartTime, QString(), QString(), false, o.kind);
+        return std::nullopt;
+    }
+    const QString sort = o.kind.isEmpty() ? s.gColTestStartTime + QStringLiteral(", ") + s.gColATEID : QString();
+    sql = GetSQL(s, window, parameter, o.range, tester, sort, o.serial.toUpper(), PassCondition(s, o.passOnly),
+        o.lastDataOnly, o.kind, xSource, QString());
+    return std::nullopt;
+}
+
+int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out, QTextStream& err)
+{
+    ReportSession session;
+    session.state.gDateOrder = DetectDateOrder();
+    CountingPrompt prompt(userPrompt);
+    auto finish = [&]() { return prompt.count > 0 ? int(kExitMessage) : int(kExitDone); };
+
+    if (const StepResult r = OpenConfiguration(session, options, prompt, err))
+        return *r;
+    if (options.command == ReportCommand::ListProducts) {
+        for (qsizetype i = 1; i < session.lists.productList.size(); ++i)
+            out << session.lists.productList[i] << '\n';
+        out.flush();
+        return finish();
+    }
+    if (const StepResult r = SelectProduct(session, options, prompt, err))
+        return *r;
+    if (options.command == ReportCommand::ListParameters) {
+        if (ParametersUsable(session)) {
+            const AppState& s = session.state;
+            for (qsizetype i = 0; i < session.lists.parameterList.size(); ++i) {
+                const bool absent = LimitAbsent(s.gLSL[i], s.gUSL[i]);
+                auto limit = [&](double v, double sentinel) {
+                    return v == sentinel || (absent && (v == kAbsentLSL || v == kAbsentUSL)) ? QStringLiteral("N/A")
+                                                                                             : QString::number(v);
+                };
+                out << session.lists.parameterList[i] << '\t' << s.gParamColumn[i] << '\t'
+                    << limit(s.gLSL[i], kAbsentLSL) << '\t' << limit(s.gUSL[i], kAbsentUSL) << '\t' << s.gSpecField4[i]
+                    << '\n';
+            }
+        }
+        out.flush();
+        return finish();
+    }
+    if (const StepResult r = ResolveDataSource(session, prompt))
+        return *r;
+    QString sql;
+    if (const StepResult r = SelectionSql(session, options, sql, err))
+        return *r;
+    out << sql << '\n';
+    out.flush();
+    return finish();
+}
+
+} // namespace moldrin::cli

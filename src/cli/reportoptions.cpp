@@ -1,0 +1,131 @@
+// The options of moldrin-report: declaration on the parser and reading into plain values.
+#include "reportoptions.h"
+
+namespace moldrin::cli
+{
+
+namespace
+{
+
+QString Canonical(const QStringList& names, const QString& text)
+{
+    for (const QString& name : names) {
+        if (name.compare(text.trimmed(), Qt::CaseInsensitive) == 0)
+            return name;
+    }
+    return {};
+}
+
+std::optional<QDate> IsoDate(const QString& text)
+{
+    const QDate d = QDate::fromString(text.trimmed(), Qt::ISODate);
+    return d.isValid() ? std::optional<QDate>(d) : std::nullopt;
+}
+
+} // namespace
+
+const QStringList& RangeNames()
+{
+    static const QStringList names { "All", "Today", "Last 3 Days", "Last 7 Days", "Last 15 Days", "Last 30 Days",
+        "Last 45 Days", "Last 60 Days", "Last 90 Days", "Last 120 Days", "Last 180 Days", "Custom" };
+    return names;
+}
+
+const QStringList& ChartKinds()
+{
+    static const QStringList kinds { "Histogram", "Pareto", "Scatter", "P Chart", "NP Chart", "U Chart", "C Chart" };
+    return kinds;
+}
+
+void AddReportOptions(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(QStringLiteral("Checks a site's configuration and prints SPC selections."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({
+        { "config", "Configuration folder holding ATE.INI and PRODUCTS.INI.", "DIR" },
+        { "product", "Product name (default: the first product).", "NAME" },
+        { "parameter", "Test parameter: list item, display name or column; twice for Scatter X and Y.", "TEXT" },
+        { "range", "Range name (default: All).", "NAME" },
+        { "from", "Start of the Custom range.", "YYYY-MM-DD" },
+        { "to", "End of the Custom range.", "YYYY-MM-DD" },
+        { "tester", "Tester (ATE) filter.", "NAME" },
+        { "test-id", "Test ID filter.", "ID" },
+        { "serial", "Serial number filter.", "SN" },
+        { "pass-only", "Passing units only." },
+        { "last-data-only", "The grouped (last data) form of the statement." },
+        { "accept-zero", "Readings equal to 0 are kept." },
+        { "kind", "Chart kind: Histogram, Pareto, Scatter, \"P Chart\", \"NP Chart\", \"U Chart\", \"C Chart\".",
+            "KIND" },
+        { "sql", "Print the statement of the selection." },
+        { "list-products", "Print the products of ATE.INI." },
+        { "list-parameters", "Print the product's parameters: item, column, LSL, USL, unit." },
+    });
+}
+
+ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
+{
+    ParsedOptions parsed;
+    ReportOptions o;
+    auto fail = [&](const QString& error) {
+        parsed.error = error;
+        return parsed;
+    };
+
+    int commands = 0;
+    for (const auto& [name, command] : { std::pair { "sql", ReportCommand::Sql },
+             { "list-products", ReportCommand::ListProducts }, { "list-parameters", ReportCommand::ListParameters } }) {
+        if (parser.isSet(QLatin1String(name))) {
+            o.command = command;
+            ++commands;
+        }
+    }
+    if (commands != 1)
+        return fail(QStringLiteral("give one of --sql, --list-products, --list-parameters"));
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
+
+    o.configDir = parser.value("config");
+    o.product = parser.value("product");
+    o.parameters = parser.values("parameter");
+    if (o.parameters.size() > 2)
+        return fail(QStringLiteral("--parameter is given at most twice"));
+
+    if (parser.isSet("kind")) {
+        o.kind = Canonical(ChartKinds(), parser.value("kind"));
+        if (o.kind.isEmpty())
+            return fail(QStringLiteral("unknown chart kind ") + parser.value("kind"));
+    }
+    if (o.parameters.size() == 2 && o.kind != QLatin1String("Scatter"))
+        return fail(QStringLiteral("two parameters need --kind Scatter"));
+
+    const bool datesGiven = parser.isSet("from") || parser.isSet("to");
+    if (parser.isSet("range")) {
+        o.range = Canonical(RangeNames(), parser.value("range"));
+        if (o.range.isEmpty())
+            return fail(QStringLiteral("unknown range ") + parser.value("range"));
+    } else if (datesGiven) {
+        o.range = QStringLiteral("Custom");
+    }
+    if (o.range == QLatin1String("Custom")) {
+        const auto from = IsoDate(parser.value("from"));
+        const auto to = IsoDate(parser.value("to"));
+        if (!from || !to)
+            return fail(QStringLiteral("the Custom range needs --from and --to as YYYY-MM-DD"));
+        o.from = *from;
+        o.to = *to;
+    } else if (datesGiven) {
+        return fail(QStringLiteral("--from and --to belong to --range Custom"));
+    }
+
+    o.tester = parser.value("tester");
+    o.testId = parser.value("test-id");
+    o.serial = parser.value("serial");
+    o.passOnly = parser.isSet("pass-only");
+    o.lastDataOnly = parser.isSet("last-data-only");
+    o.acceptZero = parser.isSet("accept-zero");
+    parsed.options = o;
+    return parsed;
+}
+
+} // namespace moldrin::cli

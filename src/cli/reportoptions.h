@@ -1,0 +1,51 @@
+// The options of moldrin-report: declaration on the parser and reading into plain values.
+#pragma once
+
+#include <QCommandLineParser>
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace moldrin::cli
+{
+
+enum ExitCode { kExitDone = 0, kExitMessage = 1, kExitUsage = 2 };
+
+enum class ReportCommand { Sql, ListProducts, ListParameters };
+
+// The main window's selection as the options name it, and what to do with it.
+struct ReportOptions {
+    QString configDir;
+    QString product; // "" : the first product
+    QStringList parameters; // list item, display name or column; two for a two-parameter Scatter
+    QString range = QStringLiteral("All");
+    QDate from, to; // the Custom range
+    QString tester;
+    QString testId;
+    QString serial;
+    bool passOnly = false;
+    bool lastDataOnly = false;
+    bool acceptZero = false;
+    QString kind; // "" : the main chart; else a chart kind of the query builder
+    ReportCommand command = ReportCommand::Sql;
+};
+
+// The range names of the main window, in list order.
+const QStringList& RangeNames();
+// The chart kinds --kind accepts, as the query builder writes them.
+const QStringList& ChartKinds();
+
+// Declares every option on `parser`.
+void AddReportOptions(QCommandLineParser& parser);
+
+struct ParsedOptions {
+    std::optional<ReportOptions> options; // empty on a usage error
+    QString error;
+};
+
+// Reads the options after parser.parse(); names are matched without regard to case.
+ParsedOptions ReadReportOptions(const QCommandLineParser& parser);
+
+} // namespace moldrin::cli

@@ -1,0 +1,156 @@
+// Runs the built moldrin-report on the demo configuration and on broken ones.
+#include "common/dates.h"
+
+#include "../data/config/qtprinters.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+struct ProgramRun {
+    int code = -1;
+    QString out, err;
+};
+
+class Report : public ::testing::Test
+{
+protected:
+    QTemporaryDir home;
+    const QString demo = moldrin::test::SourceDir() + "/examples/demo";
+
+    ProgramRun Start(const QStringList& args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("MOLDRIN_SETTINGS_FILE", home.filePath("settings"));
+        env.insert("LC_ALL", "C");
+        env.insert("LANG", "C");
+        p.setProcessEnvironment(env);
+        p.start(MOLDRIN_REPORT_EXE, args);
+        EXPECT_TRUE(p.waitForFinished(20000));
+        return { p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError()) };
+    }
+    // The interval of the range "All" as the program writes it today, in the C locale.
+    static QString AllRange()
+    {
+        const QString format = moldrin::ShortDateFormat(moldrin::DetectDateOrder(QLocale::c()));
+        return "'" + moldrin::FormatDate(QDate(1900, 1, 1), format, QLocale::c()) + "' AND '"
+            + moldrin::FormatDate(QDate::currentDate(), format, QLocale::c()) + " 23:59:59'";
+    }
+};
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+TEST_F(Report, ListsProductsAndParameters)
+{
+    ProgramRun r = Start({ "--config", demo, "--list-products" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "PSU-100\nRFM-24\n");
+
+    r = Start({ "--config", demo, "--list-parameters" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 8);
+    EXPECT_EQ(lines[0], "T100: [Output voltage 5V]\tVOUT_5V\t4.75\t5.25\tV");
+    EXPECT_EQ(lines[2], "T110: [Idle current]\tIDLE_CUR\tN/A\t0.35\tA");
+    EXPECT_EQ(lines[7], QString::fromUtf8("Board temperature\tBOARD_TEMP\tN/A\tN/A\t°C"));
+
+    r = Start({ "--config", demo, "--product", "RFM-24", "--list-parameters" });
+    EXPECT_TRUE(r.out.startsWith("R200: [Transmit power]\tTX_POWER\t18\t22\tdBm\n"));
+}
+
+TEST_F(Report, PrintsTheStatementOfEveryKind)
+{
+    const QString range = AllRange();
+    ProgramRun r = Start({ "--config", demo, "--sql" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out,
+        "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [VOUT_5V] AS ValueX FROM "
+        "PSU100_Results WHERE [PassFail] LIKE '%' AND [SerialNumber] LIKE '%%' AND [TestStartTime] BETWEEN "
+            + range
+            + " AND [VOUT_5V] IS NOT NULL AND [VOUT_5V] <> 999 AND [VOUT_5V] <> -999 AND [VOUT_5V] <> 0 "
+              "ORDER BY [TestStartTime], [ATEID];\n");
+
+    r = Start({ "--config", demo, "--sql", "--kind", "Histogram", "--parameter", "Idle current", "--pass-only",
+        "--tester", "ATE-02", "--accept-zero" });
+    EXPECT_EQ(r.out,
+        "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [IDLE_CUR] AS ValueX FROM "
+        "PSU100_Results WHERE [PassFail] = 'PASS' AND [ATEID] = 'ATE-02' AND [SerialNumber] LIKE '%%' AND "
+        "[TestStartTime] BETWEEN "
+            + range + " AND [IDLE_CUR] IS NOT NULL AND [IDLE_CUR] <> 999 AND [IDLE_CUR] <> -999;\n");
+
+    r = Start({ "--config", demo, "--sql", "--kind", "P Chart", "--product", "RFM-24", "--test-id", "FT2" });
+    EXPECT_EQ(r.out,
+        "SELECT [Defectives] AS NonConformitiesX,  [Inspected] AS SubGroupX FROM RFM24_Results WHERE "
+        "[TestStartTime] BETWEEN "
+            + range
+            + " AND [TestID] = 'FT2' AND [Defectives] IS NOT NULL AND [Defectives] <> 999 AND [Defectives] "
+              "<> -999 AND [Defectives] >= 0 AND [Inspected] IS NOT NULL AND [Inspected] <> 999 AND "
+              "[Inspected] <> -999 AND [Inspected] > 0 ORDER BY [TestStartTime];\n");
+
+    r = Start({ "--config", demo, "--sql", "--kind", "Scatter", "--parameter", "VOUT_5V", "--parameter",
+        "T101: [Output voltage 3.3V]", "--serial", "psu'7" });
+    EXPECT_EQ(r.out,
+        "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [VOUT_5V] AS ValueX, "
+        "[VOUT_3V3] AS ValueY FROM PSU100_Results WHERE [PassFail] LIKE '%' AND [SerialNumber] = 'PSU''7' AND "
+        "[TestStartTime] BETWEEN "
+            + range
+            + " AND [VOUT_5V] IS NOT NULL AND [VOUT_5V] <> 999 AND [VOUT_5V] <> -999 AND [VOUT_3V3] IS NOT "
+              "NULL AND [VOUT_3V3] <> 999 AND [VOUT_3V3] <> -999 AND [VOUT_5V] <> 0 AND [VOUT_3V3] <> 0 "
+              "ORDER BY [TestStartTime],[ATEID];\n");
+
+    r = Start({ "--config", demo, "--sql", "--range", "custom", "--from", "2026-01-02", "--to", "2026-02-03" });
+    EXPECT_NE(r.out.indexOf("BETWEEN '"), -1);
+    EXPECT_NE(r.out.indexOf("2026 23:59:59'"), -1);
+}
+
+TEST_F(Report, UsageErrorsExitWithTwo)
+{
+    for (const QStringList& args : { QStringList { "--config", demo, "--sql", "--kind", "Bar" }, { "--config", demo },
+             { "--config", demo, "--sql", "--list-products" }, { "--config", demo, "--sql", "--parameter", "NOPE" },
+             { "--config", demo, "--sql", "--product", "NOPE" }, { "--config", demo, "--sql", "--kind", "Scatter" },
+             { "--config", demo, "--sql", "--range", "Custom", "--from", "2026-13-01", "--to", "x" },
+             { "--config", home.filePath("none"), "--sql" }, { "--config", demo, "--sql", "--no-such-option" } }) {
+        const ProgramRun r = Start(args);
+        EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith("moldrin-report: ")) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+}
+
+TEST_F(Report, MessagesOfTheProgramExitWithOne)
+{
+    QTemporaryDir site;
+    WriteFile(
+        site.filePath("ATE.INI"), "[ATE Configuration]\r\nTestProduct=B1\r\n[Database]\r\nDatabaseName=x.mdb\r\n");
+    WriteFile(site.filePath("PRODUCTS.INI"), "[B1 Spec]\r\n1=V,1,2,,V,,Volt\r\n2=W,1\r\n");
+    ProgramRun r = Start({ "--config", site.path(), "--sql" });
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err,
+        "Specification Info. in INI is not completed or missing at line#2!\n"
+        "Not found value in section B1 and key TableName (PRODUCTS.INI)!\n");
+
+    WriteFile(site.filePath("PRODUCTS.INI"), "[B1]\r\nTableName=Lot\r\n[B1 Spec]\r\n1=V,1,2,,V,,Volt\r\n2=<EOT>\r\n");
+    r = Start({ "--config", site.path(), "--sql" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_NE(r.out.indexOf("FROM Lot WHERE"), -1);
+    EXPECT_NE(r.out.indexOf("BETWEEN #"), -1); // an Access source takes the # literal
+
+    QTemporaryDir empty;
+    r = Start({ "--config", empty.path(), "--list-products" });
+    EXPECT_EQ(r.code, 1);
+}
