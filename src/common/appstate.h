@@ -49,7 +49,7 @@ struct AppState {
     QStringList gParamColumn;
     QList<double> gLSL, gUSL;
     QStringList gSpecField4;
-    QStringList gParamName; // indexed by spec line number - 1
+    QStringList gParamName; // display names, parallel to gParamColumn
 
     int gSampleSize = 5;
     QString gDateOrder = QStringLiteral("DD/MM");

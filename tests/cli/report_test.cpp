@@ -1,7 +1,7 @@
 // Runs the built moldrin-report on the demo configuration and on broken ones.
 #include "common/dates.h"
 
-#include "../data/config/qtprinters.h"
+#include "qtprinters.h"
 #include "testsupport.h"
 
 #include <QFile>

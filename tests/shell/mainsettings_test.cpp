@@ -1,7 +1,7 @@
 // Tests of the main window's settings rules: defaults, corrections, the write order, a round trip.
 #include "shell/mainsettings.h"
 
-#include "../data/config/qtprinters.h"
+#include "qtprinters.h"
 
 #include <QTemporaryDir>
 
