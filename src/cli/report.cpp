@@ -2,9 +2,21 @@
 #include "report.h"
 
 #include "common/dates.h"
+#include "common/numberformat.h"
 #include "data/config/datasourcekind.h"
 #include "data/config/inifile.h"
+#include "cli/jsonreport.h"
+#include "data/access/connectdatasource.h"
+#include "data/access/connection.h"
 #include "data/config/querybuilder.h"
+#include "data/loader/sampleloader.h"
+#include "shell/chartrules.h"
+#include "variables/controllimits.h"
+#include "variables/variableschart.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QTemporaryDir>
 
 #include <QFileInfo>
 
@@ -114,26 +126,23 @@ int FindParameter(const ReportSession& session, const QString& text)
     return -1;
 }
 
-StepResult ResolveDataSource(ReportSession& session, Prompt& prompt)
+StepResult ConnectStep(ReportSession& session, Prompt& prompt)
 {
     AppState& s = session.state;
     const IniFile ate(ConfigFilePath(s.gINIPath, kAteIni));
-    const QString databaseName = ate.value(QStringLiteral("Database"), QStringLiteral("DatabaseName"));
-    const QString dataSourceName = ate.value(QStringLiteral("Database"), QStringLiteral("DataSourceName"));
-    if (databaseName.isEmpty() && dataSourceName.isEmpty()) {
-        prompt.warn(
-            QStringLiteral("Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!"));
+    IniDatabase values;
+    const QString db = QStringLiteral("Database");
+    values.DatabaseName = ate.value(db, QStringLiteral("DatabaseName"));
+    values.DataSourceName = ate.value(db, QStringLiteral("DataSourceName"));
+    values.UserName = ate.value(db, QStringLiteral("UserName"));
+    values.Password = ate.value(db, QStringLiteral("Password"));
+    values.ServerName = ate.value(db, QStringLiteral("ServerName"));
+    values.TableName = ReadINI(session.product, QStringLiteral("TableName"), ConfigFilePath(s.gINIPath, kProductsIni));
+    const ConnectResult r = ConnectDataSource(session.product, values, s, prompt);
+    if (!r.ok)
         return kExitMessage;
-    }
-    const QString table
-        = ReadINI(session.product, QStringLiteral("TableName"), ConfigFilePath(s.gINIPath, kProductsIni));
-    if (table.isEmpty()) {
-        prompt.warn(QStringLiteral("Not found value in section ") + session.product
-            + QStringLiteral(" and key TableName (PRODUCTS.INI)!"));
-        return kExitMessage;
-    }
-    s.gTableName = IsExcelSource(databaseName) ? QLatin1Char('[') + table + QStringLiteral("$]") : table;
-    s.gDataSourceKind = DataSourceKindFor(databaseName, dataSourceName);
+    session.testers = r.testers;
+    session.testerText = r.selected;
     return std::nullopt;
 }
 
@@ -185,6 +194,117 @@ StepResult SelectionSql(ReportSession& session, const ReportOptions& o, QString&
     return std::nullopt;
 }
 
+namespace
+{
+
+StepResult PrintRows(ReportSession& session, const QString& sql, QTextStream& out, QTextStream& err)
+{
+    Recordset rs;
+    if (const Status e = rs.Open(sql, *session.state.gConnection))
+        return Fail(err, kExitMessage, e->description);
+    const QStringList aliases = rs.FieldNames();
+    out << aliases.join(u'\t') << '\n';
+    while (!rs.Eof()) {
+        QStringList cells;
+        for (const QString& alias : aliases) {
+            const QVariant v = rs.Fields(alias).value;
+            if (v.isNull())
+                cells << QString();
+            else if (v.typeId() == QMetaType::QDateTime)
+                cells << v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            else if (v.typeId() == QMetaType::Double)
+                cells << NumberText(v.toDouble());
+            else
+                cells << v.toString();
+        }
+        out << cells.join(u'\t') << '\n';
+        if (const Status e = rs.MoveNext())
+            return Fail(err, kExitMessage, e->description);
+    }
+    out.flush();
+    return std::nullopt;
+}
+
+// A window without widgets for the loaders: messages to the prompt, nothing to enable.
+class ReportHost : public PlotHost
+{
+public:
+    explicit ReportHost(Prompt& prompt)
+        : mPrompt(prompt)
+    {
+    }
+    Prompt& prompt() override { return mPrompt; }
+    void SetPanelEnabled(bool) override { }
+
+private:
+    Prompt& mPrompt;
+};
+
+QString LimitText(double v, double sentinel) { return v == sentinel ? QStringLiteral("N/A") : NumberText(v); }
+
+int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& prompt, QTextStream& out, QTextStream& err)
+{
+    AppState& s = session.state;
+    if (!ParametersUsable(session))
+        return Fail(err, kExitMessage, QStringLiteral("product ") + session.product + QStringLiteral(" has no usable test parameters"));
+    const int index = o.parameters.isEmpty() ? 0 : FindParameter(session, o.parameters.first());
+    if (index < 0)
+        return Fail(err, kExitUsage, QStringLiteral("unknown parameter ") + o.parameters.first());
+    // The chart type and group size rules announce their corrections; they do not end the run.
+    StderrPrompt notices;
+    ChartSelection chosen = ApplyChartRules({o.chart, o.size}, true, notices);
+    s.gSampleSize = chosen.sampleSize;
+    if (o.range == QLatin1String("Custom")) {
+        s.gCustomStart = o.from;
+        s.gCustomEnd = o.to;
+    }
+    // The listings go to a private folder: the report has no raw data window.
+    QTemporaryDir listings;
+    s.gTempFile1 = listings.filePath(QStringLiteral("readings.spc"));
+    s.gTempFile2 = listings.filePath(QStringLiteral("values.spc"));
+    s.gTempFile3 = listings.filePath(QStringLiteral("cells.spc"));
+
+    PlotSelection sel;
+    sel.product = session.product;
+    sel.parameterIndex = index;
+    sel.parameterItem = session.lists.parameterList[index];
+    sel.tester = o.tester;
+    sel.range = o.range;
+    sel.serialFilter = o.serial;
+    sel.passOnly = o.passOnly;
+    sel.lastDataOnly = o.lastDataOnly;
+    sel.chartType = chosen.chartType;
+    sel.uslText = LimitText(s.gUSL[index], kAbsentUSL);
+    sel.lslText = LimitText(s.gLSL[index], kAbsentLSL);
+    const bool bothAbsent = sel.uslText == QLatin1String("N/A") && sel.lslText == QLatin1String("N/A");
+    sel.showSpec = o.showSpec && !bothAbsent;
+    sel.showZones = o.zones;
+    sel.query.acceptZero = o.acceptZero;
+    sel.query.testIdText = o.testId.isEmpty() ? session.lists.testIdText : o.testId;
+
+    ChartModel chart = BuildVariablesChartTemplate();
+    ReportHost host(prompt);
+    const PlotOutcome outcome = PlotChart(s, chart, sel, host);
+    if (!outcome.plotted)
+        return kExitMessage;
+    const QJsonObject report = ReportJson(s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
+    const QByteArray bytes = QJsonDocument(report).toJson(QJsonDocument::Indented);
+    if (o.jsonFile == QLatin1String("-")) {
+        out.flush();
+        out << QString::fromUtf8(bytes);
+        out.flush();
+    } else {
+        QFile f(o.jsonFile);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+            return Fail(err, kExitMessage, QStringLiteral("cannot write ") + o.jsonFile + QStringLiteral(": ") + f.errorString());
+    }
+    if (o.failOnRules && (outcome.rules.centreMarks || outcome.rules.variationMarks))
+        return kExitRules;
+    return prompt.count > 0 ? int(kExitMessage) : int(kExitDone);
+}
+
+} // namespace
+
 int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out, QTextStream& err)
 {
     ReportSession session;
@@ -219,11 +339,24 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
         out.flush();
         return finish();
     }
-    if (const StepResult r = ResolveDataSource(session, prompt))
+    if (const StepResult r = ConnectStep(session, prompt))
         return *r;
+    if (options.command == ReportCommand::ListTesters) {
+        for (const QString& t : session.testers)
+            out << t << '\n';
+        out.flush();
+        return finish();
+    }
+    if (options.command == ReportCommand::Json)
+        return PlotReport(session, options, prompt, out, err);
     QString sql;
     if (const StepResult r = SelectionSql(session, options, sql, err))
         return *r;
+    if (options.command == ReportCommand::Rows) {
+        if (const StepResult r = PrintRows(session, sql, out, err))
+            return *r;
+        return finish();
+    }
     out << sql << '\n';
     out.flush();
     return finish();

@@ -18,6 +18,8 @@ struct ReportSession {
     AppState state;
     data::SelectionLists lists;
     QString product;
+    QStringList testers;  // the Source Filter list after connecting
+    QString testerText;
     int failures = 0; // own error lines written
 };
 
@@ -31,7 +33,8 @@ StepResult SelectProduct(ReportSession& session, const ReportOptions& options, P
 // The index of the parameter named by list item, display name or column; -1 when none.
 int FindParameter(const ReportSession& session, const QString& text);
 // Table name and data-source kind from the INI files, as the connection would set them.
-StepResult ResolveDataSource(ReportSession& session, Prompt& prompt);
+// Connects to the product's data source as the main window does and fills the tester list.
+StepResult ConnectStep(ReportSession& session, Prompt& prompt);
 // The statement GetSQL gives for the options' selection.
 StepResult SelectionSql(ReportSession& session, const ReportOptions& options, QString& sql, QTextStream& err);
 

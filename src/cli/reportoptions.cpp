@@ -37,6 +37,13 @@ const QStringList& ChartKinds()
     return kinds;
 }
 
+const QStringList& ChartTypes()
+{
+    static const QStringList types { "X-Bar-R-Median-s", "X-Bar-R", "X-Bar-s", "Median-R", "Median-s",
+        "Individual-MR" };
+    return types;
+}
+
 void AddReportOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(QStringLiteral("Checks a site's configuration and prints SPC selections."));
@@ -60,6 +67,14 @@ void AddReportOptions(QCommandLineParser& parser)
         { "sql", "Print the statement of the selection." },
         { "list-products", "Print the products of ATE.INI." },
         { "list-parameters", "Print the product's parameters: item, column, LSL, USL, unit." },
+        { "list-testers", "Connect and print the Source Filter list." },
+        { "rows", "Connect and print the statement's rows, tab-separated under a header of the aliases." },
+        { "chart", "Variables chart type (default: X-Bar-R-Median-s).", "TYPE" },
+        { "size", "Subgroup size, 2 to 25 (default: 5).", "N" },
+        { "show-spec", "Draw the specification lines (\"Show USL/LSL\")." },
+        { "zones", "Draw the zones and run the rules (\"Show Zones\")." },
+        { "json", "Plot the chart and write its report as JSON to FILE (- for standard output).", "FILE" },
+        { "fail-on-rules", "Exit with 3 when the plot placed at least one rule mark." },
     });
 }
 
@@ -74,14 +89,17 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
 
     int commands = 0;
     for (const auto& [name, command] : { std::pair { "sql", ReportCommand::Sql },
-             { "list-products", ReportCommand::ListProducts }, { "list-parameters", ReportCommand::ListParameters } }) {
+             { "list-products", ReportCommand::ListProducts }, { "list-parameters", ReportCommand::ListParameters },
+             { "list-testers", ReportCommand::ListTesters }, { "rows", ReportCommand::Rows },
+             { "json", ReportCommand::Json } }) {
         if (parser.isSet(QLatin1String(name))) {
             o.command = command;
             ++commands;
         }
     }
     if (commands != 1)
-        return fail(QStringLiteral("give one of --sql, --list-products, --list-parameters"));
+        return fail(QStringLiteral(
+            "give one of --sql, --list-products, --list-parameters, --list-testers, --rows, --json"));
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
 
@@ -124,6 +142,23 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     o.passOnly = parser.isSet("pass-only");
     o.lastDataOnly = parser.isSet("last-data-only");
     o.acceptZero = parser.isSet("accept-zero");
+    if (parser.isSet("chart")) {
+        o.chart = Canonical(ChartTypes(), parser.value("chart"));
+        if (o.chart.isEmpty())
+            return fail(QStringLiteral("unknown chart type ") + parser.value("chart"));
+    }
+    if (parser.isSet("size")) {
+        bool ok = false;
+        o.size = parser.value("size").toInt(&ok);
+        if (!ok || o.size < 2 || o.size > 25)
+            return fail(QStringLiteral("--size takes a whole number from 2 to 25"));
+    }
+    o.showSpec = parser.isSet("show-spec");
+    o.zones = parser.isSet("zones");
+    o.jsonFile = parser.value("json");
+    o.failOnRules = parser.isSet("fail-on-rules");
+    if (o.command == ReportCommand::Json && !o.kind.isEmpty())
+        return fail(QStringLiteral("--json plots the variables chart; --kind is not taken"));
     parsed.options = o;
     return parsed;
 }

@@ -11,9 +11,9 @@
 namespace moldrin::cli
 {
 
-enum ExitCode { kExitDone = 0, kExitMessage = 1, kExitUsage = 2 };
+enum ExitCode { kExitDone = 0, kExitMessage = 1, kExitUsage = 2, kExitRules = 3 };
 
-enum class ReportCommand { Sql, ListProducts, ListParameters };
+enum class ReportCommand { Sql, ListProducts, ListParameters, ListTesters, Rows, Json };
 
 // The main window's selection as the options name it, and what to do with it.
 struct ReportOptions {
@@ -30,12 +30,19 @@ struct ReportOptions {
     bool acceptZero = false;
     QString kind; // "" : the main chart; else a chart kind of the query builder
     ReportCommand command = ReportCommand::Sql;
+    QString chart = QStringLiteral("X-Bar-R-Median-s"); // the variables chart type
+    int size = 5;                                       // subgroup size
+    bool showSpec = false;
+    bool zones = false;
+    QString jsonFile;                                   // "-": standard output
+    bool failOnRules = false;
 };
 
 // The range names of the main window, in list order.
 const QStringList& RangeNames();
 // The chart kinds --kind accepts, as the query builder writes them.
 const QStringList& ChartKinds();
+const QStringList& ChartTypes();
 
 // Declares every option on `parser`.
 void AddReportOptions(QCommandLineParser& parser);

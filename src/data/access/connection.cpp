@@ -469,3 +469,15 @@ Recordset::FieldResult Recordset::Fields(const QString& alias) const
 }
 
 } // namespace moldrin::data
+
+namespace moldrin::data {
+
+QStringList Recordset::FieldNames() const
+{
+    QStringList names;
+    for (int i = 0; i < mRecord.count(); ++i)
+        names << mRecord.fieldName(i);
+    return names;
+}
+
+} // namespace moldrin::data

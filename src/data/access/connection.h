@@ -83,6 +83,8 @@ public:
         Status error;
     };
     FieldResult Fields(const QString& alias) const;
+    // The aliases of the result's columns, in statement order.
+    QStringList FieldNames() const;
 
 private:
     Status execute();
