@@ -4,7 +4,11 @@
 #include "qtprinters.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -22,7 +26,25 @@ class Report : public ::testing::Test
 {
 protected:
     QTemporaryDir home;
-    const QString demo = moldrin::test::SourceDir() + "/examples/demo";
+    const QString demo = DemoCopy();
+
+    // A copy of examples/demo with a small generated results database, made once for the suite.
+    static QString DemoCopy()
+    {
+        static QTemporaryDir dir;
+        static bool made = false;
+        if (!made) {
+            made = true;
+            const QDir source(moldrin::test::SourceDir() + "/examples/demo");
+            for (const QString& name : { QStringLiteral("ATE.INI"), QStringLiteral("PRODUCTS.INI") })
+                QFile::copy(source.filePath(name), dir.filePath(name));
+            QProcess p;
+            p.start(MOLDRIN_DEMO_DATA_EXE, { "--units", "600", dir.path() });
+            EXPECT_TRUE(p.waitForFinished(60000));
+            EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        }
+        return dir.path();
+    }
 
     ProgramRun Start(const QStringList& args)
     {
@@ -146,11 +168,81 @@ TEST_F(Report, MessagesOfTheProgramExitWithOne)
 
     WriteFile(site.filePath("PRODUCTS.INI"), "[B1]\r\nTableName=Lot\r\n[B1 Spec]\r\n1=V,1,2,,V,,Volt\r\n2=<EOT>\r\n");
     r = Start({ "--config", site.path(), "--sql" });
-    EXPECT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_NE(r.out.indexOf("FROM Lot WHERE"), -1);
-    EXPECT_NE(r.out.indexOf("BETWEEN #"), -1); // an Access source takes the # literal
+    EXPECT_EQ(r.code, 1); // --sql connects first, as the program does
+    EXPECT_EQ(r.err, "Not found Database x.mdb!\n");
+    EXPECT_TRUE(r.out.isEmpty());
 
     QTemporaryDir empty;
     r = Start({ "--config", empty.path(), "--list-products" });
     EXPECT_EQ(r.code, 1);
+}
+
+TEST_F(Report, ConnectsAndListsTestersAndRows)
+{
+    ProgramRun r = Start({ "--config", demo, "--list-testers" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "ATE-01\nATE-02\nATE-03\nATE-04\n<All>\n");
+
+    r = Start({ "--config", demo, "--rows", "--test-id", "FT1" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GT(lines.size(), 100);
+    EXPECT_EQ(lines[0], "SNX\tATEX\tDateX\tValueX");
+    EXPECT_EQ(lines[1].split('\t').size(), 4);
+    EXPECT_TRUE(lines[1].startsWith("PSU1000000001\tATE-01\t")) << lines[1].toStdString();
+    // rows come in start-time order
+    EXPECT_LT(lines[1].split('\t')[2], lines.last().split('\t')[2]);
+
+    const QString missing = home.filePath("nodb");
+    QDir().mkpath(missing);
+    for (const QString& name : { QStringLiteral("ATE.INI"), QStringLiteral("PRODUCTS.INI") })
+        QFile::copy(demo + "/" + name, missing + "/" + name);
+    r = Start({ "--config", missing, "--sql" });
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Not found Database results.db!\n");
+}
+
+TEST_F(Report, PlotsTheChartAsJson)
+{
+    ProgramRun r = Start({ "--config", demo, "--chart", "X-Bar-R", "--size", "5", "--zones", "--show-spec",
+        "--test-id", "<All>", "--json", "-" });
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o["chartType"].toString(), "X-Bar-R");
+    EXPECT_EQ(o["subgroupSize"].toInt(), 5);
+    EXPECT_EQ(o["records"].toInt(), 600);
+    EXPECT_EQ(o["pointCount"].toInt(), 120);
+    const QJsonObject f = o["figures"].toObject();
+    EXPECT_EQ(f["USL"].toDouble(), 5.25);
+    EXPECT_EQ(f["LSL"].toDouble(), 4.75);
+    EXPECT_NEAR(f["XDoubleBar"].toDouble(), 5.0, 0.05);
+    EXPECT_TRUE(f["CR"].toString().endsWith("%"));
+    const QJsonArray series = o["series"].toArray();
+    ASSERT_GE(series.size(), 23 + 2); // template, 14 lines, 2 arrow clones
+    EXPECT_EQ(series[5].toObject()["title"].toString(), "X-Bar");
+    EXPECT_EQ(series[6].toObject()["axis"].toString(), "custom0");
+    EXPECT_EQ(series[5].toObject()["points"].toArray().size(), 120);
+    const QJsonArray cl = series[9].toObject()["points"].toArray();
+    EXPECT_EQ(cl[0].toArray()[2].toString(), "  CL");
+    EXPECT_EQ(o["panel"].toObject()["captions"].toArray()[0].toString(), "Total:");
+    EXPECT_EQ(o["panel"].toObject()["values"].toArray()[0].toString(), "120");
+    EXPECT_EQ(o["rules"].toObject()["centre"].toObject()["upper"].toArray().size(), 120);
+
+    // The late mean shift of the demo data is found by the rules.
+    r = Start({ "--config", demo, "--chart", "X-Bar-R", "--zones", "--json", home.filePath("r.json"),
+        "--fail-on-rules" });
+    EXPECT_EQ(r.code, 3) << r.err.toStdString();
+    EXPECT_TRUE(QFile::exists(home.filePath("r.json")));
+}
+
+TEST_F(Report, ChartRulesAnnounceTheirCorrections)
+{
+    ProgramRun r = Start({ "--config", demo, "--chart", "Median-R", "--size", "12", "--json", "-" });
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, "For X-Bar-R-Median-s, Median-R and Median-s chart the sample size is limited by not exceed "
+                     "than 9. \n");
+    EXPECT_EQ(QJsonDocument::fromJson(r.out.toUtf8()).object()["subgroupSize"].toInt(), 9);
+    r = Start({ "--config", demo, "--chart", "Median-s", "--size", "2", "--json", "-" });
+    EXPECT_EQ(QJsonDocument::fromJson(r.out.toUtf8()).object()["chartType"].toString(), "X-Bar-R");
+    EXPECT_TRUE(r.err.startsWith("For X-Bar-R-Median-s chart the sample size equal 2"));
 }

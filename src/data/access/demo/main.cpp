@@ -1,64 +1,73 @@
-// moldrin-demo-data DIR [FILE]: writes a deterministic demo results database for the demo configuration.
-#include <QDate>
+// moldrin-demo-data DIR: writes the results database that DIR/ATE.INI names, one table per product
+// of the configuration, with the columns and limits of PRODUCTS.INI.
+#include "common/appstate.h"
+#include "common/figure.h"
+#include "common/prompt.h"
+#include "data/config/configfiles.h"
+#include "data/config/inifile.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numeric>
 #include <random>
+
+using namespace moldrin;
 
 namespace {
 
-// [Database] DatabaseName of DIR/ATE.INI, or "" (section and key names compare without case).
-QString DatabaseNameOf(const QString& iniPath)
+QString Bare(const QString& bracketed)
 {
-    QFile f(iniPath);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    bool inSection = false;
-    while (!f.atEnd()) {
-        const QString line = QString::fromUtf8(f.readLine()).trimmed();
-        if (line.startsWith(u'[')) {
-            inSection = line.compare(QLatin1String("[Database]"), Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        const qsizetype eq = line.indexOf(u'=');
-        if (!inSection || eq < 0 || line.startsWith(u';'))
-            continue;
-        if (line.left(eq).trimmed().compare(QLatin1String("DatabaseName"), Qt::CaseInsensitive) == 0) {
-            QString v = line.mid(eq + 1).trimmed();
-            if (v.size() >= 2 && v.startsWith(u'"') && v.endsWith(u'"'))
-                v = v.mid(1, v.size() - 2);
-            return v;
-        }
-    }
-    return {};
+    QString s = bracketed;
+    if (s.startsWith('['))
+        s.remove(0, 1);
+    if (s.endsWith(']'))
+        s.chop(1);
+    return s;
 }
 
-struct Param {
-    const char* name;
-    double mean, sigma, drift; // drift: total change over the period
-    double lsl, usl;           // NAN: none
-    int decimals;
+QString Quoted(const QString& name) { return '"' + QString(name).replace('"', "\"\"") + '"'; }
+
+// How one parameter's readings are drawn: a centred process with a slow drift.
+struct Model {
+    QString column;
+    double lsl = kNoLowerLimit, usl = kNoUpperLimit;
+    double nominal = 0, sigma = 1;
 };
 
-const Param kParams[] = {
-    {"VOUT_5V", 5.0, 0.05, 0.04, 4.75, 5.25, 4},      {"VOUT_3V3", 3.3, 0.03, -0.02, 3.135, 3.465, 4},
-    {"IIN_IDLE", 0.25, 0.02, 0.01, NAN, 0.35, 4},      {"RIPPLE_MV", 28.0, 5.0, 4.0, NAN, 50.0, 2},
-    {"TEMP_C", 41.0, 2.5, 1.5, NAN, NAN, 2},           {"FREQ_MHZ", 2400.0, 0.12, 0.05, 2399.5, 2400.5, 4},
-    {"TXPWR_DBM", 20.0, 0.5, -0.3, 18.0, 22.0, 3},     {"RX_SENS", -95.0, 1.2, 0.8, NAN, -90.0, 2},
-};
-constexpr int kParamCount = sizeof kParams / sizeof kParams[0];
+Model ModelFor(const QString& column, double lsl, double usl, int index)
+{
+    Model m{column, lsl, usl};
+    const bool hasL = !IsLimitSentinel(lsl), hasU = !IsLimitSentinel(usl);
+    if (hasL && hasU) {
+        m.nominal = (lsl + usl) / 2;
+        m.sigma = (usl - lsl) / 10; // a capable process, Cp about 1.67
+    } else if (hasU) {
+        m.sigma = std::max(std::fabs(usl) * 0.04, 0.01);
+        m.nominal = usl - 5 * m.sigma;
+    } else if (hasL) {
+        m.sigma = std::max(std::fabs(lsl) * 0.04, 0.01);
+        m.nominal = lsl + 5 * m.sigma;
+    } else {
+        m.nominal = 40 + 5 * index;
+        m.sigma = 1.5;
+    }
+    return m;
+}
 
-bool Exec(sqlite3* db, const char* sql)
+bool Exec(sqlite3* db, const QString& sql)
 {
     char* err = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         std::fprintf(stderr, "moldrin-demo-data: %s\n", err ? err : "SQLite error");
         sqlite3_free(err);
         return false;
@@ -66,112 +75,204 @@ bool Exec(sqlite3* db, const char* sql)
     return true;
 }
 
+struct Options {
+    long units = 20000;
+    int days = 180;
+    bool shuffle = false;
+    QString onlyProduct;
+};
+
+// Writes one product's table: `units` rows over `days` days before today, with a mean shift late in the
+// period on the first parameter, a few outliers, and verdicts that follow the limits.
+bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QStringList& testIds,
+                  const Options& o, std::mt19937_64& rng)
+{
+    ScriptedPrompt quiet;
+    data::SelectionLists lists;
+    data::LoadColumnNames(state, product);
+    data::LoadProductSpec(state, quiet, lists, product);
+    for (const PromptMessage& m : quiet.messages)
+        std::fprintf(stderr, "moldrin-demo-data: %s: %s\n", qPrintable(product), qPrintable(m.text));
+    const QString table = data::ReadINI(product, QStringLiteral("TableName"),
+                                        data::ConfigFilePath(state.gINIPath, data::kProductsIni));
+    if (table.isEmpty()) {
+        std::fprintf(stderr, "moldrin-demo-data: %s has no TableName\n", qPrintable(product));
+        return false;
+    }
+    QList<Model> models;
+    for (qsizetype i = 0; i < state.gParamColumn.size() && lists.parameterListEnabled; ++i)
+        models << ModelFor(state.gParamColumn[i], state.gLSL[i], state.gUSL[i], int(i));
+    QStringList attributes;
+    for (const QString& a : {state.gPChartNonConfColumn, state.gPChartSubGroupColumn, state.gNPChartNonConfColumn,
+                             state.gNPChartSubGroupColumn, state.gUChartNonConfColumn, state.gUChartSubGroupColumn,
+                             state.gCChartNonConfColumn})
+        if (!a.isEmpty() && !attributes.contains(a))
+            attributes << a;
+
+    const QStringList fixed{Bare(state.gColSerialNumber), Bare(state.gColATEID), Bare(state.gColTestStartTime),
+                            Bare(state.gColPassFail), Bare(state.gColTestID)};
+    QStringList columns, defs;
+    for (const QString& c : fixed)
+        defs << Quoted(c) + " TEXT";
+    for (const Model& m : models)
+        defs << Quoted(m.column) + " REAL";
+    for (const QString& a : attributes)
+        defs << Quoted(a) + " REAL";
+    columns = fixed;
+    for (const Model& m : models)
+        columns << m.column;
+    columns << attributes;
+    if (!Exec(db, "DROP TABLE IF EXISTS " + Quoted(table)) || !Exec(db, "CREATE TABLE " + Quoted(table) + " (" + defs.join(", ") + ")"))
+        return false;
+    QStringList marks(columns.size(), QStringLiteral("?"));
+    QString insert = "INSERT INTO " + Quoted(table) + " VALUES (" + marks.join(',') + ")";
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, insert.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "moldrin-demo-data: %s\n", sqlite3_errmsg(db));
+        return false;
+    }
+    QString pass = state.gPassValue;
+    if (pass.startsWith('\'') && pass.endsWith('\'') && pass.size() >= 2)
+        pass = pass.mid(1, pass.size() - 2);
+    const QString fail = pass == QLatin1String("1") ? QStringLiteral("0") : QStringLiteral("FAIL");
+    const QString prefix = QString(product).remove('-').left(6).toUpper();
+
+    std::normal_distribution<double> normal(0, 1);
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::vector<long> order(o.units);
+    std::iota(order.begin(), order.end(), 0L);
+    if (o.shuffle)
+        std::shuffle(order.begin(), order.end(), rng);
+    const QDateTime end(QDate::currentDate(), QTime(0, 0));
+    const qint64 span = qint64(o.days) * 86400;
+    const QStringList testers{"ATE-01", "ATE-02", "ATE-03", "ATE-04"};
+    Exec(db, "BEGIN");
+    for (long k : order) {
+        const double t = double(k) / double(std::max(1L, o.units - 1)); // 0 .. 1 over the period
+        const QDateTime when = end.addSecs(-span + qint64(t * double(span - 60)));
+        const QString tester = testers[int(k * 7 % 11) % testers.size()];
+        bool ok = true;
+        int col = 1;
+        auto bindText = [&](const QString& s) {
+            const QByteArray b = s.toUtf8();
+            sqlite3_bind_text(stmt, col++, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        };
+        QList<double> values;
+        for (qsizetype i = 0; i < models.size(); ++i) {
+            const Model& m = models[i];
+            double v = m.nominal + m.sigma * (normal(rng) + 0.6 * (t - 0.5));
+            if (i == 0 && t > 0.7)
+                v += 1.2 * m.sigma; // a mean shift late in the period
+            if (tester == QLatin1String("ATE-03"))
+                v += 0.3 * m.sigma; // one tester reads a little high
+            if (unit(rng) < 0.0007)
+                v += (unit(rng) < 0.5 ? -1 : 1) * 6 * m.sigma; // an outlier
+            v = std::round(v * 10000) / 10000;
+            if ((!IsLimitSentinel(m.lsl) && v < m.lsl) || (!IsLimitSentinel(m.usl) && v > m.usl))
+                ok = false;
+            values << v;
+        }
+        bindText(QStringLiteral("%1%2").arg(prefix).arg(k + 1, 7, 10, QChar('0')));
+        bindText(tester);
+        bindText(when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        bindText(ok ? pass : fail);
+        bindText(testIds.isEmpty() ? QStringLiteral("FT1") : testIds[unit(rng) < 0.85 ? 0 : int(k % testIds.size())]);
+        for (double v : values)
+            sqlite3_bind_double(stmt, col++, v);
+        const int inspected = 40 + int(k % 21);
+        const int defectives = int(std::floor(-std::log(1 - unit(rng)) * 1.5));
+        for (const QString& a : attributes) {
+            double v = inspected;
+            if (a == state.gPChartNonConfColumn || a == state.gNPChartNonConfColumn)
+                v = std::min(defectives, inspected);
+            else if (a == state.gUChartNonConfColumn || a == state.gCChartNonConfColumn)
+                v = defectives + int(k % 3);
+            else if (a == state.gUChartSubGroupColumn)
+                v = 1 + int(k % 5);
+            sqlite3_bind_double(stmt, col++, v);
+        }
+        if (sqlite3_step(stmt) != SQLITE_DONE) {
+            std::fprintf(stderr, "moldrin-demo-data: %s\n", sqlite3_errmsg(db));
+            sqlite3_finalize(stmt);
+            return false;
+        }
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    return Exec(db, "COMMIT");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: moldrin-demo-data DIR [FILE]\n");
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Writes the results database that DIR/ATE.INI names."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Configuration folder."));
+    parser.addOptions({{"units", "Units per product (default 20000).", "N"},
+                       {"days", "Days before today the units spread over (default 180).", "D"},
+                       {"shuffle", "Rows not in time order."},
+                       {"product", "Only this product.", "NAME"},
+                       {"seed", "Random seed (default 2026).", "S"}});
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1) {
+        std::fprintf(stderr, "usage: moldrin-demo-data [--units N] [--days D] [--shuffle] [--product NAME] DIR\n");
         return 2;
     }
-    const QString dir = QString::fromLocal8Bit(argv[1]);
-    if (!QFileInfo(dir).isDir()) {
-        std::fprintf(stderr, "moldrin-demo-data: %s is no folder\n", argv[1]);
+    Options o;
+    if (parser.isSet("units"))
+        o.units = parser.value("units").toLong();
+    if (parser.isSet("days"))
+        o.days = parser.value("days").toInt();
+    o.shuffle = parser.isSet("shuffle");
+    o.onlyProduct = parser.value("product");
+    if (o.units < 1 || o.days < 1) {
+        std::fprintf(stderr, "moldrin-demo-data: --units and --days take positive whole numbers\n");
+        return 2;
+    }
+    const QString dir = QDir(parser.positionalArguments().first()).absolutePath();
+    AppState state(QString{});
+    state.gINIPath = dir;
+    const QString ate = data::ConfigFilePath(dir, data::kAteIni);
+    const QString dbName = data::ReadINI(QStringLiteral("Database"), QStringLiteral("DatabaseName"), ate);
+    if (dbName.isEmpty()) {
+        std::fprintf(stderr, "moldrin-demo-data: no [Database] DatabaseName in %s\n", qPrintable(ate));
         return 1;
     }
-    QString name = argc == 3 ? QString::fromLocal8Bit(argv[2]) : DatabaseNameOf(QDir(dir).filePath(QStringLiteral("ATE.INI")));
-    if (name.isEmpty())
-        name = QStringLiteral("results.db");
-    const QString target = QFileInfo(name).isAbsolute() ? name : QDir(dir).filePath(name);
-    const QString temp = target + QStringLiteral(".tmp");
+    const QString target = QDir(dir).absoluteFilePath(dbName);
+    const QString temp = target + QStringLiteral(".part");
     QFile::remove(temp);
-
     sqlite3* db = nullptr;
     if (sqlite3_open(QFile::encodeName(temp).constData(), &db) != SQLITE_OK) {
         std::fprintf(stderr, "moldrin-demo-data: cannot write %s\n", qPrintable(temp));
         sqlite3_close(db);
         return 1;
     }
-    QString create = QStringLiteral("CREATE TABLE Results (SerialNumber TEXT, ATEID TEXT, TestStartTime TEXT, "
-                                    "PassFail TEXT, TestID TEXT");
-    for (const Param& p : kParams)
-        create += QStringLiteral(", %1 REAL").arg(QLatin1String(p.name));
-    create += QStringLiteral(", Inspected INTEGER, Defectives INTEGER, Defects INTEGER, Units INTEGER)");
-    bool ok = Exec(db, "PRAGMA journal_mode=OFF") && Exec(db, create.toUtf8().constData()) && Exec(db, "BEGIN");
-    sqlite3_stmt* insert = nullptr;
-    ok = ok
-         && sqlite3_prepare_v2(db, "INSERT INTO Results VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)", -1, &insert, nullptr)
-                == SQLITE_OK;
-
-    std::mt19937_64 rng(20261207);
-    std::normal_distribution<double> gauss(0.0, 1.0);
-    std::uniform_real_distribution<double> uni(0.0, 1.0);
-    const int kUnits = 20000;
-    const QDateTime start(QDate::currentDate().addDays(-180), QTime(6, 0));
-    const double spanSecs = 180.0 * 86400.0 - 8 * 3600.0;
-    const char* testers[] = {"ATE-01", "ATE-02", "ATE-03", "ATE-04"};
-    const char* testIds[] = {"FT1", "FT2", "BURNIN"};
-    for (int u = 0; ok && u < kUnits; ++u) {
-        const double t = static_cast<double>(u) / kUnits; // 0..1 over the period, in time order
-        const QDateTime when = start.addSecs(static_cast<qint64>(t * spanSecs + uni(rng) * 300.0));
-        const int ate = u % 7 == 6 ? 3 : static_cast<int>(uni(rng) * 3); // ATE-04 tests fewer units
-        const char* testId = testIds[uni(rng) < 0.6 ? 0 : (uni(rng) < 0.7 ? 1 : 2)];
-        bool pass = true;
-        double values[kParamCount];
-        for (int i = 0; i < kParamCount; ++i) {
-            const Param& p = kParams[i];
-            double mean = p.mean + p.drift * t;
-            // A mean shift on ATE-03 during the last third (a recalibration gone wrong).
-            if (ate == 2 && t > 0.66 && (i == 0 || i == 6))
-                mean += 2.0 * p.sigma;
-            double v = mean + p.sigma * gauss(rng);
-            if (uni(rng) < 0.002) // occasional outlier
-                v += (uni(rng) < 0.5 ? -1 : 1) * 6.0 * p.sigma;
-            const double scale = std::pow(10.0, p.decimals);
-            v = std::round(v * scale) / scale;
-            values[i] = v;
-            if ((!std::isnan(p.lsl) && v < p.lsl) || (!std::isnan(p.usl) && v > p.usl))
-                pass = false;
-        }
-        const QByteArray serial = QStringLiteral("SN%1").arg(100000 + u, 6, 10, QLatin1Char('0')).toUtf8();
-        const QByteArray stamp = when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
-        sqlite3_bind_text(insert, 1, serial.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 2, testers[ate], -1, SQLITE_STATIC);
-        sqlite3_bind_text(insert, 3, stamp.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 4, pass ? "PASS" : "FAIL", -1, SQLITE_STATIC);
-        sqlite3_bind_text(insert, 5, testId, -1, SQLITE_STATIC);
-        for (int i = 0; i < kParamCount; ++i)
-            sqlite3_bind_double(insert, 6 + i, values[i]);
-        // Attribute columns: a lot of inspected units with its defectives and defects.
-        const int inspected = 40 + static_cast<int>(uni(rng) * 21);
-        const double rate = 0.03 + 0.01 * t + (ate == 2 && t > 0.66 ? 0.02 : 0.0);
-        int defectives = 0, defects = 0;
-        for (int k = 0; k < inspected; ++k)
-            if (uni(rng) < rate) {
-                ++defectives;
-                defects += 1 + (uni(rng) < 0.3 ? 1 : 0);
-            }
-        sqlite3_bind_int(insert, 14, inspected);
-        sqlite3_bind_int(insert, 15, defectives);
-        sqlite3_bind_int(insert, 16, defects);
-        sqlite3_bind_int(insert, 17, inspected);
-        ok = sqlite3_step(insert) == SQLITE_DONE;
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    ok = ok && Exec(db, "COMMIT");
-    ok = sqlite3_close(db) == SQLITE_OK && ok;
-    if (!ok) {
+    Exec(db, QStringLiteral("PRAGMA journal_mode=OFF"));
+    Exec(db, QStringLiteral("PRAGMA synchronous=OFF"));
+    const QString ateSection = data::kAteSection;
+    const QStringList products = data::SplitProducts(data::ReadINI(ateSection, QStringLiteral("TestProduct"), ate));
+    QStringList testIds = data::ReadINI(ateSection, QStringLiteral("TestID"), ate).split(',', Qt::SkipEmptyParts);
+    for (QString& id : testIds)
+        id = id.trimmed();
+    std::mt19937_64 rng(parser.isSet("seed") ? parser.value("seed").toULongLong() : 2026u);
+    bool ok = true;
+    for (const QString& p : products)
+        if (!p.trimmed().isEmpty() && (o.onlyProduct.isEmpty() || p.trimmed() == o.onlyProduct))
+            ok = WriteProduct(db, state, p.trimmed(), testIds, o, rng) && ok;
+    sqlite3_close(db);
+    if (!ok || !QFile::exists(temp)) {
         QFile::remove(temp);
-        std::fprintf(stderr, "moldrin-demo-data: writing %s failed\n", qPrintable(temp));
         return 1;
     }
     // Replace the old file only once the new one is complete.
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
-        QFile::remove(temp);
         std::fprintf(stderr, "moldrin-demo-data: cannot replace %s\n", qPrintable(target));
+        QFile::remove(temp);
         return 1;
     }
-    std::printf("%s: %d units\n", qPrintable(target), kUnits);
+    std::printf("%s\n", qPrintable(target));
     return 0;
 }
