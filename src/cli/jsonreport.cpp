@@ -1,6 +1,11 @@
 #include "cli/jsonreport.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <charconv>
+#include <cmath>
 
 namespace moldrin::cli {
 
@@ -23,81 +28,142 @@ QJsonArray Lines(const QStringList& lines)
     return a;
 }
 
+// A buffered writer of JSON tokens.
+class JsonOut {
+public:
+    explicit JsonOut(QIODevice& device) : mDevice(device) {}
+    ~JsonOut() { flush(); }
+    JsonOut& raw(const char* s)
+    {
+        mBuffer += s;
+        return spill();
+    }
+    JsonOut& raw(const QByteArray& s)
+    {
+        mBuffer += s;
+        return spill();
+    }
+    JsonOut& number(double v)
+    {
+        if (!std::isfinite(v))
+            return raw("null");
+        char buf[32];
+        const auto r = std::to_chars(buf, buf + sizeof buf, v);
+        mBuffer.append(buf, int(r.ptr - buf));
+        return spill();
+    }
+    JsonOut& string(const QString& s)
+    {
+        // QJsonDocument escapes a one-element array; strip the brackets.
+        const QByteArray a = QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact);
+        mBuffer.append(a.constData() + 1, a.size() - 2);
+        return spill();
+    }
+    JsonOut& value(const QJsonObject& o) { return raw(QJsonDocument(o).toJson(QJsonDocument::Compact)); }
+    bool flush()
+    {
+        if (!mBuffer.isEmpty() && mDevice.write(mBuffer) != mBuffer.size())
+            mOk = false;
+        mBuffer.clear();
+        return mOk;
+    }
+    bool ok() const { return mOk; }
+
+private:
+    JsonOut& spill()
+    {
+        if (mBuffer.size() > (1 << 16))
+            flush();
+        return *this;
+    }
+    QIODevice& mDevice;
+    QByteArray mBuffer;
+    bool mOk = true;
+};
+
+void StringArray(JsonOut& j, const QStringList& items)
+{
+    j.raw("[");
+    for (int i = 0; i < items.size(); ++i) {
+        if (i)
+            j.raw(",");
+        j.string(items[i]);
+    }
+    j.raw("]");
+}
+
+// One entry per point: the centre chart's from the labels of the arrow series, the variation chart's
+// from the mark arrays, which hold its findings after an evaluation.
+QStringList MarksFromSeries(const ChartModel& chart, int series, int pointCount)
+{
+    QStringList marks(pointCount);
+    if (const ChartSeries* s = chart.seriesAt(series))
+        for (const ChartPoint& p : s->points) {
+            const int i = int(p.x);
+            if (i >= 0 && i < pointCount)
+                marks[i] = p.label;
+        }
+    return marks;
+}
+
+QStringList MarksFromState(const QStringList& marks, int pointCount, bool evaluated)
+{
+    QStringList out(pointCount);
+    if (evaluated)
+        for (int i = 0; i < pointCount; ++i)
+            out[i] = marks.value(i);
+    return out;
+}
+
 } // namespace
 
-QJsonObject ReportJson(const AppState& state, const ChartModel& chart, const QString& chartType, int subgroupSize,
-                       const data::PlotOutcome& outcome, const QStringList& panelCaptions)
+bool WriteReportJson(QIODevice& device, const AppState& state, const ChartModel& chart, const QString& chartType,
+                     int subgroupSize, const data::PlotOutcome& outcome, const QStringList& panelCaptions)
 {
     const ControlLimits& l = outcome.limits;
-    QJsonObject figures{
-        {"XDoubleBar", FigureJson(l.XDoubleBar)},
-        {"AverageVariation", FigureJson(l.AverageVariation)},
-        {"EstSigma", FigureJson(l.EstSigma)},
-        {"StdDev", l.StdDev},
-        {"Cp", FigureJson(l.Cp)},
-        {"CpK", FigureJson(l.CpK)},
-        {"CpU", FigureJson(l.CpU)},
-        {"CpL", FigureJson(l.CpL)},
-        {"CR", l.CRText},
-        {"UCLCentre", FigureJson(l.UCLCentre)},
-        {"LCLCentre", FigureJson(l.LCLCentre)},
-        {"UCLVar", FigureJson(l.UCLVar)},
-        {"LCLVar", FigureJson(l.LCLVar)},
-        {"USL", FigureJson(l.USL)},
+    const QJsonObject figures{
+        {"XDoubleBar", FigureJson(l.XDoubleBar)}, {"AverageVariation", FigureJson(l.AverageVariation)},
+        {"EstSigma", FigureJson(l.EstSigma)},     {"StdDev", l.StdDev},
+        {"Cp", FigureJson(l.Cp)},                 {"CpK", FigureJson(l.CpK)},
+        {"CpU", FigureJson(l.CpU)},               {"CpL", FigureJson(l.CpL)},
+        {"CR", l.CRText},                         {"UCLCentre", FigureJson(l.UCLCentre)},
+        {"LCLCentre", FigureJson(l.LCLCentre)},   {"UCLVar", FigureJson(l.UCLVar)},
+        {"LCLVar", FigureJson(l.LCLVar)},         {"USL", FigureJson(l.USL)},
         {"LSL", FigureJson(l.LSL)},
     };
-    QJsonArray series;
+    JsonOut j(device);
+    j.raw("{\"chartType\":").string(chartType);
+    j.raw(",\"subgroupSize\":").number(subgroupSize);
+    j.raw(",\"records\":").number(double(outcome.records));
+    j.raw(",\"pointCount\":").number(double(outcome.pointCount));
+    j.raw(",\"figures\":").value(figures);
+    j.raw(",\"panel\":").value(QJsonObject{{"captions", Lines(panelCaptions)}, {"values", Lines(l.panelValues)}});
+    j.raw(",\n\"series\":[");
     for (int i = 0; i < chart.seriesCount(); ++i) {
         const ChartSeries& s = chart.series[i];
-        QJsonArray points;
-        for (const ChartPoint& p : s.points)
-            points.append(QJsonArray{p.x, p.y, p.label});
-        series.append(QJsonObject{{"index", i},
-                                  {"title", s.title},
-                                  {"axis", s.verticalAxis == VerticalAxis::Left ? "left" : "custom0"},
-                                  {"points", points}});
-    }
-    // The mark arrays hold the variation chart's findings after an evaluation; the centre chart's are
-    // read back from the labels of the arrow series 7 and 8.
-    auto marksOf = [&](int upSeries, int downSeries, int pointCount, bool fromState) {
-        QStringList upper(pointCount), lower(pointCount);
-        if (fromState) {
-            for (int i = 0; i < pointCount; ++i) {
-                upper[i] = state.gUpperRuleMarks.value(i);
-                lower[i] = state.gLowerRuleMarks.value(i);
-            }
-        } else {
-            for (int s : {upSeries, downSeries}) {
-                const ChartSeries* ser = chart.seriesAt(s);
-                if (!ser)
-                    continue;
-                for (const ChartPoint& p : ser->points) {
-                    const int i = int(p.x);
-                    if (i >= 0 && i < pointCount)
-                        (s == upSeries ? upper : lower)[i] = p.label;
-                }
-            }
+        j.raw(i ? ",\n{\"index\":" : "\n{\"index\":").number(i);
+        j.raw(",\"title\":").string(s.title);
+        j.raw(s.verticalAxis == VerticalAxis::Left ? ",\"axis\":\"left\",\"points\":[" : ",\"axis\":\"custom0\",\"points\":[");
+        for (int k = 0; k < s.points.size(); ++k) {
+            const ChartPoint& p = s.points[k];
+            j.raw(k ? ",[" : "[").number(p.x).raw(",").number(p.y).raw(",").string(p.label).raw("]");
         }
-        return QJsonObject{{"upper", Lines(upper)}, {"lower", Lines(lower)}};
-    };
+        j.raw("]}");
+    }
     const ChartSeries* centre = chart.seriesAt(5);
     const ChartSeries* variation = chart.seriesAt(6);
+    const int nc = centre ? centre->count() : 0, nv = variation ? variation->count() : 0;
     const bool evaluated = outcome.rules.completed;
-    QJsonObject rules{
-        {"centre", marksOf(7, 8, centre ? centre->count() : 0, false)},
-        {"variation", evaluated ? marksOf(-1, -1, variation ? variation->count() : 0, true)
-                                : marksOf(-1, -1, variation ? variation->count() : 0, false)},
-    };
-    return QJsonObject{
-        {"chartType", chartType},
-        {"subgroupSize", subgroupSize},
-        {"records", double(outcome.records)},
-        {"pointCount", double(outcome.pointCount)},
-        {"figures", figures},
-        {"panel", QJsonObject{{"captions", Lines(panelCaptions)}, {"values", Lines(l.panelValues)}}},
-        {"series", series},
-        {"rules", rules},
-    };
+    j.raw("],\n\"rules\":{\"centre\":{\"upper\":");
+    StringArray(j, MarksFromSeries(chart, 7, nc));
+    j.raw(",\"lower\":");
+    StringArray(j, MarksFromSeries(chart, 8, nc));
+    j.raw("},\"variation\":{\"upper\":");
+    StringArray(j, MarksFromState(state.gUpperRuleMarks, nv, evaluated));
+    j.raw(",\"lower\":");
+    StringArray(j, MarksFromState(state.gLowerRuleMarks, nv, evaluated));
+    j.raw("}}}\n");
+    return j.flush();
 }
 
 } // namespace moldrin::cli

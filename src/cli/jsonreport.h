@@ -5,11 +5,13 @@
 #include "data/loader/sampleloader.h"
 #include "variables/chartmodel.h"
 
-#include <QJsonObject>
+#include <QIODevice>
 
 namespace moldrin::cli {
 
-QJsonObject ReportJson(const AppState& state, const ChartModel& chart, const QString& chartType, int subgroupSize,
-                       const data::PlotOutcome& outcome, const QStringList& panelCaptions);
+// Writes the report object to `out` as it goes, so memory does not grow with the point count.
+// False when the device refused a write.
+bool WriteReportJson(QIODevice& out, const AppState& state, const ChartModel& chart, const QString& chartType,
+                     int subgroupSize, const data::PlotOutcome& outcome, const QStringList& panelCaptions);
 
 } // namespace moldrin::cli

@@ -15,7 +15,6 @@
 #include "variables/variableschart.h"
 
 #include <QFile>
-#include <QJsonDocument>
 #include <QTemporaryDir>
 
 #include <QFileInfo>
@@ -287,17 +286,14 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
     const PlotOutcome outcome = PlotChart(s, chart, sel, host);
     if (!outcome.plotted)
         return kExitMessage;
-    const QJsonObject report = ReportJson(s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
-    const QByteArray bytes = QJsonDocument(report).toJson(QJsonDocument::Indented);
-    if (o.jsonFile == QLatin1String("-")) {
-        out.flush();
-        out << QString::fromUtf8(bytes);
-        out.flush();
-    } else {
-        QFile f(o.jsonFile);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-            return Fail(err, kExitMessage, QStringLiteral("cannot write ") + o.jsonFile + QStringLiteral(": ") + f.errorString());
-    }
+    QFile file;
+    const bool toStdout = o.jsonFile == QLatin1String("-");
+    out.flush();
+    const bool opened = toStdout ? file.open(stdout, QIODevice::WriteOnly)
+                                 : (file.setFileName(o.jsonFile), file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    if (!opened || !WriteReportJson(file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions()))
+        return Fail(err, kExitMessage, QStringLiteral("cannot write ") + o.jsonFile + QStringLiteral(": ") + file.errorString());
+    file.close();
     if (o.failOnRules && (outcome.rules.centreMarks || outcome.rules.variationMarks))
         return kExitRules;
     return prompt.count > 0 ? int(kExitMessage) : int(kExitDone);

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <cstdio>
+
 namespace moldrin::data {
 
 QString TempFolder()
@@ -51,8 +53,16 @@ QString ListingLine(const QString& serial, double value, const QString& valueFor
                     const QDateTime& start, const QString& dateOrder)
 {
     const QString sn = serial.size() > 15 ? serial.left(12) + QStringLiteral("...") : serial.leftJustified(15, ' ');
+    // dateOrder + "/yyyy hh:mm AM/PM", written directly: this runs once per reading.
+    const QDate d = start.date();
+    const QTime t = start.time();
+    const bool dayFirst = dateOrder == kDateOrderDayFirst;
+    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+    char when[40];
+    std::snprintf(when, sizeof when, "%02d/%02d/%04d %02d:%02d %s", dayFirst ? d.day() : d.month(),
+                  dayFirst ? d.month() : d.day(), d.year(), hour12, t.minute(), t.hour() < 12 ? "AM" : "PM");
     return sn + QStringLiteral("\t\t") + FormatNumber(value, valueFormat) + '\t' + tester + '\t'
-        + FormatDateTime(start, dateOrder + QStringLiteral("/yyyy hh:mm AM/PM"));
+        + QLatin1String(when);
 }
 
 } // namespace moldrin::data

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Times moldrin-report against the sqlite3 shell on a 1,000,000-row results table (no index, rows not
+# in time order). The sqlite3 shell runs the statements the program needs (tester list, chart
+# statement) and discards the rows: the database's own work is the floor.
+# Usage: bench/run.sh [BUILD_DIR] [ROWS] [RUNS]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../build}
+rows=${2:-1000000}
+runs=${3:-5}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$here/../examples/demo/ATE.INI" "$here/../examples/demo/PRODUCTS.INI" "$work/"
+"$build/src/data/moldrin-demo-data" --units "$rows" --shuffle --product PSU-100 "$work" >/dev/null
+report="$build/src/cli/moldrin-report"
+
+# The chart statement as the program writes it, with its date literals in SQLite's ISO form.
+chart_sql() {
+  "$report" --config "$work" --sql "$@" | /usr/bin/python3 -c '
+import re, sys, datetime
+s = sys.stdin.read()
+def iso(m):
+    d = datetime.datetime.strptime(m.group(1), "%d/%b/%Y") if m.group(1)[0].isdigit() else datetime.datetime.strptime(m.group(1), "%b/%d/%Y")
+    return "'"'"'" + d.strftime("%Y-%m-%d") + (m.group(2) or " 00:00:00") + "'"'"'"
+print(re.sub(r"'"'"'([^'"'"' ]+/[^'"'"' ]+/\d{4})( \d\d:\d\d:\d\d)?'"'"'", iso, s))'
+}
+tester_sql="SELECT [ATEID] AS ATEx FROM PSU100_Results GROUP BY [ATEID] ORDER BY [ATEID];"
+
+measure() { # label, command...: prints seconds and peak KiB of one run
+  local label=$1; shift
+  /usr/bin/time -f "%e %M" -o "$work/t" "$@" >/dev/null 2>"$work/err" || { cat "$work/err"; exit 1; }
+  read -r secs kib < "$work/t"
+  echo "$label $secs $kib"
+}
+
+for chart in X-Bar-R Individual-MR; do
+  size_args=(--size 5)
+  sql=$(chart_sql --test-id "<All>")
+  printf '%s\n%s\n' "$tester_sql" "$sql" > "$work/stmts.sql"
+  : > "$work/$chart.txt"
+  for _ in $(seq "$runs"); do
+    measure sqlite3 sh -c "sqlite3 -readonly '$work/results.db' < '$work/stmts.sql'" >> "$work/$chart.txt"
+    measure moldrin "$report" --config "$work" --chart "$chart" "${size_args[@]}" --zones --test-id "<All>" --json /dev/null >> "$work/$chart.txt"
+  done
+  /usr/bin/python3 - "$chart" "$work/$chart.txt" <<'PY'
+import sys, statistics
+chart, path = sys.argv[1], sys.argv[2]
+rows = [l.split() for l in open(path)]
+def med(label, i): return statistics.median(float(r[i]) for r in rows if r[0] == label)
+s, m = med("sqlite3", 1), med("moldrin", 1)
+print(f"{chart}: sqlite3 {s:.3f} s, moldrin-report {m:.3f} s, ratio {m/s:.2f}, "
+      f"peak memory moldrin-report {med('moldrin', 2)/1024:.0f} MiB, sqlite3 {med('sqlite3', 2)/1024:.0f} MiB")
+PY
+done
