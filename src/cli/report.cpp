@@ -35,7 +35,7 @@ int Fail(QTextStream& err, int code, const QString& text)
 
 bool LimitAbsent(double lsl, double usl)
 {
-    return lsl == kAbsentLSL || lsl == kAbsentUSL || usl == kAbsentLSL || usl == kAbsentUSL;
+    return lsl == kNoLowerLimit || lsl == kNoUpperLimit || usl == kNoLowerLimit || usl == kNoUpperLimit;
 }
 
 bool ParametersUsable(const ReportSession& s)
@@ -273,8 +273,8 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
     sel.passOnly = o.passOnly;
     sel.lastDataOnly = o.lastDataOnly;
     sel.chartType = chosen.chartType;
-    sel.uslText = LimitText(s.gUSL[index], kAbsentUSL);
-    sel.lslText = LimitText(s.gLSL[index], kAbsentLSL);
+    sel.uslText = LimitText(s.gUSL[index], kNoUpperLimit);
+    sel.lslText = LimitText(s.gLSL[index], kNoLowerLimit);
     const bool bothAbsent = sel.uslText == QLatin1String("N/A") && sel.lslText == QLatin1String("N/A");
     sel.showSpec = o.showSpec && !bothAbsent;
     sel.showZones = o.zones;
@@ -324,11 +324,11 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
             for (qsizetype i = 0; i < session.lists.parameterList.size(); ++i) {
                 const bool absent = LimitAbsent(s.gLSL[i], s.gUSL[i]);
                 auto limit = [&](double v, double sentinel) {
-                    return v == sentinel || (absent && (v == kAbsentLSL || v == kAbsentUSL)) ? QStringLiteral("N/A")
+                    return v == sentinel || (absent && (v == kNoLowerLimit || v == kNoUpperLimit)) ? QStringLiteral("N/A")
                                                                                              : QString::number(v);
                 };
                 out << session.lists.parameterList[i] << '\t' << s.gParamColumn[i] << '\t'
-                    << limit(s.gLSL[i], kAbsentLSL) << '\t' << limit(s.gUSL[i], kAbsentUSL) << '\t' << s.gSpecField4[i]
+                    << limit(s.gLSL[i], kNoLowerLimit) << '\t' << limit(s.gUSL[i], kNoUpperLimit) << '\t' << s.gSpecField4[i]
                     << '\n';
             }
         }

@@ -291,8 +291,8 @@ std::optional<SpecLine> ParseSpecLine(const QString& text)
         return std::nullopt;
     SpecLine line;
     line.column = f.at(0);
-    line.lsl = IsNumericText(f.at(1)) ? LeadingNumber(f.at(1).toLatin1().constData()) : kAbsentLSL;
-    line.usl = IsNumericText(f.at(2)) ? LeadingNumber(f.at(2).toLatin1().constData()) : kAbsentUSL;
+    line.lsl = IsNumericText(f.at(1)) ? LeadingNumber(f.at(1).toLatin1().constData()) : kNoLowerLimit;
+    line.usl = IsNumericText(f.at(2)) ? LeadingNumber(f.at(2).toLatin1().constData()) : kNoUpperLimit;
     line.unit = f.at(4);
     line.testNo = f.at(5);
     line.name = f.at(6);

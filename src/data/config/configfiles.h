@@ -2,6 +2,7 @@
 #pragma once
 
 #include "common/appstate.h"
+#include "common/figure.h"
 #include "common/prompt.h"
 
 #include <QString>
@@ -18,8 +19,6 @@ inline const QString kAllItem = QStringLiteral("<All>");
 inline const QString kAteIni = QStringLiteral("ATE.INI");
 inline const QString kProductsIni = QStringLiteral("PRODUCTS.INI");
 inline const QString kAteSection = QStringLiteral("ATE Configuration");
-inline constexpr double kAbsentUSL = 999;
-inline constexpr double kAbsentLSL = -999;
 // Spec keys 1 to kSpecKeyLimit - 1 are read; the table slots run 0 to kSpecTableSlots - 1.
 inline constexpr int kSpecKeyLimit = 500;
 inline constexpr int kSpecTableSlots = 501;
@@ -84,8 +83,8 @@ QStringList SplitSpecLine(const QString& line);
 
 struct SpecLine {
     QString column; // field 0
-    double lsl = kAbsentLSL;
-    double usl = kAbsentUSL;
+    double lsl = kNoLowerLimit;
+    double usl = kNoUpperLimit;
     QString unit; // field 4
     QString testNo; // field 5
     QString name; // field 6
