@@ -33,7 +33,8 @@ QString OdbcInstValue(const QString& section, const QString& key, const char* fi
 QString OdbcInfo(const QSqlDatabase& db, SQLUSMALLINT what)
 {
     const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "SQLHANDLE") != 0)
+    // QODBC hands out the SQLHDBC as a void* (SQLHANDLE's underlying type).
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 && qstrcmp(handle.typeName(), "void*") != 0))
         return {};
     SQLHANDLE hdbc = *static_cast<const SQLHANDLE*>(handle.constData());
     SQLCHAR buf[256] = {0};
