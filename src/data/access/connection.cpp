@@ -278,11 +278,12 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
     QString base = dsn;
     AddKey(base, "UID", p.value(QStringLiteral("UID")));
     AddKey(base, "PWD", p.value(QStringLiteral("PWD")));
-    if (Status s = openOdbcString(base + u';' + QStringLiteral("DATABASE=") + p.value(QStringLiteral("Database"))
-                                  + u';'))
+    // An empty Database= would override the DSN's own database, so empty keys are left out.
+    QString first = base;
+    AddKey(first, "DATABASE", p.value(QStringLiteral("Database")));
+    if (Status s = openOdbcString(first + u';'))
         return s;
-    QSqlDatabase db = QSqlDatabase::database(mName, false);
-    mDbms = OdbcInfo(db, SQL_DBMS_NAME);
+    mDbms = OdbcInfo(QSqlDatabase::database(mName, false), SQL_DBMS_NAME);
     if (mDbms.compare(QLatin1String("MDBTOOLS"), Qt::CaseInsensitive) == 0)
         return DataError{kErrConnect, QStringLiteral("Access databases are read from their file: name the .mdb "
                                                      "file in DatabaseName instead of an ODBC data source.")};
