@@ -22,6 +22,17 @@ using namespace moldrin::data;
 
 namespace {
 
+// One private ODBC set-up for the whole program (see UsePrivateOdbc).
+QString OdbcDir()
+{
+    static QTemporaryDir dir;
+    static const bool ready = test::UsePrivateOdbc(
+        dir.path(), QStringLiteral("[spc_sqlite]\nDriver=SQLite3\nDatabase=%1\n[spc_mdb]\nDriver=MDBTools\nDatabase=%2\n")
+                        .arg(dir.filePath(QStringLiteral("odbc.db")),
+                             test::FixturesDir() + QStringLiteral("/jackcess-testIndexCodesV1997.mdb")));
+    return ready ? dir.path() : QString();
+}
+
 class ConnectDataSourceTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -155,8 +166,10 @@ TEST_F(ConnectDataSourceTest, AccessFixtureByItsPath)
 
 TEST_F(ConnectDataSourceTest, OdbcSQLiteDsnIsReadOnly)
 {
-    const QString db = dir.filePath(QStringLiteral("results.db"));
-    ASSERT_TRUE(test::UsePrivateOdbc(dir.path(), QStringLiteral("[spc_sqlite]\nDriver=SQLite3\nDatabase=%1\n").arg(db)));
+    ASSERT_FALSE(OdbcDir().isEmpty());
+    const QString db = QDir(OdbcDir()).filePath(QStringLiteral("odbc.db"));
+    QFile::remove(db);
+    ASSERT_TRUE(QFile::copy(dir.filePath(QStringLiteral("results.db")), db));
     const QByteArray before = test::FileHash(db);
     IniDatabase v;
     v.DataSourceName = QStringLiteral("spc_sqlite");
@@ -221,4 +234,18 @@ TEST(DataErrors, PasswordsNeverReachDescriptions)
               kErrInvalidData2);
     EXPECT_EQ(ClassifyError(QStringLiteral("ODBC"), QString(), QStringLiteral("lost connection"), true), kErrUnspecified);
     EXPECT_EQ(ClassifyError(QStringLiteral("ODBC"), QString(), QStringLiteral("syntax error"), false), kErrCommand);
+}
+
+TEST_F(ConnectDataSourceTest, AccessThroughOdbcIsRefusedWithAClearMessage)
+{
+    ASSERT_FALSE(OdbcDir().isEmpty());
+    IniDatabase v;
+    v.DataSourceName = QStringLiteral("spc_mdb");
+    v.TableName = QStringLiteral("Table4");
+    const ConnectResult r = Connect(v);
+    EXPECT_FALSE(r.ok);
+    ASSERT_EQ(prompt.messages.size(), 1);
+    EXPECT_EQ(prompt.messages[0].text, QStringLiteral("Access databases are read from their file: name the .mdb file "
+                                                      "in DatabaseName instead of an ODBC data source."));
+    EXPECT_EQ(state->gConnection->State(), ObjectState::Closed);
 }

@@ -204,6 +204,28 @@ TEST_F(CrossEngine, TesterListIsTheSameEverywhere)
     }
 }
 
+TEST_F(CrossEngine, EngineErrorsKeepTheirMeaning)
+{
+    for (const Engine& e : Engines()) {
+        SCOPED_TRACE(qPrintable(e.name));
+        const SourceKind kind = KindOf(e.values);
+        Connection c;
+        ASSERT_FALSE(c.Open(BuildConnectionString(kind, e.values)));
+        const QString table = kind == SourceKind::Excel ? QStringLiteral("[Results$]") : QStringLiteral("Results");
+        Recordset rs;
+        const Status column = rs.Open(QStringLiteral("SELECT [NoSuchColumn] AS ValueX FROM %1;").arg(table), c);
+        ASSERT_TRUE(column);
+        EXPECT_EQ(column->number, kErrInvalidData1) << qPrintable(column->description);
+        const Status missing = rs.Open(QStringLiteral("SELECT [ATEID] AS ATEx FROM NoSuchTable;"), c);
+        ASSERT_TRUE(missing);
+        EXPECT_EQ(missing->number, kErrInvalidData1) << qPrintable(missing->description);
+        EXPECT_FALSE(missing->description.contains(QStringLiteral("reader'")));
+        const Status syntax = rs.Open(QStringLiteral("SELECT [ATEID] AS ATEx FROM %1 WHERE;").arg(table), c);
+        ASSERT_TRUE(syntax);
+        EXPECT_EQ(syntax->number, kErrCommand) << qPrintable(syntax->description);
+    }
+}
+
 TEST_F(CrossEngine, WritesFailAndSourcesStayUnchanged)
 {
     for (const Engine& e : Engines()) {

@@ -8,6 +8,7 @@
 namespace moldrin::test {
 
 // Writes <dir>/odbcinst.ini and <dir>/odbc.ini (with `dsns`, ini text) and points ODBCSYSINI/ODBCINI there.
+// unixODBC keeps the paths it first saw for the rest of the process: call it once per test program.
 inline bool UsePrivateOdbc(const QString& dir, const QString& dsns)
 {
     QFile inst(QDir(dir).filePath(QStringLiteral("odbcinst.ini")));
