@@ -38,6 +38,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
+        ASSERT_FALSE(OdbcDir().isEmpty()); // before any ODBC use, whatever the test order
         state = std::make_unique<AppState>(dir.filePath(QStringLiteral("settings")));
         state->gINIPath = dir.path();
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
