@@ -274,14 +274,10 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
     if (dsn.isEmpty())
         return DataError{kErrConnect, QStringLiteral("[unixODBC][Driver Manager]Data source name not found and no "
                                                      "default driver specified")};
-    // QODBC adds "DSN=" itself.
     QString base = dsn;
     AddKey(base, "UID", p.value(QStringLiteral("UID")));
     AddKey(base, "PWD", p.value(QStringLiteral("PWD")));
-    // An empty Database= would override the DSN's own database, so empty keys are left out.
-    QString first = base;
-    AddKey(first, "DATABASE", p.value(QStringLiteral("Database")));
-    if (Status s = openOdbcString(first + u';'))
+    if (Status s = openOdbcString(OdbcDriverString(p)))
         return s;
     mDbms = OdbcInfo(QSqlDatabase::database(mName, false), SQL_DBMS_NAME);
     if (mDbms.compare(QLatin1String("MDBTOOLS"), Qt::CaseInsensitive) == 0)
@@ -320,22 +316,11 @@ Status Connection::openSqlServer(const ParsedConnectionString& p)
     mEngine = QStringLiteral("ODBC");
     mDialect = Dialect::Native;
     mDbms = QStringLiteral("Microsoft SQL Server");
-    QString server = p.value(QStringLiteral("server")).trimmed();
-    QString port;
-    const qsizetype comma = server.indexOf(u',');
-    if (comma >= 0) {
-        port = server.mid(comma + 1).trimmed();
-        server = server.left(comma).trimmed();
-    }
     // A registered FreeTDS driver is preferred; else its library directly.
-    QString driver = OdbcInstValue(QStringLiteral("FreeTDS"), QStringLiteral("Driver"), "odbcinst.ini");
-    driver = driver.isEmpty() ? QStringLiteral(MOLDRIN_TDSODBC_PATH) : QStringLiteral("{FreeTDS}");
-    QString s = QStringLiteral("DRIVER=") + driver + QStringLiteral(";SERVER=") + server;
-    AddKey(s, "PORT", port.isEmpty() && !server.contains(u'\\') ? QStringLiteral("1433") : port);
-    AddKey(s, "DATABASE", p.value(QStringLiteral("database")));
-    AddKey(s, "UID", p.value(QStringLiteral("uid")));
-    AddKey(s, "PWD", p.value(QStringLiteral("pwd")));
-    s += QStringLiteral(";TDS_Version=7.4;ApplicationIntent=ReadOnly;");
+    const QString driver = OdbcInstValue(QStringLiteral("FreeTDS"), QStringLiteral("Driver"), "odbcinst.ini").isEmpty()
+                               ? QStringLiteral(MOLDRIN_TDSODBC_PATH)
+                               : QStringLiteral("{FreeTDS}");
+    const QString s = SqlServerDriverString(p, driver);
     if (Status st = openOdbcString(s))
         return st;
     return finishOpen();
