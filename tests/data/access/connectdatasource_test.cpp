@@ -17,6 +17,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <thread>
+
 using namespace moldrin;
 using namespace moldrin::data;
 
@@ -222,6 +225,44 @@ TEST_F(ConnectDataSourceTest, UnreachableSqlServerShowsTheProviderMessage)
     EXPECT_TRUE(state->gDataSourceKind.isEmpty());
     // The program stays usable: the next product opens its source.
     EXPECT_TRUE(Connect(Sqlite()).ok);
+}
+
+TEST_F(ConnectDataSourceTest, ServerThatHangsUpIsAnErrorNotSuccess)
+{
+    // A listener on 127.0.0.1 that accepts each connection and closes it at once.
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(listen(fd, 8), 0);
+    ASSERT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len), 0);
+    std::atomic<bool> stop{false};
+    std::thread server([&] {
+        while (!stop) {
+            const int c = accept(fd, nullptr, nullptr);
+            if (c >= 0)
+                close(c);
+        }
+    });
+    IniDatabase v;
+    v.DatabaseName = QStringLiteral("spcdata");
+    v.UserName = QStringLiteral("reader");
+    v.Password = QStringLiteral("Hang$Up");
+    v.ServerName = QStringLiteral("127.0.0.1,%1").arg(ntohs(addr.sin_port));
+    v.TableName = QStringLiteral("Results");
+    const ConnectResult r = Connect(v);
+    stop = true;
+    shutdown(fd, SHUT_RDWR);
+    close(fd);
+    server.join();
+    EXPECT_FALSE(r.ok);
+    ASSERT_EQ(prompt.messages.size(), 1);
+    EXPECT_FALSE(prompt.messages[0].text.isEmpty());
+    EXPECT_FALSE(prompt.messages[0].text.contains(QStringLiteral("Hang$Up")));
+    EXPECT_EQ(state->gConnection->State(), ObjectState::Closed);
 }
 
 TEST(DataErrors, PasswordsNeverReachDescriptions)
