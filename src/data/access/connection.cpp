@@ -302,7 +302,9 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
         mDialect = Dialect::PostgreSQL;
         QString ro = base;
         AddKey(ro, "DATABASE", database);
-        ro += QStringLiteral(";ReadOnly=1;ConnSettings=SET default_transaction_read_only%3Don;");
+        // psqlODBC would otherwise fetch a whole result into memory; a cursor keeps it to one block.
+        ro += QStringLiteral(";ReadOnly=1;ConnSettings=SET default_transaction_read_only%3Don;UseDeclareFetch=1;"
+                             "Fetch=1000;");
         if (Status s = openOdbcString(ro))
             return s;
     } else {

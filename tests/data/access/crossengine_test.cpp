@@ -256,3 +256,53 @@ TEST_F(CrossEngine, WritesFailAndSourcesStayUnchanged)
     ASSERT_FALSE(rs.Open(QStringLiteral("SELECT COUNT(*) AS N FROM Results;"), c));
     EXPECT_EQ(rs.Fields(QStringLiteral("N")).value.toInt(), 60);
 }
+
+namespace {
+long RssKiB()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+} // namespace
+
+TEST_F(CrossEngine, LargeServerResultIsStreamed)
+{
+    {
+        QSqlDatabase pg = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("pgbig"));
+        pg.setHostName(PgDir());
+        pg.setPort(PgPort().toInt());
+        pg.setUserName(QStringLiteral("spc"));
+        pg.setDatabaseName(QStringLiteral("spcdata"));
+        ASSERT_TRUE(pg.open());
+        QSqlQuery q(pg);
+        ASSERT_TRUE(q.exec(QStringLiteral("DROP TABLE IF EXISTS \"Big\"")));
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE \"Big\" AS SELECT g AS \"N\", repeat('x', 200) AS \"Pad\" "
+                                          "FROM generate_series(1, 300000) g")));
+        ASSERT_TRUE(q.exec(QStringLiteral("GRANT SELECT ON \"Big\" TO spc_reader")));
+        pg.close();
+        pg = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("pgbig"));
+    }
+    Connection c;
+    ASSERT_FALSE(c.Open(BuildConnectionString(SourceKind::Odbc, Engines().last().values)));
+    const long start = RssKiB();
+    Recordset rs;
+    ASSERT_FALSE(rs.Open(QStringLiteral("SELECT [N] AS ValueX, [Pad] AS SNX FROM Big ORDER BY [N];"), c));
+    EXPECT_EQ(rs.RecordCount(), 300000);
+    long peak = start;
+    double sum = 0;
+    for (int i = 0; !rs.Eof(); ++i) {
+        sum += rs.Fields(QStringLiteral("ValueX")).value.toDouble();
+        if (i % 10000 == 0)
+            peak = std::max(peak, RssKiB());
+        ASSERT_FALSE(rs.MoveNext());
+    }
+    EXPECT_EQ(sum, 300000.0 * 300001.0 / 2);
+    // The whole result is about 60 MB; a streamed read stays far below that.
+    EXPECT_LT(peak - start, 20 * 1024) << "RSS grew by " << (peak - start) << " KiB";
+}
