@@ -98,7 +98,7 @@ QString ScrubPassword(QString text, const QString& password)
     return text;
 }
 
-QVariant NormalizeValue(const QVariant& raw)
+QVariant NormalizeValue(const QVariant& raw, bool textNumbers)
 {
     if (!raw.isValid() || raw.isNull())
         return {};
@@ -124,6 +124,9 @@ QVariant NormalizeValue(const QVariant& raw)
     }
     const QString text = raw.toString();
     static const QRegularExpression iso(QStringLiteral(R"(^\d{4}-\d{2}-\d{2}(?: \d{2}:\d{2}:\d{2})?$)"));
+    static const QRegularExpression plainNumber(QStringLiteral(R"(^-?(?:0|[1-9]\d*)(?:\.\d+)?(?:[eE][-+]?\d+)?$)"));
+    if (textNumbers && plainNumber.match(text).hasMatch())
+        return text.toDouble();
     if (iso.match(text).hasMatch()) {
         const QDateTime when = text.size() == 10 ? QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0))
                                                  : QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
@@ -147,6 +150,7 @@ void Connection::Close()
         QSqlDatabase::removeDatabase(mName);
     }
     mOpen = false;
+    mNumbersAsText = false;
     mNames.clear();
     mDbms.clear();
 }
@@ -295,7 +299,9 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
             QString ro = base;
             AddKey(ro, "DATABASE", QStringLiteral("file:") + QFileInfo(database).absoluteFilePath()
                                        + QStringLiteral("?mode=ro"));
-            if (Status s = openOdbcString(ro + u';'))
+            // StepAPI=1: rows come from sqlite3_step one at a time instead of a result held whole.
+            mNumbersAsText = true;
+            if (Status s = openOdbcString(ro + QStringLiteral(";StepAPI=1;")))
                 return s;
         }
     } else if (mDbms == QLatin1String("PostgreSQL")) {
@@ -454,7 +460,7 @@ Recordset::FieldResult Recordset::Fields(const QString& alias) const
         return {{}, DataError{kErrNoCurrentRecord,
                               QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
                                              "Requested operation requires a current record.")}};
-    return {NormalizeValue(mQuery->value(idx)), {}};
+    return {NormalizeValue(mQuery->value(idx), mConnection->numbersMayComeAsText()), {}};
 }
 
 } // namespace moldrin::data

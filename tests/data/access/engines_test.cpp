@@ -306,3 +306,19 @@ TEST(ExcelEngine, SharedStringsRichTextFormulasAnd1904Dates)
     EXPECT_TRUE(rs.Fields(QStringLiteral("DateX")).value.isNull());
     EXPECT_EQ(rs.Fields(QStringLiteral("ValueX")).value.toDouble(), 1); // a Boolean reads as 1
 }
+
+TEST(FieldValues, EngineValuesBecomeNumberDateTextOrNull)
+{
+    EXPECT_TRUE(NormalizeValue(QVariant()).isNull());
+    EXPECT_TRUE(NormalizeValue(QVariant(QMetaType(QMetaType::Double))).isNull());
+    EXPECT_EQ(NormalizeValue(qlonglong(7)).typeId(), QMetaType::Double);
+    EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05 08:00:00")).toDateTime(),
+              QDateTime(QDate(2026, 12, 5), QTime(8, 0)));
+    EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05")).typeId(), QMetaType::QDateTime);
+    EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05T08:00:00")).typeId(), QMetaType::QString);
+    EXPECT_EQ(NormalizeValue(QStringLiteral("5.0")).typeId(), QMetaType::QString);
+    EXPECT_EQ(NormalizeValue(QStringLiteral("5.0"), true).toDouble(), 5.0);
+    EXPECT_EQ(NormalizeValue(QStringLiteral("-1.5e3"), true).toDouble(), -1500.0);
+    EXPECT_EQ(NormalizeValue(QStringLiteral("00123"), true).toString(), QStringLiteral("00123"));
+    EXPECT_EQ(NormalizeValue(QStringLiteral("SN1"), true).toString(), QStringLiteral("SN1"));
+}
