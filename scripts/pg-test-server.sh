@@ -2,7 +2,8 @@
 # Starts or stops a throwaway PostgreSQL 15 cluster in DIR, listening only on a unix socket in DIR.
 #   pg-test-server.sh start DIR [PORT]   creates DIR/data, starts the server, creates database spcdata
 #   pg-test-server.sh stop DIR           stops the server and removes DIR
-# The superuser is "spc" (trust authentication on the socket). Debian's own clusters are not touched.
+# The superuser is "spc" (trust authentication on the socket); other roles need their password.
+# Debian's own clusters are not touched.
 set -euo pipefail
 cmd=${1:-}
 dir=${2:-}
@@ -29,6 +30,8 @@ case "$cmd" in
     mkdir -p "$dir"
     if [ "$(id -u)" -eq 0 ]; then chown postgres: "$dir"; fi
     as_owner "$pgbin/initdb" -D "$dir/data" -U spc -A trust -E UTF8 --locale=C.UTF-8 -N >"$dir/initdb.log" 2>&1
+    # The superuser needs no password on the socket; every other role logs in with its password.
+    printf 'local all spc trust\nlocal all all scram-sha-256\n' >"$dir/data/pg_hba.conf"
     as_owner "$pgbin/pg_ctl" -D "$dir/data" -l "$dir/log" -w \
       -o "-k $dir -p $port -c listen_addresses='' -c fsync=off" start >/dev/null
     "$pgbin/psql" -h "$dir" -p "$port" -U spc -d postgres -qAt -c 'CREATE DATABASE spcdata' >/dev/null

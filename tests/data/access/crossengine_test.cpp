@@ -232,6 +232,30 @@ TEST_F(CrossEngine, EngineErrorsKeepTheirMeaning)
         ASSERT_TRUE(syntax);
         EXPECT_EQ(syntax->number, kErrCommand) << qPrintable(syntax->description);
     }
+    // A text column compared with a number: SQLite compares anyway, PostgreSQL refuses with a type error.
+    Connection pg;
+    ASSERT_FALSE(pg.Open(BuildConnectionString(SourceKind::Odbc, Engines().last().values)));
+    Recordset rs;
+    const Status type = rs.Open(QStringLiteral("SELECT [ATEID] AS ValueX FROM Results WHERE [ATEID] <> 999;"), pg);
+    ASSERT_TRUE(type);
+    EXPECT_EQ(type->number, kErrInvalidData2) << qPrintable(type->description);
+}
+
+TEST_F(CrossEngine, WrongPasswordIsAnErrorWithoutThePassword)
+{
+    IniDatabase v = Engines().last().values;
+    v.Password = QStringLiteral("Wr0ngPass");
+    AppState state(dir->filePath(QStringLiteral("settings")));
+    ScriptedPrompt prompt;
+    const ConnectResult r = ConnectDataSource(QStringLiteral("PSU-100"), v, state, prompt);
+    EXPECT_FALSE(r.ok);
+    ASSERT_EQ(prompt.messages.size(), 1);
+    EXPECT_TRUE(prompt.messages[0].text.contains(QStringLiteral("password authentication failed")))
+        << qPrintable(prompt.messages[0].text);
+    EXPECT_FALSE(prompt.messages[0].text.contains(QStringLiteral("Wr0ngPass")));
+    EXPECT_EQ(r.testers, QStringList{QStringLiteral("<All>")});
+    // The right password on the same state works at once.
+    EXPECT_TRUE(ConnectDataSource(QStringLiteral("PSU-100"), Engines().last().values, state, prompt).ok);
 }
 
 TEST_F(CrossEngine, WritesFailAndSourcesStayUnchanged)
