@@ -316,8 +316,11 @@ void ExpectStreamed(Connection& c)
         ASSERT_FALSE(rs.MoveNext());
     }
     EXPECT_EQ(sum, 300000.0 * 300001.0 / 2);
-    // The whole result is about 60 MB; a streamed read stays far below that.
+    // The whole result is about 60 MB; a streamed read stays far below that. (The address sanitizer
+    // holds freed memory back, so there the figure says nothing.)
+#if !defined(__SANITIZE_ADDRESS__)
     EXPECT_LT(peak - start, 20 * 1024) << "RSS grew by " << (peak - start) << " KiB";
+#endif
 }
 } // namespace
 
