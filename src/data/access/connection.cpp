@@ -20,6 +20,8 @@ namespace moldrin::data {
 
 namespace {
 
+const QString kMdbThroughOdbc = QStringLiteral(
+    "Access databases are read from their file: name the .mdb file in DatabaseName instead of an ODBC data source.");
 const QString kNotFoundProvider = QStringLiteral("Provider cannot be found. It may not be properly installed.");
 
 QString OdbcInstValue(const QString& section, const QString& key, const char* file)
@@ -280,6 +282,14 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
     if (dsn.isEmpty())
         return DataError{kErrConnect, QStringLiteral("[unixODBC][Driver Manager]Data source name not found and no "
                                                      "default driver specified")};
+    // Refused before connecting: the mdbtools ODBC driver cannot run these statements, and connecting to
+    // it overreads a string inside the driver manager.
+    const QString driverName = OdbcInstValue(dsn, QStringLiteral("Driver"), "odbc.ini");
+    const QString driverLib = OdbcInstValue(driverName, QStringLiteral("Driver"), "odbcinst.ini");
+    if (driverName.contains(QLatin1String("mdbtools"), Qt::CaseInsensitive)
+        || driverLib.contains(QLatin1String("mdbodbc"), Qt::CaseInsensitive)
+        || driverName.contains(QLatin1String("mdbodbc"), Qt::CaseInsensitive))
+        return DataError{kErrConnect, kMdbThroughOdbc};
     QString base = dsn;
     AddKey(base, "UID", p.value(QStringLiteral("UID")));
     AddKey(base, "PWD", p.value(QStringLiteral("PWD")));
@@ -287,8 +297,7 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
         return s;
     mDbms = OdbcInfo(QSqlDatabase::database(mName, false), SQL_DBMS_NAME);
     if (mDbms.compare(QLatin1String("MDBTOOLS"), Qt::CaseInsensitive) == 0)
-        return DataError{kErrConnect, QStringLiteral("Access databases are read from their file: name the .mdb "
-                                                     "file in DatabaseName instead of an ODBC data source.")};
+        return DataError{kErrConnect, kMdbThroughOdbc};
     QString database = p.value(QStringLiteral("Database"));
     if (mDbms == QLatin1String("SQLite")) {
         mDialect = Dialect::SQLite;
