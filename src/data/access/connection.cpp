@@ -20,6 +20,8 @@ namespace moldrin::data {
 
 namespace {
 
+const QString kMdbThroughOdbc = QStringLiteral(
+    "Access databases are read from their file: name the .mdb file in DatabaseName instead of an ODBC data source.");
 const QString kNotFoundProvider = QStringLiteral("Provider cannot be found. It may not be properly installed.");
 
 QString OdbcInstValue(const QString& section, const QString& key, const char* file)
@@ -33,7 +35,8 @@ QString OdbcInstValue(const QString& section, const QString& key, const char* fi
 QString OdbcInfo(const QSqlDatabase& db, SQLUSMALLINT what)
 {
     const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "SQLHANDLE") != 0)
+    // QODBC hands out the SQLHDBC as a void* (SQLHANDLE's underlying type).
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 && qstrcmp(handle.typeName(), "void*") != 0))
         return {};
     SQLHANDLE hdbc = *static_cast<const SQLHANDLE*>(handle.constData());
     SQLCHAR buf[256] = {0};
@@ -70,18 +73,20 @@ bool IsReadStatement(const QString& sql)
 long ClassifyError(const QString& engine, const QString& nativeCode, const QString& text, bool duringFetch)
 {
     const QString t = text.toLower();
+    // Before the name checks: "operator does not exist" is a type error, not a missing name.
+    if (t.contains(QLatin1String("invalid input syntax")) || t.contains(QLatin1String("operator does not exist"))
+        || (t.contains(QLatin1String("function ")) && t.contains(QLatin1String("does not exist")))
+        || t.contains(QLatin1String("conversion failed")) || t.contains(QLatin1String("datatype mismatch"))
+        || t.contains(QLatin1String("type mismatch")) || nativeCode.startsWith(QLatin1String("22"))
+        || nativeCode == QLatin1String("42804") || nativeCode == QLatin1String("42883")
+        || nativeCode == QLatin1String("07006") || (engine == QLatin1String("SQLITE") && nativeCode == QLatin1String("20")))
+        return kErrInvalidData2;
     if (t.contains(QLatin1String("no such column")) || t.contains(QLatin1String("no such table"))
         || t.contains(QLatin1String("does not exist")) || t.contains(QLatin1String("invalid column name"))
         || t.contains(QLatin1String("invalid object name")) || nativeCode == QLatin1String("42703")
         || nativeCode == QLatin1String("42P01") || nativeCode.startsWith(QLatin1String("42S"))
         || nativeCode == QLatin1String("07002"))
         return kErrInvalidData1;
-    if (t.contains(QLatin1String("invalid input syntax")) || t.contains(QLatin1String("operator does not exist"))
-        || t.contains(QLatin1String("conversion failed")) || t.contains(QLatin1String("datatype mismatch"))
-        || t.contains(QLatin1String("type mismatch")) || nativeCode.startsWith(QLatin1String("22"))
-        || nativeCode == QLatin1String("42804") || nativeCode == QLatin1String("42883")
-        || nativeCode == QLatin1String("07006") || (engine == QLatin1String("SQLITE") && nativeCode == QLatin1String("20")))
-        return kErrInvalidData2;
     if (duringFetch)
         return kErrUnspecified;
     return kErrCommand;
@@ -97,7 +102,7 @@ QString ScrubPassword(QString text, const QString& password)
     return text;
 }
 
-QVariant NormalizeValue(const QVariant& raw)
+QVariant NormalizeValue(const QVariant& raw, bool textNumbers)
 {
     if (!raw.isValid() || raw.isNull())
         return {};
@@ -123,6 +128,9 @@ QVariant NormalizeValue(const QVariant& raw)
     }
     const QString text = raw.toString();
     static const QRegularExpression iso(QStringLiteral(R"(^\d{4}-\d{2}-\d{2}(?: \d{2}:\d{2}:\d{2})?$)"));
+    static const QRegularExpression plainNumber(QStringLiteral(R"(^-?(?:0|[1-9]\d*)(?:\.\d+)?(?:[eE][-+]?\d+)?$)"));
+    if (textNumbers && plainNumber.match(text).hasMatch())
+        return text.toDouble();
     if (iso.match(text).hasMatch()) {
         const QDateTime when = text.size() == 10 ? QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0))
                                                  : QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
@@ -146,6 +154,7 @@ void Connection::Close()
         QSqlDatabase::removeDatabase(mName);
     }
     mOpen = false;
+    mNumbersAsText = false;
     mNames.clear();
     mDbms.clear();
 }
@@ -273,18 +282,22 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
     if (dsn.isEmpty())
         return DataError{kErrConnect, QStringLiteral("[unixODBC][Driver Manager]Data source name not found and no "
                                                      "default driver specified")};
-    // QODBC adds "DSN=" itself.
+    // Refused before connecting: the mdbtools ODBC driver cannot run these statements, and connecting to
+    // it overreads a string inside the driver manager.
+    const QString driverName = OdbcInstValue(dsn, QStringLiteral("Driver"), "odbc.ini");
+    const QString driverLib = OdbcInstValue(driverName, QStringLiteral("Driver"), "odbcinst.ini");
+    if (driverName.contains(QLatin1String("mdbtools"), Qt::CaseInsensitive)
+        || driverLib.contains(QLatin1String("mdbodbc"), Qt::CaseInsensitive)
+        || driverName.contains(QLatin1String("mdbodbc"), Qt::CaseInsensitive))
+        return DataError{kErrConnect, kMdbThroughOdbc};
     QString base = dsn;
     AddKey(base, "UID", p.value(QStringLiteral("UID")));
     AddKey(base, "PWD", p.value(QStringLiteral("PWD")));
-    if (Status s = openOdbcString(base + u';' + QStringLiteral("DATABASE=") + p.value(QStringLiteral("Database"))
-                                  + u';'))
+    if (Status s = openOdbcString(OdbcDriverString(p)))
         return s;
-    QSqlDatabase db = QSqlDatabase::database(mName, false);
-    mDbms = OdbcInfo(db, SQL_DBMS_NAME);
+    mDbms = OdbcInfo(QSqlDatabase::database(mName, false), SQL_DBMS_NAME);
     if (mDbms.compare(QLatin1String("MDBTOOLS"), Qt::CaseInsensitive) == 0)
-        return DataError{kErrConnect, QStringLiteral("Access databases are read from their file: name the .mdb "
-                                                     "file in DatabaseName instead of an ODBC data source.")};
+        return DataError{kErrConnect, kMdbThroughOdbc};
     QString database = p.value(QStringLiteral("Database"));
     if (mDbms == QLatin1String("SQLite")) {
         mDialect = Dialect::SQLite;
@@ -297,14 +310,18 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
             QString ro = base;
             AddKey(ro, "DATABASE", QStringLiteral("file:") + QFileInfo(database).absoluteFilePath()
                                        + QStringLiteral("?mode=ro"));
-            if (Status s = openOdbcString(ro + u';'))
+            // StepAPI=1: rows come from sqlite3_step one at a time instead of a result held whole.
+            mNumbersAsText = true;
+            if (Status s = openOdbcString(ro + QStringLiteral(";StepAPI=1;")))
                 return s;
         }
     } else if (mDbms == QLatin1String("PostgreSQL")) {
         mDialect = Dialect::PostgreSQL;
         QString ro = base;
         AddKey(ro, "DATABASE", database);
-        ro += QStringLiteral(";ReadOnly=1;ConnSettings=SET default_transaction_read_only%3Don;");
+        // psqlODBC would otherwise fetch a whole result into memory; a cursor keeps it to one block.
+        ro += QStringLiteral(";ReadOnly=1;ConnSettings=SET default_transaction_read_only%3Don;UseDeclareFetch=1;"
+                             "Fetch=1000;");
         if (Status s = openOdbcString(ro))
             return s;
     } else {
@@ -318,22 +335,11 @@ Status Connection::openSqlServer(const ParsedConnectionString& p)
     mEngine = QStringLiteral("ODBC");
     mDialect = Dialect::Native;
     mDbms = QStringLiteral("Microsoft SQL Server");
-    QString server = p.value(QStringLiteral("server")).trimmed();
-    QString port;
-    const qsizetype comma = server.indexOf(u',');
-    if (comma >= 0) {
-        port = server.mid(comma + 1).trimmed();
-        server = server.left(comma).trimmed();
-    }
     // A registered FreeTDS driver is preferred; else its library directly.
-    QString driver = OdbcInstValue(QStringLiteral("FreeTDS"), QStringLiteral("Driver"), "odbcinst.ini");
-    driver = driver.isEmpty() ? QStringLiteral(MOLDRIN_TDSODBC_PATH) : QStringLiteral("{FreeTDS}");
-    QString s = QStringLiteral("DRIVER=") + driver + QStringLiteral(";SERVER=") + server;
-    AddKey(s, "PORT", port.isEmpty() && !server.contains(u'\\') ? QStringLiteral("1433") : port);
-    AddKey(s, "DATABASE", p.value(QStringLiteral("database")));
-    AddKey(s, "UID", p.value(QStringLiteral("uid")));
-    AddKey(s, "PWD", p.value(QStringLiteral("pwd")));
-    s += QStringLiteral(";TDS_Version=7.4;ApplicationIntent=ReadOnly;");
+    const QString driver = OdbcInstValue(QStringLiteral("FreeTDS"), QStringLiteral("Driver"), "odbcinst.ini").isEmpty()
+                               ? QStringLiteral(MOLDRIN_TDSODBC_PATH)
+                               : QStringLiteral("{FreeTDS}");
+    const QString s = SqlServerDriverString(p, driver);
     if (Status st = openOdbcString(s))
         return st;
     return finishOpen();
@@ -465,7 +471,7 @@ Recordset::FieldResult Recordset::Fields(const QString& alias) const
         return {{}, DataError{kErrNoCurrentRecord,
                               QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
                                              "Requested operation requires a current record.")}};
-    return {NormalizeValue(mQuery->value(idx)), {}};
+    return {NormalizeValue(mQuery->value(idx), mConnection->numbersMayComeAsText()), {}};
 }
 
 } // namespace moldrin::data

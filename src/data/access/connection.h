@@ -38,6 +38,8 @@ public:
     // For the recordset.
     QString connectionName() const { return mName; }
     const NameMap& names() const { return mNames; }
+    // The SQLite ODBC driver, reading row by row, reports computed columns (MAX(...)) as text.
+    bool numbersMayComeAsText() const { return mNumbersAsText; }
     DataError engineError(const class QSqlError& error, bool duringFetch) const;
 
 private:
@@ -55,6 +57,7 @@ private:
     QString mEngine; // "SQLITE", "ODBC"
     QString mPassword;
     NameMap mNames;
+    bool mNumbersAsText = false;
 };
 
 // A forward-only, read-only result. RecordCount is exact right after Open.
@@ -96,7 +99,8 @@ private:
     bool mEof = true;
 };
 
-// Converts an engine value to the component's value kinds (number, date, text, null).
-QVariant NormalizeValue(const QVariant& raw);
+// Converts an engine value to the component's value kinds (number, date, text, null). With
+// `textNumbers`, a text in plain decimal notation (no leading zeros, so "00123" stays text) is a number.
+QVariant NormalizeValue(const QVariant& raw, bool textNumbers = false);
 
 } // namespace moldrin::data

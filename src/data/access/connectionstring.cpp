@@ -135,4 +135,38 @@ bool KindFromConnectionString(const ParsedConnectionString& p, SourceKind* kind)
     return false;
 }
 
+namespace {
+void AddKey(QString& s, const char* key, const QString& value)
+{
+    if (!value.isEmpty())
+        s += u';' + QLatin1String(key) + u'=' + value;
+}
+} // namespace
+
+QString OdbcDriverString(const ParsedConnectionString& p)
+{
+    QString s = p.value(QStringLiteral("DSN"));
+    AddKey(s, "UID", p.value(QStringLiteral("UID")));
+    AddKey(s, "PWD", p.value(QStringLiteral("PWD")));
+    AddKey(s, "DATABASE", p.value(QStringLiteral("Database")));
+    return s + u';';
+}
+
+QString SqlServerDriverString(const ParsedConnectionString& p, const QString& driver)
+{
+    QString server = p.value(QStringLiteral("server")).trimmed();
+    QString port;
+    const qsizetype comma = server.indexOf(u',');
+    if (comma >= 0) {
+        port = server.mid(comma + 1).trimmed();
+        server = server.left(comma).trimmed();
+    }
+    QString s = QStringLiteral("DRIVER=") + driver + QStringLiteral(";SERVER=") + server;
+    AddKey(s, "PORT", port.isEmpty() && !server.contains(u'\\') ? QStringLiteral("1433") : port);
+    AddKey(s, "DATABASE", p.value(QStringLiteral("database")));
+    AddKey(s, "UID", p.value(QStringLiteral("uid")));
+    AddKey(s, "PWD", p.value(QStringLiteral("pwd")));
+    return s + QStringLiteral(";TDS_Version=7.4;ApplicationIntent=ReadOnly;");
+}
+
 } // namespace moldrin::data

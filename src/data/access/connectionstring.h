@@ -43,4 +43,12 @@ ParsedConnectionString ParseConnectionString(const QString& text);
 // False when the string names no provider this program knows.
 bool KindFromConnectionString(const ParsedConnectionString& parsed, SourceKind* kind);
 
+// The driver-manager string for the ODBC kind: "<DSN>;UID=..;PWD=..;DATABASE=.." with empty keys left
+// out (an empty key would override the DSN's own value). QODBC itself puts "DSN=" in front.
+QString OdbcDriverString(const ParsedConnectionString& parsed);
+
+// The driver-manager string for the SQL Server kind over `driver` (FreeTDS): "server" may be "host,port"
+// (split into SERVER and PORT; 1433 when no port or instance is named) or "host\instance".
+QString SqlServerDriverString(const ParsedConnectionString& parsed, const QString& driver);
+
 } // namespace moldrin::data

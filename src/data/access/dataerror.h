@@ -1,6 +1,7 @@
 // Errors of the data access component: a number and a description, as the callers' error traps expect.
 //
-// Every engine's own failures are mapped onto these numbers:
+// Every engine's own failures are mapped onto these numbers (by SQLSTATE or native code where the driver
+// reports one, else by the engine's message text; see ClassifyError):
 //   kErrUnspecified  -2147467259  a failure while fetching rows of a statement that had started
 //                                 (SQLite SQLITE_IOERR/BUSY/CORRUPT mid-cursor, ODBC HY000/HY008 on fetch,
 //                                 PostgreSQL class 57/58 after the first row). The tester list treats it
@@ -9,12 +10,12 @@
 //                                 column/table", PostgreSQL 42703/42P01, ODBC 42S02/42S22/07002).
 //   kErrInvalidData2 -2147418113  a value of the wrong type (PostgreSQL class 22, 42804, 42883; ODBC 22xxx,
 //                                 07006; SQLite SQLITE_MISMATCH).
-//   kErrNoCurrentRecord 3021      a field read or MoveFirst without a current record.
+//   kErrNoCurrentRecord 3021      a field read, MoveNext or MoveFirst without a current record.
 //   kErrConnect      -2147217843  the data source could not be opened (missing file, login failure,
 //                                 unreachable server, missing driver). Deliberately not kErrUnspecified,
 //                                 so that a failed open is never mistaken for success.
-//   kErrCommand      -2147217900  any other refusal of a statement (syntax, read-only refusal, closed
-//                                 connection).
+//   kErrCommand      -2147217900  any other refusal of a statement (syntax, a statement that is no query,
+//                                 read-only refusal, empty text, closed connection).
 #pragma once
 
 #include <QString>

@@ -195,8 +195,9 @@ Status LoadXlsxFile(const QString& path, sqlite3* db)
     }
 
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    for (const auto& [sheetName, rid] : sheets) {
-        const QString member = targets.value(rid);
+    for (const auto& sheet : sheets) {
+        const QString sheetName = sheet.first; // a plain name: lambdas below capture it
+        const QString member = targets.value(sheet.second);
         MemberXml x(z.get(), member);
         if (!x.ok())
             continue;

@@ -88,3 +88,30 @@ TEST(ConnectionString, ParsedBack)
     // An unterminated quote takes the rest of the text rather than failing.
     EXPECT_EQ(ParseConnectionString(QStringLiteral("A=\"x;y")).value(QStringLiteral("A")), QStringLiteral("x;y"));
 }
+
+TEST(ConnectionString, MappedOntoTheDriverManager)
+{
+    IniDatabase v = Values();
+    v.Password = QStringLiteral("pw");
+    v.DatabaseName = QStringLiteral("spcdata");
+    EXPECT_EQ(OdbcDriverString(ParseConnectionString(BuildConnectionString(SourceKind::Odbc, v))),
+              QStringLiteral("spc_pg;UID=reader;PWD=pw;DATABASE=spcdata;"));
+    IniDatabase bare;
+    bare.DataSourceName = QStringLiteral("spc_sqlite");
+    // Empty UID=, PWD= and Database= leave the DSN's own values in force.
+    EXPECT_EQ(OdbcDriverString(ParseConnectionString(BuildConnectionString(SourceKind::Odbc, bare))),
+              QStringLiteral("spc_sqlite;"));
+
+    const QString sql = BuildConnectionString(SourceKind::SqlServer, v);
+    EXPECT_EQ(SqlServerDriverString(ParseConnectionString(sql), QStringLiteral("{FreeTDS}")),
+              QStringLiteral("DRIVER={FreeTDS};SERVER=sql01;PORT=1433;DATABASE=spcdata;UID=reader;PWD=pw;"
+                             "TDS_Version=7.4;ApplicationIntent=ReadOnly;"));
+    v.ServerName = QStringLiteral("db.example.com,14330");
+    EXPECT_TRUE(SqlServerDriverString(ParseConnectionString(BuildConnectionString(SourceKind::SqlServer, v)),
+                                      QStringLiteral("{FreeTDS}"))
+                    .startsWith(QStringLiteral("DRIVER={FreeTDS};SERVER=db.example.com;PORT=14330;")));
+    v.ServerName = QStringLiteral("HOST\\SQLEXPRESS");
+    EXPECT_TRUE(SqlServerDriverString(ParseConnectionString(BuildConnectionString(SourceKind::SqlServer, v)),
+                                      QStringLiteral("/usr/lib/odbc/libtdsodbc.so"))
+                    .startsWith(QStringLiteral("DRIVER=/usr/lib/odbc/libtdsodbc.so;SERVER=HOST\\SQLEXPRESS;DATABASE=")));
+}

@@ -271,3 +271,54 @@ TEST(ExcelEngine, BrokenWorkbooksReportAnError)
         EXPECT_EQ(s->number, kErrConnect);
     }
 }
+
+TEST(ExcelEngine, SharedStringsRichTextFormulasAnd1904Dates)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("xw.xlsx"));
+    const QString err = test::RunDebianPython(QStringLiteral(
+        "import datetime, xlsxwriter\n"
+        "wb = xlsxwriter.Workbook(r'%1', {'date_1904': True})\n"
+        "ws = wb.add_worksheet('Data')\n"
+        "bold = wb.add_format({'bold': True}); df = wb.add_format({'num_format': 'dd/mm/yyyy hh:mm'})\n"
+        "ws.write_row(0, 0, ['SN', 'ATE', 'When', 'V', 'F'])\n"
+        "ws.write_rich_string(1, 0, 'SN', bold, '0', '01')\n"
+        "ws.write(1, 1, 'ATE-01'); ws.write_datetime(1, 2, datetime.datetime(2026, 12, 5, 8, 25), df)\n"
+        "ws.write(1, 3, 4.5); ws.write_formula(1, 4, '=D2*2', None, 9)\n"
+        "ws.write(3, 0, 'SN002'); ws.write(3, 1, 'ATE-01'); ws.write(3, 3, True)\n"
+        "wb.close()\n").arg(path));
+    ASSERT_TRUE(err.isEmpty()) << qPrintable(err);
+    Connection c;
+    const Status s = c.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path
+                            + QStringLiteral(";Extended Properties=\"Excel 8.0;HRD=YES;\""));
+    ASSERT_FALSE(s) << qPrintable(s->description);
+    Recordset rs;
+    ASSERT_FALSE(rs.Open(QStringLiteral("SELECT [SN] AS SNX, [When] AS DateX, [V] AS ValueX, [F] AS F FROM [Data$] "
+                                        "ORDER BY [SN];"),
+                         c));
+    EXPECT_EQ(rs.RecordCount(), 2); // the blank row 3 is no record
+    EXPECT_EQ(rs.Fields(QStringLiteral("SNX")).value.toString(), QStringLiteral("SN001"));
+    EXPECT_EQ(rs.Fields(QStringLiteral("DateX")).value.toDateTime(), QDateTime(QDate(2026, 12, 5), QTime(8, 25)));
+    EXPECT_EQ(rs.Fields(QStringLiteral("ValueX")).value.toDouble(), 4.5);
+    EXPECT_EQ(rs.Fields(QStringLiteral("F")).value.toDouble(), 9); // the cached formula result
+    ASSERT_FALSE(rs.MoveNext());
+    EXPECT_EQ(rs.Fields(QStringLiteral("SNX")).value.toString(), QStringLiteral("SN002"));
+    EXPECT_TRUE(rs.Fields(QStringLiteral("DateX")).value.isNull());
+    EXPECT_EQ(rs.Fields(QStringLiteral("ValueX")).value.toDouble(), 1); // a Boolean reads as 1
+}
+
+TEST(FieldValues, EngineValuesBecomeNumberDateTextOrNull)
+{
+    EXPECT_TRUE(NormalizeValue(QVariant()).isNull());
+    EXPECT_TRUE(NormalizeValue(QVariant(QMetaType(QMetaType::Double))).isNull());
+    EXPECT_EQ(NormalizeValue(qlonglong(7)).typeId(), QMetaType::Double);
+    EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05 08:00:00")).toDateTime(),
+              QDateTime(QDate(2026, 12, 5), QTime(8, 0)));
+    EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05")).typeId(), QMetaType::QDateTime);
+    EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05T08:00:00")).typeId(), QMetaType::QString);
+    EXPECT_EQ(NormalizeValue(QStringLiteral("5.0")).typeId(), QMetaType::QString);
+    EXPECT_EQ(NormalizeValue(QStringLiteral("5.0"), true).toDouble(), 5.0);
+    EXPECT_EQ(NormalizeValue(QStringLiteral("-1.5e3"), true).toDouble(), -1500.0);
+    EXPECT_EQ(NormalizeValue(QStringLiteral("00123"), true).toString(), QStringLiteral("00123"));
+    EXPECT_EQ(NormalizeValue(QStringLiteral("SN1"), true).toString(), QStringLiteral("SN1"));
+}

@@ -65,7 +65,7 @@ inline const char* kSampleCreate =
 inline bool WriteSampleRows(QSqlDatabase db, const QString& create = QString::fromLatin1(kSampleCreate))
 {
     QSqlQuery q(db);
-    if (!q.exec(create))
+    if (!q.exec(create) || !db.transaction())
         return false;
     if (!q.prepare(QStringLiteral("INSERT INTO \"Results\" VALUES (?,?,?,?,?,?,?,?)")))
         return false;
@@ -81,7 +81,7 @@ inline bool WriteSampleRows(QSqlDatabase db, const QString& create = QString::fr
         if (!q.exec())
             return false;
     }
-    return true;
+    return db.commit();
 }
 
 // Python (Debian's, which has openpyxl and xlwt) that writes the rows as sheet "Results".

@@ -1,0 +1,25 @@
+// Fuzz target: the connection-string parser and the statement adapter on arbitrary text.
+#include "data/access/connectionstring.h"
+#include "data/access/statementadapter.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const moldrin::data::ParsedConnectionString parsed = moldrin::data::ParseConnectionString(text);
+    moldrin::data::SourceKind kind;
+    moldrin::data::KindFromConnectionString(parsed, &kind);
+    const moldrin::data::NameMap names{{QStringLiteral("results"), QStringLiteral("Results")}};
+    for (auto dialect : {moldrin::data::Dialect::SQLite, moldrin::data::Dialect::PostgreSQL}) {
+        const QString adapted = moldrin::data::AdaptStatement(text, dialect, names);
+        // Text outside literals and names is never dropped: the result is at least as long, minus '#'.
+        if (adapted.size() + text.count(u'#') + text.count(u'[') + text.count(u']') < text.size() - text.count(u'\''))
+            __builtin_trap();
+    }
+    moldrin::data::CountStatement(text);
+    return 0;
+}
