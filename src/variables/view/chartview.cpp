@@ -4,6 +4,7 @@
 #include "common/numberformat.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace moldrin {
@@ -143,7 +144,7 @@ void ChartView::reset()
             a->grid()->setVisible(false);
 }
 
-void ChartView::addLabel(const ChartSeries& series, const ChartPoint& point)
+void ChartView::addLabel(const ChartSeries& series, const ChartPoint& point, int level)
 {
     QCPAxis* key = keyAxis(series.verticalAxis);
     QCPAxis* value = valueAxis(series.verticalAxis);
@@ -158,7 +159,9 @@ void ChartView::addLabel(const ChartSeries& series, const ChartPoint& point)
     label->setClipAxisRect(rect);
     label->setClipToAxisRect(true);
     label->position->setParentAnchor(anchor->position);
-    label->position->setCoords(0, -series.marks.offset);
+    // Labels that would overlap their neighbour step further away from the point, one line per level.
+    const int away = series.marks.offset < 0 ? -1 : 1;
+    label->position->setCoords(0, -series.marks.offset - away * level * kLabelStep);
     Qt::Alignment horizontal = Qt::AlignHCenter;
     if (point.x <= mShown.first)
         horizontal = Qt::AlignLeft;
@@ -166,6 +169,7 @@ void ChartView::addLabel(const ChartSeries& series, const ChartPoint& point)
         horizontal = Qt::AlignRight;
     const Qt::Alignment vertical = series.marks.offset > 0 ? Qt::AlignBottom
                                    : series.marks.offset < 0 ? Qt::AlignTop
+                                   : level > 0               ? Qt::AlignBottom
                                                              : Qt::AlignVCenter;
     label->setPositionAlignment(horizontal | vertical);
     label->setText(point.label);
@@ -222,9 +226,27 @@ void ChartView::drawSeries(const ChartSeries& series, bool withPointLabels)
     // Lines of two points (limit and specification lines) keep their end labels at any point count.
     if (!withPointLabels && series.count() > 2)
         return;
-    for (const ChartPoint& p : series.points)
-        if (!p.label.isEmpty() && p.x >= mShown.first && p.x <= mShown.second)
-            addLabel(series, p);
+    QFont f = font();
+    f.setPointSize(8);
+    f.setItalic(series.marks.italic);
+    const QFontMetrics metrics(f);
+    const double pixelsPerPoint = std::max(1, width() - 80) / double(mShown.second - mShown.first + 1);
+    // Each label takes the nearest line whose last label ends before it starts (in pixels along the axis).
+    std::array<double, kLabelLevels> lineEnds;
+    lineEnds.fill(-1e300);
+    for (const ChartPoint& p : series.points) {
+        if (p.label.isEmpty() || p.x < mShown.first || p.x > mShown.second)
+            continue;
+        const double centre = (p.x - mShown.first) * pixelsPerPoint;
+        const double half = (metrics.horizontalAdvance(p.label) + 6) / 2.0;
+        int level = 0;
+        while (level < kLabelLevels && lineEnds[level] > centre - half)
+            ++level;
+        if (level == kLabelLevels)
+            level = int(std::min_element(lineEnds.begin(), lineEnds.end()) - lineEnds.begin());
+        lineEnds[level] = centre + half;
+        addLabel(series, p, level);
+    }
 }
 
 void ChartView::applyAxis(QCPAxis* axis, const ChartAxis& model, double minimum, double maximum)

@@ -20,6 +20,9 @@ public:
 
     // Above this many points on a page the per-point labels of data series are left out (lines keep theirs).
     static constexpr int kMaxLabelledPoints = 500;
+    // Neighbouring labels that would overlap are spread over this many lines kLabelStep pixels apart.
+    static constexpr int kLabelLevels = 5;
+    static constexpr int kLabelStep = 10;
 
     // The parts of the drawing, for the window and for tests.
     QCPAxisRect* centreRect() const { return mCentre; }
@@ -38,7 +41,7 @@ private:
     QCPAxis* valueAxis(VerticalAxis axis) const;
     QCPAxis* keyAxis(VerticalAxis axis) const;
     void drawSeries(const ChartSeries& series, bool withPointLabels);
-    void addLabel(const ChartSeries& series, const ChartPoint& point);
+    void addLabel(const ChartSeries& series, const ChartPoint& point, int level);
     void applyAxis(QCPAxis* axis, const ChartAxis& model, double minimum, double maximum);
 
     QCPAxisRect* mCentre = nullptr;
