@@ -288,9 +288,11 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
     if (!outcome.plotted)
         return kExitMessage;
     if (o.command == ReportCommand::Png) {
-        if (o.allPoints)
-            chart.maxPointsPerPage = 0;
         chart.setPage(1);
+        if (o.allPoints) {
+            chart.maxPointsPerPage = 0;
+            WritePageChangeCaption(chart, s.gChartTitle); // "... Page 1 of 1"
+        }
         if (!SavePng(chart, o.pngFile, o.width, o.height))
             return Fail(err, kExitMessage, QStringLiteral("cannot write ") + o.pngFile);
     } else {

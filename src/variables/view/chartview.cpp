@@ -68,6 +68,14 @@ Qt::PenStyle Pen(PenStyle p)
     return Qt::SolidLine;
 }
 
+// Pointers shrink on a page too crowded for labels, so the line stays readable.
+double PointerSize(SeriesKind kind, bool roomy)
+{
+    if (kind == SeriesKind::Points)
+        return roomy ? 9 : 5;
+    return roomy ? 6 : 3;
+}
+
 } // namespace
 
 ChartView::ChartView(QWidget* parent) : QCustomPlot(parent)
@@ -218,7 +226,7 @@ void ChartView::drawSeries(const ChartSeries& series, bool withPointLabels)
             const QColor fill = Colour(series.pointerColour, series.colour);
             const QColor frame = Colour(series.frameColour, series.colour);
             graph->setScatterStyle(QCPScatterStyle(Shape(series.pointer), QPen(frame), QBrush(fill),
-                                                   series.kind == SeriesKind::Points ? 9 : 6));
+                                                   PointerSize(series.kind, withPointLabels)));
         }
     }
     if (!series.marks.visible)
