@@ -68,6 +68,8 @@ Qt::PenStyle Pen(PenStyle p)
     return Qt::SolidLine;
 }
 
+constexpr int kAxisTitleRoom = 24;
+
 // Pointers shrink on a page too crowded for labels, so the line stays readable.
 double PointerSize(SeriesKind kind, bool roomy)
 {
@@ -307,6 +309,10 @@ void ChartView::render(const ChartModel& chart)
         p.axis->setRange(points);
         p.axis->setLabel(p.model.title);
     }
+    // The label size reserves room for the value labels left of both charts (plus the axis title).
+    const int reserved = std::max(chart.left.labelSize, chart.custom0.labelSize);
+    for (QCPAxisRect* rect : {mCentre, mVariation})
+        rect->setMinimumMargins(QMargins(reserved > 0 ? reserved + kAxisTitleRoom : 0, 0, 0, 0));
     // The sub-header names the point axis.
     if (!chart.subHeader.isEmpty())
         pointAxis()->setLabel(chart.subHeader.join(' '));

@@ -135,6 +135,22 @@ private Q_SLOTS:
         QVERIFY(!view.variationValueAxis()->grid()->visible());
     }
 
+    void labelSizeReservesTheLeftMargin()
+    {
+        ChartModel chart = PlottedChart(10);
+        ChartView view;
+        view.resize(800, 600);
+        chart.left.labelSize = chart.custom0.labelSize = 10;
+        view.render(chart);
+        view.replot();
+        const int narrow = view.centreRect()->margins().left();
+        chart.left.labelSize = chart.custom0.labelSize = 100;
+        view.render(chart);
+        view.replot();
+        QVERIFY(view.centreRect()->margins().left() > narrow);
+        QCOMPARE(view.variationRect()->margins().left(), view.centreRect()->margins().left());
+    }
+
     void setRangesAndTitlesAreUsed()
     {
         ChartModel chart = PlottedChart(10);
