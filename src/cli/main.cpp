@@ -3,13 +3,37 @@
 #include "cli/reportoptions.h"
 #include "common/version.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// --png draws with widgets, which need a QApplication; every other command runs without a display.
+bool PngRequested(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--png") == 0 || std::strncmp(argv[i], "--png=", 6) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+    if (PngRequested(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+            && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("moldrin-report"));
     QCoreApplication::setApplicationVersion(moldrin::VersionText());
 

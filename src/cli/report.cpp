@@ -13,6 +13,7 @@
 #include "shell/chartrules.h"
 #include "variables/controllimits.h"
 #include "variables/variableschart.h"
+#include "variables/view/chartview.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -286,14 +287,24 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
     const PlotOutcome outcome = PlotChart(s, chart, sel, host);
     if (!outcome.plotted)
         return kExitMessage;
-    QFile file;
-    const bool toStdout = o.jsonFile == QLatin1String("-");
-    out.flush();
-    const bool opened = toStdout ? file.open(stdout, QIODevice::WriteOnly)
-                                 : (file.setFileName(o.jsonFile), file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    if (!opened || !WriteReportJson(file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions()))
-        return Fail(err, kExitMessage, QStringLiteral("cannot write ") + o.jsonFile + QStringLiteral(": ") + file.errorString());
-    file.close();
+    if (o.command == ReportCommand::Png) {
+        chart.setPage(1);
+        if (o.allPoints) {
+            chart.maxPointsPerPage = 0;
+            WritePageChangeCaption(chart, s.gChartTitle); // "... Page 1 of 1"
+        }
+        if (!SavePng(chart, o.pngFile, o.width, o.height))
+            return Fail(err, kExitMessage, QStringLiteral("cannot write ") + o.pngFile);
+    } else {
+        QFile file;
+        const bool toStdout = o.jsonFile == QLatin1String("-");
+        out.flush();
+        const bool opened = toStdout ? file.open(stdout, QIODevice::WriteOnly)
+                                     : (file.setFileName(o.jsonFile), file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        if (!opened || !WriteReportJson(file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions()))
+            return Fail(err, kExitMessage, QStringLiteral("cannot write ") + o.jsonFile + QStringLiteral(": ") + file.errorString());
+        file.close();
+    }
     if (o.failOnRules && (outcome.rules.centreMarks || outcome.rules.variationMarks))
         return kExitRules;
     return prompt.count > 0 ? int(kExitMessage) : int(kExitDone);
@@ -343,7 +354,7 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
         out.flush();
         return finish();
     }
-    if (options.command == ReportCommand::Json)
+    if (options.command == ReportCommand::Json || options.command == ReportCommand::Png)
         return PlotReport(session, options, prompt, out, err);
     QString sql;
     if (const StepResult r = SelectionSql(session, options, sql, err))

@@ -74,6 +74,10 @@ void AddReportOptions(QCommandLineParser& parser)
         { "show-spec", "Draw the specification lines (\"Show USL/LSL\")." },
         { "zones", "Draw the zones and run the rules (\"Show Zones\")." },
         { "json", "Plot the chart and write its report as JSON to FILE (- for standard output).", "FILE" },
+        { "png", "Plot the chart and write its first page as a PNG image to FILE.", "FILE" },
+        { "width", "Width of the PNG in pixels (default: 1200).", "W" },
+        { "height", "Height of the PNG in pixels (default: 800).", "H" },
+        { "all-points", "The PNG shows all points on one page." },
         { "fail-on-rules", "Exit with 3 when the plot placed at least one rule mark." },
     });
 }
@@ -91,7 +95,7 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     for (const auto& [name, command] : { std::pair { "sql", ReportCommand::Sql },
              { "list-products", ReportCommand::ListProducts }, { "list-parameters", ReportCommand::ListParameters },
              { "list-testers", ReportCommand::ListTesters }, { "rows", ReportCommand::Rows },
-             { "json", ReportCommand::Json } }) {
+             { "json", ReportCommand::Json }, { "png", ReportCommand::Png } }) {
         if (parser.isSet(QLatin1String(name))) {
             o.command = command;
             ++commands;
@@ -99,7 +103,7 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     }
     if (commands != 1)
         return fail(QStringLiteral(
-            "give one of --sql, --list-products, --list-parameters, --list-testers, --rows, --json"));
+            "give one of --sql, --list-products, --list-parameters, --list-testers, --rows, --json, --png"));
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
 
@@ -156,9 +160,26 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     o.showSpec = parser.isSet("show-spec");
     o.zones = parser.isSet("zones");
     o.jsonFile = parser.value("json");
+    o.pngFile = parser.value("png");
+    for (const auto& [name, value] : { std::pair { "width", &o.width }, { "height", &o.height } }) {
+        if (!parser.isSet(QLatin1String(name)))
+            continue;
+        if (o.command != ReportCommand::Png)
+            return fail(QStringLiteral("--") + QLatin1String(name) + QStringLiteral(" belongs to --png"));
+        bool ok = false;
+        *value = parser.value(QLatin1String(name)).toInt(&ok);
+        if (!ok || *value < kMinimumPngSide || *value > kMaximumPngSide)
+            return fail(QStringLiteral("--") + QLatin1String(name) + QStringLiteral(" takes a whole number from ")
+                        + QString::number(kMinimumPngSide) + QStringLiteral(" to ") + QString::number(kMaximumPngSide));
+    }
+    o.allPoints = parser.isSet("all-points");
+    if (o.allPoints && o.command != ReportCommand::Png)
+        return fail(QStringLiteral("--all-points belongs to --png"));
     o.failOnRules = parser.isSet("fail-on-rules");
     if (o.command == ReportCommand::Json && !o.kind.isEmpty())
         return fail(QStringLiteral("--json plots the variables chart; --kind is not taken"));
+    if (o.command == ReportCommand::Png && !o.kind.isEmpty())
+        return fail(QStringLiteral("--png plots the variables chart; --kind is not taken"));
     parsed.options = o;
     return parsed;
 }

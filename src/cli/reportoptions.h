@@ -13,7 +13,11 @@ namespace moldrin::cli
 
 enum ExitCode { kExitDone = 0, kExitMessage = 1, kExitUsage = 2, kExitRules = 3 };
 
-enum class ReportCommand { Sql, ListProducts, ListParameters, ListTesters, Rows, Json };
+enum class ReportCommand { Sql, ListProducts, ListParameters, ListTesters, Rows, Json, Png };
+
+// Bounds of --width and --height.
+inline constexpr int kMinimumPngSide = 100;
+inline constexpr int kMaximumPngSide = 10000;
 
 // The main window's selection as the options name it, and what to do with it.
 struct ReportOptions {
@@ -35,6 +39,10 @@ struct ReportOptions {
     bool showSpec = false;
     bool zones = false;
     QString jsonFile;                                   // "-": standard output
+    QString pngFile;
+    int width = 1200;                                   // PNG size in pixels
+    int height = 800;
+    bool allPoints = false;                             // the PNG shows all points on one page
     bool failOnRules = false;
 };
 

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -46,10 +47,14 @@ protected:
         return dir.path();
     }
 
-    ProgramRun Start(const QStringList& args)
+    // headless: no display and no platform named, as on a build server.
+    ProgramRun Start(const QStringList& args, bool headless = false)
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (headless)
+            for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+                env.remove(name);
         env.insert("MOLDRIN_SETTINGS_FILE", home.filePath("settings"));
         env.insert("LC_ALL", "C");
         env.insert("LANG", "C");
@@ -245,4 +250,29 @@ TEST_F(Report, ChartRulesAnnounceTheirCorrections)
     r = Start({ "--config", demo, "--chart", "Median-s", "--size", "2", "--json", "-" });
     EXPECT_EQ(QJsonDocument::fromJson(r.out.toUtf8()).object()["chartType"].toString(), "X-Bar-R");
     EXPECT_TRUE(r.err.startsWith("For X-Bar-R-Median-s chart the sample size equal 2"));
+}
+
+TEST_F(Report, PngOfThePlottedChart)
+{
+    const QString file = home.filePath("chart.png");
+    ProgramRun r = Start({ "--config", demo, "--chart", "X-Bar-R", "--zones", "--show-spec", "--png", file }, true);
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    QImage image(file);
+    EXPECT_EQ(image.size(), QSize(1200, 800));
+
+    r = Start({ "--config", demo, "--chart", "X-Bar-R", "--png", file, "--width", "640", "--height", "480",
+        "--all-points" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(QImage(file).size(), QSize(640, 480));
+
+    r = Start({ "--config", demo, "--png", home.filePath("no/such/folder/c.png") });
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("cannot write")) << r.err.toStdString();
+
+    r = Start({ "--config", demo, "--png", file, "--width", "20" });
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("--width takes a whole number from 100 to 10000")) << r.err.toStdString();
+    r = Start({ "--config", demo, "--json", "-", "--all-points" });
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("--all-points belongs to --png")) << r.err.toStdString();
 }
