@@ -101,7 +101,7 @@ StepResult SelectProduct(ReportSession& session, const ReportOptions& options, P
     RefillTestIdList(session.state, session.lists);
     LoadColumnNames(session.state, session.product);
     LoadProductSpec(session.state, prompt, session.lists, session.product);
-    // The display names; the specification's messages were given just above.
+    // The display names; the Spec section's messages were given just above.
     ScriptedPrompt quiet;
     GetTestParameterName(session.state, quiet, session.lists);
     return std::nullopt;

@@ -28,7 +28,7 @@ using StepResult = std::optional<int>;
 
 // Establishes the configuration folder (--config or the remembered one) and the product list.
 StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err);
-// Selects the product as the main window does: Test ID list, column names, specification, names.
+// Selects the product as the main window does: Test ID list, column names, Spec section, names.
 StepResult SelectProduct(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err);
 // The index of the parameter named by list item, display name or column; -1 when none.
 int FindParameter(const ReportSession& session, const QString& text);

@@ -71,7 +71,7 @@ void AddReportOptions(QCommandLineParser& parser)
         { "rows", "Connect and print the statement's rows, tab-separated under a header of the aliases." },
         { "chart", "Variables chart type (default: X-Bar-R-Median-s).", "TYPE" },
         { "size", "Subgroup size, 2 to 25 (default: 5).", "N" },
-        { "show-spec", "Draw the specification lines (\"Show USL/LSL\")." },
+        { "show-spec", "Draw the USL and LSL lines (\"Show USL/LSL\")." },
         { "zones", "Draw the zones and run the rules (\"Show Zones\")." },
         { "json", "Plot the chart and write its report as JSON to FILE (- for standard output).", "FILE" },
         { "png", "Plot the chart and write its first page as a PNG image to FILE.", "FILE" },

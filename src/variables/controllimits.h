@@ -1,4 +1,4 @@
-// Control limits, the limit, zone and specification lines of the variables chart, and its statistics panel.
+// Control limits, the limit, zone and USL/LSL lines of the variables chart, and its statistics panel.
 #pragma once
 
 #include "common/figure.h"
@@ -43,7 +43,7 @@ QString PanelCaptionText();
 // other name leaves it on the template's axis. Returns the new index, -1 when the template is missing.
 int AddLimitLineSeries(ChartModel& chart, const QString& chartName, int templateIndex = 1);
 
-// Computes the limits, draws the specification, centre, limit and zone lines (series 9 up), sets the
+// Computes the limits, draws the USL/LSL, centre, limit and zone lines (series 9 up), sets the
 // axis increments and fills the panel texts, then writes the page-change caption. A failure (a size
 // outside the constants tables, a non-numeric average) shows its description + "!" and stops; what was
 // drawn stays.

@@ -1,4 +1,4 @@
-// Tests of the control limits, the limit, zone and specification lines and the statistics panel.
+// Tests of the control limits, the limit, zone and USL/LSL lines and the statistics panel.
 #include "variables/controllimits.h"
 #include "variables/variableschart.h"
 

@@ -1,4 +1,4 @@
-// The configuration folder and its two INI files: product list, column names, parameter specification.
+// The configuration folder and its two INI files: product list, column names, parameter lines of the Spec section.
 #include "configfiles.h"
 
 #include "common/rounding.h"

@@ -1,4 +1,4 @@
-// The configuration folder and its two INI files: product list, column names, parameter specification.
+// The configuration folder and its two INI files: product list, column names, parameter lines of the Spec section.
 #pragma once
 
 #include "common/appstate.h"
@@ -78,7 +78,7 @@ void LoadProductSpec(AppState& state, Prompt& prompt, SelectionLists& lists, con
 // the parameter list.
 void GetTestParameterName(AppState& state, Prompt& prompt, const SelectionLists& lists);
 
-// The fields of one specification line, split on every comma without trimming.
+// The fields of one Spec line, split on every comma without trimming.
 QStringList SplitSpecLine(const QString& line);
 
 struct SpecLine {

@@ -233,7 +233,7 @@ void ChartView::drawSeries(const ChartSeries& series, bool withPointLabels)
     }
     if (!series.marks.visible)
         return;
-    // Lines of two points (limit and specification lines) keep their end labels at any point count.
+    // Lines of two points (limit and USL/LSL lines) keep their end labels at any point count.
     if (!withPointLabels && series.count() > 2)
         return;
     QFont f = font();

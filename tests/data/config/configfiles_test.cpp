@@ -1,4 +1,4 @@
-// Tests of the configuration folder, column names and parameter specification.
+// Tests of the configuration folder, column names and parameter lines of the Spec section.
 #include "data/config/configfiles.h"
 #include "data/config/datasourcekind.h"
 

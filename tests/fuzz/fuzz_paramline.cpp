@@ -1,4 +1,4 @@
-// Any specification line: splitting and parsing must not crash, and the fields rebuild the line.
+// Any Spec line of PRODUCTS.INI: splitting and parsing must not crash, and the fields rebuild the line.
 #include "data/config/configfiles.h"
 #include "data/config/inifile.h"
 
