@@ -136,6 +136,20 @@ LimitInputs Inputs(const AppState& state, const PlotSelection& s, const ProcessS
     return in;
 }
 
+// After the last reading: the process figures and the limit lines (unless stopped), then the finish.
+template <class Accumulator>
+void Conclude(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
+              const Accumulator& acc, double usl, double lsl, PlotOutcome& out)
+{
+    if (!out.stopped) {
+        out.stat = acc.finish(usl, lsl, host.prompt());
+        out.limits = DrawControlLimits(chart, Inputs(state, s, out.stat, usl, lsl), host.prompt());
+        out.plotted = true;
+    }
+    rs.Close();
+    Finish(state, chart, s, host, out);
+}
+
 } // namespace
 
 PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
@@ -187,13 +201,7 @@ PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSele
         if (i % kYieldEvery == kYieldEvery - 1)
             host.KeepResponsive();
     }
-    if (!out.stopped) {
-        out.stat = acc.finish(usl, lsl, prompt);
-        out.limits = DrawControlLimits(chart, Inputs(state, s, out.stat, usl, lsl), prompt);
-        out.plotted = true;
-    }
-    rs.Close();
-    Finish(state, chart, s, host, out);
+    Conclude(state, chart, s, host, rs, acc, usl, lsl, out);
     return out;
 }
 
@@ -238,13 +246,7 @@ PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSe
         if (j % kYieldEvery == kYieldEvery - 1)
             host.KeepResponsive();
     }
-    if (!out.stopped) {
-        out.stat = acc.finish(usl, lsl, prompt);
-        out.limits = DrawControlLimits(chart, Inputs(state, s, out.stat, usl, lsl), prompt);
-        out.plotted = true;
-    }
-    rs.Close();
-    Finish(state, chart, s, host, out);
+    Conclude(state, chart, s, host, rs, acc, usl, lsl, out);
     return out;
 }
 
