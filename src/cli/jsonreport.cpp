@@ -5,6 +5,7 @@
 #include <QJsonObject>
 
 #include <charconv>
+#include <cstdio>
 #include <cmath>
 
 namespace moldrin::cli {
@@ -48,15 +49,40 @@ public:
         if (!std::isfinite(v))
             return raw("null");
         char buf[32];
-        const auto r = std::to_chars(buf, buf + sizeof buf, v);
+        // Whole numbers as integers ("1000000", not the shortest form "1e+06").
+        const auto r = std::fabs(v) < 9007199254740992.0 && v == std::trunc(v)
+            ? std::to_chars(buf, buf + sizeof buf, static_cast<long long>(v))
+            : std::to_chars(buf, buf + sizeof buf, v);
         mBuffer.append(buf, int(r.ptr - buf));
         return spill();
     }
+    // A JSON string: quotes, backslashes and control characters escaped, the rest as UTF-8. Written
+    // directly, as it runs for every point's label.
     JsonOut& string(const QString& s)
     {
-        // QJsonDocument escapes a one-element array; strip the brackets.
-        const QByteArray a = QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact);
-        mBuffer.append(a.constData() + 1, a.size() - 2);
+        mBuffer += '"';
+        qsizetype plain = 0; // start of the run not yet appended
+        for (qsizetype i = 0; i < s.size(); ++i) {
+            const char16_t c = s[i].unicode();
+            if (c >= 0x20 && c != u'"' && c != u'\\')
+                continue;
+            mBuffer += QStringView(s).sliced(plain, i - plain).toUtf8();
+            plain = i + 1;
+            switch (c) {
+            case u'"': mBuffer += "\\\""; break;
+            case u'\\': mBuffer += "\\\\"; break;
+            case u'\n': mBuffer += "\\n"; break;
+            case u'\r': mBuffer += "\\r"; break;
+            case u'\t': mBuffer += "\\t"; break;
+            default: {
+                char esc[8];
+                std::snprintf(esc, sizeof esc, "\\u%04x", unsigned(c));
+                mBuffer += esc;
+            }
+            }
+        }
+        mBuffer += QStringView(s).sliced(plain).toUtf8();
+        mBuffer += '"';
         return spill();
     }
     JsonOut& value(const QJsonObject& o) { return raw(QJsonDocument(o).toJson(QJsonDocument::Compact)); }

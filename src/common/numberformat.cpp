@@ -2,24 +2,14 @@
 
 #include "decimal.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace moldrin {
 
-namespace {
-
-struct Pattern {
-    QString prefix, suffix;
-    int intZeros = 0;     // '0' placeholders in the integer part
-    bool grouping = false;
-    bool hasPoint = false;
-    int fracZeros = 0;    // required decimals
-    int fracDigits = 0;   // all decimal placeholders
-};
-
-Pattern Parse(const QString& f)
+NumberFormat::NumberFormat(const QString& f)
 {
-    Pattern p;
     int first = -1, last = -1;
     for (int i = 0; i < f.size(); ++i) {
         const QChar c = f[i];
@@ -30,66 +20,77 @@ Pattern Parse(const QString& f)
         }
     }
     if (first < 0) {
-        p.prefix = f;
-        return p;
+        mPrefix = f;
+        return;
     }
-    p.prefix = f.left(first);
-    p.suffix = f.mid(last + 1);
+    mPrefix = f.left(first);
+    mSuffix = f.mid(last + 1);
     bool inFrac = false;
     for (int i = first; i <= last; ++i) {
         const QChar c = f[i];
         if (c == '.') {
             if (!inFrac) {
                 inFrac = true;
-                p.hasPoint = true;
+                mHasPoint = true;
             }
             continue;
         }
         if (!inFrac) {
             if (c == '0')
-                ++p.intZeros;
+                ++mIntZeros;
             else if (c == ',')
-                p.grouping = true;
+                mGrouping = true;
         } else if (c == '0' || c == '#') {
-            ++p.fracDigits;
+            ++mFracDigits;
             if (c == '0')
-                p.fracZeros = p.fracDigits;
+                mFracZeros = mFracDigits;
         }
     }
-    return p;
 }
 
-} // namespace
-
-QString FormatNumber(double value, const QString& format)
+void NumberFormat::appendTo(QString& out, double value) const
 {
-    const Pattern p = Parse(format);
-    if (!std::isfinite(value))
-        return p.prefix + QString::number(value) + p.suffix;
-    detail::Decimal d = detail::RoundDecimal(detail::ToDecimal(value), p.fracDigits, false);
-    // Integer and fraction digit strings.
-    QString intDigits, fracDigits;
-    if (!d.digits.empty()) {
-        const int n = static_cast<int>(d.digits.size());
-        for (int i = 0; i < d.exponent; ++i)
-            intDigits += i < n ? QChar(d.digits[i]) : QChar('0');
-        for (int i = d.exponent; i < n; ++i)
-            fracDigits += i < 0 ? QChar('0') : QChar(d.digits[i]);
+    if (!std::isfinite(value)) {
+        out += mPrefix + QString::number(value) + mSuffix;
+        return;
     }
-    while (intDigits.size() < p.intZeros)
-        intDigits.prepend('0');
-    if (p.grouping) {
-        for (int i = static_cast<int>(intDigits.size()) - 3; i > 0; i -= 3)
-            intDigits.insert(i, ',');
+    const detail::Decimal d = detail::RoundDecimal(detail::ToDecimal(value), mFracDigits, false);
+    const int n = static_cast<int>(d.digits.size());
+    // Digits of the integer part (at least the required zeros), then of the fraction.
+    const int intCount = std::max(n == 0 ? 0 : std::max(d.exponent, 0), mIntZeros);
+    std::string text;
+    text.reserve(std::size_t(intCount + intCount / 3 + mFracDigits + 4));
+    if (d.negative && n > 0)
+        text += '-';
+    const std::size_t prefixAt = text.size();
+    for (int i = 0; i < intCount; ++i) {
+        const int pos = (n == 0 ? 0 : d.exponent) - intCount + i; // digit index within d.digits
+        if (mGrouping && i > 0 && (intCount - i) % 3 == 0)
+            text += ',';
+        text += (pos >= 0 && pos < n) ? d.digits[std::size_t(pos)] : '0';
     }
-    while (fracDigits.size() < p.fracZeros)
-        fracDigits.append('0');
-    QString out = (d.negative && !d.digits.empty()) ? QStringLiteral("-") : QString();
-    out += p.prefix + intDigits;
-    if (p.hasPoint)
-        out += '.' + fracDigits;
-    return out + p.suffix;
+    if (mHasPoint) {
+        text += '.';
+        int written = 0;
+        for (int i = n == 0 ? 0 : d.exponent; i < n; ++i, ++written)
+            text += i < 0 ? '0' : d.digits[std::size_t(i)];
+        for (; written < mFracZeros; ++written)
+            text += '0';
+    }
+    out += QLatin1String(text.data(), qsizetype(prefixAt));
+    out += mPrefix;
+    out += QLatin1String(text.data() + prefixAt, qsizetype(text.size() - prefixAt));
+    out += mSuffix;
 }
+
+QString NumberFormat::format(double value) const
+{
+    QString out;
+    appendTo(out, value);
+    return out;
+}
+
+QString FormatNumber(double value, const QString& format) { return NumberFormat(format).format(value); }
 
 QString FormatFigure(const Figure& value, const QString& format)
 {

@@ -12,6 +12,22 @@ namespace moldrin {
 // characters before the first or after the last placeholder are copied. Halves round away
 // from zero, as the classic Format() does.
 QString FormatNumber(double value, const QString& format);
+
+// A format text read once, for formatting many numbers with it.
+class NumberFormat {
+public:
+    explicit NumberFormat(const QString& format);
+    QString format(double value) const;
+    void appendTo(QString& out, double value) const;
+
+private:
+    QString mPrefix, mSuffix;
+    int mIntZeros = 0; // '0' placeholders in the integer part
+    bool mGrouping = false;
+    bool mHasPoint = false;
+    int mFracZeros = 0;  // required decimals
+    int mFracDigits = 0; // all decimal placeholders
+};
 // A number is formatted; a text such as "N/A" passes unchanged; an empty figure gives "".
 QString FormatFigure(const Figure& value, const QString& format);
 

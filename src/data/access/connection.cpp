@@ -102,15 +102,49 @@ QString ScrubPassword(QString text, const QString& password)
     return text;
 }
 
+QDateTime WallClock(QDate day, QTime time) { return QDateTime(day, time, Qt::UTC); }
+
+std::optional<QDateTime> ParseIsoDateTime(QStringView text)
+{
+    if (text.size() != 10 && text.size() != 19)
+        return std::nullopt;
+    bool ok = true;
+    auto digits = [&](qsizetype from, int count) {
+        int v = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            const char16_t c = text[i].unicode();
+            ok = ok && c >= u'0' && c <= u'9';
+            v = v * 10 + (c - u'0');
+        }
+        return v;
+    };
+    const int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2);
+    ok = ok && text[4] == u'-' && text[7] == u'-';
+    int hour = 0, minute = 0, second = 0;
+    if (text.size() == 19) {
+        hour = digits(11, 2);
+        minute = digits(14, 2);
+        second = digits(17, 2);
+        ok = ok && text[10] == u' ' && text[13] == u':' && text[16] == u':';
+    }
+    const QDate date(year, month, day);
+    const QTime time(hour, minute, second);
+    if (!ok || !date.isValid() || !time.isValid())
+        return std::nullopt;
+    return WallClock(date, time);
+}
+
 QVariant NormalizeValue(const QVariant& raw, bool textNumbers)
 {
     if (!raw.isValid() || raw.isNull())
         return {};
     switch (raw.typeId()) {
-    case QMetaType::QDateTime:
-        return raw.toDateTime();
+    case QMetaType::QDateTime: {
+        const QDateTime when = raw.toDateTime();
+        return WallClock(when.date(), when.time());
+    }
     case QMetaType::QDate:
-        return QDateTime(raw.toDate(), QTime(0, 0));
+        return WallClock(raw.toDate(), QTime(0, 0));
     case QMetaType::Bool:
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -126,17 +160,12 @@ QVariant NormalizeValue(const QVariant& raw, bool textNumbers)
     default:
         break;
     }
-    const QString text = raw.toString();
-    static const QRegularExpression iso(QStringLiteral(R"(^\d{4}-\d{2}-\d{2}(?: \d{2}:\d{2}:\d{2})?$)"));
+    QString text = raw.toString();
     static const QRegularExpression plainNumber(QStringLiteral(R"(^-?(?:0|[1-9]\d*)(?:\.\d+)?(?:[eE][-+]?\d+)?$)"));
     if (textNumbers && plainNumber.match(text).hasMatch())
         return text.toDouble();
-    if (iso.match(text).hasMatch()) {
-        const QDateTime when = text.size() == 10 ? QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0))
-                                                 : QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        if (when.isValid())
-            return when;
-    }
+    if (const auto when = ParseIsoDateTime(text))
+        return *when;
     return text;
 }
 
@@ -404,7 +433,7 @@ Status Recordset::execute()
     return {};
 }
 
-Status Recordset::Open(const QString& sql, Connection& connection)
+Status Recordset::Open(const QString& sql, Connection& connection, Count count)
 {
     Close();
     if (connection.State() != ObjectState::Open)
@@ -416,15 +445,16 @@ Status Recordset::Open(const QString& sql, Connection& connection)
         return DataError{kErrCommand, QStringLiteral("Operation must use an updateable query.")};
     mConnection = &connection;
     mSql = AdaptStatement(sql, connection.StatementDialect(), connection.names());
-    {
-        QSqlQuery count(QSqlDatabase::database(connection.connectionName(), false));
-        count.setForwardOnly(true);
-        if (!count.exec(CountStatement(mSql)) || !count.next()) {
-            const DataError e = connection.engineError(count.lastError(), false);
+    mCount = -1;
+    if (count == Count::Exact) {
+        QSqlQuery counter(QSqlDatabase::database(connection.connectionName(), false));
+        counter.setForwardOnly(true);
+        if (!counter.exec(CountStatement(mSql)) || !counter.next()) {
+            const DataError e = connection.engineError(counter.lastError(), false);
             mConnection = nullptr;
             return e;
         }
-        mCount = static_cast<long>(count.value(0).toLongLong());
+        mCount = static_cast<long>(counter.value(0).toLongLong());
     }
     if (Status s = execute()) {
         Close();
@@ -460,10 +490,14 @@ Status Recordset::MoveFirst()
 
 Recordset::FieldResult Recordset::Fields(const QString& alias) const
 {
+    return Field(FieldIndex(alias));
+}
+
+Recordset::FieldResult Recordset::Field(int index) const
+{
     if (!mQuery)
         return {{}, DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")}};
-    const int idx = mRecord.indexOf(alias);
-    if (idx < 0)
+    if (index < 0 || index >= mRecord.count())
         return {{}, DataError{kErrInvalidData1,
                               QStringLiteral("Item cannot be found in the collection corresponding to the requested "
                                              "name or ordinal.")}};
@@ -471,7 +505,7 @@ Recordset::FieldResult Recordset::Fields(const QString& alias) const
         return {{}, DataError{kErrNoCurrentRecord,
                               QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
                                              "Requested operation requires a current record.")}};
-    return {NormalizeValue(mQuery->value(idx), mConnection->numbersMayComeAsText()), {}};
+    return {NormalizeValue(mQuery->value(index), mConnection->numbersMayComeAsText()), {}};
 }
 
 } // namespace moldrin::data

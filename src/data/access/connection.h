@@ -7,10 +7,12 @@
 
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QDateTime>
 #include <QString>
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 
 namespace moldrin::data {
 
@@ -60,7 +62,8 @@ private:
     bool mNumbersAsText = false;
 };
 
-// A forward-only, read-only result. RecordCount is exact right after Open.
+// A forward-only, read-only result. RecordCount is exact right after Open, unless the caller opened it
+// without counting (it then reads -1, as a forward-only cursor does): counting runs the statement twice.
 class Recordset {
 public:
     Recordset();
@@ -69,7 +72,8 @@ public:
     Recordset& operator=(const Recordset&) = delete;
 
     ObjectState State() const { return mQuery ? ObjectState::Open : ObjectState::Closed; }
-    Status Open(const QString& sql, Connection& connection);
+    enum class Count { Exact, Skip };
+    Status Open(const QString& sql, Connection& connection, Count count = Count::Exact);
     void Close();
 
     long RecordCount() const { return mCount; }
@@ -86,6 +90,9 @@ public:
         Status error;
     };
     FieldResult Fields(const QString& alias) const;
+    // The same by position: look the alias up once with FieldIndex (-1 when unknown), then read by index.
+    int FieldIndex(const QString& alias) const { return mRecord.indexOf(alias); }
+    FieldResult Field(int index) const;
     // The aliases of the result's columns, in statement order.
     QStringList FieldNames() const;
 
@@ -98,6 +105,12 @@ private:
     long mCount = 0;
     bool mEof = true;
 };
+
+// Dates are wall-clock times as the source stores them. They are carried with the UTC time spec so that
+// no time-zone rule applies: no daylight-saving gap shifts a stored time, and no zone data is consulted.
+QDateTime WallClock(QDate day, QTime time);
+// "yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss" as a wall-clock date; nothing for any other text or an invalid date.
+std::optional<QDateTime> ParseIsoDateTime(QStringView text);
 
 // Converts an engine value to the component's value kinds (number, date, text, null). With
 // `textNumbers`, a text in plain decimal notation (no leading zeros, so "00123" stays text) is a number.

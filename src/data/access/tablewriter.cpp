@@ -1,6 +1,8 @@
 // Creating and filling an SQLite table from a loader, and date conversions shared by the loaders.
 #include "data/access/fileloaders.h"
 
+#include "data/access/connection.h"
+
 #include <QDateTime>
 #include <QStringList>
 
@@ -30,7 +32,7 @@ QString OleDateText(double value)
         days += value < 0 ? -1 : 1;
     }
     const QDate d = QDate(1899, 12, 30).addDays(static_cast<qint64>(days));
-    return QDateTime(d, QTime(0, 0).addSecs(static_cast<int>(secs))).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return WallClock(d, QTime(0, 0).addSecs(static_cast<int>(secs))).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 QString ExcelSerialText(double serial, bool date1904)
@@ -51,7 +53,7 @@ QString ExcelSerialText(double serial, bool date1904)
     } else {
         base = QDate(1899, 12, 30);
     }
-    return QDateTime(base.addDays(days), QTime(0, 0).addSecs(static_cast<int>(secs)))
+    return WallClock(base.addDays(days), QTime(0, 0).addSecs(static_cast<int>(secs)))
         .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 

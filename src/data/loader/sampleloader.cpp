@@ -10,6 +10,9 @@
 #include <QFile>
 #include <QTextStream>
 
+#include <optional>
+#include <vector>
+
 namespace moldrin::data {
 
 namespace {
@@ -56,7 +59,7 @@ public:
     }
     bool ok() const { return mOk; }
     QString error() const { return mReadings.isOpen() ? mValues.errorString() : mReadings.errorString(); }
-    void write(const QString& serial, const QVariant& value, double shown, const QString& format,
+    void write(const QString& serial, const QVariant& value, double shown, const NumberFormat& format,
                const QString& tester, const QDateTime& start)
     {
         mReadingOut << ListingLine(serial, shown, format, tester, start, mDateOrder) << '\n';
@@ -76,21 +79,34 @@ struct Reading {
     QVariant value;
 };
 
-Status ReadRow(const Recordset& rs, Reading& r)
-{
-    auto tester = rs.Fields(QStringLiteral("ATEX"));
-    auto date = rs.Fields(QStringLiteral("DateX"));
-    auto serial = rs.Fields(QStringLiteral("SNX"));
-    auto value = rs.Fields(QStringLiteral("ValueX"));
-    for (const auto* f : {&tester, &date, &serial, &value})
-        if (f->error)
-            return f->error;
-    r.tester = tester.value.toString().trimmed();
-    r.start = date.value.toDateTime();
-    r.serial = serial.value.toString().trimmed().toUpper();
-    r.value = value.value;
-    return std::nullopt;
-}
+// Reads the four aliased fields of the current row; their positions are looked up once.
+class RowReader {
+public:
+    explicit RowReader(const Recordset& rs)
+        : mRs(rs), mTester(rs.FieldIndex(QStringLiteral("ATEX"))), mDate(rs.FieldIndex(QStringLiteral("DateX"))),
+          mSerial(rs.FieldIndex(QStringLiteral("SNX"))), mValue(rs.FieldIndex(QStringLiteral("ValueX")))
+    {
+    }
+    Status read(Reading& r) const
+    {
+        auto tester = mRs.Field(mTester);
+        auto date = mRs.Field(mDate);
+        auto serial = mRs.Field(mSerial);
+        auto value = mRs.Field(mValue);
+        for (const auto* f : {&tester, &date, &serial, &value})
+            if (f->error)
+                return f->error;
+        r.tester = tester.value.toString().trimmed();
+        r.start = date.value.toDateTime();
+        r.serial = serial.value.toString().trimmed().toUpper();
+        r.value = value.value;
+        return std::nullopt;
+    }
+
+private:
+    const Recordset& mRs;
+    int mTester, mDate, mSerial, mValue;
+};
 
 // The finish shared by both loaders (also after no data or a stop).
 void Finish(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, PlotOutcome& out)
@@ -113,12 +129,13 @@ bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost&
         error = DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")};
         return false;
     }
-    error = rs.Open(MainStatement(state, s), *state.gConnection);
+    // The rows are counted while they stream: a record count up front would run the statement twice.
+    error = rs.Open(MainStatement(state, s), *state.gConnection, Recordset::Count::Skip);
     if (error)
         return false;
     ResetVariablesChart(chart, s.chartType, state.gSpecField4.value(s.parameterIndex), state.gChartTitle);
     host.ChartReset();
-    out.records = rs.RecordCount();
+    out.records = 0;
     return true;
 }
 
@@ -169,37 +186,50 @@ PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSele
     if (!Begin(state, chart, s, host, rs, out, error))
         return trap(*error);
     const int n = state.gSampleSize;
-    if (out.records < n) {
-        prompt.inform(kNoSubgroupData);
-        Finish(state, chart, s, host, out);
-        return out;
-    }
-    host.SetPanelEnabled(false);
-    const long usable = out.records - out.records % n;
+    const NumberFormat format(QStringLiteral("#,##0.000#"));
     double usl = 0, lsl = 0;
-    PlotLimits(s, prompt, usl, lsl);
-    Listings files(state, s.parameterItem);
-    if (!files.ok())
-        return trap({kErrCommand, files.error()});
+    std::optional<Listings> files;
+    // A subgroup's listing lines are written when it is complete, so a trailing partial subgroup, which
+    // the chart leaves out, is left out of the listing too.
+    std::vector<Reading> pending;
+    pending.reserve(std::size_t(n));
     SubgroupAccumulator acc(s.chartType, n);
+    const RowReader reader(rs);
     Reading r;
-    for (long i = 0; i < usable && !rs.Eof(); ++i) {
-        if ((error = ReadRow(rs, r)))
+    for (; !rs.Eof(); ++out.records) {
+        if ((error = reader.read(r)))
             return trap(*error);
         const std::optional<double> value = r.value.isNull() ? std::nullopt : std::optional(r.value.toDouble());
-        files.write(r.serial, r.value, value.value_or(0.0), QStringLiteral("#,##0.000#"), r.tester, r.start);
+        pending.push_back(r);
         if (const auto point = acc.add(value, prompt)) {
+            if (!files) {
+                // The first whole subgroup: the plot begins.
+                host.SetPanelEnabled(false);
+                PlotLimits(s, prompt, usl, lsl);
+                files.emplace(state, s.parameterItem);
+                if (!files->ok())
+                    return trap({kErrCommand, files->error()});
+            }
+            for (const Reading& p : pending)
+                files->write(p.serial, p.value, p.value.isNull() ? 0.0 : p.value.toDouble(), format, p.tester, p.start);
+            pending.clear();
             AddSubgroupPoints(chart, *point);
             ++out.pointCount;
             if (state.gStopPlot) {
                 out.stopped = true;
+                ++out.records;
                 break;
             }
         }
         if ((error = rs.MoveNext()))
             return trap(*error);
-        if (i % kYieldEvery == kYieldEvery - 1)
+        if (out.records % kYieldEvery == kYieldEvery - 1)
             host.KeepResponsive();
+    }
+    if (!files) {
+        prompt.inform(kNoSubgroupData);
+        Finish(state, chart, s, host, out);
+        return out;
     }
     Conclude(state, chart, s, host, rs, acc, usl, lsl, out);
     return out;
@@ -218,33 +248,48 @@ PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSe
     };
     if (!Begin(state, chart, s, host, rs, out, error))
         return trap(*error);
-    if (out.records < 2) {
+    const NumberFormat format(QStringLiteral("#,##0.000"));
+    double usl = 0, lsl = 0;
+    std::optional<Listings> files;
+    std::optional<Reading> first; // held until a second reading shows there is something to plot
+    IndividualAccumulator acc;
+    const RowReader reader(rs);
+    Reading r;
+    auto plot = [&](const Reading& reading) {
+        const double value = reading.value.toDouble(); // used as read (a null reads as 0)
+        files->write(reading.serial, reading.value, value, format, reading.tester, reading.start);
+        AddIndividualPoints(chart, acc.add(value));
+        ++out.pointCount;
+    };
+    for (; !rs.Eof(); ++out.records) {
+        if ((error = reader.read(r)))
+            return trap(*error);
+        if (out.records == 0) {
+            first = r;
+        } else {
+            if (!files) {
+                PlotLimits(s, prompt, usl, lsl);
+                files.emplace(state, s.parameterItem);
+                if (!files->ok())
+                    return trap({kErrCommand, files->error()});
+                plot(*first);
+            }
+            plot(r);
+        }
+        if ((error = rs.MoveNext()))
+            return trap(*error);
+        if (state.gStopPlot && files) {
+            out.stopped = true;
+            ++out.records;
+            break;
+        }
+        if (out.records % kYieldEvery == kYieldEvery - 1)
+            host.KeepResponsive();
+    }
+    if (!files) {
         prompt.inform(kNoIndividualData);
         Finish(state, chart, s, host, out);
         return out;
-    }
-    double usl = 0, lsl = 0;
-    PlotLimits(s, prompt, usl, lsl);
-    Listings files(state, s.parameterItem);
-    if (!files.ok())
-        return trap({kErrCommand, files.error()});
-    IndividualAccumulator acc;
-    Reading r;
-    for (long j = 0; j < out.records && !rs.Eof(); ++j) {
-        if ((error = ReadRow(rs, r)))
-            return trap(*error);
-        const double value = r.value.toDouble(); // used as read (a null reads as 0)
-        files.write(r.serial, r.value, value, QStringLiteral("#,##0.000"), r.tester, r.start);
-        AddIndividualPoints(chart, acc.add(value));
-        ++out.pointCount;
-        if ((error = rs.MoveNext()))
-            return trap(*error);
-        if (state.gStopPlot) {
-            out.stopped = true;
-            break;
-        }
-        if (j % kYieldEvery == kYieldEvery - 1)
-            host.KeepResponsive();
     }
     Conclude(state, chart, s, host, rs, acc, usl, lsl, out);
     return out;

@@ -42,7 +42,7 @@ public:
 };
 
 struct PlotOutcome {
-    long records = 0;       // the statement's record count
+    long records = 0;       // rows read: all of the statement's rows unless the plot was stopped
     long pointCount = 0;    // subgroups (or readings) plotted
     bool plotted = false;   // limits were drawn
     bool stopped = false;   // ended by gStopPlot

@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-#include <cstdio>
+#include <algorithm>
 
 namespace moldrin::data {
 
@@ -49,20 +49,42 @@ QString ListingHeading(const QString& parameterItem)
     return QStringLiteral("S/N\t") + parameterItem + QStringLiteral("\tATE ID\tDate");
 }
 
-QString ListingLine(const QString& serial, double value, const QString& valueFormat, const QString& tester,
+QString ListingLine(const QString& serial, double value, const NumberFormat& valueFormat, const QString& tester,
                     const QDateTime& start, const QString& dateOrder)
 {
-    const QString sn = serial.size() > 15 ? serial.left(12) + QStringLiteral("...") : serial.leftJustified(15, ' ');
-    // dateOrder + "/yyyy hh:mm AM/PM", written directly: this runs once per reading.
+    QString line;
+    line.reserve(serial.size() + tester.size() + 48);
+    if (serial.size() > 15)
+    {
+        line += QStringView(serial).left(12);
+        line += QLatin1String("...");
+    }
+    else
+        line += serial.leftJustified(15, ' ');
+    line += QLatin1String("\t\t");
+    valueFormat.appendTo(line, value);
+    line += u'\t';
+    line += tester;
+    line += u'\t';
+    // dateOrder + "/yyyy hh:mm AM/PM", written digit by digit: this runs once per reading.
     const QDate d = start.date();
     const QTime t = start.time();
     const bool dayFirst = dateOrder == kDateOrderDayFirst;
     const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
-    char when[40];
-    std::snprintf(when, sizeof when, "%02d/%02d/%04d %02d:%02d %s", dayFirst ? d.day() : d.month(),
-                  dayFirst ? d.month() : d.day(), d.year(), hour12, t.minute(), t.hour() < 12 ? "AM" : "PM");
-    return sn + QStringLiteral("\t\t") + FormatNumber(value, valueFormat) + '\t' + tester + '\t'
-        + QLatin1String(when);
+    char when[] = "00/00/0000 00:00 AM";
+    auto put = [&when](int at, int number, int width) {
+        for (int i = at + width - 1; i >= at; --i, number /= 10)
+            when[i] = char('0' + number % 10);
+    };
+    put(0, dayFirst ? d.day() : d.month(), 2);
+    put(3, dayFirst ? d.month() : d.day(), 2);
+    put(6, std::clamp(d.year(), 0, 9999), 4);
+    put(11, hour12, 2);
+    put(14, t.minute(), 2);
+    if (t.hour() >= 12)
+        when[17] = 'P';
+    line += QLatin1String(when, sizeof when - 1);
+    return line;
 }
 
 } // namespace moldrin::data

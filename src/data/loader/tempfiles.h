@@ -2,6 +2,7 @@
 #pragma once
 
 #include "common/appstate.h"
+#include "common/numberformat.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -21,7 +22,7 @@ void PrepareTempFiles(AppState& state, const QDate& today = QDate::currentDate()
 QString ListingHeading(const QString& parameterItem);
 // One reading's line: serial padded to 15 (a longer one cut to 12 + "..."), two tabs, the value in
 // `valueFormat`, tab, tester, tab, start time as dateOrder + "/yyyy hh:mm AM/PM".
-QString ListingLine(const QString& serial, double value, const QString& valueFormat, const QString& tester,
+QString ListingLine(const QString& serial, double value, const NumberFormat& valueFormat, const QString& tester,
                     const QDateTime& start, const QString& dateOrder);
 
 } // namespace moldrin::data

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 using namespace moldrin;
 using namespace moldrin::data;
 
@@ -298,7 +300,7 @@ TEST(ExcelEngine, SharedStringsRichTextFormulasAnd1904Dates)
                          c));
     EXPECT_EQ(rs.RecordCount(), 2); // the blank row 3 is no record
     EXPECT_EQ(rs.Fields(QStringLiteral("SNX")).value.toString(), QStringLiteral("SN001"));
-    EXPECT_EQ(rs.Fields(QStringLiteral("DateX")).value.toDateTime(), QDateTime(QDate(2026, 12, 5), QTime(8, 25)));
+    EXPECT_EQ(rs.Fields(QStringLiteral("DateX")).value.toDateTime(), WallClock(QDate(2026, 12, 5), QTime(8, 25)));
     EXPECT_EQ(rs.Fields(QStringLiteral("ValueX")).value.toDouble(), 4.5);
     EXPECT_EQ(rs.Fields(QStringLiteral("F")).value.toDouble(), 9); // the cached formula result
     ASSERT_FALSE(rs.MoveNext());
@@ -313,7 +315,7 @@ TEST(FieldValues, EngineValuesBecomeNumberDateTextOrNull)
     EXPECT_TRUE(NormalizeValue(QVariant(QMetaType(QMetaType::Double))).isNull());
     EXPECT_EQ(NormalizeValue(qlonglong(7)).typeId(), QMetaType::Double);
     EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05 08:00:00")).toDateTime(),
-              QDateTime(QDate(2026, 12, 5), QTime(8, 0)));
+              WallClock(QDate(2026, 12, 5), QTime(8, 0)));
     EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05")).typeId(), QMetaType::QDateTime);
     EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05T08:00:00")).typeId(), QMetaType::QString);
     EXPECT_EQ(NormalizeValue(QStringLiteral("5.0")).typeId(), QMetaType::QString);
@@ -321,4 +323,23 @@ TEST(FieldValues, EngineValuesBecomeNumberDateTextOrNull)
     EXPECT_EQ(NormalizeValue(QStringLiteral("-1.5e3"), true).toDouble(), -1500.0);
     EXPECT_EQ(NormalizeValue(QStringLiteral("00123"), true).toString(), QStringLiteral("00123"));
     EXPECT_EQ(NormalizeValue(QStringLiteral("SN1"), true).toString(), QStringLiteral("SN1"));
+    // Texts shaped like dates but not valid ones stay texts.
+    for (const char* text : {"2026-02-30", "2026-12-05 24:00:00", "2026-12-05 08:00:0x", "2026/12/05", "12026-12-05"})
+        EXPECT_EQ(NormalizeValue(QString::fromLatin1(text)).typeId(), QMetaType::QString) << text;
+}
+
+TEST(FieldValues, StoredTimesStayAsWrittenInAnyTimeZone)
+{
+    // 02:30 on 29 March 2026 does not exist in Central European local time (clocks go from 02:00 to
+    // 03:00); a tester's clock may still have written it, and it must read back unchanged.
+    const QByteArray oldTz = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    const QDateTime when = NormalizeValue(QStringLiteral("2026-03-29 02:30:00")).toDateTime();
+    const QDateTime fromEngine = NormalizeValue(QDateTime(QDate(2026, 10, 25), QTime(2, 30))).toDateTime();
+    oldTz.isNull() ? qunsetenv("TZ") : qputenv("TZ", oldTz);
+    tzset();
+    EXPECT_EQ(when.date(), QDate(2026, 3, 29));
+    EXPECT_EQ(when.time(), QTime(2, 30));
+    EXPECT_EQ(fromEngine.time(), QTime(2, 30));
 }

@@ -60,10 +60,10 @@ TEST(TempFiles, ListingLines)
 {
     EXPECT_EQ(data::ListingHeading("T100: [Output voltage]").toStdString(), "S/N\tT100: [Output voltage]\tATE ID\tDate");
     const QDateTime t(QDate(2026, 12, 6), QTime(14, 5));
-    EXPECT_EQ(data::ListingLine("SN001", 5.01234, "#,##0.000#", "ATE-01", t, "DD/MM").toStdString(),
+    EXPECT_EQ(data::ListingLine("SN001", 5.01234, NumberFormat("#,##0.000#"), "ATE-01", t, "DD/MM").toStdString(),
               "SN001          \t\t5.0123\tATE-01\t06/12/2026 02:05 PM");
-    EXPECT_EQ(data::ListingLine("ABCDEFGHIJKLMNOPQRST", 1234.5, "#,##0.000", "ATE 3", t, "MM/DD").toStdString(),
+    EXPECT_EQ(data::ListingLine("ABCDEFGHIJKLMNOPQRST", 1234.5, NumberFormat("#,##0.000"), "ATE 3", t, "MM/DD").toStdString(),
               "ABCDEFGHIJKL...\t\t1,234.500\tATE 3\t12/06/2026 02:05 PM");
-    EXPECT_EQ(data::ListingLine("ABCDEFGHIJKLMNO", 0, "#,##0.000#", "A", t, "DD/MM").left(17).toStdString(),
+    EXPECT_EQ(data::ListingLine("ABCDEFGHIJKLMNO", 0, NumberFormat("#,##0.000#"), "A", t, "DD/MM").left(17).toStdString(),
               "ABCDEFGHIJKLMNO\t\t");
 }
