@@ -200,7 +200,7 @@ namespace
 StepResult PrintRows(ReportSession& session, const QString& sql, QTextStream& out, QTextStream& err)
 {
     Recordset rs;
-    if (const Status e = rs.Open(sql, *session.state.gConnection))
+    if (const Status e = rs.Open(sql, *session.state.gConnection, Recordset::Count::Skip))
         return Fail(err, kExitMessage, e->description);
     const QStringList aliases = rs.FieldNames();
     out << aliases.join(u'\t') << '\n';

@@ -116,7 +116,7 @@ ConnectResult ConnectDataSource(const QString& product, const IniDatabase& value
     const QString sql = QStringLiteral("SELECT ") + state.gColATEID + QStringLiteral(" AS ATEx FROM ") + state.gTableName
                         + QStringLiteral(" GROUP BY ") + state.gColATEID + QStringLiteral(" ORDER BY ")
                         + state.gColATEID + u';';
-    if (Status s = rs.Open(sql, connection))
+    if (Status s = rs.Open(sql, connection, Recordset::Count::Skip))
         return trap(*s);
     while (!rs.Eof()) {
         const Recordset::FieldResult field = rs.Fields(QStringLiteral("ATEx"));

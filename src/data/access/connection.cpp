@@ -10,6 +10,11 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <QSqlRecord>
+
+#include <algorithm>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -386,6 +391,9 @@ Status Connection::finishOpen()
             e.number = kErrConnect;
             return e;
         }
+        // Large sorts (the chart statement orders by start time) may use helper threads: one fewer than
+        // the machine's cores, so the reading thread keeps one.
+        check.exec(QStringLiteral("PRAGMA threads = %1").arg(std::clamp(QThread::idealThreadCount() - 1, 0, 4)));
     }
     if (mDialect == Dialect::PostgreSQL) {
         QSqlQuery q(db);
@@ -403,34 +411,144 @@ Status Connection::finishOpen()
     return {};
 }
 
+// The rows of one executed statement, from the engine behind the connection.
+class RowCursor {
+public:
+    virtual ~RowCursor() = default;
+    // Moves to the next row; false at the end or on an error (then `error` is set).
+    virtual bool next(Status& error) = 0;
+    virtual QVariant value(int index) const = 0;
+    virtual QStringList names() const = 0;
+};
+
+namespace {
+
+// SQLite (files and the loaded Access and Excel tables) read through its own API: values come as
+// numbers and UTF-8 text without the generic layer's per-row variant list.
+class SqliteCursor : public RowCursor {
+public:
+    explicit SqliteCursor(sqlite3* db) : mDb(db) {}
+    ~SqliteCursor() override { sqlite3_finalize(mStmt); }
+    Status exec(const QString& sql)
+    {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v2(mDb, text.constData(), int(text.size()), &mStmt, nullptr) != SQLITE_OK)
+            return error(false);
+        return {};
+    }
+    bool next(Status& status) override
+    {
+        const int rc = sqlite3_step(mStmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc != SQLITE_DONE)
+            status = error(true);
+        return false;
+    }
+    QVariant value(int index) const override
+    {
+        switch (sqlite3_column_type(mStmt, index)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(mStmt, index);
+        default: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(mStmt, index));
+            return QString::fromUtf8(text, sqlite3_column_bytes(mStmt, index));
+        }
+        }
+    }
+    QStringList names() const override
+    {
+        QStringList out;
+        for (int i = 0; i < sqlite3_column_count(mStmt); ++i)
+            out << QString::fromUtf8(sqlite3_column_name(mStmt, i));
+        return out;
+    }
+
+private:
+    DataError error(bool duringFetch) const
+    {
+        const QString text = QString::fromUtf8(sqlite3_errmsg(mDb));
+        return {ClassifyError(QStringLiteral("SQLITE"), QString::number(sqlite3_errcode(mDb)), text, duringFetch), text};
+    }
+    sqlite3* mDb;
+    sqlite3_stmt* mStmt = nullptr;
+};
+
+// Every other engine through Qt SQL.
+class QtSqlCursor : public RowCursor {
+public:
+    QtSqlCursor(const QSqlDatabase& db, const Connection& connection) : mQuery(db), mConnection(connection)
+    {
+        mQuery.setForwardOnly(true);
+        mQuery.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    }
+    Status exec(const QString& sql)
+    {
+        if (!mQuery.exec(sql))
+            return mConnection.engineError(mQuery.lastError(), false);
+        return {};
+    }
+    bool next(Status& status) override
+    {
+        if (mQuery.next())
+            return true;
+        if (mQuery.lastError().isValid())
+            status = mConnection.engineError(mQuery.lastError(), true);
+        return false;
+    }
+    QVariant value(int index) const override { return mQuery.value(index); }
+    QStringList names() const override
+    {
+        QStringList out;
+        const QSqlRecord record = mQuery.record();
+        for (int i = 0; i < record.count(); ++i)
+            out << record.fieldName(i);
+        return out;
+    }
+
+private:
+    QSqlQuery mQuery;
+    const Connection& mConnection;
+};
+
+} // namespace
+
 Recordset::Recordset() = default;
 Recordset::~Recordset() { Close(); }
 
 void Recordset::Close()
 {
-    mQuery.reset();
+    mCursor.reset();
     mConnection = nullptr;
     mCount = 0;
     mEof = true;
-    mRecord = QSqlRecord();
+    mNames.clear();
 }
 
 Status Recordset::execute()
 {
+    mCursor.reset();
     QSqlDatabase db = QSqlDatabase::database(mConnection->connectionName(), false);
-    mQuery = std::make_unique<QSqlQuery>(db);
-    mQuery->setForwardOnly(true);
-    mQuery->setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-    if (!mQuery->exec(mSql)) {
-        const DataError e = mConnection->engineError(mQuery->lastError(), false);
-        mQuery.reset();
-        return e;
+    Status status;
+    if (sqlite3* handle = SqliteHandle(db)) {
+        auto cursor = std::make_unique<SqliteCursor>(handle);
+        status = cursor->exec(mSql);
+        mCursor = std::move(cursor);
+    } else {
+        auto cursor = std::make_unique<QtSqlCursor>(db, *mConnection);
+        status = cursor->exec(mSql);
+        mCursor = std::move(cursor);
     }
-    mRecord = mQuery->record();
-    mEof = !mQuery->next();
-    if (mEof && mQuery->lastError().isValid())
-        return mConnection->engineError(mQuery->lastError(), true);
-    return {};
+    if (status) {
+        mCursor.reset();
+        return status;
+    }
+    mNames = mCursor->names();
+    mEof = !mCursor->next(status);
+    return status;
 }
 
 Status Recordset::Open(const QString& sql, Connection& connection, Count count)
@@ -465,14 +583,13 @@ Status Recordset::Open(const QString& sql, Connection& connection, Count count)
 
 Status Recordset::MoveNext()
 {
-    if (!mQuery || mEof)
+    if (!mCursor || mEof)
         return DataError{kErrNoCurrentRecord,
                          QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
                                         "Requested operation requires a current record.")};
-    mEof = !mQuery->next();
-    if (mEof && mQuery->lastError().isValid())
-        return mConnection->engineError(mQuery->lastError(), true);
-    return {};
+    Status status;
+    mEof = !mCursor->next(status);
+    return status;
 }
 
 Status Recordset::MoveFirst()
@@ -495,9 +612,9 @@ Recordset::FieldResult Recordset::Fields(const QString& alias) const
 
 Recordset::FieldResult Recordset::Field(int index) const
 {
-    if (!mQuery)
+    if (!mCursor)
         return {{}, DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")}};
-    if (index < 0 || index >= mRecord.count())
+    if (index < 0 || index >= mNames.size())
         return {{}, DataError{kErrInvalidData1,
                               QStringLiteral("Item cannot be found in the collection corresponding to the requested "
                                              "name or ordinal.")}};
@@ -505,19 +622,17 @@ Recordset::FieldResult Recordset::Field(int index) const
         return {{}, DataError{kErrNoCurrentRecord,
                               QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
                                              "Requested operation requires a current record.")}};
-    return {NormalizeValue(mQuery->value(index), mConnection->numbersMayComeAsText()), {}};
+    return {NormalizeValue(mCursor->value(index), mConnection->numbersMayComeAsText()), {}};
 }
 
-} // namespace moldrin::data
+QStringList Recordset::FieldNames() const { return mNames; }
 
-namespace moldrin::data {
-
-QStringList Recordset::FieldNames() const
+int Recordset::FieldIndex(const QString& alias) const
 {
-    QStringList names;
-    for (int i = 0; i < mRecord.count(); ++i)
-        names << mRecord.fieldName(i);
-    return names;
+    for (int i = 0; i < mNames.size(); ++i)
+        if (mNames[i].compare(alias, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
 }
 
 } // namespace moldrin::data

@@ -5,10 +5,10 @@
 #include "data/access/dataerror.h"
 #include "data/access/statementadapter.h"
 
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QDateTime>
+#include <QSqlError>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -42,7 +42,7 @@ public:
     const NameMap& names() const { return mNames; }
     // The SQLite ODBC driver, reading row by row, reports computed columns (MAX(...)) as text.
     bool numbersMayComeAsText() const { return mNumbersAsText; }
-    DataError engineError(const class QSqlError& error, bool duringFetch) const;
+    DataError engineError(const QSqlError& error, bool duringFetch) const;
 
 private:
     Status openSQLiteFile(const QString& path);
@@ -71,7 +71,7 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
-    ObjectState State() const { return mQuery ? ObjectState::Open : ObjectState::Closed; }
+    ObjectState State() const { return mCursor ? ObjectState::Open : ObjectState::Closed; }
     enum class Count { Exact, Skip };
     Status Open(const QString& sql, Connection& connection, Count count = Count::Exact);
     void Close();
@@ -91,7 +91,7 @@ public:
     };
     FieldResult Fields(const QString& alias) const;
     // The same by position: look the alias up once with FieldIndex (-1 when unknown), then read by index.
-    int FieldIndex(const QString& alias) const { return mRecord.indexOf(alias); }
+    int FieldIndex(const QString& alias) const;
     FieldResult Field(int index) const;
     // The aliases of the result's columns, in statement order.
     QStringList FieldNames() const;
@@ -100,8 +100,8 @@ private:
     Status execute();
     Connection* mConnection = nullptr;
     QString mSql; // adapted
-    std::unique_ptr<QSqlQuery> mQuery;
-    QSqlRecord mRecord;
+    std::unique_ptr<class RowCursor> mCursor;
+    QStringList mNames;
     long mCount = 0;
     bool mEof = true;
 };

@@ -2,13 +2,12 @@
 
 #include "common/numberformat.h"
 #include "data/access/connection.h"
+#include "data/loader/listingwriter.h"
 #include "data/loader/tempfiles.h"
 #include "rules/rulemarks.h"
 #include "variables/statistics.h"
 #include "variables/variableschart.h"
 
-#include <QFile>
-#include <QTextStream>
 
 #include <optional>
 #include <vector>
@@ -44,41 +43,6 @@ void PlotLimits(const PlotSelection& s, Prompt& prompt, double& usl, double& lsl
     }
 }
 
-// The listing files of a plot; written line by line, never held in memory.
-class Listings {
-public:
-    Listings(const AppState& state, const QString& parameterItem)
-        : mReadings(state.gTempFile1), mValues(state.gTempFile2), mDateOrder(state.gDateOrder)
-    {
-        mOk = mReadings.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)
-            && mValues.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
-        mReadingOut.setDevice(&mReadings);
-        mValueOut.setDevice(&mValues);
-        if (mOk)
-            mReadingOut << ListingHeading(parameterItem) << '\n';
-    }
-    bool ok() const { return mOk; }
-    QString error() const { return mReadings.isOpen() ? mValues.errorString() : mReadings.errorString(); }
-    void write(const QString& serial, const QVariant& value, double shown, const NumberFormat& format,
-               const QString& tester, const QDateTime& start)
-    {
-        mReadingOut << ListingLine(serial, shown, format, tester, start, mDateOrder) << '\n';
-        mValueOut << (value.isNull() ? QString() : NumberText(value.toDouble())) << '\n';
-    }
-
-private:
-    QFile mReadings, mValues;
-    QTextStream mReadingOut, mValueOut;
-    QString mDateOrder;
-    bool mOk = false;
-};
-
-struct Reading {
-    QString tester, serial;
-    QDateTime start;
-    QVariant value;
-};
-
 // Reads the four aliased fields of the current row; their positions are looked up once.
 class RowReader {
 public:
@@ -87,7 +51,7 @@ public:
           mSerial(rs.FieldIndex(QStringLiteral("SNX"))), mValue(rs.FieldIndex(QStringLiteral("ValueX")))
     {
     }
-    Status read(Reading& r) const
+    Status read(ListedReading& r) const
     {
         auto tester = mRs.Field(mTester);
         auto date = mRs.Field(mDate);
@@ -99,7 +63,7 @@ public:
         r.tester = tester.value.toString().trimmed();
         r.start = date.value.toDateTime();
         r.serial = serial.value.toString().trimmed().toUpper();
-        r.value = value.value;
+        r.value = value.value.isNull() ? std::nullopt : std::optional(value.value.toDouble());
         return std::nullopt;
     }
 
@@ -186,32 +150,30 @@ PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSele
     if (!Begin(state, chart, s, host, rs, out, error))
         return trap(*error);
     const int n = state.gSampleSize;
-    const NumberFormat format(QStringLiteral("#,##0.000#"));
     double usl = 0, lsl = 0;
-    std::optional<Listings> files;
+    std::optional<ListingWriter> files;
     // A subgroup's listing lines are written when it is complete, so a trailing partial subgroup, which
     // the chart leaves out, is left out of the listing too.
-    std::vector<Reading> pending;
+    std::vector<ListedReading> pending;
     pending.reserve(std::size_t(n));
     SubgroupAccumulator acc(s.chartType, n);
     const RowReader reader(rs);
-    Reading r;
+    ListedReading r;
     for (; !rs.Eof(); ++out.records) {
         if ((error = reader.read(r)))
             return trap(*error);
-        const std::optional<double> value = r.value.isNull() ? std::nullopt : std::optional(r.value.toDouble());
         pending.push_back(r);
-        if (const auto point = acc.add(value, prompt)) {
+        if (const auto point = acc.add(r.value, prompt)) {
             if (!files) {
                 // The first whole subgroup: the plot begins.
                 host.SetPanelEnabled(false);
                 PlotLimits(s, prompt, usl, lsl);
-                files.emplace(state, s.parameterItem);
+                files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000#")));
                 if (!files->ok())
                     return trap({kErrCommand, files->error()});
             }
-            for (const Reading& p : pending)
-                files->write(p.serial, p.value, p.value.isNull() ? 0.0 : p.value.toDouble(), format, p.tester, p.start);
+            for (ListedReading& p : pending)
+                files->write(std::move(p));
             pending.clear();
             AddSubgroupPoints(chart, *point);
             ++out.pointCount;
@@ -231,6 +193,7 @@ PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSele
         Finish(state, chart, s, host, out);
         return out;
     }
+    files->finish();
     Conclude(state, chart, s, host, rs, acc, usl, lsl, out);
     return out;
 }
@@ -248,17 +211,15 @@ PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSe
     };
     if (!Begin(state, chart, s, host, rs, out, error))
         return trap(*error);
-    const NumberFormat format(QStringLiteral("#,##0.000"));
     double usl = 0, lsl = 0;
-    std::optional<Listings> files;
-    std::optional<Reading> first; // held until a second reading shows there is something to plot
+    std::optional<ListingWriter> files;
+    std::optional<ListedReading> first; // held until a second reading shows there is something to plot
     IndividualAccumulator acc;
     const RowReader reader(rs);
-    Reading r;
-    auto plot = [&](const Reading& reading) {
-        const double value = reading.value.toDouble(); // used as read (a null reads as 0)
-        files->write(reading.serial, reading.value, value, format, reading.tester, reading.start);
-        AddIndividualPoints(chart, acc.add(value));
+    ListedReading r;
+    auto plot = [&](const ListedReading& reading) {
+        AddIndividualPoints(chart, acc.add(reading.value.value_or(0.0))); // used as read (a null reads as 0)
+        files->write(reading);
         ++out.pointCount;
     };
     for (; !rs.Eof(); ++out.records) {
@@ -269,7 +230,7 @@ PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSe
         } else {
             if (!files) {
                 PlotLimits(s, prompt, usl, lsl);
-                files.emplace(state, s.parameterItem);
+                files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000")));
                 if (!files->ok())
                     return trap({kErrCommand, files->error()});
                 plot(*first);
@@ -291,6 +252,7 @@ PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSe
         Finish(state, chart, s, host, out);
         return out;
     }
+    files->finish();
     Conclude(state, chart, s, host, rs, acc, usl, lsl, out);
     return out;
 }

@@ -1,0 +1,62 @@
+// The two listing files of a plot, written on a thread of their own so that formatting overlaps reading.
+#pragma once
+
+#include "common/appstate.h"
+#include "common/numberformat.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace moldrin::data {
+
+// One reading as the listings show it.
+struct ListedReading {
+    QString serial, tester;
+    QDateTime start;
+    std::optional<double> value; // as read; the first listing shows a null as 0
+};
+
+// gTempFile1 gets the heading and one ListingLine per reading, gTempFile2 the reading's plain text
+// (empty for a null). Readings are handed over in batches; at most a few batches wait, so memory stays
+// small whatever the record count. The files are complete once finish() returns.
+class ListingWriter {
+public:
+    ListingWriter(const AppState& state, const QString& parameterItem, NumberFormat valueFormat);
+    ~ListingWriter();
+    ListingWriter(const ListingWriter&) = delete;
+    ListingWriter& operator=(const ListingWriter&) = delete;
+
+    // False when a file could not be opened; error() then says why.
+    bool ok() const { return mOk; }
+    QString error() const { return mError; }
+
+    void write(ListedReading reading);
+    void finish();
+
+    static constexpr std::size_t kBatchSize = 4096;
+    static constexpr std::size_t kMaxWaitingBatches = 4;
+
+private:
+    void handOver();
+    void run();
+
+    QString mFile1, mFile2, mHeading, mDateOrder;
+    NumberFormat mFormat;
+    bool mOk = false;
+    QString mError;
+    std::vector<ListedReading> mBatch;
+    std::mutex mMutex;
+    std::condition_variable mReady, mSpace;
+    std::deque<std::vector<ListedReading>> mQueue;
+    bool mDone = false;
+    std::thread mThread;
+};
+
+} // namespace moldrin::data

@@ -1,0 +1,65 @@
+// The listing writer: every reading in order across batch boundaries, nulls, and files it cannot open.
+#include "data/loader/listingwriter.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace moldrin;
+using namespace moldrin::data;
+
+namespace {
+
+QStringList Lines(const QString& path)
+{
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text));
+    QStringList lines = QString::fromUtf8(f.readAll()).split('\n');
+    EXPECT_EQ(lines.takeLast(), QString()); // every line ends with a line break
+    return lines;
+}
+
+} // namespace
+
+TEST(ListingWriter, EveryReadingInOrderAcrossBatches)
+{
+    QTemporaryDir dir;
+    AppState state(dir.filePath("settings"));
+    state.gTempFile1 = dir.filePath("~1.spc");
+    state.gTempFile2 = dir.filePath("~2.spc");
+    const long count = long(ListingWriter::kBatchSize * (ListingWriter::kMaxWaitingBatches + 3) + 7);
+    const QDateTime t0(QDate(2026, 11, 1), QTime(13, 5), Qt::UTC);
+    {
+        ListingWriter writer(state, "Output", NumberFormat("#,##0.000"));
+        ASSERT_TRUE(writer.ok());
+        for (long i = 0; i < count; ++i)
+            writer.write({QStringLiteral("SN%1").arg(i), "ATE-01", t0,
+                          i == 3 ? std::nullopt : std::optional(1000.0 + double(i) / 4)});
+        writer.finish();
+    }
+    const QStringList readings = Lines(state.gTempFile1), values = Lines(state.gTempFile2);
+    ASSERT_EQ(readings.size(), count + 1);
+    ASSERT_EQ(values.size(), count);
+    EXPECT_EQ(readings[0].toStdString(), "S/N\tOutput\tATE ID\tDate");
+    EXPECT_EQ(readings[1].toStdString(), "SN0            \t\t1,000.000\tATE-01\t01/11/2026 01:05 PM");
+    EXPECT_EQ(readings[4].toStdString(), "SN3            \t\t0.000\tATE-01\t01/11/2026 01:05 PM");
+    EXPECT_EQ(values[3], QString());
+    EXPECT_EQ(values[5].toStdString(), "1001.25");
+    for (long i = 0; i < count; i += 997)
+        EXPECT_TRUE(readings[i + 1].startsWith(QStringLiteral("SN%1 ").arg(i))) << i;
+    EXPECT_EQ(values.last(), NumberText(1000.0 + double(count - 1) / 4));
+}
+
+TEST(ListingWriter, AFolderThatCannotBeWrittenIsReportedBeforeAnyReading)
+{
+    QTemporaryDir dir;
+    AppState state(dir.filePath("settings"));
+    state.gTempFile1 = dir.filePath("missing/~1.spc");
+    state.gTempFile2 = dir.filePath("~2.spc");
+    ListingWriter writer(state, "Output", NumberFormat("#,##0.000"));
+    EXPECT_FALSE(writer.ok());
+    EXPECT_FALSE(writer.error().isEmpty());
+    writer.write({"SN1", "ATE-01", QDateTime(), 1.0}); // ignored, no crash
+    writer.finish();
+}
