@@ -109,28 +109,31 @@ QString ScrubPassword(QString text, const QString& password)
 
 QDateTime WallClock(QDate day, QTime time) { return QDateTime(day, time, Qt::UTC); }
 
-std::optional<QDateTime> ParseIsoDateTime(QStringView text)
+namespace {
+
+template <class Text>
+std::optional<QDateTime> ParseIso(const Text& text, qsizetype size)
 {
-    if (text.size() != 10 && text.size() != 19)
+    if (size != 10 && size != 19)
         return std::nullopt;
     bool ok = true;
     auto digits = [&](qsizetype from, int count) {
         int v = 0;
         for (qsizetype i = from; i < from + count; ++i) {
-            const char16_t c = text[i].unicode();
-            ok = ok && c >= u'0' && c <= u'9';
-            v = v * 10 + (c - u'0');
+            const auto c = text[i];
+            ok = ok && c >= '0' && c <= '9';
+            v = v * 10 + int(c - '0');
         }
         return v;
     };
     const int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2);
-    ok = ok && text[4] == u'-' && text[7] == u'-';
+    ok = ok && text[4] == '-' && text[7] == '-';
     int hour = 0, minute = 0, second = 0;
-    if (text.size() == 19) {
+    if (size == 19) {
         hour = digits(11, 2);
         minute = digits(14, 2);
         second = digits(17, 2);
-        ok = ok && text[10] == u' ' && text[13] == u':' && text[16] == u':';
+        ok = ok && text[10] == ' ' && text[13] == ':' && text[16] == ':';
     }
     const QDate date(year, month, day);
     const QTime time(hour, minute, second);
@@ -139,6 +142,10 @@ std::optional<QDateTime> ParseIsoDateTime(QStringView text)
     return WallClock(date, time);
 }
 
+} // namespace
+
+std::optional<QDateTime> ParseIsoDateTime(QStringView text) { return ParseIso(text.utf16(), text.size()); }
+
 QVariant NormalizeValue(const QVariant& raw, bool textNumbers)
 {
     if (!raw.isValid() || raw.isNull())
@@ -146,7 +153,7 @@ QVariant NormalizeValue(const QVariant& raw, bool textNumbers)
     switch (raw.typeId()) {
     case QMetaType::QDateTime: {
         const QDateTime when = raw.toDateTime();
-        return WallClock(when.date(), when.time());
+        return when.timeSpec() == Qt::UTC ? raw : QVariant(WallClock(when.date(), when.time()));
     }
     case QMetaType::QDate:
         return WallClock(raw.toDate(), QTime(0, 0));
@@ -455,7 +462,11 @@ public:
             return sqlite3_column_double(mStmt, index);
         default: {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(mStmt, index));
-            return QString::fromUtf8(text, sqlite3_column_bytes(mStmt, index));
+            const int size = sqlite3_column_bytes(mStmt, index);
+            // Start times are ISO text here: read straight from the bytes, without a QString between.
+            if (const auto when = ParseIso(text, size))
+                return *when;
+            return QString::fromUtf8(text, size);
         }
         }
     }
