@@ -1,12 +1,13 @@
 #include "cli/jsonreport.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <charconv>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 
 namespace moldrin::cli {
 
@@ -107,38 +108,30 @@ private:
     bool mOk = true;
 };
 
-void StringArray(JsonOut& j, const QStringList& items)
+// One string per point, written as it goes (a chart may have millions of points, few of them marked).
+template <class MarkAt>
+void MarkArray(JsonOut& j, int pointCount, MarkAt markAt)
 {
     j.raw("[");
-    for (int i = 0; i < items.size(); ++i) {
-        if (i)
-            j.raw(",");
-        j.string(items[i]);
-    }
+    for (int i = 0; i < pointCount; ++i)
+        (i ? j.raw(",") : j).string(markAt(i));
     j.raw("]");
 }
 
-// One entry per point: the centre chart's from the labels of the arrow series, the variation chart's
-// from the mark arrays, which hold its findings after an evaluation.
-QStringList MarksFromSeries(const ChartModel& chart, int series, int pointCount)
+// The centre chart's marks from the labels of an arrow series.
+void MarksFromSeries(JsonOut& j, const ChartModel& chart, int series, int pointCount)
 {
-    QStringList marks(pointCount);
+    QHash<int, QString> marks;
     if (const ChartSeries* s = chart.seriesAt(series))
-        for (const ChartPoint& p : s->points) {
-            const int i = int(p.x);
-            if (i >= 0 && i < pointCount)
-                marks[i] = p.label;
-        }
-    return marks;
+        for (int k = 0; k < s->points.size(); ++k)
+            marks.insert(int(s->points.x(k)), s->points.label(k));
+    MarkArray(j, pointCount, [&](int i) { return marks.value(i); });
 }
 
-QStringList MarksFromState(const QStringList& marks, int pointCount, bool evaluated)
+// The variation chart's marks from the mark arrays, which hold its findings after an evaluation.
+void MarksFromState(JsonOut& j, const QStringList& marks, int pointCount, bool evaluated)
 {
-    QStringList out(pointCount);
-    if (evaluated)
-        for (int i = 0; i < pointCount; ++i)
-            out[i] = marks.value(i);
-    return out;
+    MarkArray(j, pointCount, [&](int i) { return evaluated ? marks.value(i) : QString(); });
 }
 
 } // namespace
@@ -170,10 +163,8 @@ bool WriteReportJson(QIODevice& device, const AppState& state, const ChartModel&
         j.raw(i ? ",\n{\"index\":" : "\n{\"index\":").number(i);
         j.raw(",\"title\":").string(s.title);
         j.raw(s.verticalAxis == VerticalAxis::Left ? ",\"axis\":\"left\",\"points\":[" : ",\"axis\":\"custom0\",\"points\":[");
-        for (int k = 0; k < s.points.size(); ++k) {
-            const ChartPoint& p = s.points[k];
-            j.raw(k ? ",[" : "[").number(p.x).raw(",").number(p.y).raw(",").string(p.label).raw("]");
-        }
+        for (int k = 0; k < s.points.size(); ++k)
+            j.raw(k ? ",[" : "[").number(s.points.x(k)).raw(",").number(s.points.y(k)).raw(",").string(s.points.label(k)).raw("]");
         j.raw("]}");
     }
     const ChartSeries* centre = chart.seriesAt(5);
@@ -181,13 +172,13 @@ bool WriteReportJson(QIODevice& device, const AppState& state, const ChartModel&
     const int nc = centre ? centre->count() : 0, nv = variation ? variation->count() : 0;
     const bool evaluated = outcome.rules.completed;
     j.raw("],\n\"rules\":{\"centre\":{\"upper\":");
-    StringArray(j, MarksFromSeries(chart, 7, nc));
+    MarksFromSeries(j, chart, 7, nc);
     j.raw(",\"lower\":");
-    StringArray(j, MarksFromSeries(chart, 8, nc));
+    MarksFromSeries(j, chart, 8, nc);
     j.raw("},\"variation\":{\"upper\":");
-    StringArray(j, MarksFromState(state.gUpperRuleMarks, nv, evaluated));
+    MarksFromState(j, state.gUpperRuleMarks, nv, evaluated);
     j.raw(",\"lower\":");
-    StringArray(j, MarksFromState(state.gLowerRuleMarks, nv, evaluated));
+    MarksFromState(j, state.gLowerRuleMarks, nv, evaluated);
     j.raw("}}}\n");
     return j.flush();
 }

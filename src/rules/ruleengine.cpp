@@ -28,7 +28,7 @@ double PointY(const ChartSeries& s, int i)
 {
     if (i < 0 || i >= s.count())
         throw Failure{kNoPoint};
-    return s.points[i].y;
+    return s.points.y(i);
 }
 
 void Record(QStringList& marks, int i, const QString& code)
@@ -66,7 +66,7 @@ bool CheckZoneRule(AppState& state, const ChartModel& chart, int dataSeries, int
         const double fixed = constantLimits ? PointY(line, 0) : 0.0;
         for (int i = 0; WindowFits(i, w, n); ++i) {
             const double b = constantLimits ? fixed : PointY(line, i);
-            const auto beyond = [&](int k) { return upper ? data.points[k].y > b : data.points[k].y < b; };
+            const auto beyond = [&](int k) { return upper ? data.points.y(k) > b : data.points.y(k) < b; };
             int count = 0;
             for (int k = i; k < i + w; ++k)
                 count += beyond(k) ? 1 : 0;
@@ -87,7 +87,7 @@ void RunOf7(const ChartSeries& data, QStringList& marks, const QString& code, St
     for (int i = 0; WindowFits(i, 7, n); ++i) {
         bool all = true;
         for (int k = i + 1; k < i + 7 && all; ++k)
-            all = step(data.points[k - 1].y, data.points[k].y);
+            all = step(data.points.y(k - 1), data.points.y(k));
         if (all)
             for (int k = i; k < i + 7; ++k)
                 Record(marks, k, code);
@@ -156,7 +156,7 @@ bool CheckRule1(AppState& state, const ChartModel& chart, int dataSeries, Vertic
         const double fixed = constantLimits ? PointY(line, 0) : 0.0;
         for (int i = 0; i < data.count(); ++i) {
             const double limit = constantLimits ? fixed : PointY(line, i);
-            const double y = data.points[i].y;
+            const double y = data.points.y(i);
             if (upper && y > limit)
                 Record(state.gUpperRuleMarks, i, QStringLiteral("R1+"));
             else if (!upper && y < limit)
@@ -192,7 +192,7 @@ bool CheckRule4(AppState& state, const ChartModel& chart, int dataSeries, Vertic
         for (int i = 0; WindowFits(i, 8, n); ++i) {
             bool all = true;
             for (int k = i; k < i + 8 && all; ++k)
-                all = upper ? data.points[k].y > centre : data.points[k].y < centre;
+                all = upper ? data.points.y(k) > centre : data.points.y(k) < centre;
             if (all)
                 for (int k = i; k < i + 8; ++k)
                     Record(marks, k, code);
@@ -225,10 +225,10 @@ bool CheckRule7(AppState& state, const ChartModel& chart, int dataSeries, Vertic
         // The direction expected next; kept from one window to the next, a fall at the start.
         bool expectFall = true;
         for (int i = 0; WindowFits(i, 14, n); ++i) {
-            double reference = data.points[i].y;
+            double reference = data.points.y(i);
             int steps = 0;
             for (int k = i + 1; k < i + 14; ++k) {
-                const double y = data.points[k].y;
+                const double y = data.points.y(k);
                 if (!((expectFall && y < reference) || (!expectFall && y > reference)))
                     break;
                 expectFall = !expectFall;

@@ -28,7 +28,7 @@ bool PlaceRuleMarks(const AppState& state, ChartModel& chart, int dataSeries, Ax
             prompt.warn(QStringLiteral("Subscript out of range"));
             return placed;
         }
-        const double y = data->points[i].y;
+        const double y = data->points.y(i);
         if (!state.gUpperRuleMarks[i].isEmpty()) {
             up->addXY(i + xOffset, y + offset, state.gUpperRuleMarks[i]);
             placed = true;

@@ -8,21 +8,59 @@ namespace moldrin {
 namespace {
 
 template <typename Get, typename Better>
-std::optional<double> Extreme(const QList<ChartPoint>& points, Get get, Better better)
+std::optional<double> Extreme(const PointList& points, Get get, Better better)
 {
     if (points.isEmpty())
         return std::nullopt;
-    double v = get(points.front());
-    for (const ChartPoint& p : points)
-        if (better(get(p), v))
-            v = get(p);
+    double v = get(points, 0);
+    for (int i = 1; i < points.size(); ++i)
+        if (better(get(points, i), v))
+            v = get(points, i);
     return v;
 }
 
-double X(const ChartPoint& p) { return p.x; }
-double Y(const ChartPoint& p) { return p.y; }
+double X(const PointList& p, int i) { return p.x(i); }
+double Y(const PointList& p, int i) { return p.y(i); }
 
 } // namespace
+
+namespace {
+
+// The value of a label that reads back unchanged through QString::number: digits without a leading
+// zero, below a billion; -1 for any other text.
+std::int32_t PlainWholeNumber(const QString& text)
+{
+    if (text.isEmpty() || text.size() > 9 || (text.size() > 1 && text[0] == u'0'))
+        return -1;
+    std::int32_t v = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return -1;
+        v = v * 10 + (c.unicode() - u'0');
+    }
+    return v;
+}
+
+} // namespace
+
+void PointList::append(const ChartPoint& p)
+{
+    std::int32_t label = kNoLabel;
+    if (const std::int32_t number = PlainWholeNumber(p.label); number >= 0) {
+        label = kNoLabel - 1 - number;
+    } else if (!p.label.isEmpty()) {
+        label = std::int32_t(mLabels.size());
+        mLabels.append(p.label);
+    }
+    mPoints.push_back({p.x, p.y, p.colour, label});
+}
+
+void PointList::clear()
+{
+    mPoints.clear();
+    mPoints.shrink_to_fit();
+    mLabels.clear();
+}
 
 void ChartSeries::add(double y, const QString& label, OleColour c) { addXY(count(), y, label, c); }
 

@@ -17,8 +17,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <iterator>
 #include <optional>
+#include <vector>
 
 namespace moldrin {
 
@@ -50,6 +54,79 @@ struct ChartPoint {
     OleColour colour = kTeeColor;
 };
 
+// The points of a series, stored compactly (24 bytes a point; labels apart, as most points have none),
+// since a chart may hold millions of them. Read by value: points[i], iteration, front()/back().
+class PointList {
+public:
+    PointList() = default;
+    PointList(std::initializer_list<ChartPoint> points)
+    {
+        for (const ChartPoint& p : points)
+            append(p);
+    }
+
+    int size() const { return int(mPoints.size()); }
+    int count() const { return size(); }
+    bool isEmpty() const { return mPoints.empty(); }
+    bool empty() const { return mPoints.empty(); }
+
+    double x(int i) const { return mPoints[std::size_t(i)].x; }
+    double y(int i) const { return mPoints[std::size_t(i)].y; }
+    OleColour colour(int i) const { return mPoints[std::size_t(i)].colour; }
+    QString label(int i) const
+    {
+        const std::int32_t at = mPoints[std::size_t(i)].label;
+        if (at == kNoLabel)
+            return {};
+        return at >= 0 ? mLabels[at] : QString::number(kNoLabel - 1 - at);
+    }
+    ChartPoint at(int i) const { return {x(i), y(i), label(i), colour(i)}; }
+    ChartPoint operator[](int i) const { return at(i); }
+    ChartPoint front() const { return at(0); }
+    ChartPoint back() const { return at(size() - 1); }
+    ChartPoint first() const { return front(); }
+    ChartPoint last() const { return back(); }
+
+    void append(const ChartPoint& p);
+    void clear();
+
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = ChartPoint;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = ChartPoint;
+        const_iterator(const PointList* list, int i) : mList(list), mIndex(i) {}
+        ChartPoint operator*() const { return mList->at(mIndex); }
+        const_iterator& operator++()
+        {
+            ++mIndex;
+            return *this;
+        }
+        bool operator==(const const_iterator& o) const { return mIndex == o.mIndex && mList == o.mList; }
+        bool operator!=(const const_iterator& o) const { return !(*this == o); }
+
+    private:
+        const PointList* mList;
+        int mIndex;
+    };
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+
+private:
+    struct Stored {
+        double x, y;
+        OleColour colour;
+        // kNoLabel, an index into mLabels, or below kNoLabel a label that is a whole number written
+        // plainly (point numbers: one for every point of a series), kept as the number itself.
+        std::int32_t label;
+    };
+    static constexpr std::int32_t kNoLabel = -1;
+    std::vector<Stored> mPoints;
+    QList<QString> mLabels;
+};
+
 // The labels drawn beside the points of a series.
 struct SeriesMarks {
     bool visible = false;     // label visibility (what the rule-mark blinking toggles)
@@ -77,7 +154,7 @@ struct ChartSeries {
     bool handCursor = false;
     int barWidthPercent = 70;
     bool visible = true;
-    QList<ChartPoint> points;
+    PointList points;
 
     // Adds a value at x = count (the next point number).
     void add(double y, const QString& label = {}, OleColour colour = kTeeColor);

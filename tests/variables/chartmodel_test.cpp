@@ -168,3 +168,28 @@ TEST(VariablesChart, DataPointsGoToTheFourSeries)
     EXPECT_EQ(c.series[kSeriesRange].points[2].label, "3");
     EXPECT_DOUBLE_EQ(c.series[kSeriesRange].points[2].y, 5);
 }
+
+TEST(PointList, EveryLabelReadsBackAsWritten)
+{
+    // Whole numbers are kept as numbers inside; everything else as text. Either way the text returns.
+    const QStringList labels{"", "0", "7", "007", "-3", "123", "999999999", "1000000000", "12a", "R1+,R2+", " 5"};
+    ChartSeries s;
+    for (int i = 0; i < labels.size(); ++i)
+        s.addXY(i * 0.5, -i, labels[i], OleColour(i));
+    ASSERT_EQ(s.count(), labels.size());
+    int i = 0;
+    for (const ChartPoint& p : s.points) {
+        EXPECT_EQ(p.label, labels[i]) << i;
+        EXPECT_EQ(p.x, i * 0.5);
+        EXPECT_EQ(p.y, -i);
+        EXPECT_EQ(p.colour, OleColour(i));
+        ++i;
+    }
+    EXPECT_EQ(i, labels.size());
+    EXPECT_EQ(s.points.back().label, " 5");
+    EXPECT_EQ(s.minY(), -(labels.size() - 1));
+    EXPECT_EQ(s.maxX(), (labels.size() - 1) * 0.5);
+    s.clear();
+    EXPECT_TRUE(s.points.isEmpty());
+    EXPECT_FALSE(s.minY());
+}

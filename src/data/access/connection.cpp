@@ -15,6 +15,9 @@
 #include <QSqlRecord>
 
 #include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -441,6 +444,7 @@ public:
         const QByteArray text = sql.toUtf8();
         if (sqlite3_prepare_v2(mDb, text.constData(), int(text.size()), &mStmt, nullptr) != SQLITE_OK)
             return error(false);
+        mLast.resize(std::size_t(sqlite3_column_count(mStmt)));
         return {};
     }
     bool next(Status& status) override
@@ -466,7 +470,13 @@ public:
             // Start times are ISO text here: read straight from the bytes, without a QString between.
             if (const auto when = ParseIso(text, size))
                 return *when;
-            return QString::fromUtf8(text, size);
+            // A column that repeats its text (the tester) shares one string instead of making a new one.
+            Remembered& last = mLast[std::size_t(index)];
+            if (last.bytes.size() != std::size_t(size) || std::memcmp(last.bytes.data(), text, std::size_t(size)) != 0) {
+                last.bytes.assign(text, std::size_t(size));
+                last.text = QString::fromUtf8(text, size);
+            }
+            return last.text;
         }
         }
     }
@@ -484,8 +494,13 @@ private:
         const QString text = QString::fromUtf8(sqlite3_errmsg(mDb));
         return {ClassifyError(QStringLiteral("SQLITE"), QString::number(sqlite3_errcode(mDb)), text, duringFetch), text};
     }
+    struct Remembered {
+        std::string bytes;
+        QString text;
+    };
     sqlite3* mDb;
     sqlite3_stmt* mStmt = nullptr;
+    mutable std::vector<Remembered> mLast; // per column: the last text read
 };
 
 // Every other engine through Qt SQL.
