@@ -11,6 +11,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -275,4 +277,64 @@ TEST_F(Report, PngOfThePlottedChart)
     r = Start({ "--config", demo, "--json", "-", "--all-points" });
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(r.err.contains("--all-points belongs to --png")) << r.err.toStdString();
+}
+
+// Two whole subgroups of known readings and a partial third: every figure of the report checked
+// against values worked by hand (n = 5: A2 0.577, D3 0, D4 2.114, d2 2.326).
+TEST_F(Report, TheJsonOfAKnownDatasetFieldByField)
+{
+    const QString config = home.filePath("known");
+    QDir().mkpath(config);
+    for (const QString& name : { QStringLiteral("ATE.INI"), QStringLiteral("PRODUCTS.INI") })
+        ASSERT_TRUE(QFile::copy(demo + "/" + name, config + "/" + name));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "known");
+        db.setDatabaseName(config + "/results.db");
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec("CREATE TABLE PSU100_Results (SerialNumber TEXT, ATEID TEXT, TestStartTime TEXT, "
+                           "PassFail TEXT, TestID TEXT, VOUT_5V REAL)"));
+        const QList<double> values{ 5.00, 5.02, 4.98, 5.01, 4.99, 5.03, 5.08, 5.04, 5.06, 5.05, 5.1, 5.1, 5.1 };
+        // Inserted in reverse: the statement's order by start time decides the subgroups.
+        for (int i = int(values.size()) - 1; i >= 0; --i)
+            ASSERT_TRUE(q.exec(QString("INSERT INTO PSU100_Results VALUES ('SN%1', 'ATE-01', '2026-11-02 08:%2:00', "
+                                       "'PASS', 'FT1', %3)")
+                                   .arg(i).arg(i, 2, 10, QChar('0')).arg(values[i])));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("known");
+
+    ProgramRun r = Start({ "--config", config, "--chart", "X-Bar-R", "--size", "5", "--zones", "--test-id", "<All>",
+        "--json", "-" });
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o["records"].toInt(), 13);
+    EXPECT_EQ(o["pointCount"].toInt(), 2);
+    const QJsonObject f = o["figures"].toObject();
+    const QList<std::pair<const char*, double>> expected{ { "XDoubleBar", 5.026 }, { "AverageVariation", 0.045 },
+        { "EstSigma", 0.0193 }, { "StdDev", 0.032 }, { "Cp", 4.3074 }, { "CpK", 3.8594 }, { "CpU", 3.8594 },
+        { "CpL", 4.7554 }, { "UCLCentre", 5.052 }, { "LCLCentre", 5.0 }, { "UCLVar", 0.0951 },
+        { "LCLVar", 0 }, { "USL", 5.25 }, { "LSL", 4.75 } };
+    for (const auto& [name, value] : expected)
+        EXPECT_EQ(f[name].toDouble(-1), value) << name;
+    EXPECT_EQ(f["CR"].toString(), "23.22%");
+    const QJsonArray values = o["panel"].toObject()["values"].toArray();
+    EXPECT_EQ(values[0].toString(), "2");
+    EXPECT_EQ(values[1].toString(), "0.032");
+    EXPECT_EQ(values[2].toString(), "0.0193");
+    EXPECT_EQ(values[3].toString(), "5");
+    const QJsonArray series = o["series"].toArray();
+    const QJsonArray xbar = series[5].toObject()["points"].toArray();
+    ASSERT_EQ(xbar.size(), 2);
+    EXPECT_EQ(xbar[0].toArray(), (QJsonArray{ 0, 5.0, "" }));
+    EXPECT_EQ(xbar[1].toArray(), (QJsonArray{ 1, 5.052, "" }));
+    const QJsonArray range = series[6].toObject()["points"].toArray();
+    ASSERT_EQ(range.size(), 2);
+    EXPECT_NEAR(range[1].toArray()[1].toDouble(), 0.05, 1e-12);
+    EXPECT_EQ(range[1].toArray()[2].toString(), "2"); // the subgroup number
+    const QJsonObject rules = o["rules"].toObject();
+    for (const char* chart : { "centre", "variation" })
+        for (const char* side : { "upper", "lower" })
+            EXPECT_EQ(QJsonDocument(rules[chart].toObject()[side].toArray()).toJson(QJsonDocument::Compact).toStdString(),
+                "[\"\",\"\"]") << chart << side;
 }
