@@ -8,6 +8,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 namespace moldrin::cli {
 
@@ -33,14 +35,9 @@ QJsonArray Lines(const QStringList& lines)
 // A buffered writer of JSON tokens.
 class JsonOut {
 public:
-    explicit JsonOut(QIODevice& device) : mDevice(device) {}
+    explicit JsonOut(QIODevice& device) : mDevice(device) { mBuffer.reserve(kSpillAt + 4096); }
     ~JsonOut() { flush(); }
-    JsonOut& raw(const char* s)
-    {
-        mBuffer += s;
-        return spill();
-    }
-    JsonOut& raw(const QByteArray& s)
+    JsonOut& raw(std::string_view s)
     {
         mBuffer += s;
         return spill();
@@ -54,42 +51,22 @@ public:
         const auto r = std::fabs(v) < 9007199254740992.0 && v == std::trunc(v)
             ? std::to_chars(buf, buf + sizeof buf, static_cast<long long>(v))
             : std::to_chars(buf, buf + sizeof buf, v);
-        mBuffer.append(buf, int(r.ptr - buf));
-        return spill();
+        return raw(std::string_view(buf, std::size_t(r.ptr - buf)));
     }
-    // A JSON string: quotes, backslashes and control characters escaped, the rest as UTF-8. Written
-    // directly, as it runs for every point's label.
+    // Written directly, as it runs for every point's label.
     JsonOut& string(const QString& s)
     {
-        mBuffer += '"';
-        qsizetype plain = 0; // start of the run not yet appended
-        for (qsizetype i = 0; i < s.size(); ++i) {
-            const char16_t c = s[i].unicode();
-            if (c >= 0x20 && c != u'"' && c != u'\\')
-                continue;
-            mBuffer += QStringView(s).sliced(plain, i - plain).toUtf8();
-            plain = i + 1;
-            switch (c) {
-            case u'"': mBuffer += "\\\""; break;
-            case u'\\': mBuffer += "\\\\"; break;
-            case u'\n': mBuffer += "\\n"; break;
-            case u'\r': mBuffer += "\\r"; break;
-            case u'\t': mBuffer += "\\t"; break;
-            default: {
-                char esc[8];
-                std::snprintf(esc, sizeof esc, "\\u%04x", unsigned(c));
-                mBuffer += esc;
-            }
-            }
-        }
-        mBuffer += QStringView(s).sliced(plain).toUtf8();
-        mBuffer += '"';
+        AppendJsonString(mBuffer, s);
         return spill();
     }
-    JsonOut& value(const QJsonObject& o) { return raw(QJsonDocument(o).toJson(QJsonDocument::Compact)); }
+    JsonOut& value(const QJsonObject& o)
+    {
+        const QByteArray text = QJsonDocument(o).toJson(QJsonDocument::Compact);
+        return raw(std::string_view(text.constData(), std::size_t(text.size())));
+    }
     bool flush()
     {
-        if (!mBuffer.isEmpty() && mDevice.write(mBuffer) != mBuffer.size())
+        if (!mBuffer.empty() && mDevice.write(mBuffer.data(), qint64(mBuffer.size())) != qint64(mBuffer.size()))
             mOk = false;
         mBuffer.clear();
         return mOk;
@@ -97,14 +74,15 @@ public:
     bool ok() const { return mOk; }
 
 private:
+    static constexpr std::size_t kSpillAt = 1 << 16;
     JsonOut& spill()
     {
-        if (mBuffer.size() > (1 << 16))
+        if (mBuffer.size() > kSpillAt)
             flush();
         return *this;
     }
     QIODevice& mDevice;
-    QByteArray mBuffer;
+    std::string mBuffer;
     bool mOk = true;
 };
 
@@ -135,6 +113,38 @@ void MarksFromState(JsonOut& j, const QStringList& marks, int pointCount, bool e
 }
 
 } // namespace
+
+void AppendJsonString(std::string& out, const QString& s)
+{
+    out += '"';
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (c >= 0x80) {
+            qsizetype end = i + 1;
+            while (end < s.size() && s[end].unicode() >= 0x80)
+                ++end;
+            const QByteArray utf8 = QStringView(s).sliced(i, end - i).toUtf8();
+            out.append(utf8.constData(), std::size_t(utf8.size()));
+            i = end - 1;
+        } else if (c >= 0x20 && c != u'"' && c != u'\\') {
+            out += char(c);
+        } else {
+            switch (c) {
+            case u'"': out += "\\\""; break;
+            case u'\\': out += "\\\\"; break;
+            case u'\n': out += "\\n"; break;
+            case u'\r': out += "\\r"; break;
+            case u'\t': out += "\\t"; break;
+            default: {
+                char esc[8];
+                std::snprintf(esc, sizeof esc, "\\u%04x", unsigned(c));
+                out += esc;
+            }
+            }
+        }
+    }
+    out += '"';
+}
 
 bool WriteReportJson(QIODevice& device, const AppState& state, const ChartModel& chart, const QString& chartType,
                      int subgroupSize, const data::PlotOutcome& outcome, const QStringList& panelCaptions)
