@@ -1,4 +1,5 @@
-// Fuzz target: the connection-string parser and the statement adapter on arbitrary text.
+// Fuzz target: the connection-string parser, the statement adapter and the ISO date reader on arbitrary text.
+#include "data/access/connection.h"
 #include "data/access/connectionstring.h"
 #include "data/access/statementadapter.h"
 
@@ -21,5 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();
     }
     moldrin::data::CountStatement(text);
+    // A text read as a date is exactly that date written back.
+    if (const auto when = moldrin::data::ParseIsoDateTime(text)) {
+        const QString back = when->toString(text.size() == 10 ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (back != text)
+            __builtin_trap();
+    }
     return 0;
 }
