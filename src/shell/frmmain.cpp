@@ -30,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -1073,6 +1074,10 @@ void frmMain::DoShutdownProgram()
     DeleteTempFiles();
     CloseConnection();
     mShutDown = true;
+    // Ends the running event loop. Before it runs (a second instance) the caller returns instead: an
+    // exit request then would make every later modal loop return at once.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 void frmMain::DeleteTempFiles()

@@ -12,6 +12,7 @@
 #include "variables/view/chartview.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -106,6 +107,8 @@ private Q_SLOTS:
     void exitQuestion();
     void savedSettingsRestored();
     void promptFilter();
+    void serialBoxSelectsOnFocus();
+    void aboutAndSplash();
     void stopLatencyMillionReadings();
 
 private:
@@ -874,6 +877,53 @@ void FrmMainTest::promptFilter()
     QCOMPARE(QtPrompt::QtFilter("PNG image file (*.png)|.png|"), QString("PNG image file (*.png) (.png)"));
     QCOMPARE(QtPrompt::QtFilter("INI|ate.ini;*.ini|All|*.*"), QString("INI (ate.ini *.ini);;All (*.*)"));
     QCOMPARE(QtPrompt::QtFilter(""), QString());
+}
+
+void FrmMainTest::serialBoxSelectsOnFocus()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.txtSerialNumberFilter->setText("SN-0042");
+    w.txtSerialNumberFilter->deselect();
+    w.cboProductName->setFocus();
+    QTest::mouseClick(w.txtSerialNumberFilter, Qt::LeftButton);
+    QTRY_COMPARE(w.txtSerialNumberFilter->selectedText(), QString("SN-0042"));
+}
+
+void FrmMainTest::aboutAndSplash()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    QString name;
+    bool closedByButton = false;
+    // Waits for the modal window, then closes it with its button.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &w, [&] {
+        auto* about = w.findChild<frmAbout*>();
+        if (!about || !about->isVisible())
+            return;
+        poll.stop();
+        name = about->findChild<QLabel*>("lblName")->text();
+        auto* close = about->findChild<LumButton*>("cmdClose");
+        QVERIFY(close);
+        Click(close);
+        closedByButton = !about->isVisible();
+        if (!closedByButton)
+            about->reject();
+    });
+    poll.start(10);
+    Click(w.cmdAbout);
+    QCOMPARE(name, "Moldrin Pro " + VersionText());
+    QVERIFY(closedByButton);
+
+    frmTitle splash;
+    QCOMPARE(splash.findChild<QLabel*>("lblVersion")->text(), "Moldrin Pro Version: " + VersionText());
+    splash.ShowFor(10);
+    QVERIFY(!splash.isVisible());
 }
 
 // Measures, does not assert a time: MOLDRIN_STOP_BENCH=1 runs it on 1,000,000 readings.
