@@ -34,9 +34,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace moldrin {
+namespace moldrin
+{
 
-namespace {
+namespace
+{
 
 const QString kStartPlot = QStringLiteral("Start Plot");
 const QString kStopPlot = QStringLiteral("Stop Plot");
@@ -47,21 +49,22 @@ const QString kReadoutFormat = QStringLiteral("#,##0.0####");
 // The chart is redrawn at most this often while a plot is reading.
 constexpr qint64 kPlotRepaintMs = 300;
 
-const QStringList kRanges = {
-    QStringLiteral("All"), QStringLiteral("Today"), QStringLiteral("Last 3 Days"), QStringLiteral("Last 7 Days"),
-    QStringLiteral("Last 15 Days"), QStringLiteral("Last 30 Days"), QStringLiteral("Last 45 Days"),
-    QStringLiteral("Last 60 Days"), QStringLiteral("Last 90 Days"), QStringLiteral("Last 120 Days"),
-    QStringLiteral("Last 180 Days"), QStringLiteral("Custom")};
-const QStringList kChartTypes = {QStringLiteral("X-Bar-R-Median-s"), QStringLiteral("X-Bar-R"),
-                                 QStringLiteral("X-Bar-s"),          QStringLiteral("Median-R"),
-                                 QStringLiteral("Median-s"),         kIndividualMR};
+const QStringList kRanges = { QStringLiteral("All"), QStringLiteral("Today"), QStringLiteral("Last 3 Days"),
+    QStringLiteral("Last 7 Days"), QStringLiteral("Last 15 Days"), QStringLiteral("Last 30 Days"),
+    QStringLiteral("Last 45 Days"), QStringLiteral("Last 60 Days"), QStringLiteral("Last 90 Days"),
+    QStringLiteral("Last 120 Days"), QStringLiteral("Last 180 Days"), QStringLiteral("Custom") };
+const QStringList kChartTypes = { QStringLiteral("X-Bar-R-Median-s"), QStringLiteral("X-Bar-R"),
+    QStringLiteral("X-Bar-s"), QStringLiteral("Median-R"), QStringLiteral("Median-s"), kIndividualMR };
 
 int CheckValue(const QCheckBox* box)
 {
     switch (box->checkState()) {
-    case Qt::Checked: return 1;
-    case Qt::PartiallyChecked: return 2;
-    case Qt::Unchecked: break;
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    case Qt::Unchecked:
+        break;
     }
     return 0;
 }
@@ -81,9 +84,13 @@ QString LimitText(const QList<double>& limits, int i, double sentinel)
 } // namespace
 
 // The loaders reach the window through this: prompts, the panel state, chart resets and the event loop.
-class frmMain::WindowHost : public data::PlotHost {
+class frmMain::WindowHost : public data::PlotHost
+{
 public:
-    explicit WindowHost(frmMain& window) : mWindow(window) {}
+    explicit WindowHost(frmMain& window)
+        : mWindow(window)
+    {
+    }
     Prompt& prompt() override { return mWindow.mPrompt; }
     void SetPanelEnabled(bool enable) override { mWindow.SetPanelEnabled(enable); }
     void ChartReset() override
@@ -107,8 +114,11 @@ private:
 };
 
 frmMain::frmMain(AppState& state, Prompt& prompt, QWidget* parent)
-    : QWidget(parent), mState(state), mPrompt(prompt), mChart(BuildVariablesChartTemplate()),
-      mOpenUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); })
+    : QWidget(parent)
+    , mState(state)
+    , mPrompt(prompt)
+    , mChart(BuildVariablesChartTemplate())
+    , mOpenUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kAppTitle);
@@ -184,7 +194,7 @@ void frmMain::BuildControls()
     cmdExit = button(QStringLiteral("cmdExit"), QStringLiteral("Exit"));
     lblOpenATE_INI = label(QStringLiteral("lblOpenATE_INI"), QStringLiteral("Open ate.ini"));
     lblOpenProducts_INI = label(QStringLiteral("lblOpenProducts_INI"), QStringLiteral("Open products.ini"));
-    for (QLabel* link : {lblOpenATE_INI, lblOpenProducts_INI}) {
+    for (QLabel* link : { lblOpenATE_INI, lblOpenProducts_INI }) {
         link->setCursor(Qt::PointingHandCursor);
         link->setStyleSheet(QStringLiteral("color: #0000c0;"));
         link->installEventFilter(this);
@@ -196,16 +206,16 @@ void frmMain::BuildControls()
     lblSPCParameter1 = label(QStringLiteral("lblSPCParameter1"), QString());
     lblWhatParametric = label(QStringLiteral("lblWhatParametric"), QString());
     lblWhatParametric->setWordWrap(true);
-    for (QLabel* l : {lblSPCParameter, lblSPCParameter1})
+    for (QLabel* l : { lblSPCParameter, lblSPCParameter1 })
         l->setAlignment(Qt::AlignTop | (l == lblSPCParameter ? Qt::AlignLeft : Qt::AlignRight));
-    imgChartLeft = new ImageButton(QStringLiteral("imgChartLeft"), QStringLiteral("\u25c2A"),
-                                   QStringLiteral("Narrower value labels"), this);
-    imgChartRight = new ImageButton(QStringLiteral("imgChartRight"), QStringLiteral("A\u25b8"),
-                                    QStringLiteral("Wider value labels"), this);
-    imgLeft = new ImageButton(QStringLiteral("imgLeft"), QStringLiteral(".0+"), QStringLiteral("One more decimal"),
-                              this);
-    imgRight = new ImageButton(QStringLiteral("imgRight"), QStringLiteral(".0\u2212"),
-                               QStringLiteral("One decimal less"), this);
+    imgChartLeft = new ImageButton(
+        QStringLiteral("imgChartLeft"), QStringLiteral("\u25c2A"), QStringLiteral("Narrower value labels"), this);
+    imgChartRight = new ImageButton(
+        QStringLiteral("imgChartRight"), QStringLiteral("A\u25b8"), QStringLiteral("Wider value labels"), this);
+    imgLeft
+        = new ImageButton(QStringLiteral("imgLeft"), QStringLiteral(".0+"), QStringLiteral("One more decimal"), this);
+    imgRight = new ImageButton(
+        QStringLiteral("imgRight"), QStringLiteral(".0\u2212"), QStringLiteral("One decimal less"), this);
     ocxXBarChart = new ChartView(this);
     ocxXBarChart->setObjectName(QStringLiteral("ocxXBarChart"));
     ocxXBarChart->setMouseTracking(true);
@@ -250,9 +260,9 @@ void frmMain::BuildControls()
     pair(lblTestedRange, cboTestedRange);
     pair(lblChartType, cboSelectChart);
     pair(lblGroupSize, cboXBarSize);
-    for (QCheckBox* box : {chkAcceptZero, chkOnlyPass, chkLastDataOnly, chkShowSpec, chkShowZoneABC, chkShowGrid})
+    for (QCheckBox* box : { chkAcceptZero, chkOnlyPass, chkLastDataOnly, chkShowSpec, chkShowZoneABC, chkShowGrid })
         grid->addWidget(box, row++, 0, 1, 2);
-    for (LumButton* b : {cmdPlotChart, cmdMoreCharts, cmdDataInter, cmdExport, cmdPrint, cmdAbout, cmdExit})
+    for (LumButton* b : { cmdPlotChart, cmdMoreCharts, cmdDataInter, cmdExport, cmdPrint, cmdAbout, cmdExit })
         grid->addWidget(b, row++, 0, 1, 2);
     grid->addWidget(lblOpenATE_INI, row++, 0, 1, 2);
     grid->addWidget(lblOpenProducts_INI, row++, 0, 1, 2);
@@ -262,10 +272,10 @@ void frmMain::BuildControls()
 
     auto* tools = new QHBoxLayout;
     tools->addWidget(lblYvalue);
-    for (QWidget* w : std::initializer_list<QWidget*>{imgChartLeft, imgChartRight, imgLeft, imgRight})
+    for (QWidget* w : std::initializer_list<QWidget*> { imgChartLeft, imgChartRight, imgLeft, imgRight })
         tools->addWidget(w);
     tools->addStretch(1);
-    for (LumButton* b : {cmdPreviousPage, cmdNextPage, cmdZoomXIn, cmdZoomXOut, cmdReset}) {
+    for (LumButton* b : { cmdPreviousPage, cmdNextPage, cmdZoomXIn, cmdZoomXOut, cmdReset }) {
         b->setFixedWidth(84);
         tools->addWidget(b);
     }
@@ -291,7 +301,7 @@ void frmMain::BuildControls()
     top->setContentsMargins(4, 4, 4, 4);
     top->addWidget(panel);
     top->addLayout(right, 1);
-    for (QWidget* w : std::initializer_list<QWidget*>{panel, statsPanel})
+    for (QWidget* w : std::initializer_list<QWidget*> { panel, statsPanel })
         w->setMouseTracking(true);
 }
 
@@ -324,8 +334,8 @@ void frmMain::ConnectControls()
     connect(imgLeft, &ImageButton::Pressed, this, [this] { imgLeft_MouseDown(); });
     connect(imgRight, &ImageButton::Pressed, this, [this] { imgRight_MouseDown(); });
     connect(tmrRuleFlash, &QTimer::timeout, this, [this] { tmrRuleFlash_Timer(); });
-    connect(ocxXBarChart, &QCustomPlot::mouseMove, this,
-            [this](QMouseEvent* e) { ocxXBarChart_MouseMove(e->position()); });
+    connect(
+        ocxXBarChart, &QCustomPlot::mouseMove, this, [this](QMouseEvent* e) { ocxXBarChart_MouseMove(e->position()); });
     connect(ocxXBarChart, &QCustomPlot::mousePress, this, [this](QMouseEvent* e) {
         if (const auto hit = ocxXBarChart->pointAt(mChart, e->position()))
             ocxXBarChart_ClickSeries(hit->series, hit->point, e->button());
@@ -387,10 +397,8 @@ void frmMain::ApplyLoadedSettings(const LoadedMainSettings& loaded)
     choose(cboTestedRange, loaded.range, kDefaultRange);
     txtSerialNumberFilter->setText(loaded.snFilter);
     choose(cboXBarSize, loaded.xBarSize, kDefaultGroupSize);
-    const std::pair<QCheckBox*, std::optional<int>> boxes[] = {{chkAcceptZero, loaded.acceptZero},
-                                                               {chkOnlyPass, loaded.passOnly},
-                                                               {chkLastDataOnly, loaded.lastDataOnly},
-                                                               {chkShowSpec, loaded.showSpec}};
+    const std::pair<QCheckBox*, std::optional<int>> boxes[] = { { chkAcceptZero, loaded.acceptZero },
+        { chkOnlyPass, loaded.passOnly }, { chkLastDataOnly, loaded.lastDataOnly }, { chkShowSpec, loaded.showSpec } };
     for (const auto& [box, value] : boxes)
         if (value)
             SetCheckValue(box, *value);
@@ -452,8 +460,8 @@ void frmMain::cboProductName_Click()
     values.UserName = ini.value(section, QStringLiteral("UserName"));
     values.Password = ini.value(section, QStringLiteral("Password"));
     values.ServerName = ini.value(section, QStringLiteral("ServerName"));
-    values.TableName = data::ReadINI(product, QStringLiteral("TableName"),
-                                     data::ConfigFilePath(mState.gINIPath, data::kProductsIni));
+    values.TableName = data::ReadINI(
+        product, QStringLiteral("TableName"), data::ConfigFilePath(mState.gINIPath, data::kProductsIni));
     const data::ConnectResult connected = data::ConnectDataSource(product, values, mState, mPrompt);
     if (connected.ok) {
         SetComboItems(cboATEList, connected.testers, connected.selected);
@@ -463,8 +471,8 @@ void frmMain::cboProductName_Click()
         }
     } else {
         const PromptAnswer answer = mPrompt.ask(
-            {QStringLiteral("Would you like to re-select the other INI? or click Cancel for exit from program."),
-             kAppTitle, PromptIcon::Question, PromptButtons::RetryCancel});
+            { QStringLiteral("Would you like to re-select the other INI? or click Cancel for exit from program."),
+                kAppTitle, PromptIcon::Question, PromptButtons::RetryCancel });
         if (answer == PromptAnswer::Retry) {
             OpenIni();
             return;
@@ -476,7 +484,7 @@ void frmMain::cboProductName_Click()
 
 void frmMain::ResetOnFailedConnect()
 {
-    mLists.productList = {data::kOpenIniItem};
+    mLists.productList = { data::kOpenIniItem };
     mLists.productIndex = 0;
     mLists.parameterList.clear();
     mLists.testIdList.clear();
@@ -566,7 +574,7 @@ void frmMain::cboXBarSize_Click()
 
 void frmMain::ApplyChartTypeRules(bool chartTypeChanged)
 {
-    const ChartSelection before{cboSelectChart->currentText(), mState.gSampleSize};
+    const ChartSelection before { cboSelectChart->currentText(), mState.gSampleSize };
     const ChartSelection after = ApplyChartRules(before, chartTypeChanged, mPrompt);
     {
         // The corrections are the window's own changes: they neither re-run these rules nor re-plot.
@@ -619,7 +627,7 @@ void frmMain::cmdPlotChart_Click()
 {
     if (cmdPlotChart->Caption() == kStopPlot) {
         const PromptAnswer answer = mPrompt.ask(
-            {QStringLiteral("Stop plot SPC chart?"), kAppTitle, PromptIcon::Information, PromptButtons::YesNo});
+            { QStringLiteral("Stop plot SPC chart?"), kAppTitle, PromptIcon::Information, PromptButtons::YesNo });
         if (answer == PromptAnswer::Yes) {
             mStopClock.start();
             mState.gStopPlot = true;
@@ -697,13 +705,12 @@ void frmMain::RunPlot()
 
 void frmMain::SetPanelEnabled(bool enable)
 {
-    for (LumButton* b : {cmdExit, cmdPrint, cmdExport, cmdPreviousPage, cmdNextPage, cmdZoomXIn, cmdZoomXOut, cmdReset,
-                         cmdMoreCharts, cmdAbout, cmdDataInter})
+    for (LumButton* b : { cmdExit, cmdPrint, cmdExport, cmdPreviousPage, cmdNextPage, cmdZoomXIn, cmdZoomXOut, cmdReset,
+             cmdMoreCharts, cmdAbout, cmdDataInter })
         b->SetEnabled(enable);
-    for (QWidget* w : std::initializer_list<QWidget*>{cboATEList, cboDataParameters, cboProductName, cboTestedRange,
-                                                      cboTestID, chkLastDataOnly, chkAcceptZero, chkOnlyPass,
-                                                      txtSerialNumberFilter, lblGroupSize, cboXBarSize,
-                                                      cboSelectChart, chkShowZoneABC, chkShowGrid})
+    for (QWidget* w : std::initializer_list<QWidget*> { cboATEList, cboDataParameters, cboProductName, cboTestedRange,
+             cboTestID, chkLastDataOnly, chkAcceptZero, chkOnlyPass, txtSerialNumberFilter, lblGroupSize, cboXBarSize,
+             cboSelectChart, chkShowZoneABC, chkShowGrid })
         w->setEnabled(enable);
     chkShowSpec->setEnabled(BothLimitsAbsent() ? false : enable);
     if (cboSelectChart->currentText() == kIndividualMR) {
@@ -933,25 +940,24 @@ void frmMain::cmdExport_Click()
     const QString file = mPrompt.chooseFile(request);
     const bool chosen = !file.isEmpty() && !file.contains(QLatin1Char('*'));
     const bool overwrite = !chosen || !QFileInfo::exists(file)
-                           || mPrompt.ask({QStringLiteral("Overwrite the existing file?"), kAppTitle,
-                                           PromptIcon::Exclamation, PromptButtons::YesNo})
-                                  == PromptAnswer::Yes;
+        || mPrompt.ask({ QStringLiteral("Overwrite the existing file?"), kAppTitle, PromptIcon::Exclamation,
+               PromptButtons::YesNo })
+            == PromptAnswer::Yes;
     if (chosen && overwrite) {
         StopRuleTimer();
         const QString sn = txtSerialNumberFilter->text();
         const QString tester = cboATEList->currentText();
         const QString snText = QStringLiteral("S/N Filter: ") + (sn.isEmpty() ? QStringLiteral("None") : sn);
-        const QString testerText = QStringLiteral("Tester Filter: ")
-                                   + (tester == data::kAllItem ? QStringLiteral("None") : tester);
+        const QString testerText
+            = QStringLiteral("Tester Filter: ") + (tester == data::kAllItem ? QStringLiteral("None") : tester);
         const QStringList header = mChart.header;
         const QStringList footer = mChart.footer;
         mChart.header << QString();
         mChart.footer << QString();
         mChart.header[1] = QStringLiteral("Test ID: ") + cboTestID->currentText() + QStringLiteral("; ") + snText
-                           + QStringLiteral("; ") + testerText;
+            + QStringLiteral("; ") + testerText;
         mChart.footer[0] = QStringLiteral("Exported on: ")
-                           + QLocale(QLocale::English).toString(QDateTime::currentDateTime(),
-                                                                QStringLiteral("MMM dd, yyyy hh:mm AP"));
+            + QLocale(QLocale::English).toString(QDateTime::currentDateTime(), QStringLiteral("MMM dd, yyyy hh:mm ap"));
         RenderChart();
         const bool written = ocxXBarChart->savePng(file, ocxXBarChart->width(), ocxXBarChart->height());
         mChart.header = header;
@@ -991,7 +997,7 @@ void frmMain::lblOpenIni_Click(const QString& fileName)
 
 void frmMain::SetLinkUnderline(QLabel* hovered)
 {
-    for (QLabel* link : {lblOpenATE_INI, lblOpenProducts_INI}) {
+    for (QLabel* link : { lblOpenATE_INI, lblOpenProducts_INI }) {
         QFont f = link->font();
         f.setUnderline(link == hovered);
         link->setFont(f);
@@ -1050,8 +1056,8 @@ void frmMain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    const PromptAnswer answer = mPrompt.ask({QStringLiteral("Would you like to exit from program?."), kAppTitle,
-                                             PromptIcon::Information, PromptButtons::OkCancel});
+    const PromptAnswer answer = mPrompt.ask({ QStringLiteral("Would you like to exit from program?."), kAppTitle,
+        PromptIcon::Information, PromptButtons::OkCancel });
     if (answer != PromptAnswer::Ok) {
         event->ignore();
         return;
@@ -1082,7 +1088,7 @@ void frmMain::DoShutdownProgram()
 
 void frmMain::DeleteTempFiles()
 {
-    for (const QString& f : {mState.gTempFile1, mState.gTempFile2, mState.gTempFile3})
+    for (const QString& f : { mState.gTempFile1, mState.gTempFile2, mState.gTempFile3 })
         if (!f.isEmpty())
             QFile::remove(f);
 }

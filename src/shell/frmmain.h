@@ -22,22 +22,24 @@ class QLineEdit;
 class QMouseEvent;
 class QTimer;
 
-namespace moldrin {
+namespace moldrin
+{
 
 class ChartView;
 class ImageButton;
 class LumButton;
 
-class frmMain : public QWidget {
+class frmMain : public QWidget
+{
     Q_OBJECT
 public:
     frmMain(AppState& state, Prompt& prompt, QWidget* parent = nullptr);
     ~frmMain() override;
 
     struct StartOptions {
-        QString configDir;                          // takes the place of the saved INIPath
+        QString configDir; // takes the place of the saved INIPath
         std::function<bool()> anotherInstanceRunning; // the previous-instance test; none: never
-        int splashPasses = 50000;                   // event-loop passes while the splash shows
+        int splashPasses = 50000; // event-loop passes while the splash shows
     };
     // Start-up. False when the program must end (a second instance); DoShutdownProgram has run then.
     bool Form_Load(const StartOptions& options);

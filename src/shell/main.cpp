@@ -23,15 +23,14 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("SPC charts of production test results."));
     parser.addHelpOption();
-    const QCommandLineOption config(QStringLiteral("config"), QStringLiteral("Configuration folder (ATE.INI, PRODUCTS.INI)."),
-                                    QStringLiteral("DIR"));
-    const QCommandLineOption ready(QStringLiteral("ready-time"),
-                                   QStringLiteral("Print the milliseconds from start to a shown window and quit."));
+    const QCommandLineOption config(QStringLiteral("config"),
+        QStringLiteral("Configuration folder (ATE.INI, PRODUCTS.INI)."), QStringLiteral("DIR"));
+    const QCommandLineOption ready(
+        QStringLiteral("ready-time"), QStringLiteral("Print the milliseconds from start to a shown window and quit."));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("Plot the first parameter, save the window as FILE and quit."),
-                                        QStringLiteral("FILE"));
+        QStringLiteral("Plot the first parameter, save the window as FILE and quit."), QStringLiteral("FILE"));
     const QCommandLineOption zones(QStringLiteral("zones"), QStringLiteral("With --screenshot: plot with zones."));
-    parser.addOptions({config, ready, screenshot, zones});
+    parser.addOptions({ config, ready, screenshot, zones });
     parser.process(app);
 
     moldrin::AppState state; // MOLDRIN_SETTINGS_FILE names the settings file when set

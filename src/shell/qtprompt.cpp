@@ -6,18 +6,25 @@
 #include <QMessageBox>
 #include <QStringList>
 
-namespace moldrin {
+namespace moldrin
+{
 
-namespace {
+namespace
+{
 
 QMessageBox::Icon BoxIcon(PromptIcon icon)
 {
     switch (icon) {
-    case PromptIcon::Information: return QMessageBox::Information;
-    case PromptIcon::Exclamation: return QMessageBox::Warning;
-    case PromptIcon::Question: return QMessageBox::Question;
-    case PromptIcon::Critical: return QMessageBox::Critical;
-    case PromptIcon::None: break;
+    case PromptIcon::Information:
+        return QMessageBox::Information;
+    case PromptIcon::Exclamation:
+        return QMessageBox::Warning;
+    case PromptIcon::Question:
+        return QMessageBox::Question;
+    case PromptIcon::Critical:
+        return QMessageBox::Critical;
+    case PromptIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -28,17 +35,30 @@ PromptAnswer QtPrompt::ask(const PromptMessage& message)
 {
     QMessageBox box(BoxIcon(message.icon), message.title, message.text, QMessageBox::NoButton, mParent);
     switch (message.buttons) {
-    case PromptButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case PromptButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case PromptButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-    case PromptButtons::RetryCancel: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
+    case PromptButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case PromptButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case PromptButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case PromptButtons::RetryCancel:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        break;
     }
     switch (box.exec()) {
-    case QMessageBox::Ok: return PromptAnswer::Ok;
-    case QMessageBox::Yes: return PromptAnswer::Yes;
-    case QMessageBox::No: return PromptAnswer::No;
-    case QMessageBox::Retry: return PromptAnswer::Retry;
-    default: break;
+    case QMessageBox::Ok:
+        return PromptAnswer::Ok;
+    case QMessageBox::Yes:
+        return PromptAnswer::Yes;
+    case QMessageBox::No:
+        return PromptAnswer::No;
+    case QMessageBox::Retry:
+        return PromptAnswer::Retry;
+    default:
+        break;
     }
     // Closing the box is its negative answer.
     return ScriptedPrompt::defaultAnswer(message.buttons);

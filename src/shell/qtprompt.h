@@ -7,11 +7,16 @@
 
 class QWidget;
 
-namespace moldrin {
+namespace moldrin
+{
 
-class QtPrompt : public Prompt {
+class QtPrompt : public Prompt
+{
 public:
-    explicit QtPrompt(QWidget* parent = nullptr) : mParent(parent) {}
+    explicit QtPrompt(QWidget* parent = nullptr)
+        : mParent(parent)
+    {
+    }
     void setParent(QWidget* parent) { mParent = parent; }
 
     PromptAnswer ask(const PromptMessage& message) override;

@@ -4,10 +4,12 @@
 #include <QDir>
 #include <QStandardPaths>
 
-namespace moldrin {
+namespace moldrin
+{
 
 SingleInstanceLock::SingleInstanceLock(const QString& lockPath)
-    : mPath(lockPath.isEmpty() ? defaultPath() : lockPath), mLock(std::make_unique<QLockFile>(mPath))
+    : mPath(lockPath.isEmpty() ? defaultPath() : lockPath)
+    , mLock(std::make_unique<QLockFile>(mPath))
 {
     // A running copy never refreshes the lock, so it must not be judged stale by its age.
     mLock->setStaleLockTime(0);

@@ -6,9 +6,11 @@
 
 #include <memory>
 
-namespace moldrin {
+namespace moldrin
+{
 
-class SingleInstanceLock {
+class SingleInstanceLock
+{
 public:
     // `lockPath` empty: moldrin.lock in the user's runtime folder (the temp folder when there is none).
     explicit SingleInstanceLock(const QString& lockPath = {});

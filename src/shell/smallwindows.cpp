@@ -9,9 +9,11 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
-namespace moldrin {
+namespace moldrin
+{
 
-frmTitle::frmTitle(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+frmTitle::frmTitle(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("frmTitle"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -38,7 +40,8 @@ void frmTitle::ShowFor(int passes)
     close();
 }
 
-frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
+frmAbout::frmAbout(QWidget* parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));

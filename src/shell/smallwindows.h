@@ -5,12 +5,14 @@
 #include <QLabel>
 #include <QWidget>
 
-namespace moldrin {
+namespace moldrin
+{
 
 class LumButton;
 
 // Splash shown at start-up and at exit.
-class frmTitle : public QWidget {
+class frmTitle : public QWidget
+{
     Q_OBJECT
 public:
     explicit frmTitle(QWidget* parent = nullptr);
@@ -18,14 +20,16 @@ public:
     void ShowFor(int passes);
 };
 
-class frmAbout : public QDialog {
+class frmAbout : public QDialog
+{
     Q_OBJECT
 public:
     explicit frmAbout(QWidget* parent = nullptr);
 };
 
 // A small picture button: pressed look (a border) while the left button holds it, Pressed on a left press.
-class ImageButton : public QLabel {
+class ImageButton : public QLabel
+{
     Q_OBJECT
 public:
     ImageButton(const QString& objectName, const QString& glyph, const QString& toolTip, QWidget* parent);

@@ -31,13 +31,14 @@
 
 using namespace moldrin;
 
-namespace {
+namespace
+{
 
 // A copy of the demo configuration with a generated results database of `units` units per product.
 bool MakeDemo(const QString& dir, int units, const QString& databaseName = {})
 {
     const QDir source(QString::fromLocal8Bit(qgetenv("MOLDRIN_SOURCE_DIR")) + "/examples/demo");
-    for (const QString& name : {QStringLiteral("ATE.INI"), QStringLiteral("PRODUCTS.INI")})
+    for (const QString& name : { QStringLiteral("ATE.INI"), QStringLiteral("PRODUCTS.INI") })
         if (!QFile::copy(source.filePath(name), QDir(dir).filePath(name)))
             return false;
     if (!databaseName.isEmpty()) {
@@ -55,13 +56,16 @@ bool MakeDemo(const QString& dir, int units, const QString& databaseName = {})
         return true;
     }
     QProcess p;
-    p.start(MOLDRIN_DEMO_DATA_EXE, {"--units", QString::number(units), dir});
+    p.start(MOLDRIN_DEMO_DATA_EXE, { "--units", QString::number(units), dir });
     return p.waitForFinished(600000) && p.exitCode() == 0;
 }
 
 // One window on its own settings file, started on a configuration folder.
 struct Session {
-    explicit Session(const QString& settingsFile) : state(settingsFile) {}
+    explicit Session(const QString& settingsFile)
+        : state(settingsFile)
+    {
+    }
     bool start(const QString& configDir)
     {
         frmMain::StartOptions o;
@@ -81,7 +85,8 @@ void Click(LumButton* button)
 
 } // namespace
 
-class FrmMainTest : public QObject {
+class FrmMainTest : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -113,10 +118,10 @@ private Q_SLOTS:
 
 private:
     QTemporaryDir mTemp;
-    QString mDemo;      // 200 subgroups of 5 per parameter
-    QString mLarge;     // 20000 readings: the loaders yield to the event loop
-    QString mBroken;    // its database file does not exist
-    QString mSettings;  // a fresh settings file per test
+    QString mDemo; // 200 subgroups of 5 per parameter
+    QString mLarge; // 20000 readings: the loaders yield to the event loop
+    QString mBroken; // its database file does not exist
+    QString mSettings; // a fresh settings file per test
     int mCount = 0;
 };
 
@@ -126,7 +131,7 @@ void FrmMainTest::initTestCase()
     mDemo = mTemp.filePath("demo");
     mLarge = mTemp.filePath("large");
     mBroken = mTemp.filePath("broken");
-    for (const QString& d : {mDemo, mLarge, mBroken})
+    for (const QString& d : { mDemo, mLarge, mBroken })
         QVERIFY(QDir().mkpath(d));
     QVERIFY(MakeDemo(mDemo, 1000));
     QVERIFY(MakeDemo(mLarge, 20000));
@@ -151,40 +156,37 @@ void FrmMainTest::startupWithEmptySettings()
     QCOMPARE(s.prompt.texts(), QStringList());
 
     // Every control of the panel, found by its name, with its caption.
-    const QList<QPair<QString, QString>> captions = {
-        {"lblProductName", "Product ID"},        {"lblTestParameter", "Test Para."},
-        {"lblATEList", "Source Filter"},         {"lblTestID", "Test ID"},
-        {"lblSerialNumberFilter", "S/N Filter"}, {"lblTestedRange", "Range"},
-        {"lblChartType", "Chart Type"},          {"lblGroupSize", "Group Size"},
-        {"lblOpenATE_INI", "Open ate.ini"},      {"lblOpenProducts_INI", "Open products.ini"},
-        {"lblVersion", "Version " + VersionText()}};
+    const QList<QPair<QString, QString>> captions
+        = { { "lblProductName", "Product ID" }, { "lblTestParameter", "Test Para." }, { "lblATEList", "Source Filter" },
+              { "lblTestID", "Test ID" }, { "lblSerialNumberFilter", "S/N Filter" }, { "lblTestedRange", "Range" },
+              { "lblChartType", "Chart Type" }, { "lblGroupSize", "Group Size" }, { "lblOpenATE_INI", "Open ate.ini" },
+              { "lblOpenProducts_INI", "Open products.ini" }, { "lblVersion", "Version " + VersionText() } };
     for (const auto& [name, text] : captions) {
         auto* l = w.findChild<QLabel*>(name);
         QVERIFY2(l, qPrintable(name));
         QCOMPARE(l->text(), text);
     }
-    const QList<QPair<QString, QString>> boxes = {{"chkAcceptZero", "Accept Zero"},   {"chkOnlyPass", "Pass Only"},
-                                                  {"chkLastDataOnly", "Last Data Only"}, {"chkShowSpec", "Show USL/LSL"},
-                                                  {"chkShowZoneABC", "Show Zones"},  {"chkShowGrid", "Show Grid"}};
+    const QList<QPair<QString, QString>> boxes
+        = { { "chkAcceptZero", "Accept Zero" }, { "chkOnlyPass", "Pass Only" }, { "chkLastDataOnly", "Last Data Only" },
+              { "chkShowSpec", "Show USL/LSL" }, { "chkShowZoneABC", "Show Zones" }, { "chkShowGrid", "Show Grid" } };
     for (const auto& [name, text] : boxes) {
         auto* c = w.findChild<QCheckBox*>(name);
         QVERIFY2(c, qPrintable(name));
         QCOMPARE(c->text(), text);
     }
-    const QList<QPair<QString, QString>> buttons = {
-        {"cmdPlotChart", "Start Plot"}, {"cmdMoreCharts", "More Charts"}, {"cmdExport", "Export Chart"},
-        {"cmdPrint", "Print Chart"},    {"cmdZoomXIn", "Zoom In"},        {"cmdZoomXOut", "Zoom Out"},
-        {"cmdReset", "Reset"},          {"cmdDataInter", "Rules Setup"},  {"cmdAbout", "About"},
-        {"cmdExit", "Exit"}};
+    const QList<QPair<QString, QString>> buttons = { { "cmdPlotChart", "Start Plot" },
+        { "cmdMoreCharts", "More Charts" }, { "cmdExport", "Export Chart" }, { "cmdPrint", "Print Chart" },
+        { "cmdZoomXIn", "Zoom In" }, { "cmdZoomXOut", "Zoom Out" }, { "cmdReset", "Reset" },
+        { "cmdDataInter", "Rules Setup" }, { "cmdAbout", "About" }, { "cmdExit", "Exit" } };
     for (const auto& [name, text] : buttons) {
         auto* b = w.findChild<LumButton*>(name);
         QVERIFY2(b, qPrintable(name));
         QCOMPARE(b->Caption(), text);
     }
-    for (const char* name : {"cmdPreviousPage", "cmdNextPage"})
+    for (const char* name : { "cmdPreviousPage", "cmdNextPage" })
         QVERIFY(w.findChild<LumButton*>(name));
-    for (const char* name : {"cboProductName", "cboDataParameters", "cboATEList", "cboTestID", "cboTestedRange",
-                             "cboSelectChart", "cboXBarSize"})
+    for (const char* name : { "cboProductName", "cboDataParameters", "cboATEList", "cboTestID", "cboTestedRange",
+             "cboSelectChart", "cboXBarSize" })
         QVERIFY2(w.findChild<QComboBox*>(name), name);
     QVERIFY(w.findChild<QLineEdit*>("txtSerialNumberFilter"));
     QVERIFY(w.findChild<ChartView*>("ocxXBarChart"));
@@ -243,7 +245,7 @@ void FrmMainTest::startupWithoutConfiguration()
     Click(w.cmdPlotChart);
     QCOMPARE(s.prompt.texts(), QStringList());
     w.cmdPlotChart_Click();
-    QCOMPARE(s.prompt.texts(), QStringList{"INI file is not loaded!"});
+    QCOMPARE(s.prompt.texts(), QStringList { "INI file is not loaded!" });
     QCOMPARE(s.prompt.messages[0].icon, PromptIcon::Exclamation);
     s.prompt.clear();
 
@@ -252,7 +254,7 @@ void FrmMainTest::startupWithoutConfiguration()
     w.cboTestedRange->setCurrentText("Last 7 Days");
     QCOMPARE(w.cboTestedRange->toolTip(), tip);
     Click(w.cmdMoreCharts);
-    QCOMPARE(s.prompt.texts(), QStringList{"INI file is not loaded!"});
+    QCOMPARE(s.prompt.texts(), QStringList { "INI file is not loaded!" });
     s.prompt.clear();
     // The page buttons stay silent on an empty chart.
     Click(w.cmdNextPage);
@@ -268,7 +270,7 @@ void FrmMainTest::secondInstance()
     o.configDir = mDemo;
     o.anotherInstanceRunning = [] { return true; };
     QVERIFY(!s.window->Form_Load(o));
-    QCOMPARE(s.prompt.texts(), QStringList{"An instance Moldrin software is running!"});
+    QCOMPARE(s.prompt.texts(), QStringList { "An instance Moldrin software is running!" });
     QCOMPARE(s.prompt.messages[0].icon, PromptIcon::Information);
     QVERIFY(s.window->shutDown());
     QVERIFY(!QFileInfo::exists(mSettings)); // nothing saved
@@ -296,8 +298,8 @@ void FrmMainTest::groupSizeAboveNineWithMedian()
     s.prompt.clear();
     w.cboXBarSize->setCurrentText("12");
     QCOMPARE(s.prompt.texts(),
-             QStringList{"For X-Bar-R-Median-s, Median-R and Median-s chart the sample size is limited by not exceed "
-                         "than 9. "});
+        QStringList { "For X-Bar-R-Median-s, Median-R and Median-s chart the sample size is limited by not exceed "
+                      "than 9. " });
     QCOMPARE(s.prompt.messages[0].icon, PromptIcon::Information);
     QCOMPARE(w.cboXBarSize->currentText(), QString("9"));
     QCOMPARE(s.state.gSampleSize, 9);
@@ -323,8 +325,9 @@ void FrmMainTest::medianWithGroupSizeTwo()
     s.prompt.clear();
     const int plots = w.plotCount();
     w.cboSelectChart->setCurrentText("Median-s");
-    QCOMPARE(s.prompt.texts(), QStringList{"For X-Bar-R-Median-s chart the sample size equal 2, chart type will "
-                                           "available only 'X-Bar-R' or 'X-Bar-s'. "});
+    QCOMPARE(s.prompt.texts(),
+        QStringList { "For X-Bar-R-Median-s chart the sample size equal 2, chart type will "
+                      "available only 'X-Bar-R' or 'X-Bar-s'. " });
     QCOMPARE(w.cboSelectChart->currentText(), QString("X-Bar-R"));
     QCOMPARE(w.plotCount(), plots + 1);
     QCOMPARE(w.chart().left.title, QString("X-Bar (V)")); // the re-plot ran as X-Bar-R
@@ -334,8 +337,9 @@ void FrmMainTest::medianWithGroupSizeTwo()
     w.cboSelectChart->setCurrentText("Median-R");
     s.prompt.clear();
     w.cboXBarSize->setCurrentText("2");
-    QCOMPARE(s.prompt.texts(), QStringList{"For X-Bar-R-Median-s chart with sample size equal 2, chart type will "
-                                           "available only 'X-Bar' or 'X-Bar-s'. "});
+    QCOMPARE(s.prompt.texts(),
+        QStringList { "For X-Bar-R-Median-s chart with sample size equal 2, chart type will "
+                      "available only 'X-Bar' or 'X-Bar-s'. " });
     QCOMPARE(w.cboSelectChart->currentText(), QString("X-Bar-R"));
 }
 
@@ -398,7 +402,7 @@ void FrmMainTest::plotWithLimitsZonesAndMarks()
     QCOMPARE(chart.series[kSeriesLSL].count(), 2);
     // Centre, limit and zone lines: more than the plain limit lines.
     QVERIFY(chart.seriesCount() > kTemplateSeriesCount + 6);
-    QCOMPARE(chart.header, QStringList{s.state.gChartTitle + " Control Chart Page 1 of 3"});
+    QCOMPARE(chart.header, QStringList { s.state.gChartTitle + " Control Chart Page 1 of 3" });
     QCOMPARE(w.lblSPCParameter1->text(), out.limits.panelValueText);
     QVERIFY(!w.lblSPCParameter1->text().isEmpty());
     QCOMPARE(w.cmdPlotChart->Caption(), QString("Start Plot"));
@@ -446,7 +450,7 @@ void FrmMainTest::pagingAndZoom()
 
     Click(w.cmdNextPage);
     QCOMPARE(chart.currentPage(), 2);
-    QCOMPARE(chart.header, QStringList{title + " Control Chart Page 2 of 3"});
+    QCOMPARE(chart.header, QStringList { title + " Control Chart Page 2 of 3" });
     QCOMPARE(w.chartView()->shownPoints(), std::make_pair(80, 159));
     Click(w.cmdNextPage);
     Click(w.cmdNextPage); // on the last page: no change
@@ -459,16 +463,16 @@ void FrmMainTest::pagingAndZoom()
         Click(w.cmdZoomXIn);
         steps << chart.maxPointsPerPage;
     }
-    QCOMPARE(steps, (QList<int>{70, 60, 50, 40, 30, 20, 10, 0, 0, 0}));
+    QCOMPARE(steps, (QList<int> { 70, 60, 50, 40, 30, 20, 10, 0, 0, 0 }));
     QCOMPARE(chart.pageCount(), 1);
-    QCOMPARE(chart.header, QStringList{title + "  Chart Page: 1 of 1"});
+    QCOMPARE(chart.header, QStringList { title + "  Chart Page: 1 of 1" });
     // Next Page on one page does nothing.
     Click(w.cmdNextPage);
     QCOMPARE(chart.currentPage(), 1);
-    QCOMPARE(chart.header, QStringList{title + "  Chart Page: 1 of 1"});
+    QCOMPARE(chart.header, QStringList { title + "  Chart Page: 1 of 1" });
     Click(w.cmdZoomXOut);
     QCOMPARE(chart.maxPointsPerPage, 10);
-    QCOMPARE(chart.header, QStringList{title + "  Chart Page: 1 of 20"});
+    QCOMPARE(chart.header, QStringList { title + "  Chart Page: 1 of 20" });
     for (int i = 0; i < 12; ++i)
         Click(w.cmdZoomXOut);
     QCOMPARE(chart.maxPointsPerPage, 130); // no upper bound
@@ -477,7 +481,7 @@ void FrmMainTest::pagingAndZoom()
     Click(w.cmdReset);
     QCOMPARE(chart.maxPointsPerPage, 80);
     QCOMPARE(chart.currentPage(), 1);
-    QCOMPARE(chart.header, QStringList{title + " Chart Page: 1 of 3"});
+    QCOMPARE(chart.header, QStringList { title + " Chart Page: 1 of 3" });
     QCOMPARE(s.prompt.texts(), QStringList());
 }
 
@@ -487,22 +491,22 @@ void FrmMainTest::emptyChartButtons()
     QVERIFY(s.start(mDemo));
     frmMain& w = *s.window;
     ChartModel& chart = w.chart();
-    for (LumButton* b : {w.cmdNextPage, w.cmdPreviousPage, w.cmdZoomXIn, w.cmdZoomXOut, w.cmdReset})
+    for (LumButton* b : { w.cmdNextPage, w.cmdPreviousPage, w.cmdZoomXIn, w.cmdZoomXOut, w.cmdReset })
         Click(b);
     QCOMPARE(chart.maxPointsPerPage, 80);
     QCOMPARE(s.prompt.texts(), QStringList());
     // Export and More Charts: their guards.
     Click(w.cmdExport);
-    QCOMPARE(s.prompt.texts(), QStringList{"Chart is empty!"});
+    QCOMPARE(s.prompt.texts(), QStringList { "Chart is empty!" });
     s.prompt.clear();
     w.cboProductName->blockSignals(true);
     w.cboProductName->setCurrentIndex(0);
     w.cboProductName->blockSignals(false);
     Click(w.cmdMoreCharts);
-    QCOMPARE(s.prompt.texts(), QStringList{"Please select product name!"});
+    QCOMPARE(s.prompt.texts(), QStringList { "Please select product name!" });
     s.prompt.clear();
     Click(w.cmdPlotChart);
-    QCOMPARE(s.prompt.texts(), QStringList{"Please select product!"});
+    QCOMPARE(s.prompt.texts(), QStringList { "Please select product!" });
 }
 
 void FrmMainTest::labelAndDecimalButtons()
@@ -581,12 +585,11 @@ void FrmMainTest::readoutAndPointClicks()
     const QRect variation = view->variationRect()->rect();
     const QPointF inCentre(centre.center());
     move(inCentre);
-    QCOMPARE(w.lblYvalue->text(),
-             FormatNumber(view->centreValueAxis()->pixelToCoord(inCentre.y()), "#,##0.0####"));
+    QCOMPARE(w.lblYvalue->text(), FormatNumber(view->centreValueAxis()->pixelToCoord(inCentre.y()), "#,##0.0####"));
     const QPointF inVariation(variation.center());
     move(inVariation);
-    QCOMPARE(w.lblYvalue->text(),
-             FormatNumber(view->variationValueAxis()->pixelToCoord(inVariation.y()), "#,##0.0####"));
+    QCOMPARE(
+        w.lblYvalue->text(), FormatNumber(view->variationValueAxis()->pixelToCoord(inVariation.y()), "#,##0.0####"));
     QVERIFY(w.lblYvalue->text() != FormatNumber(view->centreValueAxis()->pixelToCoord(inVariation.y()), "#,##0.0####"));
 
     auto pixelOf = [&](int series, int point) {
@@ -634,8 +637,8 @@ void FrmMainTest::stopDuringPlot()
         Click(w.cmdPlotChart);
     });
     w.cmdPlotChart_Click();
-    QCOMPARE(captionSeen, QStringList{"Stop Plot"});
-    QCOMPARE(s.prompt.texts(), QStringList{"Stop plot SPC chart?"});
+    QCOMPARE(captionSeen, QStringList { "Stop Plot" });
+    QCOMPARE(s.prompt.texts(), QStringList { "Stop plot SPC chart?" });
     QCOMPARE(s.prompt.messages[0].buttons, PromptButtons::YesNo);
     QCOMPARE(s.prompt.messages[0].icon, PromptIcon::Information);
     QVERIFY(w.lastOutcome().stopped);
@@ -656,7 +659,7 @@ void FrmMainTest::stopDuringPlot()
         QCOMPARE(w.cmdPlotChart->Caption(), QString("Stop Plot"));
     });
     w.cmdPlotChart_Click();
-    QCOMPARE(s.prompt.texts(), QStringList{"Stop plot SPC chart?"});
+    QCOMPARE(s.prompt.texts(), QStringList { "Stop plot SPC chart?" });
     QVERIFY(!w.lastOutcome().stopped);
     QCOMPARE(w.lastOutcome().pointCount, 4000L);
 
@@ -685,7 +688,7 @@ void FrmMainTest::stopIndividualPlot()
         Click(w.cmdPlotChart);
     });
     w.cboSelectChart->setCurrentText("Individual-MR");
-    QCOMPARE(s.prompt.texts(), QStringList{"Stop plot SPC chart?"});
+    QCOMPARE(s.prompt.texts(), QStringList { "Stop plot SPC chart?" });
     QVERIFY(w.lastOutcome().stopped);
     QVERIFY(w.lastOutcome().pointCount < 20000);
     QCOMPARE(w.cmdPlotChart->Caption(), QString("Start Plot"));
@@ -698,9 +701,10 @@ void FrmMainTest::failedConnection()
     Session s(mSettings);
     QVERIFY(s.start(mBroken));
     frmMain& w = *s.window;
-    QCOMPARE(s.prompt.texts(), (QStringList{"Not found Database missing.db!",
-                                            "Would you like to re-select the other INI? or click Cancel for exit "
-                                            "from program."}));
+    QCOMPARE(s.prompt.texts(),
+        (QStringList { "Not found Database missing.db!",
+            "Would you like to re-select the other INI? or click Cancel for exit "
+            "from program." }));
     const PromptMessage& q = s.prompt.messages.last();
     QCOMPARE(q.buttons, PromptButtons::RetryCancel);
     QCOMPARE(q.icon, PromptIcon::Question);
@@ -713,7 +717,7 @@ void FrmMainTest::failedConnection()
     QVERIFY(!w.shutDown());
     s.prompt.clear();
     w.cmdPlotChart_Click();
-    QCOMPARE(s.prompt.texts(), QStringList{"INI file is not loaded!"});
+    QCOMPARE(s.prompt.texts(), QStringList { "INI file is not loaded!" });
 
     // Retry offers the file dialog; choosing the good folder loads it.
     Session r(mSettings + "-retry");
@@ -759,8 +763,8 @@ void FrmMainTest::iniLinks()
     QCoreApplication::sendEvent(w.lblOpenProducts_INI, &enter);
     QVERIFY(!w.lblOpenATE_INI->font().underline());
     QVERIFY(w.lblOpenProducts_INI->font().underline());
-    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), w.mapToGlobal(QPointF(5, 5)), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
+    QMouseEvent move(
+        QEvent::MouseMove, QPointF(5, 5), w.mapToGlobal(QPointF(5, 5)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&w, &move);
     QVERIFY(!w.lblOpenProducts_INI->font().underline());
 }
@@ -810,7 +814,7 @@ void FrmMainTest::exitQuestion()
 
     // Cancel keeps the window, the connection and the temporary files.
     Click(w.cmdExit);
-    QCOMPARE(s.prompt.texts(), QStringList{"Would you like to exit from program?."});
+    QCOMPARE(s.prompt.texts(), QStringList { "Would you like to exit from program?." });
     QCOMPARE(s.prompt.messages[0].buttons, PromptButtons::OkCancel);
     QCOMPARE(s.prompt.messages[0].icon, PromptIcon::Information);
     QVERIFY(w.isVisible());
@@ -852,8 +856,8 @@ void FrmMainTest::savedSettingsRestored()
     frmMain& w = *s.window;
     // Median-R with 12: the limit message during start-up, the size corrected, no plot.
     QCOMPARE(s.prompt.texts(),
-             QStringList{"For X-Bar-R-Median-s, Median-R and Median-s chart the sample size is limited by not exceed "
-                         "than 9. "});
+        QStringList { "For X-Bar-R-Median-s, Median-R and Median-s chart the sample size is limited by not exceed "
+                      "than 9. " });
     QCOMPARE(w.cboXBarSize->currentText(), QString("9"));
     QCOMPARE(w.cboSelectChart->currentText(), QString("Median-R"));
     QCOMPARE(w.cboTestedRange->currentText(), QString("Last 30 Days"));
@@ -970,7 +974,7 @@ void FrmMainTest::stopLatencyMillionReadings()
     QVERIFY(w.lastOutcome().stopped);
     qInfo("1,000,000 readings: first turn of the event loop after %lld ms (statement opened), %d turns, widest "
           "gap after that %lld ms; Stop confirmed at %lld ms after %ld subgroups, loader returned %lld ms later",
-          firstTick, ticks, widestGap, stopAt, w.lastOutcome().pointCount, w.lastStopLatencyMs());
+        firstTick, ticks, widestGap, stopAt, w.lastOutcome().pointCount, w.lastStopLatencyMs());
     qInfo("plot call ended at %lld ms", total);
     QElapsedTimer r;
     r.start();
