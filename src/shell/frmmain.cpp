@@ -3,6 +3,7 @@
 
 #include "buttonctl/lumbutton.h"
 #include "common/dates.h"
+#include "common/figure.h"
 #include "common/numberformat.h"
 #include "common/version.h"
 #include "data/access/connectdatasource.h"

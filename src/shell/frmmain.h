@@ -2,7 +2,6 @@
 #pragma once
 
 #include "common/appstate.h"
-#include "common/figure.h"
 #include "common/prompt.h"
 #include "data/config/configfiles.h"
 #include "data/loader/sampleloader.h"
