@@ -319,6 +319,47 @@ void ChartView::render(const ChartModel& chart)
     replot(rpQueuedReplot);
 }
 
+ChartView::AxisValue ChartView::valueAt(const QPointF& pixel) const
+{
+    const QRect centre = mCentre->rect();
+    const QRect variation = mVariation->rect();
+    // Between the bands the boundary lies half way across the gap.
+    const bool inCentre = pixel.y() < (centre.bottom() + variation.top()) / 2.0;
+    AxisValue out;
+    out.axis = inCentre ? VerticalAxis::Left : VerticalAxis::Custom0;
+    out.value = valueAxis(out.axis)->pixelToCoord(pixel.y());
+    return out;
+}
+
+std::optional<ChartView::PointHit> ChartView::pointAt(const ChartModel& chart, const QPointF& pixel,
+                                                      double radius) const
+{
+    std::optional<PointHit> best;
+    double bestDistance = radius * radius;
+    for (int s = 0; s < chart.seriesCount(); ++s) {
+        const ChartSeries& series = chart.series[s];
+        if (!series.visible || series.kind == SeriesKind::Bar)
+            continue;
+        const QCPAxis* key = keyAxis(series.verticalAxis);
+        const QCPAxis* value = valueAxis(series.verticalAxis);
+        if (!value->axisRect()->rect().contains(pixel.toPoint()))
+            continue;
+        for (int i = 0; i < series.count(); ++i) {
+            const ChartPoint& p = series.points[i];
+            if (p.x < mShown.first || p.x > mShown.second)
+                continue;
+            const double dx = key->coordToPixel(p.x) - pixel.x();
+            const double dy = value->coordToPixel(p.y) - pixel.y();
+            const double d = dx * dx + dy * dy;
+            if (d <= bestDistance && (!best || d < bestDistance)) {
+                bestDistance = d;
+                best = PointHit{s, i};
+            }
+        }
+    }
+    return best;
+}
+
 bool SavePng(const ChartModel& chart, const QString& file, int width, int height)
 {
     if (width <= 0 || height <= 0)

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace moldrin {
 
 class ChartView : public QCustomPlot {
@@ -35,6 +37,22 @@ public:
     std::pair<int, int> shownPoints() const { return mShown; }
     // The texts of the point labels drawn.
     QStringList labelTexts() const;
+
+    // The value under a pixel position: the band (centre or variation chart) that holds the pointer
+    // decides the axis; between the bands the nearer one is taken.
+    struct AxisValue {
+        VerticalAxis axis = VerticalAxis::Left;
+        double value = 0;
+    };
+    AxisValue valueAt(const QPointF& pixel) const;
+
+    // The drawn point nearest to a pixel position within radius pixels, on the current page, among the
+    // series of the last render; nullopt when none is that close.
+    struct PointHit {
+        int series = -1;
+        int point = -1; // index within the series
+    };
+    std::optional<PointHit> pointAt(const ChartModel& chart, const QPointF& pixel, double radius = 6) const;
 
 private:
     void reset();

@@ -1,0 +1,199 @@
+// frmMain: the selection panel, the variables chart and the Start/Stop Plot state machine.
+#pragma once
+
+#include "common/appstate.h"
+#include "common/prompt.h"
+#include "data/config/configfiles.h"
+#include "data/loader/sampleloader.h"
+#include "shell/mainsettings.h"
+#include "variables/chartmodel.h"
+
+#include <QElapsedTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMouseEvent;
+class QTimer;
+
+namespace moldrin
+{
+
+class ChartView;
+class ImageButton;
+class LumButton;
+
+class frmMain : public QWidget
+{
+    Q_OBJECT
+public:
+    frmMain(AppState& state, Prompt& prompt, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    struct StartOptions {
+        QString configDir; // takes the place of the saved INIPath
+        std::function<bool()> anotherInstanceRunning; // the previous-instance test; none: never
+        int splashPasses = 50000; // event-loop passes while the splash shows
+    };
+    // Start-up. False when the program must end (a second instance); DoShutdownProgram has run then.
+    bool Form_Load(const StartOptions& options);
+
+    void SetPanelEnabled(bool enable);
+    // Deletes the temporary files and closes the connection without saving settings.
+    void DoShutdownProgram();
+
+    // Hooks for the windows built elsewhere: the raw data window, the rules dialog, the custom range.
+    void ShowRawData();
+    void ShowRulesSetup();
+    void ShowCustomRange();
+
+    // Opens a file in the desktop's editor; replaced by tests.
+    void setUrlOpener(std::function<bool(const QUrl&)> opener) { mOpenUrl = std::move(opener); }
+
+    ChartModel& chart() { return mChart; }
+    ChartView* chartView() const { return ocxXBarChart; }
+    bool plotting() const { return mPlotRunning; }
+    const data::PlotOutcome& lastOutcome() const { return mLastOutcome; }
+    int plotCount() const { return mPlotCount; }
+    // Milliseconds from the confirmed Stop Plot to the loader's return, -1 when the last plot was not stopped.
+    qint64 lastStopLatencyMs() const { return mStopLatencyMs; }
+    bool shutDown() const { return mShutDown; }
+    // The values SaveSettings writes for the panel.
+    MainWindowValues CurrentValues() const;
+
+    // Click handlers (named after the control and event).
+    void cboProductName_Click();
+    void cboDataParameters_Click();
+    void cboATEList_Click();
+    void cboTestID_Click();
+    void cboTestedRange_Click();
+    void cboSelectChart_Click();
+    void cboXBarSize_Click();
+    void cmdPlotChart_Click();
+    void cmdNextPage_Click();
+    void cmdPreviousPage_Click();
+    void cmdZoomXIn_Click();
+    void cmdZoomXOut_Click();
+    void cmdReset_Click();
+    void cmdMoreCharts_Click();
+    void cmdExport_Click();
+    void cmdPrint_Click();
+    void cmdAbout_Click();
+    void chkShowGrid_Click();
+    void chkShowOption_Click();
+    void imgChartLeft_MouseDown();
+    void imgChartRight_MouseDown();
+    void imgLeft_MouseDown();
+    void imgRight_MouseDown();
+    void lblOpenIni_Click(const QString& fileName);
+    void tmrRuleFlash_Timer();
+    void ocxXBarChart_MouseMove(const QPointF& pixel);
+    void ocxXBarChart_ClickSeries(int series, int point, Qt::MouseButton button);
+
+protected:
+    void closeEvent(QCloseEvent* event) override; // Form_QueryUnload
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    class WindowHost;
+
+    void BuildControls();
+    void ConnectControls();
+    void ApplyLoadedSettings(const LoadedMainSettings& loaded);
+    void ApplyChartTypeRules(bool chartTypeChanged);
+    void OpenIni();
+    void ResetOnFailedConnect();
+    void ClearChartIfPlotted();
+    void ClearChart();
+    void RunPlot();
+    void RenderChart();
+    bool PagingGuard();
+    void SetLinkUnderline(QLabel* hovered);
+    void StartRuleTimer(bool marksPlaced);
+    void StopRuleTimer();
+    void DeleteTempFiles();
+    void CloseConnection();
+    bool OnlyOpenIniListed() const;
+    bool ChartHasPoints() const;
+    bool BothLimitsAbsent() const;
+    void SetComboItems(QComboBox* combo, const QStringList& items, const QString& current);
+    data::PlotSelection Selection() const;
+
+    AppState& mState;
+    Prompt& mPrompt;
+    ChartModel mChart;
+    data::SelectionLists mLists;
+    data::PlotOutcome mLastOutcome;
+    std::function<bool(const QUrl&)> mOpenUrl;
+
+    // Form-level state.
+    bool mLoading = false;
+    bool mSettingSelection = false; // the window itself changes the chart type or group size
+    bool mPlotRunning = false;
+    bool mShutDown = false;
+    QString mUSLText = QStringLiteral("N/A"); // a number or "N/A"
+    QString mLSLText = QStringLiteral("N/A");
+    int mPlotCount = 0;
+    int mSplashPasses = 50000;
+    qint64 mStopLatencyMs = -1;
+    QElapsedTimer mStopClock;
+    QElapsedTimer mRenderClock;
+
+public:
+    // The controls, named as the window declares them.
+    QComboBox* cboProductName = nullptr;
+    QComboBox* cboDataParameters = nullptr;
+    QComboBox* cboATEList = nullptr;
+    QComboBox* cboTestID = nullptr;
+    QLineEdit* txtSerialNumberFilter = nullptr;
+    QComboBox* cboTestedRange = nullptr;
+    QComboBox* cboSelectChart = nullptr;
+    QComboBox* cboXBarSize = nullptr;
+    QLabel* lblProductName = nullptr;
+    QLabel* lblTestParameter = nullptr;
+    QLabel* lblATEList = nullptr;
+    QLabel* lblTestID = nullptr;
+    QLabel* lblSerialNumberFilter = nullptr;
+    QLabel* lblTestedRange = nullptr;
+    QLabel* lblChartType = nullptr;
+    QLabel* lblGroupSize = nullptr;
+    QCheckBox* chkAcceptZero = nullptr;
+    QCheckBox* chkOnlyPass = nullptr;
+    QCheckBox* chkLastDataOnly = nullptr;
+    QCheckBox* chkShowSpec = nullptr;
+    QCheckBox* chkShowZoneABC = nullptr;
+    QCheckBox* chkShowGrid = nullptr;
+    LumButton* cmdPlotChart = nullptr;
+    LumButton* cmdMoreCharts = nullptr;
+    LumButton* cmdExport = nullptr;
+    LumButton* cmdPrint = nullptr;
+    LumButton* cmdZoomXIn = nullptr;
+    LumButton* cmdZoomXOut = nullptr;
+    LumButton* cmdReset = nullptr;
+    LumButton* cmdPreviousPage = nullptr;
+    LumButton* cmdNextPage = nullptr;
+    LumButton* cmdDataInter = nullptr;
+    LumButton* cmdAbout = nullptr;
+    LumButton* cmdExit = nullptr;
+    QLabel* lblOpenATE_INI = nullptr;
+    QLabel* lblOpenProducts_INI = nullptr;
+    QLabel* lblVersion = nullptr;
+    QLabel* lblYvalue = nullptr;
+    QLabel* lblSPCParameter = nullptr;
+    QLabel* lblSPCParameter1 = nullptr;
+    QLabel* lblWhatParametric = nullptr;
+    ImageButton* imgChartLeft = nullptr;
+    ImageButton* imgChartRight = nullptr;
+    ImageButton* imgLeft = nullptr;
+    ImageButton* imgRight = nullptr;
+    ChartView* ocxXBarChart = nullptr;
+    QTimer* tmrRuleFlash = nullptr;
+};
+
+} // namespace moldrin

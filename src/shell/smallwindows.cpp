@@ -1,0 +1,90 @@
+// The splash window frmTitle, the About window frmAbout and the image buttons of the main window.
+#include "shell/smallwindows.h"
+
+#include "buttonctl/lumbutton.h"
+#include "common/prompt.h"
+#include "common/version.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+namespace moldrin
+{
+
+frmTitle::frmTitle(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("frmTitle"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    auto* layout = new QVBoxLayout(this);
+    auto* name = new QLabel(kAppTitle, this);
+    name->setObjectName(QStringLiteral("lblTitle"));
+    QFont big = name->font();
+    big.setPointSize(20);
+    big.setBold(true);
+    name->setFont(big);
+    auto* version = new QLabel(QStringLiteral("Moldrin Pro Version: ") + VersionText(), this);
+    version->setObjectName(QStringLiteral("lblVersion"));
+    layout->addWidget(name, 0, Qt::AlignCenter);
+    layout->addWidget(version, 0, Qt::AlignCenter);
+    setStyleSheet(QStringLiteral("frmTitle { background: #fff3e0; border: 2px solid #ff8000; }"));
+    resize(380, 160);
+}
+
+void frmTitle::ShowFor(int passes)
+{
+    show();
+    for (int i = 0; i <= passes; ++i)
+        QCoreApplication::processEvents();
+    close();
+}
+
+frmAbout::frmAbout(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("About"));
+    auto* layout = new QVBoxLayout(this);
+    auto* name = new QLabel(QStringLiteral("Moldrin Pro ") + VersionText(), this);
+    name->setObjectName(QStringLiteral("lblName"));
+    layout->addWidget(name, 0, Qt::AlignCenter);
+    auto* close = new LumButton(this);
+    close->setObjectName(QStringLiteral("cmdClose"));
+    close->SetCaption(QStringLiteral("Close"));
+    close->setFixedSize(90, 28);
+    layout->addWidget(close, 0, Qt::AlignCenter);
+    connect(close, &LumButton::Click, this, &QDialog::accept);
+    resize(300, 120);
+}
+
+ImageButton::ImageButton(const QString& objectName, const QString& glyph, const QString& toolTip, QWidget* parent)
+    : QLabel(glyph, parent)
+{
+    setObjectName(objectName);
+    setToolTip(toolTip);
+    setAlignment(Qt::AlignCenter);
+    setFixedSize(26, 22);
+    setCursor(Qt::PointingHandCursor);
+    SetPressedLook(false);
+}
+
+void ImageButton::SetPressedLook(bool pressed)
+{
+    mPressed = pressed;
+    setFrameShape(pressed ? QFrame::Box : QFrame::NoFrame);
+}
+
+void ImageButton::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT Pressed();
+}
+
+void ImageButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        SetPressedLook(false);
+}
+
+} // namespace moldrin

@@ -1,0 +1,987 @@
+// frmMain driven offscreen with the scripted prompt: start-up, selection rules, plots, paging, stop and exit.
+#include "buttonctl/lumbutton.h"
+#include "common/numberformat.h"
+#include "common/version.h"
+#include "data/access/connection.h"
+#include "shell/frmmain.h"
+#include "shell/qtprompt.h"
+#include "shell/singleinstance.h"
+#include "shell/smallwindows.h"
+#include "variables/controllimits.h"
+#include "variables/variableschart.h"
+#include "variables/view/chartview.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace moldrin;
+
+namespace
+{
+
+// A copy of the demo configuration with a generated results database of `units` units per product.
+bool MakeDemo(const QString& dir, int units, const QString& databaseName = {})
+{
+    const QDir source(QString::fromLocal8Bit(qgetenv("MOLDRIN_SOURCE_DIR")) + "/examples/demo");
+    for (const QString& name : { QStringLiteral("ATE.INI"), QStringLiteral("PRODUCTS.INI") })
+        if (!QFile::copy(source.filePath(name), QDir(dir).filePath(name)))
+            return false;
+    if (!databaseName.isEmpty()) {
+        // Points ATE.INI at another database file (one that does not exist, for the failure cases).
+        QFile ate(QDir(dir).filePath("ATE.INI"));
+        if (!ate.open(QIODevice::ReadOnly))
+            return false;
+        QString text = QString::fromLatin1(ate.readAll());
+        ate.close();
+        text.replace("DatabaseName=results.db", "DatabaseName=" + databaseName);
+        QFile::remove(ate.fileName());
+        if (!ate.open(QIODevice::WriteOnly))
+            return false;
+        ate.write(text.toLatin1());
+        return true;
+    }
+    QProcess p;
+    p.start(MOLDRIN_DEMO_DATA_EXE, { "--units", QString::number(units), dir });
+    return p.waitForFinished(600000) && p.exitCode() == 0;
+}
+
+// One window on its own settings file, started on a configuration folder.
+struct Session {
+    explicit Session(const QString& settingsFile)
+        : state(settingsFile)
+    {
+    }
+    bool start(const QString& configDir)
+    {
+        frmMain::StartOptions o;
+        o.configDir = configDir;
+        o.splashPasses = 0;
+        return window->Form_Load(o);
+    }
+    AppState state;
+    ScriptedPrompt prompt;
+    std::unique_ptr<frmMain> window = std::make_unique<frmMain>(state, prompt);
+};
+
+void Click(LumButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+
+} // namespace
+
+class FrmMainTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void startupWithEmptySettings();
+    void startupWithoutConfiguration();
+    void secondInstance();
+    void groupSizeAboveNineWithMedian();
+    void medianWithGroupSizeTwo();
+    void individualDisablesGroupSize();
+    void parameterWithoutLimits();
+    void plotWithLimitsZonesAndMarks();
+    void pagingAndZoom();
+    void emptyChartButtons();
+    void labelAndDecimalButtons();
+    void readoutAndPointClicks();
+    void stopDuringPlot();
+    void stopIndividualPlot();
+    void failedConnection();
+    void iniLinks();
+    void exportChart();
+    void exitQuestion();
+    void savedSettingsRestored();
+    void promptFilter();
+    void serialBoxSelectsOnFocus();
+    void aboutAndSplash();
+    void stopLatencyMillionReadings();
+
+private:
+    QTemporaryDir mTemp;
+    QString mDemo; // 200 subgroups of 5 per parameter
+    QString mLarge; // 20000 readings: the loaders yield to the event loop
+    QString mBroken; // its database file does not exist
+    QString mSettings; // a fresh settings file per test
+    int mCount = 0;
+};
+
+void FrmMainTest::initTestCase()
+{
+    QVERIFY(mTemp.isValid());
+    mDemo = mTemp.filePath("demo");
+    mLarge = mTemp.filePath("large");
+    mBroken = mTemp.filePath("broken");
+    for (const QString& d : { mDemo, mLarge, mBroken })
+        QVERIFY(QDir().mkpath(d));
+    QVERIFY(MakeDemo(mDemo, 1000));
+    QVERIFY(MakeDemo(mLarge, 20000));
+    QVERIFY(MakeDemo(mBroken, 0, "missing.db"));
+    // Temporary files go to a private folder.
+    qputenv("TEMP", mTemp.path().toLocal8Bit());
+}
+
+void FrmMainTest::init()
+{
+    mSettings = mTemp.filePath(QStringLiteral("settings-%1").arg(++mCount));
+}
+
+void FrmMainTest::startupWithEmptySettings()
+{
+    qputenv("MOLDRIN_SETTINGS_FILE", mSettings.toLocal8Bit());
+    Session s(SettingsStore::defaultPath());
+    qunsetenv("MOLDRIN_SETTINGS_FILE");
+    QCOMPARE(s.state.registry.path(), mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    QCOMPARE(s.prompt.texts(), QStringList());
+
+    // Every control of the panel, found by its name, with its caption.
+    const QList<QPair<QString, QString>> captions
+        = { { "lblProductName", "Product ID" }, { "lblTestParameter", "Test Para." }, { "lblATEList", "Source Filter" },
+              { "lblTestID", "Test ID" }, { "lblSerialNumberFilter", "S/N Filter" }, { "lblTestedRange", "Range" },
+              { "lblChartType", "Chart Type" }, { "lblGroupSize", "Group Size" }, { "lblOpenATE_INI", "Open ate.ini" },
+              { "lblOpenProducts_INI", "Open products.ini" }, { "lblVersion", "Version " + VersionText() } };
+    for (const auto& [name, text] : captions) {
+        auto* l = w.findChild<QLabel*>(name);
+        QVERIFY2(l, qPrintable(name));
+        QCOMPARE(l->text(), text);
+    }
+    const QList<QPair<QString, QString>> boxes
+        = { { "chkAcceptZero", "Accept Zero" }, { "chkOnlyPass", "Pass Only" }, { "chkLastDataOnly", "Last Data Only" },
+              { "chkShowSpec", "Show USL/LSL" }, { "chkShowZoneABC", "Show Zones" }, { "chkShowGrid", "Show Grid" } };
+    for (const auto& [name, text] : boxes) {
+        auto* c = w.findChild<QCheckBox*>(name);
+        QVERIFY2(c, qPrintable(name));
+        QCOMPARE(c->text(), text);
+    }
+    const QList<QPair<QString, QString>> buttons = { { "cmdPlotChart", "Start Plot" },
+        { "cmdMoreCharts", "More Charts" }, { "cmdExport", "Export Chart" }, { "cmdPrint", "Print Chart" },
+        { "cmdZoomXIn", "Zoom In" }, { "cmdZoomXOut", "Zoom Out" }, { "cmdReset", "Reset" },
+        { "cmdDataInter", "Rules Setup" }, { "cmdAbout", "About" }, { "cmdExit", "Exit" } };
+    for (const auto& [name, text] : buttons) {
+        auto* b = w.findChild<LumButton*>(name);
+        QVERIFY2(b, qPrintable(name));
+        QCOMPARE(b->Caption(), text);
+    }
+    for (const char* name : { "cmdPreviousPage", "cmdNextPage" })
+        QVERIFY(w.findChild<LumButton*>(name));
+    for (const char* name : { "cboProductName", "cboDataParameters", "cboATEList", "cboTestID", "cboTestedRange",
+             "cboSelectChart", "cboXBarSize" })
+        QVERIFY2(w.findChild<QComboBox*>(name), name);
+    QVERIFY(w.findChild<QLineEdit*>("txtSerialNumberFilter"));
+    QVERIFY(w.findChild<ChartView*>("ocxXBarChart"));
+    QVERIFY(w.findChild<QTimer*>("tmrRuleFlash"));
+    QCOMPARE(w.tmrRuleFlash->interval(), 500);
+    // No button of the window is anything but a LumButton.
+    QCOMPARE(w.findChildren<QAbstractButton*>().size(), w.findChildren<QCheckBox*>().size());
+
+    // Lists in their described order.
+    QCOMPARE(w.cboProductName->itemText(0), QString("<Open INI>"));
+    QCOMPARE(w.cboProductName->currentText(), QString("PSU-100"));
+    QCOMPARE(w.cboTestedRange->count(), 12);
+    QCOMPARE(w.cboTestedRange->itemText(11), QString("Custom"));
+    QCOMPARE(w.cboSelectChart->itemText(5), QString("Individual-MR"));
+    QCOMPARE(w.cboXBarSize->itemText(0), QString("2"));
+    QCOMPARE(w.cboXBarSize->itemText(23), QString("25"));
+    QCOMPARE(w.cboTestID->itemText(0), QString("<All>"));
+    QCOMPARE(w.cboTestID->currentText(), QString("<All>"));
+    QCOMPARE(w.cboATEList->itemText(w.cboATEList->count() - 1), QString("<All>"));
+    QCOMPARE(w.cboDataParameters->currentIndex(), 0);
+
+    // The defaults of a clean store.
+    QCOMPARE(w.cboTestedRange->currentText(), QString("All"));
+    QCOMPARE(w.cboXBarSize->currentText(), QString("5"));
+    QCOMPARE(s.state.gSampleSize, 5);
+    QCOMPARE(w.cboSelectChart->currentText(), QString("X-Bar-R-Median-s"));
+    QCOMPARE(w.chart().left.labelFormat, QString("#,##0.00"));
+    QCOMPARE(w.chart().custom0.labelFormat, QString("#,##0.00"));
+    QCOMPARE(w.chart().left.labelSize, 38);
+    QCOMPARE(s.state.gHistogramBarWidth, 75);
+    QCOMPARE(s.state.gParetoBarWidth, 75);
+    QVERIFY(s.state.gRulesBlinkEnable);
+    QCOMPARE(s.state.gRulesSetup, kDefaultRulesSetup);
+    QVERIFY(!w.chkShowGrid->isChecked());
+    QVERIFY(!w.chart().left.gridVisible);
+    QCOMPARE(w.lblSPCParameter->text(), PanelCaptionText());
+    QCOMPARE(w.chart().left.title, QString("X-Bar & Median"));
+    QVERIFY(w.cmdPlotChart->Enabled());
+    QVERIFY(s.state.gConnection && s.state.gConnection->State() == data::ObjectState::Open);
+    QVERIFY(!s.state.gTempFile1.isEmpty());
+    QCOMPARE(w.plotCount(), 0); // restoring the settings plotted nothing
+}
+
+void FrmMainTest::startupWithoutConfiguration()
+{
+    Session s(mSettings);
+    // No INIPath saved and no INI files beside the program: the file dialog is offered and cancelled.
+    QVERIFY(s.start(QString()));
+    frmMain& w = *s.window;
+    QCOMPARE(s.prompt.fileRequests.size(), 1);
+    QCOMPARE(w.cboProductName->count(), 1);
+    s.prompt.clear();
+
+    // The plot button stays disabled without parameters; its handler refuses as well.
+    QVERIFY(!w.cmdPlotChart->Enabled());
+    Click(w.cmdPlotChart);
+    QCOMPARE(s.prompt.texts(), QStringList());
+    w.cmdPlotChart_Click();
+    QCOMPARE(s.prompt.texts(), QStringList { "INI file is not loaded!" });
+    QCOMPARE(s.prompt.messages[0].icon, PromptIcon::Exclamation);
+    s.prompt.clear();
+
+    // Choosing a range does nothing while only <Open INI> is listed.
+    const QString tip = w.cboTestedRange->toolTip();
+    w.cboTestedRange->setCurrentText("Last 7 Days");
+    QCOMPARE(w.cboTestedRange->toolTip(), tip);
+    Click(w.cmdMoreCharts);
+    QCOMPARE(s.prompt.texts(), QStringList { "INI file is not loaded!" });
+    s.prompt.clear();
+    // The page buttons stay silent on an empty chart.
+    Click(w.cmdNextPage);
+    Click(w.cmdZoomXIn);
+    QCOMPARE(s.prompt.texts(), QStringList());
+}
+
+void FrmMainTest::secondInstance()
+{
+    Session s(mSettings);
+    frmMain::StartOptions o;
+    o.splashPasses = 0;
+    o.configDir = mDemo;
+    o.anotherInstanceRunning = [] { return true; };
+    QVERIFY(!s.window->Form_Load(o));
+    QCOMPARE(s.prompt.texts(), QStringList { "An instance Moldrin software is running!" });
+    QCOMPARE(s.prompt.messages[0].icon, PromptIcon::Information);
+    QVERIFY(s.window->shutDown());
+    QVERIFY(!QFileInfo::exists(mSettings)); // nothing saved
+
+    // The lock behind the test: a second holder is refused until the first lets go.
+    const QString path = mTemp.filePath("instance.lock");
+    auto first = std::make_unique<SingleInstanceLock>(path);
+    QVERIFY(first->acquire());
+    QVERIFY(first->acquire());
+    SingleInstanceLock second(path);
+    QVERIFY(!second.acquire());
+    QVERIFY(first->held());
+    first.reset();
+    QVERIFY(second.acquire());
+}
+
+void FrmMainTest::groupSizeAboveNineWithMedian()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    w.cboSelectChart->setCurrentText("Median-R");
+    const int plots = w.plotCount();
+    QCOMPARE(plots, 1); // an accepted change re-plots
+    s.prompt.clear();
+    w.cboXBarSize->setCurrentText("12");
+    QCOMPARE(s.prompt.texts(),
+        QStringList { "For X-Bar-R-Median-s, Median-R and Median-s chart the sample size is limited by not exceed "
+                      "than 9. " });
+    QCOMPARE(s.prompt.messages[0].icon, PromptIcon::Information);
+    QCOMPARE(w.cboXBarSize->currentText(), QString("9"));
+    QCOMPARE(s.state.gSampleSize, 9);
+    QCOMPARE(w.plotCount(), plots + 1);
+    QVERIFY(w.lastOutcome().plotted);
+    QCOMPARE(w.lastOutcome().pointCount, 1000 / 9);
+
+    // Without a median type a size above 9 stands.
+    s.prompt.clear();
+    w.cboSelectChart->setCurrentText("X-Bar-s");
+    w.cboXBarSize->setCurrentText("12");
+    QCOMPARE(s.prompt.texts(), QStringList());
+    QCOMPARE(s.state.gSampleSize, 12);
+}
+
+void FrmMainTest::medianWithGroupSizeTwo()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    w.cboSelectChart->setCurrentText("X-Bar-R");
+    w.cboXBarSize->setCurrentText("2");
+    s.prompt.clear();
+    const int plots = w.plotCount();
+    w.cboSelectChart->setCurrentText("Median-s");
+    QCOMPARE(s.prompt.texts(),
+        QStringList { "For X-Bar-R-Median-s chart the sample size equal 2, chart type will "
+                      "available only 'X-Bar-R' or 'X-Bar-s'. " });
+    QCOMPARE(w.cboSelectChart->currentText(), QString("X-Bar-R"));
+    QCOMPARE(w.plotCount(), plots + 1);
+    QCOMPARE(w.chart().left.title, QString("X-Bar (V)")); // the re-plot ran as X-Bar-R
+
+    // The group size route names the other wording.
+    w.cboXBarSize->setCurrentText("5");
+    w.cboSelectChart->setCurrentText("Median-R");
+    s.prompt.clear();
+    w.cboXBarSize->setCurrentText("2");
+    QCOMPARE(s.prompt.texts(),
+        QStringList { "For X-Bar-R-Median-s chart with sample size equal 2, chart type will "
+                      "available only 'X-Bar' or 'X-Bar-s'. " });
+    QCOMPARE(w.cboSelectChart->currentText(), QString("X-Bar-R"));
+}
+
+void FrmMainTest::individualDisablesGroupSize()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    w.cboSelectChart->setCurrentText("Individual-MR");
+    QVERIFY(!w.cboXBarSize->isEnabled());
+    QVERIFY(!w.lblGroupSize->isEnabled());
+    QVERIFY(w.lastOutcome().plotted);
+    // The end of the plot enables the panel but not the group size.
+    QVERIFY(w.cboSelectChart->isEnabled());
+    QVERIFY(!w.cboXBarSize->isEnabled());
+    QCOMPARE(w.cmdPlotChart->Caption(), QString("Start Plot"));
+    w.cboSelectChart->setCurrentText("X-Bar-R");
+    QVERIFY(w.cboXBarSize->isEnabled());
+    QVERIFY(w.lblGroupSize->isEnabled());
+}
+
+void FrmMainTest::parameterWithoutLimits()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    w.chkShowSpec->setChecked(true);
+    const int boardTemp = w.cboDataParameters->findText("Board temperature");
+    QVERIFY(boardTemp >= 0);
+    w.cboDataParameters->setCurrentIndex(boardTemp);
+    QVERIFY(!w.chkShowSpec->isEnabled());
+    QVERIFY(!w.chkShowSpec->isChecked());
+    QCOMPARE(w.plotCount(), 0); // clearing the box is no click of the user
+    Click(w.cmdPlotChart);
+    QVERIFY(w.lastOutcome().plotted);
+    QVERIFY(!w.chkShowSpec->isEnabled());
+    // A parameter with limits enables it again.
+    w.cboDataParameters->setCurrentIndex(0);
+    QVERIFY(w.chkShowSpec->isEnabled());
+    // Selecting clears the chart of the earlier selection.
+    QCOMPARE(w.chart().series[kSeriesMedian].count(), 0);
+}
+
+void FrmMainTest::plotWithLimitsZonesAndMarks()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    w.chkShowSpec->click();
+    QCOMPARE(w.plotCount(), 1); // clicking Show USL/LSL re-plots
+    w.chkShowZoneABC->click();
+    QCOMPARE(w.plotCount(), 2);
+    QCOMPARE(s.prompt.texts(), QStringList());
+    const data::PlotOutcome& out = w.lastOutcome();
+    QVERIFY(out.plotted);
+    QCOMPARE(out.pointCount, 200L);
+    const ChartModel& chart = w.chart();
+    QCOMPARE(chart.series[kSeriesMedian].count(), 200);
+    QCOMPARE(chart.series[kSeriesUSL].count(), 2);
+    QCOMPARE(chart.series[kSeriesLSL].count(), 2);
+    // Centre, limit and zone lines: more than the plain limit lines.
+    QVERIFY(chart.seriesCount() > kTemplateSeriesCount + 6);
+    QCOMPARE(chart.header, QStringList { s.state.gChartTitle + " Control Chart Page 1 of 3" });
+    QCOMPARE(w.lblSPCParameter1->text(), out.limits.panelValueText);
+    QVERIFY(!w.lblSPCParameter1->text().isEmpty());
+    QCOMPARE(w.cmdPlotChart->Caption(), QString("Start Plot"));
+    QVERIFY(w.cmdExit->Enabled());
+
+    // The demo data drift: marks placed, and they blink.
+    QVERIFY(out.rules.centreMarks || out.rules.variationMarks);
+    QVERIFY(chart.series[kSeriesUpArrow].count() + chart.series[kSeriesDownArrow].count() > 0);
+    QVERIFY(w.tmrRuleFlash->isActive());
+    const bool before = chart.series[kSeriesUpArrow].marks.visible;
+    const bool lastBefore = chart.series.last().marks.visible;
+    w.tmrRuleFlash_Timer();
+    QCOMPARE(chart.series[kSeriesUpArrow].marks.visible, !before);
+    QCOMPARE(chart.series.last().marks.visible, !lastBefore);
+    // The timer really ticks.
+    QTRY_COMPARE_WITH_TIMEOUT(chart.series[kSeriesUpArrow].marks.visible, before, 1500);
+
+    // A selection change resets the chart and stops the timer.
+    w.cboTestID->setCurrentIndex(1);
+    QVERIFY(!w.tmrRuleFlash->isActive());
+    QCOMPARE(chart.series[kSeriesMedian].count(), 0);
+    QCOMPARE(chart.seriesCount(), kTemplateSeriesCount);
+    QVERIFY(w.lblSPCParameter1->text().isEmpty());
+
+    // With blinking off marks are placed but stay still.
+    s.state.gRulesBlinkEnable = false;
+    Click(w.cmdPlotChart);
+    QVERIFY(w.lastOutcome().rules.centreMarks || w.lastOutcome().rules.variationMarks);
+    QVERIFY(!w.tmrRuleFlash->isActive());
+    // Unchecking Show Zones re-plots without rules: no marks.
+    w.chkShowZoneABC->click();
+    QCOMPARE(chart.series[kSeriesUpArrow].count() + chart.series[kSeriesDownArrow].count(), 0);
+}
+
+void FrmMainTest::pagingAndZoom()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    Click(w.cmdPlotChart);
+    ChartModel& chart = w.chart();
+    const QString title = s.state.gChartTitle;
+    QCOMPARE(chart.pageCount(), 3);
+    QCOMPARE(chart.maxPointsPerPage, 80);
+
+    Click(w.cmdNextPage);
+    QCOMPARE(chart.currentPage(), 2);
+    QCOMPARE(chart.header, QStringList { title + " Control Chart Page 2 of 3" });
+    QCOMPARE(w.chartView()->shownPoints(), std::make_pair(80, 159));
+    Click(w.cmdNextPage);
+    Click(w.cmdNextPage); // on the last page: no change
+    QCOMPARE(chart.currentPage(), 3);
+    Click(w.cmdPreviousPage);
+    QCOMPARE(chart.currentPage(), 2);
+
+    QList<int> steps;
+    for (int i = 0; i < 10; ++i) {
+        Click(w.cmdZoomXIn);
+        steps << chart.maxPointsPerPage;
+    }
+    QCOMPARE(steps, (QList<int> { 70, 60, 50, 40, 30, 20, 10, 0, 0, 0 }));
+    QCOMPARE(chart.pageCount(), 1);
+    QCOMPARE(chart.header, QStringList { title + "  Chart Page: 1 of 1" });
+    // Next Page on one page does nothing.
+    Click(w.cmdNextPage);
+    QCOMPARE(chart.currentPage(), 1);
+    QCOMPARE(chart.header, QStringList { title + "  Chart Page: 1 of 1" });
+    Click(w.cmdZoomXOut);
+    QCOMPARE(chart.maxPointsPerPage, 10);
+    QCOMPARE(chart.header, QStringList { title + "  Chart Page: 1 of 20" });
+    for (int i = 0; i < 12; ++i)
+        Click(w.cmdZoomXOut);
+    QCOMPARE(chart.maxPointsPerPage, 130); // no upper bound
+    Click(w.cmdNextPage);
+    QCOMPARE(chart.currentPage(), 2);
+    Click(w.cmdReset);
+    QCOMPARE(chart.maxPointsPerPage, 80);
+    QCOMPARE(chart.currentPage(), 1);
+    QCOMPARE(chart.header, QStringList { title + " Chart Page: 1 of 3" });
+    QCOMPARE(s.prompt.texts(), QStringList());
+}
+
+void FrmMainTest::emptyChartButtons()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    ChartModel& chart = w.chart();
+    for (LumButton* b : { w.cmdNextPage, w.cmdPreviousPage, w.cmdZoomXIn, w.cmdZoomXOut, w.cmdReset })
+        Click(b);
+    QCOMPARE(chart.maxPointsPerPage, 80);
+    QCOMPARE(s.prompt.texts(), QStringList());
+    // Export and More Charts: their guards.
+    Click(w.cmdExport);
+    QCOMPARE(s.prompt.texts(), QStringList { "Chart is empty!" });
+    s.prompt.clear();
+    w.cboProductName->blockSignals(true);
+    w.cboProductName->setCurrentIndex(0);
+    w.cboProductName->blockSignals(false);
+    Click(w.cmdMoreCharts);
+    QCOMPARE(s.prompt.texts(), QStringList { "Please select product name!" });
+    s.prompt.clear();
+    Click(w.cmdPlotChart);
+    QCOMPARE(s.prompt.texts(), QStringList { "Please select product!" });
+}
+
+void FrmMainTest::labelAndDecimalButtons()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    ChartModel& chart = w.chart();
+    auto press = [](ImageButton* b, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mousePress(b, button, {}, b->rect().center());
+    };
+    auto release = [](ImageButton* b) { QTest::mouseRelease(b, Qt::LeftButton, {}, b->rect().center()); };
+
+    press(w.imgChartLeft);
+    QCOMPARE(chart.left.labelSize, 37);
+    QCOMPARE(chart.custom0.labelSize, 37);
+    QVERIFY(w.imgChartLeft->PressedLook());
+    release(w.imgChartLeft);
+    QVERIFY(!w.imgChartLeft->PressedLook());
+    press(w.imgChartLeft, Qt::RightButton); // left button only
+    QCOMPARE(chart.left.labelSize, 37);
+    for (int i = 0; i < 40; ++i) {
+        press(w.imgChartLeft);
+        release(w.imgChartLeft);
+    }
+    QCOMPARE(chart.left.labelSize, 10);
+    press(w.imgChartLeft); // at 10: nothing, no pressed look
+    QCOMPARE(chart.left.labelSize, 10);
+    QVERIFY(!w.imgChartLeft->PressedLook());
+    for (int i = 0; i < 100; ++i)
+        press(w.imgChartRight);
+    QCOMPARE(chart.left.labelSize, 100);
+    QCOMPARE(chart.custom0.labelSize, 100);
+
+    for (int i = 0; i < 4; ++i) {
+        press(w.imgLeft);
+        release(w.imgLeft);
+    }
+    QCOMPARE(chart.left.labelFormat, QString("#,##0.0000"));
+    QCOMPARE(chart.custom0.labelFormat, QString("#,##0.0000"));
+    press(w.imgLeft); // on "#,##0.0000": nothing
+    QVERIFY(!w.imgLeft->PressedLook());
+    QCOMPARE(chart.left.labelFormat, QString("#,##0.0000"));
+    for (int i = 0; i < 8; ++i)
+        press(w.imgRight);
+    QCOMPARE(chart.left.labelFormat, QString("#,##0."));
+    QCOMPARE(chart.custom0.labelFormat, QString("#,##0."));
+
+    // Show Grid switches the grid of both value axes.
+    w.chkShowGrid->setChecked(true);
+    QVERIFY(chart.left.gridVisible && chart.custom0.gridVisible);
+    QVERIFY(w.chartView()->centreValueAxis()->grid()->visible());
+    w.chkShowGrid->setChecked(false);
+    QVERIFY(!chart.left.gridVisible && !chart.custom0.gridVisible);
+}
+
+void FrmMainTest::readoutAndPointClicks()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    w.resize(1180, 760);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    Click(w.cmdPlotChart);
+    ChartView* view = w.chartView();
+    view->replot();
+    const ChartModel& chart = w.chart();
+
+    // The read-out takes the axis of the band under the pointer.
+    auto move = [&](QPointF at) {
+        QMouseEvent e(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &e);
+    };
+    const QRect centre = view->centreRect()->rect();
+    const QRect variation = view->variationRect()->rect();
+    const QPointF inCentre(centre.center());
+    move(inCentre);
+    QCOMPARE(w.lblYvalue->text(), FormatNumber(view->centreValueAxis()->pixelToCoord(inCentre.y()), "#,##0.0####"));
+    const QPointF inVariation(variation.center());
+    move(inVariation);
+    QCOMPARE(
+        w.lblYvalue->text(), FormatNumber(view->variationValueAxis()->pixelToCoord(inVariation.y()), "#,##0.0####"));
+    QVERIFY(w.lblYvalue->text() != FormatNumber(view->centreValueAxis()->pixelToCoord(inVariation.y()), "#,##0.0####"));
+
+    auto pixelOf = [&](int series, int point) {
+        const ChartPoint& p = chart.series[series].points[point];
+        const bool centreSeries = chart.series[series].verticalAxis == VerticalAxis::Left;
+        QCPAxis* key = centreSeries ? view->pointAxis() : view->variationPointAxis();
+        QCPAxis* value = centreSeries ? view->centreValueAxis() : view->variationValueAxis();
+        return QPoint(qRound(key->coordToPixel(p.x)), qRound(value->coordToPixel(p.y)));
+    };
+    // A point of the variation chart opens nothing.
+    s.state.gClickedSeries = -1;
+    QTest::mouseClick(view, Qt::LeftButton, {}, pixelOf(kSeriesRange, 7));
+    QCOMPARE(s.state.gClickedSeries, -1);
+    // A point of series 0 (or 5 where it lies nearer) is recorded.
+    QTest::mouseClick(view, Qt::LeftButton, {}, pixelOf(kSeriesMedian, 12));
+    QVERIFY(s.state.gClickedSeries == kSeriesMedian || s.state.gClickedSeries == kSeriesXBar);
+    QCOMPARE(s.state.gClickedPoint, 12);
+    QVERIFY(!s.state.gClickedIsIndividual);
+    // The right button counts for nothing.
+    QTest::mouseClick(view, Qt::RightButton, {}, pixelOf(kSeriesMedian, 30));
+    QCOMPARE(s.state.gClickedPoint, 12);
+
+    w.cboSelectChart->setCurrentText("Individual-MR");
+    view->replot();
+    QTest::mouseClick(view, Qt::LeftButton, {}, pixelOf(kSeriesMedian, 40));
+    QCOMPARE(s.state.gClickedPoint, 40);
+    QVERIFY(s.state.gClickedIsIndividual);
+    // A point off the current page is not hit.
+    QVERIFY(!view->pointAt(chart, QPointF(-50, -50)).has_value());
+}
+
+void FrmMainTest::stopDuringPlot()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mLarge));
+    frmMain& w = *s.window;
+    // At the first yield the user clicks Stop Plot and confirms.
+    QStringList captionSeen;
+    QTimer::singleShot(0, &w, [&] {
+        captionSeen << w.cmdPlotChart->Caption();
+        QVERIFY(w.plotting());
+        QVERIFY(!w.cmdExit->Enabled());
+        QVERIFY(w.cmdPlotChart->Enabled());
+        s.prompt.answers.enqueue(PromptAnswer::Yes);
+        Click(w.cmdPlotChart);
+    });
+    w.cmdPlotChart_Click();
+    QCOMPARE(captionSeen, QStringList { "Stop Plot" });
+    QCOMPARE(s.prompt.texts(), QStringList { "Stop plot SPC chart?" });
+    QCOMPARE(s.prompt.messages[0].buttons, PromptButtons::YesNo);
+    QCOMPARE(s.prompt.messages[0].icon, PromptIcon::Information);
+    QVERIFY(w.lastOutcome().stopped);
+    QVERIFY(!w.lastOutcome().plotted);
+    QVERIFY(w.lastOutcome().pointCount < 4000);
+    QVERIFY(w.lastStopLatencyMs() >= 0);
+    qInfo("stop latency on 20000 readings: %lld ms", w.lastStopLatencyMs());
+    QCOMPARE(w.cmdPlotChart->Caption(), QString("Start Plot"));
+    QVERIFY(w.cmdExit->Enabled());
+    QVERIFY(!w.plotting());
+
+    // Answering No lets the plot run to its end.
+    s.prompt.clear();
+    QTimer::singleShot(0, &w, [&] {
+        s.prompt.answers.enqueue(PromptAnswer::No);
+        Click(w.cmdPlotChart);
+        // A second Start Plot while reading is not possible: the button asks to stop.
+        QCOMPARE(w.cmdPlotChart->Caption(), QString("Stop Plot"));
+    });
+    w.cmdPlotChart_Click();
+    QCOMPARE(s.prompt.texts(), QStringList { "Stop plot SPC chart?" });
+    QVERIFY(!w.lastOutcome().stopped);
+    QCOMPARE(w.lastOutcome().pointCount, 4000L);
+
+    // Closing the window while a plot reads keeps it.
+    s.prompt.clear();
+    bool closed = true;
+    QTimer::singleShot(0, &w, [&] {
+        closed = w.close();
+        s.prompt.answers.enqueue(PromptAnswer::Yes);
+        Click(w.cmdPlotChart);
+    });
+    w.cmdPlotChart_Click();
+    QVERIFY(!closed);
+    QVERIFY(!w.shutDown());
+}
+
+void FrmMainTest::stopIndividualPlot()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mLarge));
+    frmMain& w = *s.window;
+    s.prompt.answers.enqueue(PromptAnswer::Yes);
+    QTimer::singleShot(0, &w, [&] {
+        // The product list cannot be changed under the running plot.
+        QVERIFY(!w.cboProductName->isEnabled());
+        Click(w.cmdPlotChart);
+    });
+    w.cboSelectChart->setCurrentText("Individual-MR");
+    QCOMPARE(s.prompt.texts(), QStringList { "Stop plot SPC chart?" });
+    QVERIFY(w.lastOutcome().stopped);
+    QVERIFY(w.lastOutcome().pointCount < 20000);
+    QCOMPARE(w.cmdPlotChart->Caption(), QString("Start Plot"));
+    QVERIFY(w.cboProductName->isEnabled());
+    QVERIFY(!w.cboXBarSize->isEnabled());
+}
+
+void FrmMainTest::failedConnection()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mBroken));
+    frmMain& w = *s.window;
+    QCOMPARE(s.prompt.texts(),
+        (QStringList { "Not found Database missing.db!",
+            "Would you like to re-select the other INI? or click Cancel for exit "
+            "from program." }));
+    const PromptMessage& q = s.prompt.messages.last();
+    QCOMPARE(q.buttons, PromptButtons::RetryCancel);
+    QCOMPARE(q.icon, PromptIcon::Question);
+    // Cancel: the lists are emptied and the program keeps running.
+    QCOMPARE(w.cboProductName->count(), 1);
+    QCOMPARE(w.cboProductName->itemText(0), QString("<Open INI>"));
+    QCOMPARE(w.cboDataParameters->count(), 0);
+    QCOMPARE(w.cboATEList->count(), 0);
+    QCOMPARE(w.cboTestID->count(), 0);
+    QVERIFY(!w.shutDown());
+    s.prompt.clear();
+    w.cmdPlotChart_Click();
+    QCOMPARE(s.prompt.texts(), QStringList { "INI file is not loaded!" });
+
+    // Retry offers the file dialog; choosing the good folder loads it.
+    Session r(mSettings + "-retry");
+    r.prompt.answers.enqueue(PromptAnswer::Ok);
+    r.prompt.answers.enqueue(PromptAnswer::Retry);
+    r.prompt.files.enqueue(QDir(mDemo).filePath("ATE.INI"));
+    QVERIFY(r.start(mBroken));
+    QCOMPARE(r.prompt.fileRequests.size(), 1);
+    QCOMPARE(r.state.gINIPath, QDir(mDemo).absolutePath());
+    QCOMPARE(r.window->cboProductName->currentText(), QString("PSU-100"));
+    QVERIFY(r.window->cboATEList->count() > 1);
+    Click(r.window->cmdPlotChart);
+    QVERIFY(r.window->lastOutcome().plotted);
+}
+
+void FrmMainTest::iniLinks()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    QList<QUrl> opened;
+    w.setUrlOpener([&](const QUrl& url) {
+        opened << url;
+        return true;
+    });
+    QTest::mouseClick(w.lblOpenATE_INI, Qt::LeftButton);
+    QTest::mouseClick(w.lblOpenProducts_INI, Qt::LeftButton);
+    QCOMPARE(opened.size(), 2);
+    // The files are found whatever their letter case.
+    QCOMPARE(opened[0].toLocalFile(), QDir(mDemo).filePath("ATE.INI"));
+    QCOMPARE(opened[1].toLocalFile(), QDir(mDemo).filePath("PRODUCTS.INI"));
+    // A missing file is not opened.
+    QFile::rename(QDir(mDemo).filePath("ATE.INI"), QDir(mDemo).filePath("ATE.bak"));
+    QTest::mouseClick(w.lblOpenATE_INI, Qt::LeftButton);
+    QFile::rename(QDir(mDemo).filePath("ATE.bak"), QDir(mDemo).filePath("ATE.INI"));
+    QCOMPARE(opened.size(), 2);
+
+    // Hover: one link underlined at a time, none after a move over the window.
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(w.lblOpenATE_INI, &enter);
+    QVERIFY(w.lblOpenATE_INI->font().underline());
+    QVERIFY(!w.lblOpenProducts_INI->font().underline());
+    QCoreApplication::sendEvent(w.lblOpenProducts_INI, &enter);
+    QVERIFY(!w.lblOpenATE_INI->font().underline());
+    QVERIFY(w.lblOpenProducts_INI->font().underline());
+    QMouseEvent move(
+        QEvent::MouseMove, QPointF(5, 5), w.mapToGlobal(QPointF(5, 5)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &move);
+    QVERIFY(!w.lblOpenProducts_INI->font().underline());
+}
+
+void FrmMainTest::exportChart()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    w.resize(1000, 700);
+    w.chkShowZoneABC->click();
+    QVERIFY(w.tmrRuleFlash->isActive());
+    const QStringList header = w.chart().header;
+    const QString file = mTemp.filePath("export.png");
+    s.prompt.files.enqueue(file);
+    Click(w.cmdExport);
+    QCOMPARE(s.prompt.fileRequests.last().title, QString("Chart Export"));
+    QVERIFY(s.prompt.fileRequests.last().save);
+    QVERIFY(QFileInfo(file).size() > 1000);
+    QVERIFY(!w.tmrRuleFlash->isActive()); // the export stops the blinking
+    QCOMPARE(w.chart().header, header);
+    QVERIFY(w.cmdExport->Enabled());
+    // An existing file: No keeps it as it is.
+    QFile::resize(file, 10);
+    s.prompt.files.enqueue(file);
+    s.prompt.answers.enqueue(PromptAnswer::No);
+    Click(w.cmdExport);
+    QCOMPARE(s.prompt.texts().last(), QString("Overwrite the existing file?"));
+    QCOMPARE(QFileInfo(file).size(), 10);
+    // A cancelled dialog writes nothing.
+    s.prompt.clear();
+    Click(w.cmdExport);
+    QCOMPARE(s.prompt.texts(), QStringList());
+}
+
+void FrmMainTest::exitQuestion()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    w.show();
+    w.cboXBarSize->setCurrentText("7");
+    w.chkOnlyPass->setChecked(true);
+    Click(w.cmdPlotChart);
+    QVERIFY(QFileInfo::exists(s.state.gTempFile1));
+    s.prompt.clear();
+
+    // Cancel keeps the window, the connection and the temporary files.
+    Click(w.cmdExit);
+    QCOMPARE(s.prompt.texts(), QStringList { "Would you like to exit from program?." });
+    QCOMPARE(s.prompt.messages[0].buttons, PromptButtons::OkCancel);
+    QCOMPARE(s.prompt.messages[0].icon, PromptIcon::Information);
+    QVERIFY(w.isVisible());
+    QVERIFY(s.state.gConnection && s.state.gConnection->State() == data::ObjectState::Open);
+    QVERIFY(QFileInfo::exists(s.state.gTempFile1));
+    QVERIFY(!QFileInfo::exists(mSettings));
+
+    // OK: files deleted, connection closed, settings written.
+    s.prompt.answers.enqueue(PromptAnswer::Ok);
+    Click(w.cmdExit);
+    QVERIFY(!w.isVisible());
+    QVERIFY(w.shutDown());
+    QVERIFY(!s.state.gConnection);
+    QVERIFY(!QFileInfo::exists(s.state.gTempFile1));
+    SettingsStore saved(mSettings);
+    QCOMPARE(saved.read("XBarSize"), QString("7"));
+    QCOMPARE(saved.read("PassOnly"), QString("1"));
+    QCOMPARE(saved.read("ChartType"), QString("X-Bar-R-Median-s"));
+    QCOMPARE(saved.read("INIPath"), QDir(mDemo).absolutePath());
+    QCOMPARE(saved.read("XBarLabelFormat"), QString("#,##0.00"));
+    QCOMPARE(saved.read("SourceFilter"), QString("<All>"));
+}
+
+void FrmMainTest::savedSettingsRestored()
+{
+    {
+        SettingsStore store(mSettings);
+        store.write("XBarSize", "12");
+        store.write("ChartType", "Median-R");
+        store.write("Range", "Last 30 Days");
+        store.write("XBarLabelFormat", "#,##0.000");
+        store.write("XBarAxisLabelPosition", "44.7");
+        store.write("ShowGrid", "1");
+        store.write("ShowABCZone", "1");
+        store.write("SNFilter", "SN1");
+    }
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    // Median-R with 12: the limit message during start-up, the size corrected, no plot.
+    QCOMPARE(s.prompt.texts(),
+        QStringList { "For X-Bar-R-Median-s, Median-R and Median-s chart the sample size is limited by not exceed "
+                      "than 9. " });
+    QCOMPARE(w.cboXBarSize->currentText(), QString("9"));
+    QCOMPARE(w.cboSelectChart->currentText(), QString("Median-R"));
+    QCOMPARE(w.cboTestedRange->currentText(), QString("Last 30 Days"));
+    QCOMPARE(w.txtSerialNumberFilter->text(), QString("SN1"));
+    QCOMPARE(w.chart().left.labelFormat, QString("#,##0.000"));
+    QCOMPARE(w.chart().custom0.labelSize, 44);
+    QVERIFY(w.chkShowGrid->isChecked() && w.chart().left.gridVisible);
+    QVERIFY(w.chkShowZoneABC->isChecked());
+    QCOMPARE(w.chart().left.title, QString("Median"));
+    QCOMPARE(w.plotCount(), 0);
+
+    // An unknown chart type falls back to the default rather than leaving the list empty.
+    SettingsStore(mSettings).write("ChartType", "Bar");
+    Session t(mSettings);
+    QVERIFY(t.start(mDemo));
+    QCOMPARE(t.window->cboSelectChart->currentText(), QString("X-Bar-R-Median-s"));
+}
+
+void FrmMainTest::promptFilter()
+{
+    QCOMPARE(QtPrompt::QtFilter("PNG image file (*.png)|.png|"), QString("PNG image file (*.png) (.png)"));
+    QCOMPARE(QtPrompt::QtFilter("INI|ate.ini;*.ini|All|*.*"), QString("INI (ate.ini *.ini);;All (*.*)"));
+    QCOMPARE(QtPrompt::QtFilter(""), QString());
+}
+
+void FrmMainTest::serialBoxSelectsOnFocus()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.txtSerialNumberFilter->setText("SN-0042");
+    w.txtSerialNumberFilter->deselect();
+    w.cboProductName->setFocus();
+    QTest::mouseClick(w.txtSerialNumberFilter, Qt::LeftButton);
+    QTRY_COMPARE(w.txtSerialNumberFilter->selectedText(), QString("SN-0042"));
+}
+
+void FrmMainTest::aboutAndSplash()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    QString name;
+    bool closedByButton = false;
+    // Waits for the modal window, then closes it with its button.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &w, [&] {
+        auto* about = w.findChild<frmAbout*>();
+        if (!about || !about->isVisible())
+            return;
+        poll.stop();
+        name = about->findChild<QLabel*>("lblName")->text();
+        auto* close = about->findChild<LumButton*>("cmdClose");
+        QVERIFY(close);
+        Click(close);
+        closedByButton = !about->isVisible();
+        if (!closedByButton)
+            about->reject();
+    });
+    poll.start(10);
+    Click(w.cmdAbout);
+    QCOMPARE(name, "Moldrin Pro " + VersionText());
+    QVERIFY(closedByButton);
+
+    frmTitle splash;
+    QCOMPARE(splash.findChild<QLabel*>("lblVersion")->text(), "Moldrin Pro Version: " + VersionText());
+    splash.ShowFor(10);
+    QVERIFY(!splash.isVisible());
+}
+
+// Measures, does not assert a time: MOLDRIN_STOP_BENCH=1 runs it on 1,000,000 readings.
+void FrmMainTest::stopLatencyMillionReadings()
+{
+    if (qgetenv("MOLDRIN_STOP_BENCH").isEmpty())
+        QSKIP("set MOLDRIN_STOP_BENCH=1 (or to a folder generated with --units 1000000) to measure");
+    // A folder that already holds the generated configuration is used as it is.
+    QString dir = QString::fromLocal8Bit(qgetenv("MOLDRIN_STOP_BENCH"));
+    if (!QFileInfo::exists(QDir(dir).filePath("results.db"))) {
+        dir = mTemp.filePath("million");
+        QVERIFY(QDir().mkpath(dir));
+        QVERIFY(MakeDemo(dir, 1000000));
+    }
+    Session s(mSettings);
+    QVERIFY(s.start(dir));
+    frmMain& w = *s.window;
+    w.show();
+    // The event loop's turns during the plot: the widest gap between two ticks of a 50 ms timer shows
+    // how long the window went without repainting. Stop is clicked once the plot has read for a second.
+    QElapsedTimer plot;
+    qint64 lastTick = -1, widestGap = 0, firstTick = -1, stopAt = -1;
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, &w, [&] {
+        const qint64 now = plot.elapsed();
+        if (firstTick < 0)
+            firstTick = now;
+        if (lastTick >= 0)
+            widestGap = std::max(widestGap, now - lastTick);
+        lastTick = now;
+        ++ticks;
+        if (stopAt < 0 && now - firstTick > 1000 && w.cmdPlotChart->Caption() == QLatin1String("Stop Plot")) {
+            stopAt = now;
+            s.prompt.answers.enqueue(PromptAnswer::Yes);
+            Click(w.cmdPlotChart);
+        }
+    });
+    ticker.start(50);
+    plot.start();
+    w.cmdPlotChart_Click();
+    const qint64 total = plot.elapsed();
+    ticker.stop();
+    QVERIFY(w.lastOutcome().stopped);
+    qInfo("1,000,000 readings: first turn of the event loop after %lld ms (statement opened), %d turns, widest "
+          "gap after that %lld ms; Stop confirmed at %lld ms after %ld subgroups, loader returned %lld ms later",
+        firstTick, ticks, widestGap, stopAt, w.lastOutcome().pointCount, w.lastStopLatencyMs());
+    qInfo("plot call ended at %lld ms", total);
+    QElapsedTimer r;
+    r.start();
+    w.chartView()->render(w.chart());
+    w.chartView()->replot();
+    qInfo("one render of the stopped chart: %lld ms", r.elapsed());
+}
+
+QTEST_MAIN(FrmMainTest)
+#include "frmmain_test.moc"
