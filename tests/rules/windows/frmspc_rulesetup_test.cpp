@@ -32,6 +32,13 @@ QString Boxes(const frmSPC_RuleSetup& dialog)
     return out;
 }
 
+// The question box of the dialog: the text, the question icon, the buttons and the application's title.
+bool IsQuestion(const PromptMessage& m, const char* text, PromptButtons buttons)
+{
+    return m.text == QLatin1String(text) && m.icon == PromptIcon::Question && m.buttons == buttons
+        && m.title == kAppTitle;
+}
+
 // Rule marks the engine places on a zoned X-Bar-R chart whose X-bar points all lie far above the UCL.
 int MarksOnAPlot(AppState& state)
 {
@@ -201,11 +208,7 @@ private Q_SLOTS:
         Answer({PromptAnswer::Ok, PromptAnswer::No});
         Click(dialog.findChild<LumButton*>("cmdClearAllRule"));
         QCOMPARE(mPrompt.messages.size(), 1);
-        const PromptMessage confirm = mPrompt.messages[0];
-        QCOMPARE(confirm.text, QStringLiteral("Please confirm to clear all SPC rules setup. "));
-        QCOMPARE(confirm.icon, PromptIcon::Question);
-        QCOMPARE(confirm.buttons, PromptButtons::OkCancel);
-        QCOMPARE(confirm.title, kAppTitle);
+        QVERIFY(IsQuestion(mPrompt.messages[0], "Please confirm to clear all SPC rules setup. ", PromptButtons::OkCancel));
         QCOMPARE(dialog.findChild<QListWidget*>("lstRules")->currentRow(), 0);
         QCOMPARE(Boxes(dialog), QStringLiteral("000000"));
         QCOMPARE(mState->gRulesSetup, QString(66, '0'));
@@ -214,11 +217,8 @@ private Q_SLOTS:
 
         Click(dialog.findChild<LumButton*>("cmdClose"));
         QCOMPARE(mPrompt.messages.size(), 2);
-        const PromptMessage question = mPrompt.messages[1];
-        QCOMPARE(question.text, QStringLiteral("Would you like to save the SPC Rules Retup befor exit?.  "));
-        QCOMPARE(question.icon, PromptIcon::Question);
-        QCOMPARE(question.buttons, PromptButtons::YesNo);
-        QCOMPARE(question.title, kAppTitle);
+        QVERIFY(IsQuestion(mPrompt.messages[1], "Would you like to save the SPC Rules Retup befor exit?.  ",
+                           PromptButtons::YesNo));
         QVERIFY(!dialog.isVisible());
         QCOMPARE(StoredRules(*mState), mStored); // nothing stored
         QVERIFY(mState->registry.read("RulesBlinkEnable").isEmpty());
