@@ -53,10 +53,15 @@ void frmRawData::load()
         ui.lstRawData->item(line)->setSelected(true);
     if (highlight.current >= 0)
         ui.lstRawData->setCurrentRow(highlight.current, QItemSelectionModel::NoUpdate);
-    if (!highlight.lines.isEmpty())
-        ui.lstRawData->scrollToItem(ui.lstRawData->item(highlight.lines.first()),
-                                    QAbstractItemView::PositionAtTop);
     mLoading = false;
+}
+
+void frmRawData::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    const QList<int> lines = selectedLines();
+    if (!lines.isEmpty())
+        ui.lstRawData->scrollToItem(ui.lstRawData->item(lines.first()), QAbstractItemView::PositionAtTop);
 }
 
 QList<int> frmRawData::selectedLines() const

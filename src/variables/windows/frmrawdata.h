@@ -38,6 +38,10 @@ public:
     // Rows of lstRawData that are selected, ascending.
     QList<int> selectedLines() const;
 
+protected:
+    // Brings the highlighted readings into view once the list has its size.
+    void showEvent(QShowEvent* event) override;
+
 private:
     // Undoes a selection change made in the list, so the highlighted readings stay as loaded.
     void lstRawData_SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
