@@ -3,9 +3,11 @@
 
 #include <cmath>
 
-namespace moldrin {
+namespace moldrin
+{
 
-namespace {
+namespace
+{
 
 const QString kOn = QStringLiteral("1");
 const QString kOff = QStringLiteral("0");
@@ -21,7 +23,7 @@ bool IsNumberText(const QString& text)
 
 const QStringList& RuleListTexts()
 {
-    static const QStringList texts{
+    static const QStringList texts {
         QStringLiteral("R1+ (Single Point Above 3 Sigma)"),
         QStringLiteral("R1- (Single Point Below 3 Sigma)"),
         QStringLiteral("R2+ (2 of 3 Points Above 2 Sigma)"),
@@ -39,9 +41,13 @@ const QStringList& RuleListTexts()
 
 const QStringList& ChartGroupCaptions()
 {
-    static const QStringList captions{
-        QStringLiteral("Individual"), QStringLiteral("X-Bar"), QStringLiteral("Median"),
-        QStringLiteral("R, MR"),      QStringLiteral("s"),     QStringLiteral("p, np, c, u"),
+    static const QStringList captions {
+        QStringLiteral("Individual"),
+        QStringLiteral("X-Bar"),
+        QStringLiteral("Median"),
+        QStringLiteral("R, MR"),
+        QStringLiteral("s"),
+        QStringLiteral("p, np, c, u"),
     };
     return captions;
 }

@@ -4,7 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace moldrin {
+namespace moldrin
+{
 
 inline constexpr int kRuleCount = 11;
 inline constexpr int kChartGroupCount = 6;
@@ -46,6 +47,9 @@ bool RuleFlagChecked(const QStringList& flags, int rule, int group);
 bool SetRuleFlag(QStringList& flags, int rule, int group, bool checked);
 
 // The stored text of the blink switch.
-inline QString BlinkEnableText(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+inline QString BlinkEnableText(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
 
 } // namespace moldrin

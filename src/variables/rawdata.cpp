@@ -9,9 +9,11 @@
 
 #include <cmath>
 
-namespace moldrin {
+namespace moldrin
+{
 
-namespace {
+namespace
+{
 
 // A list text as shown through "#,##0": its number formatted, other text as it stands.
 QString WholeNumberText(const QString& text)

@@ -7,16 +7,17 @@
 
 #include <optional>
 
-namespace moldrin {
+namespace moldrin
+{
 
 // What the raw data window is told about the clicked point.
 struct ClickedPoint {
-    int series = 0;           // gClickedSeries: 0 or 5
-    int point = 0;            // gClickedPoint, zero-based
+    int series = 0; // gClickedSeries: 0 or 5
+    int point = 0; // gClickedPoint, zero-based
     bool isIndividual = false; // gClickedIsIndividual
-    double value = 0;         // the clicked series' value at the point
-    QString chartType;        // chart type list text
-    QString sampleSizeText;   // sample size list text
+    double value = 0; // the clicked series' value at the point
+    QString chartType; // chart type list text
+    QString sampleSizeText; // sample size list text
 };
 
 // The heading of the listing columns.

@@ -6,7 +6,8 @@
 
 using namespace moldrin;
 
-namespace {
+namespace
+{
 
 // A stored value from 66 pieces, all `piece` except those given by index.
 QString StoredFrom(const QString& piece, const QMap<int, QString>& except = {})
@@ -56,7 +57,7 @@ TEST(RuleSetupFlags, OnlyValuesOf131CharactersCount)
 {
     const QStringList defaults = RuleFlagsFromSetup(kDefaultRulesSetup);
     const QString zeros = StoredFrom("0");
-    for (const QString& wrong : {QString(), zeros.left(130), zeros + "0", zeros + ",0"}) {
+    for (const QString& wrong : { QString(), zeros.left(130), zeros + "0", zeros + ",0" }) {
         QStringList flags = defaults;
         EXPECT_EQ(ApplyStoredRulesSetup(flags, wrong), 0) << wrong.size();
         EXPECT_EQ(flags, defaults);
@@ -66,7 +67,7 @@ TEST(RuleSetupFlags, OnlyValuesOf131CharactersCount)
 TEST(RuleSetupFlags, PiecesThatAreNotNumbersKeepTheirFlag)
 {
     QStringList flags = RuleFlagsFromSetup(kDefaultRulesSetup); // flag 3 is "1"
-    const QString stored = StoredFrom("0", {{3, "x"}, {20, " "}});
+    const QString stored = StoredFrom("0", { { 3, "x" }, { 20, " " } });
     ASSERT_EQ(stored.size(), kStoredRulesSetupLength);
     EXPECT_EQ(ApplyStoredRulesSetup(flags, stored), kRuleFlagCount - 2);
     EXPECT_EQ(flags[3], "1");
@@ -101,7 +102,7 @@ TEST(RuleSetupFlags, UnevenPiecesNeverReachPastTheLastFlag)
 
 TEST(RuleSetupFlags, NormalisingAndTheBoxes)
 {
-    QStringList broken{"1", "11", ""};
+    QStringList broken { "1", "11", "" };
     const QStringList fixed = NormalisedRuleFlags(broken);
     ASSERT_EQ(fixed.size(), kRuleFlagCount);
     EXPECT_EQ(fixed[0], "1");

@@ -1,7 +1,8 @@
 // frmSPC_RuleSetup: the SPC rules set-up dialog.
 #include "rules/windows/frmspc_rulesetup.h"
 
-namespace moldrin {
+namespace moldrin
+{
 
 frmSPC_RuleSetup::frmSPC_RuleSetup(AppState& state, Prompt& prompt, QWidget* parent)
     : QDialog(parent)
@@ -10,8 +11,8 @@ frmSPC_RuleSetup::frmSPC_RuleSetup(AppState& state, Prompt& prompt, QWidget* par
 {
     ui.setupUi(this);
     setFixedSize(size());
-    mChartsList = {ui.chkChartsList_0, ui.chkChartsList_1, ui.chkChartsList_2,
-                   ui.chkChartsList_3, ui.chkChartsList_4, ui.chkChartsList_5};
+    mChartsList = { ui.chkChartsList_0, ui.chkChartsList_1, ui.chkChartsList_2, ui.chkChartsList_3, ui.chkChartsList_4,
+        ui.chkChartsList_5 };
     ui.lstRules->addItems(RuleListTexts());
     for (int g = 0; g < kChartGroupCount; ++g) {
         mChartsList[g]->setText(ChartGroupCaptions().at(g));
@@ -81,7 +82,7 @@ void frmSPC_RuleSetup::cmdSave_Click()
 
 void frmSPC_RuleSetup::cmdClearAllRule_Click()
 {
-    if (mPrompt.ask({kConfirmClearAllRules, kAppTitle, PromptIcon::Question, PromptButtons::OkCancel})
+    if (mPrompt.ask({ kConfirmClearAllRules, kAppTitle, PromptIcon::Question, PromptButtons::OkCancel })
         != PromptAnswer::Ok)
         return;
     mState.gRuleFlags = RuleFlagsFromSetup(ClearedRulesSetup());
@@ -94,7 +95,7 @@ void frmSPC_RuleSetup::cmdClearAllRule_Click()
 
 void frmSPC_RuleSetup::cmdSetToDefault_Click()
 {
-    if (mPrompt.ask({kConfirmDefaultRules, kAppTitle, PromptIcon::Question, PromptButtons::OkCancel})
+    if (mPrompt.ask({ kConfirmDefaultRules, kAppTitle, PromptIcon::Question, PromptButtons::OkCancel })
         != PromptAnswer::Ok)
         return;
     mState.gRulesSetup = kDefaultRulesSetup;
@@ -112,7 +113,7 @@ void frmSPC_RuleSetup::cmdClose_Click()
 void frmSPC_RuleSetup::done(int result)
 {
     if (mDirty
-        && mPrompt.ask({kSaveRulesBeforeExit, kAppTitle, PromptIcon::Question, PromptButtons::YesNo})
+        && mPrompt.ask({ kSaveRulesBeforeExit, kAppTitle, PromptIcon::Question, PromptButtons::YesNo })
             == PromptAnswer::Yes)
         SaveSetup();
     mDirty = false;

@@ -11,13 +11,15 @@
 
 #include <array>
 
-namespace moldrin {
+namespace moldrin
+{
 
 inline const QString kConfirmClearAllRules = QStringLiteral("Please confirm to clear all SPC rules setup. ");
 inline const QString kConfirmDefaultRules = QStringLiteral("Please confirm to use default values to SPC rules. ");
 inline const QString kSaveRulesBeforeExit = QStringLiteral("Would you like to save the SPC Rules Retup befor exit?.  ");
 
-class frmSPC_RuleSetup : public QDialog {
+class frmSPC_RuleSetup : public QDialog
+{
     Q_OBJECT
 
 public:
@@ -53,7 +55,7 @@ private:
     void SelectFirstRule();
 
     Ui::frmSPC_RuleSetup ui;
-    std::array<QCheckBox*, kChartGroupCount> mChartsList{};
+    std::array<QCheckBox*, kChartGroupCount> mChartsList {};
     AppState& mState;
     Prompt& mPrompt;
     bool mLoading = false;

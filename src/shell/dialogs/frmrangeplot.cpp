@@ -8,9 +8,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace moldrin {
+namespace moldrin
+{
 
-namespace {
+namespace
+{
 
 const char* const kHeadingProperty = "monthHeading";
 

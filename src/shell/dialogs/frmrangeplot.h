@@ -9,11 +9,13 @@
 #include <QDate>
 #include <QDialog>
 
-namespace moldrin {
+namespace moldrin
+{
 
 inline const QString kFromLaterThanTo = QStringLiteral("From-Date must be earlier or same as To-Date!");
 
-class frmRangePlot : public QDialog {
+class frmRangePlot : public QDialog
+{
     Q_OBJECT
 
 public:

@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-namespace moldrin {
+namespace moldrin
+{
 
 frmRawData::frmRawData(AppState& state, Prompt& prompt, const RawDataInputs& inputs, QWidget* parent)
     : QDialog(parent)
@@ -20,7 +21,7 @@ frmRawData::frmRawData(AppState& state, Prompt& prompt, const RawDataInputs& inp
     connect(ui.cmdClose, &LumButton::Click, this, &QDialog::accept);
     connect(ui.cmdDefault, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui.lstRawData->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &frmRawData::lstRawData_SelectionChanged);
+        &frmRawData::lstRawData_SelectionChanged);
 }
 
 void frmRawData::Run(AppState& state, Prompt& prompt, const RawDataInputs& inputs, QWidget* parent)
@@ -34,8 +35,8 @@ void frmRawData::load()
 {
     mLoading = true;
     ui.lstRawData->clear();
-    const ClickedPoint clicked{mState.gClickedSeries, mState.gClickedPoint, mState.gClickedIsIndividual,
-                               mInputs.clickedValue, mInputs.chartType, mInputs.sampleSizeText};
+    const ClickedPoint clicked { mState.gClickedSeries, mState.gClickedPoint, mState.gClickedIsIndividual,
+        mInputs.clickedValue, mInputs.chartType, mInputs.sampleSizeText };
     ui.lblPlottedDataInfo->setText(PlottedDataInfo(clicked));
     ui.lblTitle->setText(RawDataColumnTitle());
 

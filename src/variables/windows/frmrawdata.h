@@ -11,18 +11,20 @@
 #include <QItemSelection>
 #include <QList>
 
-namespace moldrin {
+namespace moldrin
+{
 
 inline const QString kOpenRawDataTitle = QStringLiteral("Open Raw Data");
 
 // What the main window reads for the raw data window besides the shared state.
 struct RawDataInputs {
     double clickedValue = 0; // the clicked series' value at gClickedPoint
-    QString chartType;       // chart type list text
-    QString sampleSizeText;  // sample size list text
+    QString chartType; // chart type list text
+    QString sampleSizeText; // sample size list text
 };
 
-class frmRawData : public QDialog {
+class frmRawData : public QDialog
+{
     Q_OBJECT
 
 public:

@@ -11,7 +11,8 @@
 
 using namespace moldrin;
 
-namespace {
+namespace
+{
 
 void Click(LumButton* button)
 {
@@ -67,7 +68,8 @@ int MarksOnAPlot(AppState& state)
 
 } // namespace
 
-class FrmRuleSetupTest : public QObject {
+class FrmRuleSetupTest : public QObject
+{
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> mDir;
@@ -106,7 +108,7 @@ private Q_SLOTS:
         QCOMPARE(list->item(0)->text(), QStringLiteral("R1+ (Single Point Above 3 Sigma)"));
         QCOMPARE(list->item(9)->text(), QStringLiteral("R6 (7 Points in a Row with the Same Value)"));
         QCOMPARE(list->item(10)->text(), QStringLiteral("R7 (14 Points in a Row Alternating Up and Down)"));
-        const QStringList captions{"Individual", "X-Bar", "Median", "R, MR", "s", "p, np, c, u"};
+        const QStringList captions { "Individual", "X-Bar", "Median", "R, MR", "s", "p, np, c, u" };
         for (int g = 0; g < kChartGroupCount; ++g) {
             QCOMPARE(dialog.findChild<QCheckBox*>(QStringLiteral("chkChartsList_%1").arg(g)), dialog.chkChartsList(g));
             QCOMPARE(dialog.chkChartsList(g)->text(), captions[g]);
@@ -205,10 +207,11 @@ private Q_SLOTS:
         dialog.load();
         dialog.show();
         dialog.findChild<QListWidget*>("lstRules")->setCurrentRow(4);
-        Answer({PromptAnswer::Ok, PromptAnswer::No});
+        Answer({ PromptAnswer::Ok, PromptAnswer::No });
         Click(dialog.findChild<LumButton*>("cmdClearAllRule"));
         QCOMPARE(mPrompt.messages.size(), 1);
-        QVERIFY(IsQuestion(mPrompt.messages[0], "Please confirm to clear all SPC rules setup. ", PromptButtons::OkCancel));
+        QVERIFY(
+            IsQuestion(mPrompt.messages[0], "Please confirm to clear all SPC rules setup. ", PromptButtons::OkCancel));
         QCOMPARE(dialog.findChild<QListWidget*>("lstRules")->currentRow(), 0);
         QCOMPARE(Boxes(dialog), QStringLiteral("000000"));
         QCOMPARE(mState->gRulesSetup, QString(66, '0'));
@@ -217,8 +220,8 @@ private Q_SLOTS:
 
         Click(dialog.findChild<LumButton*>("cmdClose"));
         QCOMPARE(mPrompt.messages.size(), 2);
-        QVERIFY(IsQuestion(mPrompt.messages[1], "Would you like to save the SPC Rules Retup befor exit?.  ",
-                           PromptButtons::YesNo));
+        QVERIFY(IsQuestion(
+            mPrompt.messages[1], "Would you like to save the SPC Rules Retup befor exit?.  ", PromptButtons::YesNo));
         QVERIFY(!dialog.isVisible());
         QCOMPARE(StoredRules(*mState), mStored); // nothing stored
         QVERIFY(mState->registry.read("RulesBlinkEnable").isEmpty());
@@ -238,7 +241,7 @@ private Q_SLOTS:
         frmSPC_RuleSetup dialog(*mState, mPrompt);
         dialog.load();
         dialog.show();
-        Answer({PromptAnswer::Cancel, PromptAnswer::Cancel});
+        Answer({ PromptAnswer::Cancel, PromptAnswer::Cancel });
         Click(dialog.findChild<LumButton*>("cmdClearAllRule"));
         Click(dialog.findChild<LumButton*>("cmdSetToDefault"));
         QCOMPARE(mPrompt.messages.size(), 2);
@@ -251,7 +254,7 @@ private Q_SLOTS:
 
         // Dirty stays dirty.
         dialog.chkChartsList(0)->click();
-        Answer({PromptAnswer::Cancel});
+        Answer({ PromptAnswer::Cancel });
         Click(dialog.findChild<LumButton*>("cmdSetToDefault"));
         QVERIFY(dialog.dirty());
 
@@ -273,7 +276,7 @@ private Q_SLOTS:
         dialog.show();
         QCOMPARE(Boxes(dialog), QStringLiteral("000000"));
         dialog.findChild<QListWidget*>("lstRules")->setCurrentRow(7);
-        Answer({PromptAnswer::Ok, PromptAnswer::Yes});
+        Answer({ PromptAnswer::Ok, PromptAnswer::Yes });
         Click(dialog.findChild<LumButton*>("cmdSetToDefault"));
         QCOMPARE(mState->gRulesSetup, kDefaultRulesSetup);
         QCOMPARE(mState->gRuleFlags, RuleFlagsFromSetup(kDefaultRulesSetup));
@@ -337,10 +340,10 @@ private Q_SLOTS:
         blink->click();
         QVERIFY(!mState->gRulesBlinkEnable);
         QVERIFY(dialog.dirty());
-        Answer({PromptAnswer::No});
+        Answer({ PromptAnswer::No });
         dialog.findChild<QPushButton*>("cmdDefault")->click();
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(mPrompt.texts(), QStringList{kSaveRulesBeforeExit});
+        QCOMPARE(mPrompt.texts(), QStringList { kSaveRulesBeforeExit });
         QVERIFY(mState->registry.read("RulesBlinkEnable").isEmpty());
         QVERIFY(!mState->gRulesBlinkEnable); // kept until the program ends
 

@@ -9,7 +9,8 @@
 
 using namespace moldrin;
 
-namespace {
+namespace
+{
 
 const QDate kToday(2026, 12, 7);
 
@@ -20,7 +21,8 @@ void Click(LumButton* button)
 
 } // namespace
 
-class FrmRangePlotTest : public QObject {
+class FrmRangePlotTest : public QObject
+{
     Q_OBJECT
 
     QTemporaryDir mDir;
@@ -49,7 +51,7 @@ private Q_SLOTS:
     {
         AppState state(mDir.filePath("settings"));
         ScriptedPrompt prompt;
-        for (const QDate& none : {QDate(), DateZero()}) {
+        for (const QDate& none : { QDate(), DateZero() }) {
             state.gCustomStart = QDate(2020, 5, 1);
             state.gCustomEnd = none;
             frmRangePlot dialog(state, prompt);
@@ -122,7 +124,7 @@ private Q_SLOTS:
             dialog.dateFrom()->setSelectedDate(QDate(2026, 11, 5));
             dialog.dateTo()->setSelectedDate(QDate(2026, 11, 4));
             Click(dialog.findChild<LumButton*>("cmdDateEnterOK"));
-            QCOMPARE(prompt.texts(), QStringList{kFromLaterThanTo});
+            QCOMPARE(prompt.texts(), QStringList { kFromLaterThanTo });
             QCOMPARE(prompt.messages[0].text, QStringLiteral("From-Date must be earlier or same as To-Date!"));
             QCOMPARE(prompt.messages[0].icon, PromptIcon::Exclamation);
             QCOMPARE(prompt.messages[0].title, kAppTitle);
@@ -148,7 +150,7 @@ private Q_SLOTS:
         state.gCustomStart = QDate(2026, 4, 1);
         state.gCustomEnd = QDate(2026, 4, 9);
         ScriptedPrompt prompt;
-        for (const char* button : {"cmdDateCancelOK", "cmdDefault"}) {
+        for (const char* button : { "cmdDateCancelOK", "cmdDefault" }) {
             frmRangePlot dialog(state, prompt);
             dialog.load(kToday);
             dialog.show();

@@ -10,17 +10,18 @@
 
 using namespace moldrin;
 
-class FrmRawDataTest : public QObject {
+class FrmRawDataTest : public QObject
+{
     Q_OBJECT
 
     QTemporaryDir mDir;
     QList<double> mValues;
     QStringList mLines; // the listing's reading lines as written
 
-    frmRawData* Open(AppState& state, ScriptedPrompt& prompt, double value, const QString& chartType,
-                     const QString& sizeText)
+    frmRawData* Open(
+        AppState& state, ScriptedPrompt& prompt, double value, const QString& chartType, const QString& sizeText)
     {
-        auto* window = new frmRawData(state, prompt, RawDataInputs{value, chartType, sizeText});
+        auto* window = new frmRawData(state, prompt, RawDataInputs { value, chartType, sizeText });
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->load();
         return window;
@@ -53,8 +54,7 @@ private Q_SLOTS:
         for (int i = 0; i < 23; ++i) {
             mValues << 10 + i * 0.0125 + (i == 12 ? 0.0001 : 0);
             mLines << data::ListingLine(QStringLiteral("SN%1").arg(i, 3, 10, QChar('0')), mValues[i],
-                                        QStringLiteral("#,##0.000#"), i % 2 ? "ATE-02" : "ATE-01",
-                                        t0.addSecs(60 * i), QStringLiteral("DD/MM"));
+                QStringLiteral("#,##0.000#"), i % 2 ? "ATE-02" : "ATE-01", t0.addSecs(60 * i), QStringLiteral("DD/MM"));
             out << mLines.last() << '\n';
         }
     }
@@ -68,8 +68,8 @@ private Q_SLOTS:
         QCOMPARE(window->objectName(), QStringLiteral("frmRawData"));
         QCOMPARE(window->windowTitle(), QStringLiteral("Plotting Data Viewer"));
         QCOMPARE(window->findChild<QLabel*>("lblTitle")->text(),
-                 QStringLiteral("Value           Source              Date/Time") + QString(40, ' ')
-                     + QStringLiteral(" Unit Ref."));
+            QStringLiteral("Value           Source              Date/Time") + QString(40, ' ')
+                + QStringLiteral(" Unit Ref."));
         QCOMPARE(List(*window)->font().family(), QStringLiteral("Courier New"));
         QCOMPARE(List(*window)->selectionMode(), QAbstractItemView::MultiSelection);
         QCOMPARE(window->findChild<LumButton*>("cmdClose")->Caption(), QStringLiteral("Close"));
@@ -92,7 +92,7 @@ private Q_SLOTS:
         QCOMPARE(List(*window)->count(), 23);
         for (int i = 0; i < 23; ++i)
             QCOMPARE(List(*window)->item(i)->text(), mLines[i]); // shown unchanged
-        QCOMPARE(Selected(*window), (QList<int>{10, 11, 12, 13, 14}));
+        QCOMPARE(Selected(*window), (QList<int> { 10, 11, 12, 13, 14 }));
     }
 
     void medianClickMakesTheMiddleReadingCurrent()
@@ -103,8 +103,8 @@ private Q_SLOTS:
         ScriptedPrompt prompt;
         std::unique_ptr<frmRawData> window(Open(state, prompt, mValues[12], "X-Bar-R-Median-s", "5"));
         QCOMPARE(window->findChild<QLabel*>("lblPlottedDataInfo")->text(),
-                 QStringLiteral("Median Chart, Sub-Group = 3 Size = 5, Middle Value = 10.1501"));
-        QCOMPARE(Selected(*window), (QList<int>{10, 11, 12, 13, 14}));
+            QStringLiteral("Median Chart, Sub-Group = 3 Size = 5, Middle Value = 10.1501"));
+        QCOMPARE(Selected(*window), (QList<int> { 10, 11, 12, 13, 14 }));
         QCOMPARE(List(*window)->currentRow(), 12);
     }
 
@@ -115,8 +115,8 @@ private Q_SLOTS:
         ScriptedPrompt prompt;
         std::unique_ptr<frmRawData> window(Open(state, prompt, 10.11875, "Median-R", "4"));
         QCOMPARE(window->findChild<QLabel*>("lblPlottedDataInfo")->text(),
-                 QStringLiteral("Median Chart, Sub-Group = 3 Size = 4, Avg. form 2 Middle Values = 10.1188"));
-        QCOMPARE(Selected(*window), (QList<int>{8, 9, 10, 11}));
+            QStringLiteral("Median Chart, Sub-Group = 3 Size = 4, Avg. form 2 Middle Values = 10.1188"));
+        QCOMPARE(Selected(*window), (QList<int> { 8, 9, 10, 11 }));
     }
 
     void individualReading()
@@ -126,8 +126,8 @@ private Q_SLOTS:
         ScriptedPrompt prompt;
         std::unique_ptr<frmRawData> window(Open(state, prompt, mValues[7], "Individual-MR", "5"));
         QCOMPARE(window->findChild<QLabel*>("lblPlottedDataInfo")->text(),
-                 QStringLiteral("Individual Chart, Sample Number = 8, Value = 10.0875"));
-        QCOMPARE(Selected(*window), QList<int>{7});
+            QStringLiteral("Individual Chart, Sample Number = 8, Value = 10.0875"));
+        QCOMPARE(Selected(*window), QList<int> { 7 });
     }
 
     void clicksInTheListLeaveTheHighlightedSet()
@@ -139,8 +139,8 @@ private Q_SLOTS:
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QListWidget* list = List(*window);
-        const QList<int> highlighted{10, 11, 12, 13, 14};
-        for (int row : {3, 11, 14, 20}) {
+        const QList<int> highlighted { 10, 11, 12, 13, 14 };
+        for (int row : { 3, 11, 14, 20 }) {
             list->scrollToItem(list->item(row));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
             QCOMPARE(Selected(*window), highlighted);
