@@ -14,8 +14,6 @@ namespace moldrin
 namespace
 {
 
-const char* const kHeadingProperty = "monthHeading";
-
 bool IsDateZero(const QDate& day)
 {
     return DateOrZero(day) == DateZero();
@@ -29,8 +27,8 @@ frmRangePlot::frmRangePlot(AppState& state, Prompt& prompt, QWidget* parent)
     , mPrompt(prompt)
 {
     ui.setupUi(this);
-    DecorateCalendar(ui.ocxDateFrom1);
-    DecorateCalendar(ui.ocxDateTo1);
+    mFromHeading = DecorateCalendar(ui.ocxDateFrom1);
+    mToHeading = DecorateCalendar(ui.ocxDateTo1);
     connect(ui.cmdDateEnterOK, &LumButton::Click, this, &frmRangePlot::cmdDateEnterOK_Click);
     connect(ui.cmdDateCancelOK, &LumButton::Click, this, &frmRangePlot::cmdDateCancelOK_Click);
     connect(ui.cmdDefault, &QPushButton::clicked, this, &frmRangePlot::cmdDefault_Click);
@@ -59,18 +57,6 @@ QString frmRangePlot::MonthHeading(const QDate& day)
     return FormatDate(day, QStringLiteral("mmmm, yyyy"));
 }
 
-QString frmRangePlot::fromHeading() const
-{
-    const auto* heading = ui.ocxDateFrom1->property(kHeadingProperty).value<QLabel*>();
-    return heading ? heading->text() : QString();
-}
-
-QString frmRangePlot::toHeading() const
-{
-    const auto* heading = ui.ocxDateTo1->property(kHeadingProperty).value<QLabel*>();
-    return heading ? heading->text() : QString();
-}
-
 void frmRangePlot::cmdDateEnterOK_Click()
 {
     const QDate from = ui.ocxDateFrom1->selectedDate();
@@ -96,7 +82,7 @@ void frmRangePlot::cmdDefault_Click()
     reject();
 }
 
-void frmRangePlot::DecorateCalendar(QCalendarWidget* calendar)
+QLabel* frmRangePlot::DecorateCalendar(QCalendarWidget* calendar)
 {
     calendar->setNavigationBarVisible(false);
     calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
@@ -130,13 +116,13 @@ void frmRangePlot::DecorateCalendar(QCalendarWidget* calendar)
     row->addWidget(next);
     if (auto* column = qobject_cast<QVBoxLayout*>(calendar->parentWidget()->layout()))
         column->insertWidget(column->indexOf(calendar), header);
-    calendar->setProperty(kHeadingProperty, QVariant::fromValue(heading));
 
     const auto show = [heading](int year, int month) { heading->setText(MonthHeading(QDate(year, month, 1))); };
     connect(calendar, &QCalendarWidget::currentPageChanged, heading, show);
     connect(previous, &QToolButton::clicked, calendar, &QCalendarWidget::showPreviousMonth);
     connect(next, &QToolButton::clicked, calendar, &QCalendarWidget::showNextMonth);
     show(calendar->yearShown(), calendar->monthShown());
+    return heading;
 }
 
 void frmRangePlot::SetCalendarDate(QCalendarWidget* calendar, const QDate& day)

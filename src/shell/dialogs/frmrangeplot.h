@@ -32,8 +32,8 @@ public:
 
     QCalendarWidget* dateFrom() const { return ui.ocxDateFrom1; }
     QCalendarWidget* dateTo() const { return ui.ocxDateTo1; }
-    QString fromHeading() const;
-    QString toHeading() const;
+    QString fromHeading() const { return mFromHeading->text(); }
+    QString toHeading() const { return mToHeading->text(); }
 
     void cmdDateEnterOK_Click();
     void cmdDateCancelOK_Click();
@@ -41,12 +41,15 @@ public:
 
 private:
     // Replaces the calendar's navigation bar by arrows around a "mmmm, yyyy" heading.
-    void DecorateCalendar(QCalendarWidget* calendar);
+    // Returns the heading label.
+    QLabel* DecorateCalendar(QCalendarWidget* calendar);
     static void SetCalendarDate(QCalendarWidget* calendar, const QDate& day);
 
     Ui::frmRangePlot ui;
     AppState& mState;
     Prompt& mPrompt;
+    QLabel* mFromHeading = nullptr;
+    QLabel* mToHeading = nullptr;
 };
 
 } // namespace moldrin
