@@ -11,12 +11,15 @@
 #include "data/config/inifile.h"
 #include "data/loader/tempfiles.h"
 #include "rules/rulemarks.h"
+#include "rules/windows/frmspc_rulesetup.h"
 #include "shell/chartrules.h"
+#include "shell/dialogs/frmrangeplot.h"
 #include "shell/smallwindows.h"
 #include "variables/controllimits.h"
 #include "variables/spcconstants.h"
 #include "variables/variableschart.h"
 #include "variables/view/chartview.h"
+#include "variables/windows/frmrawdata.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -313,6 +316,12 @@ void frmMain::ConnectControls()
     connect(cboATEList, &QComboBox::currentIndexChanged, this, [this] { cboATEList_Click(); });
     connect(cboTestID, &QComboBox::currentIndexChanged, this, [this] { cboTestID_Click(); });
     connect(cboTestedRange, &QComboBox::currentIndexChanged, this, [this] { cboTestedRange_Click(); });
+    // Choosing "Custom" again, which changes no index, opens the dialog too.
+    connect(cboTestedRange, &QComboBox::activated, this, [this](int index) {
+        if (!mRangeClickHandled && index == cboTestedRange->currentIndex())
+            cboTestedRange_Click();
+        mRangeClickHandled = false;
+    });
     connect(cboSelectChart, &QComboBox::currentIndexChanged, this, [this] { cboSelectChart_Click(); });
     connect(cboXBarSize, &QComboBox::currentIndexChanged, this, [this] { cboXBarSize_Click(); });
     connect(chkShowGrid, &QCheckBox::stateChanged, this, [this] { chkShowGrid_Click(); });
@@ -379,6 +388,9 @@ bool frmMain::Form_Load(const StartOptions& options)
         cboTestedRange->setCurrentIndex(-1);
     }
     ApplyLoadedSettings(LoadSettings(mState));
+    // A restored "Custom" range asks for its days as choosing it does.
+    if (cboTestedRange->currentText() == QLatin1String("Custom") && !OnlyOpenIniListed())
+        ShowCustomRange();
 
     ResetVariablesChart(mChart, cboSelectChart->currentText(), QString(), mState.gChartTitle);
     lblSPCParameter->setText(PanelCaptionText());
@@ -551,6 +563,9 @@ void frmMain::cboTestID_Click()
 
 void frmMain::cboTestedRange_Click()
 {
+    // A user's choice emits activated right after this; a programmatic change does not.
+    mRangeClickHandled = true;
+    QTimer::singleShot(0, this, [this] { mRangeClickHandled = false; });
     if (mPlotRunning || OnlyOpenIniListed() || cboTestedRange->currentIndex() < 0)
         return;
     if (cboTestedRange->currentText() == QLatin1String("Custom"))
@@ -894,18 +909,19 @@ void frmMain::ocxXBarChart_ClickSeries(int series, int point, Qt::MouseButton bu
 
 void frmMain::ShowRawData()
 {
-    // The raw data window reads gClickedSeries, gClickedPoint and gClickedIsIndividual; it is built apart.
+    const ChartSeries* series = mChart.seriesAt(mState.gClickedSeries);
+    if (!series || mState.gClickedPoint < 0 || mState.gClickedPoint >= series->count())
+        return;
+    RawDataInputs inputs;
+    inputs.clickedValue = series->points.y(mState.gClickedPoint);
+    inputs.chartType = cboSelectChart->currentText();
+    inputs.sampleSizeText = cboXBarSize->currentText();
+    frmRawData::Run(mState, mPrompt, inputs, this);
 }
 
-void frmMain::ShowRulesSetup()
-{
-    // The rules set-up dialog is built apart; it is opened modally from here.
-}
+void frmMain::ShowRulesSetup() { frmSPC_RuleSetup::Run(mState, mPrompt, this); }
 
-void frmMain::ShowCustomRange()
-{
-    // The custom range dialog is built apart; it is opened modally from here.
-}
+void frmMain::ShowCustomRange() { frmRangePlot::Run(mState, mPrompt, this); }
 
 // ---- Other buttons ----
 

@@ -47,7 +47,7 @@ public:
     // Deletes the temporary files and closes the connection without saving settings.
     void DoShutdownProgram();
 
-    // Hooks for the windows built elsewhere: the raw data window, the rules dialog, the custom range.
+    // The modal windows: the raw data of the clicked point, the rules set-up, the custom range.
     void ShowRawData();
     void ShowRulesSetup();
     void ShowCustomRange();
@@ -136,6 +136,7 @@ private:
     bool mLoading = false;
     bool mSettingSelection = false; // the window itself changes the chart type or group size
     bool mPlotRunning = false;
+    bool mRangeClickHandled = false; // the range list's index change was handled before its activation
     bool mShutDown = false;
     QString mUSLText = QStringLiteral("N/A"); // a number or "N/A"
     QString mLSLText = QStringLiteral("N/A");

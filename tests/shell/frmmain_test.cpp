@@ -3,6 +3,8 @@
 #include "common/numberformat.h"
 #include "common/version.h"
 #include "data/access/connection.h"
+#include "rules/windows/frmspc_rulesetup.h"
+#include "shell/dialogs/frmrangeplot.h"
 #include "shell/frmmain.h"
 #include "shell/qtprompt.h"
 #include "shell/singleinstance.h"
@@ -10,6 +12,7 @@
 #include "variables/controllimits.h"
 #include "variables/variableschart.h"
 #include "variables/view/chartview.h"
+#include "variables/windows/frmrawdata.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -27,6 +30,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 using namespace moldrin;
@@ -83,6 +87,22 @@ void Click(LumButton* button)
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
 }
 
+// Hands the modal window that the next action opens to `drive`, which closes it. `seen` counts the
+// windows of that class that opened.
+template <class Window>
+void OnModal(int& seen, std::function<void(Window&)> drive)
+{
+    QTimer::singleShot(0, [&seen, drive] {
+        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        if (!window)
+            return;
+        ++seen;
+        drive(*window);
+        if (window->isVisible())
+            window->reject();
+    });
+}
+
 } // namespace
 
 class FrmMainTest : public QObject
@@ -115,6 +135,8 @@ private Q_SLOTS:
     void serialBoxSelectsOnFocus();
     void aboutAndSplash();
     void stopLatencyMillionReadings();
+    void customRangeDialog();
+    void rulesSetupDialog();
 
 private:
     QTemporaryDir mTemp;
@@ -603,20 +625,40 @@ void FrmMainTest::readoutAndPointClicks()
     s.state.gClickedSeries = -1;
     QTest::mouseClick(view, Qt::LeftButton, {}, pixelOf(kSeriesRange, 7));
     QCOMPARE(s.state.gClickedSeries, -1);
-    // A point of series 0 (or 5 where it lies nearer) is recorded.
+    // A point of series 0 (or 5 where it lies nearer) is recorded and opens its raw data: the
+    // thirteenth subgroup's five readings, listing lines 60 to 64.
+    int rawWindows = 0;
+    QString info;
+    QList<int> highlighted;
+    OnModal<frmRawData>(rawWindows, [&](frmRawData& raw) {
+        info = raw.findChild<QLabel*>("lblPlottedDataInfo")->text();
+        highlighted = raw.selectedLines();
+    });
     QTest::mouseClick(view, Qt::LeftButton, {}, pixelOf(kSeriesMedian, 12));
     QVERIFY(s.state.gClickedSeries == kSeriesMedian || s.state.gClickedSeries == kSeriesXBar);
     QCOMPARE(s.state.gClickedPoint, 12);
     QVERIFY(!s.state.gClickedIsIndividual);
+    QCOMPARE(rawWindows, 1);
+    QCOMPARE(highlighted, (QList<int> { 60, 61, 62, 63, 64 }));
+    QVERIFY2(info.startsWith(s.state.gClickedSeries == kSeriesMedian ? "Median Chart, Sub-Group = 13 Size = 5"
+                                                                     : "X-Bar Chart, Sub-Group = 13 Size = 5"),
+        qPrintable(info));
     // The right button counts for nothing.
     QTest::mouseClick(view, Qt::RightButton, {}, pixelOf(kSeriesMedian, 30));
     QCOMPARE(s.state.gClickedPoint, 12);
 
     w.cboSelectChart->setCurrentText("Individual-MR");
     view->replot();
+    OnModal<frmRawData>(rawWindows, [&](frmRawData& raw) {
+        info = raw.findChild<QLabel*>("lblPlottedDataInfo")->text();
+        highlighted = raw.selectedLines();
+    });
     QTest::mouseClick(view, Qt::LeftButton, {}, pixelOf(kSeriesMedian, 40));
     QCOMPARE(s.state.gClickedPoint, 40);
     QVERIFY(s.state.gClickedIsIndividual);
+    QCOMPARE(rawWindows, 2);
+    QCOMPARE(highlighted, QList<int> { 40 });
+    QVERIFY2(info.startsWith("Individual Chart, Sample Number = 41, Value = "), qPrintable(info));
     // A point off the current page is not hit.
     QVERIFY(!view->pointAt(chart, QPointF(-50, -50)).has_value());
 }
@@ -981,6 +1023,93 @@ void FrmMainTest::stopLatencyMillionReadings()
     w.chartView()->render(w.chart());
     w.chartView()->replot();
     qInfo("one render of the stopped chart: %lld ms", r.elapsed());
+}
+
+
+void FrmMainTest::customRangeDialog()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    w.chkShowZoneABC->setChecked(false);
+    Click(w.cmdPlotChart);
+    const long allRecords = w.lastOutcome().records;
+    QVERIFY(allRecords > 0);
+
+    // "Custom": the dialog opens; the last 30 of the demo's 180 days are chosen.
+    const QDate today = QDate::currentDate();
+    int dialogs = 0;
+    OnModal<frmRangePlot>(dialogs, [&](frmRangePlot& d) {
+        d.dateFrom()->setSelectedDate(today.addDays(-29));
+        d.dateTo()->setSelectedDate(today);
+        d.cmdDateEnterOK_Click();
+    });
+    w.cboTestedRange->setCurrentText("Custom");
+    QCOMPARE(dialogs, 1);
+    QCOMPARE(s.state.gCustomStart, today.addDays(-29));
+    QCOMPARE(s.state.gCustomEnd, today);
+    Click(w.cmdPlotChart);
+    const long customRecords = w.lastOutcome().records;
+    QVERIFY2(customRecords > 0 && customRecords < allRecords / 3,
+        qPrintable(QString("%1 of %2").arg(customRecords).arg(allRecords)));
+
+    // Choosing "Custom" again (no index change) opens it again; a reversed range is refused and cleared.
+    OnModal<frmRangePlot>(dialogs, [&](frmRangePlot& d) {
+        d.dateFrom()->setSelectedDate(today);
+        d.dateTo()->setSelectedDate(today.addDays(-1));
+        d.cmdDateEnterOK_Click();
+    });
+    Q_EMIT w.cboTestedRange->activated(w.cboTestedRange->currentIndex());
+    QCOMPARE(dialogs, 2);
+    QCOMPARE(s.prompt.texts().last(), kFromLaterThanTo);
+    QVERIFY(!s.state.gCustomStart.isValid());
+
+    // A saved "Custom" range opens the dialog at start-up, showing the saved days.
+    w.close();
+    s.window.reset();
+    {
+        SettingsStore store(mSettings);
+        store.write("Range", "Custom");
+        store.write("CustomStart", today.addDays(-2).toString(Qt::ISODate));
+        store.write("CustomEnd", today.toString(Qt::ISODate));
+    }
+    Session t(mSettings);
+    QDate shownFrom;
+    OnModal<frmRangePlot>(dialogs, [&](frmRangePlot& d) {
+        shownFrom = d.dateFrom()->selectedDate();
+        d.cmdDateCancelOK_Click();
+    });
+    QVERIFY(t.start(mDemo));
+    QCOMPARE(dialogs, 3);
+    QCOMPARE(shownFrom, today.addDays(-2));
+    QCOMPARE(t.window->cboTestedRange->currentText(), QString("Custom"));
+}
+
+void FrmMainTest::rulesSetupDialog()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    w.chkShowZoneABC->click(); // plots with the rules
+    QVERIFY(w.chart().series[kSeriesUpArrow].count() + w.chart().series[kSeriesDownArrow].count() > 0);
+
+    // Rules Setup: Clear All (confirmed), then Save && Close.
+    int dialogs = 0;
+    OnModal<frmSPC_RuleSetup>(dialogs, [&](frmSPC_RuleSetup& d) {
+        s.prompt.answers.enqueue(PromptAnswer::Ok);
+        d.cmdClearAllRule_Click();
+        d.cmdSave_Click();
+    });
+    Click(w.cmdDataInter);
+    QCOMPARE(dialogs, 1);
+    QCOMPARE(s.prompt.texts().last(), kConfirmClearAllRules);
+    QVERIFY(!s.state.gRulesSetup.contains('1'));
+
+    // The next plot places no marks and nothing blinks.
+    Click(w.cmdPlotChart);
+    QVERIFY(w.lastOutcome().plotted);
+    QCOMPARE(w.chart().series[kSeriesUpArrow].count() + w.chart().series[kSeriesDownArrow].count(), 0);
+    QVERIFY(!w.tmrRuleFlash->isActive());
 }
 
 QTEST_MAIN(FrmMainTest)
