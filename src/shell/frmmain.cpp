@@ -387,10 +387,8 @@ bool frmMain::Form_Load(const StartOptions& options)
         cboTestedRange->addItems(kRanges);
         cboTestedRange->setCurrentIndex(-1);
     }
+    // A restored "Custom" range opens the custom range dialog through the range list's handler.
     ApplyLoadedSettings(LoadSettings(mState));
-    // A restored "Custom" range asks for its days as choosing it does.
-    if (cboTestedRange->currentText() == QLatin1String("Custom") && !OnlyOpenIniListed())
-        ShowCustomRange();
 
     ResetVariablesChart(mChart, cboSelectChart->currentText(), QString(), mState.gChartTitle);
     lblSPCParameter->setText(PanelCaptionText());

@@ -87,20 +87,32 @@ void Click(LumButton* button)
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
 }
 
-// Hands the modal window that the next action opens to `drive`, which closes it. `seen` counts the
-// windows of that class that opened.
+// Hands the modal window that the next action opens to `drive`, which closes it (else it is rejected).
+// `seen` counts the windows of that class that opened. Waits up to five seconds for the window.
 template <class Window>
 void OnModal(int& seen, std::function<void(Window&)> drive)
 {
-    QTimer::singleShot(0, [&seen, drive] {
+    auto* poll = new QTimer;
+    auto* waited = new QElapsedTimer;
+    waited->start();
+    QObject::connect(poll, &QTimer::timeout, [poll, waited, &seen, drive] {
         auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        if (!window && waited->elapsed() < 5000)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        delete waited;
         if (!window)
             return;
         ++seen;
-        drive(*window);
-        if (window->isVisible())
-            window->reject();
+        // Driven from the window's own event loop: a window can be modal before exec() runs its loop.
+        QTimer::singleShot(0, window, [window, drive] {
+            drive(*window);
+            if (window->isVisible())
+                window->reject();
+        });
     });
+    poll->start(10);
 }
 
 } // namespace
@@ -1065,7 +1077,6 @@ void FrmMainTest::customRangeDialog()
     QVERIFY(!s.state.gCustomStart.isValid());
 
     // A saved "Custom" range opens the dialog at start-up, showing the saved days.
-    w.close();
     s.window.reset();
     {
         SettingsStore store(mSettings);

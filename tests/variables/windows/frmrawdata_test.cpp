@@ -54,7 +54,8 @@ private Q_SLOTS:
         for (int i = 0; i < 23; ++i) {
             mValues << 10 + i * 0.0125 + (i == 12 ? 0.0001 : 0);
             mLines << data::ListingLine(QStringLiteral("SN%1").arg(i, 3, 10, QChar('0')), mValues[i],
-                QStringLiteral("#,##0.000#"), i % 2 ? "ATE-02" : "ATE-01", t0.addSecs(60 * i), QStringLiteral("DD/MM"));
+                NumberFormat(QStringLiteral("#,##0.000#")), i % 2 ? "ATE-02" : "ATE-01", t0.addSecs(60 * i),
+                QStringLiteral("DD/MM"));
             out << mLines.last() << '\n';
         }
     }
