@@ -190,6 +190,7 @@ Connection::~Connection() { Close(); }
 
 void Connection::Close()
 {
+    SetProgressCallback({});
     if (QSqlDatabase::contains(mName)) {
         {
             QSqlDatabase db = QSqlDatabase::database(mName, false);
@@ -247,6 +248,25 @@ Status Connection::Open(const QString& connectionString)
     }
     mOpen = true;
     return {};
+}
+
+void Connection::SetProgressCallback(std::function<bool()> callback)
+{
+    mProgress = std::move(callback);
+    if (!QSqlDatabase::contains(mName))
+        return;
+    sqlite3* handle = SqliteHandle(QSqlDatabase::database(mName, false));
+    if (!handle)
+        return;
+    // About a millisecond of engine work between two calls.
+    constexpr int kStepsBetweenCalls = 20000;
+    if (!mProgress) {
+        sqlite3_progress_handler(handle, 0, nullptr, nullptr);
+        return;
+    }
+    sqlite3_progress_handler(
+        handle, kStepsBetweenCalls, [](void* self) { return static_cast<Connection*>(self)->mProgress() ? 0 : 1; },
+        this);
 }
 
 Status Connection::openSQLiteFile(const QString& path)
@@ -492,6 +512,8 @@ private:
     DataError error(bool duringFetch) const
     {
         const QString text = QString::fromUtf8(sqlite3_errmsg(mDb));
+        if (sqlite3_errcode(mDb) == SQLITE_INTERRUPT)
+            return {kErrInterrupted, QStringLiteral("Operation has been cancelled by the user.")};
         return {ClassifyError(QStringLiteral("SQLITE"), QString::number(sqlite3_errcode(mDb)), text, duringFetch), text};
     }
     struct Remembered {

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -44,6 +45,12 @@ public:
     bool numbersMayComeAsText() const { return mNumbersAsText; }
     DataError engineError(const QSqlError& error, bool duringFetch) const;
 
+    // While a statement runs on an SQLite engine (files, loaded Access and Excel tables), `callback` is
+    // called every few thousand steps of the engine, also during a long sort before the first row; it
+    // returns false to interrupt the statement (which then fails with kErrInterrupted). Other engines
+    // never call it. An empty callback removes it.
+    void SetProgressCallback(std::function<bool()> callback);
+
 private:
     Status openSQLiteFile(const QString& path);
     Status openLoaded(const QString& path);
@@ -60,6 +67,7 @@ private:
     QString mPassword;
     NameMap mNames;
     bool mNumbersAsText = false;
+    std::function<bool()> mProgress;
 };
 
 // A forward-only, read-only result. RecordCount is exact right after Open, unless the caller opened it

@@ -16,6 +16,7 @@
 //                                 so that a failed open is never mistaken for success.
 //   kErrCommand      -2147217900  any other refusal of a statement (syntax, a statement that is no query,
 //                                 read-only refusal, empty text, closed connection).
+//   kErrInterrupted  3712         the caller's progress callback stopped the statement (SQLITE_INTERRUPT).
 #pragma once
 
 #include <QString>
@@ -30,6 +31,7 @@ inline constexpr long kErrInvalidData2 = -2147418113L;
 inline constexpr long kErrNoCurrentRecord = 3021L;
 inline constexpr long kErrConnect = -2147217843L;
 inline constexpr long kErrCommand = -2147217900L;
+inline constexpr long kErrInterrupted = 3712L;
 
 struct DataError {
     long number = 0;

@@ -9,6 +9,9 @@
 #include "variables/variableschart.h"
 
 
+#include <QElapsedTimer>
+
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -83,6 +86,34 @@ void Finish(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost
         out.rules = EvaluateVariablesRules(state, chart, s.chartType, host.prompt());
 }
 
+// While the engine prepares the first row (a sort of many rows takes a while) the window is kept
+// responsive, and a stop request interrupts the statement.
+class EngineProgress {
+public:
+    EngineProgress(AppState& state, PlotHost& host) : mConnection(state.gConnection)
+    {
+        if (!mConnection)
+            return;
+        mClock.start();
+        mConnection->SetProgressCallback([this, &state, &host] {
+            if (mClock.elapsed() >= kResponsiveEveryMs) {
+                host.KeepResponsive();
+                mClock.restart();
+            }
+            return !state.gStopPlot;
+        });
+    }
+    ~EngineProgress()
+    {
+        if (mConnection)
+            mConnection->SetProgressCallback({});
+    }
+private:
+    static constexpr qint64 kResponsiveEveryMs = 50;
+    std::shared_ptr<Connection> mConnection;
+    QElapsedTimer mClock;
+};
+
 // Common preamble: statement, recordset, chart reset. False when the statement could not be opened.
 bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
            PlotOutcome& out, Status& error)
@@ -93,6 +124,7 @@ bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost&
         error = DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")};
         return false;
     }
+    EngineProgress progress(state, host);
     // The rows are counted while they stream: a record count up front would run the statement twice.
     error = rs.Open(MainStatement(state, s), *state.gConnection, Recordset::Count::Skip);
     if (error)
@@ -141,6 +173,9 @@ PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSele
     Prompt& prompt = host.prompt();
     auto trap = [&](const DataError& e) {
         host.SetPanelEnabled(true);
+        out.stopped = e.number == kErrInterrupted;
+        if (out.stopped)
+            return out;
         if (e.number == kErrInvalidData1 || e.number == kErrInvalidData2)
             prompt.warn(QStringLiteral("Invalid data in 'ATE.ini' or 'Products.ini'.  "));
         else
@@ -205,7 +240,9 @@ PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSe
     Status error;
     Prompt& prompt = host.prompt();
     auto trap = [&](const DataError& e) {
-        prompt.warn(e.description + QStringLiteral("!"));
+        out.stopped = e.number == kErrInterrupted;
+        if (!out.stopped)
+            prompt.warn(e.description + QStringLiteral("!"));
         host.SetPanelEnabled(true);
         return out;
     };

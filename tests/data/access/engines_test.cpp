@@ -81,6 +81,35 @@ TEST(SQLiteEngine, StreamsCountsAndTypesValues)
     EXPECT_EQ(rs.State(), ObjectState::Closed);
 }
 
+TEST(SQLiteEngine, AProgressCallbackRunsDuringALongSortAndCanInterruptIt)
+{
+    QTemporaryDir dir;
+    Connection c;
+    ASSERT_FALSE(c.Open(QStringLiteral("Provider=SQLite;Data Source=") + MakeSQLiteFile(dir) + u';'));
+    // Two hundred thousand generated rows sorted: no row comes before the sort is done.
+    const QString sorted = QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 200000) "
+                                          "SELECT x AS X FROM n ORDER BY -x");
+    int calls = 0;
+    c.SetProgressCallback([&calls] { return ++calls < 3; });
+    Recordset rs;
+    const Status interrupted = rs.Open(sorted, c, Recordset::Count::Skip);
+    ASSERT_TRUE(interrupted);
+    EXPECT_EQ(interrupted->number, kErrInterrupted);
+    EXPECT_EQ(calls, 3);
+
+    int quiet = 0;
+    c.SetProgressCallback([&quiet] { return ++quiet > 0; });
+    ASSERT_FALSE(rs.Open(sorted, c, Recordset::Count::Skip));
+    EXPECT_GT(quiet, 3); // called all through the sort
+    EXPECT_EQ(rs.Fields(QStringLiteral("X")).value.toDouble(), 200000);
+    EXPECT_EQ(rs.RecordCount(), -1); // not counted
+    c.SetProgressCallback({});
+    const int before = quiet;
+    ASSERT_FALSE(rs.Open(sorted, c));
+    EXPECT_EQ(quiet, before);
+    EXPECT_EQ(rs.RecordCount(), 200000);
+}
+
 TEST(SQLiteEngine, EmptyResultAndErrors)
 {
     QTemporaryDir dir;

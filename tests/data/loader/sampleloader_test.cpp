@@ -30,6 +30,14 @@ public:
         if (stopOnReset)
             state->gStopPlot = true;
     }
+    bool stopOnResponsive = false;
+    int responsiveCalls = 0;
+    void KeepResponsive() override
+    {
+        ++responsiveCalls;
+        if (stopOnResponsive)
+            state->gStopPlot = true;
+    }
 };
 
 // A results table of `values` (null where NaN) one minute apart, in a SQLite file.
@@ -192,6 +200,26 @@ TEST(SampleLoader, AStopKeepsThePointsSoFarAndDrawsNoLimits)
     EXPECT_EQ(f.chart.series[kSeriesXBar].count(), 1);
     EXPECT_EQ(f.chart.seriesCount(), kTemplateSeriesCount);
     EXPECT_EQ(f.host.panel, (QList<bool>{false, true}));
+}
+
+TEST(SampleLoader, AStopWhileTheEngineSortsEndsThePlotQuietly)
+{
+    // Enough rows that the sort before the first row outlasts one responsiveness interval.
+    QList<double> values;
+    for (int i = 0; i < 150000; ++i)
+        values << 10.0 + (i * 7919 % 1000) * 0.001;
+    for (const QString chart : {"X-Bar-R", "Individual-MR"}) {
+        Fixture f(values);
+        f.sel.chartType = chart;
+        f.host.stopOnResponsive = true;
+        const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+        EXPECT_TRUE(out.stopped) << chart.toStdString();
+        EXPECT_FALSE(out.plotted);
+        EXPECT_TRUE(f.host.scripted.messages.isEmpty()) << f.host.scripted.texts().join('|').toStdString();
+        EXPECT_GE(f.host.responsiveCalls, 1);
+        EXPECT_TRUE(f.host.panel.isEmpty() || f.host.panel.last());
+        EXPECT_LT(out.pointCount, 5000); // stopped long before the end, in the sort or soon after
+    }
 }
 
 TEST(SampleLoader, IndividualChartUsesEveryReading)
