@@ -3,6 +3,7 @@
 
 #include "common/dates.h"
 #include "common/rounding.h"
+#include "rules/rulesetup.h"
 
 #include <cmath>
 
@@ -160,11 +161,11 @@ LoadedMainSettings LoadSettings(AppState& state)
     else if (const auto on = ReadBoolean(blink))
         state.gRulesBlinkEnable = *on;
 
-    const QString rules = store.read(QStringLiteral("RulesSetup"));
-    state.gRulesSetup = rules.size() == 131 ? QString(rules).remove(QLatin1Char(',')) : kDefaultRulesSetup;
-    state.gRuleFlags.clear();
-    for (int i = 0; i < 66; ++i)
-        state.gRuleFlags << state.gRulesSetup.mid(i, 1);
+    // Read as the rules dialog reads it, piece by piece: a damaged value (pieces of uneven length) can
+    // then not shift the flags of later rules into other chart groups.
+    state.gRuleFlags = RuleFlagsFromSetup(kDefaultRulesSetup);
+    ApplyStoredRulesSetup(state.gRuleFlags, store.read(QStringLiteral("RulesSetup")));
+    state.gRulesSetup = RulesSetupFromFlags(state.gRuleFlags);
     return loaded;
 }
 

@@ -108,6 +108,18 @@ TEST_F(Settings, RulesSetupNeedsExactly131Characters)
         EXPECT_EQ(state.gRulesSetup, kDefaultRulesSetup);
         EXPECT_EQ(state.gRuleFlags, AppState::DefaultRuleFlags());
     }
+    // 131 characters with a piece of two ("10") and an empty one: later flags keep their places.
+    QStringList pieces = text.split(',');
+    pieces[0] = "10";
+    pieces[1] = "";
+    const QString uneven = pieces.join(',');
+    ASSERT_EQ(uneven.size(), 131);
+    Set("RulesSetup", uneven);
+    LoadSettings(state);
+    ASSERT_EQ(state.gRulesSetup.size(), 66);
+    EXPECT_EQ(state.gRulesSetup.mid(2), custom.mid(2)); // nothing shifted
+    EXPECT_EQ(state.gRulesSetup[0], QChar('1'));         // "10" sets its first character
+    EXPECT_EQ(state.gRulesSetup[1], kDefaultRulesSetup[1]); // an empty piece changes nothing
 }
 
 TEST_F(Settings, SaveWritesNineteenValuesInOrderAndReadsBack)
