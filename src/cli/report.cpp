@@ -129,16 +129,7 @@ int FindParameter(const ReportSession& session, const QString& text)
 StepResult ConnectStep(ReportSession& session, Prompt& prompt)
 {
     AppState& s = session.state;
-    const IniFile ate(ConfigFilePath(s.gINIPath, kAteIni));
-    IniDatabase values;
-    const QString db = QStringLiteral("Database");
-    values.DatabaseName = ate.value(db, QStringLiteral("DatabaseName"));
-    values.DataSourceName = ate.value(db, QStringLiteral("DataSourceName"));
-    values.UserName = ate.value(db, QStringLiteral("UserName"));
-    values.Password = ate.value(db, QStringLiteral("Password"));
-    values.ServerName = ate.value(db, QStringLiteral("ServerName"));
-    values.TableName = ReadINI(session.product, QStringLiteral("TableName"), ConfigFilePath(s.gINIPath, kProductsIni));
-    const ConnectResult r = ConnectDataSource(session.product, values, s, prompt);
+    const ConnectResult r = ConnectDataSource(session.product, ReadIniDatabase(session.product, s), s, prompt);
     if (!r.ok)
         return kExitMessage;
     session.testers = r.testers;

@@ -462,18 +462,8 @@ void frmMain::cboProductName_Click()
     if (mLists.parameterIndex >= 0)
         cboDataParameters->setCurrentIndex(mLists.parameterIndex);
 
-    const QString ate = data::ConfigFilePath(mState.gINIPath, data::kAteIni);
-    const data::IniFile ini(ate);
-    data::IniDatabase values;
-    const QString section = QStringLiteral("Database");
-    values.DatabaseName = ini.value(section, QStringLiteral("DatabaseName"));
-    values.DataSourceName = ini.value(section, QStringLiteral("DataSourceName"));
-    values.UserName = ini.value(section, QStringLiteral("UserName"));
-    values.Password = ini.value(section, QStringLiteral("Password"));
-    values.ServerName = ini.value(section, QStringLiteral("ServerName"));
-    values.TableName = data::ReadINI(
-        product, QStringLiteral("TableName"), data::ConfigFilePath(mState.gINIPath, data::kProductsIni));
-    const data::ConnectResult connected = data::ConnectDataSource(product, values, mState, mPrompt);
+    const data::ConnectResult connected =
+        data::ConnectDataSource(product, data::ReadIniDatabase(product, mState), mState, mPrompt);
     if (connected.ok) {
         SetComboItems(cboATEList, connected.testers, connected.selected);
         if (cboATEList->currentIndex() < 0 && cboATEList->count() > 0) {

@@ -4,6 +4,8 @@
 #include "common/appstate.h"
 #include "common/prompt.h"
 #include "data/access/connection.h"
+#include "data/config/configfiles.h"
+#include "data/config/inifile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -138,6 +140,20 @@ ConnectResult ConnectDataSource(const QString& product, const IniDatabase& value
     rs.Close();
     result.ok = true;
     return result;
+}
+
+IniDatabase ReadIniDatabase(const QString& product, const AppState& state)
+{
+    const IniFile ate(ConfigFilePath(state.gINIPath, kAteIni));
+    const QString section = QStringLiteral("Database");
+    IniDatabase values;
+    values.DatabaseName = ate.value(section, QStringLiteral("DatabaseName"));
+    values.DataSourceName = ate.value(section, QStringLiteral("DataSourceName"));
+    values.UserName = ate.value(section, QStringLiteral("UserName"));
+    values.Password = ate.value(section, QStringLiteral("Password"));
+    values.ServerName = ate.value(section, QStringLiteral("ServerName"));
+    values.TableName = ReadINI(product, QStringLiteral("TableName"), ConfigFilePath(state.gINIPath, kProductsIni));
+    return values;
 }
 
 } // namespace moldrin::data

@@ -23,4 +23,7 @@ struct ConnectResult {
 // Relative file names are taken from state.gINIPath when set (the configuration folder).
 ConnectResult ConnectDataSource(const QString& product, const IniDatabase& values, AppState& state, Prompt& prompt);
 
+// The [Database] values of the configuration folder's ATE.INI and the product's TableName of PRODUCTS.INI.
+IniDatabase ReadIniDatabase(const QString& product, const AppState& state);
+
 } // namespace moldrin::data
