@@ -149,18 +149,26 @@ LimitInputs Inputs(const AppState& state, const PlotSelection& s, const ProcessS
     return in;
 }
 
-// After the last reading: the process figures and the limit lines (unless stopped), then the finish.
+// After the last reading. Nothing plotted (too few rows): the loader's message. Otherwise the listings
+// are completed, then the process figures and the limit lines (unless stopped). Then the finish.
 template <class Accumulator>
-void Conclude(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
-              const Accumulator& acc, double usl, double lsl, PlotOutcome& out)
+PlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
+                     std::optional<ListingWriter>& files, const QString& noData, const Accumulator& acc, double usl,
+                     double lsl, PlotOutcome& out)
 {
-    if (!out.stopped) {
-        out.stat = acc.finish(usl, lsl, host.prompt());
-        out.limits = DrawControlLimits(chart, Inputs(state, s, out.stat, usl, lsl), host.prompt());
-        out.plotted = true;
+    if (!files) {
+        host.prompt().inform(noData);
+    } else {
+        files->finish();
+        if (!out.stopped) {
+            out.stat = acc.finish(usl, lsl, host.prompt());
+            out.limits = DrawControlLimits(chart, Inputs(state, s, out.stat, usl, lsl), host.prompt());
+            out.plotted = true;
+        }
     }
     rs.Close();
     Finish(state, chart, s, host, out);
+    return out;
 }
 
 } // namespace
@@ -223,14 +231,7 @@ PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSele
         if (out.records % kYieldEvery == kYieldEvery - 1)
             host.KeepResponsive();
     }
-    if (!files) {
-        prompt.inform(kNoSubgroupData);
-        Finish(state, chart, s, host, out);
-        return out;
-    }
-    files->finish();
-    Conclude(state, chart, s, host, rs, acc, usl, lsl, out);
-    return out;
+    return Conclude(state, chart, s, host, rs, files, kNoSubgroupData, acc, usl, lsl, out);
 }
 
 PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
@@ -284,14 +285,7 @@ PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSe
         if (out.records % kYieldEvery == kYieldEvery - 1)
             host.KeepResponsive();
     }
-    if (!files) {
-        prompt.inform(kNoIndividualData);
-        Finish(state, chart, s, host, out);
-        return out;
-    }
-    files->finish();
-    Conclude(state, chart, s, host, rs, acc, usl, lsl, out);
-    return out;
+    return Conclude(state, chart, s, host, rs, files, kNoIndividualData, acc, usl, lsl, out);
 }
 
 PlotOutcome PlotChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
