@@ -38,13 +38,8 @@ protected:
         static bool made = false;
         if (!made) {
             made = true;
-            const QDir source(moldrin::test::SourceDir() + "/examples/demo");
-            for (const QString& name : { QStringLiteral("ATE.INI"), QStringLiteral("PRODUCTS.INI") })
-                QFile::copy(source.filePath(name), dir.filePath(name));
-            QProcess p;
-            p.start(MOLDRIN_DEMO_DATA_EXE, { "--units", "600", dir.path() });
-            EXPECT_TRUE(p.waitForFinished(60000));
-            EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+            EXPECT_TRUE(moldrin::test::CopyDemoConfiguration(dir.path()));
+            EXPECT_TRUE(moldrin::test::GenerateDemoData(MOLDRIN_DEMO_DATA_EXE, dir.path(), 600));
         }
         return dir.path();
     }

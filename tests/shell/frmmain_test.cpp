@@ -14,6 +14,8 @@
 #include "variables/view/chartview.h"
 #include "variables/windows/frmrawdata.h"
 
+#include "testsupport.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -25,7 +27,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -41,10 +42,8 @@ namespace
 // A copy of the demo configuration with a generated results database of `units` units per product.
 bool MakeDemo(const QString& dir, int units, const QString& databaseName = {})
 {
-    const QDir source(QString::fromLocal8Bit(qgetenv("MOLDRIN_SOURCE_DIR")) + "/examples/demo");
-    for (const QString& name : { QStringLiteral("ATE.INI"), QStringLiteral("PRODUCTS.INI") })
-        if (!QFile::copy(source.filePath(name), QDir(dir).filePath(name)))
-            return false;
+    if (!moldrin::test::CopyDemoConfiguration(dir))
+        return false;
     if (!databaseName.isEmpty()) {
         // Points ATE.INI at another database file (one that does not exist, for the failure cases).
         QFile ate(QDir(dir).filePath("ATE.INI"));
@@ -59,9 +58,7 @@ bool MakeDemo(const QString& dir, int units, const QString& databaseName = {})
         ate.write(text.toLatin1());
         return true;
     }
-    QProcess p;
-    p.start(MOLDRIN_DEMO_DATA_EXE, { "--units", QString::number(units), dir });
-    return p.waitForFinished(600000) && p.exitCode() == 0;
+    return moldrin::test::GenerateDemoData(MOLDRIN_DEMO_DATA_EXE, dir, units);
 }
 
 // One window on its own settings file, started on a configuration folder.
