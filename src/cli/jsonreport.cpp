@@ -15,77 +15,6 @@ namespace moldrin::cli {
 
 namespace {
 
-QJsonValue FigureJson(const Figure& f)
-{
-    if (f.isNumber())
-        return f.value();
-    if (f.isText())
-        return f.textValue();
-    return QJsonValue::Null;
-}
-
-QJsonArray Lines(const QStringList& lines)
-{
-    QJsonArray a;
-    for (const QString& l : lines)
-        a.append(l);
-    return a;
-}
-
-// A buffered writer of JSON tokens.
-class JsonOut {
-public:
-    explicit JsonOut(QIODevice& device) : mDevice(device) { mBuffer.reserve(kSpillAt + 4096); }
-    ~JsonOut() { flush(); }
-    JsonOut& raw(std::string_view s)
-    {
-        mBuffer += s;
-        return spill();
-    }
-    JsonOut& number(double v)
-    {
-        if (!std::isfinite(v))
-            return raw("null");
-        char buf[32];
-        // Whole numbers as integers ("1000000", not the shortest form "1e+06").
-        const auto r = std::fabs(v) < 9007199254740992.0 && v == std::trunc(v)
-            ? std::to_chars(buf, buf + sizeof buf, static_cast<long long>(v))
-            : std::to_chars(buf, buf + sizeof buf, v);
-        return raw(std::string_view(buf, std::size_t(r.ptr - buf)));
-    }
-    // Written directly, as it runs for every point's label.
-    JsonOut& string(const QString& s)
-    {
-        AppendJsonString(mBuffer, s);
-        return spill();
-    }
-    JsonOut& value(const QJsonObject& o)
-    {
-        const QByteArray text = QJsonDocument(o).toJson(QJsonDocument::Compact);
-        return raw(std::string_view(text.constData(), std::size_t(text.size())));
-    }
-    bool flush()
-    {
-        if (!mBuffer.empty() && mDevice.write(mBuffer.data(), qint64(mBuffer.size())) != qint64(mBuffer.size()))
-            mOk = false;
-        mBuffer.clear();
-        return mOk;
-    }
-    bool ok() const { return mOk; }
-
-private:
-    static constexpr std::size_t kSpillAt = 1 << 16;
-    JsonOut& spill()
-    {
-        if (mBuffer.size() > kSpillAt)
-            flush();
-        return *this;
-    }
-    QIODevice& mDevice;
-    std::string mBuffer;
-    bool mOk = true;
-};
-
 // One string per point, written as it goes (a chart may have millions of points, few of them marked).
 template <class MarkAt>
 void MarkArray(JsonOut& j, int pointCount, MarkAt markAt)
@@ -113,6 +42,94 @@ void MarksFromState(JsonOut& j, const QStringList& marks, int pointCount, bool e
 }
 
 } // namespace
+
+JsonOut::JsonOut(QIODevice& device) : mDevice(device) { mBuffer.reserve(kSpillAt + 4096); }
+
+JsonOut::~JsonOut() { flush(); }
+
+JsonOut& JsonOut::raw(std::string_view s)
+{
+    mBuffer += s;
+    return spill();
+}
+
+JsonOut& JsonOut::number(double v)
+{
+    if (!std::isfinite(v))
+        return raw("null");
+    char buf[32];
+    // Whole numbers as integers ("1000000", not the shortest form "1e+06").
+    const auto r = std::fabs(v) < 9007199254740992.0 && v == std::trunc(v)
+        ? std::to_chars(buf, buf + sizeof buf, static_cast<long long>(v))
+        : std::to_chars(buf, buf + sizeof buf, v);
+    return raw(std::string_view(buf, std::size_t(r.ptr - buf)));
+}
+
+JsonOut& JsonOut::string(const QString& s)
+{
+    AppendJsonString(mBuffer, s);
+    return spill();
+}
+
+JsonOut& JsonOut::value(const QJsonValue& v)
+{
+    if (v.isObject() || v.isArray()) {
+        const QByteArray text = v.isObject() ? QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact)
+                                             : QJsonDocument(v.toArray()).toJson(QJsonDocument::Compact);
+        return raw(std::string_view(text.constData(), std::size_t(text.size())));
+    }
+    if (v.isDouble())
+        return number(v.toDouble());
+    if (v.isString())
+        return string(v.toString());
+    if (v.isBool())
+        return raw(v.toBool() ? "true" : "false");
+    return raw("null");
+}
+
+bool JsonOut::flush()
+{
+    if (!mBuffer.empty() && mDevice.write(mBuffer.data(), qint64(mBuffer.size())) != qint64(mBuffer.size()))
+        mOk = false;
+    mBuffer.clear();
+    return mOk;
+}
+
+JsonOut& JsonOut::spill()
+{
+    if (mBuffer.size() > kSpillAt)
+        flush();
+    return *this;
+}
+
+QJsonValue FigureJson(const Figure& f)
+{
+    if (f.isNumber())
+        return f.value();
+    if (f.isText())
+        return f.textValue();
+    return QJsonValue::Null;
+}
+
+QJsonObject PanelJson(const QStringList& captions, const QStringList& values)
+{
+    return QJsonObject{{"captions", QJsonArray::fromStringList(captions)}, {"values", QJsonArray::fromStringList(values)}};
+}
+
+void WriteSeries(JsonOut& j, const ChartModel& chart)
+{
+    j.raw("[");
+    for (int i = 0; i < chart.seriesCount(); ++i) {
+        const ChartSeries& s = chart.series[i];
+        j.raw(i ? ",\n{\"index\":" : "\n{\"index\":").number(i);
+        j.raw(",\"title\":").string(s.title);
+        j.raw(s.verticalAxis == VerticalAxis::Left ? ",\"axis\":\"left\",\"points\":[" : ",\"axis\":\"custom0\",\"points\":[");
+        for (int k = 0; k < s.points.size(); ++k)
+            j.raw(k ? ",[" : "[").number(s.points.x(k)).raw(",").number(s.points.y(k)).raw(",").string(s.points.label(k)).raw("]");
+        j.raw("]}");
+    }
+    j.raw("]");
+}
 
 void AppendJsonString(std::string& out, const QString& s)
 {
@@ -166,22 +183,14 @@ bool WriteReportJson(QIODevice& device, const AppState& state, const ChartModel&
     j.raw(",\"records\":").number(double(outcome.records));
     j.raw(",\"pointCount\":").number(double(outcome.pointCount));
     j.raw(",\"figures\":").value(figures);
-    j.raw(",\"panel\":").value(QJsonObject{{"captions", Lines(panelCaptions)}, {"values", Lines(l.panelValues)}});
-    j.raw(",\n\"series\":[");
-    for (int i = 0; i < chart.seriesCount(); ++i) {
-        const ChartSeries& s = chart.series[i];
-        j.raw(i ? ",\n{\"index\":" : "\n{\"index\":").number(i);
-        j.raw(",\"title\":").string(s.title);
-        j.raw(s.verticalAxis == VerticalAxis::Left ? ",\"axis\":\"left\",\"points\":[" : ",\"axis\":\"custom0\",\"points\":[");
-        for (int k = 0; k < s.points.size(); ++k)
-            j.raw(k ? ",[" : "[").number(s.points.x(k)).raw(",").number(s.points.y(k)).raw(",").string(s.points.label(k)).raw("]");
-        j.raw("]}");
-    }
+    j.raw(",\"panel\":").value(PanelJson(panelCaptions, l.panelValues));
+    j.raw(",\n\"series\":");
+    WriteSeries(j, chart);
     const ChartSeries* centre = chart.seriesAt(5);
     const ChartSeries* variation = chart.seriesAt(6);
     const int nc = centre ? centre->count() : 0, nv = variation ? variation->count() : 0;
     const bool evaluated = outcome.rules.completed;
-    j.raw("],\n\"rules\":{\"centre\":{\"upper\":");
+    j.raw(",\n\"rules\":{\"centre\":{\"upper\":");
     MarksFromSeries(j, chart, 7, nc);
     j.raw(",\"lower\":");
     MarksFromSeries(j, chart, 8, nc);

@@ -45,26 +45,6 @@ bool ParametersUsable(const ReportSession& s)
         && s.state.gParamColumn.size() >= s.lists.parameterList.size();
 }
 
-// Passes messages on and counts them: any message of the run makes its exit code 1.
-class CountingPrompt : public Prompt
-{
-public:
-    explicit CountingPrompt(Prompt& inner)
-        : mInner(inner)
-    {
-    }
-    PromptAnswer ask(const PromptMessage& message) override
-    {
-        ++count;
-        return mInner.ask(message);
-    }
-    QString chooseFile(const FileDialogRequest& request) override { return mInner.chooseFile(request); }
-    int count = 0;
-
-private:
-    Prompt& mInner;
-};
-
 } // namespace
 
 StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err)
@@ -245,33 +225,19 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
     StderrPrompt notices;
     ChartSelection chosen = ApplyChartRules({o.chart, o.size}, true, notices);
     s.gSampleSize = chosen.sampleSize;
-    if (o.range == QLatin1String("Custom")) {
-        s.gCustomStart = o.from;
-        s.gCustomEnd = o.to;
-    }
     // The listings go to a private folder: the report has no raw data window.
     QTemporaryDir listings;
     s.gTempFile1 = listings.filePath(QStringLiteral("readings.spc"));
     s.gTempFile2 = listings.filePath(QStringLiteral("values.spc"));
     s.gTempFile3 = listings.filePath(QStringLiteral("cells.spc"));
 
-    PlotSelection sel;
-    sel.product = session.product;
-    sel.parameterIndex = index;
-    sel.parameterItem = session.lists.parameterList[index];
-    sel.tester = o.tester;
-    sel.range = o.range;
-    sel.serialFilter = o.serial;
-    sel.passOnly = o.passOnly;
-    sel.lastDataOnly = o.lastDataOnly;
+    PlotSelection sel = SelectionFor(session, o, index);
     sel.chartType = chosen.chartType;
     sel.uslText = LimitText(s.gUSL[index], kNoUpperLimit);
     sel.lslText = LimitText(s.gLSL[index], kNoLowerLimit);
     const bool bothAbsent = sel.uslText == QLatin1String("N/A") && sel.lslText == QLatin1String("N/A");
     sel.showSpec = o.showSpec && !bothAbsent;
     sel.showZones = o.zones;
-    sel.query.acceptZero = o.acceptZero;
-    sel.query.testIdText = o.testId.isEmpty() ? session.lists.testIdText : o.testId;
 
     ChartModel chart = BuildVariablesChartTemplate();
     ReportHost host(prompt);
@@ -287,14 +253,11 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
         if (!SavePng(chart, o.pngFile, o.width, o.height))
             return Fail(err, kExitMessage, QStringLiteral("cannot write ") + o.pngFile);
     } else {
-        QFile file;
-        const bool toStdout = o.jsonFile == QLatin1String("-");
-        out.flush();
-        const bool opened = toStdout ? file.open(stdout, QIODevice::WriteOnly)
-                                     : (file.setFileName(o.jsonFile), file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        if (!opened || !WriteReportJson(file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions()))
-            return Fail(err, kExitMessage, QStringLiteral("cannot write ") + o.jsonFile + QStringLiteral(": ") + file.errorString());
-        file.close();
+        const int written = WriteJsonFile(o.jsonFile, [&](QIODevice& file) {
+            return WriteReportJson(file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
+        }, out, err);
+        if (written != kExitDone)
+            return written;
     }
     if (o.failOnRules && (outcome.rules.centreMarks || outcome.rules.variationMarks))
         return kExitRules;
@@ -302,6 +265,42 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
 }
 
 } // namespace
+
+data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& o, int parameterIndex)
+{
+    AppState& s = session.state;
+    if (o.range == QLatin1String("Custom")) {
+        s.gCustomStart = o.from;
+        s.gCustomEnd = o.to;
+    }
+    data::PlotSelection sel;
+    sel.product = session.product;
+    sel.parameterIndex = parameterIndex;
+    if (parameterIndex >= 0 && parameterIndex < session.lists.parameterList.size())
+        sel.parameterItem = session.lists.parameterList[parameterIndex];
+    sel.tester = o.tester;
+    sel.range = o.range;
+    sel.serialFilter = o.serial;
+    sel.passOnly = o.passOnly;
+    sel.lastDataOnly = o.lastDataOnly;
+    sel.query.acceptZero = o.acceptZero;
+    sel.query.testIdText = o.testId.isEmpty() ? session.lists.testIdText : o.testId;
+    return sel;
+}
+
+int WriteJsonFile(const QString& fileName, const std::function<bool(QIODevice&)>& write, QTextStream& out,
+    QTextStream& err)
+{
+    QFile file;
+    const bool toStdout = fileName == QLatin1String("-");
+    out.flush();
+    const bool opened = toStdout ? file.open(stdout, QIODevice::WriteOnly)
+                                 : (file.setFileName(fileName), file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    if (!opened || !write(file))
+        return Fail(err, kExitMessage, QStringLiteral("cannot write ") + fileName + QStringLiteral(": ") + file.errorString());
+    file.close();
+    return kExitDone;
+}
 
 int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out, QTextStream& err)
 {
@@ -345,8 +344,14 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
         out.flush();
         return finish();
     }
-    if (options.command == ReportCommand::Json || options.command == ReportCommand::Png)
-        return PlotReport(session, options, prompt, out, err);
+    if (options.command == ReportCommand::Json || options.command == ReportCommand::Png) {
+        if (options.kind.isEmpty())
+            return PlotReport(session, options, prompt, out, err);
+        const KindReport report = FindKindReport(options.kind);
+        if (!report)
+            return Fail(err, kExitUsage, QStringLiteral("--json and --png do not draw --kind ") + options.kind);
+        return report(session, options, prompt, out, err);
+    }
     QString sql;
     if (const StepResult r = SelectionSql(session, options, sql, err))
         return *r;

@@ -5,9 +5,13 @@
 #include "common/appstate.h"
 #include "common/prompt.h"
 #include "data/config/configfiles.h"
+#include "data/loader/sampleloader.h"
+
+#include <QIODevice>
 
 #include <QTextStream>
 
+#include <functional>
 #include <optional>
 
 namespace moldrin::cli
@@ -18,7 +22,7 @@ struct ReportSession {
     AppState state;
     data::SelectionLists lists;
     QString product;
-    QStringList testers;  // the Source Filter list after connecting
+    QStringList testers; // the Source Filter list after connecting
     QString testerText;
     int failures = 0; // own error lines written
 };
@@ -37,6 +41,41 @@ int FindParameter(const ReportSession& session, const QString& text);
 StepResult ConnectStep(ReportSession& session, Prompt& prompt);
 // The statement GetSQL gives for the options' selection.
 StepResult SelectionSql(ReportSession& session, const ReportOptions& options, QString& sql, QTextStream& err);
+
+// Passes messages on and counts them: any message of the run makes its exit code 1.
+class CountingPrompt : public Prompt
+{
+public:
+    explicit CountingPrompt(Prompt& inner)
+        : mInner(inner)
+    {
+    }
+    PromptAnswer ask(const PromptMessage& message) override
+    {
+        ++count;
+        return mInner.ask(message);
+    }
+    QString chooseFile(const FileDialogRequest& request) override { return mInner.chooseFile(request); }
+    int count = 0;
+
+private:
+    Prompt& mInner;
+};
+
+// The main window's selection as the options name it, for the parameter at parameterIndex (-1: none);
+// a Custom range also sets the custom dates of the state.
+data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& options, int parameterIndex);
+
+// Writes a JSON report to FILE, or to standard output for "-"; the exit code (a message on failure).
+int WriteJsonFile(
+    const QString& fileName, const std::function<bool(QIODevice&)>& write, QTextStream& out, QTextStream& err);
+
+// The report of one chart kind (--kind with --json or --png) after connecting: plots the chart through the
+// kind's plot function and writes it as the options ask; returns the exit code.
+using KindReport = int (*)(
+    ReportSession& session, const ReportOptions& options, CountingPrompt& prompt, QTextStream& out, QTextStream& err);
+// The report of a chart kind, or nullptr when the kind has none (kindreports.cpp).
+KindReport FindKindReport(const QString& kind);
 
 // Runs the options' command; returns the exit code.
 int RunReport(const ReportOptions& options, Prompt& prompt, QTextStream& out, QTextStream& err);

@@ -176,10 +176,6 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     if (o.allPoints && o.command != ReportCommand::Png)
         return fail(QStringLiteral("--all-points belongs to --png"));
     o.failOnRules = parser.isSet("fail-on-rules");
-    if (o.command == ReportCommand::Json && !o.kind.isEmpty())
-        return fail(QStringLiteral("--json plots the variables chart; --kind is not taken"));
-    if (o.command == ReportCommand::Png && !o.kind.isEmpty())
-        return fail(QStringLiteral("--png plots the variables chart; --kind is not taken"));
     parsed.options = o;
     return parsed;
 }

@@ -1,0 +1,16 @@
+// The reports of the further chart kinds, by the kind text the query builder takes.
+#include "cli/report.h"
+
+#include <QHash>
+
+namespace moldrin::cli
+{
+
+KindReport FindKindReport(const QString& kind)
+{
+    // Each chart kind's report function, added here as the kind is built.
+    static const QHash<QString, KindReport> reports {};
+    return reports.value(kind, nullptr);
+}
+
+} // namespace moldrin::cli
