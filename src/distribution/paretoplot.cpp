@@ -7,7 +7,7 @@
 #include "data/config/configfiles.h"
 #include "data/config/inifile.h"
 #include "data/config/querybuilder.h"
-#include "distribution/resultreader.h"
+#include "data/loader/resultreader.h"
 
 #include <vector>
 

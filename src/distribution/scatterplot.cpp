@@ -2,8 +2,8 @@
 #include "distribution/scatterplot.h"
 
 #include "data/config/querybuilder.h"
+#include "data/loader/resultreader.h"
 #include "distribution/nodata.h"
-#include "distribution/resultreader.h"
 
 #include <vector>
 

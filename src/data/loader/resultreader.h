@@ -1,4 +1,4 @@
-// Reading a statement's rows for the scatter and Pareto charts: opening, stepping, fields as numbers.
+// Reading a statement's rows for the further charts: opening, stepping, fields as numbers.
 #pragma once
 
 #include "common/appstate.h"

@@ -1,5 +1,5 @@
-// Reading a statement's rows for the scatter and Pareto charts: opening, stepping, fields as numbers.
-#include "distribution/resultreader.h"
+// Reading a statement's rows for the further charts: opening, stepping, fields as numbers.
+#include "data/loader/resultreader.h"
 
 #include "data/loader/engineprogress.h"
 
