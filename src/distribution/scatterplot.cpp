@@ -3,7 +3,6 @@
 
 #include "data/config/querybuilder.h"
 #include "data/loader/resultreader.h"
-#include "distribution/nodata.h"
 
 #include <vector>
 
@@ -70,10 +69,7 @@ ScatterOutcome PlotScatter(
         out.failure = message;
         return out;
     };
-    // The run's error exit: a read without a current record is the empty selection.
-    auto trap = [&](const DataError& e) {
-        return fail(e.number == kErrNoCurrentRecord ? kNoDataCollection : e.description + QLatin1Char('!'));
-    };
+    auto trap = [&](const DataError& e) { return fail(e.description + QLatin1Char('!')); };
     ChartSeries* data = chart.seriesAt(kScatterSeriesData);
     ChartSeries* line = chart.seriesAt(kScatterSeriesSlope);
     if (!data || !line)
@@ -138,13 +134,12 @@ ScatterOutcome PlotScatter(
             if (const Status e = rows.next())
                 return trap(*e);
         }
-        out.pairs = long(pairs.count());
-        if (pairs.count() == 0 || pairs.sumX() == 0 || pairs.sumY() == 0) {
-            out.silent = true;
-            return out;
-        }
     }
     out.pairs = long(pairs.count());
+    if (in.separate() && (pairs.count() == 0 || pairs.sumX() == 0 || pairs.sumY() == 0)) {
+        out.silent = true;
+        return out;
+    }
 
     // The second read, over the pairs the chart keeps.
     ScatterDeviations deviations(pairs);
