@@ -17,6 +17,13 @@ double RoundHalfEven(double x, int places)
     return detail::FromDecimal(detail::RoundDecimal(detail::ToDecimal(x), places, true));
 }
 
+double RoundHalfAway(double x, int places)
+{
+    if (!std::isfinite(x))
+        return x;
+    return detail::FromDecimal(detail::RoundDecimal(detail::ToDecimal(x), places, false));
+}
+
 double IntPart(double x) { return std::trunc(x); }
 
 double LeadingNumber(const char* text, bool* found)

@@ -7,6 +7,10 @@ namespace moldrin {
 // shortest decimal text that reads back as `x` (so 1.00005 is a half, as it is written).
 double RoundHalfEven(double x, int places);
 
+// Rounds as the number formats do: a half goes away from zero, decided on the same shortest text. A
+// figure shown unrounded through a format with `places` decimals reads back as this number.
+double RoundHalfAway(double x, int places);
+
 inline double Round4(double x) { return RoundHalfEven(x, 4); }
 inline double Round2(double x) { return RoundHalfEven(x, 2); }
 // Conversion to a whole number: halves to the even number.

@@ -69,8 +69,21 @@ TEST(SpcConstants, LookupsOutsideTheTableGiveNothing)
     EXPECT_DOUBLE_EQ(SpcRow(25)->d3, 0.709);
     EXPECT_EQ(MedianRow(10), nullptr);
     ASSERT_NE(MedianRow(3), nullptr);
-    EXPECT_DOUBLE_EQ(MedianRow(3)->A2Median, 1.187);
-    EXPECT_DOUBLE_EQ(MedianRow(5)->A3Median, 0.66);
+}
+
+TEST(SpcConstants, MedianFactors)
+{
+    // A2Median as stored; A3Median = A2Median·d2/c4 rounded to 4 places. At n = 2 the median is the
+    // mean, so the factor is A3 (2.6586) but for the rounding of the stored base values.
+    const std::array<double, 8> a2 { 1.88, 1.187, 0.796, 0.691, 0.549, 0.509, 0.434, 0.412 };
+    const std::array<double, 8> a3 { 2.6578, 2.2676, 1.779, 1.7099, 1.4621, 1.4346, 1.2804, 1.2624 };
+    for (int n = 2; n <= 9; ++n) {
+        ASSERT_NE(MedianRow(n), nullptr);
+        EXPECT_DOUBLE_EQ(MedianRow(n)->A2Median, a2[n - 2]) << n;
+        EXPECT_DOUBLE_EQ(MedianRow(n)->A3Median, a3[n - 2]) << n;
+        // A median varies more than a mean: the Median-s factor exceeds the X-Bar-s factor.
+        EXPECT_GT(MedianRow(n)->A3Median, SpcRow(n)->A3 - 0.001) << n;
+    }
 }
 
 TEST(SubgroupStatistics, FiveReadings)
