@@ -8,7 +8,6 @@
 #include "variables/statistics.h"
 #include "variables/variableschart.h"
 
-
 #include <QElapsedTimer>
 
 #include <memory>
@@ -97,7 +96,7 @@ public:
         mClock.start();
         mConnection->SetProgressCallback([this, &state, &host] {
             if (mClock.elapsed() >= kResponsiveEveryMs) {
-                host.KeepResponsive();
+                host.KeepResponsive(0);
                 mClock.restart();
             }
             return !state.gStopPlot;
@@ -229,7 +228,7 @@ PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSele
         if ((error = rs.MoveNext()))
             return trap(*error);
         if (out.records % kYieldEvery == kYieldEvery - 1)
-            host.KeepResponsive();
+            host.KeepResponsive(out.records + 1);
     }
     return Conclude(state, chart, s, host, rs, files, kNoSubgroupData, acc, usl, lsl, out);
 }
@@ -283,7 +282,7 @@ PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSe
             break;
         }
         if (out.records % kYieldEvery == kYieldEvery - 1)
-            host.KeepResponsive();
+            host.KeepResponsive(out.records + 1);
     }
     return Conclude(state, chart, s, host, rs, files, kNoIndividualData, acc, usl, lsl, out);
 }
