@@ -179,7 +179,8 @@ bool WriteReportJson(QIODevice& device, const AppState& state, const ChartModel&
     };
     JsonOut j(device);
     j.raw("{\"chartType\":").string(chartType);
-    j.raw(",\"subgroupSize\":").number(subgroupSize);
+    // As the panel's "Size:": an Individual-MR chart plots single readings.
+    j.raw(",\"subgroupSize\":").number(outcome.stat.IsSubgroupChart ? subgroupSize : 1);
     j.raw(",\"records\":").number(double(outcome.records));
     j.raw(",\"pointCount\":").number(double(outcome.pointCount));
     j.raw(",\"figures\":").value(figures);

@@ -1,15 +1,16 @@
 // moldrin-report's run: loading the configuration and product, then the chosen command.
 #include "report.h"
 
+#include "cli/jsonreport.h"
 #include "common/dates.h"
 #include "common/numberformat.h"
-#include "data/config/datasourcekind.h"
-#include "data/config/inifile.h"
-#include "cli/jsonreport.h"
 #include "data/access/connectdatasource.h"
 #include "data/access/connection.h"
+#include "data/config/datasourcekind.h"
+#include "data/config/inifile.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/sampleloader.h"
+#include "rules/rulesetup.h"
 #include "shell/chartrules.h"
 #include "variables/controllimits.h"
 #include "variables/variableschart.h"
@@ -208,6 +209,8 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
     const int index = o.parameters.isEmpty() ? 0 : FindParameter(session, o.parameters.first());
     if (index < 0)
         return Fail(err, kExitUsage, QStringLiteral("unknown parameter ") + o.parameters.first());
+    // The rules the window would apply: a scheduled check and the window agree.
+    LoadStoredRulesSetup(s);
     // The chart type and group size rules announce their corrections; they do not end the run.
     StderrPrompt notices;
     ChartSelection chosen = ApplyChartRules({o.chart, o.size}, true, notices);

@@ -1,6 +1,8 @@
 // The rule set-up flags: list texts, chart groups, the stored text and its parsing.
 #include "rules/rulesetup.h"
 
+#include "common/appstate.h"
+
 #include <cmath>
 
 namespace moldrin
@@ -108,6 +110,13 @@ int ApplyStoredRulesSetup(QStringList& flags, const QString& stored)
         ++applied;
     }
     return applied;
+}
+
+void LoadStoredRulesSetup(AppState& state)
+{
+    state.gRuleFlags = RuleFlagsFromSetup(kDefaultRulesSetup);
+    ApplyStoredRulesSetup(state.gRuleFlags, state.registry.read(kRulesSetupName));
+    state.gRulesSetup = RulesSetupFromFlags(state.gRuleFlags);
 }
 
 bool RuleFlagChecked(const QStringList& flags, int rule, int group)

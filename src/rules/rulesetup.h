@@ -7,6 +7,8 @@
 namespace moldrin
 {
 
+struct AppState;
+
 inline constexpr int kRuleCount = 11;
 inline constexpr int kChartGroupCount = 6;
 inline constexpr int kRuleFlagCount = kRuleCount * kChartGroupCount;
@@ -40,6 +42,11 @@ QStringList NormalisedRuleFlags(const QStringList& flags);
 // ",", and every piece that reads as a number sets flag i to its first character (a piece that is not
 // a number, or one beyond the last flag, leaves the flags alone). Returns the number of flags set.
 int ApplyStoredRulesSetup(QStringList& flags, const QString& stored);
+
+// Reads RulesSetup from the settings store into gRuleFlags and gRulesSetup: the default flags, then the
+// stored value applied piece by piece (a damaged value cannot shift later rules into other chart groups).
+// The main window at start-up and moldrin-report read the set-up through this one procedure.
+void LoadStoredRulesSetup(AppState& state);
 
 // The group box of a rule shows checked exactly when its flag enables the rule.
 bool RuleFlagChecked(const QStringList& flags, int rule, int group);

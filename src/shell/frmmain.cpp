@@ -5,6 +5,7 @@
 #include "common/dates.h"
 #include "common/figure.h"
 #include "common/numberformat.h"
+#include "common/overridecursor.h"
 #include "common/version.h"
 #include "data/access/connectdatasource.h"
 #include "data/access/connection.h"
@@ -21,6 +22,7 @@
 #include "variables/view/chartview.h"
 #include "variables/windows/frmrawdata.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -34,9 +36,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <functional>
+#include <memory>
 
 namespace moldrin
 {
@@ -85,6 +91,91 @@ QString LimitText(const QList<double>& limits, int i, double sentinel)
     return NumberText(limits[i]);
 }
 
+// Runs a list's handler on every change of its index, the window's own included, and when the user
+// chooses the item already selected (no index changes then) where `again` allows it. A user's change
+// emits both currentIndexChanged and activated: the handler runs once.
+class ChoiceHandler : public QObject
+{
+public:
+    ChoiceHandler(QComboBox* combo, std::function<void()> handler, std::function<bool()> again = {})
+        : QObject(combo)
+        , mCombo(combo)
+        , mHandler(std::move(handler))
+        , mAgain(std::move(again))
+    {
+        connect(combo, &QComboBox::currentIndexChanged, this, [this] {
+            mHandler();
+            // Marked after the handler, which may run a modal dialog: the activation that follows a
+            // user's change is then known as handled.
+            mHandled = true;
+        });
+        connect(combo, &QComboBox::activated, this, [this](int index) {
+            const bool rechosen = !mHandled && index == mCombo->currentIndex();
+            mHandled = false;
+            if (rechosen && (!mAgain || mAgain()))
+                mHandler();
+        });
+        // A change the window made is followed by no activation: its mark ends where the user's next
+        // choice begins (a key or the wheel on the list, or its popup opening).
+        combo->installEventFilter(this);
+        combo->view()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::Wheel || event->type() == QEvent::Show)
+            mHandled = false;
+        return false;
+    }
+
+private:
+    QComboBox* mCombo;
+    std::function<void()> mHandler;
+    std::function<bool()> mAgain;
+    bool mHandled = false;
+};
+
+// The panel is narrow: an open list is as wide as its widest item, a closed one names its whole item
+// in its tool tip.
+class WholeItems : public QObject
+{
+public:
+    explicit WholeItems(QComboBox* combo)
+        : QObject(combo)
+        , mCombo(combo)
+    {
+        const QAbstractItemModel* model = combo->model();
+        connect(model, &QAbstractItemModel::rowsInserted, this, &WholeItems::Fit);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &WholeItems::Fit);
+        connect(model, &QAbstractItemModel::modelReset, this, &WholeItems::Fit);
+        combo->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        // The current item, however it was set (the window fills the lists with their signals blocked).
+        if (event->type() == QEvent::ToolTip)
+            mCombo->setToolTip(mCombo->currentText());
+        return false;
+    }
+
+private:
+    void Fit()
+    {
+        const QFontMetrics metrics(mCombo->view()->font());
+        int widest = 0;
+        for (int i = 0; i < mCombo->count(); ++i)
+            widest = std::max(widest, metrics.horizontalAdvance(mCombo->itemText(i)));
+        const QStyle* style = mCombo->style();
+        const int margins = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, mCombo) + 6);
+        mCombo->view()->setMinimumWidth(widest + margins + style->pixelMetric(QStyle::PM_ScrollBarExtent));
+    }
+
+    QComboBox* mCombo;
+};
+
 } // namespace
 
 // The loaders reach the window through this: prompts, the panel state, chart resets and the event loop.
@@ -96,7 +187,8 @@ public:
     {
     }
     Prompt& prompt() override { return mWindow.mPrompt; }
-    void SetPanelEnabled(bool enable) override { mWindow.SetPanelEnabled(enable); }
+    // The window holds the plotting state itself, from the press of Start Plot until the loader returns.
+    void SetPanelEnabled(bool) override { }
     void ChartReset() override
     {
         mWindow.lblSPCParameter1->clear();
@@ -104,8 +196,14 @@ public:
         mWindow.StopRuleTimer();
         mWindow.RenderChart();
     }
-    void KeepResponsive() override
+    void KeepResponsive(long recordsRead) override
     {
+        if (recordsRead > 0 && !mReading) {
+            // The statement runs no longer: still busy, but the window answers (Stop Plot).
+            mReading = true;
+            mBusy.change(Qt::BusyCursor);
+        }
+        mWindow.ShowPlotProgress(recordsRead);
         if (mWindow.mRenderClock.elapsed() >= kPlotRepaintMs) {
             mWindow.RenderChart();
             mWindow.mRenderClock.restart();
@@ -115,6 +213,8 @@ public:
 
 private:
     frmMain& mWindow;
+    ScopedOverrideCursor mBusy { Qt::WaitCursor };
+    bool mReading = false;
 };
 
 frmMain::frmMain(AppState& state, Prompt& prompt, QWidget* parent)
@@ -153,9 +253,7 @@ void frmMain::BuildControls()
         return c;
     };
     auto button = [this](const QString& name, const QString& caption) {
-        auto* b = new LumButton(this);
-        b->setObjectName(name);
-        b->SetCaption(caption);
+        LumButton* b = NewProgramButton(name, caption, this);
         b->setMinimumHeight(26);
         return b;
     };
@@ -203,6 +301,7 @@ void frmMain::BuildControls()
         link->setStyleSheet(QStringLiteral("color: #0000c0;"));
         link->installEventFilter(this);
     }
+    lblPlotProgress = label(QStringLiteral("lblPlotProgress"), QString());
     lblVersion = label(QStringLiteral("lblVersion"), QString());
     lblYvalue = label(QStringLiteral("lblYvalue"), QString());
     lblYvalue->setMinimumWidth(110);
@@ -266,7 +365,9 @@ void frmMain::BuildControls()
     pair(lblGroupSize, cboXBarSize);
     for (QCheckBox* box : { chkAcceptZero, chkOnlyPass, chkLastDataOnly, chkShowSpec, chkShowZoneABC, chkShowGrid })
         grid->addWidget(box, row++, 0, 1, 2);
-    for (LumButton* b : { cmdPlotChart, cmdMoreCharts, cmdDataInter, cmdExport, cmdPrint, cmdAbout, cmdExit })
+    grid->addWidget(cmdPlotChart, row++, 0, 1, 2);
+    grid->addWidget(lblPlotProgress, row++, 0, 1, 2);
+    for (LumButton* b : { cmdMoreCharts, cmdDataInter, cmdExport, cmdPrint, cmdAbout, cmdExit })
         grid->addWidget(b, row++, 0, 1, 2);
     grid->addWidget(lblOpenATE_INI, row++, 0, 1, 2);
     grid->addWidget(lblOpenProducts_INI, row++, 0, 1, 2);
@@ -307,21 +408,21 @@ void frmMain::BuildControls()
     top->addLayout(right, 1);
     for (QWidget* w : std::initializer_list<QWidget*> { panel, statsPanel })
         w->setMouseTracking(true);
+    for (QComboBox* c : { cboProductName, cboDataParameters, cboATEList, cboTestID })
+        new WholeItems(c);
 }
 
 void frmMain::ConnectControls()
 {
-    connect(cboProductName, &QComboBox::currentIndexChanged, this, [this] { cboProductName_Click(); });
+    // Choosing <Open INI> always runs its handling, also when it is the selected entry already.
+    new ChoiceHandler(
+        cboProductName, [this] { cboProductName_Click(); },
+        [this] { return cboProductName->currentText().trimmed() == data::kOpenIniItem; });
     connect(cboDataParameters, &QComboBox::currentIndexChanged, this, [this] { cboDataParameters_Click(); });
     connect(cboATEList, &QComboBox::currentIndexChanged, this, [this] { cboATEList_Click(); });
     connect(cboTestID, &QComboBox::currentIndexChanged, this, [this] { cboTestID_Click(); });
-    connect(cboTestedRange, &QComboBox::currentIndexChanged, this, [this] { cboTestedRange_Click(); });
-    // Choosing "Custom" again, which changes no index, opens the dialog too.
-    connect(cboTestedRange, &QComboBox::activated, this, [this](int index) {
-        if (!mRangeClickHandled && index == cboTestedRange->currentIndex())
-            cboTestedRange_Click();
-        mRangeClickHandled = false;
-    });
+    // Choosing "Custom" again opens the dialog again.
+    new ChoiceHandler(cboTestedRange, [this] { cboTestedRange_Click(); });
     connect(cboSelectChart, &QComboBox::currentIndexChanged, this, [this] { cboSelectChart_Click(); });
     connect(cboXBarSize, &QComboBox::currentIndexChanged, this, [this] { cboXBarSize_Click(); });
     connect(chkShowGrid, &QCheckBox::stateChanged, this, [this] { chkShowGrid_Click(); });
@@ -450,20 +551,24 @@ void frmMain::cboProductName_Click()
         OpenIni();
         return;
     }
-    mLists.productIndex = cboProductName->currentIndex();
-    data::RefillTestIdList(mState, mLists);
-    SetComboItems(cboTestID, mLists.testIdList, mLists.testIdText);
+    data::ConnectResult connected;
+    {
+        // Reading the configuration and connecting (the tester list is a query of its own) take a while.
+        const ScopedOverrideCursor busy(Qt::WaitCursor);
+        mLists.productIndex = cboProductName->currentIndex();
+        data::RefillTestIdList(mState, mLists);
+        SetComboItems(cboTestID, mLists.testIdList, mLists.testIdText);
 
-    data::LoadColumnNames(mState, product);
-    data::LoadProductSpec(mState, mPrompt, mLists, product);
-    SetComboItems(cboDataParameters, mLists.parameterList, QString());
-    cboDataParameters->setEnabled(mLists.parameterListEnabled);
-    cmdPlotChart->SetEnabled(mLists.plotButtonEnabled);
-    if (mLists.parameterIndex >= 0)
-        cboDataParameters->setCurrentIndex(mLists.parameterIndex);
+        data::LoadColumnNames(mState, product);
+        data::LoadProductSpec(mState, mPrompt, mLists, product);
+        SetComboItems(cboDataParameters, mLists.parameterList, QString());
+        cboDataParameters->setEnabled(mLists.parameterListEnabled);
+        cmdPlotChart->SetEnabled(mLists.plotButtonEnabled);
+        if (mLists.parameterIndex >= 0)
+            cboDataParameters->setCurrentIndex(mLists.parameterIndex);
 
-    const data::ConnectResult connected =
-        data::ConnectDataSource(product, data::ReadIniDatabase(product, mState), mState, mPrompt);
+        connected = data::ConnectDataSource(product, data::ReadIniDatabase(product, mState), mState, mPrompt);
+    }
     if (connected.ok) {
         SetComboItems(cboATEList, connected.testers, connected.selected);
         if (cboATEList->currentIndex() < 0 && cboATEList->count() > 0) {
@@ -551,9 +656,6 @@ void frmMain::cboTestID_Click()
 
 void frmMain::cboTestedRange_Click()
 {
-    // A user's choice emits activated right after this; a programmatic change does not.
-    mRangeClickHandled = true;
-    QTimer::singleShot(0, this, [this] { mRangeClickHandled = false; });
     if (mPlotRunning || OnlyOpenIniListed() || cboTestedRange->currentIndex() < 0)
         return;
     if (cboTestedRange->currentText() == QLatin1String("Custom"))
@@ -683,28 +785,41 @@ data::PlotSelection frmMain::Selection() const
 void frmMain::RunPlot()
 {
     const data::PlotSelection selection = Selection();
-    WindowHost host(*this);
     mPlotRunning = true;
     mStopLatencyMs = -1;
     mStopClock.invalidate();
-    // The window keeps handling events while a plot reads; the Individual-MR loader leaves the panel
-    // as it is, so the window takes it into the plotting state itself (the loader's finish restores it).
-    if (selection.chartType == kIndividualMR)
-        SetPanelEnabled(false);
-    mRenderClock.start();
-    mLastOutcome = data::PlotChart(mState, mChart, selection, host);
+    // The window keeps handling events while a plot queries and reads. From the press on, whatever the
+    // chart type, the panel is in its plotting state: the selection cannot change under the plot, so the
+    // chart, its limits and the settings saved later all describe what was chosen.
+    SetPanelEnabled(false);
+    ShowPlotProgress(0);
+    {
+        WindowHost host(*this);
+        mRenderClock.start();
+        mLastOutcome = data::PlotChart(mState, mChart, selection, host);
+    }
     if (mLastOutcome.stopped && mStopClock.isValid())
         mStopLatencyMs = mStopClock.elapsed();
     mPlotRunning = false;
     ++mPlotCount;
-    if (cmdPlotChart->Caption() == kStopPlot)
-        SetPanelEnabled(true);
+    lblPlotProgress->clear();
+    SetPanelEnabled(true);
     if (mLastOutcome.plotted) {
         lblSPCParameter1->setText(mLastOutcome.limits.panelValueText);
         lblWhatParametric->setText(mLastOutcome.limits.parameterCaption);
     }
     RenderChart();
     StartRuleTimer(mLastOutcome.rules.centreMarks || mLastOutcome.rules.variationMarks);
+    // An exit confirmed during the plot stopped it; the window ends now as it would have then.
+    if (mExitConfirmed)
+        close();
+}
+
+void frmMain::ShowPlotProgress(long recordsRead)
+{
+    lblPlotProgress->setText(recordsRead > 0
+            ? QStringLiteral("Readings read: ") + FormatNumber(double(recordsRead), QStringLiteral("#,##0"))
+            : QStringLiteral("Querying the data source..."));
 }
 
 void frmMain::SetPanelEnabled(bool enable)
@@ -1056,14 +1171,20 @@ void frmMain::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    // A plot is still reading inside this window's handlers: the window stays until it ends.
-    if (mPlotRunning) {
-        event->ignore();
-        return;
+    if (!mExitConfirmed) {
+        const PromptAnswer answer = mPrompt.ask({ QStringLiteral("Would you like to exit from program?."), kAppTitle,
+            PromptIcon::Information, PromptButtons::OkCancel });
+        if (answer != PromptAnswer::Ok) {
+            event->ignore();
+            return;
+        }
+        mExitConfirmed = true;
     }
-    const PromptAnswer answer = mPrompt.ask({ QStringLiteral("Would you like to exit from program?."), kAppTitle,
-        PromptIcon::Information, PromptButtons::OkCancel });
-    if (answer != PromptAnswer::Ok) {
+    // A plot still reads inside this window's handlers: it is stopped, and the window closes when the
+    // loader has returned (RunPlot).
+    if (mPlotRunning) {
+        mStopClock.start();
+        mState.gStopPlot = true;
         event->ignore();
         return;
     }

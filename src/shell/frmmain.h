@@ -112,6 +112,8 @@ private:
     void ClearChartIfPlotted();
     void ClearChart();
     void RunPlot();
+    // The progress text beside Stop Plot: the statement runs (0) or the readings read so far.
+    void ShowPlotProgress(long recordsRead);
     void RenderChart();
     bool PagingGuard();
     void SetLinkUnderline(QLabel* hovered);
@@ -136,8 +138,8 @@ private:
     bool mLoading = false;
     bool mSettingSelection = false; // the window itself changes the chart type or group size
     bool mPlotRunning = false;
-    bool mRangeClickHandled = false; // the range list's index change was handled before its activation
     bool mShutDown = false;
+    bool mExitConfirmed = false; // the exit question was answered OK (during a plot: the window closes after it)
     QString mUSLText = QStringLiteral("N/A"); // a number or "N/A"
     QString mLSLText = QStringLiteral("N/A");
     int mPlotCount = 0;
@@ -184,6 +186,7 @@ public:
     LumButton* cmdExit = nullptr;
     QLabel* lblOpenATE_INI = nullptr;
     QLabel* lblOpenProducts_INI = nullptr;
+    QLabel* lblPlotProgress = nullptr;
     QLabel* lblVersion = nullptr;
     QLabel* lblYvalue = nullptr;
     QLabel* lblSPCParameter = nullptr;

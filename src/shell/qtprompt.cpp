@@ -1,6 +1,8 @@
 // The prompt interface on screen: message boxes and the file dialog.
 #include "shell/qtprompt.h"
 
+#include "common/overridecursor.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -33,6 +35,7 @@ QMessageBox::Icon BoxIcon(PromptIcon icon)
 
 PromptAnswer QtPrompt::ask(const PromptMessage& message)
 {
+    const NormalCursorWhileAsking normal;
     QMessageBox box(BoxIcon(message.icon), message.title, message.text, QMessageBox::NoButton, mParent);
     switch (message.buttons) {
     case PromptButtons::Ok:
@@ -81,6 +84,7 @@ QString QtPrompt::chooseFile(const FileDialogRequest& request)
     const QFileInfo initial(request.fileName);
     const QString start = initial.fileName().contains(QLatin1Char('*')) ? initial.path() : request.fileName;
     const QString filter = QtFilter(request.filter);
+    const NormalCursorWhileAsking normal;
     return request.save ? QFileDialog::getSaveFileName(mParent, request.title, start, filter)
                         : QFileDialog::getOpenFileName(mParent, request.title, start, filter);
 }

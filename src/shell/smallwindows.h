@@ -1,4 +1,5 @@
-// The splash window frmTitle, the About window frmAbout and the image buttons of the main window.
+// The splash window frmTitle, the About window frmAbout, the image buttons of the main window and the
+// styled buttons of the windows built in code.
 #pragma once
 
 #include <QDialog>
@@ -9,6 +10,10 @@ namespace moldrin
 {
 
 class LumButton;
+
+// A LumButton with the look the program's windows store for every button: "Font" Arial bold 8.25 point,
+// "BorderWidth" 1, "ForeColor" the system window-text colour, and its "Caption".
+LumButton* NewProgramButton(const QString& objectName, const QString& caption, QWidget* parent);
 
 // Splash shown at start-up and at exit.
 class frmTitle : public QWidget

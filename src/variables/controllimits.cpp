@@ -153,7 +153,8 @@ ControlLimits DrawControlLimits(ChartModel& chart, const LimitInputs& in, Prompt
         out.CpK = Round4Figure(st.CpK);
         out.CpU = Round4Figure(st.CpU);
         out.CpL = Round4Figure(st.CpL);
-        out.EstSigma = Round4Figure(st.EstSigma);
+        // The panel shows EstSigma unrounded through its format; the figure is the number shown.
+        out.EstSigma = st.EstSigma.isNumber() ? Figure(RoundHalfAway(st.EstSigma.value(), 4)) : st.EstSigma;
         out.StdDev = st.StdDev;
 
         const auto shownLimit = [](const Figure& f) {
@@ -217,24 +218,13 @@ ControlLimits DrawControlLimits(ChartModel& chart, const LimitInputs& in, Prompt
         SetIncrement(chart, chart.custom0, kSeriesRange);
 
         const QString whole = QStringLiteral("#,##0");
-        out.panelValues = QStringList{FormatNumber(st.PointCount, whole),
-                                      Value(out.StdDev),
-                                      FormatFigure(st.EstSigma, kValueFormat),
-                                      FormatNumber(st.IsSubgroupChart ? in.sampleSize : 1, whole),
-                                      Value(ucl),
-                                      Value(centre),
-                                      Value(lcl),
-                                      FormatFigure(out.USL, kValueFormat),
-                                      FormatFigure(out.LSL, kValueFormat),
-                                      FormatFigure(out.CpU, kValueFormat),
-                                      FormatFigure(out.Cp, kValueFormat),
-                                      FormatFigure(out.CpL, kValueFormat),
-                                      FormatFigure(out.CpK, kValueFormat),
-                                      out.CRText,
-                                      QString(),
-                                      Value(uclVar),
-                                      Value(variation),
-                                      Value(lclVar)};
+        out.panelValues = QStringList { FormatNumber(st.PointCount, whole), Value(out.StdDev),
+            FormatFigure(out.EstSigma, kValueFormat), FormatNumber(st.IsSubgroupChart ? in.sampleSize : 1, whole),
+            Value(ucl), Value(centre), Value(lcl), FormatFigure(out.USL, kValueFormat),
+            FormatFigure(out.LSL, kValueFormat), FormatFigure(out.CpU, kValueFormat),
+            FormatFigure(out.Cp, kValueFormat), FormatFigure(out.CpL, kValueFormat),
+            FormatFigure(out.CpK, kValueFormat), out.CRText, QString(), Value(uclVar), Value(variation),
+            Value(lclVar) };
         for (const QString& line : out.panelValues)
             out.panelValueText += line + QLatin1Char('\n');
         out.panelValueText += QLatin1Char('\n');

@@ -25,16 +25,28 @@ constexpr std::array<BaseRow, 24> kBase{{
     {0.967, 0.9887, 3.858, 0.716},  {0.9684, 0.9892, 3.895, 0.712}, {0.9696, 0.9896, 3.931, 0.709},
 }};
 
-constexpr MedianFactorsTable kMedian{{
-    {1.88, 1.88}, {1.187, 1.067}, {0.796, 0.796}, {0.691, 0.66},
-    {0.549, 0.58}, {0.509, 0.521}, {0.434, 0.477}, {0.412, 0.444},
-}};
+// A2Median for n = 2 ... 9 as stored.
+constexpr std::array<double, 8> kA2Median { 1.88, 1.187, 0.796, 0.691, 0.549, 0.509, 0.434, 0.412 };
 
 // Rounded to 4 decimals, then 0 when the rounded value is below 0.
 double NonNegative4(double x)
 {
     const double r = Round4(x);
     return r < 0 ? 0.0 : r;
+}
+
+MedianFactorsTable BuildMedianFactors()
+{
+    MedianFactorsTable table {};
+    for (int n = kMinSubgroupSize; n <= kMaxMedianSubgroupSize; ++n) {
+        const BaseRow& b = kBase[n - kMinSubgroupSize];
+        MedianFactorsRow& r = table[n - kMinSubgroupSize];
+        r.A2Median = kA2Median[n - kMinSubgroupSize];
+        // The means' factor for s-bar (3 / (c4·√n)) scaled by how much more a median varies than a mean,
+        // A2Median / A2 = A2Median·d2 / (3 / √n).
+        r.A3Median = Round4(r.A2Median * b.d2 / b.c4);
+    }
+    return table;
 }
 
 } // namespace
@@ -72,7 +84,11 @@ const SpcConstants& StandardSpcConstants()
     return table;
 }
 
-const MedianFactorsTable& MedianFactors() { return kMedian; }
+const MedianFactorsTable& MedianFactors()
+{
+    static const MedianFactorsTable table = BuildMedianFactors();
+    return table;
+}
 
 const SpcConstantsRow* SpcRow(int n)
 {
@@ -85,7 +101,7 @@ const MedianFactorsRow* MedianRow(int n)
 {
     if (n < kMinSubgroupSize || n > kMaxMedianSubgroupSize)
         return nullptr;
-    return &kMedian[n - kMinSubgroupSize];
+    return &MedianFactors()[n - kMinSubgroupSize];
 }
 
 } // namespace moldrin

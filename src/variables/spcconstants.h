@@ -29,6 +29,7 @@ using MedianFactorsTable = std::array<MedianFactorsRow, kMaxMedianSubgroupSize -
 SpcConstants BuildSPCConstantsTable();
 // The table built once for the program's lifetime (read-only).
 const SpcConstants& StandardSpcConstants();
+// A2Median as stored; A3Median = A2Median·d2/c4 from the base columns, rounded to 4 decimals.
 const MedianFactorsTable& MedianFactors();
 
 // The row for subgroup size n, or nullptr when n lies outside the table.

@@ -24,13 +24,6 @@ int LastUsable(std::span<const double> values, int lastIndex)
     return std::min<int>(lastIndex, int(values.size()) - 1);
 }
 
-// Rounding noise can make m*S2 - S1^2 slightly negative for equal readings; the variance is then 0.
-double SampleVariance(double sum, double sumSquares, std::int64_t m)
-{
-    const double v = (double(m) * sumSquares - sum * sum) / double((m - 1) * m);
-    return v < 0 ? 0.0 : v;
-}
-
 ProcessStatistic EmptyStatistic(bool subgroupChart, std::int64_t points)
 {
     ProcessStatistic stat;
@@ -70,17 +63,17 @@ double GetRange(std::span<const double> values, int lastIndex)
     return hi - lo;
 }
 
+double RunningStdDev::sampleStdDev() const
+{
+    return mCount < 2 ? 0.0 : std::sqrt(mM2 / double(mCount - 1));
+}
+
 double GetStdDev(std::span<const double> values)
 {
-    const auto m = std::int64_t(values.size());
-    if (m < 2)
-        return 0;
-    double s1 = 0, s2 = 0;
-    for (double x : values) {
-        s1 += x;
-        s2 += x * x;
-    }
-    return Round4(std::sqrt(SampleVariance(s1, s2, m)));
+    RunningStdDev sd;
+    for (double x : values)
+        sd.add(x);
+    return Round4(sd.sampleStdDev());
 }
 
 double GetMedian(std::span<double> values, Prompt& prompt)
@@ -121,17 +114,16 @@ bool BubbleSortNumbers(std::span<double> values, QStringList& gParamName, Prompt
     return true;
 }
 
-bool CalculateProcessStatistic(ProcessStatistic& stat, const Figure& USL, const Figure& LSL, double SumX,
-                               double SumX2, std::int64_t N, const QString& chartType, int sampleSize,
-                               Prompt& prompt)
+bool CalculateProcessStatistic(ProcessStatistic& stat, const Figure& USL, const Figure& LSL,
+    const RunningStdDev& readings, const QString& chartType, int sampleSize, Prompt& prompt)
 {
     if (stat.AverageVariation.isEmpty())
         return true;
-    if (N < 2) {
+    if (readings.count() < 2) {
         Fail(prompt, kDivisionError);
         return false;
     }
-    stat.StdDev = Round4(std::sqrt(SampleVariance(SumX, SumX2, N)));
+    stat.StdDev = Round4(readings.sampleStdDev());
 
     double f = 0;
     if (stat.IsSubgroupChart) {
@@ -201,12 +193,13 @@ SubgroupAccumulator::SubgroupAccumulator(const QString& chartType, int sampleSiz
 
 std::optional<SubgroupPoint> SubgroupAccumulator::add(std::optional<double> reading, Prompt& prompt)
 {
-    const double x = (!reading || IsLimitSentinel(*reading)) ? 0.0 : *reading;
-    mBuffer.push_back(x);
-    mPendingX += x;
-    mPendingX2 += x * x;
+    mBuffer.push_back((!reading || IsLimitSentinel(*reading)) ? 0.0 : *reading);
     if (int(mBuffer.size()) < mSize)
         return std::nullopt;
+    // In reading order, before the median sorts the buffer: every chart type and size then sees the same
+    // readings in the same order and shows the same Std Dev.
+    for (double x : mBuffer)
+        mReadings.add(x);
 
     SubgroupPoint p;
     p.number = ++mCount;
@@ -228,9 +221,6 @@ std::optional<SubgroupPoint> SubgroupAccumulator::add(std::optional<double> read
         mSumR += p.range;
     if (mStdDev)
         mSumS += p.stdDev;
-    mSumX += mPendingX;
-    mSumX2 += mPendingX2;
-    mPendingX = mPendingX2 = 0;
     mBuffer.clear();
     return p;
 }
@@ -243,7 +233,7 @@ ProcessStatistic SubgroupAccumulator::finish(const Figure& USL, const Figure& LS
     ProcessStatistic stat = EmptyStatistic(true, mCount);
     stat.XDoubleBar = mSumMeans / double(mCount);
     stat.AverageVariation = (sBar ? mSumS : mSumR) / double(mCount);
-    CalculateProcessStatistic(stat, USL, LSL, mSumX, mSumX2, readingCount(), mChartType, mSize, prompt);
+    CalculateProcessStatistic(stat, USL, LSL, mReadings, mChartType, mSize, prompt);
     return stat;
 }
 
@@ -255,7 +245,7 @@ IndividualPoint IndividualAccumulator::add(double reading)
     p.movingRange = mCount == 1 ? 0.0 : std::fabs(reading - mLast);
     mLast = reading;
     mSumX += reading;
-    mSumX2 += reading * reading;
+    mReadings.add(reading);
     mSumMR += p.movingRange;
     return p;
 }
@@ -268,7 +258,7 @@ ProcessStatistic IndividualAccumulator::finish(const Figure& USL, const Figure& 
     stat.XDoubleBar = mSumX / double(mCount);
     if (mCount >= 2)
         stat.AverageVariation = mSumMR / double(mCount - 1);
-    CalculateProcessStatistic(stat, USL, LSL, mSumX, mSumX2, mCount, kChartIndividualMR, 2, prompt);
+    CalculateProcessStatistic(stat, USL, LSL, mReadings, kChartIndividualMR, 2, prompt);
     return stat;
 }
 

@@ -25,6 +25,33 @@ inline const QString kChartIndividualMR = QStringLiteral("Individual-MR");
 double GetAverage(std::span<const double> values, int lastIndex);
 // Largest minus smallest of values(0..lastIndex).
 double GetRange(std::span<const double> values, int lastIndex);
+// Sample standard deviation (divisor count - 1) by Welford's update on the readings' offsets from the
+// first reading. Readings far from zero (2,400,000,000 Hz ± 100) keep every digit of their spread,
+// where the running sums of x and x² cancel; in exact arithmetic it equals the sum formula
+// (m·S2 - S1²)/((m - 1)·m).
+class RunningStdDev
+{
+public:
+    void add(double x)
+    {
+        if (mCount == 0)
+            mShift = x;
+        ++mCount;
+        const double offset = x - mShift; // exact for readings within a factor 2 of the first
+        const double delta = offset - mMean;
+        mMean += delta / double(mCount);
+        mM2 += delta * (offset - mMean);
+    }
+    std::int64_t count() const { return mCount; }
+    // 0 below two values.
+    double sampleStdDev() const;
+
+private:
+    std::int64_t mCount = 0;
+    double mShift = 0; // the first reading
+    double mMean = 0, mM2 = 0; // running mean of the offsets and sum of their squared deviations
+};
+
 // Sample standard deviation rounded to 4 decimals; 0 for fewer than two values.
 double GetStdDev(std::span<const double> values);
 // Sorts the array in place (BubbleSortNumbers1) and returns its middle value (mean of the two middle ones
@@ -48,13 +75,13 @@ struct ProcessStatistic {
     bool IsSubgroupChart = true;
 };
 
-// Process sigma, StdDev and the capability indices. Does nothing while AverageVariation is empty.
-// chartType and sampleSize choose the divisor of the average variation (d2(n) for the R based types,
-// c4(n) otherwise; d2(2) for Individual-MR). A failure (N below 2, a non-numeric average, a size outside
-// the constants table) shows its description + "!" and returns false; outputs assigned so far stay.
-bool CalculateProcessStatistic(ProcessStatistic& stat, const Figure& USL, const Figure& LSL, double SumX,
-                               double SumX2, std::int64_t N, const QString& chartType, int sampleSize,
-                               Prompt& prompt);
+// Process sigma, StdDev (of `readings`, every reading used) and the capability indices. Does nothing
+// while AverageVariation is empty. chartType and sampleSize choose the divisor of the average variation
+// (d2(n) for the R based types, c4(n) otherwise; d2(2) for Individual-MR). A failure (fewer than two
+// readings, a non-numeric average, a size outside the constants table) shows its description + "!" and
+// returns false; outputs assigned so far stay.
+bool CalculateProcessStatistic(ProcessStatistic& stat, const Figure& USL, const Figure& LSL,
+    const RunningStdDev& readings, const QString& chartType, int sampleSize, Prompt& prompt);
 
 // The capability ratio text: Cp rounded to 4 decimals, 100 / Cp rounded to 2, "##0.00" + "%"; else "N/A".
 QString CRText(const Figure& cp);
@@ -84,8 +111,8 @@ public:
     double sumMeans() const { return mSumMeans; }
     double sumR() const { return mSumR; }
     double sumS() const { return mSumS; }
-    double sumX() const { return mSumX; }
-    double sumX2() const { return mSumX2; }
+    // The readings of the whole subgroups so far.
+    const RunningStdDev& readings() const { return mReadings; }
 
     bool computesRange() const { return mRange; }
     bool computesStdDev() const { return mStdDev; }
@@ -97,8 +124,8 @@ private:
     bool mRange, mStdDev, mMedian, mMedianOnCentre;
     std::vector<double> mBuffer;
     std::int64_t mCount = 0;
-    double mSumMeans = 0, mSumR = 0, mSumS = 0, mSumX = 0, mSumX2 = 0;
-    double mPendingX = 0, mPendingX2 = 0; // sums of the incomplete subgroup
+    double mSumMeans = 0, mSumR = 0, mSumS = 0;
+    RunningStdDev mReadings;
 };
 
 struct IndividualPoint {
@@ -116,12 +143,13 @@ public:
 
     std::int64_t readingCount() const { return mCount; }
     double sumX() const { return mSumX; }
-    double sumX2() const { return mSumX2; }
     double sumMR() const { return mSumMR; }
+    const RunningStdDev& readings() const { return mReadings; }
 
 private:
     std::int64_t mCount = 0;
-    double mLast = 0, mSumX = 0, mSumX2 = 0, mSumMR = 0;
+    double mLast = 0, mSumX = 0, mSumMR = 0;
+    RunningStdDev mReadings;
 };
 
 } // namespace moldrin

@@ -5,7 +5,9 @@ namespace moldrin {
 
 namespace {
 
-constexpr OleColour kLightGrey = 15658734;
+// The medians and s: the template's light grey 15658734 cannot be seen on the white plot area, so the same
+// grey darkened to a contrast of 3:1 with white, still lighter than the means and ranges.
+constexpr OleColour kMedianGrey = 0x949494;
 constexpr OleColour kDarkGrey = 5987163;
 constexpr OleColour kLimitPen = 4227327;
 constexpr OleColour kArrowFrame = 6579300;
@@ -96,14 +98,14 @@ void AddDataPoints(ChartModel& chart, double median, double xbar, double s, doub
 ChartModel BuildVariablesChartTemplate()
 {
     ChartModel c;
-    ChartSeries median = DataSeries(QStringLiteral("Median"), kLightGrey, VerticalAxis::Left);
+    ChartSeries median = DataSeries(QStringLiteral("Median"), kMedianGrey, VerticalAxis::Left);
     median.handCursor = true;
     median.valueFormat = QStringLiteral("#,##0.##");
     c.series << median;
     c.series << LimitSeries(QStringLiteral("CL/LCL/UCL"), kClMaroon, kLimitPen, true);
     c.series << LimitSeries(QStringLiteral("LSL"), kClRed, kClRed, false);
     c.series << LimitSeries(QStringLiteral("USL"), kClRed, kClRed, false);
-    c.series << DataSeries(QStringLiteral("s"), kLightGrey, VerticalAxis::Custom0);
+    c.series << DataSeries(QStringLiteral("s"), kMedianGrey, VerticalAxis::Custom0);
     ChartSeries xbar = DataSeries(QStringLiteral("X-Bar"), kDarkGrey, VerticalAxis::Left);
     xbar.handCursor = true;
     c.series << xbar;

@@ -1,5 +1,6 @@
 // Runs the built moldrin-report on the demo configuration and on broken ones.
 #include "common/dates.h"
+#include "common/settingsstore.h"
 
 #include "qtprinters.h"
 #include "testsupport.h"
@@ -332,6 +333,73 @@ TEST_F(Report, TheJsonOfAKnownDatasetFieldByField)
         for (const char* side : { "upper", "lower" })
             EXPECT_EQ(QJsonDocument(rules[chart].toObject()[side].toArray()).toJson(QJsonDocument::Compact).toStdString(),
                 "[\"\",\"\"]") << chart << side;
+}
+
+// The stored rule set-up applies as in the window: a scheduled check and the window agree.
+TEST_F(Report, TheStoredRuleSetupApplies)
+{
+    const QStringList args { "--config", demo, "--chart", "X-Bar-R", "--zones", "--json", home.filePath("r.json"),
+        "--fail-on-rules" };
+    auto marks = [&] {
+        QFile f(home.filePath("r.json"));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        const QJsonObject rules = QJsonDocument::fromJson(f.readAll()).object()["rules"].toObject();
+        int count = 0;
+        for (const char* chart : { "centre", "variation" })
+            for (const char* side : { "upper", "lower" })
+                for (const QJsonValue& v : rules[chart].toObject()[side].toArray())
+                    count += v.toString().isEmpty() ? 0 : 1;
+        return count;
+    };
+    ProgramRun r = Start(args); // no settings: the default set-up finds the demo's mean shift
+    EXPECT_EQ(r.code, 3) << r.err.toStdString();
+    EXPECT_GT(marks(), 0);
+
+    // Every rule switched off, as the rules dialog stores it (66 flags joined with ","): no mark.
+    moldrin::SettingsStore store(home.filePath("settings"));
+    QStringList off(66, "0");
+    ASSERT_TRUE(store.write("RulesSetup", off.join(',')));
+    r = Start(args);
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(marks(), 0);
+
+    // A damaged value (not 131 characters) is ignored in favour of the default, as the window does.
+    ASSERT_TRUE(store.write("RulesSetup", off.join(',').chopped(1)));
+    r = Start(args);
+    EXPECT_EQ(r.code, 3) << r.err.toStdString();
+}
+
+// Every figure of the JSON is the number the statistics panel shows, at every chart type; Individual-MR
+// plots single readings (size 1).
+TEST_F(Report, FiguresAreThePanelsNumbers)
+{
+    const QStringList names { "", "StdDev", "EstSigma", "", "UCLCentre", "XDoubleBar", "LCLCentre", "USL", "LSL", "CpU",
+        "Cp", "CpL", "CpK", "", "", "UCLVar", "AverageVariation", "LCLVar" };
+    for (const QString chart : { "X-Bar-R-Median-s", "X-Bar-R", "X-Bar-s", "Median-R", "Median-s", "Individual-MR" }) {
+        const ProgramRun r = Start({ "--config", demo, "--chart", chart, "--size", "5", "--json", "-" });
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        const QJsonObject f = o["figures"].toObject();
+        const QJsonArray shown = o["panel"].toObject()["values"].toArray();
+        ASSERT_EQ(shown.size(), names.size());
+        const int size = chart == "Individual-MR" ? 1 : 5;
+        EXPECT_EQ(o["subgroupSize"].toInt(), size) << chart.toStdString();
+        EXPECT_EQ(shown[3].toString(), QString::number(size));
+        EXPECT_EQ(f["CR"].toString(), shown[13].toString());
+        for (int i = 0; i < names.size(); ++i) {
+            if (names[i].isEmpty())
+                continue;
+            const QString text = shown[i].toString();
+            if (text == "N/A") {
+                EXPECT_EQ(f[names[i]].toString(), "N/A") << chart.toStdString() << ' ' << names[i].toStdString();
+                continue;
+            }
+            bool ok = false;
+            const double value = QString(text).remove(',').toDouble(&ok);
+            ASSERT_TRUE(ok) << text.toStdString();
+            EXPECT_EQ(f[names[i]].toDouble(), value) << chart.toStdString() << ' ' << names[i].toStdString();
+        }
+    }
 }
 
 TEST_F(Report, ScatterOfTwoParametersAsJson)

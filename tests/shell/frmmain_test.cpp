@@ -1,6 +1,7 @@
 // frmMain driven offscreen with the scripted prompt: start-up, selection rules, plots, paging, stop and exit.
 #include "buttonctl/lumbutton.h"
 #include "common/numberformat.h"
+#include "common/overridecursor.h"
 #include "common/version.h"
 #include "data/access/connection.h"
 #include "rules/windows/frmspc_rulesetup.h"
@@ -17,6 +18,7 @@
 #include "testsupport.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,9 +26,14 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -61,6 +68,59 @@ bool MakeDemo(const QString& dir, int units, const QString& databaseName = {})
     return moldrin::test::GenerateDemoData(MOLDRIN_DEMO_DATA_EXE, dir, units);
 }
 
+// A copy of the demo configuration whose PSU-100 table holds `units` readings in shuffled time order, so
+// the engine sorts a while before the first row (the query phase of a plot).
+bool MakeSlowDemo(const QString& dir, int units)
+{
+    if (!moldrin::test::CopyDemoConfiguration(dir))
+        return false;
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "slow");
+        db.setDatabaseName(QDir(dir).filePath("results.db"));
+        ok = db.open();
+        QSqlQuery q(db);
+        ok = ok && db.transaction()
+            && q.exec("CREATE TABLE PSU100_Results (SerialNumber TEXT, ATEID TEXT, TestStartTime TEXT, PassFail "
+                      "TEXT, TestID TEXT, VOUT_5V REAL, VOUT_3V3 REAL, IDLE_CUR REAL, LOAD_CUR REAL, RIPPLE REAL, "
+                      "EFFICIENCY REAL, SW_FREQ REAL, BOARD_TEMP REAL)")
+            && q.prepare("INSERT INTO PSU100_Results (SerialNumber, ATEID, TestStartTime, PassFail, TestID, VOUT_5V) "
+                         "VALUES (?, ?, ?, 'PASS', 'FT1', ?)");
+        const QDateTime start = QDateTime::currentDateTime().addDays(-20);
+        for (int i = 0; ok && i < units; ++i) {
+            const int t = int((qint64(i) * 7919) % units);
+            q.addBindValue(QStringLiteral("SN%1").arg(i));
+            q.addBindValue(t % 2 ? "ATE-02" : "ATE-01");
+            q.addBindValue(start.addSecs(t).toString("yyyy-MM-dd HH:mm:ss"));
+            q.addBindValue(5.0 + (t % 41 - 20) * 0.001);
+            ok = q.exec();
+        }
+        ok = ok && db.commit();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("slow");
+    return ok;
+}
+
+// The scripted answers, and the pointer shown while each message was given.
+class TestPrompt : public ScriptedPrompt
+{
+public:
+    QList<Qt::CursorShape> pointers; // Qt::ArrowCursor where no override pointer was set
+    PromptAnswer ask(const PromptMessage& message) override
+    {
+        const QCursor* c = QGuiApplication::overrideCursor();
+        pointers << (c ? c->shape() : Qt::ArrowCursor);
+        return ScriptedPrompt::ask(message);
+    }
+};
+
+Qt::CursorShape OverridePointer()
+{
+    const QCursor* c = QGuiApplication::overrideCursor();
+    return c ? c->shape() : Qt::ArrowCursor;
+}
+
 // One window on its own settings file, started on a configuration folder.
 struct Session {
     explicit Session(const QString& settingsFile)
@@ -75,7 +135,7 @@ struct Session {
         return window->Form_Load(o);
     }
     AppState state;
-    ScriptedPrompt prompt;
+    TestPrompt prompt;
     std::unique_ptr<frmMain> window = std::make_unique<frmMain>(state, prompt);
 };
 
@@ -84,32 +144,50 @@ void Click(LumButton* button)
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
 }
 
-// Hands the modal window that the next action opens to `drive`, which closes it (else it is rejected).
-// `seen` counts the windows of that class that opened. Waits up to five seconds for the window.
-template <class Window>
-void OnModal(int& seen, std::function<void(Window&)> drive)
+// Counts every window of class Window shown while it lives and hands each to `drive` on the window's own
+// event loop (a window can be modal before exec() runs its loop); a window left open is then rejected.
+// An unexpected second window is counted and closed too.
+template <class Window> class ShownWindows : public QObject
 {
-    auto* poll = new QTimer;
-    auto* waited = new QElapsedTimer;
-    waited->start();
-    QObject::connect(poll, &QTimer::timeout, [poll, waited, &seen, drive] {
-        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
-        if (!window && waited->elapsed() < 5000)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        delete waited;
-        if (!window)
-            return;
-        ++seen;
-        // Driven from the window's own event loop: a window can be modal before exec() runs its loop.
-        QTimer::singleShot(0, window, [window, drive] {
-            drive(*window);
-            if (window->isVisible())
-                window->reject();
-        });
-    });
-    poll->start(10);
+public:
+    explicit ShownWindows(std::function<void(Window&)> driver = {})
+        : drive(std::move(driver))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~ShownWindows() override { qApp->removeEventFilter(this); }
+    int count = 0;
+    std::function<void(Window&)> drive;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = qobject_cast<Window*>(watched);
+        if (window && event->type() == QEvent::Show) {
+            ++count;
+            QPointer<Window> shown(window);
+            QTimer::singleShot(0, window, [this, shown] {
+                if (shown && drive)
+                    drive(*shown);
+                if (shown && shown->isVisible())
+                    shown->reject();
+            });
+        }
+        return false;
+    }
+};
+
+// Chooses the item `text` in the list's open popup with the mouse, as a user does.
+void ChooseWithMouse(QComboBox* combo, const QString& text)
+{
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    QVERIFY(view->isVisible());
+    const QModelIndex index = view->model()->index(combo->findText(text), combo->modelColumn());
+    QVERIFY(index.isValid());
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    QVERIFY(!view->isVisible());
 }
 
 } // namespace
@@ -145,13 +223,21 @@ private Q_SLOTS:
     void aboutAndSplash();
     void stopLatencyMillionReadings();
     void customRangeDialog();
+    void customOpensOneDialog();
     void rulesSetupDialog();
+    void changeDuringQueryPhase();
+    void exitDuringPlot();
+    void openIniChosenAgain();
+    void wholeParameterNames();
+    void buttonsCarryTheStoredLook();
+    void promptShowsTheNormalPointer();
 
 private:
     QTemporaryDir mTemp;
     QString mDemo; // 200 subgroups of 5 per parameter
     QString mLarge; // 20000 readings: the loaders yield to the event loop
     QString mBroken; // its database file does not exist
+    QString mSlow; // 200000 PSU-100 readings out of time order: the engine sorts before the first row
     QString mSettings; // a fresh settings file per test
     int mCount = 0;
 };
@@ -162,11 +248,13 @@ void FrmMainTest::initTestCase()
     mDemo = mTemp.filePath("demo");
     mLarge = mTemp.filePath("large");
     mBroken = mTemp.filePath("broken");
-    for (const QString& d : { mDemo, mLarge, mBroken })
+    mSlow = mTemp.filePath("slow");
+    for (const QString& d : { mDemo, mLarge, mBroken, mSlow })
         QVERIFY(QDir().mkpath(d));
     QVERIFY(MakeDemo(mDemo, 1000));
     QVERIFY(MakeDemo(mLarge, 20000));
     QVERIFY(MakeDemo(mBroken, 0, "missing.db"));
+    QVERIFY(MakeSlowDemo(mSlow, 200000));
     // Temporary files go to a private folder.
     qputenv("TEMP", mTemp.path().toLocal8Bit());
 }
@@ -636,10 +724,9 @@ void FrmMainTest::readoutAndPointClicks()
     QCOMPARE(s.state.gClickedSeries, -1);
     // A point of series 0 (or 5 where it lies nearer) is recorded and opens its raw data: the
     // thirteenth subgroup's five readings, listing lines 60 to 64.
-    int rawWindows = 0;
     QString info;
     QList<int> highlighted;
-    OnModal<frmRawData>(rawWindows, [&](frmRawData& raw) {
+    ShownWindows<frmRawData> rawWindows([&](frmRawData& raw) {
         info = raw.findChild<QLabel*>("lblPlottedDataInfo")->text();
         highlighted = raw.selectedLines();
     });
@@ -647,7 +734,7 @@ void FrmMainTest::readoutAndPointClicks()
     QVERIFY(s.state.gClickedSeries == kSeriesMedian || s.state.gClickedSeries == kSeriesXBar);
     QCOMPARE(s.state.gClickedPoint, 12);
     QVERIFY(!s.state.gClickedIsIndividual);
-    QCOMPARE(rawWindows, 1);
+    QCOMPARE(rawWindows.count, 1);
     QCOMPARE(highlighted, (QList<int> { 60, 61, 62, 63, 64 }));
     QVERIFY2(info.startsWith(s.state.gClickedSeries == kSeriesMedian ? "Median Chart, Sub-Group = 13 Size = 5"
                                                                      : "X-Bar Chart, Sub-Group = 13 Size = 5"),
@@ -658,14 +745,10 @@ void FrmMainTest::readoutAndPointClicks()
 
     w.cboSelectChart->setCurrentText("Individual-MR");
     view->replot();
-    OnModal<frmRawData>(rawWindows, [&](frmRawData& raw) {
-        info = raw.findChild<QLabel*>("lblPlottedDataInfo")->text();
-        highlighted = raw.selectedLines();
-    });
     QTest::mouseClick(view, Qt::LeftButton, {}, pixelOf(kSeriesMedian, 40));
     QCOMPARE(s.state.gClickedPoint, 40);
     QVERIFY(s.state.gClickedIsIndividual);
-    QCOMPARE(rawWindows, 2);
+    QCOMPARE(rawWindows.count, 2);
     QCOMPARE(highlighted, QList<int> { 40 });
     QVERIFY2(info.startsWith("Individual Chart, Sample Number = 41, Value = "), qPrintable(info));
     // A point off the current page is not hit.
@@ -713,18 +796,6 @@ void FrmMainTest::stopDuringPlot()
     QCOMPARE(s.prompt.texts(), QStringList { "Stop plot SPC chart?" });
     QVERIFY(!w.lastOutcome().stopped);
     QCOMPARE(w.lastOutcome().pointCount, 4000L);
-
-    // Closing the window while a plot reads keeps it.
-    s.prompt.clear();
-    bool closed = true;
-    QTimer::singleShot(0, &w, [&] {
-        closed = w.close();
-        s.prompt.answers.enqueue(PromptAnswer::Yes);
-        Click(w.cmdPlotChart);
-    });
-    w.cmdPlotChart_Click();
-    QVERIFY(!closed);
-    QVERIFY(!w.shutDown());
 }
 
 void FrmMainTest::stopIndividualPlot()
@@ -766,6 +837,9 @@ void FrmMainTest::failedConnection()
     QCOMPARE(w.cboATEList->count(), 0);
     QCOMPARE(w.cboTestID->count(), 0);
     QVERIFY(!w.shutDown());
+    // The failure was found while connecting, under the busy pointer; the question comes after it.
+    QCOMPARE(s.prompt.pointers, (QList<Qt::CursorShape> { Qt::WaitCursor, Qt::ArrowCursor }));
+    QCOMPARE(OverridePointer(), Qt::ArrowCursor);
     s.prompt.clear();
     w.cmdPlotChart_Click();
     QCOMPARE(s.prompt.texts(), QStringList { "INI file is not loaded!" });
@@ -1047,14 +1121,13 @@ void FrmMainTest::customRangeDialog()
 
     // "Custom": the dialog opens; the last 30 of the demo's 180 days are chosen.
     const QDate today = QDate::currentDate();
-    int dialogs = 0;
-    OnModal<frmRangePlot>(dialogs, [&](frmRangePlot& d) {
+    ShownWindows<frmRangePlot> dialogs([&](frmRangePlot& d) {
         d.dateFrom()->setSelectedDate(today.addDays(-29));
         d.dateTo()->setSelectedDate(today);
         d.cmdDateEnterOK_Click();
     });
     w.cboTestedRange->setCurrentText("Custom");
-    QCOMPARE(dialogs, 1);
+    QCOMPARE(dialogs.count, 1);
     QCOMPARE(s.state.gCustomStart, today.addDays(-29));
     QCOMPARE(s.state.gCustomEnd, today);
     Click(w.cmdPlotChart);
@@ -1063,13 +1136,14 @@ void FrmMainTest::customRangeDialog()
         qPrintable(QString("%1 of %2").arg(customRecords).arg(allRecords)));
 
     // Choosing "Custom" again (no index change) opens it again; a reversed range is refused and cleared.
-    OnModal<frmRangePlot>(dialogs, [&](frmRangePlot& d) {
+    w.show();
+    dialogs.drive = [&](frmRangePlot& d) {
         d.dateFrom()->setSelectedDate(today);
         d.dateTo()->setSelectedDate(today.addDays(-1));
         d.cmdDateEnterOK_Click();
-    });
-    Q_EMIT w.cboTestedRange->activated(w.cboTestedRange->currentIndex());
-    QCOMPARE(dialogs, 2);
+    };
+    ChooseWithMouse(w.cboTestedRange, "Custom");
+    QCOMPARE(dialogs.count, 2);
     QCOMPARE(s.prompt.texts().last(), kFromLaterThanTo);
     QVERIFY(!s.state.gCustomStart.isValid());
 
@@ -1083,14 +1157,49 @@ void FrmMainTest::customRangeDialog()
     }
     Session t(mSettings);
     QDate shownFrom;
-    OnModal<frmRangePlot>(dialogs, [&](frmRangePlot& d) {
+    dialogs.drive = [&](frmRangePlot& d) {
         shownFrom = d.dateFrom()->selectedDate();
         d.cmdDateCancelOK_Click();
-    });
+    };
     QVERIFY(t.start(mDemo));
-    QCOMPARE(dialogs, 3);
+    QCOMPARE(dialogs.count, 3);
     QCOMPARE(shownFrom, today.addDays(-2));
     QCOMPARE(t.window->cboTestedRange->currentText(), QString("Custom"));
+}
+
+void FrmMainTest::customOpensOneDialog()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // Every custom range dialog that opens is counted and cancelled.
+    ShownWindows<frmRangePlot> dialogs([](frmRangePlot& d) { d.cmdDateCancelOK_Click(); });
+
+    // Keyboard: Down from "Last 180 Days" chooses "Custom" (an index change and an activation).
+    w.cboTestedRange->setCurrentText("Last 180 Days");
+    QCOMPARE(dialogs.count, 0);
+    QTest::keyClick(w.cboTestedRange, Qt::Key_Down);
+    QCOMPARE(w.cboTestedRange->currentText(), QString("Custom"));
+    QTest::qWait(50);
+    QCOMPARE(dialogs.count, 1);
+
+    // Mouse: "All", then "Custom" in the open list.
+    ChooseWithMouse(w.cboTestedRange, "All");
+    QCOMPARE(dialogs.count, 1);
+    ChooseWithMouse(w.cboTestedRange, "Custom");
+    QTest::qWait(50);
+    QCOMPARE(dialogs.count, 2);
+    // Choosing it again opens it again, once.
+    ChooseWithMouse(w.cboTestedRange, "Custom");
+    QTest::qWait(50);
+    QCOMPARE(dialogs.count, 3);
+    // Another item chosen again only sets the tool tip.
+    ChooseWithMouse(w.cboTestedRange, "Last 7 Days");
+    ChooseWithMouse(w.cboTestedRange, "Last 7 Days");
+    QCOMPARE(dialogs.count, 3);
+    QCOMPARE(w.cboTestedRange->toolTip(), QString("Last 7 Days"));
 }
 
 void FrmMainTest::rulesSetupDialog()
@@ -1102,14 +1211,13 @@ void FrmMainTest::rulesSetupDialog()
     QVERIFY(w.chart().series[kSeriesUpArrow].count() + w.chart().series[kSeriesDownArrow].count() > 0);
 
     // Rules Setup: Clear All (confirmed), then Save && Close.
-    int dialogs = 0;
-    OnModal<frmSPC_RuleSetup>(dialogs, [&](frmSPC_RuleSetup& d) {
+    ShownWindows<frmSPC_RuleSetup> dialogs([&](frmSPC_RuleSetup& d) {
         s.prompt.answers.enqueue(PromptAnswer::Ok);
         d.cmdClearAllRule_Click();
         d.cmdSave_Click();
     });
     Click(w.cmdDataInter);
-    QCOMPARE(dialogs, 1);
+    QCOMPARE(dialogs.count, 1);
     QCOMPARE(s.prompt.texts().last(), kConfirmClearAllRules);
     QVERIFY(!s.state.gRulesSetup.contains('1'));
 
@@ -1118,6 +1226,261 @@ void FrmMainTest::rulesSetupDialog()
     QVERIFY(w.lastOutcome().plotted);
     QCOMPARE(w.chart().series[kSeriesUpArrow].count() + w.chart().series[kSeriesDownArrow].count(), 0);
     QVERIFY(!w.tmrRuleFlash->isActive());
+}
+
+void FrmMainTest::changeDuringQueryPhase()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mSlow));
+    frmMain& w = *s.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QString product = w.cboProductName->currentText();
+    const QString parameter = w.cboDataParameters->currentText();
+    QCOMPARE(product, QString("PSU-100"));
+    QCOMPARE(w.cboXBarSize->currentText(), QString("5"));
+
+    // What the window shows at each turn of the event loop while the plot runs.
+    QStringList progress;
+    QList<Qt::CursorShape> pointers;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, &w, [&] {
+        if (progress.isEmpty() || progress.last() != w.lblPlotProgress->text()) {
+            progress << w.lblPlotProgress->text();
+            pointers << OverridePointer();
+        }
+    });
+    watch.start(0);
+
+    // At the first turn the engine still sorts: no row has been read. The panel is in its plotting
+    // state already, and what the user tries on the lists changes nothing.
+    bool attempted = false;
+    QTimer::singleShot(0, &w, [&] {
+        attempted = true;
+        QCOMPARE(w.lblPlotProgress->text(), QString("Querying the data source..."));
+        QCOMPARE(OverridePointer(), Qt::WaitCursor);
+        QCOMPARE(w.cmdPlotChart->Caption(), QString("Stop Plot"));
+        QVERIFY(w.cmdPlotChart->Enabled());
+        for (QComboBox* list : { w.cboProductName, w.cboDataParameters, w.cboXBarSize, w.cboSelectChart,
+                 w.cboTestedRange, w.cboATEList, w.cboTestID }) {
+            QVERIFY2(!list->isEnabled(), qPrintable(list->objectName()));
+            QTest::keyClick(list, Qt::Key_Down);
+        }
+        for (QCheckBox* box : { w.chkShowSpec, w.chkShowZoneABC, w.chkAcceptZero, w.chkOnlyPass })
+            QVERIFY2(!box->isEnabled(), qPrintable(box->objectName()));
+        QVERIFY(!w.cmdExit->Enabled());
+        QCOMPARE(w.cboProductName->currentText(), product);
+        QCOMPARE(w.cboDataParameters->currentText(), parameter);
+        QCOMPARE(w.cboXBarSize->currentText(), QString("5"));
+    });
+    Click(w.cmdPlotChart);
+    watch.stop();
+    QVERIFY(attempted);
+    QVERIFY(w.lastOutcome().plotted);
+    QCOMPARE(w.lastOutcome().records, 200000L);
+    // The chart is the selection's: title, limits of T100 and the group size 5.
+    QCOMPARE(s.state.gChartTitle, product + " " + parameter);
+    QCOMPARE(w.lastOutcome().limits.USL.value(), 5.25);
+    QCOMPARE(w.lastOutcome().limits.panelValues[3], QString("5"));
+    QCOMPARE(w.lastOutcome().pointCount, 40000L);
+    QCOMPARE(w.CurrentValues().xBarSize, QString("5"));
+    // The progress: the query, then the readings counted up while reading, under the busy pointer.
+    QVERIFY2(progress.size() >= 3, qPrintable(progress.join('|')));
+    QCOMPARE(progress.first(), QString("Querying the data source..."));
+    QCOMPARE(pointers.first(), Qt::WaitCursor);
+    QVERIFY2(progress[1].startsWith("Readings read: "), qPrintable(progress.join('|')));
+    QCOMPARE(pointers[1], Qt::BusyCursor);
+    QVERIFY2(progress.contains("Readings read: 196,608"), qPrintable(progress.join('|')));
+    // Idle again: no progress text, the normal pointer, the panel enabled.
+    QCOMPARE(w.lblPlotProgress->text(), QString());
+    QCOMPARE(OverridePointer(), Qt::ArrowCursor);
+    QVERIFY(w.cboProductName->isEnabled() && w.cmdExit->Enabled());
+    QCOMPARE(w.cmdPlotChart->Caption(), QString("Start Plot"));
+
+    // Individual-MR (whose loader never enters the plotting state itself) is the same from the press on.
+    bool individualChecked = false;
+    QTimer::singleShot(0, &w, [&] {
+        individualChecked = true;
+        QCOMPARE(w.lblPlotProgress->text(), QString("Querying the data source..."));
+        QCOMPARE(w.cmdPlotChart->Caption(), QString("Stop Plot"));
+        QVERIFY(!w.cboDataParameters->isEnabled());
+        QVERIFY(!w.cboSelectChart->isEnabled());
+        s.prompt.answers.enqueue(PromptAnswer::Yes);
+        Click(w.cmdPlotChart);
+    });
+    w.cboSelectChart->setCurrentText("Individual-MR");
+    QVERIFY(individualChecked);
+    QVERIFY(w.lastOutcome().stopped);
+    QCOMPARE(w.cmdPlotChart->Caption(), QString("Start Plot"));
+    QVERIFY(w.cboDataParameters->isEnabled());
+    QVERIFY(!w.cboXBarSize->isEnabled()); // Individual-MR keeps the group size off
+}
+
+void FrmMainTest::exitDuringPlot()
+{
+    // Cancel: the plot goes on to its end and the window stays.
+    {
+        Session s(mSettings);
+        QVERIFY(s.start(mLarge));
+        frmMain& w = *s.window;
+        w.show();
+        bool closed = true;
+        QTimer::singleShot(0, &w, [&] { closed = w.close(); });
+        Click(w.cmdPlotChart);
+        QVERIFY(!closed);
+        QCOMPARE(s.prompt.texts(), QStringList { "Would you like to exit from program?." });
+        QVERIFY(w.lastOutcome().plotted);
+        QVERIFY(!w.shutDown());
+        QVERIFY(w.isVisible());
+    }
+    // OK: the plot stops, and the program ends as usual: files deleted, connection closed, settings saved.
+    Session s(mSettings);
+    QVERIFY(s.start(mLarge));
+    frmMain& w = *s.window;
+    w.show();
+    w.cboXBarSize->setCurrentText("7"); // plots once
+    QVERIFY(QFileInfo::exists(s.state.gTempFile1));
+    s.prompt.clear();
+    QTimer::singleShot(0, &w, [&] {
+        QVERIFY(w.plotting());
+        s.prompt.answers.enqueue(PromptAnswer::Ok);
+        w.close();
+        QVERIFY(w.isVisible()); // closes once the loader has returned
+    });
+    Click(w.cmdPlotChart);
+    QCOMPARE(s.prompt.texts(), QStringList { "Would you like to exit from program?." });
+    QVERIFY(w.lastOutcome().stopped);
+    QVERIFY(w.lastOutcome().pointCount < 4000);
+    QVERIFY(w.shutDown());
+    QVERIFY(!w.isVisible());
+    QVERIFY(!s.state.gConnection);
+    QVERIFY(!QFileInfo::exists(s.state.gTempFile1));
+    QCOMPARE(SettingsStore(mSettings).read("XBarSize"), QString("7"));
+}
+
+void FrmMainTest::openIniChosenAgain()
+{
+    // After Cancel in the re-select question the list holds <Open INI> alone, selected.
+    Session s(mSettings);
+    QVERIFY(s.start(mBroken));
+    frmMain& w = *s.window;
+    w.show();
+    QCOMPARE(w.cboProductName->count(), 1);
+    QCOMPARE(w.cboProductName->currentText(), QString("<Open INI>"));
+    // Choosing it offers the file dialog; cancelled, then chosen again: offered again.
+    s.prompt.clear();
+    ChooseWithMouse(w.cboProductName, "<Open INI>");
+    QCOMPARE(s.prompt.fileRequests.size(), 1);
+    ChooseWithMouse(w.cboProductName, "<Open INI>");
+    QCOMPARE(s.prompt.fileRequests.size(), 2);
+
+    // A folder without PRODUCTS.INI: "Missing PRODUCTS.INI!.", and <Open INI> still works.
+    const QString half = mTemp.filePath("half");
+    QVERIFY(QDir().mkpath(half));
+    QVERIFY(QFile::copy(QDir(mDemo).filePath("ATE.INI"), QDir(half).filePath("ATE.INI")));
+    s.prompt.files.enqueue(QDir(half).filePath("ATE.INI"));
+    ChooseWithMouse(w.cboProductName, "<Open INI>");
+    QCOMPARE(s.prompt.texts(), QStringList { "Missing PRODUCTS.INI!." });
+    s.prompt.files.enqueue(QDir(mDemo).filePath("ATE.INI"));
+    ChooseWithMouse(w.cboProductName, "<Open INI>");
+    QCOMPARE(s.prompt.fileRequests.size(), 4);
+    QCOMPARE(w.cboProductName->currentText(), QString("PSU-100"));
+    QVERIFY(w.cmdPlotChart->Enabled());
+
+    // With products listed: <Open INI> chosen, the folder refused, then chosen again from itself.
+    s.prompt.files.enqueue(QDir(half).filePath("ATE.INI"));
+    ChooseWithMouse(w.cboProductName, "<Open INI>");
+    QCOMPARE(w.cboProductName->currentText(), QString("<Open INI>"));
+    QCOMPARE(s.prompt.fileRequests.size(), 5);
+    ChooseWithMouse(w.cboProductName, "<Open INI>");
+    QCOMPARE(s.prompt.fileRequests.size(), 6);
+    // Choosing the selected product again runs nothing: its chart stays.
+    ChooseWithMouse(w.cboProductName, "PSU-100");
+    Click(w.cmdPlotChart);
+    QVERIFY(w.lastOutcome().plotted);
+    ChooseWithMouse(w.cboProductName, "PSU-100");
+    QCOMPARE(w.chart().series[kSeriesMedian].count(), 200);
+}
+
+void FrmMainTest::wholeParameterNames()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QComboBox* list = w.cboDataParameters;
+    QCOMPARE(list->currentText(), QString("T100: [Output voltage 5V]"));
+    // The closed list is narrower than its item; its tool tip names the whole item.
+    const QFontMetrics metrics(list->font());
+    QVERIFY(list->width() < metrics.horizontalAdvance(list->currentText()) + 40);
+    auto tip = [](QComboBox* c) {
+        QHelpEvent hover(QEvent::ToolTip, c->rect().center(), c->mapToGlobal(c->rect().center()));
+        QCoreApplication::sendEvent(c, &hover);
+        return c->toolTip();
+    };
+    QCOMPARE(tip(list), QString("T100: [Output voltage 5V]"));
+    list->setCurrentIndex(3);
+    QCOMPARE(tip(list), list->itemText(3));
+    // Lists the window fills itself name their item as well.
+    QCOMPARE(tip(w.cboProductName), QString("PSU-100"));
+    QCOMPARE(tip(w.cboATEList), QString("<All>"));
+    // The open list is as wide as its widest item, so no item is cut.
+    int widest = 0;
+    for (int i = 0; i < list->count(); ++i)
+        widest = std::max(widest, QFontMetrics(list->view()->font()).horizontalAdvance(list->itemText(i)));
+    list->showPopup();
+    QAbstractItemView* view = list->view();
+    QVERIFY(view->isVisible());
+    for (int i = 0; i < list->count(); ++i) {
+        const QRect item = view->visualRect(view->model()->index(i, 0));
+        QVERIFY2(item.width() >= QFontMetrics(view->font()).horizontalAdvance(list->itemText(i)),
+            qPrintable(list->itemText(i)));
+    }
+    QVERIFY(view->viewport()->width() >= widest);
+    list->hidePopup();
+}
+
+void FrmMainTest::buttonsCarryTheStoredLook()
+{
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    auto expectLook = [](LumButton* b) {
+        QVERIFY2(b->BorderWidth() == 1, qPrintable(b->objectName()));
+        QCOMPARE(b->Font().family(), QString("Arial"));
+        QVERIFY(b->Font().bold());
+        QCOMPARE(b->Font().pointSizeF(), 8.25);
+        QCOMPARE(b->ForeColor(), LumButton::kWindowTextColor);
+        QCOMPARE(b->Alignment(), LumButton::kAlignCenter);
+        QVERIFY(b->HoverOn());
+    };
+    const QList<LumButton*> buttons = w.findChildren<LumButton*>();
+    QCOMPARE(buttons.size(), 12);
+    for (LumButton* b : buttons)
+        expectLook(b);
+    frmAbout about;
+    auto* close = about.findChild<LumButton*>("cmdClose");
+    QVERIFY(close);
+    expectLook(close);
+    QCOMPARE(close->Caption(), QString("Close"));
+}
+
+void FrmMainTest::promptShowsTheNormalPointer()
+{
+    // A message given while the window is busy shows the normal pointer; the busy one returns after it.
+    QWidget parent;
+    QtPrompt prompt(&parent);
+    const ScopedOverrideCursor busy(Qt::WaitCursor);
+    Qt::CursorShape during = Qt::WaitCursor;
+    ShownWindows<QMessageBox> boxes([&](QMessageBox& box) {
+        during = OverridePointer();
+        box.accept();
+    });
+    prompt.warn(QStringLiteral("Chart is empty!"));
+    QCOMPARE(boxes.count, 1);
+    QCOMPARE(during, Qt::ArrowCursor);
+    QCOMPARE(OverridePointer(), Qt::WaitCursor);
 }
 
 QTEST_MAIN(FrmMainTest)

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
 using namespace moldrin;
 
 namespace {
@@ -86,7 +90,8 @@ TEST(VariablesChart, Template)
     EXPECT_EQ(c.series[1].colour, kClMaroon);
     EXPECT_EQ(c.series[1].pen, PenStyle::Dot);
     EXPECT_EQ(c.series[5].colour, 5987163u);
-    EXPECT_EQ(c.series[0].colour, 15658734u);
+    EXPECT_EQ(c.series[0].colour, c.series[4].colour);
+    EXPECT_EQ(c.series[6].colour, c.series[5].colour);
     EXPECT_DOUBLE_EQ(c.left.endPercent, 70);
     EXPECT_DOUBLE_EQ(c.custom0.startPercent, 74);
     EXPECT_EQ(c.left.labelFormat, "#,##0.00");
@@ -95,6 +100,41 @@ TEST(VariablesChart, Template)
     EXPECT_DOUBLE_EQ(c.bottom.increment, 5);
     EXPECT_EQ(c.top.labelFormat, "#,##0.##");
     EXPECT_EQ(RgbFromOle(kClRed), 0xFF0000u);
+}
+
+namespace {
+
+// Relative luminance of an RGB colour and the contrast ratio of two colours (as for graphics on screen).
+double Luminance(std::uint32_t rgb)
+{
+    double sum = 0;
+    const double weights[] = {0.2126, 0.7152, 0.0722};
+    for (int i = 0; i < 3; ++i) {
+        const double c = double((rgb >> (16 - 8 * i)) & 0xFF) / 255.0;
+        sum += weights[i] * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+    }
+    return sum;
+}
+
+double Contrast(std::uint32_t a, std::uint32_t b)
+{
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+TEST(VariablesChart, EveryDataSeriesShowsOnTheWhitePlotArea)
+{
+    // The X-Bar-R-Median-s chart draws medians (0) over means (5) and s (4) beside R (6).
+    const ChartModel c = BuildVariablesChartTemplate();
+    for (int i : {kSeriesMedian, kSeriesS, kSeriesXBar, kSeriesRange})
+        EXPECT_GE(Contrast(RgbFromOle(c.series[i].colour), RgbFromOle(kClWhite)), 3.0) << i;
+    // A grey, told apart from the means' darker one.
+    const std::uint32_t median = RgbFromOle(c.series[kSeriesMedian].colour);
+    EXPECT_EQ(median & 0xFF, (median >> 8) & 0xFF);
+    EXPECT_EQ(median & 0xFF, median >> 16);
+    EXPECT_GE(Contrast(median, RgbFromOle(c.series[kSeriesXBar].colour)), 2.0);
 }
 
 TEST(VariablesChart, PageCaptions)

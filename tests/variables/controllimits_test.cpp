@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace moldrin;
 using moldrin::test::Near;
 
@@ -111,6 +113,24 @@ TEST(ControlLimits, StatisticsPanel)
     EXPECT_EQ(p.line(9).points[1].label, "CL=10.0; CpK=1.2346" + Sp(34));
 }
 
+TEST(ControlLimits, EveryFigureIsTheNumberThePanelShows)
+{
+    // EstSigma is shown unrounded through the panel's format, which takes a half away from zero; the
+    // figure (what a report prints) is that number, not the half-even rounding of the other figures.
+    for (const auto& [sigma, shown, figure] : { std::tuple { 0.00125, "0.0013", 0.0013 }, { 0.00135, "0.0014", 0.0014 },
+             { 2.00005, "2.0001", 2.0001 }, { 0.5, "0.5", 0.5 } }) {
+        Plot p(kChartXBarR, 5, 10, 2);
+        p.in.stat.EstSigma = sigma;
+        p.in.stat.StdDev = Round4(0.00125);
+        const ControlLimits r = p.draw();
+        EXPECT_EQ(r.panelValues[2], shown) << sigma;
+        EXPECT_DOUBLE_EQ(r.EstSigma.value(), figure) << sigma;
+        // The other figures are rounded before they are shown: text and number agree as well.
+        EXPECT_EQ(r.panelValues[1], "0.0012");
+        EXPECT_DOUBLE_EQ(r.StdDev, 0.0012);
+    }
+}
+
 TEST(ControlLimits, SpecificationLinesAndMissingLimit)
 {
     Plot p(kChartXBarR, 5, 10, 2);
@@ -142,9 +162,21 @@ TEST(ControlLimits, MedianAndSChartsUseTheirFactors)
     EXPECT_DOUBLE_EQ(m.UCLVar.value(), Round4(2.5735 * 2));
     EXPECT_EQ(m.parameterCaption, "Median-R Param.");
 
+    // Median-s: A3Median = A2Median·d2/c4, wider than the X-Bar-s chart's A3 (a median varies more).
     Plot ms(kChartMedianS, 5, 10, 1);
-    EXPECT_DOUBLE_EQ(ms.draw().UCLCentre.value(), 10.66);
-    EXPECT_EQ(ms.draw().parameterCaption, "Median-s Param.");
+    const ControlLimits m5 = ms.draw();
+    EXPECT_DOUBLE_EQ(m5.UCLCentre.value(), 11.7099);
+    EXPECT_DOUBLE_EQ(m5.LCLCentre.value(), 8.2901);
+    EXPECT_GT(m5.UCLCentre.value(), 10 + 1.4273); // X-Bar-s at n = 5
+    EXPECT_DOUBLE_EQ(m5.UCLVar.value(), 2.0895); // B4·s-bar as for X-Bar-s
+    EXPECT_DOUBLE_EQ(m5.LCLVar.value(), 0);
+    EXPECT_EQ(m5.parameterCaption, "Median-s Param.");
+    Plot ms3(kChartMedianS, 3, 10, 0.5);
+    const ControlLimits m3 = ms3.draw();
+    EXPECT_DOUBLE_EQ(m3.UCLCentre.value(), 11.1338); // 10 + 2.2676·0.5
+    EXPECT_DOUBLE_EQ(m3.LCLCentre.value(), 8.8662);
+    EXPECT_DOUBLE_EQ(m3.UCLVar.value(), Round4(2.5682 * 0.5));
+    ExpectLine(ms3.line(11), 11.1338, "  UCL", "UCL=11.1338" + Sp(50));
 
     Plot xs(kChartXBarS, 6, 10, 2);
     const ControlLimits s = xs.draw();

@@ -2,11 +2,15 @@
 #include "variables/spcconstants.h"
 #include "variables/statistics.h"
 
+#include "common/rounding.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 using namespace moldrin;
@@ -65,8 +69,21 @@ TEST(SpcConstants, LookupsOutsideTheTableGiveNothing)
     EXPECT_DOUBLE_EQ(SpcRow(25)->d3, 0.709);
     EXPECT_EQ(MedianRow(10), nullptr);
     ASSERT_NE(MedianRow(3), nullptr);
-    EXPECT_DOUBLE_EQ(MedianRow(3)->A2Median, 1.187);
-    EXPECT_DOUBLE_EQ(MedianRow(5)->A3Median, 0.66);
+}
+
+TEST(SpcConstants, MedianFactors)
+{
+    // A2Median as stored; A3Median = A2Median·d2/c4 rounded to 4 places. At n = 2 the median is the
+    // mean, so the factor is A3 (2.6586) but for the rounding of the stored base values.
+    const std::array<double, 8> a2 { 1.88, 1.187, 0.796, 0.691, 0.549, 0.509, 0.434, 0.412 };
+    const std::array<double, 8> a3 { 2.6578, 2.2676, 1.779, 1.7099, 1.4621, 1.4346, 1.2804, 1.2624 };
+    for (int n = 2; n <= 9; ++n) {
+        ASSERT_NE(MedianRow(n), nullptr);
+        EXPECT_DOUBLE_EQ(MedianRow(n)->A2Median, a2[n - 2]) << n;
+        EXPECT_DOUBLE_EQ(MedianRow(n)->A3Median, a3[n - 2]) << n;
+        // A median varies more than a mean: the Median-s factor exceeds the X-Bar-s factor.
+        EXPECT_GT(MedianRow(n)->A3Median, SpcRow(n)->A3 - 0.001) << n;
+    }
 }
 
 TEST(SubgroupStatistics, FiveReadings)
@@ -116,6 +133,14 @@ TEST(Sorting, ParameterNamesMoveWithTheirValues)
 
 namespace {
 
+RunningStdDev Readings(std::initializer_list<double> values)
+{
+    RunningStdDev r;
+    for (double x : values)
+        r.add(x);
+    return r;
+}
+
 ProcessStatistic WithSigma(double centre, double sigma)
 {
     // EstSigma = AverageVariation / d2(2) for Individual-MR.
@@ -132,7 +157,7 @@ TEST(Capability, MissingUpperLimit)
 {
     ProcessStatistic s = WithSigma(4, 0.5);
     ScriptedPrompt prompt;
-    ASSERT_TRUE(CalculateProcessStatistic(s, 999.0, 1.0, 8, 40, 2, kChartIndividualMR, 2, prompt));
+    ASSERT_TRUE(CalculateProcessStatistic(s, 999.0, 1.0, Readings({ 2, 6 }), kChartIndividualMR, 2, prompt));
     EXPECT_TRUE(s.CpU.isNA());
     EXPECT_TRUE(Near(s.CpL.value(), 2));
     EXPECT_TRUE(Near(s.CpK.value(), 2));
@@ -145,7 +170,7 @@ TEST(Capability, BothLimits)
 {
     ProcessStatistic s = WithSigma(8, 1);
     ScriptedPrompt prompt;
-    ASSERT_TRUE(CalculateProcessStatistic(s, 10.0, 4.0, 16, 130, 2, kChartIndividualMR, 2, prompt));
+    ASSERT_TRUE(CalculateProcessStatistic(s, 10.0, 4.0, Readings({ 7, 9 }), kChartIndividualMR, 2, prompt));
     EXPECT_TRUE(Near(s.CpU.value(), 2.0 / 3));
     EXPECT_TRUE(Near(s.CpL.value(), 4.0 / 3));
     EXPECT_EQ(s.CpK, s.CpU);
@@ -160,8 +185,11 @@ TEST(Capability, LargeCountsDoNotOverflow)
 {
     // 100,000 readings alternating 4 and 6: (N - 1)·N exceeds 32 bits.
     ProcessStatistic s = WithSigma(5, 1);
+    RunningStdDev readings;
+    for (int i = 0; i < 100000; ++i)
+        readings.add(i % 2 ? 6 : 4);
     ScriptedPrompt prompt;
-    ASSERT_TRUE(CalculateProcessStatistic(s, 999.0, -999.0, 500000, 2600000, 100000, kChartIndividualMR, 2, prompt));
+    ASSERT_TRUE(CalculateProcessStatistic(s, 999.0, -999.0, readings, kChartIndividualMR, 2, prompt));
     EXPECT_DOUBLE_EQ(s.StdDev, 1);
 }
 
@@ -181,12 +209,12 @@ TEST(Capability, ZeroSigmaAndSentinelsGiveNA)
 {
     ProcessStatistic s = WithSigma(5, 0);
     ScriptedPrompt prompt;
-    ASSERT_TRUE(CalculateProcessStatistic(s, 10.0, 4.0, 10, 50, 2, kChartIndividualMR, 2, prompt));
+    ASSERT_TRUE(CalculateProcessStatistic(s, 10.0, 4.0, Readings({ 5, 5 }), kChartIndividualMR, 2, prompt));
     EXPECT_TRUE(s.Cp.isNA() && s.CpU.isNA() && s.CpL.isNA() && s.CpK.isNA());
     EXPECT_DOUBLE_EQ(s.StdDev, 0);
 
     ProcessStatistic t = WithSigma(5, 1);
-    ASSERT_TRUE(CalculateProcessStatistic(t, -999.0, Figure::na(), 10, 50, 2, kChartIndividualMR, 2, prompt));
+    ASSERT_TRUE(CalculateProcessStatistic(t, -999.0, Figure::na(), Readings({ 5, 5 }), kChartIndividualMR, 2, prompt));
     EXPECT_TRUE(t.CpU.isNA() && t.CpL.isNA() && t.CpK.isNA() && t.Cp.isNA());
     EXPECT_TRUE(prompt.messages.isEmpty());
 }
@@ -196,17 +224,17 @@ TEST(Capability, EmptyAverageDoesNothingAndFailuresAreReported)
     ProcessStatistic s;
     s.StdDev = 42;
     ScriptedPrompt prompt;
-    EXPECT_TRUE(CalculateProcessStatistic(s, 10.0, 4.0, 1, 1, 5, kChartXBarR, 5, prompt));
+    EXPECT_TRUE(CalculateProcessStatistic(s, 10.0, 4.0, Readings({ 1, 1 }), kChartXBarR, 5, prompt));
     EXPECT_DOUBLE_EQ(s.StdDev, 42);
     EXPECT_TRUE(s.EstSigma.isEmpty());
 
     ProcessStatistic one = WithSigma(5, 1);
-    EXPECT_FALSE(CalculateProcessStatistic(one, 10.0, 4.0, 5, 25, 1, kChartIndividualMR, 2, prompt));
+    EXPECT_FALSE(CalculateProcessStatistic(one, 10.0, 4.0, Readings({ 5 }), kChartIndividualMR, 2, prompt));
     EXPECT_TRUE(one.EstSigma.isEmpty());
 
     ProcessStatistic text;
     text.AverageVariation = Figure::na();
-    EXPECT_FALSE(CalculateProcessStatistic(text, 10.0, 4.0, 5, 25, 5, kChartXBarR, 5, prompt));
+    EXPECT_FALSE(CalculateProcessStatistic(text, 10.0, 4.0, Readings({ 1, 1, 1, 1, 1 }), kChartXBarR, 5, prompt));
     EXPECT_EQ(prompt.texts(), (QStringList{"Division by zero!", "Type mismatch!"}));
 }
 
@@ -217,14 +245,14 @@ TEST(Capability, DivisorFollowsTheChartType)
         ProcessStatistic s;
         s.XDoubleBar = 10.0;
         s.AverageVariation = 2.326;
-        ASSERT_TRUE(CalculateProcessStatistic(s, 999.0, -999.0, 50, 510, 5, type, 5, prompt));
+        ASSERT_TRUE(CalculateProcessStatistic(s, 999.0, -999.0, Readings({ 8, 9, 10, 11, 12 }), type, 5, prompt));
         EXPECT_TRUE(Near(s.EstSigma.value(), 1)) << type.toStdString();
     }
     for (const QString& type : {kChartXBarS, kChartMedianS}) {
         ProcessStatistic s;
         s.XDoubleBar = 10.0;
         s.AverageVariation = 0.94;
-        ASSERT_TRUE(CalculateProcessStatistic(s, 999.0, -999.0, 50, 510, 5, type, 5, prompt));
+        ASSERT_TRUE(CalculateProcessStatistic(s, 999.0, -999.0, Readings({ 8, 9, 10, 11, 12 }), type, 5, prompt));
         EXPECT_TRUE(Near(s.EstSigma.value(), 1)) << type.toStdString();
     }
     EXPECT_TRUE(prompt.messages.isEmpty());
@@ -244,8 +272,9 @@ TEST(Accumulator, WholeSubgroupsOnlyAndSentinelsAsZero)
     EXPECT_DOUBLE_EQ(points[1].mean, 1);  // 0, 3, 0, 0, 2
     EXPECT_DOUBLE_EQ(points[1].range, 3);
     EXPECT_EQ(acc.readingCount(), 10);
-    EXPECT_DOUBLE_EQ(acc.sumX(), 24);     // the unfinished subgroup is not counted
-    EXPECT_DOUBLE_EQ(acc.sumX2(), 77 + 13);
+    // The unfinished subgroup is not counted: 2, 4, 4, 4, 5, 0, 3, 0, 0, 2 (mean 2.4).
+    EXPECT_EQ(acc.readings().count(), 10);
+    EXPECT_TRUE(Near(acc.readings().sampleStdDev(), std::sqrt((90 - 10 * 2.4 * 2.4) / 9)));
 
     const ProcessStatistic s = acc.finish(999.0, -999.0, prompt);
     EXPECT_DOUBLE_EQ(s.PointCount, 2);
@@ -309,4 +338,88 @@ TEST(Accumulator, IndividualMovingRanges)
     EXPECT_TRUE(Near(s.EstSigma.value(), 2.5 / 1.128));
     EXPECT_DOUBLE_EQ(s.StdDev, 1.5275);
     EXPECT_FALSE(s.IsSubgroupChart);
+}
+
+namespace
+{
+
+// 500 readings base + step·k, k a fixed pseudo-random whole number in -100 ... 100.
+std::vector<double> LargeReadings(double base, double step)
+{
+    std::vector<double> v;
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < 500; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        v.push_back(base + step * double(int((seed >> 16) % 201) - 100));
+    }
+    return v;
+}
+
+// The sample standard deviation of the first `count` values by two passes in extended precision.
+double ReferenceStdDev(const std::vector<double>& v, std::size_t count)
+{
+    long double mean = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        mean += v[i];
+    mean /= count;
+    long double squares = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        squares += (v[i] - mean) * (v[i] - mean);
+    return double(std::sqrt(squares / (count - 1)));
+}
+
+} // namespace
+
+// Readings far from zero: the running sums of x and x² lose every digit of the spread (2.4e9 ± 100 gave
+// 103.7253, 92.7747 or 98.4025 by subgroup size and 113.6254 on Individual-MR; 1e6 ± 0.01 gave 0).
+// Every chart type and size shows the true sample SD of the readings it used.
+TEST(StdDev, LargeReadingsGiveTheTrueSampleSdAtEveryChartTypeAndSize)
+{
+    for (const auto& [base, step] : { std::pair { 2.4e9, 1.0 }, std::pair { 1e6, 0.0001 } }) {
+        const std::vector<double> v = LargeReadings(base, step);
+        ScriptedPrompt prompt;
+        const double all = ReferenceStdDev(v, v.size());
+        ASSERT_GT(all, 50 * step); // a real spread: about 58 steps
+        std::vector<double> shownForAll; // Std Dev of the charts that use all 500 readings
+
+        IndividualAccumulator individual;
+        for (double x : v)
+            individual.add(x);
+        EXPECT_TRUE(Near(individual.readings().sampleStdDev(), all)) << base;
+        const double individualShown = individual.finish(999.0, -999.0, prompt).StdDev;
+        EXPECT_DOUBLE_EQ(individualShown, Round4(all)) << base;
+        shownForAll.push_back(individualShown);
+
+        for (const QString& type : { kChartXBarR, kChartXBarS, kChartMedianR, kChartMedianS, kChartXBarRMedianS }) {
+            const bool median = type.contains("Median");
+            for (int n = median ? 3 : 2; n <= (median ? 9 : 25); ++n) {
+                SubgroupAccumulator acc(type, n);
+                for (double x : v)
+                    acc.add(x, prompt);
+                const std::size_t used = v.size() - v.size() % std::size_t(n);
+                const double expected = ReferenceStdDev(v, used);
+                ASSERT_EQ(acc.readings().count(), std::int64_t(used));
+                EXPECT_TRUE(Near(acc.readings().sampleStdDev(), expected))
+                    << base << ' ' << type.toStdString() << " n=" << n << ": " << acc.readings().sampleStdDev()
+                    << " != " << expected;
+                const double shown = acc.finish(999.0, -999.0, prompt).StdDev;
+                EXPECT_DOUBLE_EQ(shown, Round4(expected)) << base << ' ' << type.toStdString() << " n=" << n;
+                if (used == v.size())
+                    shownForAll.push_back(shown);
+            }
+        }
+        // The same readings give the same panel figure whatever the chart: Individual-MR and every size
+        // that divides 500.
+        EXPECT_EQ(shownForAll.size(), 19u); // Individual-MR; n = 2, 4, 5, 10, 20, 25 twice; 4, 5 three times
+        for (double shown : shownForAll)
+            EXPECT_DOUBLE_EQ(shown, shownForAll.front()) << base;
+        EXPECT_TRUE(prompt.messages.isEmpty());
+    }
+}
+
+TEST(StdDev, SubgroupSdOfLargeReadings)
+{
+    // Per subgroup too: s of 2,400,000,000 + (-2, -1, 0, 1, 2) is √2.5, not noise.
+    EXPECT_DOUBLE_EQ(GetStdDev(std::vector<double> { 2.4e9 - 2, 2.4e9 - 1, 2.4e9, 2.4e9 + 1, 2.4e9 + 2 }), 1.5811);
+    EXPECT_DOUBLE_EQ(GetStdDev(std::vector<double> { 1e6 + 0.01, 1e6 - 0.01 }), 0.0141);
 }

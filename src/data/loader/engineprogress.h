@@ -25,7 +25,7 @@ public:
         mClock.start();
         mConnection->SetProgressCallback([this, &state, &host] {
             if (mClock.elapsed() >= kResponsiveEveryMs) {
-                host.KeepResponsive();
+                host.KeepResponsive(0);
                 mClock.restart();
             }
             return !state.gStopPlot;

@@ -19,7 +19,7 @@ Status ResultReader::open(const QString& sql)
 Status ResultReader::next()
 {
     if (++mRow % kYieldEvery == 0)
-        mHost.KeepResponsive();
+        mHost.KeepResponsive(mRow);
     return mRs.MoveNext();
 }
 

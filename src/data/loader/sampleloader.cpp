@@ -199,7 +199,7 @@ PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSele
         if ((error = rs.MoveNext()))
             return trap(*error);
         if (out.records % kYieldEvery == kYieldEvery - 1)
-            host.KeepResponsive();
+            host.KeepResponsive(out.records + 1);
     }
     return Conclude(state, chart, s, host, rs, files, kNoSubgroupData, acc, usl, lsl, out);
 }
@@ -253,7 +253,7 @@ PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSe
             break;
         }
         if (out.records % kYieldEvery == kYieldEvery - 1)
-            host.KeepResponsive();
+            host.KeepResponsive(out.records + 1);
     }
     return Conclude(state, chart, s, host, rs, files, kNoIndividualData, acc, usl, lsl, out);
 }

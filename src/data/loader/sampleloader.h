@@ -37,8 +37,9 @@ public:
     virtual void SetPanelEnabled(bool enable) = 0;
     // Called before any point is added; the chart model is reset by the loader itself.
     virtual void ChartReset() {}
-    // Called every few thousand readings so a window can repaint and see a Stop Plot click.
-    virtual void KeepResponsive() {}
+    // Called while the engine prepares the statement (recordsRead 0) and every few thousand readings, so a
+    // window can repaint, show the readings read so far and see a Stop Plot click.
+    virtual void KeepResponsive(long /*recordsRead*/) {}
 };
 
 struct PlotOutcome {

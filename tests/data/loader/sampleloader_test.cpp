@@ -32,9 +32,11 @@ public:
     }
     bool stopOnResponsive = false;
     int responsiveCalls = 0;
-    void KeepResponsive() override
+    QList<long> progress; // the counts of the readings read, as the loader reported them
+    void KeepResponsive(long recordsRead) override
     {
         ++responsiveCalls;
+        progress << recordsRead;
         if (stopOnResponsive)
             state->gStopPlot = true;
     }
@@ -219,6 +221,20 @@ TEST(SampleLoader, AStopWhileTheEngineSortsEndsThePlotQuietly)
         EXPECT_GE(f.host.responsiveCalls, 1);
         EXPECT_TRUE(f.host.panel.isEmpty() || f.host.panel.last());
         EXPECT_LT(out.pointCount, 5000); // stopped long before the end, in the sort or soon after
+    }
+}
+
+TEST(SampleLoader, ProgressCountsTheReadingsRead)
+{
+    // Every 4096 readings the window hears how many were read so far (0 while the engine prepares).
+    for (const QString chart : { "X-Bar-R", "Individual-MR" }) {
+        Fixture f(Ramp(10000));
+        f.sel.chartType = chart;
+        const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+        EXPECT_TRUE(out.plotted);
+        QList<long> reading = f.host.progress;
+        reading.removeAll(0);
+        EXPECT_EQ(reading, (QList<long> { 4096, 8192 })) << chart.toStdString();
     }
 }
 
