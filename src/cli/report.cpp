@@ -29,12 +29,6 @@ namespace
 
 using namespace moldrin::data;
 
-int Fail(QTextStream& err, int code, const QString& text)
-{
-    err << "moldrin-report: " << text << Qt::endl;
-    return code;
-}
-
 bool LimitAbsent(double lsl, double usl)
 {
     return lsl == kNoLowerLimit || lsl == kNoUpperLimit || usl == kNoLowerLimit || usl == kNoUpperLimit;
@@ -107,6 +101,18 @@ int FindParameter(const ReportSession& session, const QString& text)
     return -1;
 }
 
+StepResult FindParameters(
+    const ReportSession& session, const ReportOptions& options, QList<int>& indexes, QTextStream& err)
+{
+    for (const QString& text : options.parameters) {
+        const int i = FindParameter(session, text);
+        if (i < 0)
+            return Fail(err, kExitUsage, QStringLiteral("unknown parameter ") + text);
+        indexes << i;
+    }
+    return std::nullopt;
+}
+
 StepResult ConnectStep(ReportSession& session, Prompt& prompt)
 {
     AppState& s = session.state;
@@ -129,12 +135,8 @@ StepResult SelectionSql(ReportSession& session, const ReportOptions& o, QString&
             return Fail(err, kExitMessage,
                 QStringLiteral("product ") + session.product + QStringLiteral(" has no usable test parameters"));
         QList<int> chosen;
-        for (const QString& text : o.parameters) {
-            const int i = FindParameter(session, text);
-            if (i < 0)
-                return Fail(err, kExitUsage, QStringLiteral("unknown parameter ") + text);
-            chosen << i;
-        }
+        if (const StepResult r = FindParameters(session, o, chosen, err))
+            return r;
         if (chosen.isEmpty())
             chosen << 0;
         parameter = s.gParamColumn[chosen[0]];
@@ -197,21 +199,6 @@ StepResult PrintRows(ReportSession& session, const QString& sql, QTextStream& ou
     return std::nullopt;
 }
 
-// A window without widgets for the loaders: messages to the prompt, nothing to enable.
-class ReportHost : public PlotHost
-{
-public:
-    explicit ReportHost(Prompt& prompt)
-        : mPrompt(prompt)
-    {
-    }
-    Prompt& prompt() override { return mPrompt; }
-    void SetPanelEnabled(bool) override { }
-
-private:
-    Prompt& mPrompt;
-};
-
 QString LimitText(double v, double sentinel) { return v == sentinel ? QStringLiteral("N/A") : NumberText(v); }
 
 int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& prompt, QTextStream& out, QTextStream& err)
@@ -253,21 +240,26 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
             chart.maxPointsPerPage = 0;
             WritePageChangeCaption(chart, s.gChartTitle); // "... Page 1 of 1"
         }
-        if (!SavePng(chart, o.pngFile, o.width, o.height))
-            return Fail(err, kExitMessage, QStringLiteral("cannot write ") + o.pngFile);
-    } else {
-        const int written = WriteJsonFile(o.jsonFile, [&](QIODevice& file) {
-            return WriteReportJson(file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
-        }, out, err);
-        if (written != kExitDone)
-            return written;
     }
+    if (const StepResult r = WriteChart(
+            chart, o,
+            [&](QIODevice& file) {
+                return WriteReportJson(file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
+            },
+            out, err))
+        return *r;
     if (o.failOnRules && (outcome.rules.centreMarks || outcome.rules.variationMarks))
         return kExitRules;
     return prompt.count > 0 ? int(kExitMessage) : int(kExitDone);
 }
 
 } // namespace
+
+int Fail(QTextStream& err, int code, const QString& text)
+{
+    err << "moldrin-report: " << text << Qt::endl;
+    return code;
+}
 
 data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& o, int parameterIndex)
 {
@@ -289,6 +281,19 @@ data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& o,
     sel.query.acceptZero = o.acceptZero;
     sel.query.testIdText = o.testId.isEmpty() ? session.lists.testIdText : o.testId;
     return sel;
+}
+
+StepResult WriteChart(const ChartModel& chart, const ReportOptions& options,
+    const std::function<bool(QIODevice&)>& writeJson, QTextStream& out, QTextStream& err)
+{
+    if (options.command == ReportCommand::Png) {
+        if (!SavePng(chart, options.pngFile, options.width, options.height))
+            return Fail(err, kExitMessage, QStringLiteral("cannot write ") + options.pngFile);
+        return std::nullopt;
+    }
+    if (const int written = WriteJsonFile(options.jsonFile, writeJson, out, err); written != kExitDone)
+        return written;
+    return std::nullopt;
 }
 
 int WriteJsonFile(const QString& fileName, const std::function<bool(QIODevice&)>& write, QTextStream& out,
