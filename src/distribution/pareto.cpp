@@ -3,7 +3,7 @@
 
 #include "common/compensatedsum.h"
 #include "common/numberformat.h"
-#include "distribution/nodata.h"
+#include "common/nodata.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 
 #include "common/numberformat.h"
 #include "common/rounding.h"
-#include "distribution/nodata.h"
+#include "common/nodata.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // The Pareto plot function on a SQLite results table: ranking, titles, count, both ways of reading, no data.
-#include "distribution/nodata.h"
+#include "common/nodata.h"
 #include "distribution/paretoplot.h"
 
 #include "plotsupport.h"

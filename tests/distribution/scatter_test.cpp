@@ -1,5 +1,5 @@
 // The scatter computation on hand-worked sets: figures, panel lines, rounding, failures, far-from-zero readings.
-#include "distribution/nodata.h"
+#include "common/nodata.h"
 #include "distribution/scatter.h"
 
 #include "testsupport.h"

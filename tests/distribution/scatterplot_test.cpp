@@ -1,5 +1,5 @@
 // The scatter plot function on a SQLite results table: both pairings, titles, the line, silent ends, messages.
-#include "distribution/nodata.h"
+#include "common/nodata.h"
 #include "distribution/scatterplot.h"
 
 #include "plotsupport.h"

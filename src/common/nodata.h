@@ -1,4 +1,4 @@
-// The message of a scatter or Pareto drawing whose selection gave nothing to draw.
+// The message of a chart whose selection gave nothing to draw (Individual-MR, scatter, Pareto).
 #pragma once
 
 #include <QString>
