@@ -9,6 +9,7 @@
 #include "data/access/connectdatasource.h"
 #include "data/access/connection.h"
 #include "data/config/querybuilder.h"
+#include "data/loader/plotfunction.h"
 #include "data/loader/sampleloader.h"
 #include "shell/chartrules.h"
 #include "variables/controllimits.h"
@@ -196,21 +197,6 @@ StepResult PrintRows(ReportSession& session, const QString& sql, QTextStream& ou
     return std::nullopt;
 }
 
-// A window without widgets for the loaders: messages to the prompt, nothing to enable.
-class ReportHost : public PlotHost
-{
-public:
-    explicit ReportHost(Prompt& prompt)
-        : mPrompt(prompt)
-    {
-    }
-    Prompt& prompt() override { return mPrompt; }
-    void SetPanelEnabled(bool) override { }
-
-private:
-    Prompt& mPrompt;
-};
-
 QString LimitText(double v, double sentinel) { return v == sentinel ? QStringLiteral("N/A") : NumberText(v); }
 
 int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& prompt, QTextStream& out, QTextStream& err)
@@ -240,7 +226,7 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
     sel.showZones = o.zones;
 
     ChartModel chart = BuildVariablesChartTemplate();
-    ReportHost host(prompt);
+    PromptHost host(prompt);
     const PlotOutcome outcome = PlotChart(s, chart, sel, host);
     if (!outcome.plotted)
         return kExitMessage;
