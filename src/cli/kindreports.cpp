@@ -1,4 +1,5 @@
 // The reports of the further chart kinds, by the kind text the query builder takes.
+#include "cli/attributereport.h"
 #include "cli/report.h"
 
 #include <QHash>
@@ -9,7 +10,12 @@ namespace moldrin::cli
 KindReport FindKindReport(const QString& kind)
 {
     // Each chart kind's report function, added here as the kind is built.
-    static const QHash<QString, KindReport> reports {};
+    static const QHash<QString, KindReport> reports {
+        { QStringLiteral("P Chart"), AttributeReport },
+        { QStringLiteral("NP Chart"), AttributeReport },
+        { QStringLiteral("C Chart"), AttributeReport },
+        { QStringLiteral("U Chart"), AttributeReport },
+    };
     return reports.value(kind, nullptr);
 }
 

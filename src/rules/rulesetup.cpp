@@ -1,6 +1,8 @@
 // The rule set-up flags: list texts, chart groups, the stored text and its parsing.
 #include "rules/rulesetup.h"
 
+#include "common/appstate.h"
+
 #include <cmath>
 
 namespace moldrin
@@ -71,6 +73,13 @@ QStringList RuleFlagsFromSetup(const QString& rulesSetup)
 QString RulesSetupFromFlags(const QStringList& flags)
 {
     return NormalisedRuleFlags(flags).join(QString());
+}
+
+QString RulesSetupFromStored(const QString& stored)
+{
+    QStringList flags = RuleFlagsFromSetup(kDefaultRulesSetup);
+    ApplyStoredRulesSetup(flags, stored);
+    return RulesSetupFromFlags(flags);
 }
 
 QString StoredRulesSetup(const QStringList& flags)

@@ -41,6 +41,9 @@ QStringList NormalisedRuleFlags(const QStringList& flags);
 // a number, or one beyond the last flag, leaves the flags alone). Returns the number of flags set.
 int ApplyStoredRulesSetup(QStringList& flags, const QString& stored);
 
+// The rule set-up string the program runs with: the default flags with a stored value applied.
+QString RulesSetupFromStored(const QString& stored);
+
 // The group box of a rule shows checked exactly when its flag enables the rule.
 bool RuleFlagChecked(const QStringList& flags, int rule, int group);
 // Sets a rule's flag of one group to "1" or "0"; false when the indices lie outside the flags.
