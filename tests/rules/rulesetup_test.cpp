@@ -122,3 +122,15 @@ TEST(RuleSetupFlags, NormalisingAndTheBoxes)
     EXPECT_EQ(BlinkEnableText(true), "1");
     EXPECT_EQ(BlinkEnableText(false), "0");
 }
+
+TEST(RuleSetup, TheStoredSetUpOverTheDefault)
+{
+    EXPECT_EQ(RulesSetupFromStored(QString()), kDefaultRulesSetup);
+    EXPECT_EQ(RulesSetupFromStored(QStringLiteral("garbage")), kDefaultRulesSetup);
+    QStringList flags = RuleFlagsFromSetup(kDefaultRulesSetup);
+    flags[0] = QStringLiteral("0");
+    flags[65] = QStringLiteral("1");
+    const QString setup = RulesSetupFromStored(StoredRulesSetup(flags));
+    EXPECT_EQ(setup, RulesSetupFromFlags(flags));
+    EXPECT_FALSE(RuleEnabled(setup, RuleGroup::R1Upper, kColumnIndividual));
+}
