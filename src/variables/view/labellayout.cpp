@@ -18,59 +18,63 @@ constexpr double kGap = 1; // free pixels kept between two labels
 constexpr int kNearLevels = 2; // lines on either side of its point a rule mark's label takes before sharing
 constexpr double kMarkRadius = 5; // half the size of a mark's pointer, which rule-mark labels leave visible
 
-// The boxes placed so far, found by the columns of the band they cross (a page may hold thousands).
+// The boxes placed so far, found by the cells of the band they cross (a page may hold thousands).
 class BoxIndex
 {
 public:
     explicit BoxIndex(const QRectF& band)
-        : mLeft(band.left())
-        , mColumns(std::size_t(band.width() / kColumn) + 1)
+        : mOrigin(band.topLeft())
+        , mColumns(long(band.width() / kCell) + 1)
+        , mRows(long(band.height() / kCell) + 1)
+        , mCells(std::size_t(mColumns * mRows))
     {
     }
 
     int add(const QRectF& box)
     {
         const int id = int(mBoxes.size());
-        mBoxes.push_back({ box, true });
-        forColumns(box, [&](std::vector<int>& column) { column.push_back(id); });
+        mBoxes.push_back(box);
+        forCells(box, [&](std::vector<int>& cell) { cell.push_back(id); });
         return id;
     }
-    void remove(int id) { mBoxes[std::size_t(id)].alive = false; }
-    const QRectF& box(int id) const { return mBoxes[std::size_t(id)].box; }
+    void remove(int id)
+    {
+        forCells(mBoxes[std::size_t(id)], [&](std::vector<int>& cell) { std::erase(cell, id); });
+    }
+    const QRectF& box(int id) const { return mBoxes[std::size_t(id)]; }
 
     bool free(const QRectF& box) const
     {
         const QRectF grown = box.adjusted(-kGap, -kGap, kGap, kGap);
         bool clear = true;
-        forColumns(grown, [&](const std::vector<int>& column) {
-            for (int id : column)
-                if (clear && mBoxes[std::size_t(id)].alive && grown.intersects(mBoxes[std::size_t(id)].box))
-                    clear = false;
+        forCells(grown, [&](const std::vector<int>& cell) {
+            for (std::size_t i = 0; clear && i < cell.size(); ++i)
+                clear = !grown.intersects(mBoxes[std::size_t(cell[i])]);
         });
         return clear;
     }
 
 private:
-    static constexpr double kColumn = 48;
-    template <class Column, class Visit>
-    static void visit(Column& columns, double left, const QRectF& box, Visit visitColumn)
+    static constexpr double kCell = 32;
+    // Visits the cells `box` crosses, of this index or (const) for reading.
+    template <class Self, class Visit> static void visitCells(Self& self, const QRectF& box, Visit visit)
     {
-        const auto at = [&](double x) {
-            return std::clamp<long>(long(std::floor((x - left) / kColumn)), 0, long(columns.size()) - 1);
+        const auto at = [](double v, double origin, long count) {
+            return std::clamp<long>(long(std::floor((v - origin) / kCell)), 0, count - 1);
         };
-        for (long c = at(box.left()); c <= at(box.right()); ++c)
-            visitColumn(columns[std::size_t(c)]);
+        const long right = at(box.right(), self.mOrigin.x(), self.mColumns);
+        const long bottom = at(box.bottom(), self.mOrigin.y(), self.mRows);
+        for (long c = at(box.left(), self.mOrigin.x(), self.mColumns); c <= right; ++c)
+            for (long r = at(box.top(), self.mOrigin.y(), self.mRows); r <= bottom; ++r)
+                visit(self.mCells[std::size_t(r * self.mColumns + c)]);
     }
-    template <class Visit> void forColumns(const QRectF& box, Visit v) { visit(mColumns, mLeft, box, v); }
-    template <class Visit> void forColumns(const QRectF& box, Visit v) const { visit(mColumns, mLeft, box, v); }
+    template <class Visit> void forCells(const QRectF& box, Visit visit) { visitCells(*this, box, visit); }
+    template <class Visit> void forCells(const QRectF& box, Visit visit) const { visitCells(*this, box, visit); }
 
-    struct Entry {
-        QRectF box;
-        bool alive;
-    };
-    double mLeft;
-    std::vector<std::vector<int>> mColumns;
-    std::vector<Entry> mBoxes;
+    QPointF mOrigin;
+    long mColumns, mRows;
+    std::vector<std::vector<int>> mCells;
+    std::vector<QRectF> mBoxes;
 };
 
 QRectF Inside(QRectF box, const QRectF& band)
