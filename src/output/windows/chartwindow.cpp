@@ -275,13 +275,13 @@ void ChartWindow::tmrRuleFlash_Timer()
 void ChartWindow::chartView_MouseMove(const QPointF& pixel)
 {
     const ChartView::AxisValue v = mChartView->valueAt(pixel);
-    const QString y = QStringLiteral(" Y:") + FormatNumber(v.value, kReadoutFormat);
+    const QString y = QStringLiteral(" Y:") + FormatNumber(v.value, kChartReadoutFormat);
     switch (mOptions.readOut) {
     case ReadOut::Y:
         lblXYValue->setText(y);
         break;
     case ReadOut::XY:
-        lblXYValue->setText(QStringLiteral("X:") + FormatNumber(v.key, kReadoutFormat) + y);
+        lblXYValue->setText(QStringLiteral("X:") + FormatNumber(v.key, kChartReadoutFormat) + y);
         break;
     case ReadOut::None:
         break;

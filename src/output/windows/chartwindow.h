@@ -28,7 +28,7 @@ class LumButton;
 
 inline const QString kDefaultAxisLabelFormat = QStringLiteral("#,##0.00");
 inline constexpr int kDefaultLabelArea = 38;
-inline const QString kReadoutFormat = QStringLiteral("#,##0.0##");
+inline const QString kChartReadoutFormat = QStringLiteral("#,##0.0##");
 
 // One value a chart window keeps under SaveConfig: read and applied at load, written at close.
 struct WindowSetting {
