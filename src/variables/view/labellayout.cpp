@@ -24,8 +24,8 @@ class BoxIndex
 public:
     explicit BoxIndex(const QRectF& band)
         : mOrigin(band.topLeft())
-        , mColumns(long(band.width() / kCell) + 1)
-        , mRows(long(band.height() / kCell) + 1)
+        , mColumns(std::max(1L, long(band.width() / kCell) + 1))
+        , mRows(std::max(1L, long(band.height() / kCell) + 1))
         , mCells(std::size_t(mColumns * mRows))
     {
     }

@@ -349,6 +349,8 @@ private Q_SLOTS:
         QCOMPARE(view.placedLabels().front().band.width(), QRectF(view.centreRect()->rect()).width());
         QVERIFY(view.savePdf(dir.filePath("c.pdf"), 700, 500));
         QVERIFY(CheckPlacedLabels(view, chart) > 100);
+        // A drawing too small for its margins still draws.
+        QVERIFY(view.savePng(dir.filePath("tiny.png"), 30, 20));
     }
 
     void crowdedRuleLabelsShareOneWithAllCodes()
