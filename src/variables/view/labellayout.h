@@ -37,7 +37,8 @@ using LabelMeasure = std::function<QSizeF(const QString& text)>;
 // each at the first free place (one that leaves every rule mark's pointer visible) near its point on
 // either side; else it shares one label with the nearest rule mark of its side when that is close,
 // the codes of both in rule order, and that label is placed again; else it takes a free place further
-// away or beside, and only then shares with a distant neighbour. Rule-mark labels never overlap any label.
+// away or beside, and only then shares with a distant neighbour. Rule-mark labels therefore overlap no label
+// (unless the band lacks the room for a single one).
 QList<LabelPlacement> PlaceLabels(
     const QList<LabelRequest>& requests, const QRectF& band, int levels, const LabelMeasure& measure);
 
