@@ -135,7 +135,7 @@ ChartWindow::ChartWindow(
     cmdExport = CommandButton(QStringLiteral("cmdExport"), QStringLiteral("Export"), this);
     cmdPrintChart = CommandButton(QStringLiteral("cmdPrintChart"), QStringLiteral("Print Chart"), this);
     cmdClose = CommandButton(QStringLiteral("cmdClose"), QStringLiteral("Close"), this);
-    // Not shown and not a tab stop: Esc presses it (the dialog's reject).
+    // Not shown and not a tab stop; Esc closes the window as it does.
     cmdDefault = new QPushButton(QStringLiteral("Default"), this);
     cmdDefault->setObjectName(QStringLiteral("cmdDefault"));
     cmdDefault->setFocusPolicy(Qt::NoFocus);
@@ -230,6 +230,8 @@ void ChartWindow::closeEvent(QCloseEvent* event)
         mState.registry.write(s.name, s.current());
     event->accept();
 }
+
+void ChartWindow::reject() { close(); }
 
 void ChartWindow::ClearChart()
 {

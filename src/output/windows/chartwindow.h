@@ -140,6 +140,7 @@ protected:
     QVBoxLayout* sidePanel() const { return mSidePanel; }
     QHBoxLayout* controlRow() const { return mControlRow; }
     void closeEvent(QCloseEvent* event) override; // Form_QueryUnload
+    void reject() override;                       // Esc: closes, so the settings are written
 
     AppState& mState;
     Prompt& mPrompt;

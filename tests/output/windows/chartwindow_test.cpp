@@ -188,6 +188,16 @@ private Q_SLOTS:
         hidden->click();
         QVERIFY(!w.isVisible());
         QCOMPARE(state.registry.read("TestX_LabelFormat"), QStringLiteral("#,##0"));
+
+        // Esc closes as well, and the settings are written.
+        QFile::remove(dir.filePath("settings"));
+        TestWindow esc(state, prompt);
+        esc.Form_Load();
+        esc.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&esc));
+        QTest::keyClick(&esc, Qt::Key_Escape);
+        QVERIFY(!esc.isVisible());
+        QCOMPARE(state.registry.read("TestX_LabelFormat"), QStringLiteral("#,##0"));
     }
 };
 
