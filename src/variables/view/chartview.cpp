@@ -93,7 +93,7 @@ double PointerSize(SeriesKind kind, bool roomy)
     return roomy ? 6 : 3;
 }
 
-// A label's lines: TeeChart-style texts use carriage returns, sometimes with line feeds.
+// A label's lines: the chart texts put carriage returns between lines, sometimes with line feeds.
 QString LabelLines(QString text)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
