@@ -35,12 +35,6 @@ void MarksFromSeries(JsonOut& j, const ChartModel& chart, int series, int pointC
     MarkArray(j, pointCount, [&](int i) { return marks.value(i); });
 }
 
-// The variation chart's marks from the mark arrays, which hold its findings after an evaluation.
-void MarksFromState(JsonOut& j, const QStringList& marks, int pointCount, bool evaluated)
-{
-    MarkArray(j, pointCount, [&](int i) { return evaluated ? marks.value(i) : QString(); });
-}
-
 } // namespace
 
 JsonOut::JsonOut(QIODevice& device) : mDevice(device) { mBuffer.reserve(kSpillAt + 4096); }
@@ -100,6 +94,11 @@ JsonOut& JsonOut::spill()
     if (mBuffer.size() > kSpillAt)
         flush();
     return *this;
+}
+
+void WriteMarks(JsonOut& j, const QStringList& marks, int pointCount, bool evaluated)
+{
+    MarkArray(j, pointCount, [&](int i) { return evaluated ? marks.value(i) : QString(); });
 }
 
 QJsonValue FigureJson(const Figure& f)
@@ -196,9 +195,10 @@ bool WriteReportJson(QIODevice& device, const AppState& state, const ChartModel&
     j.raw(",\"lower\":");
     MarksFromSeries(j, chart, 8, nc);
     j.raw("},\"variation\":{\"upper\":");
-    MarksFromState(j, state.gUpperRuleMarks, nv, evaluated);
+    // The mark arrays hold the variation chart's findings after an evaluation.
+    WriteMarks(j, state.gUpperRuleMarks, nv, evaluated);
     j.raw(",\"lower\":");
-    MarksFromState(j, state.gLowerRuleMarks, nv, evaluated);
+    WriteMarks(j, state.gLowerRuleMarks, nv, evaluated);
     j.raw("}}}\n");
     return j.flush();
 }

@@ -50,6 +50,9 @@ QJsonValue FigureJson(const Figure& f);
 QJsonObject PanelJson(const QStringList& captions, const QStringList& values);
 // The array of every series of the chart in index order: index, title, axis and points [x, y, "label"].
 void WriteSeries(JsonOut& j, const ChartModel& chart);
+// The rule codes of each of pointCount points from a mark array (gUpperRuleMarks, gLowerRuleMarks),
+// empty strings where the chart was not evaluated.
+void WriteMarks(JsonOut& j, const QStringList& marks, int pointCount, bool evaluated);
 
 // Writes the variables chart's report object to `out`. False when the device refused a write.
 bool WriteReportJson(QIODevice& out, const AppState& state, const ChartModel& chart, const QString& chartType,

@@ -1,4 +1,5 @@
 // The reports of the further chart kinds, by the kind text the query builder takes.
+#include "cli/attributereport.h"
 #include "cli/report.h"
 
 #include <QHash>
@@ -15,6 +16,10 @@ KindReport FindKindReport(const QString& kind)
     static const QHash<QString, KindReport> reports {
         { QStringLiteral("Scatter"), &ScatterReport },
         { QStringLiteral("Pareto"), &ParetoReport },
+        { QStringLiteral("P Chart"), AttributeReport },
+        { QStringLiteral("NP Chart"), AttributeReport },
+        { QStringLiteral("C Chart"), AttributeReport },
+        { QStringLiteral("U Chart"), AttributeReport },
     };
     return reports.value(kind, nullptr);
 }

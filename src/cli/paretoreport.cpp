@@ -47,7 +47,7 @@ int ParetoReport(
     LoadSettings(s); // the bar width, as the window finds it
     const data::PlotSelection selection = SelectionFor(session, o, 0);
     ChartModel chart = BuildParetoChartTemplate();
-    ReportHost host(prompt);
+    data::PromptHost host(prompt);
     const ParetoOutcome outcome = PlotPareto(
         s, chart, selection, host, o.paretoPerParameter ? ParetoReading::PerParameter : ParetoReading::Auto);
     if (!outcome.failure.isEmpty())

@@ -9,6 +9,7 @@
 #include "data/config/datasourcekind.h"
 #include "data/config/inifile.h"
 #include "data/config/querybuilder.h"
+#include "data/loader/plotfunction.h"
 #include "data/loader/sampleloader.h"
 #include "rules/rulesetup.h"
 #include "shell/chartrules.h"
@@ -230,7 +231,7 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
     sel.showZones = o.zones;
 
     ChartModel chart = BuildVariablesChartTemplate();
-    ReportHost host(prompt);
+    PromptHost host(prompt);
     const PlotOutcome outcome = PlotChart(s, chart, sel, host);
     if (!outcome.plotted)
         return kExitMessage;

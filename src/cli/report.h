@@ -5,6 +5,7 @@
 #include "common/appstate.h"
 #include "common/prompt.h"
 #include "data/config/configfiles.h"
+#include "data/loader/plotfunction.h"
 #include "data/loader/sampleloader.h"
 
 #include <QIODevice>
@@ -63,21 +64,6 @@ public:
 
 private:
     Prompt& mInner;
-};
-
-// A window without widgets for the plot functions: messages to the prompt, nothing to enable.
-class ReportHost : public data::PlotHost
-{
-public:
-    explicit ReportHost(Prompt& prompt)
-        : mPrompt(prompt)
-    {
-    }
-    Prompt& prompt() override { return mPrompt; }
-    void SetPanelEnabled(bool) override { }
-
-private:
-    Prompt& mPrompt;
 };
 
 // Writes "moldrin-report: " and `text` as an error line; returns `code`.

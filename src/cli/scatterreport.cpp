@@ -65,7 +65,7 @@ int ScatterReport(
     const data::PlotSelection selection = SelectionFor(session, o, chosen[0]);
     ChartModel chart = BuildScatterChartTemplate();
     chart.series[kScatterSeriesData].marks.visible = s.gShowScatterSampleNumber;
-    ReportHost host(prompt);
+    data::PromptHost host(prompt);
     const ScatterOutcome outcome = PlotScatter(s, chart, selection, inputs, host);
     if (!outcome.failure.isEmpty())
         return kExitMessage;

@@ -20,7 +20,6 @@ namespace
 {
 
 constexpr OleColour kOrange = 0x0080FF; // RGB 255, 128, 0
-constexpr OleColour kClGray = 0x808080;
 
 // Per parameter the sum of its readings; the rows of parameter 0 are counted.
 struct Sums {
@@ -105,7 +104,7 @@ ChartModel BuildParetoChartTemplate()
     chart.left.increment = 10;
     chart.left.labelFormat = QStringLiteral("#,###");
     chart.left.title = QStringLiteral("Percent");
-    chart.bottom.textLabels = true;
+    chart.bottom.pointLabels = true;
     chart.top.visible = false;
     return chart;
 }

@@ -14,7 +14,6 @@ using namespace moldrin::data;
 namespace
 {
 
-constexpr OleColour kClGray = 0x808080;
 
 // "Name[ source][ (unit)]": the axis title of a parameter.
 QString AxisTitle(const AppState& state, int parameter, const QString& source)

@@ -22,6 +22,8 @@ bool PlaceRuleMarks(const AppState& state, ChartModel& chart, int dataSeries, Ax
         return false;
     }
     const double offset = (chart.axisMaximum(axis) - chart.axisMinimum(axis)) * 0.05;
+    // Their labels are codes a view keeps readable at any point count.
+    up->marks.ruleMarks = down->marks.ruleMarks = true;
     bool placed = false;
     for (int i = 0; i < data->count(); ++i) {
         if (i >= state.gUpperRuleMarks.size() || i >= state.gLowerRuleMarks.size()) {

@@ -17,8 +17,8 @@ void ExpandAxisRange(ChartModel& chart, int series, AxisId axis);
 
 // Adds the marks of the current mark arrays: above the point by 5 % of the axis range on the up series,
 // below it on the down series, at x = point index + xOffset, labelled with the entry. True when a mark
-// was added. A failure (missing series, mark arrays shorter than the data) shows its description and
-// returns what was reached.
+// was added. Both series are flagged as carrying rule marks (SeriesMarks::ruleMarks). A failure
+// (missing series, mark arrays shorter than the data) shows its description and returns what was reached.
 bool PlaceRuleMarks(const AppState& state, ChartModel& chart, int dataSeries, AxisId axis, int upSeries,
                     int downSeries, double xOffset, Prompt& prompt);
 

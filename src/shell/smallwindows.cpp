@@ -1,4 +1,4 @@
-// The splash window frmTitle, the About window frmAbout and the image buttons of the main window.
+// The splash window frmTitle and the About window frmAbout.
 #include "shell/smallwindows.h"
 
 #include "buttonctl/lumbutton.h"
@@ -6,7 +6,6 @@
 #include "common/version.h"
 
 #include <QCoreApplication>
-#include <QMouseEvent>
 #include <QVBoxLayout>
 
 namespace moldrin
@@ -70,35 +69,6 @@ frmAbout::frmAbout(QWidget* parent)
     layout->addWidget(close, 0, Qt::AlignCenter);
     connect(close, &LumButton::Click, this, &QDialog::accept);
     resize(300, 120);
-}
-
-ImageButton::ImageButton(const QString& objectName, const QString& glyph, const QString& toolTip, QWidget* parent)
-    : QLabel(glyph, parent)
-{
-    setObjectName(objectName);
-    setToolTip(toolTip);
-    setAlignment(Qt::AlignCenter);
-    setFixedSize(26, 22);
-    setCursor(Qt::PointingHandCursor);
-    SetPressedLook(false);
-}
-
-void ImageButton::SetPressedLook(bool pressed)
-{
-    mPressed = pressed;
-    setFrameShape(pressed ? QFrame::Box : QFrame::NoFrame);
-}
-
-void ImageButton::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        Q_EMIT Pressed();
-}
-
-void ImageButton::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        SetPressedLook(false);
 }
 
 } // namespace moldrin

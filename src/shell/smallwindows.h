@@ -1,9 +1,10 @@
-// The splash window frmTitle, the About window frmAbout, the image buttons of the main window and the
-// styled buttons of the windows built in code.
+// The splash window frmTitle, the About window frmAbout, the styled buttons of the windows built in code,
+// and the image buttons the main window shares with the chart windows.
 #pragma once
 
+#include "output/windows/imagebutton.h"
+
 #include <QDialog>
-#include <QLabel>
 #include <QWidget>
 
 namespace moldrin
@@ -30,26 +31,6 @@ class frmAbout : public QDialog
     Q_OBJECT
 public:
     explicit frmAbout(QWidget* parent = nullptr);
-};
-
-// A small picture button: pressed look (a border) while the left button holds it, Pressed on a left press.
-class ImageButton : public QLabel
-{
-    Q_OBJECT
-public:
-    ImageButton(const QString& objectName, const QString& glyph, const QString& toolTip, QWidget* parent);
-    void SetPressedLook(bool pressed);
-    bool PressedLook() const { return mPressed; }
-
-Q_SIGNALS:
-    void Pressed();
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    bool mPressed = false;
 };
 
 } // namespace moldrin

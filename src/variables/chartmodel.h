@@ -3,15 +3,24 @@
 
 // Plain data that every chart window fills and a view renders; tests assert on it directly.
 // How a view reads it:
-// - Series are drawn in index order. A point's x is its point number (0-based) on the series' horizontal
-//   axis, y its value on the series' vertical axis. A colour kTeeColor means "use the series colour".
+// - Series are drawn in index order. A point's x is its position on the series' horizontal axis (the
+//   point number in the paged charts), y its value on the series' vertical axis. A colour kTeeColor means
+//   "use the series colour".
 // - Line series join their points with the pen (style and colour), Points series draw the pointer only;
-//   a pointer None draws no symbol. Where marks.visible is set, each point's label is drawn marks.offset
-//   pixels above the point (below when negative); labels of invisible marks are not drawn.
-// - Vertical axes occupy startPercent..endPercent of the plot height from the top (left 0..70 and
-//   custom axis 0 from 74 in the variables chart); an automatic axis scales to its series' points.
+//   a pointer None draws no symbol; Bar series draw a bar centred on each x, barWidthPercent of the
+//   spacing between neighbouring bars wide. Where marks.visible is set, each point's label is drawn
+//   marks.offset pixels above the point (below when negative, centred on it when 0), the text centred on
+//   the point's x (so leading or trailing blanks move it sideways); labels of invisible marks and blank
+//   labels are not drawn. Labels always lie inside their band; marks.ruleMarks labels also never overlap
+//   another label (neighbours that cannot be kept apart share one label with all their codes).
+// - When a series uses custom axis 0 the chart has two bands: the left axis over startPercent..endPercent
+//   of the height (0..70 in the variables chart) with the point numbers on the top axis, custom axis 0
+//   below it (from 74) on the bottom axis. Otherwise one band: the left axis and the bottom axis, which
+//   every series then uses. An automatic axis scales to its series' points.
 // - With maxPointsPerPage > 0 only the point numbers of pageRange() are shown on the horizontal axes.
-// - header, subHeader, footer and subFooter are title lines; visible false hides the whole chart.
+// - header lines are the title (in one band followed by the subHeader lines; in two bands the subHeader
+//   names the point axis); footer lines show while footerVisible, subFooter lines always; visible false
+//   hides the whole chart.
 
 #include <QList>
 #include <QString>
@@ -34,6 +43,10 @@ inline constexpr OleColour kClMaroon = 0x000080;
 inline constexpr OleColour kClYellow = 0x00FFFF;
 inline constexpr OleColour kClBlack = 0x000000;
 inline constexpr OleColour kClWhite = 0xFFFFFF;
+inline constexpr OleColour kClSilver = 0xC0C0C0;
+inline constexpr OleColour kClGray = 0x808080;
+inline constexpr OleColour kClNavy = 0x800000;
+inline constexpr OleColour kClBlue = 0xFF0000;
 // 0xRRGGBB of an OLE colour, for renderers.
 constexpr std::uint32_t RgbFromOle(OleColour c)
 {
@@ -135,7 +148,11 @@ struct SeriesMarks {
     OleColour colour = kClYellow;
     OleColour backColour = kClYellow;
     bool italic = false;
+    bool bold = false;
+    OleColour fontColour = kClBlack;
     MarkShape shape = MarkShape::Rectangle;
+    // The labels are rule-mark codes ("R2+,R3+"): drawn at any point count, never overlapping.
+    bool ruleMarks = false;
 };
 
 struct ChartSeries {
@@ -175,14 +192,14 @@ struct ChartAxis {
     QString labelFormat = QStringLiteral("#,##0.###");
     int labelSize = 0;       // width reserved for the labels, 0: automatic
     double increment = 0;    // label step, 0: automatic
-    // Text labels: a horizontal axis labels each point number with the point's label (a "\r" in it
-    // starts a new line) instead of numbers.
-    bool textLabels = false;
     bool gridVisible = true;
     QString title;
     double startPercent = 0; // position of the axis along the chart's height or width
     double endPercent = 100;
     bool visible = true;
+    // Horizontal axes: the labels of the points of the first series drawn on the axis stand at their
+    // x values in place of numbers; a label may hold several lines ("\r" or "\n" between them).
+    bool pointLabels = false;
 
     void setRange(double min, double max)
     {

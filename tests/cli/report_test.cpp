@@ -516,6 +516,81 @@ TEST_F(Report, ParetoRanksEveryParameter)
     EXPECT_TRUE(r.out.isEmpty());
 }
 
+// The p, np, c and u charts of the demo's lots: panel, series and marks as JSON, the stored rule set-up, PNG.
+TEST_F(Report, AttributeChartsOfTheDemoLots)
+{
+    struct Kind {
+        const char* kind;
+        QStringList captions;
+        const char* figure; // and the panel line showing it
+        int line;
+    };
+    const Kind kinds[] = {
+        { "P Chart", { "p-Bar:", "Tested:", "Nonconf.:", "Yield(%):" }, "Yield", 3 },
+        { "NP Chart", { "p-Bar:", "Tested:", "Nonconf.:", "Yield(%):", "", "UCL:", "CL:", "LCL:" }, "UCL", 5 },
+        { "C Chart", { "c-Bar:", "Nonconf.:", "", "", "", "", "UCL:", "CL:", "LCL:" }, "Nonconf", 1 },
+        { "U Chart", { "u-Bar:", "Tested:", "Nonconf.:" }, "uBar", 0 },
+    };
+    for (const Kind& k : kinds) {
+        ProgramRun r = Start({ "--config", demo, "--kind", k.kind, "--zones", "--json", "-", "--fail-on-rules" });
+        // A few lots of the demo are out of control.
+        EXPECT_EQ(r.code, 3) << k.kind << r.err.toStdString();
+        const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        EXPECT_EQ(o["chartType"].toString(), k.kind);
+        EXPECT_EQ(o["records"].toInt(), 180) << k.kind; // one lot a day
+        EXPECT_EQ(o["pointCount"].toInt(), 180);
+        QStringList captions;
+        for (const QJsonValue& c : o["panel"].toObject()["captions"].toArray())
+            captions << c.toString();
+        EXPECT_EQ(captions, k.captions);
+        // A figure is the number the panel shows.
+        const QString shown = o["panel"].toObject()["values"].toArray()[k.line].toString();
+        EXPECT_EQ(o["figures"].toObject()[k.figure].toDouble(), QString(shown).remove(',').toDouble()) << k.kind;
+        const QJsonArray series = o["series"].toArray();
+        ASSERT_EQ(series.size(), 11) << k.kind;
+        EXPECT_EQ(series[0].toObject()["title"].toString(), "Data");
+        EXPECT_EQ(series[7].toObject()["title"].toString(), "Zone");
+        EXPECT_EQ(series[0].toObject()["points"].toArray().size(), 180);
+        const QJsonArray upper = o["rules"].toObject()["upper"].toArray();
+        ASSERT_EQ(upper.size(), 180);
+        int marked = 0;
+        for (const QJsonValue& v : upper)
+            marked += v.toString().isEmpty() ? 0 : 1;
+        EXPECT_GT(marked, 0) << k.kind;
+        EXPECT_EQ(series[5].toObject()["points"].toArray().size(), marked) << k.kind;
+    }
+
+    // The c chart's axis title comes from PRODUCTS.INI; its LCL is clamped at 0.
+    ProgramRun r = Start({ "--config", demo, "--kind", "C Chart", "--json", "-" });
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o["figures"].toObject()["LCL"].toDouble(), 0);
+    const QJsonArray lcl = o["series"].toArray()[3].toObject()["points"].toArray();
+    EXPECT_EQ(lcl[1].toArray()[2].toString(), "LCL=0" + QString(30, ' '));
+    EXPECT_EQ(o["rules"].toObject()["upper"].toArray()[0].toString(), "");
+
+    // The stored set-up switches every rule off: no marks, exit 0 even with --fail-on-rules.
+    ASSERT_TRUE(
+        moldrin::SettingsStore(home.filePath("settings")).write("RulesSetup", QString("0,").repeated(65) + "0"));
+    r = Start({ "--config", demo, "--kind", "P Chart", "--zones", "--json", "-", "--fail-on-rules" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_TRUE(o["series"].toArray()[5].toObject()["points"].toArray().isEmpty());
+
+    const QString file = home.filePath("p.png");
+    r = Start(
+        { "--config", demo, "--kind", "P Chart", "--zones", "--png", file, "--width", "900", "--height", "500" }, true);
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(QImage(file).size(), QSize(900, 500));
+
+    // No lots in the range: the message on standard error, exit 1.
+    r = Start({ "--config", demo, "--kind", "U Chart", "--range", "Custom", "--from", "2001-01-01", "--to",
+        "2001-01-31", "--json", "-" });
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "No data collection for this selected range of filter condition!\n");
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
 // The chart view draws every kind from the model; these check the files and their size.
 TEST_F(Report, PngOfTheScatterAndParetoCharts)
 {

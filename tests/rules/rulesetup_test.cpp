@@ -2,6 +2,8 @@
 #include "rules/ruleengine.h"
 #include "rules/rulesetup.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 using namespace moldrin;
@@ -121,4 +123,24 @@ TEST(RuleSetupFlags, NormalisingAndTheBoxes)
     EXPECT_FALSE(SetRuleFlag(broken, 10, 5, true)); // past the end of a short list
     EXPECT_EQ(BlinkEnableText(true), "1");
     EXPECT_EQ(BlinkEnableText(false), "0");
+}
+
+TEST(RuleSetup, TheStoredSetUpOverTheDefault)
+{
+    QTemporaryDir dir;
+    AppState state(dir.filePath(QStringLiteral("settings")));
+    auto loaded = [&](const QString& stored) {
+        state.registry.write(kRulesSetupName, stored);
+        LoadStoredRulesSetup(state);
+        return state.gRulesSetup;
+    };
+    EXPECT_EQ(loaded(QString()), kDefaultRulesSetup);
+    EXPECT_EQ(loaded(QStringLiteral("garbage")), kDefaultRulesSetup);
+    QStringList flags = RuleFlagsFromSetup(kDefaultRulesSetup);
+    flags[0] = QStringLiteral("0");
+    flags[65] = QStringLiteral("1");
+    const QString setup = loaded(StoredRulesSetup(flags));
+    EXPECT_EQ(setup, RulesSetupFromFlags(flags));
+    EXPECT_EQ(state.gRuleFlags, flags);
+    EXPECT_FALSE(RuleEnabled(setup, RuleGroup::R1Upper, kColumnIndividual));
 }

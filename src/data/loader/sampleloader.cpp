@@ -4,6 +4,7 @@
 #include "data/access/connection.h"
 #include "data/loader/engineprogress.h"
 #include "data/loader/listingwriter.h"
+#include "data/loader/plotfunction.h"
 #include "data/loader/tempfiles.h"
 #include "rules/rulemarks.h"
 #include "variables/statistics.h"
@@ -22,8 +23,7 @@ constexpr long kYieldEvery = 4096; // readings between two KeepResponsive calls
 // The selection's statement, as the main chart asks for it.
 QString MainStatement(const AppState& state, const PlotSelection& s)
 {
-    const QString tester = (s.tester.isEmpty() || s.tester == QLatin1String("<All>")) ? QString() : s.tester;
-    return GetSQL(state, s.query, state.gParamColumn.value(s.parameterIndex), s.range.trimmed(), tester,
+    return GetSQL(state, s.query, state.gParamColumn.value(s.parameterIndex), s.range.trimmed(), TesterFilter(s),
                   state.gColTestStartTime + QStringLiteral(", ") + state.gColATEID, s.serialFilter.toUpper(),
                   PassCondition(state, s.passOnly), s.lastDataOnly);
 }

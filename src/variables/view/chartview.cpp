@@ -1,21 +1,27 @@
-// ChartView: the chart model as two stacked QCustomPlot axis rects, with point labels and page range.
+// ChartView: the chart model as one or two QCustomPlot axis rects, with placed point labels and paging.
 #include "variables/view/chartview.h"
 
 #include "common/numberformat.h"
+#include "variables/view/labellayout.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
+#include <limits>
 
-namespace moldrin {
+namespace moldrin
+{
 
-namespace {
+namespace
+{
 
 // Tick labels in the program's number formats; a set increment is kept while it gives a readable count.
-class FormatTicker : public QCPAxisTicker {
+class FormatTicker : public QCPAxisTicker
+{
 public:
     FormatTicker(const QString& format, double increment, bool wholeSteps)
-        : mFormat(format), mIncrement(increment), mWholeSteps(wholeSteps)
+        : mFormat(format)
+        , mIncrement(increment)
+        , mWholeSteps(wholeSteps)
     {
     }
 
@@ -48,12 +54,18 @@ QColor Colour(OleColour c, OleColour fallback)
 QCPScatterStyle::ScatterShape Shape(PointerStyle p)
 {
     switch (p) {
-    case PointerStyle::Diamond: return QCPScatterStyle::ssDiamond;
-    case PointerStyle::Triangle: return QCPScatterStyle::ssTriangle;
-    case PointerStyle::DownTriangle: return QCPScatterStyle::ssTriangleInverted;
-    case PointerStyle::Circle: return QCPScatterStyle::ssDisc;
-    case PointerStyle::Rectangle: return QCPScatterStyle::ssSquare;
-    case PointerStyle::None: break;
+    case PointerStyle::Diamond:
+        return QCPScatterStyle::ssDiamond;
+    case PointerStyle::Triangle:
+        return QCPScatterStyle::ssTriangle;
+    case PointerStyle::DownTriangle:
+        return QCPScatterStyle::ssTriangleInverted;
+    case PointerStyle::Circle:
+        return QCPScatterStyle::ssDisc;
+    case PointerStyle::Rectangle:
+        return QCPScatterStyle::ssSquare;
+    case PointerStyle::None:
+        break;
     }
     return QCPScatterStyle::ssNone;
 }
@@ -61,9 +73,12 @@ QCPScatterStyle::ScatterShape Shape(PointerStyle p)
 Qt::PenStyle Pen(PenStyle p)
 {
     switch (p) {
-    case PenStyle::Dot: return Qt::DotLine;
-    case PenStyle::Dash: return Qt::DashLine;
-    case PenStyle::Solid: break;
+    case PenStyle::Dot:
+        return Qt::DotLine;
+    case PenStyle::Dash:
+        return Qt::DashLine;
+    case PenStyle::Solid:
+        break;
     }
     return Qt::SolidLine;
 }
@@ -78,185 +93,403 @@ double PointerSize(SeriesKind kind, bool roomy)
     return roomy ? 6 : 3;
 }
 
+// A label's lines: the chart texts put carriage returns between lines, sometimes with line feeds.
+QString LabelLines(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+// The smallest distance between neighbouring x values, 1 for fewer than two points: the room of a bar.
+double BarSpacing(const ChartSeries& s)
+{
+    std::vector<double> xs;
+    xs.reserve(std::size_t(s.count()));
+    for (int i = 0; i < s.count(); ++i)
+        xs.push_back(s.points.x(i));
+    std::sort(xs.begin(), xs.end());
+    double spacing = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 1; i < xs.size(); ++i)
+        if (xs[i] > xs[i - 1])
+            spacing = std::min(spacing, xs[i] - xs[i - 1]);
+    return std::isfinite(spacing) ? spacing : 1.0;
+}
+
+constexpr double kPadX = 2, kPadY = 1;
+
+// A label's box and its lines, the text centred on the point as a whole and its blanks left out.
+struct LabelGeometry {
+    QSizeF size;
+    double left = 0; // box edge relative to the point
+    struct Line {
+        QString text;
+        double x; // within the box
+    };
+    QList<Line> lines;
+};
+
+LabelGeometry Measure(const QString& text, const QFontMetricsF& fm)
+{
+    LabelGeometry g;
+    const QStringList lines = text.split(u'\n');
+    double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+    struct Extent {
+        QString text;
+        double from;
+    };
+    QList<Extent> extents;
+    for (const QString& line : lines) {
+        const QString visible = line.trimmed();
+        if (visible.isEmpty()) {
+            extents << Extent { QString(), 0 };
+            continue;
+        }
+        const double full = fm.horizontalAdvance(line);
+        const double lead = fm.horizontalAdvance(line.left(line.indexOf(visible)));
+        const double from = -full / 2 + lead;
+        lo = std::min(lo, from);
+        hi = std::max(hi, from + fm.horizontalAdvance(visible));
+        extents << Extent { visible, from };
+    }
+    if (!std::isfinite(lo))
+        return g;
+    g.left = lo - kPadX;
+    g.size = QSizeF(hi - lo + 2 * kPadX, lines.size() * fm.height() + 2 * kPadY);
+    for (const Extent& e : extents)
+        g.lines << LabelGeometry::Line { e.text, kPadX + e.from - lo };
+    return g;
+}
+
 } // namespace
 
-ChartView::ChartView(QWidget* parent) : QCustomPlot(parent)
+// The point labels of the chart, placed anew at every drawing, so they follow the axes at any size (screen,
+// PNG, printer) and always lie inside their band.
+class LabelLayer : public QCPLayerable
+{
+public:
+    struct Label {
+        QString text; // with "\n" between lines
+        QCPAxis* key;
+        QCPAxis* value;
+        double x, y;
+        int offset;
+        QFont font;
+        QColor colour;
+        bool transparent;
+        QColor back;
+        bool ruleMark;
+    };
+
+    explicit LabelLayer(QCustomPlot* plot)
+        : QCPLayerable(plot, QStringLiteral("labels"))
+    {
+    }
+
+    QList<Label> labels;
+    QList<ChartView::PlacedLabel> placed;
+
+protected:
+    void applyDefaultAntialiasingHint(QCPPainter* painter) const override
+    {
+        applyAntialiasingHint(painter, true, QCP::aeItems);
+    }
+
+    void draw(QCPPainter* painter) override
+    {
+        placed.clear();
+        QList<QCPAxisRect*> bands;
+        for (const Label& l : labels)
+            if (!bands.contains(l.value->axisRect()))
+                bands << l.value->axisRect();
+        for (QCPAxisRect* band : bands)
+            drawBand(painter, band);
+    }
+
+private:
+    void drawBand(QCPPainter* painter, QCPAxisRect* band)
+    {
+        QList<const Label*> shown;
+        QList<LabelRequest> requests;
+        QList<LabelGeometry> geometry;
+        for (const Label& l : labels) {
+            if (l.value->axisRect() != band || !l.key->range().contains(l.x))
+                continue;
+            const QFontMetricsF fm(l.font, painter->device());
+            const LabelGeometry g = Measure(l.text, fm);
+            if (g.lines.isEmpty())
+                continue;
+            shown << &l;
+            geometry << g;
+            requests << LabelRequest { QPointF(l.key->coordToPixel(l.x), l.value->coordToPixel(l.y)), g.size, g.left,
+                l.offset, l.ruleMark, l.text };
+        }
+        if (requests.isEmpty())
+            return;
+        const QRectF area = band->rect();
+        const QList<LabelPlacement> placements
+            = PlaceLabels(requests, area, ChartView::kLabelLevels, [&](const QString& text) {
+                  return Measure(text, QFontMetricsF(shown.front()->font, painter->device())).size;
+              });
+        for (const LabelPlacement& p : placements) {
+            const Label& first = *shown[p.members.front()];
+            ChartView::PlacedLabel out { QString(), p.rect, area, first.ruleMark, {} };
+            for (int m : p.members)
+                out.marks << requests[m].anchor;
+            if (p.displaced)
+                drawConnectors(painter, p.rect, out.marks, first.colour);
+            painter->setFont(first.font);
+            const QFontMetricsF fm(first.font, painter->device());
+            if (!first.transparent) {
+                painter->setPen(QPen(Qt::black));
+                painter->setBrush(first.back);
+                painter->drawRect(p.rect);
+            }
+            painter->setPen(first.colour);
+            // A label alone keeps its lines where the centred text puts them; a shared one is one line.
+            QList<LabelGeometry::Line> lines = geometry[p.members.front()].lines;
+            if (p.members.size() > 1)
+                lines = { LabelGeometry::Line { p.text, kPadX } };
+            QStringList texts;
+            for (int i = 0; i < lines.size(); ++i) {
+                const QPointF at(p.rect.left() + lines[i].x, p.rect.top() + kPadY + i * fm.height() + fm.ascent());
+                painter->drawText(at, lines[i].text);
+                texts << lines[i].text;
+            }
+            out.text = texts.join(u'\n');
+            placed << out;
+        }
+    }
+
+    // A moved label points to its mark; a shared one spans its marks with a bracket on its near edge.
+    static void drawConnectors(QCPPainter* painter, const QRectF& box, const QList<QPointF>& marks, QColor colour)
+    {
+        colour.setAlpha(150);
+        painter->setPen(QPen(colour, 0.8));
+        if (marks.size() == 1) {
+            const QPointF& m = marks.front();
+            painter->drawLine(
+                m, QPointF(std::clamp(m.x(), box.left(), box.right()), std::clamp(m.y(), box.top(), box.bottom())));
+            return;
+        }
+        double from = box.center().x(), to = from, y = 0;
+        for (const QPointF& m : marks) {
+            from = std::min(from, m.x());
+            to = std::max(to, m.x());
+            y += m.y() / marks.size();
+        }
+        const bool below = y > box.center().y();
+        const double edge = below ? box.bottom() : box.top();
+        const double tick = below ? 3 : -3;
+        painter->drawLine(QPointF(from, edge), QPointF(to, edge));
+        painter->drawLine(QPointF(from, edge), QPointF(from, edge + tick));
+        painter->drawLine(QPointF(to, edge), QPointF(to, edge + tick));
+    }
+};
+
+ChartView::ChartView(QWidget* parent)
+    : QCustomPlot(parent)
 {
     setBackground(Qt::white);
     setNotAntialiasedElements(QCP::aeAll);
     setAntialiasedElements(QCP::aeScatters | QCP::aeItems | QCP::aeAxes);
-    reset();
+    addLayer(QStringLiteral("labels"), layer(QStringLiteral("main")), limAbove);
+    mLabels = new LabelLayer(this);
+    reset(true);
 }
 
-QCPAxis* ChartView::centreValueAxis() const { return mCentre->axis(QCPAxis::atLeft); }
-QCPAxis* ChartView::variationValueAxis() const { return mVariation->axis(QCPAxis::atLeft); }
-QCPAxis* ChartView::pointAxis() const { return mCentre->axis(QCPAxis::atTop); }
-QCPAxis* ChartView::variationPointAxis() const { return mVariation->axis(QCPAxis::atBottom); }
+QCPAxis* ChartView::centreValueAxis() const
+{
+    return mCentre->axis(QCPAxis::atLeft);
+}
+QCPAxis* ChartView::variationValueAxis() const
+{
+    return mVariation ? mVariation->axis(QCPAxis::atLeft) : nullptr;
+}
+QCPAxis* ChartView::pointAxis() const
+{
+    return mCentre->axis(mVariation ? QCPAxis::atTop : QCPAxis::atBottom);
+}
+QCPAxis* ChartView::variationPointAxis() const
+{
+    return mVariation ? mVariation->axis(QCPAxis::atBottom) : nullptr;
+}
 
 QCPAxis* ChartView::valueAxis(VerticalAxis axis) const
 {
-    return axis == VerticalAxis::Left ? centreValueAxis() : variationValueAxis();
+    return axis == VerticalAxis::Left || !mVariation ? centreValueAxis() : variationValueAxis();
 }
 
-// Both charts count points on the same range: the centre chart on its top axis, the variation chart on
-// its bottom axis, whatever horizontal axis a series names.
+// In two bands both charts count points on the same range: the centre chart on its top axis, the
+// variation chart on its bottom axis, whatever horizontal axis a series names. One band: the bottom axis.
 QCPAxis* ChartView::keyAxis(VerticalAxis axis) const
 {
-    return axis == VerticalAxis::Left ? pointAxis() : variationPointAxis();
+    return axis == VerticalAxis::Left || !mVariation ? pointAxis() : variationPointAxis();
 }
 
 QStringList ChartView::labelTexts() const
 {
     QStringList texts;
-    for (const QCPItemText* label : mLabels)
-        texts << label->text();
+    for (const LabelLayer::Label& label : mLabels->labels)
+        texts << label.text;
     return texts;
 }
 
-void ChartView::reset()
+QList<ChartView::PlacedLabel> ChartView::placedLabels() const
+{
+    return mLabels->placed;
+}
+
+void ChartView::reset(bool two)
 {
     clearItems();
     clearPlottables();
-    mLabels.clear();
+    mLabels->labels.clear();
+    mLabels->placed.clear();
     plotLayout()->clear();
     delete mMargins;
     mMargins = new QCPMarginGroup(this);
 
     mTitle = new QCPTextElement(this, QString(), QFont(font().family(), 10, QFont::Bold));
     mCentre = new QCPAxisRect(this);
-    auto* gap = new QCPLayoutElement(this);
-    mVariation = new QCPAxisRect(this);
+    mVariation = two ? new QCPAxisRect(this) : nullptr;
     mFooter = new QCPTextElement(this, QString(), QFont(font().family(), 9));
     plotLayout()->addElement(0, 0, mTitle);
     plotLayout()->addElement(1, 0, mCentre);
-    plotLayout()->addElement(2, 0, gap);
-    plotLayout()->addElement(3, 0, mVariation);
-    plotLayout()->addElement(4, 0, mFooter);
     plotLayout()->setRowSpacing(0);
-    // Left axis over 0..70 % of the height, custom axis 0 from 74 %.
     plotLayout()->setRowStretchFactor(0, 0.001);
-    plotLayout()->setRowStretchFactor(1, 70);
-    plotLayout()->setRowStretchFactor(2, 4);
-    plotLayout()->setRowStretchFactor(3, 26);
-    plotLayout()->setRowStretchFactor(4, 0.001);
+    if (two) {
+        // Left axis over 0..70 % of the height, custom axis 0 from 74 %.
+        plotLayout()->addElement(2, 0, new QCPLayoutElement(this));
+        plotLayout()->addElement(3, 0, mVariation);
+        plotLayout()->addElement(4, 0, mFooter);
+        plotLayout()->setRowStretchFactor(1, 70);
+        plotLayout()->setRowStretchFactor(2, 4);
+        plotLayout()->setRowStretchFactor(3, 26);
+        plotLayout()->setRowStretchFactor(4, 0.001);
+    } else {
+        plotLayout()->addElement(2, 0, mFooter);
+        plotLayout()->setRowStretchFactor(1, 100);
+        plotLayout()->setRowStretchFactor(2, 0.001);
+    }
 
-    for (QCPAxisRect* rect : {mCentre, mVariation}) {
+    QList<QCPAxisRect*> rects { mCentre };
+    if (two)
+        rects << mVariation;
+    for (QCPAxisRect* rect : rects) {
         rect->setMarginGroup(QCP::msLeft | QCP::msRight, mMargins);
         rect->axis(QCPAxis::atRight)->setVisible(false);
         rect->setupFullAxesBox(false);
         rect->axis(QCPAxis::atRight)->setTickLabels(false);
-    }
-    mCentre->axis(QCPAxis::atBottom)->setVisible(false);
-    mCentre->axis(QCPAxis::atTop)->setTickLabels(true);
-    mVariation->axis(QCPAxis::atTop)->setVisible(false);
-    for (QCPAxisRect* rect : {mCentre, mVariation})
         for (QCPAxis* a : rect->axes())
             a->grid()->setVisible(false);
+    }
+    if (two) {
+        mCentre->axis(QCPAxis::atBottom)->setVisible(false);
+        mCentre->axis(QCPAxis::atTop)->setTickLabels(true);
+        mVariation->axis(QCPAxis::atTop)->setVisible(false);
+        return;
+    }
+    // One band: the top axis closes the box; a drag or wheel over the band moves only the bottom axis.
+    QCPAxis* bottom = mCentre->axis(QCPAxis::atBottom);
+    QCPAxis* top = mCentre->axis(QCPAxis::atTop);
+    top->setTickLabels(false);
+    mCentre->setRangeDrag(Qt::Horizontal);
+    mCentre->setRangeZoom(Qt::Horizontal);
+    mCentre->setRangeDragAxes(bottom, nullptr);
+    mCentre->setRangeZoomAxes(bottom, nullptr);
+    connect(bottom, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this, top](const QCPRange& r) {
+        top->setRange(r);
+        if (!mRendering)
+            mZoomed = true;
+    });
 }
 
-void ChartView::addLabel(const ChartSeries& series, const ChartPoint& point, int level)
+void ChartView::setHorizontalZoom(bool on)
 {
+    setInteraction(QCP::iRangeDrag, on);
+    setInteraction(QCP::iRangeZoom, on);
+}
+
+void ChartView::undoZoom()
+{
+    mZoomed = false;
+}
+
+void ChartView::collectLabels(const ChartSeries& series)
+{
+    if (!series.marks.visible)
+        return;
     QCPAxis* key = keyAxis(series.verticalAxis);
     QCPAxis* value = valueAxis(series.verticalAxis);
-    QCPAxisRect* rect = value->axisRect();
-    // The label hangs marks.offset pixels above (below when negative) an invisible anchor at the point.
-    auto* anchor = new QCPItemText(this);
-    anchor->setVisible(false);
-    anchor->position->setAxes(key, value);
-    anchor->position->setCoords(point.x, point.y);
-
-    auto* label = new QCPItemText(this);
-    label->setClipAxisRect(rect);
-    label->setClipToAxisRect(true);
-    label->position->setParentAnchor(anchor->position);
-    // Labels that would overlap their neighbour step further away from the point, one line per level.
-    const int away = series.marks.offset < 0 ? -1 : 1;
-    label->position->setCoords(0, -series.marks.offset - away * level * kLabelStep);
-    Qt::Alignment horizontal = Qt::AlignHCenter;
-    if (point.x <= mShown.first)
-        horizontal = Qt::AlignLeft;
-    else if (point.x >= mShown.second)
-        horizontal = Qt::AlignRight;
-    const Qt::Alignment vertical = series.marks.offset > 0 ? Qt::AlignBottom
-                                   : series.marks.offset < 0 ? Qt::AlignTop
-                                   : level > 0               ? Qt::AlignBottom
-                                                             : Qt::AlignVCenter;
-    label->setPositionAlignment(horizontal | vertical);
-    label->setText(point.label);
     QFont f = font();
     f.setPointSize(8);
     f.setItalic(series.marks.italic);
-    label->setFont(f);
-    label->setColor(Qt::black);
-    if (!series.marks.transparent) {
-        label->setBrush(Colour(series.marks.backColour, kClYellow));
-        label->setPen(QPen(Qt::black));
+    f.setBold(series.marks.bold);
+    QList<LabelLayer::Label> labels;
+    for (int i = 0; i < series.count(); ++i) {
+        const double x = series.points.x(i);
+        if (mPaged && (x < mShown.first || x > mShown.second))
+            continue;
+        const QString text = series.points.label(i);
+        if (text.trimmed().isEmpty())
+            continue;
+        labels << LabelLayer::Label { LabelLines(text), key, value, x, series.points.y(i), series.marks.offset, f,
+            Colour(series.marks.fontColour, kClBlack), series.marks.transparent,
+            Colour(series.marks.backColour, kClYellow), series.marks.ruleMarks };
+        // A data series' point numbers on a crowded page would only cover the points.
+        if (!series.marks.ruleMarks && labels.size() > kMaxLabelledPoints)
+            return;
     }
-    label->setPadding(QMargins(2, 1, 2, 1));
-    mLabels << label;
+    mLabels->labels += labels;
 }
 
-void ChartView::drawSeries(const ChartSeries& series, bool withPointLabels)
+void ChartView::drawSeries(const ChartSeries& series)
 {
     QCPAxis* key = keyAxis(series.verticalAxis);
     QCPAxis* value = valueAxis(series.verticalAxis);
     QVector<double> keys, values;
     keys.reserve(series.count());
     values.reserve(series.count());
-    for (const ChartPoint& p : series.points) {
-        keys << p.x;
-        values << p.y;
+    bool ordered = true;
+    for (int i = 0; i < series.count(); ++i) {
+        keys << series.points.x(i);
+        values << series.points.y(i);
+        ordered = ordered && (i == 0 || keys[i] >= keys[i - 1]);
     }
     const QColor colour = Colour(series.colour, kClBlack);
     if (series.kind == SeriesKind::Bar) {
         auto* bars = new QCPBars(key, value);
         bars->setName(series.title);
         bars->setData(keys, values);
-        bars->setWidth(series.barWidthPercent / 100.0);
-        bars->setPen(QPen(colour));
+        bars->setWidth(BarSpacing(series) * series.barWidthPercent / 100.0);
+        bars->setPen(QPen(colour.darker(130)));
         bars->setBrush(colour);
-    } else {
-        auto* graph = new QCPGraph(key, value);
-        graph->setName(series.title);
-        graph->setData(keys, values);
-        if (series.kind == SeriesKind::Points) {
-            graph->setLineStyle(QCPGraph::lsNone);
-        } else {
-            graph->setPen(QPen(Colour(series.penColour, series.colour), 1, Pen(series.pen)));
-        }
-        if (series.pointer != PointerStyle::None) {
-            const QColor fill = Colour(series.pointerColour, series.colour);
-            const QColor frame = Colour(series.frameColour, series.colour);
-            graph->setScatterStyle(QCPScatterStyle(Shape(series.pointer), QPen(frame), QBrush(fill),
-                                                   PointerSize(series.kind, withPointLabels)));
-        }
-    }
-    if (!series.marks.visible)
         return;
-    // Lines of two points (limit and USL/LSL lines) keep their end labels at any point count.
-    if (!withPointLabels && series.count() > 2)
-        return;
-    QFont f = font();
-    f.setPointSize(8);
-    f.setItalic(series.marks.italic);
-    const QFontMetrics metrics(f);
-    const double pixelsPerPoint = std::max(1, width() - 80) / double(mShown.second - mShown.first + 1);
-    // Each label takes the nearest line whose last label ends before it starts (in pixels along the axis).
-    std::array<double, kLabelLevels> lineEnds;
-    lineEnds.fill(-1e300);
-    for (const ChartPoint& p : series.points) {
-        if (p.label.isEmpty() || p.x < mShown.first || p.x > mShown.second)
-            continue;
-        const double centre = (p.x - mShown.first) * pixelsPerPoint;
-        const double half = (metrics.horizontalAdvance(p.label) + 6) / 2.0;
-        int level = 0;
-        while (level < kLabelLevels && lineEnds[level] > centre - half)
-            ++level;
-        if (level == kLabelLevels)
-            level = int(std::min_element(lineEnds.begin(), lineEnds.end()) - lineEnds.begin());
-        lineEnds[level] = centre + half;
-        addLabel(series, p, level);
     }
+    const bool roomy = mShown.second - mShown.first + 1 <= kMaxLabelledPoints;
+    QPen pen(Colour(series.penColour, series.colour), 1, Pen(series.pen));
+    QCPScatterStyle pointer;
+    if (series.pointer != PointerStyle::None)
+        pointer = QCPScatterStyle(Shape(series.pointer), QPen(Colour(series.frameColour, series.colour)),
+            QBrush(Colour(series.pointerColour, series.colour)), PointerSize(series.kind, roomy));
+    // A graph keeps its points sorted by x; a line that goes back (a vertical marker) is drawn in order.
+    if (series.kind == SeriesKind::Line && !ordered) {
+        auto* curve = new QCPCurve(key, value);
+        curve->setName(series.title);
+        curve->setData(keys, values);
+        curve->setPen(pen);
+        curve->setScatterStyle(pointer);
+        return;
+    }
+    auto* graph = new QCPGraph(key, value);
+    graph->setName(series.title);
+    graph->setData(keys, values, ordered);
+    if (series.kind == SeriesKind::Points)
+        graph->setLineStyle(QCPGraph::lsNone);
+    else
+        graph->setPen(pen);
+    graph->setScatterStyle(pointer);
 }
 
 void ChartView::applyAxis(QCPAxis* axis, const ChartAxis& model, double minimum, double maximum)
@@ -275,64 +508,122 @@ void ChartView::applyAxis(QCPAxis* axis, const ChartAxis& model, double minimum,
     axis->setRange(minimum - pad, maximum + pad);
 }
 
+void ChartView::applyKeyAxis(
+    QCPAxis* axis, const ChartAxis& model, const QCPRange& range, bool wholeSteps, const ChartModel& chart)
+{
+    axis->setVisible(model.visible);
+    axis->setLabel(model.title);
+    axis->grid()->setVisible(model.gridVisible);
+    const ChartSeries* labelled = nullptr;
+    for (const ChartSeries& s : chart.series)
+        if (!labelled && s.visible && !s.points.isEmpty())
+            labelled = &s;
+    if (model.pointLabels && labelled) {
+        auto ticker = QSharedPointer<QCPAxisTickerText>::create();
+        for (int i = 0; i < labelled->count(); ++i)
+            ticker->addTick(labelled->points.x(i), LabelLines(labelled->points.label(i)));
+        axis->setTicker(ticker);
+    } else {
+        axis->setTicker(
+            QSharedPointer<QCPAxisTicker>(new FormatTicker(model.labelFormat, model.increment, wholeSteps)));
+    }
+    axis->setRange(range);
+}
+
+// The horizontal range of a one-band chart: the page, the set range, or the points' x values with room
+// for the bars and the pointers at the ends.
+QCPRange ChartView::keyRange(const ChartModel& chart) const
+{
+    if (chart.maxPointsPerPage > 0)
+        return QCPRange(mShown.first - 0.5, mShown.second + 0.5);
+    if (!chart.bottom.automatic)
+        return QCPRange(chart.bottom.minimum, chart.bottom.maximum);
+    double lo = std::numeric_limits<double>::infinity(), hi = -lo, pad = 0;
+    for (const ChartSeries& s : chart.series) {
+        if (!s.visible || s.points.isEmpty())
+            continue;
+        lo = std::min(lo, *s.minX());
+        hi = std::max(hi, *s.maxX());
+        if (s.kind == SeriesKind::Bar)
+            pad = std::max(pad, BarSpacing(s) / 2);
+    }
+    if (!std::isfinite(lo))
+        return QCPRange(0, 1);
+    pad = std::max(pad, (hi - lo) * 0.02);
+    if (pad <= 0)
+        pad = std::max(0.5, std::abs(hi) * 0.05);
+    return QCPRange(lo - pad, hi + pad);
+}
+
 void ChartView::render(const ChartModel& chart)
 {
-    reset();
+    mRendering = true;
+    bool two = false;
+    for (const ChartSeries& s : chart.series)
+        two = two || s.verticalAxis == VerticalAxis::Custom0;
+    const bool keepZoom = mZoomed && !two && !mVariation;
+    const QCPRange zoomed = pointAxis()->range();
+    reset(two);
     const bool hasPoints = !chart.series.isEmpty() && chart.series.front().count() > 0;
-    mShown = hasPoints ? chart.pageRange() : std::pair<int, int>{0, 0};
-    const bool withPointLabels = mShown.second - mShown.first + 1 <= kMaxLabelledPoints;
+    mShown = hasPoints ? chart.pageRange() : std::pair<int, int> { 0, 0 };
+    mPaged = two || chart.maxPointsPerPage > 0;
 
-    mTitle->setText(chart.header.join('\n'));
-    mFooter->setText(chart.footerVisible ? (chart.footer + chart.subFooter).join('\n') : QString());
+    QStringList title = chart.header;
+    if (!two)
+        title += chart.subHeader;
+    mTitle->setText(title.join('\n'));
+    mFooter->setText(((chart.footerVisible ? chart.footer : QStringList()) + chart.subFooter).join('\n'));
     if (mFooter->text().isEmpty())
         plotLayout()->take(mFooter), delete mFooter, mFooter = nullptr;
     plotLayout()->simplify();
 
+    applyAxis(centreValueAxis(), chart.left, chart.axisMinimum(AxisId::Left), chart.axisMaximum(AxisId::Left));
+    if (two) {
+        applyAxis(variationValueAxis(), chart.custom0, chart.axisMinimum(AxisId::Custom0),
+            chart.axisMaximum(AxisId::Custom0));
+        const QCPRange points(mShown.first - 0.5, mShown.second + 0.5);
+        applyKeyAxis(pointAxis(), chart.top, points, true, chart);
+        applyKeyAxis(variationPointAxis(), chart.bottom, points, true, chart);
+        // The sub-header names the point axis.
+        if (!chart.subHeader.isEmpty())
+            pointAxis()->setLabel(chart.subHeader.join(' '));
+    } else {
+        const bool whole = chart.maxPointsPerPage > 0
+            || (chart.bottom.increment >= 1 && chart.bottom.increment == std::round(chart.bottom.increment));
+        applyKeyAxis(pointAxis(), chart.bottom, keepZoom ? zoomed : keyRange(chart), whole, chart);
+    }
+    mZoomed = keepZoom;
     if (chart.visible)
         for (const ChartSeries& s : chart.series)
-            if (s.visible)
-                drawSeries(s, withPointLabels);
-
-    applyAxis(centreValueAxis(), chart.left, chart.axisMinimum(AxisId::Left), chart.axisMaximum(AxisId::Left));
-    applyAxis(variationValueAxis(), chart.custom0, chart.axisMinimum(AxisId::Custom0),
-              chart.axisMaximum(AxisId::Custom0));
-    const QCPRange points(mShown.first - 0.5, mShown.second + 0.5);
-    struct PointAxis {
-        QCPAxis* axis;
-        const ChartAxis& model;
-    };
-    for (const PointAxis& p : {PointAxis{pointAxis(), chart.top}, PointAxis{variationPointAxis(), chart.bottom}}) {
-        p.axis->setVisible(p.model.visible);
-        p.axis->setTicker(
-            QSharedPointer<QCPAxisTicker>(new FormatTicker(p.model.labelFormat, p.model.increment, true)));
-        p.axis->grid()->setVisible(p.model.gridVisible);
-        p.axis->setRange(points);
-        p.axis->setLabel(p.model.title);
-    }
-    // The label size reserves room for the value labels left of both charts (plus the axis title).
-    const int reserved = std::max(chart.left.labelSize, chart.custom0.labelSize);
-    for (QCPAxisRect* rect : {mCentre, mVariation})
+            if (s.visible) {
+                drawSeries(s);
+                collectLabels(s);
+            }
+    // The label size reserves room for the value labels left of the bands (plus the axis title).
+    const int reserved = std::max(chart.left.labelSize, two ? chart.custom0.labelSize : 0);
+    for (QCPAxisRect* rect : axisRects())
         rect->setMinimumMargins(QMargins(reserved > 0 ? reserved + kAxisTitleRoom : 0, 0, 0, 0));
-    // The sub-header names the point axis.
-    if (!chart.subHeader.isEmpty())
-        pointAxis()->setLabel(chart.subHeader.join(' '));
+    mRendering = false;
     replot(rpQueuedReplot);
 }
 
 ChartView::AxisValue ChartView::valueAt(const QPointF& pixel) const
 {
-    const QRect centre = mCentre->rect();
-    const QRect variation = mVariation->rect();
-    // Between the bands the boundary lies half way across the gap.
-    const bool inCentre = pixel.y() < (centre.bottom() + variation.top()) / 2.0;
     AxisValue out;
-    out.axis = inCentre ? VerticalAxis::Left : VerticalAxis::Custom0;
+    if (mVariation) {
+        const QRect centre = mCentre->rect();
+        const QRect variation = mVariation->rect();
+        // Between the bands the boundary lies half way across the gap.
+        const bool inCentre = pixel.y() < (centre.bottom() + variation.top()) / 2.0;
+        out.axis = inCentre ? VerticalAxis::Left : VerticalAxis::Custom0;
+    }
     out.value = valueAxis(out.axis)->pixelToCoord(pixel.y());
+    out.key = keyAxis(out.axis)->pixelToCoord(pixel.x());
     return out;
 }
 
-std::optional<ChartView::PointHit> ChartView::pointAt(const ChartModel& chart, const QPointF& pixel,
-                                                      double radius) const
+std::optional<ChartView::PointHit> ChartView::pointAt(
+    const ChartModel& chart, const QPointF& pixel, double radius) const
 {
     std::optional<PointHit> best;
     double bestDistance = radius * radius;
@@ -345,15 +636,15 @@ std::optional<ChartView::PointHit> ChartView::pointAt(const ChartModel& chart, c
         if (!value->axisRect()->rect().contains(pixel.toPoint()))
             continue;
         for (int i = 0; i < series.count(); ++i) {
-            const ChartPoint& p = series.points[i];
-            if (p.x < mShown.first || p.x > mShown.second)
+            const double x = series.points.x(i);
+            if (!key->range().contains(x))
                 continue;
-            const double dx = key->coordToPixel(p.x) - pixel.x();
-            const double dy = value->coordToPixel(p.y) - pixel.y();
+            const double dx = key->coordToPixel(x) - pixel.x();
+            const double dy = value->coordToPixel(series.points.y(i)) - pixel.y();
             const double d = dx * dx + dy * dy;
             if (d <= bestDistance && (!best || d < bestDistance)) {
                 bestDistance = d;
-                best = PointHit{s, i};
+                best = PointHit { s, i };
             }
         }
     }

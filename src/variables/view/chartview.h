@@ -1,48 +1,69 @@
-// ChartView draws a ChartModel with QCustomPlot: centre chart above, variation chart below, one page.
+// ChartView draws any ChartModel with QCustomPlot: one band, or the variables chart's two bands, one page.
 #pragma once
 
 #include "variables/chartmodel.h"
 
 #include "variables/view/qcustomplotheader.h"
 
+#include <QList>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
-namespace moldrin {
+namespace moldrin
+{
 
-class ChartView : public QCustomPlot {
+class LabelLayer;
+
+class ChartView : public QCustomPlot
+{
     Q_OBJECT
 public:
     explicit ChartView(QWidget* parent = nullptr);
 
-    // Replaces everything drawn with the model's current page.
+    // Replaces everything drawn with the model's current page. A horizontal zoom is kept (see below).
     void render(const ChartModel& chart);
 
-    // Above this many points on a page the per-point labels of data series are left out (lines keep theirs).
+    // Above this many labelled points on a page a data series' labels are left out; rule marks and lines
+    // with few labels keep theirs.
     static constexpr int kMaxLabelledPoints = 500;
-    // Neighbouring labels that would overlap are spread over this many lines kLabelStep pixels apart.
+    // A label that would overlap a neighbour moves up to this many lines further away (or to the other
+    // side of its point, rule marks only) before it is drawn where it overlaps (rule marks: merged).
     static constexpr int kLabelLevels = 5;
-    static constexpr int kLabelStep = 10;
 
-    // The parts of the drawing, for the window and for tests.
+    // The parts of the drawing, for the window and for tests. The centre band holds the left axis; in a
+    // one-band chart it is the only band and the variation band and its axes are nullptr.
+    bool twoBands() const { return mVariation != nullptr; }
     QCPAxisRect* centreRect() const { return mCentre; }
     QCPAxisRect* variationRect() const { return mVariation; }
-    QCPAxis* centreValueAxis() const;    // left axis
+    QCPAxis* centreValueAxis() const; // left axis
     QCPAxis* variationValueAxis() const; // custom axis 0
-    QCPAxis* pointAxis() const;          // the top axis: point numbers of the centre chart
-    QCPAxis* variationPointAxis() const; // the bottom axis
-    // The first and last point number of the page drawn.
+    QCPAxis* pointAxis() const; // the centre band's horizontal axis: top in two bands, else bottom
+    QCPAxis* variationPointAxis() const; // the bottom axis of two bands
+    // The first and last point number of the page drawn (paged charts; else 0 and series 0's last point).
     std::pair<int, int> shownPoints() const { return mShown; }
-    // The texts of the point labels drawn.
+    // The texts of the labels the last render gave to be drawn, one a labelled point, in series order.
     QStringList labelTexts() const;
 
+    // A label as the last drawing placed it, in pixels of that drawing.
+    struct PlacedLabel {
+        QString text; // as drawn: blanks trimmed, one line a row; merged rule marks show all codes
+        QRectF rect; // the label's box
+        QRectF band; // the band (axis rect) that holds it
+        bool ruleMark = false;
+        QList<QPointF> marks; // the points it labels (more than one where rule marks share a label)
+    };
+    QList<PlacedLabel> placedLabels() const;
+
     // The value under a pixel position: the band (centre or variation chart) that holds the pointer
-    // decides the axis; between the bands the nearer one is taken.
+    // decides the vertical axis; between the bands the nearer one is taken. key is the horizontal axis'
+    // value there.
     struct AxisValue {
         VerticalAxis axis = VerticalAxis::Left;
         double value = 0;
+        double key = 0;
     };
     AxisValue valueAt(const QPointF& pixel) const;
 
@@ -54,21 +75,33 @@ public:
     };
     std::optional<PointHit> pointAt(const ChartModel& chart, const QPointF& pixel, double radius = 6) const;
 
+    // One-band charts: the wheel zooms and a drag pans the horizontal axis while this is on. The range the
+    // user chose then stays through later renders until undoZoom.
+    void setHorizontalZoom(bool on);
+    void undoZoom();
+    bool zoomed() const { return mZoomed; }
+
 private:
-    void reset();
+    void reset(bool twoBands);
     QCPAxis* valueAxis(VerticalAxis axis) const;
     QCPAxis* keyAxis(VerticalAxis axis) const;
-    void drawSeries(const ChartSeries& series, bool withPointLabels);
-    void addLabel(const ChartSeries& series, const ChartPoint& point, int level);
+    void drawSeries(const ChartSeries& series);
+    void collectLabels(const ChartSeries& series);
     void applyAxis(QCPAxis* axis, const ChartAxis& model, double minimum, double maximum);
+    void applyKeyAxis(
+        QCPAxis* axis, const ChartAxis& model, const QCPRange& range, bool wholeSteps, const ChartModel& chart);
+    QCPRange keyRange(const ChartModel& chart) const;
 
     QCPAxisRect* mCentre = nullptr;
     QCPAxisRect* mVariation = nullptr;
     QCPTextElement* mTitle = nullptr;
     QCPTextElement* mFooter = nullptr;
     QCPMarginGroup* mMargins = nullptr;
-    QList<QCPItemText*> mLabels;
-    std::pair<int, int> mShown{0, 0};
+    LabelLayer* mLabels = nullptr;
+    std::pair<int, int> mShown { 0, 0 };
+    bool mPaged = true; // points are numbered and filtered by the page
+    bool mRendering = false;
+    bool mZoomed = false;
 };
 
 // Draws the chart's current page into a PNG of width x height pixels; false when it cannot be written.

@@ -1,15 +1,20 @@
-// Tests of ChartView: page range, labels, grid and the PNG written from a plotted chart.
+// Tests of ChartView: page range, labels and their placement, one-band charts, the PNG and PDF drawings.
 #include "variables/view/chartview.h"
 
 #include "common/prompt.h"
+#include "rules/ruleengine.h"
+#include "rules/rulemarks.h"
 #include "variables/controllimits.h"
 #include "variables/spcconstants.h"
 #include "variables/variableschart.h"
+#include "variables/view/labellayout.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <random>
 
 using namespace moldrin;
 
@@ -41,6 +46,104 @@ ChartModel PlottedChart(int subgroups, bool zones = false)
     ScriptedPrompt prompt;
     DrawControlLimits(chart, in, prompt);
     return chart;
+}
+
+// An Individual-MR chart of the readings with zones, its centre axis widened and the rules evaluated, as
+// the loader leaves it.
+ChartModel MarkedIndividualChart(const QList<double>& readings, AppState& state)
+{
+    ChartModel chart = BuildVariablesChartTemplate();
+    ResetVariablesChart(chart, kChartIndividualMR, QString(), QStringLiteral("Prod Par"));
+    IndividualAccumulator acc;
+    for (double r : readings)
+        AddIndividualPoints(chart, acc.add(r));
+    ScriptedPrompt prompt;
+    LimitInputs in;
+    in.chartType = kChartIndividualMR;
+    in.showZones = true;
+    in.chartTitle = QStringLiteral("Prod Par");
+    in.stat = acc.finish(kNoUpperLimit, kNoLowerLimit, prompt);
+    DrawControlLimits(chart, in, prompt);
+    ExpandAxisRange(chart, kSeriesXBar, AxisId::Left);
+    EvaluateVariablesRules(state, chart, kChartIndividualMR, prompt);
+    return chart;
+}
+
+// Noisy readings with what the rules find: spikes at both ends of the centre band, runs on one side, and
+// stretches of equal readings whose moving ranges of 0 lie at the bottom of the variation band.
+QList<double> ReadingsWithFindings(int n)
+{
+    std::mt19937 rng(7);
+    std::normal_distribution<double> noise(0.28, 0.012);
+    QList<double> v;
+    for (int i = 0; i < n; ++i) {
+        double x = noise(rng);
+        if (i % 97 == 40)
+            x += 0.08;
+        if (i % 131 == 70)
+            x -= 0.08;
+        if (i % 150 >= 100 && i % 150 < 110)
+            x = 0.265 + (i % 2) * 0.0001;
+        v << x;
+    }
+    return v;
+}
+
+// Every label lies inside its band and overlaps no other; every rule mark on the page is labelled by a
+// label at its point that shows all its codes. Returns the number of rule marks checked.
+int CheckPlacedLabels(const ChartView& view, const ChartModel& chart)
+{
+    const QList<ChartView::PlacedLabel> placed = view.placedLabels();
+    for (const ChartView::PlacedLabel& l : placed)
+        if (!l.band.adjusted(-0.01, -0.01, 0.01, 0.01).contains(l.rect))
+            qWarning() << "outside" << l.text << l.rect << l.band;
+    for (int i = 0; i < placed.size(); ++i) {
+        if (!placed[i].band.adjusted(-0.01, -0.01, 0.01, 0.01).contains(placed[i].rect))
+            return -1;
+        for (int j = i + 1; j < placed.size(); ++j)
+            if (placed[i].rect.intersects(placed[j].rect)) {
+                qWarning() << "overlap" << placed[i].text << placed[i].rect << placed[j].text << placed[j].rect;
+                return -1;
+            }
+    }
+    const auto [first, last] = view.shownPoints();
+    int marks = 0;
+    for (const ChartSeries& s : chart.series) {
+        if (!s.marks.ruleMarks || !s.marks.visible)
+            continue;
+        const bool centre = s.verticalAxis == VerticalAxis::Left;
+        QCPAxis* key = centre ? view.pointAxis() : view.variationPointAxis();
+        QCPAxis* value = centre ? view.centreValueAxis() : view.variationValueAxis();
+        for (const ChartPoint& p : s.points) {
+            if (p.x < first || p.x > last)
+                continue;
+            const QPointF at(key->coordToPixel(p.x), value->coordToPixel(p.y));
+            bool shown = false;
+            for (const ChartView::PlacedLabel& l : placed) {
+                bool here = false;
+                for (const QPointF& m : l.marks)
+                    here = here || QLineF(m, at).length() < 0.5;
+                bool codes = here && l.ruleMark;
+                for (const QString& code : p.label.split(u','))
+                    codes = codes && l.text.split(u',').contains(code);
+                shown = shown || codes;
+            }
+            if (!shown) {
+                qWarning() << "mark without its label" << s.title << p.x << p.label;
+                return -1;
+            }
+            ++marks;
+        }
+    }
+    return marks;
+}
+
+int RuleLabels(const ChartView& view)
+{
+    int n = 0;
+    for (const ChartView::PlacedLabel& l : view.placedLabels())
+        n += l.ruleMark ? 1 : 0;
+    return n;
 }
 
 // Count of pixels that are not white in rows [top, bottom) of the image.
@@ -88,11 +191,11 @@ private Q_SLOTS:
         ChartView view;
         view.render(chart);
         const QStringList texts = view.labelTexts();
-        // Every labelled point of the limit lines (series 9 up) is drawn.
+        // Every labelled point of the limit lines (series 9 up) is drawn; blank labels show nothing.
         int expected = 1;
         for (int i = kTemplateSeriesCount; i < chart.seriesCount(); ++i)
             for (const ChartPoint& p : chart.series[i].points)
-                if (!p.label.isEmpty())
+                if (!p.label.trimmed().isEmpty())
                     ++expected;
         QVERIFY(expected > 1);
         QCOMPARE(texts.size(), expected);
@@ -179,6 +282,201 @@ private Q_SLOTS:
 
         QVERIFY(!SavePng(PlottedChart(5), file, 0, 600));
         QVERIFY(!SavePng(PlottedChart(5), dir.filePath(QStringLiteral("no/such/folder/c.png")), 300, 200));
+    }
+
+    void ruleMarksAtTheBandEdgesAreLabelledInsideAndApart()
+    {
+        AppState state { QString() };
+        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(400), state);
+        ChartView view;
+        view.resize(900, 600);
+        int checked = 0, variationPages = 0;
+        for (int page = 1; page <= chart.pageCount(); ++page) {
+            chart.setPage(page);
+            view.render(chart);
+            view.replot();
+            const int marks = CheckPlacedLabels(view, chart);
+            QVERIFY2(marks >= 0, qPrintable(QStringLiteral("page %1").arg(page)));
+            checked += marks;
+            // The moving ranges of 0 carry "R3-" at the very bottom of the variation band.
+            for (const ChartView::PlacedLabel& l : view.placedLabels())
+                if (l.ruleMark && l.band == QRectF(view.variationRect()->rect()) && l.text.contains("R3-"))
+                    ++variationPages;
+        }
+        QVERIFY(checked > 50);
+        QVERIFY(variationPages >= 2);
+    }
+
+    void pagesOfMoreThan500PointsLabelEveryMark()
+    {
+        AppState state { QString() };
+        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(1500), state);
+        chart.maxPointsPerPage = 0;
+        ChartView view;
+        view.resize(900, 600);
+        view.render(chart);
+        view.replot();
+        QCOMPARE(view.shownPoints(), std::make_pair(0, 1499));
+        const int marks = CheckPlacedLabels(view, chart);
+        QVERIFY(marks > 200);
+        // Crowded marks share labels; each label is still near its points.
+        QVERIFY(RuleLabels(view) > 10);
+        QVERIFY(RuleLabels(view) < marks);
+
+        // The blink hides exactly the rule labels, and shows them again.
+        const int others = view.placedLabels().size() - RuleLabels(view);
+        ToggleRuleMarkLabels(chart);
+        view.render(chart);
+        view.replot();
+        QCOMPARE(RuleLabels(view), 0);
+        QCOMPARE(view.placedLabels().size(), others);
+        ToggleRuleMarkLabels(chart);
+        view.render(chart);
+        view.replot();
+        QCOMPARE(CheckPlacedLabels(view, chart), marks);
+    }
+
+    void labelsStayApartInPngAndPdf()
+    {
+        AppState state { QString() };
+        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(700), state);
+        chart.maxPointsPerPage = 0;
+        QTemporaryDir dir;
+        ChartView view;
+        view.render(chart);
+        QVERIFY(view.savePng(dir.filePath("c.png"), 1200, 700));
+        QVERIFY(CheckPlacedLabels(view, chart) > 100);
+        QCOMPARE(view.placedLabels().front().band.width(), QRectF(view.centreRect()->rect()).width());
+        QVERIFY(view.savePdf(dir.filePath("c.pdf"), 700, 500));
+        QVERIFY(CheckPlacedLabels(view, chart) > 100);
+        // A drawing too small for its margins still draws.
+        QVERIFY(view.savePng(dir.filePath("tiny.png"), 30, 20));
+    }
+
+    void crowdedRuleLabelsShareOneWithAllCodes()
+    {
+        const QRectF band(0, 0, 300, 120);
+        const auto measure = [](const QString& text) { return QSizeF(6.0 * text.size(), 12); };
+        QList<LabelRequest> requests;
+        for (int i = 0; i < 60; ++i) {
+            const QString text = i % 2 ? "R2+,R3+" : "R1+";
+            requests << LabelRequest { QPointF(100 + i, 5), measure(text), -3.0 * text.size(), 8, true, text };
+        }
+        requests << LabelRequest { QPointF(290, 60), QSizeF(40, 12), -20, 0, false, "UCL" };
+        const QList<LabelPlacement> placed = PlaceLabels(requests, band, 5, measure);
+        QList<int> labelled;
+        for (int i = 0; i < placed.size(); ++i) {
+            QVERIFY(band.contains(placed[i].rect));
+            for (int j = i + 1; j < placed.size(); ++j)
+                QVERIFY(!placed[i].rect.intersects(placed[j].rect));
+            labelled += placed[i].members;
+            for (int m : placed[i].members)
+                for (const QString& code : requests[m].text.split(','))
+                    QVERIFY(placed[i].text.split(',').contains(code));
+        }
+        std::sort(labelled.begin(), labelled.end());
+        QCOMPARE(labelled.size(), requests.size());
+        QCOMPARE(labelled.back(), requests.size() - 1);
+        QVERIFY(placed.size() < 30);
+        QCOMPARE(MergedRuleCodes("R3+,R7", "R1+,R3+"), QStringLiteral("R1+,R3+,R7"));
+        QCOMPARE(MergedRuleCodes("R5", "R2-"), QStringLiteral("R2-,R5"));
+    }
+
+    void oneBandChartsDrawBarsPointsAndTextLabels()
+    {
+        ChartModel chart;
+        chart.header = QStringList { "Pareto Chart", "PSU-100, Range <All>" };
+        chart.subFooter = QStringList { "Test parameter" };
+        chart.footer = QStringList { "Printed on: x" };
+        chart.footerVisible = false;
+        ChartSeries bars;
+        bars.kind = SeriesKind::Bar;
+        bars.horizontalAxis = HorizontalAxis::Bottom;
+        bars.barWidthPercent = 50;
+        bars.addXY(10, 60, "VOUT\r(5)");
+        bars.addXY(12, 30, "Ripple\r(2.5)");
+        bars.addXY(14, 10, "Temp");
+        chart.series << bars;
+        ChartSeries back;
+        back.kind = SeriesKind::Line;
+        back.marks.visible = true;
+        back.addXY(11, 5);
+        back.addXY(11, 50, "Mean=1\rA");
+        back.addXY(10.5, 50);
+        chart.series << back;
+        ChartSeries scatter;
+        scatter.kind = SeriesKind::Points;
+        scatter.pointer = PointerStyle::Rectangle;
+        scatter.marks.visible = true;
+        scatter.marks.offset = 8;
+        scatter.addXY(13, 20, "1");
+        scatter.addXY(10.5, 25, "2");
+        chart.series << scatter;
+        chart.bottom.pointLabels = true;
+        chart.left.setRange(0, 105);
+
+        ChartView view;
+        view.resize(700, 400);
+        view.render(chart);
+        view.replot();
+        QVERIFY(!view.twoBands());
+        QVERIFY(!view.variationRect() && !view.variationValueAxis());
+        QCOMPARE(view.pointAxis(), view.centreRect()->axis(QCPAxis::atBottom));
+        QCOMPARE(view.centreValueAxis()->range().upper, 105.0);
+        // Room for the outer bars, each half the spacing of 2 wide.
+        QVERIFY(view.pointAxis()->range().contains(9) && view.pointAxis()->range().contains(15));
+        auto* plottedBars = qobject_cast<QCPBars*>(view.plottable(0));
+        QVERIFY(plottedBars);
+        QCOMPARE(plottedBars->width(), 1.0);
+        // The vertical marker goes back along x: drawn as a curve in its order.
+        QVERIFY(qobject_cast<QCPCurve*>(view.plottable(1)));
+        auto ticker = view.pointAxis()->ticker().dynamicCast<QCPAxisTickerText>();
+        QVERIFY(ticker);
+        QCOMPARE(ticker->ticks().value(10), QStringLiteral("VOUT\n(5)"));
+        QCOMPARE(ticker->ticks().value(14), QStringLiteral("Temp"));
+        QCOMPARE(view.labelTexts(), (QStringList { "Mean=1\nA", "1", "2" }));
+        QCOMPARE(CheckPlacedLabels(view, chart), 0);
+        const QList<ChartView::PlacedLabel> placed = view.placedLabels();
+        QCOMPARE(placed.size(), 3);
+        QCOMPARE(placed[0].text, QStringLiteral("Mean=1\nA"));
+        // A label above its point: its box ends 8 pixels over it.
+        const QPointF p1(view.pointAxis()->coordToPixel(13), view.centreValueAxis()->coordToPixel(20));
+        QCOMPARE(placed[1].rect.bottom(), p1.y() - 8);
+        QCOMPARE(placed[1].rect.center().x(), p1.x());
+
+        // The header lines (and a one-band sub-header) are the title; the sub-footer shows without the footer.
+        QImage image = view.toPixmap(700, 400).toImage();
+        QVERIFY(!image.isNull());
+        chart.subHeader = QStringList { "by sum" };
+        view.render(chart);
+        auto* title = qobject_cast<QCPTextElement*>(view.plotLayout()->element(0, 0));
+        QVERIFY(title);
+        QCOMPARE(title->text(), QStringLiteral("Pareto Chart\nPSU-100, Range <All>\nby sum"));
+        auto* footer = qobject_cast<QCPTextElement*>(view.plotLayout()->element(2, 0));
+        QVERIFY(footer);
+        QCOMPARE(footer->text(), QStringLiteral("Test parameter"));
+    }
+
+    void horizontalZoomLastsUntilUndone()
+    {
+        ChartModel chart;
+        ChartSeries line;
+        for (int i = 1; i <= 50; ++i)
+            line.addXY(i, i % 7);
+        chart.series << line;
+        ChartView view;
+        view.setHorizontalZoom(true);
+        view.render(chart);
+        const QCPRange whole = view.pointAxis()->range();
+        QVERIFY(!view.zoomed());
+        view.pointAxis()->setRange(10, 20); // as a wheel turn or a drag does
+        QVERIFY(view.zoomed());
+        view.render(chart); // a blink's redraw
+        QCOMPARE(view.pointAxis()->range(), QCPRange(10, 20));
+        view.undoZoom();
+        view.render(chart);
+        QCOMPARE(view.pointAxis()->range(), whole);
+        QVERIFY(!view.zoomed());
     }
 
     void emptyChartRenders()

@@ -75,15 +75,59 @@ bool Exec(sqlite3* db, const QString& sql)
     return true;
 }
 
+// The inspection of one lot, recorded with the lot's last unit: the sizes and counts of the p, np, u and
+// c charts.
+struct Lot {
+    double inspected, defectives; // p: a varying sample
+    double sampled, rejects; // np: a sample of 50
+    double units, defects; // u: defects on a few units
+    double cosmetic; // c: cosmetic defects on a fixed audit sample
+};
+
+// A product's `count` lots, from a generator of their own (seeded by the seed and the product's name) so
+// the readings stay as they are. A few lots run out of control: two bad lots and a run of eight worse ones.
+std::vector<Lot> MakeLots(long count, const QString& product, std::uint64_t seed)
+{
+    const QByteArray name = product.toUtf8();
+    std::vector<std::uint32_t> words(name.begin(), name.end());
+    words.push_back(std::uint32_t(seed));
+    words.push_back(std::uint32_t(seed >> 32));
+    std::seed_seq sequence(words.begin(), words.end());
+    std::mt19937_64 rng(sequence);
+    std::vector<Lot> lots;
+    for (long l = 0; l < count; ++l) {
+        double worse = 1;
+        if (l == count / 4 || l == count * 4 / 5)
+            worse = 5;
+        else if (l >= count * 11 / 20 && l < count * 11 / 20 + 8)
+            worse = 1.8;
+        const double p = std::min(0.9, 0.04 * worse);
+        Lot lot {};
+        const int draw = std::uniform_int_distribution<int>(0, 5)(rng); // most lots 50, some 40 or 60
+        lot.inspected = draw == 0 ? 40 : draw == 5 ? 60 : 50;
+        lot.defectives = std::binomial_distribution<int>(int(lot.inspected), p)(rng);
+        lot.sampled = 50;
+        lot.rejects = std::binomial_distribution<int>(50, p)(rng);
+        lot.units = 1 + std::uniform_int_distribution<int>(0, 4)(rng);
+        lot.defects = std::poisson_distribution<int>(2.5 * worse * lot.units)(rng);
+        lot.cosmetic = std::poisson_distribution<int>(6 * worse)(rng);
+        lots.push_back(lot);
+    }
+    return lots;
+}
+
 struct Options {
     long units = 20000;
     int days = 180;
     bool shuffle = false;
     QString onlyProduct;
+    std::uint64_t seed = 2026;
 };
 
 // Writes one product's table: `units` rows over `days` days before today, with a mean shift late in the
-// period on the first parameter, a few outliers, and verdicts that follow the limits.
+// period on the first parameter, a few outliers, and verdicts that follow the limits. The units form one
+// lot a day (or a unit, with fewer units than days); the attribute columns hold the lot's inspection in
+// its last unit's row and are empty in the others.
 bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QStringList& testIds,
                   const Options& o, std::mt19937_64& rng)
 {
@@ -146,6 +190,9 @@ bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QS
     const QDateTime end(QDate::currentDate(), QTime(0, 0));
     const qint64 span = qint64(o.days) * 86400;
     const QStringList testers{"ATE-01", "ATE-02", "ATE-03", "ATE-04"};
+    const long lotCount = std::min<long>(o.days, o.units);
+    const auto lotOf = [&](long k) { return long(k * lotCount / o.units); };
+    const std::vector<Lot> lots = MakeLots(lotCount, product, o.seed);
     Exec(db, "BEGIN");
     for (long k : order) {
         const double t = double(k) / double(std::max(1L, o.units - 1)); // 0 .. 1 over the period
@@ -179,16 +226,28 @@ bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QS
         bindText(testIds.isEmpty() ? QStringLiteral("FT1") : testIds[unit(rng) < 0.85 ? 0 : int(k % testIds.size())]);
         for (double v : values)
             sqlite3_bind_double(stmt, col++, v);
-        const int inspected = 40 + int(k % 21);
-        const int defectives = int(std::floor(-std::log(1 - unit(rng)) * 1.5));
+        // Each unit once drew its attribute counts here; the draw stays so that the readings do not change.
+        rng.discard(1);
+        const bool lotEnd = k == o.units - 1 || lotOf(k + 1) != lotOf(k);
+        const Lot& lot = lots[std::size_t(lotOf(k))];
         for (const QString& a : attributes) {
-            double v = inspected;
-            if (a == state.gPChartNonConfColumn || a == state.gNPChartNonConfColumn)
-                v = std::min(defectives, inspected);
-            else if (a == state.gUChartNonConfColumn || a == state.gCChartNonConfColumn)
-                v = defectives + int(k % 3);
+            if (!lotEnd) {
+                sqlite3_bind_null(stmt, col++);
+                continue;
+            }
+            double v = lot.cosmetic;
+            if (a == state.gPChartNonConfColumn)
+                v = lot.defectives;
+            else if (a == state.gPChartSubGroupColumn)
+                v = lot.inspected;
+            else if (a == state.gNPChartNonConfColumn)
+                v = lot.rejects;
+            else if (a == state.gNPChartSubGroupColumn)
+                v = lot.sampled;
+            else if (a == state.gUChartNonConfColumn)
+                v = lot.defects;
             else if (a == state.gUChartSubGroupColumn)
-                v = 1 + int(k % 5);
+                v = lot.units;
             sqlite3_bind_double(stmt, col++, v);
         }
         if (sqlite3_step(stmt) != SQLITE_DONE) {
@@ -257,7 +316,9 @@ int main(int argc, char** argv)
     QStringList testIds = data::ReadINI(ateSection, QStringLiteral("TestID"), ate).split(',', Qt::SkipEmptyParts);
     for (QString& id : testIds)
         id = id.trimmed();
-    std::mt19937_64 rng(parser.isSet("seed") ? parser.value("seed").toULongLong() : 2026u);
+    if (parser.isSet("seed"))
+        o.seed = parser.value("seed").toULongLong();
+    std::mt19937_64 rng(o.seed);
     bool ok = true;
     for (const QString& p : products)
         if (!p.trimmed().isEmpty() && (o.onlyProduct.isEmpty() || p.trimmed() == o.onlyProduct))

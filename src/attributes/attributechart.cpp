@@ -1,0 +1,206 @@
+// The attribute charts' table, template and plot function: rows read once, computed, drawn and marked.
+#include "attributes/attributechart.h"
+
+#include "data/access/connection.h"
+#include "data/config/querybuilder.h"
+#include "data/loader/plotfunction.h"
+
+#include <algorithm>
+#include <array>
+
+namespace moldrin
+{
+
+namespace
+{
+
+const std::array<AttributeKindTraits, 4>& Table()
+{
+    static const std::array<AttributeKindTraits, 4> table { {
+        { AttributeKind::P, QStringLiteral("P Chart"), QStringLiteral("p Chart"), QStringLiteral("frmP_Chart"),
+            QStringLiteral("ocxP_Chart"), QStringLiteral("Rate of Nonconforming"), QStringLiteral("P"), false,
+            kClSilver, -16 },
+        { AttributeKind::NP, QStringLiteral("NP Chart"), QStringLiteral("np Chart"), QStringLiteral("frmNP_Chart"),
+            QStringLiteral("ocxNP_Chart"), QStringLiteral("Number of Nonconforming"), QStringLiteral("NP"), true,
+            kClGray, -16 },
+        { AttributeKind::C, QStringLiteral("C Chart"), QStringLiteral("c Chart"), QStringLiteral("frmC_Chart"),
+            QStringLiteral("ocxC_Chart"), QStringLiteral("Y Title"), QStringLiteral("C"), true, kClGray, -15 },
+        { AttributeKind::U, QStringLiteral("U Chart"), QStringLiteral("u Chart"), QStringLiteral("frmU_Chart"),
+            QStringLiteral("ocxU_Chart"), QStringLiteral("Nonconforming/Unit"), QStringLiteral("U"), false, kClGray,
+            -16 },
+    } };
+    return table;
+}
+
+ChartSeries Line(const QString& title, OleColour colour, PenStyle pen, int markOffset)
+{
+    ChartSeries s;
+    s.kind = SeriesKind::Line;
+    s.title = title;
+    s.colour = colour;
+    s.pen = pen;
+    s.horizontalAxis = HorizontalAxis::Bottom;
+    s.marks.visible = true;
+    s.marks.transparent = true;
+    s.marks.offset = markOffset;
+    return s;
+}
+
+ChartSeries Arrow(const QString& title, PointerStyle pointer, int markOffset)
+{
+    ChartSeries s = Line(title, kClRed, PenStyle::Solid, markOffset);
+    s.kind = SeriesKind::Points;
+    s.pointer = pointer;
+    s.pointerColour = kClRed;
+    s.marks.italic = true;
+    return s;
+}
+
+void Append(ChartSeries& s, const AttributeLine& line)
+{
+    for (const LinePoint& p : line)
+        s.addXY(p.x, p.y, p.label);
+}
+
+const QString kNoData = QStringLiteral("No data collection for this selected range of filter condition!");
+
+} // namespace
+
+const AttributeKindTraits& Traits(AttributeKind kind)
+{
+    return Table()[std::size_t(kind)];
+}
+
+std::optional<AttributeKind> AttributeKindFromText(const QString& queryKind)
+{
+    for (const AttributeKindTraits& t : Table())
+        if (t.queryKind == queryKind)
+            return t.kind;
+    return std::nullopt;
+}
+
+ChartModel BuildAttributeChartTemplate(AttributeKind kind)
+{
+    const AttributeKindTraits& t = Traits(kind);
+    ChartModel c;
+    ChartSeries data = Line(QStringLiteral("Data"), t.dataColour, PenStyle::Solid, 0);
+    data.pointer = PointerStyle::Diamond;
+    data.frameColour = kClGray; // the outline keeps silver points visible on white
+    data.marks.visible = false;
+    c.series << data;
+    ChartSeries mean = Line(QStringLiteral("Mean"), kClNavy, PenStyle::Dot, 0);
+    mean.marks.fontColour = kClGray;
+    mean.marks.bold = true;
+    c.series << mean;
+    c.series << Line(QStringLiteral("UCL"), kClMaroon, PenStyle::Dot, t.uclMarkOffset);
+    c.series << Line(QStringLiteral("LCL"), kClMaroon, PenStyle::Dot, 3);
+    c.series << Line(QStringLiteral("Zone"), kClMaroon, PenStyle::Dot, 3);
+    c.series << Arrow(QStringLiteral("Up Arrow"), PointerStyle::DownTriangle, 8);
+    c.series << Arrow(QStringLiteral("Down Arrow"), PointerStyle::Triangle, -23);
+
+    c.header = QStringList { t.caption };
+    c.bottom.title = QStringLiteral("Sub-Group Number    ");
+    c.bottom.labelFormat = QStringLiteral("#,##0");
+    c.bottom.increment = 1;
+    c.left.labelFormat = QStringLiteral("#,##0.00");
+    c.left.labelSize = 38;
+    c.left.title = t.axisTitle;
+    return c;
+}
+
+void ClearAttributeChart(ChartModel& chart)
+{
+    chart.header = chart.header.mid(0, 1);
+    for (int i = chart.seriesCount() - 1; i >= kAttrTemplateSeriesCount; --i)
+        chart.removeSeries(i);
+    chart.clearAllPoints();
+    for (int i : { kAttrUpArrow, kAttrDownArrow })
+        if (ChartSeries* s = chart.seriesAt(i))
+            s->marks.visible = true;
+}
+
+void FillAttributeChart(ChartModel& chart, const AttributeChartResult& r)
+{
+    Append(chart.series[kAttrData], r.data);
+    Append(chart.series[kAttrMean], r.centre);
+    Append(chart.series[kAttrUCL], r.ucl);
+    Append(chart.series[kAttrLCL], r.lcl);
+    for (std::size_t z = 0; z < r.zones.size(); ++z) {
+        const int index = chart.copySeries(kAttrZone);
+        // The two upper zone lines carry their labels below the line.
+        if (z == 0 || z == 2)
+            chart.series[index].marks.offset = -15;
+        Append(chart.series[index], r.zones[z]);
+    }
+    const ChartSeries& ucl = chart.series[kAttrUCL];
+    const ChartSeries& lcl = chart.series[kAttrLCL];
+    if (!r.data.empty() && ucl.count() > 0 && lcl.count() > 0)
+        chart.left.increment = (*ucl.maxY() - *lcl.minY()) / double(r.data.size());
+}
+
+AttributePlotOutcome PlotAttributeChart(AppState& state, ChartModel& chart, const data::PlotSelection& s,
+    AttributeKind kind, bool showZones, data::PlotHost& host)
+{
+    const AttributeKindTraits& t = Traits(kind);
+    Prompt& prompt = host.prompt();
+    AttributePlotOutcome out;
+    chart.header = QStringList { chart.header.value(0, t.caption), data::ChartTitleLine(state, s) };
+
+    const QString sql = data::GetSQL(state, s.query, QString(), s.range.trimmed(), data::TesterFilter(s),
+        state.gColTestStartTime, QString(), QString(), false, t.queryKind);
+    if (!state.gConnection) {
+        prompt.warn(QStringLiteral("Operation is not allowed when the object is closed.!"));
+        return out;
+    }
+    data::Recordset rs;
+    if (const data::Status e = rs.Open(sql, *state.gConnection, data::Recordset::Count::Skip)) {
+        prompt.warn(e->description + QStringLiteral("!"));
+        return out;
+    }
+    // One row a subgroup: they are kept, and both passes of p and u go over these same rows.
+    std::vector<AttributeRow> rows;
+    const int nonconforming = rs.FieldIndex(QStringLiteral("NonConformitiesX"));
+    const int size = kind == AttributeKind::C ? -1 : rs.FieldIndex(QStringLiteral("SubGroupX"));
+    const auto number = [&](int field, double& v) -> bool {
+        const data::Recordset::FieldResult f = rs.Field(field);
+        if (f.error) {
+            prompt.warn(f.error->description + QStringLiteral("!"));
+            return false;
+        }
+        bool ok = false;
+        v = f.value.toDouble(&ok);
+        if (!ok || f.value.isNull())
+            prompt.warn(QStringLiteral("Type mismatch!"));
+        return ok && !f.value.isNull();
+    };
+    while (!rs.Eof()) {
+        AttributeRow row;
+        if (!number(nonconforming, row.nonconforming) || (size >= 0 && !number(size, row.size)))
+            return out;
+        rows.push_back(row);
+        ++out.records;
+        if (const data::Status e = rs.MoveNext()) {
+            prompt.warn(e->description + QStringLiteral("!"));
+            return out;
+        }
+    }
+    rs.Close();
+    if (rows.empty()) {
+        prompt.warn(kNoData);
+        return out;
+    }
+
+    out.result = ComputeAttributeChart(kind, rows, showZones);
+    if (!out.result.failure.isEmpty()) {
+        // A failed np check shows its message as it stands; no line has been drawn.
+        prompt.warn(out.result.checkFailed ? out.result.failure : out.result.failure + QStringLiteral("!"));
+        return out;
+    }
+    FillAttributeChart(chart, out.result);
+    out.plotted = true;
+    if (showZones)
+        out.rules = EvaluateAttributeRules(state, chart, t.constantLimits, prompt);
+    return out;
+}
+
+} // namespace moldrin

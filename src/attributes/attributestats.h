@@ -1,0 +1,55 @@
+// p, np, c and u chart statistics: the lines, their labels and the panel texts from the subgroup rows.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace moldrin
+{
+
+enum class AttributeKind { P, NP, C, U };
+
+// One subgroup as the statement returns it: NonConformitiesX and (not for c) SubGroupX.
+struct AttributeRow {
+    double nonconforming = 0;
+    double size = 0;
+};
+
+struct LinePoint {
+    double x = 0;
+    double y = 0;
+    QString label;
+};
+using AttributeLine = std::vector<LinePoint>;
+
+// A line of the statistics panel: caption, value text, and the figure's name in reports ("" for blanks).
+struct PanelLine {
+    QString caption;
+    QString value;
+    QString figure;
+};
+
+struct AttributeChartResult {
+    QString failure; // the message of a failed check or computation; nothing else is set then
+    bool checkFailed = false; // an np check failed (the window empties its chart)
+    AttributeLine data, centre, ucl, lcl;
+    std::vector<AttributeLine> zones; // when requested: B upper, B lower, C upper, C lower
+    std::vector<PanelLine> panel;
+    bool valueTextEndsWithBreak = false; // np: one more line break after the last value
+
+    QString CaptionText() const;
+    QString ValueText() const; // the values joined by CR LF
+};
+
+inline const QString kSizeMismatch = QStringLiteral("Found sub-groups size in not same!. ");
+inline const QString kCountAboveSize = QStringLiteral("Found nonconformity number greater than sub-groups size!. ");
+
+// The chart of `rows` in their order (row i, from 1, is subgroup i and the x of its points), with the zone
+// lines when `zones`. p: unweighted mean of the proportions, limits per subgroup; u: pooled ratio, limits
+// per subgroup; np: one subgroup size, each count within it; c: lower limit clamped at 0. Lower limits
+// are otherwise not clamped. Sums of counts are 64-bit. An empty `rows` gives an empty result.
+AttributeChartResult ComputeAttributeChart(AttributeKind kind, const std::vector<AttributeRow>& rows, bool zones);
+
+} // namespace moldrin

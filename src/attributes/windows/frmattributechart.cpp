@@ -1,0 +1,97 @@
+// frmAttributeChart: the p, np, c and u chart windows on the chart-window base.
+#include "attributes/windows/frmattributechart.h"
+
+#include "variables/view/chartview.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace moldrin
+{
+
+namespace
+{
+
+ChartWindow::Options OptionsFor(AttributeKind kind)
+{
+    const AttributeKindTraits& t = Traits(kind);
+    ChartWindow::Options o;
+    o.objectName = t.windowName;
+    o.caption = t.caption;
+    o.chartName = t.chartName;
+    o.readOut = ChartWindow::ReadOut::Y;
+    o.decimalButtons = { { QStringLiteral("imgLeft"), QStringLiteral("imgRight"),
+        QStringLiteral("Adjust decimal places"), AxisId::Left } };
+    o.axisButtons = true;
+    o.flashSeries = { kAttrUpArrow, kAttrDownArrow };
+    return o;
+}
+
+} // namespace
+
+frmAttributeChart::frmAttributeChart(
+    AppState& state, Prompt& prompt, data::PlotSelection selection, AttributeKind kind, QWidget* parent)
+    : ChartWindow(state, prompt, std::move(selection), OptionsFor(kind), parent)
+    , mKind(kind)
+{
+    mChart = BuildAttributeChartTemplate(kind);
+    auto* panel = new QWidget(this);
+    ui.setupUi(panel);
+    sidePanel()->addWidget(panel);
+    connect(ui.chkShowZoneABC, &QCheckBox::toggled, this, [this] { chkShowZoneABC_Click(); });
+    connect(ui.chkShowGrid, &QCheckBox::toggled, this, [this] { chkShowGrid_Click(); });
+}
+
+QList<WindowSetting> frmAttributeChart::Settings()
+{
+    const QString k = Traits(mKind).settingsPrefix;
+    return { LabelFormatSetting(k + QStringLiteral("_LabelFormat"), mChart.left),
+        CheckBoxSetting(QStringLiteral("ShowGrid") + k + QStringLiteral("_Chart"), ui.chkShowGrid),
+        CheckBoxSetting(QStringLiteral("ShowABCZone") + k + QStringLiteral("_Chart"), ui.chkShowZoneABC),
+        LabelAreaSetting(k + QStringLiteral("_AxisLabelPosition"), mChart.left) };
+}
+
+void frmAttributeChart::LoadOwn()
+{
+    if (mKind == AttributeKind::C && !mState.gCChartYAxisTitle.isEmpty())
+        mChart.left.title = mState.gCChartYAxisTitle;
+}
+
+void frmAttributeChart::PlotChart()
+{
+    {
+        const WaitCursor hourglass;
+        const bool zones = ui.chkShowZoneABC->isChecked();
+        mLastOutcome = PlotAttributeChart(mState, mChart, mSelection, mKind, zones, plotHost());
+        if (mLastOutcome.plotted) {
+            ui.lblSPCParameter->setText(mLastOutcome.result.CaptionText());
+            ui.lblSPCParameter1->setText(mLastOutcome.result.ValueText());
+        }
+        if (zones && mLastOutcome.plotted)
+            StartRuleFlash(mLastOutcome.rules.timerEnabled);
+    }
+    RenderChart();
+}
+
+void frmAttributeChart::ClearChart()
+{
+    ClearAttributeChart(mChart);
+    ChartWindow::ClearChart();
+}
+
+void frmAttributeChart::chkShowZoneABC_Click()
+{
+    if (mLoading)
+        return;
+    ClearChart();
+    PlotChart();
+}
+
+void frmAttributeChart::chkShowGrid_Click()
+{
+    mChart.left.gridVisible = ui.chkShowGrid->isChecked();
+    RenderChart();
+}
+
+} // namespace moldrin

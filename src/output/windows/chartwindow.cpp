@@ -1,0 +1,308 @@
+// ChartWindow: the chart view, read-out, axis buttons, command row, blink timer and settings table of a
+// chart window.
+#include "output/windows/chartwindow.h"
+
+#include "buttonctl/lumbutton.h"
+#include "common/numberformat.h"
+#include "common/rounding.h"
+#include "output/windows/imagebutton.h"
+#include "rules/rulemarks.h"
+#include "variables/view/chartview.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <optional>
+
+namespace moldrin
+{
+
+namespace
+{
+
+// The number a whole stored text reads as ("38", " 40.7 "); nothing for any other text.
+std::optional<double> Numeric(const QString& text)
+{
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    return ok ? std::optional(v) : std::nullopt;
+}
+
+LumButton* CommandButton(const QString& name, const QString& caption, QWidget* parent)
+{
+    auto* b = new LumButton(parent);
+    b->setObjectName(name);
+    b->SetFont(QFont(QStringLiteral("Arial"), 8, QFont::Bold));
+    b->SetBorderWidth(1);
+    b->SetCaption(caption);
+    b->setFixedSize(96, 28);
+    return b;
+}
+
+} // namespace
+
+WindowSetting LabelFormatSetting(const QString& name, ChartAxis& axis, const QString& fallback)
+{
+    return { name,
+        [&axis, fallback](const QString& stored) { axis.labelFormat = stored.isEmpty() ? fallback : stored; },
+        [&axis] { return axis.labelFormat; } };
+}
+
+WindowSetting LabelAreaSetting(const QString& name, ChartAxis& axis, int fallback)
+{
+    return { name,
+        [&axis, fallback](const QString& stored) {
+            axis.labelSize = fallback;
+            if (const auto v = Numeric(stored))
+                axis.labelSize = int(IntPart(*v));
+        },
+        [&axis] { return QString::number(axis.labelSize); } };
+}
+
+WindowSetting CheckBoxSetting(const QString& name, QCheckBox* box)
+{
+    return { name,
+        [box](const QString& stored) {
+            const auto v = Numeric(stored);
+            if (v && (*v == 0 || *v == 1))
+                box->setChecked(*v == 1);
+        },
+        [box] { return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); } };
+}
+
+bool AddDecimal(QString& format)
+{
+    if (format.endsWith(QLatin1String("0000")))
+        return false;
+    format += QLatin1Char('0');
+    return true;
+}
+
+bool RemoveDecimal(QString& format)
+{
+    if (format.isEmpty() || format.endsWith(QLatin1Char('.')))
+        return false;
+    format.chop(1);
+    return true;
+}
+
+bool NarrowLabelArea(int& width)
+{
+    if (width < 11)
+        return false;
+    --width;
+    return true;
+}
+
+bool WidenLabelArea(int& width)
+{
+    if (width >= 100)
+        return false;
+    ++width;
+    return true;
+}
+
+ChartWindow::ChartWindow(
+    AppState& state, Prompt& prompt, data::PlotSelection selection, const Options& options, QWidget* parent)
+    : QDialog(parent)
+    , mState(state)
+    , mPrompt(prompt)
+    , mSelection(std::move(selection))
+    , mOptions(options)
+    , mHost(prompt)
+{
+    setObjectName(options.objectName);
+    setWindowTitle(options.caption);
+    setModal(true);
+    resize(1040, 640);
+
+    mChartView = new ChartView(this);
+    mChartView->setObjectName(options.chartName);
+    mChartView->setMouseTracking(true);
+    mChartView->setHorizontalZoom(true);
+    mChartView->setMinimumSize(480, 320);
+    lblXYValue = new QLabel(this);
+    lblXYValue->setObjectName(QStringLiteral("lblXYValue"));
+    lblXYValue->setMinimumWidth(190);
+    lblXYValue->setVisible(options.readOut != ReadOut::None);
+    cmdRefresh = CommandButton(QStringLiteral("cmdRefresh"), QStringLiteral("Refresh"), this);
+    cmdExport = CommandButton(QStringLiteral("cmdExport"), QStringLiteral("Export"), this);
+    cmdPrintChart = CommandButton(QStringLiteral("cmdPrintChart"), QStringLiteral("Print Chart"), this);
+    cmdClose = CommandButton(QStringLiteral("cmdClose"), QStringLiteral("Close"), this);
+    // Not shown and not a tab stop; Esc closes the window as it does.
+    cmdDefault = new QPushButton(QStringLiteral("Default"), this);
+    cmdDefault->setObjectName(QStringLiteral("cmdDefault"));
+    cmdDefault->setFocusPolicy(Qt::NoFocus);
+    cmdDefault->setAutoDefault(false);
+    cmdDefault->setGeometry(-400, -400, 75, 23);
+    tmrRuleFlash = new QTimer(this);
+    tmrRuleFlash->setObjectName(QStringLiteral("tmrRuleFlash"));
+    tmrRuleFlash->setInterval(kRuleFlashIntervalMs);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(mChartView, 1);
+    mSidePanel = new QVBoxLayout;
+    top->addLayout(mSidePanel);
+    auto* row = new QHBoxLayout;
+    for (const DecimalButtons& b : options.decimalButtons)
+        AddDecimalButtons(b, row);
+    if (options.axisButtons)
+        AddAxisButtons(row);
+    row->addWidget(lblXYValue);
+    mControlRow = new QHBoxLayout;
+    row->addLayout(mControlRow, 1);
+    for (LumButton* b : { cmdRefresh, cmdExport, cmdPrintChart, cmdClose })
+        row->addWidget(b);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addLayout(row);
+
+    connect(cmdRefresh, &LumButton::Click, this, [this] { cmdRefresh_Click(); });
+    connect(cmdExport, &LumButton::Click, this, [this] { cmdExport_Click(); });
+    connect(cmdPrintChart, &LumButton::Click, this, [this] { cmdPrintChart_Click(); });
+    connect(cmdClose, &LumButton::Click, this, [this] { close(); });
+    connect(cmdDefault, &QPushButton::clicked, this, [this] { close(); });
+    connect(tmrRuleFlash, &QTimer::timeout, this, [this] { tmrRuleFlash_Timer(); });
+    connect(mChartView, &QCustomPlot::mouseMove, this, [this](QMouseEvent* e) { chartView_MouseMove(e->position()); });
+}
+
+ChartWindow::~ChartWindow() = default;
+
+void ChartWindow::AddDecimalButtons(const DecimalButtons& d, QHBoxLayout* row)
+{
+    auto* more = new ImageButton(d.more, QStringLiteral(".0+"), d.toolTip, this);
+    auto* less = new ImageButton(d.less, QStringLiteral(".0\u2212"), d.toolTip, this);
+    const AxisId axis = d.axis;
+    connect(more, &ImageButton::Pressed, this, [this, more, axis] {
+        if (AddDecimal(mChart.axis(axis).labelFormat)) {
+            more->SetPressedLook(true);
+            RenderChart();
+        }
+    });
+    connect(less, &ImageButton::Pressed, this, [this, less, axis] {
+        if (RemoveDecimal(mChart.axis(axis).labelFormat)) {
+            less->SetPressedLook(true);
+            RenderChart();
+        }
+    });
+    row->addWidget(more);
+    row->addWidget(less);
+}
+
+void ChartWindow::AddAxisButtons(QHBoxLayout* row)
+{
+    const QString tip = QStringLiteral("Adjust axis position");
+    imgChartLeft = new ImageButton(QStringLiteral("imgChartLeft"), QStringLiteral("\u25c2A"), tip, this);
+    imgChartRight = new ImageButton(QStringLiteral("imgChartRight"), QStringLiteral("A\u25b8"), tip, this);
+    using Step = bool (*)(int&);
+    for (auto [button, step] : { std::pair<ImageButton*, Step> { imgChartLeft, NarrowLabelArea },
+             std::pair<ImageButton*, Step> { imgChartRight, WidenLabelArea } })
+        connect(button, &ImageButton::Pressed, this, [this, button, step] {
+            if (step(mChart.left.labelSize)) {
+                button->SetPressedLook(true);
+                RenderChart();
+            }
+        });
+    row->addWidget(imgChartLeft);
+    row->addWidget(imgChartRight);
+}
+
+void ChartWindow::Form_Load()
+{
+    mLoading = true;
+    for (const WindowSetting& s : Settings())
+        s.apply(mState.registry.read(s.name));
+    LoadOwn();
+    mLoading = false;
+    PlotChart();
+}
+
+void ChartWindow::closeEvent(QCloseEvent* event)
+{
+    tmrRuleFlash->stop();
+    for (const WindowSetting& s : Settings())
+        mState.registry.write(s.name, s.current());
+    event->accept();
+}
+
+void ChartWindow::reject() { close(); }
+
+void ChartWindow::ClearChart()
+{
+    mChartView->undoZoom();
+}
+
+void ChartWindow::cmdRefresh_Click()
+{
+    ClearChart();
+    PlotChart();
+}
+
+void ChartWindow::cmdExport_Click()
+{
+    Q_EMIT ExportRequested();
+}
+
+void ChartWindow::cmdPrintChart_Click()
+{
+    Q_EMIT PrintRequested();
+}
+
+void ChartWindow::RenderChart()
+{
+    mChartView->render(mChart);
+}
+
+void ChartWindow::StartRuleFlash(bool enabled)
+{
+    if (enabled)
+        tmrRuleFlash->start();
+    else
+        tmrRuleFlash->stop();
+}
+
+void ChartWindow::tmrRuleFlash_Timer()
+{
+    for (int series : mOptions.flashSeries)
+        ToggleMarkLabels(mChart, { series });
+    RenderChart();
+}
+
+void ChartWindow::chartView_MouseMove(const QPointF& pixel)
+{
+    const ChartView::AxisValue v = mChartView->valueAt(pixel);
+    const QString y = QStringLiteral(" Y:") + FormatNumber(v.value, kChartReadoutFormat);
+    switch (mOptions.readOut) {
+    case ReadOut::Y:
+        lblXYValue->setText(y);
+        break;
+    case ReadOut::XY:
+        lblXYValue->setText(QStringLiteral("X:") + FormatNumber(v.key, kChartReadoutFormat) + y);
+        break;
+    case ReadOut::None:
+        break;
+    }
+}
+
+data::PlotHost& ChartWindow::plotHost()
+{
+    return mHost;
+}
+
+WaitCursor::WaitCursor()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+WaitCursor::~WaitCursor()
+{
+    QGuiApplication::restoreOverrideCursor();
+}
+
+} // namespace moldrin

@@ -1,0 +1,172 @@
+// ChartWindow: what the chart windows (p, np, c, u, histogram, scatter, Pareto) share.
+#pragma once
+
+#include "common/appstate.h"
+#include "common/prompt.h"
+#include "data/loader/plotfunction.h"
+#include "variables/chartmodel.h"
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class QCheckBox;
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+class QTimer;
+class QVBoxLayout;
+
+namespace moldrin
+{
+
+class ChartView;
+class ImageButton;
+class LumButton;
+
+inline const QString kDefaultAxisLabelFormat = QStringLiteral("#,##0.00");
+inline constexpr int kDefaultLabelArea = 38;
+inline const QString kChartReadoutFormat = QStringLiteral("#,##0.0##");
+
+// One value a chart window keeps under SaveConfig: read and applied at load, written at close.
+struct WindowSetting {
+    QString name;
+    std::function<void(const QString& stored)> apply; // gets "" when nothing is stored; applies the default then
+    std::function<QString()> current; // the text written at close
+};
+// The value-axis label format: the stored text when not empty, else `fallback`.
+WindowSetting LabelFormatSetting(
+    const QString& name, ChartAxis& axis, const QString& fallback = kDefaultAxisLabelFormat);
+// The label area width: `fallback`, then the integer part of a numeric stored value.
+WindowSetting LabelAreaSetting(const QString& name, ChartAxis& axis, int fallback = kDefaultLabelArea);
+// A check box as "0" or "1": a stored 0 or 1 sets it (its click handler then runs); anything else leaves
+// the box as the window built it.
+WindowSetting CheckBoxSetting(const QString& name, QCheckBox* box);
+
+// The label-format and axis-position buttons' steps; false (nothing changed) at their limits.
+bool AddDecimal(QString& format); // appends "0" unless the format ends in "0000"
+bool RemoveDecimal(QString& format); // drops the last character unless the format ends in "."
+bool NarrowLabelArea(int& width); // -1 while at least 11
+bool WidenLabelArea(int& width); // +1 while below 100
+
+// The base of the chart windows. A window file then holds only what is its own: its template, its
+// controls (in sidePanel() and controlRow()), its settings table, its PlotChart and ClearChart.
+//
+// What the base holds and does:
+// - mChart, drawn by the chart view (named Options::chartName) on the window's left; RenderChart() draws
+//   it. The view zooms and pans horizontally; ClearChart undoes the zoom.
+// - lblXYValue: the pointer read-out, " Y:" & value, or "X:" & key & " Y:" & value (Options::readOut),
+//   formatted "#,##0.0##".
+// - The label-format buttons (Options::decimalButtons, e.g. imgLeft / imgRight on the left axis) and the
+//   axis-position buttons imgChartLeft / imgChartRight (Options::axisButtons) with their limits: one
+//   decimal more up to "0000", one fewer down to "."; the left axis label area from 10 to 100. A button
+//   that acts shows sunken until the left mouse button is released over it.
+// - The LumButton row cmdRefresh ("Refresh": ClearChart, then PlotChart), cmdExport ("Export") and
+//   cmdPrintChart ("Print Chart"), which emit ExportRequested / PrintRequested for the export and printing
+//   to connect to, cmdClose ("Close"), and the hidden cmdDefault (outside the visible area, Esc): both close.
+// - tmrRuleFlash (500 ms, off at start): StartRuleFlash after a rule evaluation; each tick flips the mark
+//   labels of Options::flashSeries and redraws.
+// - mLoading, set while Form_Load applies the settings and runs LoadOwn.
+// - The settings table Settings(): read and applied in Form_Load, written at close, in table order.
+// - plotHost(): the PlotHost a plot function gets (messages to the window's prompt); WaitCursor shows
+//   the hourglass while a plot runs.
+// The title lines come from the plot functions (data::ChartTitleLine).
+class ChartWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    enum class ReadOut { None, Y, XY };
+    struct DecimalButtons {
+        QString more, less; // object names of the "one decimal more" and "one decimal fewer" buttons
+        QString toolTip;
+        AxisId axis;
+    };
+    struct Options {
+        QString objectName; // frmP_Chart
+        QString caption; // "p Chart"
+        QString chartName; // ocxP_Chart
+        ReadOut readOut = ReadOut::Y;
+        QList<DecimalButtons> decimalButtons;
+        bool axisButtons = true;
+        QList<int> flashSeries; // the series whose mark labels blink
+    };
+
+    ChartWindow(AppState& state, Prompt& prompt, data::PlotSelection selection, const Options& options,
+        QWidget* parent = nullptr);
+    ~ChartWindow() override;
+
+    // Loading: mLoading set, the settings applied, LoadOwn; mLoading cleared; PlotChart.
+    void Form_Load();
+
+    ChartModel& chart() { return mChart; }
+    ChartView* chartView() const { return mChartView; }
+
+    void cmdRefresh_Click();
+    void tmrRuleFlash_Timer();
+    void chartView_MouseMove(const QPointF& pixel);
+
+    // The controls, by their names (the chart view is named by Options::chartName).
+    QLabel* lblXYValue = nullptr;
+    ImageButton* imgChartLeft = nullptr;
+    ImageButton* imgChartRight = nullptr;
+    LumButton* cmdRefresh = nullptr;
+    LumButton* cmdExport = nullptr;
+    LumButton* cmdPrintChart = nullptr;
+    LumButton* cmdClose = nullptr;
+    QPushButton* cmdDefault = nullptr;
+    QTimer* tmrRuleFlash = nullptr;
+
+Q_SIGNALS:
+    void ExportRequested();
+    void PrintRequested();
+
+protected:
+    // The window's own part.
+    virtual QList<WindowSetting> Settings() = 0;
+    virtual void LoadOwn() { }
+    virtual void PlotChart() = 0;
+    // Empties the chart before a redraw; windows empty their model and call this (it undoes the zoom).
+    virtual void ClearChart();
+    // The export and printing of the chart (the base only announces them).
+    virtual void cmdExport_Click();
+    virtual void cmdPrintChart_Click();
+
+    void RenderChart();
+    // The blink timer after a rule evaluation: on when marks were placed with blinking enabled.
+    void StartRuleFlash(bool enabled);
+    data::PlotHost& plotHost();
+    QVBoxLayout* sidePanel() const { return mSidePanel; }
+    QHBoxLayout* controlRow() const { return mControlRow; }
+    void closeEvent(QCloseEvent* event) override; // Form_QueryUnload
+    void reject() override;                       // Esc: closes, so the settings are written
+
+    AppState& mState;
+    Prompt& mPrompt;
+    const data::PlotSelection mSelection;
+    ChartModel mChart;
+    bool mLoading = false;
+
+private:
+    void AddDecimalButtons(const DecimalButtons& buttons, QHBoxLayout* row);
+    void AddAxisButtons(QHBoxLayout* row);
+
+    const Options mOptions;
+    ChartView* mChartView = nullptr;
+    QVBoxLayout* mSidePanel = nullptr;
+    QHBoxLayout* mControlRow = nullptr;
+    data::PromptHost mHost;
+};
+
+// The hourglass pointer while it lives.
+class WaitCursor
+{
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace moldrin

@@ -1,0 +1,195 @@
+// The attribute charts' template and plot function on an SQLite table: rows, lines, title, rules, messages.
+#include "attributes/attributechart.h"
+#include "data/loader/plotfunction.h"
+
+#include "attributedb.h"
+#include "qtprinters.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace moldrin;
+using moldrin::test::AttributeDatabase;
+using moldrin::test::Lot;
+
+namespace
+{
+
+struct Fixture {
+    AttributeDatabase db;
+    ScriptedPrompt prompt;
+    data::PromptHost host { prompt };
+    data::PlotSelection selection;
+
+    explicit Fixture(const QList<Lot>& lots)
+    {
+        EXPECT_TRUE(db.open(lots));
+        selection.product = QStringLiteral(" PSU-100 ");
+        selection.range = QStringLiteral("All");
+        selection.tester = QStringLiteral("<All>");
+    }
+    AttributePlotOutcome plot(ChartModel& chart, AttributeKind kind, bool zones)
+    {
+        return PlotAttributeChart(db.state, chart, selection, kind, zones, host);
+    }
+};
+
+Lot P(double defectives, double inspected, const QString& tester = QStringLiteral("ATE-01"))
+{
+    Lot l;
+    l.defectives = defectives;
+    l.inspected = inspected;
+    l.tester = tester;
+    return l;
+}
+
+} // namespace
+
+TEST(AttributeChart, TemplateSeriesAndKinds)
+{
+    const ChartModel p = BuildAttributeChartTemplate(AttributeKind::P);
+    ASSERT_EQ(p.seriesCount(), kAttrTemplateSeriesCount);
+    QStringList titles;
+    for (const ChartSeries& s : p.series)
+        titles << s.title;
+    EXPECT_EQ(titles, (QStringList { "Data", "Mean", "UCL", "LCL", "Zone", "Up Arrow", "Down Arrow" }));
+    EXPECT_EQ(p.header, QStringList { "p Chart" });
+    EXPECT_EQ(p.left.title, "Rate of Nonconforming");
+    EXPECT_EQ(p.left.labelFormat, "#,##0.00");
+    EXPECT_EQ(p.left.labelSize, 38);
+    EXPECT_EQ(p.bottom.labelFormat, "#,##0");
+    EXPECT_EQ(p.bottom.increment, 1);
+    EXPECT_TRUE(p.bottom.title.startsWith("Sub-Group Number "));
+    EXPECT_EQ(p.series[kAttrData].colour, kClSilver);
+    EXPECT_FALSE(p.series[kAttrData].marks.visible);
+    EXPECT_EQ(p.series[kAttrUCL].marks.offset, -16);
+    EXPECT_EQ(p.series[kAttrLCL].marks.offset, 3);
+    EXPECT_EQ(p.series[kAttrUpArrow].pointer, PointerStyle::DownTriangle);
+    EXPECT_EQ(p.series[kAttrUpArrow].marks.offset, 8);
+    EXPECT_EQ(p.series[kAttrDownArrow].marks.offset, -23);
+    EXPECT_TRUE(p.series[kAttrDownArrow].marks.italic);
+
+    const ChartModel c = BuildAttributeChartTemplate(AttributeKind::C);
+    EXPECT_EQ(c.series[kAttrUCL].marks.offset, -15);
+    EXPECT_EQ(c.left.title, "Y Title");
+    EXPECT_EQ(c.series[kAttrData].colour, kClGray);
+    EXPECT_EQ(BuildAttributeChartTemplate(AttributeKind::U).left.title, "Nonconforming/Unit");
+    EXPECT_EQ(BuildAttributeChartTemplate(AttributeKind::NP).header, QStringList { "np Chart" });
+
+    EXPECT_EQ(AttributeKindFromText("NP Chart"), AttributeKind::NP);
+    EXPECT_FALSE(AttributeKindFromText("p Chart").has_value());
+    EXPECT_FALSE(Traits(AttributeKind::P).constantLimits);
+    EXPECT_TRUE(Traits(AttributeKind::C).constantLimits);
+    EXPECT_EQ(Traits(AttributeKind::U).windowName, "frmU_Chart");
+}
+
+TEST(AttributeChart, PlotReadsTheSortedRowsOnceAndDrawsEveryLine)
+{
+    Fixture f({ P(2, 40), P(5, 50), P(9, 60, "ATE-02"), P(1, 60) });
+    ChartModel chart = BuildAttributeChartTemplate(AttributeKind::P);
+    const AttributePlotOutcome out = f.plot(chart, AttributeKind::P, true);
+    ASSERT_TRUE(out.plotted);
+    EXPECT_TRUE(f.prompt.messages.isEmpty());
+    EXPECT_EQ(out.records, 4);
+    EXPECT_EQ(chart.header, (QStringList { "p Chart", "PSU-100, Range <All>" }));
+    const ChartSeries& data = chart.series[kAttrData];
+    ASSERT_EQ(data.count(), 4);
+    // In time order (the table holds them last first).
+    EXPECT_DOUBLE_EQ(data.points.y(0), 2.0 / 40);
+    EXPECT_DOUBLE_EQ(data.points.y(2), 9.0 / 60);
+    EXPECT_DOUBLE_EQ(data.points.x(3), 4);
+    // The limit and zone lines: one point a subgroup from the same rows, then the closing point.
+    ASSERT_EQ(chart.seriesCount(), 11);
+    for (int line : { kAttrUCL, kAttrLCL, 7, 8, 9, 10 })
+        EXPECT_EQ(chart.series[line].count(), 5) << line;
+    const double pBar = (2.0 / 40 + 5.0 / 50 + 9.0 / 60 + 1.0 / 60) / 4;
+    EXPECT_DOUBLE_EQ(chart.series[kAttrUCL].points.y(1), pBar + 3 * std::sqrt(pBar * (1 - pBar) / 50));
+    EXPECT_EQ(chart.series[7].title, "Zone");
+    EXPECT_EQ(chart.series[7].marks.offset, -15);
+    EXPECT_EQ(chart.series[8].marks.offset, 3);
+    EXPECT_EQ(chart.series[9].marks.offset, -15);
+    EXPECT_DOUBLE_EQ(chart.left.increment, (*chart.series[kAttrUCL].maxY() - *chart.series[kAttrLCL].minY()) / 4);
+    EXPECT_EQ(out.result.CaptionText(), "p-Bar:\r\nTested:\r\nNonconf.:\r\nYield(%):");
+    EXPECT_TRUE(out.rules.completed);
+
+    // One tester; no zones, so no zone lines and no rules.
+    f.selection.tester = QStringLiteral("ATE-02");
+    ChartModel one = BuildAttributeChartTemplate(AttributeKind::P);
+    const AttributePlotOutcome single = f.plot(one, AttributeKind::P, false);
+    EXPECT_EQ(single.records, 1);
+    EXPECT_EQ(one.seriesCount(), kAttrTemplateSeriesCount);
+    EXPECT_FALSE(single.rules.completed);
+}
+
+TEST(AttributeChart, RulesCompareEachPointWithItsOwnLimits)
+{
+    // The seventh lot is above its own UCL (400 inspected) but below the first, wider one (20 inspected).
+    QList<Lot> lots;
+    for (int i = 0; i < 6; ++i)
+        lots << P(1, 20);
+    lots << P(40, 400);
+    Fixture f(lots);
+    ChartModel chart = BuildAttributeChartTemplate(AttributeKind::P);
+    const AttributePlotOutcome out = f.plot(chart, AttributeKind::P, true);
+    ASSERT_TRUE(out.plotted);
+    EXPECT_TRUE(out.rules.centreMarks);
+    EXPECT_TRUE(out.rules.timerEnabled);
+    const ChartSeries& up = chart.series[kAttrUpArrow];
+    ASSERT_EQ(up.count(), 1);
+    EXPECT_EQ(up.points.label(0), "R1+");
+    EXPECT_DOUBLE_EQ(up.points.x(0), 7); // point index 6 + x offset 1
+    EXPECT_TRUE(up.marks.ruleMarks);
+    EXPECT_TRUE(chart.series[kAttrDownArrow].points.isEmpty());
+    EXPECT_EQ(f.db.state.gUpperRuleMarks.value(6), "R1+");
+
+    // Switched off in the set-up's attribute column, R1+ is not checked.
+    f.db.state.gRulesSetup[6 * int(RuleGroup::R1Upper) + kColumnAttribute - 1] = QLatin1Char('0');
+    ChartModel again = BuildAttributeChartTemplate(AttributeKind::P);
+    EXPECT_FALSE(f.plot(again, AttributeKind::P, true).rules.centreMarks);
+}
+
+TEST(AttributeChart, MessagesEndThePlotWithoutLines)
+{
+    Lot a, b;
+    a.rejects = 2;
+    b.rejects = 1;
+    b.sampled = 40;
+    Fixture f({ a, b });
+    ChartModel np = BuildAttributeChartTemplate(AttributeKind::NP);
+    const AttributePlotOutcome failed = f.plot(np, AttributeKind::NP, true);
+    EXPECT_FALSE(failed.plotted);
+    ASSERT_EQ(f.prompt.messages.size(), 1);
+    EXPECT_EQ(f.prompt.messages[0].text, "Found sub-groups size in not same!. ");
+    EXPECT_EQ(f.prompt.messages[0].icon, PromptIcon::Exclamation);
+    for (const ChartSeries& s : np.series)
+        EXPECT_TRUE(s.points.isEmpty());
+    EXPECT_EQ(np.seriesCount(), kAttrTemplateSeriesCount);
+
+    f.selection.range = QStringLiteral("Custom");
+    f.db.state.gCustomStart = QDate(2020, 1, 1);
+    f.db.state.gCustomEnd = QDate(2020, 1, 31);
+    ChartModel c = BuildAttributeChartTemplate(AttributeKind::C);
+    EXPECT_FALSE(f.plot(c, AttributeKind::C, false).plotted);
+    EXPECT_EQ(f.prompt.messages.back().text, "No data collection for this selected range of filter condition!");
+    EXPECT_TRUE(c.header.value(1).startsWith("PSU-100 as "));
+
+    f.db.state.gConnection.reset();
+    EXPECT_FALSE(f.plot(c, AttributeKind::C, false).plotted);
+    EXPECT_TRUE(f.prompt.messages.back().text.endsWith("!"));
+}
+
+TEST(AttributeChart, ClearingKeepsTheTemplate)
+{
+    Fixture f({ P(2, 40), P(5, 50), P(1, 60) });
+    ChartModel chart = BuildAttributeChartTemplate(AttributeKind::U);
+    ASSERT_TRUE(f.plot(chart, AttributeKind::U, true).plotted);
+    chart.series[kAttrUpArrow].marks.visible = false; // a blink's off phase
+    ClearAttributeChart(chart);
+    EXPECT_EQ(chart.seriesCount(), kAttrTemplateSeriesCount);
+    EXPECT_EQ(chart.header, QStringList { "u Chart" });
+    for (const ChartSeries& s : chart.series)
+        EXPECT_TRUE(s.points.isEmpty());
+    EXPECT_TRUE(chart.series[kAttrUpArrow].marks.visible);
+}

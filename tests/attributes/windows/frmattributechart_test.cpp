@@ -1,0 +1,286 @@
+// The p, np, c and u chart windows on an SQLite table: loading, settings, zones and marks, buttons, failures.
+#include "attributes/windows/frmattributechart.h"
+
+#include "attributedb.h"
+#include "buttonctl/lumbutton.h"
+#include "common/numberformat.h"
+#include "output/windows/imagebutton.h"
+#include "variables/view/chartview.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace moldrin;
+using moldrin::test::AttributeDatabase;
+using moldrin::test::Lot;
+
+namespace
+{
+
+// Lots with a run above the centre and a bad lot, so zones bring rule marks.
+QList<Lot> MarkedLots()
+{
+    QList<Lot> lots;
+    for (int i = 0; i < 30; ++i) {
+        Lot l;
+        l.defectives = (i % 4) + (i >= 10 && i < 20 ? 3 : 0) + (i == 25 ? 12 : 0);
+        l.inspected = i % 3 ? 50 : 60;
+        l.rejects = std::min(50.0, l.defectives);
+        l.defects = l.defectives;
+        l.units = 1 + i % 4;
+        l.scratches = l.defectives;
+        lots << l;
+    }
+    return lots;
+}
+
+struct Session {
+    AttributeDatabase db;
+    ScriptedPrompt prompt;
+    data::PlotSelection selection;
+    std::unique_ptr<frmAttributeChart> window;
+
+    explicit Session(const QList<Lot>& lots = MarkedLots())
+    {
+        if (!db.open(lots))
+            qWarning("no database");
+        selection.product = QStringLiteral("PSU-100");
+        selection.range = QStringLiteral("All");
+    }
+    frmAttributeChart& open(AttributeKind kind)
+    {
+        window = std::make_unique<frmAttributeChart>(db.state, prompt, selection, kind);
+        window->resize(1000, 620);
+        window->Form_Load();
+        return *window;
+    }
+    void close()
+    {
+        window->close();
+        window.reset();
+    }
+};
+
+template <class T> T* Child(QWidget& w, const char* name)
+{
+    return w.findChild<T*>(QString::fromLatin1(name));
+}
+
+int Points(const ChartModel& chart, int series)
+{
+    const ChartSeries* s = chart.seriesAt(series);
+    return s ? s->count() : -1;
+}
+
+} // namespace
+
+class FrmAttributeChartTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void opensWithTheDefaultsAndItsControls()
+    {
+        Session s;
+        frmAttributeChart& w = s.open(AttributeKind::P);
+        QCOMPARE(w.objectName(), QStringLiteral("frmP_Chart"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("p Chart"));
+        QCOMPARE(w.chartView()->objectName(), QStringLiteral("ocxP_Chart"));
+        QCOMPARE(w.chart().left.labelFormat, QStringLiteral("#,##0.00"));
+        QCOMPARE(w.chart().left.labelSize, 38);
+        QVERIFY(w.ui.chkShowGrid->isChecked());
+        QVERIFY(w.chart().left.gridVisible);
+        QVERIFY(!w.ui.chkShowZoneABC->isChecked());
+        QCOMPARE(w.ui.chkShowZoneABC->text(), QStringLiteral("Show Zones"));
+        QCOMPARE(w.ui.chkShowGrid->text(), QStringLiteral("Show Grid Line"));
+        QVERIFY(s.prompt.messages.isEmpty());
+        QCOMPARE(w.chart().seriesCount(), kAttrTemplateSeriesCount);
+        QCOMPARE(Points(w.chart(), kAttrData), 30);
+        QCOMPARE(Points(w.chart(), kAttrUpArrow), 0);
+        QCOMPARE(w.chart().header, (QStringList { "p Chart", "PSU-100, Range <All>" }));
+        QCOMPARE(w.ui.lblSPCParameter->text(), QStringLiteral("p-Bar:\r\nTested:\r\nNonconf.:\r\nYield(%):"));
+        QCOMPARE(w.ui.lblSPCParameter1->text(), w.lastOutcome().result.ValueText());
+        for (const char* name : { "imgLeft", "imgRight" })
+            QCOMPARE(Child<ImageButton>(w, name)->toolTip(), QStringLiteral("Adjust decimal places"));
+        for (const char* name : { "imgChartLeft", "imgChartRight" })
+            QCOMPARE(Child<ImageButton>(w, name)->toolTip(), QStringLiteral("Adjust axis position"));
+        const QStringList captions { "Refresh", "Export", "Print Chart", "Close" };
+        const char* names[] = { "cmdRefresh", "cmdExport", "cmdPrintChart", "cmdClose" };
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(Child<LumButton>(w, names[i])->Caption(), captions[i]);
+        QVERIFY(!Child<QTimer>(w, "tmrRuleFlash")->isActive());
+        QVERIFY(Child<QLabel>(w, "lblXYValue"));
+    }
+
+    void zonesQueryAgainAndBlinkTheirMarks()
+    {
+        Session s;
+        frmAttributeChart& w = s.open(AttributeKind::P);
+        QVERIFY(s.db.insert(Lot {}, 30)); // written after the window opened
+        w.ui.chkShowZoneABC->setChecked(true);
+        QCOMPARE(w.lastOutcome().records, 31);
+        QCOMPARE(w.chart().seriesCount(), 11);
+        for (int z = 7; z <= 10; ++z)
+            QCOMPARE(Points(w.chart(), z), 32);
+        QVERIFY(Points(w.chart(), kAttrUpArrow) > 0);
+        QTimer* timer = Child<QTimer>(w, "tmrRuleFlash");
+        QVERIFY(timer->isActive());
+        w.tmrRuleFlash_Timer();
+        QVERIFY(!w.chart().series[kAttrUpArrow].marks.visible);
+        QVERIFY(!w.chart().series[kAttrDownArrow].marks.visible);
+        QVERIFY(w.chart().series[kAttrUCL].marks.visible);
+        w.tmrRuleFlash_Timer();
+        QVERIFY(w.chart().series[kAttrUpArrow].marks.visible);
+
+        // The marks' labels are drawn inside the chart, apart from each other.
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.chartView()->replot();
+        int ruleLabels = 0;
+        const QList<ChartView::PlacedLabel> placed = w.chartView()->placedLabels();
+        for (int i = 0; i < placed.size(); ++i) {
+            ruleLabels += placed[i].ruleMark ? 1 : 0;
+            QVERIFY(placed[i].band.adjusted(-0.01, -0.01, 0.01, 0.01).contains(placed[i].rect));
+            for (int j = i + 1; j < placed.size(); ++j)
+                QVERIFY(!placed[i].rect.intersects(placed[j].rect) || (!placed[i].ruleMark && !placed[j].ruleMark));
+        }
+        QVERIFY(ruleLabels > 0);
+
+        w.ui.chkShowZoneABC->setChecked(false);
+        QCOMPARE(w.chart().seriesCount(), kAttrTemplateSeriesCount);
+        QCOMPARE(Points(w.chart(), kAttrUpArrow), 0);
+        QCOMPARE(Points(w.chart(), kAttrDownArrow), 0);
+
+        // With blinking off in the set-up, marks appear and stay steady.
+        s.db.state.gRulesBlinkEnable = false;
+        w.ui.chkShowZoneABC->setChecked(true);
+        QVERIFY(Points(w.chart(), kAttrUpArrow) > 0);
+        QVERIFY(!timer->isActive());
+    }
+
+    void settingsComeBackAfterClosing()
+    {
+        Session s;
+        {
+            frmAttributeChart& w = s.open(AttributeKind::U);
+            QTest::mousePress(Child<ImageButton>(w, "imgLeft"), Qt::LeftButton);
+            QTest::mousePress(Child<ImageButton>(w, "imgChartRight"), Qt::LeftButton);
+            QTest::mousePress(Child<ImageButton>(w, "imgChartRight"), Qt::LeftButton);
+            w.ui.chkShowGrid->setChecked(false);
+            QVERIFY(!w.chart().left.gridVisible);
+            w.ui.chkShowZoneABC->setChecked(true);
+            Child<LumButton>(w, "cmdClose")->Click();
+            QVERIFY(!w.isVisible());
+        }
+        const SettingsStore& store = s.db.state.registry;
+        QCOMPARE(store.read("U_LabelFormat"), QStringLiteral("#,##0.000"));
+        QCOMPARE(store.read("U_AxisLabelPosition"), QStringLiteral("40"));
+        QCOMPARE(store.read("ShowGridU_Chart"), QStringLiteral("0"));
+        QCOMPARE(store.read("ShowABCZoneU_Chart"), QStringLiteral("1"));
+
+        frmAttributeChart& again = s.open(AttributeKind::U);
+        QCOMPARE(again.chart().left.labelFormat, QStringLiteral("#,##0.000"));
+        QCOMPARE(again.chart().left.labelSize, 40);
+        QVERIFY(!again.ui.chkShowGrid->isChecked());
+        QVERIFY(!again.chart().left.gridVisible);
+        QVERIFY(again.ui.chkShowZoneABC->isChecked());
+        QCOMPARE(again.chart().seriesCount(), 11); // the first plot already has its zones
+        QCOMPARE(again.lastOutcome().records, 30);
+        s.close();
+
+        // The other windows keep their own values.
+        frmAttributeChart& c = s.open(AttributeKind::C);
+        QCOMPARE(c.chart().left.labelFormat, QStringLiteral("#,##0.00"));
+        QCOMPARE(c.chart().left.title, QStringLiteral("Y Title"));
+        s.close();
+        s.db.state.gCChartYAxisTitle = QStringLiteral("Scratches per panel");
+        s.db.state.registry.write("C_AxisLabelPosition", "x");
+        QCOMPARE(s.open(AttributeKind::C).chart().left.title, QStringLiteral("Scratches per panel"));
+        QCOMPARE(s.window->chart().left.labelSize, 38);
+    }
+
+    void buttonsStopAtTheirLimits()
+    {
+        Session s;
+        frmAttributeChart& w = s.open(AttributeKind::NP);
+        ImageButton* more = Child<ImageButton>(w, "imgLeft");
+        ImageButton* fewer = Child<ImageButton>(w, "imgRight");
+        ImageButton* narrower = Child<ImageButton>(w, "imgChartLeft");
+        ImageButton* wider = Child<ImageButton>(w, "imgChartRight");
+        w.chart().left.labelFormat = QStringLiteral("#,##0.");
+        QTest::mousePress(fewer, Qt::LeftButton);
+        QCOMPARE(w.chart().left.labelFormat, QStringLiteral("#,##0."));
+        QVERIFY(!fewer->PressedLook());
+        w.chart().left.labelFormat = QStringLiteral("#,##0.0000");
+        QTest::mousePress(more, Qt::LeftButton);
+        QCOMPARE(w.chart().left.labelFormat, QStringLiteral("#,##0.0000"));
+        QVERIFY(!more->PressedLook());
+        QTest::mousePress(fewer, Qt::LeftButton);
+        QVERIFY(fewer->PressedLook());
+        QTest::mouseRelease(fewer, Qt::LeftButton);
+        QVERIFY(!fewer->PressedLook());
+        // Without a point the format gains an integer digit.
+        w.chart().left.labelFormat = QStringLiteral("#,##0");
+        QTest::mousePress(more, Qt::LeftButton);
+        QCOMPARE(w.chart().left.labelFormat, QStringLiteral("#,##00"));
+
+        w.chart().left.labelSize = 10;
+        QTest::mousePress(narrower, Qt::LeftButton);
+        QCOMPARE(w.chart().left.labelSize, 10);
+        QVERIFY(!narrower->PressedLook());
+        w.chart().left.labelSize = 100;
+        QTest::mousePress(wider, Qt::LeftButton);
+        QCOMPARE(w.chart().left.labelSize, 100);
+        QTest::mousePress(narrower, Qt::LeftButton);
+        QCOMPARE(w.chart().left.labelSize, 99);
+        QVERIFY(narrower->PressedLook());
+    }
+
+    void refreshAfterAFailedNpCheck()
+    {
+        QList<Lot> lots = MarkedLots();
+        lots[4].sampled = 40;
+        Session s(lots);
+        frmAttributeChart& w = s.open(AttributeKind::NP);
+        QCOMPARE(s.prompt.texts(), QStringList { "Found sub-groups size in not same!. " });
+        QCOMPARE(Points(w.chart(), kAttrData), 0);
+        QCOMPARE(Points(w.chart(), kAttrUCL), 0);
+        QVERIFY(w.ui.lblSPCParameter1->text().isEmpty());
+
+        QVERIFY(s.db.exec("UPDATE Lots SET Sampled = 50"));
+        w.cmdRefresh_Click();
+        QCOMPARE(s.prompt.messages.size(), 1);
+        QCOMPARE(Points(w.chart(), kAttrData), 30);
+        QCOMPARE(Points(w.chart(), kAttrUCL), 2);
+        QVERIFY(w.ui.lblSPCParameter1->text().endsWith("\r\n"));
+        // Refresh draws the same chart again, not twice over.
+        w.cmdRefresh_Click();
+        QCOMPARE(Points(w.chart(), kAttrData), 30);
+    }
+
+    void readOutAndDefaultButton()
+    {
+        Session s;
+        frmAttributeChart& w = s.open(AttributeKind::C);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        ChartView* view = w.chartView();
+        view->replot();
+        const QPointF at = view->centreRect()->rect().center();
+        w.chartView_MouseMove(at);
+        QCOMPARE(Child<QLabel>(w, "lblXYValue")->text(),
+            " Y:" + FormatNumber(view->centreValueAxis()->pixelToCoord(at.y()), "#,##0.0##"));
+        QPushButton* hidden = Child<QPushButton>(w, "cmdDefault");
+        QCOMPARE(hidden->focusPolicy(), Qt::NoFocus);
+        hidden->click();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(s.db.state.registry.read("C_LabelFormat"), QStringLiteral("#,##0.00"));
+    }
+};
+
+QTEST_MAIN(FrmAttributeChartTest)
+#include "frmattributechart_test.moc"

@@ -1,0 +1,205 @@
+// The chart-window base with a window of its own: loading order, settings table, buttons, read-out, hooks.
+#include "output/windows/chartwindow.h"
+
+#include "buttonctl/lumbutton.h"
+#include "common/numberformat.h"
+#include "output/windows/imagebutton.h"
+#include "variables/view/chartview.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace moldrin;
+
+namespace
+{
+
+// A histogram-like window: both read-out values, decimal buttons for both axes, no axis-position buttons.
+class TestWindow : public ChartWindow
+{
+public:
+    TestWindow(AppState& state, Prompt& prompt)
+        : ChartWindow(state, prompt, {}, MakeOptions(), nullptr)
+    {
+        box = new QCheckBox(this);
+        ChartSeries s;
+        for (int i = 0; i < 10; ++i)
+            s.addXY(i * 2.0, i % 3);
+        mChart.series << s;
+    }
+    static Options MakeOptions()
+    {
+        Options o;
+        o.objectName = QStringLiteral("frmTest");
+        o.caption = QStringLiteral("Test Chart");
+        o.chartName = QStringLiteral("ocxTest");
+        o.readOut = ReadOut::XY;
+        o.decimalButtons = { { "imgLeftY", "imgRightY", "Adjust decimal places Y-Axis", AxisId::Left },
+            { "imgLeftX", "imgRightX", "Adjust decimal places X-Axis", AxisId::Bottom } };
+        o.axisButtons = false;
+        return o;
+    }
+    QList<WindowSetting> Settings() override
+    {
+        return { LabelFormatSetting("TestY_LabelFormat", mChart.left),
+            LabelFormatSetting("TestX_LabelFormat", mChart.bottom, "#,##0"), CheckBoxSetting("TestBox", box),
+            LabelAreaSetting("Test_AxisLabelPosition", mChart.left) };
+    }
+    void LoadOwn() override { events << QStringLiteral("load %1 %2").arg(mLoading).arg(mChart.left.labelFormat); }
+    void PlotChart() override
+    {
+        events << QStringLiteral("plot %1").arg(mLoading);
+        RenderChart();
+    }
+    void ClearChart() override
+    {
+        events << QStringLiteral("clear");
+        ChartWindow::ClearChart();
+    }
+    QStringList events;
+    QCheckBox* box = nullptr;
+    ChartModel& model() { return mChart; }
+};
+
+template <class T> T* Child(QWidget& w, const char* name)
+{
+    T* child = w.findChild<T*>(QString::fromLatin1(name));
+    if (!child)
+        qWarning("no %s", name);
+    return child;
+}
+
+} // namespace
+
+class ChartWindowTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void settingsAreAppliedWhileLoadingAndWrittenAtClose()
+    {
+        QTemporaryDir dir;
+        AppState state(dir.filePath("settings"));
+        state.registry.write("TestY_LabelFormat", "#,##0.0");
+        state.registry.write("Test_AxisLabelPosition", " 40.7 ");
+        state.registry.write("TestBox", "2"); // neither 0 nor 1: the box stays as built
+        ScriptedPrompt prompt;
+        {
+            TestWindow w(state, prompt);
+            w.box->setChecked(true);
+            w.Form_Load();
+            QCOMPARE(w.events, (QStringList { "load 1 #,##0.0", "plot 0" }));
+            QCOMPARE(w.model().bottom.labelFormat, QStringLiteral("#,##0"));
+            QCOMPARE(w.model().left.labelSize, 40);
+            QVERIFY(w.box->isChecked());
+            QCOMPARE(w.objectName(), QStringLiteral("frmTest"));
+            QCOMPARE(w.windowTitle(), QStringLiteral("Test Chart"));
+            QCOMPARE(w.chartView()->objectName(), QStringLiteral("ocxTest"));
+            QVERIFY(!w.findChild<ImageButton*>("imgChartLeft"));
+            w.box->setChecked(false);
+            w.close();
+        }
+        QCOMPARE(state.registry.read("TestY_LabelFormat"), QStringLiteral("#,##0.0"));
+        QCOMPARE(state.registry.read("TestX_LabelFormat"), QStringLiteral("#,##0"));
+        QCOMPARE(state.registry.read("TestBox"), QStringLiteral("0"));
+        QCOMPARE(state.registry.read("Test_AxisLabelPosition"), QStringLiteral("40"));
+
+        state.registry.write("Test_AxisLabelPosition", "wide");
+        TestWindow again(state, prompt);
+        again.Form_Load();
+        QCOMPARE(again.model().left.labelSize, kDefaultLabelArea);
+        QVERIFY(!again.box->isChecked());
+    }
+
+    void buttonsActOnTheirAxisWithinTheirLimits()
+    {
+        QTemporaryDir dir;
+        AppState state(dir.filePath("settings"));
+        ScriptedPrompt prompt;
+        TestWindow w(state, prompt);
+        w.Form_Load();
+        ImageButton* moreX = Child<ImageButton>(w, "imgLeftX");
+        ImageButton* lessY = Child<ImageButton>(w, "imgRightY");
+        QVERIFY(moreX && lessY);
+        QCOMPARE(moreX->toolTip(), QStringLiteral("Adjust decimal places X-Axis"));
+        QTest::mousePress(moreX, Qt::LeftButton);
+        QCOMPARE(w.model().bottom.labelFormat, QStringLiteral("#,##00"));
+        QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0.00"));
+        QVERIFY(moreX->PressedLook());
+        QTest::mouseRelease(moreX, Qt::LeftButton);
+        QVERIFY(!moreX->PressedLook());
+        for (int i = 0; i < 4; ++i)
+            QTest::mousePress(lessY, Qt::LeftButton);
+        QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0."));
+        QTest::mouseRelease(lessY, Qt::LeftButton);
+        QTest::mousePress(lessY, Qt::LeftButton); // at its limit: nothing, and no sunken look
+        QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0."));
+        QVERIFY(!lessY->PressedLook());
+
+        QString format = QStringLiteral("#,##0.0000");
+        QVERIFY(!AddDecimal(format));
+        int width = 10;
+        QVERIFY(!NarrowLabelArea(width));
+        QVERIFY(WidenLabelArea(width));
+        QCOMPARE(width, 11);
+        width = 100;
+        QVERIFY(!WidenLabelArea(width));
+    }
+
+    void readOutRefreshHooksAndClosing()
+    {
+        QTemporaryDir dir;
+        AppState state(dir.filePath("settings"));
+        ScriptedPrompt prompt;
+        TestWindow w(state, prompt);
+        w.resize(900, 600);
+        w.Form_Load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        ChartView* view = w.chartView();
+        view->replot();
+        const QPointF at = view->centreRect()->rect().center();
+        w.chartView_MouseMove(at);
+        const QString expected = "X:" + FormatNumber(view->pointAxis()->pixelToCoord(at.x()), "#,##0.0##")
+            + " Y:" + FormatNumber(view->centreValueAxis()->pixelToCoord(at.y()), "#,##0.0##");
+        QCOMPARE(Child<QLabel>(w, "lblXYValue")->text(), expected);
+
+        w.events.clear();
+        Child<LumButton>(w, "cmdRefresh")->Click();
+        QCOMPARE(w.events, (QStringList { "clear", "plot 0" }));
+        QSignalSpy exports(&w, &ChartWindow::ExportRequested);
+        QSignalSpy prints(&w, &ChartWindow::PrintRequested);
+        Child<LumButton>(w, "cmdExport")->Click();
+        Child<LumButton>(w, "cmdPrintChart")->Click();
+        QCOMPARE(exports.size(), 1);
+        QCOMPARE(prints.size(), 1);
+        QCOMPARE(Child<LumButton>(w, "cmdPrintChart")->Caption(), QStringLiteral("Print Chart"));
+        QTimer* timer = Child<QTimer>(w, "tmrRuleFlash");
+        QCOMPARE(timer->interval(), 500);
+        QVERIFY(!timer->isActive());
+
+        QPushButton* hidden = Child<QPushButton>(w, "cmdDefault");
+        QVERIFY(!QRect(QPoint(0, 0), w.size()).intersects(hidden->geometry()));
+        QCOMPARE(hidden->focusPolicy(), Qt::NoFocus);
+        hidden->click();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(state.registry.read("TestX_LabelFormat"), QStringLiteral("#,##0"));
+
+        // Esc closes as well, and the settings are written.
+        QFile::remove(dir.filePath("settings"));
+        TestWindow esc(state, prompt);
+        esc.Form_Load();
+        esc.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&esc));
+        QTest::keyClick(&esc, Qt::Key_Escape);
+        QVERIFY(!esc.isVisible());
+        QCOMPARE(state.registry.read("TestX_LabelFormat"), QStringLiteral("#,##0"));
+    }
+};
+
+QTEST_MAIN(ChartWindowTest)
+#include "chartwindow_test.moc"
