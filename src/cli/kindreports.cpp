@@ -9,7 +9,7 @@ namespace moldrin::cli
 KindReport FindKindReport(const QString& kind)
 {
     // Each chart kind's report function, added here as the kind is built.
-    static const QHash<QString, KindReport> reports {};
+    static const QHash<QString, KindReport> reports { { QStringLiteral("Histogram"), &HistogramReport } };
     return reports.value(kind, nullptr);
 }
 

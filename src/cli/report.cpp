@@ -196,40 +196,20 @@ StepResult PrintRows(ReportSession& session, const QString& sql, QTextStream& ou
     return std::nullopt;
 }
 
-// A window without widgets for the loaders: messages to the prompt, nothing to enable.
-class ReportHost : public PlotHost
-{
-public:
-    explicit ReportHost(Prompt& prompt)
-        : mPrompt(prompt)
-    {
-    }
-    Prompt& prompt() override { return mPrompt; }
-    void SetPanelEnabled(bool) override { }
-
-private:
-    Prompt& mPrompt;
-};
-
 QString LimitText(double v, double sentinel) { return v == sentinel ? QStringLiteral("N/A") : NumberText(v); }
 
 int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& prompt, QTextStream& out, QTextStream& err)
 {
     AppState& s = session.state;
-    if (!ParametersUsable(session))
-        return Fail(err, kExitMessage, QStringLiteral("product ") + session.product + QStringLiteral(" has no usable test parameters"));
-    const int index = o.parameters.isEmpty() ? 0 : FindParameter(session, o.parameters.first());
-    if (index < 0)
-        return Fail(err, kExitUsage, QStringLiteral("unknown parameter ") + o.parameters.first());
+    int index = 0;
+    if (const StepResult r = ChosenParameter(session, o, err, index))
+        return *r;
     // The chart type and group size rules announce their corrections; they do not end the run.
     StderrPrompt notices;
     ChartSelection chosen = ApplyChartRules({o.chart, o.size}, true, notices);
     s.gSampleSize = chosen.sampleSize;
-    // The listings go to a private folder: the report has no raw data window.
     QTemporaryDir listings;
-    s.gTempFile1 = listings.filePath(QStringLiteral("readings.spc"));
-    s.gTempFile2 = listings.filePath(QStringLiteral("values.spc"));
-    s.gTempFile3 = listings.filePath(QStringLiteral("cells.spc"));
+    UsePrivateTempFiles(s, listings);
 
     PlotSelection sel = SelectionFor(session, o, index);
     sel.chartType = chosen.chartType;
@@ -250,8 +230,8 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
             chart.maxPointsPerPage = 0;
             WritePageChangeCaption(chart, s.gChartTitle); // "... Page 1 of 1"
         }
-        if (!SavePng(chart, o.pngFile, o.width, o.height))
-            return Fail(err, kExitMessage, QStringLiteral("cannot write ") + o.pngFile);
+        if (const int written = WritePngFile(chart, o, err); written != kExitDone)
+            return written;
     } else {
         const int written = WriteJsonFile(o.jsonFile, [&](QIODevice& file) {
             return WriteReportJson(file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
@@ -265,6 +245,31 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
 }
 
 } // namespace
+
+StepResult ChosenParameter(const ReportSession& session, const ReportOptions& options, QTextStream& err, int& index)
+{
+    if (!ParametersUsable(session))
+        return Fail(err, kExitMessage,
+            QStringLiteral("product ") + session.product + QStringLiteral(" has no usable test parameters"));
+    index = options.parameters.isEmpty() ? 0 : FindParameter(session, options.parameters.first());
+    if (index < 0)
+        return Fail(err, kExitUsage, QStringLiteral("unknown parameter ") + options.parameters.first());
+    return std::nullopt;
+}
+
+void UsePrivateTempFiles(AppState& state, const QTemporaryDir& folder)
+{
+    state.gTempFile1 = folder.filePath(QStringLiteral("readings.spc"));
+    state.gTempFile2 = folder.filePath(QStringLiteral("values.spc"));
+    state.gTempFile3 = folder.filePath(QStringLiteral("cells.spc"));
+}
+
+int WritePngFile(const ChartModel& chart, const ReportOptions& options, QTextStream& err)
+{
+    if (!SavePng(chart, options.pngFile, options.width, options.height))
+        return Fail(err, kExitMessage, QStringLiteral("cannot write ") + options.pngFile);
+    return kExitDone;
+}
 
 data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& o, int parameterIndex)
 {

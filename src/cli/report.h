@@ -8,7 +8,7 @@
 #include "data/loader/sampleloader.h"
 
 #include <QIODevice>
-
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <functional>
@@ -62,6 +62,27 @@ private:
     Prompt& mInner;
 };
 
+// A window without widgets for the plot functions: messages to the prompt, nothing to enable.
+class ReportHost : public data::PlotHost
+{
+public:
+    explicit ReportHost(Prompt& prompt)
+        : mPrompt(prompt)
+    {
+    }
+    Prompt& prompt() override { return mPrompt; }
+    void SetPanelEnabled(bool) override { }
+
+private:
+    Prompt& mPrompt;
+};
+
+// The index of the parameter the options name (the first parameter when none is named).
+StepResult ChosenParameter(const ReportSession& session, const ReportOptions& options, QTextStream& err, int& index);
+
+// Names the temporary files inside `folder`: a report has no window that reads them afterwards.
+void UsePrivateTempFiles(AppState& state, const QTemporaryDir& folder);
+
 // The main window's selection as the options name it, for the parameter at parameterIndex (-1: none);
 // a Custom range also sets the custom dates of the state.
 data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& options, int parameterIndex);
@@ -70,12 +91,18 @@ data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& op
 int WriteJsonFile(
     const QString& fileName, const std::function<bool(QIODevice&)>& write, QTextStream& out, QTextStream& err);
 
+// Draws the chart's current page into the PNG the options name; the exit code (a line on failure).
+int WritePngFile(const ChartModel& chart, const ReportOptions& options, QTextStream& err);
+
 // The report of one chart kind (--kind with --json or --png) after connecting: plots the chart through the
 // kind's plot function and writes it as the options ask; returns the exit code.
 using KindReport = int (*)(
     ReportSession& session, const ReportOptions& options, CountingPrompt& prompt, QTextStream& out, QTextStream& err);
 // The report of a chart kind, or nullptr when the kind has none (kindreports.cpp).
 KindReport FindKindReport(const QString& kind);
+// The kinds' reports, each in a file of its own.
+int HistogramReport(
+    ReportSession& session, const ReportOptions& options, CountingPrompt& prompt, QTextStream& out, QTextStream& err);
 
 // Runs the options' command; returns the exit code.
 int RunReport(const ReportOptions& options, Prompt& prompt, QTextStream& out, QTextStream& err);
