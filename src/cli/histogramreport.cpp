@@ -5,6 +5,7 @@
 #include "distribution/histogramplot.h"
 
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 namespace moldrin::cli
 {

@@ -8,11 +8,12 @@
 #include "data/loader/sampleloader.h"
 
 #include <QIODevice>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <functional>
 #include <optional>
+
+class QTemporaryDir;
 
 namespace moldrin::cli
 {
