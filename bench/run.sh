@@ -2,7 +2,7 @@
 # Times moldrin-report against the sqlite3 shell on a 1,000,000-row results table (no index, rows not
 # in time order). The sqlite3 shell runs the statements the program needs (tester list, chart
 # statement) and discards the rows: the database's own work is the floor.
-# Usage: bench/run.sh [BUILD_DIR] [ROWS] [RUNS]
+# Usage: bench/run.sh [BUILD_DIR] [ROWS] [RUNS]; BENCH_CHARTS="Histogram" runs one chart only.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
@@ -33,9 +33,11 @@ measure() { # label, command...: prints seconds and peak KiB of one run
   echo "$label $secs $kib"
 }
 
-for chart in X-Bar-R Individual-MR; do
-  size_args=(--size 5)
-  sql=$(chart_sql --test-id "<All>")
+# One chart: its name, then the options that choose it (given to --sql and to the report alike).
+run_case() {
+  local chart=$1; shift
+  local sql
+  sql=$(chart_sql "$@" --test-id "<All>")
   printf '%s\n%s\n' "$tester_sql" "$sql" > "$work/stmts.sql"
   # The program lets SQLite sort with one helper thread per spare core; the same for the shell, as a
   # second floor.
@@ -45,7 +47,7 @@ for chart in X-Bar-R Individual-MR; do
   for _ in $(seq "$runs"); do
     measure sqlite3 sh -c "sqlite3 -readonly '$work/results.db' < '$work/stmts.sql'" >> "$work/$chart.txt"
     measure sqlite3-threads sh -c "sqlite3 -readonly '$work/results.db' < '$work/stmts-threads.sql'" >> "$work/$chart.txt"
-    measure moldrin "$report" --config "$work" --chart "$chart" "${size_args[@]}" --zones --test-id "<All>" --json /dev/null >> "$work/$chart.txt"
+    measure moldrin "$report" --config "$work" "$@" --test-id "<All>" --json /dev/null >> "$work/$chart.txt"
   done
   /usr/bin/python3 - "$chart" "$work/$chart.txt" <<'PY'
 import sys, statistics
@@ -57,4 +59,12 @@ print(f"{chart}: sqlite3 {s:.3f} s (with sort threads {t:.3f} s), moldrin-report
       f"ratio {m/s:.2f} ({m/t:.2f}), "
       f"peak memory moldrin-report {med('moldrin', 2)/1024:.0f} MiB, sqlite3 {med('sqlite3', 2)/1024:.0f} MiB")
 PY
+}
+
+charts=${BENCH_CHARTS:-"X-Bar-R Individual-MR Histogram"}
+for chart in $charts; do
+  case $chart in
+    Histogram) run_case Histogram --kind Histogram ;;
+    *) run_case "$chart" --chart "$chart" --size 5 --zones ;;
+  esac
 done

@@ -14,6 +14,7 @@ KindReport FindKindReport(const QString& kind)
 {
     // Each chart kind's report function, added here as the kind is built.
     static const QHash<QString, KindReport> reports {
+        { QStringLiteral("Histogram"), &HistogramReport },
         { QStringLiteral("Scatter"), &ScatterReport },
         { QStringLiteral("Pareto"), &ParetoReport },
         { QStringLiteral("P Chart"), AttributeReport },

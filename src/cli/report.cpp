@@ -205,22 +205,17 @@ QString LimitText(double v, double sentinel) { return v == sentinel ? QStringLit
 int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& prompt, QTextStream& out, QTextStream& err)
 {
     AppState& s = session.state;
-    if (!ParametersUsable(session))
-        return Fail(err, kExitMessage, QStringLiteral("product ") + session.product + QStringLiteral(" has no usable test parameters"));
-    const int index = o.parameters.isEmpty() ? 0 : FindParameter(session, o.parameters.first());
-    if (index < 0)
-        return Fail(err, kExitUsage, QStringLiteral("unknown parameter ") + o.parameters.first());
+    int index = 0;
+    if (const StepResult r = ChosenParameter(session, o, err, index))
+        return *r;
     // The rules the window would apply: a scheduled check and the window agree.
     LoadStoredRulesSetup(s);
     // The chart type and group size rules announce their corrections; they do not end the run.
     StderrPrompt notices;
     ChartSelection chosen = ApplyChartRules({o.chart, o.size}, true, notices);
     s.gSampleSize = chosen.sampleSize;
-    // The listings go to a private folder: the report has no raw data window.
     QTemporaryDir listings;
-    s.gTempFile1 = listings.filePath(QStringLiteral("readings.spc"));
-    s.gTempFile2 = listings.filePath(QStringLiteral("values.spc"));
-    s.gTempFile3 = listings.filePath(QStringLiteral("cells.spc"));
+    UsePrivateTempFiles(s, listings);
 
     PlotSelection sel = SelectionFor(session, o, index);
     sel.chartType = chosen.chartType;
@@ -260,6 +255,24 @@ int Fail(QTextStream& err, int code, const QString& text)
 {
     err << "moldrin-report: " << text << Qt::endl;
     return code;
+}
+
+StepResult ChosenParameter(const ReportSession& session, const ReportOptions& options, QTextStream& err, int& index)
+{
+    if (!ParametersUsable(session))
+        return Fail(err, kExitMessage,
+            QStringLiteral("product ") + session.product + QStringLiteral(" has no usable test parameters"));
+    index = options.parameters.isEmpty() ? 0 : FindParameter(session, options.parameters.first());
+    if (index < 0)
+        return Fail(err, kExitUsage, QStringLiteral("unknown parameter ") + options.parameters.first());
+    return std::nullopt;
+}
+
+void UsePrivateTempFiles(AppState& state, const QTemporaryDir& folder)
+{
+    state.gTempFile1 = folder.filePath(QStringLiteral("readings.spc"));
+    state.gTempFile2 = folder.filePath(QStringLiteral("values.spc"));
+    state.gTempFile3 = folder.filePath(QStringLiteral("cells.spc"));
 }
 
 data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& o, int parameterIndex)

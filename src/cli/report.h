@@ -9,11 +9,12 @@
 #include "data/loader/sampleloader.h"
 
 #include <QIODevice>
-
 #include <QTextStream>
 
 #include <functional>
 #include <optional>
+
+class QTemporaryDir;
 
 namespace moldrin::cli
 {
@@ -69,6 +70,12 @@ private:
 // Writes "moldrin-report: " and `text` as an error line; returns `code`.
 int Fail(QTextStream& err, int code, const QString& text);
 
+// The index of the parameter the options name (the first parameter when none is named).
+StepResult ChosenParameter(const ReportSession& session, const ReportOptions& options, QTextStream& err, int& index);
+
+// Names the temporary files inside `folder`: a report has no window that reads them afterwards.
+void UsePrivateTempFiles(AppState& state, const QTemporaryDir& folder);
+
 // The main window's selection as the options name it, for the parameter at parameterIndex (-1: none);
 // a Custom range also sets the custom dates of the state.
 data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& options, int parameterIndex);
@@ -87,6 +94,9 @@ using KindReport = int (*)(
     ReportSession& session, const ReportOptions& options, CountingPrompt& prompt, QTextStream& out, QTextStream& err);
 // The report of a chart kind, or nullptr when the kind has none (kindreports.cpp).
 KindReport FindKindReport(const QString& kind);
+// The kinds' reports, each in a file of its own.
+int HistogramReport(
+    ReportSession& session, const ReportOptions& options, CountingPrompt& prompt, QTextStream& out, QTextStream& err);
 
 // Runs the options' command; returns the exit code.
 int RunReport(const ReportOptions& options, Prompt& prompt, QTextStream& out, QTextStream& err);

@@ -1,6 +1,8 @@
 // The options of moldrin-report: declaration on the parser and reading into plain values.
 #include "reportoptions.h"
 
+#include "distribution/histogram.h"
+
 namespace moldrin::cli
 {
 
@@ -81,6 +83,7 @@ void AddReportOptions(QCommandLineParser& parser)
         { "width", "Width of the PNG in pixels (default: 1200).", "W" },
         { "height", "Height of the PNG in pixels (default: 800).", "H" },
         { "all-points", "The PNG shows all points on one page." },
+        { "cells", "Histogram cells (default: the histogram window's stored cell count, else 20).", "N" },
         { "fail-on-rules", "Exit with 3 when the plot placed at least one rule mark." },
     });
 }
@@ -193,6 +196,16 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     o.allPoints = parser.isSet("all-points");
     if (o.allPoints && o.command != ReportCommand::Png)
         return fail(QStringLiteral("--all-points belongs to --png"));
+    if (parser.isSet("cells")) {
+        if (o.kind != QLatin1String("Histogram"))
+            return fail(QStringLiteral("--cells belongs to --kind Histogram"));
+        bool ok = false;
+        const int cells = parser.value("cells").toInt(&ok);
+        if (!ok || cells < 1 || cells > kMaxHistogramCells)
+            return fail(
+                QStringLiteral("--cells takes a whole number from 1 to ") + QString::number(kMaxHistogramCells));
+        o.cells = cells;
+    }
     o.failOnRules = parser.isSet("fail-on-rules");
     parsed.options = o;
     return parsed;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 
 namespace moldrin::cli
@@ -45,6 +46,7 @@ struct ReportOptions {
     int width = 1200;                                   // PNG size in pixels
     int height = 800;
     bool allPoints = false;                             // the PNG shows all points on one page
+    std::optional<std::int64_t> cells; // histogram cells; empty: the stored cell count
     bool failOnRules = false;
 };
 

@@ -19,7 +19,6 @@ using namespace moldrin::data;
 namespace
 {
 
-constexpr OleColour kOrange = 0x0080FF; // RGB 255, 128, 0
 
 // Per parameter the sum of its readings; the rows of parameter 0 are counted.
 struct Sums {
@@ -88,7 +87,7 @@ ChartModel BuildParetoChartTemplate()
     ChartSeries bars;
     bars.kind = SeriesKind::Bar;
     bars.title = QStringLiteral("Data");
-    bars.colour = kOrange;
+    bars.colour = kClOrange;
     bars.barWidthPercent = 75;
     bars.horizontalAxis = HorizontalAxis::Bottom;
     ChartSeries percent;
@@ -97,7 +96,7 @@ ChartModel BuildParetoChartTemplate()
     percent.colour = kClGray;
     percent.penColour = kClGray;
     percent.pointer = PointerStyle::Rectangle;
-    percent.pointerColour = kOrange;
+    percent.pointerColour = kClOrange;
     percent.horizontalAxis = HorizontalAxis::Bottom;
     chart.series = { bars, percent };
     chart.left.setRange(0, 105);

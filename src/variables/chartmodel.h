@@ -47,6 +47,7 @@ inline constexpr OleColour kClSilver = 0xC0C0C0;
 inline constexpr OleColour kClGray = 0x808080;
 inline constexpr OleColour kClNavy = 0x800000;
 inline constexpr OleColour kClBlue = 0xFF0000;
+inline constexpr OleColour kClOrange = 0x0080FF; // RGB 255, 128, 0
 // 0xRRGGBB of an OLE colour, for renderers.
 constexpr std::uint32_t RgbFromOle(OleColour c)
 {

@@ -605,3 +605,95 @@ TEST_F(Report, PngOfTheScatterAndParetoCharts)
         EXPECT_EQ(QImage(file).size(), QSize(640, 480)) << kind.join(' ').toStdString();
     }
 }
+
+TEST_F(Report, HistogramAsJson)
+{
+    ProgramRun r = Start({ "--config", demo, "--kind", "Histogram", "--json", "-" });
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o["chartType"].toString(), "Histogram");
+    EXPECT_EQ(o["records"].toInt(), 600);
+    EXPECT_EQ(o["pointCount"].toInt(), 20); // no stored cell count: 20
+    const QJsonArray cells = o["cells"].toArray();
+    ASSERT_EQ(cells.size(), 20);
+    int total = 0;
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        const QJsonObject c = cells[i].toObject();
+        total += c["count"].toInt();
+        if (i > 0) {
+            EXPECT_EQ(c["lower"].toDouble(), cells[i - 1].toObject()["upper"].toDouble());
+        }
+    }
+    EXPECT_EQ(total, 600);
+
+    // Every figure is the number the panel shows.
+    const QJsonObject panel = o["panel"].toObject();
+    const QJsonArray captions = panel["captions"].toArray(), values = panel["values"].toArray();
+    ASSERT_EQ(captions.size(), 14);
+    EXPECT_EQ(captions[9].toString(), "PpK");
+    const QJsonObject f = o["figures"].toObject();
+    const char* names[] = { "Total", "CellWidth", "StdDev", "Range", "Skewness", "Kurtosis", nullptr, "Pp", "PR", "PpK",
+        "PpU", "PpL", "Zu", "Zl" };
+    for (int i = 0; i < 14; ++i) {
+        if (names[i]) {
+            EXPECT_EQ(f[names[i]].toDouble(), values[i].toString().remove(',').toDouble()) << names[i];
+        }
+    }
+    EXPECT_EQ(f["USL"].toDouble(), 5.25);
+    EXPECT_EQ(f["LSL"].toDouble(), 4.75);
+    EXPECT_NEAR(f["Mean"].toDouble(), 5.0, 0.05);
+
+    const QJsonArray series = o["series"].toArray();
+    ASSERT_EQ(series.size(), 12);
+    EXPECT_EQ(series[0].toObject()["title"].toString(), "Data");
+    EXPECT_EQ(series[0].toObject()["points"].toArray().size(), 20);
+    EXPECT_EQ(series[2].toObject()["points"].toArray().size(), 651);
+    const QJsonArray mean = series[5].toObject()["points"].toArray();
+    ASSERT_EQ(mean.size(), 2);
+    EXPECT_EQ(mean[1].toArray()[2].toString(), "Mean=" + QString::number(f["Mean"].toDouble()));
+
+    // Only an upper limit (Idle current): the figures the missing limit leaves undefined are "N/A".
+    r = Start(
+        { "--config", demo, "--kind", "Histogram", "--parameter", "Idle current", "--cells", "50", "--json", "-" });
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o["cells"].toArray().size(), 50);
+    EXPECT_EQ(o["figures"].toObject()["Pp"].toString(), "N/A");
+    EXPECT_EQ(o["figures"].toObject()["LSL"].toString(), "N/A");
+    EXPECT_EQ(o["figures"].toObject()["PpK"], o["figures"].toObject()["PpU"]);
+    EXPECT_TRUE(o["series"].toArray()[2].toObject()["points"].toArray().isEmpty());
+}
+
+TEST_F(Report, HistogramCellsFromTheOptionOrTheStoredSetting)
+{
+    moldrin::SettingsStore store(home.filePath("settings"));
+    ASSERT_TRUE(store.write("HistogramCellNumber", "30"));
+    ProgramRun r = Start({ "--config", demo, "--kind", "histogram", "--json", "-" });
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(r.out.toUtf8()).object()["cells"].toArray().size(), 30);
+
+    // A stored count below 1 takes the failure path: the message, no report.
+    ASSERT_TRUE(store.write("HistogramCellNumber", "0"));
+    r = Start({ "--config", demo, "--kind", "Histogram", "--json", "-" });
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Division by zero!\n");
+    EXPECT_TRUE(r.out.isEmpty());
+
+    for (const QStringList& args : { QStringList { "--cells", "0" }, { "--cells", "many" }, { "--cells", "100001" } }) {
+        r = Start(QStringList { "--config", demo, "--kind", "Histogram", "--json", "-" } + args);
+        EXPECT_EQ(r.code, 2);
+        EXPECT_TRUE(r.err.contains("--cells takes a whole number from 1 to 100000")) << r.err.toStdString();
+    }
+    r = Start({ "--config", demo, "--cells", "10", "--json", "-" });
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("--cells belongs to --kind Histogram")) << r.err.toStdString();
+}
+
+TEST_F(Report, HistogramPng)
+{
+    const QString file = home.filePath("histogram.png");
+    const ProgramRun r
+        = Start({ "--config", demo, "--kind", "Histogram", "--png", file, "--width", "640", "--height", "480" }, true);
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(QImage(file).size(), QSize(640, 480));
+}

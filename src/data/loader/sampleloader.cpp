@@ -20,14 +20,6 @@ namespace {
 
 constexpr long kYieldEvery = 4096; // readings between two KeepResponsive calls
 
-// The selection's statement, as the main chart asks for it.
-QString MainStatement(const AppState& state, const PlotSelection& s)
-{
-    return GetSQL(state, s.query, state.gParamColumn.value(s.parameterIndex), s.range.trimmed(), TesterFilter(s),
-                  state.gColTestStartTime + QStringLiteral(", ") + state.gColATEID, s.serialFilter.toUpper(),
-                  PassCondition(state, s.passOnly), s.lastDataOnly);
-}
-
 // The plot's limits from the panel texts; a reversed pair is reported and exchanged.
 void PlotLimits(const PlotSelection& s, Prompt& prompt, double& usl, double& lsl)
 {
@@ -96,7 +88,8 @@ bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost&
     }
     EngineProgress progress(state, host);
     // The rows are counted while they stream: a record count up front would run the statement twice.
-    error = rs.Open(MainStatement(state, s), *state.gConnection, Recordset::Count::Skip);
+    error = rs.Open(SelectionSQL(state, s, state.gColTestStartTime + QStringLiteral(", ") + state.gColATEID),
+        *state.gConnection, Recordset::Count::Skip);
     if (error)
         return false;
     ResetVariablesChart(chart, s.chartType, state.gSpecField4.value(s.parameterIndex), state.gChartTitle);
@@ -142,6 +135,13 @@ PlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSelection& s,
 }
 
 } // namespace
+
+QString SelectionSQL(
+    const AppState& state, const PlotSelection& s, const QString& strSortBy, const QString& strChartType)
+{
+    return GetSQL(state, s.query, state.gParamColumn.value(s.parameterIndex), s.range.trimmed(), TesterFilter(s), strSortBy,
+        s.serialFilter.toUpper(), PassCondition(state, s.passOnly), s.lastDataOnly, strChartType);
+}
 
 PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
 {

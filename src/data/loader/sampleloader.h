@@ -53,6 +53,12 @@ struct PlotOutcome {
     RuleEvaluation rules;
 };
 
+// The statement GetSQL gives for the selection with the caller's sort list and chart kind ("" for the main
+// chart): the selected parameter's column, the trimmed range, the tester ("" for <All>), the serial filter in
+// capitals, the pass condition and the last-data switch.
+QString SelectionSQL(
+    const AppState& state, const PlotSelection& selection, const QString& strSortBy, const QString& strChartType = {});
+
 PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSelection& selection, PlotHost& host);
 PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSelection& selection, PlotHost& host);
 // Runs the loader the chart type needs.

@@ -1,0 +1,106 @@
+// The histogram's computation: statistics, performance indices, cells, normal curves, marker lines, panel texts
+// and the cell table's lines, from the values in reading order.
+#pragma once
+
+#include "common/figure.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <initializer_list>
+#include <vector>
+
+namespace moldrin
+{
+
+// The readings of one histogram in reading order. They are needed twice (statistics, then cells), so they
+// are kept: 8 bytes a value, in blocks, so a long read never copies what it already holds.
+class HistogramValues
+{
+public:
+    HistogramValues() = default;
+    HistogramValues(std::initializer_list<double> values);
+
+    void append(double x);
+    std::int64_t count() const { return std::int64_t(mValues.size()); }
+    // The first value sets both; a later one replaces the minimum when smaller, the maximum when larger.
+    double minimum() const { return mMin; }
+    double maximum() const { return mMax; }
+
+    auto begin() const { return mValues.begin(); }
+    auto end() const { return mValues.end(); }
+
+private:
+    std::deque<double> mValues;
+    double mMin = 0, mMax = 0;
+};
+
+// How a computation ended, and so what becomes of the chart.
+enum class HistogramEnd {
+    Drawn, // everything computed
+    Silent, // the mean or the standard deviation is exactly 0: nothing changes, no message
+    Failed, // a failure found before the chart is cleared: the previous chart stays
+    FailedCleared // a failure found after the chart is cleared (the cell count): the chart is left empty
+};
+
+struct HistogramStatistics {
+    std::int64_t count = 0;
+    double minimum = 0, maximum = 0;
+    double mean = 0, stdDev = 0; // as computed; the marker lines show them rounded to 4 decimals
+    double skewness = 0, kurtosis = 0;
+    Figure Pp, PR, PpK, PpU, PpL, Zu, Zl; // a number, or "N/A" where a limit is missing
+};
+
+// Cell j holds [lower, upper); the last one [lower, maximum].
+struct HistogramCell {
+    double lower = 0, upper = 0;
+    std::int64_t count = 0;
+};
+
+struct HistogramPoint {
+    double x = 0, y = 0;
+    QString label;
+};
+
+// A vertical line from (value, 0) to (value, height), the upper point carrying the label.
+struct HistogramMarker {
+    bool drawn = false;
+    double value = 0, height = 0;
+    QString label;
+};
+
+// The marker lines in chart order: LSL, USL, mean, -3SD, +3SD, -2SD, +2SD, -SD, +SD.
+inline constexpr int kHistogramMarkers = 9;
+
+struct Histogram {
+    HistogramEnd end = HistogramEnd::Failed;
+    QString failure; // the failure's description; shown followed by "!"
+    HistogramStatistics stats;
+    std::vector<HistogramCell> cells;
+    std::int64_t highestCount = 0;
+    std::vector<HistogramPoint> dataCurve; // normal curve of the data, mean ± 3 SD
+    std::vector<HistogramPoint> specCurve; // normal curve centred between the limits; empty without both
+    std::array<HistogramMarker, kHistogramMarkers> markers;
+    double axisMaximum = 0; // 3 % above the taller of the highest cell and the data curve's peak
+    QStringList panelValues; // one per line of HistogramPanelCaptions()
+    QStringList cellTableLines;
+};
+
+// The points of each normal curve (one fewer when rounding puts the last step past the end).
+inline constexpr int kHistogramCurvePoints = 651;
+// More cells than this fail as "Out of memory" rather than exhaust it.
+inline constexpr std::int64_t kMaxHistogramCells = 100000;
+
+// usl / lsl: 999 or -999 where a limit is absent.
+Histogram ComputeHistogram(const HistogramValues& values, double usl, double lsl, std::int64_t cells);
+
+// 1 / (sd·√(2π)) · exp(−(x − mean)² / (2·sd²)).
+double NormalDensity(double x, double mean, double sd);
+
+// The statistics panel's captions, line by line.
+const QStringList& HistogramPanelCaptions();
+
+} // namespace moldrin

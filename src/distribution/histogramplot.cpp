@@ -1,0 +1,203 @@
+// The histogram chart: its template, and the plot that reads the selection's values, computes and fills it.
+#include "distribution/histogramplot.h"
+
+#include "common/nodata.h"
+#include "common/rounding.h"
+#include "data/access/connection.h"
+#include "data/config/configfiles.h"
+
+#include <QFile>
+#include <QTextStream>
+
+#include <limits>
+#include <optional>
+
+namespace moldrin
+{
+
+namespace
+{
+
+constexpr std::int64_t kYieldEvery = 4096; // values between two KeepResponsive calls
+
+ChartSeries Series(const QString& title, SeriesKind kind, OleColour colour, PenStyle pen = PenStyle::Solid)
+{
+    ChartSeries s;
+    s.kind = kind;
+    s.title = title;
+    s.colour = colour;
+    s.pen = pen;
+    s.horizontalAxis = HorizontalAxis::Bottom;
+    return s;
+}
+
+// A marker line whose upper point's label is shown, in `markColour`.
+ChartSeries Marker(const QString& title, OleColour colour, PenStyle pen, OleColour markColour)
+{
+    ChartSeries s = Series(title, SeriesKind::Line, colour, pen);
+    s.marks.visible = true;
+    s.marks.transparent = true;
+    s.marks.colour = markColour;
+    return s;
+}
+
+// A field value as a number, as arithmetic on it would take it: numbers, and texts that read as one.
+std::optional<double> Number(const QVariant& v)
+{
+    if (v.typeId() == QMetaType::Double)
+        return v.toDouble();
+    if (v.typeId() == QMetaType::QString) {
+        bool ok = false;
+        const double x = v.toString().trimmed().toDouble(&ok);
+        if (ok)
+            return x;
+    }
+    return std::nullopt;
+}
+
+// The cell table file, replaced; "" when written, else the failure's description.
+QString WriteCellTable(const QString& path, const QStringList& lines)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return file.errorString();
+    QTextStream out(&file);
+    for (const QString& line : lines)
+        out << line << '\n';
+    out.flush();
+    if (out.status() != QTextStream::Ok || !file.flush())
+        return file.errorString();
+    return {};
+}
+
+void Fill(ChartModel& chart, const Histogram& h)
+{
+    ChartSeries& bars = chart.series[kHistogramBars];
+    for (const HistogramCell& c : h.cells)
+        bars.addXY(c.lower, double(c.count));
+    for (const auto& [index, curve] :
+        { std::pair { kHistogramDataCurve, &h.dataCurve }, { kHistogramSpecCurve, &h.specCurve } })
+        for (const HistogramPoint& p : *curve)
+            chart.series[index].addXY(p.x, p.y, p.label);
+    for (int k = 0; k < kHistogramMarkers; ++k) {
+        const HistogramMarker& m = h.markers[std::size_t(k)];
+        if (!m.drawn)
+            continue;
+        ChartSeries& line = chart.series[kHistogramFirstMarker + k];
+        line.addXY(m.value, 0, QStringLiteral(" "));
+        line.addXY(m.value, m.height, m.label);
+    }
+    chart.left.setRange(0, h.axisMaximum);
+}
+
+} // namespace
+
+ChartModel BuildHistogramChartTemplate()
+{
+    ChartModel chart;
+    ChartSeries bars = Series(QStringLiteral("Data"), SeriesKind::Bar, kClOrange);
+    bars.barWidthPercent = 75;
+    bars.valueFormat = QStringLiteral("#,##0");
+    chart.series = {
+        bars,
+        Series(QStringLiteral("Standard Distribution UCL LCL"), SeriesKind::Line, kClBlue),
+        Series(QStringLiteral("Standard Distribution USL LSL"), SeriesKind::Line, kClBlack, PenStyle::Dot),
+        Marker(QStringLiteral("LSL"), kClRed, PenStyle::Solid, kClRed),
+        Marker(QStringLiteral("USL"), kClRed, PenStyle::Solid, kClRed),
+        Marker(QStringLiteral("Mean"), kClBlue, PenStyle::Dot, kClBlue),
+        Marker(QStringLiteral("-3SD"), kClMaroon, PenStyle::Dot, kClSilver),
+        Marker(QStringLiteral("+3SD"), kClMaroon, PenStyle::Dot, kClSilver),
+        Marker(QStringLiteral("-2D"), kClMaroon, PenStyle::Dot, kClMaroon),
+        Marker(QStringLiteral("+2D"), kClMaroon, PenStyle::Dot, kClMaroon),
+        Marker(QStringLiteral("-1D"), kClMaroon, PenStyle::Dot, kClMaroon),
+        Marker(QStringLiteral("+1D"), kClMaroon, PenStyle::Dot, kClMaroon),
+    };
+    chart.header = QStringList { QStringLiteral("Histogram Chart"), QString() };
+    chart.left.title = QStringLiteral("Frequency");
+    chart.left.labelFormat = QStringLiteral("#,##0");
+    chart.left.labelSize = 38;
+    chart.left.automatic = false;
+    chart.top.visible = false;
+    return chart;
+}
+
+std::int64_t HistogramCellsSetting(const QString& storedText)
+{
+    constexpr std::int64_t kDefault = 20;
+    if (!data::IsNumericText(storedText))
+        return kDefault;
+    const double cells = IntPart(storedText.trimmed().toDouble());
+    constexpr double kLimit = 9.0e18;
+    if (cells >= kLimit)
+        return std::numeric_limits<std::int64_t>::max();
+    if (cells <= -kLimit)
+        return std::numeric_limits<std::int64_t>::min();
+    return std::int64_t(cells);
+}
+
+HistogramOutcome PlotHistogram(
+    AppState& state, ChartModel& chart, const data::PlotSelection& selection, std::int64_t cells, data::PlotHost& host)
+{
+    HistogramOutcome out;
+    auto fail = [&](const QString& description) {
+        out.message = description + QStringLiteral("!");
+        host.prompt().warn(out.message);
+        return out;
+    };
+    if (!state.gConnection)
+        return fail(QStringLiteral("Operation is not allowed when the object is closed"));
+
+    HistogramValues values;
+    {
+        data::Recordset rs;
+        const QString sql = data::SelectionSQL(state, selection, QString(), QStringLiteral("Histogram"));
+        if (const data::Status e = rs.Open(sql, *state.gConnection, data::Recordset::Count::Skip))
+            return fail(e->description);
+        const int field = rs.FieldIndex(QStringLiteral("ValueX"));
+        while (!rs.Eof()) {
+            const data::Recordset::FieldResult f = rs.Field(field);
+            if (f.error)
+                return fail(f.error->description);
+            const std::optional<double> x = Number(f.value);
+            if (!x)
+                return fail(f.value.isNull() ? QStringLiteral("Invalid use of Null") : QStringLiteral("Type mismatch"));
+            values.append(*x);
+            if (const data::Status e = rs.MoveNext())
+                return fail(e->description);
+            if (values.count() % kYieldEvery == 0)
+                host.KeepResponsive(long(values.count()));
+        }
+    }
+    out.records = values.count();
+    if (out.records == 0) {
+        out.message = kNoDataCollection;
+        host.prompt().warn(out.message);
+        return out;
+    }
+
+    const int i = selection.parameterIndex;
+    out.histogram
+        = ComputeHistogram(values, state.gUSL.value(i, kNoUpperLimit), state.gLSL.value(i, kNoLowerLimit), cells);
+    const Histogram& h = out.histogram;
+    switch (h.end) {
+    case HistogramEnd::Silent:
+        return out;
+    case HistogramEnd::Failed:
+        return fail(h.failure);
+    case HistogramEnd::FailedCleared:
+        chart.clearAllPoints();
+        out.chartCleared = true;
+        return fail(h.failure);
+    case HistogramEnd::Drawn:
+        break;
+    }
+    chart.clearAllPoints();
+    out.chartCleared = true;
+    if (const QString error = WriteCellTable(state.gTempFile3, h.cellTableLines); !error.isEmpty())
+        return fail(error);
+    Fill(chart, h);
+    out.drawn = true;
+    return out;
+}
+
+} // namespace moldrin
