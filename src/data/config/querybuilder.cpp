@@ -26,12 +26,54 @@ bool AllOrEmpty(const QString& v)
     return v.isEmpty() || v == QLatin1String("<All>");
 }
 
-QString Valid(const QString& col)
+QString TestIdCondition(const AppState& state, const QString& strTestID)
+{
+    return AllOrEmpty(strTestID) ? QString()
+                                 : QStringLiteral("AND %1 = '%2' ").arg(state.gColTestID, QuoteLiteralValue(strTestID));
+}
+
+// The verdict, tester, serial number, range and Test ID conditions after FROM, with `ATEC` given.
+QString Where(const AppState& state, const QString& strPassFail, const QString& ATEC, const QString& strSerialNumber,
+    const QString& strRange, const QString& strTestID)
+{
+    const QString SNC = strSerialNumber.isEmpty()
+        ? QStringLiteral("AND %1 LIKE '%%' ").arg(state.gColSerialNumber)
+        : QStringLiteral("AND %1 = '%2' ").arg(state.gColSerialNumber, QuoteLiteralValue(strSerialNumber));
+    return QStringLiteral(" FROM ") + state.gTableName + QStringLiteral(" WHERE ") + state.gColPassFail
+        + QLatin1Char(' ') + strPassFail + QLatin1Char(' ') + ATEC + SNC + QStringLiteral("AND ")
+        + state.gColTestStartTime + QStringLiteral(" BETWEEN ") + strRange + QLatin1Char(' ')
+        + TestIdCondition(state, strTestID);
+}
+
+QString TesterCondition(const AppState& state, const QString& tester)
+{
+    return QStringLiteral("AND %1 = '%2' ").arg(state.gColATEID, QuoteLiteralValue(tester));
+}
+
+} // namespace
+
+QString ValidCondition(const QString& col)
 {
     return QStringLiteral("AND [%1] IS NOT NULL AND [%1] <> 999 AND [%1] <> -999 ").arg(col);
 }
 
-} // namespace
+QString ZeroCondition(const QueryWindowInputs& window, const QString& col)
+{
+    return window.acceptZero ? QString() : QStringLiteral("AND [%1] <> 0 ").arg(col);
+}
+
+QString SelectionWhere(const AppState& state, const QString& strRange, const QString& strATE,
+    const QString& strSerialNumber, const QString& strTestID, const QString& strPassFail)
+{
+    const QString ATEC = AllOrEmpty(strATE) ? QString() : TesterCondition(state, strATE);
+    return Where(state, strPassFail, ATEC, strSerialNumber, strRange, strTestID);
+}
+
+QString LastDataGroupBy(const AppState& state)
+{
+    return QStringLiteral("GROUP BY ") + state.gColSerialNumber + QStringLiteral(", ") + state.gColATEID
+        + QStringLiteral(", ") + state.gColTestStartTime;
+}
 
 QString QuoteLiteralValue(const QString& value)
 {
@@ -77,29 +119,19 @@ QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QS
     const QString& SN = state.gColSerialNumber;
     const QString& ATE = state.gColATEID;
     const QString& TST = state.gColTestStartTime;
-    const QString& PF = state.gColPassFail;
-    const QString& TID = state.gColTestID;
     const QString& P = strParameter;
     const QString& R = strRange;
     const QString& PFC = strPassFail;
     const QString& SORT = strSortBy;
 
-    QString ATEC
-        = AllOrEmpty(strATE) ? QString() : QStringLiteral("AND %1 = '%2' ").arg(ATE, QuoteLiteralValue(strATE));
-    const QString TIDC
-        = AllOrEmpty(strTestID) ? QString() : QStringLiteral("AND %1 = '%2' ").arg(TID, QuoteLiteralValue(strTestID));
-    const QString SNC = strSerialNumber.isEmpty()
-        ? QStringLiteral("AND %1 LIKE '%%' ").arg(SN)
-        : QStringLiteral("AND %1 = '%2' ").arg(SN, QuoteLiteralValue(strSerialNumber));
-    auto zero
-        = [&](const QString& col) { return window.acceptZero ? QString() : QStringLiteral("AND [%1] <> 0 ").arg(col); };
+    QString ATEC = AllOrEmpty(strATE) ? QString() : TesterCondition(state, strATE);
+    const QString TIDC = TestIdCondition(state, strTestID);
+    auto zero = [&](const QString& col) { return ZeroCondition(window, col); };
+    const auto Valid = ValidCondition;
     // The common head: verdict, tester, serial number, range and Test ID conditions.
-    auto where = [&](const QString& pfc) {
-        return QStringLiteral(" FROM ") + T + QStringLiteral(" WHERE ") + PF + QLatin1Char(' ') + pfc + QLatin1Char(' ')
-            + ATEC + SNC + QStringLiteral("AND ") + TST + QStringLiteral(" BETWEEN ") + R + QLatin1Char(' ') + TIDC;
-    };
+    auto where = [&](const QString& pfc) { return Where(state, pfc, ATEC, strSerialNumber, R, strTestID); };
     const QString heads = SN + QStringLiteral(" AS SNX, ") + ATE + QStringLiteral(" AS ATEX, ");
-    const QString groupBy = QStringLiteral("GROUP BY ") + SN + QStringLiteral(", ") + ATE + QStringLiteral(", ") + TST;
+    const QString groupBy = LastDataGroupBy(state);
 
     if (strChartType.isEmpty()) {
         if (!blnOnlyLastData)
@@ -137,7 +169,7 @@ QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QS
                 + QStringLiteral("), MAX(") + ATE + QStringLiteral(");");
         }
         const QString& S = strXSource.isEmpty() ? strYsource : strXSource;
-        ATEC = QStringLiteral("AND %1 = '%2' ").arg(ATE, QuoteLiteralValue(S));
+        ATEC = TesterCondition(state, S);
         const QString conditions = where(PFC) + Valid(P) + zero(P);
         if (!blnOnlyLastData)
             return QStringLiteral("SELECT ") + heads + TST + QStringLiteral(" AS DateX, [") + P

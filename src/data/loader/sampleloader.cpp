@@ -2,14 +2,12 @@
 
 #include "common/numberformat.h"
 #include "data/access/connection.h"
+#include "data/loader/engineprogress.h"
 #include "data/loader/listingwriter.h"
 #include "data/loader/tempfiles.h"
 #include "rules/rulemarks.h"
 #include "variables/statistics.h"
 #include "variables/variableschart.h"
-
-
-#include <QElapsedTimer>
 
 #include <memory>
 #include <optional>
@@ -86,34 +84,6 @@ void Finish(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost
         out.rules = EvaluateVariablesRules(state, chart, s.chartType, host.prompt());
 }
 
-// While the engine prepares the first row (a sort of many rows takes a while) the window is kept
-// responsive, and a stop request interrupts the statement.
-class EngineProgress {
-public:
-    EngineProgress(AppState& state, PlotHost& host) : mConnection(state.gConnection)
-    {
-        if (!mConnection)
-            return;
-        mClock.start();
-        mConnection->SetProgressCallback([this, &state, &host] {
-            if (mClock.elapsed() >= kResponsiveEveryMs) {
-                host.KeepResponsive();
-                mClock.restart();
-            }
-            return !state.gStopPlot;
-        });
-    }
-    ~EngineProgress()
-    {
-        if (mConnection)
-            mConnection->SetProgressCallback({});
-    }
-private:
-    static constexpr qint64 kResponsiveEveryMs = 50;
-    std::shared_ptr<Connection> mConnection;
-    QElapsedTimer mClock;
-};
-
 // Common preamble: statement, recordset, chart reset. False when the statement could not be opened.
 bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
            PlotOutcome& out, Status& error)
@@ -124,7 +94,7 @@ bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost&
         error = DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")};
         return false;
     }
-    EngineProgress progress(state, host);
+    EngineProgress progress(state, [&host] { host.KeepResponsive(); });
     // The rows are counted while they stream: a record count up front would run the statement twice.
     error = rs.Open(MainStatement(state, s), *state.gConnection, Recordset::Count::Skip);
     if (error)
@@ -173,6 +143,14 @@ PlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSelection& s,
 
 } // namespace
 
+void WarnReadError(Prompt& prompt, const DataError& e)
+{
+    if (e.number == kErrInvalidData1 || e.number == kErrInvalidData2)
+        prompt.warn(QStringLiteral("Invalid data in 'ATE.ini' or 'Products.ini'.  "));
+    else
+        prompt.warn(e.description + QStringLiteral("!\nPlease make sure that 'ATE.ini' and 'Products.ini' are corrected.  "));
+}
+
 PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
 {
     PlotOutcome out;
@@ -184,10 +162,7 @@ PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSele
         out.stopped = e.number == kErrInterrupted;
         if (out.stopped)
             return out;
-        if (e.number == kErrInvalidData1 || e.number == kErrInvalidData2)
-            prompt.warn(QStringLiteral("Invalid data in 'ATE.ini' or 'Products.ini'.  "));
-        else
-            prompt.warn(e.description + QStringLiteral("!\nPlease make sure that 'ATE.ini' and 'Products.ini' are corrected.  "));
+        WarnReadError(prompt, e);
         return out;
     };
     if (!Begin(state, chart, s, host, rs, out, error))

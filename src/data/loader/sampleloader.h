@@ -3,6 +3,7 @@
 
 #include "common/appstate.h"
 #include "common/prompt.h"
+#include "data/access/dataerror.h"
 #include "data/config/querybuilder.h"
 #include "rules/ruleengine.h"
 #include "variables/chartmodel.h"
@@ -50,6 +51,10 @@ struct PlotOutcome {
     ProcessStatistic stat;
     RuleEvaluation rules;
 };
+
+// The subgroup loader's message for a statement that failed: the configuration names a column or
+// table the source lacks, or another failure.
+void WarnReadError(Prompt& prompt, const DataError& error);
 
 PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSelection& selection, PlotHost& host);
 PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSelection& selection, PlotHost& host);
