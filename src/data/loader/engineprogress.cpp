@@ -3,10 +3,12 @@
 
 #include "data/access/connection.h"
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 EngineProgress::EngineProgress(AppState& state, std::function<void()> keepResponsive)
-    : mConnection(state.gConnection), mKeepResponsive(std::move(keepResponsive))
+    : mConnection(state.gConnection)
+    , mKeepResponsive(std::move(keepResponsive))
 {
     if (!mConnection)
         return;

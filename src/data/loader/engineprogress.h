@@ -8,13 +8,15 @@
 #include <functional>
 #include <memory>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 class Connection;
 
 // While alive, the connection calls `keepResponsive` about every 50 ms of engine work (a sort of many rows
 // takes a while before the first row comes), and a set gStopPlot interrupts the statement.
-class EngineProgress {
+class EngineProgress
+{
 public:
     EngineProgress(AppState& state, std::function<void()> keepResponsive);
     ~EngineProgress();
