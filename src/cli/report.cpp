@@ -28,16 +28,14 @@ namespace
 
 using namespace moldrin::data;
 
-int Fail(QTextStream& err, int code, const QString& text)
-{
-    err << "moldrin-report: " << text << Qt::endl;
-    return code;
-}
+constexpr auto Fail = ReportFailure;
 
 bool LimitAbsent(double lsl, double usl)
 {
     return lsl == kNoLowerLimit || lsl == kNoUpperLimit || usl == kNoLowerLimit || usl == kNoUpperLimit;
 }
+
+} // namespace
 
 bool ParametersUsable(const ReportSession& s)
 {
@@ -45,7 +43,11 @@ bool ParametersUsable(const ReportSession& s)
         && s.state.gParamColumn.size() >= s.lists.parameterList.size();
 }
 
-} // namespace
+int ReportFailure(QTextStream& err, int code, const QString& text)
+{
+    err << "moldrin-report: " << text << Qt::endl;
+    return code;
+}
 
 StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err)
 {
@@ -344,6 +346,8 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
         out.flush();
         return finish();
     }
+    if (options.command == ReportCommand::Screen)
+        return ScreenReport(session, options, prompt, out, err);
     if (options.command == ReportCommand::Json || options.command == ReportCommand::Png) {
         if (options.kind.isEmpty())
             return PlotReport(session, options, prompt, out, err);

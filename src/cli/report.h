@@ -34,6 +34,10 @@ using StepResult = std::optional<int>;
 StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err);
 // Selects the product as the main window does: Test ID list, column names, Spec section, names.
 StepResult SelectProduct(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err);
+// True when the product's parameter list can be plotted (enabled, not empty, a column for every item).
+bool ParametersUsable(const ReportSession& session);
+// Writes "moldrin-report: " + text to `err` and returns `code`.
+int ReportFailure(QTextStream& err, int code, const QString& text);
 // The index of the parameter named by list item, display name or column; -1 when none.
 int FindParameter(const ReportSession& session, const QString& text);
 // Table name and data-source kind from the INI files, as the connection would set them.
@@ -76,6 +80,10 @@ using KindReport = int (*)(
     ReportSession& session, const ReportOptions& options, CountingPrompt& prompt, QTextStream& out, QTextStream& err);
 // The report of a chart kind, or nullptr when the kind has none (kindreports.cpp).
 KindReport FindKindReport(const QString& kind);
+
+// --screen after connecting: every parameter in one read, written as JSON, CSV and HTML (screenreport.cpp).
+int ScreenReport(
+    ReportSession& session, const ReportOptions& options, CountingPrompt& prompt, QTextStream& out, QTextStream& err);
 
 // Runs the options' command; returns the exit code.
 int RunReport(const ReportOptions& options, Prompt& prompt, QTextStream& out, QTextStream& err);

@@ -1,6 +1,8 @@
 // The options of moldrin-report: declaration on the parser and reading into plain values.
 #include "reportoptions.h"
 
+#include <cmath>
+
 namespace moldrin::cli
 {
 
@@ -78,7 +80,11 @@ void AddReportOptions(QCommandLineParser& parser)
         { "width", "Width of the PNG in pixels (default: 1200).", "W" },
         { "height", "Height of the PNG in pixels (default: 800).", "H" },
         { "all-points", "The PNG shows all points on one page." },
-        { "fail-on-rules", "Exit with 3 when the plot placed at least one rule mark." },
+        { "fail-on-rules", "Exit with 3 when the plot placed at least one rule mark (--screen: any rule hit)." },
+        { "screen", "Screen every parameter of the product in one read, ranked by CpK; write --json, --csv, --html." },
+        { "csv", "--screen: write the table as CSV to FILE (- for standard output).", "FILE" },
+        { "html", "--screen: write one self-contained HTML page to FILE.", "FILE" },
+        { "fail-below-cpk", "--screen: exit with 3 when a parameter's CpK is below X.", "X" },
     });
 }
 
@@ -92,18 +98,42 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     };
 
     int commands = 0;
+    const bool screen = parser.isSet("screen");
     for (const auto& [name, command] : { std::pair { "sql", ReportCommand::Sql },
              { "list-products", ReportCommand::ListProducts }, { "list-parameters", ReportCommand::ListParameters },
              { "list-testers", ReportCommand::ListTesters }, { "rows", ReportCommand::Rows },
-             { "json", ReportCommand::Json }, { "png", ReportCommand::Png } }) {
-        if (parser.isSet(QLatin1String(name))) {
+             { "json", ReportCommand::Json }, { "png", ReportCommand::Png }, { "screen", ReportCommand::Screen } }) {
+        // --json names an output of --screen.
+        if (parser.isSet(QLatin1String(name)) && !(screen && command == ReportCommand::Json)) {
             o.command = command;
             ++commands;
         }
     }
     if (commands != 1)
         return fail(QStringLiteral(
-            "give one of --sql, --list-products, --list-parameters, --list-testers, --rows, --json, --png"));
+            "give one of --sql, --list-products, --list-parameters, --list-testers, --rows, --json, --png, --screen"));
+    if (screen) {
+        if (!parser.isSet("json") && !parser.isSet("csv") && !parser.isSet("html"))
+            return fail(QStringLiteral("--screen writes --json, --csv or --html"));
+        if (int(parser.value("json") == QLatin1String("-")) + int(parser.value("csv") == QLatin1String("-"))
+                + int(parser.value("html") == QLatin1String("-"))
+            > 1)
+            return fail(QStringLiteral("only one of --json, --csv and --html can write to standard output"));
+        if (parser.isSet("parameter") || parser.isSet("kind"))
+            return fail(QStringLiteral("--screen covers every parameter; it takes no --parameter or --kind"));
+        if (parser.isSet("fail-below-cpk")) {
+            bool ok = false;
+            o.failBelowCpk = parser.value("fail-below-cpk").toDouble(&ok);
+            if (!ok || !std::isfinite(*o.failBelowCpk))
+                return fail(QStringLiteral("--fail-below-cpk takes a number"));
+        }
+    } else {
+        for (const char* name : { "csv", "html", "fail-below-cpk" })
+            if (parser.isSet(QLatin1String(name)))
+                return fail(QStringLiteral("--") + QLatin1String(name) + QStringLiteral(" belongs to --screen"));
+    }
+    o.csvFile = parser.value("csv");
+    o.htmlFile = parser.value("html");
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
 

@@ -13,7 +13,7 @@ namespace moldrin::cli
 
 enum ExitCode { kExitDone = 0, kExitMessage = 1, kExitUsage = 2, kExitRules = 3 };
 
-enum class ReportCommand { Sql, ListProducts, ListParameters, ListTesters, Rows, Json, Png };
+enum class ReportCommand { Sql, ListProducts, ListParameters, ListTesters, Rows, Json, Png, Screen };
 
 // Bounds of --width and --height.
 inline constexpr int kMinimumPngSide = 100;
@@ -44,6 +44,9 @@ struct ReportOptions {
     int height = 800;
     bool allPoints = false;                             // the PNG shows all points on one page
     bool failOnRules = false;
+    // --screen: every parameter, written to jsonFile, csvFile and htmlFile (those given).
+    QString csvFile, htmlFile;
+    std::optional<double> failBelowCpk;
 };
 
 // The range names of the main window, in list order.

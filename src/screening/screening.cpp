@@ -236,6 +236,10 @@ ParameterScreen ParameterAccumulator::finish(
             Rounded(t.stdDev()) };
     }
 
+    std::sort(p.testers.begin(), p.testers.end(), [](const TesterFigures& a, const TesterFigures& b) {
+        return a.tester.compare(b.tester, Qt::CaseInsensitive) < 0;
+    });
+
     p.subgroups = std::int64_t(mMeans.size());
     if (!mMeans.empty())
         XBarChartRules(p, mSubgroups, mMeans, mChartType, mSampleSize, rulesSetup, prompt);
@@ -350,6 +354,8 @@ ScreenResult ScreenParameters(
         out.parameters << p;
     }
     SortByCpK(out.parameters);
+    std::sort(out.testers.begin(), out.testers.end(),
+        [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     out.completed = true;
     return out;
 }

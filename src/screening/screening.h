@@ -51,7 +51,7 @@ struct ParameterScreen {
     std::int64_t subgroups = 0;
     Figure ucl, centre, lcl; // the X-Bar chart's limits ("N/A" without a subgroup)
     QList<double> trend; // subgroup means, averaged into at most kTrendPoints points
-    QList<TesterFigures> testers; // in the order the testers were first read
+    QList<TesterFigures> testers; // by name
     Figure testerP; // one-way analysis of variance of the readings by tester
     bool testerDiffers = false;
 
