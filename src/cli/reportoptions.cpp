@@ -103,8 +103,9 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
              { "list-products", ReportCommand::ListProducts }, { "list-parameters", ReportCommand::ListParameters },
              { "list-testers", ReportCommand::ListTesters }, { "rows", ReportCommand::Rows },
              { "json", ReportCommand::Json }, { "png", ReportCommand::Png }, { "screen", ReportCommand::Screen } }) {
-        // --json names an output of --screen.
-        if (parser.isSet(QLatin1String(name)) && !(screen && command == ReportCommand::Json)) {
+        // --json names an output of --screen, --sql prints its statement.
+        const bool screenPart = command == ReportCommand::Json || command == ReportCommand::Sql;
+        if (parser.isSet(QLatin1String(name)) && !(screen && screenPart)) {
             o.command = command;
             ++commands;
         }
@@ -113,8 +114,10 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
         return fail(QStringLiteral(
             "give one of --sql, --list-products, --list-parameters, --list-testers, --rows, --json, --png, --screen"));
     if (screen) {
-        if (!parser.isSet("json") && !parser.isSet("csv") && !parser.isSet("html"))
-            return fail(QStringLiteral("--screen writes --json, --csv or --html"));
+        const bool outputs = parser.isSet("json") || parser.isSet("csv") || parser.isSet("html");
+        o.screenSql = parser.isSet("sql");
+        if (outputs == o.screenSql)
+            return fail(QStringLiteral("--screen writes --json, --csv or --html, or prints its statement with --sql"));
         if (int(parser.value("json") == QLatin1String("-")) + int(parser.value("csv") == QLatin1String("-"))
                 + int(parser.value("html") == QLatin1String("-"))
             > 1)

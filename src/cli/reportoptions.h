@@ -46,6 +46,7 @@ struct ReportOptions {
     bool failOnRules = false;
     // --screen: every parameter, written to jsonFile, csvFile and htmlFile (those given).
     QString csvFile, htmlFile;
+    bool screenSql = false; // --screen --sql: print the one statement
     std::optional<double> failBelowCpk;
 };
 

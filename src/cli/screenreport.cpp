@@ -137,6 +137,12 @@ int ScreenReport(
     data::PlotSelection sel = SelectionFor(session, o, -1);
     sel.chartType = chosen.chartType;
 
+    if (o.screenSql) {
+        out << screening::ScreenStatement(s, sel) << '\n';
+        out.flush();
+        return prompt.count > 0 ? int(kExitMessage) : int(kExitDone);
+    }
+
     ReportScreenHost host(prompt);
     ScreenPage page;
     page.product = session.product;

@@ -399,6 +399,15 @@ TEST_F(Report, ScreenRanksTheDemoParameters)
     EXPECT_EQ(flagged, 1);
     EXPECT_GE(clean, 1);
 
+    // --sql prints the one statement.
+    r = Start({ "--config", demo, "--screen", "--sql", "--accept-zero" });
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith("SELECT [ATEID] AS ATEX, CASE WHEN [VOUT_5V] IS NOT NULL AND [VOUT_5V] <> 999 AND "
+                                 "[VOUT_5V] <> -999 THEN [VOUT_5V] END AS Value1, CASE WHEN [VOUT_3V3] "))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.endsWith(" ORDER BY [TestStartTime], [ATEID];\n")) << r.out.toStdString();
+    EXPECT_EQ(r.out.count(" END AS Value"), 8);
+
     EXPECT_EQ(Start({ "--config", demo, "--screen", "--json", "/dev/null", "--fail-below-cpk", "1" }).code, 3);
     EXPECT_EQ(Start({ "--config", demo, "--screen", "--json", "/dev/null", "--fail-below-cpk", "0.5" }).code, 0);
     EXPECT_EQ(Start({ "--config", demo, "--screen", "--json", "/dev/null", "--fail-on-rules" }).code, 3);
@@ -455,7 +464,7 @@ TEST_F(Report, ScreenUsageErrors)
              { "--config", demo, "--screen", "--json", "-", "--parameter", "VOUT_5V" },
              { "--config", demo, "--screen", "--json", "-", "--fail-below-cpk", "one" },
              { "--config", demo, "--screen", "--json", "-", "--csv", "-" },
-             { "--config", demo, "--screen", "--sql", "--json", "-" } }) {
+             { "--config", demo, "--screen", "--sql", "--json", "-" }, { "--config", demo, "--sql", "--csv", "-" } }) {
         const ProgramRun r = Start(args);
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.startsWith("moldrin-report: ")) << r.err.toStdString();
