@@ -559,6 +559,23 @@ TEST(Screening, ProgressStopAndAFailedRead)
     EXPECT_EQ(fx.host.scripted.texts(), QStringList { "Invalid data in 'ATE.ini' or 'Products.ini'.  " });
 }
 
+TEST(Screening, TestersAreNamedWithoutRegardToCaseAndBlanks)
+{
+    QList<Row> rows;
+    for (const char* tester : { "ATE-02", "ate-02", " ATE-02 ", "ATE-01", "Ate-01", "ATE-10" })
+        rows << Row(tester, { 1.0 + rows.size() });
+    Fixture fx({ "P" }, { { -999, 999 } }, rows);
+    const ScreenResult r = fx.screen();
+    ASSERT_TRUE(r.completed);
+    EXPECT_EQ(r.testers, (QStringList { "ATE-01", "ATE-02", "ATE-10" }));
+    const QList<TesterFigures>& t = r.parameters[0].testers;
+    ASSERT_EQ(t.size(), 3);
+    EXPECT_EQ(t[0].n, 2);
+    ExpectFigure(t[0].mean, 4.5, "ATE-01 reads 4 and 5");
+    EXPECT_EQ(t[1].n, 3);
+    EXPECT_EQ(t[2].n, 1);
+}
+
 TEST(Screening, CsvShape)
 {
     Fixture fx({ "A", "C" }, { { 4, 13 }, { -999, 999 } }, Rows({ kA, kA }));
