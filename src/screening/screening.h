@@ -23,8 +23,8 @@ namespace moldrin::screening
 
 inline constexpr int kRuleCount = 7; // R1 to R7
 inline constexpr int kTrendPoints = 60; // the most points of a parameter's trend
-inline constexpr double kTesterP = 0.001; // testerDiffers: p below this ...
-                                          // ... and tester means further apart than one estSigma
+// testerDiffers: the p-value below kTesterP and two tester means further apart than one estSigma.
+inline constexpr double kTesterP = 0.001;
 
 struct TesterFigures {
     QString tester;
@@ -132,7 +132,7 @@ struct ScreenResult {
     long records = 0; // rows read
     QString chartType; // the X-Bar chart of the rule hits
     int subgroupSize = 0;
-    QStringList testers; // every tester read, in the order first read
+    QStringList testers; // every tester read, by name
     QList<ParameterScreen> parameters; // sorted by CpK ascending, "N/A" last
     bool completed = false; // false when stopped or failed (no parameters then)
     bool stopped = false; // ended by gStopPlot
