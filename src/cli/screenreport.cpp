@@ -138,7 +138,7 @@ int ScreenReport(
     sel.chartType = chosen.chartType;
 
     if (o.screenSql) {
-        out << screening::ScreenStatement(s, sel) << '\n';
+        out << screening::ScreenStatement(s, sel, session.lists.parameterList.size()) << '\n';
         out.flush();
         return prompt.count > 0 ? int(kExitMessage) : int(kExitDone);
     }

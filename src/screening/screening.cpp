@@ -252,14 +252,14 @@ QString ScreenChartType(const QString& chartType)
     return chartType.contains(QLatin1String("X-Bar")) ? chartType : kChartXBarR;
 }
 
-QString ScreenStatement(const AppState& state, const data::PlotSelection& s)
+QString ScreenStatement(const AppState& state, const data::PlotSelection& s, qsizetype parameterCount)
 {
     QString title;
     const QString interval = data::GetTestedRange(state, s.range.trimmed(), title, s.query.today);
     const QString where = data::SelectionWhere(state, interval, s.tester, s.serialFilter.toUpper(), s.query.testIdText,
         data::PassCondition(state, s.passOnly));
     QString columns = state.gColATEID + QStringLiteral(" AS ATEX");
-    for (qsizetype i = 0; i < state.gParamColumn.size(); ++i) {
+    for (qsizetype i = 0; i < std::min(parameterCount, state.gParamColumn.size()); ++i) {
         const QString& col = state.gParamColumn[i];
         const QString kept = data::ValidCondition(col) + data::ZeroCondition(s.query, col);
         QString value = QStringLiteral("CASE WHEN ") + Standalone(kept) + QStringLiteral(" THEN [") + col
@@ -304,7 +304,7 @@ ScreenResult ScreenParameters(
     if (!state.gConnection)
         return fail({ kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.") });
 
-    const qsizetype count = state.gParamColumn.size();
+    const qsizetype count = std::min(state.gParamColumn.size(), parameterItems.size());
     std::vector<ParameterAccumulator> parameters;
     parameters.reserve(std::size_t(count));
     for (qsizetype i = 0; i < count; ++i)
@@ -315,7 +315,7 @@ ScreenResult ScreenParameters(
     Status error;
     {
         EngineProgress progress(state, [&host] { host.Progress(0); });
-        error = rs.Open(ScreenStatement(state, selection), *state.gConnection, Recordset::Count::Skip);
+        error = rs.Open(ScreenStatement(state, selection, count), *state.gConnection, Recordset::Count::Skip);
     }
     if (error)
         return fail(*error);

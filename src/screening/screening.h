@@ -112,10 +112,10 @@ private:
 // "X-Bar" series, else X-Bar-R.
 QString ScreenChartType(const QString& chartType);
 
-// The one statement: the tester and every parameter column of the product, each column's readings
-// kept only where the chart statement of that parameter would select them (nulls, 999, -999 and, while
-// Accept Zero is unchecked, 0 read as null), with the selection's conditions and order.
-QString ScreenStatement(const AppState& state, const data::PlotSelection& selection);
+// The one statement: the tester and the columns of the first `parameterCount` parameters, each column's
+// readings kept only where the chart statement of that parameter would select them (nulls, 999, -999
+// and, while Accept Zero is unchecked, 0 read as null), with the selection's conditions and order.
+QString ScreenStatement(const AppState& state, const data::PlotSelection& selection, qsizetype parameterCount);
 
 // How the screen reaches the window or report it runs for.
 class ScreenHost
@@ -139,9 +139,9 @@ struct ScreenResult {
     data::Status error; // the read failed (its message was given)
 };
 
-// Screens every parameter of the product (gParamColumn ...) over the selection's rows; the group size is
-// gSampleSize, the rule set-up gRulesSetup. `parameterItems` are the parameter list's items. A failed
-// read shows the subgroup loader's message.
+// Screens every parameter of the product's parameter list (`parameterItems`, columns and limits in
+// gParamColumn ...) over the selection's rows; the group size is gSampleSize, the rule set-up
+// gRulesSetup. A failed read shows the subgroup loader's message.
 ScreenResult ScreenParameters(
     AppState& state, const data::PlotSelection& selection, const QStringList& parameterItems, ScreenHost& host);
 

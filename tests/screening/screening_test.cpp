@@ -336,14 +336,18 @@ TEST(Screening, StatementOfEveryParameterWithTheChartStatementsPieces)
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
     const QString where = " FROM Results WHERE [PassFail] = 'PASS' AND [ATEID] = 'ATE 3' AND [SerialNumber] = 'SN7' "
                           "AND [TestStartTime] BETWEEN #06/Dec/2026# AND #06/Dec/2026 23:59:59# AND [TestID] = 'FT2' ";
-    EXPECT_EQ(ScreenStatement(state, sel),
+    EXPECT_EQ(ScreenStatement(state, sel, 2),
         "SELECT [ATEID] AS ATEX, CASE WHEN [V1] IS NOT NULL AND [V1] <> 999 AND [V1] <> -999 AND [V1] <> 0 THEN "
         "[V1] END AS Value1, CASE WHEN [V2] IS NOT NULL AND [V2] <> 999 AND [V2] <> -999 AND [V2] <> 0 THEN "
         "[V2] END AS Value2"
             + where + "ORDER BY [TestStartTime], [ATEID];");
+    // Only the parameters of the list: a Spec section read in part leaves empty slots behind them.
+    state.gParamColumn << QString();
+    EXPECT_FALSE(ScreenStatement(state, sel, 2).contains("[]"));
+    EXPECT_FALSE(ScreenStatement(state, sel, 1).contains("[V2]"));
     sel.lastDataOnly = true;
     sel.query.acceptZero = true;
-    EXPECT_EQ(ScreenStatement(state, sel),
+    EXPECT_EQ(ScreenStatement(state, sel, 2),
         "SELECT [ATEID] AS ATEX, MAX(CASE WHEN [V1] IS NOT NULL AND [V1] <> 999 AND [V1] <> -999 THEN [V1] END) "
         "AS Value1, MAX(CASE WHEN [V2] IS NOT NULL AND [V2] <> 999 AND [V2] <> -999 THEN [V2] END) AS Value2"
             + where + "GROUP BY [SerialNumber], [ATEID], [TestStartTime] ORDER BY [TestStartTime], [ATEID];");
