@@ -1,15 +1,16 @@
 // moldrin-report's run: loading the configuration and product, then the chosen command.
 #include "report.h"
 
+#include "cli/jsonreport.h"
 #include "common/dates.h"
 #include "common/numberformat.h"
-#include "data/config/datasourcekind.h"
-#include "data/config/inifile.h"
-#include "cli/jsonreport.h"
 #include "data/access/connectdatasource.h"
 #include "data/access/connection.h"
+#include "data/config/datasourcekind.h"
+#include "data/config/inifile.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/sampleloader.h"
+#include "rules/rulesetup.h"
 #include "shell/chartrules.h"
 #include "variables/controllimits.h"
 #include "variables/variableschart.h"
@@ -308,6 +309,7 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
 {
     ReportSession session;
     session.state.gDateOrder = DetectDateOrder();
+    LoadStoredRulesSetup(session.state);
     CountingPrompt prompt(userPrompt);
     auto finish = [&]() { return prompt.count > 0 ? int(kExitMessage) : int(kExitDone); };
 

@@ -226,7 +226,7 @@ QByteArray ScreenHtml(const ScreenPage& page)
         QStringLiteral("USL"), QStringLiteral("n"), QStringLiteral("Mean"), QStringLiteral("Std Dev"),
         QStringLiteral("Est Sigma"), QStringLiteral("Cp"), QStringLiteral("CpK"), QStringLiteral("Pp"),
         QStringLiteral("PpK"), QStringLiteral("Out of spec"), QStringLiteral("ppm") };
-    for (int k = 1; k <= screening::kRuleCount; ++k)
+    for (int k = 1; k <= screening::kRuleHitCount; ++k)
         heads << QStringLiteral("R") + QString::number(k);
     heads << QStringLiteral("Tester p") << QStringLiteral("X-Bar trend");
     html += QStringLiteral("<table id=\"screen\"><thead><tr><th>") + heads.join(QStringLiteral("</th><th>"))

@@ -58,7 +58,7 @@ void WriteParameter(JsonOut& j, const ParameterScreen& p)
     j.raw(",\"outOfSpec\":").number(double(p.outOfSpec));
     WriteFigure(j, ",\"ppm\":", p.ppm);
     j.raw(",\"ruleHits\":{");
-    for (int r = 0; r < screening::kRuleCount; ++r)
+    for (int r = 0; r < screening::kRuleHitCount; ++r)
         j.raw(r ? ",\"R" : "\"R").number(r + 1).raw("\":").number(double(p.ruleHits[std::size_t(r)]));
     j.raw("},\"subgroups\":").number(double(p.subgroups));
     WriteFigure(j, ",\"xBar\":{\"UCL\":", p.ucl);

@@ -125,4 +125,11 @@ bool SetRuleFlag(QStringList& flags, int rule, int group, bool checked)
     return true;
 }
 
+void LoadStoredRulesSetup(AppState& state)
+{
+    state.gRuleFlags = RuleFlagsFromSetup(kDefaultRulesSetup);
+    ApplyStoredRulesSetup(state.gRuleFlags, state.registry.read(kRulesSetupName));
+    state.gRulesSetup = RulesSetupFromFlags(state.gRuleFlags);
+}
+
 } // namespace moldrin

@@ -1,6 +1,8 @@
 // The rule set-up flags: list texts, chart groups, the stored text and its parsing (no widgets).
 #pragma once
 
+#include "common/appstate.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -40,6 +42,10 @@ QStringList NormalisedRuleFlags(const QStringList& flags);
 // ",", and every piece that reads as a number sets flag i to its first character (a piece that is not
 // a number, or one beyond the last flag, leaves the flags alone). Returns the number of flags set.
 int ApplyStoredRulesSetup(QStringList& flags, const QString& stored);
+
+// gRuleFlags and gRulesSetup from the state's stored RulesSetup value, read as ApplyStoredRulesSetup reads
+// it over the default flags.
+void LoadStoredRulesSetup(AppState& state);
 
 // The group box of a rule shows checked exactly when its flag enables the rule.
 bool RuleFlagChecked(const QStringList& flags, int rule, int group);

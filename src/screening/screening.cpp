@@ -122,7 +122,7 @@ void XBarChartRules(ParameterScreen& p, const SubgroupAccumulator& subgroups, co
         const QString& lower = marks.gLowerRuleMarks[i];
         if (upper.isEmpty() && lower.isEmpty())
             continue;
-        for (int r = 0; r < kRuleCount; ++r) {
+        for (int r = 0; r < kRuleHitCount; ++r) {
             const QString code = QStringLiteral("R") + QString::number(r + 1);
             if (upper.contains(code) || lower.contains(code))
                 ++p.ruleHits[std::size_t(r)];

@@ -21,7 +21,7 @@
 namespace moldrin::screening
 {
 
-inline constexpr int kRuleCount = 7; // R1 to R7
+inline constexpr int kRuleHitCount = 7; // rules R1 to R7
 inline constexpr int kTrendPoints = 60; // the most points of a parameter's trend
 // testerDiffers: the p-value below kTesterP and two tester means further apart than one estSigma.
 inline constexpr double kTesterP = 0.001;
@@ -47,7 +47,7 @@ struct ParameterScreen {
     std::int64_t outOfSpec = 0; // readings beyond a present limit
     Figure ppm; // outOfSpec per million readings
     // Points the rule engine marks on the X-Bar chart, per rule R1 ... R7 (either side).
-    std::array<std::int64_t, kRuleCount> ruleHits {};
+    std::array<std::int64_t, kRuleHitCount> ruleHits {};
     std::int64_t subgroups = 0;
     Figure ucl, centre, lcl; // the X-Bar chart's limits ("N/A" without a subgroup)
     QList<double> trend; // subgroup means, averaged into at most kTrendPoints points

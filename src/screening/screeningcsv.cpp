@@ -35,7 +35,7 @@ QByteArray ScreenCsv(const ScreenResult& result)
         QStringLiteral("mean"), QStringLiteral("stdDev"), QStringLiteral("estSigma"), QStringLiteral("Cp"),
         QStringLiteral("CpK"), QStringLiteral("Pp"), QStringLiteral("PpK"), QStringLiteral("outOfSpec"),
         QStringLiteral("ppm") };
-    for (int r = 1; r <= kRuleCount; ++r)
+    for (int r = 1; r <= kRuleHitCount; ++r)
         header << QStringLiteral("R") + QString::number(r);
     header << QStringLiteral("testerP") << QStringLiteral("testerDiffers");
     for (const QString& t : result.testers)

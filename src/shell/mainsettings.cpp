@@ -163,9 +163,7 @@ LoadedMainSettings LoadSettings(AppState& state)
 
     // Read as the rules dialog reads it, piece by piece: a damaged value (pieces of uneven length) can
     // then not shift the flags of later rules into other chart groups.
-    state.gRuleFlags = RuleFlagsFromSetup(kDefaultRulesSetup);
-    ApplyStoredRulesSetup(state.gRuleFlags, store.read(QStringLiteral("RulesSetup")));
-    state.gRulesSetup = RulesSetupFromFlags(state.gRuleFlags);
+    LoadStoredRulesSetup(state);
     return loaded;
 }
 

@@ -1,5 +1,6 @@
 // Runs the built moldrin-report on the demo configuration and on broken ones.
 #include "common/dates.h"
+#include "common/settingsstore.h"
 
 #include "qtprinters.h"
 #include "testsupport.h"
@@ -470,4 +471,21 @@ TEST_F(Report, ScreenUsageErrors)
         EXPECT_TRUE(r.err.startsWith("moldrin-report: ")) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
     }
+}
+
+// The stored rule set-up applies to the report as to the window: with every rule off nothing is found.
+TEST_F(Report, StoredRulesSetupApplies)
+{
+    ASSERT_EQ(
+        Start({ "--config", demo, "--chart", "X-Bar-R", "--zones", "--json", "/dev/null", "--fail-on-rules" }).code, 3);
+    ASSERT_EQ(Start({ "--config", demo, "--screen", "--json", "/dev/null", "--fail-on-rules" }).code, 3);
+    moldrin::SettingsStore store(home.filePath("settings"));
+    ASSERT_TRUE(store.write("RulesSetup", QStringList(66, "0").join(',')));
+    EXPECT_EQ(
+        Start({ "--config", demo, "--chart", "X-Bar-R", "--zones", "--json", "/dev/null", "--fail-on-rules" }).code, 0);
+    const ProgramRun r = Start({ "--config", demo, "--screen", "--json", "-", "--fail-on-rules" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    for (const QJsonValue& p : QJsonDocument::fromJson(r.out.toUtf8()).object()["parameters"].toArray())
+        for (const QJsonValue& hits : p.toObject()["ruleHits"].toObject())
+            EXPECT_EQ(hits.toInt(-1), 0);
 }

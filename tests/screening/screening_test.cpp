@@ -433,7 +433,7 @@ namespace
 {
 
 // The rule codes the main window's X-Bar chart marks, counted per rule as the screen counts them.
-std::array<std::int64_t, kRuleCount> PlottedRuleHits(Fixture& fx, const QString& chartType)
+std::array<std::int64_t, kRuleHitCount> PlottedRuleHits(Fixture& fx, const QString& chartType)
 {
     class PlotHostOf : public PlotHost
     {
@@ -457,9 +457,9 @@ std::array<std::int64_t, kRuleCount> PlottedRuleHits(Fixture& fx, const QString&
     for (int series : { kSeriesUpArrow, kSeriesDownArrow })
         for (const ChartPoint& p : chart.series[series].points)
             marks[int(p.x)] += p.label + ",";
-    std::array<std::int64_t, kRuleCount> hits {};
+    std::array<std::int64_t, kRuleHitCount> hits {};
     for (const QString& m : marks)
-        for (int r = 0; r < kRuleCount; ++r)
+        for (int r = 0; r < kRuleHitCount; ++r)
             if (m.contains(QStringLiteral("R%1").arg(r + 1)))
                 ++hits[std::size_t(r)];
     return hits;
@@ -515,7 +515,7 @@ TEST(Screening, RuleHitsAreTheMarksOfTheXBarChart)
         EXPECT_EQ(r.parameters[0].ruleHits, expected);
         EXPECT_EQ(r.parameters[0].subgroups, 700 / c.size);
         if (&c == &cases.front()) {
-            for (int k = 0; k < kRuleCount; ++k)
+            for (int k = 0; k < kRuleHitCount; ++k)
                 EXPECT_GT(expected[std::size_t(k)], 0) << "R" << k + 1;
         } else if (c.setup != kDefaultRulesSetup) {
             EXPECT_EQ(expected[1] + expected[2] + expected[4] + expected[5] + expected[6], 0);
