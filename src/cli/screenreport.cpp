@@ -5,6 +5,9 @@
 #include "screening/screening.h"
 #include "shell/chartrules.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace moldrin::cli
 {
 
