@@ -162,7 +162,7 @@ ParameterAccumulator::ParameterAccumulator(double lsl, double usl, const QString
     : mLsl(lsl)
     , mUsl(usl)
     , mChartType(chartType)
-    , mSubgroups(chartType, sampleSize)
+    , mSubgroups(chartType == kChartXBarRMedianS ? kChartXBarR : chartType, sampleSize)
     , mSampleSize(sampleSize)
 {
     // A reversed pair is exchanged, as the chart does.

@@ -103,6 +103,8 @@ private:
     double mLast = 0, mSumMR = 0;
     std::int64_t mOutOfSpec = 0;
     QString mChartType;
+    // The X-Bar chart needs the subgroup means and ranges (s for X-Bar-s); X-Bar-R-Median-s takes its
+    // limits from R-bar as X-Bar-R does, so its medians and s are not computed.
     SubgroupAccumulator mSubgroups;
     int mSampleSize;
     std::vector<double> mMeans;
