@@ -63,15 +63,31 @@ QStringList Forms(const QString& kind, const QString& table)
                        "[VOUT_5V] <> -999 GROUP BY [SerialNumber], [ATEID], [TestStartTime] ORDER BY [SerialNumber], "
                        "MAX([TestStartTime]);")
             .arg(table, range(QStringLiteral("01/Jan/1900"))),
+        // screening, 6 December: two parameter columns, each read where its chart statement would select it
+        QStringLiteral("SELECT [ATEID] AS ATEX, CASE WHEN [VOUT_5V] IS NOT NULL AND [VOUT_5V] <> 999 AND [VOUT_5V] <> "
+                       "-999 AND [VOUT_5V] <> 0 THEN [VOUT_5V] END AS Value1, CASE WHEN [Defectives] IS NOT NULL AND "
+                       "[Defectives] <> 999 AND [Defectives] <> -999 AND [Defectives] <> 0 THEN [Defectives] END AS "
+                       "Value2 FROM %1 WHERE [PassFail] LIKE '%' AND [SerialNumber] LIKE '%%' AND [TestStartTime] "
+                       "BETWEEN %2 ORDER BY [TestStartTime], [ATEID];")
+            .arg(table, range(QStringLiteral("06/Dec/2026"))),
+        // screening, last data only
+        QStringLiteral("SELECT [ATEID] AS ATEX, MAX(CASE WHEN [VOUT_5V] IS NOT NULL AND [VOUT_5V] <> 999 AND "
+                       "[VOUT_5V] <> -999 THEN [VOUT_5V] END) AS Value1, MAX(CASE WHEN [Defectives] IS NOT NULL AND "
+                       "[Defectives] <> 999 AND [Defectives] <> -999 THEN [Defectives] END) AS Value2 FROM %1 WHERE "
+                       "[PassFail] = 'PASS' AND [SerialNumber] LIKE '%%' AND [TestStartTime] BETWEEN %2 GROUP BY "
+                       "[SerialNumber], [ATEID], [TestStartTime] ORDER BY [TestStartTime], [ATEID];")
+            .arg(table, range(QStringLiteral("01/Jan/1900"))),
     };
 }
 
 const QList<QStringList> kAliases = {
-    {QStringLiteral("SNX"), QStringLiteral("ATEX"), QStringLiteral("DateX"), QStringLiteral("ValueX")},
-    {QStringLiteral("SNX"), QStringLiteral("ATEX"), QStringLiteral("DateX"), QStringLiteral("ValueX")},
-    {QStringLiteral("ATEx")},
-    {QStringLiteral("NonConformitiesX"), QStringLiteral("SubGroupX")},
-    {QStringLiteral("SNX"), QStringLiteral("ATEX"), QStringLiteral("DateX"), QStringLiteral("ValueX")},
+    { QStringLiteral("SNX"), QStringLiteral("ATEX"), QStringLiteral("DateX"), QStringLiteral("ValueX") },
+    { QStringLiteral("SNX"), QStringLiteral("ATEX"), QStringLiteral("DateX"), QStringLiteral("ValueX") },
+    { QStringLiteral("ATEx") },
+    { QStringLiteral("NonConformitiesX"), QStringLiteral("SubGroupX") },
+    { QStringLiteral("SNX"), QStringLiteral("ATEX"), QStringLiteral("DateX"), QStringLiteral("ValueX") },
+    { QStringLiteral("ATEX"), QStringLiteral("Value1"), QStringLiteral("Value2") },
+    { QStringLiteral("ATEX"), QStringLiteral("Value1"), QStringLiteral("Value2") },
 };
 
 std::string Joined(const QList<QStringList>& rows)
