@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
-#include <odbcinst.h>
 #include <sql.h>
 #include <sqlext.h>
+#include <odbcinst.h>
 #include <sqlite3.h>
 
 namespace moldrin::data {
@@ -104,24 +104,22 @@ long ClassifyError(const QString& engine, const QString& nativeCode, const QStri
 
 QString ScrubPassword(QString text, const QString& password)
 {
-    static const QRegularExpression keyed(
-        QStringLiteral(R"(\b(PWD|Password)\s*=\s*[^;]*)"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression keyed(QStringLiteral(R"(\b(PWD|Password)\s*=\s*[^;]*)"),
+                                          QRegularExpression::CaseInsensitiveOption);
     text.replace(keyed, QStringLiteral("\\1=***"));
     if (!password.isEmpty())
         text.replace(password, QStringLiteral("***"));
     return text;
 }
 
-QDateTime WallClock(QDate day, QTime time)
-{
-    return QDateTime(day, time, Qt::UTC);
-}
+QDateTime WallClock(QDate day, QTime time) { return QDateTime(day, time, Qt::UTC); }
 
 namespace {
 
 // "yyyy-MM-dd", then optionally a blank or 'T', "HH:mm", ":ss" and a fraction of a second (kept to the
 // millisecond).
-template <class Text> std::optional<QDateTime> ParseIso(const Text& text, qsizetype size)
+template <class Text>
+std::optional<QDateTime> ParseIso(const Text& text, qsizetype size)
 {
     if (size != 10 && size != 16 && (size < 19 || size == 20 || size > 29))
         return std::nullopt;
@@ -162,10 +160,7 @@ template <class Text> std::optional<QDateTime> ParseIso(const Text& text, qsizet
 
 } // namespace
 
-std::optional<QDateTime> ParseIsoDateTime(QStringView text)
-{
-    return ParseIso(text.utf16(), text.size());
-}
+std::optional<QDateTime> ParseIsoDateTime(QStringView text) { return ParseIso(text.utf16(), text.size()); }
 
 std::optional<double> SqliteNumberText(const QString& text)
 {
@@ -673,15 +668,15 @@ Status Recordset::Open(const QString& sql, Connection& connection, Count count)
 {
     Close();
     if (connection.State() != ObjectState::Open)
-        return DataError { kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.") };
+        return DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")};
     if (sql.trimmed().isEmpty())
-        return DataError { kErrCommand, QStringLiteral("Command text was not set for the command object.") };
+        return DataError{kErrCommand, QStringLiteral("Command text was not set for the command object.")};
     AdaptedStatement adapted = AdaptStatement(sql, connection.StatementDialect(), connection.schema());
     if (adapted.error)
         return adapted.error;
     // Nothing the program sends writes: refuse anything but a query before it reaches an engine.
     if (!IsReadStatement(sql))
-        return DataError { kErrCommand, QStringLiteral("Operation must use an updateable query.") };
+        return DataError{kErrCommand, QStringLiteral("Operation must use an updateable query.")};
     mConnection = &connection;
     connection.mRecordsets.push_back(this);
     mSql = std::move(adapted.sql);
@@ -735,24 +730,19 @@ Recordset::FieldResult Recordset::Fields(const QString& alias) const
 Recordset::FieldResult Recordset::Field(int index) const
 {
     if (!mCursor)
-        return { {}, DataError { kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.") } };
+        return {{}, DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")}};
     if (index < 0 || index >= mNames.size())
-        return { {},
-            DataError { kErrInvalidData1,
-                QStringLiteral("Item cannot be found in the collection corresponding to the requested "
-                               "name or ordinal.") } };
+        return {{}, DataError{kErrInvalidData1,
+                              QStringLiteral("Item cannot be found in the collection corresponding to the requested "
+                                             "name or ordinal.")}};
     if (mEof)
-        return { {},
-            DataError { kErrNoCurrentRecord,
-                QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
-                               "Requested operation requires a current record.") } };
+        return {{}, DataError{kErrNoCurrentRecord,
+                              QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
+                                             "Requested operation requires a current record.")}};
     return { NormalizeValue(mCursor->value(index), mCursor->numbersAsText(index)), {} };
 }
 
-QStringList Recordset::FieldNames() const
-{
-    return mNames;
-}
+QStringList Recordset::FieldNames() const { return mNames; }
 
 int Recordset::FieldIndex(const QString& alias) const
 {

@@ -275,12 +275,13 @@ private:
     }
 
     // A chain ends at the first token that continues no name; in GROUP BY and ORDER BY the time column
-    // of the statement's range compares as a time, whether its stamps are written with 'T' or a blank.
+    // of the statement's range compares as a time, whether its stamps are written with 'T' or a blank
+    // (julianday() reads both and gives a number: no text is made for each row).
     void EndChain()
     {
         if (mChain.Valid() && mDialect == Dialect::SQLite && (mClause == Clause::GroupBy || mClause == Clause::OrderBy)
             && !mTimeKey.isEmpty() && mChain.key == mTimeKey)
-            Wrap(mChain, QStringLiteral("replace("), QStringLiteral(", 'T', ' ')"));
+            Wrap(mChain, QStringLiteral("julianday("), QStringLiteral(")"));
         mChain = {};
         mAfterDot = false;
     }
@@ -466,9 +467,10 @@ private:
         mTimeKey = operand.key;
         const QString column = mOut.mid(operand.start, operand.end - operand.start);
         if (from->time != QTime(0, 0)) {
-            // A start inside a day: compare the stamps with 'T' read as a blank.
-            Wrap(operand, QStringLiteral("replace("), QStringLiteral(", 'T', ' ')"));
-            mOut += range;
+            // A start inside a day: every stamp compared as a time.
+            Wrap(operand, QStringLiteral("julianday("), QStringLiteral(")"));
+            mOut += QStringLiteral("BETWEEN julianday(") + Quoted(IsoStart(*from)) + QStringLiteral(") AND julianday(")
+                + Quoted(IsoEnd(*to)) + u')';
             return {};
         }
         const QString lastDayT = IsoDay(to->day) + u'T';

@@ -125,7 +125,7 @@ TEST_F(ConnectDataSourceTest, TesterListFromSQLite)
 
     const ConnectResult blank = Connect(Sqlite(QStringLiteral("Blank")));
     EXPECT_TRUE(blank.ok);
-    EXPECT_EQ(blank.testers, QStringList { QStringLiteral("<All>") });
+    EXPECT_EQ(blank.testers, QStringList{QStringLiteral("<All>")});
 }
 
 TEST_F(ConnectDataSourceTest, DatabaseNameInOtherLetterCaseFindsTheFile)
@@ -182,7 +182,7 @@ TEST_F(ConnectDataSourceTest, ProviderErrorsAreShownAndTheListReset)
 {
     const ConnectResult r = Connect(Sqlite(QStringLiteral("NoSuchTable")));
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.testers, QStringList { QStringLiteral("<All>") });
+    EXPECT_EQ(r.testers, QStringList{QStringLiteral("<All>")});
     ASSERT_EQ(prompt.messages.size(), 1);
     EXPECT_TRUE(prompt.messages[0].text.contains(QStringLiteral("NoSuchTable"))) << qPrintable(prompt.messages[0].text);
     // The SQLite kind keeps its kind once opened; a wrong tester column is an error as well.

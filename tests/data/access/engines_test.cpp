@@ -374,8 +374,8 @@ TEST(FieldValues, EngineValuesBecomeNumberDateTextOrNull)
     EXPECT_TRUE(NormalizeValue(QVariant()).isNull());
     EXPECT_TRUE(NormalizeValue(QVariant(QMetaType(QMetaType::Double))).isNull());
     EXPECT_EQ(NormalizeValue(qlonglong(7)).typeId(), QMetaType::Double);
-    EXPECT_EQ(
-        NormalizeValue(QStringLiteral("2026-12-05 08:00:00")).toDateTime(), WallClock(QDate(2026, 12, 5), QTime(8, 0)));
+    EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05 08:00:00")).toDateTime(),
+              WallClock(QDate(2026, 12, 5), QTime(8, 0)));
     EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05")).typeId(), QMetaType::QDateTime);
     // Other ISO spellings of a time: 'T' for the blank, no seconds, a fraction of a second.
     EXPECT_EQ(

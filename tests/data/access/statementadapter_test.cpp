@@ -90,7 +90,7 @@ TEST(StatementAdapter, SQLiteDatesTimeStampsAndLetterCase)
                        "ValueX FROM Results WHERE [PassFail] = 'PASS' COLLATE NOCASE AND [SerialNumber] LIKE '%%' "
                        "AND ([TestStartTime] BETWEEN '2026-12-06' AND '2026-12-06 23:59:59' OR [TestStartTime] "
                        "BETWEEN '2026-12-06T' AND '2026-12-06T23:59:59') AND [VOUT_5V] IS NOT NULL AND [VOUT_5V] "
-                       "<> 999 AND [VOUT_5V] <> -999 ORDER BY replace([TestStartTime], 'T', ' '), [ATEID];"));
+                       "<> 999 AND [VOUT_5V] <> -999 ORDER BY julianday([TestStartTime]), [ATEID];"));
     EXPECT_EQ(Adapted(kGroupedQuoted, Dialect::SQLite),
         QStringLiteral("SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, MAX ([TestStartTime]) AS DateX, "
                        "MAX([VOUT_5V]) AS ValueX FROM Results WHERE [PassFail] LIKE '%' AND [ATEID] = 'ATE 3' "
@@ -98,22 +98,23 @@ TEST(StatementAdapter, SQLiteDatesTimeStampsAndLetterCase)
                        "'1900-01-01' AND '2026-12-06 23:59:59' OR [TestStartTime] BETWEEN '2026-12-06T' AND "
                        "'2026-12-06T23:59:59') AND [TestID] = 'FT1' COLLATE NOCASE AND [VOUT_5V] IS NOT NULL AND "
                        "[VOUT_5V] <> 999 AND [VOUT_5V] <> -999 AND [VOUT_5V] <> 0 GROUP BY [SerialNumber], "
-                       "[ATEID], replace([TestStartTime], 'T', ' ') ORDER BY replace([TestStartTime], 'T', ' '), "
+                       "[ATEID], julianday([TestStartTime]) ORDER BY julianday([TestStartTime]), "
                        "[ATEID];"));
     const QString scatter = Adapted(kScatterGrouped, Dialect::SQLite);
     EXPECT_TRUE(
         scatter.contains(QStringLiteral("([TestStartTime] BETWEEN '2026-12-01' AND '2026-12-06 23:59:59' OR "
                                         "[TestStartTime] BETWEEN '2026-12-06T' AND '2026-12-06T23:59:59') AND [A]")))
         << qPrintable(scatter);
-    EXPECT_TRUE(scatter.endsWith(QStringLiteral("ORDER BY MAX(replace([TestStartTime], 'T', ' ')), MAX([ATEID]);")));
+    EXPECT_TRUE(scatter.endsWith(QStringLiteral("ORDER BY MAX(julianday([TestStartTime])), MAX([ATEID]);")));
     EXPECT_TRUE(scatter.contains(QStringLiteral("AS SNX, [ATEID] AS ATEX, MAX([TestStartTime]) AS DateX")));
-    EXPECT_TRUE(Adapted(kPChart, Dialect::SQLite)
-                    .endsWith(QStringLiteral("ORDER BY replace([TestStartTime], 'T', ' '), [ATEID];")));
+    EXPECT_TRUE(
+        Adapted(kPChart, Dialect::SQLite).endsWith(QStringLiteral("ORDER BY julianday([TestStartTime]), [ATEID];")));
     EXPECT_EQ(Adapted(kTesters, Dialect::SQLite), kTesters);
-    // A range that starts inside a day compares every stamp with its 'T' read as a blank.
+    // A range that starts inside a day compares every stamp as a time.
     EXPECT_EQ(Adapted(QStringLiteral("WHERE [T].[d] BETWEEN '06/Dec/2026 08:00:00' AND '07/Dec/2026 08:00:00'"),
                   Dialect::SQLite),
-        QStringLiteral("WHERE replace([T].[d], 'T', ' ') BETWEEN '2026-12-06 08:00:00' AND '2026-12-07 08:00:00'"));
+        QStringLiteral("WHERE julianday([T].[d]) BETWEEN julianday('2026-12-06 08:00:00') AND "
+                       "julianday('2026-12-07 08:00:00')"));
 }
 
 TEST(StatementAdapter, TextThatLooksLikeADateOutsideBetweenStaysText)
