@@ -972,7 +972,8 @@ void FrmMainTest::savedSettingsRestored()
 
 void FrmMainTest::promptFilter()
 {
-    QCOMPARE(QtPrompt::QtFilter("PNG image file (*.png)|.png|"), QString("PNG image file (*.png) (.png)"));
+    QCOMPARE(QtPrompt::QtFilter("PNG image file (*.png)|.png|"), QString("PNG image file (*.png)"));
+    QCOMPARE(QtPrompt::QtFilter("Images|.png;*.bmp|"), QString("Images (*.png *.bmp)"));
     QCOMPARE(QtPrompt::QtFilter("INI|ate.ini;*.ini|All|*.*"), QString("INI (ate.ini *.ini);;All (*.*)"));
     QCOMPARE(QtPrompt::QtFilter(""), QString());
 }
