@@ -10,6 +10,7 @@
 #include "data/config/inifile.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/sampleloader.h"
+#include "output/print/chartprinting.h"
 #include "rules/rulesetup.h"
 #include "shell/chartrules.h"
 #include "variables/controllimits.h"
@@ -197,6 +198,11 @@ StepResult PrintRows(ReportSession& session, const QString& sql, QTextStream& ou
     return std::nullopt;
 }
 
+int PdfFailed(QTextStream& err, const QString& file, const QString& failure)
+{
+    return Fail(err, kExitMessage, QStringLiteral("cannot write ") + file + QStringLiteral(": ") + failure);
+}
+
 // A window without widgets for the loaders: messages to the prompt, nothing to enable.
 class ReportHost : public PlotHost
 {
@@ -255,6 +261,11 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
         }
         if (!SavePng(chart, o.pngFile, o.width, o.height))
             return Fail(err, kExitMessage, QStringLiteral("cannot write ") + o.pngFile);
+    } else if (o.command == ReportCommand::Pdf) {
+        const MainChartFilters filters { sel.query.testIdText, o.serial, o.tester.isEmpty() ? kAllItem : o.tester };
+        const QString failure = PrintMainChartToPdf(chart, o.pdfFile, o.printMode, filters, s.gChartTitle, o.zones);
+        if (!failure.isEmpty())
+            return PdfFailed(err, o.pdfFile, failure);
     } else {
         const int written = WriteJsonFile(o.jsonFile, [&](QIODevice& file) {
             return WriteReportJson(file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
@@ -289,6 +300,12 @@ data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& o,
     sel.query.acceptZero = o.acceptZero;
     sel.query.testIdText = o.testId.isEmpty() ? session.lists.testIdText : o.testId;
     return sel;
+}
+
+int WriteKindPdf(ChartModel& chart, const ReportOptions& options, QTextStream& err)
+{
+    const QString failure = PrintChartToPdf(chart, options.pdfFile, ChartOutputRowFor(options.kind));
+    return failure.isEmpty() ? int(kExitDone) : PdfFailed(err, options.pdfFile, failure);
 }
 
 int WriteJsonFile(const QString& fileName, const std::function<bool(QIODevice&)>& write, QTextStream& out,
@@ -347,12 +364,13 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
         out.flush();
         return finish();
     }
-    if (options.command == ReportCommand::Json || options.command == ReportCommand::Png) {
+    if (options.command == ReportCommand::Json || options.command == ReportCommand::Png
+        || options.command == ReportCommand::Pdf) {
         if (options.kind.isEmpty())
             return PlotReport(session, options, prompt, out, err);
         const KindReport report = FindKindReport(options.kind);
         if (!report)
-            return Fail(err, kExitUsage, QStringLiteral("--json and --png do not draw --kind ") + options.kind);
+            return Fail(err, kExitUsage, QStringLiteral("--json, --png and --pdf do not draw --kind ") + options.kind);
         return report(session, options, prompt, out, err);
     }
     QString sql;

@@ -70,7 +70,11 @@ data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& op
 int WriteJsonFile(
     const QString& fileName, const std::function<bool(QIODevice&)>& write, QTextStream& out, QTextStream& err);
 
-// The report of one chart kind (--kind with --json or --png) after connecting: plots the chart through the
+// Prints a further chart kind's chart into the --pdf file as its window's Print Chart does (its row of
+// ChartOutputRowFor(options.kind), "Printed on: " now); the exit code (a message on failure).
+int WriteKindPdf(ChartModel& chart, const ReportOptions& options, QTextStream& err);
+
+// The report of one chart kind (--kind with --json, --png or --pdf) after connecting: plots the chart through the
 // kind's plot function and writes it as the options ask; returns the exit code.
 using KindReport = int (*)(
     ReportSession& session, const ReportOptions& options, CountingPrompt& prompt, QTextStream& out, QTextStream& err);

@@ -78,6 +78,11 @@ void AddReportOptions(QCommandLineParser& parser)
         { "width", "Width of the PNG in pixels (default: 1200).", "W" },
         { "height", "Height of the PNG in pixels (default: 800).", "H" },
         { "all-points", "The PNG shows all points on one page." },
+        { "pdf", "Plot the chart and print it into the PDF file FILE as Print Chart does.", "FILE" },
+        { "print-mode",
+            "Pages of the main chart's PDF: compress (all points on one page, the default), current (the page "
+            "shown after the plot) or all (one page per chart page).",
+            "MODE" },
         { "fail-on-rules", "Exit with 3 when the plot placed at least one rule mark." },
     });
 }
@@ -95,7 +100,7 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     for (const auto& [name, command] : { std::pair { "sql", ReportCommand::Sql },
              { "list-products", ReportCommand::ListProducts }, { "list-parameters", ReportCommand::ListParameters },
              { "list-testers", ReportCommand::ListTesters }, { "rows", ReportCommand::Rows },
-             { "json", ReportCommand::Json }, { "png", ReportCommand::Png } }) {
+             { "json", ReportCommand::Json }, { "png", ReportCommand::Png }, { "pdf", ReportCommand::Pdf } }) {
         if (parser.isSet(QLatin1String(name))) {
             o.command = command;
             ++commands;
@@ -103,7 +108,7 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     }
     if (commands != 1)
         return fail(QStringLiteral(
-            "give one of --sql, --list-products, --list-parameters, --list-testers, --rows, --json, --png"));
+            "give one of --sql, --list-products, --list-parameters, --list-testers, --rows, --json, --png, --pdf"));
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
 
@@ -175,6 +180,16 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     o.allPoints = parser.isSet("all-points");
     if (o.allPoints && o.command != ReportCommand::Png)
         return fail(QStringLiteral("--all-points belongs to --png"));
+    o.pdfFile = parser.value("pdf");
+    if (parser.isSet("print-mode")) {
+        if (o.command != ReportCommand::Pdf || !o.kind.isEmpty())
+            return fail(QStringLiteral("--print-mode belongs to the main chart's --pdf"));
+        const QString mode = parser.value("print-mode").trimmed().toLower();
+        const QStringList modes { "compress", "current", "all" };
+        if (!modes.contains(mode))
+            return fail(QStringLiteral("--print-mode takes compress, current or all"));
+        o.printMode = PrintModeOf(int(modes.indexOf(mode)));
+    }
     o.failOnRules = parser.isSet("fail-on-rules");
     parsed.options = o;
     return parsed;

@@ -1,6 +1,8 @@
 // The options of moldrin-report: declaration on the parser and reading into plain values.
 #pragma once
 
+#include "output/chartoutput.h"
+
 #include <QCommandLineParser>
 #include <QDate>
 #include <QString>
@@ -13,7 +15,7 @@ namespace moldrin::cli
 
 enum ExitCode { kExitDone = 0, kExitMessage = 1, kExitUsage = 2, kExitRules = 3 };
 
-enum class ReportCommand { Sql, ListProducts, ListParameters, ListTesters, Rows, Json, Png };
+enum class ReportCommand { Sql, ListProducts, ListParameters, ListTesters, Rows, Json, Png, Pdf };
 
 // Bounds of --width and --height.
 inline constexpr int kMinimumPngSide = 100;
@@ -43,6 +45,8 @@ struct ReportOptions {
     int width = 1200;                                   // PNG size in pixels
     int height = 800;
     bool allPoints = false;                             // the PNG shows all points on one page
+    QString pdfFile;
+    PrintMode printMode = PrintMode::Compress;          // pages of the main chart's PDF
     bool failOnRules = false;
 };
 

@@ -112,6 +112,7 @@ private Q_SLOTS:
     void printCancelled();
     void printToPdf();
     void printFailing();
+    void reportPdfOfAChartWindow();
 
 private:
     QTemporaryDir mTemp;
@@ -403,6 +404,18 @@ void OutputWindowsTest::printFailing()
     QVERIFY(!QFileInfo::exists(mTemp.filePath("missing")));
     QVERIFY(w.printButton.Enabled());
     QVERIFY(w.exportButton.Enabled());
+}
+
+// moldrin-report's PDF of a further chart: one page, printed as its window prints it.
+void OutputWindowsTest::reportPdfOfAChartWindow()
+{
+    Window w(mSettings);
+    const QString file = mTemp.filePath("report.pdf");
+    QCOMPARE(PrintChartToPdf(w.chart, file, ChartOutputRowFor("Pareto")), QString());
+    QCOMPARE(test::PdfPageCount(file), 1);
+    QVERIFY(test::PdfPageText(file, 1).contains("Printed on: "));
+    QVERIFY(!w.chart.footerVisible);
+    QVERIFY(!PrintChartToPdf(w.chart, mTemp.filePath("missing/report.pdf"), ChartOutputRowFor("Pareto")).isEmpty());
 }
 
 QTEST_MAIN(OutputWindowsTest)
