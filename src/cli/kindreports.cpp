@@ -6,10 +6,16 @@
 namespace moldrin::cli
 {
 
+int ScatterReport(ReportSession&, const ReportOptions&, CountingPrompt&, QTextStream&, QTextStream&);
+int ParetoReport(ReportSession&, const ReportOptions&, CountingPrompt&, QTextStream&, QTextStream&);
+
 KindReport FindKindReport(const QString& kind)
 {
     // Each chart kind's report function, added here as the kind is built.
-    static const QHash<QString, KindReport> reports {};
+    static const QHash<QString, KindReport> reports {
+        { QStringLiteral("Scatter"), &ScatterReport },
+        { QStringLiteral("Pareto"), &ParetoReport },
+    };
     return reports.value(kind, nullptr);
 }
 

@@ -30,12 +30,6 @@ namespace
 
 using namespace moldrin::data;
 
-int Fail(QTextStream& err, int code, const QString& text)
-{
-    err << "moldrin-report: " << text << Qt::endl;
-    return code;
-}
-
 bool LimitAbsent(double lsl, double usl)
 {
     return lsl == kNoLowerLimit || lsl == kNoUpperLimit || usl == kNoLowerLimit || usl == kNoUpperLimit;
@@ -108,6 +102,18 @@ int FindParameter(const ReportSession& session, const QString& text)
     return -1;
 }
 
+StepResult FindParameters(
+    const ReportSession& session, const ReportOptions& options, QList<int>& indexes, QTextStream& err)
+{
+    for (const QString& text : options.parameters) {
+        const int i = FindParameter(session, text);
+        if (i < 0)
+            return Fail(err, kExitUsage, QStringLiteral("unknown parameter ") + text);
+        indexes << i;
+    }
+    return std::nullopt;
+}
+
 StepResult ConnectStep(ReportSession& session, Prompt& prompt)
 {
     AppState& s = session.state;
@@ -130,12 +136,8 @@ StepResult SelectionSql(ReportSession& session, const ReportOptions& o, QString&
             return Fail(err, kExitMessage,
                 QStringLiteral("product ") + session.product + QStringLiteral(" has no usable test parameters"));
         QList<int> chosen;
-        for (const QString& text : o.parameters) {
-            const int i = FindParameter(session, text);
-            if (i < 0)
-                return Fail(err, kExitUsage, QStringLiteral("unknown parameter ") + text);
-            chosen << i;
-        }
+        if (const StepResult r = FindParameters(session, o, chosen, err))
+            return r;
         if (chosen.isEmpty())
             chosen << 0;
         parameter = s.gParamColumn[chosen[0]];
@@ -203,21 +205,6 @@ int PdfFailed(QTextStream& err, const QString& file, const QString& failure)
     return Fail(err, kExitMessage, QStringLiteral("cannot write ") + file + QStringLiteral(": ") + failure);
 }
 
-// A window without widgets for the loaders: messages to the prompt, nothing to enable.
-class ReportHost : public PlotHost
-{
-public:
-    explicit ReportHost(Prompt& prompt)
-        : mPrompt(prompt)
-    {
-    }
-    Prompt& prompt() override { return mPrompt; }
-    void SetPanelEnabled(bool) override { }
-
-private:
-    Prompt& mPrompt;
-};
-
 QString LimitText(double v, double sentinel) { return v == sentinel ? QStringLiteral("N/A") : NumberText(v); }
 
 int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& prompt, QTextStream& out, QTextStream& err)
@@ -259,19 +246,21 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
             chart.maxPointsPerPage = 0;
             WritePageChangeCaption(chart, s.gChartTitle); // "... Page 1 of 1"
         }
-        if (!SavePng(chart, o.pngFile, o.width, o.height))
-            return Fail(err, kExitMessage, QStringLiteral("cannot write ") + o.pngFile);
-    } else if (o.command == ReportCommand::Pdf) {
+    }
+    if (o.command == ReportCommand::Pdf) {
+        // The main chart prints by the printer dialog's page modes, with the selection's filter line.
         const MainChartFilters filters { sel.query.testIdText, o.serial, o.tester.isEmpty() ? kAllItem : o.tester };
         const QString failure = PrintMainChartToPdf(chart, o.pdfFile, o.printMode, filters, s.gChartTitle, o.zones);
         if (!failure.isEmpty())
             return PdfFailed(err, o.pdfFile, failure);
-    } else {
-        const int written = WriteJsonFile(o.jsonFile, [&](QIODevice& file) {
-            return WriteReportJson(file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
-        }, out, err);
-        if (written != kExitDone)
-            return written;
+    } else if (const StepResult r = WriteChart(
+                   chart, o,
+                   [&](QIODevice& file) {
+                       return WriteReportJson(
+                           file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
+                   },
+                   out, err)) {
+        return *r;
     }
     if (o.failOnRules && (outcome.rules.centreMarks || outcome.rules.variationMarks))
         return kExitRules;
@@ -279,6 +268,12 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
 }
 
 } // namespace
+
+int Fail(QTextStream& err, int code, const QString& text)
+{
+    err << "moldrin-report: " << text << Qt::endl;
+    return code;
+}
 
 data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& o, int parameterIndex)
 {
@@ -302,10 +297,23 @@ data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& o,
     return sel;
 }
 
-int WriteKindPdf(ChartModel& chart, const ReportOptions& options, QTextStream& err)
+StepResult WriteChart(ChartModel& chart, const ReportOptions& options,
+    const std::function<bool(QIODevice&)>& writeJson, QTextStream& out, QTextStream& err)
 {
-    const QString failure = PrintChartToPdf(chart, options.pdfFile, ChartOutputRowFor(options.kind));
-    return failure.isEmpty() ? int(kExitDone) : PdfFailed(err, options.pdfFile, failure);
+    if (options.command == ReportCommand::Png) {
+        if (!SavePng(chart, options.pngFile, options.width, options.height))
+            return Fail(err, kExitMessage, QStringLiteral("cannot write ") + options.pngFile);
+        return std::nullopt;
+    }
+    if (options.command == ReportCommand::Pdf) {
+        const QString failure = PrintChartToPdf(chart, options.pdfFile, ChartOutputRowFor(options.kind));
+        if (!failure.isEmpty())
+            return PdfFailed(err, options.pdfFile, failure);
+        return std::nullopt;
+    }
+    if (const int written = WriteJsonFile(options.jsonFile, writeJson, out, err); written != kExitDone)
+        return written;
+    return std::nullopt;
 }
 
 int WriteJsonFile(const QString& fileName, const std::function<bool(QIODevice&)>& write, QTextStream& out,

@@ -36,6 +36,9 @@ StepResult OpenConfiguration(ReportSession& session, const ReportOptions& option
 StepResult SelectProduct(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err);
 // The index of the parameter named by list item, display name or column; -1 when none.
 int FindParameter(const ReportSession& session, const QString& text);
+// The indexes of the options' --parameter texts, in order; a text that names none is a usage error.
+StepResult FindParameters(
+    const ReportSession& session, const ReportOptions& options, QList<int>& indexes, QTextStream& err);
 // Table name and data-source kind from the INI files, as the connection would set them.
 // Connects to the product's data source as the main window does and fills the tester list.
 StepResult ConnectStep(ReportSession& session, Prompt& prompt);
@@ -62,6 +65,24 @@ private:
     Prompt& mInner;
 };
 
+// A window without widgets for the plot functions: messages to the prompt, nothing to enable.
+class ReportHost : public data::PlotHost
+{
+public:
+    explicit ReportHost(Prompt& prompt)
+        : mPrompt(prompt)
+    {
+    }
+    Prompt& prompt() override { return mPrompt; }
+    void SetPanelEnabled(bool) override { }
+
+private:
+    Prompt& mPrompt;
+};
+
+// Writes "moldrin-report: " and `text` as an error line; returns `code`.
+int Fail(QTextStream& err, int code, const QString& text);
+
 // The main window's selection as the options name it, for the parameter at parameterIndex (-1: none);
 // a Custom range also sets the custom dates of the state.
 data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& options, int parameterIndex);
@@ -70,9 +91,11 @@ data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& op
 int WriteJsonFile(
     const QString& fileName, const std::function<bool(QIODevice&)>& write, QTextStream& out, QTextStream& err);
 
-// Prints a further chart kind's chart into the --pdf file as its window's Print Chart does (its row of
-// ChartOutputRowFor(options.kind), "Printed on: " now); the exit code (a message on failure).
-int WriteKindPdf(ChartModel& chart, const ReportOptions& options, QTextStream& err);
+// Writes the plotted chart as the options ask: its first page as PNG, the JSON `writeJson` writes, or a PDF
+// printed as its window's Print Chart prints it (the row of ChartOutputRowFor(options.kind), "Printed on: "
+// now).
+StepResult WriteChart(ChartModel& chart, const ReportOptions& options,
+    const std::function<bool(QIODevice&)>& writeJson, QTextStream& out, QTextStream& err);
 
 // The report of one chart kind (--kind with --json, --png or --pdf) after connecting: plots the chart through the
 // kind's plot function and writes it as the options ask; returns the exit code.

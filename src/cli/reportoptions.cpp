@@ -64,6 +64,9 @@ void AddReportOptions(QCommandLineParser& parser)
         { "accept-zero", "Readings equal to 0 are kept." },
         { "kind", "Chart kind: Histogram, Pareto, Scatter, \"P Chart\", \"NP Chart\", \"U Chart\", \"C Chart\".",
             "KIND" },
+        { "x-source", "Scatter: tester (source) of the X readings; with --y-source.", "NAME" },
+        { "y-source", "Scatter: tester (source) of the Y readings; with --x-source.", "NAME" },
+        { "pareto-read", "Pareto: one-pass (default) or per-parameter (one statement per parameter).", "HOW" },
         { "sql", "Print the statement of the selection." },
         { "list-products", "Print the products of ATE.INI." },
         { "list-parameters", "Print the product's parameters: item, column, LSL, USL, unit." },
@@ -125,6 +128,21 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     }
     if (o.parameters.size() == 2 && o.kind != QLatin1String("Scatter"))
         return fail(QStringLiteral("two parameters need --kind Scatter"));
+    o.xSource = parser.value("x-source");
+    o.ySource = parser.value("y-source");
+    if (parser.isSet("x-source") || parser.isSet("y-source")) {
+        if (o.kind != QLatin1String("Scatter") || (o.command != ReportCommand::Json && o.command != ReportCommand::Png))
+            return fail(QStringLiteral("--x-source and --y-source belong to --kind Scatter with --json or --png"));
+        if (o.xSource.trimmed().isEmpty() || o.ySource.trimmed().isEmpty())
+            return fail(QStringLiteral("--x-source and --y-source name a tester each"));
+    }
+    if (parser.isSet("pareto-read")) {
+        const QString how = parser.value("pareto-read").trimmed().toLower();
+        if (o.kind != QLatin1String("Pareto")
+            || (how != QLatin1String("one-pass") && how != QLatin1String("per-parameter")))
+            return fail(QStringLiteral("--pareto-read takes one-pass or per-parameter, with --kind Pareto"));
+        o.paretoPerParameter = how == QLatin1String("per-parameter");
+    }
 
     const bool datesGiven = parser.isSet("from") || parser.isSet("to");
     if (parser.isSet("range")) {

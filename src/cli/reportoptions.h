@@ -35,6 +35,8 @@ struct ReportOptions {
     bool lastDataOnly = false;
     bool acceptZero = false;
     QString kind; // "" : the main chart; else a chart kind of the query builder
+    QString xSource, ySource; // Scatter: testers of the X and the Y readings (both or neither)
+    bool paretoPerParameter = false; // Pareto: one statement per parameter instead of one pass
     ReportCommand command = ReportCommand::Sql;
     QString chart = QStringLiteral("X-Bar-R-Median-s"); // the variables chart type
     int size = 5;                                       // subgroup size

@@ -175,6 +175,9 @@ struct ChartAxis {
     QString labelFormat = QStringLiteral("#,##0.###");
     int labelSize = 0;       // width reserved for the labels, 0: automatic
     double increment = 0;    // label step, 0: automatic
+    // Text labels: a horizontal axis labels each point number with the point's label (a "\r" in it
+    // starts a new line) instead of numbers.
+    bool textLabels = false;
     bool gridVisible = true;
     QString title;
     double startPercent = 0; // position of the axis along the chart's height or width

@@ -436,3 +436,146 @@ TEST_F(Report, FiguresAreThePanelsNumbers)
         }
     }
 }
+
+TEST_F(Report, ScatterOfTwoParametersAsJson)
+{
+    ProgramRun r = Start({ "--config", demo, "--kind", "Scatter", "--parameter", "VOUT_5V", "--parameter",
+        "Output voltage 3.3V", "--json", "-" });
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o["chartType"].toString(), "Scatter");
+    const int rows = Start({ "--config", demo, "--rows", "--kind", "Scatter", "--parameter", "VOUT_5V", "--parameter",
+                               "VOUT_3V3" })
+                         .out.count('\n')
+        - 1;
+    EXPECT_GT(rows, 500);
+    EXPECT_EQ(o["records"].toInt(), rows);
+    const QJsonArray series = o["series"].toArray();
+    ASSERT_EQ(series.size(), 2);
+    EXPECT_EQ(series[0].toObject()["title"].toString(), "Data");
+    const QJsonArray points = series[0].toObject()["points"].toArray();
+    ASSERT_EQ(points.size(), rows);
+    EXPECT_EQ(points[0].toArray()[2].toString(), "1");
+    EXPECT_EQ(points.last().toArray()[2].toString(), QString::number(rows));
+    const QJsonObject f = o["figures"].toObject();
+    const QJsonArray line = series[1].toObject()["points"].toArray();
+    ASSERT_EQ(line.size(), 2);
+    EXPECT_NEAR(line[0].toArray()[0].toDouble(), f["XMin"].toDouble(), 5e-5);
+    EXPECT_NEAR(line[1].toArray()[0].toDouble(), f["XMax"].toDouble(), 5e-5);
+    EXPECT_NEAR(line[1].toArray()[1].toDouble(),
+        f["Slope"].toDouble() * line[1].toArray()[0].toDouble() + f["Intercept"].toDouble(), 1e-3);
+    const QJsonObject panel = o["panel"].toObject();
+    EXPECT_EQ(panel["captions"].toArray().size(), 15);
+    const QJsonArray values = panel["values"].toArray();
+    ASSERT_EQ(values.size(), 15);
+    EXPECT_EQ(values[0].toString(), QString::number(rows));
+    // Every figure is the number its panel line shows.
+    EXPECT_EQ(values[1].toString().toDouble(), f["XMean"].toDouble());
+    EXPECT_EQ(values[8].toString().toDouble(), f["Correlation"].toDouble());
+    EXPECT_EQ(o["axisTitles"].toObject()["bottom"].toString(), "Output voltage 5V (V)");
+    EXPECT_EQ(o["header"].toArray()[1].toString(), "PSU-100, Range <All>");
+}
+
+TEST_F(Report, ScatterOfTwoSourcesPairsUpToTheShorterResult)
+{
+    auto rowsOf = [&](const QString& tester) {
+        return Start({ "--config", demo, "--rows", "--kind", "Scatter", "--parameter", "VOUT_5V", "--tester", tester })
+                   .out.count('\n')
+            - 1;
+    };
+    const int pairs = std::min(rowsOf("ATE-01"), rowsOf("ATE-03"));
+    ASSERT_GT(pairs, 10);
+    ProgramRun r = Start({ "--config", demo, "--kind", "Scatter", "--parameter", "VOUT_5V", "--x-source", "ATE-01",
+        "--y-source", "ATE-03", "--json", "-" });
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o["pointCount"].toInt(), pairs);
+    EXPECT_EQ(o["axisTitles"].toObject()["bottom"].toString(), "Output voltage 5V ATE-01 (V)");
+    EXPECT_EQ(o["axisTitles"].toObject()["left"].toString(), "Output voltage 5V ATE-03 (V)");
+
+    // A source without rows ends the drawing quietly: the report holds no pairs and no figures.
+    r = Start({ "--config", demo, "--kind", "Scatter", "--parameter", "VOUT_5V", "--x-source", "ATE-01", "--y-source",
+        "ATE-09", "--json", "-" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject quiet = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(quiet["pointCount"].toInt(), 0);
+    EXPECT_TRUE(quiet["figures"].toObject()["Slope"].isNull());
+    EXPECT_TRUE(quiet["panel"].toObject()["values"].toArray().isEmpty());
+
+    for (const QStringList& args :
+        { QStringList { "--kind", "Scatter", "--parameter", "VOUT_5V", "--x-source", "ATE-01", "--json", "-" },
+            { "--kind", "Scatter", "--parameter", "VOUT_5V", "--json", "-" },
+            { "--kind", "Scatter", "--x-source", "ATE-01", "--y-source", "ATE-02", "--sql" },
+            { "--kind", "Pareto", "--x-source", "ATE-01", "--y-source", "ATE-02", "--json", "-" },
+            { "--kind", "Scatter", "--pareto-read", "one-pass", "--json", "-" } }) {
+        r = Start(QStringList { "--config", demo } + args);
+        EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+}
+
+TEST_F(Report, ParetoRanksEveryParameter)
+{
+    ProgramRun r = Start({ "--config", demo, "--kind", "Pareto", "--json", "-" });
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o["chartType"].toString(), "Pareto");
+    EXPECT_EQ(o["records"].toInt(), 600);
+    EXPECT_EQ(o["panel"].toObject()["values"].toArray()[0].toString(), "600");
+    EXPECT_EQ(o["xTitle"].toString(), "Test parameter");
+    const QJsonArray items = o["items"].toArray();
+    ASSERT_EQ(items.size(), 8);
+    double total = 0;
+    for (int i = 0; i < items.size(); ++i) {
+        total += items[i].toObject()["sum"].toDouble();
+        if (i) {
+            EXPECT_GE(items[i - 1].toObject()["sum"].toDouble(), items[i].toObject()["sum"].toDouble());
+        }
+    }
+    EXPECT_NEAR(o["figures"].toObject()["GrandTotal"].toDouble(), total, 1e-6 * total);
+    EXPECT_EQ(items.last().toObject()["cumulative"].toDouble(), 100.0);
+    const QJsonArray bars = o["series"].toArray()[0].toObject()["points"].toArray();
+    ASSERT_EQ(bars.size(), 8);
+    EXPECT_EQ(bars[0].toArray()[1].toDouble(), items[0].toObject()["percent"].toDouble());
+    EXPECT_TRUE(bars[0].toArray()[2].toString().startsWith(items[0].toObject()["name"].toString() + "\r("));
+
+    // One statement per parameter gives the same report.
+    const ProgramRun each
+        = Start({ "--config", demo, "--kind", "Pareto", "--pareto-read", "per-parameter", "--json", "-" });
+    EXPECT_EQ(each.code, 0);
+    EXPECT_EQ(each.out, r.out);
+
+    r = Start({ "--config", demo, "--kind", "Pareto", "--serial", "NOPE", "--json", "-" });
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "No data collection for this selected range of filter condition!\n");
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+// The chart view draws every kind from the model; these check the files and their size.
+TEST_F(Report, PngOfTheScatterAndParetoCharts)
+{
+    const QString file = home.filePath("kind.png");
+    for (const QStringList& kind : { QStringList { "--kind", "Pareto" },
+             { "--kind", "Scatter", "--parameter", "VOUT_5V", "--parameter", "VOUT_3V3" } }) {
+        QFile::remove(file);
+        const ProgramRun r = Start(QStringList { "--config", demo } + kind
+                + QStringList { "--png", file, "--width", "640", "--height", "480" },
+            true);
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_EQ(QImage(file).size(), QSize(640, 480)) << kind.join(' ').toStdString();
+    }
+}
+
+// A further chart's PDF is its window's print: one page, stamped.
+TEST_F(Report, PdfOfTheScatterAndParetoCharts)
+{
+    const QString file = home.filePath("kind.pdf");
+    for (const QStringList& kind : { QStringList { "--kind", "Pareto" },
+             { "--kind", "Scatter", "--parameter", "VOUT_5V", "--parameter", "VOUT_3V3" } }) {
+        QFile::remove(file);
+        const ProgramRun r = Start(QStringList { "--config", demo } + kind + QStringList { "--pdf", file }, true);
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_EQ(moldrin::test::PdfPageCount(file), 1) << kind.join(' ').toStdString();
+        EXPECT_TRUE(moldrin::test::PdfPageText(file, 1).contains("Printed on: ")) << kind.join(' ').toStdString();
+    }
+}

@@ -31,6 +31,28 @@ QString Valid(const QString& col)
     return QStringLiteral("AND [%1] IS NOT NULL AND [%1] <> 999 AND [%1] <> -999 ").arg(col);
 }
 
+// "AND {col} = '{value}' " (value quoted), or nothing for "" and <All>.
+QString EqualsCondition(const QString& col, const QString& value)
+{
+    return AllOrEmpty(value) ? QString() : QStringLiteral("AND %1 = '%2' ").arg(col, QuoteLiteralValue(value));
+}
+
+QString SerialCondition(const AppState& state, const QString& strSerialNumber)
+{
+    return strSerialNumber.isEmpty()
+        ? QStringLiteral("AND %1 LIKE '%%' ").arg(state.gColSerialNumber)
+        : QStringLiteral("AND %1 = '%2' ").arg(state.gColSerialNumber, QuoteLiteralValue(strSerialNumber));
+}
+
+// The common head of the parameter statements: verdict, tester, serial number, range and Test ID conditions.
+QString ParameterWhere(const AppState& state, const QString& pfc, const QString& ATEC, const QString& SNC,
+    const QString& R, const QString& TIDC)
+{
+    return QStringLiteral(" FROM ") + state.gTableName + QStringLiteral(" WHERE ") + state.gColPassFail
+        + QLatin1Char(' ') + pfc + QLatin1Char(' ') + ATEC + SNC + QStringLiteral("AND ") + state.gColTestStartTime
+        + QStringLiteral(" BETWEEN ") + R + QLatin1Char(' ') + TIDC;
+}
+
 } // namespace
 
 QString QuoteLiteralValue(const QString& value)
@@ -68,6 +90,18 @@ QString GetTestedRange(const AppState& state, const QString& strRange, QString& 
     return QLatin1Char('\'') + start + QStringLiteral("' AND '") + end + QLatin1Char('\'');
 }
 
+QString RangeTitleLine(const AppState& state, const QString& product, const QString& strRange, const QDate& today)
+{
+    if (strRange == QLatin1String("Custom")) {
+        const QLocale locale;
+        return product + QStringLiteral(" as ") + locale.toString(DateOrZero(state.gCustomStart), QLocale::ShortFormat)
+            + QStringLiteral(" to ") + locale.toString(DateOrZero(state.gCustomEnd), QLocale::ShortFormat);
+    }
+    QString title;
+    GetTestedRange(state, strRange, title, today);
+    return product + title;
+}
+
 QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QString& strParameter,
     const QString& strRange, const QString& strATE, const QString& strSortBy, const QString& strSerialNumber,
     const QString& strTestID, const QString& strPassFail, bool blnOnlyLastData, const QString& strChartType,
@@ -77,27 +111,18 @@ QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QS
     const QString& SN = state.gColSerialNumber;
     const QString& ATE = state.gColATEID;
     const QString& TST = state.gColTestStartTime;
-    const QString& PF = state.gColPassFail;
     const QString& TID = state.gColTestID;
     const QString& P = strParameter;
     const QString& R = strRange;
     const QString& PFC = strPassFail;
     const QString& SORT = strSortBy;
 
-    QString ATEC
-        = AllOrEmpty(strATE) ? QString() : QStringLiteral("AND %1 = '%2' ").arg(ATE, QuoteLiteralValue(strATE));
-    const QString TIDC
-        = AllOrEmpty(strTestID) ? QString() : QStringLiteral("AND %1 = '%2' ").arg(TID, QuoteLiteralValue(strTestID));
-    const QString SNC = strSerialNumber.isEmpty()
-        ? QStringLiteral("AND %1 LIKE '%%' ").arg(SN)
-        : QStringLiteral("AND %1 = '%2' ").arg(SN, QuoteLiteralValue(strSerialNumber));
+    QString ATEC = EqualsCondition(ATE, strATE);
+    const QString TIDC = EqualsCondition(TID, strTestID);
+    const QString SNC = SerialCondition(state, strSerialNumber);
     auto zero
         = [&](const QString& col) { return window.acceptZero ? QString() : QStringLiteral("AND [%1] <> 0 ").arg(col); };
-    // The common head: verdict, tester, serial number, range and Test ID conditions.
-    auto where = [&](const QString& pfc) {
-        return QStringLiteral(" FROM ") + T + QStringLiteral(" WHERE ") + PF + QLatin1Char(' ') + pfc + QLatin1Char(' ')
-            + ATEC + SNC + QStringLiteral("AND ") + TST + QStringLiteral(" BETWEEN ") + R + QLatin1Char(' ') + TIDC;
-    };
+    auto where = [&](const QString& pfc) { return ParameterWhere(state, pfc, ATEC, SNC, R, TIDC); };
     const QString heads = SN + QStringLiteral(" AS SNX, ") + ATE + QStringLiteral(" AS ATEX, ");
     const QString groupBy = QStringLiteral("GROUP BY ") + SN + QStringLiteral(", ") + ATE + QStringLiteral(", ") + TST;
 
@@ -175,6 +200,23 @@ QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QS
         + QStringLiteral("] AS SubGroupX") + attributeWhere + Valid(NC) + QStringLiteral("AND [") + NC
         + QStringLiteral("] >= 0 ") + Valid(SG) + QStringLiteral("AND [") + SG + QStringLiteral("] > 0 ORDER BY ")
         + SORT + QLatin1Char(';');
+}
+
+QString GetParetoColumnsSQL(const AppState& state, const QueryWindowInputs& window, const QStringList& columns,
+    const QString& strRange, const QString& strATE, const QString& strSerialNumberFilter)
+{
+    QString title;
+    const QString interval = GetTestedRange(state, strRange, title, window.today);
+    QString select = QStringLiteral("SELECT ");
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        select += (i ? QStringLiteral(", [") : QStringLiteral("[")) + columns[i] + QStringLiteral("] AS Value")
+            + QString::number(i);
+    QString statement = select
+        + ParameterWhere(state, QStringLiteral("LIKE '%'"), EqualsCondition(state.gColATEID, strATE),
+            SerialCondition(state, strSerialNumberFilter), interval,
+            EqualsCondition(state.gColTestID, window.testIdText));
+    statement.chop(1); // the blank after the last condition
+    return statement + QLatin1Char(';');
 }
 
 QString GetSQL(const AppState& state, const QueryWindowInputs& window, const QString& strParameter,

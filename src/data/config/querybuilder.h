@@ -23,6 +23,10 @@ QString QuoteLiteralValue(const QString& value);
 // readable description in `RangeTitle`.
 QString GetTestedRange(const AppState& state, const QString& strRange, QString& RangeTitle, const QDate& today = {});
 
+// The second title line of the further charts: the product followed by " as " and the custom dates in the
+// system's short date form for "Custom", else by the `RangeTitle` GetTestedRange gives for the range.
+QString RangeTitleLine(const AppState& state, const QString& product, const QString& strRange, const QDate& today = {});
+
 QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QString& strParameter,
     const QString& strRange, const QString& strATE, const QString& strSortBy, const QString& strSerialNumber,
     const QString& strTestID, const QString& strPassFail, bool blnOnlyLastData, const QString& strChartType = {},
@@ -33,6 +37,13 @@ QString GetSQL(const AppState& state, const QueryWindowInputs& window, const QSt
     const QString& strRange, const QString& strATE, const QString& strSortBy, const QString& strSerialNumberFilter,
     const QString& strPassFail, bool blnOnlyLastData, const QString& strChartType = {}, const QString& strXSource = {},
     const QString& strYsource = {});
+
+// The rows of every parameter's ungrouped Pareto statement in one statement: the bare results columns
+// `columns` as Value0, Value1, ... under the conditions those statements share (all verdicts, tester,
+// serial number, range, the window's Test ID). Each column's own validity (not null, not 999 or -999) is
+// left to the reader.
+QString GetParetoColumnsSQL(const AppState& state, const QueryWindowInputs& window, const QStringList& columns,
+    const QString& strRange, const QString& strATE, const QString& strSerialNumberFilter);
 
 // The pass condition written after the verdict column.
 inline QString PassCondition(const AppState& state, bool passOnly)

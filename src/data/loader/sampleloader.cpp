@@ -2,13 +2,12 @@
 
 #include "common/numberformat.h"
 #include "data/access/connection.h"
+#include "data/loader/engineprogress.h"
 #include "data/loader/listingwriter.h"
 #include "data/loader/tempfiles.h"
 #include "rules/rulemarks.h"
 #include "variables/statistics.h"
 #include "variables/variableschart.h"
-
-#include <QElapsedTimer>
 
 #include <memory>
 #include <optional>
@@ -84,34 +83,6 @@ void Finish(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost
     if (s.showZones && out.plotted)
         out.rules = EvaluateVariablesRules(state, chart, s.chartType, host.prompt());
 }
-
-// While the engine prepares the first row (a sort of many rows takes a while) the window is kept
-// responsive, and a stop request interrupts the statement.
-class EngineProgress {
-public:
-    EngineProgress(AppState& state, PlotHost& host) : mConnection(state.gConnection)
-    {
-        if (!mConnection)
-            return;
-        mClock.start();
-        mConnection->SetProgressCallback([this, &state, &host] {
-            if (mClock.elapsed() >= kResponsiveEveryMs) {
-                host.KeepResponsive(0);
-                mClock.restart();
-            }
-            return !state.gStopPlot;
-        });
-    }
-    ~EngineProgress()
-    {
-        if (mConnection)
-            mConnection->SetProgressCallback({});
-    }
-private:
-    static constexpr qint64 kResponsiveEveryMs = 50;
-    std::shared_ptr<Connection> mConnection;
-    QElapsedTimer mClock;
-};
 
 // Common preamble: statement, recordset, chart reset. False when the statement could not be opened.
 bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "common/appstate.h"
+#include "common/nodata.h"
 #include "common/prompt.h"
 #include "data/config/querybuilder.h"
 #include "rules/ruleengine.h"
@@ -60,6 +61,6 @@ PlotOutcome PlotChart(AppState& state, ChartModel& chart, const PlotSelection& s
 inline const QString kNoSubgroupData = QStringLiteral(
     "There is no data collection for this selected range of filter condition! or -\n"
     "if you have tried using sample data, plesase check its inside what valid data range. ");
-inline const QString kNoIndividualData = QStringLiteral("No data collection for this selected range of filter condition!");
+inline const QString& kNoIndividualData = kNoDataCollection;
 
 } // namespace moldrin::data

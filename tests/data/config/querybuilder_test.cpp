@@ -191,3 +191,32 @@ TEST_F(Query, OtherKindsDifferOnlyInDateQuotes)
     window.testIdText = "FT2";
     EXPECT_NE(GetSQL(state, window, "V", "Today", "", "S", "", "= 'PASS'", false).indexOf("AND [TestID] = 'FT2' "), -1);
 }
+
+// The one-pass statement of the Pareto chart reads every column under exactly the conditions the
+// parameters' own ungrouped Pareto statements share.
+TEST_F(Query, ParetoColumnsShareTheParetoStatementsConditions)
+{
+    window.testIdText = "FT'1";
+    const QString all = GetParetoColumnsSQL(state, window, { "V", "W" }, "Today", "ATE 3", "SN7");
+    EXPECT_EQ(all,
+        "SELECT [V] AS Value0, [W] AS Value1 FROM Results WHERE [PassFail] LIKE '%' AND [ATEID] = 'ATE 3' AND "
+        "[SerialNumber] = 'SN7' AND [TestStartTime] BETWEEN #06/Dec/2026# AND #06/Dec/2026 23:59:59# AND "
+        "[TestID] = 'FT''1';");
+    for (const QString& column : { QStringLiteral("V"), QStringLiteral("W") }) {
+        const QString own = GetSQL(state, window, column, "Today", "ATE 3", "", "SN7", "= 'PASS'", false, "Pareto");
+        const QString conditions = all.mid(all.indexOf(" FROM "));
+        EXPECT_TRUE(own.contains(conditions.chopped(1) + " AND [" + column + "] IS NOT NULL")) << own.toStdString();
+    }
+    window.testIdText = "<All>";
+    EXPECT_TRUE(GetParetoColumnsSQL(state, window, { "V" }, "Today", "", "").endsWith("23:59:59#;"));
+}
+
+TEST_F(Query, TitleLineOfTheFurtherCharts)
+{
+    EXPECT_EQ(RangeTitleLine(state, "PSU-100", "All", window.today), "PSU-100, Range <All>");
+    EXPECT_EQ(RangeTitleLine(state, "PSU-100", "Last 7 Days", window.today), "PSU-100 as 30/Nov/2026 to 06/Dec/2026");
+    state.gCustomStart = QDate(2026, 1, 2);
+    state.gCustomEnd = QDate(2026, 3, 4);
+    // The system's short date form (English, United Kingdom here).
+    EXPECT_EQ(RangeTitleLine(state, "PSU-100", "Custom", window.today), "PSU-100 as 02/01/2026 to 04/03/2026");
+}

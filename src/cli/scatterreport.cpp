@@ -1,0 +1,78 @@
+// moldrin-report --kind Scatter: the regression chart of two parameters as JSON or PNG.
+#include "cli/jsonreport.h"
+#include "cli/report.h"
+#include "distribution/scatterplot.h"
+#include "shell/mainsettings.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+namespace moldrin::cli
+{
+
+namespace
+{
+
+// The panel's figures by caption; null for a drawing that ended before its statistics.
+QJsonObject ScatterFigureJson(const ScatterOutcome& outcome)
+{
+    const ScatterFigures& f = outcome.result.figures;
+    const std::pair<const char*, double> figures[] { { "Total", double(f.total) }, { "XMean", f.xMean },
+        { "XStdDev", f.xStdDev }, { "YMean", f.yMean }, { "YStdDev", f.yStdDev }, { "Intercept", f.intercept },
+        { "Slope", f.slope }, { "Correlation", f.correlation }, { "XMin", f.xMin }, { "XMax", f.xMax },
+        { "XRange", f.xRange }, { "YMin", f.yMin }, { "YMax", f.yMax }, { "YRange", f.yRange } };
+    QJsonObject o;
+    for (const auto& [name, value] : figures)
+        o.insert(QLatin1String(name), outcome.drawn ? QJsonValue(value) : QJsonValue());
+    return o;
+}
+
+bool WriteScatterJson(QIODevice& device, const ChartModel& chart, const ScatterOutcome& outcome)
+{
+    JsonOut j(device);
+    j.raw("{\"chartType\":\"Scatter\"");
+    j.raw(",\"records\":").number(double(outcome.pairs));
+    j.raw(",\"pointCount\":").number(double(outcome.pairs));
+    j.raw(",\"header\":").value(QJsonArray::fromStringList(chart.header));
+    j.raw(",\"axisTitles\":").value(QJsonObject { { "left", chart.left.title }, { "bottom", chart.bottom.title } });
+    j.raw(",\"figures\":").value(ScatterFigureJson(outcome));
+    j.raw(",\"panel\":").value(PanelJson(ScatterPanelCaptions(), outcome.result.panelValues));
+    j.raw(",\n\"series\":");
+    WriteSeries(j, chart);
+    j.raw("}\n");
+    return j.flush();
+}
+
+} // namespace
+
+int ScatterReport(
+    ReportSession& session, const ReportOptions& o, CountingPrompt& prompt, QTextStream& out, QTextStream& err)
+{
+    AppState& s = session.state;
+    QList<int> chosen;
+    if (const StepResult r = FindParameters(session, o, chosen, err))
+        return *r;
+    ScatterInputs inputs { 0, 0, o.xSource, o.ySource };
+    if (chosen.size() == 1 && inputs.separate())
+        chosen << chosen.first(); // one parameter from two testers
+    if (chosen.size() != 2)
+        return Fail(err, kExitUsage,
+            QStringLiteral("--kind Scatter needs two --parameter options, or one with --x-source and --y-source"));
+    inputs.xParameter = chosen[0];
+    inputs.yParameter = chosen[1];
+
+    LoadSettings(s); // the sample-number flag, as the window finds it
+    const data::PlotSelection selection = SelectionFor(session, o, chosen[0]);
+    ChartModel chart = BuildScatterChartTemplate();
+    chart.series[kScatterSeriesData].marks.visible = s.gShowScatterSampleNumber;
+    ReportHost host(prompt);
+    const ScatterOutcome outcome = PlotScatter(s, chart, selection, inputs, host);
+    if (!outcome.failure.isEmpty())
+        return kExitMessage;
+    if (const StepResult r = WriteChart(
+            chart, o, [&](QIODevice& file) { return WriteScatterJson(file, chart, outcome); }, out, err))
+        return *r;
+    return prompt.count > 0 ? int(kExitMessage) : int(kExitDone);
+}
+
+} // namespace moldrin::cli

@@ -1,0 +1,168 @@
+// The Pareto chart's plot function: sums every parameter's readings, ranks them, fills the chart.
+#include "distribution/paretoplot.h"
+
+#include "common/compensatedsum.h"
+#include "common/figure.h"
+#include "common/numberformat.h"
+#include "data/config/configfiles.h"
+#include "data/config/inifile.h"
+#include "data/config/querybuilder.h"
+#include "data/loader/resultreader.h"
+
+#include <vector>
+
+namespace moldrin
+{
+
+using namespace moldrin::data;
+
+namespace
+{
+
+constexpr OleColour kOrange = 0x0080FF; // RGB 255, 128, 0
+constexpr OleColour kClGray = 0x808080;
+
+// Per parameter the sum of its readings; the rows of parameter 0 are counted.
+struct Sums {
+    std::vector<CompensatedSum> sums;
+    long records = 0;
+};
+
+// One statement per parameter, as each parameter's Pareto statement gives its rows.
+Status ReadPerParameter(AppState& state, const PlotSelection& s, PlotHost& host, Sums& out)
+{
+    ResultReader rows(state, host);
+    for (std::size_t i = 0; i < out.sums.size(); ++i) {
+        const QString sql
+            = GetSQL(state, s.query, state.gParamColumn[qsizetype(i)], s.range.trimmed(), s.tester, QString(),
+                s.serialFilter.toUpper(), PassCondition(state, s.passOnly), s.lastDataOnly, QStringLiteral("Pareto"));
+        if (Status e = rows.open(sql))
+            return e;
+        for (const int field = rows.field(QStringLiteral("ValueX")); !rows.atEnd();) {
+            double v = 0;
+            if (Status e = FieldNumber(rows.result(), field, v))
+                return e;
+            out.sums[i].add(v);
+            if (i == 0)
+                ++out.records;
+            if (Status e = rows.next())
+                return e;
+        }
+    }
+    return {};
+}
+
+// Every column in one pass; a reading counts for its parameter where that parameter's statement would
+// return it (not null, not 999 or -999).
+Status ReadOnePass(AppState& state, const PlotSelection& s, PlotHost& host, Sums& out)
+{
+    ResultReader rows(state, host);
+    if (Status e = rows.open(GetParetoColumnsSQL(
+            state, s.query, state.gParamColumn, s.range.trimmed(), s.tester, s.serialFilter.toUpper())))
+        return e;
+    std::vector<int> fields;
+    for (std::size_t i = 0; i < out.sums.size(); ++i)
+        fields.push_back(rows.field(QStringLiteral("Value") + QString::number(i)));
+    while (!rows.atEnd()) {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            std::optional<double> v;
+            if (Status e = FieldNumber(rows.result(), fields[i], v))
+                return e;
+            if (!v || IsLimitSentinel(*v))
+                continue;
+            out.sums[i].add(*v);
+            if (i == 0)
+                ++out.records;
+        }
+        if (Status e = rows.next())
+            return e;
+    }
+    return {};
+}
+
+} // namespace
+
+ChartModel BuildParetoChartTemplate()
+{
+    ChartModel chart;
+    chart.header = { QStringLiteral("Pareto Chart"), QString() };
+    ChartSeries bars;
+    bars.kind = SeriesKind::Bar;
+    bars.title = QStringLiteral("Data");
+    bars.colour = kOrange;
+    bars.barWidthPercent = 75;
+    bars.horizontalAxis = HorizontalAxis::Bottom;
+    ChartSeries percent;
+    percent.kind = SeriesKind::Line;
+    percent.title = QStringLiteral("Percent");
+    percent.colour = kClGray;
+    percent.penColour = kClGray;
+    percent.pointer = PointerStyle::Rectangle;
+    percent.pointerColour = kOrange;
+    percent.horizontalAxis = HorizontalAxis::Bottom;
+    chart.series = { bars, percent };
+    chart.left.setRange(0, 105);
+    chart.left.increment = 10;
+    chart.left.labelFormat = QStringLiteral("#,###");
+    chart.left.title = QStringLiteral("Percent");
+    chart.bottom.textLabels = true;
+    chart.top.visible = false;
+    return chart;
+}
+
+ParetoOutcome PlotPareto(
+    AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, ParetoReading reading)
+{
+    ParetoOutcome out;
+    auto fail = [&](const QString& message) {
+        host.prompt().warn(message);
+        out.failure = message;
+        return out;
+    };
+    ChartSeries* bars = chart.seriesAt(kParetoSeriesData);
+    ChartSeries* line = chart.seriesAt(kParetoSeriesPercent);
+    if (!bars || !line)
+        return fail(QStringLiteral("Subscript out of range!"));
+    bars->clear();
+    line->clear();
+    host.ChartReset();
+    state.gStopPlot = false; // a stop left over from the main chart must not cut these statements short
+
+    Sums read;
+    read.sums.resize(std::size_t(state.gParamColumn.size()));
+    const bool onePass = reading == ParetoReading::Auto && !s.lastDataOnly;
+    const Status error = read.sums.empty() ? Status {}
+        : onePass                          ? ReadOnePass(state, s, host, read)
+                                           : ReadPerParameter(state, s, host, read);
+    if (error)
+        return fail(error->description + QLatin1Char('!'));
+    out.records = read.records;
+    out.countText = FormatNumber(double(out.records), QStringLiteral("#,##0"));
+
+    std::vector<double> sums;
+    for (const CompensatedSum& sum : read.sums)
+        sums.push_back(sum.value());
+    QStringList names = state.gParamName;
+    names.resize(state.gParamColumn.size());
+    out.ranking = RankPareto(names, sums);
+    if (!out.ranking.failure.isEmpty())
+        return fail(out.ranking.failure);
+
+    for (const ParetoItem& item : out.ranking.items) {
+        bars->add(item.percent, item.label);
+        line->add(item.cumulative);
+    }
+    const QString product = s.product.trimmed();
+    if (chart.header.size() < 2)
+        chart.header.resize(2);
+    chart.header[1] = RangeTitleLine(state, product, s.range.trimmed());
+    out.xTitle = ReadINI(product, QStringLiteral("ParetoTitleX"), ConfigFilePath(state.gINIPath, kProductsIni));
+    if (chart.subFooter.isEmpty())
+        chart.subFooter.append(QString());
+    chart.subFooter[0] = out.xTitle;
+    bars->barWidthPercent = state.gParetoBarWidth;
+    out.drawn = true;
+    return out;
+}
+
+} // namespace moldrin
