@@ -16,7 +16,6 @@ frmPrintChart::frmPrintChart(AppState& state, Prompt& prompt, SystemPrinters pri
     connect(ui.cmdPrintChart, &LumButton::Click, this, &frmPrintChart::cmdPrintChart_Click);
     connect(ui.cmdCancel, &LumButton::Click, this, &frmPrintChart::cmdCancel_Click);
     connect(ui.cmdDefault, &QPushButton::clicked, this, &QDialog::reject);
-    ui.cmdDefault->hide();
     Form_Load();
 }
 
