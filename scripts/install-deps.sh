@@ -16,6 +16,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
+  poppler-utils
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

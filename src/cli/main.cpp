@@ -12,12 +12,13 @@
 
 namespace {
 
-// --png draws with widgets, which need a QApplication; every other command runs without a display.
-bool PngRequested(int argc, char* argv[])
+// --png and --pdf draw with widgets, which need a QApplication; every other command runs without a display.
+bool DrawingRequested(int argc, char* argv[])
 {
     for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--png") == 0 || std::strncmp(argv[i], "--png=", 6) == 0)
-            return true;
+        for (const char* option : { "--png", "--pdf" })
+            if (std::strcmp(argv[i], option) == 0 || (std::strncmp(argv[i], option, 5) == 0 && argv[i][5] == '='))
+                return true;
     return false;
 }
 
@@ -26,7 +27,7 @@ bool PngRequested(int argc, char* argv[])
 int main(int argc, char* argv[])
 {
     std::unique_ptr<QCoreApplication> application;
-    if (PngRequested(argc, argv)) {
+    if (DrawingRequested(argc, argv)) {
         if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
             && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -11,6 +11,7 @@
 #include "data/config/querybuilder.h"
 #include "data/loader/plotfunction.h"
 #include "data/loader/sampleloader.h"
+#include "output/print/chartprinting.h"
 #include "rules/rulesetup.h"
 #include "shell/chartrules.h"
 #include "variables/controllimits.h"
@@ -200,6 +201,11 @@ StepResult PrintRows(ReportSession& session, const QString& sql, QTextStream& ou
     return std::nullopt;
 }
 
+int PdfFailed(QTextStream& err, const QString& file, const QString& failure)
+{
+    return Fail(err, kExitMessage, QStringLiteral("cannot write ") + file + QStringLiteral(": ") + failure);
+}
+
 QString LimitText(double v, double sentinel) { return v == sentinel ? QStringLiteral("N/A") : NumberText(v); }
 
 int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& prompt, QTextStream& out, QTextStream& err)
@@ -237,13 +243,21 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
             WritePageChangeCaption(chart, s.gChartTitle); // "... Page 1 of 1"
         }
     }
-    if (const StepResult r = WriteChart(
-            chart, o,
-            [&](QIODevice& file) {
-                return WriteReportJson(file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
-            },
-            out, err))
+    if (o.command == ReportCommand::Pdf) {
+        // The main chart prints by the printer dialog's page modes, with the selection's filter line.
+        const MainChartFilters filters { sel.query.testIdText, o.serial, o.tester.isEmpty() ? kAllItem : o.tester };
+        const QString failure = PrintMainChartToPdf(chart, o.pdfFile, o.printMode, filters, s.gChartTitle, o.zones);
+        if (!failure.isEmpty())
+            return PdfFailed(err, o.pdfFile, failure);
+    } else if (const StepResult r = WriteChart(
+                   chart, o,
+                   [&](QIODevice& file) {
+                       return WriteReportJson(
+                           file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
+                   },
+                   out, err)) {
         return *r;
+    }
     if (o.failOnRules && (outcome.rules.centreMarks || outcome.rules.variationMarks))
         return kExitRules;
     return prompt.count > 0 ? int(kExitMessage) : int(kExitDone);
@@ -297,12 +311,18 @@ data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& o,
     return sel;
 }
 
-StepResult WriteChart(const ChartModel& chart, const ReportOptions& options,
+StepResult WriteChart(ChartModel& chart, const ReportOptions& options,
     const std::function<bool(QIODevice&)>& writeJson, QTextStream& out, QTextStream& err)
 {
     if (options.command == ReportCommand::Png) {
         if (!SavePng(chart, options.pngFile, options.width, options.height))
             return Fail(err, kExitMessage, QStringLiteral("cannot write ") + options.pngFile);
+        return std::nullopt;
+    }
+    if (options.command == ReportCommand::Pdf) {
+        const QString failure = PrintChartToPdf(chart, options.pdfFile, ChartOutputRowFor(options.kind));
+        if (!failure.isEmpty())
+            return PdfFailed(err, options.pdfFile, failure);
         return std::nullopt;
     }
     if (const int written = WriteJsonFile(options.jsonFile, writeJson, out, err); written != kExitDone)
@@ -369,12 +389,13 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
     }
     if (options.command == ReportCommand::Screen)
         return ScreenReport(session, options, prompt, out, err);
-    if (options.command == ReportCommand::Json || options.command == ReportCommand::Png) {
+    if (options.command == ReportCommand::Json || options.command == ReportCommand::Png
+        || options.command == ReportCommand::Pdf) {
         if (options.kind.isEmpty())
             return PlotReport(session, options, prompt, out, err);
         const KindReport report = FindKindReport(options.kind);
         if (!report)
-            return Fail(err, kExitUsage, QStringLiteral("--json and --png do not draw --kind ") + options.kind);
+            return Fail(err, kExitUsage, QStringLiteral("--json, --png and --pdf do not draw --kind ") + options.kind);
         return report(session, options, prompt, out, err);
     }
     QString sql;

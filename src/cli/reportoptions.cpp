@@ -91,6 +91,11 @@ void AddReportOptions(QCommandLineParser& parser)
         { "csv", "--screen: write the table as CSV to FILE (- for standard output).", "FILE" },
         { "html", "--screen: write one self-contained HTML page to FILE.", "FILE" },
         { "fail-below-cpk", "--screen: exit with 3 when a parameter's CpK is below X.", "X" },
+        { "pdf", "Plot the chart and print it into the PDF file FILE as Print Chart does.", "FILE" },
+        { "print-mode",
+            "Pages of the main chart's PDF: compress (all points on one page, the default), current (the page "
+            "shown after the plot) or all (one page per chart page).",
+            "MODE" },
     });
 }
 
@@ -108,7 +113,7 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     for (const auto& [name, command] : { std::pair { "sql", ReportCommand::Sql },
              { "list-products", ReportCommand::ListProducts }, { "list-parameters", ReportCommand::ListParameters },
              { "list-testers", ReportCommand::ListTesters }, { "rows", ReportCommand::Rows },
-             { "json", ReportCommand::Json }, { "png", ReportCommand::Png }, { "screen", ReportCommand::Screen } }) {
+             { "json", ReportCommand::Json }, { "png", ReportCommand::Png }, { "pdf", ReportCommand::Pdf }, { "screen", ReportCommand::Screen } }) {
         // --json names an output of --screen, --sql prints its statement.
         const bool screenPart = command == ReportCommand::Json || command == ReportCommand::Sql;
         if (parser.isSet(QLatin1String(name)) && !(screen && screenPart)) {
@@ -118,7 +123,7 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     }
     if (commands != 1)
         return fail(QStringLiteral(
-            "give one of --sql, --list-products, --list-parameters, --list-testers, --rows, --json, --png, --screen"));
+            "give one of --sql, --list-products, --list-parameters, --list-testers, --rows, --json, --png, --pdf, --screen"));
     if (screen) {
         const bool outputs = parser.isSet("json") || parser.isSet("csv") || parser.isSet("html");
         o.screenSql = parser.isSet("sql");
@@ -238,6 +243,16 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
             return fail(
                 QStringLiteral("--cells takes a whole number from 1 to ") + QString::number(kMaxHistogramCells));
         o.cells = cells;
+    }
+    o.pdfFile = parser.value("pdf");
+    if (parser.isSet("print-mode")) {
+        if (o.command != ReportCommand::Pdf || !o.kind.isEmpty())
+            return fail(QStringLiteral("--print-mode belongs to the main chart's --pdf"));
+        const QString mode = parser.value("print-mode").trimmed().toLower();
+        const QStringList modes { "compress", "current", "all" };
+        if (!modes.contains(mode))
+            return fail(QStringLiteral("--print-mode takes compress, current or all"));
+        o.printMode = PrintModeOf(int(modes.indexOf(mode)));
     }
     o.failOnRules = parser.isSet("fail-on-rules");
     parsed.options = o;

@@ -1,6 +1,8 @@
 // The options of moldrin-report: declaration on the parser and reading into plain values.
 #pragma once
 
+#include "output/chartoutput.h"
+
 #include <QCommandLineParser>
 #include <QDate>
 #include <QString>
@@ -14,7 +16,7 @@ namespace moldrin::cli
 
 enum ExitCode { kExitDone = 0, kExitMessage = 1, kExitUsage = 2, kExitRules = 3 };
 
-enum class ReportCommand { Sql, ListProducts, ListParameters, ListTesters, Rows, Json, Png, Screen };
+enum class ReportCommand { Sql, ListProducts, ListParameters, ListTesters, Rows, Json, Png, Pdf, Screen };
 
 // Bounds of --width and --height.
 inline constexpr int kMinimumPngSide = 100;
@@ -47,6 +49,8 @@ struct ReportOptions {
     int height = 800;
     bool allPoints = false;                             // the PNG shows all points on one page
     std::optional<std::int64_t> cells; // histogram cells; empty: the stored cell count
+    QString pdfFile;
+    PrintMode printMode = PrintMode::Compress;          // pages of the main chart's PDF
     bool failOnRules = false;
     // --screen: every parameter, written to jsonFile, csvFile and htmlFile (those given).
     QString csvFile, htmlFile;

@@ -11,6 +11,7 @@
 #include "data/access/connection.h"
 #include "data/config/inifile.h"
 #include "data/loader/tempfiles.h"
+#include "output/dialogs/windowoutput.h"
 #include "rules/rulemarks.h"
 #include "rules/windows/frmspc_rulesetup.h"
 #include "shell/chartrules.h"
@@ -27,7 +28,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
@@ -52,7 +52,6 @@ namespace
 
 const QString kStartPlot = QStringLiteral("Start Plot");
 const QString kStopPlot = QStringLiteral("Stop Plot");
-const QString kNotLoaded = QStringLiteral("INI file is not loaded!");
 const QString kNA = QStringLiteral("N/A");
 const QString kIndividualMR = QStringLiteral("Individual-MR");
 const QString kReadoutFormat = QStringLiteral("#,##0.0####");
@@ -743,7 +742,7 @@ void frmMain::cmdPlotChart_Click()
     if (mPlotRunning)
         return;
     if (cboProductName->count() <= 1) {
-        mPrompt.warn(kNotLoaded);
+        mPrompt.warn(kIniNotLoaded);
         return;
     }
     if (cboProductName->currentIndex() < 1) {
@@ -887,7 +886,7 @@ bool frmMain::PagingGuard()
     if (!ChartHasPoints())
         return false;
     if (OnlyOpenIniListed()) {
-        mPrompt.warn(kNotLoaded);
+        mPrompt.warn(kIniNotLoaded);
         return false;
     }
     return true;
@@ -1031,7 +1030,7 @@ void frmMain::ShowCustomRange() { frmRangePlot::Run(mState, mPrompt, this); }
 void frmMain::cmdMoreCharts_Click()
 {
     if (OnlyOpenIniListed()) {
-        mPrompt.warn(kNotLoaded);
+        mPrompt.warn(kIniNotLoaded);
         return;
     }
     if (cboProductName->currentIndex() == 0) {
@@ -1041,63 +1040,39 @@ void frmMain::cmdMoreCharts_Click()
     // The More Charts selector is built apart.
 }
 
+// The output buttons' host: the window's chart, buttons and blink timer, its filters and its checks.
+class frmMain::OutputHost : public WindowOutputHost
+{
+public:
+    explicit OutputHost(frmMain& window)
+        : WindowOutputHost({ window.mState, window.mPrompt, window.mChart, window.ocxXBarChart, window.cmdExport,
+            window.cmdPrint, window.tmrRuleFlash })
+        , mWindow(window)
+    {
+    }
+    bool ConfigurationLoaded() const override { return !mWindow.OnlyOpenIniListed(); }
+    MainChartFilters Filters() const override
+    {
+        return { mWindow.cboTestID->currentText(), mWindow.txtSerialNumberFilter->text(),
+            mWindow.cboATEList->currentText() };
+    }
+    bool ZonesShown() const override { return mWindow.chkShowZoneABC->isChecked(); }
+    void SetPlotEnabled(bool enable) override { mWindow.cmdPlotChart->SetEnabled(enable); }
+
+private:
+    frmMain& mWindow;
+};
+
 void frmMain::cmdExport_Click()
 {
-    if (OnlyOpenIniListed()) {
-        mPrompt.warn(kNotLoaded);
-        return;
-    }
-    if (!ChartHasPoints()) {
-        mPrompt.warn(QStringLiteral("Chart is empty!"));
-        return;
-    }
-    cmdExport->SetEnabled(false);
-    FileDialogRequest request;
-    request.title = QStringLiteral("Chart Export");
-    request.filter = QStringLiteral("PNG image file (*.png)|.png|");
-    request.fileName = mState.gINIPath + QStringLiteral("/*.png");
-    request.save = true;
-    const QString file = mPrompt.chooseFile(request);
-    const bool chosen = !file.isEmpty() && !file.contains(QLatin1Char('*'));
-    const bool overwrite = !chosen || !QFileInfo::exists(file)
-        || mPrompt.ask({ QStringLiteral("Overwrite the existing file?"), kAppTitle, PromptIcon::Exclamation,
-               PromptButtons::YesNo })
-            == PromptAnswer::Yes;
-    if (chosen && overwrite) {
-        StopRuleTimer();
-        const QString sn = txtSerialNumberFilter->text();
-        const QString tester = cboATEList->currentText();
-        const QString snText = QStringLiteral("S/N Filter: ") + (sn.isEmpty() ? QStringLiteral("None") : sn);
-        const QString testerText
-            = QStringLiteral("Tester Filter: ") + (tester == data::kAllItem ? QStringLiteral("None") : tester);
-        const QStringList header = mChart.header;
-        const QStringList footer = mChart.footer;
-        mChart.header << QString();
-        mChart.footer << QString();
-        mChart.header[1] = QStringLiteral("Test ID: ") + cboTestID->currentText() + QStringLiteral("; ") + snText
-            + QStringLiteral("; ") + testerText;
-        mChart.footer[0] = QStringLiteral("Exported on: ")
-            + QLocale(QLocale::English).toString(QDateTime::currentDateTime(), QStringLiteral("MMM dd, yyyy hh:mm ap"));
-        RenderChart();
-        const bool written = ocxXBarChart->savePng(file, ocxXBarChart->width(), ocxXBarChart->height());
-        mChart.header = header;
-        mChart.footer = footer;
-        RenderChart();
-        if (!written)
-            mPrompt.warn(QStringLiteral("Cannot write ") + file + QStringLiteral("!"));
-    }
-    cmdExport->SetEnabled(true);
+    OutputHost host(*this);
+    ExportMainChart(host);
 }
 
 void frmMain::cmdPrint_Click()
 {
-    if (OnlyOpenIniListed()) {
-        mPrompt.warn(kNotLoaded);
-        return;
-    }
-    if (!ChartHasPoints())
-        mPrompt.warn(QStringLiteral("Chart is empty!"));
-    // Printing through the printer dialog is built apart.
+    OutputHost host(*this);
+    PrintMainChart(host);
 }
 
 void frmMain::cmdAbout_Click()

@@ -102,6 +102,7 @@ protected:
 
 private:
     class WindowHost;
+    class OutputHost;
 
     void BuildControls();
     void ConnectControls();

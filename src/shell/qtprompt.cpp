@@ -72,9 +72,13 @@ QString QtPrompt::QtFilter(const QString& classicFilter)
     const QStringList parts = classicFilter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        // A bare extension (".png") names the files ending in it; Qt would look for a file named ".png".
+        for (QString& pattern : patterns)
+            if (pattern.startsWith(QLatin1Char('.')))
+                pattern.prepend(QLatin1Char('*'));
+        const QString bracketed = QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        filters << (parts[i].endsWith(bracketed) ? parts[i] : parts[i] + QLatin1Char(' ') + bracketed);
     }
     return filters.join(QStringLiteral(";;"));
 }
@@ -85,8 +89,11 @@ QString QtPrompt::chooseFile(const FileDialogRequest& request)
     const QString start = initial.fileName().contains(QLatin1Char('*')) ? initial.path() : request.fileName;
     const QString filter = QtFilter(request.filter);
     const NormalCursorWhileAsking normal;
-    return request.save ? QFileDialog::getSaveFileName(mParent, request.title, start, filter)
-                        : QFileDialog::getOpenFileName(mParent, request.title, start, filter);
+    if (!request.save)
+        return QFileDialog::getOpenFileName(mParent, request.title, start, filter);
+    // The program asks its own overwrite question where one is due.
+    return QFileDialog::getSaveFileName(
+        mParent, request.title, start, filter, nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 } // namespace moldrin

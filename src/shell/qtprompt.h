@@ -22,7 +22,8 @@ public:
     PromptAnswer ask(const PromptMessage& message) override;
     QString chooseFile(const FileDialogRequest& request) override;
 
-    // The classic filter "Name|pattern|Name|pattern" in the Qt form "Name (pattern);;Name (pattern)".
+    // The classic filter "Name|pattern|Name|pattern" in the Qt form "Name (pattern);;Name (pattern)"; a name
+    // that already ends with its patterns in brackets is kept as it is.
     static QString QtFilter(const QString& classicFilter);
 
 private:

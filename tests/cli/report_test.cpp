@@ -2,6 +2,7 @@
 #include "common/dates.h"
 #include "common/settingsstore.h"
 
+#include "pdfpages.h"
 #include "qtprinters.h"
 #include "testsupport.h"
 
@@ -273,6 +274,40 @@ TEST_F(Report, PngOfThePlottedChart)
     r = Start({ "--config", demo, "--json", "-", "--all-points" });
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(r.err.contains("--all-points belongs to --png")) << r.err.toStdString();
+}
+
+// --pdf prints as Print Chart does: by --print-mode, "all" giving one page per chart page (120 subgroups: 2).
+TEST_F(Report, PdfOfThePlottedChartByPrintMode)
+{
+    const QString file = home.filePath("chart.pdf");
+    const QString filters = "Test ID: <All>; S/N Filter: none; Source Filter: none";
+    ProgramRun r = Start({ "--config", demo, "--zones", "--pdf", file, "--print-mode", "all" }, true);
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    ASSERT_EQ(moldrin::test::PdfPageCount(file), 2);
+    for (int page = 1; page <= 2; ++page) {
+        const QString text = moldrin::test::PdfPageText(file, page);
+        EXPECT_TRUE(text.contains(QString(" Control Chart Page %1 of 2").arg(page))) << text.toStdString();
+        EXPECT_TRUE(text.contains(filters)) << text.toStdString();
+        EXPECT_TRUE(text.contains("Printed on: ")) << text.toStdString();
+    }
+    r = Start({ "--config", demo, "--pdf", file, "--print-mode", "current", "--tester", "ATE-03" });
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(moldrin::test::PdfPageCount(file), 1);
+    EXPECT_TRUE(moldrin::test::PdfPageText(file, 1).contains("S/N Filter: none; Source Filter: ATE-03"));
+    r = Start({ "--config", demo, "--pdf", file }); // compress, as the dialog's first option
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(moldrin::test::PdfPageCount(file), 1);
+    EXPECT_TRUE(moldrin::test::PdfPageText(file, 1).contains("Chart Page: 1 of 1"));
+
+    r = Start({ "--config", demo, "--pdf", home.filePath("no/such/folder/c.pdf") });
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("cannot write")) << r.err.toStdString();
+    for (const QStringList& args : { QStringList { "--config", demo, "--json", "-", "--print-mode", "all" },
+             { "--config", demo, "--pdf", file, "--print-mode", "every" },
+             { "--config", demo, "--pdf", file, "--kind", "Pareto", "--print-mode", "all" } }) {
+        r = Start(args);
+        EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
+    }
 }
 
 // Two whole subgroups of known readings and a partial third: every figure of the report checked
@@ -847,4 +882,18 @@ TEST_F(Report, StoredRulesSetupAppliesToTheScreen)
     for (const QJsonValue& p : QJsonDocument::fromJson(r.out.toUtf8()).object()["parameters"].toArray())
         for (const QJsonValue& hits : p.toObject()["ruleHits"].toObject())
             EXPECT_EQ(hits.toInt(-1), 0);
+}
+
+// A further chart's PDF is its window's print: one page, stamped.
+TEST_F(Report, PdfOfTheScatterAndParetoCharts)
+{
+    const QString file = home.filePath("kind.pdf");
+    for (const QStringList& kind : { QStringList { "--kind", "Pareto" },
+             { "--kind", "Scatter", "--parameter", "VOUT_5V", "--parameter", "VOUT_3V3" } }) {
+        QFile::remove(file);
+        const ProgramRun r = Start(QStringList { "--config", demo } + kind + QStringList { "--pdf", file }, true);
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_EQ(moldrin::test::PdfPageCount(file), 1) << kind.join(' ').toStdString();
+        EXPECT_TRUE(moldrin::test::PdfPageText(file, 1).contains("Printed on: ")) << kind.join(' ').toStdString();
+    }
 }

@@ -15,6 +15,7 @@
 #include "variables/view/chartview.h"
 #include "variables/windows/frmrawdata.h"
 
+#include "shownwindows.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
@@ -42,6 +43,7 @@
 #include <memory>
 
 using namespace moldrin;
+using moldrin::test::ShownWindows;
 
 namespace
 {
@@ -143,39 +145,6 @@ void Click(LumButton* button)
 {
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
 }
-
-// Counts every window of class Window shown while it lives and hands each to `drive` on the window's own
-// event loop (a window can be modal before exec() runs its loop); a window left open is then rejected.
-// An unexpected second window is counted and closed too.
-template <class Window> class ShownWindows : public QObject
-{
-public:
-    explicit ShownWindows(std::function<void(Window&)> driver = {})
-        : drive(std::move(driver))
-    {
-        qApp->installEventFilter(this);
-    }
-    ~ShownWindows() override { qApp->removeEventFilter(this); }
-    int count = 0;
-    std::function<void(Window&)> drive;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        auto* window = qobject_cast<Window*>(watched);
-        if (window && event->type() == QEvent::Show) {
-            ++count;
-            QPointer<Window> shown(window);
-            QTimer::singleShot(0, window, [this, shown] {
-                if (shown && drive)
-                    drive(*shown);
-                if (shown && shown->isVisible())
-                    shown->reject();
-            });
-        }
-        return false;
-    }
-};
 
 // Chooses the item `text` in the list's open popup with the mouse, as a user does.
 void ChooseWithMouse(QComboBox* combo, const QString& text)
@@ -1003,7 +972,8 @@ void FrmMainTest::savedSettingsRestored()
 
 void FrmMainTest::promptFilter()
 {
-    QCOMPARE(QtPrompt::QtFilter("PNG image file (*.png)|.png|"), QString("PNG image file (*.png) (.png)"));
+    QCOMPARE(QtPrompt::QtFilter("PNG image file (*.png)|.png|"), QString("PNG image file (*.png)"));
+    QCOMPARE(QtPrompt::QtFilter("Images|.png;*.bmp|"), QString("Images (*.png *.bmp)"));
     QCOMPARE(QtPrompt::QtFilter("INI|ate.ini;*.ini|All|*.*"), QString("INI (ate.ini *.ini);;All (*.*)"));
     QCOMPARE(QtPrompt::QtFilter(""), QString());
 }

@@ -1,0 +1,128 @@
+// Chart export to PNG and printing: the sequences every chart window runs, over what the window lends them.
+#pragma once
+
+#include "common/appstate.h"
+#include "common/prompt.h"
+#include "output/outputtexts.h"
+#include "variables/chartmodel.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace moldrin
+{
+
+// Asks for a file to write through the save dialog, starting in the configuration folder (the current
+// folder) with `pattern`, and asks before overwriting an existing file. "" when the user gave no name
+// (the dialog cancelled, or a name still holding "*") or declined to overwrite; the name is used unchanged.
+QString ChooseOutputFile(
+    Prompt& prompt, const AppState& state, const QString& title, const QString& filter, const QString& pattern);
+
+// The printer dialog's entry that prints into a PDF file; always offered after the system's printers.
+inline const QString kPrintToPdfFile = QStringLiteral("Print to PDF file");
+inline const QString kDefaultPrinterValue = QStringLiteral("Default Printer");
+
+// The Default Printer value under the program's key; when it is empty, systemDefault.
+QString GetDefaultPrinter(const SettingsStore& store, const QString& systemDefault);
+bool SaveDefaultPrinter(SettingsStore& store, const QString& name);
+
+// The printer dialog's page options (gPrintMode).
+enum class PrintMode { Compress = 0, CurrentPage = 1, AllPages = 2 };
+// gPrintMode as a mode; an unknown value compresses, as the dialog's first option.
+PrintMode PrintModeOf(int gPrintMode);
+
+// Page margins in percent of the paper's width (left, right) and height (top, bottom).
+struct PageMargins {
+    double left = 5;
+    double top = 5;
+    double right = 5;
+    double bottom = 5;
+};
+
+// What a chart window's output differs in: one row per window.
+struct ChartOutputRow {
+    QString exportStampFormat = kShortStampFormat;
+    QString printCaption = QStringLiteral("Print Chart"); // the printer dialog's caption
+    bool pageOptions = false; // the dialog's three page options
+    PageMargins margins;
+};
+// The main window's row.
+ChartOutputRow MainChartOutputRow();
+// The row of a further chart by its kind as the query builder names it ("Histogram", "Pareto", "Scatter",
+// "P Chart", "NP Chart", "C Chart", "U Chart"); an unknown kind gets "Print " + kind.
+ChartOutputRow ChartOutputRowFor(const QString& chartKind);
+
+// Where the pages of one print go: a printer or a PDF file.
+class PageSink
+{
+public:
+    virtual ~PageSink() = default;
+    // Draws the chart's current page as the next page; false on failure (see error()).
+    virtual bool PrintPage(const ChartModel& chart) = 0;
+    // Ends the job (a PDF file is then complete); false on failure.
+    virtual bool Finish() = 0;
+    virtual QString error() const = 0;
+};
+
+// The printer the dialog chose: gDefaultPrinter, and the file for kPrintToPdfFile.
+struct PrintTarget {
+    QString printer;
+    QString pdfFile;
+};
+
+// What a chart window lends the export and print sequences. The main window adds its filters, its
+// configuration check, the zone display box and the plot button.
+class ChartOutputHost
+{
+public:
+    virtual ~ChartOutputHost() = default;
+    virtual AppState& State() = 0;
+    virtual Prompt& Messages() = 0;
+    virtual ChartModel& Chart() = 0;
+    virtual void SetExportEnabled(bool enable) = 0;
+    virtual void SetPrintEnabled(bool enable) = 0;
+    // Writes the chart as a PNG file of the chart's size on screen; "" when written, else the failure.
+    virtual QString WritePng(const ChartModel& chart, const QString& file) = 0;
+    // Shows the printer dialog modally; it sets gPrintMode, gPrintCancelled and gDefaultPrinter.
+    virtual PrintTarget ChoosePrinter(const QString& caption, bool pageOptions) = 0;
+    // Opens a print job on the target; nullptr with `error` set when it cannot start.
+    virtual std::unique_ptr<PageSink> OpenPrinter(const PrintTarget& target, const PageMargins& margins, QString& error)
+        = 0;
+    virtual void StopRuleTimer() { }
+    virtual void ProcessPendingEvents() { }
+    // The sequence changed the chart: the window draws it again.
+    virtual void ChartChanged() { }
+    virtual QDateTime Now() const { return QDateTime::currentDateTime(); }
+
+    // The main window's.
+    virtual bool ConfigurationLoaded() const { return true; }
+    virtual MainChartFilters Filters() const { return {}; }
+    virtual bool ZonesShown() const { return false; }
+    virtual void SetPlotEnabled(bool) { }
+};
+
+// A chart window's Export and Print Chart buttons.
+void ExportChart(ChartOutputHost& host, const ChartOutputRow& row);
+void PrintChart(ChartOutputHost& host, const ChartOutputRow& row);
+// The main window's Export Chart and Print Chart buttons.
+void ExportMainChart(ChartOutputHost& host);
+void PrintMainChart(ChartOutputHost& host);
+
+// Opens a job with `open`, prints with `pages` and ends the job; "" when done, else the failure.
+QString RunPrintJob(
+    const std::function<std::unique_ptr<PageSink>(QString& error)>& open, const std::function<bool(PageSink&)>& pages);
+
+// The pages themselves, shared with moldrin-report.
+// A chart window's page: "Printed on: " as footer line 0, the footer shown for the page and hidden after.
+bool PrintChartPage(ChartModel& chart, PageSink& sink, const QDateTime& now);
+// The main chart's pages by mode, each with filterLine as header line 1 and "Printed on: " as footer line
+// 0; with zonesShown the rule-mark labels print on their own ground and shown. Afterwards the chart is on
+// page 1 (Compress, with its points per page back; AllPages) or on the page after the printed one
+// (CurrentPage), and its caption is rebuilt, also when a page failed.
+bool PrintMainChartPages(ChartModel& chart, PrintMode mode, const QString& filterLine, const QString& chartTitle,
+    bool zonesShown, PageSink& sink, const QDateTime& now);
+
+} // namespace moldrin

@@ -1,0 +1,73 @@
+// Export and Print Chart of a window: the output sequences over the window's chart, buttons and timer.
+#include "output/dialogs/windowoutput.h"
+
+#include "buttonctl/lumbutton.h"
+#include "output/dialogs/frmprintchart.h"
+#include "variables/view/chartview.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace moldrin
+{
+
+void WindowOutputHost::SetExportEnabled(bool enable)
+{
+    if (mParts.exportButton)
+        mParts.exportButton->SetEnabled(enable);
+}
+
+void WindowOutputHost::SetPrintEnabled(bool enable)
+{
+    if (mParts.printButton)
+        mParts.printButton->SetEnabled(enable);
+}
+
+QString WindowOutputHost::WritePng(const ChartModel& chart, const QString& file)
+{
+    const QSize size = mParts.view && !mParts.view->size().isEmpty() ? mParts.view->size() : kFallbackPngSize;
+    return WriteChartPng(chart, file, size);
+}
+
+PrintTarget WindowOutputHost::ChoosePrinter(const QString& caption, bool pageOptions)
+{
+    return frmPrintChart::Run(
+        mParts.state, mParts.prompt, caption, pageOptions, mParts.view ? mParts.view->window() : nullptr);
+}
+
+std::unique_ptr<PageSink> WindowOutputHost::OpenPrinter(
+    const PrintTarget& target, const PageMargins& margins, QString& error)
+{
+    return OpenChartPrintJob(target, margins, error);
+}
+
+void WindowOutputHost::StopRuleTimer()
+{
+    if (mParts.ruleTimer)
+        mParts.ruleTimer->stop();
+}
+
+void WindowOutputHost::ProcessPendingEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void WindowOutputHost::ChartChanged()
+{
+    if (mParts.view)
+        mParts.view->render(mParts.chart);
+}
+
+void ExportChartWindow(const ChartWindowParts& parts, const ChartOutputRow& row)
+{
+    WindowOutputHost host(parts);
+    ExportChart(host, row);
+}
+
+void PrintChartWindow(const ChartWindowParts& parts, const ChartOutputRow& row)
+{
+    WindowOutputHost host(parts);
+    PrintChart(host, row);
+}
+
+} // namespace moldrin
