@@ -74,12 +74,6 @@ private Q_SLOTS:
             QCOMPARE(Button(w, name)->toolTip(), QStringLiteral("Adjust decimal places Y-Axis"));
         for (const char* name : { "imgLeftX", "imgRightX" })
             QCOMPARE(Button(w, name)->toolTip(), QStringLiteral("Adjust decimal places X-Axis"));
-        for (const char* name : { "imgChartLeft", "imgChartRight" })
-            QCOMPARE(Button(w, name)->toolTip(), QStringLiteral("Adjust axis position"));
-        const QStringList captionsRow { "Refresh", "Export", "Print Chart", "Close" };
-        const char* names[] = { "cmdRefresh", "cmdExport", "cmdPrintChart", "cmdClose" };
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(w.findChild<LumButton*>(names[i])->Caption(), captionsRow[i]);
 
         // The read-out gives both axes' values under the pointer.
         w.show();
