@@ -9,6 +9,7 @@
 #include "data/config/querybuilder.h"
 #include "data/loader/resultreader.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace moldrin
@@ -158,7 +159,7 @@ ParetoOutcome PlotPareto(
     if (chart.subFooter.isEmpty())
         chart.subFooter.append(QString());
     chart.subFooter[0] = out.xTitle;
-    bars->barWidthPercent = state.gParetoBarWidth;
+    bars->barWidthPercent = std::clamp(state.gParetoBarWidth, kParetoMinBarWidth, kParetoMaxBarWidth);
     out.drawn = true;
     return out;
 }

@@ -18,6 +18,10 @@ inline constexpr int kParetoSeriesPercent = 1; // "Percent": the cumulative perc
 // left axis fixed 0 to 105 by 10 titled "Percent", text labels on the bottom axis, title "Pareto Chart".
 ChartModel BuildParetoChartTemplate();
 
+// The bar width's range, in percent of the room between bars (the window's scroll bar has it too).
+inline constexpr int kParetoMinBarWidth = 1;
+inline constexpr int kParetoMaxBarWidth = 100;
+
 // How the readings are read. Each parameter's Pareto statement is one way; where the statements differ only
 // in their column (the ungrouped form, every product) one statement reading all columns gives the same
 // sums, record count and ranking in one pass over the table.
@@ -34,8 +38,8 @@ struct ParetoOutcome {
 
 // DrawPareto: clears both series, sums the ValueX readings of every parameter of gParamColumn (display
 // names from gParamName, which is left in list order), ranks them and adds the bars and the cumulative
-// line, the second title line, the X title and the bar width gParetoBarWidth. A total of 0 gives the
-// no-data message and no bars; the count is set in every case but a failing statement.
+// line, the second title line, the X title and the bar width gParetoBarWidth (kept within its range). A
+// total of 0 gives the no-data message and no bars; the count is set in every case but a failing statement.
 ParetoOutcome PlotPareto(AppState& state, ChartModel& chart, const data::PlotSelection& selection, data::PlotHost& host,
     ParetoReading reading = ParetoReading::Auto);
 

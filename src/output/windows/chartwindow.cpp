@@ -127,6 +127,8 @@ ChartWindow::ChartWindow(
     mChartView->setMouseTracking(true);
     mChartView->setHorizontalZoom(true);
     mChartView->setMinimumSize(480, 320);
+    // The chart takes the room the controls leave, with or without a side panel.
+    mChartView->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     lblXYValue = new QLabel(this);
     lblXYValue->setObjectName(QStringLiteral("lblXYValue"));
     lblXYValue->setMinimumWidth(190);
@@ -191,6 +193,11 @@ void ChartWindow::AddDecimalButtons(const DecimalButtons& d, QHBoxLayout* row)
             RenderChart();
         }
     });
+    if (!d.caption.isEmpty()) {
+        auto* caption = new QLabel(d.caption, this);
+        caption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        row->addWidget(caption);
+    }
     row->addWidget(more);
     row->addWidget(less);
 }

@@ -82,6 +82,7 @@ public:
         QString more, less; // object names of the "one decimal more" and "one decimal fewer" buttons
         QString toolTip;
         AxisId axis;
+        QString caption = {}; // shown before the pair, naming its axis where a window has two pairs ("Y")
     };
     struct Options {
         QString objectName; // frmP_Chart

@@ -46,6 +46,80 @@ private:
     bool mWholeSteps;
 };
 
+// The point labels of a horizontal axis, each line broken at its blanks where it is wider than the room
+// between neighbouring ticks, so the labels of neighbouring bars stay apart; where a word alone is wider,
+// the labels' font shrinks (down to kSmallestPointSize). The room is taken from the band's width at the
+// last layout, or before the first one from the viewport; ChartView::updateLayout lays out again when
+// the band came out another width.
+class WrappingTextTicker : public QCPAxisTickerText
+{
+public:
+    explicit WrappingTextTicker(QCPAxis* axis)
+        : mAxis(axis)
+        , mFont(axis->tickLabelFont())
+    {
+    }
+    // The band width the labels were last broken for.
+    int widthUsed() const { return mWidthUsed; }
+
+protected:
+    void generate(const QCPRange& range, const QLocale& locale, QChar formatChar, int precision, QVector<double>& ticks,
+        QVector<double>* subTicks, QVector<QString>* tickLabels) override
+    {
+        const QCPAxisRect* band = mAxis->axisRect();
+        mWidthUsed = band->width() > 0
+            ? band->width()
+            : mAxis->parentPlot()->viewport().width() - band->minimumMargins().left() - band->minimumMargins().right();
+        double spacing = std::numeric_limits<double>::infinity();
+        for (auto it = mTicks.cbegin(), next = std::next(it); next != mTicks.cend(); ++it, ++next)
+            spacing = std::min(spacing, next.key() - it.key());
+        mRoom = std::isfinite(spacing) && range.size() > 0 ? spacing * mWidthUsed / range.size() - kLabelGap
+                                                           : std::numeric_limits<double>::infinity();
+        QFont font = mFont;
+        const QFontMetricsF fm(font);
+        double widestWord = 0;
+        for (const QString& label : std::as_const(mTicks))
+            for (const QString& word : QString(label).replace(u'\n', u' ').split(u' ', Qt::SkipEmptyParts))
+                widestWord = std::max(widestWord, fm.horizontalAdvance(word));
+        if (widestWord > mRoom && font.pointSizeF() > 0)
+            font.setPointSizeF(std::max(kSmallestPointSize, font.pointSizeF() * std::max(0.0, mRoom) / widestWord));
+        mAxis->setTickLabelFont(font);
+        QCPAxisTickerText::generate(range, locale, formatChar, precision, ticks, subTicks, tickLabels);
+    }
+    QString getTickLabel(double tick, const QLocale& locale, QChar formatChar, int precision) override
+    {
+        const QString text = QCPAxisTickerText::getTickLabel(tick, locale, formatChar, precision);
+        const QFontMetricsF fm(mAxis->tickLabelFont());
+        QStringList out;
+        for (const QString& line : text.split(u'\n')) {
+            if (fm.horizontalAdvance(line) <= mRoom) {
+                out << line;
+                continue;
+            }
+            QString current;
+            for (const QString& word : line.split(u' ', Qt::SkipEmptyParts)) {
+                const QString joined = current.isEmpty() ? word : current + u' ' + word;
+                if (!current.isEmpty() && fm.horizontalAdvance(joined) > mRoom) {
+                    out << current;
+                    current = word;
+                } else {
+                    current = joined;
+                }
+            }
+            out << current;
+        }
+        return out.join(u'\n');
+    }
+
+private:
+    static constexpr double kLabelGap = 8; // pixels kept free between neighbouring labels
+    static constexpr double kSmallestPointSize = 6;
+    QCPAxis* mAxis;
+    QFont mFont; // the labels' font where they have room
+    int mWidthUsed = 0;
+    double mRoom = std::numeric_limits<double>::infinity();
+};
+
 QColor Colour(OleColour c, OleColour fallback)
 {
     return QColor::fromRgb(RgbFromOle(c == kTeeColor ? fallback : c));
@@ -298,6 +372,20 @@ ChartView::ChartView(QWidget* parent)
     reset(true);
 }
 
+void ChartView::updateLayout()
+{
+    QCustomPlot::updateLayout();
+    // Point labels broken for a band width other than the one just laid out are broken again; the
+    // width of a band does not depend on its bottom labels, so the second layout keeps it.
+    for (QCPAxis* axis : { pointAxis(), variationPointAxis() }) {
+        const auto* text = axis ? dynamic_cast<const WrappingTextTicker*>(axis->ticker().data()) : nullptr;
+        if (text && text->widthUsed() != axis->axisRect()->width()) {
+            QCustomPlot::updateLayout();
+            return;
+        }
+    }
+}
+
 QCPAxis* ChartView::centreValueAxis() const
 {
     return mCentre->axis(QCPAxis::atLeft);
@@ -519,10 +607,12 @@ void ChartView::applyKeyAxis(
         if (!labelled && s.visible && !s.points.isEmpty())
             labelled = &s;
     if (model.pointLabels && labelled) {
-        auto ticker = QSharedPointer<QCPAxisTickerText>::create();
+        auto ticker = QSharedPointer<WrappingTextTicker>::create(axis);
         for (int i = 0; i < labelled->count(); ++i)
             ticker->addTick(labelled->points.x(i), LabelLines(labelled->points.label(i)));
         axis->setTicker(ticker);
+        // The labels name points, not numbers: no zero line through the first of them.
+        axis->grid()->setZeroLinePen(Qt::NoPen);
     } else {
         axis->setTicker(
             QSharedPointer<QCPAxisTicker>(new FormatTicker(model.labelFormat, model.increment, wholeSteps)));

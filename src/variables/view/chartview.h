@@ -81,6 +81,9 @@ public:
     void undoZoom();
     bool zoomed() const { return mZoomed; }
 
+protected:
+    void updateLayout() override;
+
 private:
     void reset(bool twoBands);
     QCPAxis* valueAxis(VerticalAxis axis) const;

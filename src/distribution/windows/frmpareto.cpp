@@ -1,0 +1,53 @@
+// frmPareto: every test parameter's share of the total, largest first, on the chart-window base.
+#include "distribution/windows/frmpareto.h"
+
+#include <QHBoxLayout>
+#include <QScrollBar>
+#include <QSignalBlocker>
+
+namespace moldrin
+{
+
+frmPareto::frmPareto(AppState& state, Prompt& prompt, data::PlotSelection selection, QWidget* parent)
+    : ChartWindow(state, prompt, std::move(selection),
+        { .objectName = QStringLiteral("frmPareto"),
+            .caption = QStringLiteral("Pareto Chart"),
+            .chartName = QStringLiteral("ocxPareto"),
+            .readOut = ReadOut::None,
+            .decimalButtons = {},
+            .axisButtons = false,
+            .flashSeries = {} },
+        parent)
+{
+    mChart = BuildParetoChartTemplate();
+    auto* panel = new QWidget(this);
+    ui.setupUi(panel);
+    controlRow()->addWidget(panel);
+    ui.sclChangeBarWidth->setRange(kParetoMinBarWidth, kParetoMaxBarWidth);
+    ui.sclChangeBarWidth->setValue(mState.gParetoBarWidth);
+    connect(ui.sclChangeBarWidth, &QScrollBar::valueChanged, this, [this] { sclChangeBarWidth_Change(); });
+}
+
+void frmPareto::PlotChart()
+{
+    {
+        const WaitCursor hourglass;
+        mLastOutcome = PlotPareto(mState, mChart, mSelection, plotHost());
+        if (mLastOutcome.drawn) {
+            const QSignalBlocker quiet(ui.sclChangeBarWidth);
+            ui.sclChangeBarWidth->setValue(mChart.series[kParetoSeriesData].barWidthPercent);
+        }
+        if (!mLastOutcome.countText.isEmpty())
+            ui.lblSPCParameter1->setText(mLastOutcome.countText);
+    }
+    RenderChart();
+}
+
+void frmPareto::sclChangeBarWidth_Change()
+{
+    mChart.series[kParetoSeriesData].barWidthPercent = ui.sclChangeBarWidth->value();
+    mState.gParetoBarWidth = ui.sclChangeBarWidth->value();
+    RenderChart();
+}
+
+} // namespace moldrin
