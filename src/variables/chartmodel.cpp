@@ -45,8 +45,19 @@ std::int32_t PlainWholeNumber(const QString& text)
 
 void PointList::append(const ChartPoint& p)
 {
+    const std::int32_t number = PlainWholeNumber(p.label);
+    if (mDense) {
+        const int i = int(mValues.size());
+        const bool numbered = i == 0 ? number == 1 : mNumbered;
+        if (p.x == double(i) && p.colour == kTeeColor && (numbered ? number == i + 1 : p.label.isEmpty())) {
+            mNumbered = numbered;
+            mValues.push_back(p.y);
+            return;
+        }
+        toGeneral();
+    }
     std::int32_t label = kNoLabel;
-    if (const std::int32_t number = PlainWholeNumber(p.label); number >= 0) {
+    if (number >= 0) {
         label = kNoLabel - 1 - number;
     } else if (!p.label.isEmpty()) {
         label = std::int32_t(mLabels.size());
@@ -55,10 +66,22 @@ void PointList::append(const ChartPoint& p)
     mPoints.push_back({p.x, p.y, p.colour, label});
 }
 
+void PointList::toGeneral()
+{
+    mPoints.reserve(mValues.size() + 1);
+    for (std::size_t i = 0; i < mValues.size(); ++i)
+        mPoints.push_back(
+            { double(i), mValues[i], kTeeColor, mNumbered ? kNoLabel - 1 - std::int32_t(i + 1) : kNoLabel });
+    mValues = {};
+    mDense = false;
+}
+
 void PointList::clear()
 {
-    mPoints.clear();
-    mPoints.shrink_to_fit();
+    mDense = true;
+    mNumbered = false;
+    mValues = {};
+    mPoints = {};
     mLabels.clear();
 }
 

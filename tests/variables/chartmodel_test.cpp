@@ -233,3 +233,38 @@ TEST(PointList, EveryLabelReadsBackAsWritten)
     EXPECT_TRUE(s.points.isEmpty());
     EXPECT_FALSE(s.minY());
 }
+
+TEST(PointList, PointNumberSeriesReadTheSameWhenAPointBreaksThePattern)
+{
+    // Points at 0, 1, 2 ... (labelled with their number or not) read back as added, also after a point that
+    // stands elsewhere, has a colour or another label turns the list to the general form.
+    struct Case {
+        bool numbered;
+        ChartPoint breaking;
+    };
+    for (const Case& c : { Case { false, { 3.5, 1, {}, kTeeColor } }, Case { false, { 3, 1, {}, kClRed } },
+             Case { false, { 3, 1, "4", kTeeColor } }, Case { true, { 3, 1, {}, kTeeColor } },
+             Case { true, { 3, 1, "5", kTeeColor } }, Case { true, { 3, 1, "R1+", kTeeColor } } }) {
+        ChartSeries s;
+        for (int i = 0; i < 3; ++i)
+            s.add(i * 1.5, c.numbered ? QString::number(i + 1) : QString());
+        for (int step = 0; step < 2; ++step) {
+            ASSERT_EQ(s.count(), 3 + step);
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_EQ(s.points[i].x, i);
+                EXPECT_EQ(s.points[i].y, i * 1.5);
+                EXPECT_EQ(s.points[i].label, c.numbered ? QString::number(i + 1) : QString());
+                EXPECT_EQ(s.points[i].colour, kTeeColor);
+            }
+            if (step == 0)
+                s.points.append(c.breaking);
+        }
+        EXPECT_EQ(s.points.back().x, c.breaking.x);
+        EXPECT_EQ(s.points.back().label, c.breaking.label);
+        EXPECT_EQ(s.points.back().colour, c.breaking.colour);
+        s.clear();
+        s.add(2, "1");
+        EXPECT_EQ(s.points[0].label, "1");
+        EXPECT_EQ(s.maxX(), 0);
+    }
+}
