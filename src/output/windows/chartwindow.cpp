@@ -191,6 +191,8 @@ void ChartWindow::AddDecimalButtons(const DecimalButtons& d, QHBoxLayout* row)
             RenderChart();
         }
     });
+    if (!d.caption.isEmpty())
+        row->addWidget(new QLabel(d.caption, this));
     row->addWidget(more);
     row->addWidget(less);
 }

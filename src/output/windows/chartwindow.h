@@ -82,6 +82,7 @@ public:
         QString more, less; // object names of the "one decimal more" and "one decimal fewer" buttons
         QString toolTip;
         AxisId axis;
+        QString caption = {}; // shown before the pair where a window has more than one ("Y", "X")
     };
     struct Options {
         QString objectName; // frmP_Chart
