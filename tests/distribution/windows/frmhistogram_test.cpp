@@ -290,33 +290,26 @@ private Q_SLOTS:
     void theStoredLookIsTheReportsLook()
     {
         Session s(mTemp.path());
-        s.state.registry.write("HistogramY_LabelFormat", "#,##0.0");
-        s.state.registry.write("HistogramX_LabelFormat", "0.000");
-        s.state.registry.write("Histogram_AxisLabelPosition", " 52.9 ");
-        s.state.gHistogramBarWidth = 40;
-        const ChartModel& shown = s.open().chart();
-        ChartModel report = BuildHistogramChartTemplate();
-        ApplyHistogramWindowLook(s.state, report);
-        QCOMPARE(shown.left.labelFormat, QStringLiteral("#,##0.0"));
-        QCOMPARE(shown.bottom.labelFormat, QStringLiteral("0.000"));
-        QCOMPARE(shown.left.labelSize, 52);
-        QCOMPARE(shown.series[kHistogramBars].barWidthPercent, 40);
-        QCOMPARE(report.left.labelFormat, shown.left.labelFormat);
-        QCOMPARE(report.bottom.labelFormat, shown.bottom.labelFormat);
-        QCOMPARE(report.left.labelSize, shown.left.labelSize);
-        QCOMPARE(report.series[kHistogramBars].barWidthPercent, shown.series[kHistogramBars].barWidthPercent);
-        s.close();
-
-        // A label area that is no number, and a bar width beyond the scroll bar, as both draw them.
-        s.state.registry.write("Histogram_AxisLabelPosition", "wide");
-        s.state.gHistogramBarWidth = 250;
-        s.open();
-        ApplyHistogramWindowLook(s.state, report);
-        QCOMPARE(s.window->chart().left.labelSize, 38);
-        QCOMPARE(report.left.labelSize, 38);
-        QCOMPARE(s.window->chart().series[kHistogramBars].barWidthPercent, 100);
-        QCOMPARE(report.series[kHistogramBars].barWidthPercent, 100);
-        QCOMPARE(s.state.gHistogramBarWidth, 100);
+        // Usable stored values; a label area that is no number and a bar width beyond the scroll bar.
+        const QList<std::tuple<QString, int, int, int>> cases { { " 52.9 ", 40, 52, 40 }, { "wide", 250, 38, 100 } };
+        for (const auto& [area, width, shownArea, shownWidth] : cases) {
+            s.state.registry.write("HistogramY_LabelFormat", "#,##0.0");
+            s.state.registry.write("HistogramX_LabelFormat", "0.000");
+            s.state.registry.write("Histogram_AxisLabelPosition", area);
+            s.state.gHistogramBarWidth = width;
+            ChartModel report = BuildHistogramChartTemplate();
+            ApplyHistogramWindowLook(s.state, report);
+            const ChartModel& shown = s.open().chart();
+            QCOMPARE(shown.left.labelFormat, QStringLiteral("#,##0.0"));
+            QCOMPARE(shown.bottom.labelFormat, QStringLiteral("0.000"));
+            QCOMPARE(shown.left.labelSize, shownArea);
+            QCOMPARE(shown.series[kHistogramBars].barWidthPercent, shownWidth);
+            QCOMPARE(report.left.labelFormat, shown.left.labelFormat);
+            QCOMPARE(report.bottom.labelFormat, shown.bottom.labelFormat);
+            QCOMPARE(report.left.labelSize, shown.left.labelSize);
+            QCOMPARE(report.series[kHistogramBars].barWidthPercent, shown.series[kHistogramBars].barWidthPercent);
+            s.close();
+        }
     }
 
     void theBarWidthScrollBar()
