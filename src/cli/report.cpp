@@ -35,13 +35,13 @@ bool LimitAbsent(double lsl, double usl)
     return lsl == kNoLowerLimit || lsl == kNoUpperLimit || usl == kNoLowerLimit || usl == kNoUpperLimit;
 }
 
+} // namespace
+
 bool ParametersUsable(const ReportSession& s)
 {
     return s.lists.parameterListEnabled && !s.lists.parameterList.isEmpty()
         && s.state.gParamColumn.size() >= s.lists.parameterList.size();
 }
-
-} // namespace
 
 StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err)
 {
@@ -328,6 +328,7 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
 {
     ReportSession session;
     session.state.gDateOrder = DetectDateOrder();
+    LoadStoredRulesSetup(session.state);
     CountingPrompt prompt(userPrompt);
     auto finish = [&]() { return prompt.count > 0 ? int(kExitMessage) : int(kExitDone); };
 
@@ -366,6 +367,8 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
         out.flush();
         return finish();
     }
+    if (options.command == ReportCommand::Screen)
+        return ScreenReport(session, options, prompt, out, err);
     if (options.command == ReportCommand::Json || options.command == ReportCommand::Png) {
         if (options.kind.isEmpty())
             return PlotReport(session, options, prompt, out, err);

@@ -36,6 +36,8 @@ using StepResult = std::optional<int>;
 StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err);
 // Selects the product as the main window does: Test ID list, column names, Spec section, names.
 StepResult SelectProduct(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err);
+// True when the product's parameter list can be plotted (enabled, not empty, a column for every item).
+bool ParametersUsable(const ReportSession& session);
 // The index of the parameter named by list item, display name or column; -1 when none.
 int FindParameter(const ReportSession& session, const QString& text);
 // The indexes of the options' --parameter texts, in order; a text that names none is a usage error.
@@ -96,6 +98,10 @@ using KindReport = int (*)(
 KindReport FindKindReport(const QString& kind);
 // The kinds' reports, each in a file of its own.
 int HistogramReport(
+    ReportSession& session, const ReportOptions& options, CountingPrompt& prompt, QTextStream& out, QTextStream& err);
+
+// --screen after connecting: every parameter in one read, written as JSON, CSV and HTML (screenreport.cpp).
+int ScreenReport(
     ReportSession& session, const ReportOptions& options, CountingPrompt& prompt, QTextStream& out, QTextStream& err);
 
 // Runs the options' command; returns the exit code.

@@ -3,6 +3,8 @@
 
 #include "distribution/histogram.h"
 
+#include <cmath>
+
 namespace moldrin::cli
 {
 
@@ -84,7 +86,11 @@ void AddReportOptions(QCommandLineParser& parser)
         { "height", "Height of the PNG in pixels (default: 800).", "H" },
         { "all-points", "The PNG shows all points on one page." },
         { "cells", "Histogram cells (default: the histogram window's stored cell count, else 20).", "N" },
-        { "fail-on-rules", "Exit with 3 when the plot placed at least one rule mark." },
+        { "fail-on-rules", "Exit with 3 when the plot placed at least one rule mark (--screen: any rule hit)." },
+        { "screen", "Screen every parameter of the product in one read, ranked by CpK; write --json, --csv, --html." },
+        { "csv", "--screen: write the table as CSV to FILE (- for standard output).", "FILE" },
+        { "html", "--screen: write one self-contained HTML page to FILE.", "FILE" },
+        { "fail-below-cpk", "--screen: exit with 3 when a parameter's CpK is below X.", "X" },
     });
 }
 
@@ -98,18 +104,45 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     };
 
     int commands = 0;
+    const bool screen = parser.isSet("screen");
     for (const auto& [name, command] : { std::pair { "sql", ReportCommand::Sql },
              { "list-products", ReportCommand::ListProducts }, { "list-parameters", ReportCommand::ListParameters },
              { "list-testers", ReportCommand::ListTesters }, { "rows", ReportCommand::Rows },
-             { "json", ReportCommand::Json }, { "png", ReportCommand::Png } }) {
-        if (parser.isSet(QLatin1String(name))) {
+             { "json", ReportCommand::Json }, { "png", ReportCommand::Png }, { "screen", ReportCommand::Screen } }) {
+        // --json names an output of --screen, --sql prints its statement.
+        const bool screenPart = command == ReportCommand::Json || command == ReportCommand::Sql;
+        if (parser.isSet(QLatin1String(name)) && !(screen && screenPart)) {
             o.command = command;
             ++commands;
         }
     }
     if (commands != 1)
         return fail(QStringLiteral(
-            "give one of --sql, --list-products, --list-parameters, --list-testers, --rows, --json, --png"));
+            "give one of --sql, --list-products, --list-parameters, --list-testers, --rows, --json, --png, --screen"));
+    if (screen) {
+        const bool outputs = parser.isSet("json") || parser.isSet("csv") || parser.isSet("html");
+        o.screenSql = parser.isSet("sql");
+        if (outputs == o.screenSql)
+            return fail(QStringLiteral("--screen writes --json, --csv or --html, or prints its statement with --sql"));
+        if (int(parser.value("json") == QLatin1String("-")) + int(parser.value("csv") == QLatin1String("-"))
+                + int(parser.value("html") == QLatin1String("-"))
+            > 1)
+            return fail(QStringLiteral("only one of --json, --csv and --html can write to standard output"));
+        if (parser.isSet("parameter") || parser.isSet("kind"))
+            return fail(QStringLiteral("--screen covers every parameter; it takes no --parameter or --kind"));
+        if (parser.isSet("fail-below-cpk")) {
+            bool ok = false;
+            o.failBelowCpk = parser.value("fail-below-cpk").toDouble(&ok);
+            if (!ok || !std::isfinite(*o.failBelowCpk))
+                return fail(QStringLiteral("--fail-below-cpk takes a number"));
+        }
+    } else {
+        for (const char* name : { "csv", "html", "fail-below-cpk" })
+            if (parser.isSet(QLatin1String(name)))
+                return fail(QStringLiteral("--") + QLatin1String(name) + QStringLiteral(" belongs to --screen"));
+    }
+    o.csvFile = parser.value("csv");
+    o.htmlFile = parser.value("html");
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
 

@@ -14,7 +14,7 @@ namespace moldrin::cli
 
 enum ExitCode { kExitDone = 0, kExitMessage = 1, kExitUsage = 2, kExitRules = 3 };
 
-enum class ReportCommand { Sql, ListProducts, ListParameters, ListTesters, Rows, Json, Png };
+enum class ReportCommand { Sql, ListProducts, ListParameters, ListTesters, Rows, Json, Png, Screen };
 
 // Bounds of --width and --height.
 inline constexpr int kMinimumPngSide = 100;
@@ -48,6 +48,10 @@ struct ReportOptions {
     bool allPoints = false;                             // the PNG shows all points on one page
     std::optional<std::int64_t> cells; // histogram cells; empty: the stored cell count
     bool failOnRules = false;
+    // --screen: every parameter, written to jsonFile, csvFile and htmlFile (those given).
+    QString csvFile, htmlFile;
+    bool screenSql = false; // --screen --sql: print the one statement
+    std::optional<double> failBelowCpk;
 };
 
 // The range names of the main window, in list order.

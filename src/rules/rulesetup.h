@@ -1,6 +1,8 @@
 // The rule set-up flags: list texts, chart groups, the stored text and its parsing (no widgets).
 #pragma once
 
+#include "common/appstate.h"
+
 #include <QString>
 #include <QStringList>
 

@@ -32,6 +32,11 @@ ProcessStatistic EmptyStatistic(bool subgroupChart, std::int64_t points)
     return stat;
 }
 
+bool LimitUsable(const Figure& limit)
+{
+    return limit.isNumber() && !IsLimitSentinel(limit.value());
+}
+
 bool IsRChart(const QString& chartType)
 {
     return chartType == kChartXBarRMedianS || chartType == kChartXBarR || chartType == kChartMedianR;
@@ -143,30 +148,38 @@ bool CalculateProcessStatistic(ProcessStatistic& stat, const Figure& USL, const 
     const double sigma = stat.AverageVariation.value() / f;
     stat.EstSigma = sigma;
 
-    const bool lslUsable = LSL.isNumber() && !IsLimitSentinel(LSL.value());
-    const bool uslUsable = USL.isNumber() && !IsLimitSentinel(USL.value());
-    if ((lslUsable || uslUsable) && sigma != 0 && !stat.XDoubleBar.isNumber()) {
+    if ((LimitUsable(LSL) || LimitUsable(USL)) && sigma != 0 && !stat.XDoubleBar.isNumber()) {
         Fail(prompt, kTypeError);
         return false;
     }
-    const double centre = stat.XDoubleBar.value();
-    stat.CpL = (sigma == 0 || !lslUsable) ? Figure::na() : Figure((centre - LSL.value()) / (3 * sigma));
-    stat.CpU = (sigma == 0 || !uslUsable) ? Figure::na() : Figure((USL.value() - centre) / (3 * sigma));
-
-    if (stat.CpU.isNumber() && stat.CpL.isNumber())
-        stat.CpK = stat.CpU.value() <= stat.CpL.value() ? stat.CpU : stat.CpL;
-    else if (stat.CpU.isNumber())
-        stat.CpK = stat.CpU;
-    else if (stat.CpL.isNumber())
-        stat.CpK = stat.CpL;
-    else
-        stat.CpK = Figure::na();
-
-    if (stat.CpU.isNA() || stat.CpL.isNA())
-        stat.Cp = Figure::na();
-    else
-        stat.Cp = (USL.value() - LSL.value()) / (6 * sigma);
+    const Capability c = CapabilityIndices(stat.XDoubleBar.value(), sigma, USL, LSL);
+    stat.CpL = c.CpL;
+    stat.CpU = c.CpU;
+    stat.CpK = c.CpK;
+    stat.Cp = c.Cp;
     return true;
+}
+
+Capability CapabilityIndices(double centre, double sigma, const Figure& USL, const Figure& LSL)
+{
+    Capability c;
+    c.CpL = (sigma == 0 || !LimitUsable(LSL)) ? Figure::na() : Figure((centre - LSL.value()) / (3 * sigma));
+    c.CpU = (sigma == 0 || !LimitUsable(USL)) ? Figure::na() : Figure((USL.value() - centre) / (3 * sigma));
+
+    if (c.CpU.isNumber() && c.CpL.isNumber())
+        c.CpK = c.CpU.value() <= c.CpL.value() ? c.CpU : c.CpL;
+    else if (c.CpU.isNumber())
+        c.CpK = c.CpU;
+    else if (c.CpL.isNumber())
+        c.CpK = c.CpL;
+    else
+        c.CpK = Figure::na();
+
+    if (c.CpU.isNA() || c.CpL.isNA())
+        c.Cp = Figure::na();
+    else
+        c.Cp = (USL.value() - LSL.value()) / (6 * sigma);
+    return c;
 }
 
 QString CRText(const Figure& cp)

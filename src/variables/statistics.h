@@ -83,6 +83,14 @@ struct ProcessStatistic {
 bool CalculateProcessStatistic(ProcessStatistic& stat, const Figure& USL, const Figure& LSL,
     const RunningStdDev& readings, const QString& chartType, int sampleSize, Prompt& prompt);
 
+struct Capability {
+    Figure Cp, CpU, CpL, CpK;
+};
+// The capability indices of a process at `centre` with `sigma` against the limits (999, -999 or a
+// non-number: absent): "N/A" where a limit they need is absent or sigma is 0. CpK is the smaller of
+// CpU and CpL (CpU when equal), or the one that is a number.
+Capability CapabilityIndices(double centre, double sigma, const Figure& USL, const Figure& LSL);
+
 // The capability ratio text: Cp rounded to 4 decimals, 100 / Cp rounded to 2, "##0.00" + "%"; else "N/A".
 QString CRText(const Figure& cp);
 

@@ -697,3 +697,154 @@ TEST_F(Report, HistogramPng)
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(QImage(file).size(), QSize(640, 480));
 }
+
+// --screen on the demo: every parameter ranked by CpK, the demo's incapable ripple first, the switching
+// frequency's tester offset flagged, and the exit codes of the two fail options.
+TEST_F(Report, ScreenRanksTheDemoParameters)
+{
+    ProgramRun r = Start({ "--config", demo, "--screen", "--json", "-" });
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o["product"].toString(), "PSU-100");
+    EXPECT_EQ(o["records"].toInt(), 600);
+    EXPECT_EQ(o["testers"].toArray(), (QJsonArray { "ATE-01", "ATE-02", "ATE-03", "ATE-04" }));
+    const QJsonObject sel = o["selection"].toObject();
+    EXPECT_EQ(sel["range"].toString(), "All");
+    EXPECT_EQ(sel["tester"].toString(), "<All>");
+    EXPECT_EQ(sel["acceptZero"].toBool(true), false);
+    EXPECT_EQ(sel["chartType"].toString(), "X-Bar-R-Median-s");
+    EXPECT_EQ(sel["subgroupSize"].toInt(), 5);
+
+    const QJsonArray params = o["parameters"].toArray();
+    ASSERT_EQ(params.size(), 8);
+    const QStringList fields { "index", "parameter", "name", "column", "unit", "LSL", "USL", "n", "mean", "stdDev",
+        "estSigma", "Cp", "CpK", "Pp", "PpK", "outOfSpec", "ppm", "ruleHits", "subgroups", "xBar", "trend", "testers",
+        "testerP", "testerDiffers" };
+    double last = -1;
+    bool naSeen = false;
+    QStringList order;
+    for (const QJsonValue& v : params) {
+        const QJsonObject p = v.toObject();
+        EXPECT_EQ(QStringList(p.keys()).size(), fields.size());
+        for (const QString& f : fields)
+            EXPECT_TRUE(p.contains(f)) << f.toStdString();
+        EXPECT_EQ(p["n"].toInt(), 600);
+        EXPECT_EQ(p["ruleHits"].toObject().keys(), (QStringList { "R1", "R2", "R3", "R4", "R5", "R6", "R7" }));
+        EXPECT_EQ(p["testers"].toArray().size(), 4);
+        // Ascending CpK, "N/A" after every number.
+        if (p["CpK"].isString()) {
+            EXPECT_EQ(p["CpK"].toString(), "N/A");
+            naSeen = true;
+        } else {
+            EXPECT_FALSE(naSeen);
+            EXPECT_GE(p["CpK"].toDouble(), last);
+            last = p["CpK"].toDouble();
+        }
+        order << p["column"].toString();
+    }
+    EXPECT_EQ(order.first(), "RIPPLE");
+    EXPECT_EQ(order.last(), "BOARD_TEMP");
+    const QJsonObject ripple = params[0].toObject();
+    EXPECT_LT(ripple["CpK"].toDouble(), 1.0);
+    EXPECT_EQ(ripple["Cp"].toString(), "N/A"); // no LSL
+    EXPECT_GT(ripple["outOfSpec"].toInt(), 0);
+    int flagged = 0, clean = 0;
+    for (const QJsonValue& v : params) {
+        const QJsonObject p = v.toObject();
+        if (p["testerDiffers"].toBool()) {
+            ++flagged;
+            EXPECT_EQ(p["column"].toString(), "SW_FREQ");
+            EXPECT_LT(p["testerP"].toDouble(), 0.001);
+        }
+        if (p["CpK"].isDouble() && p["CpK"].toDouble() >= 1.33 && !p["testerDiffers"].toBool())
+            ++clean;
+    }
+    EXPECT_EQ(flagged, 1);
+    EXPECT_GE(clean, 1);
+
+    // --sql prints the one statement.
+    r = Start({ "--config", demo, "--screen", "--sql", "--accept-zero" });
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith("SELECT [ATEID] AS ATEX, CASE WHEN [VOUT_5V] IS NOT NULL AND [VOUT_5V] <> 999 AND "
+                                 "[VOUT_5V] <> -999 THEN [VOUT_5V] END AS Value1, CASE WHEN [VOUT_3V3] "))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.endsWith(" ORDER BY [TestStartTime], [ATEID];\n")) << r.out.toStdString();
+    EXPECT_EQ(r.out.count(" END AS Value"), 8);
+
+    EXPECT_EQ(Start({ "--config", demo, "--screen", "--json", "/dev/null", "--fail-below-cpk", "1" }).code, 3);
+    EXPECT_EQ(Start({ "--config", demo, "--screen", "--json", "/dev/null", "--fail-below-cpk", "0.5" }).code, 0);
+    EXPECT_EQ(Start({ "--config", demo, "--screen", "--json", "/dev/null", "--fail-on-rules" }).code, 3);
+    // A Test ID no row has: nothing to screen is a message.
+    r = Start({ "--config", demo, "--screen", "--json", "-", "--test-id", "NONE" });
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.startsWith("There is no data collection")) << r.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(r.out.toUtf8()).object()["records"].toInt(-1), 0);
+}
+
+TEST_F(Report, ScreenWritesCsvAndOneSelfContainedPage)
+{
+    ProgramRun r = Start({ "--config", demo, "--screen", "--csv", "-", "--html", home.filePath("screen.html"), "--json",
+        home.filePath("screen.json") });
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 9);
+    EXPECT_TRUE(lines[0].startsWith("parameter,name,column,unit,LSL,USL,n,mean,stdDev,estSigma,Cp,CpK,Pp,PpK,"
+                                    "outOfSpec,ppm,R1,R2,R3,R4,R5,R6,R7,testerP,testerDiffers,ATE-01 n,"));
+    const int columns = int(lines[0].count(',')) + 1;
+    EXPECT_EQ(columns, 25 + 4 * 3);
+    EXPECT_TRUE(lines[1].startsWith("T120: [Output ripple],Output ripple,RIPPLE,mV,N/A,50,600,"));
+    for (const QString& line : lines.mid(1))
+        EXPECT_EQ(line.count(','), columns - 1) << line.toStdString();
+    // The three outputs show one ranking.
+    const QJsonArray params = QJsonDocument::fromJson([&] {
+        QFile f(home.filePath("screen.json"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }())
+                                  .object()["parameters"]
+                                  .toArray();
+    ASSERT_EQ(params.size(), 8);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(lines[i + 1].section(',', 2, 2), params[i].toObject()["column"].toString());
+
+    QFile page(home.filePath("screen.html"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(page.readAll());
+    EXPECT_TRUE(html.startsWith("<!DOCTYPE html>"));
+    EXPECT_EQ(html.count("<svg "), 8);
+    EXPECT_EQ(html.count("<tr class=\"poor\""), 1);
+    EXPECT_EQ(html.count("title=\"testers differ\""), 1);
+    EXPECT_TRUE(html.contains("<script>"));
+    // Nothing is fetched: no link, no source, no URL.
+    for (const char* remote : { "http:", "https:", "src=", "href=", "<link", "url(", "@import" })
+        EXPECT_FALSE(html.contains(remote, Qt::CaseInsensitive)) << remote;
+    EXPECT_LT(html.indexOf("Output ripple"), html.indexOf("Board temperature"));
+}
+
+TEST_F(Report, ScreenUsageErrors)
+{
+    for (const QStringList& args : { QStringList { "--config", demo, "--screen" }, { "--config", demo, "--csv", "-" },
+             { "--config", demo, "--json", "-", "--fail-below-cpk", "1" },
+             { "--config", demo, "--screen", "--json", "-", "--parameter", "VOUT_5V" },
+             { "--config", demo, "--screen", "--json", "-", "--fail-below-cpk", "one" },
+             { "--config", demo, "--screen", "--json", "-", "--csv", "-" },
+             { "--config", demo, "--screen", "--sql", "--json", "-" }, { "--config", demo, "--sql", "--csv", "-" } }) {
+        const ProgramRun r = Start(args);
+        EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith("moldrin-report: ")) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+}
+
+// The stored rule set-up applies to the screen as to the window: with every rule off nothing is found.
+TEST_F(Report, StoredRulesSetupAppliesToTheScreen)
+{
+    ASSERT_EQ(Start({ "--config", demo, "--screen", "--json", "/dev/null", "--fail-on-rules" }).code, 3);
+    moldrin::SettingsStore store(home.filePath("settings"));
+    ASSERT_TRUE(store.write("RulesSetup", QStringList(66, "0").join(',')));
+    const ProgramRun r = Start({ "--config", demo, "--screen", "--json", "-", "--fail-on-rules" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    for (const QJsonValue& p : QJsonDocument::fromJson(r.out.toUtf8()).object()["parameters"].toArray())
+        for (const QJsonValue& hits : p.toObject()["ruleHits"].toObject())
+            EXPECT_EQ(hits.toInt(-1), 0);
+}

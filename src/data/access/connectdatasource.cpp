@@ -7,8 +7,9 @@
 #include "data/config/configfiles.h"
 #include "data/config/inifile.h"
 
-#include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace moldrin::data {
 
@@ -16,18 +17,25 @@ namespace {
 
 const QString kAll = QStringLiteral("<All>");
 
-QString InFolder(const QString& folder, const QString& name)
-{
-    if (folder.isEmpty() || QFileInfo(name).isAbsolute())
-        return name;
-    return QDir(folder).filePath(name);
-}
-
 // The text after the last backslash (or slash).
 QString LastComponent(const QString& name)
 {
     const qsizetype cut = std::max(name.lastIndexOf(u'\\'), name.lastIndexOf(u'/'));
     return name.mid(cut + 1);
+}
+
+// Jet and SQL Server compare text without regard to letter case, so "ATE 3" and "ate 3" are one tester:
+// listed once, in the spelling that comes first in code order, and the list ordered without regard to case.
+QStringList MergeTesters(QStringList testers)
+{
+    std::sort(testers.begin(), testers.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    testers.erase(std::unique(testers.begin(), testers.end(),
+                      [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }),
+        testers.end());
+    return testers;
 }
 
 } // namespace
@@ -54,9 +62,10 @@ ConnectResult ConnectDataSource(const QString& product, const IniDatabase& value
 
     auto trap = [&](const DataError& error) {
         if (error.number == kErrUnspecified) {
-            // The providers' unspecified failure: the list keeps what was read.
+            // The providers' unspecified failure: the list keeps what was read, and no tester is selected.
             result.ok = true;
-            result.selected = result.testers.isEmpty() ? QString() : result.testers.last();
+            result.testers = MergeTesters(result.testers);
+            result.selected = QString();
             return result;
         }
         prompt.warn(error.description);
@@ -69,9 +78,10 @@ ConnectResult ConnectDataSource(const QString& product, const IniDatabase& value
     SourceKind kind = KindOf(values);
     bool opened = false;
     if (kind == SourceKind::Access || kind == SourceKind::Excel || kind == SourceKind::SQLite) {
-        // The file named in ATE.INI, relative names taken from the configuration folder.
+        // The file named in ATE.INI, relative names taken from the configuration folder, letter case as
+        // on Windows.
         IniDatabase resolved = values;
-        resolved.DatabaseName = InFolder(state.gINIPath, values.DatabaseName);
+        resolved.DatabaseName = ConfigFilePath(state.gINIPath, values.DatabaseName);
         if (QFileInfo(resolved.DatabaseName).isFile()) {
             if (connection.State() == ObjectState::Open)
                 connection.Close();
@@ -81,7 +91,7 @@ ConnectResult ConnectDataSource(const QString& product, const IniDatabase& value
             if (kind == SourceKind::Excel)
                 state.gTableName = u'[' + values.TableName + QStringLiteral("$]");
             opened = true;
-        } else if (!QFileInfo(InFolder(state.gINIPath, LastComponent(values.DatabaseName))).isFile()) {
+        } else if (!QFileInfo(ConfigFilePath(state.gINIPath, LastComponent(values.DatabaseName))).isFile()) {
             prompt.warn((kind == SourceKind::Excel ? QStringLiteral("Not found Excel file ")
                                                    : QStringLiteral("Not found Database "))
                         + values.DatabaseName + u'!');
@@ -132,11 +142,14 @@ ConnectResult ConnectDataSource(const QString& product, const IniDatabase& value
         if (Status s = rs.MoveNext())
             return trap(*s);
     }
+    result.testers = MergeTesters(result.testers);
     result.testers << kAll;
     result.selected = kAll;
     const QString saved = state.registry.read(QStringLiteral("SourceFilter"));
-    if (result.testers.contains(saved))
-        result.selected = saved;
+    for (const QString& tester : std::as_const(result.testers)) {
+        if (!saved.isEmpty() && tester.compare(saved, Qt::CaseInsensitive) == 0)
+            result.selected = tester;
+    }
     rs.Close();
     result.ok = true;
     return result;

@@ -11,10 +11,12 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QThread>
 #include <QSqlRecord>
+#include <QSqlResult>
+#include <QThread>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -114,13 +116,15 @@ QDateTime WallClock(QDate day, QTime time) { return QDateTime(day, time, Qt::UTC
 
 namespace {
 
+// "yyyy-MM-dd", then optionally a blank or 'T', "HH:mm", ":ss" and a fraction of a second (kept to the
+// millisecond).
 template <class Text>
 std::optional<QDateTime> ParseIso(const Text& text, qsizetype size)
 {
-    if (size != 10 && size != 19)
+    if (size != 10 && size != 16 && (size < 19 || size == 20 || size > 29))
         return std::nullopt;
     bool ok = true;
-    auto digits = [&](qsizetype from, int count) {
+    auto digits = [&](qsizetype from, qsizetype count) {
         int v = 0;
         for (qsizetype i = from; i < from + count; ++i) {
             const auto c = text[i];
@@ -131,15 +135,24 @@ std::optional<QDateTime> ParseIso(const Text& text, qsizetype size)
     };
     const int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2);
     ok = ok && text[4] == '-' && text[7] == '-';
-    int hour = 0, minute = 0, second = 0;
-    if (size == 19) {
+    int hour = 0, minute = 0, second = 0, millisecond = 0;
+    if (size > 10) {
         hour = digits(11, 2);
         minute = digits(14, 2);
+        ok = ok && (text[10] == ' ' || text[10] == 'T') && text[13] == ':';
+    }
+    if (size > 16) {
         second = digits(17, 2);
-        ok = ok && text[10] == ' ' && text[13] == ':' && text[16] == ':';
+        ok = ok && text[16] == ':';
+    }
+    if (size > 19) {
+        ok = ok && text[19] == '.';
+        const qsizetype kept = std::min<qsizetype>(size - 20, 3);
+        millisecond = digits(20, kept) * (kept == 1 ? 100 : kept == 2 ? 10 : 1);
+        digits(20 + kept, size - 20 - kept);
     }
     const QDate date(year, month, day);
-    const QTime time(hour, minute, second);
+    const QTime time(hour, minute, second, millisecond);
     if (!ok || !date.isValid() || !time.isValid())
         return std::nullopt;
     return WallClock(date, time);
@@ -148,6 +161,26 @@ std::optional<QDateTime> ParseIso(const Text& text, qsizetype size)
 } // namespace
 
 std::optional<QDateTime> ParseIsoDateTime(QStringView text) { return ParseIso(text.utf16(), text.size()); }
+
+std::optional<double> SqliteNumberText(const QString& text)
+{
+    static const QRegularExpression integer(QStringLiteral(R"(^-?(?:0|[1-9]\d{0,18})$)"));
+    bool ok = false;
+    if (integer.match(text).hasMatch()) {
+        const qlonglong whole = text.toLongLong(&ok);
+        return ok ? std::optional<double>(double(whole)) : std::nullopt;
+    }
+    const double real = text.toDouble(&ok);
+    if (!ok || !std::isfinite(real))
+        return std::nullopt;
+    // SQLite writes a real number to 15 significant digits and always with a decimal point.
+    QString written = QString::number(real, 'g', 15);
+    if (!written.contains(u'.')) {
+        const qsizetype exponent = written.indexOf(u'e');
+        written.insert(exponent < 0 ? written.size() : exponent, QStringLiteral(".0"));
+    }
+    return written == text ? std::optional<double>(real) : std::nullopt;
+}
 
 QVariant NormalizeValue(const QVariant& raw, bool textNumbers)
 {
@@ -176,9 +209,10 @@ QVariant NormalizeValue(const QVariant& raw, bool textNumbers)
         break;
     }
     QString text = raw.toString();
-    static const QRegularExpression plainNumber(QStringLiteral(R"(^-?(?:0|[1-9]\d*)(?:\.\d+)?(?:[eE][-+]?\d+)?$)"));
-    if (textNumbers && plainNumber.match(text).hasMatch())
-        return text.toDouble();
+    if (textNumbers) {
+        if (const auto number = SqliteNumberText(text))
+            return *number;
+    }
     if (const auto when = ParseIsoDateTime(text))
         return *when;
     return text;
@@ -190,6 +224,8 @@ Connection::~Connection() { Close(); }
 
 void Connection::Close()
 {
+    while (!mRecordsets.empty())
+        mRecordsets.back()->Close();
     SetProgressCallback({});
     if (QSqlDatabase::contains(mName)) {
         {
@@ -200,7 +236,7 @@ void Connection::Close()
     }
     mOpen = false;
     mNumbersAsText = false;
-    mNames.clear();
+    mSchema = {};
     mDbms.clear();
 }
 
@@ -428,13 +464,16 @@ Status Connection::finishOpen()
     if (mDialect == Dialect::PostgreSQL) {
         QSqlQuery q(db);
         q.setForwardOnly(true);
-        if (q.exec(QStringLiteral("SELECT table_name, column_name FROM information_schema.columns "
+        if (q.exec(QStringLiteral("SELECT table_name, column_name, data_type FROM information_schema.columns "
                                   "WHERE table_schema = current_schema()"))) {
             while (q.next()) {
                 const QString table = q.value(0).toString(), column = q.value(1).toString();
-                mNames.insert(table.toLower(), table);
-                if (!mNames.contains(column.toLower()))
-                    mNames.insert(column.toLower(), column);
+                const QString type = q.value(2).toString();
+                mSchema.names.insert(table.toLower(), table);
+                if (!mSchema.names.contains(column.toLower()))
+                    mSchema.names.insert(column.toLower(), column);
+                if (type == QLatin1String("text") || type.startsWith(QLatin1String("character")))
+                    mSchema.textColumns.insert(table.toLower() + u'.' + column.toLower());
             }
         }
     }
@@ -448,6 +487,8 @@ public:
     // Moves to the next row; false at the end or on an error (then `error` is set).
     virtual bool next(Status& error) = 0;
     virtual QVariant value(int index) const = 0;
+    // True for a column whose numbers the engine hands over as text.
+    virtual bool numbersAsText(int /*index*/) const { return false; }
     virtual QStringList names() const = 0;
 };
 
@@ -537,8 +578,11 @@ public:
     {
         if (!mQuery.exec(sql))
             return mConnection.engineError(mQuery.lastError(), false);
+        if (mConnection.numbersMayComeAsText())
+            mUntyped = UntypedColumns();
         return {};
     }
+    bool numbersAsText(int index) const override { return index < mUntyped.size() && mUntyped[index]; }
     bool next(Status& status) override
     {
         if (mQuery.next())
@@ -558,8 +602,27 @@ public:
     }
 
 private:
+    // The columns for which the driver reports no type of its own: the SQLite driver names them "varchar"
+    // in lower case (declared columns carry their declared type name).
+    QList<bool> UntypedColumns() const
+    {
+        QList<bool> untyped(mQuery.record().count(), false);
+        const QVariant handle = mQuery.result()->handle();
+        if (!handle.isValid() || qstrcmp(handle.typeName(), "void*") != 0)
+            return untyped;
+        SQLHANDLE statement = *static_cast<const SQLHANDLE*>(handle.constData());
+        for (qsizetype i = 0; i < untyped.size(); ++i) {
+            SQLCHAR name[64] = { 0 };
+            SQLSMALLINT length = 0;
+            if (SQL_SUCCEEDED(SQLColAttribute(
+                    statement, SQLUSMALLINT(i + 1), SQL_DESC_TYPE_NAME, name, sizeof name, &length, nullptr)))
+                untyped[i] = qstrcmp(reinterpret_cast<const char*>(name), "varchar") == 0;
+        }
+        return untyped;
+    }
     QSqlQuery mQuery;
     const Connection& mConnection;
+    QList<bool> mUntyped;
 };
 
 } // namespace
@@ -570,6 +633,8 @@ Recordset::~Recordset() { Close(); }
 void Recordset::Close()
 {
     mCursor.reset();
+    if (mConnection)
+        std::erase(mConnection->mRecordsets, this);
     mConnection = nullptr;
     mCount = 0;
     mEof = true;
@@ -606,18 +671,22 @@ Status Recordset::Open(const QString& sql, Connection& connection, Count count)
         return DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")};
     if (sql.trimmed().isEmpty())
         return DataError{kErrCommand, QStringLiteral("Command text was not set for the command object.")};
+    AdaptedStatement adapted = AdaptStatement(sql, connection.StatementDialect(), connection.schema());
+    if (adapted.error)
+        return adapted.error;
     // Nothing the program sends writes: refuse anything but a query before it reaches an engine.
     if (!IsReadStatement(sql))
         return DataError{kErrCommand, QStringLiteral("Operation must use an updateable query.")};
     mConnection = &connection;
-    mSql = AdaptStatement(sql, connection.StatementDialect(), connection.names());
+    connection.mRecordsets.push_back(this);
+    mSql = std::move(adapted.sql);
     mCount = -1;
     if (count == Count::Exact) {
         QSqlQuery counter(QSqlDatabase::database(connection.connectionName(), false));
         counter.setForwardOnly(true);
         if (!counter.exec(CountStatement(mSql)) || !counter.next()) {
             const DataError e = connection.engineError(counter.lastError(), false);
-            mConnection = nullptr;
+            Close();
             return e;
         }
         mCount = static_cast<long>(counter.value(0).toLongLong());
@@ -670,7 +739,7 @@ Recordset::FieldResult Recordset::Field(int index) const
         return {{}, DataError{kErrNoCurrentRecord,
                               QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
                                              "Requested operation requires a current record.")}};
-    return {NormalizeValue(mCursor->value(index), mConnection->numbersMayComeAsText()), {}};
+    return { NormalizeValue(mCursor->value(index), mCursor->numbersAsText(index)), {} };
 }
 
 QStringList Recordset::FieldNames() const { return mNames; }

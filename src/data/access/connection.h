@@ -14,10 +14,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace moldrin::data {
 
 enum class ObjectState { Closed, Open };
+
+class Recordset;
 
 // One data source, always opened read-only. The connection string is one of the described provider
 // strings; the engine behind it follows from the provider and the Data Source name.
@@ -31,6 +34,8 @@ public:
     ObjectState State() const { return mOpen ? ObjectState::Open : ObjectState::Closed; }
     // Opens the data source; an open connection is closed first. Errors never contain the password.
     Status Open(const QString& connectionString);
+    // Closes the recordsets open on the connection first: an engine keeps a connection with a statement
+    // still running, and the connection would never be freed.
     void Close();
 
     SourceKind Kind() const { return mKind; }
@@ -40,8 +45,9 @@ public:
 
     // For the recordset.
     QString connectionName() const { return mName; }
-    const NameMap& names() const { return mNames; }
-    // The SQLite ODBC driver, reading row by row, reports computed columns (MAX(...)) as text.
+    const Schema& schema() const { return mSchema; }
+    // The SQLite ODBC driver, reading row by row, reports no type for computed columns (MAX(...)) and
+    // hands their numbers over as text.
     bool numbersMayComeAsText() const { return mNumbersAsText; }
     DataError engineError(const QSqlError& error, bool duringFetch) const;
 
@@ -65,9 +71,11 @@ private:
     QString mDbms;
     QString mEngine; // "SQLITE", "ODBC"
     QString mPassword;
-    NameMap mNames;
+    Schema mSchema;
     bool mNumbersAsText = false;
     std::function<bool()> mProgress;
+    friend class Recordset;
+    std::vector<Recordset*> mRecordsets; // open on this connection
 };
 
 // A forward-only, read-only result. RecordCount is exact right after Open, unless the caller opened it
@@ -117,11 +125,17 @@ private:
 // Dates are wall-clock times as the source stores them. They are carried with the UTC time spec so that
 // no time-zone rule applies: no daylight-saving gap shifts a stored time, and no zone data is consulted.
 QDateTime WallClock(QDate day, QTime time);
-// "yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss" as a wall-clock date; nothing for any other text or an invalid date.
+// "yyyy-MM-dd", "yyyy-MM-dd HH:mm", "yyyy-MM-dd HH:mm:ss" or that with a fraction of a second, 'T' in
+// place of the blank as well, as a wall-clock date; nothing for any other text or an invalid date.
 std::optional<QDateTime> ParseIsoDateTime(QStringView text);
 
+// The number SQLite wrote as this text: an integer, or a real number to 15 significant digits with a
+// decimal point ("5.0", "1.0e+20"). Nothing for any other text ("4711.50", "1E5", "00123").
+std::optional<double> SqliteNumberText(const QString& text);
+
 // Converts an engine value to the component's value kinds (number, date, text, null). With
-// `textNumbers`, a text in plain decimal notation (no leading zeros, so "00123" stays text) is a number.
+// `textNumbers` (a column the engine hands over as text without a type), a number SQLite wrote as text
+// is a number.
 QVariant NormalizeValue(const QVariant& raw, bool textNumbers = false);
 
 } // namespace moldrin::data

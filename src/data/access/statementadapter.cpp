@@ -1,22 +1,500 @@
-// Statement adaptation per engine: quoting, date literals and LIKE semantics.
+// Statement adaptation per engine: quoting, date literals, letter case and one statement at a time.
 #include "data/access/statementadapter.h"
 
 #include "common/dates.h"
 
 #include <QLocale>
+#include <QRegularExpression>
+
+#include <vector>
 
 namespace moldrin::data {
 
 namespace {
 
-bool IsWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; }
+const QString kDateError = QStringLiteral("Syntax error in date in query expression %1.");
+const QString kTrailingError = QStringLiteral("Characters found after end of SQL statement.");
 
-QString QuoteIdent(const QString& name, const NameMap& names)
+enum class Tok { Space, Comment, Word, Bracket, Ident, String, Hash, Punct };
+
+struct Token {
+    Tok kind;
+    qsizetype from;
+    qsizetype to; // one past the end
+    bool closed = true; // a delimited token that found its closing delimiter
+};
+
+bool IsWordChar(QChar c)
 {
-    QString actual = names.value(name.toLower(), name);
-    actual.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + actual + u'"';
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
 }
+
+// The end of the delimited token that starts at `from`; a doubled delimiter stands for itself when
+// `doubling`.
+Token Delimited(Tok kind, const QString& s, qsizetype from, QChar close, bool doubling)
+{
+    for (qsizetype i = from + 1; i < s.size(); ++i) {
+        if (s[i] != close)
+            continue;
+        if (doubling && i + 1 < s.size() && s[i + 1] == close) {
+            ++i;
+            continue;
+        }
+        return { kind, from, i + 1, true };
+    }
+    return { kind, from, s.size(), false };
+}
+
+std::vector<Token> Tokenize(const QString& s)
+{
+    std::vector<Token> tokens;
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = s[i];
+        const QChar after = i + 1 < n ? s[i + 1] : QChar();
+        Token t { Tok::Punct, i, i + 1 };
+        if (c.isSpace()) {
+            while (t.to < n && s[t.to].isSpace())
+                ++t.to;
+            t.kind = Tok::Space;
+        } else if (c == u'-' && after == u'-') {
+            const qsizetype end = s.indexOf(u'\n', i);
+            t = { Tok::Comment, i, end < 0 ? n : end };
+        } else if (c == u'/' && after == u'*') {
+            const qsizetype end = s.indexOf(QLatin1String("*/"), i + 2);
+            t = { Tok::Comment, i, end < 0 ? n : end + 2, end >= 0 };
+        } else if (c == u'\'') {
+            t = Delimited(Tok::String, s, i, u'\'', true);
+        } else if (c == u'#') {
+            t = Delimited(Tok::Hash, s, i, u'#', false);
+        } else if (c == u'[') {
+            t = Delimited(Tok::Bracket, s, i, u']', false);
+        } else if (c == u'"') {
+            t = Delimited(Tok::Ident, s, i, u'"', true);
+        } else if (IsWordChar(c)) {
+            while (t.to < n && IsWordChar(s[t.to]))
+                ++t.to;
+            t.kind = Tok::Word;
+        } else if ((c == u'<' && (after == u'>' || after == u'=')) || ((c == u'>' || c == u'!') && after == u'=')) {
+            t.to = i + 2;
+        }
+        tokens.push_back(t);
+        i = t.to;
+    }
+    return tokens;
+}
+
+bool IsKeyword(const QString& upper)
+{
+    static const QSet<QString> keywords
+        = { QStringLiteral("SELECT"), QStringLiteral("FROM"), QStringLiteral("WHERE"), QStringLiteral("GROUP"),
+              QStringLiteral("ORDER"), QStringLiteral("BY"), QStringLiteral("HAVING"), QStringLiteral("AND"),
+              QStringLiteral("OR"), QStringLiteral("NOT"), QStringLiteral("NULL"), QStringLiteral("IS"),
+              QStringLiteral("LIKE"), QStringLiteral("BETWEEN"), QStringLiteral("AS"), QStringLiteral("ASC"),
+              QStringLiteral("DESC"), QStringLiteral("IN"), QStringLiteral("DISTINCT"), QStringLiteral("TOP"),
+              QStringLiteral("ON"), QStringLiteral("JOIN"), QStringLiteral("UNION"), QStringLiteral("ALL"),
+              QStringLiteral("CASE"), QStringLiteral("WHEN"), QStringLiteral("THEN"), QStringLiteral("ELSE"),
+              QStringLiteral("END"), QStringLiteral("ESCAPE"), QStringLiteral("COLLATE"), QStringLiteral("EXISTS") };
+    return keywords.contains(upper);
+}
+
+const QLocale& English()
+{
+    static const QLocale english(QLocale::English, QLocale::UnitedStates);
+    return english;
+}
+
+// The month of a month name: the locale the query builder writes with first, then English, then any
+// locale in which the name means one month only.
+int MonthOfName(const QString& name)
+{
+    const QString key = name.trimmed().toCaseFolded();
+    if (key.isEmpty())
+        return 0;
+    for (const QLocale& locale : { QLocale(), English() }) {
+        for (int m = 1; m <= 12; ++m) {
+            if (locale.monthName(m, QLocale::ShortFormat).toCaseFolded() == key
+                || locale.monthName(m, QLocale::LongFormat).toCaseFolded() == key)
+                return m;
+        }
+    }
+    static const QHash<QString, int> anyLocale = [] {
+        QHash<QString, int> table;
+        const auto locales = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+        for (const QLocale& locale : locales) {
+            for (int m = 1; m <= 12; ++m) {
+                for (const auto format : { QLocale::ShortFormat, QLocale::LongFormat }) {
+                    const QString k = locale.monthName(m, format).toCaseFolded();
+                    const auto found = table.constFind(k);
+                    table.insert(k, found == table.constEnd() || *found == m ? m : 0); // 0: months differ
+                }
+            }
+        }
+        return table;
+    }();
+    return anyLocale.value(key, 0);
+}
+
+// A literal's text without its delimiters (a doubled quote read as one).
+QString LiteralBody(const QString& s, const Token& t)
+{
+    QString body = s.mid(t.from + 1, t.to - t.from - (t.closed ? 2 : 1));
+    if (t.kind == Tok::String)
+        body.replace(QStringLiteral("''"), QStringLiteral("'"));
+    return body;
+}
+
+// A quoted literal of a BETWEEN is a date when it has the shape the builder writes, is ISO or is empty
+// (the start of a range name the builder does not know).
+bool LooksLikeDate(const QString& body)
+{
+    static const QRegularExpression iso(QStringLiteral(R"(^\s*\d{4}-\d{2}-\d{2})"));
+    return body.trimmed().isEmpty() || body.contains(u'/') || iso.match(body).hasMatch();
+}
+
+QString Quoted(const QString& text)
+{
+    return u'\'' + text + u'\'';
+}
+
+QString IsoDay(const QDate& day)
+{
+    return day.toString(QStringLiteral("yyyy-MM-dd"));
+}
+QString IsoTime(const QTime& time)
+{
+    return time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+// The start of a range: the day alone at midnight, so that a stamp stored as a date alone is inside.
+QString IsoStart(const DateLiteral& d)
+{
+    return d.time == QTime(0, 0) ? IsoDay(d.day) : IsoDay(d.day) + u' ' + IsoTime(d.time);
+}
+QString IsoEnd(const DateLiteral& d)
+{
+    return IsoDay(d.day) + u' ' + IsoTime(d.time);
+}
+
+// The literal as the builder writes it, with the English month name SQL Server reads in any language.
+QString EnglishText(const DateLiteral& d)
+{
+    const QString format = ShortDateFormat(d.monthFirst ? kDateOrderMonthFirst : kDateOrderDayFirst)
+        + (d.hasTime ? QStringLiteral(" hh:nn:ss") : QString());
+    return FormatDateTime(QDateTime(d.day, d.time), format, English());
+}
+
+enum class Clause { Other, Select, From, Where, GroupBy, OrderBy };
+
+// A column reference just written: [T].[C], "C" or C, as positions in the output.
+struct NameChain {
+    qsizetype start = -1;
+    qsizetype end = -1;
+    QString key; // lower-case names joined by '.'
+    QString column; // lower-case last name
+    bool Valid() const { return start >= 0; }
+};
+
+class Adapter
+{
+public:
+    Adapter(const QString& statement, Dialect dialect, const Schema& schema)
+        : mText(statement)
+        , mDialect(dialect)
+        , mSchema(schema)
+        , mTokens(Tokenize(statement))
+    {
+    }
+
+    AdaptedStatement Run()
+    {
+        mOut.reserve(mText.size() + 64);
+        mTable = StatementTable();
+        for (mAt = 0; mAt < mTokens.size(); ++mAt) {
+            if (Status error = Step())
+                return { {}, error };
+        }
+        EndChain();
+        return { mOut, {} };
+    }
+
+private:
+    QString Text(const Token& t) const { return mText.mid(t.from, t.to - t.from); }
+    QString UpperWord(const Token& t) const { return t.kind == Tok::Word ? Text(t).toUpper() : QString(); }
+
+    // The next token after `from` that is no blank or comment; the token count when none.
+    std::size_t Next(std::size_t from) const
+    {
+        std::size_t j = from + 1;
+        while (j < mTokens.size() && (mTokens[j].kind == Tok::Space || mTokens[j].kind == Tok::Comment))
+            ++j;
+        return j;
+    }
+    // The blanks and comments between two tokens, as written.
+    QString Gap(std::size_t a, std::size_t b) const
+    {
+        return b > a + 1 ? mText.mid(mTokens[a].to, mTokens[b].from - mTokens[a].to) : QString();
+    }
+
+    bool IsName(const Token& t) const
+    {
+        if (t.kind == Tok::Bracket || t.kind == Tok::Ident)
+            return t.closed;
+        return t.kind == Tok::Word && !Text(t)[0].isDigit() && !IsKeyword(Text(t).toUpper());
+    }
+    QString NameKey(const Token& t) const
+    {
+        if (t.kind == Tok::Word)
+            return Text(t).toLower();
+        QString inner = mText.mid(t.from + 1, t.to - t.from - 2);
+        if (t.kind == Tok::Ident)
+            inner.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+        return inner.toLower();
+    }
+    QString QuoteName(const QString& name) const
+    {
+        QString actual = mSchema.names.value(name.toLower(), name);
+        actual.replace(u'"', QStringLiteral("\"\""));
+        return u'"' + actual + u'"';
+    }
+
+    // The first name after a FROM outside parentheses: the table the statement reads.
+    QString StatementTable() const
+    {
+        int level = 0;
+        for (std::size_t j = 0; j < mTokens.size(); ++j) {
+            const Token& t = mTokens[j];
+            if (t.kind == Tok::Punct)
+                level += Text(t) == u"(" ? 1 : Text(t) == u")" ? -1 : 0;
+            if (level == 0 && UpperWord(t) == u"FROM") {
+                const std::size_t k = Next(j);
+                return k < mTokens.size() && IsName(mTokens[k]) ? NameKey(mTokens[k]) : QString();
+            }
+        }
+        return {};
+    }
+
+    // A chain ends at the first token that continues no name; in GROUP BY and ORDER BY the time column
+    // of the statement's range compares as a time, whether its stamps are written with 'T' or a blank
+    // (julianday() reads both and gives a number: no text is made for each row).
+    void EndChain()
+    {
+        if (mChain.Valid() && mDialect == Dialect::SQLite && (mClause == Clause::GroupBy || mClause == Clause::OrderBy)
+            && !mTimeKey.isEmpty() && mChain.key == mTimeKey)
+            Wrap(mChain, QStringLiteral("julianday("), QStringLiteral(")"));
+        mChain = {};
+        mAfterDot = false;
+    }
+    void Wrap(const NameChain& c, const QString& before, const QString& after)
+    {
+        mOut.insert(c.end, after);
+        mOut.insert(c.start, before);
+    }
+
+    Status Step()
+    {
+        const Token& t = mTokens[mAt];
+        switch (t.kind) {
+        case Tok::Space:
+        case Tok::Comment:
+            mOut += Text(t);
+            return {};
+        case Tok::Hash: {
+            EndChain();
+            const auto date = t.closed ? ReadDateLiteral(LiteralBody(mText, t)) : std::nullopt;
+            if (!date)
+                return DataError { kErrCommand, kDateError.arg(Text(t)) };
+            mOut += Quoted(mDialect == Dialect::Native ? EnglishText(*date) : IsoStart(*date));
+            return {};
+        }
+        case Tok::String:
+            EndChain();
+            mOut += Text(t);
+            return {};
+        case Tok::Punct:
+            return Punct(t);
+        case Tok::Word:
+            if (!IsName(t))
+                return Keyword(t);
+            [[fallthrough]];
+        case Tok::Bracket:
+        case Tok::Ident:
+            if (!t.closed) {
+                EndChain();
+                mOut += Text(t); // unterminated: left for the engine to reject
+                return {};
+            }
+            Name(t);
+            return {};
+        }
+        return {};
+    }
+
+    void Name(const Token& t)
+    {
+        if (t.kind == Tok::Word && mDepth == 0 && mLastWord == u"AS" && mDialect == Dialect::PostgreSQL) {
+            // An alias: quoted, so that the engine reports it as the statement writes it.
+            EndChain();
+            mOut += QuoteName(Text(t));
+            mLastWord.clear();
+            return;
+        }
+        if (!(mAfterDot && mChain.Valid())) {
+            EndChain();
+            mChain.start = mOut.size();
+        }
+        if (mDialect != Dialect::PostgreSQL || t.kind == Tok::Ident)
+            mOut += Text(t);
+        else if (t.kind == Tok::Bracket)
+            mOut += QuoteName(mText.mid(t.from + 1, t.to - t.from - 2));
+        else // a bare table name is quoted when the engine stores it in other letter case
+            mOut += mLastWord == u"FROM" && mSchema.names.contains(NameKey(t)) ? QuoteName(Text(t)) : Text(t);
+        mChain.end = mOut.size();
+        mChain.column = NameKey(t);
+        mChain.key += (mChain.key.isEmpty() ? QString() : QStringLiteral(".")) + mChain.column;
+        mAfterDot = false;
+        mLastWord.clear();
+    }
+
+    Status Punct(const Token& t)
+    {
+        const QString p = Text(t);
+        if (p == u"." && mChain.Valid()) {
+            mAfterDot = true;
+            mOut += p;
+            return {};
+        }
+        const NameChain operand = mChain.Valid() && !mAfterDot ? mChain : NameChain {};
+        EndChain();
+        mLastWord.clear();
+        if (p == u"(")
+            ++mDepth;
+        else if (p == u")")
+            --mDepth;
+        else if (p == u";" && mDepth == 0) {
+            for (std::size_t j = Next(mAt); j < mTokens.size(); j = Next(j)) {
+                if (Text(mTokens[j]) != u";")
+                    return DataError { kErrCommand, kTrailingError };
+            }
+        } else if ((p == u"=" || p == u"<>" || p == u"!=") && operand.Valid()) {
+            const std::size_t j = Next(mAt);
+            if (j < mTokens.size() && mTokens[j].kind == Tok::String && mTokens[j].closed) {
+                CompareText(operand, p, j);
+                return {};
+            }
+        }
+        mOut += p;
+        return {};
+    }
+
+    // `column = 'text'`: equal without regard to letter case, as Jet and SQL Server compare.
+    void CompareText(const NameChain& operand, const QString& op, std::size_t literal)
+    {
+        const QString value = Text(mTokens[literal]);
+        if (mDialect == Dialect::SQLite) {
+            mOut += op + Gap(mAt, literal) + value + QStringLiteral(" COLLATE NOCASE");
+        } else if (mDialect == Dialect::PostgreSQL && mSchema.textColumns.contains(mTable + u'.' + operand.column)) {
+            Wrap(operand, QStringLiteral("lower("), QStringLiteral(")"));
+            mOut += op + Gap(mAt, literal) + QStringLiteral("lower(") + value + u')';
+        } else {
+            mOut += op + Gap(mAt, literal) + value;
+        }
+        mAt = literal;
+    }
+
+    Status Keyword(const Token& t)
+    {
+        const QString word = Text(t);
+        const QString upper = word.toUpper();
+        const NameChain operand = mChain.Valid() && !mAfterDot ? mChain : NameChain {};
+        EndChain();
+        if (upper == u"BETWEEN")
+            return Between(operand);
+        if (upper == u"SELECT")
+            mClause = Clause::Select;
+        else if (upper == u"FROM" && mDepth == 0)
+            mClause = Clause::From;
+        else if (upper == u"WHERE" || upper == u"HAVING")
+            mClause = Clause::Where;
+        else if (upper == u"BY" && mLastWord == u"GROUP")
+            mClause = Clause::GroupBy;
+        else if (upper == u"BY" && mLastWord == u"ORDER")
+            mClause = Clause::OrderBy;
+        mOut += mDialect == Dialect::PostgreSQL && upper == u"LIKE" ? QStringLiteral("ILIKE") : word;
+        mLastWord = upper;
+        return {};
+    }
+
+    // `x BETWEEN d1 AND d2` with two date literals: the engine's own date comparison. Stamps stored as
+    // ISO text may be written with 'T' instead of the blank: on SQLite those of the last day are looked
+    // up in a second range, which keeps an index on the column usable.
+    Status Between(const NameChain& operand)
+    {
+        const std::size_t first = Next(mAt);
+        const std::size_t andWord = first < mTokens.size() ? Next(first) : first;
+        const std::size_t second = andWord < mTokens.size() ? Next(andWord) : andWord;
+        auto isLiteral = [&](std::size_t j) {
+            return j < mTokens.size() && (mTokens[j].kind == Tok::String || mTokens[j].kind == Tok::Hash);
+        };
+        mLastWord = QStringLiteral("BETWEEN");
+        if (!isLiteral(first) || andWord >= mTokens.size() || UpperWord(mTokens[andWord]) != u"AND"
+            || !isLiteral(second)
+            || (mTokens[first].kind == Tok::String && mTokens[second].kind == Tok::String
+                && !LooksLikeDate(LiteralBody(mText, mTokens[first]))
+                && !LooksLikeDate(LiteralBody(mText, mTokens[second])))) {
+            mOut += Text(mTokens[mAt]);
+            return {};
+        }
+        std::optional<DateLiteral> from, to;
+        for (const auto& [j, date] : { std::pair { first, &from }, std::pair { second, &to } }) {
+            *date = mTokens[j].closed ? ReadDateLiteral(LiteralBody(mText, mTokens[j])) : std::nullopt;
+            if (!*date)
+                return DataError { kErrCommand, kDateError.arg(Text(mTokens[j])) };
+        }
+        mAt = second;
+        mLastWord.clear();
+        if (mDialect == Dialect::Native) {
+            mOut += QStringLiteral("BETWEEN ") + Quoted(EnglishText(*from)) + QStringLiteral(" AND ")
+                + Quoted(EnglishText(*to));
+            return {};
+        }
+        const QString range
+            = QStringLiteral("BETWEEN ") + Quoted(IsoStart(*from)) + QStringLiteral(" AND ") + Quoted(IsoEnd(*to));
+        if (mDialect == Dialect::PostgreSQL || !operand.Valid()) {
+            mOut += range;
+            return {};
+        }
+        mTimeKey = operand.key;
+        const QString column = mOut.mid(operand.start, operand.end - operand.start);
+        if (from->time != QTime(0, 0)) {
+            // A start inside a day: every stamp compared as a time.
+            Wrap(operand, QStringLiteral("julianday("), QStringLiteral(")"));
+            mOut += QStringLiteral("BETWEEN julianday(") + Quoted(IsoStart(*from)) + QStringLiteral(") AND julianday(")
+                + Quoted(IsoEnd(*to)) + u')';
+            return {};
+        }
+        const QString lastDayT = IsoDay(to->day) + u'T';
+        Wrap(operand, QStringLiteral("("), QString());
+        mOut += range + QStringLiteral(" OR ") + column + QStringLiteral(" BETWEEN ")
+            + Quoted(std::max(IsoStart(*from), lastDayT)) + QStringLiteral(" AND ")
+            + Quoted(lastDayT + IsoTime(to->time)) + u')';
+        return {};
+    }
+
+    const QString& mText;
+    const Dialect mDialect;
+    const Schema& mSchema;
+    const std::vector<Token> mTokens;
+    std::size_t mAt = 0;
+    QString mOut;
+    QString mTable; // lower-case name of the table read
+    QString mTimeKey; // the column of the statement's date range
+    QString mLastWord;
+    NameChain mChain;
+    bool mAfterDot = false;
+    int mDepth = 0;
+    Clause mClause = Clause::Other;
+};
 
 // Index of the top-level ORDER BY that ends the statement, or -1.
 qsizetype TrailingOrderBy(const QString& s)
@@ -46,118 +524,59 @@ qsizetype TrailingOrderBy(const QString& s)
 
 } // namespace
 
-QString IsoDateText(const QString& literalBody)
+std::optional<DateLiteral> ReadDateLiteral(const QString& text)
 {
-    const QString body = literalBody.trimmed();
-    if (body.isEmpty())
-        return {};
-    // The month is written as a name, so either order reads unambiguously.
-    const bool monthFirst = !body.isEmpty() && body[0].isLetter();
-    const QDateTime when =
-        ParseDateTimeText(body, monthFirst ? kDateOrderMonthFirst : kDateOrderDayFirst, QLocale::system());
-    if (!when.isValid())
-        return {};
-    const bool hasTime = body.contains(u':');
-    return when.toString(hasTime ? QStringLiteral("yyyy-MM-dd HH:mm:ss") : QStringLiteral("yyyy-MM-dd"));
+    static const QRegularExpression iso(
+        QStringLiteral(R"(^(\d{4})-(\d{2})-(\d{2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
+    static const QRegularExpression yearAndTime(QStringLiteral(R"(^(\d{4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
+    const QString body = text.trimmed();
+    DateLiteral d;
+    int year = 0, month = 0, day = 0;
+    QRegularExpressionMatch m = iso.match(body);
+    int hourAt = 4;
+    if (m.hasMatch()) {
+        year = m.captured(1).toInt();
+        month = m.captured(2).toInt();
+        day = m.captured(3).toInt();
+    } else {
+        // Day and month name, in either order, then the year: "06/déc./2026", "Dec/06/2026 23:59:59".
+        const QStringList parts = body.split(u'/');
+        if (parts.size() != 3)
+            return std::nullopt;
+        m = yearAndTime.match(parts[2].trimmed());
+        if (!m.hasMatch())
+            return std::nullopt;
+        hourAt = 2;
+        year = m.captured(1).toInt();
+        bool firstIsNumber = false, secondIsNumber = false;
+        const int first = parts[0].trimmed().toInt(&firstIsNumber);
+        const int second = parts[1].trimmed().toInt(&secondIsNumber);
+        if (firstIsNumber && secondIsNumber) {
+            d.monthFirst = DetectDateOrder(QLocale()) == kDateOrderMonthFirst;
+            month = d.monthFirst ? first : second;
+            day = d.monthFirst ? second : first;
+        } else if (firstIsNumber) {
+            day = first;
+            month = MonthOfName(parts[1]);
+        } else if (secondIsNumber) {
+            d.monthFirst = true;
+            day = second;
+            month = MonthOfName(parts[0]);
+        }
+    }
+    d.day = QDate(year, month, day);
+    d.hasTime = !m.captured(hourAt).isEmpty();
+    d.time = QTime(0, 0);
+    if (d.hasTime)
+        d.time = QTime(m.captured(hourAt).toInt(), m.captured(hourAt + 1).toInt(), m.captured(hourAt + 2).toInt());
+    if (!d.day.isValid() || !d.time.isValid())
+        return std::nullopt;
+    return d;
 }
 
-QString AdaptStatement(const QString& statement, Dialect dialect, const NameMap& names)
+AdaptedStatement AdaptStatement(const QString& statement, Dialect dialect, const Schema& schema)
 {
-    if (dialect == Dialect::Native)
-        return statement;
-    QString out;
-    out.reserve(statement.size() + 16);
-    // 0: outside BETWEEN; 1: after BETWEEN, awaiting the first literal; 2: awaiting AND; 3: awaiting
-    // the second literal.
-    int between = 0;
-    QString lastWord;
-    const qsizetype n = statement.size();
-    qsizetype i = 0;
-    auto dateLiteral = [&](const QString& body, QChar quote) {
-        const QString iso = IsoDateText(body);
-        if (dialect == Dialect::SQLite)
-            return u'\'' + (iso.isEmpty() ? body : iso) + u'\'';
-        // PostgreSQL reads "06/Dec/2026" under every DateStyle, as the month is a name.
-        Q_UNUSED(quote);
-        return u'\'' + body + u'\'';
-    };
-    while (i < n) {
-        const QChar c = statement[i];
-        if (c == u'\'' || c == u'#') {
-            qsizetype j = i + 1;
-            QString body;
-            while (j < n) {
-                if (statement[j] == c) {
-                    if (c == u'\'' && j + 1 < n && statement[j + 1] == u'\'') {
-                        body += QStringLiteral("''");
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                body += statement[j++];
-            }
-            const bool closed = j < n;
-            const bool dateSlot = between == 1 || between == 3;
-            if (c == u'#' || dateSlot) {
-                if (c == u'#' && !closed)
-                    out += statement.mid(i); // unterminated: leave it for the engine to reject
-                else
-                    out += dateLiteral(body, c);
-            } else {
-                out += statement.mid(i, j - i + (closed ? 1 : 0));
-            }
-            between = between == 1 ? 2 : 0;
-            i = closed ? j + 1 : n;
-            continue;
-        }
-        if (c == u'[') {
-            const qsizetype close = statement.indexOf(u']', i + 1);
-            if (close < 0) {
-                out += statement.mid(i);
-                break;
-            }
-            const QString name = statement.mid(i + 1, close - i - 1);
-            out += dialect == Dialect::PostgreSQL ? QuoteIdent(name, names) : statement.mid(i, close - i + 1);
-            i = close + 1;
-            if (between != 2)
-                between = 0;
-            lastWord.clear();
-            continue;
-        }
-        if (IsWordChar(c)) {
-            qsizetype j = i;
-            while (j < n && IsWordChar(statement[j]))
-                ++j;
-            const QString word = statement.mid(i, j - i);
-            const QString upper = word.toUpper();
-            if (dialect == Dialect::PostgreSQL && upper == QLatin1String("LIKE")) {
-                out += QStringLiteral("ILIKE");
-            } else if (dialect == Dialect::PostgreSQL && lastWord == QLatin1String("FROM") && !word[0].isDigit()
-                       && names.contains(word.toLower())) {
-                out += QuoteIdent(word, names);
-            } else {
-                out += word;
-            }
-            if (upper == QLatin1String("BETWEEN"))
-                between = 1;
-            else if (upper == QLatin1String("AND") && between == 2)
-                between = 3;
-            else
-                between = 0;
-            lastWord = upper;
-            i = j;
-            continue;
-        }
-        if (!c.isSpace()) {
-            lastWord.clear();
-            if (between != 2)
-                between = 0;
-        }
-        out += c;
-        ++i;
-    }
-    return out;
+    return Adapter(statement, dialect, schema).Run();
 }
 
 QString CountStatement(const QString& statement)

@@ -72,14 +72,31 @@ void DisableParameters(SelectionLists& lists)
 
 QString ConfigFilePath(const QString& folder, const QString& name)
 {
-    const QDir dir(folder);
-    const QString exact = dir.filePath(name);
+    const QString exact = QDir(folder).filePath(name);
     if (QFileInfo::exists(exact))
         return exact;
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return dir.filePath(entry);
+    QDir dir(QFileInfo(name).isAbsolute() ? QDir::rootPath() : folder);
+    const QStringList parts = QDir::cleanPath(name).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        QString found;
+        if (dir.exists(parts[i])) {
+            found = parts[i];
+        } else {
+            const QStringList entries
+                = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            for (const QString& entry : entries) {
+                if (entry.compare(parts[i], Qt::CaseInsensitive) == 0) {
+                    found = entry;
+                    break;
+                }
+            }
+        }
+        if (found.isEmpty())
+            return exact;
+        if (i + 1 == parts.size())
+            return dir.filePath(found);
+        if (!dir.cd(found))
+            return exact;
     }
     return exact;
 }

@@ -45,8 +45,9 @@ struct SelectionLists {
     }
 };
 
-// The file `name` in `folder`, found without regard to letter case (site files are written on
-// Windows, where ATE.INI, ate.ini and Ate.ini are one file). The exact path when none exists.
+// The file `name` in `folder` (a relative path, or an absolute one that stands for itself), each part
+// found without regard to letter case (site files are written on Windows, where ATE.INI, ate.ini and
+// Ate.ini are one file). The exact path when none exists.
 QString ConfigFilePath(const QString& folder, const QString& name);
 
 // The program's own folder, used when no configuration folder is remembered.

@@ -2,6 +2,7 @@
 #include "inifile.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <cstring>
 
 namespace moldrin::data
@@ -119,13 +120,18 @@ IniFile::IniFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    mBytes = file.readAll();
-    mLoaded = true;
+    *this = fromBytes(file.readAll());
 }
 
 IniFile IniFile::fromBytes(QByteArray bytes)
 {
     IniFile ini;
+    // Notepad's "Unicode" is UTF-16 with a byte-order mark; the lines are read as UTF-8 from here on.
+    const bool littleEndian = bytes.startsWith("\xFF\xFE");
+    if (littleEndian || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder decode(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        bytes = QString(decode(QByteArrayView(bytes).sliced(2))).toUtf8();
+    }
     ini.mBytes = std::move(bytes);
     ini.mLoaded = true;
     return ini;
@@ -187,7 +193,12 @@ QString IniFile::value(const QString& section, const QString& key) const
         QString value = DecodeIniText(vb, ve - vb);
         if (value.size() > kIniValueLimit)
             value.truncate(value[kIniValueLimit - 1].isHighSurrogate() ? kIniValueLimit - 1 : kIniValueLimit);
-        return value;
+        // The value is read into a buffer of blanks that is then trimmed at both ends: blanks that
+        // began a quoted value go, those that ended it stay before the terminating NUL.
+        qsizetype lead = 0;
+        while (lead < value.size() && value[lead] == u' ')
+            ++lead;
+        return value.mid(lead);
     }
     return {};
 }

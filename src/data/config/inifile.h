@@ -13,8 +13,9 @@ inline constexpr int kIniValueLimit = 1022;
 // One INI file loaded into memory; lookups scan its lines without reloading.
 // Sections and keys compare without regard to case, the first matching section and its first
 // matching key win, ';' lines are comments, CR LF and LF both end a line. A value is trimmed of
-// blanks, one pair of enclosing quotes is removed, bytes that are not valid UTF-8 read as
-// Windows-1252, and at most kIniValueLimit characters are returned.
+// blanks, one pair of enclosing quotes is removed and then the blanks that began it, bytes that are
+// not valid UTF-8 read as Windows-1252 (UTF-16 files with a byte-order mark as UTF-16), and at most
+// kIniValueLimit characters are returned.
 class IniFile
 {
 public:

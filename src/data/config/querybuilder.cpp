@@ -26,34 +26,54 @@ bool AllOrEmpty(const QString& v)
     return v.isEmpty() || v == QLatin1String("<All>");
 }
 
-QString Valid(const QString& col)
+QString TestIdCondition(const AppState& state, const QString& strTestID)
+{
+    return AllOrEmpty(strTestID) ? QString()
+                                 : QStringLiteral("AND %1 = '%2' ").arg(state.gColTestID, QuoteLiteralValue(strTestID));
+}
+
+// The verdict, tester, serial number, range and Test ID conditions after FROM, with `ATEC` given.
+QString Where(const AppState& state, const QString& strPassFail, const QString& ATEC, const QString& strSerialNumber,
+    const QString& strRange, const QString& strTestID)
+{
+    const QString SNC = strSerialNumber.isEmpty()
+        ? QStringLiteral("AND %1 LIKE '%%' ").arg(state.gColSerialNumber)
+        : QStringLiteral("AND %1 = '%2' ").arg(state.gColSerialNumber, QuoteLiteralValue(strSerialNumber));
+    return QStringLiteral(" FROM ") + state.gTableName + QStringLiteral(" WHERE ") + state.gColPassFail
+        + QLatin1Char(' ') + strPassFail + QLatin1Char(' ') + ATEC + SNC + QStringLiteral("AND ")
+        + state.gColTestStartTime + QStringLiteral(" BETWEEN ") + strRange + QLatin1Char(' ')
+        + TestIdCondition(state, strTestID);
+}
+
+QString TesterCondition(const AppState& state, const QString& tester)
+{
+    return QStringLiteral("AND %1 = '%2' ").arg(state.gColATEID, QuoteLiteralValue(tester));
+}
+
+} // namespace
+
+QString ValidCondition(const QString& col)
 {
     return QStringLiteral("AND [%1] IS NOT NULL AND [%1] <> 999 AND [%1] <> -999 ").arg(col);
 }
 
-// "AND {col} = '{value}' " (value quoted), or nothing for "" and <All>.
-QString EqualsCondition(const QString& col, const QString& value)
+QString ZeroCondition(const QueryWindowInputs& window, const QString& col)
 {
-    return AllOrEmpty(value) ? QString() : QStringLiteral("AND %1 = '%2' ").arg(col, QuoteLiteralValue(value));
+    return window.acceptZero ? QString() : QStringLiteral("AND [%1] <> 0 ").arg(col);
 }
 
-QString SerialCondition(const AppState& state, const QString& strSerialNumber)
+QString SelectionWhere(const AppState& state, const QString& strRange, const QString& strATE,
+    const QString& strSerialNumber, const QString& strTestID, const QString& strPassFail)
 {
-    return strSerialNumber.isEmpty()
-        ? QStringLiteral("AND %1 LIKE '%%' ").arg(state.gColSerialNumber)
-        : QStringLiteral("AND %1 = '%2' ").arg(state.gColSerialNumber, QuoteLiteralValue(strSerialNumber));
+    const QString ATEC = AllOrEmpty(strATE) ? QString() : TesterCondition(state, strATE);
+    return Where(state, strPassFail, ATEC, strSerialNumber, strRange, strTestID);
 }
 
-// The common head of the parameter statements: verdict, tester, serial number, range and Test ID conditions.
-QString ParameterWhere(const AppState& state, const QString& pfc, const QString& ATEC, const QString& SNC,
-    const QString& R, const QString& TIDC)
+QString LastDataGroupBy(const AppState& state)
 {
-    return QStringLiteral(" FROM ") + state.gTableName + QStringLiteral(" WHERE ") + state.gColPassFail
-        + QLatin1Char(' ') + pfc + QLatin1Char(' ') + ATEC + SNC + QStringLiteral("AND ") + state.gColTestStartTime
-        + QStringLiteral(" BETWEEN ") + R + QLatin1Char(' ') + TIDC;
+    return QStringLiteral("GROUP BY ") + state.gColSerialNumber + QStringLiteral(", ") + state.gColATEID
+        + QStringLiteral(", ") + state.gColTestStartTime;
 }
-
-} // namespace
 
 QString QuoteLiteralValue(const QString& value)
 {
@@ -111,20 +131,19 @@ QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QS
     const QString& SN = state.gColSerialNumber;
     const QString& ATE = state.gColATEID;
     const QString& TST = state.gColTestStartTime;
-    const QString& TID = state.gColTestID;
     const QString& P = strParameter;
     const QString& R = strRange;
     const QString& PFC = strPassFail;
     const QString& SORT = strSortBy;
 
-    QString ATEC = EqualsCondition(ATE, strATE);
-    const QString TIDC = EqualsCondition(TID, strTestID);
-    const QString SNC = SerialCondition(state, strSerialNumber);
-    auto zero
-        = [&](const QString& col) { return window.acceptZero ? QString() : QStringLiteral("AND [%1] <> 0 ").arg(col); };
-    auto where = [&](const QString& pfc) { return ParameterWhere(state, pfc, ATEC, SNC, R, TIDC); };
+    QString ATEC = AllOrEmpty(strATE) ? QString() : TesterCondition(state, strATE);
+    const QString TIDC = TestIdCondition(state, strTestID);
+    auto zero = [&](const QString& col) { return ZeroCondition(window, col); };
+    const auto Valid = ValidCondition;
+    // The common head: verdict, tester, serial number, range and Test ID conditions.
+    auto where = [&](const QString& pfc) { return Where(state, pfc, ATEC, strSerialNumber, R, strTestID); };
     const QString heads = SN + QStringLiteral(" AS SNX, ") + ATE + QStringLiteral(" AS ATEX, ");
-    const QString groupBy = QStringLiteral("GROUP BY ") + SN + QStringLiteral(", ") + ATE + QStringLiteral(", ") + TST;
+    const QString groupBy = LastDataGroupBy(state);
 
     if (strChartType.isEmpty()) {
         if (!blnOnlyLastData)
@@ -162,7 +181,7 @@ QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QS
                 + QStringLiteral("), MAX(") + ATE + QStringLiteral(");");
         }
         const QString& S = strXSource.isEmpty() ? strYsource : strXSource;
-        ATEC = QStringLiteral("AND %1 = '%2' ").arg(ATE, QuoteLiteralValue(S));
+        ATEC = TesterCondition(state, S);
         const QString conditions = where(PFC) + Valid(P) + zero(P);
         if (!blnOnlyLastData)
             return QStringLiteral("SELECT ") + heads + TST + QStringLiteral(" AS DateX, [") + P
@@ -212,9 +231,7 @@ QString GetParetoColumnsSQL(const AppState& state, const QueryWindowInputs& wind
         select += (i ? QStringLiteral(", [") : QStringLiteral("[")) + columns[i] + QStringLiteral("] AS Value")
             + QString::number(i);
     QString statement = select
-        + ParameterWhere(state, QStringLiteral("LIKE '%'"), EqualsCondition(state.gColATEID, strATE),
-            SerialCondition(state, strSerialNumberFilter), interval,
-            EqualsCondition(state.gColTestID, window.testIdText));
+        + SelectionWhere(state, interval, strATE, strSerialNumberFilter, window.testIdText, QStringLiteral("LIKE '%'"));
     statement.chop(1); // the blank after the last condition
     return statement + QLatin1Char(';');
 }

@@ -44,6 +44,17 @@ QString GetSQL(const AppState& state, const QueryWindowInputs& window, const QSt
 // left to the reader.
 QString GetParetoColumnsSQL(const AppState& state, const QueryWindowInputs& window, const QStringList& columns,
     const QString& strRange, const QString& strATE, const QString& strSerialNumberFilter);
+// The pieces MakeSQL writes its statements with, for a statement over several parameter columns.
+// " FROM T WHERE PF PFC ATEC SNC AND TST BETWEEN R TIDC": the selection's conditions, `strRange`
+// being the interval literal.
+QString SelectionWhere(const AppState& state, const QString& strRange, const QString& strATE,
+    const QString& strSerialNumber, const QString& strTestID, const QString& strPassFail);
+// "AND [col] IS NOT NULL AND [col] <> 999 AND [col] <> -999 ": a reading that is there.
+QString ValidCondition(const QString& col);
+// "AND [col] <> 0 " while Accept Zero is unchecked, else "".
+QString ZeroCondition(const QueryWindowInputs& window, const QString& col);
+// "GROUP BY SN, ATE, TST": the grouping of the last-data forms.
+QString LastDataGroupBy(const AppState& state);
 
 // The pass condition written after the verdict column.
 inline QString PassCondition(const AppState& state, bool passOnly)

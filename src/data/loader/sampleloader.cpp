@@ -86,7 +86,7 @@ bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost&
         error = DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")};
         return false;
     }
-    EngineProgress progress(state, host);
+    EngineProgress progress(state, [&host] { host.KeepResponsive(0); });
     // The rows are counted while they stream: a record count up front would run the statement twice.
     error = rs.Open(SelectionSQL(state, s, state.gColTestStartTime + QStringLiteral(", ") + state.gColATEID),
         *state.gConnection, Recordset::Count::Skip);
@@ -143,6 +143,14 @@ QString SelectionSQL(
         s.serialFilter.toUpper(), PassCondition(state, s.passOnly), s.lastDataOnly, strChartType);
 }
 
+void WarnReadError(Prompt& prompt, const DataError& e)
+{
+    if (e.number == kErrInvalidData1 || e.number == kErrInvalidData2)
+        prompt.warn(QStringLiteral("Invalid data in 'ATE.ini' or 'Products.ini'.  "));
+    else
+        prompt.warn(e.description + QStringLiteral("!\nPlease make sure that 'ATE.ini' and 'Products.ini' are corrected.  "));
+}
+
 PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
 {
     PlotOutcome out;
@@ -154,10 +162,7 @@ PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSele
         out.stopped = e.number == kErrInterrupted;
         if (out.stopped)
             return out;
-        if (e.number == kErrInvalidData1 || e.number == kErrInvalidData2)
-            prompt.warn(QStringLiteral("Invalid data in 'ATE.ini' or 'Products.ini'.  "));
-        else
-            prompt.warn(e.description + QStringLiteral("!\nPlease make sure that 'ATE.ini' and 'Products.ini' are corrected.  "));
+        WarnReadError(prompt, e);
         return out;
     };
     if (!Begin(state, chart, s, host, rs, out, error))

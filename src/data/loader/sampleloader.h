@@ -4,6 +4,7 @@
 #include "common/appstate.h"
 #include "common/nodata.h"
 #include "common/prompt.h"
+#include "data/access/dataerror.h"
 #include "data/config/querybuilder.h"
 #include "rules/ruleengine.h"
 #include "variables/chartmodel.h"
@@ -58,6 +59,9 @@ struct PlotOutcome {
 // capitals, the pass condition and the last-data switch.
 QString SelectionSQL(
     const AppState& state, const PlotSelection& selection, const QString& strSortBy, const QString& strChartType = {});
+// The subgroup loader's message for a statement that failed: the configuration names a column or
+// table the source lacks, or another failure.
+void WarnReadError(Prompt& prompt, const DataError& error);
 
 PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSelection& selection, PlotHost& host);
 PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSelection& selection, PlotHost& host);

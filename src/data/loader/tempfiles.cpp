@@ -16,7 +16,7 @@ QString TempFolder()
     const QString temp = QString::fromLocal8Bit(qgetenv("TEMP"));
     if (!temp.isEmpty() && QFileInfo(temp).isDir())
         return QDir(temp).absolutePath();
-    return QDir::currentPath();
+    return QDir(QDir::tempPath()).absolutePath();
 }
 
 void PrepareTempFiles(AppState& state, const QDate& today)

@@ -11,7 +11,8 @@
 
 namespace moldrin::data {
 
-// The folder named by TEMP when it exists, else the current directory.
+// The folder named by TEMP when it exists, else the system's temporary folder (TMPDIR or /tmp); never
+// the current directory, where start-up would delete files of the user's.
 QString TempFolder();
 
 // Deletes `~*.spc` files of `folder` not modified today (compared as dateOrder + "/yy"), then

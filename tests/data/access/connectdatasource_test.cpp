@@ -5,6 +5,7 @@
 #include "common/prompt.h"
 #include "data/access/connection.h"
 #include "odbcenv.h"
+#include "qtprinters.h"
 #include "sampledata.h"
 #include "testsupport.h"
 
@@ -125,6 +126,56 @@ TEST_F(ConnectDataSourceTest, TesterListFromSQLite)
     const ConnectResult blank = Connect(Sqlite(QStringLiteral("Blank")));
     EXPECT_TRUE(blank.ok);
     EXPECT_EQ(blank.testers, QStringList{QStringLiteral("<All>")});
+}
+
+TEST_F(ConnectDataSourceTest, DatabaseNameInOtherLetterCaseFindsTheFile)
+{
+    // ATE.INI written on Windows names the file as Windows found it, whatever its case on disk.
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("Site/Data")));
+    ASSERT_TRUE(
+        QFile::copy(dir.filePath(QStringLiteral("results.db")), dir.filePath(QStringLiteral("Site/Data/Results.db"))));
+    for (const char* name : { "RESULTS.DB", "site/DATA/results.DB", "./Site/../site/data/RESULTS.db" }) {
+        IniDatabase v = Sqlite();
+        v.DatabaseName = QString::fromLatin1(name);
+        const ConnectResult r = Connect(v);
+        EXPECT_TRUE(r.ok) << name << ": " << qPrintable(prompt.texts().join(u'\n'));
+        EXPECT_EQ(r.testers.size(), 4) << name;
+    }
+    IniDatabase absolute = Sqlite();
+    absolute.DatabaseName = dir.filePath(QStringLiteral("SITE/data/results.db"));
+    EXPECT_TRUE(Connect(absolute).ok);
+    EXPECT_TRUE(prompt.messages.isEmpty());
+}
+
+TEST_F(ConnectDataSourceTest, AfterTheUnspecifiedFailureNoTesterIsSelected)
+{
+    // A view whose rows fail part way: the tester read before the failure stays listed, none is selected
+    // (a selected tester would filter the next plot), and no message is shown.
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("viewer"));
+    db.setDatabaseName(dir.filePath(QStringLiteral("results.db")));
+    ASSERT_TRUE(db.open());
+    QSqlQuery q(db);
+    ASSERT_TRUE(q.exec(QStringLiteral("CREATE INDEX ByTester ON Results (ATEID)")));
+    ASSERT_TRUE(q.exec(QStringLiteral("CREATE VIEW Failing AS SELECT ATEID FROM Results WHERE ATEID IS NULL OR "
+                                      "ATEID <= 'ATE-02' OR abs(-9223372036854775808)")));
+    q = QSqlQuery();
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("viewer"));
+    state->registry.write(QStringLiteral("SourceFilter"), QStringLiteral("ATE-01"));
+    const ConnectResult r = Connect(Sqlite(QStringLiteral("Failing")));
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.testers, QStringList { QStringLiteral("ATE-01") });
+    EXPECT_TRUE(r.selected.isNull());
+    EXPECT_TRUE(prompt.messages.isEmpty()) << qPrintable(prompt.texts().join(u'\n'));
+}
+
+TEST_F(ConnectDataSourceTest, AStatementFollowedByAnotherIsRefused)
+{
+    const ConnectResult r = Connect(Sqlite(QStringLiteral("Results; DELETE FROM Results")));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.testers, QStringList { QStringLiteral("<All>") });
+    EXPECT_EQ(prompt.texts(), QStringList { QStringLiteral("Characters found after end of SQL statement.") });
 }
 
 TEST_F(ConnectDataSourceTest, ProviderErrorsAreShownAndTheListReset)

@@ -133,6 +133,37 @@ TEST(SQLiteEngine, EmptyResultAndErrors)
     EXPECT_EQ(rs.Open(QStringLiteral("SELECT 1;"), c)->number, kErrCommand);
 }
 
+TEST(SQLiteEngine, ClosingTheConnectionClosesItsRecordsets)
+{
+    // A statement left running keeps the engine from closing the connection, which is then never freed
+    // (the leak check of the sanitizer build sees it); every product selection reopens the connection.
+    QTemporaryDir dir;
+    const QString path = MakeSQLiteFile(dir);
+    Connection c;
+    Recordset first, second;
+    ASSERT_FALSE(c.Open(QStringLiteral("Provider=SQLite;Data Source=") + path + u';'));
+    ASSERT_FALSE(first.Open(kMainDec6, c));
+    ASSERT_FALSE(second.Open(QStringLiteral("SELECT [ATEID] AS ATEx FROM Results;"), c));
+    first.Close();
+    ASSERT_FALSE(first.Open(kMainDec6, c)); // reopened: still one entry on the connection
+    ASSERT_FALSE(c.Open(QStringLiteral("Provider=SQLite;Data Source=") + path + u';'));
+    for (Recordset* rs : { &first, &second }) {
+        EXPECT_EQ(rs->State(), ObjectState::Closed);
+        EXPECT_TRUE(rs->Eof());
+        EXPECT_EQ(rs->MoveFirst()->number, kErrCommand);
+    }
+    ASSERT_FALSE(second.Open(kMainDec6, c));
+    {
+        Connection shortLived;
+        ASSERT_FALSE(shortLived.Open(QStringLiteral("Provider=SQLite;Data Source=") + path + u';'));
+        ASSERT_FALSE(first.Open(kMainDec6, shortLived));
+    }
+    EXPECT_EQ(first.State(), ObjectState::Closed); // its connection is gone, and with it the statement
+    EXPECT_EQ(second.State(), ObjectState::Open);
+    c.Close();
+    EXPECT_EQ(second.State(), ObjectState::Closed);
+}
+
 TEST(SQLiteEngine, MissingOrForeignFileIsNeverCreatedOrAccepted)
 {
     QTemporaryDir dir;
@@ -346,14 +377,25 @@ TEST(FieldValues, EngineValuesBecomeNumberDateTextOrNull)
     EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05 08:00:00")).toDateTime(),
               WallClock(QDate(2026, 12, 5), QTime(8, 0)));
     EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05")).typeId(), QMetaType::QDateTime);
-    EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05T08:00:00")).typeId(), QMetaType::QString);
+    // Other ISO spellings of a time: 'T' for the blank, no seconds, a fraction of a second.
+    EXPECT_EQ(
+        NormalizeValue(QStringLiteral("2026-12-05T08:00:00")).toDateTime(), WallClock(QDate(2026, 12, 5), QTime(8, 0)));
+    EXPECT_EQ(
+        NormalizeValue(QStringLiteral("2026-12-05T08:01")).toDateTime(), WallClock(QDate(2026, 12, 5), QTime(8, 1)));
+    EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05 08:00:00.5")).toDateTime().time(), QTime(8, 0, 0, 500));
+    EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05T08:00:00.123456789")).toDateTime().time(), QTime(8, 0, 0, 123));
     EXPECT_EQ(NormalizeValue(QStringLiteral("5.0")).typeId(), QMetaType::QString);
+    // Text of an untyped column becomes a number only as SQLite writes numbers.
     EXPECT_EQ(NormalizeValue(QStringLiteral("5.0"), true).toDouble(), 5.0);
-    EXPECT_EQ(NormalizeValue(QStringLiteral("-1.5e3"), true).toDouble(), -1500.0);
-    EXPECT_EQ(NormalizeValue(QStringLiteral("00123"), true).toString(), QStringLiteral("00123"));
-    EXPECT_EQ(NormalizeValue(QStringLiteral("SN1"), true).toString(), QStringLiteral("SN1"));
+    EXPECT_EQ(NormalizeValue(QStringLiteral("-1500"), true).toDouble(), -1500.0);
+    EXPECT_EQ(NormalizeValue(QStringLiteral("1.0e+20"), true).toDouble(), 1e20);
+    EXPECT_EQ(NormalizeValue(QStringLiteral("1.23456789012346e+19"), true).typeId(), QMetaType::Double);
+    for (const char* text :
+        { "00123", "SN1", "12345678901234567890", "1E5", "4711.50", "-1.5e3", "5.", ".5", "+5", " 5" })
+        EXPECT_EQ(NormalizeValue(QString::fromLatin1(text), true), QVariant(QString::fromLatin1(text))) << text;
     // Texts shaped like dates but not valid ones stay texts.
-    for (const char* text : {"2026-02-30", "2026-12-05 24:00:00", "2026-12-05 08:00:0x", "2026/12/05", "12026-12-05"})
+    for (const char* text : { "2026-02-30", "2026-12-05 24:00:00", "2026-12-05 08:00:0x", "2026/12/05", "12026-12-05",
+             "2026-12-05T08", "2026-12-05 08:00:00.", "2026-12-05X08:00:00", "2026-12-05 08:00:00.1x" })
         EXPECT_EQ(NormalizeValue(QString::fromLatin1(text)).typeId(), QMetaType::QString) << text;
 }
 

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <algorithm>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -14,18 +16,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const moldrin::data::ParsedConnectionString parsed = moldrin::data::ParseConnectionString(text);
     moldrin::data::SourceKind kind;
     moldrin::data::KindFromConnectionString(parsed, &kind);
-    const moldrin::data::NameMap names{{QStringLiteral("results"), QStringLiteral("Results")}};
-    for (auto dialect : {moldrin::data::Dialect::SQLite, moldrin::data::Dialect::PostgreSQL}) {
-        const QString adapted = moldrin::data::AdaptStatement(text, dialect, names);
-        // Text outside literals and names is never dropped: the result is at least as long, minus '#'.
-        if (adapted.size() + text.count(u'#') + text.count(u'[') + text.count(u']') < text.size() - text.count(u'\''))
+    moldrin::data::Schema schema;
+    schema.names = { { QStringLiteral("results"), QStringLiteral("Results") } };
+    schema.textColumns = { QStringLiteral("results.sn") };
+    for (auto dialect :
+        { moldrin::data::Dialect::Native, moldrin::data::Dialect::SQLite, moldrin::data::Dialect::PostgreSQL }) {
+        const moldrin::data::AdaptedStatement adapted = moldrin::data::AdaptStatement(text, dialect, schema);
+        // A refused statement gives no text. Otherwise, where no date is rewritten, text outside literals
+        // and names is never dropped: the result is at least as long, minus the delimiters that change.
+        const bool dates = text.contains(u'#') || text.contains(QLatin1String("between"), Qt::CaseInsensitive);
+        if (adapted.error
+                ? !adapted.sql.isEmpty() || adapted.error->description.isEmpty()
+                : !dates && adapted.sql.size() + text.count(u'[') + text.count(u']') < text.size() - text.count(u'\''))
             __builtin_trap();
     }
     moldrin::data::CountStatement(text);
-    // A text read as a date is exactly that date written back.
+    moldrin::data::ReadDateLiteral(text);
+    // A text read as a date is that date written back (a 'T' read as the blank, fractions to the millisecond).
     if (const auto when = moldrin::data::ParseIsoDateTime(text)) {
-        const QString back = when->toString(text.size() == 10 ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        if (back != text)
+        const qsizetype shown = std::min<qsizetype>(text.size(), 19);
+        const QString back = when->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).left(shown);
+        if (back != QString(text.left(shown)).replace(u'T', u' '))
             __builtin_trap();
     }
     return 0;

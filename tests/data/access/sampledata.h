@@ -23,6 +23,7 @@ struct SampleRow {
     QString passFail, testId;
     QVariant vout; // double or null
     int inspected, defectives;
+    QString startText; // the start time as a text column stores it; "yyyy-MM-dd HH:mm:ss" when empty
 };
 
 // 60 rows over 5 and 6 December 2026; rows 58 and 59 repeat rows 0 and 1 in serial, tester, time and
@@ -57,22 +58,61 @@ inline QList<SampleRow> SampleRows()
     return rows;
 }
 
-inline const char* kSampleCreate =
-    "CREATE TABLE Results (SerialNumber TEXT, ATEID TEXT, TestStartTime TEXT, PassFail TEXT, TestID TEXT, "
-    "VOUT_5V REAL, Inspected INTEGER, Defectives INTEGER)";
+// Rows as sites write them: serials, verdicts, Test IDs and testers in other letter case, start times
+// spelled with 'T' or with fractions of a second, and serials of digits that are text. The times fall
+// between the minutes of SampleRows, so that no two rows of the same time differ.
+inline QList<SampleRow> MixedRows()
+{
+    struct Mixed {
+        const char *serial, *ate, *start, *passFail, *testId;
+        double vout;
+    };
+    const Mixed mixed[] = {
+        { "sn005", "ate 3", "2026-12-06T10:00:07", "Pass", "ft1", 5.03 },
+        { "Sn105", "ATE 3", "2026-12-06 10:15:30.250", "pass", "FT1", 4.98 },
+        { "SN106", "Ate 3", "2026-12-05T09:00:11.25", "PASS", "Ft1", 5.01 },
+        { "12345678901234567890", "ATE-01", "2026-12-06T11:00:13", "PASS", "FT2", 5.02 },
+        { "1E5", "ate-02", "2026-12-06T23:59:59", "PASS", "ft2", 4.99 },
+        { "4711.50", "ATE-03", "2026-12-06 12:34:17", "fail", "FT1", 5.04 },
+        { "0815", "ate-01", "2026-12-04T00:00:19", "PASS", "FT1", 5.05 },
+    };
+    QList<SampleRow> rows;
+    int i = 0;
+    for (const Mixed& m : mixed) {
+        SampleRow r;
+        r.serial = QString::fromLatin1(m.serial);
+        r.ate = QString::fromLatin1(m.ate);
+        r.startText = QString::fromLatin1(m.start);
+        r.start = QDateTime::fromString(QString(r.startText).replace(u'T', u' '),
+            r.startText.contains(u'.') ? QStringLiteral("yyyy-MM-dd HH:mm:ss.z")
+                                       : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        r.passFail = QString::fromLatin1(m.passFail);
+        r.testId = QString::fromLatin1(m.testId);
+        r.vout = m.vout;
+        r.inspected = 50 + i;
+        r.defectives = i++ % 3;
+        rows << r;
+    }
+    return rows;
+}
 
-// Writes the rows into `db` (table Results). `timestampType` replaces TEXT for the start time.
-inline bool WriteSampleRows(QSqlDatabase db, const QString& create = QString::fromLatin1(kSampleCreate))
+inline const char* kSampleCreate
+    = "CREATE TABLE Results (SerialNumber TEXT, ATEID TEXT, TestStartTime TEXT, PassFail TEXT, TestID TEXT, "
+      "VOUT_5V REAL, Inspected INTEGER, Defectives INTEGER)";
+
+// Writes the rows into `db` (table Results), created by `create`.
+inline bool WriteSampleRows(QSqlDatabase db, const QString& create = QString::fromLatin1(kSampleCreate),
+    const QList<SampleRow>& rows = SampleRows())
 {
     QSqlQuery q(db);
     if (!q.exec(create) || !db.transaction())
         return false;
     if (!q.prepare(QStringLiteral("INSERT INTO \"Results\" VALUES (?,?,?,?,?,?,?,?)")))
         return false;
-    for (const SampleRow& r : SampleRows()) {
+    for (const SampleRow& r : rows) {
         q.bindValue(0, r.serial);
         q.bindValue(1, r.ate.isNull() ? QVariant(QMetaType(QMetaType::QString)) : r.ate);
-        q.bindValue(2, r.start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        q.bindValue(2, r.startText.isEmpty() ? r.start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : r.startText);
         q.bindValue(3, r.passFail);
         q.bindValue(4, r.testId);
         q.bindValue(5, r.vout.isNull() ? QVariant(QMetaType(QMetaType::Double)) : r.vout);
@@ -85,22 +125,23 @@ inline bool WriteSampleRows(QSqlDatabase db, const QString& create = QString::fr
 }
 
 // Python (Debian's, which has openpyxl and xlwt) that writes the rows as sheet "Results".
-inline QString SamplePython(bool xlsx, const QString& path)
+inline QString SamplePython(bool xlsx, const QString& path, const QList<SampleRow>& sample = SampleRows())
 {
     QString rows;
-    for (const SampleRow& r : SampleRows()) {
-        auto str = [](const QVariant& v) {
-            return v.isNull() ? QStringLiteral("None") : u'\'' + v.toString() + u'\'';
-        };
+    for (const SampleRow& r : sample) {
+        auto str = [](const QVariant& v) { return v.isNull() ? QStringLiteral("None") : u'\'' + v.toString() + u'\''; };
         rows += QStringLiteral("[%1,%2,datetime.datetime(%3),'%4','%5',%6,%7,%8],\n")
                     .arg(str(r.serial), str(r.ate),
-                         r.start.toString(QStringLiteral("yyyy,M,d,H,m,s")), r.passFail, r.testId,
-                         r.vout.isNull() ? QStringLiteral("None") : QString::number(r.vout.toDouble(), 'g', 17))
+                        r.start.toString(QStringLiteral("yyyy,M,d,H,m,s"))
+                            + QStringLiteral(",%1").arg(r.start.time().msec() * 1000),
+                        r.passFail, r.testId,
+                        r.vout.isNull() ? QStringLiteral("None") : QString::number(r.vout.toDouble(), 'g', 17))
                     .arg(r.inspected)
                     .arg(r.defectives);
     }
     QString py = QStringLiteral("import datetime\nrows=[\n") + rows + QStringLiteral("]\n");
-    py += QStringLiteral("head=['SerialNumber','ATEID','TestStartTime','PassFail','TestID','VOUT_5V','Inspected','Defectives']\n");
+    py += QStringLiteral(
+        "head=['SerialNumber','ATEID','TestStartTime','PassFail','TestID','VOUT_5V','Inspected','Defectives']\n");
     if (xlsx) {
         py += QStringLiteral("import openpyxl\nwb=openpyxl.Workbook()\nws=wb.active\nws.title='Results'\n"
                              "ws.append(head)\nfor r in rows:\n    ws.append([v if v!='' else None for v in r])\n"

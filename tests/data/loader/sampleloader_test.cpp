@@ -1,12 +1,11 @@
 #include "data/access/connection.h"
 #include "data/loader/sampleloader.h"
 #include "data/loader/tempfiles.h"
+#include "resultstable.h"
 #include "testsupport.h"
 #include "variables/variableschart.h"
 
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -46,27 +45,12 @@ public:
 QString MakeDatabase(const QTemporaryDir& dir, const QList<double>& values, const QString& serialPrefix = "SN")
 {
     const QString path = dir.filePath("results.db");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "make");
-        db.setDatabaseName(path);
-        EXPECT_TRUE(db.open());
-        QSqlQuery q(db);
-        db.transaction();
-        q.exec("CREATE TABLE Results (SerialNumber TEXT, ATEID TEXT, TestStartTime TEXT, PassFail TEXT, "
-               "TestID TEXT, V REAL)");
-        q.prepare("INSERT INTO Results VALUES (?, ?, ?, 'PASS', 'FT1', ?)");
-        const QDateTime t0(QDate(2026, 11, 1), QTime(8, 0));
-        for (int i = 0; i < values.size(); ++i) {
-            q.addBindValue(QStringLiteral("%1%2").arg(serialPrefix).arg(i, 3, 10, QChar('0')));
-            q.addBindValue(i % 2 ? "ATE-02" : "ATE-01");
-            q.addBindValue(t0.addSecs(60 * i).toString("yyyy-MM-dd HH:mm:ss"));
-            q.addBindValue(std::isnan(values[i]) ? QVariant() : QVariant(values[i]));
-            EXPECT_TRUE(q.exec());
-        }
-        db.commit();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("make");
+    QList<test::ResultRow> rows;
+    const QDateTime t0(QDate(2026, 11, 1), QTime(8, 0));
+    for (int i = 0; i < values.size(); ++i)
+        rows << test::ResultRow { QStringLiteral("%1%2").arg(serialPrefix).arg(i, 3, 10, QChar('0')),
+            i % 2 ? "ATE-02" : "ATE-01", t0.addSecs(60 * i), { values[i] } };
+    EXPECT_EQ(test::WriteResultsTable(path, { "V" }, rows), "");
     return path;
 }
 
@@ -82,12 +66,7 @@ struct Fixture {
         const QString db = MakeDatabase(dir, values, serialPrefix);
         qputenv("TEMP", dir.path().toLocal8Bit());
         PrepareTempFiles(state);
-        state.gConnection = std::make_shared<Connection>();
-        IniDatabase ini;
-        ini.DatabaseName = db;
-        EXPECT_FALSE(state.gConnection->Open(BuildConnectionString(KindOf(ini), ini)));
-        state.gDataSourceKind = KindName(KindOf(ini));
-        state.gTableName = "Results";
+        EXPECT_TRUE(test::ConnectResults(state, db));
         state.gParamColumn = {"V"};
         state.gSpecField4 = {"V"};
         state.gLSL = {-999};

@@ -49,11 +49,30 @@ TEST(TempFiles, StaleListingsGoTodaysStayAndNamesAreDistinct)
     qunsetenv("TEMP");
 }
 
-TEST(TempFiles, MissingTempFolderFallsBackToTheCurrentDirectory)
+TEST(TempFiles, WithoutTempTheSystemFolderNeverTheWorkingFolder)
 {
-    qputenv("TEMP", "/no/such/folder");
-    EXPECT_EQ(data::TempFolder(), QDir::currentPath());
+    QTemporaryDir work, system;
+    const QString oldCurrent = QDir::currentPath();
+    const QByteArray oldTmpDir = qgetenv("TMPDIR");
+    ASSERT_TRUE(QDir::setCurrent(work.path()));
+    qputenv("TMPDIR", system.path().toLocal8Bit());
+    const QDateTime old = QDateTime::currentDateTime().addDays(-3);
+    Touch(work.filePath("~1234567.spc"), old);
+    Touch(system.filePath("~7654321.spc"), old);
+    for (const char* temp : { "", "/no/such/folder" }) {
+        qputenv("TEMP", temp);
+        EXPECT_EQ(data::TempFolder(), QDir(system.path()).absolutePath());
+        AppState state(system.filePath("settings"));
+        data::PrepareTempFiles(state);
+        EXPECT_TRUE(state.gTempFile1.startsWith(QDir(system.path()).absolutePath() + "/~"))
+            << state.gTempFile1.toStdString();
+    }
+    // Stale listings go only in the temporary folder; the user's files in the working folder stay.
+    EXPECT_TRUE(QFile::exists(work.filePath("~1234567.spc")));
+    EXPECT_FALSE(QFile::exists(system.filePath("~7654321.spc")));
     qunsetenv("TEMP");
+    oldTmpDir.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", oldTmpDir);
+    QDir::setCurrent(oldCurrent);
 }
 
 TEST(TempFiles, ListingLines)

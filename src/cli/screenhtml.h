@@ -1,0 +1,30 @@
+// The screen as one self-contained HTML page: a sortable table coloured by CpK, a small chart per parameter.
+#pragma once
+
+#include "screening/screening.h"
+
+#include <QByteArray>
+#include <QJsonValue>
+#include <QList>
+#include <QString>
+
+namespace moldrin::cli
+{
+
+// One condition of the selection: its JSON key and value (text, flag or number).
+struct SelectionEntry {
+    QString key;
+    QJsonValue value;
+};
+
+// What a screen report shows: the product, the selection and the result.
+struct ScreenPage {
+    QString product;
+    QList<SelectionEntry> selection;
+    screening::ScreenResult result;
+};
+
+// The page, UTF-8. It loads nothing: style, sorting script and charts (inline SVG) are in the page.
+QByteArray ScreenHtml(const ScreenPage& page);
+
+} // namespace moldrin::cli
