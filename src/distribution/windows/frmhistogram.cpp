@@ -12,6 +12,7 @@
 #include <QSignalBlocker>
 
 #include <cmath>
+#include <limits>
 
 namespace moldrin
 {
@@ -80,8 +81,11 @@ std::int64_t frmHistogram::CellCount() const
 {
     bool ok = false;
     const double cells = ui.cboInterval->currentText().trimmed().toDouble(&ok);
-    if (!ok || !(std::fabs(cells) < 9.0e18))
+    constexpr double kLimit = 9.0e18; // beyond it a count is taken as the largest (or smallest) one
+    if (!ok || std::isnan(cells))
         return 0;
+    if (std::fabs(cells) >= kLimit)
+        return cells > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
     return std::int64_t(RoundWhole(cells));
 }
 

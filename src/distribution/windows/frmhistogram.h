@@ -18,7 +18,8 @@ public:
     frmHistogram(AppState& state, Prompt& prompt, data::PlotSelection selection, QWidget* parent = nullptr);
 
     const HistogramOutcome& lastOutcome() const { return mLastOutcome; }
-    // The cell count cboInterval's text gives: its number rounded to a whole one (0 when it is none).
+    // The cell count cboInterval's text gives: its number rounded to a whole one (0 when it is none); a
+    // count too large for any memory still fails as such.
     std::int64_t CellCount() const;
 
     void cboInterval_Click();

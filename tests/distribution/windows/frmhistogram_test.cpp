@@ -245,6 +245,11 @@ private Q_SLOTS:
         s.close();
         s.state.registry.write("HistogramCellNumber", "many");
         QCOMPARE(Points(s.open().chart(), kHistogramBars), 20);
+        s.close();
+        // A count no memory holds fails as such, before the chart is drawn.
+        s.state.registry.write("HistogramCellNumber", "1e30");
+        QCOMPARE(Points(s.open().chart(), kHistogramBars), 0);
+        QCOMPARE(s.prompt.texts(), QStringList { "Out of memory!" });
     }
 
     void aTypedCellCountDrawsOnEnterOnce()
