@@ -215,9 +215,10 @@ void ChartWindow::AddAxisButtons(QHBoxLayout* row)
     using Step = bool (*)(int&);
     for (auto [button, step] : { std::pair<ImageButton*, Step> { imgChartLeft, NarrowLabelArea },
              std::pair<ImageButton*, Step> { imgChartRight, WidenLabelArea } })
-        connect(button, &ImageButton::Pressed, this, [this, button, step] {
-            if (step(mChart.left.labelSize)) {
-                button->SetPressedLook(true);
+        // Captured by name: clang 14 cannot capture structured bindings.
+        connect(button, &ImageButton::Pressed, this, [this, b = button, change = step] {
+            if (change(mChart.left.labelSize)) {
+                b->SetPressedLook(true);
                 RenderChart();
             }
         });
