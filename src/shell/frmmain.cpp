@@ -197,11 +197,7 @@ public:
     }
     void KeepResponsive(long recordsRead) override
     {
-        if (recordsRead > 0 && !mReading) {
-            // The statement runs no longer: still busy, but the window answers (Stop Plot).
-            mReading = true;
-            mBusy.change(Qt::BusyCursor);
-        }
+        mBusy.Progress(recordsRead);
         mWindow.ShowPlotProgress(recordsRead);
         if (mWindow.mRenderClock.elapsed() >= kPlotRepaintMs) {
             mWindow.RenderChart();
@@ -212,8 +208,7 @@ public:
 
 private:
     frmMain& mWindow;
-    ScopedOverrideCursor mBusy { Qt::WaitCursor };
-    bool mReading = false;
+    ReadingCursor mBusy;
 };
 
 frmMain::frmMain(AppState& state, Prompt& prompt, QWidget* parent)
