@@ -1411,7 +1411,7 @@ void FrmMainTest::buttonsCarryTheStoredLook()
         QVERIFY(b->HoverOn());
     };
     const QList<LumButton*> buttons = w.findChildren<LumButton*>();
-    QCOMPARE(buttons.size(), 12);
+    QCOMPARE(buttons.size(), 13);
     for (LumButton* b : buttons)
         expectLook(b);
     frmAbout about;
