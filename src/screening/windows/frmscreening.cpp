@@ -80,7 +80,7 @@ frmScreening::frmScreening(
     mModel = new ScreenTableModel(this);
     ui.grdScreen->setModel(mModel);
     ui.grdScreen->verticalHeader()->hide();
-    ui.grdScreen->horizontalHeader()->setStretchLastSection(true);
+    ui.grdScreen->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     ui.grdScreen->horizontalHeader()->setSortIndicator(screening::kColCpK, Qt::AscendingOrder);
     ui.grdScreen->setSortingEnabled(true);
 
@@ -160,16 +160,21 @@ void frmScreening::Screen()
 void frmScreening::FitToTable()
 {
     QTableView* table = ui.grdScreen;
+    QHeaderView* header = table->horizontalHeader();
     table->resizeColumnsToContents();
-    table->resizeRowsToContents();
     const int frame = 2 * table->frameWidth();
-    const QSize wanted(table->horizontalHeader()->length() + table->verticalScrollBar()->sizeHint().width() + frame,
-        table->horizontalHeader()->height() + table->verticalHeader()->length()
-            + table->horizontalScrollBar()->sizeHint().height() + frame);
+    QSize wanted(header->length() + frame, header->height() + table->verticalHeader()->length() + frame);
     const QRect screenArea = screen()->availableGeometry();
+    const QSize around = size() - table->size();
+    // Scroll bars where the screen is too small for the whole table.
+    if (around.height() + wanted.height() > screenArea.height())
+        wanted.rwidth() += table->verticalScrollBar()->sizeHint().width();
+    if (around.width() + wanted.width() > screenArea.width())
+        wanted.rheight() += table->horizontalScrollBar()->sizeHint().height();
     QRect area = geometry();
-    area.setSize((size() - table->size() + wanted).boundedTo(screenArea.size()).expandedTo(minimumSizeHint()));
-    // A window that grew stays on the screen.
+    area.setSize((around + wanted).boundedTo(screenArea.size()).expandedTo(minimumSizeHint()));
+    // The window keeps its centre, within the screen.
+    area.moveCenter(geometry().center());
     area.moveLeft(std::clamp(area.left(), screenArea.left(), screenArea.right() + 1 - area.width()));
     area.moveTop(std::clamp(area.top(), screenArea.top(), screenArea.bottom() + 1 - area.height()));
     setGeometry(area);
