@@ -39,6 +39,16 @@ const std::pair<screening::CpKBand, const char*> kBandClasses[]
     = { { screening::CpKBand::Poor, "poor" }, { screening::CpKBand::Marginal, "marginal" },
           { screening::CpKBand::Capable, "capable" }, { screening::CpKBand::NA, "na" } };
 
+// The colour key: one span a band.
+QString LegendKeys()
+{
+    QString keys;
+    for (const auto& [band, cls] : kBandClasses)
+        keys += QStringLiteral("<span class=\"key %1\">%2</span>")
+                    .arg(QLatin1String(cls), Escaped(screening::BandLabel(band)));
+    return keys;
+}
+
 QString Band(const Figure& cpk)
 {
     const screening::CpKBand band = screening::BandOf(cpk);
@@ -180,13 +190,8 @@ QByteArray ScreenHtml(const ScreenPage& page)
         + QStringLiteral("</style></head>\n<body>\n<h1>Screening: ") + Escaped(page.product)
         + QStringLiteral("</h1>\n<p class=\"sel\">") + screening::SelectionHtml(page.selection)
         + QStringLiteral(" &middot; <b>") + screening::CountText(r.records)
-        + QStringLiteral("</b> rows read</p>\n<p class=\"legend\">CpK: <span class=\"key poor\">below ")
-        + FormatNumber(screening::kCpKPoor, QStringLiteral("0.00"))
-        + QStringLiteral("</span><span class=\"key marginal\">below ")
-        + FormatNumber(screening::kCpKMarginal, QStringLiteral("0.00"))
-        + QStringLiteral("</span><span class=\"key capable\">capable</span><span class=\"key na\">N/A</span> "
-                         "<span class=\"flag\">")
-        + screening::kTesterFlag
+        + QStringLiteral("</b> rows read</p>\n<p class=\"legend\">CpK: ") + LegendKeys()
+        + QStringLiteral(" <span class=\"flag\">") + screening::kTesterFlag
         + QStringLiteral("</span> testers differ (p &lt; 0.001 and tester means more than one Est Sigma apart). "
                          "Click a heading to sort.</p>\n");
 

@@ -47,6 +47,21 @@ CpKBand BandOf(const Figure& cpk)
     return cpk.value() < kCpKMarginal ? CpKBand::Marginal : CpKBand::Capable;
 }
 
+QString BandLabel(CpKBand band)
+{
+    switch (band) {
+    case CpKBand::Poor:
+        return QStringLiteral("below ") + FormatNumber(kCpKPoor, QStringLiteral("0.00"));
+    case CpKBand::Marginal:
+        return QStringLiteral("below ") + FormatNumber(kCpKMarginal, QStringLiteral("0.00"));
+    case CpKBand::Capable:
+        return QStringLiteral("capable");
+    case CpKBand::NA:
+        break;
+    }
+    return QStringLiteral("N/A");
+}
+
 BandColours ColoursOf(CpKBand band)
 {
     switch (band) {

@@ -17,7 +17,10 @@ namespace moldrin::screening
 inline constexpr double kCpKPoor = 1.0;
 inline constexpr double kCpKMarginal = 1.33;
 enum class CpKBand { Poor, Marginal, Capable, NA };
+inline constexpr CpKBand kCpKBands[] = { CpKBand::Poor, CpKBand::Marginal, CpKBand::Capable, CpKBand::NA };
 CpKBand BandOf(const Figure& cpk);
+// The band in a colour key: "below 1.00", "below 1.33", "capable", "N/A".
+QString BandLabel(CpKBand band);
 
 // A band's colours as "#rrggbb": the row's background, and the stronger one of its CpK cell and legend key.
 struct BandColours {

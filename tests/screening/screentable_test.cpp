@@ -38,9 +38,13 @@ TEST(ScreenTable, CpKBandsAtTheirEdges)
     EXPECT_EQ(BandOf(Figure(1.33)), CpKBand::Capable);
     EXPECT_EQ(BandOf(Figure::na()), CpKBand::NA);
     EXPECT_EQ(BandOf(Figure()), CpKBand::NA);
+    QStringList labels;
+    for (CpKBand b : kCpKBands)
+        labels << BandLabel(b);
+    EXPECT_EQ(labels, (QStringList { "below 1.00", "below 1.33", "capable", "N/A" }));
     // Four different rows, each key stronger than its row.
     QStringList rows;
-    for (CpKBand b : { CpKBand::Poor, CpKBand::Marginal, CpKBand::Capable, CpKBand::NA }) {
+    for (CpKBand b : kCpKBands) {
         rows << ColoursOf(b).row;
         EXPECT_STRNE(ColoursOf(b).row, ColoursOf(b).key);
     }

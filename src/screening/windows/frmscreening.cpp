@@ -24,22 +24,15 @@ namespace moldrin
 namespace
 {
 
-QString Key(const char* colour, const QString& text)
-{
-    return QStringLiteral("<span style=\"background-color:%1\">&nbsp;%2&nbsp;</span>")
-        .arg(QLatin1String(colour), text.toHtmlEscaped());
-}
-
 // The colour key of the rows and the tester marker, and how to plot a parameter.
 QString LegendHtml()
 {
     using namespace screening;
-    const QString below = QStringLiteral("below ");
-    return QStringLiteral("CpK: ")
-        + Key(ColoursOf(CpKBand::Poor).key, below + FormatNumber(kCpKPoor, QStringLiteral("0.00"))) + u' '
-        + Key(ColoursOf(CpKBand::Marginal).key, below + FormatNumber(kCpKMarginal, QStringLiteral("0.00"))) + u' '
-        + Key(ColoursOf(CpKBand::Capable).key, QStringLiteral("capable")) + u' '
-        + Key(ColoursOf(CpKBand::NA).key, QStringLiteral("N/A"))
+    QString keys;
+    for (CpKBand band : kCpKBands)
+        keys += QStringLiteral(" <span style=\"background-color:%1\">&nbsp;%2&nbsp;</span>")
+                    .arg(QLatin1String(ColoursOf(band).key), BandLabel(band).toHtmlEscaped());
+    return QStringLiteral("CpK:") + keys
         + QStringLiteral(" &nbsp; <span style=\"color:%1\"><b>%2</b></span> testers differ &nbsp;&middot;&nbsp; "
                          "Double-click a row to plot it.")
               .arg(QLatin1String(kTesterFlagColour), kTesterFlag);
