@@ -23,9 +23,10 @@ ScreenCell CountCell(std::int64_t n)
     return { CountText(n), QVariant(double(n)) };
 }
 
+// An empty text sorts as "N/A" does: last.
 ScreenCell TextCell(const QString& text)
 {
-    return { text, QVariant(text) };
+    return { text, text.isEmpty() ? QVariant() : QVariant(text) };
 }
 
 // Less for two keys of one column that are not N/A.

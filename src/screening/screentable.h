@@ -61,7 +61,8 @@ enum ScreenColumn : int {
 QStringList ScreenHeadings();
 bool IsTextColumn(int column); // Parameter and Unit
 
-// A cell: its text and what it sorts by: a QString (text columns), a double, or nothing for "N/A".
+// A cell: its text and what it sorts by: a QString (text columns), a double, or nothing for "N/A" and an
+// empty text.
 struct ScreenCell {
     QString text;
     QVariant key;

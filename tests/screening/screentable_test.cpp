@@ -86,9 +86,11 @@ TEST(ScreenTable, CellsShowTheFiguresAndSortByTheirValues)
     EXPECT_EQ(cells[kColTesterP].key, QVariant(0.00002));
     EXPECT_EQ(TesterPText(Figure(0.01234)), "0.0123");
     EXPECT_EQ(TesterPText(Figure::na()), "N/A");
-    // A parameter without a list item shows its column.
+    // A parameter without a list item shows its column; an empty unit sorts last, as N/A.
     p.item.clear();
+    p.unit.clear();
     EXPECT_EQ(ScreenCells(p)[kColParameter].text, "SW_FREQ");
+    EXPECT_TRUE(ScreenCells(p)[kColUnit].key.isNull());
     EXPECT_EQ(TesterMeanText({ QStringLiteral("ATE-02"), 5454, Figure(101.97523), Figure(1.2) }), "ATE-02: 101.9752");
 }
 

@@ -3,7 +3,6 @@
 #include "screening/windows/frmscreening.h"
 
 #include "buttonctl/lumbutton.h"
-#include "common/numberformat.h"
 #include "common/overridecursor.h"
 #include "output/chartoutput.h"
 #include "screening/screentable.h"
@@ -77,7 +76,7 @@ frmScreening::frmScreening(
     ui.grdScreen->horizontalHeader()->setSortIndicator(screening::kColCpK, Qt::AscendingOrder);
     ui.grdScreen->setSortingEnabled(true);
 
-    // The rule hits are counted on the chart the screen runs; the read tells the same.
+    // The selection line names the chart and group size the rule hits are counted on, as the read takes them.
     screening::ScreenResult planned;
     planned.chartType = screening::ScreenChartType(mSelection.chartType);
     planned.subgroupSize = mState.gSampleSize;
