@@ -15,8 +15,9 @@
 #include "variables/view/chartview.h"
 #include "variables/windows/frmrawdata.h"
 
-#include "shownwindows.h"
+#include "mainsession.h"
 #include "testsupport.h"
+#include "windowdriving.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -43,6 +44,7 @@
 #include <memory>
 
 using namespace moldrin;
+using moldrin::test::ChooseWithMouse;
 using moldrin::test::ShownWindows;
 
 namespace
@@ -123,40 +125,11 @@ Qt::CursorShape OverridePointer()
     return c ? c->shape() : Qt::ArrowCursor;
 }
 
-// One window on its own settings file, started on a configuration folder.
-struct Session {
-    explicit Session(const QString& settingsFile)
-        : state(settingsFile)
-    {
-    }
-    bool start(const QString& configDir)
-    {
-        frmMain::StartOptions o;
-        o.configDir = configDir;
-        o.splashPasses = 0;
-        return window->Form_Load(o);
-    }
-    AppState state;
-    TestPrompt prompt;
-    std::unique_ptr<frmMain> window = std::make_unique<frmMain>(state, prompt);
-};
+using Session = moldrin::test::MainSession<TestPrompt>;
 
 void Click(LumButton* button)
 {
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-}
-
-// Chooses the item `text` in the list's open popup with the mouse, as a user does.
-void ChooseWithMouse(QComboBox* combo, const QString& text)
-{
-    combo->showPopup();
-    QAbstractItemView* view = combo->view();
-    QVERIFY(view->isVisible());
-    const QModelIndex index = view->model()->index(combo->findText(text), combo->modelColumn());
-    QVERIFY(index.isValid());
-    view->scrollTo(index);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    QVERIFY(!view->isVisible());
 }
 
 } // namespace
@@ -1078,7 +1051,6 @@ void FrmMainTest::stopLatencyMillionReadings()
     qInfo("one render of the stopped chart: %lld ms", r.elapsed());
 }
 
-
 void FrmMainTest::customRangeDialog()
 {
     Session s(mSettings);
@@ -1426,7 +1398,7 @@ void FrmMainTest::buttonsCarryTheStoredLook()
         QVERIFY(b->HoverOn());
     };
     const QList<LumButton*> buttons = w.findChildren<LumButton*>();
-    QCOMPARE(buttons.size(), 12);
+    QCOMPARE(buttons.size(), 13);
     for (LumButton* b : buttons)
         expectLook(b);
     frmAbout about;
