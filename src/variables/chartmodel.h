@@ -93,11 +93,17 @@ public:
     OleColour colour(int i) const { return mDense ? kTeeColor : mPoints[std::size_t(i)].colour; }
     QString label(int i) const
     {
-        const std::int32_t at
-            = mDense ? (mNumbered ? kNoLabel - 1 - (i + 1) : kNoLabel) : mPoints[std::size_t(i)].label;
+        const std::int32_t at = labelAt(i);
         if (at == kNoLabel)
             return {};
         return at >= 0 ? mLabels[at] : QString::number(kNoLabel - 1 - at);
+    }
+    // The number of a label that is a whole number written plainly (a point number), else -1: for writers
+    // of every label, without a QString each.
+    std::int32_t labelNumber(int i) const
+    {
+        const std::int32_t at = labelAt(i);
+        return at < kNoLabel ? kNoLabel - 1 - at : -1;
     }
     ChartPoint at(int i) const { return {x(i), y(i), label(i), colour(i)}; }
     ChartPoint operator[](int i) const { return at(i); }
@@ -142,6 +148,10 @@ private:
         std::int32_t label;
     };
     static constexpr std::int32_t kNoLabel = -1;
+    std::int32_t labelAt(int i) const
+    {
+        return mDense ? (mNumbered ? kNoLabel - 1 - (i + 1) : kNoLabel) : mPoints[std::size_t(i)].label;
+    }
     void toGeneral();
     bool mDense = true;
     bool mNumbered = false; // dense points labelled with their number counted from 1

@@ -223,6 +223,11 @@ TEST(PointList, EveryLabelReadsBackAsWritten)
         EXPECT_EQ(p.x, i * 0.5);
         EXPECT_EQ(p.y, -i);
         EXPECT_EQ(p.colour, OleColour(i));
+        // The number is given only where its plain text is the label.
+        const std::int32_t number = s.points.labelNumber(i);
+        EXPECT_EQ(number >= 0 ? QString::number(number) : QString("none"),
+            QStringList({ "0", "7", "123", "999999999" }).contains(p.label) ? p.label : QString("none"))
+            << i;
         ++i;
     }
     EXPECT_EQ(i, labels.size());
@@ -255,6 +260,7 @@ TEST(PointList, PointNumberSeriesReadTheSameWhenAPointBreaksThePattern)
                 EXPECT_EQ(s.points[i].y, i * 1.5);
                 EXPECT_EQ(s.points[i].label, c.numbered ? QString::number(i + 1) : QString());
                 EXPECT_EQ(s.points[i].colour, kTeeColor);
+                EXPECT_EQ(s.points.labelNumber(i), c.numbered ? i + 1 : -1);
             }
             if (step == 0)
                 s.points.append(c.breaking);
