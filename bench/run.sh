@@ -30,11 +30,11 @@ print(re.sub(r"'"'"'([^'"'"' ]+/[^'"'"' ]+/\d{4})( \d\d:\d\d:\d\d)?'"'"'", iso, 
 }
 tester_sql="SELECT [ATEID] AS ATEx FROM PSU100_Results GROUP BY [ATEID] ORDER BY [ATEID];"
 
-measure() { # label, command...: prints seconds and peak KiB of one run
+measure() { # label, command...: prints wall seconds, peak KiB and CPU seconds (user + system) of one run
   local label=$1; shift
-  /usr/bin/time -f "%e %M" -o "$work/t" "$@" >/dev/null 2>"$work/err" || { cat "$work/err"; exit 1; }
-  read -r secs kib < "$work/t"
-  echo "$label $secs $kib"
+  /usr/bin/time -f "%e %M %U %S" -o "$work/t" "$@" >/dev/null 2>"$work/err" || { cat "$work/err"; exit 1; }
+  read -r secs kib user sys < "$work/t"
+  echo "$label $secs $kib $(echo "$user + $sys" | bc)"
 }
 
 # The program lets SQLite sort with one helper thread per spare core; the same for the shell, as a
@@ -65,6 +65,9 @@ s, t, m = med("sqlite3", 1), med("sqlite3-threads", 1), med("moldrin", 1)
 print(f"{chart}: sqlite3 {s:.3f} s (with sort threads {t:.3f} s), moldrin-report {m:.3f} s, "
       f"ratio {m/s:.2f} ({m/t:.2f}), "
       f"peak memory moldrin-report {med('moldrin', 2)/1024:.0f} MiB, sqlite3 {med('sqlite3', 2)/1024:.0f} MiB")
+# CPU time (user + system) is less stretched than wall time when other work shares the cores.
+cs, ct, cm = med("sqlite3", 3), med("sqlite3-threads", 3), med("moldrin", 3)
+print(f"  CPU: sqlite3 {cs:.3f} s (with sort threads {ct:.3f} s), moldrin-report {cm:.3f} s, ratio {cm/cs:.2f} ({cm/ct:.2f})")
 PY
   echo "  load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 }
