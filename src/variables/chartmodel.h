@@ -113,6 +113,9 @@ public:
     ChartPoint last() const { return back(); }
 
     void append(const ChartPoint& p);
+    // The same as appending the point labelled with `number`'s plain text in the default colour, without
+    // making the text: for point numbers, one for every point of a series.
+    void appendNumbered(double x, double y, std::int64_t number);
     void clear();
 
     class const_iterator {
@@ -152,6 +155,8 @@ private:
     {
         return mDense ? (mNumbered ? kNoLabel - 1 - (i + 1) : kNoLabel) : mPoints[std::size_t(i)].label;
     }
+    // `number` >= 0: the label is its plain text; otherwise `label`.
+    void store(double x, double y, OleColour colour, std::int32_t number, const QString& label);
     void toGeneral();
     bool mDense = true;
     bool mNumbered = false; // dense points labelled with their number counted from 1
@@ -197,6 +202,8 @@ struct ChartSeries {
     // Adds a value at x = count (the next point number).
     void add(double y, const QString& label = {}, OleColour colour = kTeeColor);
     void addXY(double x, double y, const QString& label = {}, OleColour colour = kTeeColor);
+    // Adds a value at x = count labelled with `number` (as add(y, QString::number(number)) does).
+    void addNumbered(double y, std::int64_t number) { points.appendNumbered(count(), y, number); }
     void clear() { points.clear(); }
     int count() const { return int(points.size()); }
     // Extremes of the points; nullopt for an empty series.

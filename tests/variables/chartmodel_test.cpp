@@ -274,3 +274,29 @@ TEST(PointList, PointNumberSeriesReadTheSameWhenAPointBreaksThePattern)
         EXPECT_EQ(s.maxX(), 0);
     }
 }
+
+TEST(PointList, NumberedPointsReadAsTheirTextWouldGive)
+{
+    // appendNumbered stores what append with the number's text stores, inside and beyond the numbers kept
+    // as numbers, dense or not.
+    for (const double x0 : { 0.0, 2.5 }) {
+        PointList byText, byNumber;
+        const std::int64_t numbers[] = { 1, 2, 3, 0, 999999999, 1000000000, -3, 7 };
+        for (std::size_t i = 0; i < std::size(numbers); ++i) {
+            byText.append({ x0 + double(i), double(i) / 3, QString::number(numbers[i]), kTeeColor });
+            byNumber.appendNumbered(x0 + double(i), double(i) / 3, numbers[i]);
+        }
+        ASSERT_EQ(byNumber.size(), byText.size());
+        for (int i = 0; i < byText.size(); ++i) {
+            EXPECT_EQ(byNumber[i].label, byText[i].label) << i;
+            EXPECT_EQ(byNumber[i].x, byText[i].x);
+            EXPECT_EQ(byNumber[i].y, byText[i].y);
+            EXPECT_EQ(byNumber.labelNumber(i), byText.labelNumber(i));
+        }
+    }
+    ChartSeries s;
+    s.addNumbered(4, 1);
+    s.addNumbered(5, 2);
+    EXPECT_EQ(s.points[1].label, "2");
+    EXPECT_EQ(s.points[1].x, 1);
+}
