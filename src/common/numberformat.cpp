@@ -20,14 +20,11 @@ NumberFormat::NumberFormat(const QString& f)
         }
     }
     if (first < 0) {
-        mPrefix = f;
-        mPrefix8 = f.toStdString();
+        mPrefix = f.toStdString();
         return;
     }
-    mPrefix = f.left(first);
-    mSuffix = f.mid(last + 1);
-    mPrefix8 = mPrefix.toStdString();
-    mSuffix8 = mSuffix.toStdString();
+    mPrefix = f.left(first).toStdString();
+    mSuffix = f.mid(last + 1).toStdString();
     bool inFrac = false;
     for (int i = first; i <= last; ++i) {
         const QChar c = f[i];
@@ -54,9 +51,9 @@ NumberFormat::NumberFormat(const QString& f)
 void NumberFormat::appendTo(std::string& out, double value) const
 {
     if (!std::isfinite(value)) {
-        out += mPrefix8;
+        out += mPrefix;
         out += QString::number(value).toStdString();
-        out += mSuffix8;
+        out += mSuffix;
         return;
     }
     const detail::Decimal d = detail::RoundDecimal(detail::ToDecimal(value), mFracDigits, false);
@@ -65,7 +62,7 @@ void NumberFormat::appendTo(std::string& out, double value) const
     const int intCount = std::max(n == 0 ? 0 : std::max(d.exponent, 0), mIntZeros);
     if (d.negative && n > 0)
         out += '-';
-    out += mPrefix8;
+    out += mPrefix;
     for (int i = 0; i < intCount; ++i) {
         const int pos = (n == 0 ? 0 : d.exponent) - intCount + i; // digit index within d.digits
         if (mGrouping && i > 0 && (intCount - i) % 3 == 0)
@@ -80,7 +77,7 @@ void NumberFormat::appendTo(std::string& out, double value) const
         for (; written < mFracZeros; ++written)
             out += '0';
     }
-    out += mSuffix8;
+    out += mSuffix;
 }
 
 void NumberFormat::appendTo(QString& out, double value) const

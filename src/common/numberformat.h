@@ -25,8 +25,7 @@ public:
     void appendTo(std::string& out, double value) const;
 
 private:
-    QString mPrefix, mSuffix;
-    std::string mPrefix8, mSuffix8;
+    std::string mPrefix, mSuffix; // UTF-8
     int mIntZeros = 0; // '0' placeholders in the integer part
     bool mGrouping = false;
     bool mHasPoint = false;

@@ -10,7 +10,6 @@
 #include "variables/statistics.h"
 #include "variables/variableschart.h"
 
-#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -61,10 +60,6 @@ public:
 
 private:
     using Kind = Recordset::RawField::Kind;
-    static bool IsAscii(std::string_view s)
-    {
-        return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    }
     static bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
     // Trimmed, in capitals with `upper`.

@@ -49,15 +49,10 @@ QString ListingHeading(const QString& parameterItem)
     return QStringLiteral("S/N\t") + parameterItem + QStringLiteral("\tATE ID\tDate");
 }
 
-namespace
-{
-
 bool IsAscii(std::string_view text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
-
-} // namespace
 
 void AppendListingLine(std::string& out, std::string_view serial, double value, const NumberFormat& valueFormat,
     std::string_view tester, const std::optional<WallTime>& start, bool dayFirst)

@@ -26,6 +26,8 @@ void PrepareTempFiles(AppState& state, const QDate& today = QDate::currentDate()
 
 // First line of the reading listing.
 QString ListingHeading(const QString& parameterItem);
+// Text of plain ASCII characters only: each byte is one character, in UTF-8 and in UTF-16 alike.
+bool IsAscii(std::string_view text);
 // One reading's line, appended in UTF-8 (the listing files' encoding): serial padded to 15 characters (a
 // longer one cut to 12 + "..."), two tabs, the value in `valueFormat`, tab, tester, tab, start time as
 // dateOrder + "/yyyy hh:mm AM/PM" (nothing for a reading without one). Runs once per reading: no
