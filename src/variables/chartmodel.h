@@ -155,8 +155,8 @@ private:
     {
         return mDense ? (mNumbered ? kNoLabel - 1 - (i + 1) : kNoLabel) : mPoints[std::size_t(i)].label;
     }
-    // `number` >= 0: the label is its plain text; otherwise `label`.
-    void store(double x, double y, OleColour colour, std::int32_t number, const QString& label);
+    // `number` >= 0: the label is its plain text; otherwise `text`.
+    void store(double x, double y, OleColour colour, std::int32_t number, const QString& text);
     void toGeneral();
     bool mDense = true;
     bool mNumbered = false; // dense points labelled with their number counted from 1
