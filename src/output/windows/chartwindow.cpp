@@ -5,12 +5,14 @@
 #include "buttonctl/lumbutton.h"
 #include "common/numberformat.h"
 #include "common/rounding.h"
+#include "output/dialogs/windowoutput.h"
 #include "output/windows/imagebutton.h"
 #include "rules/rulemarks.h"
 #include "variables/view/chartview.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -74,6 +76,16 @@ WindowSetting CheckBoxSetting(const QString& name, QCheckBox* box)
                 box->setChecked(*v == 1);
         },
         [box] { return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); } };
+}
+
+WindowSetting ComboTextSetting(const QString& name, QComboBox* combo)
+{
+    return { name,
+        [combo](const QString& stored) {
+            if (const int index = combo->findText(stored); index >= 0)
+                combo->setCurrentIndex(index);
+        },
+        [combo] { return combo->currentText(); } };
 }
 
 bool AddDecimal(QString& format)
@@ -238,7 +250,10 @@ void ChartWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void ChartWindow::reject() { close(); }
+void ChartWindow::reject()
+{
+    close();
+}
 
 void ChartWindow::ClearChart()
 {
@@ -253,12 +268,25 @@ void ChartWindow::cmdRefresh_Click()
 
 void ChartWindow::cmdExport_Click()
 {
-    Q_EMIT ExportRequested();
+    RunOutput(ExportChartWindow);
 }
 
 void ChartWindow::cmdPrintChart_Click()
 {
-    Q_EMIT PrintRequested();
+    RunOutput(PrintChartWindow);
+}
+
+void ChartWindow::RunOutput(void (*output)(const ChartWindowParts&, const ChartOutputRow&))
+{
+    const bool blinking = tmrRuleFlash->isActive();
+    tmrRuleFlash->stop();
+    for (int index : mOptions.flashSeries)
+        if (ChartSeries* s = mChart.seriesAt(index))
+            s->marks.visible = true;
+    output({ mState, mPrompt, mChart, mChartView, cmdExport, cmdPrintChart, tmrRuleFlash },
+        ChartOutputRowFor(mOptions.chartKind));
+    if (blinking)
+        tmrRuleFlash->start();
 }
 
 void ChartWindow::RenderChart()
