@@ -88,6 +88,18 @@ WindowSetting ComboTextSetting(const QString& name, QComboBox* combo)
         [combo] { return combo->currentText(); } };
 }
 
+void ApplySettings(const QList<WindowSetting>& settings, const SettingsStore& registry)
+{
+    for (const WindowSetting& s : settings)
+        s.apply(registry.read(s.name));
+}
+
+void WriteSettings(const QList<WindowSetting>& settings, SettingsStore& registry)
+{
+    for (const WindowSetting& s : settings)
+        registry.write(s.name, s.current());
+}
+
 bool AddDecimal(QString& format)
 {
     if (format.endsWith(QLatin1String("0000")))
@@ -235,8 +247,7 @@ void ChartWindow::AddAxisButtons(QHBoxLayout* row)
 void ChartWindow::Form_Load()
 {
     mLoading = true;
-    for (const WindowSetting& s : Settings())
-        s.apply(mState.registry.read(s.name));
+    ApplySettings(Settings(), mState.registry);
     LoadOwn();
     mLoading = false;
     PlotChart();
@@ -245,8 +256,7 @@ void ChartWindow::Form_Load()
 void ChartWindow::closeEvent(QCloseEvent* event)
 {
     tmrRuleFlash->stop();
-    for (const WindowSetting& s : Settings())
-        mState.registry.write(s.name, s.current());
+    WriteSettings(Settings(), mState.registry);
     event->accept();
 }
 

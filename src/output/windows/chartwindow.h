@@ -49,6 +49,9 @@ WindowSetting LabelAreaSetting(const QString& name, ChartAxis& axis, int fallbac
 WindowSetting CheckBoxSetting(const QString& name, QCheckBox* box);
 // A list's text: a stored text the list holds is selected; any other leaves the selection as it is.
 WindowSetting ComboTextSetting(const QString& name, QComboBox* combo);
+// A window's table: each value read and applied at load, written at close, in table order.
+void ApplySettings(const QList<WindowSetting>& settings, const SettingsStore& registry);
+void WriteSettings(const QList<WindowSetting>& settings, SettingsStore& registry);
 
 // The label-format and axis-position buttons' steps; false (nothing changed) at their limits.
 bool AddDecimal(QString& format); // appends "0" unless the format ends in "0000"
@@ -111,6 +114,7 @@ public:
     ChartView* chartView() const { return mChartView; }
 
     void cmdRefresh_Click();
+    void reject() override; // Esc: closes, so the settings are written
     // The output runs with the blink timer stopped and the blinking mark labels shown, so the file or the
     // page carries the marks; the blinking resumes afterwards.
     void cmdExport_Click();
@@ -144,7 +148,6 @@ protected:
     QVBoxLayout* sidePanel() const { return mSidePanel; }
     QHBoxLayout* controlRow() const { return mControlRow; }
     void closeEvent(QCloseEvent* event) override; // Form_QueryUnload
-    void reject() override; // Esc: closes, so the settings are written
 
     AppState& mState;
     Prompt& mPrompt;
