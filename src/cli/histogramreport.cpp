@@ -3,6 +3,7 @@
 #include "cli/report.h"
 #include "common/rounding.h"
 #include "distribution/histogramplot.h"
+#include "shell/mainsettings.h"
 
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -69,7 +70,9 @@ int HistogramReport(
     UsePrivateTempFiles(s, cellTable);
     const std::int64_t cells = o.cells.value_or(HistogramCellsSetting(s.registry.read(kHistogramCellNumberSetting)));
 
+    LoadSettings(s); // the bar width, as the window finds it
     ChartModel chart = BuildHistogramChartTemplate();
+    ApplyHistogramWindowLook(s, chart);
     data::PromptHost host(prompt);
     const HistogramOutcome outcome = PlotHistogram(s, chart, SelectionFor(session, o, index), cells, host);
     if (!outcome.drawn) {

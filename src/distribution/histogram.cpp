@@ -152,6 +152,10 @@ QStringList CellTableLines(const std::vector<HistogramCell>& cells)
     return lines;
 }
 
+// Tab stops of the cell data window, in characters: under "Cell Ranges", the range's "to", one the range always
+// passes (it takes the Total line's extra tab), and under "Freq.".
+constexpr int kCellTableStops[] = { 17, 32, 33, 61 };
+
 void Markers(const HistogramStatistics& s, double usl, double lsl, Histogram& h)
 {
     const double m = double(h.highestCount);
@@ -216,6 +220,19 @@ void HistogramValues::append(double x)
 double NormalDensity(double x, double mean, double sd)
 {
     return 1 / (sd * std::sqrt(6.28318530717958)) * std::exp(-(x - mean) * (x - mean) / (2 * sd * sd));
+}
+
+QString CellTableDisplayLine(const QString& line)
+{
+    const QStringList fields = line.split(QLatin1Char('\t'));
+    QString shown = fields.front();
+    for (qsizetype i = 1; i < fields.size(); ++i) {
+        const auto next = std::find_if(
+            std::begin(kCellTableStops), std::end(kCellTableStops), [&](int stop) { return stop > shown.size(); });
+        shown += QString(next == std::end(kCellTableStops) ? 1 : *next - shown.size(), QLatin1Char(' '));
+        shown += fields[i];
+    }
+    return shown;
 }
 
 const QStringList& HistogramPanelCaptions()

@@ -103,4 +103,13 @@ double NormalDensity(double x, double mean, double sd);
 // The statistics panel's captions, line by line.
 const QStringList& HistogramPanelCaptions();
 
+// The heading of the cell table's columns in the cell data window: number, cell range, frequency.
+inline const QString kCellTableHeading = QStringLiteral(" No.") + QString(13, QLatin1Char(' '))
+    + QStringLiteral("Cell Ranges") + QString(33, QLatin1Char(' ')) + QStringLiteral("Freq.");
+
+// A cell table line as the cell data window shows it in a fixed-pitch font: each tab moves on to the next
+// column of kCellTableHeading (lower edge under "Cell Ranges", frequency under "Freq."), so the counts and the
+// Total line's four tabs end in one column; past the last column a tab is one blank.
+QString CellTableDisplayLine(const QString& line);
+
 } // namespace moldrin

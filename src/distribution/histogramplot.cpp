@@ -5,10 +5,13 @@
 #include "common/rounding.h"
 #include "data/access/connection.h"
 #include "data/config/configfiles.h"
+#include "data/loader/plotfunction.h"
 
 #include <QFile>
 #include <QTextStream>
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -31,13 +34,16 @@ ChartSeries Series(const QString& title, SeriesKind kind, OleColour colour, PenS
     return s;
 }
 
-// A marker line whose upper point's label is shown, in `markColour`.
-ChartSeries Marker(const QString& title, OleColour colour, PenStyle pen, OleColour markColour)
+// A marker line whose upper point's label is shown in `textColour` on a box of colour `box`, so it stays
+// readable over the bars and curves.
+ChartSeries Marker(
+    const QString& title, OleColour colour, PenStyle pen, OleColour textColour, bool bold, OleColour box = kClWhite)
 {
     ChartSeries s = Series(title, SeriesKind::Line, colour, pen);
     s.marks.visible = true;
-    s.marks.transparent = true;
-    s.marks.colour = markColour;
+    s.marks.fontColour = textColour;
+    s.marks.bold = bold;
+    s.marks.colour = s.marks.backColour = box;
     return s;
 }
 
@@ -102,15 +108,15 @@ ChartModel BuildHistogramChartTemplate()
         bars,
         Series(QStringLiteral("Standard Distribution UCL LCL"), SeriesKind::Line, kClBlue),
         Series(QStringLiteral("Standard Distribution USL LSL"), SeriesKind::Line, kClBlack, PenStyle::Dot),
-        Marker(QStringLiteral("LSL"), kClRed, PenStyle::Solid, kClRed),
-        Marker(QStringLiteral("USL"), kClRed, PenStyle::Solid, kClRed),
-        Marker(QStringLiteral("Mean"), kClBlue, PenStyle::Dot, kClBlue),
-        Marker(QStringLiteral("-3SD"), kClMaroon, PenStyle::Dot, kClSilver),
-        Marker(QStringLiteral("+3SD"), kClMaroon, PenStyle::Dot, kClSilver),
-        Marker(QStringLiteral("-2D"), kClMaroon, PenStyle::Dot, kClMaroon),
-        Marker(QStringLiteral("+2D"), kClMaroon, PenStyle::Dot, kClMaroon),
-        Marker(QStringLiteral("-1D"), kClMaroon, PenStyle::Dot, kClMaroon),
-        Marker(QStringLiteral("+1D"), kClMaroon, PenStyle::Dot, kClMaroon),
+        Marker(QStringLiteral("LSL"), kClRed, PenStyle::Solid, kClRed, true),
+        Marker(QStringLiteral("USL"), kClRed, PenStyle::Solid, kClRed, true),
+        Marker(QStringLiteral("Mean"), kClBlue, PenStyle::Dot, kClBlue, false),
+        Marker(QStringLiteral("-3SD"), kClMaroon, PenStyle::Dot, kClBlack, false, kClSilver),
+        Marker(QStringLiteral("+3SD"), kClMaroon, PenStyle::Dot, kClBlack, false, kClSilver),
+        Marker(QStringLiteral("-2D"), kClMaroon, PenStyle::Dot, kClMaroon, false),
+        Marker(QStringLiteral("+2D"), kClMaroon, PenStyle::Dot, kClMaroon, false),
+        Marker(QStringLiteral("-1D"), kClMaroon, PenStyle::Dot, kClMaroon, false),
+        Marker(QStringLiteral("+1D"), kClMaroon, PenStyle::Dot, kClMaroon, false),
     };
     chart.header = QStringList { QStringLiteral("Histogram Chart"), QString() };
     chart.left.title = QStringLiteral("Frequency");
@@ -135,10 +141,27 @@ std::int64_t HistogramCellsSetting(const QString& storedText)
     return std::int64_t(cells);
 }
 
+void ApplyHistogramWindowLook(const AppState& state, ChartModel& chart)
+{
+    constexpr int kLabelArea = 38;
+    const auto format = [&](const QString& name) {
+        const QString stored = state.registry.read(name);
+        return stored.isEmpty() ? QStringLiteral("#,##0.00") : stored;
+    };
+    chart.left.labelFormat = format(kHistogramYLabelFormatSetting);
+    chart.bottom.labelFormat = format(kHistogramXLabelFormatSetting);
+    const QString area = state.registry.read(kHistogramLabelAreaSetting);
+    const double stored = data::IsNumericText(area) ? IntPart(area.trimmed().toDouble()) : kLabelArea;
+    chart.left.labelSize = std::fabs(stored) < 1e9 ? int(stored) : kLabelArea;
+    chart.series[kHistogramBars].barWidthPercent = std::clamp(state.gHistogramBarWidth, 1, 100);
+}
+
 HistogramOutcome PlotHistogram(
     AppState& state, ChartModel& chart, const data::PlotSelection& selection, std::int64_t cells, data::PlotHost& host)
 {
     HistogramOutcome out;
+    chart.header = QStringList { chart.header.value(0, QStringLiteral("Histogram Chart")),
+        data::ChartTitleLine(state, selection) };
     auto fail = [&](const QString& description) {
         out.message = description + QStringLiteral("!");
         host.prompt().warn(out.message);

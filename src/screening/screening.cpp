@@ -43,11 +43,11 @@ QString Standalone(const QString& conditions)
 // The p-value of a one-way analysis of variance of the readings by tester: F = (SSB / (k - 1)) /
 // (SSW / (N - k)) on the F distribution with k - 1 and N - k degrees of freedom. "N/A" with fewer than
 // two testers, no degree of freedom within them, or no spread at all.
-Figure TesterP(const std::vector<RunningMoments>& testers, const RunningMoments& all)
+Figure TesterP(const std::vector<RunningStdDev>& testers, const RunningStdDev& all)
 {
     std::int64_t k = 0;
     double within = 0, between = 0;
-    for (const RunningMoments& t : testers) {
+    for (const RunningStdDev& t : testers) {
         if (t.count() == 0)
             continue;
         ++k;
@@ -144,14 +144,13 @@ int TesterIndex(QStringList& testers, const QString& text, int& last)
     return last = int(testers.size()) - 1;
 }
 
-} // namespace
-
-Figure RunningMoments::stdDev() const
+// The sample standard deviation; "N/A" below two readings.
+Figure StdDevFigure(const RunningStdDev& r)
 {
-    if (mCount < 2)
-        return Figure::na();
-    return std::sqrt(mM2 / double(mCount - 1));
+    return r.count() < 2 ? Figure::na() : Figure(r.sampleStdDev());
 }
+
+} // namespace
 
 bool ParameterScreen::anyRuleHit() const
 {
@@ -202,7 +201,7 @@ ParameterScreen ParameterAccumulator::finish(
         return p;
 
     const double mean = mAll.mean();
-    const Figure overall = mAll.stdDev();
+    const Figure overall = StdDevFigure(mAll);
     p.mean = Round4(mean);
     p.ppm = Round4(double(mOutOfSpec) * 1e6 / double(p.n));
     if (p.n >= 2) {
@@ -219,7 +218,7 @@ ParameterScreen ParameterAccumulator::finish(
         p.testerP = TesterP(mTesters, mAll);
         double lowest = 0, highest = 0;
         bool first = true;
-        for (const RunningMoments& t : mTesters) {
+        for (const RunningStdDev& t : mTesters) {
             if (t.count() == 0)
                 continue;
             lowest = first ? t.mean() : std::min(lowest, t.mean());
@@ -229,11 +228,11 @@ ParameterScreen ParameterAccumulator::finish(
         p.testerDiffers = p.testerP.isNumber() && p.testerP.value() < kTesterP && highest - lowest > within;
     }
     for (std::size_t i = 0; i < mTesters.size(); ++i) {
-        const RunningMoments& t = mTesters[i];
+        const RunningStdDev& t = mTesters[i];
         if (t.count() == 0)
             continue;
         p.testers << TesterFigures { testerNames.value(qsizetype(i)), t.count(), Round4(t.mean()),
-            Rounded(t.stdDev()) };
+            Rounded(StdDevFigure(t)) };
     }
 
     std::sort(p.testers.begin(), p.testers.end(), [](const TesterFigures& a, const TesterFigures& b) {

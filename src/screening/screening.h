@@ -58,29 +58,6 @@ struct ParameterScreen {
     bool anyRuleHit() const;
 };
 
-// Count, mean and sum of squared deviations from the mean, updated one reading at a time (Welford's
-// update: exact to the last digits on readings far from zero, where sums of x and x² cancel).
-class RunningMoments
-{
-public:
-    void add(double x)
-    {
-        ++mCount;
-        const double delta = x - mMean;
-        mMean += delta / double(mCount);
-        mM2 += delta * (x - mMean);
-    }
-    std::int64_t count() const { return mCount; }
-    double mean() const { return mMean; }
-    double sumSquares() const { return mM2; }
-    // The sample standard deviation; "N/A" below two readings.
-    Figure stdDev() const;
-
-private:
-    std::int64_t mCount = 0;
-    double mMean = 0, mM2 = 0;
-};
-
 // Takes one parameter's readings in statement order and computes its figures. Memory: one entry per
 // tester and one mean per subgroup.
 class ParameterAccumulator
@@ -98,8 +75,8 @@ public:
 
 private:
     double mLsl, mUsl;
-    RunningMoments mAll;
-    std::vector<RunningMoments> mTesters;
+    RunningStdDev mAll;
+    std::vector<RunningStdDev> mTesters;
     double mLast = 0, mSumMR = 0;
     std::int64_t mOutOfSpec = 0;
     QString mChartType;

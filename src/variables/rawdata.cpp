@@ -71,7 +71,7 @@ QString PlottedDataInfo(const ClickedPoint& c)
     return QString();
 }
 
-QStringList ReadListingLines(const QString& path, QString* error)
+QStringList ReadTextLines(const QString& path, QString* error)
 {
     QStringList lines;
     QFile file(path);
@@ -86,12 +86,18 @@ QStringList ReadListingLines(const QString& path, QString* error)
         return lines;
     }
     QTextStream in(&file);
-    if (!in.atEnd())
-        in.readLine(); // the heading
     while (!in.atEnd())
         lines << in.readLine();
     if (in.status() != QTextStream::Ok && error)
         *error = file.errorString();
+    return lines;
+}
+
+QStringList ReadListingLines(const QString& path, QString* error)
+{
+    QStringList lines = ReadTextLines(path, error);
+    if (!lines.isEmpty())
+        lines.removeFirst(); // the heading
     return lines;
 }
 

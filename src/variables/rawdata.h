@@ -27,8 +27,11 @@ QString ClickedValueText(double value);
 // "Individual Chart, ...", "X-Bar Chart, ...", "Median Chart, ..." or "" for another chart type.
 QString PlottedDataInfo(const ClickedPoint& clicked);
 
-// Lines of the listing file after its heading line, unchanged. On failure `error` holds the
-// description and the lines read up to then are returned.
+// The lines of a text file, unchanged. On failure `error` holds the description ("File not found" for a
+// missing file) and the lines read up to then are returned.
+QStringList ReadTextLines(const QString& path, QString* error);
+
+// Lines of the listing file after its heading line, as ReadTextLines reads them.
 QStringList ReadListingLines(const QString& path, QString* error);
 
 struct RawDataHighlight {

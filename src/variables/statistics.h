@@ -43,6 +43,9 @@ public:
         mM2 += delta * (offset - mMean);
     }
     std::int64_t count() const { return mCount; }
+    double mean() const { return mShift + mMean; }
+    // The sum of the squared deviations from the mean.
+    double sumSquares() const { return mM2; }
     // 0 below two values.
     double sampleStdDev() const;
 

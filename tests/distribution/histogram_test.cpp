@@ -68,6 +68,20 @@ TEST(Histogram, CellEdgesTheMaximumAndTheCellTable)
     EXPECT_EQ(h.cellTableLines.last().count('\t'), 4);
 }
 
+TEST(Histogram, TheCellTableInTheHeadingsColumns)
+{
+    const int range = int(kCellTableHeading.indexOf("Cell Ranges")), freq = int(kCellTableHeading.indexOf("Freq."));
+    EXPECT_EQ(range, 17);
+    EXPECT_EQ(freq, 61);
+    EXPECT_EQ(CellTableDisplayLine("12\t4.7252\tto  4.7597\t1,008"),
+        "12" + QString(15, ' ') + "4.7252" + QString(9, ' ') + "to  4.7597" + QString(19, ' ') + "1,008");
+    EXPECT_EQ(CellTableDisplayLine("Total\t\t\t\t20,000"), "Total" + QString(56, ' ') + "20,000");
+    // Edges too wide for their column push the rest on; past the last column a tab is one blank.
+    EXPECT_EQ(CellTableDisplayLine("1\t2,400,000,000.0000\tto  2,400,000,100.0000\t7"),
+        "1" + QString(16, ' ') + "2,400,000,000.0000" + QString(26, ' ') + "to  2,400,000,100.0000 7");
+    EXPECT_EQ(CellTableDisplayLine("no tabs"), "no tabs");
+}
+
 // The cells as the description finds them: the first cell, searched from 0 upwards, whose interval holds the
 // value, with the edges computed as min + j·w.
 TEST(Histogram, CellsMatchALinearSearchOverComputedEdges)

@@ -152,6 +152,7 @@ TEST(HistogramPlot, FillsTheChartAndWritesTheCellTable)
     EXPECT_EQ(out.histogram.panelValues[0], "8");
     EXPECT_EQ(f.cellTable(), out.histogram.cellTableLines);
     EXPECT_EQ(f.cellTable().last(), "Total\t\t\t\t8");
+    EXPECT_EQ(c.header, (QStringList { "Histogram Chart", "PSU-100, Range <All>" }));
 
     // A second drawing replaces the first: 3 cells, no more bars of the 7.
     EXPECT_TRUE(f.plot(0, 3).drawn);
@@ -199,6 +200,49 @@ TEST(HistogramPlot, WhatEachEndLeavesOfThePreviousChart)
     EXPECT_FALSE(out.drawn);
     EXPECT_EQ(f.host.scripted.texts(), QStringList { "Division by zero!" });
     EXPECT_EQ(PointTotal(f.chart), 0);
+}
+
+TEST(HistogramPlot, TheTitleLineIsSetBeforeAnyFailure)
+{
+    Fixture f;
+    f.sel.range = "Custom";
+    f.state.gCustomStart = QDate(2026, 11, 1);
+    f.state.gCustomEnd = QDate(2026, 11, 2);
+    f.plot(3, 7); // no rows
+    ASSERT_EQ(f.host.scripted.messages.size(), 1);
+    const QLocale system = QLocale::system();
+    EXPECT_EQ(f.chart.header,
+        (QStringList { "Histogram Chart",
+            "PSU-100 as " + system.toString(QDate(2026, 11, 1), QLocale::ShortFormat) + " to "
+                + system.toString(QDate(2026, 11, 2), QLocale::ShortFormat) }));
+}
+
+TEST(HistogramPlot, TheWindowsStoredLook)
+{
+    Fixture f;
+    ChartModel chart = BuildHistogramChartTemplate();
+    ApplyHistogramWindowLook(f.state, chart);
+    EXPECT_EQ(chart.left.labelFormat, "#,##0.00");
+    EXPECT_EQ(chart.bottom.labelFormat, "#,##0.00");
+    EXPECT_EQ(chart.left.labelSize, 38);
+    EXPECT_EQ(chart.series[kHistogramBars].barWidthPercent, 75);
+
+    f.state.registry.write(kHistogramYLabelFormatSetting, "#,##0");
+    f.state.registry.write(kHistogramXLabelFormatSetting, "#,##0.000");
+    f.state.registry.write(kHistogramLabelAreaSetting, "44.8");
+    f.state.gHistogramBarWidth = 30;
+    ApplyHistogramWindowLook(f.state, chart);
+    EXPECT_EQ(chart.left.labelFormat, "#,##0");
+    EXPECT_EQ(chart.bottom.labelFormat, "#,##0.000");
+    EXPECT_EQ(chart.left.labelSize, 44);
+    EXPECT_EQ(chart.series[kHistogramBars].barWidthPercent, 30);
+
+    // Values no window would keep: a label area beyond any number of pixels, bar widths beyond the scroll bar.
+    f.state.registry.write(kHistogramLabelAreaSetting, "1e30");
+    f.state.gHistogramBarWidth = -5;
+    ApplyHistogramWindowLook(f.state, chart);
+    EXPECT_EQ(chart.left.labelSize, 38);
+    EXPECT_EQ(chart.series[kHistogramBars].barWidthPercent, 1);
 }
 
 TEST(HistogramPlot, AnUnwritableCellTableIsReported)

@@ -6,7 +6,7 @@
 #include "variables/view/chartview.h"
 
 #include "pdfpages.h"
-#include "shownwindows.h"
+#include "windowdriving.h"
 
 #include <QDir>
 #include <QFile>

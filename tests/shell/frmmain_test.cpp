@@ -15,8 +15,8 @@
 #include "variables/view/chartview.h"
 #include "variables/windows/frmrawdata.h"
 
-#include "shownwindows.h"
 #include "testsupport.h"
+#include "windowdriving.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -43,6 +43,7 @@
 #include <memory>
 
 using namespace moldrin;
+using moldrin::test::ChooseWithMouse;
 using moldrin::test::ShownWindows;
 
 namespace
@@ -144,19 +145,6 @@ struct Session {
 void Click(LumButton* button)
 {
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-}
-
-// Chooses the item `text` in the list's open popup with the mouse, as a user does.
-void ChooseWithMouse(QComboBox* combo, const QString& text)
-{
-    combo->showPopup();
-    QAbstractItemView* view = combo->view();
-    QVERIFY(view->isVisible());
-    const QModelIndex index = view->model()->index(combo->findText(text), combo->modelColumn());
-    QVERIFY(index.isValid());
-    view->scrollTo(index);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    QVERIFY(!view->isVisible());
 }
 
 } // namespace
@@ -1077,7 +1065,6 @@ void FrmMainTest::stopLatencyMillionReadings()
     w.chartView()->replot();
     qInfo("one render of the stopped chart: %lld ms", r.elapsed());
 }
-
 
 void FrmMainTest::customRangeDialog()
 {

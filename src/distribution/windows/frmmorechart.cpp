@@ -3,6 +3,7 @@
 
 #include "attributes/windows/frmattributechart.h"
 #include "data/config/configfiles.h"
+#include "distribution/windows/frmhistogram.h"
 #include "distribution/windows/frmpareto.h"
 #include "distribution/windows/frmscatter.h"
 
@@ -133,7 +134,8 @@ void frmMoreChart::ShowChart(ChartWindow& window)
 
 void frmMoreChart::cmdHistogram_Click()
 {
-    // The histogram window is built apart.
+    frmHistogram window(mState, mPrompt, mInputs.selection, this);
+    ShowChart(window);
 }
 
 void frmMoreChart::cmdPareto_Click()

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cmath>
 #include <optional>
 
 namespace moldrin
@@ -27,6 +28,9 @@ namespace moldrin
 
 namespace
 {
+
+// Wider than any screen: a stored width beyond it is not taken.
+constexpr double kMaximumLabelArea = 10000;
 
 // The number a whole stored text reads as ("38", " 40.7 "); nothing for any other text.
 std::optional<double> Numeric(const QString& text)
@@ -61,7 +65,8 @@ WindowSetting LabelAreaSetting(const QString& name, ChartAxis& axis, int fallbac
     return { name,
         [&axis, fallback](const QString& stored) {
             axis.labelSize = fallback;
-            if (const auto v = Numeric(stored))
+            // A value beyond what a label area can be (say "1e12") is no width: the fallback stays.
+            if (const auto v = Numeric(stored); v && std::fabs(*v) <= kMaximumLabelArea)
                 axis.labelSize = int(IntPart(*v));
         },
         [&axis] { return QString::number(axis.labelSize); } };
@@ -234,9 +239,10 @@ void ChartWindow::AddAxisButtons(QHBoxLayout* row)
     using Step = bool (*)(int&);
     for (auto [button, step] : { std::pair<ImageButton*, Step> { imgChartLeft, NarrowLabelArea },
              std::pair<ImageButton*, Step> { imgChartRight, WidenLabelArea } })
-        connect(button, &ImageButton::Pressed, this, [this, button, step] {
-            if (step(mChart.left.labelSize)) {
-                button->SetPressedLook(true);
+        // Captured by name: clang 14 cannot capture structured bindings.
+        connect(button, &ImageButton::Pressed, this, [this, b = button, change = step] {
+            if (change(mChart.left.labelSize)) {
+                b->SetPressedLook(true);
                 RenderChart();
             }
         });

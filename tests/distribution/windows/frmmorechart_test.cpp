@@ -10,7 +10,7 @@
 #include "variables/view/chartview.h"
 
 #include "pdfpages.h"
-#include "shownwindows.h"
+#include "windowdriving.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -317,11 +317,12 @@ private Q_SLOTS:
         }
         // The parameters' display names, which the main window refreshes for the product shown.
         QVERIFY2(
-            opened.value(0).name.contains(QRegularExpression("^[A-Z][a-z]+\\s")), qPrintable(opened.value(0).name));
-        QCOMPARE(opened.value(1).name, QStringLiteral("Output voltage 5V (V)"));
+            opened.value(1).name.contains(QRegularExpression("^[A-Z][a-z]+\\s")), qPrintable(opened.value(1).name));
+        QCOMPARE(opened.value(2).name, QStringLiteral("Output voltage 5V (V)"));
         QCOMPARE(captions,
-            (QStringList { "Pareto Chart", "Regression Chart", "p Chart", "np Chart", "c Chart", "u Chart" }));
-        QCOMPARE(printers.count, 6);
+            (QStringList {
+                "Histogram Chart", "Pareto Chart", "Regression Chart", "p Chart", "np Chart", "c Chart", "u Chart" }));
+        QCOMPARE(printers.count, 7);
         QCOMPARE(prompt.texts(), QStringList());
     }
 };

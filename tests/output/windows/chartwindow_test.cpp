@@ -9,7 +9,7 @@
 #include "variables/view/chartview.h"
 
 #include "pdfpages.h"
-#include "shownwindows.h"
+#include "windowdriving.h"
 
 #include <QCheckBox>
 #include <QImageReader>
@@ -156,6 +156,14 @@ private Q_SLOTS:
         again.Form_Load();
         QCOMPARE(again.model().left.labelSize, kDefaultLabelArea);
         QVERIFY(!again.box->isChecked());
+
+        // A number no label area can be is not taken either (its integer part overflows an int).
+        for (const char* huge : { "1e12", "-1e300" }) {
+            state.registry.write("Test_AxisLabelPosition", huge);
+            TestWindow third(state, prompt);
+            third.Form_Load();
+            QCOMPARE(third.model().left.labelSize, kDefaultLabelArea);
+        }
     }
 
     void buttonsActOnTheirAxisWithinTheirLimits()

@@ -1,9 +1,12 @@
-// Drives the modal windows a test opens: each one shown is handed to a function on its own event loop.
+// Driving windows in QtTest: the windows a test causes to be shown, and a list choice made with the mouse.
 #pragma once
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QEvent>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -43,5 +46,18 @@ protected:
         return false;
     }
 };
+
+// Chooses the item `text` in the list's open popup with the mouse, as a user does.
+inline void ChooseWithMouse(QComboBox* combo, const QString& text)
+{
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    QVERIFY(view->isVisible());
+    const QModelIndex index = view->model()->index(combo->findText(text), combo->modelColumn());
+    QVERIFY(index.isValid());
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    QVERIFY(!view->isVisible());
+}
 
 } // namespace moldrin::test
