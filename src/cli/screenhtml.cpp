@@ -13,10 +13,7 @@ namespace
 {
 
 using screening::ParameterScreen;
-
-const QString kFigureFormat = QStringLiteral("#,##0.0###");
-constexpr double kCpKPoor = 1.0;
-constexpr double kCpKMarginal = 1.33;
+using screening::ScreenCell;
 
 QString Escaped(const QString& text)
 {
@@ -30,49 +27,61 @@ QString Cell(const QString& text, const QString& sortKey, const QString& cls = {
         + QStringLiteral(" data-v=\"") + Escaped(sortKey) + QStringLiteral("\">") + text + QStringLiteral("</td>");
 }
 
-QString FigureCell(const Figure& f, const QString& format = kFigureFormat, const QString& cls = {})
+QString SortKey(const ScreenCell& cell)
 {
-    return Cell(Escaped(FormatFigure(f, format)), f.isNumber() ? NumberText(f.value()) : QString(), cls);
+    if (cell.key.isNull())
+        return {};
+    return cell.key.typeId() == QMetaType::Double ? NumberText(cell.key.toDouble()) : cell.key.toString();
 }
 
-QString CountCell(std::int64_t n)
+// The CpK bands as the classes of the rows.
+const std::pair<screening::CpKBand, const char*> kBandClasses[]
+    = { { screening::CpKBand::Poor, "poor" }, { screening::CpKBand::Marginal, "marginal" },
+          { screening::CpKBand::Capable, "capable" }, { screening::CpKBand::NA, "na" } };
+
+// The colour key: one span a band.
+QString LegendKeys()
 {
-    return Cell(FormatNumber(double(n), QStringLiteral("#,##0")), QString::number(n));
+    QString keys;
+    for (const auto& [band, cls] : kBandClasses)
+        keys += QStringLiteral("<span class=\"key %1\">%2</span>")
+                    .arg(QLatin1String(cls), Escaped(screening::BandLabel(band)));
+    return keys;
 }
 
-QString TextCell(const QString& text)
-{
-    return Cell(Escaped(text), text, QStringLiteral("t"));
-}
-
-// The CpK band a row is coloured by.
 QString Band(const Figure& cpk)
 {
-    if (!cpk.isNumber())
-        return QStringLiteral("na");
-    if (cpk.value() < kCpKPoor)
-        return QStringLiteral("poor");
-    return cpk.value() < kCpKMarginal ? QStringLiteral("marginal") : QStringLiteral("capable");
+    const screening::CpKBand band = screening::BandOf(cpk);
+    for (const auto& [b, cls] : kBandClasses)
+        if (b == band)
+            return QLatin1String(cls);
+    return {};
 }
 
-QString TesterCell(const ParameterScreen& p)
+// The colours of the bands and of the tester marker, as the window shows them.
+QString ColourRules()
 {
-    QString text;
-    if (p.testerP.isNumber())
-        text = p.testerP.value() < 0.0001 ? QStringLiteral("&lt;0.0001")
-                                          : FormatNumber(p.testerP.value(), QStringLiteral("0.0000"));
-    else
-        text = Escaped(p.testerP.textValue());
+    QString rules;
+    for (const auto& [band, cls] : kBandClasses) {
+        const screening::BandColours c = screening::ColoursOf(band);
+        rules += QStringLiteral(".%1{background:%2}.%1 td.k,.legend .%1{background:%3}\n")
+                     .arg(QLatin1String(cls), QLatin1String(c.row), QLatin1String(c.key));
+    }
+    return rules + QStringLiteral(".flag,td.differs{color:%1}\n").arg(QLatin1String(screening::kTesterFlagColour));
+}
+
+QString TesterCell(const ParameterScreen& p, const ScreenCell& cell)
+{
+    QString text = Escaped(cell.text);
     if (p.testerDiffers)
-        text = QStringLiteral("<span class=\"flag\" title=\"testers differ\">&#9873;</span> ") + text;
+        text = QStringLiteral("<span class=\"flag\" title=\"testers differ\">") + screening::kTesterFlag
+            + QStringLiteral("</span> ") + text;
     QStringList means;
     for (const screening::TesterFigures& t : p.testers)
-        means << Escaped(t.tester) + QStringLiteral(": ") + FormatFigure(t.mean, kFigureFormat)
-                + QStringLiteral(" <span class=\"dim\">(n ") + FormatNumber(double(t.n), QStringLiteral("#,##0"))
-                + QStringLiteral(")</span>");
+        means << Escaped(screening::TesterMeanText(t)) + QStringLiteral(" <span class=\"dim\">(n ")
+                + screening::CountText(t.n) + QStringLiteral(")</span>");
     text += QStringLiteral("<div class=\"means\">") + means.join(QStringLiteral("<br>")) + QStringLiteral("</div>");
-    return Cell(text, p.testerP.isNumber() ? NumberText(p.testerP.value()) : QString(),
-        p.testerDiffers ? QStringLiteral("t differs") : QStringLiteral("t"));
+    return Cell(text, SortKey(cell), p.testerDiffers ? QStringLiteral("t differs") : QStringLiteral("t"));
 }
 
 // The X-Bar trend with its centre and control limits, and the specification limits where they fall in
@@ -123,35 +132,6 @@ QString TrendChart(const ParameterScreen& p)
     return svg;
 }
 
-QString SelectionText(const QList<SelectionEntry>& selection)
-{
-    static const QList<std::pair<QString, QString>> kLabels { { QStringLiteral("range"), QStringLiteral("Range") },
-        { QStringLiteral("from"), QStringLiteral("from") }, { QStringLiteral("to"), QStringLiteral("to") },
-        { QStringLiteral("tester"), QStringLiteral("Tester") }, { QStringLiteral("testId"), QStringLiteral("Test ID") },
-        { QStringLiteral("serial"), QStringLiteral("Serial") },
-        { QStringLiteral("passOnly"), QStringLiteral("Pass Only") },
-        { QStringLiteral("lastDataOnly"), QStringLiteral("Last Data Only") },
-        { QStringLiteral("acceptZero"), QStringLiteral("Accept Zero") },
-        { QStringLiteral("chartType"), QStringLiteral("rule hits on") },
-        { QStringLiteral("subgroupSize"), QStringLiteral("group size") } };
-    QStringList parts;
-    for (const SelectionEntry& e : selection) {
-        QString label = e.key;
-        for (const auto& [key, text] : kLabels)
-            if (key == e.key)
-                label = text;
-        QString value;
-        if (e.value.isBool())
-            value = e.value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
-        else if (e.value.isDouble())
-            value = NumberText(e.value.toDouble());
-        else
-            value = e.value.toString().isEmpty() ? QStringLiteral("any") : e.value.toString();
-        parts << Escaped(label) + QStringLiteral(" <b>") + Escaped(value) + QStringLiteral("</b>");
-    }
-    return parts.join(QStringLiteral(" &middot; "));
-}
-
 const char* const kStyle = R"(
 body{font-family:"DejaVu Sans",Verdana,Arial,sans-serif;margin:16px;color:#222;background:#f7f7f7}
 h1{font-size:20px;margin:0 0 6px}
@@ -162,13 +142,8 @@ th,td{border:1px solid #ccc;padding:3px 6px;text-align:right;white-space:nowrap;
 th{background:#e6e6e6;cursor:pointer;user-select:none;position:sticky;top:0}
 th.asc::after{content:" \25B2"}th.desc::after{content:" \25BC"}
 td.t{text-align:left}
-.poor{background:#fbe3e3}.poor td.k,.legend .poor{background:#f2a5a5}
-.marginal{background:#fdf3dc}.marginal td.k,.legend .marginal{background:#f6d487}
-.capable{background:#eaf6ea}.capable td.k,.legend .capable{background:#a9d8a9}
-.na td.k,.legend .na{background:#e4e4e4}
 td.k{font-weight:bold}
-.flag{color:#b00;font-size:15px}
-td.differs{color:#b00}
+.flag{font-size:15px}
 .means{font-size:11px;color:#555;margin-top:2px}
 .dim{color:#888}
 svg line.spec{stroke:#d00;stroke-width:1}
@@ -211,24 +186,16 @@ QByteArray ScreenHtml(const ScreenPage& page)
     const screening::ScreenResult& r = page.result;
     QString html
         = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>Screening: ")
-        + Escaped(page.product) + QStringLiteral("</title>\n<style>") + QLatin1String(kStyle)
+        + Escaped(page.product) + QStringLiteral("</title>\n<style>") + QLatin1String(kStyle) + ColourRules()
         + QStringLiteral("</style></head>\n<body>\n<h1>Screening: ") + Escaped(page.product)
-        + QStringLiteral("</h1>\n<p class=\"sel\">") + SelectionText(page.selection) + QStringLiteral(" &middot; <b>")
-        + FormatNumber(double(r.records), QStringLiteral("#,##0"))
-        + QStringLiteral("</b> rows read</p>\n<p class=\"legend\">CpK: <span class=\"key poor\">below ")
-        + FormatNumber(kCpKPoor, QStringLiteral("0.00")) + QStringLiteral("</span><span class=\"key marginal\">below ")
-        + FormatNumber(kCpKMarginal, QStringLiteral("0.00"))
-        + QStringLiteral("</span><span class=\"key capable\">capable</span><span class=\"key na\">N/A</span> "
-                         "<span class=\"flag\">&#9873;</span> testers differ (p &lt; 0.001 and tester means "
-                         "more than one Est Sigma apart). Click a heading to sort.</p>\n");
+        + QStringLiteral("</h1>\n<p class=\"sel\">") + screening::SelectionHtml(page.selection)
+        + QStringLiteral(" &middot; <b>") + screening::CountText(r.records)
+        + QStringLiteral("</b> rows read</p>\n<p class=\"legend\">CpK: ") + LegendKeys()
+        + QStringLiteral(" <span class=\"flag\">") + screening::kTesterFlag
+        + QStringLiteral("</span> testers differ (p &lt; 0.001 and tester means more than one Est Sigma apart). "
+                         "Click a heading to sort.</p>\n");
 
-    QStringList heads { QStringLiteral("Parameter"), QStringLiteral("Unit"), QStringLiteral("LSL"),
-        QStringLiteral("USL"), QStringLiteral("n"), QStringLiteral("Mean"), QStringLiteral("Std Dev"),
-        QStringLiteral("Est Sigma"), QStringLiteral("Cp"), QStringLiteral("CpK"), QStringLiteral("Pp"),
-        QStringLiteral("PpK"), QStringLiteral("Out of spec"), QStringLiteral("ppm") };
-    for (int k = 1; k <= screening::kRuleHitCount; ++k)
-        heads << QStringLiteral("R") + QString::number(k);
-    heads << QStringLiteral("Tester p") << QStringLiteral("X-Bar trend");
+    const QStringList heads = screening::ScreenHeadings() << QStringLiteral("X-Bar trend");
     html += QStringLiteral("<table id=\"screen\"><thead><tr><th>") + heads.join(QStringLiteral("</th><th>"))
         + QStringLiteral("</th></tr></thead>\n<tbody>\n");
 
@@ -237,13 +204,14 @@ QByteArray ScreenHtml(const ScreenPage& page)
             ? QString()
             : QStringLiteral(" title=\"") + Escaped(p.name) + u'"';
         html += QStringLiteral("<tr class=\"") + Band(p.cpk) + QStringLiteral("\"") + title + u'>';
-        html += TextCell(p.item.isEmpty() ? p.column : p.item) + TextCell(p.unit) + FigureCell(p.lsl)
-            + FigureCell(p.usl) + CountCell(p.n) + FigureCell(p.mean) + FigureCell(p.stdDev) + FigureCell(p.estSigma)
-            + FigureCell(p.cp) + FigureCell(p.cpk, kFigureFormat, QStringLiteral("k")) + FigureCell(p.pp)
-            + FigureCell(p.ppk) + CountCell(p.outOfSpec) + FigureCell(p.ppm);
-        for (std::int64_t hits : p.ruleHits)
-            html += CountCell(hits);
-        html += TesterCell(p) + Cell(TrendChart(p), QString::number(p.subgroups)) + QStringLiteral("</tr>\n");
+        const QList<ScreenCell> cells = screening::ScreenCells(p);
+        for (int c = 0; c < screening::kColTesterP; ++c)
+            html += Cell(Escaped(cells[c].text), SortKey(cells[c]),
+                screening::IsTextColumn(c)    ? QStringLiteral("t")
+                    : c == screening::kColCpK ? QStringLiteral("k")
+                                              : QString());
+        html += TesterCell(p, cells[screening::kColTesterP]) + Cell(TrendChart(p), QString::number(p.subgroups))
+            + QStringLiteral("</tr>\n");
     }
     html += QStringLiteral("</tbody></table>\n<script>") + QLatin1String(kScript)
         + QStringLiteral("</script>\n</body></html>\n");

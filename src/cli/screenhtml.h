@@ -1,26 +1,19 @@
 // The screen as one self-contained HTML page: a sortable table coloured by CpK, a small chart per parameter.
 #pragma once
 
-#include "screening/screening.h"
+#include "screening/screentable.h"
 
 #include <QByteArray>
-#include <QJsonValue>
 #include <QList>
 #include <QString>
 
 namespace moldrin::cli
 {
 
-// One condition of the selection: its JSON key and value (text, flag or number).
-struct SelectionEntry {
-    QString key;
-    QJsonValue value;
-};
-
 // What a screen report shows: the product, the selection and the result.
 struct ScreenPage {
     QString product;
-    QList<SelectionEntry> selection;
+    QList<screening::SelectionEntry> selection;
     screening::ScreenResult result;
 };
 

@@ -106,24 +106,6 @@ bool WriteScreenJson(QIODevice& device, const ScreenPage& page)
     return j.flush();
 }
 
-// The selection as the report names it, in the order of the main window's panel.
-QList<SelectionEntry> SelectionEntries(const ReportOptions& o, const data::PlotSelection& s, const ScreenResult& r)
-{
-    QList<SelectionEntry> e { { QStringLiteral("range"), o.range } };
-    if (o.range == QLatin1String("Custom"))
-        e << SelectionEntry { QStringLiteral("from"), o.from.toString(Qt::ISODate) }
-          << SelectionEntry { QStringLiteral("to"), o.to.toString(Qt::ISODate) };
-    e << SelectionEntry { QStringLiteral("tester"), s.tester.isEmpty() ? data::kAllItem : s.tester }
-      << SelectionEntry { QStringLiteral("testId"), s.query.testIdText }
-      << SelectionEntry { QStringLiteral("serial"), s.serialFilter.toUpper() }
-      << SelectionEntry { QStringLiteral("passOnly"), s.passOnly }
-      << SelectionEntry { QStringLiteral("lastDataOnly"), s.lastDataOnly }
-      << SelectionEntry { QStringLiteral("acceptZero"), s.query.acceptZero }
-      << SelectionEntry { QStringLiteral("chartType"), r.chartType }
-      << SelectionEntry { QStringLiteral("subgroupSize"), r.subgroupSize };
-    return e;
-}
-
 } // namespace
 
 int ScreenReport(
@@ -153,7 +135,7 @@ int ScreenReport(
     const ScreenResult& r = page.result;
     if (!r.completed)
         return kExitMessage;
-    page.selection = SelectionEntries(o, sel, r);
+    page.selection = screening::ScreenSelection(s, sel, r);
 
     const QList<std::pair<QString, std::function<bool(QIODevice&)>>> outputs {
         { o.jsonFile, [&](QIODevice& d) { return WriteScreenJson(d, page); } },

@@ -23,6 +23,25 @@ public:
     void change(Qt::CursorShape shape) { QGuiApplication::changeOverrideCursor(QCursor(shape)); }
 };
 
+// The pointer of a long read for a scope: the hourglass while the statement runs, the busy arrow once rows
+// arrive (the window answers then: its Stop button can be clicked).
+class ReadingCursor
+{
+public:
+    // Called with the rows read so far (0 while the statement runs).
+    void Progress(long rowsRead)
+    {
+        if (rowsRead > 0 && !mReading) {
+            mReading = true;
+            mBusy.change(Qt::BusyCursor);
+        }
+    }
+
+private:
+    ScopedOverrideCursor mBusy { Qt::WaitCursor };
+    bool mReading = false;
+};
+
 // The normal pointer for a scope in which the user is asked something, when a busy pointer is showing.
 class NormalCursorWhileAsking
 {

@@ -103,6 +103,7 @@ ChartModel BuildHistogramChartTemplate()
     ChartModel chart;
     ChartSeries bars = Series(QStringLiteral("Data"), SeriesKind::Bar, kClOrange);
     bars.barWidthPercent = 75;
+    bars.barFromX = true; // each cell's bar from its lower edge to the next
     bars.valueFormat = QStringLiteral("#,##0");
     chart.series = {
         bars,

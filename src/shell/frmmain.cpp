@@ -15,6 +15,7 @@
 #include "output/dialogs/windowoutput.h"
 #include "rules/rulemarks.h"
 #include "rules/windows/frmspc_rulesetup.h"
+#include "screening/windows/frmscreening.h"
 #include "shell/chartrules.h"
 #include "shell/dialogs/frmrangeplot.h"
 #include "shell/smallwindows.h"
@@ -198,11 +199,7 @@ public:
     }
     void KeepResponsive(long recordsRead) override
     {
-        if (recordsRead > 0 && !mReading) {
-            // The statement runs no longer: still busy, but the window answers (Stop Plot).
-            mReading = true;
-            mBusy.change(Qt::BusyCursor);
-        }
+        mBusy.Progress(recordsRead);
         mWindow.ShowPlotProgress(recordsRead);
         if (mWindow.mRenderClock.elapsed() >= kPlotRepaintMs) {
             mWindow.RenderChart();
@@ -213,8 +210,7 @@ public:
 
 private:
     frmMain& mWindow;
-    ScopedOverrideCursor mBusy { Qt::WaitCursor };
-    bool mReading = false;
+    ReadingCursor mBusy;
 };
 
 frmMain::frmMain(AppState& state, Prompt& prompt, QWidget* parent)
@@ -284,6 +280,7 @@ void frmMain::BuildControls()
     cmdPlotChart = button(QStringLiteral("cmdPlotChart"), kStartPlot);
     cmdPlotChart->SetEnabled(false);
     cmdMoreCharts = button(QStringLiteral("cmdMoreCharts"), QStringLiteral("More Charts"));
+    cmdScreening = button(QStringLiteral("cmdScreening"), QStringLiteral("Screening"));
     cmdExport = button(QStringLiteral("cmdExport"), QStringLiteral("Export Chart"));
     cmdPrint = button(QStringLiteral("cmdPrint"), QStringLiteral("Print Chart"));
     cmdZoomXIn = button(QStringLiteral("cmdZoomXIn"), QStringLiteral("Zoom In"));
@@ -367,7 +364,11 @@ void frmMain::BuildControls()
         grid->addWidget(box, row++, 0, 1, 2);
     grid->addWidget(cmdPlotChart, row++, 0, 1, 2);
     grid->addWidget(lblPlotProgress, row++, 0, 1, 2);
-    for (LumButton* b : { cmdMoreCharts, cmdDataInter, cmdExport, cmdPrint, cmdAbout, cmdExit })
+    auto* furtherCharts = new QHBoxLayout;
+    furtherCharts->addWidget(cmdMoreCharts);
+    furtherCharts->addWidget(cmdScreening);
+    grid->addLayout(furtherCharts, row++, 0, 1, 2);
+    for (LumButton* b : { cmdDataInter, cmdExport, cmdPrint, cmdAbout, cmdExit })
         grid->addWidget(b, row++, 0, 1, 2);
     grid->addWidget(lblOpenATE_INI, row++, 0, 1, 2);
     grid->addWidget(lblOpenProducts_INI, row++, 0, 1, 2);
@@ -435,6 +436,7 @@ void frmMain::ConnectControls()
     connect(cmdZoomXOut, &LumButton::Click, this, [this] { cmdZoomXOut_Click(); });
     connect(cmdReset, &LumButton::Click, this, [this] { cmdReset_Click(); });
     connect(cmdMoreCharts, &LumButton::Click, this, [this] { cmdMoreCharts_Click(); });
+    connect(cmdScreening, &LumButton::Click, this, [this] { cmdScreening_Click(); });
     connect(cmdExport, &LumButton::Click, this, [this] { cmdExport_Click(); });
     connect(cmdPrint, &LumButton::Click, this, [this] { cmdPrint_Click(); });
     connect(cmdDataInter, &LumButton::Click, this, [this] { ShowRulesSetup(); });
@@ -825,7 +827,7 @@ void frmMain::ShowPlotProgress(long recordsRead)
 void frmMain::SetPanelEnabled(bool enable)
 {
     for (LumButton* b : { cmdExit, cmdPrint, cmdExport, cmdPreviousPage, cmdNextPage, cmdZoomXIn, cmdZoomXOut, cmdReset,
-             cmdMoreCharts, cmdAbout, cmdDataInter })
+             cmdMoreCharts, cmdScreening, cmdAbout, cmdDataInter })
         b->SetEnabled(enable);
     for (QWidget* w : std::initializer_list<QWidget*> { cboATEList, cboDataParameters, cboProductName, cboTestedRange,
              cboTestID, chkLastDataOnly, chkAcceptZero, chkOnlyPass, txtSerialNumberFilter, lblGroupSize, cboXBarSize,
@@ -1045,6 +1047,24 @@ void frmMain::cmdMoreCharts_Click()
         { cboProductName->count(), ComboItems(cboDataParameters), cboDataParameters->isEnabled(),
             ComboItems(cboATEList), Selection() },
         this);
+}
+
+void frmMain::cmdScreening_Click()
+{
+    if (OnlyOpenIniListed()) {
+        mPrompt.warn(kIniNotLoaded);
+        return;
+    }
+    if (cboProductName->currentIndex() == 0) {
+        mPrompt.warn(QStringLiteral("Please select product name!"));
+        return;
+    }
+    const int chosen = frmScreening::Run(
+        mState, mPrompt, Selection(), mLists.parameterListEnabled ? mLists.parameterList : QStringList(), this);
+    if (chosen < 0 || chosen >= cboDataParameters->count())
+        return;
+    cboDataParameters->setCurrentIndex(chosen);
+    cmdPlotChart_Click();
 }
 
 // The output buttons' host: the window's chart, buttons and blink timer, its filters and its checks.

@@ -81,6 +81,8 @@ public:
     void cmdZoomXOut_Click();
     void cmdReset_Click();
     void cmdMoreCharts_Click();
+    // Opens the screening window; a parameter chosen there is selected and plotted.
+    void cmdScreening_Click();
     void cmdExport_Click();
     void cmdPrint_Click();
     void cmdAbout_Click();
@@ -175,6 +177,7 @@ public:
     QCheckBox* chkShowGrid = nullptr;
     LumButton* cmdPlotChart = nullptr;
     LumButton* cmdMoreCharts = nullptr;
+    LumButton* cmdScreening = nullptr;
     LumButton* cmdExport = nullptr;
     LumButton* cmdPrint = nullptr;
     LumButton* cmdZoomXIn = nullptr;

@@ -7,8 +7,9 @@
 //   point number in the paged charts), y its value on the series' vertical axis. A colour kTeeColor means
 //   "use the series colour".
 // - Line series join their points with the pen (style and colour), Points series draw the pointer only;
-//   a pointer None draws no symbol; Bar series draw a bar centred on each x, barWidthPercent of the
-//   spacing between neighbouring bars wide. Where marks.visible is set, each point's label is drawn
+//   a pointer None draws no symbol; Bar series draw a bar centred on each x (or, with barFromX, centred
+//   between x and the next x: a histogram cell from its lower edge), barWidthPercent of the spacing
+//   between neighbouring bars wide. Where marks.visible is set, each point's label is drawn
 //   marks.offset pixels above the point (below when negative, centred on it when 0), the text centred on
 //   the point's x (so leading or trailing blanks move it sideways); labels of invisible marks and blank
 //   labels are not drawn. Labels always lie inside their band; marks.ruleMarks labels also never overlap
@@ -171,6 +172,7 @@ struct ChartSeries {
     QString valueFormat;   // format of the value read-out, "" for the default
     bool handCursor = false;
     int barWidthPercent = 70;
+    bool barFromX = false; // a bar stands on the interval from its x to the next x
     bool visible = true;
     PointList points;
 

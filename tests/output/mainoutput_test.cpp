@@ -5,6 +5,7 @@
 #include "variables/variableschart.h"
 #include "variables/view/chartview.h"
 
+#include "mainsession.h"
 #include "pdfpages.h"
 #include "windowdriving.h"
 #include "testsupport.h"
@@ -30,18 +31,8 @@ void Click(LumButton* button)
 
 const QString kNoFilters = QStringLiteral("Test ID: <All>; S/N Filter: none; Source Filter: none");
 
-struct Session {
-    explicit Session(const QString& settings)
-        : state(settings)
-    {
-    }
-    bool start(const QString& configDir)
-    {
-        frmMain::StartOptions o;
-        o.configDir = configDir;
-        o.splashPasses = 0;
-        return window->Form_Load(o);
-    }
+struct Session : moldrin::test::MainSession<> {
+    using MainSession::MainSession;
     // Prints through the dialog into `file` with the page option `mode`.
     void printToPdf(const QString& file, int mode)
     {
@@ -56,9 +47,6 @@ struct Session {
         Click(window->cmdPrint);
         shown = dialogs.count;
     }
-    AppState state;
-    ScriptedPrompt prompt;
-    std::unique_ptr<frmMain> window = std::make_unique<frmMain>(state, prompt);
     QString caption;
     bool optionsEnabled = false;
     int shown = 0;

@@ -15,6 +15,7 @@
 #include "variables/view/chartview.h"
 #include "variables/windows/frmrawdata.h"
 
+#include "mainsession.h"
 #include "testsupport.h"
 #include "windowdriving.h"
 
@@ -124,23 +125,7 @@ Qt::CursorShape OverridePointer()
     return c ? c->shape() : Qt::ArrowCursor;
 }
 
-// One window on its own settings file, started on a configuration folder.
-struct Session {
-    explicit Session(const QString& settingsFile)
-        : state(settingsFile)
-    {
-    }
-    bool start(const QString& configDir)
-    {
-        frmMain::StartOptions o;
-        o.configDir = configDir;
-        o.splashPasses = 0;
-        return window->Form_Load(o);
-    }
-    AppState state;
-    TestPrompt prompt;
-    std::unique_ptr<frmMain> window = std::make_unique<frmMain>(state, prompt);
-};
+using Session = moldrin::test::MainSession<TestPrompt>;
 
 void Click(LumButton* button)
 {
@@ -1413,7 +1398,7 @@ void FrmMainTest::buttonsCarryTheStoredLook()
         QVERIFY(b->HoverOn());
     };
     const QList<LumButton*> buttons = w.findChildren<LumButton*>();
-    QCOMPARE(buttons.size(), 12);
+    QCOMPARE(buttons.size(), 13);
     for (LumButton* b : buttons)
         expectLook(b);
     frmAbout about;

@@ -549,8 +549,12 @@ void ChartView::drawSeries(const ChartSeries& series)
     if (series.kind == SeriesKind::Bar) {
         auto* bars = new QCPBars(key, value);
         bars->setName(series.title);
+        const double spacing = BarSpacing(series);
+        if (series.barFromX)
+            for (double& k : keys)
+                k += spacing / 2;
         bars->setData(keys, values);
-        bars->setWidth(BarSpacing(series) * series.barWidthPercent / 100.0);
+        bars->setWidth(spacing * series.barWidthPercent / 100.0);
         bars->setPen(QPen(colour.darker(130)));
         bars->setBrush(colour);
         return;
@@ -634,7 +638,9 @@ QCPRange ChartView::keyRange(const ChartModel& chart) const
             continue;
         lo = std::min(lo, *s.minX());
         hi = std::max(hi, *s.maxX());
-        if (s.kind == SeriesKind::Bar)
+        if (s.kind == SeriesKind::Bar && s.barFromX)
+            hi = std::max(hi, *s.maxX() + BarSpacing(s));
+        else if (s.kind == SeriesKind::Bar)
             pad = std::max(pad, BarSpacing(s) / 2);
     }
     if (!std::isfinite(lo))

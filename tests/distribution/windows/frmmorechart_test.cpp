@@ -6,9 +6,9 @@
 #include "demosession.h"
 #include "distribution/windows/frmscatter.h"
 #include "output/dialogs/frmprintchart.h"
-#include "shell/frmmain.h"
 #include "variables/view/chartview.h"
 
+#include "mainsession.h"
 #include "pdfpages.h"
 #include "windowdriving.h"
 
@@ -264,13 +264,10 @@ private Q_SLOTS:
         QVERIFY(test::CopyDemoConfiguration(demo));
         QVERIFY(test::GenerateDemoData(MOLDRIN_DEMO_DATA_EXE, demo, 300));
         qputenv("TEMP", temp.path().toLocal8Bit());
-        AppState state(temp.filePath("settings"));
-        ScriptedPrompt prompt;
-        frmMain main(state, prompt);
-        frmMain::StartOptions start;
-        start.configDir = demo;
-        start.splashPasses = 0;
-        QVERIFY(main.Form_Load(start));
+        test::MainSession<> session(temp.filePath("settings"));
+        QVERIFY(session.start(demo));
+        frmMain& main = *session.window;
+        ScriptedPrompt& prompt = session.prompt;
 
         struct Opened {
             QString caption;

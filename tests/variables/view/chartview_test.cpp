@@ -457,6 +457,30 @@ private Q_SLOTS:
         QCOMPARE(footer->text(), QStringLiteral("Test parameter"));
     }
 
+    // A histogram's cell bars stand on their cells, from each lower edge to the next, as its curves do.
+    void barsFromTheirXStandOnTheirInterval()
+    {
+        ChartModel chart;
+        ChartSeries cells;
+        cells.kind = SeriesKind::Bar;
+        cells.horizontalAxis = HorizontalAxis::Bottom;
+        cells.barWidthPercent = 100;
+        cells.barFromX = true;
+        for (double lower : { 4.8, 4.9, 5.0 })
+            cells.addXY(lower, 10);
+        chart.series << cells;
+        ChartView view;
+        view.resize(600, 400);
+        view.render(chart);
+        view.replot();
+        auto* bars = qobject_cast<QCPBars*>(view.plottable(0));
+        QVERIFY(bars);
+        QVERIFY(qAbs(bars->data()->at(0)->key - 4.85) < 1e-9);
+        QVERIFY(qAbs(bars->width() - 0.1) < 1e-9);
+        // The last cell's upper edge is inside the axis.
+        QVERIFY(view.pointAxis()->range().contains(5.1));
+    }
+
     void horizontalZoomLastsUntilUndone()
     {
         ChartModel chart;
