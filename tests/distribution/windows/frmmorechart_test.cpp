@@ -277,10 +277,13 @@ private Q_SLOTS:
             int pdfPages = 0;
             QString pdfText, title;
             QString name; // the first bar's label, the bottom axis title
+            QString stamp, printCaption; // the export's footer line, the printer dialog's caption
         };
         QList<Opened> opened;
         QPointer<frmMoreChart> selector;
-        ShownWindows<frmPrintChart> printers([](frmPrintChart& d) {
+        QString printCaption;
+        ShownWindows<frmPrintChart> printers([&](frmPrintChart& d) {
+            printCaption = d.windowTitle();
             d.ui.cboPrinterList->setCurrentText(kPrintToPdfFile);
             Click(d.ui.cmdPrintChart);
         });
@@ -288,12 +291,14 @@ private Q_SLOTS:
             const QString file = temp.filePath(QStringLiteral("chart%1").arg(opened.size()));
             prompt.files.enqueue(file + ".png");
             Click(w.cmdExport);
+            const QString stamp = w.chart().footer.value(0);
             prompt.files.enqueue(file + ".pdf");
             Click(w.cmdPrintChart);
             opened << Opened { w.windowTitle(), w.isModal() && selector && selector->isVisible(),
                 w.chart().series.value(0).count(), QImageReader(file + ".png").size(), w.chartView()->size(),
                 test::PdfPageCount(file + ".pdf"), test::PdfPageText(file + ".pdf", 1), w.chart().header.value(0),
-                w.objectName() == "frmPareto" ? w.chart().series.value(0).points.label(0) : w.chart().bottom.title };
+                w.objectName() == "frmPareto" ? w.chart().series.value(0).points.label(0) : w.chart().bottom.title,
+                stamp, printCaption };
         });
         ShownWindows<frmMoreChart> selectors([&](frmMoreChart& m) {
             selector = &m;
@@ -303,14 +308,22 @@ private Q_SLOTS:
         });
         Click(main.cmdMoreCharts);
         QCOMPARE(selectors.count, 1);
-        QStringList captions;
+        QStringList captions, printCaptions;
         for (const Opened& o : opened) {
             captions << o.caption;
             QVERIFY2(o.modalOverSelector, qPrintable(o.caption));
             QVERIFY2(o.points > 0, qPrintable(o.caption));
             QVERIFY2(!o.view.isEmpty() && o.png == o.view, qPrintable(o.caption));
             QCOMPARE(o.pdfPages, 1);
-            QVERIFY2(o.pdfText.contains("Printed on: ") && o.pdfText.contains(o.title), qPrintable(o.pdfText));
+            // The print stamp has a four-digit year, a chart window's export stamp two.
+            QVERIFY2(
+                o.pdfText.contains(QRegularExpression("Printed on: [A-Z][a-z]{2} \\d\\d, \\d{4} \\d\\d:\\d\\d [ap]m"))
+                    && o.pdfText.contains(o.title),
+                qPrintable(o.pdfText));
+            QVERIFY2(
+                o.stamp.contains(QRegularExpression("^Exported on: [A-Z][a-z]{2} \\d\\d, \\d\\d \\d\\d:\\d\\d [ap]m$")),
+                qPrintable(o.caption + ": " + o.stamp));
+            printCaptions << o.printCaption;
         }
         // The parameters' display names, which the main window refreshes for the product shown.
         QVERIFY2(
@@ -319,6 +332,9 @@ private Q_SLOTS:
         QCOMPARE(captions,
             (QStringList {
                 "Histogram Chart", "Pareto Chart", "Regression Chart", "p Chart", "np Chart", "c Chart", "u Chart" }));
+        QCOMPARE(printCaptions,
+            (QStringList { "Print Histogram Chart", "Print Pareto Chart", "Print Scatter Chart", "Print P Chart",
+                "Print NP Chart", "Print C Chart", "Print U Chart" }));
         QCOMPARE(printers.count, 7);
         QCOMPARE(prompt.texts(), QStringList());
     }
