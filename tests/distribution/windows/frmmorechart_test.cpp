@@ -4,6 +4,7 @@
 
 #include "buttonctl/lumbutton.h"
 #include "demosession.h"
+#include "distribution/windows/frmhistogram.h"
 #include "distribution/windows/frmscatter.h"
 #include "output/dialogs/frmprintchart.h"
 #include "variables/view/chartview.h"
@@ -76,7 +77,15 @@ class FrmMoreChartTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    // A demo folder of 300 units a product for the tests that start the main window.
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        QVERIFY(QDir().mkpath(mDemo));
+        QVERIFY(test::CopyDemoConfiguration(mDemo));
+        QVERIFY(test::GenerateDemoData(MOLDRIN_DEMO_DATA_EXE, mDemo, 300));
+        qputenv("TEMP", mTemp.path().toLocal8Bit());
+    }
 
     void listsAndEnablingRules()
     {
@@ -259,13 +268,8 @@ private Q_SLOTS:
     void everyChartFromTheMainWindow()
     {
         QTemporaryDir temp;
-        const QString demo = temp.filePath("demo");
-        QVERIFY(QDir().mkpath(demo));
-        QVERIFY(test::CopyDemoConfiguration(demo));
-        QVERIFY(test::GenerateDemoData(MOLDRIN_DEMO_DATA_EXE, demo, 300));
-        qputenv("TEMP", temp.path().toLocal8Bit());
         test::MainSession<> session(temp.filePath("settings"));
-        QVERIFY(session.start(demo));
+        QVERIFY(session.start(mDemo));
         frmMain& main = *session.window;
         ScriptedPrompt& prompt = session.prompt;
 
@@ -338,6 +342,35 @@ private Q_SLOTS:
         QCOMPARE(printers.count, 7);
         QCOMPARE(prompt.texts(), QStringList());
     }
+
+    // A chart window reads the main window's selection as it stands: here the histogram of the second
+    // parameter on one tester.
+    void chartsOpenOnTheMainWindowsSelection()
+    {
+        QTemporaryDir temp;
+        test::MainSession<> session(temp.filePath("settings"));
+        QVERIFY(session.start(mDemo));
+        frmMain& main = *session.window;
+        main.cboDataParameters->setCurrentIndex(1);
+        QCOMPARE(main.cboDataParameters->currentText(), QStringLiteral("T101: [Output voltage 3.3V]"));
+        main.cboATEList->setCurrentText(QStringLiteral("ATE-02"));
+        QCOMPARE(main.cboATEList->currentText(), QStringLiteral("ATE-02"));
+
+        HistogramOutcome seen;
+        ShownWindows<frmHistogram> histograms([&](frmHistogram& w) { seen = w.lastOutcome(); });
+        ShownWindows<frmMoreChart> selectors([](frmMoreChart& m) { Click(m.ui.cmdHistogram); });
+        Click(main.cmdMoreCharts);
+        QCOMPARE(histograms.count, 1);
+        QVERIFY(seen.drawn);
+        QVERIFY2(seen.records > 0 && seen.records < 300, qPrintable(QString::number(seen.records)));
+        const HistogramStatistics& stats = seen.histogram.stats;
+        QVERIFY2(stats.mean > 3.135 && stats.mean < 3.465, qPrintable(QString::number(stats.mean)));
+        QCOMPARE(session.prompt.texts(), QStringList());
+    }
+
+private:
+    QTemporaryDir mTemp;
+    const QString mDemo = mTemp.filePath("demo");
 };
 
 QTEST_MAIN(FrmMoreChartTest)
