@@ -36,7 +36,8 @@ frmMoreChart::frmMoreChart(AppState& state, Prompt& prompt, MoreChartInputs inpu
         = { { ui.cmdP_Chart, AttributeKind::P }, { ui.cmdNP_Chart, AttributeKind::NP },
               { ui.cmdC_Chart, AttributeKind::C }, { ui.cmdU_Chart, AttributeKind::U } };
     for (auto [button, kind] : attributeButtons)
-        connect(button, &LumButton::Click, this, [this, kind] { cmdAttributeChart_Click(kind); });
+        // Captured by name: clang 14 cannot capture structured bindings.
+        connect(button, &LumButton::Click, this, [this, k = kind] { cmdAttributeChart_Click(k); });
     connect(ui.cmdClose, &LumButton::Click, this, [this] { close(); });
     connect(ui.cmdDefault, &QPushButton::clicked, this, [this] { close(); });
     Form_Load();
