@@ -19,6 +19,7 @@ ChartWindow::Options OptionsFor(AttributeKind kind)
     ChartWindow::Options o;
     o.objectName = t.windowName;
     o.caption = t.caption;
+    o.chartKind = t.queryKind;
     o.chartName = t.chartName;
     o.readOut = ChartWindow::ReadOut::Y;
     o.decimalButtons = { { QStringLiteral("imgLeft"), QStringLiteral("imgRight"),

@@ -25,6 +25,7 @@ ChartWindow::Options HistogramOptions()
     ChartWindow::Options o;
     o.objectName = QStringLiteral("frmHistogram");
     o.caption = QStringLiteral("Histogram Chart");
+    o.chartKind = QStringLiteral("Histogram");
     o.chartName = QStringLiteral("ocxHistogram");
     o.readOut = ChartWindow::ReadOut::XY;
     o.decimalButtons = { { QStringLiteral("imgLeftY"), QStringLiteral("imgRightY"),

@@ -12,6 +12,7 @@ frmPareto::frmPareto(AppState& state, Prompt& prompt, data::PlotSelection select
     : ChartWindow(state, prompt, std::move(selection),
         { .objectName = QStringLiteral("frmPareto"),
             .caption = QStringLiteral("Pareto Chart"),
+            .chartKind = QStringLiteral("Pareto"),
             .chartName = QStringLiteral("ocxPareto"),
             .readOut = ReadOut::None,
             .decimalButtons = {},

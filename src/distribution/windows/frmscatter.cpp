@@ -23,6 +23,7 @@ frmScatter::frmScatter(AppState& state, Prompt& prompt, data::PlotSelection sele
     : ChartWindow(state, prompt, std::move(selection),
         { .objectName = QStringLiteral("frmScatter"),
             .caption = QStringLiteral("Regression Chart"),
+            .chartKind = QStringLiteral("Scatter"),
             .chartName = QStringLiteral("ocxScatter"),
             .readOut = ReadOut::XY,
             .decimalButtons
