@@ -1,6 +1,7 @@
 // frmAttributeChart: the p, np, c and u chart windows on the chart-window base.
 #include "attributes/windows/frmattributechart.h"
 
+#include "common/overridecursor.h"
 #include "variables/view/chartview.h"
 
 #include <QCheckBox>
@@ -62,7 +63,7 @@ void frmAttributeChart::LoadOwn()
 void frmAttributeChart::PlotChart()
 {
     {
-        const WaitCursor hourglass;
+        const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         const bool zones = ui.chkShowZoneABC->isChecked();
         mLastOutcome = PlotAttributeChart(mState, mChart, mSelection, mKind, zones, plotHost());
         if (mLastOutcome.plotted) {

@@ -1,6 +1,7 @@
 // frmHistogram: the histogram window on the chart-window base.
 #include "distribution/windows/frmhistogram.h"
 
+#include "common/overridecursor.h"
 #include "common/rounding.h"
 #include "distribution/windows/frmrawdatahistogram.h"
 
@@ -93,7 +94,7 @@ std::int64_t frmHistogram::CellCount() const
 void frmHistogram::PlotChart()
 {
     {
-        const WaitCursor hourglass;
+        const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         mLastOutcome = PlotHistogram(mState, mChart, mSelection, CellCount(), plotHost());
         if (mLastOutcome.drawn)
             ui.lblSPCParameter1->setText(mLastOutcome.histogram.panelValues.join(QStringLiteral("\r\n")));

@@ -346,14 +346,4 @@ data::PlotHost& ChartWindow::plotHost()
     return mHost;
 }
 
-WaitCursor::WaitCursor()
-{
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-WaitCursor::~WaitCursor()
-{
-    QGuiApplication::restoreOverrideCursor();
-}
-
 } // namespace moldrin

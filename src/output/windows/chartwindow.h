@@ -78,7 +78,7 @@ bool WidenLabelArea(int& width); // +1 while below 100
 //   labels of Options::flashSeries and redraws.
 // - mLoading, set while Form_Load applies the settings and runs LoadOwn.
 // - The settings table Settings(): read and applied in Form_Load, written at close, in table order.
-// - plotHost(): the PlotHost a plot function gets (messages to the window's prompt); WaitCursor shows
+// - plotHost(): the PlotHost a plot function gets (messages to the window's prompt); ScopedOverrideCursor shows
 //   the hourglass while a plot runs.
 // The title lines come from the plot functions (data::ChartTitleLine).
 class ChartWindow : public QDialog
@@ -165,16 +165,6 @@ private:
     QVBoxLayout* mSidePanel = nullptr;
     QHBoxLayout* mControlRow = nullptr;
     data::PromptHost mHost;
-};
-
-// The hourglass pointer while it lives.
-class WaitCursor
-{
-public:
-    WaitCursor();
-    ~WaitCursor();
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 } // namespace moldrin
