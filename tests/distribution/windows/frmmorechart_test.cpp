@@ -26,10 +26,7 @@ using moldrin::test::ShownWindows;
 namespace
 {
 
-void Click(LumButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-}
+using moldrin::test::Click;
 
 // A main window's lists: two products, four parameters, three testers and <All>, every attribute column.
 struct Lists {

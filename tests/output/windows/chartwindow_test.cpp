@@ -104,10 +104,7 @@ private:
     QString mFile;
 };
 
-void Click(LumButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-}
+using moldrin::test::Click;
 
 template <class T> T* Child(QWidget& w, const char* name)
 {
