@@ -1,11 +1,10 @@
-// moldrin-report --kind "P Chart" | "NP Chart" | "C Chart" | "U Chart": the attribute chart as JSON or PNG.
+// moldrin-report --kind "P Chart" | "NP Chart" | "C Chart" | "U Chart": the attribute chart as JSON, PNG or PDF.
 #include "cli/attributereport.h"
 
 #include "attributes/attributechart.h"
 #include "cli/jsonreport.h"
 #include "data/loader/plotfunction.h"
 #include "rules/rulesetup.h"
-#include "variables/view/chartview.h"
 
 #include <QJsonObject>
 
@@ -68,17 +67,9 @@ int AttributeReport(
     const AttributePlotOutcome outcome = PlotAttributeChart(s, chart, selection, kind, o.zones, host);
     if (!outcome.plotted)
         return kExitMessage;
-    if (o.command == ReportCommand::Png) {
-        if (!SavePng(chart, o.pngFile, o.width, o.height)) {
-            err << "moldrin-report: cannot write " << o.pngFile << Qt::endl;
-            return kExitMessage;
-        }
-    } else {
-        const int written = WriteJsonFile(
-            o.jsonFile, [&](QIODevice& file) { return WriteAttributeJson(file, s, chart, o.kind, outcome); }, out, err);
-        if (written != kExitDone)
-            return written;
-    }
+    if (const StepResult r = WriteChart(
+            chart, o, [&](QIODevice& file) { return WriteAttributeJson(file, s, chart, o.kind, outcome); }, out, err))
+        return *r;
     if (o.failOnRules && outcome.rules.centreMarks)
         return kExitRules;
     return prompt.count > 0 ? int(kExitMessage) : int(kExitDone);

@@ -92,7 +92,7 @@ const QStringList& ScatterPanelCaptions()
     return captions;
 }
 
-std::array<LinePoint, 2> RegressionLine(double slope, double intercept, double axisMinimum, double axisMaximum)
+std::array<RegressionPoint, 2> RegressionLine(double slope, double intercept, double axisMinimum, double axisMaximum)
 {
     return { { { axisMinimum, axisMinimum * slope + intercept }, { axisMaximum, axisMaximum * slope + intercept } } };
 }

@@ -97,10 +97,10 @@ ScatterResult ComputeScatter(const ScatterSums& sums, const ScatterDeviations& d
 // The fifteen lines of lblSPCParameter, "Total:" to "Y Range:" with an empty sixth line.
 const QStringList& ScatterPanelCaptions();
 
-struct LinePoint {
+struct RegressionPoint {
     double x = 0, y = 0;
 };
 // The regression line at the ends of the bottom axis: y = x · slope + intercept.
-std::array<LinePoint, 2> RegressionLine(double slope, double intercept, double axisMinimum, double axisMaximum);
+std::array<RegressionPoint, 2> RegressionLine(double slope, double intercept, double axisMinimum, double axisMaximum);
 
 } // namespace moldrin

@@ -156,7 +156,7 @@ ScatterOutcome PlotScatter(
     chart.bottom.title = AxisTitle(state, in.xParameter, in.sourceX);
     const auto ends = RegressionLine(
         stat.slope, stat.intercept, chart.axisMinimum(AxisId::Bottom), chart.axisMaximum(AxisId::Bottom));
-    for (const LinePoint& p : ends)
+    for (const RegressionPoint& p : ends)
         line->addXY(p.x, p.y);
     out.drawn = true;
     return out;

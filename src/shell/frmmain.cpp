@@ -11,6 +11,7 @@
 #include "data/access/connection.h"
 #include "data/config/inifile.h"
 #include "data/loader/tempfiles.h"
+#include "distribution/windows/frmmorechart.h"
 #include "output/dialogs/windowoutput.h"
 #include "rules/rulemarks.h"
 #include "rules/windows/frmspc_rulesetup.h"
@@ -1039,7 +1040,13 @@ void frmMain::cmdMoreCharts_Click()
         mPrompt.warn(QStringLiteral("Please select product name!"));
         return;
     }
-    // The More Charts selector is built apart.
+    // The further charts name the parameters by their display names.
+    if (!mLists.parameterList.isEmpty())
+        data::GetTestParameterName(mState, mPrompt, mLists);
+    frmMoreChart::Run(mState, mPrompt,
+        { cboProductName->count(), ComboItems(cboDataParameters), cboDataParameters->isEnabled(),
+            ComboItems(cboATEList), Selection() },
+        this);
 }
 
 void frmMain::cmdScreening_Click()

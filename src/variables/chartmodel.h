@@ -20,8 +20,8 @@
 //   every series then uses. An automatic axis scales to its series' points.
 // - With maxPointsPerPage > 0 only the point numbers of pageRange() are shown on the horizontal axes.
 // - header lines are the title (in one band followed by the subHeader lines; in two bands the subHeader
-//   names the point axis); footer lines show while footerVisible, subFooter lines always; visible false
-//   hides the whole chart.
+//   names the point axis); subFooter lines always show under the chart (a one-band chart's axis title),
+//   the footer lines below them while footerVisible; visible false hides the whole chart.
 
 #include <QList>
 #include <QString>

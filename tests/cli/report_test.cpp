@@ -884,16 +884,21 @@ TEST_F(Report, StoredRulesSetupAppliesToTheScreen)
             EXPECT_EQ(hits.toInt(-1), 0);
 }
 
-// A further chart's PDF is its window's print: one page, stamped.
-TEST_F(Report, PdfOfTheScatterAndParetoCharts)
+// Every further chart's PDF is its window's print: one page under the chart's title, stamped.
+TEST_F(Report, PdfOfEveryFurtherChart)
 {
     const QString file = home.filePath("kind.pdf");
-    for (const QStringList& kind : { QStringList { "--kind", "Pareto" },
-             { "--kind", "Scatter", "--parameter", "VOUT_5V", "--parameter", "VOUT_3V3" } }) {
+    const QList<std::pair<QStringList, QString>> kinds { { { "--kind", "Histogram" }, "Histogram Chart" },
+        { { "--kind", "Pareto" }, "Pareto Chart" },
+        { { "--kind", "Scatter", "--parameter", "VOUT_5V", "--parameter", "VOUT_3V3" }, "Regression Chart" },
+        { { "--kind", "P Chart" }, "p Chart" }, { { "--kind", "NP Chart" }, "np Chart" },
+        { { "--kind", "C Chart" }, "c Chart" }, { { "--kind", "U Chart" }, "u Chart" } };
+    for (const auto& [kind, title] : kinds) {
         QFile::remove(file);
         const ProgramRun r = Start(QStringList { "--config", demo } + kind + QStringList { "--pdf", file }, true);
-        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_EQ(r.code, 0) << kind.join(' ').toStdString() << ": " << r.err.toStdString();
         EXPECT_EQ(moldrin::test::PdfPageCount(file), 1) << kind.join(' ').toStdString();
-        EXPECT_TRUE(moldrin::test::PdfPageText(file, 1).contains("Printed on: ")) << kind.join(' ').toStdString();
+        const QString text = moldrin::test::PdfPageText(file, 1);
+        EXPECT_TRUE(text.contains("Printed on: ") && text.startsWith(title)) << text.toStdString();
     }
 }

@@ -7,8 +7,8 @@
 
 #include "mainsession.h"
 #include "pdfpages.h"
-#include "windowdriving.h"
 #include "testsupport.h"
+#include "windowdriving.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,10 +24,7 @@ using moldrin::test::ShownWindows;
 namespace
 {
 
-void Click(LumButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-}
+using moldrin::test::Click;
 
 const QString kNoFilters = QStringLiteral("Test ID: <All>; S/N Filter: none; Source Filter: none");
 

@@ -22,10 +22,7 @@ using moldrin::test::ShownWindows;
 namespace
 {
 
-void Click(LumButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-}
+using moldrin::test::Click;
 
 QStringList Items(const QComboBox* combo)
 {

@@ -129,10 +129,7 @@ Qt::CursorShape OverridePointer()
 
 using Session = moldrin::test::MainSession<TestPrompt>;
 
-void Click(LumButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-}
+using moldrin::test::Click;
 
 } // namespace
 

@@ -48,6 +48,12 @@ protected:
 };
 
 // Chooses the item `text` in the list's open popup with the mouse, as a user does.
+// A left click in the middle of a button, as a user's mouse gives it.
+inline void Click(QWidget* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+
 inline void ChooseWithMouse(QComboBox* combo, const QString& text)
 {
     combo->showPopup();

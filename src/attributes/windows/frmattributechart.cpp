@@ -1,6 +1,7 @@
 // frmAttributeChart: the p, np, c and u chart windows on the chart-window base.
 #include "attributes/windows/frmattributechart.h"
 
+#include "common/overridecursor.h"
 #include "variables/view/chartview.h"
 
 #include <QCheckBox>
@@ -19,6 +20,7 @@ ChartWindow::Options OptionsFor(AttributeKind kind)
     ChartWindow::Options o;
     o.objectName = t.windowName;
     o.caption = t.caption;
+    o.chartKind = t.queryKind;
     o.chartName = t.chartName;
     o.readOut = ChartWindow::ReadOut::Y;
     o.decimalButtons = { { QStringLiteral("imgLeft"), QStringLiteral("imgRight"),
@@ -61,7 +63,7 @@ void frmAttributeChart::LoadOwn()
 void frmAttributeChart::PlotChart()
 {
     {
-        const WaitCursor hourglass;
+        const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         const bool zones = ui.chkShowZoneABC->isChecked();
         mLastOutcome = PlotAttributeChart(mState, mChart, mSelection, mKind, zones, plotHost());
         if (mLastOutcome.plotted) {

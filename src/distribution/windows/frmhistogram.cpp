@@ -1,6 +1,7 @@
 // frmHistogram: the histogram window on the chart-window base.
 #include "distribution/windows/frmhistogram.h"
 
+#include "common/overridecursor.h"
 #include "common/rounding.h"
 #include "distribution/windows/frmrawdatahistogram.h"
 
@@ -25,6 +26,7 @@ ChartWindow::Options HistogramOptions()
     ChartWindow::Options o;
     o.objectName = QStringLiteral("frmHistogram");
     o.caption = QStringLiteral("Histogram Chart");
+    o.chartKind = QStringLiteral("Histogram");
     o.chartName = QStringLiteral("ocxHistogram");
     o.readOut = ChartWindow::ReadOut::XY;
     o.decimalButtons = { { QStringLiteral("imgLeftY"), QStringLiteral("imgRightY"),
@@ -92,7 +94,7 @@ std::int64_t frmHistogram::CellCount() const
 void frmHistogram::PlotChart()
 {
     {
-        const WaitCursor hourglass;
+        const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         mLastOutcome = PlotHistogram(mState, mChart, mSelection, CellCount(), plotHost());
         if (mLastOutcome.drawn)
             ui.lblSPCParameter1->setText(mLastOutcome.histogram.panelValues.join(QStringLiteral("\r\n")));

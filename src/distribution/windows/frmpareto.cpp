@@ -1,5 +1,6 @@
 // frmPareto: every test parameter's share of the total, largest first, on the chart-window base.
 #include "distribution/windows/frmpareto.h"
+#include "common/overridecursor.h"
 
 #include <QHBoxLayout>
 #include <QScrollBar>
@@ -12,6 +13,7 @@ frmPareto::frmPareto(AppState& state, Prompt& prompt, data::PlotSelection select
     : ChartWindow(state, prompt, std::move(selection),
         { .objectName = QStringLiteral("frmPareto"),
             .caption = QStringLiteral("Pareto Chart"),
+            .chartKind = QStringLiteral("Pareto"),
             .chartName = QStringLiteral("ocxPareto"),
             .readOut = ReadOut::None,
             .decimalButtons = {},
@@ -31,7 +33,7 @@ frmPareto::frmPareto(AppState& state, Prompt& prompt, data::PlotSelection select
 void frmPareto::PlotChart()
 {
     {
-        const WaitCursor hourglass;
+        const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         mLastOutcome = PlotPareto(mState, mChart, mSelection, plotHost());
         if (mLastOutcome.drawn) {
             const QSignalBlocker quiet(ui.sclChangeBarWidth);

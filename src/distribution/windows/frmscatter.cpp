@@ -1,5 +1,6 @@
 // frmScatter: the regression chart of two test parameters on the chart-window base.
 #include "distribution/windows/frmscatter.h"
+#include "common/overridecursor.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -23,6 +24,7 @@ frmScatter::frmScatter(AppState& state, Prompt& prompt, data::PlotSelection sele
     : ChartWindow(state, prompt, std::move(selection),
         { .objectName = QStringLiteral("frmScatter"),
             .caption = QStringLiteral("Regression Chart"),
+            .chartKind = QStringLiteral("Scatter"),
             .chartName = QStringLiteral("ocxScatter"),
             .readOut = ReadOut::XY,
             .decimalButtons
@@ -56,7 +58,7 @@ void frmScatter::LoadOwn()
 void frmScatter::PlotChart()
 {
     {
-        const WaitCursor hourglass;
+        const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         const ScatterInputs inputs { mlngXParameter, mlngYParameter, mstrSourceX, mstrSourceY };
         mLastOutcome = PlotScatter(mState, mChart, mSelection, inputs, plotHost());
         if (mLastOutcome.drawn) {

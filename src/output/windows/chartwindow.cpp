@@ -5,12 +5,14 @@
 #include "buttonctl/lumbutton.h"
 #include "common/numberformat.h"
 #include "common/rounding.h"
+#include "output/dialogs/windowoutput.h"
 #include "output/windows/imagebutton.h"
 #include "rules/rulemarks.h"
 #include "variables/view/chartview.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -79,6 +81,28 @@ WindowSetting CheckBoxSetting(const QString& name, QCheckBox* box)
                 box->setChecked(*v == 1);
         },
         [box] { return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); } };
+}
+
+WindowSetting ComboTextSetting(const QString& name, QComboBox* combo)
+{
+    return { name,
+        [combo](const QString& stored) {
+            if (const int index = combo->findText(stored); index >= 0)
+                combo->setCurrentIndex(index);
+        },
+        [combo] { return combo->currentText(); } };
+}
+
+void ApplySettings(const QList<WindowSetting>& settings, const SettingsStore& registry)
+{
+    for (const WindowSetting& s : settings)
+        s.apply(registry.read(s.name));
+}
+
+void WriteSettings(const QList<WindowSetting>& settings, SettingsStore& registry)
+{
+    for (const WindowSetting& s : settings)
+        registry.write(s.name, s.current());
 }
 
 bool AddDecimal(QString& format)
@@ -229,8 +253,7 @@ void ChartWindow::AddAxisButtons(QHBoxLayout* row)
 void ChartWindow::Form_Load()
 {
     mLoading = true;
-    for (const WindowSetting& s : Settings())
-        s.apply(mState.registry.read(s.name));
+    ApplySettings(Settings(), mState.registry);
     LoadOwn();
     mLoading = false;
     PlotChart();
@@ -239,12 +262,14 @@ void ChartWindow::Form_Load()
 void ChartWindow::closeEvent(QCloseEvent* event)
 {
     tmrRuleFlash->stop();
-    for (const WindowSetting& s : Settings())
-        mState.registry.write(s.name, s.current());
+    WriteSettings(Settings(), mState.registry);
     event->accept();
 }
 
-void ChartWindow::reject() { close(); }
+void ChartWindow::reject()
+{
+    close();
+}
 
 void ChartWindow::ClearChart()
 {
@@ -259,12 +284,25 @@ void ChartWindow::cmdRefresh_Click()
 
 void ChartWindow::cmdExport_Click()
 {
-    Q_EMIT ExportRequested();
+    RunOutput(ExportChartWindow);
 }
 
 void ChartWindow::cmdPrintChart_Click()
 {
-    Q_EMIT PrintRequested();
+    RunOutput(PrintChartWindow);
+}
+
+void ChartWindow::RunOutput(void (*output)(const ChartWindowParts&, const ChartOutputRow&))
+{
+    const bool blinking = tmrRuleFlash->isActive();
+    tmrRuleFlash->stop();
+    for (int index : mOptions.flashSeries)
+        if (ChartSeries* s = mChart.seriesAt(index))
+            s->marks.visible = true;
+    output({ mState, mPrompt, mChart, mChartView, cmdExport, cmdPrintChart, tmrRuleFlash },
+        ChartOutputRowFor(mOptions.chartKind));
+    if (blinking)
+        tmrRuleFlash->start();
 }
 
 void ChartWindow::RenderChart()
@@ -306,16 +344,6 @@ void ChartWindow::chartView_MouseMove(const QPointF& pixel)
 data::PlotHost& ChartWindow::plotHost()
 {
     return mHost;
-}
-
-WaitCursor::WaitCursor()
-{
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-WaitCursor::~WaitCursor()
-{
-    QGuiApplication::restoreOverrideCursor();
 }
 
 } // namespace moldrin

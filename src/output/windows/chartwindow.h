@@ -13,6 +13,7 @@
 #include <functional>
 
 class QCheckBox;
+class QComboBox;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
@@ -23,6 +24,8 @@ namespace moldrin
 {
 
 class ChartView;
+struct ChartOutputRow;
+struct ChartWindowParts;
 class ImageButton;
 class LumButton;
 
@@ -44,6 +47,11 @@ WindowSetting LabelAreaSetting(const QString& name, ChartAxis& axis, int fallbac
 // A check box as "0" or "1": a stored 0 or 1 sets it (its click handler then runs); anything else leaves
 // the box as the window built it.
 WindowSetting CheckBoxSetting(const QString& name, QCheckBox* box);
+// A list's text: a stored text the list holds is selected; any other leaves the selection as it is.
+WindowSetting ComboTextSetting(const QString& name, QComboBox* combo);
+// A window's table: each value read and applied at load, written at close, in table order.
+void ApplySettings(const QList<WindowSetting>& settings, const SettingsStore& registry);
+void WriteSettings(const QList<WindowSetting>& settings, SettingsStore& registry);
 
 // The label-format and axis-position buttons' steps; false (nothing changed) at their limits.
 bool AddDecimal(QString& format); // appends "0" unless the format ends in "0000"
@@ -64,13 +72,13 @@ bool WidenLabelArea(int& width); // +1 while below 100
 //   decimal more up to "0000", one fewer down to "."; the left axis label area from 10 to 100. A button
 //   that acts shows sunken until the left mouse button is released over it.
 // - The LumButton row cmdRefresh ("Refresh": ClearChart, then PlotChart), cmdExport ("Export") and
-//   cmdPrintChart ("Print Chart"), which emit ExportRequested / PrintRequested for the export and printing
-//   to connect to, cmdClose ("Close"), and the hidden cmdDefault (outside the visible area, Esc): both close.
+//   cmdPrintChart ("Print Chart"), which export and print the chart with the row of Options::chartKind,
+//   cmdClose ("Close"), and the hidden cmdDefault (outside the visible area, Esc): both close.
 // - tmrRuleFlash (500 ms, off at start): StartRuleFlash after a rule evaluation; each tick flips the mark
 //   labels of Options::flashSeries and redraws.
 // - mLoading, set while Form_Load applies the settings and runs LoadOwn.
 // - The settings table Settings(): read and applied in Form_Load, written at close, in table order.
-// - plotHost(): the PlotHost a plot function gets (messages to the window's prompt); WaitCursor shows
+// - plotHost(): the PlotHost a plot function gets (messages to the window's prompt); ScopedOverrideCursor shows
 //   the hourglass while a plot runs.
 // The title lines come from the plot functions (data::ChartTitleLine).
 class ChartWindow : public QDialog
@@ -87,6 +95,7 @@ public:
     struct Options {
         QString objectName; // frmP_Chart
         QString caption; // "p Chart"
+        QString chartKind; // the statement's chart kind, "P Chart": the window's output row
         QString chartName; // ocxP_Chart
         ReadOut readOut = ReadOut::Y;
         QList<DecimalButtons> decimalButtons;
@@ -105,6 +114,11 @@ public:
     ChartView* chartView() const { return mChartView; }
 
     void cmdRefresh_Click();
+    void reject() override; // Esc: closes, so the settings are written
+    // The output runs with the blink timer stopped and the blinking mark labels shown, so the file or the
+    // page carries the marks; the blinking resumes afterwards.
+    void cmdExport_Click();
+    void cmdPrintChart_Click();
     void tmrRuleFlash_Timer();
     void chartView_MouseMove(const QPointF& pixel);
 
@@ -119,10 +133,6 @@ public:
     QPushButton* cmdDefault = nullptr;
     QTimer* tmrRuleFlash = nullptr;
 
-Q_SIGNALS:
-    void ExportRequested();
-    void PrintRequested();
-
 protected:
     // The window's own part.
     virtual QList<WindowSetting> Settings() = 0;
@@ -130,9 +140,6 @@ protected:
     virtual void PlotChart() = 0;
     // Empties the chart before a redraw; windows empty their model and call this (it undoes the zoom).
     virtual void ClearChart();
-    // The export and printing of the chart (the base only announces them).
-    virtual void cmdExport_Click();
-    virtual void cmdPrintChart_Click();
 
     void RenderChart();
     // The blink timer after a rule evaluation: on when marks were placed with blinking enabled.
@@ -141,7 +148,6 @@ protected:
     QVBoxLayout* sidePanel() const { return mSidePanel; }
     QHBoxLayout* controlRow() const { return mControlRow; }
     void closeEvent(QCloseEvent* event) override; // Form_QueryUnload
-    void reject() override;                       // Esc: closes, so the settings are written
 
     AppState& mState;
     Prompt& mPrompt;
@@ -152,22 +158,13 @@ protected:
 private:
     void AddDecimalButtons(const DecimalButtons& buttons, QHBoxLayout* row);
     void AddAxisButtons(QHBoxLayout* row);
+    void RunOutput(void (*output)(const ChartWindowParts&, const ChartOutputRow&));
 
     const Options mOptions;
     ChartView* mChartView = nullptr;
     QVBoxLayout* mSidePanel = nullptr;
     QHBoxLayout* mControlRow = nullptr;
     data::PromptHost mHost;
-};
-
-// The hourglass pointer while it lives.
-class WaitCursor
-{
-public:
-    WaitCursor();
-    ~WaitCursor();
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 } // namespace moldrin

@@ -668,7 +668,8 @@ void ChartView::render(const ChartModel& chart)
     if (!two)
         title += chart.subHeader;
     mTitle->setText(title.join('\n'));
-    mFooter->setText(((chart.footerVisible ? chart.footer : QStringList()) + chart.subFooter).join('\n'));
+    // The sub-footer titles the axis above it; an export or print stamp goes below.
+    mFooter->setText((chart.subFooter + (chart.footerVisible ? chart.footer : QStringList())).join('\n'));
     if (mFooter->text().isEmpty())
         plotLayout()->take(mFooter), delete mFooter, mFooter = nullptr;
     plotLayout()->simplify();

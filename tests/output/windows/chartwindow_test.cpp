@@ -1,15 +1,20 @@
-// The chart-window base with a window of its own: loading order, settings table, buttons, read-out, hooks.
+// The chart-window base with a window of its own: loading order, settings table, buttons, read-out, hooks,
+// export and printing.
 #include "output/windows/chartwindow.h"
 
 #include "buttonctl/lumbutton.h"
 #include "common/numberformat.h"
+#include "output/dialogs/frmprintchart.h"
 #include "output/windows/imagebutton.h"
 #include "variables/view/chartview.h"
 
+#include "pdfpages.h"
+#include "windowdriving.h"
+
 #include <QCheckBox>
+#include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -30,18 +35,23 @@ public:
         ChartSeries s;
         for (int i = 0; i < 10; ++i)
             s.addXY(i * 2.0, i % 3);
-        mChart.series << s;
+        ChartSeries marks;
+        marks.addXY(4, 2.5, QStringLiteral("R1"));
+        marks.marks.visible = true;
+        mChart.series << s << marks;
     }
     static Options MakeOptions()
     {
         Options o;
         o.objectName = QStringLiteral("frmTest");
         o.caption = QStringLiteral("Test Chart");
+        o.chartKind = QStringLiteral("U Chart");
         o.chartName = QStringLiteral("ocxTest");
         o.readOut = ReadOut::XY;
         o.decimalButtons = { { "imgLeftY", "imgRightY", "Adjust decimal places Y-Axis", AxisId::Left },
             { "imgLeftX", "imgRightX", "Adjust decimal places X-Axis", AxisId::Bottom } };
         o.axisButtons = false;
+        o.flashSeries = { kMarks };
         return o;
     }
     QList<WindowSetting> Settings() override
@@ -61,10 +71,40 @@ public:
         events << QStringLiteral("clear");
         ChartWindow::ClearChart();
     }
+    static constexpr int kMarks = 1;
     QStringList events;
     QCheckBox* box = nullptr;
     ChartModel& model() { return mChart; }
 };
+
+// Answers the export's file dialog with `file` and notes what the window looked like at that moment.
+class ExportPrompt : public ScriptedPrompt
+{
+public:
+    ExportPrompt(TestWindow*& window, QString file)
+        : mWindow(window)
+        , mFile(std::move(file))
+    {
+    }
+    QString chooseFile(const FileDialogRequest& request) override
+    {
+        if (request.title != QStringLiteral("Chart Export"))
+            return ScriptedPrompt::chooseFile(request);
+        blinking = mWindow->tmrRuleFlash->isActive();
+        marksShown = mWindow->model().series[TestWindow::kMarks].marks.visible;
+        exportEnabled = mWindow->cmdExport->Enabled();
+        return mFile;
+    }
+    bool blinking = true;
+    bool marksShown = false;
+    bool exportEnabled = true;
+
+private:
+    TestWindow*& mWindow;
+    QString mFile;
+};
+
+using moldrin::test::Click;
 
 template <class T> T* Child(QWidget& w, const char* name)
 {
@@ -179,12 +219,6 @@ private Q_SLOTS:
         w.events.clear();
         Child<LumButton>(w, "cmdRefresh")->Click();
         QCOMPARE(w.events, (QStringList { "clear", "plot 0" }));
-        QSignalSpy exports(&w, &ChartWindow::ExportRequested);
-        QSignalSpy prints(&w, &ChartWindow::PrintRequested);
-        Child<LumButton>(w, "cmdExport")->Click();
-        Child<LumButton>(w, "cmdPrintChart")->Click();
-        QCOMPARE(exports.size(), 1);
-        QCOMPARE(prints.size(), 1);
         QCOMPARE(Child<LumButton>(w, "cmdPrintChart")->Caption(), QStringLiteral("Print Chart"));
         QTimer* timer = Child<QTimer>(w, "tmrRuleFlash");
         QCOMPARE(timer->interval(), 500);
@@ -206,6 +240,63 @@ private Q_SLOTS:
         QTest::keyClick(&esc, Qt::Key_Escape);
         QVERIFY(!esc.isVisible());
         QCOMPARE(state.registry.read("TestX_LabelFormat"), QStringLiteral("#,##0"));
+    }
+
+    // Export and Print Chart run with the blinking paused and the mark labels shown, whatever phase the
+    // blinking was in, and the blinking resumes; the row is the window's kind's.
+    void exportAndPrintPauseTheBlinking()
+    {
+        QTemporaryDir dir;
+        AppState state(dir.filePath("settings"));
+        TestWindow* window = nullptr;
+        ExportPrompt prompt(window, dir.filePath("chart"));
+        TestWindow w(state, prompt);
+        window = &w;
+        w.resize(900, 600);
+        w.Form_Load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.tmrRuleFlash->start();
+        w.model().series[TestWindow::kMarks].marks.visible = false; // the hidden phase
+
+        Click(w.cmdExport);
+        QVERIFY(!prompt.blinking);
+        QVERIFY(prompt.marksShown);
+        QVERIFY(!prompt.exportEnabled);
+        QImageReader png(dir.filePath("chart"));
+        QCOMPARE(png.format(), QByteArray("png"));
+        QCOMPARE(png.size(), w.chartView()->size());
+        QVERIFY(w.tmrRuleFlash->isActive());
+        QVERIFY(w.cmdExport->Enabled());
+        QVERIFY(w.model().footer.value(0).startsWith("Exported on: "));
+
+        QString caption;
+        bool blinkingWhilePrinting = true;
+        const QString pdf = dir.filePath("chart.pdf");
+        test::ShownWindows<frmPrintChart> dialogs([&](frmPrintChart& d) {
+            caption = d.windowTitle();
+            blinkingWhilePrinting = w.tmrRuleFlash->isActive();
+            prompt.files.enqueue(pdf);
+            d.ui.cboPrinterList->setCurrentText(kPrintToPdfFile);
+            Click(d.ui.cmdPrintChart);
+        });
+        Click(w.cmdPrintChart);
+        QCOMPARE(dialogs.count, 1);
+        QCOMPARE(caption, QStringLiteral("Print U Chart"));
+        QVERIFY(!blinkingWhilePrinting);
+        QCOMPARE(test::PdfPageCount(pdf), 1);
+        QVERIFY(test::PdfPageText(pdf, 1).contains("Printed on: "));
+        QVERIFY(w.tmrRuleFlash->isActive());
+        QVERIFY(w.cmdExport->Enabled() && w.cmdPrintChart->Enabled());
+
+        // Cancelled: nothing printed, both buttons enabled, a stopped timer stays stopped.
+        w.tmrRuleFlash->stop();
+        dialogs.drive = [](frmPrintChart& d) { Click(d.ui.cmdCancel); };
+        Click(w.cmdPrintChart);
+        QCOMPARE(dialogs.count, 2);
+        QVERIFY(!w.tmrRuleFlash->isActive());
+        QVERIFY(w.cmdExport->Enabled() && w.cmdPrintChart->Enabled());
+        QCOMPARE(prompt.texts(), QStringList());
     }
 };
 

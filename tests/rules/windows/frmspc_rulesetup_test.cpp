@@ -6,6 +6,8 @@
 #include "variables/controllimits.h"
 #include "variables/variableschart.h"
 
+#include "windowdriving.h"
+
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -14,10 +16,7 @@ using namespace moldrin;
 namespace
 {
 
-void Click(LumButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-}
+using moldrin::test::Click;
 
 QString StoredRules(const AppState& state)
 {

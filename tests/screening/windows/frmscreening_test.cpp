@@ -35,10 +35,7 @@ namespace
 
 using Session = moldrin::test::MainSession<>;
 
-void Click(LumButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-}
+using moldrin::test::Click;
 
 Qt::CursorShape OverridePointer()
 {

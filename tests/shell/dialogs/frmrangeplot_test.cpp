@@ -3,6 +3,8 @@
 #include "data/config/querybuilder.h"
 #include "shell/dialogs/frmrangeplot.h"
 
+#include "windowdriving.h"
+
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -14,10 +16,7 @@ namespace
 
 const QDate kToday(2026, 12, 7);
 
-void Click(LumButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-}
+using moldrin::test::Click;
 
 } // namespace
 

@@ -455,6 +455,12 @@ private Q_SLOTS:
         auto* footer = qobject_cast<QCPTextElement*>(view.plotLayout()->element(2, 0));
         QVERIFY(footer);
         QCOMPARE(footer->text(), QStringLiteral("Test parameter"));
+        // A stamp goes below the sub-footer, which stays next to the axis it titles.
+        chart.footerVisible = true;
+        view.render(chart);
+        footer = qobject_cast<QCPTextElement*>(view.plotLayout()->element(2, 0));
+        QVERIFY(footer);
+        QCOMPARE(footer->text(), QStringLiteral("Test parameter\nPrinted on: x"));
     }
 
     // A histogram's cell bars stand on their cells, from each lower edge to the next, as its curves do.
