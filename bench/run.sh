@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Times moldrin-report against the sqlite3 shell on a 1,000,000-row results table (no index, rows not
-# in time order). The sqlite3 shell runs the statements the program needs (tester list, chart
-# statement) and discards the rows: the database's own work is the floor.
+# Times moldrin-report against the sqlite3 shell on generated 1,000,000-row results tables. The sqlite3
+# shell runs the statements the program needs (tester list, chart statement) and discards the rows: the
+# database's own work is the floor.
+# BENCH_TABLES (default "appended indexed shuffled") names the tables: "appended" as test stations write
+# them (time order, testers interleaved, each start time up to 3 minutes early or late; no index),
+# "indexed" the same with an index on the start time, "shuffled" rows in no order (no index).
 # BENCH_CHARTS (default "X-Bar-R Individual-MR Histogram screen") names what to time; "screen": --screen of
 # the product's 8 parameters against the shell running its one statement, and against eight single plots.
 # Usage: bench/run.sh [BUILD_DIR] [ROWS] [RUNS]
@@ -13,7 +16,6 @@ runs=${3:-5}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$here/../examples/demo/ATE.INI" "$here/../examples/demo/PRODUCTS.INI" "$work/"
-"$build/src/data/moldrin-demo-data" --units "$rows" --shuffle --product PSU-100 "$work" >/dev/null
 report="$build/src/cli/moldrin-report"
 
 # The chart statement as the program writes it, with its date literals in SQLite's ISO form.
@@ -28,11 +30,11 @@ print(re.sub(r"'"'"'([^'"'"' ]+/[^'"'"' ]+/\d{4})( \d\d:\d\d:\d\d)?'"'"'", iso, 
 }
 tester_sql="SELECT [ATEID] AS ATEx FROM PSU100_Results GROUP BY [ATEID] ORDER BY [ATEID];"
 
-measure() { # label, command...: prints seconds and peak KiB of one run
+measure() { # label, command...: prints wall seconds, peak KiB and CPU seconds (user + system) of one run
   local label=$1; shift
-  /usr/bin/time -f "%e %M" -o "$work/t" "$@" >/dev/null 2>"$work/err" || { cat "$work/err"; exit 1; }
-  read -r secs kib < "$work/t"
-  echo "$label $secs $kib"
+  /usr/bin/time -f "%e %M %U %S" -o "$work/t" "$@" >/dev/null 2>"$work/err" || { cat "$work/err"; exit 1; }
+  read -r secs kib user sys < "$work/t"
+  echo "$label $secs $kib $(echo "$user + $sys" | bc)"
 }
 
 # The program lets SQLite sort with one helper thread per spare core; the same for the shell, as a
@@ -63,7 +65,11 @@ s, t, m = med("sqlite3", 1), med("sqlite3-threads", 1), med("moldrin", 1)
 print(f"{chart}: sqlite3 {s:.3f} s (with sort threads {t:.3f} s), moldrin-report {m:.3f} s, "
       f"ratio {m/s:.2f} ({m/t:.2f}), "
       f"peak memory moldrin-report {med('moldrin', 2)/1024:.0f} MiB, sqlite3 {med('sqlite3', 2)/1024:.0f} MiB")
+# CPU time (user + system) is less stretched than wall time when other work shares the cores.
+cs, ct, cm = med("sqlite3", 3), med("sqlite3-threads", 3), med("moldrin", 3)
+print(f"  CPU: sqlite3 {cs:.3f} s (with sort threads {ct:.3f} s), moldrin-report {cm:.3f} s, ratio {cm/cs:.2f} ({cm/ct:.2f})")
 PY
+  echo "  load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 }
 
 run_screen() {
@@ -97,10 +103,21 @@ PY
 }
 
 charts=${BENCH_CHARTS:-"X-Bar-R Individual-MR Histogram screen"}
-for chart in $charts; do
-  case $chart in
-    Histogram) run_case Histogram --kind Histogram ;;
-    screen) run_screen ;;
-    *) run_case "$chart" --chart "$chart" --size 5 --zones ;;
+for table in ${BENCH_TABLES:-appended indexed shuffled}; do
+  case $table in
+    appended) layout=(--jitter 180) ;;
+    indexed) layout=(--jitter 180 --index) ;;
+    shuffled) layout=(--shuffle) ;;
+    *) echo "unknown table $table"; exit 2 ;;
   esac
+  rm -f "$work/results.db"
+  "$build/src/data/moldrin-demo-data" --units "$rows" "${layout[@]}" --product PSU-100 "$work" >/dev/null
+  echo "table $table ($rows rows, moldrin-demo-data ${layout[*]}), load: $(cut -d' ' -f1-3 /proc/loadavg)"
+  for chart in $charts; do
+    case $chart in
+      Histogram) run_case Histogram --kind Histogram ;;
+      screen) run_screen ;;
+      *) run_case "$chart" --chart "$chart" --size 5 --zones ;;
+    esac
+  done
 done

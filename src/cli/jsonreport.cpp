@@ -1,15 +1,17 @@
 #include "cli/jsonreport.h"
 
-#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace moldrin::cli {
 
@@ -25,14 +27,23 @@ void MarkArray(JsonOut& j, int pointCount, MarkAt markAt)
     j.raw("]");
 }
 
-// The centre chart's marks from the labels of an arrow series.
+// The centre chart's marks from the labels of an arrow series: point i gets the label of the last arrow
+// at x = i. The arrows are taken in order of x (they are placed so), one pass over both.
 void MarksFromSeries(JsonOut& j, const ChartModel& chart, int series, int pointCount)
 {
-    QHash<int, QString> marks;
+    std::vector<std::pair<int, int>> arrows; // x, arrow index
     if (const ChartSeries* s = chart.seriesAt(series))
         for (int k = 0; k < s->points.size(); ++k)
-            marks.insert(int(s->points.x(k)), s->points.label(k));
-    MarkArray(j, pointCount, [&](int i) { return marks.value(i); });
+            if (const int x = int(s->points.x(k)); x >= 0 && x < pointCount)
+                arrows.emplace_back(x, k);
+    std::stable_sort(arrows.begin(), arrows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::size_t next = 0;
+    MarkArray(j, pointCount, [&](int i) {
+        int last = -1;
+        for (; next < arrows.size() && arrows[next].first == i; ++next)
+            last = arrows[next].second;
+        return last < 0 ? QString() : chart.series[series].points.label(last);
+    });
 }
 
 } // namespace
@@ -123,8 +134,14 @@ void WriteSeries(JsonOut& j, const ChartModel& chart)
         j.raw(i ? ",\n{\"index\":" : "\n{\"index\":").number(i);
         j.raw(",\"title\":").string(s.title);
         j.raw(s.verticalAxis == VerticalAxis::Left ? ",\"axis\":\"left\",\"points\":[" : ",\"axis\":\"custom0\",\"points\":[");
-        for (int k = 0; k < s.points.size(); ++k)
-            j.raw(k ? ",[" : "[").number(s.points.x(k)).raw(",").number(s.points.y(k)).raw(",").string(s.points.label(k)).raw("]");
+        for (int k = 0; k < s.points.size(); ++k) {
+            j.raw(k ? ",[" : "[").number(s.points.x(k)).raw(",").number(s.points.y(k)).raw(",");
+            // A point number is written as its digits in quotes, as its label's text would be.
+            if (const std::int32_t number = s.points.labelNumber(k); number >= 0)
+                j.raw("\"").number(number).raw("\"]");
+            else
+                j.string(s.points.label(k)).raw("]");
+        }
         j.raw("]}");
     }
     j.raw("]");

@@ -1,35 +1,64 @@
 #include "decimal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <system_error>
 
 namespace moldrin::detail {
+
+bool ShortDecimal(double x, std::int64_t& m, int& k)
+{
+    constexpr double kLimit = 1e15;
+    double scale = 1;
+    for (k = 0; k <= 15; ++k, scale *= 10) {
+        const double scaled = x * scale;
+        if (!(std::fabs(scaled) < kLimit))
+            return false;
+        const double whole = std::nearbyint(scaled);
+        // Exact whole number and power of ten: the quotient is the double nearest to m / 10^k.
+        if (whole / scale == x) {
+            m = std::int64_t(whole);
+            return true;
+        }
+    }
+    return false;
+}
 
 Decimal ToDecimal(double x)
 {
     Decimal d;
     if (x == 0.0 || !std::isfinite(x))
         return d;
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific);
-    std::string s(buf, res.ptr);
-    std::size_t pos = 0;
-    if (s[pos] == '-') {
-        d.negative = true;
-        ++pos;
+    std::int64_t m = 0;
+    int k = 0;
+    if (ShortDecimal(x, m, k)) {
+        d.negative = m < 0;
+        char buf[24];
+        const auto res = std::to_chars(buf, buf + sizeof buf, m < 0 ? -m : m);
+        const char* end = res.ptr;
+        while (end[-1] == '0')
+            --end;
+        d.digits.assign(buf, std::size_t(end - buf));
+        d.exponent = int(res.ptr - buf) - k;
+        return d;
     }
-    const std::size_t e = s.find('e');
-    std::string mant = s.substr(pos, e - pos);
-    const int exp10 = std::atoi(s.c_str() + e + 1);
-    std::string digits;
-    for (char c : mant)
-        if (c != '.')
-            digits += c;
-    while (!digits.empty() && digits.back() == '0')
-        digits.pop_back();
-    d.digits = digits;
+    // The shortest form that reads back, "-d.ddde-X": read straight from the characters.
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific);
+    const char* p = buf;
+    if (*p == '-') {
+        d.negative = true;
+        ++p;
+    }
+    const char* e = std::find(p, static_cast<const char*>(res.ptr), 'e');
+    for (; p != e; ++p)
+        if (*p != '.')
+            d.digits += *p;
+    while (!d.digits.empty() && d.digits.back() == '0')
+        d.digits.pop_back();
+    int exp10 = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), res.ptr, exp10);
     d.exponent = exp10 + 1; // d.ddd e X  ==  0.dddd e X+1
     return d;
 }

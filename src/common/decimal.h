@@ -1,6 +1,7 @@
 // Exact decimal digits of a double (shortest round-trip form), for rounding and formatting.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace moldrin::detail {
@@ -12,6 +13,10 @@ struct Decimal {
 };
 
 Decimal ToDecimal(double x);
+// Readings are mostly short decimals: x == m / 10^k for a whole m of at most 15 digits and the least such
+// k. Then "m with k decimals" is x's shortest form that reads back (two decimals of 15 digits at one
+// scale never read as one double), found without the general shortest-form search. False otherwise.
+bool ShortDecimal(double x, std::int64_t& m, int& k);
 // Rounds to `places` decimals. halfEven false: halves go away from zero.
 Decimal RoundDecimal(Decimal d, int places, bool halfEven);
 double FromDecimal(const Decimal& d);

@@ -20,11 +20,11 @@ NumberFormat::NumberFormat(const QString& f)
         }
     }
     if (first < 0) {
-        mPrefix = f;
+        mPrefix = f.toStdString();
         return;
     }
-    mPrefix = f.left(first);
-    mSuffix = f.mid(last + 1);
+    mPrefix = f.left(first).toStdString();
+    mSuffix = f.mid(last + 1).toStdString();
     bool inFrac = false;
     for (int i = first; i <= last; ++i) {
         const QChar c = f[i];
@@ -48,39 +48,43 @@ NumberFormat::NumberFormat(const QString& f)
     }
 }
 
-void NumberFormat::appendTo(QString& out, double value) const
+void NumberFormat::appendTo(std::string& out, double value) const
 {
     if (!std::isfinite(value)) {
-        out += mPrefix + QString::number(value) + mSuffix;
+        out += mPrefix;
+        out += QString::number(value).toStdString();
+        out += mSuffix;
         return;
     }
     const detail::Decimal d = detail::RoundDecimal(detail::ToDecimal(value), mFracDigits, false);
     const int n = static_cast<int>(d.digits.size());
     // Digits of the integer part (at least the required zeros), then of the fraction.
     const int intCount = std::max(n == 0 ? 0 : std::max(d.exponent, 0), mIntZeros);
-    std::string text;
-    text.reserve(std::size_t(intCount + intCount / 3 + mFracDigits + 4));
     if (d.negative && n > 0)
-        text += '-';
-    const std::size_t prefixAt = text.size();
+        out += '-';
+    out += mPrefix;
     for (int i = 0; i < intCount; ++i) {
         const int pos = (n == 0 ? 0 : d.exponent) - intCount + i; // digit index within d.digits
         if (mGrouping && i > 0 && (intCount - i) % 3 == 0)
-            text += ',';
-        text += (pos >= 0 && pos < n) ? d.digits[std::size_t(pos)] : '0';
+            out += ',';
+        out += (pos >= 0 && pos < n) ? d.digits[std::size_t(pos)] : '0';
     }
     if (mHasPoint) {
-        text += '.';
+        out += '.';
         int written = 0;
         for (int i = n == 0 ? 0 : d.exponent; i < n; ++i, ++written)
-            text += i < 0 ? '0' : d.digits[std::size_t(i)];
+            out += i < 0 ? '0' : d.digits[std::size_t(i)];
         for (; written < mFracZeros; ++written)
-            text += '0';
+            out += '0';
     }
-    out += QLatin1String(text.data(), qsizetype(prefixAt));
-    out += mPrefix;
-    out += QLatin1String(text.data() + prefixAt, qsizetype(text.size() - prefixAt));
     out += mSuffix;
+}
+
+void NumberFormat::appendTo(QString& out, double value) const
+{
+    std::string text;
+    appendTo(text, value);
+    out += QString::fromStdString(text);
 }
 
 QString NumberFormat::format(double value) const
@@ -99,27 +103,40 @@ QString FormatFigure(const Figure& value, const QString& format)
     return value.textValue();
 }
 
-QString NumberText(double value)
+void AppendNumberText(std::string& out, double value)
 {
-    if (value == 0.0)
-        return QStringLiteral("0");
+    if (value == 0.0) {
+        out += '0';
+        return;
+    }
     detail::Decimal d = detail::ToDecimal(value);
     if (d.digits.size() > 15) // 15 significant digits, as a number's plain text form has
         d = detail::RoundDecimal(d, 15 - d.exponent, false);
     const int n = static_cast<int>(d.digits.size());
-    if (d.exponent > 15 || d.exponent < -14)
-        return QString::number(value, 'g', 15);
-    QString s = d.negative ? QStringLiteral("-") : QString();
+    if (d.exponent > 15 || d.exponent < -14) {
+        out += QString::number(value, 'g', 15).toStdString();
+        return;
+    }
+    if (d.negative)
+        out += '-';
     if (d.exponent <= 0) {
-        s += "0." + QString(-d.exponent, '0') + QString::fromStdString(d.digits);
+        out += "0.";
+        out.append(std::size_t(-d.exponent), '0');
+        out += d.digits;
     } else {
         for (int i = 0; i < std::max(n, d.exponent); ++i) {
             if (i == d.exponent)
-                s += '.';
-            s += i < n ? QChar(d.digits[i]) : QChar('0');
+                out += '.';
+            out += i < n ? d.digits[std::size_t(i)] : '0';
         }
     }
-    return s;
+}
+
+QString NumberText(double value)
+{
+    std::string text;
+    AppendNumberText(text, value);
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
 } // namespace moldrin

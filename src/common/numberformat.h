@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <string>
+
 namespace moldrin {
 
 // "0" is a digit always shown, "#" a digit shown only when significant, "," in the integer part
@@ -19,9 +21,11 @@ public:
     explicit NumberFormat(const QString& format);
     QString format(double value) const;
     void appendTo(QString& out, double value) const;
+    // The same text in UTF-8, for writers of many lines (no QString per number).
+    void appendTo(std::string& out, double value) const;
 
 private:
-    QString mPrefix, mSuffix;
+    std::string mPrefix, mSuffix; // UTF-8
     int mIntZeros = 0; // '0' placeholders in the integer part
     bool mGrouping = false;
     bool mHasPoint = false;
@@ -34,5 +38,6 @@ QString FormatFigure(const Figure& value, const QString& format);
 // Default text form of a number (shortest form that reads back, no exponent for the
 // usual magnitudes), as a number converted to text without formatting.
 QString NumberText(double value);
+void AppendNumberText(std::string& out, double value);
 
 } // namespace moldrin

@@ -93,7 +93,7 @@ ScatterOutcome PlotScatter(
     ScatterSums pairs;
     auto add = [&](double x, double y) {
         pairs.add(x, y);
-        data->addXY(x, y, QString::number(pairs.count()));
+        data->points.appendNumbered(x, y, pairs.count());
     };
     if (!in.separate()) {
         ResultReader rows(state, host);

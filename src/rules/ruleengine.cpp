@@ -287,9 +287,10 @@ namespace {
 
 void ResetMarks(AppState& state, const ChartModel& chart, int series)
 {
+    // Emptied in place: a second chart's lists reuse the first's memory instead of standing beside it.
     const int n = SeriesOf(chart, series).count();
-    state.gUpperRuleMarks = QStringList(n, QString());
-    state.gLowerRuleMarks = QStringList(n, QString());
+    state.gUpperRuleMarks.fill(QString(), n);
+    state.gLowerRuleMarks.fill(QString(), n);
 }
 
 int CloneOnCustomAxis(ChartModel& chart, int templateIndex)

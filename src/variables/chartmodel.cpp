@@ -45,20 +45,56 @@ std::int32_t PlainWholeNumber(const QString& text)
 
 void PointList::append(const ChartPoint& p)
 {
-    std::int32_t label = kNoLabel;
-    if (const std::int32_t number = PlainWholeNumber(p.label); number >= 0) {
-        label = kNoLabel - 1 - number;
-    } else if (!p.label.isEmpty()) {
-        label = std::int32_t(mLabels.size());
-        mLabels.append(p.label);
+    store(p.x, p.y, p.colour, PlainWholeNumber(p.label), p.label);
+}
+
+void PointList::appendNumbered(double x, double y, std::int64_t number)
+{
+    // Beyond what PlainWholeNumber reads back, the label is kept as text.
+    if (number >= 0 && number <= 999999999)
+        store(x, y, kTeeColor, std::int32_t(number), QString());
+    else
+        append({ x, y, QString::number(number), kTeeColor });
+}
+
+void PointList::store(double x, double y, OleColour colour, std::int32_t number, const QString& text)
+{
+    if (mDense) {
+        const int i = int(mValues.size());
+        const bool numbered = i == 0 ? number == 1 : mNumbered;
+        if (x == double(i) && colour == kTeeColor && (numbered ? number == i + 1 : number < 0 && text.isEmpty())) {
+            mNumbered = numbered;
+            mValues.push_back(y);
+            return;
+        }
+        toGeneral();
     }
-    mPoints.push_back({p.x, p.y, p.colour, label});
+    std::int32_t label = kNoLabel;
+    if (number >= 0) {
+        label = kNoLabel - 1 - number;
+    } else if (!text.isEmpty()) {
+        label = std::int32_t(mLabels.size());
+        mLabels.append(text);
+    }
+    mPoints.push_back({ x, y, colour, label });
+}
+
+void PointList::toGeneral()
+{
+    mPoints.reserve(mValues.size() + 1);
+    for (std::size_t i = 0; i < mValues.size(); ++i)
+        mPoints.push_back(
+            { double(i), mValues[i], kTeeColor, mNumbered ? kNoLabel - 1 - std::int32_t(i + 1) : kNoLabel });
+    mValues = {};
+    mDense = false;
 }
 
 void PointList::clear()
 {
-    mPoints.clear();
-    mPoints.shrink_to_fit();
+    mDense = true;
+    mNumbered = false;
+    mValues = {};
+    mPoints = {};
     mLabels.clear();
 }
 

@@ -69,8 +69,11 @@ struct ChartPoint {
     OleColour colour = kTeeColor;
 };
 
-// The points of a series, stored compactly (24 bytes a point; labels apart, as most points have none),
-// since a chart may hold millions of them. Read by value: points[i], iteration, front()/back().
+// The points of a series, stored compactly, since a chart may hold millions of them. A series whose points
+// stand at the point numbers 0, 1, 2 ... in the default colour, without labels or each labelled with its
+// number counted from 1 (the data series of the paged charts), keeps its values alone: 8 bytes a point.
+// Any other point turns the series to 24 bytes a point, labels apart (most points have none).
+// Read by value: points[i], iteration, front()/back().
 class PointList {
 public:
     PointList() = default;
@@ -80,20 +83,27 @@ public:
             append(p);
     }
 
-    int size() const { return int(mPoints.size()); }
+    int size() const { return int(mDense ? mValues.size() : mPoints.size()); }
     int count() const { return size(); }
-    bool isEmpty() const { return mPoints.empty(); }
-    bool empty() const { return mPoints.empty(); }
+    bool isEmpty() const { return size() == 0; }
+    bool empty() const { return isEmpty(); }
 
-    double x(int i) const { return mPoints[std::size_t(i)].x; }
-    double y(int i) const { return mPoints[std::size_t(i)].y; }
-    OleColour colour(int i) const { return mPoints[std::size_t(i)].colour; }
+    double x(int i) const { return mDense ? double(i) : mPoints[std::size_t(i)].x; }
+    double y(int i) const { return mDense ? mValues[std::size_t(i)] : mPoints[std::size_t(i)].y; }
+    OleColour colour(int i) const { return mDense ? kTeeColor : mPoints[std::size_t(i)].colour; }
     QString label(int i) const
     {
-        const std::int32_t at = mPoints[std::size_t(i)].label;
+        const std::int32_t at = labelAt(i);
         if (at == kNoLabel)
             return {};
         return at >= 0 ? mLabels[at] : QString::number(kNoLabel - 1 - at);
+    }
+    // The number of a label that is a whole number written plainly (a point number), else -1: for writers
+    // of every label, without a QString each.
+    std::int32_t labelNumber(int i) const
+    {
+        const std::int32_t at = labelAt(i);
+        return at < kNoLabel ? kNoLabel - 1 - at : -1;
     }
     ChartPoint at(int i) const { return {x(i), y(i), label(i), colour(i)}; }
     ChartPoint operator[](int i) const { return at(i); }
@@ -103,6 +113,9 @@ public:
     ChartPoint last() const { return back(); }
 
     void append(const ChartPoint& p);
+    // The same as appending the point labelled with `number`'s plain text in the default colour, without
+    // making the text: for point numbers, one for every point of a series.
+    void appendNumbered(double x, double y, std::int64_t number);
     void clear();
 
     class const_iterator {
@@ -138,7 +151,17 @@ private:
         std::int32_t label;
     };
     static constexpr std::int32_t kNoLabel = -1;
-    std::vector<Stored> mPoints;
+    std::int32_t labelAt(int i) const
+    {
+        return mDense ? (mNumbered ? kNoLabel - 1 - (i + 1) : kNoLabel) : mPoints[std::size_t(i)].label;
+    }
+    // `number` >= 0: the label is its plain text; otherwise `text`.
+    void store(double x, double y, OleColour colour, std::int32_t number, const QString& text);
+    void toGeneral();
+    bool mDense = true;
+    bool mNumbered = false; // dense points labelled with their number counted from 1
+    std::vector<double> mValues; // while dense
+    std::vector<Stored> mPoints; // otherwise
     QList<QString> mLabels;
 };
 
@@ -179,6 +202,8 @@ struct ChartSeries {
     // Adds a value at x = count (the next point number).
     void add(double y, const QString& label = {}, OleColour colour = kTeeColor);
     void addXY(double x, double y, const QString& label = {}, OleColour colour = kTeeColor);
+    // Adds a value at x = count labelled with `number` (as add(y, QString::number(number)) does).
+    void addNumbered(double y, std::int64_t number) { points.appendNumbered(count(), y, number); }
     void clear() { points.clear(); }
     int count() const { return int(points.size()); }
     // Extremes of the points; nullopt for an empty series.

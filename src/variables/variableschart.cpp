@@ -90,7 +90,7 @@ void AddDataPoints(ChartModel& chart, double median, double xbar, double s, doub
     chart.series[kSeriesMedian].add(median);
     chart.series[kSeriesXBar].add(xbar);
     chart.series[kSeriesS].add(s);
-    chart.series[kSeriesRange].add(range, QString::number(number));
+    chart.series[kSeriesRange].addNumbered(range, number);
 }
 
 } // namespace

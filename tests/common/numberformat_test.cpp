@@ -1,6 +1,11 @@
+#include "common/decimal.h"
 #include "common/numberformat.h"
 
 #include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <random>
 
 using namespace moldrin;
 
@@ -71,4 +76,45 @@ TEST(NumberFormat, PlainNumberText)
     EXPECT_EQ(NumberText(0.00012).toStdString(), "0.00012");
     EXPECT_EQ(NumberText(1234567.25).toStdString(), "1234567.25");
     EXPECT_EQ(NumberText(0).toStdString(), "0");
+}
+
+// The short-decimal path gives the digits of the general shortest form, on readings with few decimals
+// and on doubles that have none (sums, differences, quotients) alike.
+TEST(NumberFormat, ShortDecimalsMatchTheShortestForm)
+{
+    const auto reference = [](double x) {
+        char buf[64];
+        *std::to_chars(buf, buf + sizeof buf - 1, x, std::chars_format::scientific).ptr = 0;
+        std::string digits;
+        const char* p = buf + (buf[0] == '-');
+        for (; *p != 'e'; ++p)
+            if (*p != '.')
+                digits += *p;
+        while (digits.back() == '0')
+            digits.pop_back();
+        return std::pair(digits, std::atoi(p + 1) + 1);
+    };
+    std::mt19937_64 rng(7);
+    std::uniform_int_distribution<std::int64_t> whole(-99999999999, 99999999999);
+    std::uniform_int_distribution<int> places(0, 12);
+    for (int i = 0; i < 200000; ++i) {
+        double x = double(whole(rng)) / std::pow(10.0, places(rng));
+        if (i % 4 == 1)
+            x = x / 7;
+        else if (i % 4 == 2)
+            x = x - double(whole(rng)) / 1e4;
+        if (x == 0)
+            continue;
+        const detail::Decimal d = detail::ToDecimal(x);
+        const auto [digits, exponent] = reference(x);
+        ASSERT_EQ(d.digits, digits) << x;
+        ASSERT_EQ(d.exponent, exponent) << x;
+        ASSERT_EQ(d.negative, x < 0) << x;
+    }
+    std::int64_t m = 0;
+    int k = 0;
+    EXPECT_TRUE(detail::ShortDecimal(5.0405, m, k));
+    EXPECT_EQ(std::pair(m, k), std::pair(std::int64_t(50405), 4));
+    EXPECT_FALSE(detail::ShortDecimal(0.1 + 0.2, m, k)); // 0.30000000000000004
+    EXPECT_FALSE(detail::ShortDecimal(1e300, m, k));
 }

@@ -40,8 +40,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <vector>
 
 using namespace moldrin;
 using moldrin::test::ChooseWithMouse;
@@ -161,6 +163,7 @@ private Q_SLOTS:
     void serialBoxSelectsOnFocus();
     void aboutAndSplash();
     void stopLatencyMillionReadings();
+    void plotTimeMillionReadings();
     void customRangeDialog();
     void customOpensOneDialog();
     void rulesSetupDialog();
@@ -1046,6 +1049,47 @@ void FrmMainTest::stopLatencyMillionReadings()
     w.chartView()->render(w.chart());
     w.chartView()->replot();
     qInfo("one render of the stopped chart: %lld ms", r.elapsed());
+}
+
+// Measures, does not assert a time: MOLDRIN_PLOT_BENCH=FOLDER (a configuration generated with --units
+// 1000000) times Start Plot to the drawn chart of the first parameter, X-Bar-R of 5 with zones for every
+// test ID (MOLDRIN_PLOT_BENCH_CHART names another chart type), as moldrin-report plots it: one plot
+// unmeasured, then five, each time and the median printed.
+void FrmMainTest::plotTimeMillionReadings()
+{
+    const QString dir = QString::fromLocal8Bit(qgetenv("MOLDRIN_PLOT_BENCH"));
+    if (dir.isEmpty())
+        QSKIP("set MOLDRIN_PLOT_BENCH to a folder generated with --units 1000000 to measure");
+    QVERIFY(QFileInfo::exists(QDir(dir).filePath("results.db")));
+    const QString chartType = qEnvironmentVariable("MOLDRIN_PLOT_BENCH_CHART", QStringLiteral("X-Bar-R"));
+    Session s(mSettings);
+    QVERIFY(s.start(dir));
+    frmMain& w = *s.window;
+    w.show();
+    w.cboSelectChart->setCurrentText(chartType);
+    if (chartType != kChartIndividualMR)
+        w.cboXBarSize->setCurrentText(QStringLiteral("5"));
+    w.cboTestID->setCurrentText(data::kAllItem);
+    w.chkShowZoneABC->setChecked(true);
+    QCOMPARE(w.cboSelectChart->currentText(), chartType);
+    QCOMPARE(w.cboTestID->currentText(), data::kAllItem);
+    std::vector<qint64> times;
+    for (int run = 0; run <= 5; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        w.cmdPlotChart_Click();
+        QApplication::processEvents();
+        w.chartView()->repaint();
+        const qint64 ms = clock.elapsed();
+        QVERIFY(w.lastOutcome().plotted);
+        QCOMPARE(s.prompt.texts(), QStringList());
+        if (run > 0)
+            times.push_back(ms);
+        qInfo("%s, %ld readings, %ld points: Start Plot to the drawn chart %lld ms%s", qPrintable(chartType),
+            w.lastOutcome().records, w.lastOutcome().pointCount, ms, run == 0 ? " (not counted)" : "");
+    }
+    std::sort(times.begin(), times.end());
+    qInfo("median of %zu: %lld ms", times.size(), times[times.size() / 2]);
 }
 
 void FrmMainTest::customRangeDialog()

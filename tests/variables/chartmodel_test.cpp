@@ -223,6 +223,11 @@ TEST(PointList, EveryLabelReadsBackAsWritten)
         EXPECT_EQ(p.x, i * 0.5);
         EXPECT_EQ(p.y, -i);
         EXPECT_EQ(p.colour, OleColour(i));
+        // The number is given only where its plain text is the label.
+        const std::int32_t number = s.points.labelNumber(i);
+        EXPECT_EQ(number >= 0 ? QString::number(number) : QString("none"),
+            QStringList({ "0", "7", "123", "999999999" }).contains(p.label) ? p.label : QString("none"))
+            << i;
         ++i;
     }
     EXPECT_EQ(i, labels.size());
@@ -232,4 +237,66 @@ TEST(PointList, EveryLabelReadsBackAsWritten)
     s.clear();
     EXPECT_TRUE(s.points.isEmpty());
     EXPECT_FALSE(s.minY());
+}
+
+TEST(PointList, PointNumberSeriesReadTheSameWhenAPointBreaksThePattern)
+{
+    // Points at 0, 1, 2 ... (labelled with their number or not) read back as added, also after a point that
+    // stands elsewhere, has a colour or another label turns the list to the general form.
+    struct Case {
+        bool numbered;
+        ChartPoint breaking;
+    };
+    for (const Case& c : { Case { false, { 3.5, 1, {}, kTeeColor } }, Case { false, { 3, 1, {}, kClRed } },
+             Case { false, { 3, 1, "4", kTeeColor } }, Case { true, { 3, 1, {}, kTeeColor } },
+             Case { true, { 3, 1, "5", kTeeColor } }, Case { true, { 3, 1, "R1+", kTeeColor } } }) {
+        ChartSeries s;
+        for (int i = 0; i < 3; ++i)
+            s.add(i * 1.5, c.numbered ? QString::number(i + 1) : QString());
+        for (int step = 0; step < 2; ++step) {
+            ASSERT_EQ(s.count(), 3 + step);
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_EQ(s.points[i].x, i);
+                EXPECT_EQ(s.points[i].y, i * 1.5);
+                EXPECT_EQ(s.points[i].label, c.numbered ? QString::number(i + 1) : QString());
+                EXPECT_EQ(s.points[i].colour, kTeeColor);
+                EXPECT_EQ(s.points.labelNumber(i), c.numbered ? i + 1 : -1);
+            }
+            if (step == 0)
+                s.points.append(c.breaking);
+        }
+        EXPECT_EQ(s.points.back().x, c.breaking.x);
+        EXPECT_EQ(s.points.back().label, c.breaking.label);
+        EXPECT_EQ(s.points.back().colour, c.breaking.colour);
+        s.clear();
+        s.add(2, "1");
+        EXPECT_EQ(s.points[0].label, "1");
+        EXPECT_EQ(s.maxX(), 0);
+    }
+}
+
+TEST(PointList, NumberedPointsReadAsTheirTextWouldGive)
+{
+    // appendNumbered stores what append with the number's text stores, inside and beyond the numbers kept
+    // as numbers, dense or not.
+    for (const double x0 : { 0.0, 2.5 }) {
+        PointList byText, byNumber;
+        const std::int64_t numbers[] = { 1, 2, 3, 0, 999999999, 1000000000, -3, 7 };
+        for (std::size_t i = 0; i < std::size(numbers); ++i) {
+            byText.append({ x0 + double(i), double(i) / 3, QString::number(numbers[i]), kTeeColor });
+            byNumber.appendNumbered(x0 + double(i), double(i) / 3, numbers[i]);
+        }
+        ASSERT_EQ(byNumber.size(), byText.size());
+        for (int i = 0; i < byText.size(); ++i) {
+            EXPECT_EQ(byNumber[i].label, byText[i].label) << i;
+            EXPECT_EQ(byNumber[i].x, byText[i].x);
+            EXPECT_EQ(byNumber[i].y, byText[i].y);
+            EXPECT_EQ(byNumber.labelNumber(i), byText.labelNumber(i));
+        }
+    }
+    ChartSeries s;
+    s.addNumbered(4, 1);
+    s.addNumbered(5, 2);
+    EXPECT_EQ(s.points[1].label, "2");
+    EXPECT_EQ(s.points[1].x, 1);
 }

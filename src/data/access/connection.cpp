@@ -116,10 +116,14 @@ QDateTime WallClock(QDate day, QTime time) { return QDateTime(day, time, Qt::UTC
 
 namespace {
 
+bool IsLeapYear(int year)
+{
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
+
 // "yyyy-MM-dd", then optionally a blank or 'T', "HH:mm", ":ss" and a fraction of a second (kept to the
-// millisecond).
-template <class Text>
-std::optional<QDateTime> ParseIso(const Text& text, qsizetype size)
+// millisecond). Years 1 to 9999 of the Gregorian calendar, as QDate takes them from such text.
+template <class Text> std::optional<WallTime> ParseIso(const Text& text, qsizetype size)
 {
     if (size != 10 && size != 16 && (size < 19 || size == 20 || size > 29))
         return std::nullopt;
@@ -133,34 +137,46 @@ std::optional<QDateTime> ParseIso(const Text& text, qsizetype size)
         }
         return v;
     };
-    const int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2);
+    WallTime w;
+    w.year = digits(0, 4);
+    w.month = digits(5, 2);
+    w.day = digits(8, 2);
     ok = ok && text[4] == '-' && text[7] == '-';
-    int hour = 0, minute = 0, second = 0, millisecond = 0;
     if (size > 10) {
-        hour = digits(11, 2);
-        minute = digits(14, 2);
+        w.hour = digits(11, 2);
+        w.minute = digits(14, 2);
         ok = ok && (text[10] == ' ' || text[10] == 'T') && text[13] == ':';
     }
     if (size > 16) {
-        second = digits(17, 2);
+        w.second = digits(17, 2);
         ok = ok && text[16] == ':';
     }
     if (size > 19) {
         ok = ok && text[19] == '.';
         const qsizetype kept = std::min<qsizetype>(size - 20, 3);
-        millisecond = digits(20, kept) * (kept == 1 ? 100 : kept == 2 ? 10 : 1);
+        w.millisecond = digits(20, kept) * (kept == 1 ? 100 : kept == 2 ? 10 : 1);
         digits(20 + kept, size - 20 - kept);
     }
-    const QDate date(year, month, day);
-    const QTime time(hour, minute, second, millisecond);
-    if (!ok || !date.isValid() || !time.isValid())
+    static constexpr int kDays[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+    if (!ok || w.year < 1 || w.month < 1 || w.month > 12 || w.day < 1
+        || w.day > kDays[w.month - 1] + (w.month == 2 && IsLeapYear(w.year)) || w.hour > 23 || w.minute > 59
+        || w.second > 59)
         return std::nullopt;
-    return WallClock(date, time);
+    return w;
 }
 
 } // namespace
 
-std::optional<QDateTime> ParseIsoDateTime(QStringView text) { return ParseIso(text.utf16(), text.size()); }
+std::optional<QDateTime> ParseIsoDateTime(QStringView text)
+{
+    const auto w = ParseIso(text.utf16(), text.size());
+    return w ? std::optional(w->toDateTime()) : std::nullopt;
+}
+
+std::optional<WallTime> ParseIsoWallTime(std::string_view text)
+{
+    return ParseIso(text.data(), qsizetype(text.size()));
+}
 
 std::optional<double> SqliteNumberText(const QString& text)
 {
@@ -487,6 +503,7 @@ public:
     // Moves to the next row; false at the end or on an error (then `error` is set).
     virtual bool next(Status& error) = 0;
     virtual QVariant value(int index) const = 0;
+    virtual Recordset::RawField raw(int /*index*/) const { return {}; }
     // True for a column whose numbers the engine hands over as text.
     virtual bool numbersAsText(int /*index*/) const { return false; }
     virtual QStringList names() const = 0;
@@ -530,7 +547,7 @@ public:
             const int size = sqlite3_column_bytes(mStmt, index);
             // Start times are ISO text here: read straight from the bytes, without a QString between.
             if (const auto when = ParseIso(text, size))
-                return *when;
+                return when->toDateTime();
             // A column that repeats its text (the tester) shares one string instead of making a new one.
             Remembered& last = mLast[std::size_t(index)];
             if (last.bytes.size() != std::size_t(size) || std::memcmp(last.bytes.data(), text, std::size_t(size)) != 0) {
@@ -539,6 +556,23 @@ public:
             }
             return last.text;
         }
+        }
+    }
+    Recordset::RawField raw(int index) const override
+    {
+        using Kind = Recordset::RawField::Kind;
+        switch (sqlite3_column_type(mStmt, index)) {
+        case SQLITE_NULL:
+            return { Kind::Null, 0, {} };
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            return { Kind::Number, sqlite3_column_double(mStmt, index), {} };
+        case SQLITE_TEXT: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(mStmt, index));
+            return { Kind::Text, 0, std::string_view(text, std::size_t(sqlite3_column_bytes(mStmt, index))) };
+        }
+        default:
+            return {};
         }
     }
     QStringList names() const override
@@ -740,6 +774,13 @@ Recordset::FieldResult Recordset::Field(int index) const
                               QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
                                              "Requested operation requires a current record.")}};
     return { NormalizeValue(mCursor->value(index), mCursor->numbersAsText(index)), {} };
+}
+
+Recordset::RawField Recordset::Raw(int index) const
+{
+    if (!mCursor || mEof || index < 0 || index >= mNames.size())
+        return {};
+    return mCursor->raw(index);
 }
 
 QStringList Recordset::FieldNames() const { return mNames; }

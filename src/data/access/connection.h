@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace moldrin::data {
@@ -109,6 +110,15 @@ public:
     // The same by position: look the alias up once with FieldIndex (-1 when unknown), then read by index.
     int FieldIndex(const QString& alias) const;
     FieldResult Field(int index) const;
+    // What the engine holds in a field, for reading many rows without making a value per field: a number,
+    // a null, or text (UTF-8, valid until the next move). Other where Field must say (another engine, no
+    // current record, an unknown index): Field then gives the value or the error.
+    struct RawField {
+        enum class Kind { Other, Null, Number, Text } kind = Kind::Other;
+        double number = 0;
+        std::string_view text;
+    };
+    RawField Raw(int index) const;
     // The aliases of the result's columns, in statement order.
     QStringList FieldNames() const;
 
@@ -125,9 +135,18 @@ private:
 // Dates are wall-clock times as the source stores them. They are carried with the UTC time spec so that
 // no time-zone rule applies: no daylight-saving gap shifts a stored time, and no zone data is consulted.
 QDateTime WallClock(QDate day, QTime time);
+// A wall-clock time by its parts, as stored: no calendar or time-zone work for each value read.
+struct WallTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
+    QDateTime toDateTime() const
+    {
+        return WallClock(QDate(year, month, day), QTime(hour, minute, second, millisecond));
+    }
+};
 // "yyyy-MM-dd", "yyyy-MM-dd HH:mm", "yyyy-MM-dd HH:mm:ss" or that with a fraction of a second, 'T' in
 // place of the blank as well, as a wall-clock date; nothing for any other text or an invalid date.
 std::optional<QDateTime> ParseIsoDateTime(QStringView text);
+std::optional<WallTime> ParseIsoWallTime(std::string_view text);
 
 // The number SQLite wrote as this text: an integer, or a real number to 15 significant digits with a
 // decimal point ("5.0", "1.0e+20"). Nothing for any other text ("4711.50", "1E5", "00123").

@@ -2,14 +2,18 @@
 
 #include "data/loader/tempfiles.h"
 
+#include "common/dates.h"
+
 #include <QFile>
-#include <QTextStream>
 
 namespace moldrin::data {
 
 ListingWriter::ListingWriter(const AppState& state, const QString& parameterItem, NumberFormat valueFormat)
-    : mFile1(state.gTempFile1), mFile2(state.gTempFile2), mHeading(ListingHeading(parameterItem)),
-      mDateOrder(state.gDateOrder), mFormat(std::move(valueFormat))
+    : mFile1(state.gTempFile1)
+    , mFile2(state.gTempFile2)
+    , mHeading(ListingHeading(parameterItem))
+    , mDayFirst(state.gDateOrder == kDateOrderDayFirst)
+    , mFormat(std::move(valueFormat))
 {
     // Opened here, so a failure is known before any reading is handed over.
     for (const QString& name : {mFile1, mFile2}) {
@@ -63,11 +67,19 @@ void ListingWriter::finish()
 void ListingWriter::run()
 {
     QFile readings(mFile1), values(mFile2);
-    if (!readings.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)
-        || !values.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+    if (!readings.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || !values.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;
-    QTextStream readingOut(&readings), valueOut(&values);
-    readingOut << mHeading << '\n';
+    // Lines are formatted into two buffers that are written out whenever they fill (write failures are
+    // not reported: the listings are for looking at, the plot goes on).
+    constexpr std::size_t kFlushAt = 1 << 16;
+    std::string lines = mHeading.toStdString() + '\n', texts;
+    lines.reserve(kFlushAt + 256);
+    texts.reserve(kFlushAt + 64);
+    const auto flush = [](QFile& file, std::string& buffer) {
+        file.write(buffer.data(), qint64(buffer.size()));
+        buffer.clear();
+    };
     for (;;) {
         std::vector<ListedReading> batch;
         {
@@ -80,12 +92,19 @@ void ListingWriter::run()
         }
         mSpace.notify_one();
         for (const ListedReading& r : batch) {
-            readingOut << ListingLine(r.serial, r.value.value_or(0.0), mFormat, r.tester, r.start, mDateOrder) << '\n';
+            AppendListingLine(lines, r.serial, r.value.value_or(0.0), mFormat, r.tester, r.start, mDayFirst);
+            lines += '\n';
             if (r.value)
-                valueOut << NumberText(*r.value);
-            valueOut << '\n';
+                AppendNumberText(texts, *r.value);
+            texts += '\n';
+            if (lines.size() >= kFlushAt)
+                flush(readings, lines);
+            if (texts.size() >= kFlushAt)
+                flush(values, texts);
         }
     }
+    flush(readings, lines);
+    flush(values, texts);
 }
 
 } // namespace moldrin::data

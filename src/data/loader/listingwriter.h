@@ -3,14 +3,15 @@
 
 #include "common/appstate.h"
 #include "common/numberformat.h"
+#include "data/access/connection.h"
 
-#include <QDateTime>
 #include <QString>
 
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -18,12 +19,12 @@ namespace moldrin::data {
 
 // One reading as the listings show it.
 struct ListedReading {
-    QString serial, tester;
-    QDateTime start;
+    std::string serial, tester; // UTF-8
+    std::optional<WallTime> start;
     std::optional<double> value; // as read; the first listing shows a null as 0
 };
 
-// gTempFile1 gets the heading and one ListingLine per reading, gTempFile2 the reading's plain text
+// gTempFile1 gets the heading and one listing line per reading, gTempFile2 the reading's plain text
 // (empty for a null). Readings are handed over in batches; at most a few batches wait, so memory stays
 // small whatever the record count. The files are complete once finish() returns.
 class ListingWriter {
@@ -47,7 +48,8 @@ private:
     void handOver();
     void run();
 
-    QString mFile1, mFile2, mHeading, mDateOrder;
+    QString mFile1, mFile2, mHeading;
+    bool mDayFirst;
     NumberFormat mFormat;
     bool mOk = false;
     QString mError;

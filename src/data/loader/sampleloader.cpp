@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace moldrin::data {
@@ -36,7 +37,9 @@ void PlotLimits(const PlotSelection& s, Prompt& prompt, double& usl, double& lsl
     }
 }
 
-// Reads the four aliased fields of the current row; their positions are looked up once.
+// Reads the four aliased fields of the current row; their positions are looked up once. Where the engine
+// holds plain text, a date as ISO text or a number, the field is read from what it holds, with the result
+// the field's value would give and without making one; anything else goes through the value.
 class RowReader {
 public:
     explicit RowReader(const Recordset& rs)
@@ -46,21 +49,74 @@ public:
     }
     Status read(ListedReading& r) const
     {
-        auto tester = mRs.Field(mTester);
-        auto date = mRs.Field(mDate);
-        auto serial = mRs.Field(mSerial);
-        auto value = mRs.Field(mValue);
-        for (const auto* f : {&tester, &date, &serial, &value})
-            if (f->error)
-                return f->error;
-        r.tester = tester.value.toString().trimmed();
-        r.start = date.value.toDateTime();
-        r.serial = serial.value.toString().trimmed().toUpper();
-        r.value = value.value.isNull() ? std::nullopt : std::optional(value.value.toDouble());
-        return std::nullopt;
+        if (Status e = text(mTester, false, r.tester))
+            return e;
+        if (Status e = stamp(mDate, r.start))
+            return e;
+        if (Status e = text(mSerial, true, r.serial))
+            return e;
+        return number(mValue, r.value);
     }
 
 private:
+    using Kind = Recordset::RawField::Kind;
+    static bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+    // Trimmed, in capitals with `upper`.
+    Status text(int index, bool upper, std::string& out) const
+    {
+        const Recordset::RawField raw = mRs.Raw(index);
+        if (raw.kind == Kind::Text && IsAscii(raw.text) && !ParseIsoWallTime(raw.text)) {
+            std::string_view t = raw.text;
+            while (!t.empty() && IsBlank(t.front()))
+                t.remove_prefix(1);
+            while (!t.empty() && IsBlank(t.back()))
+                t.remove_suffix(1);
+            out.assign(t);
+            if (upper)
+                for (char& c : out)
+                    if (c >= 'a' && c <= 'z')
+                        c = char(c - 'a' + 'A');
+            return {};
+        }
+        const auto f = mRs.Field(index);
+        if (f.error)
+            return f.error;
+        const QString s = f.value.toString().trimmed();
+        out = (upper ? s.toUpper() : s).toStdString();
+        return {};
+    }
+    Status stamp(int index, std::optional<WallTime>& out) const
+    {
+        const Recordset::RawField raw = mRs.Raw(index);
+        if (raw.kind == Kind::Text) {
+            if ((out = ParseIsoWallTime(raw.text)))
+                return {};
+        }
+        const auto f = mRs.Field(index);
+        if (f.error)
+            return f.error;
+        const QDateTime when = f.value.toDateTime();
+        out.reset();
+        if (when.isValid())
+            out = WallTime { when.date().year(), when.date().month(), when.date().day(), when.time().hour(),
+                when.time().minute(), when.time().second(), when.time().msec() };
+        return {};
+    }
+    Status number(int index, std::optional<double>& out) const
+    {
+        const Recordset::RawField raw = mRs.Raw(index);
+        if (raw.kind == Kind::Number || raw.kind == Kind::Null) {
+            out = raw.kind == Kind::Number ? std::optional(raw.number) : std::nullopt;
+            return {};
+        }
+        const auto f = mRs.Field(index);
+        if (f.error)
+            return f.error;
+        out = f.value.isNull() ? std::nullopt : std::optional(f.value.toDouble());
+        return {};
+    }
+
     const Recordset& mRs;
     int mTester, mDate, mSerial, mValue;
 };

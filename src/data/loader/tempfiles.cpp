@@ -49,42 +49,48 @@ QString ListingHeading(const QString& parameterItem)
     return QStringLiteral("S/N\t") + parameterItem + QStringLiteral("\tATE ID\tDate");
 }
 
-QString ListingLine(const QString& serial, double value, const NumberFormat& valueFormat, const QString& tester,
-                    const QDateTime& start, const QString& dateOrder)
+bool IsAscii(std::string_view text)
 {
-    QString line;
-    line.reserve(serial.size() + tester.size() + 48);
-    if (serial.size() > 15)
-    {
-        line += QStringView(serial).left(12);
-        line += QLatin1String("...");
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+void AppendListingLine(std::string& out, std::string_view serial, double value, const NumberFormat& valueFormat,
+    std::string_view tester, const std::optional<WallTime>& start, bool dayFirst)
+{
+    if (!IsAscii(serial)) {
+        // Characters counted as the classic string functions count them (UTF-16 units).
+        const QString s = QString::fromUtf8(serial.data(), qsizetype(serial.size()));
+        out += (s.size() > 15 ? s.left(12) + QLatin1String("...") : s.leftJustified(15, u' ')).toStdString();
+    } else if (serial.size() > 15) {
+        out.append(serial.substr(0, 12));
+        out += "...";
+    } else {
+        out.append(serial);
+        out.append(15 - serial.size(), ' ');
     }
-    else
-        line += serial.leftJustified(15, ' ');
-    line += QLatin1String("\t\t");
-    valueFormat.appendTo(line, value);
-    line += u'\t';
-    line += tester;
-    line += u'\t';
-    // dateOrder + "/yyyy hh:mm AM/PM", written digit by digit: this runs once per reading.
-    const QDate d = start.date();
-    const QTime t = start.time();
-    const bool dayFirst = dateOrder == kDateOrderDayFirst;
-    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+    out += "\t\t";
+    valueFormat.appendTo(out, value);
+    out += '\t';
+    out.append(tester);
+    out += '\t';
+    if (!start)
+        return;
+    // dateOrder + "/yyyy hh:mm AM/PM", written digit by digit.
+    const WallTime& t = *start;
+    const int hour12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
     char when[] = "00/00/0000 00:00 AM";
     auto put = [&when](int at, int number, int width) {
         for (int i = at + width - 1; i >= at; --i, number /= 10)
             when[i] = char('0' + number % 10);
     };
-    put(0, dayFirst ? d.day() : d.month(), 2);
-    put(3, dayFirst ? d.month() : d.day(), 2);
-    put(6, std::clamp(d.year(), 0, 9999), 4);
+    put(0, dayFirst ? t.day : t.month, 2);
+    put(3, dayFirst ? t.month : t.day, 2);
+    put(6, std::clamp(t.year, 0, 9999), 4);
     put(11, hour12, 2);
-    put(14, t.minute(), 2);
-    if (t.hour() >= 12)
+    put(14, t.minute, 2);
+    if (t.hour >= 12)
         when[17] = 'P';
-    line += QLatin1String(when, sizeof when - 1);
-    return line;
+    out.append(when, sizeof when - 1);
 }
 
 } // namespace moldrin::data

@@ -3,11 +3,16 @@
 
 #include "common/appstate.h"
 #include "common/numberformat.h"
+#include "data/access/connection.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace moldrin::data {
 
@@ -21,9 +26,13 @@ void PrepareTempFiles(AppState& state, const QDate& today = QDate::currentDate()
 
 // First line of the reading listing.
 QString ListingHeading(const QString& parameterItem);
-// One reading's line: serial padded to 15 (a longer one cut to 12 + "..."), two tabs, the value in
-// `valueFormat`, tab, tester, tab, start time as dateOrder + "/yyyy hh:mm AM/PM".
-QString ListingLine(const QString& serial, double value, const NumberFormat& valueFormat, const QString& tester,
-                    const QDateTime& start, const QString& dateOrder);
+// Text of plain ASCII characters only: each byte is one character, in UTF-8 and in UTF-16 alike.
+bool IsAscii(std::string_view text);
+// One reading's line, appended in UTF-8 (the listing files' encoding): serial padded to 15 characters (a
+// longer one cut to 12 + "..."), two tabs, the value in `valueFormat`, tab, tester, tab, start time as
+// dateOrder + "/yyyy hh:mm AM/PM" (nothing for a reading without one). Runs once per reading: no
+// allocation beyond the growth of `out`.
+void AppendListingLine(std::string& out, std::string_view serial, double value, const NumberFormat& valueFormat,
+    std::string_view tester, const std::optional<WallTime>& start, bool dayFirst);
 
 } // namespace moldrin::data

@@ -29,13 +29,13 @@ TEST(ListingWriter, EveryReadingInOrderAcrossBatches)
     state.gTempFile1 = dir.filePath("~1.spc");
     state.gTempFile2 = dir.filePath("~2.spc");
     const long count = long(ListingWriter::kBatchSize * (ListingWriter::kMaxWaitingBatches + 3) + 7);
-    const QDateTime t0(QDate(2026, 11, 1), QTime(13, 5), Qt::UTC);
+    const WallTime t0 { 2026, 11, 1, 13, 5 };
     {
         ListingWriter writer(state, "Output", NumberFormat("#,##0.000"));
         ASSERT_TRUE(writer.ok());
         for (long i = 0; i < count; ++i)
-            writer.write({QStringLiteral("SN%1").arg(i), "ATE-01", t0,
-                          i == 3 ? std::nullopt : std::optional(1000.0 + double(i) / 4)});
+            writer.write({ "SN" + std::to_string(i), "ATE-01", i == 5 ? std::nullopt : std::optional(t0),
+                i == 3 ? std::nullopt : std::optional(1000.0 + double(i) / 4) });
         writer.finish();
     }
     const QStringList readings = Lines(state.gTempFile1), values = Lines(state.gTempFile2);
@@ -44,6 +44,8 @@ TEST(ListingWriter, EveryReadingInOrderAcrossBatches)
     EXPECT_EQ(readings[0].toStdString(), "S/N\tOutput\tATE ID\tDate");
     EXPECT_EQ(readings[1].toStdString(), "SN0            \t\t1,000.000\tATE-01\t01/11/2026 01:05 PM");
     EXPECT_EQ(readings[4].toStdString(), "SN3            \t\t0.000\tATE-01\t01/11/2026 01:05 PM");
+    // A reading without a start time lists no date.
+    EXPECT_EQ(readings[6].toStdString(), "SN5            \t\t1,001.250\tATE-01\t");
     EXPECT_EQ(values[3], QString());
     EXPECT_EQ(values[5].toStdString(), "1001.25");
     for (long i = 0; i < count; i += 997)
@@ -60,6 +62,6 @@ TEST(ListingWriter, AFolderThatCannotBeWrittenIsReportedBeforeAnyReading)
     ListingWriter writer(state, "Output", NumberFormat("#,##0.000"));
     EXPECT_FALSE(writer.ok());
     EXPECT_FALSE(writer.error().isEmpty());
-    writer.write({"SN1", "ATE-01", QDateTime(), 1.0}); // ignored, no crash
+    writer.write({ "SN1", "ATE-01", std::nullopt, 1.0 }); // ignored, no crash
     writer.finish();
 }

@@ -6,6 +6,8 @@
 #include "variables/variableschart.h"
 
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -238,4 +240,37 @@ TEST(SampleLoader, AnUnknownColumnIsReportedAsInvalidConfiguration)
     ASSERT_EQ(f.host.scripted.messages.size(), 1);
     EXPECT_EQ(f.host.scripted.messages[0].text.toStdString(), "Invalid data in 'ATE.ini' or 'Products.ini'.  ");
     EXPECT_EQ(f.host.panel.last(), true);
+}
+
+TEST(SampleLoader, FieldsStoredInOtherFormsReadAsTheirValuesGive)
+{
+    // Plain ASCII text, ISO dates and numbers are read from what the engine holds; text with other
+    // characters, a date in another ISO form and a reading stored as text go through the field's value.
+    // Both give what the value gives: trimmed testers, trimmed serials in capitals, a text reading as 0.
+    Fixture f(Ramp(10));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("results-editor"));
+        db.setDatabaseName(f.dir.filePath("results.db"));
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        for (const char* edit : { "UPDATE Results SET ATEID = '  Mâcon  ' WHERE rowid = 1",
+                 "UPDATE Results SET SerialNumber = ' sn-b ' WHERE rowid = 2",
+                 "UPDATE Results SET TestStartTime = '2026-11-01T08:02' WHERE rowid = 3",
+                 "UPDATE Results SET V = 'ten' WHERE rowid = 4" })
+            ASSERT_TRUE(q.exec(QString::fromUtf8(edit))) << edit;
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("results-editor"));
+    const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+    ASSERT_EQ(out.pointCount, 2);
+    EXPECT_DOUBLE_EQ(f.chart.series[kSeriesXBar].points[0].y, (10 + 10.5 + 11 + 0 + 12) / 5.0);
+    const QStringList lines = f.listing();
+    ASSERT_EQ(lines.size(), 11);
+    EXPECT_EQ(lines[1].toStdString(), "SN000          \t\t10.000\tMâcon\t01/11/2026 08:00 AM");
+    EXPECT_EQ(lines[2].toStdString(), "SN-B           \t\t10.500\tATE-02\t01/11/2026 08:01 AM");
+    EXPECT_EQ(lines[3].toStdString(), "SN002          \t\t11.000\tATE-01\t01/11/2026 08:02 AM");
+    EXPECT_EQ(lines[4].toStdString(), "SN003          \t\t0.000\tATE-02\t01/11/2026 08:03 AM");
+    QFile values(f.state.gTempFile2);
+    ASSERT_TRUE(values.open(QIODevice::ReadOnly));
+    EXPECT_EQ(values.readAll().split('\n').mid(0, 5), QByteArrayList({ "10", "10.5", "11", "0", "12" }));
 }

@@ -78,11 +78,23 @@ TEST(TempFiles, WithoutTempTheSystemFolderNeverTheWorkingFolder)
 TEST(TempFiles, ListingLines)
 {
     EXPECT_EQ(data::ListingHeading("T100: [Output voltage]").toStdString(), "S/N\tT100: [Output voltage]\tATE ID\tDate");
-    const QDateTime t(QDate(2026, 12, 6), QTime(14, 5));
-    EXPECT_EQ(data::ListingLine("SN001", 5.01234, NumberFormat("#,##0.000#"), "ATE-01", t, "DD/MM").toStdString(),
-              "SN001          \t\t5.0123\tATE-01\t06/12/2026 02:05 PM");
-    EXPECT_EQ(data::ListingLine("ABCDEFGHIJKLMNOPQRST", 1234.5, NumberFormat("#,##0.000"), "ATE 3", t, "MM/DD").toStdString(),
-              "ABCDEFGHIJKL...\t\t1,234.500\tATE 3\t12/06/2026 02:05 PM");
-    EXPECT_EQ(data::ListingLine("ABCDEFGHIJKLMNO", 0, NumberFormat("#,##0.000#"), "A", t, "DD/MM").left(17).toStdString(),
-              "ABCDEFGHIJKLMNO\t\t");
+    const auto line = [](std::string_view serial, double value, const char* format, std::string_view tester,
+                          std::optional<data::WallTime> start, bool dayFirst) {
+        std::string out = "(before)";
+        data::AppendListingLine(out, serial, value, NumberFormat(format), tester, start, dayFirst);
+        return out;
+    };
+    const data::WallTime t { 2026, 12, 6, 14, 5 };
+    EXPECT_EQ(line("SN001", 5.01234, "#,##0.000#", "ATE-01", t, true),
+        "(before)SN001          \t\t5.0123\tATE-01\t06/12/2026 02:05 PM");
+    EXPECT_EQ(line("ABCDEFGHIJKLMNOPQRST", 1234.5, "#,##0.000", "ATE 3", t, false),
+        "(before)ABCDEFGHIJKL...\t\t1,234.500\tATE 3\t12/06/2026 02:05 PM");
+    EXPECT_EQ(line("ABCDEFGHIJKLMNO", 0, "#,##0.000#", "A", t, true).substr(0, 25), "(before)ABCDEFGHIJKLMNO\t\t");
+    // Midnight and noon on the 12-hour clock; characters, not bytes, are padded and cut.
+    EXPECT_EQ(line("A", -0.00005, "#,##0.000#", "T", data::WallTime { 2026, 1, 2, 0, 0 }, true),
+        "(before)A              \t\t-0.0001\tT\t02/01/2026 12:00 AM");
+    EXPECT_EQ(line("A", 1, "#,##0.000#", "T", data::WallTime { 2026, 1, 2, 12, 59 }, false).substr(33),
+        "01/02/2026 12:59 PM");
+    EXPECT_EQ(line("SÉRIE", 1, "#,##0.000", "Mâcon", std::nullopt, true), "(before)SÉRIE          \t\t1.000\tMâcon\t");
+    EXPECT_EQ(line("ÉÉÉÉÉÉÉÉÉÉÉÉÉÉÉÉ", 1, "#,##0.000", "T", std::nullopt, true).substr(8, 30), "ÉÉÉÉÉÉÉÉÉÉÉÉ...\t\t1");
 }

@@ -50,12 +50,13 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Text));
         QTextStream out(&file);
         out << data::ListingHeading(QStringLiteral("Vout (V)")) << '\n';
-        const QDateTime t0(QDate(2026, 11, 1), QTime(8, 0));
         for (int i = 0; i < 23; ++i) {
             mValues << 10 + i * 0.0125 + (i == 12 ? 0.0001 : 0);
-            mLines << data::ListingLine(QStringLiteral("SN%1").arg(i, 3, 10, QChar('0')), mValues[i],
-                NumberFormat(QStringLiteral("#,##0.000#")), i % 2 ? "ATE-02" : "ATE-01", t0.addSecs(60 * i),
-                QStringLiteral("DD/MM"));
+            std::string line;
+            data::AppendListingLine(line, QStringLiteral("SN%1").arg(i, 3, 10, QChar('0')).toStdString(), mValues[i],
+                NumberFormat(QStringLiteral("#,##0.000#")), i % 2 ? "ATE-02" : "ATE-01",
+                data::WallTime { 2026, 11, 1, 8, i }, true);
+            mLines << QString::fromStdString(line);
             out << mLines.last() << '\n';
         }
     }

@@ -132,6 +132,8 @@ struct Options {
     long units = 20000;
     int days = 180;
     bool shuffle = false;
+    int jitter = 0; // seconds a stamp may lie early or late
+    bool index = false;
     QString onlyProduct;
     std::uint64_t seed = 2026;
 };
@@ -205,10 +207,14 @@ bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QS
     const long lotCount = std::min<long>(o.days, o.units);
     const auto lotOf = [&](long k) { return long(k * lotCount / o.units); };
     const std::vector<Lot> lots = MakeLots(lotCount, product, o.seed);
+    // A station's clock and queue put a stamp a little early or late; drawn apart so the readings stay.
+    std::mt19937_64 clockRng(o.seed ^ 0x6A177E5ULL);
+    std::uniform_int_distribution<int> jitter(-o.jitter, o.jitter);
     Exec(db, "BEGIN");
     for (long k : order) {
         const double t = double(k) / double(std::max(1L, o.units - 1)); // 0 .. 1 over the period
-        const QDateTime when = end.addSecs(-span + qint64(t * double(span - 60)));
+        const QDateTime when
+            = end.addSecs(-span + qint64(t * double(span - 60)) + (o.jitter > 0 ? jitter(clockRng) : 0));
         const QString tester = testers[int(k * 7 % 11) % testers.size()];
         bool ok = true;
         int col = 1;
@@ -271,6 +277,10 @@ bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QS
         sqlite3_reset(stmt);
     }
     sqlite3_finalize(stmt);
+    if (o.index
+        && !Exec(db,
+            "CREATE INDEX " + Quoted(table + "_" + fixed[2]) + " ON " + Quoted(table) + " (" + Quoted(fixed[2]) + ")"))
+        return false;
     return Exec(db, "COMMIT");
 }
 
@@ -283,14 +293,17 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral("Writes the results database that DIR/ATE.INI names."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Configuration folder."));
-    parser.addOptions({{"units", "Units per product (default 20000).", "N"},
-                       {"days", "Days before today the units spread over (default 180).", "D"},
-                       {"shuffle", "Rows not in time order."},
-                       {"product", "Only this product.", "NAME"},
-                       {"seed", "Random seed (default 2026).", "S"}});
+    parser.addOptions({ { "units", "Units per product (default 20000).", "N" },
+        { "days", "Days before today the units spread over (default 180).", "D" },
+        { "shuffle", "Rows not in time order." },
+        { "jitter", "Each start time up to S seconds early or late, rows still in unit order.", "S" },
+        { "index", "An index on the start time." }, { "product", "Only this product.", "NAME" },
+        { "seed", "Random seed (default 2026).", "S" } });
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
-        std::fprintf(stderr, "usage: moldrin-demo-data [--units N] [--days D] [--shuffle] [--product NAME] DIR\n");
+        std::fprintf(stderr,
+            "usage: moldrin-demo-data [--units N] [--days D] [--shuffle] [--jitter S] [--index] [--product NAME] "
+            "DIR\n");
         return 2;
     }
     Options o;
@@ -299,9 +312,13 @@ int main(int argc, char** argv)
     if (parser.isSet("days"))
         o.days = parser.value("days").toInt();
     o.shuffle = parser.isSet("shuffle");
+    o.jitter = parser.value("jitter").toInt();
+    o.index = parser.isSet("index");
     o.onlyProduct = parser.value("product");
-    if (o.units < 1 || o.days < 1) {
-        std::fprintf(stderr, "moldrin-demo-data: --units and --days take positive whole numbers\n");
+    if (o.units < 1 || o.days < 1 || o.jitter < 0) {
+        std::fprintf(stderr,
+            "moldrin-demo-data: --units and --days take positive whole numbers, --jitter a whole "
+            "number of seconds\n");
         return 2;
     }
     const QString dir = QDir(parser.positionalArguments().first()).absolutePath();
