@@ -214,7 +214,7 @@ TEST(Screening, HandWorkedFiguresAndEveryNACase)
     ExpectNA(b.lsl, "LSL");
     EXPECT_EQ(b.outOfSpec, 1);
 
-    // No limit: no capability, nothing out of specification.
+    // No limit: no capability, no reading counted as out of its limits.
     const ParameterScreen& c = ByColumn(r, "C");
     for (const Figure* f : { &c.cp, &c.cpk, &c.pp, &c.ppk, &c.lsl, &c.usl })
         ExpectNA(*f, "capability without limits");
