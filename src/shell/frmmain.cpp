@@ -18,6 +18,7 @@
 #include "screening/windows/frmscreening.h"
 #include "shell/chartrules.h"
 #include "shell/dialogs/frmrangeplot.h"
+#include "shell/listbehaviour.h"
 #include "shell/smallwindows.h"
 #include "variables/controllimits.h"
 #include "variables/spcconstants.h"
@@ -25,7 +26,6 @@
 #include "variables/view/chartview.h"
 #include "variables/windows/frmrawdata.h"
 
-#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -38,7 +38,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
-#include <QStyle>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -91,91 +90,6 @@ QString LimitText(const QList<double>& limits, int i, double sentinel)
         return kNA;
     return NumberText(limits[i]);
 }
-
-// Runs a list's handler on every change of its index, the window's own included, and when the user
-// chooses the item already selected (no index changes then) where `again` allows it. A user's change
-// emits both currentIndexChanged and activated: the handler runs once.
-class ChoiceHandler : public QObject
-{
-public:
-    ChoiceHandler(QComboBox* combo, std::function<void()> handler, std::function<bool()> again = {})
-        : QObject(combo)
-        , mCombo(combo)
-        , mHandler(std::move(handler))
-        , mAgain(std::move(again))
-    {
-        connect(combo, &QComboBox::currentIndexChanged, this, [this] {
-            mHandler();
-            // Marked after the handler, which may run a modal dialog: the activation that follows a
-            // user's change is then known as handled.
-            mHandled = true;
-        });
-        connect(combo, &QComboBox::activated, this, [this](int index) {
-            const bool rechosen = !mHandled && index == mCombo->currentIndex();
-            mHandled = false;
-            if (rechosen && (!mAgain || mAgain()))
-                mHandler();
-        });
-        // A change the window made is followed by no activation: its mark ends where the user's next
-        // choice begins (a key or the wheel on the list, or its popup opening).
-        combo->installEventFilter(this);
-        combo->view()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress || event->type() == QEvent::Wheel || event->type() == QEvent::Show)
-            mHandled = false;
-        return false;
-    }
-
-private:
-    QComboBox* mCombo;
-    std::function<void()> mHandler;
-    std::function<bool()> mAgain;
-    bool mHandled = false;
-};
-
-// The panel is narrow: an open list is as wide as its widest item, a closed one names its whole item
-// in its tool tip.
-class WholeItems : public QObject
-{
-public:
-    explicit WholeItems(QComboBox* combo)
-        : QObject(combo)
-        , mCombo(combo)
-    {
-        const QAbstractItemModel* model = combo->model();
-        connect(model, &QAbstractItemModel::rowsInserted, this, &WholeItems::Fit);
-        connect(model, &QAbstractItemModel::rowsRemoved, this, &WholeItems::Fit);
-        connect(model, &QAbstractItemModel::modelReset, this, &WholeItems::Fit);
-        combo->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        // The current item, however it was set (the window fills the lists with their signals blocked).
-        if (event->type() == QEvent::ToolTip)
-            mCombo->setToolTip(mCombo->currentText());
-        return false;
-    }
-
-private:
-    void Fit()
-    {
-        const QFontMetrics metrics(mCombo->view()->font());
-        int widest = 0;
-        for (int i = 0; i < mCombo->count(); ++i)
-            widest = std::max(widest, metrics.horizontalAdvance(mCombo->itemText(i)));
-        const QStyle* style = mCombo->style();
-        const int margins = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, mCombo) + 6);
-        mCombo->view()->setMinimumWidth(widest + margins + style->pixelMetric(QStyle::PM_ScrollBarExtent));
-    }
-
-    QComboBox* mCombo;
-};
 
 } // namespace
 
@@ -1024,9 +938,15 @@ void frmMain::ShowRawData()
     frmRawData::Run(mState, mPrompt, inputs, this);
 }
 
-void frmMain::ShowRulesSetup() { frmSPC_RuleSetup::Run(mState, mPrompt, this); }
+void frmMain::ShowRulesSetup()
+{
+    frmSPC_RuleSetup::Run(mState, mPrompt, this);
+}
 
-void frmMain::ShowCustomRange() { frmRangePlot::Run(mState, mPrompt, this); }
+void frmMain::ShowCustomRange()
+{
+    frmRangePlot::Run(mState, mPrompt, this);
+}
 
 // ---- Other buttons ----
 
