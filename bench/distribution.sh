@@ -4,23 +4,9 @@
 # Both Pareto reports must be byte-identical; the script stops if they are not.
 # Usage: bench/distribution.sh [BUILD_DIR] [ROWS] [RUNS]
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-build=${1:-$here/../build}
-rows=${2:-1000000}
-runs=${3:-5}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$here/../examples/demo/ATE.INI" "$here/../examples/demo/PRODUCTS.INI" "$work/"
+source "$(dirname "$0")/common.sh"
 "$build/src/data/moldrin-demo-data" --units "$rows" --shuffle --product PSU-100 "$work" >/dev/null
-report="$build/src/cli/moldrin-report"
 export MOLDRIN_SETTINGS_FILE="$work/settings"
-
-measure() { # label, command...: prints wall seconds, CPU seconds (user + system) and peak KiB of one run
-  local label=$1; shift
-  /usr/bin/time -f "%e %U %S %M" -o "$work/t" "$@" >/dev/null 2>"$work/err" || { cat "$work/err"; exit 1; }
-  read -r secs user sys kib < "$work/t"
-  echo "$label $secs $(echo "$user + $sys" | bc) $kib"
-}
 
 "$report" --config "$work" --kind Pareto --json "$work/one.json"
 "$report" --config "$work" --kind Pareto --pareto-read per-parameter --json "$work/each.json"
@@ -38,8 +24,8 @@ path, rows = sys.argv[1], sys.argv[2]
 data = [l.split() for l in open(path)]
 for label in ("pareto-one-pass", "pareto-per-parameter", "scatter"):
     secs = [float(r[1]) for r in data if r[0] == label]
-    cpu = [float(r[2]) for r in data if r[0] == label]
-    kib = [float(r[3]) for r in data if r[0] == label]
+    kib = [float(r[2]) for r in data if r[0] == label]
+    cpu = [float(r[3]) for r in data if r[0] == label]
     print(f"{label}: median {statistics.median(secs):.3f} s wall (min {min(secs):.3f}, max {max(secs):.3f}), "
           f"{statistics.median(cpu):.2f} s CPU, over {len(secs)} runs, peak memory "
           f"{statistics.median(kib)/1024:.0f} MiB, {rows} rows")

@@ -9,14 +9,7 @@
 # the product's 8 parameters against the shell running its one statement, and against eight single plots.
 # Usage: bench/run.sh [BUILD_DIR] [ROWS] [RUNS]
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-build=${1:-$here/../build}
-rows=${2:-1000000}
-runs=${3:-5}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$here/../examples/demo/ATE.INI" "$here/../examples/demo/PRODUCTS.INI" "$work/"
-report="$build/src/cli/moldrin-report"
+source "$(dirname "$0")/common.sh"
 
 # The chart statement as the program writes it, with its date literals in SQLite's ISO form.
 chart_sql() {
@@ -29,13 +22,6 @@ def iso(m):
 print(re.sub(r"'"'"'([^'"'"' ]+/[^'"'"' ]+/\d{4})( \d\d:\d\d:\d\d)?'"'"'", iso, s))'
 }
 tester_sql="SELECT [ATEID] AS ATEx FROM PSU100_Results GROUP BY [ATEID] ORDER BY [ATEID];"
-
-measure() { # label, command...: prints wall seconds, peak KiB and CPU seconds (user + system) of one run
-  local label=$1; shift
-  /usr/bin/time -f "%e %M %U %S" -o "$work/t" "$@" >/dev/null 2>"$work/err" || { cat "$work/err"; exit 1; }
-  read -r secs kib user sys < "$work/t"
-  echo "$label $secs $kib $(echo "$user + $sys" | bc)"
-}
 
 # The program lets SQLite sort with one helper thread per spare core; the same for the shell, as a
 # second floor.
