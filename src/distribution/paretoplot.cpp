@@ -7,6 +7,7 @@
 #include "data/config/configfiles.h"
 #include "data/config/inifile.h"
 #include "data/config/querybuilder.h"
+#include "data/loader/plotfunction.h"
 #include "data/loader/resultreader.h"
 
 #include <algorithm>
@@ -19,7 +20,6 @@ using namespace moldrin::data;
 
 namespace
 {
-
 
 // Per parameter the sum of its readings; the rows of parameter 0 are counted.
 struct Sums {
@@ -154,7 +154,7 @@ ParetoOutcome PlotPareto(
     const QString product = s.product.trimmed();
     if (chart.header.size() < 2)
         chart.header.resize(2);
-    chart.header[1] = RangeTitleLine(state, product, s.range.trimmed());
+    chart.header[1] = data::ChartTitleLine(state, s);
     out.xTitle = ReadINI(product, QStringLiteral("ParetoTitleX"), ConfigFilePath(state.gINIPath, kProductsIni));
     if (chart.subFooter.isEmpty())
         chart.subFooter.append(QString());

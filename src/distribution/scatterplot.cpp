@@ -2,6 +2,7 @@
 #include "distribution/scatterplot.h"
 
 #include "data/config/querybuilder.h"
+#include "data/loader/plotfunction.h"
 #include "data/loader/resultreader.h"
 
 #include <vector>
@@ -13,7 +14,6 @@ using namespace moldrin::data;
 
 namespace
 {
-
 
 // "Name[ source][ (unit)]": the axis title of a parameter.
 QString AxisTitle(const AppState& state, int parameter, const QString& source)
@@ -151,7 +151,7 @@ ScatterOutcome PlotScatter(
 
     if (chart.header.size() < 2)
         chart.header.resize(2);
-    chart.header[1] = RangeTitleLine(state, s.product.trimmed(), range);
+    chart.header[1] = data::ChartTitleLine(state, s);
     chart.left.title = AxisTitle(state, in.yParameter, in.sourceY);
     chart.bottom.title = AxisTitle(state, in.xParameter, in.sourceX);
     const auto ends = RegressionLine(

@@ -40,11 +40,7 @@ private:
 // The tester the statements filter on: the selection's tester, "" for "" and "<All>".
 QString TesterFilter(const PlotSelection& selection);
 
-// The range part of a chart's second title line: " as <start> to <end>" with the custom dates in the
-// system's short date form for "Custom", else the RangeTitle GetTestedRange gives for the range.
-QString RangeTitleText(const AppState& state, const PlotSelection& selection);
-
-// The second title line of a chart window: the product followed by the range text.
+// The second title line of a chart window: the product followed by the range text (RangeTitleLine).
 QString ChartTitleLine(const AppState& state, const PlotSelection& selection);
 
 } // namespace moldrin::data
