@@ -1,7 +1,9 @@
 // The options of moldrin-report: declaration on the parser and reading into plain values.
 #include "reportoptions.h"
 
+#include "data/config/querybuilder.h"
 #include "distribution/histogram.h"
+#include "variables/statistics.h"
 
 #include <cmath>
 
@@ -28,24 +30,10 @@ std::optional<QDate> IsoDate(const QString& text)
 
 } // namespace
 
-const QStringList& RangeNames()
-{
-    static const QStringList names { "All", "Today", "Last 3 Days", "Last 7 Days", "Last 15 Days", "Last 30 Days",
-        "Last 45 Days", "Last 60 Days", "Last 90 Days", "Last 120 Days", "Last 180 Days", "Custom" };
-    return names;
-}
-
 const QStringList& ChartKinds()
 {
     static const QStringList kinds { "Histogram", "Pareto", "Scatter", "P Chart", "NP Chart", "U Chart", "C Chart" };
     return kinds;
-}
-
-const QStringList& ChartTypes()
-{
-    static const QStringList types { "X-Bar-R-Median-s", "X-Bar-R", "X-Bar-s", "Median-R", "Median-s",
-        "Individual-MR" };
-    return types;
 }
 
 void AddReportOptions(QCommandLineParser& parser)
@@ -110,10 +98,11 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
 
     int commands = 0;
     const bool screen = parser.isSet("screen");
-    for (const auto& [name, command] : { std::pair { "sql", ReportCommand::Sql },
-             { "list-products", ReportCommand::ListProducts }, { "list-parameters", ReportCommand::ListParameters },
-             { "list-testers", ReportCommand::ListTesters }, { "rows", ReportCommand::Rows },
-             { "json", ReportCommand::Json }, { "png", ReportCommand::Png }, { "pdf", ReportCommand::Pdf }, { "screen", ReportCommand::Screen } }) {
+    for (const auto& [name, command] :
+        { std::pair { "sql", ReportCommand::Sql }, { "list-products", ReportCommand::ListProducts },
+            { "list-parameters", ReportCommand::ListParameters }, { "list-testers", ReportCommand::ListTesters },
+            { "rows", ReportCommand::Rows }, { "json", ReportCommand::Json }, { "png", ReportCommand::Png },
+            { "pdf", ReportCommand::Pdf }, { "screen", ReportCommand::Screen } }) {
         // --json names an output of --screen, --sql prints its statement.
         const bool screenPart = command == ReportCommand::Json || command == ReportCommand::Sql;
         if (parser.isSet(QLatin1String(name)) && !(screen && screenPart)) {
@@ -122,8 +111,8 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
         }
     }
     if (commands != 1)
-        return fail(QStringLiteral(
-            "give one of --sql, --list-products, --list-parameters, --list-testers, --rows, --json, --png, --pdf, --screen"));
+        return fail(QStringLiteral("give one of --sql, --list-products, --list-parameters, --list-testers, --rows, "
+                                   "--json, --png, --pdf, --screen"));
     if (screen) {
         const bool outputs = parser.isSet("json") || parser.isSet("csv") || parser.isSet("html");
         o.screenSql = parser.isSet("sql");
@@ -182,7 +171,7 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
 
     const bool datesGiven = parser.isSet("from") || parser.isSet("to");
     if (parser.isSet("range")) {
-        o.range = Canonical(RangeNames(), parser.value("range"));
+        o.range = Canonical(data::RangeNames(), parser.value("range"));
         if (o.range.isEmpty())
             return fail(QStringLiteral("unknown range ") + parser.value("range"));
     } else if (datesGiven) {
@@ -229,7 +218,7 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
         *value = parser.value(QLatin1String(name)).toInt(&ok);
         if (!ok || *value < kMinimumPngSide || *value > kMaximumPngSide)
             return fail(QStringLiteral("--") + QLatin1String(name) + QStringLiteral(" takes a whole number from ")
-                        + QString::number(kMinimumPngSide) + QStringLiteral(" to ") + QString::number(kMaximumPngSide));
+                + QString::number(kMinimumPngSide) + QStringLiteral(" to ") + QString::number(kMaximumPngSide));
     }
     o.allPoints = parser.isSet("all-points");
     if (o.allPoints && o.command != ReportCommand::Png)

@@ -40,17 +40,17 @@ struct ReportOptions {
     bool paretoPerParameter = false; // Pareto: one statement per parameter instead of one pass
     ReportCommand command = ReportCommand::Sql;
     QString chart = QStringLiteral("X-Bar-R-Median-s"); // the variables chart type
-    int size = 5;                                       // subgroup size
+    int size = 5; // subgroup size
     bool showSpec = false;
     bool zones = false;
-    QString jsonFile;                                   // "-": standard output
+    QString jsonFile; // "-": standard output
     QString pngFile;
-    int width = 1200;                                   // PNG size in pixels
+    int width = 1200; // PNG size in pixels
     int height = 800;
-    bool allPoints = false;                             // the PNG shows all points on one page
+    bool allPoints = false; // the PNG shows all points on one page
     std::optional<std::int64_t> cells; // histogram cells; empty: the stored cell count
     QString pdfFile;
-    PrintMode printMode = PrintMode::Compress;          // pages of the main chart's PDF
+    PrintMode printMode = PrintMode::Compress; // pages of the main chart's PDF
     bool failOnRules = false;
     // --screen: every parameter, written to jsonFile, csvFile and htmlFile (those given).
     QString csvFile, htmlFile;
@@ -58,11 +58,8 @@ struct ReportOptions {
     std::optional<double> failBelowCpk;
 };
 
-// The range names of the main window, in list order.
-const QStringList& RangeNames();
 // The chart kinds --kind accepts, as the query builder writes them.
 const QStringList& ChartKinds();
-const QStringList& ChartTypes();
 
 // Declares every option on `parser`.
 void AddReportOptions(QCommandLineParser& parser);

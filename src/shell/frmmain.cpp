@@ -10,6 +10,7 @@
 #include "data/access/connectdatasource.h"
 #include "data/access/connection.h"
 #include "data/config/inifile.h"
+#include "data/config/querybuilder.h"
 #include "data/loader/tempfiles.h"
 #include "distribution/windows/frmmorechart.h"
 #include "output/dialogs/windowoutput.h"
@@ -22,6 +23,7 @@
 #include "shell/smallwindows.h"
 #include "variables/controllimits.h"
 #include "variables/spcconstants.h"
+#include "variables/statistics.h"
 #include "variables/variableschart.h"
 #include "variables/view/chartview.h"
 #include "variables/windows/frmrawdata.h"
@@ -54,17 +56,9 @@ namespace
 const QString kStartPlot = QStringLiteral("Start Plot");
 const QString kStopPlot = QStringLiteral("Stop Plot");
 const QString kNA = QStringLiteral("N/A");
-const QString kIndividualMR = QStringLiteral("Individual-MR");
 const QString kReadoutFormat = QStringLiteral("#,##0.0####");
 // The chart is redrawn at most this often while a plot is reading.
 constexpr qint64 kPlotRepaintMs = 300;
-
-const QStringList kRanges = { QStringLiteral("All"), QStringLiteral("Today"), QStringLiteral("Last 3 Days"),
-    QStringLiteral("Last 7 Days"), QStringLiteral("Last 15 Days"), QStringLiteral("Last 30 Days"),
-    QStringLiteral("Last 45 Days"), QStringLiteral("Last 60 Days"), QStringLiteral("Last 90 Days"),
-    QStringLiteral("Last 120 Days"), QStringLiteral("Last 180 Days"), QStringLiteral("Custom") };
-const QStringList kChartTypes = { QStringLiteral("X-Bar-R-Median-s"), QStringLiteral("X-Bar-R"),
-    QStringLiteral("X-Bar-s"), QStringLiteral("Median-R"), QStringLiteral("Median-s"), kIndividualMR };
 
 int CheckValue(const QCheckBox* box)
 {
@@ -241,8 +235,8 @@ void frmMain::BuildControls()
         const QSignalBlocker blockRange(cboTestedRange);
         const QSignalBlocker blockChart(cboSelectChart);
         const QSignalBlocker blockSize(cboXBarSize);
-        cboTestedRange->addItems(kRanges);
-        cboSelectChart->addItems(kChartTypes);
+        cboTestedRange->addItems(data::RangeNames());
+        cboSelectChart->addItems(ChartTypes());
         for (int n = kMinSubgroupSize; n <= kMaxSubgroupSize; ++n)
             cboXBarSize->addItem(QString::number(n));
         // Nothing is selected until the settings are restored, so that restoring raises the clicks.
@@ -401,7 +395,7 @@ bool frmMain::Form_Load(const StartOptions& options)
 
     {
         const QSignalBlocker block(cboTestedRange);
-        cboTestedRange->addItems(kRanges);
+        cboTestedRange->addItems(data::RangeNames());
         cboTestedRange->setCurrentIndex(-1);
     }
     // A restored "Custom" range opens the custom range dialog through the range list's handler.
@@ -748,7 +742,7 @@ void frmMain::SetPanelEnabled(bool enable)
              cboSelectChart, chkShowZoneABC, chkShowGrid })
         w->setEnabled(enable);
     chkShowSpec->setEnabled(BothLimitsAbsent() ? false : enable);
-    if (cboSelectChart->currentText() == kIndividualMR) {
+    if (cboSelectChart->currentText() == kChartIndividualMR) {
         cboXBarSize->setEnabled(false);
         lblGroupSize->setEnabled(false);
     }
@@ -920,7 +914,7 @@ void frmMain::ocxXBarChart_ClickSeries(int series, int point, Qt::MouseButton bu
         return;
     if (button != Qt::LeftButton)
         return;
-    mState.gClickedIsIndividual = cboSelectChart->currentText() == kIndividualMR;
+    mState.gClickedIsIndividual = cboSelectChart->currentText() == kChartIndividualMR;
     mState.gClickedSeries = series;
     mState.gClickedPoint = point;
     ShowRawData();

@@ -8,16 +8,21 @@
 #include <algorithm>
 #include <cmath>
 
-namespace moldrin {
+namespace moldrin
+{
 
-namespace {
+namespace
+{
 
 const QString kMedianError = QStringLiteral("Error, unable to calculated the Median value! ");
 const QString kSubscriptError = QStringLiteral("Subscript out of range");
 const QString kDivisionError = QStringLiteral("Division by zero");
 const QString kTypeError = QStringLiteral("Type mismatch");
 
-void Fail(Prompt& prompt, const QString& description) { prompt.warn(description + QStringLiteral("!")); }
+void Fail(Prompt& prompt, const QString& description)
+{
+    prompt.warn(description + QStringLiteral("!"));
+}
 
 int LastUsable(std::span<const double> values, int lastIndex)
 {
@@ -43,6 +48,13 @@ bool IsRChart(const QString& chartType)
 }
 
 } // namespace
+
+const QStringList& ChartTypes()
+{
+    static const QStringList types { kChartXBarRMedianS, kChartXBarR, kChartXBarS, kChartMedianR, kChartMedianS,
+        kChartIndividualMR };
+    return types;
+}
 
 double GetAverage(std::span<const double> values, int lastIndex)
 {
@@ -194,12 +206,12 @@ QString CRText(const Figure& cp)
 }
 
 SubgroupAccumulator::SubgroupAccumulator(const QString& chartType, int sampleSize)
-    : mChartType(chartType),
-      mSize(std::max(1, sampleSize)),
-      mRange(chartType != kChartXBarS && chartType != kChartMedianS),
-      mStdDev(chartType == kChartXBarS || chartType == kChartMedianS || chartType == kChartXBarRMedianS),
-      mMedian(chartType == kChartMedianR || chartType == kChartMedianS || chartType == kChartXBarRMedianS),
-      mMedianOnCentre(chartType == kChartMedianR || chartType == kChartMedianS)
+    : mChartType(chartType)
+    , mSize(std::max(1, sampleSize))
+    , mRange(chartType != kChartXBarS && chartType != kChartMedianS)
+    , mStdDev(chartType == kChartXBarS || chartType == kChartMedianS || chartType == kChartXBarRMedianS)
+    , mMedian(chartType == kChartMedianR || chartType == kChartMedianS || chartType == kChartXBarRMedianS)
+    , mMedianOnCentre(chartType == kChartMedianR || chartType == kChartMedianS)
 {
     mBuffer.reserve(std::size_t(mSize));
 }

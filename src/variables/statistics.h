@@ -12,7 +12,8 @@
 #include <span>
 #include <vector>
 
-namespace moldrin {
+namespace moldrin
+{
 
 inline const QString kChartXBarR = QStringLiteral("X-Bar-R");
 inline const QString kChartXBarS = QStringLiteral("X-Bar-s");
@@ -20,6 +21,8 @@ inline const QString kChartMedianR = QStringLiteral("Median-R");
 inline const QString kChartMedianS = QStringLiteral("Median-s");
 inline const QString kChartXBarRMedianS = QStringLiteral("X-Bar-R-Median-s");
 inline const QString kChartIndividualMR = QStringLiteral("Individual-MR");
+// The chart types of the main window's list, in list order.
+const QStringList& ChartTypes();
 
 // Sum of values(0..lastIndex) divided by lastIndex + 1 (lastIndex is clamped to the array; 0 for none).
 double GetAverage(std::span<const double> values, int lastIndex);
@@ -108,7 +111,8 @@ struct SubgroupPoint {
 };
 
 // Takes the readings of a subgroup chart one at a time, keeping only the current subgroup.
-class SubgroupAccumulator {
+class SubgroupAccumulator
+{
 public:
     SubgroupAccumulator(const QString& chartType, int sampleSize);
 
@@ -146,7 +150,8 @@ struct IndividualPoint {
 };
 
 // Takes the readings of an Individual-MR chart one at a time. Readings are used as read.
-class IndividualAccumulator {
+class IndividualAccumulator
+{
 public:
     IndividualPoint add(double reading);
     // XDoubleBar = SumX/N, MR-bar = SumMR/(N - 1) (empty below two readings), then the process figures.

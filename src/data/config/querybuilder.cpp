@@ -52,6 +52,18 @@ QString TesterCondition(const AppState& state, const QString& tester)
 
 } // namespace
 
+const QStringList& RangeNames()
+{
+    static const QStringList names = [] {
+        QStringList n { QStringLiteral("All") };
+        for (const RangeStart& r : kRanges)
+            n << QLatin1String(r.name);
+        n << QStringLiteral("Custom");
+        return n;
+    }();
+    return names;
+}
+
 QString ValidCondition(const QString& col)
 {
     return QStringLiteral("AND [%1] IS NOT NULL AND [%1] <> 999 AND [%1] <> -999 ").arg(col);

@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 namespace moldrin::data
 {
@@ -21,6 +22,9 @@ QString QuoteLiteralValue(const QString& value);
 
 // The interval literal for a BETWEEN ("#start# AND #end#" for ACCESS, quoted otherwise) and the
 // readable description in `RangeTitle`.
+// The range names of the main window's list, in list order: "All", the ranges GetTestedRange knows, "Custom".
+const QStringList& RangeNames();
+
 QString GetTestedRange(const AppState& state, const QString& strRange, QString& RangeTitle, const QDate& today = {});
 
 // The second title line of the further charts: the product followed by " as " and the custom dates in the
