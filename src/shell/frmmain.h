@@ -103,6 +103,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    static inline const QString kStartPlot = QStringLiteral("Start Plot");
+    static inline const QString kStopPlot = QStringLiteral("Stop Plot");
+
     class WindowHost;
     class OutputHost;
 
