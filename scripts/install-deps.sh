@@ -14,7 +14,7 @@ PACKAGES=(
   libgsl-dev
   python3 python3-xlwt python3-openpyxl python3-xlsxwriter
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
   poppler-utils
 )

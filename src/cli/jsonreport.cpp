@@ -13,13 +13,14 @@
 #include <utility>
 #include <vector>
 
-namespace moldrin::cli {
+namespace moldrin::cli
+{
 
-namespace {
+namespace
+{
 
 // One string per point, written as it goes (a chart may have millions of points, few of them marked).
-template <class MarkAt>
-void MarkArray(JsonOut& j, int pointCount, MarkAt markAt)
+template <class MarkAt> void MarkArray(JsonOut& j, int pointCount, MarkAt markAt)
 {
     j.raw("[");
     for (int i = 0; i < pointCount; ++i)
@@ -48,9 +49,16 @@ void MarksFromSeries(JsonOut& j, const ChartModel& chart, int series, int pointC
 
 } // namespace
 
-JsonOut::JsonOut(QIODevice& device) : mDevice(device) { mBuffer.reserve(kSpillAt + 4096); }
+JsonOut::JsonOut(QIODevice& device)
+    : mDevice(device)
+{
+    mBuffer.reserve(kSpillAt + 4096);
+}
 
-JsonOut::~JsonOut() { flush(); }
+JsonOut::~JsonOut()
+{
+    flush();
+}
 
 JsonOut& JsonOut::raw(std::string_view s)
 {
@@ -123,7 +131,8 @@ QJsonValue FigureJson(const Figure& f)
 
 QJsonObject PanelJson(const QStringList& captions, const QStringList& values)
 {
-    return QJsonObject{{"captions", QJsonArray::fromStringList(captions)}, {"values", QJsonArray::fromStringList(values)}};
+    return QJsonObject { { "captions", QJsonArray::fromStringList(captions) },
+        { "values", QJsonArray::fromStringList(values) } };
 }
 
 void WriteSeries(JsonOut& j, const ChartModel& chart)
@@ -133,7 +142,8 @@ void WriteSeries(JsonOut& j, const ChartModel& chart)
         const ChartSeries& s = chart.series[i];
         j.raw(i ? ",\n{\"index\":" : "\n{\"index\":").number(i);
         j.raw(",\"title\":").string(s.title);
-        j.raw(s.verticalAxis == VerticalAxis::Left ? ",\"axis\":\"left\",\"points\":[" : ",\"axis\":\"custom0\",\"points\":[");
+        j.raw(s.verticalAxis == VerticalAxis::Left ? ",\"axis\":\"left\",\"points\":["
+                                                   : ",\"axis\":\"custom0\",\"points\":[");
         for (int k = 0; k < s.points.size(); ++k) {
             j.raw(k ? ",[" : "[").number(s.points.x(k)).raw(",").number(s.points.y(k)).raw(",");
             // A point number is written as its digits in quotes, as its label's text would be.
@@ -163,11 +173,21 @@ void AppendJsonString(std::string& out, const QString& s)
             out += char(c);
         } else {
             switch (c) {
-            case u'"': out += "\\\""; break;
-            case u'\\': out += "\\\\"; break;
-            case u'\n': out += "\\n"; break;
-            case u'\r': out += "\\r"; break;
-            case u'\t': out += "\\t"; break;
+            case u'"':
+                out += "\\\"";
+                break;
+            case u'\\':
+                out += "\\\\";
+                break;
+            case u'\n':
+                out += "\\n";
+                break;
+            case u'\r':
+                out += "\\r";
+                break;
+            case u'\t':
+                out += "\\t";
+                break;
             default: {
                 char esc[8];
                 std::snprintf(esc, sizeof esc, "\\u%04x", unsigned(c));
@@ -180,18 +200,25 @@ void AppendJsonString(std::string& out, const QString& s)
 }
 
 bool WriteReportJson(QIODevice& device, const AppState& state, const ChartModel& chart, const QString& chartType,
-                     int subgroupSize, const data::PlotOutcome& outcome, const QStringList& panelCaptions)
+    int subgroupSize, const data::PlotOutcome& outcome, const QStringList& panelCaptions)
 {
     const ControlLimits& l = outcome.limits;
-    const QJsonObject figures{
-        {"XDoubleBar", FigureJson(l.XDoubleBar)}, {"AverageVariation", FigureJson(l.AverageVariation)},
-        {"EstSigma", FigureJson(l.EstSigma)},     {"StdDev", l.StdDev},
-        {"Cp", FigureJson(l.Cp)},                 {"CpK", FigureJson(l.CpK)},
-        {"CpU", FigureJson(l.CpU)},               {"CpL", FigureJson(l.CpL)},
-        {"CR", l.CRText},                         {"UCLCentre", FigureJson(l.UCLCentre)},
-        {"LCLCentre", FigureJson(l.LCLCentre)},   {"UCLVar", FigureJson(l.UCLVar)},
-        {"LCLVar", FigureJson(l.LCLVar)},         {"USL", FigureJson(l.USL)},
-        {"LSL", FigureJson(l.LSL)},
+    const QJsonObject figures {
+        { "XDoubleBar", FigureJson(l.XDoubleBar) },
+        { "AverageVariation", FigureJson(l.AverageVariation) },
+        { "EstSigma", FigureJson(l.EstSigma) },
+        { "StdDev", l.StdDev },
+        { "Cp", FigureJson(l.Cp) },
+        { "CpK", FigureJson(l.CpK) },
+        { "CpU", FigureJson(l.CpU) },
+        { "CpL", FigureJson(l.CpL) },
+        { "CR", l.CRText },
+        { "UCLCentre", FigureJson(l.UCLCentre) },
+        { "LCLCentre", FigureJson(l.LCLCentre) },
+        { "UCLVar", FigureJson(l.UCLVar) },
+        { "LCLVar", FigureJson(l.LCLVar) },
+        { "USL", FigureJson(l.USL) },
+        { "LSL", FigureJson(l.LSL) },
     };
     JsonOut j(device);
     j.raw("{\"chartType\":").string(chartType);

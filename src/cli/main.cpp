@@ -10,7 +10,8 @@
 #include <cstring>
 #include <memory>
 
-namespace {
+namespace
+{
 
 // --png and --pdf draw with widgets, which need a QApplication; every other command runs without a display.
 bool DrawingRequested(int argc, char* argv[])

@@ -206,9 +206,13 @@ int PdfFailed(QTextStream& err, const QString& file, const QString& failure)
     return Fail(err, kExitMessage, QStringLiteral("cannot write ") + file + QStringLiteral(": ") + failure);
 }
 
-QString LimitText(double v, double sentinel) { return v == sentinel ? QStringLiteral("N/A") : NumberText(v); }
+QString LimitText(double v, double sentinel)
+{
+    return v == sentinel ? QStringLiteral("N/A") : NumberText(v);
+}
 
-int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& prompt, QTextStream& out, QTextStream& err)
+int PlotReport(
+    ReportSession& session, const ReportOptions& o, CountingPrompt& prompt, QTextStream& out, QTextStream& err)
 {
     AppState& s = session.state;
     int index = 0;
@@ -218,7 +222,7 @@ int PlotReport(ReportSession& session, const ReportOptions& o, CountingPrompt& p
     LoadStoredRulesSetup(s);
     // The chart type and group size rules announce their corrections; they do not end the run.
     StderrPrompt notices;
-    ChartSelection chosen = ApplyChartRules({o.chart, o.size}, true, notices);
+    ChartSelection chosen = ApplyChartRules({ o.chart, o.size }, true, notices);
     s.gSampleSize = chosen.sampleSize;
     QTemporaryDir listings;
     UsePrivateTempFiles(s, listings);
@@ -311,8 +315,8 @@ data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& o,
     return sel;
 }
 
-StepResult WriteChart(ChartModel& chart, const ReportOptions& options,
-    const std::function<bool(QIODevice&)>& writeJson, QTextStream& out, QTextStream& err)
+StepResult WriteChart(ChartModel& chart, const ReportOptions& options, const std::function<bool(QIODevice&)>& writeJson,
+    QTextStream& out, QTextStream& err)
 {
     if (options.command == ReportCommand::Png) {
         if (!SavePng(chart, options.pngFile, options.width, options.height))
@@ -330,8 +334,8 @@ StepResult WriteChart(ChartModel& chart, const ReportOptions& options,
     return std::nullopt;
 }
 
-int WriteJsonFile(const QString& fileName, const std::function<bool(QIODevice&)>& write, QTextStream& out,
-    QTextStream& err)
+int WriteJsonFile(
+    const QString& fileName, const std::function<bool(QIODevice&)>& write, QTextStream& out, QTextStream& err)
 {
     QFile file;
     const bool toStdout = fileName == QLatin1String("-");
@@ -339,7 +343,8 @@ int WriteJsonFile(const QString& fileName, const std::function<bool(QIODevice&)>
     const bool opened = toStdout ? file.open(stdout, QIODevice::WriteOnly)
                                  : (file.setFileName(fileName), file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     if (!opened || !write(file))
-        return Fail(err, kExitMessage, QStringLiteral("cannot write ") + fileName + QStringLiteral(": ") + file.errorString());
+        return Fail(
+            err, kExitMessage, QStringLiteral("cannot write ") + fileName + QStringLiteral(": ") + file.errorString());
     file.close();
     return kExitDone;
 }
@@ -368,12 +373,13 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
             for (qsizetype i = 0; i < session.lists.parameterList.size(); ++i) {
                 const bool absent = LimitAbsent(s.gLSL[i], s.gUSL[i]);
                 auto limit = [&](double v, double sentinel) {
-                    return v == sentinel || (absent && (v == kNoLowerLimit || v == kNoUpperLimit)) ? QStringLiteral("N/A")
-                                                                                             : QString::number(v);
+                    return v == sentinel || (absent && (v == kNoLowerLimit || v == kNoUpperLimit))
+                        ? QStringLiteral("N/A")
+                        : QString::number(v);
                 };
                 out << session.lists.parameterList[i] << '\t' << s.gParamColumn[i] << '\t'
-                    << limit(s.gLSL[i], kNoLowerLimit) << '\t' << limit(s.gUSL[i], kNoUpperLimit) << '\t' << s.gSpecField4[i]
-                    << '\n';
+                    << limit(s.gLSL[i], kNoLowerLimit) << '\t' << limit(s.gUSL[i], kNoUpperLimit) << '\t'
+                    << s.gSpecField4[i] << '\n';
             }
         }
         out.flush();

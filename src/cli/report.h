@@ -89,8 +89,8 @@ int WriteJsonFile(
 // Writes the plotted chart as the options ask: its first page as PNG, the JSON `writeJson` writes, or a PDF
 // printed as its window's Print Chart prints it (the row of ChartOutputRowFor(options.kind), "Printed on: "
 // now).
-StepResult WriteChart(ChartModel& chart, const ReportOptions& options,
-    const std::function<bool(QIODevice&)>& writeJson, QTextStream& out, QTextStream& err);
+StepResult WriteChart(ChartModel& chart, const ReportOptions& options, const std::function<bool(QIODevice&)>& writeJson,
+    QTextStream& out, QTextStream& err);
 
 // The report of one chart kind (--kind with --json, --png or --pdf) after connecting: plots the chart through the
 // kind's plot function and writes it as the options ask; returns the exit code.

@@ -11,17 +11,22 @@
 #include <atomic>
 #include <memory>
 
-namespace moldrin {
+namespace moldrin
+{
 
-namespace data {
+namespace data
+{
 class Connection;
 }
 
-inline const QString kDefaultRulesSetup =
-    QStringLiteral("111111111000111111111111111111111111111001111001111001111001111001");
+inline const QString kDefaultRulesSetup
+    = QStringLiteral("111111111000111111111111111111111111111001111001111001111001111001");
 
 struct AppState {
-    explicit AppState(QString settingsPath = SettingsStore::defaultPath()) : registry(std::move(settingsPath)) {}
+    explicit AppState(QString settingsPath = SettingsStore::defaultPath())
+        : registry(std::move(settingsPath))
+    {
+    }
 
     SettingsStore registry;
 
@@ -55,7 +60,7 @@ struct AppState {
     QString gDateOrder = QStringLiteral("DD/MM");
     QDate gCustomStart, gCustomEnd; // invalid: the date 0 (no custom range chosen)
 
-    std::atomic<bool> gStopPlot{false};
+    std::atomic<bool> gStopPlot { false };
     QString gChartTitle;
     QString gTempFile1, gTempFile2, gTempFile3;
 

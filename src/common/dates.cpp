@@ -2,7 +2,8 @@
 
 #include <QRegularExpression>
 
-namespace moldrin {
+namespace moldrin
+{
 
 QString DetectDateOrder(const QLocale& locale)
 {
@@ -15,7 +16,8 @@ QString ShortDateFormat(const QString& dateOrder)
     return dateOrder == kDateOrderDayFirst ? QStringLiteral("DD/MMM/yyyy") : QStringLiteral("MMM/DD/yyyy");
 }
 
-namespace {
+namespace
+{
 
 int RunLength(const QString& f, int i, QChar c)
 {
@@ -104,12 +106,13 @@ QString FormatDateTime(const QDateTime& when, const QString& f, const QLocale& l
     return out;
 }
 
-namespace {
+namespace
+{
 
 int MonthFromName(const QString& name, const QLocale& locale)
 {
     static const QLocale english(QLocale::English, QLocale::UnitedStates);
-    for (const QLocale* l : {&locale, &english}) {
+    for (const QLocale* l : { &locale, &english }) {
         for (int m = 1; m <= 12; ++m) {
             if (name.compare(l->monthName(m, QLocale::ShortFormat), Qt::CaseInsensitive) == 0
                 || name.compare(l->monthName(m, QLocale::LongFormat), Qt::CaseInsensitive) == 0)

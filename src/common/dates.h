@@ -5,7 +5,8 @@
 #include <QLocale>
 #include <QString>
 
-namespace moldrin {
+namespace moldrin
+{
 
 inline const QString kDateOrderMonthFirst = QStringLiteral("MM/DD");
 inline const QString kDateOrderDayFirst = QStringLiteral("DD/MM");
@@ -23,8 +24,14 @@ inline QString FormatDate(const QDate& day, const QString& format, const QLocale
 }
 
 // The date value 0 of the classic date type: 30 December 1899. An invalid QDate stands for it.
-inline QDate DateZero() { return QDate(1899, 12, 30); }
-inline QDate DateOrZero(const QDate& d) { return d.isValid() ? d : DateZero(); }
+inline QDate DateZero()
+{
+    return QDate(1899, 12, 30);
+}
+inline QDate DateOrZero(const QDate& d)
+{
+    return d.isValid() ? d : DateZero();
+}
 
 // "DD/MMM/yyyy" ("MMM/DD/yyyy" for "MM/DD") as used for today's date in the range texts.
 QString ShortDateFormat(const QString& dateOrder);

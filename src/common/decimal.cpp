@@ -5,7 +5,8 @@
 #include <cmath>
 #include <system_error>
 
-namespace moldrin::detail {
+namespace moldrin::detail
+{
 
 bool ShortDecimal(double x, std::int64_t& m, int& k)
 {

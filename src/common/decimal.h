@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <string>
 
-namespace moldrin::detail {
+namespace moldrin::detail
+{
 
 struct Decimal {
     bool negative = false;
     std::string digits; // without leading zeros; empty for zero
-    int exponent = 0;   // value = 0.digits * 10^exponent
+    int exponent = 0; // value = 0.digits * 10^exponent
 };
 
 Decimal ToDecimal(double x);

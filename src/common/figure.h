@@ -3,12 +3,18 @@
 
 #include <QString>
 
-namespace moldrin {
+namespace moldrin
+{
 
-class Figure {
+class Figure
+{
 public:
-    Figure() = default;                                   // empty: not computed yet
-    Figure(double v) : mKind(Kind::Number), mValue(v) {}  // NOLINT: a number is a figure
+    Figure() = default; // empty: not computed yet
+    Figure(double v)
+        : mKind(Kind::Number)
+        , mValue(v)
+    {
+    } // NOLINT: a number is a figure
     static Figure na() { return text(QStringLiteral("N/A")); }
     static Figure text(const QString& t)
     {
@@ -41,6 +47,9 @@ private:
 // Specification-limit sentinels: either value in either limit means "no limit".
 inline constexpr double kNoUpperLimit = 999.0;
 inline constexpr double kNoLowerLimit = -999.0;
-inline bool IsLimitSentinel(double v) { return v == kNoUpperLimit || v == kNoLowerLimit; }
+inline bool IsLimitSentinel(double v)
+{
+    return v == kNoUpperLimit || v == kNoLowerLimit;
+}
 
 } // namespace moldrin

@@ -6,7 +6,8 @@
 #include <cmath>
 #include <string>
 
-namespace moldrin {
+namespace moldrin
+{
 
 NumberFormat::NumberFormat(const QString& f)
 {
@@ -94,7 +95,10 @@ QString NumberFormat::format(double value) const
     return out;
 }
 
-QString FormatNumber(double value, const QString& format) { return NumberFormat(format).format(value); }
+QString FormatNumber(double value, const QString& format)
+{
+    return NumberFormat(format).format(value);
+}
 
 QString FormatFigure(const Figure& value, const QString& format)
 {

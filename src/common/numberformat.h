@@ -7,7 +7,8 @@
 
 #include <string>
 
-namespace moldrin {
+namespace moldrin
+{
 
 // "0" is a digit always shown, "#" a digit shown only when significant, "," in the integer part
 // groups thousands, "." is the decimal point (always shown when the format has one). Other
@@ -16,7 +17,8 @@ namespace moldrin {
 QString FormatNumber(double value, const QString& format);
 
 // A format text read once, for formatting many numbers with it.
-class NumberFormat {
+class NumberFormat
+{
 public:
     explicit NumberFormat(const QString& format);
     QString format(double value) const;
@@ -29,7 +31,7 @@ private:
     int mIntZeros = 0; // '0' placeholders in the integer part
     bool mGrouping = false;
     bool mHasPoint = false;
-    int mFracZeros = 0;  // required decimals
+    int mFracZeros = 0; // required decimals
     int mFracDigits = 0; // all decimal placeholders
 };
 // A number is formatted; a text such as "N/A" passes unchanged; an empty figure gives "".

@@ -2,15 +2,20 @@
 
 #include <cstdio>
 
-namespace moldrin {
+namespace moldrin
+{
 
 PromptAnswer ScriptedPrompt::defaultAnswer(PromptButtons buttons)
 {
     switch (buttons) {
-    case PromptButtons::Ok: return PromptAnswer::Ok;
-    case PromptButtons::OkCancel: return PromptAnswer::Cancel;
-    case PromptButtons::YesNo: return PromptAnswer::No;
-    case PromptButtons::RetryCancel: return PromptAnswer::Cancel;
+    case PromptButtons::Ok:
+        return PromptAnswer::Ok;
+    case PromptButtons::OkCancel:
+        return PromptAnswer::Cancel;
+    case PromptButtons::YesNo:
+        return PromptAnswer::No;
+    case PromptButtons::RetryCancel:
+        return PromptAnswer::Cancel;
     }
     return PromptAnswer::Cancel;
 }
@@ -42,6 +47,9 @@ PromptAnswer StderrPrompt::ask(const PromptMessage& message)
     return ScriptedPrompt::defaultAnswer(message.buttons);
 }
 
-QString StderrPrompt::chooseFile(const FileDialogRequest&) { return {}; }
+QString StderrPrompt::chooseFile(const FileDialogRequest&)
+{
+    return {};
+}
 
 } // namespace moldrin

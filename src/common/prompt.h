@@ -5,7 +5,8 @@
 #include <QQueue>
 #include <QString>
 
-namespace moldrin {
+namespace moldrin
+{
 
 inline const QString kAppTitle = QStringLiteral("Tolvane SPC Pro");
 
@@ -22,12 +23,13 @@ struct PromptMessage {
 
 struct FileDialogRequest {
     QString title;
-    QString filter;    // classic form "Description|pattern|..."
-    QString fileName;  // initial name, may hold a folder and a wildcard
+    QString filter; // classic form "Description|pattern|..."
+    QString fileName; // initial name, may hold a folder and a wildcard
     bool save = false;
 };
 
-class Prompt {
+class Prompt
+{
 public:
     virtual ~Prompt() = default;
     virtual PromptAnswer ask(const PromptMessage& message) = 0;
@@ -37,21 +39,22 @@ public:
     // Shorthands for the common forms.
     void warn(const QString& text, const QString& title = kAppTitle)
     {
-        ask({text, title, PromptIcon::Exclamation, PromptButtons::Ok});
+        ask({ text, title, PromptIcon::Exclamation, PromptButtons::Ok });
     }
     void inform(const QString& text, const QString& title = kAppTitle)
     {
-        ask({text, title, PromptIcon::Information, PromptButtons::Ok});
+        ask({ text, title, PromptIcon::Information, PromptButtons::Ok });
     }
 };
 
 // Records every message and answers from queues: for tests and scripted runs.
-class ScriptedPrompt : public Prompt {
+class ScriptedPrompt : public Prompt
+{
 public:
     QList<PromptMessage> messages;
     QList<FileDialogRequest> fileRequests;
-    QQueue<PromptAnswer> answers;  // used in order; when empty, defaultAnswer()
-    QQueue<QString> files;         // when empty, "" (cancelled)
+    QQueue<PromptAnswer> answers; // used in order; when empty, defaultAnswer()
+    QQueue<QString> files; // when empty, "" (cancelled)
 
     PromptAnswer ask(const PromptMessage& message) override;
     QString chooseFile(const FileDialogRequest& request) override;
@@ -66,7 +69,8 @@ public:
 };
 
 // Writes messages to standard error and answers questions negatively (command-line use).
-class StderrPrompt : public Prompt {
+class StderrPrompt : public Prompt
+{
 public:
     PromptAnswer ask(const PromptMessage& message) override;
     QString chooseFile(const FileDialogRequest& request) override;

@@ -8,7 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-namespace moldrin {
+namespace moldrin
+{
 
 double RoundHalfEven(double x, int places)
 {
@@ -24,7 +25,10 @@ double RoundHalfAway(double x, int places)
     return detail::FromDecimal(detail::RoundDecimal(detail::ToDecimal(x), places, false));
 }
 
-double IntPart(double x) { return std::trunc(x); }
+double IntPart(double x)
+{
+    return std::trunc(x);
+}
 
 double LeadingNumber(const char* text, bool* found)
 {

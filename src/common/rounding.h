@@ -1,7 +1,8 @@
 // Decimal rounding shared by statistics, limits and formats.
 #pragma once
 
-namespace moldrin {
+namespace moldrin
+{
 
 // Rounds to `places` decimals, a half going to the even digit. The decision is taken on the
 // shortest decimal text that reads back as `x` (so 1.00005 is a half, as it is written).
@@ -11,10 +12,19 @@ double RoundHalfEven(double x, int places);
 // figure shown unrounded through a format with `places` decimals reads back as this number.
 double RoundHalfAway(double x, int places);
 
-inline double Round4(double x) { return RoundHalfEven(x, 4); }
-inline double Round2(double x) { return RoundHalfEven(x, 2); }
+inline double Round4(double x)
+{
+    return RoundHalfEven(x, 4);
+}
+inline double Round2(double x)
+{
+    return RoundHalfEven(x, 2);
+}
 // Conversion to a whole number: halves to the even number.
-inline double RoundWhole(double x) { return RoundHalfEven(x, 0); }
+inline double RoundWhole(double x)
+{
+    return RoundHalfEven(x, 0);
+}
 // The integer part: the fraction is dropped (towards zero).
 double IntPart(double x);
 

@@ -8,7 +8,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-namespace moldrin {
+namespace moldrin
+{
 
 QString SettingsStore::defaultPath()
 {
@@ -21,7 +22,10 @@ QString SettingsStore::defaultPath()
     return base + QStringLiteral("/Tolvane/Moldrin/settings");
 }
 
-SettingsStore::SettingsStore(QString path) : mPath(std::move(path)) {}
+SettingsStore::SettingsStore(QString path)
+    : mPath(std::move(path))
+{
+}
 
 // The file is a JSON object of full path -> text; an unreadable or malformed file reads as empty.
 QMap<QString, QString> SettingsStore::load() const
@@ -40,7 +44,10 @@ QMap<QString, QString> SettingsStore::load() const
     return values;
 }
 
-QString SettingsStore::ReadRegistry(const QString& keyString) const { return load().value(keyString); }
+QString SettingsStore::ReadRegistry(const QString& keyString) const
+{
+    return load().value(keyString);
+}
 
 bool SettingsStore::WriteRegistry(const QString& keyString, const QString& value)
 {

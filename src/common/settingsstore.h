@@ -4,12 +4,14 @@
 #include <QMap>
 #include <QString>
 
-namespace moldrin {
+namespace moldrin
+{
 
 inline const QString kProgramKey = QStringLiteral("HKLM\\SOFTWARE\\Tolvane\\Moldrin");
 inline const QString kSaveConfigKey = kProgramKey + QStringLiteral("\\SaveConfig\\");
 
-class SettingsStore {
+class SettingsStore
+{
 public:
     // The file named by MOLDRIN_SETTINGS_FILE, else $XDG_CONFIG_HOME/Tolvane/Moldrin/settings.
     static QString defaultPath();

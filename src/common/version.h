@@ -3,11 +3,15 @@
 
 #include <QString>
 
-namespace moldrin {
+namespace moldrin
+{
 
 inline QString VersionText()
 {
-    return QStringLiteral("%1.%2.%3").arg(MOLDRIN_VERSION_MAJOR).arg(MOLDRIN_VERSION_MINOR).arg(MOLDRIN_VERSION_REVISION);
+    return QStringLiteral("%1.%2.%3")
+        .arg(MOLDRIN_VERSION_MAJOR)
+        .arg(MOLDRIN_VERSION_MINOR)
+        .arg(MOLDRIN_VERSION_REVISION);
 }
 
 } // namespace moldrin

@@ -2,8 +2,8 @@
 #include "distribution/pareto.h"
 
 #include "common/compensatedsum.h"
-#include "common/numberformat.h"
 #include "common/nodata.h"
+#include "common/numberformat.h"
 
 #include <algorithm>
 

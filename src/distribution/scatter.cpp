@@ -1,9 +1,9 @@
 // The scatter chart's computation: X-Y pairs in; means, spreads, regression, ranges and the panel out.
 #include "distribution/scatter.h"
 
+#include "common/nodata.h"
 #include "common/numberformat.h"
 #include "common/rounding.h"
-#include "common/nodata.h"
 
 #include <algorithm>
 #include <cmath>

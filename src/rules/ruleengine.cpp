@@ -4,9 +4,11 @@
 #include "rules/rulemarks.h"
 #include "variables/variableschart.h"
 
-namespace moldrin {
+namespace moldrin
+{
 
-namespace {
+namespace
+{
 
 struct Failure {
     QString description;
@@ -20,28 +22,30 @@ const ChartSeries& SeriesOf(const ChartModel& chart, int index)
 {
     const ChartSeries* s = chart.seriesAt(index);
     if (!s)
-        throw Failure{kNoSeries};
+        throw Failure { kNoSeries };
     return *s;
 }
 
 double PointY(const ChartSeries& s, int i)
 {
     if (i < 0 || i >= s.count())
-        throw Failure{kNoPoint};
+        throw Failure { kNoPoint };
     return s.points.y(i);
 }
 
 void Record(QStringList& marks, int i, const QString& code)
 {
     if (!RecordRule(marks, i, code))
-        throw Failure{kNoMark};
+        throw Failure { kNoMark };
 }
 
 // A window of w points starting at i; the last point of the series never belongs to one.
-bool WindowFits(int i, int w, int n) { return i + w - 1 < n - 1; }
+bool WindowFits(int i, int w, int n)
+{
+    return i + w - 1 < n - 1;
+}
 
-template <typename Body>
-bool Trap(Prompt& prompt, Body body)
+template <typename Body> bool Trap(Prompt& prompt, Body body)
 {
     try {
         body();
@@ -54,7 +58,7 @@ bool Trap(Prompt& prompt, Body body)
 
 // R2 and R3: at least `needed` of the w points of a window beyond the boundary.
 bool CheckZoneRule(AppState& state, const ChartModel& chart, int dataSeries, int lineSeries, const QString& side,
-                   bool constantLimits, int w, int needed, const QString& rule, Prompt& prompt)
+    bool constantLimits, int w, int needed, const QString& rule, Prompt& prompt)
 {
     return Trap(prompt, [&] {
         const ChartSeries& data = SeriesOf(chart, dataSeries);
@@ -80,8 +84,7 @@ bool CheckZoneRule(AppState& state, const ChartModel& chart, int dataSeries, int
 }
 
 // R5 and R6: every point of a 7-point window in the relation `step` to the one before it.
-template <typename Step>
-void RunOf7(const ChartSeries& data, QStringList& marks, const QString& code, Step step)
+template <typename Step> void RunOf7(const ChartSeries& data, QStringList& marks, const QString& code, Step step)
 {
     const int n = data.count();
     for (int i = 0; WindowFits(i, 7, n); ++i) {
@@ -102,7 +105,8 @@ bool RuleEnabled(const QString& rulesSetup, RuleGroup group, int column)
     return column >= 1 && column <= 6 && position < rulesSetup.size() && rulesSetup[position] == QLatin1Char('1');
 }
 
-namespace {
+namespace
+{
 
 struct ColumnTest {
     QLatin1String contained;
@@ -122,14 +126,14 @@ QList<int> MatchingColumns(const QString& chartType, std::initializer_list<Colum
 
 QList<int> CentreChartColumns(const QString& chartType)
 {
-    return MatchingColumns(chartType, {{QLatin1String("Individual"), kColumnIndividual},
-                                       {QLatin1String("X-Bar"), kColumnXBar},
-                                       {QLatin1String("Median"), kColumnMedian}});
+    return MatchingColumns(chartType,
+        { { QLatin1String("Individual"), kColumnIndividual }, { QLatin1String("X-Bar"), kColumnXBar },
+            { QLatin1String("Median"), kColumnMedian } });
 }
 
 QList<int> VariationChartColumns(const QString& chartType)
 {
-    return MatchingColumns(chartType, {{QLatin1String("R"), kColumnRange}, {QLatin1String("-s"), kColumnS}});
+    return MatchingColumns(chartType, { { QLatin1String("R"), kColumnRange }, { QLatin1String("-s"), kColumnS } });
 }
 
 bool RecordRule(QStringList& marks, int i, const QString& code)
@@ -145,7 +149,7 @@ bool RecordRule(QStringList& marks, int i, const QString& code)
 }
 
 bool CheckRule1(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis /*axis*/, int lineSeries,
-                const QString& side, bool constantLimits, Prompt& prompt)
+    const QString& side, bool constantLimits, Prompt& prompt)
 {
     return Trap(prompt, [&] {
         const ChartSeries& data = SeriesOf(chart, dataSeries);
@@ -166,21 +170,21 @@ bool CheckRule1(AppState& state, const ChartModel& chart, int dataSeries, Vertic
 }
 
 bool CheckRule2(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis /*axis*/, int lineSeries,
-                const QString& side, bool constantLimits, Prompt& prompt)
+    const QString& side, bool constantLimits, Prompt& prompt)
 {
-    return CheckZoneRule(state, chart, dataSeries, lineSeries, side, constantLimits, 3, 2, QStringLiteral("R2"),
-                         prompt);
+    return CheckZoneRule(
+        state, chart, dataSeries, lineSeries, side, constantLimits, 3, 2, QStringLiteral("R2"), prompt);
 }
 
 bool CheckRule3(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis /*axis*/, int lineSeries,
-                const QString& side, bool constantLimits, Prompt& prompt)
+    const QString& side, bool constantLimits, Prompt& prompt)
 {
-    return CheckZoneRule(state, chart, dataSeries, lineSeries, side, constantLimits, 5, 4, QStringLiteral("R3"),
-                         prompt);
+    return CheckZoneRule(
+        state, chart, dataSeries, lineSeries, side, constantLimits, 5, 4, QStringLiteral("R3"), prompt);
 }
 
 bool CheckRule4(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis /*axis*/, int centreSeries,
-                const QString& side, Prompt& prompt)
+    const QString& side, Prompt& prompt)
 {
     return Trap(prompt, [&] {
         const ChartSeries& data = SeriesOf(chart, dataSeries);
@@ -213,7 +217,7 @@ bool CheckRule6(AppState& state, const ChartModel& chart, int dataSeries, Vertic
 {
     return Trap(prompt, [&] {
         RunOf7(SeriesOf(chart, dataSeries), state.gUpperRuleMarks, QStringLiteral("R6"),
-               [](double a, double b) { return b == a; });
+            [](double a, double b) { return b == a; });
     });
 }
 
@@ -243,7 +247,7 @@ bool CheckRule7(AppState& state, const ChartModel& chart, int dataSeries, Vertic
 }
 
 void RunRules(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, const RuleLines& lines,
-              const QList<int>& columns, bool constantLimits, Prompt& prompt)
+    const QList<int>& columns, bool constantLimits, Prompt& prompt)
 {
     const auto enabled = [&](RuleGroup g) {
         for (int c : columns)
@@ -259,31 +263,32 @@ void RunRules(AppState& state, const ChartModel& chart, int dataSeries, Vertical
         bool upper;
     };
     static constexpr LimitStep kLimitSteps[] = {
-        {RuleGroup::R1Upper, CheckRule1, &RuleLines::ucl, true},
-        {RuleGroup::R1Lower, CheckRule1, &RuleLines::lcl, false},
-        {RuleGroup::R2Upper, CheckRule2, &RuleLines::upperB, true},
-        {RuleGroup::R2Lower, CheckRule2, &RuleLines::lowerB, false},
-        {RuleGroup::R3Upper, CheckRule3, &RuleLines::upperC, true},
-        {RuleGroup::R3Lower, CheckRule3, &RuleLines::lowerC, false},
+        { RuleGroup::R1Upper, CheckRule1, &RuleLines::ucl, true },
+        { RuleGroup::R1Lower, CheckRule1, &RuleLines::lcl, false },
+        { RuleGroup::R2Upper, CheckRule2, &RuleLines::upperB, true },
+        { RuleGroup::R2Lower, CheckRule2, &RuleLines::lowerB, false },
+        { RuleGroup::R3Upper, CheckRule3, &RuleLines::upperC, true },
+        { RuleGroup::R3Lower, CheckRule3, &RuleLines::lowerC, false },
     };
     for (const LimitStep& step : kLimitSteps)
         if (enabled(step.group))
             step.rule(state, chart, dataSeries, axis, lines.*step.line, step.upper ? kSideUpper : kSideLower,
-                      constantLimits, prompt);
-    for (RuleGroup g : {RuleGroup::R4Upper, RuleGroup::R4Lower})
+                constantLimits, prompt);
+    for (RuleGroup g : { RuleGroup::R4Upper, RuleGroup::R4Lower })
         if (enabled(g))
             CheckRule4(state, chart, dataSeries, axis, lines.centre, g == RuleGroup::R4Upper ? kSideUpper : kSideLower,
-                       prompt);
+                prompt);
 
     using RunRule = bool (*)(AppState&, const ChartModel&, int, VerticalAxis, Prompt&);
-    static constexpr std::pair<RuleGroup, RunRule> kRunSteps[] = {
-        {RuleGroup::R5, CheckRule5}, {RuleGroup::R6, CheckRule6}, {RuleGroup::R7, CheckRule7}};
+    static constexpr std::pair<RuleGroup, RunRule> kRunSteps[]
+        = { { RuleGroup::R5, CheckRule5 }, { RuleGroup::R6, CheckRule6 }, { RuleGroup::R7, CheckRule7 } };
     for (const auto& [group, rule] : kRunSteps)
         if (enabled(group))
             rule(state, chart, dataSeries, axis, prompt);
 }
 
-namespace {
+namespace
+{
 
 void ResetMarks(AppState& state, const ChartModel& chart, int series)
 {
@@ -297,7 +302,7 @@ int CloneOnCustomAxis(ChartModel& chart, int templateIndex)
 {
     const int index = chart.copySeries(templateIndex);
     if (index < 0)
-        throw Failure{kNoSeries};
+        throw Failure { kNoSeries };
     chart.series[index].verticalAxis = VerticalAxis::Custom0;
     return index;
 }
@@ -312,16 +317,16 @@ RuleEvaluation EvaluateVariablesRules(AppState& state, ChartModel& chart, const 
         const int upClone = CloneOnCustomAxis(chart, kSeriesUpArrow);
         const int downClone = CloneOnCustomAxis(chart, kSeriesDownArrow);
 
-        RunRules(state, chart, kSeriesXBar, VerticalAxis::Left, kCentreChartLines, CentreChartColumns(chartType),
-                 true, prompt);
-        result.centreMarks = PlaceRuleMarks(state, chart, kSeriesXBar, AxisId::Left, kSeriesUpArrow,
-                                            kSeriesDownArrow, 0, prompt);
+        RunRules(state, chart, kSeriesXBar, VerticalAxis::Left, kCentreChartLines, CentreChartColumns(chartType), true,
+            prompt);
+        result.centreMarks
+            = PlaceRuleMarks(state, chart, kSeriesXBar, AxisId::Left, kSeriesUpArrow, kSeriesDownArrow, 0, prompt);
 
         ResetMarks(state, chart, kSeriesRange);
         RunRules(state, chart, kSeriesRange, VerticalAxis::Custom0, kVariationChartLines,
-                 VariationChartColumns(chartType), true, prompt);
-        result.variationMarks =
-            PlaceRuleMarks(state, chart, kSeriesRange, AxisId::Custom0, upClone, downClone, 0, prompt);
+            VariationChartColumns(chartType), true, prompt);
+        result.variationMarks
+            = PlaceRuleMarks(state, chart, kSeriesRange, AxisId::Custom0, upClone, downClone, 0, prompt);
     });
     result.timerEnabled = RuleBlinkTimerEnabled(state.gRulesBlinkEnable, result.centreMarks || result.variationMarks);
     return result;
@@ -332,8 +337,8 @@ RuleEvaluation EvaluateAttributeRules(AppState& state, ChartModel& chart, bool c
     RuleEvaluation result;
     result.completed = Trap(prompt, [&] {
         ResetMarks(state, chart, 0);
-        RunRules(state, chart, 0, VerticalAxis::Left, kAttributeChartLines, {kColumnAttribute}, constantLimits,
-                 prompt);
+        RunRules(
+            state, chart, 0, VerticalAxis::Left, kAttributeChartLines, { kColumnAttribute }, constantLimits, prompt);
         result.centreMarks = PlaceRuleMarks(state, chart, 0, AxisId::Left, 5, 6, 1, prompt);
     });
     result.timerEnabled = RuleBlinkTimerEnabled(state.gRulesBlinkEnable, result.centreMarks);

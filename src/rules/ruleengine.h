@@ -8,14 +8,15 @@
 #include <QList>
 #include <QString>
 
-namespace moldrin {
+namespace moldrin
+{
 
 // Groups of the 66-character set-up string, in evaluation order.
 enum class RuleGroup { R1Upper, R1Lower, R2Upper, R2Lower, R3Upper, R3Lower, R4Upper, R4Lower, R5, R6, R7 };
 inline constexpr int kRuleGroupCount = 11;
 // Columns within a group.
-inline constexpr int kColumnIndividual = 1, kColumnXBar = 2, kColumnMedian = 3, kColumnRange = 4,
-                     kColumnS = 5, kColumnAttribute = 6;
+inline constexpr int kColumnIndividual = 1, kColumnXBar = 2, kColumnMedian = 3, kColumnRange = 4, kColumnS = 5,
+                     kColumnAttribute = 6;
 
 inline const QString kSideUpper = QStringLiteral("UPPER");
 inline const QString kSideLower = QStringLiteral("LOWER");
@@ -37,13 +38,13 @@ bool RecordRule(QStringList& marks, int i, const QString& code);
 // (a missing series or point, a mark array too short) shows its description and returns false;
 // findings recorded before it stay.
 bool CheckRule1(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, int lineSeries,
-                const QString& side, bool constantLimits, Prompt& prompt);
+    const QString& side, bool constantLimits, Prompt& prompt);
 bool CheckRule2(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, int lineSeries,
-                const QString& side, bool constantLimits, Prompt& prompt);
+    const QString& side, bool constantLimits, Prompt& prompt);
 bool CheckRule3(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, int lineSeries,
-                const QString& side, bool constantLimits, Prompt& prompt);
+    const QString& side, bool constantLimits, Prompt& prompt);
 bool CheckRule4(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, int centreSeries,
-                const QString& side, Prompt& prompt);
+    const QString& side, Prompt& prompt);
 bool CheckRule5(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, Prompt& prompt);
 bool CheckRule6(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, Prompt& prompt);
 bool CheckRule7(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, Prompt& prompt);
@@ -52,19 +53,19 @@ bool CheckRule7(AppState& state, const ChartModel& chart, int dataSeries, Vertic
 struct RuleLines {
     int ucl, lcl, upperB, lowerB, upperC, lowerC, centre;
 };
-inline constexpr RuleLines kCentreChartLines{11, 10, 13, 15, 12, 14, 9};
-inline constexpr RuleLines kVariationChartLines{18, 16, 20, 22, 19, 21, 17};
-inline constexpr RuleLines kAttributeChartLines{2, 3, 7, 8, 9, 10, 1};
+inline constexpr RuleLines kCentreChartLines { 11, 10, 13, 15, 12, 14, 9 };
+inline constexpr RuleLines kVariationChartLines { 18, 16, 20, 22, 19, 21, 17 };
+inline constexpr RuleLines kAttributeChartLines { 2, 3, 7, 8, 9, 10, 1 };
 
 // Runs the enabled groups in order R1+ ... R7 on one data series.
 void RunRules(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, const RuleLines& lines,
-              const QList<int>& columns, bool constantLimits, Prompt& prompt);
+    const QList<int>& columns, bool constantLimits, Prompt& prompt);
 
 struct RuleEvaluation {
     bool completed = false;
-    bool centreMarks = false;    // marks placed on the centre chart (or the attribute chart)
+    bool centreMarks = false; // marks placed on the centre chart (or the attribute chart)
     bool variationMarks = false; // marks placed on the variation chart
-    bool timerEnabled = false;   // the blink timer should run
+    bool timerEnabled = false; // the blink timer should run
 };
 
 // The main chart: centre chart on series 5 (marks on 7 and 8), then the variation chart on series 6

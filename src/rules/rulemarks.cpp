@@ -1,7 +1,8 @@
 // Widening the value axis for the rule marks, placing the marks, and the blink tick.
 #include "rules/rulemarks.h"
 
-namespace moldrin {
+namespace moldrin
+{
 
 void ExpandAxisRange(ChartModel& chart, int /*series*/, AxisId axis)
 {
@@ -11,8 +12,8 @@ void ExpandAxisRange(ChartModel& chart, int /*series*/, AxisId axis)
     chart.axis(axis).setRange(m - margin, M + margin);
 }
 
-bool PlaceRuleMarks(const AppState& state, ChartModel& chart, int dataSeries, AxisId axis, int upSeries,
-                    int downSeries, double xOffset, Prompt& prompt)
+bool PlaceRuleMarks(const AppState& state, ChartModel& chart, int dataSeries, AxisId axis, int upSeries, int downSeries,
+    double xOffset, Prompt& prompt)
 {
     const ChartSeries* data = chart.seriesAt(dataSeries);
     ChartSeries* up = chart.seriesAt(upSeries);
@@ -53,7 +54,7 @@ void ToggleMarkLabels(ChartModel& chart, std::initializer_list<int> seriesIndice
 void ToggleRuleMarkLabels(ChartModel& chart)
 {
     const int n = chart.seriesCount();
-    ToggleMarkLabels(chart, {7, 8, n - 1, n - 2});
+    ToggleMarkLabels(chart, { 7, 8, n - 1, n - 2 });
 }
 
 } // namespace moldrin

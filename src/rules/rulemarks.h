@@ -7,7 +7,8 @@
 
 #include <initializer_list>
 
-namespace moldrin {
+namespace moldrin
+{
 
 inline constexpr int kRuleFlashIntervalMs = 500;
 
@@ -19,11 +20,14 @@ void ExpandAxisRange(ChartModel& chart, int series, AxisId axis);
 // below it on the down series, at x = point index + xOffset, labelled with the entry. True when a mark
 // was added. Both series are flagged as carrying rule marks (SeriesMarks::ruleMarks). A failure
 // (missing series, mark arrays shorter than the data) shows its description and returns what was reached.
-bool PlaceRuleMarks(const AppState& state, ChartModel& chart, int dataSeries, AxisId axis, int upSeries,
-                    int downSeries, double xOffset, Prompt& prompt);
+bool PlaceRuleMarks(const AppState& state, ChartModel& chart, int dataSeries, AxisId axis, int upSeries, int downSeries,
+    double xOffset, Prompt& prompt);
 
 // Whether the blink timer runs after an evaluation.
-inline bool RuleBlinkTimerEnabled(bool gRulesBlinkEnable, bool marksPlaced) { return gRulesBlinkEnable && marksPlaced; }
+inline bool RuleBlinkTimerEnabled(bool gRulesBlinkEnable, bool marksPlaced)
+{
+    return gRulesBlinkEnable && marksPlaced;
+}
 
 // One blink: flips the label visibility of the given series in order (missing ones are skipped).
 void ToggleMarkLabels(ChartModel& chart, std::initializer_list<int> seriesIndices);

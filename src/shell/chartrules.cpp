@@ -1,15 +1,16 @@
 #include "shell/chartrules.h"
 
-namespace moldrin {
+namespace moldrin
+{
 
 ChartSelection ApplyChartRules(ChartSelection s, bool chartTypeChanged, Prompt& prompt)
 {
     if (s.sampleSize == 2 && s.chartType.contains(QLatin1String("Median"))) {
         prompt.inform(chartTypeChanged
-                          ? QStringLiteral("For X-Bar-R-Median-s chart the sample size equal 2, chart type will available "
-                                           "only 'X-Bar-R' or 'X-Bar-s'. ")
-                          : QStringLiteral("For X-Bar-R-Median-s chart with sample size equal 2, chart type will "
-                                           "available only 'X-Bar' or 'X-Bar-s'. "));
+                ? QStringLiteral("For X-Bar-R-Median-s chart the sample size equal 2, chart type will available "
+                                 "only 'X-Bar-R' or 'X-Bar-s'. ")
+                : QStringLiteral("For X-Bar-R-Median-s chart with sample size equal 2, chart type will "
+                                 "available only 'X-Bar' or 'X-Bar-s'. "));
         s.chartType = QStringLiteral("X-Bar-R");
     }
     if (s.sampleSize > 9

@@ -5,7 +5,8 @@
 
 #include <QString>
 
-namespace moldrin {
+namespace moldrin
+{
 
 struct ChartSelection {
     QString chartType;
@@ -18,6 +19,9 @@ struct ChartSelection {
 ChartSelection ApplyChartRules(ChartSelection selection, bool chartTypeChanged, Prompt& prompt);
 
 // Whether the group size list is usable for the chart type.
-inline bool GroupSizeEnabled(const QString& chartType) { return chartType != QLatin1String("Individual-MR"); }
+inline bool GroupSizeEnabled(const QString& chartType)
+{
+    return chartType != QLatin1String("Individual-MR");
+}
 
 } // namespace moldrin

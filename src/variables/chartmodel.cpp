@@ -3,12 +3,13 @@
 
 #include <algorithm>
 
-namespace moldrin {
+namespace moldrin
+{
 
-namespace {
+namespace
+{
 
-template <typename Get, typename Better>
-std::optional<double> Extreme(const PointList& points, Get get, Better better)
+template <typename Get, typename Better> std::optional<double> Extreme(const PointList& points, Get get, Better better)
 {
     if (points.isEmpty())
         return std::nullopt;
@@ -19,12 +20,19 @@ std::optional<double> Extreme(const PointList& points, Get get, Better better)
     return v;
 }
 
-double X(const PointList& p, int i) { return p.x(i); }
-double Y(const PointList& p, int i) { return p.y(i); }
+double X(const PointList& p, int i)
+{
+    return p.x(i);
+}
+double Y(const PointList& p, int i)
+{
+    return p.y(i);
+}
 
 } // namespace
 
-namespace {
+namespace
+{
 
 // The value of a label that reads back unchanged through QString::number: digits without a leading
 // zero, below a billion; -1 for any other text.
@@ -98,17 +106,32 @@ void PointList::clear()
     mLabels.clear();
 }
 
-void ChartSeries::add(double y, const QString& label, OleColour c) { addXY(count(), y, label, c); }
+void ChartSeries::add(double y, const QString& label, OleColour c)
+{
+    addXY(count(), y, label, c);
+}
 
 void ChartSeries::addXY(double x, double y, const QString& label, OleColour c)
 {
-    points.append(ChartPoint{x, y, label, c});
+    points.append(ChartPoint { x, y, label, c });
 }
 
-std::optional<double> ChartSeries::minY() const { return Extreme(points, Y, std::less<>()); }
-std::optional<double> ChartSeries::maxY() const { return Extreme(points, Y, std::greater<>()); }
-std::optional<double> ChartSeries::minX() const { return Extreme(points, X, std::less<>()); }
-std::optional<double> ChartSeries::maxX() const { return Extreme(points, X, std::greater<>()); }
+std::optional<double> ChartSeries::minY() const
+{
+    return Extreme(points, Y, std::less<>());
+}
+std::optional<double> ChartSeries::maxY() const
+{
+    return Extreme(points, Y, std::greater<>());
+}
+std::optional<double> ChartSeries::minX() const
+{
+    return Extreme(points, X, std::less<>());
+}
+std::optional<double> ChartSeries::maxX() const
+{
+    return Extreme(points, X, std::greater<>());
+}
 
 ChartSeries* ChartModel::seriesAt(int index)
 {
@@ -193,7 +216,7 @@ std::pair<double, double> ChartModel::automaticRange(AxisId id) const
         lo = lo ? std::min(*lo, sMin) : sMin;
         hi = hi ? std::max(*hi, sMax) : sMax;
     }
-    return {lo.value_or(0.0), hi.value_or(0.0)};
+    return { lo.value_or(0.0), hi.value_or(0.0) };
 }
 
 double ChartModel::axisMinimum(AxisId id) const
@@ -216,7 +239,10 @@ int ChartModel::pageCount() const
     return (points + maxPointsPerPage - 1) / maxPointsPerPage;
 }
 
-void ChartModel::setPage(int page) { mPage = std::clamp(page, 1, pageCount()); }
+void ChartModel::setPage(int page)
+{
+    mPage = std::clamp(page, 1, pageCount());
+}
 
 bool ChartModel::nextPage()
 {
@@ -239,9 +265,9 @@ std::pair<int, int> ChartModel::pageRange() const
     const int points = series.isEmpty() ? 0 : series.front().count();
     const int page = std::min(mPage, pageCount());
     if (maxPointsPerPage <= 0)
-        return {0, std::max(0, points - 1)};
+        return { 0, std::max(0, points - 1) };
     const int first = (page - 1) * maxPointsPerPage;
-    return {first, first + maxPointsPerPage - 1};
+    return { first, first + maxPointsPerPage - 1 };
 }
 
 } // namespace moldrin

@@ -34,7 +34,8 @@
 #include <optional>
 #include <vector>
 
-namespace moldrin {
+namespace moldrin
+{
 
 // Colours are OLE colour values (0x00BBGGRR), as the chart templates give them.
 using OleColour = std::uint32_t;
@@ -74,7 +75,8 @@ struct ChartPoint {
 // number counted from 1 (the data series of the paged charts), keeps its values alone: 8 bytes a point.
 // Any other point turns the series to 24 bytes a point, labels apart (most points have none).
 // Read by value: points[i], iteration, front()/back().
-class PointList {
+class PointList
+{
 public:
     PointList() = default;
     PointList(std::initializer_list<ChartPoint> points)
@@ -105,7 +107,7 @@ public:
         const std::int32_t at = labelAt(i);
         return at < kNoLabel ? kNoLabel - 1 - at : -1;
     }
-    ChartPoint at(int i) const { return {x(i), y(i), label(i), colour(i)}; }
+    ChartPoint at(int i) const { return { x(i), y(i), label(i), colour(i) }; }
     ChartPoint operator[](int i) const { return at(i); }
     ChartPoint front() const { return at(0); }
     ChartPoint back() const { return at(size() - 1); }
@@ -118,14 +120,19 @@ public:
     void appendNumbered(double x, double y, std::int64_t number);
     void clear();
 
-    class const_iterator {
+    class const_iterator
+    {
     public:
         using iterator_category = std::forward_iterator_tag;
         using value_type = ChartPoint;
         using difference_type = std::ptrdiff_t;
         using pointer = void;
         using reference = ChartPoint;
-        const_iterator(const PointList* list, int i) : mList(list), mIndex(i) {}
+        const_iterator(const PointList* list, int i)
+            : mList(list)
+            , mIndex(i)
+        {
+        }
         ChartPoint operator*() const { return mList->at(mIndex); }
         const_iterator& operator++()
         {
@@ -139,8 +146,8 @@ public:
         const PointList* mList;
         int mIndex;
     };
-    const_iterator begin() const { return {this, 0}; }
-    const_iterator end() const { return {this, size()}; }
+    const_iterator begin() const { return { this, 0 }; }
+    const_iterator end() const { return { this, size() }; }
 
 private:
     struct Stored {
@@ -167,8 +174,8 @@ private:
 
 // The labels drawn beside the points of a series.
 struct SeriesMarks {
-    bool visible = false;     // label visibility (what the rule-mark blinking toggles)
-    int offset = 0;           // distance from the point in pixels ("arrow length"); negative: below
+    bool visible = false; // label visibility (what the rule-mark blinking toggles)
+    int offset = 0; // distance from the point in pixels ("arrow length"); negative: below
     bool transparent = false;
     OleColour colour = kClYellow;
     OleColour backColour = kClYellow;
@@ -184,15 +191,15 @@ struct ChartSeries {
     SeriesKind kind = SeriesKind::Line;
     QString title;
     PointerStyle pointer = PointerStyle::None; // None: no pointer drawn
-    OleColour colour = kClBlack;               // line (or bar) colour
-    OleColour pointerColour = kTeeColor;       // kTeeColor: the series colour
-    OleColour frameColour = kTeeColor;         // pointer outline
+    OleColour colour = kClBlack; // line (or bar) colour
+    OleColour pointerColour = kTeeColor; // kTeeColor: the series colour
+    OleColour frameColour = kTeeColor; // pointer outline
     PenStyle pen = PenStyle::Solid;
     OleColour penColour = kTeeColor;
     VerticalAxis verticalAxis = VerticalAxis::Left;
     HorizontalAxis horizontalAxis = HorizontalAxis::Top;
     SeriesMarks marks;
-    QString valueFormat;   // format of the value read-out, "" for the default
+    QString valueFormat; // format of the value read-out, "" for the default
     bool handCursor = false;
     int barWidthPercent = 70;
     bool barFromX = false; // a bar stands on the interval from its x to the next x
@@ -214,12 +221,12 @@ struct ChartSeries {
 };
 
 struct ChartAxis {
-    bool automatic = true;   // scale from the points of the series on this axis
-    double minimum = 0;      // the set range while not automatic
+    bool automatic = true; // scale from the points of the series on this axis
+    double minimum = 0; // the set range while not automatic
     double maximum = 0;
     QString labelFormat = QStringLiteral("#,##0.###");
-    int labelSize = 0;       // width reserved for the labels, 0: automatic
-    double increment = 0;    // label step, 0: automatic
+    int labelSize = 0; // width reserved for the labels, 0: automatic
+    double increment = 0; // label step, 0: automatic
     bool gridVisible = true;
     QString title;
     double startPercent = 0; // position of the axis along the chart's height or width
@@ -239,7 +246,8 @@ struct ChartAxis {
 
 enum class AxisId { Left, Bottom, Top, Custom0 };
 
-class ChartModel {
+class ChartModel
+{
 public:
     QList<ChartSeries> series;
     ChartAxis left, bottom, top, custom0;

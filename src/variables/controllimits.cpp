@@ -6,26 +6,37 @@
 #include "variables/spcconstants.h"
 #include "variables/variableschart.h"
 
-namespace moldrin {
+namespace moldrin
+{
 
-namespace {
+namespace
+{
 
 constexpr OleColour kCentreLineColour = 0xC00000;
 const QString kValueFormat = QStringLiteral("#,##0.0###");
 
-QString Spaces(int n) { return QString(n, QLatin1Char(' ')); }
-QString Value(double v) { return FormatNumber(v, kValueFormat); }
+QString Spaces(int n)
+{
+    return QString(n, QLatin1Char(' '));
+}
+QString Value(double v)
+{
+    return FormatNumber(v, kValueFormat);
+}
 
 struct Failure {
     QString description;
 };
 
-Figure Round4Figure(const Figure& f) { return f.isNumber() ? Figure(Round4(f.value())) : f; }
+Figure Round4Figure(const Figure& f)
+{
+    return f.isNumber() ? Figure(Round4(f.value())) : f;
+}
 
 double Number(const Figure& f)
 {
     if (!f.isNumber())
-        throw Failure{QStringLiteral("Type mismatch")};
+        throw Failure { QStringLiteral("Type mismatch") };
     return f.value();
 }
 
@@ -34,7 +45,7 @@ int AddLine(ChartModel& chart, const QString& chartName, double y, const QString
 {
     const int index = AddLimitLineSeries(chart, chartName);
     if (index < 0)
-        throw Failure{QStringLiteral("Series index out of range")};
+        throw Failure { QStringLiteral("Series index out of range") };
     const int count = chart.series[0].count();
     ChartSeries& s = chart.series[index];
     s.addXY(0, y, first);
@@ -74,15 +85,17 @@ void SetIncrement(ChartModel& chart, ChartAxis& axis, int seriesIndex)
 
 QStringList PanelCaptions()
 {
-    return {QStringLiteral("Total:"), QStringLiteral("Std Dev:"), QStringLiteral("Est Sigma:"),
-            QStringLiteral("Size:"),  QStringLiteral("UCL:"),     QStringLiteral("CL:"),
-            QStringLiteral("LCL:"),   QStringLiteral("USL:"),     QStringLiteral("LSL:"),
-            QStringLiteral("CpU:"),   QStringLiteral("Cp:"),      QStringLiteral("CpL:"),
-            QStringLiteral("CpK:"),   QStringLiteral("CR:"),      QString(),
-            QStringLiteral("UCL:"),   QStringLiteral("CL:"),      QStringLiteral("LCL:")};
+    return { QStringLiteral("Total:"), QStringLiteral("Std Dev:"), QStringLiteral("Est Sigma:"),
+        QStringLiteral("Size:"), QStringLiteral("UCL:"), QStringLiteral("CL:"), QStringLiteral("LCL:"),
+        QStringLiteral("USL:"), QStringLiteral("LSL:"), QStringLiteral("CpU:"), QStringLiteral("Cp:"),
+        QStringLiteral("CpL:"), QStringLiteral("CpK:"), QStringLiteral("CR:"), QString(), QStringLiteral("UCL:"),
+        QStringLiteral("CL:"), QStringLiteral("LCL:") };
 }
 
-QString PanelCaptionText() { return PanelCaptions().join(QLatin1Char('\n')); }
+QString PanelCaptionText()
+{
+    return PanelCaptions().join(QLatin1Char('\n'));
+}
 
 int AddLimitLineSeries(ChartModel& chart, const QString& chartName, int templateIndex)
 {
@@ -99,7 +112,7 @@ ControlLimits DrawControlLimits(ChartModel& chart, const LimitInputs& in, Prompt
     const QString& type = in.chartType;
     try {
         if (chart.seriesCount() < kTemplateSeriesCount)
-            throw Failure{QStringLiteral("Series index out of range")};
+            throw Failure { QStringLiteral("Series index out of range") };
         // Limits from the unrounded centre and average variation.
         const double xdb = Number(st.XDoubleBar);
         const double av = Number(st.AverageVariation);
@@ -114,13 +127,13 @@ ControlLimits DrawControlLimits(ChartModel& chart, const LimitInputs& in, Prompt
         } else {
             const SpcConstantsRow* row = SpcRow(in.sampleSize);
             if (!row)
-                throw Failure{QStringLiteral("Subscript out of range")};
+                throw Failure { QStringLiteral("Subscript out of range") };
             const bool sChart = type == kChartXBarS || type == kChartMedianS;
             double f = 0;
             if (type == kChartMedianR || type == kChartMedianS) {
                 const MedianFactorsRow* m = MedianRow(in.sampleSize);
                 if (!m)
-                    throw Failure{QStringLiteral("Subscript out of range")};
+                    throw Failure { QStringLiteral("Subscript out of range") };
                 f = type == kChartMedianR ? m->A2Median : m->A3Median;
             } else {
                 f = sChart ? row->A3 : row->A2;
@@ -157,9 +170,8 @@ ControlLimits DrawControlLimits(ChartModel& chart, const LimitInputs& in, Prompt
         out.EstSigma = st.EstSigma.isNumber() ? Figure(RoundHalfAway(st.EstSigma.value(), 4)) : st.EstSigma;
         out.StdDev = st.StdDev;
 
-        const auto shownLimit = [](const Figure& f) {
-            return f.isNumber() && IsLimitSentinel(f.value()) ? Figure::na() : f;
-        };
+        const auto shownLimit
+            = [](const Figure& f) { return f.isNumber() && IsLimitSentinel(f.value()) ? Figure::na() : f; };
         out.USL = shownLimit(in.USL);
         out.LSL = shownLimit(in.LSL);
         const int count = chart.series[0].count();
@@ -178,15 +190,16 @@ ControlLimits DrawControlLimits(ChartModel& chart, const LimitInputs& in, Prompt
 
         const QString centreChart = QStringLiteral("X-Bar");
         const bool zones = in.showZones;
-        SetCentreColour(chart, AddLine(chart, centreChart, centre, QStringLiteral("  CL"),
-                                       QStringLiteral("CL=") + Value(centre) + QStringLiteral("; CpK=")
-                                           + FormatFigure(out.CpK, kValueFormat) + Spaces(34)));
+        SetCentreColour(chart,
+            AddLine(chart, centreChart, centre, QStringLiteral("  CL"),
+                QStringLiteral("CL=") + Value(centre) + QStringLiteral("; CpK=") + FormatFigure(out.CpK, kValueFormat)
+                    + Spaces(34)));
         const double lowerZone = (centre - lcl) / 3;
         const int lclIndex = AddLine(chart, centreChart, lcl, zones ? kZoneA1 : QStringLiteral("  LCL"),
-                                     zones ? kZoneA2 : QStringLiteral("LCL=") + Value(lcl) + Spaces(50));
+            zones ? kZoneA2 : QStringLiteral("LCL=") + Value(lcl) + Spaces(50));
         chart.series[lclIndex].marks.offset = lcl < centre - lowerZone ? 0 : -15;
         const int uclIndex = AddLine(chart, centreChart, ucl, zones ? kZoneA1 : QStringLiteral("  UCL"),
-                                     zones ? kZoneA2 : QStringLiteral("UCL=") + Value(ucl) + Spaces(50));
+            zones ? kZoneA2 : QStringLiteral("UCL=") + Value(ucl) + Spaces(50));
         chart.series[uclIndex].marks.offset = ucl > centre + (ucl - centre) / 3 ? 0 : 15;
         if (zones) {
             const double zone = (ucl - centre) / 3;
@@ -199,13 +212,14 @@ ControlLimits DrawControlLimits(ChartModel& chart, const LimitInputs& in, Prompt
         const QString varChart = QStringLiteral("Range");
         if (lclVar > 0)
             AddLine(chart, varChart, lclVar, zones ? kZoneA1 : QStringLiteral("  LCL"),
-                    zones ? kZoneA2 : QStringLiteral("LCL=") + Value(lclVar) + Spaces(15));
+                zones ? kZoneA2 : QStringLiteral("LCL=") + Value(lclVar) + Spaces(15));
         else
             AddLine(chart, varChart, 0, kBlank, kBlank);
-        SetCentreColour(chart, AddLine(chart, varChart, variation, QStringLiteral("  CL"),
-                                       QStringLiteral("CL=") + Value(variation) + Spaces(15)));
+        SetCentreColour(chart,
+            AddLine(chart, varChart, variation, QStringLiteral("  CL"),
+                QStringLiteral("CL=") + Value(variation) + Spaces(15)));
         AddLine(chart, varChart, uclVar, zones ? kZoneA1 : QStringLiteral("  UCL"),
-                zones ? kZoneA2 : QStringLiteral("UCL=") + Value(uclVar) + Spaces(50));
+            zones ? kZoneA2 : QStringLiteral("UCL=") + Value(uclVar) + Spaces(50));
         if (zones) {
             const double zone = (uclVar - variation) / 3;
             AddLine(chart, varChart, variation + zone, kZoneC1, kZoneC2);

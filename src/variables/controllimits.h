@@ -9,17 +9,18 @@
 #include <QString>
 #include <QStringList>
 
-namespace moldrin {
+namespace moldrin
+{
 
 struct LimitInputs {
     Figure LSL = kNoLowerLimit; // 999 / -999: no limit
     Figure USL = kNoUpperLimit;
-    ProcessStatistic stat;      // XDoubleBar ... CpL, PointCount, IsSubgroupChart and StdDev
+    ProcessStatistic stat; // XDoubleBar ... CpL, PointCount, IsSubgroupChart and StdDev
     QString chartType;
-    int sampleSize = 5;         // gSampleSize
-    bool showSpec = false;      // "Show USL/LSL"
-    bool showZones = false;     // "Show Zones"
-    QString chartTitle;         // gChartTitle, for the page caption
+    int sampleSize = 5; // gSampleSize
+    bool showSpec = false; // "Show USL/LSL"
+    bool showZones = false; // "Show Zones"
+    QString chartTitle; // gChartTitle, for the page caption
 };
 
 // The limits and the figures as rounded for the panel (what reports print).
@@ -28,11 +29,11 @@ struct ControlLimits {
     Figure XDoubleBar, AverageVariation, EstSigma, Cp, CpK, CpU, CpL;
     double StdDev = 0;
     QString CRText;
-    Figure USL, LSL;            // "N/A" for a sentinel
-    QString parameterCaption;   // lblWhatParametric
-    QStringList panelValues;    // one entry per line of lblSPCParameter1
-    QString panelValueText;     // lblSPCParameter1: every line followed by "\n", then a final "\n"
-    bool completed = false;     // false when a failure ended the drawing
+    Figure USL, LSL; // "N/A" for a sentinel
+    QString parameterCaption; // lblWhatParametric
+    QStringList panelValues; // one entry per line of lblSPCParameter1
+    QString panelValueText; // lblSPCParameter1: every line followed by "\n", then a final "\n"
+    bool completed = false; // false when a failure ended the drawing
 };
 
 // The captions left of the statistics panel, one per line (set at start-up).

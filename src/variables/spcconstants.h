@@ -3,7 +3,8 @@
 
 #include <array>
 
-namespace moldrin {
+namespace moldrin
+{
 
 struct SpcConstantsRow {
     double c2 = 0, c4 = 0, d2 = 0, d3 = 0;

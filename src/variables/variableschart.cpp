@@ -1,9 +1,11 @@
 // The variables chart's template, reset, page captions and data points.
 #include "variables/variableschart.h"
 
-namespace moldrin {
+namespace moldrin
+{
 
-namespace {
+namespace
+{
 
 // The medians and s: the template's light grey 15658734 cannot be seen on the white plot area, so the same
 // grey darkened to a contrast of 3:1 with white, still lighter than the means and ranges.
@@ -68,19 +70,19 @@ AxisTitles TitlesFor(const QString& chartType)
 {
     const QString subgroup = QStringLiteral("Sub-Group Number");
     if (chartType == kChartXBarRMedianS)
-        return {QStringLiteral("X-Bar & Median"), QStringLiteral("R & s"), subgroup};
+        return { QStringLiteral("X-Bar & Median"), QStringLiteral("R & s"), subgroup };
     if (chartType == kChartMedianR)
-        return {QStringLiteral("Median"), QStringLiteral("Range"), subgroup};
+        return { QStringLiteral("Median"), QStringLiteral("Range"), subgroup };
     if (chartType == kChartMedianS)
-        return {QStringLiteral("Median"), QStringLiteral("s"), subgroup};
+        return { QStringLiteral("Median"), QStringLiteral("s"), subgroup };
     if (chartType == kChartXBarR)
-        return {QStringLiteral("X-Bar"), QStringLiteral("Range"), subgroup};
+        return { QStringLiteral("X-Bar"), QStringLiteral("Range"), subgroup };
     if (chartType == kChartXBarS)
-        return {QStringLiteral("X-Bar"), QStringLiteral("s"), subgroup};
+        return { QStringLiteral("X-Bar"), QStringLiteral("s"), subgroup };
     if (chartType == kChartIndividualMR)
-        return {QStringLiteral("Individual"), QStringLiteral("Moving Range"), QStringLiteral("Sample Number")};
+        return { QStringLiteral("Individual"), QStringLiteral("Moving Range"), QStringLiteral("Sample Number") };
     const QString unknown = QStringLiteral("?????");
-    return {unknown, unknown, unknown};
+    return { unknown, unknown, unknown };
 }
 
 void AddDataPoints(ChartModel& chart, double median, double xbar, double s, double range, std::int64_t number)
@@ -115,7 +117,7 @@ ChartModel BuildVariablesChartTemplate()
     c.series << ArrowSeries(QStringLiteral("Up Arrow"), PointerStyle::DownTriangle, 8);
     c.series << ArrowSeries(QStringLiteral("Down Arrow"), PointerStyle::Triangle, -23);
 
-    for (ChartAxis* a : {&c.left, &c.custom0}) {
+    for (ChartAxis* a : { &c.left, &c.custom0 }) {
         a->labelFormat = QStringLiteral("#,##0.00");
         a->labelSize = 38;
     }
@@ -148,27 +150,26 @@ QString RefreshPageCaption(const QString& chartTitle, int page, int pages)
 
 void WriteResetPageCaption(ChartModel& chart, const QString& chartTitle)
 {
-    chart.header = QStringList{ResetPageCaption(chartTitle, chart.currentPage(), chart.pageCount())};
+    chart.header = QStringList { ResetPageCaption(chartTitle, chart.currentPage(), chart.pageCount()) };
 }
 
 void WritePageChangeCaption(ChartModel& chart, const QString& chartTitle)
 {
-    chart.header = QStringList{PageChangeCaption(chartTitle, chart.currentPage(), chart.pageCount())};
+    chart.header = QStringList { PageChangeCaption(chartTitle, chart.currentPage(), chart.pageCount()) };
 }
 
 void WriteRefreshPageCaption(ChartModel& chart, const QString& chartTitle)
 {
-    chart.header = QStringList{RefreshPageCaption(chartTitle, chart.currentPage(), chart.pageCount())};
+    chart.header = QStringList { RefreshPageCaption(chartTitle, chart.currentPage(), chart.pageCount()) };
 }
 
-void ResetVariablesChart(ChartModel& chart, const QString& chartType, const QString& unit,
-                         const QString& chartTitle)
+void ResetVariablesChart(ChartModel& chart, const QString& chartType, const QString& unit, const QString& chartTitle)
 {
     chart.visible = false;
     for (int i = chart.seriesCount() - 1; i >= kTemplateSeriesCount; --i)
         chart.removeSeries(i);
     chart.clearAllPoints();
-    for (int i : {kSeriesUpArrow, kSeriesDownArrow})
+    for (int i : { kSeriesUpArrow, kSeriesDownArrow })
         if (ChartSeries* s = chart.seriesAt(i))
             s->marks.visible = true;
     chart.maxPointsPerPage = kDefaultPointsPerPage;
@@ -181,7 +182,7 @@ void ResetVariablesChart(ChartModel& chart, const QString& chartType, const QStr
     const AxisTitles titles = TitlesFor(chartType);
     chart.left.title = unit.isEmpty() ? titles.left : titles.left + QStringLiteral(" (") + unit + QStringLiteral(")");
     chart.custom0.title = titles.custom0;
-    chart.subHeader = QStringList{titles.subHeader};
+    chart.subHeader = QStringList { titles.subHeader };
     chart.visible = true;
 }
 

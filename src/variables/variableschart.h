@@ -6,16 +6,17 @@
 
 #include <QString>
 
-namespace moldrin {
+namespace moldrin
+{
 
 // Fixed series layout of the main chart.
-inline constexpr int kSeriesMedian = 0;     // "Median": medians or means, readings for Individual-MR
+inline constexpr int kSeriesMedian = 0; // "Median": medians or means, readings for Individual-MR
 inline constexpr int kSeriesLimitTemplate = 1; // "CL/LCL/UCL": template of every limit line
 inline constexpr int kSeriesLSL = 2;
 inline constexpr int kSeriesUSL = 3;
-inline constexpr int kSeriesS = 4;          // "s", custom axis 0
-inline constexpr int kSeriesXBar = 5;       // "X-Bar": the centre chart's rule series
-inline constexpr int kSeriesRange = 6;      // "Range", custom axis 0: the variation chart's rule series
+inline constexpr int kSeriesS = 4; // "s", custom axis 0
+inline constexpr int kSeriesXBar = 5; // "X-Bar": the centre chart's rule series
+inline constexpr int kSeriesRange = 6; // "Range", custom axis 0: the variation chart's rule series
 inline constexpr int kSeriesUpArrow = 7;
 inline constexpr int kSeriesDownArrow = 8;
 inline constexpr int kTemplateSeriesCount = 9;
@@ -41,8 +42,7 @@ void WriteRefreshPageCaption(ChartModel& chart, const QString& chartTitle);
 // unit, when given, as " (" + unit + ")" after the left axis title). The rule-mark labels of series 7 and
 // 8 are shown again, so a blink that was stopped half way never hides them in the next plot. The caller
 // clears its panel labels and stops its rule-flash timer.
-void ResetVariablesChart(ChartModel& chart, const QString& chartType, const QString& unit,
-                         const QString& chartTitle);
+void ResetVariablesChart(ChartModel& chart, const QString& chartType, const QString& unit, const QString& chartTitle);
 
 // Adds a subgroup's points to series 0, 5, 4 and 6 (the last labelled with the subgroup number).
 void AddSubgroupPoints(ChartModel& chart, const SubgroupPoint& point);

@@ -8,7 +8,7 @@
 
 TEST(JsonString, EveryTextReadsBackUnchanged)
 {
-    const QStringList texts{ "", "plain", "R1+,R2+", "say \"hi\"", "back\\slash", "tab\there", "line\nbreak\r",
+    const QStringList texts { "", "plain", "R1+,R2+", "say \"hi\"", "back\\slash", "tab\there", "line\nbreak\r",
         QString(QChar(1)) + QChar(0x1f), "°C Ω", "mixed °C \"x\"\tß", QString::fromUtf16(u"\U0001F600 emoji") };
     std::string json = "[";
     for (int i = 0; i < texts.size(); ++i) {

@@ -208,8 +208,8 @@ TEST_F(Report, ConnectsAndListsTestersAndRows)
 
 TEST_F(Report, PlotsTheChartAsJson)
 {
-    ProgramRun r = Start({ "--config", demo, "--chart", "X-Bar-R", "--size", "5", "--zones", "--show-spec",
-        "--test-id", "<All>", "--json", "-" });
+    ProgramRun r = Start({ "--config", demo, "--chart", "X-Bar-R", "--size", "5", "--zones", "--show-spec", "--test-id",
+        "<All>", "--json", "-" });
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
     EXPECT_EQ(o["chartType"].toString(), "X-Bar-R");
@@ -233,8 +233,8 @@ TEST_F(Report, PlotsTheChartAsJson)
     EXPECT_EQ(o["rules"].toObject()["centre"].toObject()["upper"].toArray().size(), 120);
 
     // The late mean shift of the demo data is found by the rules.
-    r = Start({ "--config", demo, "--chart", "X-Bar-R", "--zones", "--json", home.filePath("r.json"),
-        "--fail-on-rules" });
+    r = Start(
+        { "--config", demo, "--chart", "X-Bar-R", "--zones", "--json", home.filePath("r.json"), "--fail-on-rules" });
     EXPECT_EQ(r.code, 3) << r.err.toStdString();
     EXPECT_TRUE(QFile::exists(home.filePath("r.json")));
 }
@@ -243,8 +243,9 @@ TEST_F(Report, ChartRulesAnnounceTheirCorrections)
 {
     ProgramRun r = Start({ "--config", demo, "--chart", "Median-R", "--size", "12", "--json", "-" });
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.err, "For X-Bar-R-Median-s, Median-R and Median-s chart the sample size is limited by not exceed "
-                     "than 9. \n");
+    EXPECT_EQ(r.err,
+        "For X-Bar-R-Median-s, Median-R and Median-s chart the sample size is limited by not exceed "
+        "than 9. \n");
     EXPECT_EQ(QJsonDocument::fromJson(r.out.toUtf8()).object()["subgroupSize"].toInt(), 9);
     r = Start({ "--config", demo, "--chart", "Median-s", "--size", "2", "--json", "-" });
     EXPECT_EQ(QJsonDocument::fromJson(r.out.toUtf8()).object()["chartType"].toString(), "X-Bar-R");
@@ -259,8 +260,8 @@ TEST_F(Report, PngOfThePlottedChart)
     QImage image(file);
     EXPECT_EQ(image.size(), QSize(1200, 800));
 
-    r = Start({ "--config", demo, "--chart", "X-Bar-R", "--png", file, "--width", "640", "--height", "480",
-        "--all-points" });
+    r = Start(
+        { "--config", demo, "--chart", "X-Bar-R", "--png", file, "--width", "640", "--height", "480", "--all-points" });
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(QImage(file).size(), QSize(640, 480));
 
@@ -325,27 +326,29 @@ TEST_F(Report, TheJsonOfAKnownDatasetFieldByField)
         QSqlQuery q(db);
         ASSERT_TRUE(q.exec("CREATE TABLE PSU100_Results (SerialNumber TEXT, ATEID TEXT, TestStartTime TEXT, "
                            "PassFail TEXT, TestID TEXT, VOUT_5V REAL)"));
-        const QList<double> values{ 5.00, 5.02, 4.98, 5.01, 4.99, 5.03, 5.08, 5.04, 5.06, 5.05, 5.1, 5.1, 5.1 };
+        const QList<double> values { 5.00, 5.02, 4.98, 5.01, 4.99, 5.03, 5.08, 5.04, 5.06, 5.05, 5.1, 5.1, 5.1 };
         // Inserted in reverse: the statement's order by start time decides the subgroups.
         for (int i = int(values.size()) - 1; i >= 0; --i)
             ASSERT_TRUE(q.exec(QString("INSERT INTO PSU100_Results VALUES ('SN%1', 'ATE-01', '2026-11-02 08:%2:00', "
                                        "'PASS', 'FT1', %3)")
-                                   .arg(i).arg(i, 2, 10, QChar('0')).arg(values[i])));
+                                   .arg(i)
+                                   .arg(i, 2, 10, QChar('0'))
+                                   .arg(values[i])));
         db.close();
     }
     QSqlDatabase::removeDatabase("known");
 
-    ProgramRun r = Start({ "--config", config, "--chart", "X-Bar-R", "--size", "5", "--zones", "--test-id", "<All>",
-        "--json", "-" });
+    ProgramRun r = Start(
+        { "--config", config, "--chart", "X-Bar-R", "--size", "5", "--zones", "--test-id", "<All>", "--json", "-" });
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
     EXPECT_EQ(o["records"].toInt(), 13);
     EXPECT_EQ(o["pointCount"].toInt(), 2);
     const QJsonObject f = o["figures"].toObject();
-    const QList<std::pair<const char*, double>> expected{ { "XDoubleBar", 5.026 }, { "AverageVariation", 0.045 },
+    const QList<std::pair<const char*, double>> expected { { "XDoubleBar", 5.026 }, { "AverageVariation", 0.045 },
         { "EstSigma", 0.0193 }, { "StdDev", 0.032 }, { "Cp", 4.3074 }, { "CpK", 3.8594 }, { "CpU", 3.8594 },
-        { "CpL", 4.7554 }, { "UCLCentre", 5.052 }, { "LCLCentre", 5.0 }, { "UCLVar", 0.0951 },
-        { "LCLVar", 0 }, { "USL", 5.25 }, { "LSL", 4.75 } };
+        { "CpL", 4.7554 }, { "UCLCentre", 5.052 }, { "LCLCentre", 5.0 }, { "UCLVar", 0.0951 }, { "LCLVar", 0 },
+        { "USL", 5.25 }, { "LSL", 4.75 } };
     for (const auto& [name, value] : expected)
         EXPECT_EQ(f[name].toDouble(-1), value) << name;
     EXPECT_EQ(f["CR"].toString(), "23.22%");
@@ -357,8 +360,8 @@ TEST_F(Report, TheJsonOfAKnownDatasetFieldByField)
     const QJsonArray series = o["series"].toArray();
     const QJsonArray xbar = series[5].toObject()["points"].toArray();
     ASSERT_EQ(xbar.size(), 2);
-    EXPECT_EQ(xbar[0].toArray(), (QJsonArray{ 0, 5.0, "" }));
-    EXPECT_EQ(xbar[1].toArray(), (QJsonArray{ 1, 5.052, "" }));
+    EXPECT_EQ(xbar[0].toArray(), (QJsonArray { 0, 5.0, "" }));
+    EXPECT_EQ(xbar[1].toArray(), (QJsonArray { 1, 5.052, "" }));
     const QJsonArray range = series[6].toObject()["points"].toArray();
     ASSERT_EQ(range.size(), 2);
     EXPECT_NEAR(range[1].toArray()[1].toDouble(), 0.05, 1e-12);
@@ -366,8 +369,10 @@ TEST_F(Report, TheJsonOfAKnownDatasetFieldByField)
     const QJsonObject rules = o["rules"].toObject();
     for (const char* chart : { "centre", "variation" })
         for (const char* side : { "upper", "lower" })
-            EXPECT_EQ(QJsonDocument(rules[chart].toObject()[side].toArray()).toJson(QJsonDocument::Compact).toStdString(),
-                "[\"\",\"\"]") << chart << side;
+            EXPECT_EQ(
+                QJsonDocument(rules[chart].toObject()[side].toArray()).toJson(QJsonDocument::Compact).toStdString(),
+                "[\"\",\"\"]")
+                << chart << side;
 }
 
 // The stored rule set-up applies as in the window: a scheduled check and the window agree.

@@ -29,13 +29,12 @@ TEST(Dates, ClassicFormatTokens)
 
 TEST(Dates, ParsingBothOrdersNamesAndIso)
 {
-    EXPECT_EQ(ParseDateTimeText("06/Dec/2026 23:59:59", "DD/MM", kEnglish),
-              QDateTime(QDate(2026, 12, 6), QTime(23, 59, 59)));
+    EXPECT_EQ(
+        ParseDateTimeText("06/Dec/2026 23:59:59", "DD/MM", kEnglish), QDateTime(QDate(2026, 12, 6), QTime(23, 59, 59)));
     EXPECT_EQ(ParseDateTimeText("Dec/06/2026", "MM/DD", kEnglish), QDateTime(QDate(2026, 12, 6), QTime(0, 0)));
     EXPECT_EQ(ParseDateTimeText("06/12/2026", "DD/MM", kEnglish).date(), QDate(2026, 12, 6));
     EXPECT_EQ(ParseDateTimeText("06/12/2026", "MM/DD", kEnglish).date(), QDate(2026, 6, 12));
-    EXPECT_EQ(ParseDateTimeText("2026-12-06 08:25:00", "MM/DD", kEnglish),
-              QDateTime(QDate(2026, 12, 6), QTime(8, 25)));
+    EXPECT_EQ(ParseDateTimeText("2026-12-06 08:25:00", "MM/DD", kEnglish), QDateTime(QDate(2026, 12, 6), QTime(8, 25)));
     EXPECT_EQ(ParseDateTimeText("12/06/2026 11:59 PM", "MM/DD", kEnglish).time(), QTime(23, 59));
     EXPECT_FALSE(ParseDateTimeText("31/02/2026", "DD/MM", kEnglish).isValid());
     EXPECT_FALSE(ParseDateTimeText("yesterday", "DD/MM", kEnglish).isValid());

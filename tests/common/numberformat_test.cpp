@@ -9,7 +9,10 @@
 
 using namespace moldrin;
 
-static std::string F(double v, const char* f) { return FormatNumber(v, QString::fromLatin1(f)).toStdString(); }
+static std::string F(double v, const char* f)
+{
+    return FormatNumber(v, QString::fromLatin1(f)).toStdString();
+}
 
 TEST(NumberFormat, OptionalDecimals)
 {

@@ -1,7 +1,7 @@
 // The Pareto ranking: order, percentages, the cumulative line, labels, negative sums and the empty total.
 #include "common/compensatedsum.h"
-#include "common/rounding.h"
 #include "common/nodata.h"
+#include "common/rounding.h"
 #include "distribution/pareto.h"
 
 #include <gtest/gtest.h>

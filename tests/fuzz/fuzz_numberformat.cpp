@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     double v;
     std::memcpy(&v, data, sizeof v);
-    const QString format = QString::fromUtf8(reinterpret_cast<const char*>(data + sizeof v),
-                                             static_cast<qsizetype>(size - sizeof v));
+    const QString format
+        = QString::fromUtf8(reinterpret_cast<const char*>(data + sizeof v), static_cast<qsizetype>(size - sizeof v));
     const QString out = moldrin::FormatNumber(v, format);
     if (format.endsWith('.') && std::isfinite(v) && !out.contains('.'))
         __builtin_trap();

@@ -118,7 +118,7 @@ TEST_F(Settings, RulesSetupNeedsExactly131Characters)
     LoadSettings(state);
     ASSERT_EQ(state.gRulesSetup.size(), 66);
     EXPECT_EQ(state.gRulesSetup.mid(2), custom.mid(2)); // nothing shifted
-    EXPECT_EQ(state.gRulesSetup[0], QChar('1'));         // "10" sets its first character
+    EXPECT_EQ(state.gRulesSetup[0], QChar('1')); // "10" sets its first character
     EXPECT_EQ(state.gRulesSetup[1], kDefaultRulesSetup[1]); // an empty piece changes nothing
 }
 

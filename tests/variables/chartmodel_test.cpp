@@ -10,7 +10,8 @@
 
 using namespace moldrin;
 
-namespace {
+namespace
+{
 
 ChartModel WithPoints(int points, int perPage)
 {
@@ -75,7 +76,7 @@ TEST(VariablesChart, Template)
 {
     const ChartModel c = BuildVariablesChartTemplate();
     ASSERT_EQ(c.seriesCount(), 9);
-    const QStringList titles{"Median", "CL/LCL/UCL", "LSL", "USL", "s", "X-Bar", "Range", "Up Arrow", "Down Arrow"};
+    const QStringList titles { "Median", "CL/LCL/UCL", "LSL", "USL", "s", "X-Bar", "Range", "Up Arrow", "Down Arrow" };
     for (int i = 0; i < 9; ++i) {
         EXPECT_EQ(c.series[i].title, titles[i]);
         EXPECT_EQ(c.series[i].horizontalAxis, i == 6 ? HorizontalAxis::Bottom : HorizontalAxis::Top) << i;
@@ -102,13 +103,14 @@ TEST(VariablesChart, Template)
     EXPECT_EQ(RgbFromOle(kClRed), 0xFF0000u);
 }
 
-namespace {
+namespace
+{
 
 // Relative luminance of an RGB colour and the contrast ratio of two colours (as for graphics on screen).
 double Luminance(std::uint32_t rgb)
 {
     double sum = 0;
-    const double weights[] = {0.2126, 0.7152, 0.0722};
+    const double weights[] = { 0.2126, 0.7152, 0.0722 };
     for (int i = 0; i < 3; ++i) {
         const double c = double((rgb >> (16 - 8 * i)) & 0xFF) / 255.0;
         sum += weights[i] * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
@@ -128,7 +130,7 @@ TEST(VariablesChart, EveryDataSeriesShowsOnTheWhitePlotArea)
 {
     // The X-Bar-R-Median-s chart draws medians (0) over means (5) and s (4) beside R (6).
     const ChartModel c = BuildVariablesChartTemplate();
-    for (int i : {kSeriesMedian, kSeriesS, kSeriesXBar, kSeriesRange})
+    for (int i : { kSeriesMedian, kSeriesS, kSeriesXBar, kSeriesRange })
         EXPECT_GE(Contrast(RgbFromOle(c.series[i].colour), RgbFromOle(kClWhite)), 3.0) << i;
     // A grey, told apart from the means' darker one.
     const std::uint32_t median = RgbFromOle(c.series[kSeriesMedian].colour);
@@ -145,7 +147,7 @@ TEST(VariablesChart, PageCaptions)
     ChartModel c = WithPoints(200, 80);
     c.nextPage();
     WritePageChangeCaption(c, "A B");
-    EXPECT_EQ(c.header, QStringList{"A B Control Chart Page 2 of 3"});
+    EXPECT_EQ(c.header, QStringList { "A B Control Chart Page 2 of 3" });
 }
 
 TEST(VariablesChart, ResetClearsLinesAndTitlesTheAxes)
@@ -163,27 +165,26 @@ TEST(VariablesChart, ResetClearsLinesAndTitlesTheAxes)
         EXPECT_EQ(s.count(), 0);
     EXPECT_EQ(c.maxPointsPerPage, 80);
     EXPECT_EQ(c.currentPage(), 1);
-    EXPECT_EQ(c.header, QStringList{"Prod Param  Chart Page: 1 of 1"});
+    EXPECT_EQ(c.header, QStringList { "Prod Param  Chart Page: 1 of 1" });
     EXPECT_TRUE(c.left.automatic && c.custom0.automatic);
     EXPECT_EQ(c.left.title, "X-Bar (mV)");
     EXPECT_EQ(c.custom0.title, "Range");
-    EXPECT_EQ(c.subHeader, QStringList{"Sub-Group Number"});
+    EXPECT_EQ(c.subHeader, QStringList { "Sub-Group Number" });
     EXPECT_TRUE(c.series[kSeriesUpArrow].marks.visible);
     EXPECT_TRUE(c.visible);
 
     const struct {
         QString type, left, custom, sub;
-    } cases[] = {{kChartXBarRMedianS, "X-Bar & Median", "R & s", "Sub-Group Number"},
-                 {kChartMedianR, "Median", "Range", "Sub-Group Number"},
-                 {kChartMedianS, "Median", "s", "Sub-Group Number"},
-                 {kChartXBarS, "X-Bar", "s", "Sub-Group Number"},
-                 {kChartIndividualMR, "Individual", "Moving Range", "Sample Number"},
-                 {"x-bar-r", "?????", "?????", "?????"}};
+    } cases[] = { { kChartXBarRMedianS, "X-Bar & Median", "R & s", "Sub-Group Number" },
+        { kChartMedianR, "Median", "Range", "Sub-Group Number" }, { kChartMedianS, "Median", "s", "Sub-Group Number" },
+        { kChartXBarS, "X-Bar", "s", "Sub-Group Number" },
+        { kChartIndividualMR, "Individual", "Moving Range", "Sample Number" },
+        { "x-bar-r", "?????", "?????", "?????" } };
     for (const auto& k : cases) {
         ResetVariablesChart(c, k.type, "", "t");
         EXPECT_EQ(c.left.title, k.left);
         EXPECT_EQ(c.custom0.title, k.custom);
-        EXPECT_EQ(c.subHeader, QStringList{k.sub});
+        EXPECT_EQ(c.subHeader, QStringList { k.sub });
     }
 }
 
@@ -203,7 +204,7 @@ TEST(VariablesChart, DataPointsGoToTheFourSeries)
     EXPECT_DOUBLE_EQ(c.series[kSeriesRange].points[1].x, 1);
     EXPECT_DOUBLE_EQ(c.series[kSeriesS].points[0].y, 3);
     EXPECT_DOUBLE_EQ(c.series[kSeriesXBar].points[0].y, 2);
-    AddIndividualPoints(c, IndividualPoint{3, 9, 5});
+    AddIndividualPoints(c, IndividualPoint { 3, 9, 5 });
     EXPECT_DOUBLE_EQ(c.series[kSeriesMedian].points[2].y, 9);
     EXPECT_EQ(c.series[kSeriesRange].points[2].label, "3");
     EXPECT_DOUBLE_EQ(c.series[kSeriesRange].points[2].y, 5);
@@ -212,7 +213,7 @@ TEST(VariablesChart, DataPointsGoToTheFourSeries)
 TEST(PointList, EveryLabelReadsBackAsWritten)
 {
     // Whole numbers are kept as numbers inside; everything else as text. Either way the text returns.
-    const QStringList labels{"", "0", "7", "007", "-3", "123", "999999999", "1000000000", "12a", "R1+,R2+", " 5"};
+    const QStringList labels { "", "0", "7", "007", "-3", "123", "999999999", "1000000000", "12a", "R1+,R2+", " 5" };
     ChartSeries s;
     for (int i = 0; i < labels.size(); ++i)
         s.addXY(i * 0.5, -i, labels[i], OleColour(i));

@@ -12,9 +12,13 @@
 using namespace moldrin;
 using moldrin::test::Near;
 
-namespace {
+namespace
+{
 
-QString Sp(int n) { return QString(n, ' '); }
+QString Sp(int n)
+{
+    return QString(n, ' ');
+}
 
 struct Plot {
     ChartModel chart = BuildVariablesChartTemplate();
@@ -84,7 +88,7 @@ TEST(ControlLimits, XBarRWithoutZones)
 
     EXPECT_DOUBLE_EQ(p.chart.left.increment, 3.0 / 4);
     EXPECT_DOUBLE_EQ(p.chart.custom0.increment, 6.0 / 4);
-    EXPECT_EQ(p.chart.header, QStringList{"Prod Par Control Chart Page 1 of 1"});
+    EXPECT_EQ(p.chart.header, QStringList { "Prod Par Control Chart Page 1 of 1" });
 }
 
 TEST(ControlLimits, StatisticsPanel)
@@ -101,8 +105,8 @@ TEST(ControlLimits, StatisticsPanel)
     p.in.LSL = 8.0;
     const ControlLimits r = p.draw();
     ASSERT_TRUE(r.completed);
-    const QStringList expected{"1,234", "0.5", "0.8598", "5", "11.1536", "10.0", "8.8464", "12.0", "8.0",
-                               "1.2346", "1.5", "1.7", "1.2346", "66.67%", "", "4.2288", "2.0", "0.0"};
+    const QStringList expected { "1,234", "0.5", "0.8598", "5", "11.1536", "10.0", "8.8464", "12.0", "8.0", "1.2346",
+        "1.5", "1.7", "1.2346", "66.67%", "", "4.2288", "2.0", "0.0" };
     EXPECT_EQ(r.panelValues, expected);
     EXPECT_EQ(r.panelValueText, expected.join('\n') + "\n\n");
     EXPECT_EQ(PanelCaptions().size(), expected.size());
@@ -249,9 +253,9 @@ TEST(ControlLimits, FailuresStopWithAMessage)
     Plot text(kChartXBarR, 5, 10, 2);
     text.in.stat.XDoubleBar = Figure::na();
     EXPECT_FALSE(text.draw().completed);
-    EXPECT_EQ(big.prompt.texts(), QStringList{"Subscript out of range!"});
-    EXPECT_EQ(median.prompt.texts(), QStringList{"Subscript out of range!"});
-    EXPECT_EQ(text.prompt.texts(), QStringList{"Type mismatch!"});
+    EXPECT_EQ(big.prompt.texts(), QStringList { "Subscript out of range!" });
+    EXPECT_EQ(median.prompt.texts(), QStringList { "Subscript out of range!" });
+    EXPECT_EQ(text.prompt.texts(), QStringList { "Type mismatch!" });
 }
 
 TEST(ControlLimits, AddLimitLineSeriesPlacesTheClone)

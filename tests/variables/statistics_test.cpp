@@ -16,35 +16,54 @@
 using namespace moldrin;
 using moldrin::test::Near;
 
-namespace {
+namespace
+{
 
 // n, then c2 c4 d2 d3 A1 A2 A3 B1 B2 B3 B4 D1 D2 D3 D4 as published in the program's table.
-constexpr std::array<std::array<double, 16>, 24> kReference{{
-    {2, 0.5642, 0.7979, 1.128, 0.853, 3.7599, 1.8806, 2.6586, 0, 1.8429, 0, 3.2664, 0, 3.687, 0, 3.2686},
-    {3, 0.7236, 0.8862, 1.693, 0.888, 2.3937, 1.0231, 1.9545, 0, 1.8583, 0, 2.5682, 0, 4.357, 0, 2.5735},
-    {4, 0.7979, 0.9213, 2.059, 0.88, 1.8799, 0.7285, 1.6281, 0, 1.8079, 0, 2.2659, 0, 4.699, 0, 2.2822},
-    {5, 0.8407, 0.94, 2.326, 0.864, 1.5959, 0.5768, 1.4273, 0, 1.7567, 0, 2.0895, 0, 4.918, 0, 2.1144},
-    {6, 0.8686, 0.9515, 2.534, 0.848, 1.41, 0.4833, 1.2872, 0.0261, 1.7111, 0.03, 1.97, 0, 5.078, 0, 2.0039},
-    {7, 0.8882, 0.9594, 2.704, 0.833, 1.2766, 0.4193, 1.1819, 0.1045, 1.6719, 0.1176, 1.8824, 0.205, 5.203, 0.0758, 1.9242},
-    {8, 0.9027, 0.965, 2.847, 0.82, 1.175, 0.3726, 1.0991, 0.167, 1.6384, 0.185, 1.815, 0.387, 5.307, 0.1359, 1.8641},
-    {9, 0.9139, 0.9693, 2.97, 0.808, 1.0942, 0.3367, 1.0317, 0.2189, 1.6089, 0.2395, 1.7605, 0.546, 5.394, 0.1838, 1.8162},
-    {10, 0.9227, 0.9727, 3.078, 0.797, 1.0282, 0.3082, 0.9753, 0.2612, 1.5842, 0.283, 1.717, 0.687, 5.469, 0.2232, 1.7768},
-    {11, 0.93, 0.9754, 3.173, 0.787, 0.9726, 0.2851, 0.9273, 0.2994, 1.5606, 0.3219, 1.6781, 0.812, 5.534, 0.2559, 1.7441},
-    {12, 0.9359, 0.9776, 3.258, 0.778, 0.9253, 0.2658, 0.8859, 0.3302, 1.5416, 0.3529, 1.6471, 0.924, 5.592, 0.2836, 1.7164},
-    {13, 0.941, 0.9794, 3.336, 0.77, 0.8842, 0.2494, 0.8496, 0.3593, 1.5227, 0.3818, 1.6182, 1.026, 5.646, 0.3076, 1.6924},
-    {14, 0.9453, 0.981, 3.407, 0.762, 0.8482, 0.2353, 0.8173, 0.3842, 1.5064, 0.4064, 1.5936, 1.121, 5.693, 0.329, 1.671},
-    {15, 0.949, 0.9823, 3.472, 0.755, 0.8162, 0.2231, 0.7886, 0.4062, 1.4918, 0.4281, 1.5719, 1.207, 5.737, 0.3476, 1.6524},
-    {16, 0.9523, 0.9835, 3.532, 0.749, 0.7876, 0.2123, 0.7626, 0.4273, 1.4773, 0.4487, 1.5513, 1.285, 5.779, 0.3638, 1.6362},
-    {17, 0.9551, 0.9845, 3.588, 0.743, 0.7618, 0.2028, 0.7391, 0.4446, 1.4656, 0.4655, 1.5345, 1.359, 5.817, 0.3788, 1.6212},
-    {18, 0.9576, 0.9854, 3.64, 0.738, 0.7384, 0.1943, 0.7176, 0.4606, 1.4546, 0.481, 1.519, 1.426, 5.854, 0.3918, 1.6082},
-    {19, 0.9599, 0.9862, 3.689, 0.733, 0.717, 0.1866, 0.6979, 0.4765, 1.4433, 0.4964, 1.5036, 1.49, 5.888, 0.4039, 1.5961},
-    {20, 0.9619, 0.9869, 3.735, 0.729, 0.6974, 0.1796, 0.6797, 0.49, 1.4338, 0.5094, 1.4906, 1.548, 5.922, 0.4145, 1.5855},
-    {21, 0.9638, 0.9876, 3.778, 0.724, 0.6792, 0.1733, 0.6629, 0.5042, 1.4234, 0.5231, 1.4769, 1.606, 5.95, 0.4251, 1.5749},
-    {22, 0.9655, 0.9882, 3.819, 0.72, 0.6625, 0.1675, 0.6472, 0.517, 1.414, 0.5354, 1.4646, 1.659, 5.979, 0.4344, 1.5656},
-    {23, 0.967, 0.9887, 3.858, 0.716, 0.6469, 0.1621, 0.6327, 0.5278, 1.4062, 0.5458, 1.4542, 1.71, 6.006, 0.4432, 1.5568},
-    {24, 0.9684, 0.9892, 3.895, 0.712, 0.6324, 0.1572, 0.6191, 0.5385, 1.3983, 0.5561, 1.4439, 1.759, 6.031, 0.4516, 1.5484},
-    {25, 0.9696, 0.9896, 3.931, 0.709, 0.6188, 0.1526, 0.6063, 0.5467, 1.3925, 0.5638, 1.4362, 1.804, 6.058, 0.4589, 1.5411},
-}};
+constexpr std::array<std::array<double, 16>, 24> kReference { {
+    { 2, 0.5642, 0.7979, 1.128, 0.853, 3.7599, 1.8806, 2.6586, 0, 1.8429, 0, 3.2664, 0, 3.687, 0, 3.2686 },
+    { 3, 0.7236, 0.8862, 1.693, 0.888, 2.3937, 1.0231, 1.9545, 0, 1.8583, 0, 2.5682, 0, 4.357, 0, 2.5735 },
+    { 4, 0.7979, 0.9213, 2.059, 0.88, 1.8799, 0.7285, 1.6281, 0, 1.8079, 0, 2.2659, 0, 4.699, 0, 2.2822 },
+    { 5, 0.8407, 0.94, 2.326, 0.864, 1.5959, 0.5768, 1.4273, 0, 1.7567, 0, 2.0895, 0, 4.918, 0, 2.1144 },
+    { 6, 0.8686, 0.9515, 2.534, 0.848, 1.41, 0.4833, 1.2872, 0.0261, 1.7111, 0.03, 1.97, 0, 5.078, 0, 2.0039 },
+    { 7, 0.8882, 0.9594, 2.704, 0.833, 1.2766, 0.4193, 1.1819, 0.1045, 1.6719, 0.1176, 1.8824, 0.205, 5.203, 0.0758,
+        1.9242 },
+    { 8, 0.9027, 0.965, 2.847, 0.82, 1.175, 0.3726, 1.0991, 0.167, 1.6384, 0.185, 1.815, 0.387, 5.307, 0.1359, 1.8641 },
+    { 9, 0.9139, 0.9693, 2.97, 0.808, 1.0942, 0.3367, 1.0317, 0.2189, 1.6089, 0.2395, 1.7605, 0.546, 5.394, 0.1838,
+        1.8162 },
+    { 10, 0.9227, 0.9727, 3.078, 0.797, 1.0282, 0.3082, 0.9753, 0.2612, 1.5842, 0.283, 1.717, 0.687, 5.469, 0.2232,
+        1.7768 },
+    { 11, 0.93, 0.9754, 3.173, 0.787, 0.9726, 0.2851, 0.9273, 0.2994, 1.5606, 0.3219, 1.6781, 0.812, 5.534, 0.2559,
+        1.7441 },
+    { 12, 0.9359, 0.9776, 3.258, 0.778, 0.9253, 0.2658, 0.8859, 0.3302, 1.5416, 0.3529, 1.6471, 0.924, 5.592, 0.2836,
+        1.7164 },
+    { 13, 0.941, 0.9794, 3.336, 0.77, 0.8842, 0.2494, 0.8496, 0.3593, 1.5227, 0.3818, 1.6182, 1.026, 5.646, 0.3076,
+        1.6924 },
+    { 14, 0.9453, 0.981, 3.407, 0.762, 0.8482, 0.2353, 0.8173, 0.3842, 1.5064, 0.4064, 1.5936, 1.121, 5.693, 0.329,
+        1.671 },
+    { 15, 0.949, 0.9823, 3.472, 0.755, 0.8162, 0.2231, 0.7886, 0.4062, 1.4918, 0.4281, 1.5719, 1.207, 5.737, 0.3476,
+        1.6524 },
+    { 16, 0.9523, 0.9835, 3.532, 0.749, 0.7876, 0.2123, 0.7626, 0.4273, 1.4773, 0.4487, 1.5513, 1.285, 5.779, 0.3638,
+        1.6362 },
+    { 17, 0.9551, 0.9845, 3.588, 0.743, 0.7618, 0.2028, 0.7391, 0.4446, 1.4656, 0.4655, 1.5345, 1.359, 5.817, 0.3788,
+        1.6212 },
+    { 18, 0.9576, 0.9854, 3.64, 0.738, 0.7384, 0.1943, 0.7176, 0.4606, 1.4546, 0.481, 1.519, 1.426, 5.854, 0.3918,
+        1.6082 },
+    { 19, 0.9599, 0.9862, 3.689, 0.733, 0.717, 0.1866, 0.6979, 0.4765, 1.4433, 0.4964, 1.5036, 1.49, 5.888, 0.4039,
+        1.5961 },
+    { 20, 0.9619, 0.9869, 3.735, 0.729, 0.6974, 0.1796, 0.6797, 0.49, 1.4338, 0.5094, 1.4906, 1.548, 5.922, 0.4145,
+        1.5855 },
+    { 21, 0.9638, 0.9876, 3.778, 0.724, 0.6792, 0.1733, 0.6629, 0.5042, 1.4234, 0.5231, 1.4769, 1.606, 5.95, 0.4251,
+        1.5749 },
+    { 22, 0.9655, 0.9882, 3.819, 0.72, 0.6625, 0.1675, 0.6472, 0.517, 1.414, 0.5354, 1.4646, 1.659, 5.979, 0.4344,
+        1.5656 },
+    { 23, 0.967, 0.9887, 3.858, 0.716, 0.6469, 0.1621, 0.6327, 0.5278, 1.4062, 0.5458, 1.4542, 1.71, 6.006, 0.4432,
+        1.5568 },
+    { 24, 0.9684, 0.9892, 3.895, 0.712, 0.6324, 0.1572, 0.6191, 0.5385, 1.3983, 0.5561, 1.4439, 1.759, 6.031, 0.4516,
+        1.5484 },
+    { 25, 0.9696, 0.9896, 3.931, 0.709, 0.6188, 0.1526, 0.6063, 0.5467, 1.3925, 0.5638, 1.4362, 1.804, 6.058, 0.4589,
+        1.5411 },
+} };
 
 } // namespace
 
@@ -54,8 +73,8 @@ TEST(SpcConstants, EveryCellMatchesTheReferenceTable)
     for (const auto& ref : kReference) {
         const int n = int(ref[0]);
         const SpcConstantsRow& r = table[n - 2];
-        const std::array<double, 15> got{r.c2, r.c4, r.d2, r.d3, r.A1, r.A2, r.A3, r.B1,
-                                         r.B2, r.B3, r.B4, r.D1, r.D2, r.D3, r.D4};
+        const std::array<double, 15> got { r.c2, r.c4, r.d2, r.d3, r.A1, r.A2, r.A3, r.B1, r.B2, r.B3, r.B4, r.D1, r.D2,
+            r.D3, r.D4 };
         for (int c = 0; c < 15; ++c)
             EXPECT_DOUBLE_EQ(got[c], ref[c + 1]) << "n=" << n << " column " << c;
     }
@@ -88,7 +107,7 @@ TEST(SpcConstants, MedianFactors)
 
 TEST(SubgroupStatistics, FiveReadings)
 {
-    std::vector<double> v{2, 4, 4, 4, 5};
+    std::vector<double> v { 2, 4, 4, 4, 5 };
     ScriptedPrompt prompt;
     EXPECT_DOUBLE_EQ(GetAverage(v, 4), 3.8);
     EXPECT_DOUBLE_EQ(GetRange(v, 4), 3);
@@ -99,39 +118,40 @@ TEST(SubgroupStatistics, FiveReadings)
 
 TEST(SubgroupStatistics, EvenMedianAndDescendingSort)
 {
-    std::vector<double> v{1, 10, 3, 2};
+    std::vector<double> v { 1, 10, 3, 2 };
     ScriptedPrompt prompt;
     EXPECT_DOUBLE_EQ(GetMedian(v, prompt), 2.5);
-    EXPECT_EQ(v, (std::vector<double>{10, 3, 2, 1}));
+    EXPECT_EQ(v, (std::vector<double> { 10, 3, 2, 1 }));
 }
 
 TEST(SubgroupStatistics, DegenerateInputs)
 {
-    EXPECT_DOUBLE_EQ(GetStdDev(std::vector<double>{7}), 0);
+    EXPECT_DOUBLE_EQ(GetStdDev(std::vector<double> { 7 }), 0);
     EXPECT_DOUBLE_EQ(GetStdDev(std::vector<double>(5, 0.7)), 0); // sums cancel to slightly below 0
-    EXPECT_DOUBLE_EQ(GetAverage(std::vector<double>{1, 2, 3}, 1), 1.5);
+    EXPECT_DOUBLE_EQ(GetAverage(std::vector<double> { 1, 2, 3 }, 1), 1.5);
     ScriptedPrompt prompt;
     std::vector<double> none;
     EXPECT_DOUBLE_EQ(GetMedian(none, prompt), 0);
-    EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Error, unable to calculated the Median value! ")});
+    EXPECT_EQ(prompt.texts(), QStringList { QStringLiteral("Error, unable to calculated the Median value! ") });
 }
 
 TEST(Sorting, ParameterNamesMoveWithTheirValues)
 {
-    std::vector<double> v{3, 7, 3, 9};
-    QStringList names{"a", "b", "c", "d"};
+    std::vector<double> v { 3, 7, 3, 9 };
+    QStringList names { "a", "b", "c", "d" };
     ScriptedPrompt prompt;
     EXPECT_TRUE(BubbleSortNumbers(v, names, prompt));
-    EXPECT_EQ(v, (std::vector<double>{9, 7, 3, 3}));
-    EXPECT_EQ(names, (QStringList{"d", "b", "a", "c"})); // equal values keep their order
+    EXPECT_EQ(v, (std::vector<double> { 9, 7, 3, 3 }));
+    EXPECT_EQ(names, (QStringList { "d", "b", "a", "c" })); // equal values keep their order
 
-    std::vector<double> w{1, 2, 3};
-    QStringList shortNames{"x"};
+    std::vector<double> w { 1, 2, 3 };
+    QStringList shortNames { "x" };
     EXPECT_FALSE(BubbleSortNumbers(w, shortNames, prompt));
-    EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Subscript out of range!")});
+    EXPECT_EQ(prompt.texts(), QStringList { QStringLiteral("Subscript out of range!") });
 }
 
-namespace {
+namespace
+{
 
 RunningStdDev Readings(std::initializer_list<double> values)
 {
@@ -235,20 +255,20 @@ TEST(Capability, EmptyAverageDoesNothingAndFailuresAreReported)
     ProcessStatistic text;
     text.AverageVariation = Figure::na();
     EXPECT_FALSE(CalculateProcessStatistic(text, 10.0, 4.0, Readings({ 1, 1, 1, 1, 1 }), kChartXBarR, 5, prompt));
-    EXPECT_EQ(prompt.texts(), (QStringList{"Division by zero!", "Type mismatch!"}));
+    EXPECT_EQ(prompt.texts(), (QStringList { "Division by zero!", "Type mismatch!" }));
 }
 
 TEST(Capability, DivisorFollowsTheChartType)
 {
     ScriptedPrompt prompt;
-    for (const QString& type : {kChartXBarR, kChartMedianR, kChartXBarRMedianS}) {
+    for (const QString& type : { kChartXBarR, kChartMedianR, kChartXBarRMedianS }) {
         ProcessStatistic s;
         s.XDoubleBar = 10.0;
         s.AverageVariation = 2.326;
         ASSERT_TRUE(CalculateProcessStatistic(s, 999.0, -999.0, Readings({ 8, 9, 10, 11, 12 }), type, 5, prompt));
         EXPECT_TRUE(Near(s.EstSigma.value(), 1)) << type.toStdString();
     }
-    for (const QString& type : {kChartXBarS, kChartMedianS}) {
+    for (const QString& type : { kChartXBarS, kChartMedianS }) {
         ProcessStatistic s;
         s.XDoubleBar = 10.0;
         s.AverageVariation = 0.94;
@@ -262,14 +282,14 @@ TEST(Accumulator, WholeSubgroupsOnlyAndSentinelsAsZero)
 {
     SubgroupAccumulator acc(kChartXBarR, 5);
     ScriptedPrompt prompt;
-    const std::vector<std::optional<double>> readings{2, 4, 4, 4, 5, 999, 3, std::nullopt, -999, 2, 9, 9, 9};
+    const std::vector<std::optional<double>> readings { 2, 4, 4, 4, 5, 999, 3, std::nullopt, -999, 2, 9, 9, 9 };
     std::vector<SubgroupPoint> points;
     for (const auto& r : readings)
         if (auto p = acc.add(r, prompt))
             points.push_back(*p);
     ASSERT_EQ(points.size(), 2u);
     EXPECT_EQ(points[1].number, 2);
-    EXPECT_DOUBLE_EQ(points[1].mean, 1);  // 0, 3, 0, 0, 2
+    EXPECT_DOUBLE_EQ(points[1].mean, 1); // 0, 3, 0, 0, 2
     EXPECT_DOUBLE_EQ(points[1].range, 3);
     EXPECT_EQ(acc.readingCount(), 10);
     // The unfinished subgroup is not counted: 2, 4, 4, 4, 5, 0, 3, 0, 0, 2 (mean 2.4).
@@ -287,7 +307,7 @@ TEST(Accumulator, WholeSubgroupsOnlyAndSentinelsAsZero)
 TEST(Accumulator, SeriesValuesByChartType)
 {
     ScriptedPrompt prompt;
-    const std::vector<double> group{1, 2, 9};
+    const std::vector<double> group { 1, 2, 9 };
     auto run = [&](const QString& type) {
         SubgroupAccumulator acc(type, 3);
         std::optional<SubgroupPoint> p;
@@ -305,7 +325,7 @@ TEST(Accumulator, SeriesValuesByChartType)
     EXPECT_DOUBLE_EQ(all.series4, all.stdDev);
     EXPECT_DOUBLE_EQ(all.series6, 8);
     SubgroupAccumulator both(kChartXBarRMedianS, 3);
-    for (double x : {1.0, 2.0, 9.0, 1.0, 1.0, 4.0})
+    for (double x : { 1.0, 2.0, 9.0, 1.0, 1.0, 4.0 })
         both.add(x, prompt);
     EXPECT_TRUE(Near(both.finish(999.0, -999.0, prompt).AverageVariation.value(), 5.5)); // R-bar, not s-bar
     const SubgroupPoint xs = run(kChartXBarS);
@@ -318,7 +338,7 @@ TEST(Accumulator, MedianChartCentreIsTheMeanOfMeans)
 {
     SubgroupAccumulator acc(kChartMedianR, 3);
     ScriptedPrompt prompt;
-    for (double x : {1.0, 2.0, 9.0, 1.0, 1.0, 1.0})
+    for (double x : { 1.0, 2.0, 9.0, 1.0, 1.0, 1.0 })
         acc.add(x, prompt);
     const ProcessStatistic s = acc.finish(999.0, -999.0, prompt);
     EXPECT_TRUE(Near(s.XDoubleBar.value(), 2.5));
@@ -328,9 +348,9 @@ TEST(Accumulator, IndividualMovingRanges)
 {
     IndividualAccumulator acc;
     std::vector<double> mr;
-    for (double x : {5.0, 7.0, 4.0})
+    for (double x : { 5.0, 7.0, 4.0 })
         mr.push_back(acc.add(x).movingRange);
-    EXPECT_EQ(mr, (std::vector<double>{0, 2, 3}));
+    EXPECT_EQ(mr, (std::vector<double> { 0, 2, 3 }));
     ScriptedPrompt prompt;
     const ProcessStatistic s = acc.finish(999.0, -999.0, prompt);
     EXPECT_TRUE(Near(s.XDoubleBar.value(), 16.0 / 3));

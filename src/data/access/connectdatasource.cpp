@@ -11,9 +11,11 @@
 
 #include <algorithm>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
-namespace {
+namespace
+{
 
 const QString kAll = QStringLiteral("<All>");
 
@@ -50,13 +52,14 @@ ConnectResult ConnectDataSource(const QString& product, const IniDatabase& value
     Connection& connection = *state.gConnection;
 
     if (values.DatabaseName.isEmpty() && values.DataSourceName.isEmpty()) {
-        prompt.warn(QStringLiteral("Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!"));
+        prompt.warn(
+            QStringLiteral("Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!"));
         return result;
     }
     state.gTableName = values.TableName;
     if (state.gTableName.isEmpty()) {
         prompt.warn(QStringLiteral("Not found value in section ") + product
-                    + QStringLiteral(" and key TableName (PRODUCTS.INI)!"));
+            + QStringLiteral(" and key TableName (PRODUCTS.INI)!"));
         return result;
     }
 
@@ -69,7 +72,7 @@ ConnectResult ConnectDataSource(const QString& product, const IniDatabase& value
             return result;
         }
         prompt.warn(error.description);
-        result.testers = QStringList{kAll};
+        result.testers = QStringList { kAll };
         result.selected = kAll;
         result.ok = false;
         return result;
@@ -94,7 +97,7 @@ ConnectResult ConnectDataSource(const QString& product, const IniDatabase& value
         } else if (!QFileInfo(ConfigFilePath(state.gINIPath, LastComponent(values.DatabaseName))).isFile()) {
             prompt.warn((kind == SourceKind::Excel ? QStringLiteral("Not found Excel file ")
                                                    : QStringLiteral("Not found Database "))
-                        + values.DatabaseName + u'!');
+                + values.DatabaseName + u'!');
             return result;
         }
         // Otherwise a file of that name lies in the configuration folder but not at the named path:
@@ -125,9 +128,9 @@ ConnectResult ConnectDataSource(const QString& product, const IniDatabase& value
     }
 
     Recordset rs;
-    const QString sql = QStringLiteral("SELECT ") + state.gColATEID + QStringLiteral(" AS ATEx FROM ") + state.gTableName
-                        + QStringLiteral(" GROUP BY ") + state.gColATEID + QStringLiteral(" ORDER BY ")
-                        + state.gColATEID + u';';
+    const QString sql = QStringLiteral("SELECT ") + state.gColATEID + QStringLiteral(" AS ATEx FROM ")
+        + state.gTableName + QStringLiteral(" GROUP BY ") + state.gColATEID + QStringLiteral(" ORDER BY ")
+        + state.gColATEID + u';';
     if (Status s = rs.Open(sql, connection, Recordset::Count::Skip))
         return trap(*s);
     while (!rs.Eof()) {

@@ -5,17 +5,19 @@
 
 #include <QStringList>
 
-namespace moldrin {
+namespace moldrin
+{
 struct AppState;
 class Prompt;
 } // namespace moldrin
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 struct ConnectResult {
     bool ok = false;
-    QStringList testers;  // the tester list's items, "<All>" last
-    QString selected;     // the list's text after the restore of SourceFilter
+    QStringList testers; // the tester list's items, "<All>" last
+    QString selected; // the list's text after the restore of SourceFilter
 };
 
 // Opens state.gConnection for the product (created when absent), sets gTableName and gDataSourceKind

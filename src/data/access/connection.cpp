@@ -21,14 +21,16 @@
 #include <string>
 #include <vector>
 
+#include <odbcinst.h>
 #include <sql.h>
 #include <sqlext.h>
-#include <odbcinst.h>
 #include <sqlite3.h>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
-namespace {
+namespace
+{
 
 const QString kMdbThroughOdbc = QStringLiteral(
     "Access databases are read from their file: name the .mdb file in DatabaseName instead of an ODBC data source.");
@@ -36,9 +38,9 @@ const QString kNotFoundProvider = QStringLiteral("Provider cannot be found. It m
 
 QString OdbcInstValue(const QString& section, const QString& key, const char* file)
 {
-    char buf[1024] = {0};
-    const int n = SQLGetPrivateProfileString(section.toUtf8().constData(), key.toUtf8().constData(), "", buf,
-                                             sizeof buf, file);
+    char buf[1024] = { 0 };
+    const int n
+        = SQLGetPrivateProfileString(section.toUtf8().constData(), key.toUtf8().constData(), "", buf, sizeof buf, file);
     return n > 0 ? QString::fromUtf8(buf) : QString();
 }
 
@@ -49,7 +51,7 @@ QString OdbcInfo(const QSqlDatabase& db, SQLUSMALLINT what)
     if (!handle.isValid() || (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 && qstrcmp(handle.typeName(), "void*") != 0))
         return {};
     SQLHANDLE hdbc = *static_cast<const SQLHANDLE*>(handle.constData());
-    SQLCHAR buf[256] = {0};
+    SQLCHAR buf[256] = { 0 };
     SQLSMALLINT len = 0;
     if (!SQL_SUCCEEDED(SQLGetInfo(hdbc, what, buf, sizeof buf, &len)))
         return {};
@@ -73,8 +75,8 @@ void AddKey(QString& s, const char* key, const QString& value)
 
 bool IsReadStatement(const QString& sql)
 {
-    static const QRegularExpression start(QStringLiteral(R"(^[\s(]*(SELECT|WITH)\b)"),
-                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression start(
+        QStringLiteral(R"(^[\s(]*(SELECT|WITH)\b)"), QRegularExpression::CaseInsensitiveOption);
     return start.match(sql).hasMatch();
 }
 
@@ -89,7 +91,8 @@ long ClassifyError(const QString& engine, const QString& nativeCode, const QStri
         || t.contains(QLatin1String("conversion failed")) || t.contains(QLatin1String("datatype mismatch"))
         || t.contains(QLatin1String("type mismatch")) || nativeCode.startsWith(QLatin1String("22"))
         || nativeCode == QLatin1String("42804") || nativeCode == QLatin1String("42883")
-        || nativeCode == QLatin1String("07006") || (engine == QLatin1String("SQLITE") && nativeCode == QLatin1String("20")))
+        || nativeCode == QLatin1String("07006")
+        || (engine == QLatin1String("SQLITE") && nativeCode == QLatin1String("20")))
         return kErrInvalidData2;
     if (t.contains(QLatin1String("no such column")) || t.contains(QLatin1String("no such table"))
         || t.contains(QLatin1String("does not exist")) || t.contains(QLatin1String("invalid column name"))
@@ -104,17 +107,21 @@ long ClassifyError(const QString& engine, const QString& nativeCode, const QStri
 
 QString ScrubPassword(QString text, const QString& password)
 {
-    static const QRegularExpression keyed(QStringLiteral(R"(\b(PWD|Password)\s*=\s*[^;]*)"),
-                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression keyed(
+        QStringLiteral(R"(\b(PWD|Password)\s*=\s*[^;]*)"), QRegularExpression::CaseInsensitiveOption);
     text.replace(keyed, QStringLiteral("\\1=***"));
     if (!password.isEmpty())
         text.replace(password, QStringLiteral("***"));
     return text;
 }
 
-QDateTime WallClock(QDate day, QTime time) { return QDateTime(day, time, Qt::UTC); }
+QDateTime WallClock(QDate day, QTime time)
+{
+    return QDateTime(day, time, Qt::UTC);
+}
 
-namespace {
+namespace
+{
 
 bool IsLeapYear(int year)
 {
@@ -234,9 +241,15 @@ QVariant NormalizeValue(const QVariant& raw, bool textNumbers)
     return text;
 }
 
-Connection::Connection() : mName(QStringLiteral("moldrin-%1").arg(reinterpret_cast<quintptr>(this), 0, 16)) {}
+Connection::Connection()
+    : mName(QStringLiteral("moldrin-%1").arg(reinterpret_cast<quintptr>(this), 0, 16))
+{
+}
 
-Connection::~Connection() { Close(); }
+Connection::~Connection()
+{
+    Close();
+}
 
 void Connection::Close()
 {
@@ -264,7 +277,7 @@ DataError Connection::engineError(const QSqlError& error, bool duringFetch) cons
     if (text.isEmpty())
         text = QStringLiteral("Unspecified error");
     const long number = ClassifyError(mEngine, error.nativeErrorCode(), text, duringFetch);
-    return {number, ScrubPassword(text, mPassword)};
+    return { number, ScrubPassword(text, mPassword) };
 }
 
 Status Connection::Open(const QString& connectionString)
@@ -275,7 +288,7 @@ Status Connection::Open(const QString& connectionString)
                                                   : parsed.value(QStringLiteral("Password"));
     SourceKind kind;
     if (!KindFromConnectionString(parsed, &kind))
-        return DataError{kErrConnect, kNotFoundProvider};
+        return DataError { kErrConnect, kNotFoundProvider };
     mKind = kind;
     Status result;
     switch (kind) {
@@ -328,14 +341,14 @@ Status Connection::openSQLiteFile(const QString& path)
     mDialect = Dialect::SQLite;
     // Never create a database: a missing file is an error.
     if (!QFileInfo(path).isFile())
-        return DataError{kErrConnect, QStringLiteral("Could not find file '") + path + QStringLiteral("'.")};
+        return DataError { kErrConnect, QStringLiteral("Could not find file '") + path + QStringLiteral("'.") };
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), mName);
     if (!db.isValid())
-        return DataError{kErrConnect, kNotFoundProvider};
+        return DataError { kErrConnect, kNotFoundProvider };
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
     if (!db.open())
-        return DataError{kErrConnect, db.lastError().text()};
+        return DataError { kErrConnect, db.lastError().text() };
     return finishOpen();
 }
 
@@ -345,14 +358,14 @@ Status Connection::openLoaded(const QString& path)
     mDialect = Dialect::SQLite;
     mDbms = mKind == SourceKind::Access ? QStringLiteral("ACCESS") : QStringLiteral("EXCEL");
     if (!QFileInfo(path).isFile())
-        return DataError{kErrConnect, QStringLiteral("Could not find file '") + path + QStringLiteral("'.")};
+        return DataError { kErrConnect, QStringLiteral("Could not find file '") + path + QStringLiteral("'.") };
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), mName);
     db.setDatabaseName(QStringLiteral(":memory:"));
     if (!db.open())
-        return DataError{kErrConnect, db.lastError().text()};
+        return DataError { kErrConnect, db.lastError().text() };
     sqlite3* handle = SqliteHandle(db);
     if (!handle)
-        return DataError{kErrConnect, kNotFoundProvider};
+        return DataError { kErrConnect, kNotFoundProvider };
     Status loaded;
     if (mKind == SourceKind::Access) {
         loaded = LoadAccessFile(path, handle);
@@ -378,7 +391,7 @@ Status Connection::openOdbcString(const QString& odbcString)
     QSqlDatabase::removeDatabase(mName);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), mName);
     if (!db.isValid())
-        return DataError{kErrConnect, kNotFoundProvider};
+        return DataError { kErrConnect, kNotFoundProvider };
     db.setDatabaseName(odbcString);
     db.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY;SQL_ATTR_LOGIN_TIMEOUT=15"));
     if (!db.open()) {
@@ -386,7 +399,7 @@ Status Connection::openOdbcString(const QString& odbcString)
         QString text = e.databaseText().trimmed();
         if (text.isEmpty())
             text = e.text();
-        return DataError{kErrConnect, text};
+        return DataError { kErrConnect, text };
     }
     return {};
 }
@@ -396,8 +409,9 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
     mEngine = QStringLiteral("ODBC");
     const QString dsn = p.value(QStringLiteral("DSN"));
     if (dsn.isEmpty())
-        return DataError{kErrConnect, QStringLiteral("[unixODBC][Driver Manager]Data source name not found and no "
-                                                     "default driver specified")};
+        return DataError { kErrConnect,
+            QStringLiteral("[unixODBC][Driver Manager]Data source name not found and no "
+                           "default driver specified") };
     // Refused before connecting: the mdbtools ODBC driver cannot run these statements, and connecting to
     // it overreads a string inside the driver manager.
     const QString driverName = OdbcInstValue(dsn, QStringLiteral("Driver"), "odbc.ini");
@@ -405,7 +419,7 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
     if (driverName.contains(QLatin1String("mdbtools"), Qt::CaseInsensitive)
         || driverLib.contains(QLatin1String("mdbodbc"), Qt::CaseInsensitive)
         || driverName.contains(QLatin1String("mdbodbc"), Qt::CaseInsensitive))
-        return DataError{kErrConnect, kMdbThroughOdbc};
+        return DataError { kErrConnect, kMdbThroughOdbc };
     QString base = dsn;
     AddKey(base, "UID", p.value(QStringLiteral("UID")));
     AddKey(base, "PWD", p.value(QStringLiteral("PWD")));
@@ -413,7 +427,7 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
         return s;
     mDbms = OdbcInfo(QSqlDatabase::database(mName, false), SQL_DBMS_NAME);
     if (mDbms.compare(QLatin1String("MDBTOOLS"), Qt::CaseInsensitive) == 0)
-        return DataError{kErrConnect, kMdbThroughOdbc};
+        return DataError { kErrConnect, kMdbThroughOdbc };
     QString database = p.value(QStringLiteral("Database"));
     if (mDbms == QLatin1String("SQLite")) {
         mDialect = Dialect::SQLite;
@@ -422,10 +436,11 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
             database = OdbcInstValue(dsn, QStringLiteral("Database"), "odbc.ini");
         if (!database.isEmpty() && !database.startsWith(QLatin1String("file:"))) {
             if (!QFileInfo(database).isFile())
-                return DataError{kErrConnect, QStringLiteral("Could not find file '") + database + QStringLiteral("'.")};
+                return DataError { kErrConnect,
+                    QStringLiteral("Could not find file '") + database + QStringLiteral("'.") };
             QString ro = base;
-            AddKey(ro, "DATABASE", QStringLiteral("file:") + QFileInfo(database).absoluteFilePath()
-                                       + QStringLiteral("?mode=ro"));
+            AddKey(ro, "DATABASE",
+                QStringLiteral("file:") + QFileInfo(database).absoluteFilePath() + QStringLiteral("?mode=ro"));
             // StepAPI=1: rows come from sqlite3_step one at a time instead of a result held whole.
             mNumbersAsText = true;
             if (Status s = openOdbcString(ro + QStringLiteral(";StepAPI=1;")))
@@ -453,8 +468,8 @@ Status Connection::openSqlServer(const ParsedConnectionString& p)
     mDbms = QStringLiteral("Microsoft SQL Server");
     // A registered FreeTDS driver is preferred; else its library directly.
     const QString driver = OdbcInstValue(QStringLiteral("FreeTDS"), QStringLiteral("Driver"), "odbcinst.ini").isEmpty()
-                               ? QStringLiteral(MOLDRIN_TDSODBC_PATH)
-                               : QStringLiteral("{FreeTDS}");
+        ? QStringLiteral(MOLDRIN_TDSODBC_PATH)
+        : QStringLiteral("{FreeTDS}");
     const QString s = SqlServerDriverString(p, driver);
     if (Status st = openOdbcString(s))
         return st;
@@ -497,7 +512,8 @@ Status Connection::finishOpen()
 }
 
 // The rows of one executed statement, from the engine behind the connection.
-class RowCursor {
+class RowCursor
+{
 public:
     virtual ~RowCursor() = default;
     // Moves to the next row; false at the end or on an error (then `error` is set).
@@ -509,13 +525,18 @@ public:
     virtual QStringList names() const = 0;
 };
 
-namespace {
+namespace
+{
 
 // SQLite (files and the loaded Access and Excel tables) read through its own API: values come as
 // numbers and UTF-8 text without the generic layer's per-row variant list.
-class SqliteCursor : public RowCursor {
+class SqliteCursor : public RowCursor
+{
 public:
-    explicit SqliteCursor(sqlite3* db) : mDb(db) {}
+    explicit SqliteCursor(sqlite3* db)
+        : mDb(db)
+    {
+    }
     ~SqliteCursor() override { sqlite3_finalize(mStmt); }
     Status exec(const QString& sql)
     {
@@ -550,7 +571,8 @@ public:
                 return when->toDateTime();
             // A column that repeats its text (the tester) shares one string instead of making a new one.
             Remembered& last = mLast[std::size_t(index)];
-            if (last.bytes.size() != std::size_t(size) || std::memcmp(last.bytes.data(), text, std::size_t(size)) != 0) {
+            if (last.bytes.size() != std::size_t(size)
+                || std::memcmp(last.bytes.data(), text, std::size_t(size)) != 0) {
                 last.bytes.assign(text, std::size_t(size));
                 last.text = QString::fromUtf8(text, size);
             }
@@ -588,8 +610,9 @@ private:
     {
         const QString text = QString::fromUtf8(sqlite3_errmsg(mDb));
         if (sqlite3_errcode(mDb) == SQLITE_INTERRUPT)
-            return {kErrInterrupted, QStringLiteral("Operation has been cancelled by the user.")};
-        return {ClassifyError(QStringLiteral("SQLITE"), QString::number(sqlite3_errcode(mDb)), text, duringFetch), text};
+            return { kErrInterrupted, QStringLiteral("Operation has been cancelled by the user.") };
+        return { ClassifyError(QStringLiteral("SQLITE"), QString::number(sqlite3_errcode(mDb)), text, duringFetch),
+            text };
     }
     struct Remembered {
         std::string bytes;
@@ -601,9 +624,12 @@ private:
 };
 
 // Every other engine through Qt SQL.
-class QtSqlCursor : public RowCursor {
+class QtSqlCursor : public RowCursor
+{
 public:
-    QtSqlCursor(const QSqlDatabase& db, const Connection& connection) : mQuery(db), mConnection(connection)
+    QtSqlCursor(const QSqlDatabase& db, const Connection& connection)
+        : mQuery(db)
+        , mConnection(connection)
     {
         mQuery.setForwardOnly(true);
         mQuery.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
@@ -662,7 +688,10 @@ private:
 } // namespace
 
 Recordset::Recordset() = default;
-Recordset::~Recordset() { Close(); }
+Recordset::~Recordset()
+{
+    Close();
+}
 
 void Recordset::Close()
 {
@@ -702,15 +731,15 @@ Status Recordset::Open(const QString& sql, Connection& connection, Count count)
 {
     Close();
     if (connection.State() != ObjectState::Open)
-        return DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")};
+        return DataError { kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.") };
     if (sql.trimmed().isEmpty())
-        return DataError{kErrCommand, QStringLiteral("Command text was not set for the command object.")};
+        return DataError { kErrCommand, QStringLiteral("Command text was not set for the command object.") };
     AdaptedStatement adapted = AdaptStatement(sql, connection.StatementDialect(), connection.schema());
     if (adapted.error)
         return adapted.error;
     // Nothing the program sends writes: refuse anything but a query before it reaches an engine.
     if (!IsReadStatement(sql))
-        return DataError{kErrCommand, QStringLiteral("Operation must use an updateable query.")};
+        return DataError { kErrCommand, QStringLiteral("Operation must use an updateable query.") };
     mConnection = &connection;
     connection.mRecordsets.push_back(this);
     mSql = std::move(adapted.sql);
@@ -735,9 +764,9 @@ Status Recordset::Open(const QString& sql, Connection& connection, Count count)
 Status Recordset::MoveNext()
 {
     if (!mCursor || mEof)
-        return DataError{kErrNoCurrentRecord,
-                         QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
-                                        "Requested operation requires a current record.")};
+        return DataError { kErrNoCurrentRecord,
+            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
+                           "Requested operation requires a current record.") };
     Status status;
     mEof = !mCursor->next(status);
     return status;
@@ -746,13 +775,13 @@ Status Recordset::MoveNext()
 Status Recordset::MoveFirst()
 {
     if (!mConnection)
-        return DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")};
+        return DataError { kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.") };
     if (Status s = execute())
         return s;
     if (mEof)
-        return DataError{kErrNoCurrentRecord,
-                         QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
-                                        "Requested operation requires a current record.")};
+        return DataError { kErrNoCurrentRecord,
+            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
+                           "Requested operation requires a current record.") };
     return {};
 }
 
@@ -764,15 +793,17 @@ Recordset::FieldResult Recordset::Fields(const QString& alias) const
 Recordset::FieldResult Recordset::Field(int index) const
 {
     if (!mCursor)
-        return {{}, DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")}};
+        return { {}, DataError { kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.") } };
     if (index < 0 || index >= mNames.size())
-        return {{}, DataError{kErrInvalidData1,
-                              QStringLiteral("Item cannot be found in the collection corresponding to the requested "
-                                             "name or ordinal.")}};
+        return { {},
+            DataError { kErrInvalidData1,
+                QStringLiteral("Item cannot be found in the collection corresponding to the requested "
+                               "name or ordinal.") } };
     if (mEof)
-        return {{}, DataError{kErrNoCurrentRecord,
-                              QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
-                                             "Requested operation requires a current record.")}};
+        return { {},
+            DataError { kErrNoCurrentRecord,
+                QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
+                               "Requested operation requires a current record.") } };
     return { NormalizeValue(mCursor->value(index), mCursor->numbersAsText(index)), {} };
 }
 
@@ -783,7 +814,10 @@ Recordset::RawField Recordset::Raw(int index) const
     return mCursor->raw(index);
 }
 
-QStringList Recordset::FieldNames() const { return mNames; }
+QStringList Recordset::FieldNames() const
+{
+    return mNames;
+}
 
 int Recordset::FieldIndex(const QString& alias) const
 {

@@ -17,7 +17,8 @@
 #include <string_view>
 #include <vector>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 enum class ObjectState { Closed, Open };
 
@@ -25,7 +26,8 @@ class Recordset;
 
 // One data source, always opened read-only. The connection string is one of the described provider
 // strings; the engine behind it follows from the provider and the Data Source name.
-class Connection {
+class Connection
+{
 public:
     Connection();
     ~Connection();
@@ -81,7 +83,8 @@ private:
 
 // A forward-only, read-only result. RecordCount is exact right after Open, unless the caller opened it
 // without counting (it then reads -1, as a forward-only cursor does): counting runs the statement twice.
-class Recordset {
+class Recordset
+{
 public:
     Recordset();
     ~Recordset();

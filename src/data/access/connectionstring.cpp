@@ -1,14 +1,16 @@
 // Building and parsing the provider connection strings.
 #include "data/access/connectionstring.h"
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
-namespace {
+namespace
+{
 bool IsSQLiteFile(const QString& name)
 {
     const QString lower = name.trimmed().toLower();
     return lower.endsWith(QLatin1String(".db")) || lower.endsWith(QLatin1String(".sqlite"))
-           || lower.endsWith(QLatin1String(".sqlite3"));
+        || lower.endsWith(QLatin1String(".sqlite3"));
 }
 } // namespace
 
@@ -46,20 +48,19 @@ QString BuildConnectionString(SourceKind kind, const IniDatabase& v)
     switch (kind) {
     case SourceKind::Access:
         return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;") + QStringLiteral("Data Source=") + v.DatabaseName
-               + QStringLiteral(";");
+            + QStringLiteral(";");
     case SourceKind::Excel:
         return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;") + QStringLiteral("Data Source=") + v.DatabaseName
-               + QStringLiteral(";Extended Properties=\"Excel 8.0;HRD=YES;\"");
+            + QStringLiteral(";Extended Properties=\"Excel 8.0;HRD=YES;\"");
     case SourceKind::Odbc:
         return QStringLiteral("Provider=MSDASQL;") + QStringLiteral("UID=") + v.UserName + QStringLiteral(";")
-               + QStringLiteral("PWD=") + v.Password + QStringLiteral(";") + QStringLiteral("Database=")
-               + v.DatabaseName + QStringLiteral(";") + QStringLiteral("DSN=") + v.DataSourceName
-               + QStringLiteral(";");
+            + QStringLiteral("PWD=") + v.Password + QStringLiteral(";") + QStringLiteral("Database=") + v.DatabaseName
+            + QStringLiteral(";") + QStringLiteral("DSN=") + v.DataSourceName + QStringLiteral(";");
     case SourceKind::SqlServer:
         return QStringLiteral("Provider=SQLOLEDB;") + QStringLiteral("Network Library=DBMSSOCN;")
-               + QStringLiteral("uid=") + v.UserName + QStringLiteral(";") + QStringLiteral("pwd=") + v.Password
-               + QStringLiteral(";") + QStringLiteral("server=") + v.ServerName + QStringLiteral(";")
-               + QStringLiteral("database=") + v.DatabaseName + QStringLiteral(";") + QStringLiteral("DSN=;");
+            + QStringLiteral("uid=") + v.UserName + QStringLiteral(";") + QStringLiteral("pwd=") + v.Password
+            + QStringLiteral(";") + QStringLiteral("server=") + v.ServerName + QStringLiteral(";")
+            + QStringLiteral("database=") + v.DatabaseName + QStringLiteral(";") + QStringLiteral("DSN=;");
     case SourceKind::SQLite:
         return QStringLiteral("Provider=SQLite;Data Source=") + v.DatabaseName + QStringLiteral(";");
     }
@@ -135,7 +136,8 @@ bool KindFromConnectionString(const ParsedConnectionString& p, SourceKind* kind)
     return false;
 }
 
-namespace {
+namespace
+{
 void AddKey(QString& s, const char* key, const QString& value)
 {
     if (!value.isEmpty())

@@ -4,7 +4,8 @@
 #include <QMap>
 #include <QString>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 enum class SourceKind { Access, Excel, Odbc, SqlServer, SQLite };
 

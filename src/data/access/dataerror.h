@@ -23,7 +23,8 @@
 
 #include <optional>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 inline constexpr long kErrUnspecified = -2147467259L;
 inline constexpr long kErrInvalidData1 = -2147217904L;

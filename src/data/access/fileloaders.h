@@ -9,7 +9,8 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 // Every user table of the .mdb/.accdb file, read through libmdb; dates as "YYYY-MM-DD HH:MM:SS".
 Status LoadAccessFile(const QString& path, sqlite3* db);
@@ -26,7 +27,8 @@ QString ExcelSerialText(double serial, bool date1904);
 
 // Helper shared by the loaders: creates "name" with the columns (untyped, so values keep their own
 // storage class) and prepares the INSERT. Column names that repeat get a numeric suffix.
-class TableWriter {
+class TableWriter
+{
 public:
     TableWriter(sqlite3* db, const QString& table, QStringList columns);
     ~TableWriter();

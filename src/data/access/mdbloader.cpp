@@ -12,9 +12,11 @@
 #include <memory>
 #include <vector>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
-namespace {
+namespace
+{
 struct MdbCloser {
     void operator()(MdbHandle* h) const { mdb_close(h); }
 };
@@ -25,10 +27,11 @@ Status LoadAccessFile(const QString& path, sqlite3* db)
     const QByteArray native = QFile::encodeName(path);
     std::unique_ptr<MdbHandle, MdbCloser> mdb(mdb_open(native.constData(), MDB_NOFLAGS));
     if (!mdb)
-        return DataError{kErrConnect, QStringLiteral("Cannot open the Access database ") + path
-                                          + QStringLiteral(": unrecognized database format")};
+        return DataError { kErrConnect,
+            QStringLiteral("Cannot open the Access database ") + path
+                + QStringLiteral(": unrecognized database format") };
     if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
-        return DataError{kErrConnect, QStringLiteral("Cannot read the tables of ") + path};
+        return DataError { kErrConnect, QStringLiteral("Cannot read the tables of ") + path };
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     for (unsigned int t = 0; t < mdb->num_catalog; ++t) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, t));

@@ -8,9 +8,11 @@
 
 #include <vector>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
-namespace {
+namespace
+{
 
 const QString kDateError = QStringLiteral("Syntax error in date in query expression %1.");
 const QString kTrailingError = QStringLiteral("Characters found after end of SQL statement.");
@@ -516,7 +518,7 @@ qsizetype TrailingOrderBy(const QString& s)
         else if (c == u')')
             --depth;
         else if (depth == 0 && (i == 0 || !IsWordChar(s[i - 1]))
-                 && s.mid(i, 8).compare(QLatin1String("ORDER BY"), Qt::CaseInsensitive) == 0)
+            && s.mid(i, 8).compare(QLatin1String("ORDER BY"), Qt::CaseInsensitive) == 0)
             found = i;
     }
     return found;

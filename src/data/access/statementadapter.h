@@ -10,7 +10,8 @@
 
 #include <optional>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 enum class Dialect {
     Native, // SQL Server and unknown ODBC engines: names as written, date literals with English month names

@@ -10,9 +10,11 @@
 
 #include <cmath>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
-namespace {
+namespace
+{
 QString QuoteName(QString name)
 {
     name.replace(u'"', QStringLiteral("\"\""));
@@ -57,7 +59,8 @@ QString ExcelSerialText(double serial, bool date1904)
         .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-TableWriter::TableWriter(sqlite3* db, const QString& table, QStringList columns) : mDb(db)
+TableWriter::TableWriter(sqlite3* db, const QString& table, QStringList columns)
+    : mDb(db)
 {
     QStringList seen;
     for (int i = 0; i < columns.size(); ++i) {
@@ -75,24 +78,27 @@ TableWriter::TableWriter(sqlite3* db, const QString& table, QStringList columns)
         quoted << QuoteName(c);
         marks << QStringLiteral("?");
     }
-    const QByteArray create =
-        (QStringLiteral("CREATE TABLE ") + QuoteName(table) + u'(' + quoted.join(u',') + u')').toUtf8();
+    const QByteArray create
+        = (QStringLiteral("CREATE TABLE ") + QuoteName(table) + u'(' + quoted.join(u',') + u')').toUtf8();
     if (sqlite3_exec(mDb, create.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         fail(QStringLiteral("Cannot create table ") + table);
         return;
     }
-    const QByteArray insert = (QStringLiteral("INSERT INTO ") + QuoteName(table) + QStringLiteral(" VALUES(")
-                               + marks.join(u',') + u')')
-                                  .toUtf8();
+    const QByteArray insert
+        = (QStringLiteral("INSERT INTO ") + QuoteName(table) + QStringLiteral(" VALUES(") + marks.join(u',') + u')')
+              .toUtf8();
     if (sqlite3_prepare_v2(mDb, insert.constData(), -1, &mInsert, nullptr) != SQLITE_OK)
         fail(QStringLiteral("Cannot fill table ") + table);
 }
 
-TableWriter::~TableWriter() { sqlite3_finalize(mInsert); }
+TableWriter::~TableWriter()
+{
+    sqlite3_finalize(mInsert);
+}
 
 Status TableWriter::fail(const QString& what)
 {
-    mStatus = DataError{kErrConnect, what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(mDb))};
+    mStatus = DataError { kErrConnect, what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(mDb)) };
     return mStatus;
 }
 

@@ -7,9 +7,11 @@
 #include <freexl.h>
 #include <sqlite3.h>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
-namespace {
+namespace
+{
 struct XlsHandle {
     const void* h = nullptr;
     ~XlsHandle()
@@ -43,7 +45,7 @@ Status LoadXlsFile(const QString& path, sqlite3* db)
     XlsHandle xls;
     const QByteArray native = QFile::encodeName(path);
     if (freexl_open(native.constData(), &xls.h) != FREEXL_OK)
-        return DataError{kErrConnect, QStringLiteral("External table is not in the expected format: ") + path};
+        return DataError { kErrConnect, QStringLiteral("External table is not in the expected format: ") + path };
     unsigned int sheets = 0;
     freexl_get_info(xls.h, FREEXL_BIFF_SHEET_COUNT, &sheets);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);

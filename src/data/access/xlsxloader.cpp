@@ -14,9 +14,11 @@
 
 #include <memory>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
-namespace {
+namespace
+{
 
 struct ZipCloser {
     void operator()(zip_t* z) const { zip_discard(z); }
@@ -25,7 +27,8 @@ using Zip = std::unique_ptr<zip_t, ZipCloser>;
 
 // One archive member read by an XML reader. The member is read whole: readElementText cannot
 // resume across chunk boundaries.
-class MemberXml {
+class MemberXml
+{
 public:
     MemberXml(zip_t* z, const QString& name)
     {
@@ -59,17 +62,17 @@ public:
         return {};
     }
     // Text up to the end of the current element (children's text included).
-    QString text()
-    {
-        return reader.readElementText(QXmlStreamReader::IncludeChildElements);
-    }
+    QString text() { return reader.readElementText(QXmlStreamReader::IncludeChildElements); }
     QXmlStreamReader reader;
 
 private:
     bool mOk = false;
 };
 
-bool HasMember(zip_t* z, const QString& name) { return zip_name_locate(z, name.toUtf8().constData(), 0) >= 0; }
+bool HasMember(zip_t* z, const QString& name)
+{
+    return zip_name_locate(z, name.toUtf8().constData(), 0) >= 0;
+}
 
 bool IsDateFormatCode(QString code)
 {
@@ -128,16 +131,17 @@ Status LoadXlsxFile(const QString& path, sqlite3* db)
 {
     QFile probe(path);
     if (!probe.open(QIODevice::ReadOnly))
-        return DataError{kErrConnect, QStringLiteral("Cannot open the workbook ") + path};
+        return DataError { kErrConnect, QStringLiteral("Cannot open the workbook ") + path };
     const QByteArray magic = probe.read(4);
     probe.close();
     if (magic != QByteArray("PK\x03\x04", 4))
-        return DataError{kErrConnect, QStringLiteral("External table is not in the expected format: ") + path};
+        return DataError { kErrConnect, QStringLiteral("External table is not in the expected format: ") + path };
     int zerr = 0;
     Zip z(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &zerr));
     if (!z)
-        return DataError{kErrConnect, QStringLiteral("External table is not in the expected format: ") + path};
-    const Status bad = DataError{kErrConnect, QStringLiteral("External table is not in the expected format: ") + path};
+        return DataError { kErrConnect, QStringLiteral("External table is not in the expected format: ") + path };
+    const Status bad
+        = DataError { kErrConnect, QStringLiteral("External table is not in the expected format: ") + path };
 
     // Workbook: sheet names and relation ids, date system.
     QList<QPair<QString, QString>> sheets; // name, r:id
@@ -150,7 +154,7 @@ Status LoadXlsxFile(const QString& path, sqlite3* db)
             if (!x.isStart())
                 continue;
             if (x.name() == QLatin1String("sheet"))
-                sheets.append({x.attr("name"), x.attr("id")});
+                sheets.append({ x.attr("name"), x.attr("id") });
             else if (x.name() == QLatin1String("workbookPr")) {
                 const QString v = x.attr("date1904");
                 date1904 = v == QLatin1String("1") || v == QLatin1String("true");
@@ -299,7 +303,7 @@ Status LoadXlsxFile(const QString& path, sqlite3* db)
             return bad;
         }
         if (!writer) // an empty sheet still exists as a table without rows
-            writer = std::make_unique<TableWriter>(db, sheetName + u'$', QStringList{QStringLiteral("F1")});
+            writer = std::make_unique<TableWriter>(db, sheetName + u'$', QStringList { QStringLiteral("F1") });
     }
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     return {};

@@ -6,7 +6,8 @@
 
 #include <QFile>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 ListingWriter::ListingWriter(const AppState& state, const QString& parameterItem, NumberFormat valueFormat)
     : mFile1(state.gTempFile1)
@@ -16,7 +17,7 @@ ListingWriter::ListingWriter(const AppState& state, const QString& parameterItem
     , mFormat(std::move(valueFormat))
 {
     // Opened here, so a failure is known before any reading is handed over.
-    for (const QString& name : {mFile1, mFile2}) {
+    for (const QString& name : { mFile1, mFile2 }) {
         QFile f(name);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             mError = f.errorString();
@@ -28,7 +29,10 @@ ListingWriter::ListingWriter(const AppState& state, const QString& parameterItem
     mThread = std::thread([this] { run(); });
 }
 
-ListingWriter::~ListingWriter() { finish(); }
+ListingWriter::~ListingWriter()
+{
+    finish();
+}
 
 void ListingWriter::write(ListedReading reading)
 {

@@ -15,7 +15,8 @@
 #include <thread>
 #include <vector>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 // One reading as the listings show it.
 struct ListedReading {
@@ -27,7 +28,8 @@ struct ListedReading {
 // gTempFile1 gets the heading and one listing line per reading, gTempFile2 the reading's plain text
 // (empty for a null). Readings are handed over in batches; at most a few batches wait, so memory stays
 // small whatever the record count. The files are complete once finish() returns.
-class ListingWriter {
+class ListingWriter
+{
 public:
     ListingWriter(const AppState& state, const QString& parameterItem, NumberFormat valueFormat);
     ~ListingWriter();

@@ -15,9 +15,11 @@
 #include <string_view>
 #include <vector>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
-namespace {
+namespace
+{
 
 constexpr long kYieldEvery = 4096; // readings between two KeepResponsive calls
 
@@ -40,11 +42,15 @@ void PlotLimits(const PlotSelection& s, Prompt& prompt, double& usl, double& lsl
 // Reads the four aliased fields of the current row; their positions are looked up once. Where the engine
 // holds plain text, a date as ISO text or a number, the field is read from what it holds, with the result
 // the field's value would give and without making one; anything else goes through the value.
-class RowReader {
+class RowReader
+{
 public:
     explicit RowReader(const Recordset& rs)
-        : mRs(rs), mTester(rs.FieldIndex(QStringLiteral("ATEX"))), mDate(rs.FieldIndex(QStringLiteral("DateX"))),
-          mSerial(rs.FieldIndex(QStringLiteral("SNX"))), mValue(rs.FieldIndex(QStringLiteral("ValueX")))
+        : mRs(rs)
+        , mTester(rs.FieldIndex(QStringLiteral("ATEX")))
+        , mDate(rs.FieldIndex(QStringLiteral("DateX")))
+        , mSerial(rs.FieldIndex(QStringLiteral("SNX")))
+        , mValue(rs.FieldIndex(QStringLiteral("ValueX")))
     {
     }
     Status read(ListedReading& r) const
@@ -133,13 +139,13 @@ void Finish(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost
 }
 
 // Common preamble: statement, recordset, chart reset. False when the statement could not be opened.
-bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
-           PlotOutcome& out, Status& error)
+bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs, PlotOutcome& out,
+    Status& error)
 {
     state.gStopPlot = false;
     state.gChartTitle = s.product.trimmed() + QStringLiteral(" ") + s.parameterItem.trimmed();
     if (!state.gConnection) {
-        error = DataError{kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.")};
+        error = DataError { kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.") };
         return false;
     }
     EngineProgress progress(state, [&host] { host.KeepResponsive(0); });
@@ -172,8 +178,8 @@ LimitInputs Inputs(const AppState& state, const PlotSelection& s, const ProcessS
 // are completed, then the process figures and the limit lines (unless stopped). Then the finish.
 template <class Accumulator>
 PlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
-                     std::optional<ListingWriter>& files, const QString& noData, const Accumulator& acc, double usl,
-                     double lsl, PlotOutcome& out)
+    std::optional<ListingWriter>& files, const QString& noData, const Accumulator& acc, double usl, double lsl,
+    PlotOutcome& out)
 {
     if (!files) {
         host.prompt().inform(noData);
@@ -195,8 +201,8 @@ PlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSelection& s,
 QString SelectionSQL(
     const AppState& state, const PlotSelection& s, const QString& strSortBy, const QString& strChartType)
 {
-    return GetSQL(state, s.query, state.gParamColumn.value(s.parameterIndex), s.range.trimmed(), TesterFilter(s), strSortBy,
-        s.serialFilter.toUpper(), PassCondition(state, s.passOnly), s.lastDataOnly, strChartType);
+    return GetSQL(state, s.query, state.gParamColumn.value(s.parameterIndex), s.range.trimmed(), TesterFilter(s),
+        strSortBy, s.serialFilter.toUpper(), PassCondition(state, s.passOnly), s.lastDataOnly, strChartType);
 }
 
 void WarnReadError(Prompt& prompt, const DataError& e)
@@ -204,7 +210,8 @@ void WarnReadError(Prompt& prompt, const DataError& e)
     if (e.number == kErrInvalidData1 || e.number == kErrInvalidData2)
         prompt.warn(QStringLiteral("Invalid data in 'ATE.ini' or 'Products.ini'.  "));
     else
-        prompt.warn(e.description + QStringLiteral("!\nPlease make sure that 'ATE.ini' and 'Products.ini' are corrected.  "));
+        prompt.warn(
+            e.description + QStringLiteral("!\nPlease make sure that 'ATE.ini' and 'Products.ini' are corrected.  "));
 }
 
 PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
@@ -244,7 +251,7 @@ PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSele
                 PlotLimits(s, prompt, usl, lsl);
                 files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000#")));
                 if (!files->ok())
-                    return trap({kErrCommand, files->error()});
+                    return trap({ kErrCommand, files->error() });
             }
             for (ListedReading& p : pending)
                 files->write(std::move(p));
@@ -301,7 +308,7 @@ PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSe
                 PlotLimits(s, prompt, usl, lsl);
                 files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000")));
                 if (!files->ok())
-                    return trap({kErrCommand, files->error()});
+                    return trap({ kErrCommand, files->error() });
                 plot(*first);
             }
             plot(r);

@@ -9,7 +9,8 @@
 
 #include <algorithm>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 QString TempFolder()
 {
@@ -25,7 +26,7 @@ void PrepareTempFiles(AppState& state, const QDate& today)
     const QString dayFormat = state.gDateOrder + QStringLiteral("/yy");
     const QString todayText = FormatDate(today, dayFormat);
     const QDir dir(folder);
-    const QFileInfoList stale = dir.entryInfoList({QStringLiteral("~*.spc")}, QDir::Files | QDir::Hidden);
+    const QFileInfoList stale = dir.entryInfoList({ QStringLiteral("~*.spc") }, QDir::Files | QDir::Hidden);
     for (const QFileInfo& f : stale) {
         if (FormatDate(f.lastModified().date(), dayFormat) != todayText)
             QFile::remove(f.absoluteFilePath()); // failures are ignored
@@ -34,8 +35,8 @@ void PrepareTempFiles(AppState& state, const QDate& today)
     QStringList names;
     while (names.size() < 3) {
         const double r = QRandomGenerator::global()->generateDouble();
-        const QString name = dir.filePath(QStringLiteral("~") + FormatNumber(r * 1e7, QStringLiteral("0000000"))
-                                          + QStringLiteral(".spc"));
+        const QString name = dir.filePath(
+            QStringLiteral("~") + FormatNumber(r * 1e7, QStringLiteral("0000000")) + QStringLiteral(".spc"));
         if (!names.contains(name))
             names << name;
     }

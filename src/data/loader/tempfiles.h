@@ -14,7 +14,8 @@
 #include <string>
 #include <string_view>
 
-namespace moldrin::data {
+namespace moldrin::data
+{
 
 // The folder named by TEMP when it exists, else the system's temporary folder (TMPDIR or /tmp); never
 // the current directory, where start-up would delete files of the user's.

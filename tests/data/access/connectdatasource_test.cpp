@@ -24,20 +24,22 @@
 using namespace moldrin;
 using namespace moldrin::data;
 
-namespace {
+namespace
+{
 
 // One private ODBC set-up for the whole program (see UsePrivateOdbc).
 QString OdbcDir()
 {
     static QTemporaryDir dir;
-    static const bool ready = test::UsePrivateOdbc(
-        dir.path(), QStringLiteral("[spc_sqlite]\nDriver=SQLite3\nDatabase=%1\n[spc_mdb]\nDriver=MDBTools\nDatabase=%2\n")
-                        .arg(dir.filePath(QStringLiteral("odbc.db")),
-                             test::FixturesDir() + QStringLiteral("/jackcess-testIndexCodesV1997.mdb")));
+    static const bool ready = test::UsePrivateOdbc(dir.path(),
+        QStringLiteral("[spc_sqlite]\nDriver=SQLite3\nDatabase=%1\n[spc_mdb]\nDriver=MDBTools\nDatabase=%2\n")
+            .arg(dir.filePath(QStringLiteral("odbc.db")),
+                test::FixturesDir() + QStringLiteral("/jackcess-testIndexCodesV1997.mdb")));
     return ready ? dir.path() : QString();
 }
 
-class ConnectDataSourceTest : public ::testing::Test {
+class ConnectDataSourceTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -91,12 +93,12 @@ TEST_F(ConnectDataSourceTest, MissingValuesGiveTheirMessages)
     v.UserName = QStringLiteral("u");
     EXPECT_FALSE(Connect(v).ok);
     EXPECT_EQ(prompt.texts(),
-              QStringList({QStringLiteral("Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!"),
-                           QStringLiteral("Not found value in section PSU-100 and key TableName (PRODUCTS.INI)!"),
-                           QStringLiteral("Not found Database C:\\data\\GONE.MDB!"),
-                           QStringLiteral("Not found Excel file gone.xlsx!"),
-                           QStringLiteral("Not found user name in section Database and key UserName (ATE.INI)!"),
-                           QStringLiteral("Not found server name in section Database and key ServerName (ATE.INI)!")}));
+        QStringList({ QStringLiteral(
+                          "Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!"),
+            QStringLiteral("Not found value in section PSU-100 and key TableName (PRODUCTS.INI)!"),
+            QStringLiteral("Not found Database C:\\data\\GONE.MDB!"), QStringLiteral("Not found Excel file gone.xlsx!"),
+            QStringLiteral("Not found user name in section Database and key UserName (ATE.INI)!"),
+            QStringLiteral("Not found server name in section Database and key ServerName (ATE.INI)!") }));
     for (const PromptMessage& m : prompt.messages) {
         EXPECT_EQ(m.icon, PromptIcon::Exclamation);
         EXPECT_EQ(m.title, kAppTitle);
@@ -109,8 +111,9 @@ TEST_F(ConnectDataSourceTest, TesterListFromSQLite)
     const ConnectResult r = Connect(Sqlite());
     ASSERT_TRUE(r.ok) << qPrintable(prompt.texts().join(u'\n'));
     EXPECT_TRUE(prompt.messages.isEmpty());
-    EXPECT_EQ(r.testers, QStringList({QStringLiteral("ATE-01"), QStringLiteral("ATE-02"), QStringLiteral("ATE-03"),
-                                      QStringLiteral("<All>")}));
+    EXPECT_EQ(r.testers,
+        QStringList(
+            { QStringLiteral("ATE-01"), QStringLiteral("ATE-02"), QStringLiteral("ATE-03"), QStringLiteral("<All>") }));
     EXPECT_EQ(r.selected, QStringLiteral("<All>"));
     EXPECT_EQ(state->gDataSourceKind, QStringLiteral("SQLITE"));
     EXPECT_EQ(state->gTableName, QStringLiteral("Results"));
@@ -125,7 +128,7 @@ TEST_F(ConnectDataSourceTest, TesterListFromSQLite)
 
     const ConnectResult blank = Connect(Sqlite(QStringLiteral("Blank")));
     EXPECT_TRUE(blank.ok);
-    EXPECT_EQ(blank.testers, QStringList{QStringLiteral("<All>")});
+    EXPECT_EQ(blank.testers, QStringList { QStringLiteral("<All>") });
 }
 
 TEST_F(ConnectDataSourceTest, DatabaseNameInOtherLetterCaseFindsTheFile)
@@ -182,7 +185,7 @@ TEST_F(ConnectDataSourceTest, ProviderErrorsAreShownAndTheListReset)
 {
     const ConnectResult r = Connect(Sqlite(QStringLiteral("NoSuchTable")));
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.testers, QStringList{QStringLiteral("<All>")});
+    EXPECT_EQ(r.testers, QStringList { QStringLiteral("<All>") });
     ASSERT_EQ(prompt.messages.size(), 1);
     EXPECT_TRUE(prompt.messages[0].text.contains(QStringLiteral("NoSuchTable"))) << qPrintable(prompt.messages[0].text);
     // The SQLite kind keeps its kind once opened; a wrong tester column is an error as well.
@@ -252,7 +255,7 @@ TEST_F(ConnectDataSourceTest, UnreachableSqlServerShowsTheProviderMessage)
     // A port that was free a moment ago: nothing listens there.
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_GE(fd, 0);
-    sockaddr_in addr{};
+    sockaddr_in addr {};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof addr;
@@ -268,7 +271,7 @@ TEST_F(ConnectDataSourceTest, UnreachableSqlServerShowsTheProviderMessage)
     v.TableName = QStringLiteral("Results");
     const ConnectResult r = Connect(v);
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.testers, QStringList{QStringLiteral("<All>")});
+    EXPECT_EQ(r.testers, QStringList { QStringLiteral("<All>") });
     ASSERT_EQ(prompt.messages.size(), 1);
     const QString text = prompt.messages[0].text;
     EXPECT_TRUE(text.contains(QStringLiteral("Unable to connect"))) << qPrintable(text);
@@ -283,14 +286,14 @@ TEST_F(ConnectDataSourceTest, ServerThatHangsUpIsAnErrorNotSuccess)
     // A listener on 127.0.0.1 that accepts each connection and closes it at once.
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_GE(fd, 0);
-    sockaddr_in addr{};
+    sockaddr_in addr {};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof addr;
     ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     ASSERT_EQ(listen(fd, 8), 0);
     ASSERT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len), 0);
-    std::atomic<bool> stop{false};
+    std::atomic<bool> stop { false };
     std::thread server([&] {
         while (!stop) {
             const int c = accept(fd, nullptr, nullptr);
@@ -319,13 +322,15 @@ TEST_F(ConnectDataSourceTest, ServerThatHangsUpIsAnErrorNotSuccess)
 TEST(DataErrors, PasswordsNeverReachDescriptions)
 {
     EXPECT_EQ(ScrubPassword(QStringLiteral("login failed: PWD=abc;UID=x pw abc"), QStringLiteral("abc")),
-              QStringLiteral("login failed: PWD=***;UID=x pw ***"));
+        QStringLiteral("login failed: PWD=***;UID=x pw ***"));
     EXPECT_EQ(ScrubPassword(QStringLiteral("Password = p q;"), QString()), QStringLiteral("Password=***;"));
-    EXPECT_EQ(ClassifyError(QStringLiteral("ODBC"), QStringLiteral("42S22"), QStringLiteral("x"), false), kErrInvalidData1);
-    EXPECT_EQ(ClassifyError(QStringLiteral("ODBC"), QString(), QStringLiteral("ERROR: invalid input syntax for type double"),
-                            false),
-              kErrInvalidData2);
-    EXPECT_EQ(ClassifyError(QStringLiteral("ODBC"), QString(), QStringLiteral("lost connection"), true), kErrUnspecified);
+    EXPECT_EQ(
+        ClassifyError(QStringLiteral("ODBC"), QStringLiteral("42S22"), QStringLiteral("x"), false), kErrInvalidData1);
+    EXPECT_EQ(ClassifyError(QStringLiteral("ODBC"), QString(),
+                  QStringLiteral("ERROR: invalid input syntax for type double"), false),
+        kErrInvalidData2);
+    EXPECT_EQ(
+        ClassifyError(QStringLiteral("ODBC"), QString(), QStringLiteral("lost connection"), true), kErrUnspecified);
     EXPECT_EQ(ClassifyError(QStringLiteral("ODBC"), QString(), QStringLiteral("syntax error"), false), kErrCommand);
 }
 
@@ -338,7 +343,8 @@ TEST_F(ConnectDataSourceTest, AccessThroughOdbcIsRefusedWithAClearMessage)
     const ConnectResult r = Connect(v);
     EXPECT_FALSE(r.ok);
     ASSERT_EQ(prompt.messages.size(), 1);
-    EXPECT_EQ(prompt.messages[0].text, QStringLiteral("Access databases are read from their file: name the .mdb file "
-                                                      "in DatabaseName instead of an ODBC data source."));
+    EXPECT_EQ(prompt.messages[0].text,
+        QStringLiteral("Access databases are read from their file: name the .mdb file "
+                       "in DatabaseName instead of an ODBC data source."));
     EXPECT_EQ(state->gConnection->State(), ObjectState::Closed);
 }

@@ -5,7 +5,8 @@
 
 using namespace moldrin::data;
 
-namespace {
+namespace
+{
 IniDatabase Values()
 {
     IniDatabase v;
@@ -23,22 +24,23 @@ TEST(ConnectionString, BuiltByteForByte)
 {
     IniDatabase v = Values();
     EXPECT_EQ(BuildConnectionString(SourceKind::Access, v),
-              QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\Data\\Results.mdb;"));
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\Data\\Results.mdb;"));
     v.DatabaseName = QStringLiteral("book.xls");
     EXPECT_EQ(BuildConnectionString(SourceKind::Excel, v),
-              QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=book.xls;Extended Properties=\"Excel "
-                             "8.0;HRD=YES;\""));
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=book.xls;Extended Properties=\"Excel "
+                       "8.0;HRD=YES;\""));
     v.DatabaseName = QStringLiteral("spcdata");
     EXPECT_EQ(BuildConnectionString(SourceKind::Odbc, v),
-              QStringLiteral("Provider=MSDASQL;UID=reader;PWD=s3cr;et;Database=spcdata;DSN=spc_pg;"));
+        QStringLiteral("Provider=MSDASQL;UID=reader;PWD=s3cr;et;Database=spcdata;DSN=spc_pg;"));
     EXPECT_EQ(BuildConnectionString(SourceKind::SqlServer, v),
-              QStringLiteral("Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=reader;pwd=s3cr;et;server=sql01,1433;"
-                             "database=spcdata;DSN=;"));
+        QStringLiteral("Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=reader;pwd=s3cr;et;server=sql01,1433;"
+                       "database=spcdata;DSN=;"));
     v.DatabaseName = QStringLiteral("results.db");
     EXPECT_EQ(BuildConnectionString(SourceKind::SQLite, v), QStringLiteral("Provider=SQLite;Data Source=results.db;"));
     IniDatabase empty;
     empty.DataSourceName = QStringLiteral("dsn");
-    EXPECT_EQ(BuildConnectionString(SourceKind::Odbc, empty), QStringLiteral("Provider=MSDASQL;UID=;PWD=;Database=;DSN=dsn;"));
+    EXPECT_EQ(BuildConnectionString(SourceKind::Odbc, empty),
+        QStringLiteral("Provider=MSDASQL;UID=;PWD=;Database=;DSN=dsn;"));
 }
 
 TEST(ConnectionString, KindFollowsTheDatabaseName)
@@ -95,23 +97,24 @@ TEST(ConnectionString, MappedOntoTheDriverManager)
     v.Password = QStringLiteral("pw");
     v.DatabaseName = QStringLiteral("spcdata");
     EXPECT_EQ(OdbcDriverString(ParseConnectionString(BuildConnectionString(SourceKind::Odbc, v))),
-              QStringLiteral("spc_pg;UID=reader;PWD=pw;DATABASE=spcdata;"));
+        QStringLiteral("spc_pg;UID=reader;PWD=pw;DATABASE=spcdata;"));
     IniDatabase bare;
     bare.DataSourceName = QStringLiteral("spc_sqlite");
     // Empty UID=, PWD= and Database= leave the DSN's own values in force.
     EXPECT_EQ(OdbcDriverString(ParseConnectionString(BuildConnectionString(SourceKind::Odbc, bare))),
-              QStringLiteral("spc_sqlite;"));
+        QStringLiteral("spc_sqlite;"));
 
     const QString sql = BuildConnectionString(SourceKind::SqlServer, v);
     EXPECT_EQ(SqlServerDriverString(ParseConnectionString(sql), QStringLiteral("{FreeTDS}")),
-              QStringLiteral("DRIVER={FreeTDS};SERVER=sql01;PORT=1433;DATABASE=spcdata;UID=reader;PWD=pw;"
-                             "TDS_Version=7.4;ApplicationIntent=ReadOnly;"));
+        QStringLiteral("DRIVER={FreeTDS};SERVER=sql01;PORT=1433;DATABASE=spcdata;UID=reader;PWD=pw;"
+                       "TDS_Version=7.4;ApplicationIntent=ReadOnly;"));
     v.ServerName = QStringLiteral("db.example.com,14330");
-    EXPECT_TRUE(SqlServerDriverString(ParseConnectionString(BuildConnectionString(SourceKind::SqlServer, v)),
-                                      QStringLiteral("{FreeTDS}"))
+    EXPECT_TRUE(SqlServerDriverString(
+        ParseConnectionString(BuildConnectionString(SourceKind::SqlServer, v)), QStringLiteral("{FreeTDS}"))
                     .startsWith(QStringLiteral("DRIVER={FreeTDS};SERVER=db.example.com;PORT=14330;")));
     v.ServerName = QStringLiteral("HOST\\SQLEXPRESS");
-    EXPECT_TRUE(SqlServerDriverString(ParseConnectionString(BuildConnectionString(SourceKind::SqlServer, v)),
-                                      QStringLiteral("/usr/lib/odbc/libtdsodbc.so"))
-                    .startsWith(QStringLiteral("DRIVER=/usr/lib/odbc/libtdsodbc.so;SERVER=HOST\\SQLEXPRESS;DATABASE=")));
+    EXPECT_TRUE(
+        SqlServerDriverString(ParseConnectionString(BuildConnectionString(SourceKind::SqlServer, v)),
+            QStringLiteral("/usr/lib/odbc/libtdsodbc.so"))
+            .startsWith(QStringLiteral("DRIVER=/usr/lib/odbc/libtdsodbc.so;SERVER=HOST\\SQLEXPRESS;DATABASE=")));
 }

@@ -7,10 +7,10 @@
 #include "data/access/connectdatasource.h"
 #include "data/access/connection.h"
 #include "data/config/querybuilder.h"
-#include "screening/screening.h"
 #include "odbcenv.h"
 #include "qtprinters.h"
 #include "sampledata.h"
+#include "screening/screening.h"
 
 #include <QTemporaryDir>
 
@@ -19,10 +19,17 @@
 using namespace moldrin;
 using namespace moldrin::data;
 
-namespace {
+namespace
+{
 
-QString PgDir() { return QString::fromLocal8Bit(qgetenv("MOLDRIN_PG_DIR")); }
-QString PgPort() { return QString::fromLocal8Bit(qgetenv("MOLDRIN_PG_PORT")); }
+QString PgDir()
+{
+    return QString::fromLocal8Bit(qgetenv("MOLDRIN_PG_DIR"));
+}
+QString PgPort()
+{
+    return QString::fromLocal8Bit(qgetenv("MOLDRIN_PG_PORT"));
+}
 
 struct Engine {
     QString name;
@@ -112,13 +119,14 @@ std::string Joined(const QList<QStringList>& rows)
     return lines.join(u'\n').toStdString();
 }
 
-class CrossEngine : public ::testing::Test {
+class CrossEngine : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite()
     {
         dir = new QTemporaryDir;
         ASSERT_TRUE(dir->isValid());
-        for (const char* name : {"results.db", "odbc.db"}) {
+        for (const char* name : { "results.db", "odbc.db" }) {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
             db.setDatabaseName(dir->filePath(QLatin1String(name)));
             ASSERT_TRUE(db.open());
@@ -176,19 +184,19 @@ protected:
         IniDatabase v;
         v.TableName = QStringLiteral("Results");
         v.DatabaseName = dir->filePath(QStringLiteral("results.db"));
-        e.append({QStringLiteral("sqlite"), v, v.DatabaseName});
+        e.append({ QStringLiteral("sqlite"), v, v.DatabaseName });
         v.DatabaseName = dir->filePath(QStringLiteral("book.xlsx"));
-        e.append({QStringLiteral("xlsx"), v, v.DatabaseName});
+        e.append({ QStringLiteral("xlsx"), v, v.DatabaseName });
         v.DatabaseName = dir->filePath(QStringLiteral("book.xls"));
-        e.append({QStringLiteral("xls"), v, v.DatabaseName});
+        e.append({ QStringLiteral("xls"), v, v.DatabaseName });
         IniDatabase o;
         o.TableName = QStringLiteral("Results");
         o.DataSourceName = QStringLiteral("spc_sqlite");
-        e.append({QStringLiteral("sqlite-odbc"), o, dir->filePath(QStringLiteral("odbc.db"))});
+        e.append({ QStringLiteral("sqlite-odbc"), o, dir->filePath(QStringLiteral("odbc.db")) });
         o.DataSourceName = QStringLiteral("spc_pg");
         o.UserName = QStringLiteral("spc_reader");
         o.Password = QStringLiteral("reader");
-        e.append({QStringLiteral("postgresql-odbc"), o, QString()});
+        e.append({ QStringLiteral("postgresql-odbc"), o, QString() });
         return e;
     }
     static QTemporaryDir* dir;
@@ -347,7 +355,7 @@ TEST_F(CrossEngine, WrongPasswordIsAnErrorWithoutThePassword)
     EXPECT_TRUE(prompt.messages[0].text.contains(QStringLiteral("password authentication failed")))
         << qPrintable(prompt.messages[0].text);
     EXPECT_FALSE(prompt.messages[0].text.contains(QStringLiteral("Wr0ngPass")));
-    EXPECT_EQ(r.testers, QStringList{QStringLiteral("<All>")});
+    EXPECT_EQ(r.testers, QStringList { QStringLiteral("<All>") });
     // The right password on the same state works at once.
     EXPECT_TRUE(ConnectDataSource(QStringLiteral("PSU-100"), Engines().last().values, state, prompt).ok);
 }
@@ -364,8 +372,8 @@ TEST_F(CrossEngine, WritesFailAndSourcesStayUnchanged)
         {
             // Past the component's own guard, the engine session refuses as well.
             QSqlQuery raw(QSqlDatabase::database(c.connectionName()));
-            const QString table =
-                KindOf(e.values) == SourceKind::Excel ? QStringLiteral("\"Results$\"") : QStringLiteral("\"Results\"");
+            const QString table = KindOf(e.values) == SourceKind::Excel ? QStringLiteral("\"Results$\"")
+                                                                        : QStringLiteral("\"Results\"");
             EXPECT_FALSE(raw.exec(QStringLiteral("DELETE FROM ") + table)) << "engine accepted a DELETE";
             EXPECT_FALSE(raw.exec(QStringLiteral("CREATE TABLE scratch (a INTEGER)")));
         }
@@ -383,7 +391,8 @@ TEST_F(CrossEngine, WritesFailAndSourcesStayUnchanged)
     EXPECT_EQ(rs.Fields(QStringLiteral("N")).value.toInt(), AllRows().size());
 }
 
-namespace {
+namespace
+{
 // gcc names the address sanitizer with a macro, clang with a feature test.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kAddressSanitizer = true;
@@ -457,8 +466,9 @@ TEST_F(CrossEngine, LargeSQLiteResultOverOdbcIsStreamed)
         db.setDatabaseName(dir->filePath(QStringLiteral("big.db")));
         ASSERT_TRUE(db.open());
         QSqlQuery q(db);
-        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE Big AS WITH RECURSIVE g(n) AS (SELECT 1 UNION ALL SELECT n + 1 "
-                                          "FROM g WHERE n < 300000) SELECT n AS N, printf('%.200c', 'x') AS Pad FROM g")))
+        ASSERT_TRUE(
+            q.exec(QStringLiteral("CREATE TABLE Big AS WITH RECURSIVE g(n) AS (SELECT 1 UNION ALL SELECT n + 1 "
+                                  "FROM g WHERE n < 300000) SELECT n AS N, printf('%.200c', 'x') AS Pad FROM g")))
             << qPrintable(q.lastError().text());
         q = QSqlQuery();
         db.close();

@@ -14,7 +14,8 @@
 using namespace moldrin;
 using namespace moldrin::data;
 
-namespace {
+namespace
+{
 
 int RunDemo(const QStringList& args)
 {
@@ -47,9 +48,9 @@ TEST(DemoData, OneTablePerProductWithTheConfiguredColumnsAndConsistentVerdicts)
 {
     QTemporaryDir dir;
     const QDir demo(test::SourceDir() + QStringLiteral("/examples/demo"));
-    for (const QString& name : {QStringLiteral("ATE.INI"), QStringLiteral("PRODUCTS.INI")})
+    for (const QString& name : { QStringLiteral("ATE.INI"), QStringLiteral("PRODUCTS.INI") })
         ASSERT_TRUE(QFile::copy(demo.filePath(name), dir.filePath(name)));
-    ASSERT_EQ(RunDemo({QStringLiteral("--units"), QStringLiteral("3000"), dir.path()}), 0);
+    ASSERT_EQ(RunDemo({ QStringLiteral("--units"), QStringLiteral("3000"), dir.path() }), 0);
     const QString path = dir.filePath(QStringLiteral("results.db"));
     ASSERT_TRUE(QFile::exists(path));
     EXPECT_FALSE(QFile::exists(path + QStringLiteral(".part")));
@@ -58,18 +59,24 @@ TEST(DemoData, OneTablePerProductWithTheConfiguredColumnsAndConsistentVerdicts)
     ASSERT_FALSE(c.Open(QStringLiteral("Provider=SQLite;Data Source=") + path + u';'));
     AppState state(dir.filePath(QStringLiteral("settings")));
     state.gINIPath = dir.path();
-    for (const QString& product : {QStringLiteral("PSU-100"), QStringLiteral("RFM-24")}) {
+    for (const QString& product : { QStringLiteral("PSU-100"), QStringLiteral("RFM-24") }) {
         ScriptedPrompt prompt;
         SelectionLists lists;
         LoadColumnNames(state, product);
         LoadProductSpec(state, prompt, lists, product);
         ASSERT_TRUE(prompt.messages.isEmpty());
-        const QString table = product == QLatin1String("PSU-100") ? QStringLiteral("PSU100_Results")
-                                                                   : QStringLiteral("RFM24_Results");
+        const QString table
+            = product == QLatin1String("PSU-100") ? QStringLiteral("PSU100_Results") : QStringLiteral("RFM24_Results");
         const QString from = QStringLiteral(" FROM ") + table;
         EXPECT_EQ(Scalar(c, QStringLiteral("SELECT COUNT(*) AS N") + from + u';'), 3000);
-        EXPECT_EQ(Scalar(c, QStringLiteral("SELECT COUNT(DISTINCT ") + state.gColATEID + QStringLiteral(") AS N") + from + u';'), 4);
-        EXPECT_EQ(Scalar(c, QStringLiteral("SELECT COUNT(DISTINCT ") + state.gColTestID + QStringLiteral(") AS N") + from + u';'), 3);
+        EXPECT_EQ(
+            Scalar(
+                c, QStringLiteral("SELECT COUNT(DISTINCT ") + state.gColATEID + QStringLiteral(") AS N") + from + u';'),
+            4);
+        EXPECT_EQ(
+            Scalar(c,
+                QStringLiteral("SELECT COUNT(DISTINCT ") + state.gColTestID + QStringLiteral(") AS N") + from + u';'),
+            3);
         // A unit fails exactly when one of its readings is outside its limits.
         QStringList outside;
         for (qsizetype i = 0; i < state.gParamColumn.size(); ++i) {
@@ -82,32 +89,39 @@ TEST(DemoData, OneTablePerProductWithTheConfiguredColumnsAndConsistentVerdicts)
         ASSERT_FALSE(outside.isEmpty());
         const QString any = u'(' + outside.join(QStringLiteral(" OR ")) + u')';
         const QString pf = state.gColPassFail;
-        EXPECT_EQ(Scalar(c, QStringLiteral("SELECT COUNT(*) AS N") + from + QStringLiteral(" WHERE ") + pf
-                                + QStringLiteral(" = 'FAIL' AND NOT ") + any + u';'), 0);
-        EXPECT_EQ(Scalar(c, QStringLiteral("SELECT COUNT(*) AS N") + from + QStringLiteral(" WHERE ") + pf
-                                + QStringLiteral(" = ") + state.gPassValue + QStringLiteral(" AND ") + any + u';'), 0);
-        const double fails = Scalar(c, QStringLiteral("SELECT COUNT(*) AS N") + from + QStringLiteral(" WHERE ") + pf
-                                           + QStringLiteral(" = 'FAIL';"));
+        EXPECT_EQ(Scalar(c,
+                      QStringLiteral("SELECT COUNT(*) AS N") + from + QStringLiteral(" WHERE ") + pf
+                          + QStringLiteral(" = 'FAIL' AND NOT ") + any + u';'),
+            0);
+        EXPECT_EQ(Scalar(c,
+                      QStringLiteral("SELECT COUNT(*) AS N") + from + QStringLiteral(" WHERE ") + pf
+                          + QStringLiteral(" = ") + state.gPassValue + QStringLiteral(" AND ") + any + u';'),
+            0);
+        const double fails = Scalar(c,
+            QStringLiteral("SELECT COUNT(*) AS N") + from + QStringLiteral(" WHERE ") + pf
+                + QStringLiteral(" = 'FAIL';"));
         EXPECT_GT(fails, 0);
         EXPECT_LT(fails, 300);
         // Start times lie within the last 180 days, so the range statements select them all.
         const QString today = QDate::currentDate().toString(QStringLiteral("dd/MMM/yyyy"));
         const QString start = QDate::currentDate().addDays(-180).toString(QStringLiteral("dd/MMM/yyyy"));
-        EXPECT_EQ(Scalar(c, QStringLiteral("SELECT COUNT(*) AS N") + from + QStringLiteral(" WHERE ")
-                                + state.gColTestStartTime
-                                + QStringLiteral(" BETWEEN '%1' AND '%2 23:59:59';").arg(start, today)),
-                  3000);
-        EXPECT_EQ(Scalar(c, QStringLiteral("SELECT COUNT(*) AS N") + from + QStringLiteral(" WHERE [")
-                                + state.gPChartNonConfColumn + QStringLiteral("] > [")
-                                + state.gPChartSubGroupColumn + QStringLiteral("];")),
-                  0);
+        EXPECT_EQ(
+            Scalar(c,
+                QStringLiteral("SELECT COUNT(*) AS N") + from + QStringLiteral(" WHERE ") + state.gColTestStartTime
+                    + QStringLiteral(" BETWEEN '%1' AND '%2 23:59:59';").arg(start, today)),
+            3000);
+        EXPECT_EQ(
+            Scalar(c,
+                QStringLiteral("SELECT COUNT(*) AS N") + from + QStringLiteral(" WHERE [") + state.gPChartNonConfColumn
+                    + QStringLiteral("] > [") + state.gPChartSubGroupColumn + QStringLiteral("];")),
+            0);
     }
     c.Close();
 
     // The same seed gives the same file; an existing file is replaced whole.
     const QByteArray first = Bytes(path);
-    ASSERT_EQ(RunDemo({QStringLiteral("--units"), QStringLiteral("3000"), dir.path()}), 0);
+    ASSERT_EQ(RunDemo({ QStringLiteral("--units"), QStringLiteral("3000"), dir.path() }), 0);
     EXPECT_EQ(Bytes(path), first);
-    EXPECT_NE(RunDemo({dir.filePath(QStringLiteral("nope"))}), 0);
+    EXPECT_NE(RunDemo({ dir.filePath(QStringLiteral("nope")) }), 0);
     EXPECT_EQ(RunDemo({}), 2);
 }

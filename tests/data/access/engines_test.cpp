@@ -13,7 +13,8 @@
 using namespace moldrin;
 using namespace moldrin::data;
 
-namespace {
+namespace
+{
 
 const QString kMainDec6 = QStringLiteral(
     "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [VOUT_5V] AS ValueX FROM Results "
@@ -87,8 +88,9 @@ TEST(SQLiteEngine, AProgressCallbackRunsDuringALongSortAndCanInterruptIt)
     Connection c;
     ASSERT_FALSE(c.Open(QStringLiteral("Provider=SQLite;Data Source=") + MakeSQLiteFile(dir) + u';'));
     // Two hundred thousand generated rows sorted: no row comes before the sort is done.
-    const QString sorted = QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 200000) "
-                                          "SELECT x AS X FROM n ORDER BY -x");
+    const QString sorted
+        = QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 200000) "
+                         "SELECT x AS X FROM n ORDER BY -x");
     int calls = 0;
     c.SetProgressCallback([&calls] { return ++calls < 3; });
     Recordset rs;
@@ -248,8 +250,8 @@ TEST(AccessEngine, EdgeDatesFromRawOleValues)
         ASSERT_FALSE(rs.MoveNext());
     }
     EXPECT_GT(nulls, 0);
-    for (const char* want : {"1899-12-30 00:00:00", "1899-12-30 00:00:30", "1899-12-30 05:15:07", "1999-11-11 00:00:00",
-                             "2007-03-03 15:13:00"})
+    for (const char* want : { "1899-12-30 00:00:00", "1899-12-30 00:00:30", "1899-12-30 05:15:07",
+             "1999-11-11 00:00:00", "2007-03-03 15:13:00" })
         EXPECT_TRUE(seen.contains(QLatin1String(want))) << want << " in " << qPrintable(seen.join(u','));
     bool before1899 = false, farFuture = false;
     for (const QString& s : seen) {
@@ -271,10 +273,12 @@ TEST(AccessEngine, Jet4FixtureWithTimes)
     EXPECT_EQ(rs.RecordCount(), 1);
     c.Close();
     EXPECT_EQ(c.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/nonexistent/x.mdb;"))->number,
-              kErrConnect);
+        kErrConnect);
 }
 
-class ExcelEngine : public ::testing::TestWithParam<bool> {};
+class ExcelEngine : public ::testing::TestWithParam<bool>
+{
+};
 
 TEST_P(ExcelEngine, SheetAsTableWithDates)
 {
@@ -286,11 +290,12 @@ TEST_P(ExcelEngine, SheetAsTableWithDates)
     const QByteArray before = test::FileHash(path);
     Connection c;
     const Status s = c.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path
-                            + QStringLiteral(";Extended Properties=\"Excel 8.0;HRD=YES;\""));
+        + QStringLiteral(";Extended Properties=\"Excel 8.0;HRD=YES;\""));
     ASSERT_FALSE(s) << qPrintable(s->description);
     EXPECT_EQ(c.Kind(), SourceKind::Excel);
     Recordset rs;
-    ASSERT_FALSE(rs.Open(QString(kMainDec6).replace(QStringLiteral("FROM Results"), QStringLiteral("FROM [Results$]")), c));
+    ASSERT_FALSE(
+        rs.Open(QString(kMainDec6).replace(QStringLiteral("FROM Results"), QStringLiteral("FROM [Results$]")), c));
     EXPECT_GT(rs.RecordCount(), 10);
     const QVariant when = rs.Fields(QStringLiteral("DateX")).value;
     EXPECT_EQ(when.typeId(), QMetaType::QDateTime);
@@ -320,7 +325,7 @@ TEST(ExcelEngine, DateSerials)
 TEST(ExcelEngine, BrokenWorkbooksReportAnError)
 {
     QTemporaryDir dir;
-    for (const char* name : {"bad.xlsx", "bad.xls"}) {
+    for (const char* name : { "bad.xlsx", "bad.xls" }) {
         const QString path = dir.filePath(QLatin1String(name));
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -328,7 +333,7 @@ TEST(ExcelEngine, BrokenWorkbooksReportAnError)
         f.close();
         Connection c;
         const Status s = c.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path
-                                + QStringLiteral(";Extended Properties=\"Excel 8.0;HRD=YES;\""));
+            + QStringLiteral(";Extended Properties=\"Excel 8.0;HRD=YES;\""));
         ASSERT_TRUE(s) << name;
         EXPECT_EQ(s->number, kErrConnect);
     }
@@ -338,26 +343,27 @@ TEST(ExcelEngine, SharedStringsRichTextFormulasAnd1904Dates)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("xw.xlsx"));
-    const QString err = test::RunDebianPython(QStringLiteral(
-        "import datetime, xlsxwriter\n"
-        "wb = xlsxwriter.Workbook(r'%1', {'date_1904': True})\n"
-        "ws = wb.add_worksheet('Data')\n"
-        "bold = wb.add_format({'bold': True}); df = wb.add_format({'num_format': 'dd/mm/yyyy hh:mm'})\n"
-        "ws.write_row(0, 0, ['SN', 'ATE', 'When', 'V', 'F'])\n"
-        "ws.write_rich_string(1, 0, 'SN', bold, '0', '01')\n"
-        "ws.write(1, 1, 'ATE-01'); ws.write_datetime(1, 2, datetime.datetime(2026, 12, 5, 8, 25), df)\n"
-        "ws.write(1, 3, 4.5); ws.write_formula(1, 4, '=D2*2', None, 9)\n"
-        "ws.write(3, 0, 'SN002'); ws.write(3, 1, 'ATE-01'); ws.write(3, 3, True)\n"
-        "wb.close()\n").arg(path));
+    const QString err = test::RunDebianPython(
+        QStringLiteral("import datetime, xlsxwriter\n"
+                       "wb = xlsxwriter.Workbook(r'%1', {'date_1904': True})\n"
+                       "ws = wb.add_worksheet('Data')\n"
+                       "bold = wb.add_format({'bold': True}); df = wb.add_format({'num_format': 'dd/mm/yyyy hh:mm'})\n"
+                       "ws.write_row(0, 0, ['SN', 'ATE', 'When', 'V', 'F'])\n"
+                       "ws.write_rich_string(1, 0, 'SN', bold, '0', '01')\n"
+                       "ws.write(1, 1, 'ATE-01'); ws.write_datetime(1, 2, datetime.datetime(2026, 12, 5, 8, 25), df)\n"
+                       "ws.write(1, 3, 4.5); ws.write_formula(1, 4, '=D2*2', None, 9)\n"
+                       "ws.write(3, 0, 'SN002'); ws.write(3, 1, 'ATE-01'); ws.write(3, 3, True)\n"
+                       "wb.close()\n")
+            .arg(path));
     ASSERT_TRUE(err.isEmpty()) << qPrintable(err);
     Connection c;
     const Status s = c.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path
-                            + QStringLiteral(";Extended Properties=\"Excel 8.0;HRD=YES;\""));
+        + QStringLiteral(";Extended Properties=\"Excel 8.0;HRD=YES;\""));
     ASSERT_FALSE(s) << qPrintable(s->description);
     Recordset rs;
     ASSERT_FALSE(rs.Open(QStringLiteral("SELECT [SN] AS SNX, [When] AS DateX, [V] AS ValueX, [F] AS F FROM [Data$] "
                                         "ORDER BY [SN];"),
-                         c));
+        c));
     EXPECT_EQ(rs.RecordCount(), 2); // the blank row 3 is no record
     EXPECT_EQ(rs.Fields(QStringLiteral("SNX")).value.toString(), QStringLiteral("SN001"));
     EXPECT_EQ(rs.Fields(QStringLiteral("DateX")).value.toDateTime(), WallClock(QDate(2026, 12, 5), QTime(8, 25)));
@@ -374,8 +380,8 @@ TEST(FieldValues, EngineValuesBecomeNumberDateTextOrNull)
     EXPECT_TRUE(NormalizeValue(QVariant()).isNull());
     EXPECT_TRUE(NormalizeValue(QVariant(QMetaType(QMetaType::Double))).isNull());
     EXPECT_EQ(NormalizeValue(qlonglong(7)).typeId(), QMetaType::Double);
-    EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05 08:00:00")).toDateTime(),
-              WallClock(QDate(2026, 12, 5), QTime(8, 0)));
+    EXPECT_EQ(
+        NormalizeValue(QStringLiteral("2026-12-05 08:00:00")).toDateTime(), WallClock(QDate(2026, 12, 5), QTime(8, 0)));
     EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05")).typeId(), QMetaType::QDateTime);
     // Other ISO spellings of a time: 'T' for the blank, no seconds, a fraction of a second.
     EXPECT_EQ(

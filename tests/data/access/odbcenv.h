@@ -5,7 +5,8 @@
 #include <QFile>
 #include <QString>
 
-namespace moldrin::test {
+namespace moldrin::test
+{
 
 // Writes <dir>/odbcinst.ini and <dir>/odbc.ini (with `dsns`, ini text) and points ODBCSYSINI/ODBCINI there.
 // unixODBC keeps the paths it first saw for the rest of the process: call it once per test program.

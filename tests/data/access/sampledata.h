@@ -15,7 +15,8 @@
 
 #include <cmath>
 
-namespace moldrin::test {
+namespace moldrin::test
+{
 
 struct SampleRow {
     QVariant serial, ate;
@@ -165,7 +166,7 @@ inline QString SamplePython(bool xlsx, const QString& path, const QList<SampleRo
 inline QString RunDebianPython(const QString& script)
 {
     QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script});
+    p.start(QStringLiteral("/usr/bin/python3"), { QStringLiteral("-c"), script });
     if (!p.waitForFinished(60000))
         return QStringLiteral("python3 did not finish");
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
@@ -190,8 +191,8 @@ inline QList<QStringList> ReadAll(data::Connection& c, const QString& sql, const
     QList<QStringList> out;
     data::Recordset rs;
     if (data::Status s = rs.Open(sql, c))
-        return {{QStringLiteral("error %1: %2").arg(s->number).arg(s->description)}};
-    out << QStringList{QString::number(rs.RecordCount())};
+        return { { QStringLiteral("error %1: %2").arg(s->number).arg(s->description) } };
+    out << QStringList { QString::number(rs.RecordCount()) };
     while (!rs.Eof()) {
         QStringList row;
         for (const QString& a : aliases) {

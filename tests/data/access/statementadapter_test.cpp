@@ -11,7 +11,8 @@
 using namespace moldrin;
 using namespace moldrin::data;
 
-namespace {
+namespace
+{
 
 const QString kMain = QStringLiteral(
     "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [VOUT_5V] AS ValueX FROM Results "

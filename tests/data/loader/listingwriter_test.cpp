@@ -9,7 +9,8 @@
 using namespace moldrin;
 using namespace moldrin::data;
 
-namespace {
+namespace
+{
 
 QStringList Lines(const QString& path)
 {

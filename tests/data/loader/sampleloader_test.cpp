@@ -16,9 +16,11 @@
 using namespace moldrin;
 using namespace moldrin::data;
 
-namespace {
+namespace
+{
 
-class RecordingHost : public PlotHost {
+class RecordingHost : public PlotHost
+{
 public:
     ScriptedPrompt scripted;
     QList<bool> panel;
@@ -58,7 +60,7 @@ QString MakeDatabase(const QTemporaryDir& dir, const QList<double>& values, cons
 
 struct Fixture {
     QTemporaryDir dir;
-    AppState state{dir.filePath("settings")};
+    AppState state { dir.filePath("settings") };
     ChartModel chart = BuildVariablesChartTemplate();
     RecordingHost host;
     PlotSelection sel;
@@ -69,10 +71,10 @@ struct Fixture {
         qputenv("TEMP", dir.path().toLocal8Bit());
         PrepareTempFiles(state);
         EXPECT_TRUE(test::ConnectResults(state, db));
-        state.gParamColumn = {"V"};
-        state.gSpecField4 = {"V"};
-        state.gLSL = {-999};
-        state.gUSL = {999};
+        state.gParamColumn = { "V" };
+        state.gSpecField4 = { "V" };
+        state.gLSL = { -999 };
+        state.gUSL = { 999 };
         state.gSampleSize = 5;
         host.state = &state;
         sel.product = "PSU-100";
@@ -116,7 +118,7 @@ TEST(SampleLoader, OnlyWholeSubgroupsAreUsedAndListed)
     ASSERT_EQ(lines.size(), 21); // heading + 20 readings
     EXPECT_EQ(lines[0].toStdString(), "S/N\tOutput\tATE ID\tDate");
     EXPECT_EQ(lines[1].toStdString(), "SN000          \t\t10.000\tATE-01\t01/11/2026 08:00 AM");
-    EXPECT_EQ(f.host.panel, (QList<bool>{false, true}));
+    EXPECT_EQ(f.host.panel, (QList<bool> { false, true }));
     EXPECT_TRUE(f.host.scripted.messages.isEmpty());
     EXPECT_GT(f.chart.seriesCount(), kTemplateSeriesCount); // limit lines drawn
     EXPECT_EQ(f.state.gChartTitle.toStdString(), "PSU-100 Output");
@@ -131,11 +133,11 @@ TEST(SampleLoader, TooFewRecordsGiveTheNoDataMessageAndNoListing)
     EXPECT_EQ(f.host.scripted.messages[0].text, kNoSubgroupData);
     EXPECT_EQ(f.host.scripted.messages[0].icon, PromptIcon::Information);
     EXPECT_FALSE(QFile::exists(f.state.gTempFile1));
-    EXPECT_EQ(f.host.panel, (QList<bool>{true})); // never entered the plotting state
+    EXPECT_EQ(f.host.panel, (QList<bool> { true })); // never entered the plotting state
     EXPECT_EQ(f.chart.series[kSeriesXBar].count(), 0);
 
     f.sel.chartType = "Individual-MR";
-    Fixture g({5.0});
+    Fixture g({ 5.0 });
     g.sel.chartType = "Individual-MR";
     PlotChart(g.state, g.chart, g.sel, g.host);
     ASSERT_EQ(g.host.scripted.messages.size(), 1);
@@ -149,7 +151,7 @@ TEST(SampleLoader, ReversedLimitsAreReportedOnceAndExchanged)
     f.sel.lslText = "5";
     f.sel.showSpec = true;
     const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
-    ASSERT_EQ(f.host.scripted.texts(), QStringList{"USL value greater then LSL!"});
+    ASSERT_EQ(f.host.scripted.texts(), QStringList { "USL value greater then LSL!" });
     ASSERT_TRUE(out.limits.USL.isNumber());
     EXPECT_DOUBLE_EQ(out.limits.USL.value(), 5.0);
     EXPECT_DOUBLE_EQ(out.limits.LSL.value(), 3.0);
@@ -158,7 +160,7 @@ TEST(SampleLoader, ReversedLimitsAreReportedOnceAndExchanged)
 TEST(SampleLoader, NullAndSentinelReadingsNeverReachTheSubgroups)
 {
     // The statement's validity clause drops them, so they neither count nor enter a subgroup.
-    Fixture f({2, 4, NAN, 999, 5, 1, 1, -999, 1, 1});
+    Fixture f({ 2, 4, NAN, 999, 5, 1, 1, -999, 1, 1 });
     const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
     EXPECT_EQ(out.records, 7);
     EXPECT_EQ(out.pointCount, 1);
@@ -182,7 +184,7 @@ TEST(SampleLoader, AStopKeepsThePointsSoFarAndDrawsNoLimits)
     EXPECT_FALSE(out.plotted);
     EXPECT_EQ(f.chart.series[kSeriesXBar].count(), 1);
     EXPECT_EQ(f.chart.seriesCount(), kTemplateSeriesCount);
-    EXPECT_EQ(f.host.panel, (QList<bool>{false, true}));
+    EXPECT_EQ(f.host.panel, (QList<bool> { false, true }));
 }
 
 TEST(SampleLoader, AStopWhileTheEngineSortsEndsThePlotQuietly)
@@ -191,7 +193,7 @@ TEST(SampleLoader, AStopWhileTheEngineSortsEndsThePlotQuietly)
     QList<double> values;
     for (int i = 0; i < 150000; ++i)
         values << 10.0 + (i * 7919 % 1000) * 0.001;
-    for (const QString chart : {"X-Bar-R", "Individual-MR"}) {
+    for (const QString chart : { "X-Bar-R", "Individual-MR" }) {
         Fixture f(values);
         f.sel.chartType = chart;
         f.host.stopOnResponsive = true;
@@ -221,7 +223,7 @@ TEST(SampleLoader, ProgressCountsTheReadingsRead)
 
 TEST(SampleLoader, IndividualChartUsesEveryReading)
 {
-    Fixture f({5, 7, 4});
+    Fixture f({ 5, 7, 4 });
     f.sel.chartType = "Individual-MR";
     const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
     EXPECT_TRUE(out.plotted);
@@ -235,7 +237,7 @@ TEST(SampleLoader, IndividualChartUsesEveryReading)
 TEST(SampleLoader, AnUnknownColumnIsReportedAsInvalidConfiguration)
 {
     Fixture f(Ramp(10));
-    f.state.gParamColumn = {"NO_SUCH"};
+    f.state.gParamColumn = { "NO_SUCH" };
     PlotChart(f.state, f.chart, f.sel, f.host);
     ASSERT_EQ(f.host.scripted.messages.size(), 1);
     EXPECT_EQ(f.host.scripted.messages[0].text.toStdString(), "Invalid data in 'ATE.ini' or 'Products.ini'.  ");

@@ -10,7 +10,8 @@
 
 using namespace moldrin;
 
-namespace {
+namespace
+{
 
 void Touch(const QString& path, const QDateTime& when)
 {
@@ -18,7 +19,7 @@ void Touch(const QString& path, const QDateTime& when)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("x");
     f.close();
-    utimbuf t{when.toSecsSinceEpoch(), when.toSecsSinceEpoch()};
+    utimbuf t { when.toSecsSinceEpoch(), when.toSecsSinceEpoch() };
     ASSERT_EQ(utime(QFile::encodeName(path).constData(), &t), 0);
 }
 
@@ -37,7 +38,7 @@ TEST(TempFiles, StaleListingsGoTodaysStayAndNamesAreDistinct)
     EXPECT_FALSE(QFile::exists(dir.filePath("~1234567.spc")));
     EXPECT_TRUE(QFile::exists(dir.filePath("~7654321.spc")));
     EXPECT_TRUE(QFile::exists(dir.filePath("keep.spc")));
-    const QStringList names{state.gTempFile1, state.gTempFile2, state.gTempFile3};
+    const QStringList names { state.gTempFile1, state.gTempFile2, state.gTempFile3 };
     for (const QString& n : names) {
         EXPECT_TRUE(n.startsWith(dir.path() + "/~")) << n.toStdString();
         EXPECT_TRUE(n.endsWith(".spc"));
@@ -77,7 +78,8 @@ TEST(TempFiles, WithoutTempTheSystemFolderNeverTheWorkingFolder)
 
 TEST(TempFiles, ListingLines)
 {
-    EXPECT_EQ(data::ListingHeading("T100: [Output voltage]").toStdString(), "S/N\tT100: [Output voltage]\tATE ID\tDate");
+    EXPECT_EQ(
+        data::ListingHeading("T100: [Output voltage]").toStdString(), "S/N\tT100: [Output voltage]\tATE ID\tDate");
     const auto line = [](std::string_view serial, double value, const char* format, std::string_view tester,
                           std::optional<data::WallTime> start, bool dayFirst) {
         std::string out = "(before)";

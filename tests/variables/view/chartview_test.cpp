@@ -18,7 +18,8 @@
 
 using namespace moldrin;
 
-namespace {
+namespace
+{
 
 // A plotted X-Bar-R chart of `subgroups` points with its limit lines.
 ChartModel PlottedChart(int subgroups, bool zones = false)
@@ -159,7 +160,8 @@ int InkedPixels(const QImage& image, int top, int bottom)
 
 } // namespace
 
-class ChartViewTest : public QObject {
+class ChartViewTest : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void pagesShowTheirPointRange()

@@ -23,7 +23,8 @@
 
 using namespace moldrin;
 
-namespace {
+namespace
+{
 
 QString Bare(const QString& bracketed)
 {
@@ -35,7 +36,10 @@ QString Bare(const QString& bracketed)
     return s;
 }
 
-QString Quoted(const QString& name) { return '"' + QString(name).replace('"', "\"\"") + '"'; }
+QString Quoted(const QString& name)
+{
+    return '"' + QString(name).replace('"', "\"\"") + '"';
+}
 
 // How one parameter's readings are drawn: a centred process with a slow drift.
 struct Model {
@@ -46,7 +50,7 @@ struct Model {
 
 Model ModelFor(const QString& column, double lsl, double usl, int index)
 {
-    Model m{column, lsl, usl};
+    Model m { column, lsl, usl };
     const bool hasL = !IsLimitSentinel(lsl), hasU = !IsLimitSentinel(usl);
     if (hasL && hasU) {
         m.nominal = (lsl + usl) / 2;
@@ -142,8 +146,8 @@ struct Options {
 // period on the first parameter, a few outliers, and verdicts that follow the limits. The units form one
 // lot a day (or a unit, with fewer units than days); the attribute columns hold the lot's inspection in
 // its last unit's row and are empty in the others.
-bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QStringList& testIds,
-                  const Options& o, std::mt19937_64& rng)
+bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QStringList& testIds, const Options& o,
+    std::mt19937_64& rng)
 {
     ScriptedPrompt quiet;
     data::SelectionLists lists;
@@ -151,8 +155,8 @@ bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QS
     data::LoadProductSpec(state, quiet, lists, product);
     for (const PromptMessage& m : quiet.messages)
         std::fprintf(stderr, "moldrin-demo-data: %s: %s\n", qPrintable(product), qPrintable(m.text));
-    const QString table = data::ReadINI(product, QStringLiteral("TableName"),
-                                        data::ConfigFilePath(state.gINIPath, data::kProductsIni));
+    const QString table
+        = data::ReadINI(product, QStringLiteral("TableName"), data::ConfigFilePath(state.gINIPath, data::kProductsIni));
     if (table.isEmpty()) {
         std::fprintf(stderr, "moldrin-demo-data: %s has no TableName\n", qPrintable(product));
         return false;
@@ -161,14 +165,14 @@ bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QS
     for (qsizetype i = 0; i < state.gParamColumn.size() && lists.parameterListEnabled; ++i)
         models << ModelFor(state.gParamColumn[i], state.gLSL[i], state.gUSL[i], int(i));
     QStringList attributes;
-    for (const QString& a : {state.gPChartNonConfColumn, state.gPChartSubGroupColumn, state.gNPChartNonConfColumn,
-                             state.gNPChartSubGroupColumn, state.gUChartNonConfColumn, state.gUChartSubGroupColumn,
-                             state.gCChartNonConfColumn})
+    for (const QString& a : { state.gPChartNonConfColumn, state.gPChartSubGroupColumn, state.gNPChartNonConfColumn,
+             state.gNPChartSubGroupColumn, state.gUChartNonConfColumn, state.gUChartSubGroupColumn,
+             state.gCChartNonConfColumn })
         if (!a.isEmpty() && !attributes.contains(a))
             attributes << a;
 
-    const QStringList fixed{Bare(state.gColSerialNumber), Bare(state.gColATEID), Bare(state.gColTestStartTime),
-                            Bare(state.gColPassFail), Bare(state.gColTestID)};
+    const QStringList fixed { Bare(state.gColSerialNumber), Bare(state.gColATEID), Bare(state.gColTestStartTime),
+        Bare(state.gColPassFail), Bare(state.gColTestID) };
     QStringList columns, defs;
     for (const QString& c : fixed)
         defs << Quoted(c) + " TEXT";
@@ -180,7 +184,8 @@ bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QS
     for (const Model& m : models)
         columns << m.column;
     columns << attributes;
-    if (!Exec(db, "DROP TABLE IF EXISTS " + Quoted(table)) || !Exec(db, "CREATE TABLE " + Quoted(table) + " (" + defs.join(", ") + ")"))
+    if (!Exec(db, "DROP TABLE IF EXISTS " + Quoted(table))
+        || !Exec(db, "CREATE TABLE " + Quoted(table) + " (" + defs.join(", ") + ")"))
         return false;
     QStringList marks(columns.size(), QStringLiteral("?"));
     QString insert = "INSERT INTO " + Quoted(table) + " VALUES (" + marks.join(',') + ")";
@@ -203,7 +208,7 @@ bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QS
         std::shuffle(order.begin(), order.end(), rng);
     const QDateTime end(QDate::currentDate(), QTime(0, 0));
     const qint64 span = qint64(o.days) * 86400;
-    const QStringList testers{"ATE-01", "ATE-02", "ATE-03", "ATE-04"};
+    const QStringList testers { "ATE-01", "ATE-02", "ATE-03", "ATE-04" };
     const long lotCount = std::min<long>(o.days, o.units);
     const auto lotOf = [&](long k) { return long(k * lotCount / o.units); };
     const std::vector<Lot> lots = MakeLots(lotCount, product, o.seed);
@@ -322,7 +327,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString dir = QDir(parser.positionalArguments().first()).absolutePath();
-    AppState state(QString{});
+    AppState state(QString {});
     state.gINIPath = dir;
     const QString ate = data::ConfigFilePath(dir, data::kAteIni);
     const QString dbName = data::ReadINI(QStringLiteral("Database"), QStringLiteral("DatabaseName"), ate);
