@@ -1,12 +1,12 @@
 // moldrin-report --kind Histogram: the histogram of the selection as JSON or PNG.
 #include "cli/jsonreport.h"
 #include "cli/report.h"
+#include "cli/runfolder.h"
 #include "common/rounding.h"
 #include "distribution/histogramplot.h"
 #include "shell/mainsettings.h"
 
 #include <QJsonObject>
-#include <QTemporaryDir>
 
 namespace moldrin::cli
 {
@@ -66,8 +66,9 @@ int HistogramReport(
     int index = 0;
     if (const StepResult r = ChosenParameter(session, o, err, index))
         return *r;
-    QTemporaryDir cellTable;
-    UsePrivateTempFiles(s, cellTable);
+    const ListingFolder cellTable(s);
+    if (!cellTable.isValid())
+        return Fail(err, kExitMessage, cellTable.errorString());
     const std::int64_t cells = o.cells.value_or(HistogramCellsSetting(s.registry.read(kHistogramCellNumberSetting)));
 
     LoadSettings(s); // the bar width, as the window finds it

@@ -124,8 +124,7 @@ int ScreenReport(
 
     if (o.screenSql) {
         out << screening::ScreenStatement(s, sel, session.lists.parameterList.size()) << '\n';
-        out.flush();
-        return prompt.count > 0 ? int(kExitMessage) : int(kExitDone);
+        return Finished(prompt, out, err);
     }
 
     ReportScreenHost host(prompt);
@@ -145,7 +144,7 @@ int ScreenReport(
     for (const auto& [file, write] : outputs) {
         if (file.isEmpty())
             continue;
-        if (const int code = WriteJsonFile(file, write, out, err); code != kExitDone)
+        if (const int code = WriteReportFile(file, write, out, err); code != kExitDone)
             return code;
     }
     if (r.records == 0)
