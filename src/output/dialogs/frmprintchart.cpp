@@ -54,8 +54,9 @@ void frmPrintChart::cmdPrintChart_Click()
 {
     const QString printer = ui.cboPrinterList->currentText();
     if (printer == kPrintToPdfFile) {
-        mPdfFile = ChooseOutputFile(
-            mPrompt, mState, kPrintToPdfFile, QStringLiteral("PDF file (*.pdf)|*.pdf|"), QStringLiteral("*.pdf"));
+        mPdfFile = ChooseFileToWrite(mPrompt,
+            OutputFileRequest(
+                mState, kPrintToPdfFile, QStringLiteral("PDF file (*.pdf)|*.pdf|"), QStringLiteral("*.pdf")));
         if (mPdfFile.isEmpty())
             return;
     }

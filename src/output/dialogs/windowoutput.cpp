@@ -23,6 +23,11 @@ void WindowOutputHost::SetPrintEnabled(bool enable)
         mParts.printButton->SetEnabled(enable);
 }
 
+QString WindowOutputHost::ChooseOutputFile(const FileDialogRequest& request)
+{
+    return ChooseFileToWrite(mParts.prompt, request);
+}
+
 QString WindowOutputHost::WritePng(const ChartModel& chart, const QString& file)
 {
     const QSize size = mParts.view && !mParts.view->size().isEmpty() ? mParts.view->size() : kFallbackPngSize;
@@ -58,16 +63,22 @@ void WindowOutputHost::ChartChanged()
         mParts.view->render(mParts.chart);
 }
 
+void ShowOutputMessage(Prompt& prompt, const OutputMessage& message)
+{
+    if (message)
+        prompt.ask(*message);
+}
+
 void ExportChartWindow(const ChartWindowParts& parts, const ChartOutputRow& row)
 {
     WindowOutputHost host(parts);
-    ExportChart(host, row);
+    ShowOutputMessage(parts.prompt, ExportChart(host, row));
 }
 
 void PrintChartWindow(const ChartWindowParts& parts, const ChartOutputRow& row)
 {
     WindowOutputHost host(parts);
-    PrintChart(host, row);
+    ShowOutputMessage(parts.prompt, PrintChart(host, row));
 }
 
 } // namespace moldrin
