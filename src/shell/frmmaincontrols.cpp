@@ -2,7 +2,7 @@
 // the INI links' hover and clicks.
 #include "shell/frmmain.h"
 
-#include "buttonctl/lumbutton.h"
+#include "buttonctl/commandbutton.h"
 #include "data/config/configfiles.h"
 #include "data/config/querybuilder.h"
 #include "output/windows/imagebutton.h"
@@ -49,7 +49,7 @@ void frmMain::BuildControls()
         return c;
     };
     auto button = [this](const QString& name, const QString& caption) {
-        LumButton* b = NewProgramButton(name, caption, this);
+        LumButton* b = new CommandButton(name, caption, this);
         b->setMinimumHeight(26);
         return b;
     };

@@ -1,7 +1,7 @@
 // The splash window frmTitle and the About window frmAbout.
 #include "shell/smallwindows.h"
 
-#include "buttonctl/lumbutton.h"
+#include "buttonctl/commandbutton.h"
 #include "common/prompt.h"
 #include "common/version.h"
 
@@ -10,22 +10,6 @@
 
 namespace moldrin
 {
-
-LumButton* NewProgramButton(const QString& objectName, const QString& caption, QWidget* parent)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8.25);
-    font.setBold(true);
-    PropertyBag stored;
-    stored.Write(QStringLiteral("Font"), font);
-    stored.Write(QStringLiteral("Caption"), caption);
-    stored.Write(QStringLiteral("BorderWidth"), 1);
-    stored.Write(QStringLiteral("ForeColor"), LumButton::kWindowTextColor);
-    auto* button = new LumButton(parent);
-    button->setObjectName(objectName);
-    button->ReadProperties(stored);
-    return button;
-}
 
 frmTitle::frmTitle(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
@@ -64,7 +48,7 @@ frmAbout::frmAbout(QWidget* parent)
     auto* name = new QLabel(QStringLiteral("Moldrin Pro ") + VersionText(), this);
     name->setObjectName(QStringLiteral("lblName"));
     layout->addWidget(name, 0, Qt::AlignCenter);
-    auto* close = NewProgramButton(QStringLiteral("cmdClose"), QStringLiteral("Close"), this);
+    auto* close = new CommandButton(QStringLiteral("cmdClose"), QStringLiteral("Close"), this);
     close->setFixedSize(90, 28);
     layout->addWidget(close, 0, Qt::AlignCenter);
     connect(close, &LumButton::Click, this, &QDialog::accept);

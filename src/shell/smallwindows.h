@@ -1,5 +1,5 @@
-// The splash window frmTitle, the About window frmAbout, the styled buttons of the windows built in code,
-// and the image buttons the main window shares with the chart windows.
+// The splash window frmTitle and the About window frmAbout; the image buttons the main window shares with the
+// chart windows.
 #pragma once
 
 #include "output/windows/imagebutton.h"
@@ -9,12 +9,6 @@
 
 namespace moldrin
 {
-
-class LumButton;
-
-// A LumButton with the look the program's windows store for every button: "Font" Arial bold 8.25 point,
-// "BorderWidth" 1, "ForeColor" the system window-text colour, and its "Caption".
-LumButton* NewProgramButton(const QString& objectName, const QString& caption, QWidget* parent);
 
 // Splash shown at start-up and at exit.
 class frmTitle : public QWidget
