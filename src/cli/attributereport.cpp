@@ -4,6 +4,7 @@
 #include "attributes/attributechart.h"
 #include "cli/jsonreport.h"
 #include "data/loader/plotfunction.h"
+#include "output/chartsettings.h"
 #include "rules/rulesetup.h"
 
 #include <QJsonObject>
@@ -61,6 +62,7 @@ int AttributeReport(
     LoadStoredRulesSetup(s);
     const data::PlotSelection selection = SelectionFor(session, o, -1);
     ChartModel chart = BuildAttributeChartTemplate(kind);
+    ApplyStoredChartSettings(s.registry, o.kind, chart);
     if (kind == AttributeKind::C && !s.gCChartYAxisTitle.isEmpty())
         chart.left.title = s.gCChartYAxisTitle;
     data::PromptHost host(prompt);

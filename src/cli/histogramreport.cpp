@@ -4,6 +4,7 @@
 #include "cli/runfolder.h"
 #include "common/rounding.h"
 #include "distribution/histogramplot.h"
+#include "output/chartsettings.h"
 #include "shell/mainsettings.h"
 
 #include <QJsonObject>
@@ -73,7 +74,7 @@ int HistogramReport(
 
     LoadSettings(s); // the bar width, as the window finds it
     ChartModel chart = BuildHistogramChartTemplate();
-    ApplyHistogramWindowLook(s, chart);
+    ApplyStoredChartSettings(s.registry, o.kind, chart);
     data::PromptHost host(prompt);
     const HistogramOutcome outcome = PlotHistogram(s, chart, SelectionFor(session, o, index), cells, host);
     if (!outcome.drawn) {

@@ -16,6 +16,7 @@
 #include "output/print/chartprinting.h"
 #include "rules/rulesetup.h"
 #include "shell/chartrules.h"
+#include "shell/mainsettings.h"
 #include "variables/controllimits.h"
 #include "variables/variableschart.h"
 #include "variables/view/chartview.h"
@@ -239,6 +240,16 @@ QString LimitText(double v, double sentinel)
     return v == sentinel ? QStringLiteral("N/A") : NumberText(v);
 }
 
+// The main window's stored look of its chart (label format and area of the left axis and custom axis 0, the
+// grid) as the window loads it, with the rest of its settings (the rule set-up among them).
+void ApplyMainChartLook(AppState& state, ChartModel& chart)
+{
+    const LoadedMainSettings look = LoadSettings(state);
+    chart.left.labelFormat = chart.custom0.labelFormat = look.labelFormat;
+    chart.left.labelSize = chart.custom0.labelSize = look.labelSize;
+    chart.left.gridVisible = chart.custom0.gridVisible = look.showGrid == 1;
+}
+
 int PlotReport(
     ReportSession& session, const ReportOptions& o, CountingPrompt& prompt, QTextStream& out, QTextStream& err)
 {
@@ -246,8 +257,10 @@ int PlotReport(
     int index = 0;
     if (const StepResult r = ChosenParameter(session, o, err, index))
         return *r;
-    // The rules the window would apply: a scheduled check and the window agree.
-    LoadStoredRulesSetup(s);
+    // The look and the rules the window would apply: a scheduled check and the window agree. Before the
+    // selection, which sets the custom dates the stored ones would replace.
+    ChartModel chart = BuildVariablesChartTemplate();
+    ApplyMainChartLook(s, chart);
     // The chart type and group size rules announce their corrections; they do not end the run.
     StderrPrompt notices;
     ChartSelection chosen = ApplyChartRules({ o.chart, o.size }, true, notices);
@@ -264,7 +277,6 @@ int PlotReport(
     sel.showSpec = o.showSpec && !bothAbsent;
     sel.showZones = o.zones;
 
-    ChartModel chart = BuildVariablesChartTemplate();
     PromptHost host(prompt);
     const PlotOutcome outcome = PlotChart(s, chart, sel, host);
     if (!outcome.plotted)

@@ -2,6 +2,7 @@
 #include "cli/jsonreport.h"
 #include "cli/report.h"
 #include "distribution/scatterplot.h"
+#include "output/chartsettings.h"
 #include "shell/mainsettings.h"
 
 #include <QJsonArray>
@@ -64,6 +65,7 @@ int ScatterReport(
     LoadSettings(s); // the sample-number flag, as the window finds it
     const data::PlotSelection selection = SelectionFor(session, o, chosen[0]);
     ChartModel chart = BuildScatterChartTemplate();
+    ApplyStoredChartSettings(s.registry, o.kind, chart);
     chart.series[kScatterSeriesData].marks.visible = s.gShowScatterSampleNumber;
     data::PromptHost host(prompt);
     const ScatterOutcome outcome = PlotScatter(s, chart, selection, inputs, host);

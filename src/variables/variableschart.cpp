@@ -1,6 +1,8 @@
 // The variables chart's template, reset, page captions and data points.
 #include "variables/variableschart.h"
 
+#include "common/chartlook.h"
+
 namespace moldrin
 {
 
@@ -118,8 +120,8 @@ ChartModel BuildVariablesChartTemplate()
     c.series << ArrowSeries(QStringLiteral("Down Arrow"), PointerStyle::Triangle, -23);
 
     for (ChartAxis* a : { &c.left, &c.custom0 }) {
-        a->labelFormat = QStringLiteral("#,##0.00");
-        a->labelSize = 38;
+        a->labelFormat = kDefaultAxisLabelFormat;
+        a->labelSize = kDefaultLabelArea;
     }
     c.left.startPercent = 0;
     c.left.endPercent = 70;

@@ -158,6 +158,13 @@ TEST(HistogramPlot, FillsTheChartAndWritesTheCellTable)
     EXPECT_TRUE(f.plot(0, 3).drawn);
     EXPECT_EQ(f.chart.series[kHistogramBars].count(), 3);
     EXPECT_EQ(f.chart.series[kHistogramFirstMarker].count(), 2);
+
+    // The bars take the stored width, kept within the window's scroll bar.
+    for (const auto& [stored, drawn] : { std::pair { 30, 30 }, { -5, 1 }, { 250, 100 } }) {
+        f.state.gHistogramBarWidth = stored;
+        ASSERT_TRUE(f.plot(0, 3).drawn);
+        EXPECT_EQ(f.chart.series[kHistogramBars].barWidthPercent, drawn) << stored;
+    }
 }
 
 TEST(HistogramPlot, WhatEachEndLeavesOfThePreviousChart)
@@ -215,34 +222,6 @@ TEST(HistogramPlot, TheTitleLineIsSetBeforeAnyFailure)
         (QStringList { "Histogram Chart",
             "PSU-100 as " + system.toString(QDate(2026, 11, 1), QLocale::ShortFormat) + " to "
                 + system.toString(QDate(2026, 11, 2), QLocale::ShortFormat) }));
-}
-
-TEST(HistogramPlot, TheWindowsStoredLook)
-{
-    Fixture f;
-    ChartModel chart = BuildHistogramChartTemplate();
-    ApplyHistogramWindowLook(f.state, chart);
-    EXPECT_EQ(chart.left.labelFormat, "#,##0.00");
-    EXPECT_EQ(chart.bottom.labelFormat, "#,##0.00");
-    EXPECT_EQ(chart.left.labelSize, 38);
-    EXPECT_EQ(chart.series[kHistogramBars].barWidthPercent, 75);
-
-    f.state.registry.write(kHistogramYLabelFormatSetting, "#,##0");
-    f.state.registry.write(kHistogramXLabelFormatSetting, "#,##0.000");
-    f.state.registry.write(kHistogramLabelAreaSetting, "44.8");
-    f.state.gHistogramBarWidth = 30;
-    ApplyHistogramWindowLook(f.state, chart);
-    EXPECT_EQ(chart.left.labelFormat, "#,##0");
-    EXPECT_EQ(chart.bottom.labelFormat, "#,##0.000");
-    EXPECT_EQ(chart.left.labelSize, 44);
-    EXPECT_EQ(chart.series[kHistogramBars].barWidthPercent, 30);
-
-    // Values no window would keep: a label area beyond any number of pixels, bar widths beyond the scroll bar.
-    f.state.registry.write(kHistogramLabelAreaSetting, "1e30");
-    f.state.gHistogramBarWidth = -5;
-    ApplyHistogramWindowLook(f.state, chart);
-    EXPECT_EQ(chart.left.labelSize, 38);
-    EXPECT_EQ(chart.series[kHistogramBars].barWidthPercent, 1);
 }
 
 TEST(HistogramPlot, AnUnwritableCellTableIsReported)

@@ -2,9 +2,8 @@
 // chart window.
 #include "output/windows/chartwindow.h"
 
-#include "buttonctl/lumbutton.h"
+#include "buttonctl/commandbutton.h"
 #include "common/numberformat.h"
-#include "common/rounding.h"
 #include "output/dialogs/windowoutput.h"
 #include "output/windows/imagebutton.h"
 #include "rules/rulemarks.h"
@@ -20,7 +19,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <cmath>
 #include <optional>
 
 namespace moldrin
@@ -29,56 +27,44 @@ namespace moldrin
 namespace
 {
 
-// Wider than any screen: a stored width beyond it is not taken.
-constexpr double kMaximumLabelArea = 10000;
-
-// The number a whole stored text reads as ("38", " 40.7 "); nothing for any other text.
-std::optional<double> Numeric(const QString& text)
+LumButton* CommandRowButton(const QString& name, const QString& caption, QWidget* parent)
 {
-    bool ok = false;
-    const double v = text.trimmed().toDouble(&ok);
-    return ok ? std::optional(v) : std::nullopt;
-}
-
-LumButton* CommandButton(const QString& name, const QString& caption, QWidget* parent)
-{
-    auto* b = new LumButton(parent);
-    b->setObjectName(name);
-    b->SetFont(QFont(QStringLiteral("Arial"), 8, QFont::Bold));
-    b->SetBorderWidth(1);
-    b->SetCaption(caption);
+    auto* b = new CommandButton(name, caption, parent);
     b->setFixedSize(96, 28);
     return b;
 }
 
-} // namespace
-
-WindowSetting LabelFormatSetting(const QString& name, ChartAxis& axis, const QString& fallback)
+// Connects a button to a step on the first of `axes`: when the step acts, every axis takes the first one's new
+// value, the button shows sunken and `changed` runs.
+template <class Value, class Step>
+void ConnectStep(ImageButton* button, ChartModel& chart, const QList<AxisId>& axes, Value ChartAxis::*value, Step step,
+    const std::function<void()>& changed)
 {
-    return { name,
-        [&axis, fallback](const QString& stored) { axis.labelFormat = stored.isEmpty() ? fallback : stored; },
-        [&axis] { return axis.labelFormat; } };
+    QObject::connect(button, &ImageButton::Pressed, button, [button, &chart, axes, value, step, changed] {
+        Value v = chart.axis(axes.first()).*value;
+        if (!step(v))
+            return;
+        for (AxisId axis : axes)
+            chart.axis(axis).*value = v;
+        button->SetPressedLook(true);
+        changed();
+    });
 }
 
-WindowSetting LabelAreaSetting(const QString& name, ChartAxis& axis, int fallback)
+} // namespace
+
+WindowSetting ChartValueSetting(const ChartSetting& setting, ChartModel& chart)
 {
-    return { name,
-        [&axis, fallback](const QString& stored) {
-            axis.labelSize = fallback;
-            // A value beyond what a label area can be (say "1e12") is no width: the fallback stays.
-            if (const auto v = Numeric(stored); v && std::fabs(*v) <= kMaximumLabelArea)
-                axis.labelSize = int(IntPart(*v));
-        },
-        [&axis] { return QString::number(axis.labelSize); } };
+    return { setting.name, [setting, &chart](const QString& stored) { ApplyChartSetting(setting, stored, chart); },
+        [setting, &chart] { return ChartSettingText(setting, chart); } };
 }
 
 WindowSetting CheckBoxSetting(const QString& name, QCheckBox* box)
 {
     return { name,
         [box](const QString& stored) {
-            const auto v = Numeric(stored);
-            if (v && (*v == 0 || *v == 1))
-                box->setChecked(*v == 1);
+            if (const std::optional<bool> on = CheckFromText(stored))
+                box->setChecked(*on);
         },
         [box] { return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); } };
 }
@@ -162,10 +148,10 @@ ChartWindow::ChartWindow(
     lblXYValue->setObjectName(QStringLiteral("lblXYValue"));
     lblXYValue->setMinimumWidth(190);
     lblXYValue->setVisible(options.readOut != ReadOut::None);
-    cmdRefresh = CommandButton(QStringLiteral("cmdRefresh"), QStringLiteral("Refresh"), this);
-    cmdExport = CommandButton(QStringLiteral("cmdExport"), QStringLiteral("Export"), this);
-    cmdPrintChart = CommandButton(QStringLiteral("cmdPrintChart"), QStringLiteral("Print Chart"), this);
-    cmdClose = CommandButton(QStringLiteral("cmdClose"), QStringLiteral("Close"), this);
+    cmdRefresh = CommandRowButton(QStringLiteral("cmdRefresh"), QStringLiteral("Refresh"), this);
+    cmdExport = CommandRowButton(QStringLiteral("cmdExport"), QStringLiteral("Export"), this);
+    cmdPrintChart = CommandRowButton(QStringLiteral("cmdPrintChart"), QStringLiteral("Print Chart"), this);
+    cmdClose = CommandRowButton(QStringLiteral("cmdClose"), QStringLiteral("Close"), this);
     // Not shown and not a tab stop; Esc closes the window as it does.
     cmdDefault = new QPushButton(QStringLiteral("Default"), this);
     cmdDefault->setObjectName(QStringLiteral("cmdDefault"));
@@ -181,10 +167,25 @@ ChartWindow::ChartWindow(
     mSidePanel = new QVBoxLayout;
     top->addLayout(mSidePanel);
     auto* row = new QHBoxLayout;
-    for (const DecimalButtons& b : options.decimalButtons)
-        AddDecimalButtons(b, row);
-    if (options.axisButtons)
-        AddAxisButtons(row);
+    const auto render = [this] { RenderChart(); };
+    for (const DecimalButtons& d : options.decimalButtons) {
+        if (!d.caption.isEmpty()) {
+            auto* caption = new QLabel(d.caption, this);
+            caption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+            row->addWidget(caption);
+        }
+        const auto [more, less] = MakeDecimalButtons(d, mChart, { d.axis }, render, this);
+        row->addWidget(more);
+        row->addWidget(less);
+    }
+    if (options.axisButtons) {
+        const ImageButtonPair axis
+            = MakeAxisButtons(mChart, { AxisId::Left }, QStringLiteral("Adjust axis position"), render, this);
+        imgChartLeft = axis.first;
+        imgChartRight = axis.second;
+        row->addWidget(imgChartLeft);
+        row->addWidget(imgChartRight);
+    }
     row->addWidget(lblXYValue);
     mControlRow = new QHBoxLayout;
     row->addLayout(mControlRow, 1);
@@ -205,55 +206,39 @@ ChartWindow::ChartWindow(
 
 ChartWindow::~ChartWindow() = default;
 
-void ChartWindow::AddDecimalButtons(const DecimalButtons& d, QHBoxLayout* row)
+ImageButtonPair MakeDecimalButtons(const DecimalButtons& d, ChartModel& chart, const QList<AxisId>& axes,
+    const std::function<void()>& changed, QWidget* parent)
 {
-    auto* more = new ImageButton(d.more, QStringLiteral(".0+"), d.toolTip, this);
-    auto* less = new ImageButton(d.less, QStringLiteral(".0\u2212"), d.toolTip, this);
-    const AxisId axis = d.axis;
-    connect(more, &ImageButton::Pressed, this, [this, more, axis] {
-        if (AddDecimal(mChart.axis(axis).labelFormat)) {
-            more->SetPressedLook(true);
-            RenderChart();
-        }
-    });
-    connect(less, &ImageButton::Pressed, this, [this, less, axis] {
-        if (RemoveDecimal(mChart.axis(axis).labelFormat)) {
-            less->SetPressedLook(true);
-            RenderChart();
-        }
-    });
-    if (!d.caption.isEmpty()) {
-        auto* caption = new QLabel(d.caption, this);
-        caption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-        row->addWidget(caption);
-    }
-    row->addWidget(more);
-    row->addWidget(less);
+    auto* more = new ImageButton(d.more, QStringLiteral(".0+"), d.toolTip, parent);
+    auto* less = new ImageButton(d.less, QStringLiteral(".0\u2212"), d.toolTip, parent);
+    ConnectStep(more, chart, axes, &ChartAxis::labelFormat, AddDecimal, changed);
+    ConnectStep(less, chart, axes, &ChartAxis::labelFormat, RemoveDecimal, changed);
+    return { more, less };
 }
 
-void ChartWindow::AddAxisButtons(QHBoxLayout* row)
+ImageButtonPair MakeAxisButtons(ChartModel& chart, const QList<AxisId>& axes, const QString& toolTip,
+    const std::function<void()>& changed, QWidget* parent)
 {
-    const QString tip = QStringLiteral("Adjust axis position");
-    imgChartLeft = new ImageButton(QStringLiteral("imgChartLeft"), QStringLiteral("\u25c2A"), tip, this);
-    imgChartRight = new ImageButton(QStringLiteral("imgChartRight"), QStringLiteral("A\u25b8"), tip, this);
-    using Step = bool (*)(int&);
-    for (auto [button, step] : { std::pair<ImageButton*, Step> { imgChartLeft, NarrowLabelArea },
-             std::pair<ImageButton*, Step> { imgChartRight, WidenLabelArea } })
-        // Captured by name: clang 14 cannot capture structured bindings.
-        connect(button, &ImageButton::Pressed, this, [this, b = button, change = step] {
-            if (change(mChart.left.labelSize)) {
-                b->SetPressedLook(true);
-                RenderChart();
-            }
-        });
-    row->addWidget(imgChartLeft);
-    row->addWidget(imgChartRight);
+    auto* narrower = new ImageButton(QStringLiteral("imgChartLeft"), QStringLiteral("\u25c2A"), toolTip, parent);
+    auto* wider = new ImageButton(QStringLiteral("imgChartRight"), QStringLiteral("A\u25b8"), toolTip, parent);
+    ConnectStep(narrower, chart, axes, &ChartAxis::labelSize, NarrowLabelArea, changed);
+    ConnectStep(wider, chart, axes, &ChartAxis::labelSize, WidenLabelArea, changed);
+    return { narrower, wider };
+}
+
+QList<WindowSetting> ChartWindow::AllSettings()
+{
+    QList<WindowSetting> settings;
+    for (const ChartSetting& s : ChartSettings(mOptions.chartKind))
+        if (s.kind != ChartSettingKind::Grid) // a window keeps its grid in its "Show Grid" box
+            settings << ChartValueSetting(s, mChart);
+    return settings + Settings();
 }
 
 void ChartWindow::Form_Load()
 {
     mLoading = true;
-    ApplySettings(Settings(), mState.registry);
+    ApplySettings(AllSettings(), mState.registry);
     LoadOwn();
     mLoading = false;
     PlotChart();
@@ -262,7 +247,7 @@ void ChartWindow::Form_Load()
 void ChartWindow::closeEvent(QCloseEvent* event)
 {
     tmrRuleFlash->stop();
-    WriteSettings(Settings(), mState.registry);
+    WriteSettings(AllSettings(), mState.registry);
     event->accept();
 }
 

@@ -4,6 +4,7 @@
 #include "common/appstate.h"
 #include "common/prompt.h"
 #include "data/loader/plotfunction.h"
+#include "output/chartsettings.h"
 #include "variables/chartmodel.h"
 
 #include <QDialog>
@@ -29,8 +30,6 @@ struct ChartWindowParts;
 class ImageButton;
 class LumButton;
 
-inline const QString kDefaultAxisLabelFormat = QStringLiteral("#,##0.00");
-inline constexpr int kDefaultLabelArea = 38;
 inline const QString kChartReadoutFormat = QStringLiteral("#,##0.0##");
 
 // One value a chart window keeps under SaveConfig: read and applied at load, written at close.
@@ -39,13 +38,10 @@ struct WindowSetting {
     std::function<void(const QString& stored)> apply; // gets "" when nothing is stored; applies the default then
     std::function<QString()> current; // the text written at close
 };
-// The value-axis label format: the stored text when not empty, else `fallback`.
-WindowSetting LabelFormatSetting(
-    const QString& name, ChartAxis& axis, const QString& fallback = kDefaultAxisLabelFormat);
-// The label area width: `fallback`, then the integer part of a numeric stored value.
-WindowSetting LabelAreaSetting(const QString& name, ChartAxis& axis, int fallback = kDefaultLabelArea);
-// A check box as "0" or "1": a stored 0 or 1 sets it (its click handler then runs); anything else leaves
-// the box as the window built it.
+// A stored chart setting of the kind's table (label format, label area) on the window's chart.
+WindowSetting ChartValueSetting(const ChartSetting& setting, ChartModel& chart);
+// A check box by CheckFromText: a stored 0 or 1 sets it (its click handler then runs); anything else leaves
+// the box as the window built it. Written as "0" or "1".
 WindowSetting CheckBoxSetting(const QString& name, QCheckBox* box);
 // A list's text: a stored text the list holds is selected; any other leaves the selection as it is.
 WindowSetting ComboTextSetting(const QString& name, QComboBox* combo);
@@ -59,6 +55,27 @@ bool RemoveDecimal(QString& format); // drops the last character unless the form
 bool NarrowLabelArea(int& width); // -1 while at least 11
 bool WidenLabelArea(int& width); // +1 while below 100
 
+// A pair of the label-format buttons: their object names, tool tip and axis.
+struct DecimalButtons {
+    QString more, less; // object names of the "one decimal more" and "one decimal fewer" buttons
+    QString toolTip;
+    AxisId axis;
+    QString caption = {}; // shown before the pair, naming its axis where a window has two pairs ("Y")
+};
+struct ImageButtonPair {
+    ImageButton* first;
+    ImageButton* second;
+};
+// The label-format buttons ".0+" and ".0-" of `buttons`, and the axis-position buttons imgChartLeft and
+// imgChartRight (label area one narrower, one wider), acting on the chart's `axes` together (the main chart
+// moves its left axis and custom axis 0 as one), the first axis deciding the limits. A button that acts shows
+// sunken until the left mouse button is released over it; `changed` then redraws. For the chart windows and
+// the main window alike.
+ImageButtonPair MakeDecimalButtons(const DecimalButtons& buttons, ChartModel& chart, const QList<AxisId>& axes,
+    const std::function<void()>& changed, QWidget* parent);
+ImageButtonPair MakeAxisButtons(ChartModel& chart, const QList<AxisId>& axes, const QString& toolTip,
+    const std::function<void()>& changed, QWidget* parent);
+
 // The base of the chart windows. A window file then holds only what is its own: its template, its
 // controls (in sidePanel() and controlRow()), its settings table, its PlotChart and ClearChart.
 //
@@ -69,15 +86,16 @@ bool WidenLabelArea(int& width); // +1 while below 100
 //   formatted "#,##0.0##".
 // - The label-format buttons (Options::decimalButtons, e.g. imgLeft / imgRight on the left axis) and the
 //   axis-position buttons imgChartLeft / imgChartRight (Options::axisButtons) with their limits: one
-//   decimal more up to "0000", one fewer down to "."; the left axis label area from 10 to 100. A button
-//   that acts shows sunken until the left mouse button is released over it.
+//   decimal more up to "0000", one fewer down to "."; the left axis label area from 10 to 100
+//   (MakeDecimalButtons, MakeAxisButtons).
 // - The LumButton row cmdRefresh ("Refresh": ClearChart, then PlotChart), cmdExport ("Export") and
 //   cmdPrintChart ("Print Chart"), which export and print the chart with the row of Options::chartKind,
 //   cmdClose ("Close"), and the hidden cmdDefault (outside the visible area, Esc): both close.
 // - tmrRuleFlash (500 ms, off at start): StartRuleFlash after a rule evaluation; each tick flips the mark
 //   labels of Options::flashSeries and redraws.
 // - mLoading, set while Form_Load applies the settings and runs LoadOwn.
-// - The settings table Settings(): read and applied in Form_Load, written at close, in table order.
+// - The settings: the label formats and label areas of ChartSettings(Options::chartKind), then the window's own
+//   table Settings(); read and applied in Form_Load, written at close, in that order.
 // - plotHost(): the PlotHost a plot function gets (messages to the window's prompt); ScopedOverrideCursor shows
 //   the hourglass while a plot runs.
 // The title lines come from the plot functions (data::ChartTitleLine).
@@ -86,16 +104,10 @@ class ChartWindow : public QDialog
     Q_OBJECT
 public:
     enum class ReadOut { None, Y, XY };
-    struct DecimalButtons {
-        QString more, less; // object names of the "one decimal more" and "one decimal fewer" buttons
-        QString toolTip;
-        AxisId axis;
-        QString caption = {}; // shown before the pair, naming its axis where a window has two pairs ("Y")
-    };
     struct Options {
         QString objectName; // frmP_Chart
         QString caption; // "p Chart"
-        QString chartKind; // the statement's chart kind, "P Chart": the window's output row
+        QString chartKind; // the statement's chart kind, "P Chart": the output row and ChartSettings()
         QString chartName; // ocxP_Chart
         ReadOut readOut = ReadOut::Y;
         QList<DecimalButtons> decimalButtons;
@@ -135,7 +147,7 @@ public:
 
 protected:
     // The window's own part.
-    virtual QList<WindowSetting> Settings() = 0;
+    virtual QList<WindowSetting> Settings() { return {}; }
     virtual void LoadOwn() { }
     virtual void PlotChart() = 0;
     // Empties the chart before a redraw; windows empty their model and call this (it undoes the zoom).
@@ -156,8 +168,7 @@ protected:
     bool mLoading = false;
 
 private:
-    void AddDecimalButtons(const DecimalButtons& buttons, QHBoxLayout* row);
-    void AddAxisButtons(QHBoxLayout* row);
+    QList<WindowSetting> AllSettings();
     void RunOutput(void (*output)(const ChartWindowParts&, const ChartOutputRow&));
 
     const Options mOptions;

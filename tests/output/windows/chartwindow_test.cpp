@@ -24,7 +24,8 @@ using namespace moldrin;
 namespace
 {
 
-// A histogram-like window: both read-out values, decimal buttons for both axes, no axis-position buttons.
+// A histogram-like window (the histogram's chart settings): both read-out values, decimal buttons for both
+// axes, no axis-position buttons, a check box of its own.
 class TestWindow : public ChartWindow
 {
 public:
@@ -45,7 +46,7 @@ public:
         Options o;
         o.objectName = QStringLiteral("frmTest");
         o.caption = QStringLiteral("Test Chart");
-        o.chartKind = QStringLiteral("U Chart");
+        o.chartKind = QStringLiteral("Histogram");
         o.chartName = QStringLiteral("ocxTest");
         o.readOut = ReadOut::XY;
         o.decimalButtons = { { "imgLeftY", "imgRightY", "Adjust decimal places Y-Axis", AxisId::Left },
@@ -54,12 +55,7 @@ public:
         o.flashSeries = { kMarks };
         return o;
     }
-    QList<WindowSetting> Settings() override
-    {
-        return { LabelFormatSetting("TestY_LabelFormat", mChart.left),
-            LabelFormatSetting("TestX_LabelFormat", mChart.bottom, "#,##0"), CheckBoxSetting("TestBox", box),
-            LabelAreaSetting("Test_AxisLabelPosition", mChart.left) };
-    }
+    QList<WindowSetting> Settings() override { return { CheckBoxSetting("TestBox", box) }; }
     void LoadOwn() override { events << QStringLiteral("load %1 %2").arg(mLoading).arg(mChart.left.labelFormat); }
     void PlotChart() override
     {
@@ -124,8 +120,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         AppState state(dir.filePath("settings"));
-        state.registry.write("TestY_LabelFormat", "#,##0.0");
-        state.registry.write("Test_AxisLabelPosition", " 40.7 ");
+        state.registry.write("HistogramY_LabelFormat", "#,##0.0");
+        state.registry.write("Histogram_AxisLabelPosition", " 40.7 ");
         state.registry.write("TestBox", "2"); // neither 0 nor 1: the box stays as built
         ScriptedPrompt prompt;
         {
@@ -133,7 +129,7 @@ private Q_SLOTS:
             w.box->setChecked(true);
             w.Form_Load();
             QCOMPARE(w.events, (QStringList { "load 1 #,##0.0", "plot 0" }));
-            QCOMPARE(w.model().bottom.labelFormat, QStringLiteral("#,##0"));
+            QCOMPARE(w.model().bottom.labelFormat, QStringLiteral("#,##0.00"));
             QCOMPARE(w.model().left.labelSize, 40);
             QVERIFY(w.box->isChecked());
             QCOMPARE(w.objectName(), QStringLiteral("frmTest"));
@@ -143,12 +139,12 @@ private Q_SLOTS:
             w.box->setChecked(false);
             w.close();
         }
-        QCOMPARE(state.registry.read("TestY_LabelFormat"), QStringLiteral("#,##0.0"));
-        QCOMPARE(state.registry.read("TestX_LabelFormat"), QStringLiteral("#,##0"));
+        QCOMPARE(state.registry.read("HistogramY_LabelFormat"), QStringLiteral("#,##0.0"));
+        QCOMPARE(state.registry.read("HistogramX_LabelFormat"), QStringLiteral("#,##0.00"));
         QCOMPARE(state.registry.read("TestBox"), QStringLiteral("0"));
-        QCOMPARE(state.registry.read("Test_AxisLabelPosition"), QStringLiteral("40"));
+        QCOMPARE(state.registry.read("Histogram_AxisLabelPosition"), QStringLiteral("40"));
 
-        state.registry.write("Test_AxisLabelPosition", "wide");
+        state.registry.write("Histogram_AxisLabelPosition", "wide");
         TestWindow again(state, prompt);
         again.Form_Load();
         QCOMPARE(again.model().left.labelSize, kDefaultLabelArea);
@@ -156,7 +152,7 @@ private Q_SLOTS:
 
         // A number no label area can be is not taken either (its integer part overflows an int).
         for (const char* huge : { "1e12", "-1e300" }) {
-            state.registry.write("Test_AxisLabelPosition", huge);
+            state.registry.write("Histogram_AxisLabelPosition", huge);
             TestWindow third(state, prompt);
             third.Form_Load();
             QCOMPARE(third.model().left.labelSize, kDefaultLabelArea);
@@ -175,7 +171,7 @@ private Q_SLOTS:
         QVERIFY(moreX && lessY);
         QCOMPARE(moreX->toolTip(), QStringLiteral("Adjust decimal places X-Axis"));
         QTest::mousePress(moreX, Qt::LeftButton);
-        QCOMPARE(w.model().bottom.labelFormat, QStringLiteral("#,##00"));
+        QCOMPARE(w.model().bottom.labelFormat, QStringLiteral("#,##0.000"));
         QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0.00"));
         QVERIFY(moreX->PressedLook());
         QTest::mouseRelease(moreX, Qt::LeftButton);
@@ -229,7 +225,7 @@ private Q_SLOTS:
         QCOMPARE(hidden->focusPolicy(), Qt::NoFocus);
         hidden->click();
         QVERIFY(!w.isVisible());
-        QCOMPARE(state.registry.read("TestX_LabelFormat"), QStringLiteral("#,##0"));
+        QCOMPARE(state.registry.read("HistogramX_LabelFormat"), QStringLiteral("#,##0.00"));
 
         // Esc closes as well, and the settings are written.
         QFile::remove(dir.filePath("settings"));
@@ -239,7 +235,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&esc));
         QTest::keyClick(&esc, Qt::Key_Escape);
         QVERIFY(!esc.isVisible());
-        QCOMPARE(state.registry.read("TestX_LabelFormat"), QStringLiteral("#,##0"));
+        QCOMPARE(state.registry.read("HistogramX_LabelFormat"), QStringLiteral("#,##0.00"));
     }
 
     // Export and Print Chart run with the blinking paused and the mark labels shown, whatever phase the
@@ -282,7 +278,7 @@ private Q_SLOTS:
         });
         Click(w.cmdPrintChart);
         QCOMPARE(dialogs.count, 1);
-        QCOMPARE(caption, QStringLiteral("Print U Chart"));
+        QCOMPARE(caption, QStringLiteral("Print Histogram Chart"));
         QVERIFY(!blinkingWhilePrinting);
         QCOMPARE(test::PdfPageCount(pdf), 1);
         QVERIFY(test::PdfPageText(pdf, 1).contains("Printed on: "));
