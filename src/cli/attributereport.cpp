@@ -15,12 +15,6 @@ namespace moldrin::cli
 namespace
 {
 
-// The number a panel value shows ("1,234.5": 1234.5), so a figure is what the panel says.
-double PanelNumber(const QString& text)
-{
-    return QString(text).remove(QLatin1Char(',')).toDouble();
-}
-
 bool WriteAttributeJson(QIODevice& device, const AppState& state, const ChartModel& chart, const QString& kind,
     const AttributePlotOutcome& outcome)
 {
@@ -30,7 +24,7 @@ bool WriteAttributeJson(QIODevice& device, const AppState& state, const ChartMod
         captions << line.caption;
         values << line.value;
         if (!line.figure.isEmpty())
-            figures.insert(line.figure, PanelNumber(line.value));
+            figures.insert(line.figure, PanelFigure(line.value));
     }
     if (outcome.result.valueTextEndsWithBreak)
         values << QString();

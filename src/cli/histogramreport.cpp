@@ -15,14 +15,6 @@ namespace moldrin::cli
 namespace
 {
 
-// A panel text as the number it shows ("1,234.5" is 1234.5); a text such as "N/A" stays a text.
-QJsonValue PanelFigure(const QString& text)
-{
-    bool ok = false;
-    const double v = QString(text).remove(QLatin1Char(',')).toDouble(&ok);
-    return ok ? QJsonValue(v) : QJsonValue(text);
-}
-
 QJsonValue LimitFigure(double limit)
 {
     return IsLimitSentinel(limit) ? QJsonValue("N/A") : QJsonValue(limit);

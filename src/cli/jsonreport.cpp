@@ -129,6 +129,13 @@ QJsonValue FigureJson(const Figure& f)
     return QJsonValue::Null;
 }
 
+QJsonValue PanelFigure(const QString& text)
+{
+    bool ok = false;
+    const double v = QString(text).remove(QLatin1Char(',')).toDouble(&ok);
+    return ok ? QJsonValue(v) : QJsonValue(text);
+}
+
 QJsonObject PanelJson(const QStringList& captions, const QStringList& values)
 {
     return QJsonObject { { "captions", QJsonArray::fromStringList(captions) },

@@ -46,6 +46,9 @@ private:
 
 // A figure as the panel holds it: its number, its text ("N/A") or null.
 QJsonValue FigureJson(const Figure& f);
+// A panel text as the number it shows ("1,234.5" is 1234.5), so a figure is what the panel says; a text such
+// as "N/A" stays a text.
+QJsonValue PanelFigure(const QString& text);
 // {"captions": [...], "values": [...]}: the statistics panel's two labels, line by line.
 QJsonObject PanelJson(const QStringList& captions, const QStringList& values);
 // The array of every series of the chart in index order: index, title, axis and points [x, y, "label"].

@@ -27,3 +27,12 @@ TEST(JsonString, EveryTextReadsBackUnchanged)
     moldrin::cli::AppendJsonString(one, QString(QChar(1)));
     EXPECT_EQ(one, "\"\\u0001\"");
 }
+
+// A panel figure is the number the panel shows, or its text where it shows none: never 0 for "N/A".
+TEST(PanelFigure, TheNumberThePanelShows)
+{
+    EXPECT_EQ(moldrin::cli::PanelFigure("1,234.5"), QJsonValue(1234.5));
+    EXPECT_EQ(moldrin::cli::PanelFigure("-0.0125"), QJsonValue(-0.0125));
+    EXPECT_EQ(moldrin::cli::PanelFigure("N/A"), QJsonValue("N/A"));
+    EXPECT_EQ(moldrin::cli::PanelFigure(""), QJsonValue(""));
+}
