@@ -2,7 +2,7 @@
 // export and printing.
 #include "output/windows/chartwindow.h"
 
-#include "buttonctl/lumbutton.h"
+#include "buttonctl/commandbutton.h"
 #include "common/numberformat.h"
 #include "output/dialogs/frmprintchart.h"
 #include "output/windows/imagebutton.h"
@@ -25,12 +25,13 @@ namespace
 {
 
 // A histogram-like window (the histogram's chart settings): both read-out values, decimal buttons for both
-// axes, no axis-position buttons, a check box of its own.
+// axes, a check box of its own; with `attributeLike`, the attribute windows' Y read-out and axis-position
+// buttons.
 class TestWindow : public ChartWindow
 {
 public:
-    TestWindow(AppState& state, Prompt& prompt)
-        : ChartWindow(state, prompt, {}, MakeOptions(), nullptr)
+    TestWindow(AppState& state, Prompt& prompt, bool attributeLike = false)
+        : ChartWindow(state, prompt, {}, MakeOptions(attributeLike), nullptr)
     {
         box = new QCheckBox(this);
         ChartSeries s;
@@ -41,17 +42,17 @@ public:
         marks.marks.visible = true;
         mChart.series << s << marks;
     }
-    static Options MakeOptions()
+    static Options MakeOptions(bool attributeLike)
     {
         Options o;
         o.objectName = QStringLiteral("frmTest");
         o.caption = QStringLiteral("Test Chart");
         o.chartKind = QStringLiteral("Histogram");
         o.chartName = QStringLiteral("ocxTest");
-        o.readOut = ReadOut::XY;
+        o.readOut = attributeLike ? ReadOut::Y : ReadOut::XY;
         o.decimalButtons = { { "imgLeftY", "imgRightY", "Adjust decimal places Y-Axis", AxisId::Left },
             { "imgLeftX", "imgRightX", "Adjust decimal places X-Axis", AxisId::Bottom } };
-        o.axisButtons = false;
+        o.axisButtons = attributeLike;
         o.flashSeries = { kMarks };
         return o;
     }
@@ -159,32 +160,71 @@ private Q_SLOTS:
         }
     }
 
+    // Each decimal pair works on its own axis between "." and four decimals, the axis-position pair on the
+    // label area between 10 and 100; a button that acts shows sunken until released, one at its limit does not.
+    // The steps are kept at close and the axes draw what the formats say.
     void buttonsActOnTheirAxisWithinTheirLimits()
     {
         QTemporaryDir dir;
         AppState state(dir.filePath("settings"));
         ScriptedPrompt prompt;
-        TestWindow w(state, prompt);
-        w.Form_Load();
-        ImageButton* moreX = Child<ImageButton>(w, "imgLeftX");
-        ImageButton* lessY = Child<ImageButton>(w, "imgRightY");
-        QVERIFY(moreX && lessY);
-        QCOMPARE(moreX->toolTip(), QStringLiteral("Adjust decimal places X-Axis"));
-        QTest::mousePress(moreX, Qt::LeftButton);
-        QCOMPARE(w.model().bottom.labelFormat, QStringLiteral("#,##0.000"));
-        QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0.00"));
-        QVERIFY(moreX->PressedLook());
-        QTest::mouseRelease(moreX, Qt::LeftButton);
-        QVERIFY(!moreX->PressedLook());
-        for (int i = 0; i < 4; ++i)
-            QTest::mousePress(lessY, Qt::LeftButton);
-        QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0."));
-        QTest::mouseRelease(lessY, Qt::LeftButton);
-        QTest::mousePress(lessY, Qt::LeftButton); // at its limit: nothing, and no sunken look
-        QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0."));
-        QVERIFY(!lessY->PressedLook());
+        {
+            TestWindow w(state, prompt, true);
+            w.Form_Load();
+            ImageButton* moreX = Child<ImageButton>(w, "imgLeftX");
+            ImageButton* lessY = Child<ImageButton>(w, "imgRightY");
+            QVERIFY(moreX && lessY);
+            QCOMPARE(moreX->toolTip(), QStringLiteral("Adjust decimal places X-Axis"));
+            QTest::mousePress(moreX, Qt::LeftButton);
+            QCOMPARE(w.model().bottom.labelFormat, QStringLiteral("#,##0.000"));
+            QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0.00"));
+            QVERIFY(moreX->PressedLook());
+            QTest::mouseRelease(moreX, Qt::LeftButton);
+            QVERIFY(!moreX->PressedLook());
+            for (int i = 0; i < 5; ++i)
+                QTest::mousePress(moreX, Qt::LeftButton);
+            QCOMPARE(w.model().bottom.labelFormat, QStringLiteral("#,##0.0000"));
+            for (int i = 0; i < 4; ++i)
+                QTest::mousePress(lessY, Qt::LeftButton);
+            QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0."));
+            QTest::mouseRelease(lessY, Qt::LeftButton);
+            QTest::mousePress(lessY, Qt::LeftButton); // at its limit: nothing, and no sunken look
+            QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0."));
+            QVERIFY(!lessY->PressedLook());
 
-        QString format = QStringLiteral("#,##0.0000");
+            ImageButton* narrower = Child<ImageButton>(w, "imgChartLeft");
+            ImageButton* wider = Child<ImageButton>(w, "imgChartRight");
+            QCOMPARE(narrower->toolTip(), QStringLiteral("Adjust axis position"));
+            for (int i = 0; i < 40; ++i)
+                QTest::mousePress(narrower, Qt::LeftButton);
+            QCOMPARE(w.model().left.labelSize, 10);
+            QTest::mouseRelease(narrower, Qt::LeftButton);
+            QTest::mousePress(narrower, Qt::LeftButton);
+            QVERIFY(!narrower->PressedLook());
+            for (int i = 0; i < 120; ++i)
+                QTest::mousePress(wider, Qt::LeftButton);
+            QCOMPARE(w.model().left.labelSize, 100);
+            QTest::mousePress(narrower, Qt::LeftButton);
+            QCOMPARE(w.model().left.labelSize, 99);
+            QVERIFY(narrower->PressedLook());
+            QCOMPARE(w.model().bottom.labelSize, ChartModel().bottom.labelSize);
+
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.chartView()->replot();
+            const QString label = w.chartView()->pointAxis()->tickVectorLabels().value(1);
+            QVERIFY2(label.contains(QRegularExpression("^[0-9]+\\.[0-9]{4}$")), qPrintable(label));
+            w.close();
+        }
+        QCOMPARE(state.registry.read("HistogramX_LabelFormat"), QStringLiteral("#,##0.0000"));
+        QCOMPARE(state.registry.read("HistogramY_LabelFormat"), QStringLiteral("#,##0."));
+        QCOMPARE(state.registry.read("Histogram_AxisLabelPosition"), QStringLiteral("99"));
+
+        // A format without a point gains an integer digit; the steps' limits by themselves.
+        QString format = QStringLiteral("#,##0");
+        QVERIFY(AddDecimal(format));
+        QCOMPARE(format, QStringLiteral("#,##00"));
+        format = QStringLiteral("#,##0.0000");
         QVERIFY(!AddDecimal(format));
         int width = 10;
         QVERIFY(!NarrowLabelArea(width));
@@ -192,6 +232,29 @@ private Q_SLOTS:
         QCOMPARE(width, 11);
         width = 100;
         QVERIFY(!WidenLabelArea(width));
+    }
+
+    // The main window moves its left axis and custom axis 0 as one, the first deciding the limits.
+    void sharedButtonsMoveSeveralAxes()
+    {
+        ChartModel chart;
+        chart.left.labelFormat = chart.custom0.labelFormat = QStringLiteral("#,##0.0");
+        chart.left.labelSize = chart.custom0.labelSize = 100;
+        int changes = 0;
+        QWidget parent;
+        const ImageButtonPair decimals = MakeDecimalButtons(
+            { "imgLeft", "imgRight", "tip", AxisId::Left }, chart, { AxisId::Left, AxisId::Custom0 },
+            [&] { ++changes; }, &parent);
+        const ImageButtonPair area = MakeAxisButtons(
+            chart, { AxisId::Left, AxisId::Custom0 }, "tip", [&] { ++changes; }, &parent);
+        QTest::mousePress(decimals.first, Qt::LeftButton);
+        QCOMPARE(chart.custom0.labelFormat, QStringLiteral("#,##0.00"));
+        QTest::mousePress(area.second, Qt::LeftButton); // at 100: nothing
+        QTest::mousePress(area.first, Qt::LeftButton);
+        QCOMPARE(chart.custom0.labelSize, 99);
+        QCOMPARE(changes, 2);
+        QCOMPARE(decimals.first->objectName(), QStringLiteral("imgLeft"));
+        QCOMPARE(area.first->objectName(), QStringLiteral("imgChartLeft"));
     }
 
     void readOutRefreshHooksAndClosing()
@@ -212,10 +275,18 @@ private Q_SLOTS:
             + " Y:" + FormatNumber(view->centreValueAxis()->pixelToCoord(at.y()), "#,##0.0##");
         QCOMPARE(Child<QLabel>(w, "lblXYValue")->text(), expected);
 
+        // Refresh empties the chart, undoing the zoom, and plots again.
+        const QCPRange full = view->pointAxis()->range();
+        view->pointAxis()->setRange(full.lower, full.center());
+        QVERIFY(view->zoomed());
         w.events.clear();
         Child<LumButton>(w, "cmdRefresh")->Click();
         QCOMPARE(w.events, (QStringList { "clear", "plot 0" }));
-        QCOMPARE(Child<LumButton>(w, "cmdPrintChart")->Caption(), QStringLiteral("Print Chart"));
+        QVERIFY(!view->zoomed());
+        QStringList captions;
+        for (const char* name : { "cmdRefresh", "cmdExport", "cmdPrintChart", "cmdClose" })
+            captions << Child<LumButton>(w, name)->Caption();
+        QCOMPARE(captions, (QStringList { "Refresh", "Export", "Print Chart", "Close" }));
         QTimer* timer = Child<QTimer>(w, "tmrRuleFlash");
         QCOMPARE(timer->interval(), 500);
         QVERIFY(!timer->isActive());
@@ -227,6 +298,18 @@ private Q_SLOTS:
         QVERIFY(!w.isVisible());
         QCOMPARE(state.registry.read("HistogramX_LabelFormat"), QStringLiteral("#,##0.00"));
 
+        // The attribute windows' read-out shows the value alone.
+        TestWindow y(state, prompt, true);
+        y.resize(900, 600);
+        y.Form_Load();
+        y.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&y));
+        y.chartView()->replot();
+        y.chartView_MouseMove(at);
+        QCOMPARE(y.lblXYValue->text(),
+            " Y:" + FormatNumber(y.chartView()->centreValueAxis()->pixelToCoord(at.y()), "#,##0.0##"));
+        y.close();
+
         // Esc closes as well, and the settings are written.
         QFile::remove(dir.filePath("settings"));
         TestWindow esc(state, prompt);
@@ -236,6 +319,27 @@ private Q_SLOTS:
         QTest::keyClick(&esc, Qt::Key_Escape);
         QVERIFY(!esc.isVisible());
         QCOMPARE(state.registry.read("HistogramX_LabelFormat"), QStringLiteral("#,##0.00"));
+    }
+
+    // The buttons of the windows built in code and of those from .ui files are one kind, with one look.
+    void everyCommandButtonHasTheProgramLook()
+    {
+        QTemporaryDir dir;
+        AppState state(dir.filePath("settings"));
+        ScriptedPrompt prompt;
+        TestWindow w(state, prompt);
+        frmPrintChart dialog(state, prompt, SystemPrinters {});
+        QList<LumButton*> buttons = w.findChildren<LumButton*>() + dialog.findChildren<LumButton*>();
+        QCOMPARE(buttons.size(), 6);
+        for (LumButton* b : buttons) {
+            QVERIFY2(qobject_cast<CommandButton*>(b), qPrintable(b->objectName()));
+            QCOMPARE(b->Font().family(), QStringLiteral("Arial"));
+            QCOMPARE(b->Font().pointSizeF(), 8.25);
+            QVERIFY(b->Font().bold());
+            QCOMPARE(b->BorderWidth(), 1);
+            QCOMPARE(b->ForeColor(), LumButton::kWindowTextColor);
+        }
+        QCOMPARE(dialog.ui.cmdPrintChart->Caption(), QStringLiteral("Print"));
     }
 
     // Export and Print Chart run with the blinking paused and the mark labels shown, whatever phase the
