@@ -3,6 +3,7 @@
 
 #include "data/access/connection.h"
 #include "data/loader/tempfiles.h"
+#include "plothost.h"
 #include "testsupport.h"
 
 #include <QFile>
@@ -20,21 +21,13 @@ using namespace moldrin::data;
 namespace
 {
 
-class Host : public PlotHost
-{
-public:
-    ScriptedPrompt scripted;
-    Prompt& prompt() override { return scripted; }
-    void SetPanelEnabled(bool) override { }
-};
-
 // Columns of the results table: V the worked readings 2 4 4 4 5 5 7 9 (then nulls), M readings of mean 0,
 // T three readings, E none at all, X a text that is no number.
 struct Fixture {
     QTemporaryDir dir;
     AppState state { dir.filePath("settings") };
     ChartModel chart = BuildHistogramChartTemplate();
-    Host host;
+    test::RecordingHost host;
     PlotSelection sel;
 
     Fixture()

@@ -4,6 +4,7 @@
 #include "data/access/connection.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/tempfiles.h"
+#include "plothost.h"
 #include "resultstable.h"
 #include "screening/screening.h"
 #include "testsupport.h"
@@ -435,13 +436,7 @@ namespace
 // The rule codes the main window's X-Bar chart marks, counted per rule as the screen counts them.
 std::array<std::int64_t, kRuleHitCount> PlottedRuleHits(Fixture& fx, const QString& chartType)
 {
-    class PlotHostOf : public PlotHost
-    {
-    public:
-        ScriptedPrompt scripted;
-        Prompt& prompt() override { return scripted; }
-        void SetPanelEnabled(bool) override { }
-    } host;
+    test::RecordingHost host;
     ChartModel chart = BuildVariablesChartTemplate();
     PlotSelection s = fx.sel;
     s.parameterIndex = 0;
