@@ -141,7 +141,7 @@ TEST(HistogramPlot, FillsTheChartAndWritesTheCellTable)
     EXPECT_EQ(c.series[kHistogramFirstMarker + 2].points[1].label, "Mean=5.0");
     EXPECT_FALSE(c.left.automatic);
     EXPECT_EQ(c.left.minimum, 0);
-    EXPECT_TRUE(moldrin::test::Near(c.left.maximum, 3.09));
+    EXPECT_CLOSE(c.left.maximum, 3.09);
     EXPECT_EQ(out.histogram.panelValues[0], "8");
     EXPECT_EQ(f.cellTable(), out.histogram.cellTableLines);
     EXPECT_EQ(f.cellTable().last(), "Total\t\t\t\t8");

@@ -273,7 +273,7 @@ TEST(EvaluateVariablesRules, DefaultSetupOnXBarR)
 
     // Marks sit 5 % of the widened left axis above their points.
     const double offset = (m.chart.left.maximum - m.chart.left.minimum) * 0.05;
-    EXPECT_TRUE(Near(m.chart.series[kSeriesUpArrow].points[0].y, 10.1 + offset));
+    EXPECT_CLOSE(m.chart.series[kSeriesUpArrow].points[0].y, 10.1 + offset);
 }
 
 TEST(EvaluateVariablesRules, BlinkDecision)
@@ -327,11 +327,11 @@ TEST(RuleMarks, AxisWideningAndPlacement)
     ScriptedPrompt prompt;
     EXPECT_TRUE(PlaceRuleMarks(state, chart, kSeriesXBar, AxisId::Left, 7, 8, 1, prompt));
     ASSERT_EQ(chart.series[7].count(), 1);
-    EXPECT_TRUE(Near(chart.series[7].points[0].y, 4.65));
+    EXPECT_CLOSE(chart.series[7].points[0].y, 4.65);
     EXPECT_DOUBLE_EQ(chart.series[7].points[0].x, 2);
     EXPECT_EQ(chart.series[7].points[0].label, "R1+,R2+");
     EXPECT_EQ(chart.series[7].points[0].colour, kTeeColor);
-    EXPECT_TRUE(Near(chart.series[8].points[0].y, 3.35));
+    EXPECT_CLOSE(chart.series[8].points[0].y, 3.35);
 
     state.gUpperRuleMarks = QStringList { "R6" };
     state.gLowerRuleMarks = QStringList { "" };

@@ -131,7 +131,7 @@ const ParameterScreen& ByColumn(const ScreenResult& r, const QString& column)
 void ExpectFigure(const Figure& f, double expected, const char* what)
 {
     ASSERT_TRUE(f.isNumber()) << what;
-    EXPECT_TRUE(Near(f.value(), expected)) << what << ": " << f.value() << " != " << expected;
+    EXPECT_CLOSE(f.value(), expected) << what;
 }
 
 void ExpectNA(const Figure& f, const char* what)

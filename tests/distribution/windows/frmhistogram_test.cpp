@@ -194,7 +194,7 @@ private Q_SLOTS:
         QVERIFY(MarkerLabel(c, kHistogramFirstMarker + 3).startsWith("-3SD="));
         QVERIFY(MarkerLabel(c, kHistogramFirstMarker + 3).endsWith("\rA"));
         const double peak = std::max(*c.series[kHistogramBars].maxY(), *c.series[kHistogramDataCurve].maxY());
-        QVERIFY(moldrin::test::Near(c.left.maximum, peak * 1.03));
+        QVERIFY_CLOSE(c.left.maximum, peak * 1.03);
 
         QCOMPARE(w.ui.lblSPCParameter->text(), HistogramPanelCaptions().join("\r\n"));
         const QStringList values = w.ui.lblSPCParameter1->text().split("\r\n");
@@ -328,7 +328,7 @@ private Q_SLOTS:
         };
         const double narrow = drawnWidth();
         bar->setValue(90);
-        QVERIFY(moldrin::test::Near(drawnWidth(), narrow * 90));
+        QVERIFY_CLOSE(drawnWidth(), narrow * 90);
         // The main window writes the value at exit; the window itself stores nothing of it.
         s.close();
         QCOMPARE(s.state.registry.read("HistogramBarWidth"), QString());
