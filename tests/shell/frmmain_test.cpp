@@ -25,7 +25,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHelpEvent>
@@ -43,7 +42,6 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
-#include <vector>
 
 using namespace moldrin;
 using moldrin::test::ChooseWithMouse;
@@ -162,8 +160,6 @@ private Q_SLOTS:
     void promptFilter();
     void serialBoxSelectsOnFocus();
     void aboutAndSplash();
-    void stopLatencyMillionReadings();
-    void plotTimeMillionReadings();
     void customRangeDialog();
     void customOpensOneDialog();
     void rulesSetupDialog();
@@ -996,100 +992,6 @@ void FrmMainTest::aboutAndSplash()
     QCOMPARE(splash.findChild<QLabel*>("lblVersion")->text(), "Moldrin Pro Version: " + VersionText());
     splash.ShowFor(10);
     QVERIFY(!splash.isVisible());
-}
-
-// Measures, does not assert a time: MOLDRIN_STOP_BENCH=1 runs it on 1,000,000 readings.
-void FrmMainTest::stopLatencyMillionReadings()
-{
-    if (qgetenv("MOLDRIN_STOP_BENCH").isEmpty())
-        QSKIP("set MOLDRIN_STOP_BENCH=1 (or to a folder generated with --units 1000000) to measure");
-    // A folder that already holds the generated configuration is used as it is.
-    QString dir = QString::fromLocal8Bit(qgetenv("MOLDRIN_STOP_BENCH"));
-    if (!QFileInfo::exists(QDir(dir).filePath("results.db"))) {
-        dir = mTemp.filePath("million");
-        QVERIFY(QDir().mkpath(dir));
-        QVERIFY(MakeDemo(dir, 1000000));
-    }
-    Session s(mSettings);
-    QVERIFY(s.start(dir));
-    frmMain& w = *s.window;
-    w.show();
-    // The event loop's turns during the plot: the widest gap between two ticks of a 50 ms timer shows
-    // how long the window went without repainting. Stop is clicked once the plot has read for a second.
-    QElapsedTimer plot;
-    qint64 lastTick = -1, widestGap = 0, firstTick = -1, stopAt = -1;
-    int ticks = 0;
-    QTimer ticker;
-    connect(&ticker, &QTimer::timeout, &w, [&] {
-        const qint64 now = plot.elapsed();
-        if (firstTick < 0)
-            firstTick = now;
-        if (lastTick >= 0)
-            widestGap = std::max(widestGap, now - lastTick);
-        lastTick = now;
-        ++ticks;
-        if (stopAt < 0 && now - firstTick > 1000 && w.cmdPlotChart->Caption() == QLatin1String("Stop Plot")) {
-            stopAt = now;
-            s.prompt.answers.enqueue(PromptAnswer::Yes);
-            Click(w.cmdPlotChart);
-        }
-    });
-    ticker.start(50);
-    plot.start();
-    w.cmdPlotChart_Click();
-    const qint64 total = plot.elapsed();
-    ticker.stop();
-    QVERIFY(w.lastOutcome().stopped);
-    qInfo("1,000,000 readings: first turn of the event loop after %lld ms (statement opened), %d turns, widest "
-          "gap after that %lld ms; Stop confirmed at %lld ms after %ld subgroups, loader returned %lld ms later",
-        firstTick, ticks, widestGap, stopAt, w.lastOutcome().pointCount, w.lastStopLatencyMs());
-    qInfo("plot call ended at %lld ms", total);
-    QElapsedTimer r;
-    r.start();
-    w.chartView()->render(w.chart());
-    w.chartView()->replot();
-    qInfo("one render of the stopped chart: %lld ms", r.elapsed());
-}
-
-// Measures, does not assert a time: MOLDRIN_PLOT_BENCH=FOLDER (a configuration generated with --units
-// 1000000) times Start Plot to the drawn chart of the first parameter, X-Bar-R of 5 with zones for every
-// test ID (MOLDRIN_PLOT_BENCH_CHART names another chart type), as moldrin-report plots it: one plot
-// unmeasured, then five, each time and the median printed.
-void FrmMainTest::plotTimeMillionReadings()
-{
-    const QString dir = QString::fromLocal8Bit(qgetenv("MOLDRIN_PLOT_BENCH"));
-    if (dir.isEmpty())
-        QSKIP("set MOLDRIN_PLOT_BENCH to a folder generated with --units 1000000 to measure");
-    QVERIFY(QFileInfo::exists(QDir(dir).filePath("results.db")));
-    const QString chartType = qEnvironmentVariable("MOLDRIN_PLOT_BENCH_CHART", QStringLiteral("X-Bar-R"));
-    Session s(mSettings);
-    QVERIFY(s.start(dir));
-    frmMain& w = *s.window;
-    w.show();
-    w.cboSelectChart->setCurrentText(chartType);
-    if (chartType != kChartIndividualMR)
-        w.cboXBarSize->setCurrentText(QStringLiteral("5"));
-    w.cboTestID->setCurrentText(data::kAllItem);
-    w.chkShowZoneABC->setChecked(true);
-    QCOMPARE(w.cboSelectChart->currentText(), chartType);
-    QCOMPARE(w.cboTestID->currentText(), data::kAllItem);
-    std::vector<qint64> times;
-    for (int run = 0; run <= 5; ++run) {
-        QElapsedTimer clock;
-        clock.start();
-        w.cmdPlotChart_Click();
-        QApplication::processEvents();
-        w.chartView()->repaint();
-        const qint64 ms = clock.elapsed();
-        QVERIFY(w.lastOutcome().plotted);
-        QCOMPARE(s.prompt.texts(), QStringList());
-        if (run > 0)
-            times.push_back(ms);
-        qInfo("%s, %ld readings, %ld points: Start Plot to the drawn chart %lld ms%s", qPrintable(chartType),
-            w.lastOutcome().records, w.lastOutcome().pointCount, ms, run == 0 ? " (not counted)" : "");
-    }
-    std::sort(times.begin(), times.end());
-    qInfo("median of %zu: %lld ms", times.size(), times[times.size() / 2]);
 }
 
 void FrmMainTest::customRangeDialog()
