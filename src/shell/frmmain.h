@@ -38,6 +38,10 @@ public:
     // Start-up. False when the program must end (a second instance); DoShutdownProgram has run then.
     bool Form_Load(const StartOptions& options);
 
+    // Shows the window at its designed size where the screen it opens on has room for it and a window
+    // frame, else maximised, so that every control is on the screen.
+    void ShowOnScreen();
+
     void SetPanelEnabled(bool enable);
     // Deletes the temporary files and closes the connection without saving settings.
     void DoShutdownProgram();

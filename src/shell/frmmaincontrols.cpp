@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QUrl>
@@ -52,6 +53,19 @@ void frmMain::SetUpControls()
     // The range list gets its items in start-up step 9; until then it is empty.
     for (QComboBox* c : { cboProductName, cboDataParameters, cboATEList, cboTestID })
         new WholeItems(c);
+}
+
+void frmMain::ShowOnScreen()
+{
+    // The most a window system's title bar and borders take.
+    const QSize frame(16, 48);
+    const QRect room = screen()->availableGeometry();
+    if (room.width() >= width() + frame.width() && room.height() >= height() + frame.height()) {
+        move(room.center() - QPoint(width() / 2, height() / 2));
+        show();
+    } else {
+        showMaximized();
+    }
 }
 
 void frmMain::ConnectControls()

@@ -44,7 +44,7 @@ int main(int argc, char* argv[])
     options.anotherInstanceRunning = [&lock] { return !lock.acquire(); };
     if (!window.Form_Load(options))
         return 0;
-    window.show();
+    window.ShowOnScreen();
 
     if (parser.isSet(ready)) {
         QTimer::singleShot(0, &app, [&] {

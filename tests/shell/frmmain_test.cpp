@@ -33,6 +33,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -834,33 +835,61 @@ void FrmMainTest::iniLinks()
 
 void FrmMainTest::exportChart()
 {
-    Session s(mSettings);
-    QVERIFY(s.start(mDemo));
-    frmMain& w = *s.window;
+    // A home of the test's own: no pictures folder in it at first.
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const auto restoreHome = qScopeGuard([&] {
+        qputenv("HOME", oldHome);
+        oldConfig.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", oldConfig);
+    });
+    const QString home = mTemp.filePath("home"), exports = mTemp.filePath("exports");
+    QVERIFY(QDir().mkpath(home) && QDir().mkpath(exports));
+    qputenv("HOME", home.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home + "/.config").toLocal8Bit());
+
+    auto s = std::make_unique<Session>(mSettings);
+    QVERIFY(s->start(mDemo));
+    frmMain& w = *s->window;
     w.resize(1000, 700);
     w.chkShowZoneABC->click();
     QVERIFY(w.tmrRuleFlash->isActive());
     const QStringList header = w.chart().header;
-    const QString file = mTemp.filePath("export.png");
-    s.prompt.files.enqueue(file);
+    const QString file = QDir(exports).filePath("export.png");
+    s->prompt.files.enqueue(file);
     Click(w.cmdExport);
-    QCOMPARE(s.prompt.fileRequests.last().title, QString("Chart Export"));
-    QVERIFY(s.prompt.fileRequests.last().save);
+    QCOMPARE(s->prompt.fileRequests.last().title, QString("Chart Export"));
+    QVERIFY(s->prompt.fileRequests.last().save);
+    // The first export starts in the home folder (there is no pictures folder), not the configuration's.
+    QCOMPARE(s->prompt.fileRequests.last().fileName, QDir(home).filePath("*.png"));
     QVERIFY(QFileInfo(file).size() > 1000);
     QVERIFY(!w.tmrRuleFlash->isActive()); // the export stops the blinking
     QCOMPARE(w.chart().header, header);
     QVERIFY(w.cmdExport->Enabled());
-    // An existing file: No keeps it as it is.
+    // An existing file: No keeps it as it is. The dialog opened in the folder of the last export.
     QFile::resize(file, 10);
-    s.prompt.files.enqueue(file);
-    s.prompt.answers.enqueue(PromptAnswer::No);
+    s->prompt.files.enqueue(file);
+    s->prompt.answers.enqueue(PromptAnswer::No);
     Click(w.cmdExport);
-    QCOMPARE(s.prompt.texts().last(), QString("Overwrite the existing file?"));
+    QCOMPARE(s->prompt.fileRequests.last().fileName, QDir(exports).filePath("*.png"));
+    QCOMPARE(s->prompt.texts().last(), QString("Overwrite the existing file?"));
     QCOMPARE(QFileInfo(file).size(), 10);
     // A cancelled dialog writes nothing.
-    s.prompt.clear();
+    s->prompt.clear();
     Click(w.cmdExport);
-    QCOMPARE(s.prompt.texts(), QStringList());
+    QCOMPARE(s->prompt.texts(), QStringList());
+
+    // The folder is kept for the next start; a fresh user with a pictures folder starts there.
+    s.reset();
+    Session again(mSettings);
+    QVERIFY(again.start(mDemo));
+    again.window->chkShowZoneABC->click();
+    Click(again.window->cmdExport);
+    QCOMPARE(again.prompt.fileRequests.last().fileName, QDir(exports).filePath("*.png"));
+    QVERIFY(QDir().mkpath(home + "/Pictures"));
+    Session fresh(mTemp.filePath("settings-fresh-user"));
+    QVERIFY(fresh.start(mDemo));
+    fresh.window->chkShowZoneABC->click();
+    Click(fresh.window->cmdExport);
+    QCOMPARE(fresh.prompt.fileRequests.last().fileName, QDir(home + "/Pictures").filePath("*.png"));
 }
 
 void FrmMainTest::exitQuestion()
