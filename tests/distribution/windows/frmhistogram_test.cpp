@@ -438,13 +438,22 @@ private Q_SLOTS:
                 QVERIFY2(
                     metrics.horizontalAdvance(c) == advance, qPrintable(QStringLiteral("'%1' in %2").arg(c, text)));
 
-        // A cell table that is gone is said so; the window still opens.
-        QFile::remove(s.state.gTempFile3);
+        // A histogram that draws nothing lists no cells, not the table of the one before.
+        s.selection.serialFilter = QStringLiteral("NO SUCH UNIT");
+        frmHistogram& none = s.open();
+        QCOMPARE(s.prompt.texts(), QStringList { "No data collection for this selected range of filter condition!" });
         lines.clear();
-        w.ui.cmdViewCellData->Click();
+        none.ui.cmdViewCellData->Click();
         QCOMPARE(shown.count, 2);
         QVERIFY(lines.isEmpty());
-        QCOMPARE(s.prompt.texts(), QStringList { "File not found!" });
+        QCOMPARE(s.prompt.messages.size(), 1);
+
+        // A cell table that is gone is said so; the window still opens.
+        QFile::remove(s.state.gTempFile3);
+        none.ui.cmdViewCellData->Click();
+        QCOMPARE(shown.count, 3);
+        QVERIFY(lines.isEmpty());
+        QCOMPARE(s.prompt.texts().last(), QStringLiteral("File not found!"));
     }
 
     void refreshReadsAgainAndUndoesTheZoom()
