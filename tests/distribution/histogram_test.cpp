@@ -223,20 +223,19 @@ TEST(Histogram, LargeMagnitudeReadingsKeepTheirDigits)
 
 TEST(Histogram, MomentsOfReadingsFarFromZeroKeepTheirDigits)
 {
-    // 1e10 − 0.001, 1e10 and 1e10 + 0.001 are symmetric about 1e10 in binary too, so these readings have the
-    // shape of −1, 0 and 1 in the same numbers: the same skewness and kurtosis. Deviations from a mean rounded
-    // to the readings' scale (a unit in the last place is 2e-6 here) get them wrong in the third digit.
-    const int counts[] = { 5, 2, 1 };
-    HistogramValues far, near;
-    for (int k = 0; k < 3; ++k)
-        for (int i = 0; i < counts[k]; ++i) {
-            far.append(1e10 + (k - 1) * 0.001);
-            near.append(k - 1);
-        }
+    // 1e10 − 0.001 and 1e10 + 0.001 are symmetric about 1e10 in binary too, so one of the first and four of
+    // the second have the shape of −1, 1, 1, 1, 1: skewness −√5 and kurtosis 5. Deviations from a mean rounded
+    // to the readings' scale (a unit in the last place is 2e-6 here) gave −2.2318 and 4.9771.
+    HistogramValues far { 1e10 - 0.001 }, near { -1 };
+    for (int i = 0; i < 4; ++i) {
+        far.append(1e10 + 0.001);
+        near.append(1);
+    }
     const Histogram f = ComputeHistogram(far, 999, -999, 10);
     const Histogram n = ComputeHistogram(near, 999, -999, 10);
     ASSERT_EQ(f.end, HistogramEnd::Drawn);
-    EXPECT_EQ(n.stats.skewness, 1.3229);
+    EXPECT_EQ(n.stats.skewness, -2.2361);
+    EXPECT_EQ(n.stats.kurtosis, 5);
     EXPECT_EQ(f.stats.skewness, n.stats.skewness);
     EXPECT_EQ(f.stats.kurtosis, n.stats.kurtosis);
     EXPECT_EQ(Counts(f), Counts(n));
