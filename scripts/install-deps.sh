@@ -11,12 +11,13 @@ PACKAGES=(
   postgresql-15
   mdbtools mdbtools-dev libglib2.0-dev
   libfreexl-dev libzip-dev
-  libgsl-dev
+  libgsl-dev libgmp-dev rapidjson-dev
   python3 python3-xlwt python3-openpyxl python3-xlsxwriter
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang clang-format libclang-rt-14-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core fonts-noto-core
   poppler-utils
+  help2man librsvg2-bin desktop-file-utils appstream lintian dpkg-dev fakeroot file
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -4,7 +4,9 @@
 #include "variables/variableschart.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QScopeGuard>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <functional>
@@ -79,7 +81,7 @@ OutputMessage RunExport(ChartOutputHost& host, const Stamp& stamp, PromptIcon fa
     const auto enableAgain = qScopeGuard([&] { host.SetExportEnabled(true); });
 
     const QString file = host.ChooseOutputFile(
-        OutputFileRequest(host.State(), kExportDialogTitle, kExportFilter, QStringLiteral("*.png")));
+        OutputFileRequest(host.State().registry, kExportDialogTitle, kExportFilter, QStringLiteral("*.png")));
     if (file.isEmpty())
         return std::nullopt;
 
@@ -147,13 +149,28 @@ QString RunPrintJob(
     return printed && finished ? QString() : job->error();
 }
 
+QString OutputFolder(const SettingsStore& store)
+{
+    const QString last = store.read(kExportFolderValue);
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return !pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+}
+
+void RememberOutputFolder(SettingsStore& store, const QString& file)
+{
+    // A failed write of the setting costs only the next dialog's starting folder.
+    store.write(kExportFolderValue, QFileInfo(file).absolutePath());
+}
+
 FileDialogRequest OutputFileRequest(
-    const AppState& state, const QString& title, const QString& filter, const QString& pattern)
+    const SettingsStore& store, const QString& title, const QString& filter, const QString& pattern)
 {
     FileDialogRequest request;
     request.title = title;
     request.filter = filter;
-    request.fileName = QDir(state.gINIPath.isEmpty() ? QDir::currentPath() : state.gINIPath).filePath(pattern);
+    request.fileName = QDir(OutputFolder(store)).filePath(pattern);
     request.save = true;
     return request;
 }

@@ -16,10 +16,16 @@
 namespace moldrin
 {
 
-// The save dialog's request for a file to write: `pattern` in the configuration folder (the current folder
-// when none), the name used unchanged. The window asks it with ChooseFileToWrite.
+// Where the save dialog of an export or a PDF file opens: the folder of the last file chosen there (kept
+// under SaveConfig as ExportFolder), else the user's pictures folder, else the home folder.
+inline const QString kExportFolderValue = QStringLiteral("ExportFolder");
+QString OutputFolder(const SettingsStore& store);
+// Keeps the folder of a chosen file as where the next dialog opens.
+void RememberOutputFolder(SettingsStore& store, const QString& file);
+// The save dialog's request for a file to write: `pattern` in OutputFolder, the name used unchanged. The window
+// asks it (with ChooseFileToWrite) and remembers the folder.
 FileDialogRequest OutputFileRequest(
-    const AppState& state, const QString& title, const QString& filter, const QString& pattern);
+    const SettingsStore& store, const QString& title, const QString& filter, const QString& pattern);
 
 // The printer dialog's entry that prints into a PDF file; always offered after the system's printers.
 inline const QString kPrintToPdfFile = QStringLiteral("Print to PDF file");

@@ -1,5 +1,5 @@
-// The splash window frmTitle and the About window frmAbout; the image buttons the main window shares with the
-// chart windows.
+// The splash window frmTitle, the About window frmAbout, the styled buttons of the windows built in code,
+// and the image buttons the main window shares with the chart windows.
 #pragma once
 
 #include "output/windows/imagebutton.h"

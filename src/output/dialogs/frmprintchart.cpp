@@ -1,6 +1,8 @@
 // frmPrintChart: the printer dialog, which also remembers the printer last used.
 #include "output/dialogs/frmprintchart.h"
 
+#include "output/dialogs/windowoutput.h"
+
 #include <algorithm>
 
 namespace moldrin
@@ -54,9 +56,9 @@ void frmPrintChart::cmdPrintChart_Click()
 {
     const QString printer = ui.cboPrinterList->currentText();
     if (printer == kPrintToPdfFile) {
-        mPdfFile = ChooseFileToWrite(mPrompt,
+        mPdfFile = ChooseOutputFile(mPrompt, mState.registry,
             OutputFileRequest(
-                mState, kPrintToPdfFile, QStringLiteral("PDF file (*.pdf)|*.pdf|"), QStringLiteral("*.pdf")));
+                mState.registry, kPrintToPdfFile, QStringLiteral("PDF file (*.pdf)|*.pdf|"), QStringLiteral("*.pdf")));
         if (mPdfFile.isEmpty())
             return;
     }

@@ -25,7 +25,7 @@ void WindowOutputHost::SetPrintEnabled(bool enable)
 
 QString WindowOutputHost::ChooseOutputFile(const FileDialogRequest& request)
 {
-    return ChooseFileToWrite(mParts.prompt, request);
+    return moldrin::ChooseOutputFile(mParts.prompt, mParts.state.registry, request);
 }
 
 QString WindowOutputHost::WritePng(const ChartModel& chart, const QString& file)
@@ -61,6 +61,14 @@ void WindowOutputHost::ChartChanged()
 {
     if (mParts.view)
         mParts.view->render(mParts.chart);
+}
+
+QString ChooseOutputFile(Prompt& prompt, SettingsStore& store, const FileDialogRequest& request)
+{
+    const QString file = ChooseFileToWrite(prompt, request);
+    if (!file.isEmpty())
+        RememberOutputFolder(store, file);
+    return file;
 }
 
 void ShowOutputMessage(Prompt& prompt, const OutputMessage& message)

@@ -53,6 +53,10 @@ private:
     ChartWindowParts mParts;
 };
 
+// The save dialog and overwrite question of `request` (ChooseFileToWrite); the folder of the chosen file is
+// remembered for the next dialog. "" when the user gave no file.
+QString ChooseOutputFile(Prompt& prompt, SettingsStore& store, const FileDialogRequest& request);
+
 // Shows the message an output sequence ended with, if any, through the window's prompt.
 void ShowOutputMessage(Prompt& prompt, const OutputMessage& message);
 

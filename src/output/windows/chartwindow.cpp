@@ -34,23 +34,6 @@ LumButton* CommandRowButton(const QString& name, const QString& caption, QWidget
     return b;
 }
 
-// Connects a button to a step on the first of `axes`: when the step acts, every axis takes the first one's new
-// value, the button shows sunken and `changed` runs.
-template <class Value, class Step>
-void ConnectStep(ImageButton* button, ChartModel& chart, const QList<AxisId>& axes, Value ChartAxis::*value, Step step,
-    const std::function<void()>& changed)
-{
-    QObject::connect(button, &ImageButton::Pressed, button, [button, &chart, axes, value, step, changed] {
-        Value v = chart.axis(axes.first()).*value;
-        if (!step(v))
-            return;
-        for (AxisId axis : axes)
-            chart.axis(axis).*value = v;
-        button->SetPressedLook(true);
-        changed();
-    });
-}
-
 } // namespace
 
 WindowSetting ChartValueSetting(const ChartSetting& setting, ChartModel& chart)
@@ -123,6 +106,41 @@ bool WidenLabelArea(int& width)
     return true;
 }
 
+namespace
+{
+
+// One button of a pair: `step` on the first axis's `field`, copied to the other axes.
+template <class Field>
+void ConnectStep(ImageButton* button, ChartModel& chart, const QList<AxisId>& axes, Field ChartAxis::*field,
+    bool (*step)(Field&), const std::function<void()>& redraw)
+{
+    QObject::connect(button, &ImageButton::Pressed, button, [button, &chart, axes, field, step, redraw] {
+        Field& first = chart.axis(axes.front()).*field;
+        if (!step(first))
+            return;
+        for (AxisId id : axes)
+            chart.axis(id).*field = first;
+        button->SetPressedLook(true);
+        redraw();
+    });
+}
+
+} // namespace
+
+void ConnectDecimalButtons(ImageButton* more, ImageButton* less, ChartModel& chart, const QList<AxisId>& axes,
+    const std::function<void()>& redraw)
+{
+    ConnectStep(more, chart, axes, &ChartAxis::labelFormat, AddDecimal, redraw);
+    ConnectStep(less, chart, axes, &ChartAxis::labelFormat, RemoveDecimal, redraw);
+}
+
+void ConnectLabelAreaButtons(ImageButton* narrower, ImageButton* wider, ChartModel& chart, const QList<AxisId>& axes,
+    const std::function<void()>& redraw)
+{
+    ConnectStep(narrower, chart, axes, &ChartAxis::labelSize, NarrowLabelArea, redraw);
+    ConnectStep(wider, chart, axes, &ChartAxis::labelSize, WidenLabelArea, redraw);
+}
+
 ChartWindow::ChartWindow(
     AppState& state, Prompt& prompt, data::PlotSelection selection, const Options& options, QWidget* parent)
     : QDialog(parent)
@@ -167,25 +185,10 @@ ChartWindow::ChartWindow(
     mSidePanel = new QVBoxLayout;
     top->addLayout(mSidePanel);
     auto* row = new QHBoxLayout;
-    const auto render = [this] { RenderChart(); };
-    for (const DecimalButtons& d : options.decimalButtons) {
-        if (!d.caption.isEmpty()) {
-            auto* caption = new QLabel(d.caption, this);
-            caption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-            row->addWidget(caption);
-        }
-        const auto [more, less] = MakeDecimalButtons(d, mChart, { d.axis }, render, this);
-        row->addWidget(more);
-        row->addWidget(less);
-    }
-    if (options.axisButtons) {
-        const ImageButtonPair axis
-            = MakeAxisButtons(mChart, { AxisId::Left }, QStringLiteral("Adjust axis position"), render, this);
-        imgChartLeft = axis.first;
-        imgChartRight = axis.second;
-        row->addWidget(imgChartLeft);
-        row->addWidget(imgChartRight);
-    }
+    for (const DecimalButtons& b : options.decimalButtons)
+        AddDecimalButtons(b, row);
+    if (options.axisButtons)
+        AddAxisButtons(row);
     row->addWidget(lblXYValue);
     mControlRow = new QHBoxLayout;
     row->addLayout(mControlRow, 1);
@@ -206,24 +209,28 @@ ChartWindow::ChartWindow(
 
 ChartWindow::~ChartWindow() = default;
 
-ImageButtonPair MakeDecimalButtons(const DecimalButtons& d, ChartModel& chart, const QList<AxisId>& axes,
-    const std::function<void()>& changed, QWidget* parent)
+void ChartWindow::AddDecimalButtons(const DecimalButtons& d, QHBoxLayout* row)
 {
-    auto* more = new ImageButton(d.more, QStringLiteral(".0+"), d.toolTip, parent);
-    auto* less = new ImageButton(d.less, QStringLiteral(".0\u2212"), d.toolTip, parent);
-    ConnectStep(more, chart, axes, &ChartAxis::labelFormat, AddDecimal, changed);
-    ConnectStep(less, chart, axes, &ChartAxis::labelFormat, RemoveDecimal, changed);
-    return { more, less };
+    auto* more = new ImageButton(d.more, QStringLiteral(".0+"), d.toolTip, this);
+    auto* less = new ImageButton(d.less, QStringLiteral(".0\u2212"), d.toolTip, this);
+    ConnectDecimalButtons(more, less, mChart, { d.axis }, [this] { RenderChart(); });
+    if (!d.caption.isEmpty()) {
+        auto* caption = new QLabel(d.caption, this);
+        caption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        row->addWidget(caption);
+    }
+    row->addWidget(more);
+    row->addWidget(less);
 }
 
-ImageButtonPair MakeAxisButtons(ChartModel& chart, const QList<AxisId>& axes, const QString& toolTip,
-    const std::function<void()>& changed, QWidget* parent)
+void ChartWindow::AddAxisButtons(QHBoxLayout* row)
 {
-    auto* narrower = new ImageButton(QStringLiteral("imgChartLeft"), QStringLiteral("\u25c2A"), toolTip, parent);
-    auto* wider = new ImageButton(QStringLiteral("imgChartRight"), QStringLiteral("A\u25b8"), toolTip, parent);
-    ConnectStep(narrower, chart, axes, &ChartAxis::labelSize, NarrowLabelArea, changed);
-    ConnectStep(wider, chart, axes, &ChartAxis::labelSize, WidenLabelArea, changed);
-    return { narrower, wider };
+    const QString tip = QStringLiteral("Adjust axis position");
+    imgChartLeft = new ImageButton(QStringLiteral("imgChartLeft"), QStringLiteral("\u25c2A"), tip, this);
+    imgChartRight = new ImageButton(QStringLiteral("imgChartRight"), QStringLiteral("A\u25b8"), tip, this);
+    ConnectLabelAreaButtons(imgChartLeft, imgChartRight, mChart, { AxisId::Left }, [this] { RenderChart(); });
+    row->addWidget(imgChartLeft);
+    row->addWidget(imgChartRight);
 }
 
 QList<WindowSetting> ChartWindow::AllSettings()

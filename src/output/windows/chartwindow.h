@@ -55,26 +55,12 @@ bool RemoveDecimal(QString& format); // drops the last character unless the form
 bool NarrowLabelArea(int& width); // -1 while at least 11
 bool WidenLabelArea(int& width); // +1 while below 100
 
-// A pair of the label-format buttons: their object names, tool tip and axis.
-struct DecimalButtons {
-    QString more, less; // object names of the "one decimal more" and "one decimal fewer" buttons
-    QString toolTip;
-    AxisId axis;
-    QString caption = {}; // shown before the pair, naming its axis where a window has two pairs ("Y")
-};
-struct ImageButtonPair {
-    ImageButton* first;
-    ImageButton* second;
-};
-// The label-format buttons ".0+" and ".0-" of `buttons`, and the axis-position buttons imgChartLeft and
-// imgChartRight (label area one narrower, one wider), acting on the chart's `axes` together (the main chart
-// moves its left axis and custom axis 0 as one), the first axis deciding the limits. A button that acts shows
-// sunken until the left mouse button is released over it; `changed` then redraws. For the chart windows and
-// the main window alike.
-ImageButtonPair MakeDecimalButtons(const DecimalButtons& buttons, ChartModel& chart, const QList<AxisId>& axes,
-    const std::function<void()>& changed, QWidget* parent);
-ImageButtonPair MakeAxisButtons(ChartModel& chart, const QList<AxisId>& axes, const QString& toolTip,
-    const std::function<void()>& changed, QWidget* parent);
+// Connects a pair of those buttons to value axes of `chart` that step together: each press steps the
+// first axis, the others take its value, the button shows sunken and `redraw` runs; at the limit nothing.
+void ConnectDecimalButtons(ImageButton* more, ImageButton* less, ChartModel& chart, const QList<AxisId>& axes,
+    const std::function<void()>& redraw);
+void ConnectLabelAreaButtons(ImageButton* narrower, ImageButton* wider, ChartModel& chart, const QList<AxisId>& axes,
+    const std::function<void()>& redraw);
 
 // The base of the chart windows. A window file then holds only what is its own: its template, its
 // controls (in sidePanel() and controlRow()), its settings table, its PlotChart and ClearChart.
@@ -86,8 +72,8 @@ ImageButtonPair MakeAxisButtons(ChartModel& chart, const QList<AxisId>& axes, co
 //   formatted "#,##0.0##".
 // - The label-format buttons (Options::decimalButtons, e.g. imgLeft / imgRight on the left axis) and the
 //   axis-position buttons imgChartLeft / imgChartRight (Options::axisButtons) with their limits: one
-//   decimal more up to "0000", one fewer down to "."; the left axis label area from 10 to 100
-//   (MakeDecimalButtons, MakeAxisButtons).
+//   decimal more up to "0000", one fewer down to "."; the left axis label area from 10 to 100. A button
+//   that acts shows sunken until the left mouse button is released over it.
 // - The LumButton row cmdRefresh ("Refresh": ClearChart, then PlotChart), cmdExport ("Export") and
 //   cmdPrintChart ("Print Chart"), which export and print the chart with the row of Options::chartKind,
 //   cmdClose ("Close"), and the hidden cmdDefault (outside the visible area, Esc): both close.
@@ -104,6 +90,12 @@ class ChartWindow : public QDialog
     Q_OBJECT
 public:
     enum class ReadOut { None, Y, XY };
+    struct DecimalButtons {
+        QString more, less; // object names of the "one decimal more" and "one decimal fewer" buttons
+        QString toolTip;
+        AxisId axis;
+        QString caption = {}; // shown before the pair, naming its axis where a window has two pairs ("Y")
+    };
     struct Options {
         QString objectName; // frmP_Chart
         QString caption; // "p Chart"
@@ -169,6 +161,8 @@ protected:
 
 private:
     QList<WindowSetting> AllSettings();
+    void AddDecimalButtons(const DecimalButtons& buttons, QHBoxLayout* row);
+    void AddAxisButtons(QHBoxLayout* row);
     void RunOutput(void (*output)(const ChartWindowParts&, const ChartOutputRow&));
 
     const Options mOptions;

@@ -6,6 +6,7 @@
 #include "common/overridecursor.h"
 #include "common/savefile.h"
 #include "output/chartoutput.h"
+#include "output/dialogs/windowoutput.h"
 #include "screening/screentable.h"
 #include "screening/windows/screentablemodel.h"
 
@@ -206,8 +207,8 @@ void frmScreening::cmdExport_Click()
 {
     if (mReading || !mResult.completed)
         return;
-    const QString file = ChooseFileToWrite(mPrompt,
-        OutputFileRequest(mState, QStringLiteral("Screening Export"), QStringLiteral("CSV file (*.csv)|.csv|"),
+    const QString file = ChooseOutputFile(mPrompt, mState.registry,
+        OutputFileRequest(mState.registry, QStringLiteral("Screening Export"), QStringLiteral("CSV file (*.csv)|.csv|"),
             QStringLiteral("*.csv")));
     if (file.isEmpty())
         return;
