@@ -7,9 +7,6 @@
 #include "output/chartsettings.h"
 #include "rules/rulesetup.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
-
 namespace moldrin::cli
 {
 
@@ -19,37 +16,36 @@ namespace
 bool WriteAttributeJson(QIODevice& device, const AppState& state, const ChartModel& chart, const QString& kind,
     const AttributePlotOutcome& outcome)
 {
-    QJsonObject figures;
+    QList<std::pair<QString, JsonScalar>> figures;
     QStringList captions, values;
     for (const PanelLine& line : outcome.result.panel) {
         captions << line.caption;
         values << line.value;
         if (!line.figure.isEmpty())
-            figures.insert(line.figure, PanelFigure(line.value));
+            figures.append({ line.figure, PanelFigure(line.value) });
     }
     if (outcome.result.valueTextEndsWithBreak)
         values << QString();
     const int points = int(outcome.result.data.size());
     const bool evaluated = outcome.rules.completed;
-    JsonOut j(device);
-    j.raw("{\"chartType\":").string(kind);
-    j.raw(",\"records\":").number(double(outcome.records));
-    j.raw(",\"pointCount\":").number(points);
-    j.raw(",\"figures\":").value(figures);
+    JsonWriter j(device);
+    j.beginObject().key("chartType").string(kind);
+    j.key("records").number(double(outcome.records));
+    j.key("pointCount").number(points);
+    WriteFigures(j, figures);
     // The lower limit each subgroup was given before a negative one was drawn at 0.
-    QJsonArray computedLcl;
+    j.key("computedLCL").beginArray();
     for (double lcl : outcome.result.lclComputed)
-        computedLcl.append(lcl);
-    j.raw(",\"computedLCL\":").value(computedLcl);
-    j.raw(",\"panel\":").value(PanelJson(captions, values));
-    j.raw(",\n\"series\":");
+        j.number(lcl);
+    j.endArray();
+    WritePanel(j, captions, values);
     WriteSeries(j, chart);
-    j.raw(",\n\"rules\":{\"upper\":");
+    j.lineBreak().key("rules").beginObject().key("upper");
     WriteMarks(j, state.gUpperRuleMarks, points, evaluated);
-    j.raw(",\"lower\":");
+    j.key("lower");
     WriteMarks(j, state.gLowerRuleMarks, points, evaluated);
-    j.raw("}}\n");
-    return j.flush();
+    j.endObject().endObject();
+    return j.finish();
 }
 
 } // namespace

@@ -7,17 +7,15 @@
 #include "output/chartsettings.h"
 #include "shell/mainsettings.h"
 
-#include <QJsonObject>
-
 namespace moldrin::cli
 {
 
 namespace
 {
 
-QJsonValue LimitFigure(double limit)
+JsonScalar LimitFigure(double limit)
 {
-    return IsLimitSentinel(limit) ? QJsonValue("N/A") : QJsonValue(limit);
+    return IsLimitSentinel(limit) ? JsonScalar(QStringLiteral("N/A")) : JsonScalar(limit);
 }
 
 bool WriteHistogramJson(
@@ -27,27 +25,26 @@ bool WriteHistogramJson(
     // The names of the panel's figures, line by line (the empty line has none).
     static const char* const kNames[] = { "Total", "CellWidth", "StdDev", "Range", "Skewness", "Kurtosis", nullptr,
         "Pp", "PR", "PpK", "PpU", "PpL", "Zu", "Zl" };
-    QJsonObject figures { { "Mean", Round4(h.stats.mean) }, { "USL", LimitFigure(usl) }, { "LSL", LimitFigure(lsl) } };
+    QList<std::pair<QString, JsonScalar>> figures { { "Mean", Round4(h.stats.mean) }, { "USL", LimitFigure(usl) },
+        { "LSL", LimitFigure(lsl) } };
     for (qsizetype i = 0; i < h.panelValues.size() && i < qsizetype(std::size(kNames)); ++i)
         if (kNames[i])
-            figures.insert(QLatin1String(kNames[i]), PanelFigure(h.panelValues[i]));
+            figures.append({ QLatin1String(kNames[i]), PanelFigure(h.panelValues[i]) });
 
-    JsonOut j(device);
-    j.raw("{\"chartType\":\"Histogram\"");
-    j.raw(",\"records\":").number(double(outcome.records));
-    j.raw(",\"pointCount\":").number(double(h.cells.size()));
-    j.raw(",\"figures\":").value(figures);
-    j.raw(",\"panel\":").value(PanelJson(HistogramPanelCaptions(), h.panelValues));
-    j.raw(",\n\"series\":");
+    JsonWriter j(device);
+    j.beginObject().key("chartType").string(std::string_view("Histogram"));
+    j.key("records").number(double(outcome.records));
+    j.key("pointCount").number(double(h.cells.size()));
+    WriteFigures(j, figures);
+    WritePanel(j, HistogramPanelCaptions(), h.panelValues);
     WriteSeries(j, chart);
-    j.raw(",\n\"cells\":[");
-    for (std::size_t k = 0; k < h.cells.size(); ++k) {
-        const HistogramCell& c = h.cells[k];
-        j.raw(k ? ",\n{\"lower\":" : "\n{\"lower\":").number(c.lower);
-        j.raw(",\"upper\":").number(c.upper).raw(",\"count\":").number(double(c.count)).raw("}");
+    j.lineBreak().key("cells").beginArray();
+    for (const HistogramCell& c : h.cells) {
+        j.lineBreak().beginObject().key("lower").number(c.lower).key("upper").number(c.upper);
+        j.key("count").number(double(c.count)).endObject();
     }
-    j.raw("]}\n");
-    return j.flush();
+    j.endArray().endObject();
+    return j.finish();
 }
 
 } // namespace

@@ -1,257 +1,354 @@
+// The reports' JSON writer over RapidJSON, and the pieces the chart kinds' reports share.
 #include "cli/jsonreport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include "variables/variableschart.h"
+
+#include <rapidjson/writer.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <numeric>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace moldrin::cli
 {
 
+// RapidJSON's output stream over the device, spilling every 64 KiB so memory does not grow with the report.
+class JsonWriter::Output
+{
+public:
+    using Ch = char;
+    explicit Output(QIODevice& device)
+        : mDevice(device)
+    {
+        mBuffer.reserve(kSpillAt + 4096);
+    }
+    void Put(char c)
+    {
+        mBuffer.push_back(c);
+        if (mBuffer.size() >= kSpillAt)
+            Flush();
+    }
+    void Flush()
+    {
+        if (!mBuffer.empty() && mDevice.write(mBuffer.data(), qint64(mBuffer.size())) != qint64(mBuffer.size()))
+            mOk = false;
+        mBuffer.clear();
+    }
+    bool ok() const { return mOk; }
+
+private:
+    static constexpr std::size_t kSpillAt = 1 << 16;
+    QIODevice& mDevice;
+    std::string mBuffer;
+    bool mOk = true;
+};
+
+// RapidJSON's Writer with one addition: a line break before the next member or element. The writer's own
+// separator is written before it, so the next value starts the line.
+class JsonWriter::Writer : public rapidjson::Writer<Output>
+{
+public:
+    explicit Writer(Output& output)
+        : rapidjson::Writer<Output>(output)
+    {
+    }
+    void LineBreak()
+    {
+        if (!level_stack_.Empty()) {
+            Level* level = level_stack_.template Top<Level>();
+            if (level->valueCount > 0) {
+                os_->Put(',');
+                level->valueCount = 0; // an even count: the separator is written, a key comes next in an object
+            }
+        }
+        os_->Put('\n');
+    }
+};
+
 namespace
 {
 
-// One string per point, written as it goes (a chart may have millions of points, few of them marked).
-template <class MarkAt> void MarkArray(JsonOut& j, int pointCount, MarkAt markAt)
+// The number's text: whole numbers as integers, others in their shortest round-trip form.
+std::string_view NumberText(double v, char (&buffer)[32])
 {
-    j.raw("[");
-    for (int i = 0; i < pointCount; ++i)
-        (i ? j.raw(",") : j).string(markAt(i));
-    j.raw("]");
+    const auto r = std::fabs(v) < 9007199254740992.0 && v == std::trunc(v)
+        ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(v))
+        : std::to_chars(buffer, buffer + sizeof buffer, v);
+    return std::string_view(buffer, std::size_t(r.ptr - buffer));
 }
 
-// The centre chart's marks from the labels of an arrow series: point i gets the label of the last arrow
-// at x = i. The arrows are taken in order of x (they are placed so), one pass over both.
-void MarksFromSeries(JsonOut& j, const ChartModel& chart, int series, int pointCount)
+// The text as UTF-8 in `out`, without a conversion for the plain ASCII of most labels.
+void Utf8(const QString& text, std::string& out)
 {
-    std::vector<std::pair<int, int>> arrows; // x, arrow index
-    if (const ChartSeries* s = chart.seriesAt(series))
+    const qsizetype n = text.size();
+    const QChar* chars = text.constData();
+    if (std::all_of(chars, chars + n, [](QChar c) { return c.unicode() < 0x80; })) {
+        out.resize(std::size_t(n));
+        for (qsizetype i = 0; i < n; ++i)
+            out[std::size_t(i)] = char(chars[i].unicode());
+        return;
+    }
+    const QByteArray utf8 = text.toUtf8();
+    out.assign(utf8.constData(), std::size_t(utf8.size()));
+}
+
+// One string per point, written as it goes (a chart may have millions of points, few of them marked).
+template <class MarkAt> void MarkArray(JsonWriter& j, int pointCount, MarkAt markAt)
+{
+    j.beginArray();
+    for (int i = 0; i < pointCount; ++i)
+        j.string(markAt(i));
+    j.endArray();
+}
+
+// The centre chart's marks from the labels of an arrow series: point i gets the label of the last arrow at
+// x = i. The arrows are taken in order of x (they are placed so), one pass over both.
+void MarksFromSeries(JsonWriter& j, const ChartModel& chart, int arrows, int pointCount)
+{
+    std::vector<std::pair<int, int>> placed; // x, arrow index
+    if (const ChartSeries* s = chart.seriesAt(arrows))
         for (int k = 0; k < s->points.size(); ++k)
             if (const int x = int(s->points.x(k)); x >= 0 && x < pointCount)
-                arrows.emplace_back(x, k);
-    std::stable_sort(arrows.begin(), arrows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+                placed.emplace_back(x, k);
+    std::stable_sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::size_t next = 0;
     MarkArray(j, pointCount, [&](int i) {
         int last = -1;
-        for (; next < arrows.size() && arrows[next].first == i; ++next)
-            last = arrows[next].second;
-        return last < 0 ? QString() : chart.series[series].points.label(last);
+        for (; next < placed.size() && placed[next].first == i; ++next)
+            last = placed[next].second;
+        return last < 0 ? QString() : chart.series[arrows].points.label(last);
     });
 }
 
 } // namespace
 
-JsonOut::JsonOut(QIODevice& device)
-    : mDevice(device)
+JsonWriter::JsonWriter(QIODevice& device)
+    : mOutput(std::make_unique<Output>(device))
+    , mWriter(std::make_unique<Writer>(*mOutput))
 {
-    mBuffer.reserve(kSpillAt + 4096);
 }
 
-JsonOut::~JsonOut()
+JsonWriter::~JsonWriter()
 {
-    flush();
+    mOutput->Flush();
 }
 
-JsonOut& JsonOut::raw(std::string_view s)
+JsonWriter& JsonWriter::beginObject()
 {
-    mBuffer += s;
-    return spill();
+    mWriter->StartObject();
+    return *this;
 }
 
-JsonOut& JsonOut::number(double v)
+JsonWriter& JsonWriter::endObject()
+{
+    mWriter->EndObject();
+    return *this;
+}
+
+JsonWriter& JsonWriter::beginArray()
+{
+    mWriter->StartArray();
+    return *this;
+}
+
+JsonWriter& JsonWriter::endArray()
+{
+    mWriter->EndArray();
+    return *this;
+}
+
+JsonWriter& JsonWriter::key(const char* name)
+{
+    mWriter->Key(name);
+    return *this;
+}
+
+JsonWriter& JsonWriter::key(const QString& name)
+{
+    Utf8(name, mUtf8);
+    mWriter->Key(mUtf8.data(), rapidjson::SizeType(mUtf8.size()));
+    return *this;
+}
+
+JsonWriter& JsonWriter::string(const QString& text)
+{
+    Utf8(text, mUtf8);
+    return string(std::string_view(mUtf8));
+}
+
+JsonWriter& JsonWriter::string(std::string_view utf8)
+{
+    mWriter->String(utf8.data(), rapidjson::SizeType(utf8.size()));
+    return *this;
+}
+
+JsonWriter& JsonWriter::number(double v)
 {
     if (!std::isfinite(v))
-        return raw("null");
-    char buf[32];
-    // Whole numbers as integers ("1000000", not the shortest form "1e+06").
-    const auto r = std::fabs(v) < 9007199254740992.0 && v == std::trunc(v)
-        ? std::to_chars(buf, buf + sizeof buf, static_cast<long long>(v))
-        : std::to_chars(buf, buf + sizeof buf, v);
-    return raw(std::string_view(buf, std::size_t(r.ptr - buf)));
+        return null();
+    char buffer[32];
+    const std::string_view text = NumberText(v, buffer);
+    mWriter->RawValue(text.data(), text.size(), rapidjson::kNumberType);
+    return *this;
 }
 
-JsonOut& JsonOut::string(const QString& s)
+JsonWriter& JsonWriter::boolean(bool v)
 {
-    AppendJsonString(mBuffer, s);
-    return spill();
+    mWriter->Bool(v);
+    return *this;
 }
 
-JsonOut& JsonOut::value(const QJsonValue& v)
+JsonWriter& JsonWriter::null()
 {
-    if (v.isObject() || v.isArray()) {
-        const QByteArray text = v.isObject() ? QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact)
-                                             : QJsonDocument(v.toArray()).toJson(QJsonDocument::Compact);
-        return raw(std::string_view(text.constData(), std::size_t(text.size())));
-    }
+    mWriter->Null();
+    return *this;
+}
+
+JsonWriter& JsonWriter::scalar(const JsonScalar& v)
+{
+    if (const double* number = std::get_if<double>(&v))
+        return this->number(*number);
+    if (const QString* text = std::get_if<QString>(&v))
+        return string(*text);
+    return null();
+}
+
+JsonWriter& JsonWriter::value(const QJsonValue& v)
+{
     if (v.isDouble())
         return number(v.toDouble());
     if (v.isString())
         return string(v.toString());
     if (v.isBool())
-        return raw(v.toBool() ? "true" : "false");
-    return raw("null");
+        return boolean(v.toBool());
+    return null();
 }
 
-bool JsonOut::flush()
+JsonWriter& JsonWriter::strings(const QStringList& texts)
 {
-    if (!mBuffer.empty() && mDevice.write(mBuffer.data(), qint64(mBuffer.size())) != qint64(mBuffer.size()))
-        mOk = false;
-    mBuffer.clear();
-    return mOk;
+    beginArray();
+    for (const QString& t : texts)
+        string(t);
+    return endArray();
 }
 
-JsonOut& JsonOut::spill()
+JsonWriter& JsonWriter::lineBreak()
 {
-    if (mBuffer.size() > kSpillAt)
-        flush();
+    mWriter->LineBreak();
     return *this;
 }
 
-void WriteMarks(JsonOut& j, const QStringList& marks, int pointCount, bool evaluated)
+bool JsonWriter::finish()
 {
-    MarkArray(j, pointCount, [&](int i) { return evaluated ? marks.value(i) : QString(); });
+    mOutput->Put('\n');
+    mOutput->Flush();
+    return mOutput->ok();
 }
 
-QJsonValue FigureJson(const Figure& f)
+JsonScalar FigureValue(const Figure& f)
 {
     if (f.isNumber())
         return f.value();
     if (f.isText())
         return f.textValue();
-    return QJsonValue::Null;
+    return std::monostate();
 }
 
-QJsonValue PanelFigure(const QString& text)
+JsonScalar PanelFigure(const QString& text)
 {
     bool ok = false;
     const double v = QString(text).remove(QLatin1Char(',')).toDouble(&ok);
-    return ok ? QJsonValue(v) : QJsonValue(text);
+    return ok ? JsonScalar(v) : JsonScalar(text);
 }
 
-QJsonObject PanelJson(const QStringList& captions, const QStringList& values)
+void WriteFigures(JsonWriter& j, const QList<std::pair<QString, JsonScalar>>& figures)
 {
-    return QJsonObject { { "captions", QJsonArray::fromStringList(captions) },
-        { "values", QJsonArray::fromStringList(values) } };
+    std::vector<qsizetype> order(std::size_t(figures.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(
+        order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return figures[a].first < figures[b].first; });
+    j.key("figures").beginObject();
+    for (qsizetype i : order)
+        j.key(figures[i].first).scalar(figures[i].second);
+    j.endObject();
 }
 
-void WriteSeries(JsonOut& j, const ChartModel& chart)
+void WritePanel(JsonWriter& j, const QStringList& captions, const QStringList& values)
 {
-    j.raw("[");
+    j.key("panel").beginObject();
+    j.key("captions").strings(captions);
+    j.key("values").strings(values);
+    j.endObject();
+}
+
+void WriteSeries(JsonWriter& j, const ChartModel& chart)
+{
+    j.lineBreak().key("series").beginArray();
     for (int i = 0; i < chart.seriesCount(); ++i) {
         const ChartSeries& s = chart.series[i];
-        j.raw(i ? ",\n{\"index\":" : "\n{\"index\":").number(i);
-        j.raw(",\"title\":").string(s.title);
-        j.raw(s.verticalAxis == VerticalAxis::Left ? ",\"axis\":\"left\",\"points\":["
-                                                   : ",\"axis\":\"custom0\",\"points\":[");
+        j.lineBreak().beginObject().key("index").number(i).key("title").string(s.title);
+        j.key("axis").string(std::string_view(s.verticalAxis == VerticalAxis::Left ? "left" : "custom0"));
+        j.key("points").beginArray();
         for (int k = 0; k < s.points.size(); ++k) {
-            j.raw(k ? ",[" : "[").number(s.points.x(k)).raw(",").number(s.points.y(k)).raw(",");
+            j.beginArray().number(s.points.x(k)).number(s.points.y(k));
             // A point number is written as its digits in quotes, as its label's text would be.
-            if (const std::int32_t number = s.points.labelNumber(k); number >= 0)
-                j.raw("\"").number(number).raw("\"]");
-            else
-                j.string(s.points.label(k)).raw("]");
+            if (const std::int32_t number = s.points.labelNumber(k); number >= 0) {
+                char digits[16];
+                j.string(
+                    std::string_view(digits, std::size_t(std::to_chars(digits, digits + 16, number).ptr - digits)));
+            } else
+                j.string(s.points.label(k));
+            j.endArray();
         }
-        j.raw("]}");
+        j.endArray().endObject();
     }
-    j.raw("]");
+    j.endArray();
 }
 
-void AppendJsonString(std::string& out, const QString& s)
+void WriteMarks(JsonWriter& j, const QStringList& marks, int pointCount, bool evaluated)
 {
-    out += '"';
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const char16_t c = s[i].unicode();
-        if (c >= 0x80) {
-            qsizetype end = i + 1;
-            while (end < s.size() && s[end].unicode() >= 0x80)
-                ++end;
-            const QByteArray utf8 = QStringView(s).sliced(i, end - i).toUtf8();
-            out.append(utf8.constData(), std::size_t(utf8.size()));
-            i = end - 1;
-        } else if (c >= 0x20 && c != u'"' && c != u'\\') {
-            out += char(c);
-        } else {
-            switch (c) {
-            case u'"':
-                out += "\\\"";
-                break;
-            case u'\\':
-                out += "\\\\";
-                break;
-            case u'\n':
-                out += "\\n";
-                break;
-            case u'\r':
-                out += "\\r";
-                break;
-            case u'\t':
-                out += "\\t";
-                break;
-            default: {
-                char esc[8];
-                std::snprintf(esc, sizeof esc, "\\u%04x", unsigned(c));
-                out += esc;
-            }
-            }
-        }
-    }
-    out += '"';
+    MarkArray(j, pointCount, [&](int i) { return evaluated ? marks.value(i) : QString(); });
 }
 
 bool WriteReportJson(QIODevice& device, const AppState& state, const ChartModel& chart, const QString& chartType,
     int subgroupSize, const data::PlotOutcome& outcome, const QStringList& panelCaptions)
 {
     const ControlLimits& l = outcome.limits;
-    const QJsonObject figures {
-        { "XDoubleBar", FigureJson(l.XDoubleBar) },
-        { "AverageVariation", FigureJson(l.AverageVariation) },
-        { "EstSigma", FigureJson(l.EstSigma) },
-        { "StdDev", l.StdDev },
-        { "Cp", FigureJson(l.Cp) },
-        { "CpK", FigureJson(l.CpK) },
-        { "CpU", FigureJson(l.CpU) },
-        { "CpL", FigureJson(l.CpL) },
-        { "CR", l.CRText },
-        { "UCLCentre", FigureJson(l.UCLCentre) },
-        { "LCLCentre", FigureJson(l.LCLCentre) },
-        { "UCLVar", FigureJson(l.UCLVar) },
-        { "LCLVar", FigureJson(l.LCLVar) },
-        { "USL", FigureJson(l.USL) },
-        { "LSL", FigureJson(l.LSL) },
-    };
-    JsonOut j(device);
-    j.raw("{\"chartType\":").string(chartType);
+    JsonWriter j(device);
+    j.beginObject().key("chartType").string(chartType);
     // As the panel's "Size:": an Individual-MR chart plots single readings.
-    j.raw(",\"subgroupSize\":").number(outcome.stat.IsSubgroupChart ? subgroupSize : 1);
-    j.raw(",\"records\":").number(double(outcome.records));
-    j.raw(",\"pointCount\":").number(double(outcome.pointCount));
-    j.raw(",\"figures\":").value(figures);
-    j.raw(",\"panel\":").value(PanelJson(panelCaptions, l.panelValues));
-    j.raw(",\n\"series\":");
+    j.key("subgroupSize").number(outcome.stat.IsSubgroupChart ? subgroupSize : 1);
+    j.key("records").number(double(outcome.records));
+    j.key("pointCount").number(double(outcome.pointCount));
+    WriteFigures(j,
+        { { "XDoubleBar", FigureValue(l.XDoubleBar) }, { "AverageVariation", FigureValue(l.AverageVariation) },
+            { "EstSigma", FigureValue(l.EstSigma) }, { "StdDev", l.StdDev }, { "Cp", FigureValue(l.Cp) },
+            { "CpK", FigureValue(l.CpK) }, { "CpU", FigureValue(l.CpU) }, { "CpL", FigureValue(l.CpL) },
+            { "CR", l.CRText }, { "UCLCentre", FigureValue(l.UCLCentre) }, { "LCLCentre", FigureValue(l.LCLCentre) },
+            { "UCLVar", FigureValue(l.UCLVar) }, { "LCLVar", FigureValue(l.LCLVar) }, { "USL", FigureValue(l.USL) },
+            { "LSL", FigureValue(l.LSL) } });
+    WritePanel(j, panelCaptions, l.panelValues);
     WriteSeries(j, chart);
-    const ChartSeries* centre = chart.seriesAt(5);
-    const ChartSeries* variation = chart.seriesAt(6);
+    const ChartSeries* centre = chart.seriesAt(kSeriesXBar);
+    const ChartSeries* variation = chart.seriesAt(kSeriesRange);
     const int nc = centre ? centre->count() : 0, nv = variation ? variation->count() : 0;
     const bool evaluated = outcome.rules.completed;
-    j.raw(",\n\"rules\":{\"centre\":{\"upper\":");
-    MarksFromSeries(j, chart, 7, nc);
-    j.raw(",\"lower\":");
-    MarksFromSeries(j, chart, 8, nc);
-    j.raw("},\"variation\":{\"upper\":");
+    j.lineBreak().key("rules").beginObject();
+    j.key("centre").beginObject().key("upper");
+    MarksFromSeries(j, chart, kSeriesUpArrow, nc);
+    j.key("lower");
+    MarksFromSeries(j, chart, kSeriesDownArrow, nc);
     // The mark arrays hold the variation chart's findings after an evaluation.
+    j.endObject().key("variation").beginObject().key("upper");
     WriteMarks(j, state.gUpperRuleMarks, nv, evaluated);
-    j.raw(",\"lower\":");
+    j.key("lower");
     WriteMarks(j, state.gLowerRuleMarks, nv, evaluated);
-    j.raw("}}}\n");
-    return j.flush();
+    j.endObject().endObject().endObject();
+    return j.finish();
 }
 
 } // namespace moldrin::cli
