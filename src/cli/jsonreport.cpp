@@ -32,9 +32,10 @@ public:
         if (mBuffer.size() >= kSpillAt)
             Flush();
     }
+    // After a refused write nothing more is written, so the device keeps the first failure's reason.
     void Flush()
     {
-        if (!mBuffer.empty() && mDevice.write(mBuffer.data(), qint64(mBuffer.size())) != qint64(mBuffer.size()))
+        if (mOk && !mBuffer.empty() && mDevice.write(mBuffer.data(), qint64(mBuffer.size())) != qint64(mBuffer.size()))
             mOk = false;
         mBuffer.clear();
     }

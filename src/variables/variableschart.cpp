@@ -190,7 +190,7 @@ void ResetVariablesChart(ChartModel& chart, const QString& chartType, const QStr
 
 void AddSubgroupPoints(ChartModel& chart, const SubgroupPoint& point)
 {
-    AddDataPoints(chart, point.series0, point.series5, point.series4, point.series6, point.number);
+    AddDataPoints(chart, point.medianValue, point.centreValue, point.sValue, point.variationValue, point.number);
 }
 
 void AddIndividualPoints(ChartModel& chart, const IndividualPoint& point)

@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -76,6 +77,21 @@ TEST_F(Report, StandardOutputThatCannotBeWrittenEndsTheRunWithOne)
         const ProgramRun r = Run(QStringList { "--config", demo } + args, Environment(), "/dev/full");
         EXPECT_EQ(r.code, 1) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains("moldrin-report: cannot write")) << r.err.toStdString();
+    }
+}
+
+// A report named to a device or a pipe is written into it, never replaced by a file (as root, a rename over
+// /dev/null would succeed).
+TEST_F(Report, AReportIntoADeviceWritesIntoIt)
+{
+    for (const QStringList& args :
+        { QStringList { "--json", "/dev/null" }, { "--kind", "Pareto", "--json", "/dev/null" },
+            { "--screen", "--csv", "/dev/null" }, { "--png", "/dev/null" } }) {
+        const ProgramRun r = Start(QStringList { "--config", demo } + args);
+        EXPECT_EQ(r.code, 0) << args.join(' ').toStdString() << ": " << r.err.toStdString();
+        struct stat st;
+        ASSERT_EQ(::stat("/dev/null", &st), 0);
+        EXPECT_TRUE(S_ISCHR(st.st_mode));
     }
 }
 

@@ -316,21 +316,21 @@ TEST(Accumulator, SeriesValuesByChartType)
         return *p;
     };
     const SubgroupPoint mr = run(kChartMedianR);
-    EXPECT_DOUBLE_EQ(mr.series0, 2);
-    EXPECT_DOUBLE_EQ(mr.series5, 2);
-    EXPECT_DOUBLE_EQ(mr.series6, 8);
+    EXPECT_DOUBLE_EQ(mr.medianValue, 2);
+    EXPECT_DOUBLE_EQ(mr.centreValue, 2);
+    EXPECT_DOUBLE_EQ(mr.variationValue, 8);
     const SubgroupPoint all = run(kChartXBarRMedianS);
-    EXPECT_DOUBLE_EQ(all.series0, 2);
-    EXPECT_DOUBLE_EQ(all.series5, 4);
-    EXPECT_DOUBLE_EQ(all.series4, all.stdDev);
-    EXPECT_DOUBLE_EQ(all.series6, 8);
+    EXPECT_DOUBLE_EQ(all.medianValue, 2);
+    EXPECT_DOUBLE_EQ(all.centreValue, 4);
+    EXPECT_DOUBLE_EQ(all.sValue, all.stdDev);
+    EXPECT_DOUBLE_EQ(all.variationValue, 8);
     SubgroupAccumulator both(kChartXBarRMedianS, 3);
     for (double x : { 1.0, 2.0, 9.0, 1.0, 1.0, 4.0 })
         both.add(x, prompt);
     EXPECT_CLOSE(both.finish(999.0, -999.0, prompt).AverageVariation.value(), 5.5); // R-bar, not s-bar
     const SubgroupPoint xs = run(kChartXBarS);
-    EXPECT_DOUBLE_EQ(xs.series0, 4);
-    EXPECT_DOUBLE_EQ(xs.series6, xs.stdDev);
+    EXPECT_DOUBLE_EQ(xs.medianValue, 4);
+    EXPECT_DOUBLE_EQ(xs.variationValue, xs.stdDev);
     EXPECT_DOUBLE_EQ(xs.stdDev, 4.3589);
 }
 
