@@ -10,12 +10,12 @@
 #include "data/config/inifile.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/plotfunction.h"
-#include "data/loader/sampleloader.h"
 #include "output/print/chartprinting.h"
 #include "rules/rulesetup.h"
 #include "shell/chartrules.h"
 #include "variables/controllimits.h"
 #include "variables/variableschart.h"
+#include "variables/variablesplot.h"
 #include "variables/view/chartview.h"
 
 #include <QFile>
@@ -237,7 +237,7 @@ int PlotReport(
 
     ChartModel chart = BuildVariablesChartTemplate();
     PromptHost host(prompt);
-    const PlotOutcome outcome = PlotChart(s, chart, sel, host);
+    const VariablesPlotOutcome outcome = PlotVariablesChart(s, chart, sel, host);
     if (!outcome.plotted)
         return kExitMessage;
     if (o.command == ReportCommand::Png) {
@@ -257,7 +257,7 @@ int PlotReport(
                    chart, o,
                    [&](QIODevice& file) {
                        return WriteReportJson(
-                           file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
+                           file, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
                    },
                    out, err)) {
         return *r;

@@ -142,7 +142,7 @@ TEST(AttributeChart, RulesCompareEachPointWithItsOwnLimits)
     EXPECT_DOUBLE_EQ(up.points.x(0), 7); // point index 6 + x offset 1
     EXPECT_TRUE(up.marks.ruleMarks);
     EXPECT_TRUE(chart.series[kAttrDownArrow].points.isEmpty());
-    EXPECT_EQ(f.db.state.gUpperRuleMarks.value(6), "R1+");
+    EXPECT_EQ(RuleMarkText(out.rules.centre[6], MarkSide::Upper), "R1+");
 
     // Switched off in the set-up's attribute column, R1+ is not checked.
     f.db.state.gRulesSetup[6 * int(RuleGroup::R1Upper) + kColumnAttribute - 1] = QLatin1Char('0');
