@@ -221,8 +221,10 @@ int PlotReport(
     // The rules the window would apply: a scheduled check and the window agree.
     LoadStoredRulesSetup(s);
     // The chart type and group size rules announce their corrections; they do not end the run.
-    StderrPrompt notices;
+    QStringList notices;
     ChartSelection chosen = ApplyChartRules({ o.chart, o.size }, true, notices);
+    for (const QString& notice : notices)
+        StderrPrompt().inform(notice);
     s.gSampleSize = chosen.sampleSize;
     QTemporaryDir listings;
     UsePrivateTempFiles(s, listings);

@@ -353,7 +353,10 @@ void frmMain::cboXBarSize_Click()
 void frmMain::ApplyChartTypeRules(bool chartTypeChanged)
 {
     const ChartSelection before { cboSelectChart->currentText(), mState.gSampleSize };
-    const ChartSelection after = ApplyChartRules(before, chartTypeChanged, mPrompt);
+    QStringList notices;
+    const ChartSelection after = ApplyChartRules(before, chartTypeChanged, notices);
+    for (const QString& notice : notices)
+        mPrompt.inform(notice);
     {
         // The corrections are the window's own changes: they neither re-run these rules nor re-plot.
         const bool wasLoading = mLoading;
