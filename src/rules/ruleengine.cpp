@@ -41,18 +41,18 @@ void Rule1(Run& r, const RuleLine& line, bool upper)
             r.mark(i, upper ? kR1Above : kR1Below);
 }
 
-// R2 and R3: at least `needed` of the w points of a window beyond the window's line; those points marked.
+// R2 and R3: at least `needed` of the w points of a window beyond their own line; those points marked.
 void ZoneRule(Run& r, const RuleLine& line, bool upper, Index w, int needed, RuleMark bit)
 {
+    const auto beyond = [&](Index k) { return Beyond(r.at(k), line.at(std::size_t(k)), upper); };
     for (Index i = r.firstWindow(w); i < r.endWindow(w); ++i) {
-        const double b = line.at(std::size_t(i));
         int count = 0;
         for (Index k = i; k < i + w; ++k)
-            count += Beyond(r.at(k), b, upper) ? 1 : 0;
+            count += beyond(k) ? 1 : 0;
         if (count < needed)
             continue;
         for (Index k = i; k < i + w; ++k)
-            if (Beyond(r.at(k), b, upper))
+            if (beyond(k))
                 r.mark(k, bit);
     }
 }

@@ -121,6 +121,24 @@ TEST(Rule2, TwoOfThreeMarksOnlyThePointsBeyond)
     EXPECT_TRUE(low.upper().isEmpty());
 }
 
+TEST(Rule2, EachPointAgainstItsOwnLine)
+{
+    // Limits that vary by subgroup: the middle point lies below its own, higher 2-sigma line, so only the
+    // two points beyond their own lines count (and mark), although all three lie beyond the first one's.
+    const std::vector<double> data { 5, 5, 5, 0 };
+    RuleLines lines;
+    lines.upperB = RuleLine(std::vector<double> { 4, 6, 4, 9 });
+    EXPECT_EQ(Marked(EvaluateRules({ data, lines, Groups({ RuleGroup::R2Upper }) }), MarkSide::Upper),
+        (QStringList { "0:R2+", "2:R2+" }));
+    // Nor does a window count a point that lies beyond the first point's line only.
+    lines.upperB = RuleLine(std::vector<double> { 4, 6, 6, 9 });
+    EXPECT_FALSE(EvaluateRules({ data, lines, Groups({ RuleGroup::R2Upper }) }).anyMarked());
+    const std::vector<double> low { 1, 1, 1, 1, 1, 9 };
+    lines.lowerC = RuleLine(std::vector<double> { 2, 2, 0, 2, 2, 2 });
+    EXPECT_EQ(Marked(EvaluateRules({ low, lines, Groups({ RuleGroup::R3Lower }) }), MarkSide::Lower),
+        (QStringList { "0:R3-", "1:R3-", "3:R3-", "4:R3-" }));
+}
+
 TEST(Rule3, FourOfFive)
 {
     const RuleGroups up = Groups({ RuleGroup::R3Upper });
