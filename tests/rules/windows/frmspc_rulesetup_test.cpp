@@ -293,7 +293,7 @@ private Q_SLOTS:
         QVERIFY(!dialog.dirty());
     }
 
-    void storedValueWithALetterKeepsThePreviousFlag()
+    void storedValueWithALetterSwitchesTheRuleOff()
     {
         QStringList pieces(66, "0");
         pieces[3] = "x";
@@ -304,9 +304,9 @@ private Q_SLOTS:
         mState->gRuleFlags = RuleFlagsFromSetup(kDefaultRulesSetup); // flag 3 is "1" in memory
         frmSPC_RuleSetup dialog(*mState, mPrompt);
         dialog.load();
-        QCOMPARE(mState->gRuleFlags[3], QStringLiteral("1"));
+        QCOMPARE(mState->gRuleFlags[3], QStringLiteral("0"));
         QCOMPARE(mState->gRuleFlags[2], QStringLiteral("0"));
-        QCOMPARE(Boxes(dialog), QStringLiteral("000100"));
+        QCOMPARE(Boxes(dialog), QStringLiteral("000000"));
         dialog.findChild<QListWidget*>("lstRules")->setCurrentRow(1);
         QCOMPARE(Boxes(dialog), QStringLiteral("100000"));
     }
