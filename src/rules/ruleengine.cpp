@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <initializer_list>
+#include <limits>
 
 namespace moldrin
 {
@@ -13,6 +15,10 @@ namespace
 
 using Index = std::ptrdiff_t;
 
+// A mean of up to 25 readings and a limit rounded to its decimals lie within a few units of the readings'
+// last binary digit of their decimal values; within this many such units a point lies on a line.
+constexpr double kOnLine = 32 * std::numeric_limits<double>::epsilon();
+
 // One evaluation: the points, their lines and marks, and how many points an earlier evaluation saw.
 struct Run {
     std::span<const double> y;
@@ -20,6 +26,7 @@ struct Run {
     std::vector<RuleMark>& marks;
     Index before;
     Index n;
+    double scale;
 
     // A window of w points starting at i is examined when i + w - 1 < n - 1 (the last point never
     // belongs to one); the windows of the earlier evaluation are not examined again.
@@ -27,24 +34,25 @@ struct Run {
     Index endWindow(Index w) const { return n - w; }
     double at(Index i) const { return y[std::size_t(i)]; }
     void mark(Index i, RuleMark bit) { marks[std::size_t(i)] |= bit; }
+    // Point k beyond a line, above it or below it: strictly, at the precision of the readings.
+    bool beyond(Index k, double line, bool upper) const
+    {
+        const double slack = kOnLine * std::max(scale, std::fabs(line));
+        return upper ? at(k) > line + slack : at(k) < line - slack;
+    }
 };
-
-bool Beyond(double y, double line, bool upper)
-{
-    return upper ? y > line : y < line;
-}
 
 void Rule1(Run& r, const RuleLine& line, bool upper)
 {
     for (Index i = r.before; i < r.n; ++i)
-        if (Beyond(r.at(i), line.at(std::size_t(i)), upper))
+        if (r.beyond(i, line.at(std::size_t(i)), upper))
             r.mark(i, upper ? kR1Above : kR1Below);
 }
 
 // R2 and R3: at least `needed` of the w points of a window beyond their own line; those points marked.
 void ZoneRule(Run& r, const RuleLine& line, bool upper, Index w, int needed, RuleMark bit)
 {
-    const auto beyond = [&](Index k) { return Beyond(r.at(k), line.at(std::size_t(k)), upper); };
+    const auto beyond = [&](Index k) { return r.beyond(k, line.at(std::size_t(k)), upper); };
     for (Index i = r.firstWindow(w); i < r.endWindow(w); ++i) {
         int count = 0;
         for (Index k = i; k < i + w; ++k)
@@ -64,7 +72,7 @@ void Rule4(Run& r, bool upper)
     for (Index i = r.firstWindow(w); i < r.endWindow(w); ++i) {
         bool all = true;
         for (Index k = i; k < i + w && all; ++k)
-            all = Beyond(r.at(k), r.lines.centre.at(std::size_t(k)), upper);
+            all = r.beyond(k, r.lines.centre.at(std::size_t(k)), upper);
         if (all)
             for (Index k = i; k < i + w; ++k)
                 r.mark(k, upper ? kR4Above : kR4Below);
@@ -196,7 +204,7 @@ void ExtendRules(RuleMarks& marks, const RuleInput& input)
 {
     const Index before = Index(marks.mMarks.size());
     marks.mMarks.resize(input.points.size(), RuleMark(0));
-    Run r { input.points, input.lines, marks.mMarks, before, Index(input.points.size()) };
+    Run r { input.points, input.lines, marks.mMarks, before, Index(input.points.size()), input.scale };
     const auto on = [&](RuleGroup g) { return (input.groups & RuleGroupBit(g)) != 0; };
     const RuleLines& l = input.lines;
     if (on(RuleGroup::R1Upper))

@@ -94,6 +94,11 @@ struct RuleInput {
     std::span<const double> points;
     RuleLines lines;
     RuleGroups groups = 0;
+    // The largest magnitude of the readings the points come from (0: the lines' own). A point and a line
+    // are compared at the precision of the readings and limits: one that differs from a line by no more
+    // than the binary rounding of sums of such readings lies on it, so a mean equal to a limit in decimal
+    // arithmetic is never beyond it.
+    double scale = 0;
 };
 
 // The marks of a chart's points. A run of limits is evaluated as its own input: a window never reaches

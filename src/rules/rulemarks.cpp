@@ -16,10 +16,10 @@ int CloneOnCustomAxis(ChartModel& chart, int templateIndex)
     return index;
 }
 
-RuleMarks ChartRules(const ChartSeries& data, const ZoneLines& lines, RuleGroups groups)
+RuleMarks ChartRules(const ChartSeries& data, const ZoneLines& lines, RuleGroups groups, double scale)
 {
     std::vector<double> copy;
-    return EvaluateRules({ RulePoints(data, copy), ZoneRuleLines(lines), groups });
+    return EvaluateRules({ RulePoints(data, copy), ZoneRuleLines(lines), groups, scale });
 }
 
 } // namespace
@@ -84,12 +84,12 @@ RuleEvaluation EvaluateVariablesRules(
     const int upClone = CloneOnCustomAxis(chart, kSeriesUpArrow);
     const int downClone = CloneOnCustomAxis(chart, kSeriesDownArrow);
 
-    result.centre = ChartRules(
-        chart.series[kSeriesXBar], limits.centre, EnabledRuleGroups(rulesSetup, CentreChartColumns(chartType)));
+    result.centre = ChartRules(chart.series[kSeriesXBar], limits.centre,
+        EnabledRuleGroups(rulesSetup, CentreChartColumns(chartType)), limits.scale);
     result.centreMarks
         = PlaceRuleMarks(chart, kSeriesXBar, AxisId::Left, kSeriesUpArrow, kSeriesDownArrow, 0, result.centre);
-    result.variation = ChartRules(
-        chart.series[kSeriesRange], limits.variation, EnabledRuleGroups(rulesSetup, VariationChartColumns(chartType)));
+    result.variation = ChartRules(chart.series[kSeriesRange], limits.variation,
+        EnabledRuleGroups(rulesSetup, VariationChartColumns(chartType)), limits.scale);
     result.variationMarks
         = PlaceRuleMarks(chart, kSeriesRange, AxisId::Custom0, upClone, downClone, 0, result.variation);
     result.completed = true;

@@ -46,7 +46,8 @@ struct RuleEvaluation {
 
 // The variables chart with its limits drawn: the centre chart's rules on series 5 (marks on 7 and 8), then
 // the variation chart's on series 6 (marks on two clones of 7 and 8 put last on custom axis 0), each with
-// the groups rulesSetup enables for the chart type; the timer runs when marks were placed and `blink`.
+// the groups rulesSetup enables for the chart type, at the precision of the readings (limits.scale); the
+// timer runs when marks were placed and `blink`.
 RuleEvaluation EvaluateVariablesRules(
     ChartModel& chart, const ControlLimits& limits, const QString& chartType, const QString& rulesSetup, bool blink);
 

@@ -108,8 +108,8 @@ void XBarChartRules(ParameterScreen& p, const SubgroupAccumulator& subgroups, co
     p.centre = limits.XDoubleBar;
     p.lcl = limits.LCLCentre;
 
-    const RuleMarks marks = EvaluateRules(
-        { means, ZoneRuleLines(limits.centre), EnabledRuleGroups(rulesSetup, CentreChartColumns(chartType)) });
+    const RuleMarks marks = EvaluateRules({ means, ZoneRuleLines(limits.centre),
+        EnabledRuleGroups(rulesSetup, CentreChartColumns(chartType)), limits.scale });
     for (std::size_t i = 0; i < marks.size(); ++i)
         for (int r = 0; r < kRuleHitCount; ++r)
             if (marks[i] & RuleBits(r + 1))

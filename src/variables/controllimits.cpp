@@ -222,6 +222,7 @@ ControlLimits ComputeControlLimits(const LimitInputs& in)
     SetFigures(out, in, st.XDoubleBar.value(), st.AverageVariation.value());
     out.centre = Zones(out.XDoubleBar.value(), l.lcl, l.ucl, false);
     out.variation = Zones(out.AverageVariation.value(), l.lclVar, l.uclVar, true);
+    out.scale = st.ReadingScale;
     if (in.showSpec)
         AddSpecLines(out);
     AddCentreLines(out, l, in.showZones);

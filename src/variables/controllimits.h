@@ -52,6 +52,7 @@ struct ControlLimits {
     QString CRText;
     Figure USL, LSL; // "N/A" for a sentinel
     ZoneLines centre, variation;
+    double scale = 0; // the readings' largest magnitude: the precision at which the rules meet the lines
     // In drawing order: LSL and USL where shown, the centre chart's CL, LCL, UCL and zone lines (upper C,
     // upper B, lower C, lower B), then the variation chart's LCL, CL, UCL and zone lines.
     std::vector<LimitLine> lines;

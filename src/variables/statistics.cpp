@@ -196,8 +196,10 @@ std::optional<SubgroupPoint> SubgroupAccumulator::add(std::optional<double> read
         return std::nullopt;
     // In reading order, before the median sorts the buffer: every chart type and size then sees the same
     // readings in the same order and shows the same Std Dev.
-    for (double x : mBuffer)
+    for (double x : mBuffer) {
         mReadings.add(x);
+        mScale = std::max(mScale, std::fabs(x));
+    }
 
     SubgroupPoint p;
     p.number = ++mCount;
@@ -231,6 +233,7 @@ ProcessStatistic SubgroupAccumulator::finish(const Figure& USL, const Figure& LS
     ProcessStatistic stat = EmptyStatistic(true, mCount);
     stat.XDoubleBar = mSumMeans / double(mCount);
     stat.AverageVariation = (sBar ? mSumS : mSumR) / double(mCount);
+    stat.ReadingScale = mScale;
     CalculateProcessStatistic(stat, USL, LSL, mReadings, mChartType, mSize);
     return stat;
 }
@@ -243,6 +246,7 @@ IndividualPoint IndividualAccumulator::add(double reading)
     p.movingRange = mCount == 1 ? 0.0 : std::fabs(reading - mLast);
     mLast = reading;
     mSumX += reading;
+    mScale = std::max(mScale, std::fabs(reading));
     mReadings.add(reading);
     mSumMR += p.movingRange;
     return p;
@@ -254,6 +258,7 @@ ProcessStatistic IndividualAccumulator::finish(const Figure& USL, const Figure& 
     if (mCount == 0)
         return stat;
     stat.XDoubleBar = mSumX / double(mCount);
+    stat.ReadingScale = mScale;
     if (mCount >= 2)
         stat.AverageVariation = mSumMR / double(mCount - 1);
     CalculateProcessStatistic(stat, USL, LSL, mReadings, kChartIndividualMR, 2);

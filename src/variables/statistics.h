@@ -74,6 +74,7 @@ struct ProcessStatistic {
     double StdDev = 0;
     double PointCount = 0;
     bool IsSubgroupChart = true;
+    double ReadingScale = 0; // the largest magnitude of the readings used: their precision for the rules
     QString failure; // the description of a failed computation ("Division by zero!"), "" when none
 };
 
@@ -128,6 +129,7 @@ private:
     std::vector<double> mBuffer;
     std::int64_t mCount = 0;
     double mSumMeans = 0, mSumR = 0, mSumS = 0;
+    double mScale = 0;
     RunningStdDev mReadings;
 };
 
@@ -150,6 +152,7 @@ public:
 private:
     std::int64_t mCount = 0;
     double mLast = 0, mSumX = 0, mSumMR = 0;
+    double mScale = 0;
     RunningStdDev mReadings;
 };
 

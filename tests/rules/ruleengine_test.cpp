@@ -4,12 +4,14 @@
 #include "rules/ruleengine.h"
 #include "rules/rulemarks.h"
 #include "variables/controllimits.h"
+#include "variables/statistics.h"
 #include "variables/variableschart.h"
 
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 using namespace moldrin;
@@ -213,6 +215,32 @@ TEST(Rule7, FourteenAlternating)
     EXPECT_EQ(RuleMarkText(carried.marks[2], MarkSide::Upper), "R7");
 }
 
+TEST(RuleComparison, APointOnALineIsNotBeyondIt)
+{
+    // The mean of these readings is 5.0903 in decimal arithmetic and one binary unit more in doubles: on a
+    // UCL of 5.0903, not beyond it. A point a binary unit under an LCL of 4.9097 is on it too; points a
+    // digit of the readings beyond the limits are beyond them.
+    const std::vector<double> readings { 5.0328, 5.1164, 5.1955, 5.1243, 4.9825 };
+    const double mean = GetAverage(readings, 4);
+    ASSERT_GT(mean, 5.0903);
+    const std::vector<double> points { mean, 5.0904, std::nextafter(4.9097, 0.0), 4.9096, 5.0 };
+    const RuleLines lines { 5.0903, 4.9097, 9, 1, 9, 1, 5 };
+    const RuleMarks marks
+        = EvaluateRules({ points, lines, Groups({ RuleGroup::R1Upper, RuleGroup::R1Lower }), 5.1955 });
+    EXPECT_EQ(Marked(marks, MarkSide::Upper), QStringList { "1:R1+" });
+    EXPECT_EQ(Marked(marks, MarkSide::Lower), QStringList { "3:R1-" });
+
+    // Centred readings: the mean of 0.1, 0.2 and -0.3 is 0 in decimal arithmetic, 1.9e-17 in doubles. At
+    // the precision of the readings such means lie on a centre line of 0; the line's own magnitude (0)
+    // would leave no room.
+    const std::vector<double> centred { 0.1, 0.2, -0.3 };
+    const std::vector<double> means(9, GetAverage(centred, 2));
+    ASSERT_GT(means[0], 0);
+    const RuleLines zero { 1, -1, 1, -1, 1, -1, 0 };
+    EXPECT_FALSE(EvaluateRules({ means, zero, Groups({ RuleGroup::R4Upper }), 0.3 }).anyMarked());
+    EXPECT_TRUE(EvaluateRules({ means, zero, Groups({ RuleGroup::R4Upper }) }).anyMarked());
+}
+
 TEST(RuleEvaluation, EveryGroupInOneMark)
 {
     // Eight points above a centre of 0, rising, two of them beyond the 2-sigma line and one beyond the UCL;
@@ -353,6 +381,36 @@ TEST(EvaluateVariablesRules, BlinkDecision)
     EXPECT_FALSE(r.centreMarks || r.variationMarks || r.timerEnabled);
     EXPECT_FALSE(RuleBlinkTimerEnabled(true, false));
     EXPECT_TRUE(RuleBlinkTimerEnabled(true, true));
+}
+
+TEST(EvaluateVariablesRules, AMeanOnTheUclIsNotBeyondIt)
+{
+    // UCL = 5.0 + 0.577 · 0.1565, rounded: 5.0903, the decimal mean of the subgroup's readings.
+    SubgroupAccumulator acc(kChartXBarR, 5);
+    std::optional<SubgroupPoint> onUcl;
+    for (double x : { 5.0328, 5.1164, 5.1955, 5.1243, 4.9825 })
+        onUcl = acc.add(x);
+    ASSERT_TRUE(onUcl);
+    ChartModel chart = BuildVariablesChartTemplate();
+    for (double mean : { onUcl->mean, 5.0, 5.0904, 5.0 }) {
+        chart.series[kSeriesMedian].add(mean);
+        chart.series[kSeriesXBar].add(mean);
+        chart.series[kSeriesRange].add(0.1565);
+    }
+    LimitInputs in;
+    in.chartType = kChartXBarR;
+    in.showZones = true;
+    in.stat.XDoubleBar = 5.0;
+    in.stat.AverageVariation = 0.1565;
+    in.stat.ReadingScale = acc.finish(kNoUpperLimit, kNoLowerLimit).ReadingScale;
+    EXPECT_DOUBLE_EQ(in.stat.ReadingScale, 5.1955);
+    const ControlLimits limits = ComputeControlLimits(in);
+    ASSERT_EQ(limits.centre.ucl, 5.0903);
+    ASSERT_GT(onUcl->mean, limits.centre.ucl);
+    FillControlLimits(chart, limits);
+    const RuleEvaluation r = EvaluateVariablesRules(chart, limits, kChartXBarR, kDefaultRulesSetup, true);
+    EXPECT_EQ(r.centre[0] & kR1Above, 0);
+    EXPECT_NE(r.centre[2] & kR1Above, 0);
 }
 
 TEST(EvaluateVariablesRules, NothingWithoutLimits)
