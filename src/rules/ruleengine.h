@@ -76,8 +76,6 @@ public:
     {
     }
     double at(std::size_t i) const { return mValues.empty() ? mConstant : mValues[i]; }
-    bool perPoint() const { return !mValues.empty(); }
-    std::size_t size() const { return mValues.size(); }
 
 private:
     double mConstant = 0;
