@@ -106,37 +106,6 @@ const QLocale& English()
     return english;
 }
 
-// The month of a month name: the locale the query builder writes with first, then English, then any
-// locale in which the name means one month only.
-int MonthOfName(const QString& name)
-{
-    const QString key = name.trimmed().toCaseFolded();
-    if (key.isEmpty())
-        return 0;
-    for (const QLocale& locale : { QLocale(), English() }) {
-        for (int m = 1; m <= 12; ++m) {
-            if (locale.monthName(m, QLocale::ShortFormat).toCaseFolded() == key
-                || locale.monthName(m, QLocale::LongFormat).toCaseFolded() == key)
-                return m;
-        }
-    }
-    static const QHash<QString, int> anyLocale = [] {
-        QHash<QString, int> table;
-        const auto locales = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
-        for (const QLocale& locale : locales) {
-            for (int m = 1; m <= 12; ++m) {
-                for (const auto format : { QLocale::ShortFormat, QLocale::LongFormat }) {
-                    const QString k = locale.monthName(m, format).toCaseFolded();
-                    const auto found = table.constFind(k);
-                    table.insert(k, found == table.constEnd() || *found == m ? m : 0); // 0: months differ
-                }
-            }
-        }
-        return table;
-    }();
-    return anyLocale.value(key, 0);
-}
-
 // A literal's text without its delimiters (a doubled quote read as one).
 QString LiteralBody(const QString& s, const Token& t)
 {
@@ -159,23 +128,14 @@ QString Quoted(const QString& text)
     return u'\'' + text + u'\'';
 }
 
-QString IsoDay(const QDate& day)
-{
-    return day.toString(QStringLiteral("yyyy-MM-dd"));
-}
-QString IsoTime(const QTime& time)
-{
-    return time.toString(QStringLiteral("HH:mm:ss"));
-}
-
 // The start of a range: the day alone at midnight, so that a stamp stored as a date alone is inside.
 QString IsoStart(const DateLiteral& d)
 {
-    return d.time == QTime(0, 0) ? IsoDay(d.day) : IsoDay(d.day) + u' ' + IsoTime(d.time);
+    return d.time == QTime(0, 0) ? IsoDateText(d.day) : IsoDateTimeText(d.day, d.time);
 }
 QString IsoEnd(const DateLiteral& d)
 {
-    return IsoDay(d.day) + u' ' + IsoTime(d.time);
+    return IsoDateTimeText(d.day, d.time);
 }
 
 // The literal as the builder writes it, with the English month name SQL Server reads in any language.
@@ -475,11 +435,11 @@ private:
                 + Quoted(IsoEnd(*to)) + u')';
             return {};
         }
-        const QString lastDayT = IsoDay(to->day) + u'T';
+        const QString lastDayT = IsoDateText(to->day) + u'T';
         Wrap(operand, QStringLiteral("("), QString());
         mOut += range + QStringLiteral(" OR ") + column + QStringLiteral(" BETWEEN ")
             + Quoted(std::max(IsoStart(*from), lastDayT)) + QStringLiteral(" AND ")
-            + Quoted(lastDayT + IsoTime(to->time)) + u')';
+            + Quoted(IsoDateTimeText(to->day, to->time).replace(u' ', u'T')) + u')';
         return {};
     }
 
@@ -526,54 +486,9 @@ qsizetype TrailingOrderBy(const QString& s)
 
 } // namespace
 
-std::optional<DateLiteral> ReadDateLiteral(const QString& text)
+std::optional<DateLiteral> ReadDateLiteral(const QString& body)
 {
-    static const QRegularExpression iso(
-        QStringLiteral(R"(^(\d{4})-(\d{2})-(\d{2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
-    static const QRegularExpression yearAndTime(QStringLiteral(R"(^(\d{4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
-    const QString body = text.trimmed();
-    DateLiteral d;
-    int year = 0, month = 0, day = 0;
-    QRegularExpressionMatch m = iso.match(body);
-    int hourAt = 4;
-    if (m.hasMatch()) {
-        year = m.captured(1).toInt();
-        month = m.captured(2).toInt();
-        day = m.captured(3).toInt();
-    } else {
-        // Day and month name, in either order, then the year: "06/déc./2026", "Dec/06/2026 23:59:59".
-        const QStringList parts = body.split(u'/');
-        if (parts.size() != 3)
-            return std::nullopt;
-        m = yearAndTime.match(parts[2].trimmed());
-        if (!m.hasMatch())
-            return std::nullopt;
-        hourAt = 2;
-        year = m.captured(1).toInt();
-        bool firstIsNumber = false, secondIsNumber = false;
-        const int first = parts[0].trimmed().toInt(&firstIsNumber);
-        const int second = parts[1].trimmed().toInt(&secondIsNumber);
-        if (firstIsNumber && secondIsNumber) {
-            d.monthFirst = DetectDateOrder(QLocale()) == kDateOrderMonthFirst;
-            month = d.monthFirst ? first : second;
-            day = d.monthFirst ? second : first;
-        } else if (firstIsNumber) {
-            day = first;
-            month = MonthOfName(parts[1]);
-        } else if (secondIsNumber) {
-            d.monthFirst = true;
-            day = second;
-            month = MonthOfName(parts[0]);
-        }
-    }
-    d.day = QDate(year, month, day);
-    d.hasTime = !m.captured(hourAt).isEmpty();
-    d.time = QTime(0, 0);
-    if (d.hasTime)
-        d.time = QTime(m.captured(hourAt).toInt(), m.captured(hourAt + 1).toInt(), m.captured(hourAt + 2).toInt());
-    if (!d.day.isValid() || !d.time.isValid())
-        return std::nullopt;
-    return d;
+    return ReadDateText(body, DetectDateOrder(QLocale()), DateForm::Literal);
 }
 
 AdaptedStatement AdaptStatement(const QString& statement, Dialect dialect, const Schema& schema)

@@ -1,6 +1,7 @@
 // Adapts the statements the query builder writes (Jet / SQL Server dialect) to the engine that runs them.
 #pragma once
 
+#include "common/dates.h"
 #include "data/access/dataerror.h"
 
 #include <QDateTime>
@@ -39,13 +40,9 @@ AdaptedStatement AdaptStatement(const QString& statement, Dialect dialect, const
 QString CountStatement(const QString& statement);
 
 // A date literal body as the query builder writes it in any locale ("06/Dec/2026 23:59:59",
-// "déc./06/2026", "06/12月/2026"), or ISO ("2026-12-06", "2026-12-06T10:00:00").
-struct DateLiteral {
-    QDate day;
-    QTime time;
-    bool hasTime = false;
-    bool monthFirst = false; // written month/day/year
-};
+// "déc./06/2026", "06/12月/2026"), or ISO ("2026-12-06", "2026-12-06T10:00:00"); numbers alone are read in
+// the current locale's date order.
+using DateLiteral = DateText;
 std::optional<DateLiteral> ReadDateLiteral(const QString& body);
 
 } // namespace moldrin::data
