@@ -4,6 +4,7 @@
 #include "data/access/connectionstring.h"
 #include "data/access/dataerror.h"
 #include "data/access/statementadapter.h"
+#include "data/access/values.h"
 
 #include <QDateTime>
 #include <QSqlError>
@@ -134,30 +135,5 @@ private:
     long mCount = 0;
     bool mEof = true;
 };
-
-// Dates are wall-clock times as the source stores them. They are carried with the UTC time spec so that
-// no time-zone rule applies: no daylight-saving gap shifts a stored time, and no zone data is consulted.
-QDateTime WallClock(QDate day, QTime time);
-// A wall-clock time by its parts, as stored: no calendar or time-zone work for each value read.
-struct WallTime {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
-    QDateTime toDateTime() const
-    {
-        return WallClock(QDate(year, month, day), QTime(hour, minute, second, millisecond));
-    }
-};
-// "yyyy-MM-dd", "yyyy-MM-dd HH:mm", "yyyy-MM-dd HH:mm:ss" or that with a fraction of a second, 'T' in
-// place of the blank as well, as a wall-clock date; nothing for any other text or an invalid date.
-std::optional<QDateTime> ParseIsoDateTime(QStringView text);
-std::optional<WallTime> ParseIsoWallTime(std::string_view text);
-
-// The number SQLite wrote as this text: an integer, or a real number to 15 significant digits with a
-// decimal point ("5.0", "1.0e+20"). Nothing for any other text ("4711.50", "1E5", "00123").
-std::optional<double> SqliteNumberText(const QString& text);
-
-// Converts an engine value to the component's value kinds (number, date, text, null). With
-// `textNumbers` (a column the engine hands over as text without a type), a number SQLite wrote as text
-// is a number.
-QVariant NormalizeValue(const QVariant& raw, bool textNumbers = false);
 
 } // namespace moldrin::data

@@ -34,6 +34,9 @@ inline constexpr long kErrConnect = -2147217843L;
 inline constexpr long kErrCommand = -2147217900L;
 inline constexpr long kErrInterrupted = 3712L;
 
+// The failure to open a data source whose engine or driver is missing.
+inline const QString kNotFoundProvider = QStringLiteral("Provider cannot be found. It may not be properly installed.");
+
 struct DataError {
     long number = 0;
     QString description;
