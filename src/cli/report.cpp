@@ -44,11 +44,11 @@ bool ParametersUsable(const ReportSession& s)
         && s.state.gParamColumn.size() >= s.lists.parameterList.size();
 }
 
-StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err)
+StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, QTextStream& err)
 {
     if (!options.configDir.isEmpty() && !QFileInfo(options.configDir).isDir())
         return Fail(err, kExitUsage, QStringLiteral("no such folder: ") + options.configDir);
-    const QString products = LocateConfigFolder(session.state, prompt, session.lists, false, options.configDir);
+    const QString products = LocateConfigFolder(session.state, session.lists, options.configDir).value_or(QString());
     if (products.isEmpty() && !QFileInfo(ConfigFilePath(session.state.gINIPath, kAteIni)).isFile())
         return Fail(err, kExitMessage, QStringLiteral("no ATE.INI and PRODUCTS.INI in ") + session.state.gINIPath);
     FillProductList(session.lists, products);
@@ -357,7 +357,7 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
     CountingPrompt prompt(userPrompt);
     auto finish = [&]() { return prompt.count > 0 ? int(kExitMessage) : int(kExitDone); };
 
-    if (const StepResult r = OpenConfiguration(session, options, prompt, err))
+    if (const StepResult r = OpenConfiguration(session, options, err))
         return *r;
     if (options.command == ReportCommand::ListProducts) {
         for (qsizetype i = 1; i < session.lists.productList.size(); ++i)

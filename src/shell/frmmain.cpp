@@ -148,7 +148,10 @@ bool frmMain::Form_Load(const StartOptions& options)
     StandardSpcConstants();
     data::PrepareTempFiles(mState);
 
-    const QString products = data::LocateConfigFolder(mState, mPrompt, mLists, false, options.configDir);
+    const std::optional<QString> found = data::LocateConfigFolder(mState, mLists, options.configDir);
+    const QString products = found
+        ? *found
+        : data::OpenConfigFolder(mState, mPrompt, mLists, mPrompt.chooseFile(data::ConfigFolderRequest(mState)));
     data::FillProductList(mLists, products);
     if (!mLists.caption.isEmpty())
         setWindowTitle(mLists.caption);
@@ -276,7 +279,8 @@ void frmMain::ResetOnFailedConnect()
 
 void frmMain::OpenIni()
 {
-    const QString products = data::LocateConfigFolder(mState, mPrompt, mLists, true);
+    const QString products
+        = data::OpenConfigFolder(mState, mPrompt, mLists, mPrompt.chooseFile(data::ConfigFolderRequest(mState)));
     if (products.isEmpty()) {
         // A cancelled dialog goes back to the first product when there is one.
         if (mLists.reselectFirstProduct && cboProductName->count() >= 2) {

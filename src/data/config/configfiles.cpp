@@ -111,26 +111,31 @@ QStringList SplitProducts(const QString& testProduct)
     return testProduct.isEmpty() ? QStringList() : testProduct.split(QLatin1Char(','));
 }
 
-QString LocateConfigFolder(
-    AppState& state, Prompt& prompt, SelectionLists& lists, bool forceDialog, const QString& overrideDir)
+std::optional<QString> LocateConfigFolder(AppState& state, SelectionLists& lists, const QString& overrideDir)
 {
-    if (!forceDialog) {
-        QString folder = overrideDir.isEmpty() ? state.registry.read(QStringLiteral("INIPath")) : overrideDir;
-        if (folder.isEmpty() || !QFileInfo(folder).isDir())
-            folder = ProgramFolder();
-        folder = QDir(folder).absolutePath();
-        state.gINIPath = folder;
-        lists.caption = Caption(folder);
-        if (HasConfigFiles(folder))
-            return ReadINI(kAteSection, QStringLiteral("TestProduct"), ConfigFilePath(folder, kAteIni));
-    }
+    QString folder = overrideDir.isEmpty() ? state.registry.read(QStringLiteral("INIPath")) : overrideDir;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = ProgramFolder();
+    folder = QDir(folder).absolutePath();
+    state.gINIPath = folder;
+    lists.caption = Caption(folder);
+    if (!HasConfigFiles(folder))
+        return std::nullopt;
+    return ReadINI(kAteSection, QStringLiteral("TestProduct"), ConfigFilePath(folder, kAteIni));
+}
 
+FileDialogRequest ConfigFolderRequest(const AppState& state)
+{
     FileDialogRequest request;
     request.title = kOpenIniTitle;
     request.filter = kOpenIniFilter;
     if (!state.gINIPath.isEmpty())
         request.fileName = QDir(state.gINIPath).filePath(kAteIni);
-    const QString picked = prompt.chooseFile(request);
+    return request;
+}
+
+QString OpenConfigFolder(AppState& state, Prompt& prompt, SelectionLists& lists, const QString& picked)
+{
     if (picked.isEmpty() || picked.contains(QLatin1Char('*'))) {
         if (lists.productList.size() >= 2) {
             lists.productIndex = 1;

@@ -49,10 +49,9 @@ TEST_F(ConfigFolder, RememberedFolderListsProducts)
     Products("[PSU-100]\r\nTableName=Results\r\n");
     state.gINIPath.clear();
     state.registry.write("INIPath", dir.path());
-    EXPECT_EQ(LocateConfigFolder(state, prompt, lists, false), "PSU-100,RFM-24");
+    EXPECT_EQ(LocateConfigFolder(state, lists), "PSU-100,RFM-24");
     EXPECT_EQ(state.gINIPath, dir.path());
     EXPECT_EQ(lists.caption, "Tolvane SPC (" + dir.path() + ")");
-    EXPECT_TRUE(prompt.fileRequests.isEmpty());
     FillProductList(lists, "PSU-100,RFM-24,");
     EXPECT_EQ(lists.productList, QStringList({ "<Open INI>", "PSU-100", "RFM-24", "" }));
     EXPECT_EQ(lists.productIndex, 1);
@@ -63,19 +62,21 @@ TEST_F(ConfigFolder, OverrideTakesPrecedenceAndFileNamesIgnoreCase)
     Write(dir.filePath("products.ini"), "[PSU-100]\r\n");
     QTemporaryDir other;
     state.registry.write("INIPath", other.path());
-    EXPECT_EQ(LocateConfigFolder(state, prompt, lists, false, dir.path()), "PSU-100,RFM-24");
+    EXPECT_EQ(LocateConfigFolder(state, lists, dir.path()), "PSU-100,RFM-24");
     EXPECT_EQ(state.gINIPath, dir.path());
 }
 
-TEST_F(ConfigFolder, MissingFilesOpenTheDialog)
+TEST_F(ConfigFolder, MissingFilesAskForAFolder)
 {
     QTemporaryDir empty;
     lists.productList = { "<Open INI>", "A", "B" };
-    EXPECT_EQ(LocateConfigFolder(state, prompt, lists, false, empty.path()), "");
-    ASSERT_EQ(prompt.fileRequests.size(), 1);
-    EXPECT_EQ(prompt.fileRequests[0].title, "Open INI files");
-    EXPECT_EQ(prompt.fileRequests[0].filter, "INI file (ATE.INI)|ATE.INI");
+    EXPECT_FALSE(LocateConfigFolder(state, lists, empty.path()));
+    const FileDialogRequest request = ConfigFolderRequest(state);
+    EXPECT_EQ(request.title, "Open INI files");
+    EXPECT_EQ(request.filter, "INI file (ATE.INI)|ATE.INI");
+    EXPECT_EQ(request.fileName, QDir(empty.path()).filePath("ATE.INI"));
     // Cancelled with products listed: the first product is reselected.
+    EXPECT_EQ(OpenConfigFolder(state, prompt, lists, QString()), "");
     EXPECT_TRUE(lists.reselectFirstProduct);
     EXPECT_EQ(lists.productIndex, 1);
     EXPECT_TRUE(prompt.messages.isEmpty());
@@ -84,21 +85,18 @@ TEST_F(ConfigFolder, MissingFilesOpenTheDialog)
 TEST_F(ConfigFolder, DialogPickReportsMissingFilesAndKeepsFolder)
 {
     QTemporaryDir chosen;
-    prompt.files.enqueue(chosen.filePath("ATE.INI"));
-    EXPECT_EQ(LocateConfigFolder(state, prompt, lists, true), "");
+    EXPECT_EQ(OpenConfigFolder(state, prompt, lists, chosen.filePath("ATE.INI")), "");
     ASSERT_EQ(prompt.messages.size(), 1);
     EXPECT_EQ(prompt.messages[0].text, "Missing ATE.INI!.");
     EXPECT_EQ(prompt.messages[0].title, "Open INI Error");
     EXPECT_EQ(prompt.messages[0].icon, PromptIcon::Exclamation);
 
     Write(chosen.filePath("ATE.INI"), "[ATE Configuration]\r\nTestProduct=X\r\n");
-    prompt.files.enqueue(chosen.filePath("ATE.INI"));
-    EXPECT_EQ(LocateConfigFolder(state, prompt, lists, true), "");
+    EXPECT_EQ(OpenConfigFolder(state, prompt, lists, chosen.filePath("ATE.INI")), "");
     EXPECT_EQ(prompt.messages.last().text, "Missing PRODUCTS.INI!.");
     EXPECT_EQ(state.gINIPath, dir.path());
 
-    prompt.files.enqueue(chosen.filePath("*.INI"));
-    EXPECT_EQ(LocateConfigFolder(state, prompt, lists, true), "");
+    EXPECT_EQ(OpenConfigFolder(state, prompt, lists, chosen.filePath("*.INI")), "");
     EXPECT_EQ(prompt.messages.size(), 2);
 }
 
@@ -107,16 +105,14 @@ TEST_F(ConfigFolder, DialogPickFillsTestIdsAndAdoptsFolder)
     QTemporaryDir chosen;
     Write(chosen.filePath("ATE.INI"), "[ATE Configuration]\r\nTestProduct=X,Y\r\nTestID=A,B\r\nTestIDDefault=B\r\n");
     Write(chosen.filePath("PRODUCTS.INI"), "");
-    prompt.files.enqueue(chosen.filePath("ATE.INI"));
-    EXPECT_EQ(LocateConfigFolder(state, prompt, lists, true), "X,Y");
+    EXPECT_EQ(OpenConfigFolder(state, prompt, lists, chosen.filePath("ATE.INI")), "X,Y");
     EXPECT_EQ(state.gINIPath, chosen.path());
     EXPECT_EQ(lists.caption, "Tolvane SPC (" + chosen.path() + ")");
     EXPECT_EQ(lists.testIdList, QStringList({ "A", "B" }));
     EXPECT_EQ(lists.testIdText, "B");
 
     Write(chosen.filePath("ATE.INI"), "[ATE Configuration]\r\nTestProduct=X\r\nTestID=C,D\r\n");
-    prompt.files.enqueue(chosen.filePath("ATE.INI"));
-    LocateConfigFolder(state, prompt, lists, true);
+    OpenConfigFolder(state, prompt, lists, chosen.filePath("ATE.INI"));
     EXPECT_EQ(lists.testIdText, "C");
 
     RefillTestIdList(state, lists);

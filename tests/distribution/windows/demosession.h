@@ -31,7 +31,7 @@ template <class Window> struct DemoSession {
     {
         if (!CopyDemoConfiguration(dir.path()) || !GenerateDemoData(MOLDRIN_DEMO_DATA_EXE, dir.path(), units))
             return false;
-        FillProductList(lists, data::LocateConfigFolder(state, prompt, lists, false, dir.path()));
+        FillProductList(lists, data::LocateConfigFolder(state, lists, dir.path()).value_or(QString()));
         lists.productIndex = int(lists.productList.indexOf(product));
         data::LoadColumnNames(state, product);
         data::LoadProductSpec(state, prompt, lists, product);

@@ -65,7 +65,7 @@ struct Session {
             QVERIFY(QFile::copy(QDir(demo).filePath(name), dir.filePath(name)));
         ScriptedPrompt quiet;
         data::SelectionLists lists;
-        data::FillProductList(lists, data::LocateConfigFolder(state, quiet, lists, false, dir.path()));
+        data::FillProductList(lists, data::LocateConfigFolder(state, lists, dir.path()).value_or(QString()));
         lists.productIndex = 1;
         const QString product = lists.productText().trimmed();
         data::RefillTestIdList(state, lists);
