@@ -210,13 +210,13 @@ int MonthOfName(const QString& name, const QLocale& locale)
     return anyLocale.value(key, 0);
 }
 
-std::optional<DateText> ReadDateText(
+std::optional<WrittenDate> ReadDateText(
     const QString& text, const QString& dateOrder, DateForm form, const QLocale& locale)
 {
     static const QRegularExpression iso(
         QStringLiteral(R"(^(\d{4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
     const QString body = text.trimmed();
-    DateText d;
+    WrittenDate d;
     QRegularExpressionMatch m = iso.match(body);
     int hourAt = 4;
     if (m.hasMatch()) {

@@ -45,7 +45,7 @@ QString ShortDateFormat(const QString& dateOrder);
 int MonthOfName(const QString& name, const QLocale& locale = QLocale());
 
 // A date written as text, as read by ReadDateText.
-struct DateText {
+struct WrittenDate {
     QDate day;
     QTime time;
     bool hasTime = false;
@@ -60,7 +60,7 @@ enum class DateForm { Literal, Entered };
 
 // The one reader of written dates: day and month in `dateOrder` when both are numbers, else the month is
 // the part that is a name (MonthOfName). Nothing when the text is no such date.
-std::optional<DateText> ReadDateText(
+std::optional<WrittenDate> ReadDateText(
     const QString& text, const QString& dateOrder, DateForm form, const QLocale& locale = QLocale());
 
 // ReadDateText of an entered date as a date and time; invalid when the text is no such date.

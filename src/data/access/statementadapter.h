@@ -42,7 +42,7 @@ QString CountStatement(const QString& statement);
 // A date literal body as the query builder writes it in any locale ("06/Dec/2026 23:59:59",
 // "déc./06/2026", "06/12月/2026"), or ISO ("2026-12-06", "2026-12-06T10:00:00"); numbers alone are read in
 // the current locale's date order.
-using DateLiteral = DateText;
+using DateLiteral = WrittenDate;
 std::optional<DateLiteral> ReadDateLiteral(const QString& body);
 
 } // namespace moldrin::data
