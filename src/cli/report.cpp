@@ -76,7 +76,8 @@ StepResult SelectProduct(ReportSession& session, const ReportOptions& options, P
     session.product = list[index].trimmed();
 
     RefillTestIdList(session.state, session.lists);
-    LoadColumnNames(session.state, session.product);
+    if (!LoadColumnNames(session.state, prompt, session.product))
+        return kExitMessage;
     LoadProductSpec(session.state, prompt, session.lists, session.product);
     // The display names; the Spec section's messages were given just above.
     ScriptedPrompt quiet;

@@ -235,7 +235,7 @@ void frmMain::cboProductName_Click()
         data::RefillTestIdList(mState, mLists);
         SetComboItems(cboTestID, mLists.testIdList, mLists.testIdText);
 
-        data::LoadColumnNames(mState, product);
+        const bool named = data::LoadColumnNames(mState, mPrompt, product);
         data::LoadProductSpec(mState, mPrompt, mLists, product);
         SetComboItems(cboDataParameters, mLists.parameterList, QString());
         cboDataParameters->setEnabled(mLists.parameterListEnabled);
@@ -243,7 +243,8 @@ void frmMain::cboProductName_Click()
         if (mLists.parameterIndex >= 0)
             cboDataParameters->setCurrentIndex(mLists.parameterIndex);
 
-        connected = data::ConnectDataSource(product, data::ReadIniDatabase(product, mState), mState, mPrompt);
+        if (named)
+            connected = data::ConnectDataSource(product, data::ReadIniDatabase(product, mState), mState, mPrompt);
     }
     if (connected.ok) {
         SetComboItems(cboATEList, connected.testers, connected.selected);

@@ -155,6 +155,13 @@ ConnectResult ConnectDataSource(const QString& product, const IniDatabase& value
             + QStringLiteral(" and key TableName (PRODUCTS.INI)!"));
         return result;
     }
+    // A worksheet's name is bracketed with its '$': it must be a plain name there.
+    if (!IsTableOrColumnName(values.TableName)
+        || (KindOf(values) == SourceKind::Excel && values.TableName.contains(u'['))) {
+        state.gTableName.clear();
+        prompt.warn(NotANameMessage(product, QStringLiteral("TableName"), values.TableName));
+        return result;
+    }
 
     auto trap = [&](const DataError& error) {
         if (error.number == kErrUnspecified) {

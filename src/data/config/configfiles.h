@@ -75,8 +75,17 @@ void FillProductList(SelectionLists& lists, const QString& testProduct);
 // Product selection: the Test ID list becomes <All> and the TestID items of ATE.INI, <All> selected.
 void RefillTestIdList(const AppState& state, SelectionLists& lists);
 
-// Sets the five bracketed column names and gPassValue from the product's section of PRODUCTS.INI.
-void LoadColumnNames(AppState& state, const QString& product);
+// Sets the five bracketed column names and gPassValue from the product's section of PRODUCTS.INI. A value
+// that is no name (IsTableOrColumnName) is refused with a message naming the section and key: false, and
+// nothing is to be read for the product.
+bool LoadColumnNames(AppState& state, Prompt& prompt, const QString& product);
+
+// True when a table or column name of PRODUCTS.INI can stand in a statement as a name and nothing more:
+// no ']', ';', "--", "/*", quote (', ", `) or line break in it; written with '[' it is one bracketed name or
+// several joined by '.' ("[Serial No]", "[dbo].[Results]").
+bool IsTableOrColumnName(const QString& value);
+// "Not a table or column name in section <section> and key <key> (PRODUCTS.INI): <value>!"
+QString NotANameMessage(const QString& section, const QString& key, const QString& value);
 
 // Reads the attribute chart columns and the product's Spec section into the parameter list and
 // the per-parameter tables; messages go through `prompt`.

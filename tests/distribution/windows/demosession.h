@@ -33,7 +33,7 @@ template <class Window> struct DemoSession {
             return false;
         FillProductList(lists, data::LocateConfigFolder(state, lists, dir.path()).value_or(QString()));
         lists.productIndex = int(lists.productList.indexOf(product));
-        data::LoadColumnNames(state, product);
+        data::LoadColumnNames(state, prompt, product);
         data::LoadProductSpec(state, prompt, lists, product);
         data::GetTestParameterName(state, prompt, lists);
         if (!data::ConnectDataSource(product, data::ReadIniDatabase(product, state), state, prompt).ok)

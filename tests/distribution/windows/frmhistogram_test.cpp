@@ -69,7 +69,7 @@ struct Session {
         lists.productIndex = 1;
         const QString product = lists.productText().trimmed();
         data::RefillTestIdList(state, lists);
-        data::LoadColumnNames(state, product);
+        data::LoadColumnNames(state, quiet, product);
         data::LoadProductSpec(state, quiet, lists, product);
         QVERIFY(data::ConnectDataSource(product, data::ReadIniDatabase(product, state), state, quiet).ok);
         QVERIFY(quiet.messages.isEmpty());

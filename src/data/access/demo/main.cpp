@@ -159,7 +159,7 @@ bool CreateProductTable(sqlite3* db, AppState& state, const QString& product, Pr
 {
     ScriptedPrompt quiet;
     data::SelectionLists lists;
-    data::LoadColumnNames(state, product);
+    data::LoadColumnNames(state, quiet, product);
     data::LoadProductSpec(state, quiet, lists, product);
     for (const PromptMessage& m : quiet.messages)
         std::fprintf(stderr, "moldrin-demo-data: %s: %s\n", qPrintable(product), qPrintable(m.text));
