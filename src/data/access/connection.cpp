@@ -10,13 +10,59 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
+#include <QUrl>
 
 #include <algorithm>
+#include <cctype>
 
 #include <sqlite3.h>
 
 namespace moldrin::data
 {
+
+namespace
+{
+
+// A database in write-ahead-log mode: bytes 18 and 19 of its header are 2.
+bool IsWalDatabase(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = f.read(20);
+    return header.size() == 20 && header.startsWith("SQLite format 3") && header[18] == 2 && header[19] == 2;
+}
+
+// Text compared without regard to letter case: both sides in capitals as the program writes them (full
+// case mapping: "straße" is "STRASSE"), then folded. ASCII text is compared as SQLite's NOCASE does.
+int CompareFolded(void*, int sizeA, const void* a, int sizeB, const void* b)
+{
+    const auto* x = static_cast<const unsigned char*>(a);
+    const auto* y = static_cast<const unsigned char*>(b);
+    const int common = std::min(sizeA, sizeB);
+    bool ascii = true;
+    for (int i = 0; i < sizeA && ascii; ++i)
+        ascii = x[i] < 0x80;
+    for (int i = 0; i < sizeB && ascii; ++i)
+        ascii = y[i] < 0x80;
+    if (!ascii) {
+        const auto fold = [](const void* text, int size) {
+            return QString::fromUtf8(static_cast<const char*>(text), size)
+                .toUpper()
+                .toCaseFolded()
+                .replace(QChar(0xDF), QStringLiteral("ss"));
+        };
+        return fold(a, sizeA).compare(fold(b, sizeB));
+    }
+    for (int i = 0; i < common; ++i) {
+        const int cx = std::tolower(x[i]), cy = std::tolower(y[i]);
+        if (cx != cy)
+            return cx - cy;
+    }
+    return sizeA - sizeB;
+}
+
+} // namespace
 
 Connection::Connection()
     : mName(QStringLiteral("moldrin-%1").arg(reinterpret_cast<quintptr>(this), 0, 16))
@@ -41,9 +87,19 @@ void Connection::Close()
         QSqlDatabase::removeDatabase(mName);
     }
     mOpen = false;
-    mNumbersAsText = false;
     mSchema = {};
     mDbms.clear();
+    mWritableSession.reset();
+}
+
+Status Connection::Reconnect()
+{
+    std::function<bool()> progress = mProgress;
+    const QString connectionString = mConnectionString;
+    Status status = Open(connectionString);
+    if (!status)
+        SetProgressCallback(std::move(progress));
+    return status;
 }
 
 DataError Connection::engineError(const QSqlError& error, bool duringFetch) const
@@ -54,12 +110,13 @@ DataError Connection::engineError(const QSqlError& error, bool duringFetch) cons
     if (text.isEmpty())
         text = QStringLiteral("Unspecified error");
     const long number = ClassifyError(mEngine, error.nativeErrorCode(), text, duringFetch);
-    return { number, ScrubPassword(text, mPassword) };
+    return { number, ScrubPassword(text, mPassword), IsConnectionLost(error.nativeErrorCode(), text) };
 }
 
 Status Connection::Open(const QString& connectionString)
 {
     Close();
+    mConnectionString = connectionString;
     const ParsedConnectionString parsed = ParseConnectionString(connectionString);
     mPassword = parsed.has(QStringLiteral("PWD")) ? parsed.value(QStringLiteral("PWD"))
                                                   : parsed.value(QStringLiteral("Password"));
@@ -111,8 +168,13 @@ void Connection::SetProgressCallback(std::function<bool()> callback)
         this);
 }
 
+// Read-only, and nothing written beside the file either. A database in WAL mode whose log exists (a
+// writer has it open) is read through that log, a consistent snapshot; one without a log holds all its
+// data in the file and is read as immutable, which needs no log or shared-memory file of its own, so
+// none is created beside it (nor fails to be, in a folder the user may only read).
 Status Connection::openSQLiteFile(const QString& path)
 {
+    dropEngine();
     mEngine = QStringLiteral("SQLITE");
     mDbms = QStringLiteral("SQLite");
     mDialect = Dialect::SQLite;
@@ -122,8 +184,11 @@ Status Connection::openSQLiteFile(const QString& path)
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), mName);
     if (!db.isValid())
         return DataError { kErrConnect, kNotFoundProvider };
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const bool immutable = IsWalDatabase(absolute) && !QFileInfo::exists(absolute + QStringLiteral("-wal"));
+    db.setDatabaseName(QUrl::fromLocalFile(absolute).toString(QUrl::FullyEncoded)
+        + (immutable ? QStringLiteral("?mode=ro&immutable=1") : QStringLiteral("?mode=ro")));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
     if (!db.open())
         return DataError { kErrConnect, db.lastError().text() };
     return finishOpen();
@@ -158,14 +223,24 @@ Status Connection::openLoaded(const QString& path)
     return finishOpen();
 }
 
+void Connection::dropEngine()
+{
+    if (!QSqlDatabase::contains(mName))
+        return;
+    {
+        QSqlDatabase old = QSqlDatabase::database(mName, false);
+        old.close();
+    }
+    QSqlDatabase::removeDatabase(mName);
+}
+
 Status Connection::finishOpen()
 {
     QSqlDatabase db = QSqlDatabase::database(mName, false);
     if (mEngine == QLatin1String("SQLITE")) {
         QSqlQuery check(db);
-        // Reading the schema fails on a file that is no database; query_only refuses writes on any file.
-        if (!check.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))
-            || !check.exec(QStringLiteral("PRAGMA query_only = 1"))) {
+        // Reading the schema fails on a file that is no database.
+        if (!check.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
             DataError e = engineError(check.lastError(), false);
             e.number = kErrConnect;
             return e;
@@ -173,24 +248,47 @@ Status Connection::finishOpen()
         // Large sorts (the chart statement orders by start time) may use helper threads: one fewer than
         // the machine's cores, so the reading thread keeps one.
         check.exec(QStringLiteral("PRAGMA threads = %1").arg(std::clamp(QThread::idealThreadCount() - 1, 0, 4)));
+        if (sqlite3* handle = SqliteHandle(db))
+            sqlite3_create_collation_v2(handle, kFoldedCollation, SQLITE_UTF8, nullptr, CompareFolded, nullptr);
     }
-    if (mDialect == Dialect::PostgreSQL) {
-        QSqlQuery q(db);
-        q.setForwardOnly(true);
-        if (q.exec(QStringLiteral("SELECT table_name, column_name, data_type FROM information_schema.columns "
-                                  "WHERE table_schema = current_schema()"))) {
-            while (q.next()) {
-                const QString table = q.value(0).toString(), column = q.value(1).toString();
-                const QString type = q.value(2).toString();
-                mSchema.names.insert(table.toLower(), table);
-                if (!mSchema.names.contains(column.toLower()))
-                    mSchema.names.insert(column.toLower(), column);
-                if (type == QLatin1String("text") || type.startsWith(QLatin1String("character")))
-                    mSchema.textColumns.insert(table.toLower() + u'.' + column.toLower());
-            }
-        }
+    if (mDialect == Dialect::PostgreSQL || mDialect == Dialect::MySQL)
+        readSchema();
+    if (mDialect == Dialect::MySQL) {
+        // Qt's ODBC layer hands a bound text to the MariaDB driver with its terminating zero, which the server
+        // keeps as part of the value: the values are quoted in the statement instead, by the rules the server
+        // applies to this session.
+        QSqlQuery mode(db);
+        const bool noBackslash = mode.exec(QStringLiteral("SELECT @@SESSION.sql_mode")) && mode.next()
+            && mode.value(0).toString().contains(QLatin1String("NO_BACKSLASH_ESCAPES"), Qt::CaseInsensitive);
+        mSchema.literals = noBackslash ? Literals::Quoted : Literals::QuotedBackslashEscapes;
     }
-    return {};
+    return makeSessionReadOnly();
+}
+
+// The tables and columns of the schema the statements read, for names written in other letter case and
+// for the text columns compared without regard to it.
+void Connection::readSchema()
+{
+    QSqlQuery q(QSqlDatabase::database(mName, false));
+    q.setForwardOnly(true);
+    const QString schema
+        = mDialect == Dialect::MySQL ? QStringLiteral("DATABASE()") : QStringLiteral("current_schema()");
+    if (!q.exec(QStringLiteral("SELECT table_name, column_name, data_type FROM information_schema.columns "
+                               "WHERE table_schema = ")
+            + schema))
+        return;
+    static const QStringList kTextTypes
+        = { QStringLiteral("text"), QStringLiteral("character"), QStringLiteral("varchar"), QStringLiteral("char"),
+              QStringLiteral("tinytext"), QStringLiteral("mediumtext"), QStringLiteral("longtext") };
+    while (q.next()) {
+        const QString table = q.value(0).toString(), column = q.value(1).toString();
+        const QString type = q.value(2).toString().toLower();
+        mSchema.names.insert(table.toLower(), table);
+        if (!mSchema.names.contains(column.toLower()))
+            mSchema.names.insert(column.toLower(), column);
+        if (std::any_of(kTextTypes.begin(), kTextTypes.end(), [&](const QString& t) { return type.startsWith(t); }))
+            mSchema.textColumns.insert(table.toLower() + u'.' + column.toLower());
+    }
 }
 
 } // namespace moldrin::data

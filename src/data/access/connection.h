@@ -47,12 +47,17 @@ public:
     // ODBC: the engine's SQL_DBMS_NAME ("SQLite", "PostgreSQL", ...); else the engine name.
     const QString& DbmsName() const { return mDbms; }
 
+    // Opens the data source again with the string of the last Open (after the server went away). The
+    // progress callback stays.
+    Status Reconnect();
+
+    // Why no statement may run on this connection: the engine reports that its session can write although
+    // the program made it read-only. Empty when statements may run.
+    Status SessionRefusal() const { return mWritableSession; }
+
     // For the recordset.
     QString connectionName() const { return mName; }
     const Schema& schema() const { return mSchema; }
-    // The SQLite ODBC driver, reading row by row, reports no type for computed columns (MAX(...)) and
-    // hands their numbers over as text.
-    bool numbersMayComeAsText() const { return mNumbersAsText; }
     DataError engineError(const QSqlError& error, bool duringFetch) const;
 
     // While a statement runs on an SQLite engine (files, loaded Access and Excel tables), `callback` is
@@ -67,7 +72,10 @@ private:
     Status openOdbc(const ParsedConnectionString& parsed);
     Status openSqlServer(const ParsedConnectionString& parsed);
     Status openOdbcString(const QString& odbcString);
+    void dropEngine();
     Status finishOpen();
+    Status makeSessionReadOnly();
+    void readSchema();
     QString mName;
     bool mOpen = false;
     SourceKind mKind = SourceKind::SQLite;
@@ -76,7 +84,8 @@ private:
     QString mEngine; // "SQLITE", "ODBC"
     QString mPassword;
     Schema mSchema;
-    bool mNumbersAsText = false;
+    QString mConnectionString;
+    Status mWritableSession;
     std::function<bool()> mProgress;
     friend class Recordset;
     std::vector<Recordset*> mRecordsets; // open on this connection
@@ -98,6 +107,9 @@ public:
     void Close();
 
     long RecordCount() const { return mCount; }
+    // Counted with RecordCount: the rows the statement's other conditions select but its time range cannot,
+    // because their time is stored as something that is no time (SQLite text such as "n/a"). 0 elsewhere.
+    long UnreadableTimes() const { return mUnreadableTimes; }
     // "EOF" is a macro of the C library, hence the name.
     bool Eof() const { return mEof; }
     Status MoveNext();
@@ -127,12 +139,16 @@ public:
     QStringList FieldNames() const;
 
 private:
+    Status run(Connection& connection, const AdaptedStatement& adapted, Count count);
     Status execute();
     Connection* mConnection = nullptr;
     QString mSql; // adapted
+    QStringList mParameters; // the values of its '?'
+
     std::unique_ptr<class RowCursor> mCursor;
     QStringList mNames;
     long mCount = 0;
+    long mUnreadableTimes = 0;
     bool mEof = true;
 };
 

@@ -29,6 +29,18 @@ long ClassifyError(const QString& engine, const QString& nativeCode, const QStri
     return kErrCommand;
 }
 
+bool IsConnectionLost(const QString& nativeCode, const QString& text)
+{
+    static const QRegularExpression lost(
+        QStringLiteral(
+            "server closed the connection|no connection to the server|could not (receive|send) data (from|to) server|"
+            "terminating connection|connection (is|was) (closed|lost|broken)|lost connection|server has gone away|"
+            "communication link failure"),
+        QRegularExpression::CaseInsensitiveOption);
+    return nativeCode.startsWith(QLatin1String("08")) || nativeCode.startsWith(QLatin1String("57P"))
+        || lost.match(text).hasMatch();
+}
+
 QString ScrubPassword(QString text, const QString& password)
 {
     static const QRegularExpression keyed(

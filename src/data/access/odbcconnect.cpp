@@ -2,10 +2,10 @@
 // what each engine needs to stay read-only.
 #include "data/access/connection.h"
 
-#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QUrl>
 
 #include <odbcinst.h>
 #include <sql.h>
@@ -53,12 +53,7 @@ void AddKey(QString& s, const char* key, const QString& value)
 
 Status Connection::openOdbcString(const QString& odbcString)
 {
-    {
-        QSqlDatabase old = QSqlDatabase::database(mName, false);
-        if (old.isValid())
-            old.close();
-    }
-    QSqlDatabase::removeDatabase(mName);
+    dropEngine();
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), mName);
     if (!db.isValid())
         return DataError { kErrConnect, kNotFoundProvider };
@@ -90,41 +85,37 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
         || driverLib.contains(QLatin1String("mdbodbc"), Qt::CaseInsensitive)
         || driverName.contains(QLatin1String("mdbodbc"), Qt::CaseInsensitive))
         return DataError { kErrConnect, kMdbThroughOdbc };
-    QString base = dsn;
-    AddKey(base, "UID", p.value(QStringLiteral("UID")));
-    AddKey(base, "PWD", p.value(QStringLiteral("PWD")));
     if (Status s = openOdbcString(OdbcDriverString(p)))
         return s;
     mDbms = OdbcInfo(QSqlDatabase::database(mName, false), SQL_DBMS_NAME);
     if (mDbms.compare(QLatin1String("MDBTOOLS"), Qt::CaseInsensitive) == 0)
         return DataError { kErrConnect, kMdbThroughOdbc };
-    QString database = p.value(QStringLiteral("Database"));
     if (mDbms == QLatin1String("SQLite")) {
-        mDialect = Dialect::SQLite;
-        // The SQLite driver ignores the access mode; only a read-only URI keeps it from writing.
+        // The file the data source names is read through the SQLite engine itself, as a DatabaseName file
+        // is: read-only whatever the driver does with its access mode, WAL files included, and text compared
+        // without regard to letter case outside ASCII too.
+        QString database = p.value(QStringLiteral("Database"));
         if (database.isEmpty())
             database = OdbcInstValue(dsn, QStringLiteral("Database"), "odbc.ini");
-        if (!database.isEmpty() && !database.startsWith(QLatin1String("file:"))) {
-            if (!QFileInfo(database).isFile())
-                return DataError { kErrConnect,
-                    QStringLiteral("Could not find file '") + database + QStringLiteral("'.") };
-            QString ro = base;
-            AddKey(ro, "DATABASE",
-                QStringLiteral("file:") + QFileInfo(database).absoluteFilePath() + QStringLiteral("?mode=ro"));
-            // StepAPI=1: rows come from sqlite3_step one at a time instead of a result held whole.
-            mNumbersAsText = true;
-            if (Status s = openOdbcString(ro + QStringLiteral(";StepAPI=1;")))
-                return s;
-        }
-    } else if (mDbms == QLatin1String("PostgreSQL")) {
+        if (database.startsWith(QLatin1String("file:")))
+            database = QUrl(database.section(u'?', 0, 0)).toLocalFile();
+        return openSQLiteFile(database);
+    }
+    if (mDbms == QLatin1String("PostgreSQL")) {
         mDialect = Dialect::PostgreSQL;
-        QString ro = base;
-        AddKey(ro, "DATABASE", database);
-        // psqlODBC would otherwise fetch a whole result into memory; a cursor keeps it to one block.
-        ro += QStringLiteral(";ReadOnly=1;ConnSettings=SET default_transaction_read_only%3Don;UseDeclareFetch=1;"
-                             "Fetch=1000;");
+        QString ro = dsn;
+        AddKey(ro, "UID", p.value(QStringLiteral("UID")));
+        AddKey(ro, "PWD", p.value(QStringLiteral("PWD")));
+        AddKey(ro, "DATABASE", p.value(QStringLiteral("Database")));
+        // psqlODBC would otherwise fetch a whole result into memory; a cursor keeps it to one block. Its own
+        // ReadOnly switch is left off: it refuses statements other than SELECT, the one that makes the session
+        // read-only among them, but not the writes of a function a SELECT calls.
+        ro += QStringLiteral(";UseDeclareFetch=1;Fetch=1000;");
         if (Status s = openOdbcString(ro))
             return s;
+    } else if (mDbms.contains(QLatin1String("MySQL"), Qt::CaseInsensitive)
+        || mDbms.contains(QLatin1String("MariaDB"), Qt::CaseInsensitive)) {
+        mDialect = Dialect::MySQL;
     } else {
         mDialect = Dialect::Native;
     }

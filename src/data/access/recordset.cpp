@@ -5,8 +5,6 @@
 #include "data/access/values.h"
 
 #include <QRegularExpression>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace moldrin::data
 {
@@ -19,6 +17,18 @@ bool IsReadStatement(const QString& sql)
     static const QRegularExpression start(
         QStringLiteral(R"(^[\s(]*(SELECT|WITH)\b)"), QRegularExpression::CaseInsensitiveOption);
     return start.match(sql).hasMatch();
+}
+
+// The one number a COUNT(*) statement gives.
+Status CountRows(const Connection& connection, const QString& sql, const QStringList& parameters, long& count)
+{
+    std::unique_ptr<RowCursor> counter;
+    Status status = ExecuteStatement(connection, sql, parameters, counter);
+    if (!status && !counter->next(status) && !status)
+        status = DataError { kErrCommand, QStringLiteral("The engine gave no count of the result.") };
+    if (!status)
+        count = static_cast<long>(counter->value(0).toLongLong());
+    return status;
 }
 
 } // namespace
@@ -36,13 +46,14 @@ void Recordset::Close()
         std::erase(mConnection->mRecordsets, this);
     mConnection = nullptr;
     mCount = 0;
+    mUnreadableTimes = 0;
     mEof = true;
     mNames.clear();
 }
 
 Status Recordset::execute()
 {
-    Status status = ExecuteStatement(*mConnection, mSql, mCursor);
+    Status status = ExecuteStatement(*mConnection, mSql, mParameters, mCursor);
     if (status)
         return status;
     mNames = mCursor->names();
@@ -57,31 +68,45 @@ Status Recordset::Open(const QString& sql, Connection& connection, Count count)
         return DataError { kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.") };
     if (sql.trimmed().isEmpty())
         return DataError { kErrCommand, QStringLiteral("Command text was not set for the command object.") };
-    AdaptedStatement adapted = AdaptStatement(sql, connection.StatementDialect(), connection.schema());
+    const AdaptedStatement adapted = AdaptStatement(sql, connection.StatementDialect(), connection.schema());
     if (adapted.error)
         return adapted.error;
     // Nothing the program sends writes: refuse anything but a query before it reaches an engine.
     if (!IsReadStatement(sql))
         return DataError { kErrCommand, QStringLiteral("Operation must use an updateable query.") };
+    Status status = run(connection, adapted, count);
+    if (status && status->connectionLost) {
+        // The server went away (restarted, or the link dropped): connect once more and run the statement again.
+        Close();
+        if (connection.Reconnect())
+            return status;
+        status = run(connection, adapted, count);
+    }
+    if (status)
+        Close();
+    return status;
+}
+
+Status Recordset::run(Connection& connection, const AdaptedStatement& adapted, Count count)
+{
+    if (Status refused = connection.SessionRefusal())
+        return refused;
     mConnection = &connection;
     connection.mRecordsets.push_back(this);
-    mSql = std::move(adapted.sql);
+    mSql = adapted.sql;
+    mParameters = adapted.parameters;
     mCount = -1;
+    mUnreadableTimes = 0;
     if (count == Count::Exact) {
-        QSqlQuery counter(QSqlDatabase::database(connection.connectionName(), false));
-        counter.setForwardOnly(true);
-        if (!counter.exec(CountStatement(mSql)) || !counter.next()) {
-            const DataError e = connection.engineError(counter.lastError(), false);
-            Close();
-            return e;
+        if (Status s = CountRows(connection, CountStatement(mSql), mParameters, mCount))
+            return s;
+        if (!adapted.unreadableTimes.isEmpty()) {
+            if (Status s
+                = CountRows(connection, adapted.unreadableTimes, adapted.unreadableParameters, mUnreadableTimes))
+                return s;
         }
-        mCount = static_cast<long>(counter.value(0).toLongLong());
     }
-    if (Status s = execute()) {
-        Close();
-        return s;
-    }
-    return {};
+    return execute();
 }
 
 Status Recordset::MoveNext()
@@ -127,7 +152,7 @@ Recordset::FieldResult Recordset::Field(int index) const
             DataError { kErrNoCurrentRecord,
                 QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
                                "Requested operation requires a current record.") } };
-    return { NormalizeValue(mCursor->value(index), mCursor->numbersAsText(index)), {} };
+    return { NormalizeValue(mCursor->value(index)), {} };
 }
 
 Recordset::RawField Recordset::Raw(int index) const

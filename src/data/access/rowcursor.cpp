@@ -7,14 +7,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QSqlResult>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include <sql.h>
-#include <sqlext.h>
 #include <sqlite3.h>
 
 namespace moldrin::data
@@ -41,11 +38,17 @@ public:
     {
     }
     ~SqliteCursor() override { sqlite3_finalize(mStmt); }
-    Status exec(const QString& sql)
+    Status exec(const QString& sql, const QStringList& parameters)
     {
         const QByteArray text = sql.toUtf8();
         if (sqlite3_prepare_v2(mDb, text.constData(), int(text.size()), &mStmt, nullptr) != SQLITE_OK)
             return error(false);
+        for (qsizetype i = 0; i < parameters.size(); ++i) {
+            const QByteArray value = parameters[i].toUtf8();
+            if (sqlite3_bind_text(mStmt, int(i + 1), value.constData(), int(value.size()), SQLITE_TRANSIENT)
+                != SQLITE_OK)
+                return error(false);
+        }
         mLast.resize(std::size_t(sqlite3_column_count(mStmt)));
         return {};
     }
@@ -137,15 +140,20 @@ public:
         mQuery.setForwardOnly(true);
         mQuery.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
     }
-    Status exec(const QString& sql)
+    Status exec(const QString& sql, const QStringList& parameters)
     {
-        if (!mQuery.exec(sql))
+        bool ran = false;
+        if (parameters.isEmpty()) {
+            ran = mQuery.exec(sql);
+        } else if (mQuery.prepare(sql)) {
+            for (const QString& value : parameters)
+                mQuery.addBindValue(value);
+            ran = mQuery.exec();
+        }
+        if (!ran)
             return mConnection.engineError(mQuery.lastError(), false);
-        if (mConnection.numbersMayComeAsText())
-            mUntyped = UntypedColumns();
         return {};
     }
-    bool numbersAsText(int index) const override { return index < mUntyped.size() && mUntyped[index]; }
     bool next(Status& status) override
     {
         if (mQuery.next())
@@ -165,43 +173,25 @@ public:
     }
 
 private:
-    // The columns for which the driver reports no type of its own: the SQLite driver names them "varchar"
-    // in lower case (declared columns carry their declared type name).
-    QList<bool> UntypedColumns() const
-    {
-        QList<bool> untyped(mQuery.record().count(), false);
-        const QVariant handle = mQuery.result()->handle();
-        if (!handle.isValid() || qstrcmp(handle.typeName(), "void*") != 0)
-            return untyped;
-        SQLHANDLE statement = *static_cast<const SQLHANDLE*>(handle.constData());
-        for (qsizetype i = 0; i < untyped.size(); ++i) {
-            SQLCHAR name[64] = { 0 };
-            SQLSMALLINT length = 0;
-            if (SQL_SUCCEEDED(SQLColAttribute(
-                    statement, SQLUSMALLINT(i + 1), SQL_DESC_TYPE_NAME, name, sizeof name, &length, nullptr)))
-                untyped[i] = qstrcmp(reinterpret_cast<const char*>(name), "varchar") == 0;
-        }
-        return untyped;
-    }
     QSqlQuery mQuery;
     const Connection& mConnection;
-    QList<bool> mUntyped;
 };
 
 } // namespace
 
-Status ExecuteStatement(const Connection& connection, const QString& sql, std::unique_ptr<RowCursor>& cursor)
+Status ExecuteStatement(
+    const Connection& connection, const QString& sql, const QStringList& parameters, std::unique_ptr<RowCursor>& cursor)
 {
     cursor.reset();
     QSqlDatabase db = QSqlDatabase::database(connection.connectionName(), false);
     Status status;
     if (sqlite3* handle = SqliteHandle(db)) {
         auto sqlite = std::make_unique<SqliteCursor>(handle);
-        status = sqlite->exec(sql);
+        status = sqlite->exec(sql, parameters);
         cursor = std::move(sqlite);
     } else {
         auto qt = std::make_unique<QtSqlCursor>(db, connection);
-        status = qt->exec(sql);
+        status = qt->exec(sql, parameters);
         cursor = std::move(qt);
     }
     if (status)

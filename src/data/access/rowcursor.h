@@ -21,15 +21,15 @@ public:
     virtual bool next(Status& error) = 0;
     virtual QVariant value(int index) const = 0;
     virtual Recordset::RawField raw(int /*index*/) const { return {}; }
-    // True for a column whose numbers the engine hands over as text.
-    virtual bool numbersAsText(int /*index*/) const { return false; }
     virtual QStringList names() const = 0;
 };
 
 // The SQLite engine behind a Qt connection (files, loaded Access and Excel tables), or null.
 sqlite3* SqliteHandle(const QSqlDatabase& db);
 
-// Runs `sql` on the connection's engine: SQLite through its own API, every other engine through Qt SQL.
-Status ExecuteStatement(const Connection& connection, const QString& sql, std::unique_ptr<RowCursor>& cursor);
+// Runs `sql` with the values of its '?' on the connection's engine: SQLite through its own API, every
+// other engine through Qt SQL.
+Status ExecuteStatement(const Connection& connection, const QString& sql, const QStringList& parameters,
+    std::unique_ptr<RowCursor>& cursor);
 
 } // namespace moldrin::data
