@@ -108,9 +108,10 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
         AddKey(ro, "PWD", p.value(QStringLiteral("PWD")));
         AddKey(ro, "DATABASE", p.value(QStringLiteral("Database")));
         // psqlODBC would otherwise fetch a whole result into memory; a cursor keeps it to one block. Its own
-        // ReadOnly switch is left off: it refuses statements other than SELECT, the one that makes the session
-        // read-only among them, but not the writes of a function a SELECT calls.
-        ro += QStringLiteral(";UseDeclareFetch=1;Fetch=1000;");
+        // ReadOnly switch is turned off, also where the data source sets it: it refuses statements other than
+        // SELECT, the one that makes the session read-only among them, but not the writes of a function a
+        // SELECT calls.
+        ro += QStringLiteral(";ReadOnly=0;UseDeclareFetch=1;Fetch=1000;");
         if (Status s = openOdbcString(ro))
             return s;
     } else if (mDbms.contains(QLatin1String("MySQL"), Qt::CaseInsensitive)

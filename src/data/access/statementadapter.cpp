@@ -544,10 +544,11 @@ private:
         }
         mTimeKey = operand.key;
         const QString column = mOut.mid(operand.start, operand.end - operand.start);
-        // Stored text that is no time (or a number) lies outside every range of texts: such rows are counted.
+        // Stored text that is no ISO time (or a number) lies outside every range of texts: such rows are counted.
         mRange = { operand.start, -1,
-            u'(' + column + QStringLiteral(" IS NOT NULL AND (typeof(") + column
-                + QStringLiteral(") <> 'text' OR julianday(") + column + QStringLiteral(") IS NULL))") };
+            u'(' + column + QStringLiteral(" IS NOT NULL AND (typeof(") + column + QStringLiteral(") <> 'text' OR ")
+                + column + QStringLiteral(" NOT GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' OR julianday(")
+                + column + QStringLiteral(") IS NULL))") };
         if (from->time != QTime(0, 0)) {
             // A start inside a day: every stamp compared as a time.
             Wrap(operand, QStringLiteral("julianday("), QStringLiteral(")"));

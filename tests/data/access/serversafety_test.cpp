@@ -163,7 +163,9 @@ protected:
         ASSERT_FALSE(Env("MOLDRIN_MARIADB_DIR").isEmpty()) << "the mariadb fixture starts the server";
         const QString socket = QDir(Env("MOLDRIN_MARIADB_DIR")).filePath(QStringLiteral("mysqld.sock"));
         ASSERT_TRUE(test::UsePrivateOdbc(dir->path(),
-            QStringLiteral("[pg]\nDriver=PostgreSQL Unicode\nServername=%1\nPort=%2\nDatabase=spcdata\n"
+            // A site's data source may set the driver's own read-only switch, which refuses the statement that
+            // makes a session read-only.
+            QStringLiteral("[pg]\nDriver=PostgreSQL Unicode\nServername=%1\nPort=%2\nDatabase=spcdata\nReadOnly=1\n"
                            "[maria]\nDriver=MariaDB Unicode\nSocket=%3\nDatabase=spcdata\n")
                 .arg(Env("MOLDRIN_PG_DIR"), Env("MOLDRIN_PG_PORT"), socket)));
         SetUpPostgreSQL();

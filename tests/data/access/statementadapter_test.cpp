@@ -253,7 +253,8 @@ TEST(StatementAdapter, SQLiteCountsRowsWhoseTimeIsNoTime)
         QStringLiteral(
             "SELECT COUNT(*) FROM Results WHERE [PassFail] LIKE ? AND [ATEID] = ? COLLATE MOLDRIN_NOCASE "
             "AND [SerialNumber] = ? COLLATE MOLDRIN_NOCASE AND ([TestStartTime] IS NOT NULL AND "
-            "(typeof([TestStartTime]) <> 'text' OR julianday([TestStartTime]) IS NULL)) AND [TestID] = ? "
+            "(typeof([TestStartTime]) <> 'text' OR [TestStartTime] NOT GLOB "
+            "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' OR julianday([TestStartTime]) IS NULL)) AND [TestID] = ? "
             "COLLATE MOLDRIN_NOCASE AND [VOUT_5V] IS NOT NULL AND [VOUT_5V] <> 999 AND [VOUT_5V] <> -999 AND "
             "[VOUT_5V] <> 0"));
     EXPECT_EQ(a.unreadableParameters, a.parameters);
