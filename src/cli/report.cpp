@@ -18,6 +18,7 @@
 #include "variables/variableschart.h"
 #include "variables/view/chartview.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -289,9 +290,12 @@ StepResult ChosenParameter(const ReportSession& session, const ReportOptions& op
 
 void UsePrivateTempFiles(AppState& state, const QTemporaryDir& folder)
 {
-    state.gTempFile1 = folder.filePath(QStringLiteral("readings.spc"));
-    state.gTempFile2 = folder.filePath(QStringLiteral("values.spc"));
-    state.gTempFile3 = folder.filePath(QStringLiteral("cells.spc"));
+    // Where no private folder could be made (the temporary folder read-only or full), the names lie in the
+    // temporary folder itself, so that the listing's failure names it.
+    const QDir dir(folder.isValid() ? folder.path() : QDir::tempPath());
+    state.gTempFile1 = dir.filePath(QStringLiteral("readings.spc"));
+    state.gTempFile2 = dir.filePath(QStringLiteral("values.spc"));
+    state.gTempFile3 = dir.filePath(QStringLiteral("cells.spc"));
 }
 
 data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& o, int parameterIndex)

@@ -4,7 +4,9 @@
 
 #include "common/dates.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace moldrin::data
 {
@@ -20,7 +22,7 @@ ListingWriter::ListingWriter(const AppState& state, const QString& parameterItem
     for (const QString& name : { mFile1, mFile2 }) {
         QFile f(name);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            mError = f.errorString();
+            fail(f.errorString());
             return;
         }
     }
@@ -32,6 +34,19 @@ ListingWriter::ListingWriter(const AppState& state, const QString& parameterItem
 ListingWriter::~ListingWriter()
 {
     finish();
+}
+
+// Names the folder and the reason, and removes what was written: a listing cut short would show the raw data
+// window readings that are not the chart's.
+void ListingWriter::fail(const QString& reason)
+{
+    if (!mError.isEmpty())
+        return;
+    mError = QStringLiteral("The readings could not be listed in the temporary folder %1 (%2); the raw data "
+                            "window has no listing of this plot")
+                 .arg(QDir::toNativeSeparators(QFileInfo(mFile1).absolutePath()), reason);
+    QFile::remove(mFile1);
+    QFile::remove(mFile2);
 }
 
 void ListingWriter::write(ListedReading reading)
@@ -71,17 +86,20 @@ void ListingWriter::finish()
 void ListingWriter::run()
 {
     QFile readings(mFile1), values(mFile2);
-    if (!readings.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || !values.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    // Lines are formatted into two buffers that are written out whenever they fill (write failures are
-    // not reported: the listings are for looking at, the plot goes on).
+    bool written = readings.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && values.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    QString reason = written ? QString() : readings.isOpen() ? values.errorString() : readings.errorString();
+    // Lines are formatted into two buffers that are written out whenever they fill. After a failed write the
+    // readings are still taken (the plot goes on) but no longer written.
     constexpr std::size_t kFlushAt = 1 << 16;
     std::string lines = mHeading.toStdString() + '\n', texts;
     lines.reserve(kFlushAt + 256);
     texts.reserve(kFlushAt + 64);
-    const auto flush = [](QFile& file, std::string& buffer) {
-        file.write(buffer.data(), qint64(buffer.size()));
+    const auto flush = [&](QFile& file, std::string& buffer) {
+        if (written && file.write(buffer.data(), qint64(buffer.size())) != qint64(buffer.size())) {
+            written = false;
+            reason = file.errorString();
+        }
         buffer.clear();
     };
     for (;;) {
@@ -109,6 +127,15 @@ void ListingWriter::run()
     }
     flush(readings, lines);
     flush(values, texts);
+    for (QFile* file : { &readings, &values }) {
+        if (written && !file->flush()) {
+            written = false;
+            reason = file->errorString();
+        }
+        file->close();
+    }
+    if (!written)
+        fail(reason);
 }
 
 } // namespace moldrin::data
