@@ -6,6 +6,7 @@
 #include "data/loader/plotfunction.h"
 #include "rules/rulesetup.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 
 namespace moldrin::cli
@@ -40,6 +41,11 @@ bool WriteAttributeJson(QIODevice& device, const AppState& state, const ChartMod
     j.raw(",\"records\":").number(double(outcome.records));
     j.raw(",\"pointCount\":").number(points);
     j.raw(",\"figures\":").value(figures);
+    // The lower limit each subgroup was given before a negative one was drawn at 0.
+    QJsonArray computedLcl;
+    for (double lcl : outcome.result.lclComputed)
+        computedLcl.append(lcl);
+    j.raw(",\"computedLCL\":").value(computedLcl);
     j.raw(",\"panel\":").value(PanelJson(captions, values));
     j.raw(",\n\"series\":");
     WriteSeries(j, chart);

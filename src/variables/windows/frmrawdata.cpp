@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 
 #include <algorithm>
 
@@ -16,9 +17,8 @@ frmRawData::frmRawData(AppState& state, Prompt& prompt, const RawDataInputs& inp
     , mInputs(inputs)
 {
     ui.setupUi(this);
-    QFont fixed(QStringLiteral("Courier New"));
-    fixed.setStyleHint(QFont::TypeWriter);
-    fixed.setFixedPitch(true);
+    // The columns line up under the heading in the desktop's fixed-width font.
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     ui.lstRawData->setFont(fixed);
     ui.lblTitle->setFont(fixed);
     connect(ui.cmdClose, &LumButton::Click, this, &QDialog::accept);

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
@@ -73,7 +74,14 @@ private Q_SLOTS:
         QCOMPARE(window->findChild<QLabel*>("lblTitle")->text(),
             QStringLiteral("Value           Source              Date/Time") + QString(40, ' ')
                 + QStringLiteral(" Unit Ref."));
-        QCOMPARE(List(*window)->font().family(), QStringLiteral("Courier New"));
+        // The listing's columns line up under the heading: every character of both takes one advance.
+        const QFont font = List(*window)->font();
+        QCOMPARE(window->findChild<QLabel*>("lblTitle")->font(), font);
+        const QFontMetricsF metrics(font);
+        for (const QString& text : mLines + QStringList { window->findChild<QLabel*>("lblTitle")->text() })
+            for (const QChar c : text)
+                QVERIFY2(metrics.horizontalAdvance(c) == metrics.horizontalAdvance(QLatin1Char('0')),
+                    qPrintable(QStringLiteral("'%1' in %2").arg(c, text)));
         QCOMPARE(List(*window)->selectionMode(), QAbstractItemView::MultiSelection);
         QCOMPARE(window->findChild<LumButton*>("cmdClose")->Caption(), QStringLiteral("Close"));
         QVERIFY(window->findChild<QPushButton*>("cmdDefault")->isDefault());
