@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace moldrin::data
 {
 
@@ -86,8 +88,9 @@ void ListingWriter::finish()
 void ListingWriter::run()
 {
     QFile readings(mFile1), values(mFile2);
-    bool written = readings.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && values.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    // Unbuffered: the lines are gathered into blocks here, and a failed write reports its own reason.
+    constexpr auto kMode = QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered;
+    bool written = readings.open(kMode) && values.open(kMode);
     QString reason = written ? QString() : readings.isOpen() ? values.errorString() : readings.errorString();
     // Lines are formatted into two buffers that are written out whenever they fill. After a failed write the
     // readings are still taken (the plot goes on) but no longer written.
@@ -96,9 +99,15 @@ void ListingWriter::run()
     lines.reserve(kFlushAt + 256);
     texts.reserve(kFlushAt + 64);
     const auto flush = [&](QFile& file, std::string& buffer) {
-        if (written && file.write(buffer.data(), qint64(buffer.size())) != qint64(buffer.size())) {
-            written = false;
-            reason = file.errorString();
+        // A write that takes part of a block is followed by one that says why it takes no more.
+        qint64 done = 0;
+        while (written && done < qint64(buffer.size())) {
+            const qint64 n = file.write(buffer.data() + done, qint64(buffer.size()) - done);
+            if (n <= 0) {
+                written = false;
+                reason = file.errorString();
+            }
+            done += std::max<qint64>(n, 0);
         }
         buffer.clear();
     };

@@ -107,7 +107,8 @@ TEST(ListingWriter, AFullFolderIsNamedWithItsReasonAndLeavesNoPartialListing)
     writer.finish();
     EXPECT_EQ(writer.error(),
         QStringLiteral("The readings could not be listed in the temporary folder ") + small
-            + QStringLiteral(" (No space left on device); the raw data window has no listing of this plot"));
+            + QStringLiteral(" (No space left on device); the raw data window has no listing of this plot"))
+        << qPrintable(writer.error());
     EXPECT_FALSE(QFile::exists(state.gTempFile1));
     EXPECT_FALSE(QFile::exists(state.gTempFile2));
     umount2(QFile::encodeName(small).constData(), MNT_DETACH);
