@@ -6,6 +6,7 @@
 #include "data/loader/plotfunction.h"
 #include "rules/rulesetup.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 
 namespace moldrin::cli
@@ -39,6 +40,11 @@ bool WriteAttributeJson(
     j.raw(",\"records\":").number(double(outcome.records));
     j.raw(",\"pointCount\":").number(points);
     j.raw(",\"figures\":").value(figures);
+    // The lower limit each subgroup was given before a negative one was drawn at 0.
+    QJsonArray computedLcl;
+    for (double lcl : outcome.result.lclComputed)
+        computedLcl.append(lcl);
+    j.raw(",\"computedLCL\":").value(computedLcl);
     j.raw(",\"panel\":").value(PanelJson(captions, values));
     j.raw(",\n\"series\":");
     WriteSeries(j, chart);

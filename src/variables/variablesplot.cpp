@@ -184,6 +184,9 @@ VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSele
         host.prompt().inform(noData);
     } else {
         files->finish();
+        // Trouble with the temporary folder costs the raw data window its listing, not the chart.
+        if (!files->error().isEmpty())
+            host.prompt().warn(files->error() + QLatin1Char('.'));
         if (!out.stopped) {
             out.stat = acc.finish(usl, lsl);
             if (!out.stat.failure.isEmpty())
@@ -235,8 +238,6 @@ VariablesPlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const
                 // The first whole subgroup: the plot begins.
                 PlotLimits(s, prompt, usl, lsl);
                 files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000#")));
-                if (!files->ok())
-                    return trap({ kErrCommand, files->error() });
             }
             for (ListedReading& p : pending)
                 files->write(std::move(p));
@@ -291,8 +292,6 @@ VariablesPlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, con
             if (!files) {
                 PlotLimits(s, prompt, usl, lsl);
                 files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000")));
-                if (!files->ok())
-                    return trap({ kErrCommand, files->error() });
                 plot(*first);
             }
             plot(r);
