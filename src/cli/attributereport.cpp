@@ -13,8 +13,8 @@ namespace moldrin::cli
 namespace
 {
 
-bool WriteAttributeJson(QIODevice& device, const AppState& state, const ChartModel& chart, const QString& kind,
-    const AttributePlotOutcome& outcome)
+bool WriteAttributeJson(
+    QIODevice& device, const ChartModel& chart, const QString& kind, const AttributePlotOutcome& outcome)
 {
     QList<std::pair<QString, JsonScalar>> figures;
     QStringList captions, values;
@@ -27,7 +27,6 @@ bool WriteAttributeJson(QIODevice& device, const AppState& state, const ChartMod
     if (outcome.result.valueTextEndsWithBreak)
         values << QString();
     const int points = int(outcome.result.data.size());
-    const bool evaluated = outcome.rules.completed;
     JsonWriter j(device);
     j.beginObject().key("chartType").string(kind);
     j.key("records").number(double(outcome.records));
@@ -41,9 +40,9 @@ bool WriteAttributeJson(QIODevice& device, const AppState& state, const ChartMod
     WritePanel(j, captions, values);
     WriteSeries(j, chart);
     j.lineBreak().key("rules").beginObject().key("upper");
-    WriteMarks(j, state.gUpperRuleMarks, points, evaluated);
+    WriteMarks(j, outcome.rules.centre, MarkSide::Upper, points);
     j.key("lower");
-    WriteMarks(j, state.gLowerRuleMarks, points, evaluated);
+    WriteMarks(j, outcome.rules.centre, MarkSide::Lower, points);
     j.endObject().endObject();
     return j.finish();
 }
@@ -66,7 +65,7 @@ int AttributeReport(
     if (!outcome.plotted)
         return kExitMessage;
     if (const StepResult r = WriteChart(
-            chart, o, [&](QIODevice& file) { return WriteAttributeJson(file, s, chart, o.kind, outcome); }, out, err))
+            chart, o, [&](QIODevice& file) { return WriteAttributeJson(file, chart, o.kind, outcome); }, out, err))
         return *r;
     if (o.failOnRules && outcome.rules.centreMarks)
         return kExitRules;

@@ -57,8 +57,6 @@ int HistogramReport(
     if (const StepResult r = ChosenParameter(session, o, err, index))
         return *r;
     const ListingFolder cellTable(s);
-    if (!cellTable.isValid())
-        return Fail(err, kExitMessage, cellTable.errorString());
     const std::int64_t cells = o.cells.value_or(HistogramCellsSetting(s.registry.read(kHistogramCellNumberSetting)));
 
     LoadSettings(s); // the bar width, as the window finds it

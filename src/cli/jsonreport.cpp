@@ -97,34 +97,6 @@ void Utf8(const QString& text, std::string& out)
     out.assign(utf8.constData(), std::size_t(utf8.size()));
 }
 
-// One string per point, written as it goes (a chart may have millions of points, few of them marked).
-template <class MarkAt> void MarkArray(JsonWriter& j, int pointCount, MarkAt markAt)
-{
-    j.beginArray();
-    for (int i = 0; i < pointCount; ++i)
-        j.string(markAt(i));
-    j.endArray();
-}
-
-// The centre chart's marks from the labels of an arrow series: point i gets the label of the last arrow at
-// x = i. The arrows are taken in order of x (they are placed so), one pass over both.
-void MarksFromSeries(JsonWriter& j, const ChartModel& chart, int arrows, int pointCount)
-{
-    std::vector<std::pair<int, int>> placed; // x, arrow index
-    if (const ChartSeries* s = chart.seriesAt(arrows))
-        for (int k = 0; k < s->points.size(); ++k)
-            if (const int x = int(s->points.x(k)); x >= 0 && x < pointCount)
-                placed.emplace_back(x, k);
-    std::stable_sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::size_t next = 0;
-    MarkArray(j, pointCount, [&](int i) {
-        int last = -1;
-        for (; next < placed.size() && placed[next].first == i; ++next)
-            last = placed[next].second;
-        return last < 0 ? QString() : chart.series[arrows].points.label(last);
-    });
-}
-
 } // namespace
 
 JsonWriter::JsonWriter(QIODevice& device)
@@ -310,13 +282,17 @@ void WriteSeries(JsonWriter& j, const ChartModel& chart)
     j.endArray();
 }
 
-void WriteMarks(JsonWriter& j, const QStringList& marks, int pointCount, bool evaluated)
+void WriteMarks(JsonWriter& j, const RuleMarks& marks, MarkSide side, int pointCount)
 {
-    MarkArray(j, pointCount, [&](int i) { return evaluated ? marks.value(i) : QString(); });
+    // One string per point, written as it goes (a chart may have millions of points, few of them marked).
+    j.beginArray();
+    for (int i = 0; i < pointCount; ++i)
+        j.string(RuleMarkText(marks[std::size_t(i)], side));
+    j.endArray();
 }
 
-bool WriteReportJson(QIODevice& device, const AppState& state, const ChartModel& chart, const QString& chartType,
-    int subgroupSize, const data::PlotOutcome& outcome, const QStringList& panelCaptions)
+bool WriteReportJson(QIODevice& device, const ChartModel& chart, const QString& chartType, int subgroupSize,
+    const VariablesPlotOutcome& outcome, const QStringList& panelCaptions)
 {
     const ControlLimits& l = outcome.limits;
     JsonWriter j(device);
@@ -337,17 +313,16 @@ bool WriteReportJson(QIODevice& device, const AppState& state, const ChartModel&
     const ChartSeries* centre = chart.seriesAt(kSeriesXBar);
     const ChartSeries* variation = chart.seriesAt(kSeriesRange);
     const int nc = centre ? centre->count() : 0, nv = variation ? variation->count() : 0;
-    const bool evaluated = outcome.rules.completed;
+    const RuleEvaluation& rules = outcome.rules;
     j.lineBreak().key("rules").beginObject();
     j.key("centre").beginObject().key("upper");
-    MarksFromSeries(j, chart, kSeriesUpArrow, nc);
+    WriteMarks(j, rules.centre, MarkSide::Upper, nc);
     j.key("lower");
-    MarksFromSeries(j, chart, kSeriesDownArrow, nc);
-    // The mark arrays hold the variation chart's findings after an evaluation.
+    WriteMarks(j, rules.centre, MarkSide::Lower, nc);
     j.endObject().key("variation").beginObject().key("upper");
-    WriteMarks(j, state.gUpperRuleMarks, nv, evaluated);
+    WriteMarks(j, rules.variation, MarkSide::Upper, nv);
     j.key("lower");
-    WriteMarks(j, state.gLowerRuleMarks, nv, evaluated);
+    WriteMarks(j, rules.variation, MarkSide::Lower, nv);
     j.endObject().endObject().endObject();
     return j.finish();
 }

@@ -4,8 +4,8 @@
 
 #include "common/appstate.h"
 #include "common/figure.h"
-#include "data/loader/sampleloader.h"
 #include "variables/chartmodel.h"
+#include "variables/variablesplot.h"
 
 #include <QIODevice>
 #include <QJsonValue>
@@ -73,12 +73,12 @@ void WriteFigures(JsonWriter& j, const QList<std::pair<QString, JsonScalar>>& fi
 void WritePanel(JsonWriter& j, const QStringList& captions, const QStringList& values);
 // "series": every series of the chart in index order (index, title, axis, points [x, y, "label"]), one a line.
 void WriteSeries(JsonWriter& j, const ChartModel& chart);
-// The rule codes of each of pointCount points from a mark array (gUpperRuleMarks, gLowerRuleMarks),
-// empty strings where the chart was not evaluated.
-void WriteMarks(JsonWriter& j, const QStringList& marks, int pointCount, bool evaluated);
+// The rule codes of one side of each of pointCount points ("R1+,R2+"), empty strings where a point has
+// none or the chart was not evaluated.
+void WriteMarks(JsonWriter& j, const RuleMarks& marks, MarkSide side, int pointCount);
 
 // Writes the variables chart's report object to `out`. False when the device refused a write.
-bool WriteReportJson(QIODevice& out, const AppState& state, const ChartModel& chart, const QString& chartType,
-    int subgroupSize, const data::PlotOutcome& outcome, const QStringList& panelCaptions);
+bool WriteReportJson(QIODevice& out, const ChartModel& chart, const QString& chartType, int subgroupSize,
+    const VariablesPlotOutcome& outcome, const QStringList& panelCaptions);
 
 } // namespace moldrin::cli

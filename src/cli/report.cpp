@@ -12,13 +12,13 @@
 #include "data/config/inifile.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/plotfunction.h"
-#include "data/loader/sampleloader.h"
 #include "output/print/chartprinting.h"
 #include "rules/rulesetup.h"
 #include "shell/chartrules.h"
 #include "shell/mainsettings.h"
 #include "variables/controllimits.h"
 #include "variables/variableschart.h"
+#include "variables/variablesplot.h"
 #include "variables/view/chartview.h"
 
 #include <QFile>
@@ -46,11 +46,11 @@ bool ParametersUsable(const ReportSession& s)
         && s.state.gParamColumn.size() >= s.lists.parameterList.size();
 }
 
-StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err)
+StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, QTextStream& err)
 {
     if (!options.configDir.isEmpty() && !QFileInfo(options.configDir).isDir())
         return Fail(err, kExitUsage, QStringLiteral("no such folder: ") + options.configDir);
-    const QString products = LocateConfigFolder(session.state, prompt, session.lists, false, options.configDir);
+    const QString products = LocateConfigFolder(session.state, session.lists, options.configDir).value_or(QString());
     if (products.isEmpty() && !QFileInfo(ConfigFilePath(session.state.gINIPath, kAteIni)).isFile())
         return Fail(err, kExitMessage, QStringLiteral("no ATE.INI and PRODUCTS.INI in ") + session.state.gINIPath);
     FillProductList(session.lists, products);
@@ -84,7 +84,8 @@ StepResult SelectProduct(ReportSession& session, const ReportOptions& options, P
     session.product = list[index].trimmed();
 
     RefillTestIdList(session.state, session.lists);
-    LoadColumnNames(session.state, session.product);
+    if (!LoadColumnNames(session.state, prompt, session.product))
+        return kExitMessage;
     LoadProductSpec(session.state, prompt, session.lists, session.product);
     // The display names; the Spec section's messages were given just above.
     ScriptedPrompt quiet;
@@ -262,12 +263,12 @@ int PlotReport(
     ChartModel chart = BuildVariablesChartTemplate();
     ApplyMainChartLook(s, chart);
     // The chart type and group size rules announce their corrections; they do not end the run.
-    StderrPrompt notices;
+    QStringList notices;
     ChartSelection chosen = ApplyChartRules({ o.chart, o.size }, true, notices);
+    for (const QString& notice : notices)
+        StderrPrompt().inform(notice);
     s.gSampleSize = chosen.sampleSize;
     const ListingFolder listings(s);
-    if (!listings.isValid())
-        return Fail(err, kExitMessage, listings.errorString());
 
     PlotSelection sel = SelectionFor(session, o, index);
     sel.chartType = chosen.chartType;
@@ -278,7 +279,7 @@ int PlotReport(
     sel.showZones = o.zones;
 
     PromptHost host(prompt);
-    const PlotOutcome outcome = PlotChart(s, chart, sel, host);
+    const VariablesPlotOutcome outcome = PlotVariablesChart(s, chart, sel, host);
     if (!outcome.plotted)
         return kExitMessage;
     if (o.command == ReportCommand::Png) {
@@ -298,7 +299,7 @@ int PlotReport(
                    chart, o,
                    [&](QIODevice& file) {
                        return WriteReportJson(
-                           file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
+                           file, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
                    },
                    out, err)) {
         return *r;
@@ -401,7 +402,7 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
     LoadStoredRulesSetup(session.state);
     CountingPrompt prompt(userPrompt);
 
-    if (const StepResult r = OpenConfiguration(session, options, prompt, err))
+    if (const StepResult r = OpenConfiguration(session, options, err))
         return *r;
     if (options.command == ReportCommand::ListProducts) {
         for (qsizetype i = 1; i < session.lists.productList.size(); ++i)

@@ -1,6 +1,7 @@
 // moldrin-report's listing folder: made per run, removed at its end, by a signal's handler, or at a later start.
 #include "cli/runfolder.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <atomic>
@@ -74,11 +75,14 @@ void PrepareRun()
 ListingFolder::ListingFolder(AppState& state)
     : mFolder(kFolderPrefix)
 {
+    // Where no private folder could be made (the temporary folder read-only or full), the names lie in the
+    // temporary folder itself, so that the listing's failure names it and the chart is still drawn.
+    const QDir dir(mFolder.isValid() ? mFolder.path() : data::TempFolder());
+    state.gTempFile1 = dir.filePath(QStringLiteral("readings.spc"));
+    state.gTempFile2 = dir.filePath(QStringLiteral("values.spc"));
+    state.gTempFile3 = dir.filePath(QStringLiteral("cells.spc"));
     if (!mFolder.isValid())
         return;
-    state.gTempFile1 = mFolder.filePath(QStringLiteral("readings.spc"));
-    state.gTempFile2 = mFolder.filePath(QStringLiteral("values.spc"));
-    state.gTempFile3 = mFolder.filePath(QStringLiteral("cells.spc"));
     const QByteArray path = QFile::encodeName(mFolder.path());
     if (std::size_t(path.size()) < sizeof gFolderPath) {
         std::memcpy(gFolderPath, path.constData(), std::size_t(path.size()) + 1);

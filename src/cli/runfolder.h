@@ -15,7 +15,8 @@ namespace moldrin::cli
 void PrepareRun();
 
 // The run's folder for the listing files, named to the state's gTempFile1..3: a report has no window that
-// reads them afterwards. Removed when the object ends, or when a signal ends the run first.
+// reads them afterwards. Removed when the object ends, or when a signal ends the run first. Where it cannot
+// be made, the names lie in the temporary folder itself and the listing's own failure says why.
 class ListingFolder
 {
 public:
@@ -23,9 +24,6 @@ public:
     ~ListingFolder();
     ListingFolder(const ListingFolder&) = delete;
     ListingFolder& operator=(const ListingFolder&) = delete;
-
-    bool isValid() const { return mFolder.isValid(); }
-    QString errorString() const { return mFolder.errorString(); }
 
 private:
     data::RunFolder mFolder;

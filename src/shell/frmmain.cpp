@@ -77,7 +77,8 @@ QString LimitText(const QList<double>& limits, int i, double sentinel)
 
 } // namespace
 
-// The loaders reach the window through this: prompts, the panel state, chart resets and the event loop.
+// The plot reaches the window through this: prompts, chart resets and the event loop. The window holds the
+// plotting state of its panel itself, from the press of Start Plot until the plot returns.
 class frmMain::WindowHost : public data::PlotHost
 {
 public:
@@ -86,8 +87,6 @@ public:
     {
     }
     Prompt& prompt() override { return mWindow.mPrompt; }
-    // The window holds the plotting state itself, from the press of Start Plot until the loader returns.
-    void SetPanelEnabled(bool) override { }
     void ChartReset() override
     {
         mWindow.lblSPCParameter1->clear();
@@ -147,7 +146,10 @@ bool frmMain::Form_Load(const StartOptions& options)
     StandardSpcConstants();
     data::PrepareTempFiles(mState);
 
-    const QString products = data::LocateConfigFolder(mState, mPrompt, mLists, false, options.configDir);
+    const std::optional<QString> found = data::LocateConfigFolder(mState, mLists, options.configDir);
+    const QString products = found
+        ? *found
+        : data::OpenConfigFolder(mState, mPrompt, mLists, mPrompt.chooseFile(data::ConfigFolderRequest(mState)));
     data::FillProductList(mLists, products);
     if (!mLists.caption.isEmpty())
         setWindowTitle(mLists.caption);
@@ -231,7 +233,7 @@ void frmMain::cboProductName_Click()
         data::RefillTestIdList(mState, mLists);
         SetComboItems(cboTestID, mLists.testIdList, mLists.testIdText);
 
-        data::LoadColumnNames(mState, product);
+        const bool named = data::LoadColumnNames(mState, mPrompt, product);
         data::LoadProductSpec(mState, mPrompt, mLists, product);
         SetComboItems(cboDataParameters, mLists.parameterList, QString());
         cboDataParameters->setEnabled(mLists.parameterListEnabled);
@@ -239,7 +241,8 @@ void frmMain::cboProductName_Click()
         if (mLists.parameterIndex >= 0)
             cboDataParameters->setCurrentIndex(mLists.parameterIndex);
 
-        connected = data::ConnectDataSource(product, data::ReadIniDatabase(product, mState), mState, mPrompt);
+        if (named)
+            connected = data::ConnectDataSource(product, data::ReadIniDatabase(product, mState), mState, mPrompt);
     }
     if (connected.ok) {
         SetComboItems(cboATEList, connected.testers, connected.selected);
@@ -275,7 +278,8 @@ void frmMain::ResetOnFailedConnect()
 
 void frmMain::OpenIni()
 {
-    const QString products = data::LocateConfigFolder(mState, mPrompt, mLists, true);
+    const QString products
+        = data::OpenConfigFolder(mState, mPrompt, mLists, mPrompt.chooseFile(data::ConfigFolderRequest(mState)));
     if (products.isEmpty()) {
         // A cancelled dialog goes back to the first product when there is one.
         if (mLists.reselectFirstProduct && cboProductName->count() >= 2) {
@@ -353,7 +357,10 @@ void frmMain::cboXBarSize_Click()
 void frmMain::ApplyChartTypeRules(bool chartTypeChanged)
 {
     const ChartSelection before { cboSelectChart->currentText(), mState.gSampleSize };
-    const ChartSelection after = ApplyChartRules(before, chartTypeChanged, mPrompt);
+    QStringList notices;
+    const ChartSelection after = ApplyChartRules(before, chartTypeChanged, notices);
+    for (const QString& notice : notices)
+        mPrompt.inform(notice);
     {
         // The corrections are the window's own changes: they neither re-run these rules nor re-plot.
         const bool wasLoading = mLoading;
@@ -468,7 +475,7 @@ void frmMain::RunPlot()
     {
         WindowHost host(*this);
         mRenderClock.start();
-        mLastOutcome = data::PlotChart(mState, mChart, selection, host);
+        mLastOutcome = PlotVariablesChart(mState, mChart, selection, host);
     }
     if (mLastOutcome.stopped && mStopClock.isValid())
         mStopLatencyMs = mStopClock.elapsed();

@@ -4,7 +4,7 @@
 #include "common/appstate.h"
 #include "data/access/connection.h"
 #include "data/access/connectionstring.h"
-#include "data/loader/sampleloader.h"
+#include "data/loader/plotfunction.h"
 
 #include "plothost.h"
 

@@ -1,10 +1,10 @@
-// The PlotHost of the plot tests: messages recorded by a scripted prompt, the resets, the panel's states and
-// the progress reports counted; a reset or a progress report can stop the plot.
+// The PlotHost of the plot tests: messages recorded by a scripted prompt, the resets and the progress reports
+// counted; a reset or a progress report can stop the plot.
 #pragma once
 
 #include "common/appstate.h"
 #include "common/prompt.h"
-#include "data/loader/sampleloader.h"
+#include "data/loader/plotfunction.h"
 
 #include <QList>
 
@@ -16,14 +16,12 @@ class RecordingHost : public data::PlotHost
 public:
     ScriptedPrompt scripted;
     int resets = 0;
-    QList<bool> panel; // SetPanelEnabled's arguments, in order
     QList<long> progress; // the counts of the readings read, as the loader reported them
     AppState* state = nullptr; // the state whose gStopPlot a stop sets
     bool stopOnReset = false;
     bool stopOnResponsive = false;
 
     Prompt& prompt() override { return scripted; }
-    void SetPanelEnabled(bool enable) override { panel << enable; }
     void ChartReset() override
     {
         ++resets;

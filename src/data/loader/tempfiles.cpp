@@ -8,7 +8,6 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
-#include <cerrno>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -66,17 +65,13 @@ int OpenLock(const QString& folder, bool create)
 RunFolder::RunFolder(const QString& prefix, const QString& parent)
     : mDir(QDir(parent).filePath(prefix + QStringLiteral("-XXXXXX")))
 {
-    if (!mDir.isValid()) {
-        mError = QStringLiteral("cannot make a folder in ") + parent + QStringLiteral(": ") + mDir.errorString();
+    if (!mDir.isValid())
         return;
-    }
     mLock = OpenLock(mDir.path(), true);
     if (mLock >= 0 && ::flock(mLock, LOCK_EX | LOCK_NB) != 0) {
         ::close(mLock);
         mLock = -1;
     }
-    if (mLock < 0)
-        mError = QStringLiteral("cannot lock ") + mDir.path() + QStringLiteral(": ") + qt_error_string(errno);
 }
 
 RunFolder::~RunFolder()

@@ -39,15 +39,12 @@ public:
     RunFolder& operator=(const RunFolder&) = delete;
 
     bool isValid() const { return mLock >= 0; }
-    // Why the folder could not be made, naming the parent folder.
-    QString errorString() const { return mError; }
     QString path() const { return mDir.path(); }
     QString filePath(const QString& name) const { return mDir.filePath(name); }
 
 private:
     QTemporaryDir mDir;
     int mLock = -1;
-    QString mError;
 };
 
 // Removes the folders prefix + "-*" of `parent` that dead runs left: nobody holds their lock, or, for a folder
