@@ -142,6 +142,24 @@ TEST_F(Report, NoFolderIsLeftWhenARunIsCutShort)
     EXPECT_FALSE(QFile::exists(home.filePath("r.json")));
 }
 
+// Where the run cannot make its folder (a temporary folder in which nothing can be made), the chart is still
+// written and the message names the folder the listing could not be written in.
+TEST_F(Report, ATemporaryFolderThatTakesNothingCostsTheListingNotTheChart)
+{
+    const QStringList args { "--config", demo, "--test-id", "<All>", "--json" };
+    const ProgramRun usual = Run(args + QStringList { home.filePath("usual.json") }, Environment());
+    ASSERT_EQ(usual.code, 0) << usual.err.toStdString();
+
+    QProcessEnvironment env = Environment();
+    env.insert("TMPDIR", "/proc");
+    env.insert("TEMP", "/proc");
+    const ProgramRun r = Run(args + QStringList { home.filePath("chart.json") }, env);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("The readings could not be listed in the temporary folder /proc ("))
+        << r.err.toStdString();
+    EXPECT_EQ(ReadFile(home.filePath("chart.json")), ReadFile(home.filePath("usual.json")));
+}
+
 // What a killed run left is removed at the next start; the folder of a run that still holds its lock, and a
 // folder just made, are not.
 TEST_F(Report, TheNextStartRemovesWhatDeadRunsLeft)
