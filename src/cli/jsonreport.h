@@ -2,7 +2,6 @@
 // the pieces every chart kind's report is written with.
 #pragma once
 
-#include "common/appstate.h"
 #include "common/figure.h"
 #include "variables/chartmodel.h"
 #include "variables/variablesplot.h"
