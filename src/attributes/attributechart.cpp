@@ -32,7 +32,9 @@ const std::array<AttributeKindTraits, 4>& Table()
     return table;
 }
 
-ChartSeries Line(const QString& title, OleColour colour, PenStyle pen, int markOffset)
+} // namespace
+
+ChartSeries LabelledLine(const QString& title, OleColour colour, PenStyle pen, int markOffset)
 {
     ChartSeries s;
     s.kind = SeriesKind::Line;
@@ -46,9 +48,9 @@ ChartSeries Line(const QString& title, OleColour colour, PenStyle pen, int markO
     return s;
 }
 
-ChartSeries Arrow(const QString& title, PointerStyle pointer, int markOffset)
+ChartSeries RuleArrows(const QString& title, PointerStyle pointer, int markOffset)
 {
-    ChartSeries s = Line(title, kClRed, PenStyle::Solid, markOffset);
+    ChartSeries s = LabelledLine(title, kClRed, PenStyle::Solid, markOffset);
     s.kind = SeriesKind::Points;
     s.pointer = pointer;
     s.pointerColour = kClRed;
@@ -56,11 +58,14 @@ ChartSeries Arrow(const QString& title, PointerStyle pointer, int markOffset)
     return s;
 }
 
-void Append(ChartSeries& s, const AttributeLine& line)
+void AppendLine(ChartSeries& s, const std::vector<LinePoint>& line)
 {
     for (const LinePoint& p : line)
         s.addXY(p.x, p.y, p.label);
 }
+
+namespace
+{
 
 const QString kNoData = QStringLiteral("No data collection for this selected range of filter condition!");
 
@@ -83,20 +88,20 @@ ChartModel BuildAttributeChartTemplate(AttributeKind kind)
 {
     const AttributeKindTraits& t = Traits(kind);
     ChartModel c;
-    ChartSeries data = Line(QStringLiteral("Data"), t.dataColour, PenStyle::Solid, 0);
+    ChartSeries data = LabelledLine(QStringLiteral("Data"), t.dataColour, PenStyle::Solid, 0);
     data.pointer = PointerStyle::Diamond;
     data.frameColour = kClGray; // the outline keeps silver points visible on white
     data.marks.visible = false;
     c.series << data;
-    ChartSeries mean = Line(QStringLiteral("Mean"), kClNavy, PenStyle::Dot, 0);
+    ChartSeries mean = LabelledLine(QStringLiteral("Mean"), kClNavy, PenStyle::Dot, 0);
     mean.marks.fontColour = kClGray;
     mean.marks.bold = true;
     c.series << mean;
-    c.series << Line(QStringLiteral("UCL"), kClMaroon, PenStyle::Dot, t.uclMarkOffset);
-    c.series << Line(QStringLiteral("LCL"), kClMaroon, PenStyle::Dot, 3);
-    c.series << Line(QStringLiteral("Zone"), kClMaroon, PenStyle::Dot, 3);
-    c.series << Arrow(QStringLiteral("Up Arrow"), PointerStyle::DownTriangle, 8);
-    c.series << Arrow(QStringLiteral("Down Arrow"), PointerStyle::Triangle, -23);
+    c.series << LabelledLine(QStringLiteral("UCL"), kClMaroon, PenStyle::Dot, t.uclMarkOffset);
+    c.series << LabelledLine(QStringLiteral("LCL"), kClMaroon, PenStyle::Dot, 3);
+    c.series << LabelledLine(QStringLiteral("Zone"), kClMaroon, PenStyle::Dot, 3);
+    c.series << RuleArrows(QStringLiteral("Up Arrow"), PointerStyle::DownTriangle, 8);
+    c.series << RuleArrows(QStringLiteral("Down Arrow"), PointerStyle::Triangle, -23);
 
     c.header = QStringList { t.caption };
     c.bottom.title = QStringLiteral("Sub-Group Number    ");
@@ -121,16 +126,16 @@ void ClearAttributeChart(ChartModel& chart)
 
 void FillAttributeChart(ChartModel& chart, const AttributeChartResult& r)
 {
-    Append(chart.series[kAttrData], r.data);
-    Append(chart.series[kAttrMean], r.centre);
-    Append(chart.series[kAttrUCL], r.ucl);
-    Append(chart.series[kAttrLCL], r.lcl);
+    AppendLine(chart.series[kAttrData], r.data);
+    AppendLine(chart.series[kAttrMean], r.centre);
+    AppendLine(chart.series[kAttrUCL], r.ucl);
+    AppendLine(chart.series[kAttrLCL], r.lcl);
     for (std::size_t z = 0; z < r.zones.size(); ++z) {
         const int index = chart.copySeries(kAttrZone);
         // The two upper zone lines carry their labels below the line.
         if (z == 0 || z == 2)
             chart.series[index].marks.offset = -15;
-        Append(chart.series[index], r.zones[z]);
+        AppendLine(chart.series[index], r.zones[z]);
     }
     const ChartSeries& ucl = chart.series[kAttrUCL];
     const ChartSeries& lcl = chart.series[kAttrLCL];

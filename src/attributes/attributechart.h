@@ -41,6 +41,14 @@ inline constexpr int kAttrUpArrow = 5;
 inline constexpr int kAttrDownArrow = 6;
 inline constexpr int kAttrTemplateSeriesCount = 7;
 
+// A line on the bottom and left axes whose point labels show `markOffset` pixels above its points (below
+// when negative), on a transparent ground.
+ChartSeries LabelledLine(const QString& title, OleColour colour, PenStyle pen, int markOffset);
+// The red arrows that carry the rule-mark labels: DownTriangle above a point, Triangle below.
+ChartSeries RuleArrows(const QString& title, PointerStyle pointer, int markOffset);
+// Adds the line's points with their labels.
+void AppendLine(ChartSeries& series, const std::vector<LinePoint>& line);
+
 // The chart as its window's template sets it up: seven series, the axes and the title.
 ChartModel BuildAttributeChartTemplate(AttributeKind kind);
 // Empties the chart for a redraw: the second title line, the zone lines (series 7 up) and every point go;

@@ -258,7 +258,7 @@ void CChart(AttributeChartResult& r, const std::vector<AttributeRow>& rows, bool
 
 } // namespace
 
-QString AttributeChartResult::CaptionText() const
+QString PanelCaptionText(const std::vector<PanelLine>& panel)
 {
     QStringList lines;
     for (const PanelLine& l : panel)
@@ -266,12 +266,22 @@ QString AttributeChartResult::CaptionText() const
     return lines.join(QStringLiteral("\r\n"));
 }
 
-QString AttributeChartResult::ValueText() const
+QString PanelValueText(const std::vector<PanelLine>& panel)
 {
     QStringList lines;
     for (const PanelLine& l : panel)
         lines << l.value;
-    return lines.join(QStringLiteral("\r\n")) + (valueTextEndsWithBreak ? QStringLiteral("\r\n") : QString());
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+QString AttributeChartResult::CaptionText() const
+{
+    return PanelCaptionText(panel);
+}
+
+QString AttributeChartResult::ValueText() const
+{
+    return PanelValueText(panel) + (valueTextEndsWithBreak ? QStringLiteral("\r\n") : QString());
 }
 
 AttributeChartResult ComputeAttributeChart(AttributeKind kind, const std::vector<AttributeRow>& rows, bool zones)

@@ -30,6 +30,9 @@ struct PanelLine {
     QString value;
     QString figure;
 };
+// A panel's two labels: the captions, and the values, each line joined by CR LF.
+QString PanelCaptionText(const std::vector<PanelLine>& panel);
+QString PanelValueText(const std::vector<PanelLine>& panel);
 
 struct AttributeChartResult {
     QString failure; // the message of a failed check or computation; nothing else is set then
