@@ -66,6 +66,28 @@ const TimeWeightedKindTraits& Traits(TimeWeightedKind kind)
     return Table()[std::size_t(kind)];
 }
 
+double StoredValue(const StoredSetting& setting, const QString& stored)
+{
+    bool ok = false;
+    const double v = stored.trimmed().toDouble(&ok);
+    return ok && v >= setting.minimum && v <= setting.maximum ? v : setting.fallback;
+}
+
+TimeWeightedSettings StoredSettings(const SettingsStore& store, TimeWeightedKind kind)
+{
+    const auto value = [&](const StoredSetting& setting) { return StoredValue(setting, store.read(setting.name)); };
+    TimeWeightedSettings s;
+    s.kind = kind;
+    if (kind == TimeWeightedKind::Ewma) {
+        s.lambda = value(kEwmaLambdaSetting);
+        s.widthL = value(kEwmaWidthSetting);
+    } else {
+        s.k = value(kCusumKSetting);
+        s.h = value(kCusumHSetting);
+    }
+    return s;
+}
+
 const TimeWeightedLayout& LayoutOf(TimeWeightedKind kind)
 {
     static constexpr TimeWeightedLayout kEwma { 0, -1, 1, 2, 3, 4, 5 };

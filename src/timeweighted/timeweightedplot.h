@@ -27,6 +27,20 @@ struct TimeWeightedKindTraits {
 };
 const TimeWeightedKindTraits& Traits(TimeWeightedKind kind);
 
+// A setting of the windows, kept in the settings store: its name, the range its box takes and its default.
+struct StoredSetting {
+    QString name;
+    double minimum, maximum, fallback;
+};
+inline const StoredSetting kEwmaLambdaSetting { QStringLiteral("EWMA_Lambda"), 0.001, 1, 0.2 };
+inline const StoredSetting kEwmaWidthSetting { QStringLiteral("EWMA_L"), 0.1, 6, 3 };
+inline const StoredSetting kCusumKSetting { QStringLiteral("CUSUM_K"), 0, 5, 0.5 };
+inline const StoredSetting kCusumHSetting { QStringLiteral("CUSUM_H"), 0.1, 20, 5 };
+// A stored text as the setting's value: a number within its range, anything else the default.
+double StoredValue(const StoredSetting& setting, const QString& stored);
+// The kind's settings as its window would load them from `store`.
+TimeWeightedSettings StoredSettings(const SettingsStore& store, TimeWeightedKind kind);
+
 // The series of a chart, by kind: EWMA 0 data, 1 centre, 2 UCL, 3 LCL, 4 and 5 the mark arrows; CUSUM 0 C+,
 // 1 C-, 2 centre, 3 H, 4 -H, 5 and 6 the mark arrows.
 struct TimeWeightedLayout {

@@ -211,3 +211,23 @@ TEST(TimeWeightedPlot, NothingToDrawIsSaid)
         EXPECT_EQ(f.prompt.messages[0].text, kEwmaSettingsRefused);
     }
 }
+
+// moldrin-report starts from the settings the windows keep, read by the windows' own rule.
+TEST(TimeWeightedPlot, StoredSettingsAsTheWindowsLoadThem)
+{
+    QTemporaryDir dir;
+    SettingsStore store(dir.filePath("settings"));
+    EXPECT_EQ(StoredSettings(store, TimeWeightedKind::Ewma).lambda, 0.2);
+    store.write("EWMA_Lambda", " 0.1 ");
+    store.write("EWMA_L", "9"); // beyond what the window's box takes
+    store.write("CUSUM_K", "0");
+    store.write("CUSUM_H", "five");
+    const TimeWeightedSettings ewma = StoredSettings(store, TimeWeightedKind::Ewma);
+    EXPECT_EQ(ewma.kind, TimeWeightedKind::Ewma);
+    EXPECT_EQ(ewma.lambda, 0.1);
+    EXPECT_EQ(ewma.widthL, 3);
+    const TimeWeightedSettings cusum = StoredSettings(store, TimeWeightedKind::Cusum);
+    EXPECT_EQ(cusum.kind, TimeWeightedKind::Cusum);
+    EXPECT_EQ(cusum.k, 0);
+    EXPECT_EQ(cusum.h, 5);
+}

@@ -32,14 +32,10 @@ ChartWindow::Options OptionsFor(TimeWeightedKind kind)
 
 } // namespace
 
-WindowSetting SpinBoxSetting(const QString& name, QDoubleSpinBox* box, double fallback)
+WindowSetting SpinBoxSetting(const StoredSetting& setting, QDoubleSpinBox* box)
 {
-    return { name,
-        [box, fallback](const QString& stored) {
-            bool ok = false;
-            const double v = stored.trimmed().toDouble(&ok);
-            box->setValue(ok && v >= box->minimum() && v <= box->maximum() ? v : fallback);
-        },
+    box->setRange(setting.minimum, setting.maximum);
+    return { setting.name, [box, setting](const QString& stored) { box->setValue(StoredValue(setting, stored)); },
         [box] { return QString::number(box->value()); } };
 }
 
@@ -74,16 +70,13 @@ TimeWeightedSettings frmTimeWeightedChart::CurrentSettings() const
 QList<WindowSetting> frmTimeWeightedChart::Settings()
 {
     const QString k = Traits(mKind).settingsPrefix;
-    const TimeWeightedSettings defaults;
     QList<WindowSetting> settings { LabelFormatSetting(k + QStringLiteral("_LabelFormat"), mChart.left),
         CheckBoxSetting(QStringLiteral("ShowGrid") + k + QStringLiteral("_Chart"), ui.chkShowGrid),
         LabelAreaSetting(k + QStringLiteral("_AxisLabelPosition"), mChart.left) };
     if (mKind == TimeWeightedKind::Ewma)
-        settings << SpinBoxSetting(QStringLiteral("EWMA_Lambda"), ui.txtLambda, defaults.lambda)
-                 << SpinBoxSetting(QStringLiteral("EWMA_L"), ui.txtWidthL, defaults.widthL);
+        settings << SpinBoxSetting(kEwmaLambdaSetting, ui.txtLambda) << SpinBoxSetting(kEwmaWidthSetting, ui.txtWidthL);
     else
-        settings << SpinBoxSetting(QStringLiteral("CUSUM_K"), ui.txtK, defaults.k)
-                 << SpinBoxSetting(QStringLiteral("CUSUM_H"), ui.txtH, defaults.h);
+        settings << SpinBoxSetting(kCusumKSetting, ui.txtK) << SpinBoxSetting(kCusumHSetting, ui.txtH);
     return settings;
 }
 

@@ -11,9 +11,9 @@ class QDoubleSpinBox;
 namespace moldrin
 {
 
-// A spin box's value as a number: a stored number within the box's range sets it (its change handler then
-// runs); anything else sets `fallback`.
-WindowSetting SpinBoxSetting(const QString& name, QDoubleSpinBox* box, double fallback);
+// A spin box kept under the setting's name: its range is the setting's, and a stored text sets it by
+// StoredValue (its change handler then runs).
+WindowSetting SpinBoxSetting(const StoredSetting& setting, QDoubleSpinBox* box);
 
 class frmTimeWeightedChart : public ChartWindow
 {
