@@ -19,15 +19,15 @@ const std::array<AttributeKindTraits, 4>& Table()
     static const std::array<AttributeKindTraits, 4> table { {
         { AttributeKind::P, QStringLiteral("P Chart"), QStringLiteral("p Chart"), QStringLiteral("frmP_Chart"),
             QStringLiteral("ocxP_Chart"), QStringLiteral("Rate of Nonconforming"), QStringLiteral("P"), false,
-            kClSilver, -16 },
+            kClSilver, -16, QStringLiteral("Laney p\u2032 Chart") },
         { AttributeKind::NP, QStringLiteral("NP Chart"), QStringLiteral("np Chart"), QStringLiteral("frmNP_Chart"),
             QStringLiteral("ocxNP_Chart"), QStringLiteral("Number of Nonconforming"), QStringLiteral("NP"), true,
-            kClGray, -16 },
+            kClGray, -16, {} },
         { AttributeKind::C, QStringLiteral("C Chart"), QStringLiteral("c Chart"), QStringLiteral("frmC_Chart"),
-            QStringLiteral("ocxC_Chart"), QStringLiteral("Y Title"), QStringLiteral("C"), true, kClGray, -15 },
+            QStringLiteral("ocxC_Chart"), QStringLiteral("Y Title"), QStringLiteral("C"), true, kClGray, -15, {} },
         { AttributeKind::U, QStringLiteral("U Chart"), QStringLiteral("u Chart"), QStringLiteral("frmU_Chart"),
             QStringLiteral("ocxU_Chart"), QStringLiteral("Nonconforming/Unit"), QStringLiteral("U"), false, kClGray,
-            -16 },
+            -16, QStringLiteral("Laney u\u2032 Chart") },
     } };
     return table;
 }
@@ -144,12 +144,13 @@ void FillAttributeChart(ChartModel& chart, const AttributeChartResult& r)
 }
 
 AttributePlotOutcome PlotAttributeChart(AppState& state, ChartModel& chart, const data::PlotSelection& s,
-    AttributeKind kind, bool showZones, data::PlotHost& host)
+    AttributeKind kind, bool showZones, data::PlotHost& host, bool laney)
 {
     const AttributeKindTraits& t = Traits(kind);
     Prompt& prompt = host.prompt();
     AttributePlotOutcome out;
-    chart.header = QStringList { chart.header.value(0, t.caption), data::ChartTitleLine(state, s) };
+    laney = laney && !t.laneyCaption.isEmpty();
+    chart.header = QStringList { laney ? t.laneyCaption : t.caption, data::ChartTitleLine(state, s) };
 
     const QString sql = data::GetSQL(state, s.query, QString(), s.range.trimmed(), data::TesterFilter(s),
         state.gColTestStartTime, QString(), QString(), false, t.queryKind);
@@ -195,7 +196,7 @@ AttributePlotOutcome PlotAttributeChart(AppState& state, ChartModel& chart, cons
         return out;
     }
 
-    out.result = ComputeAttributeChart(kind, rows, showZones);
+    out.result = ComputeAttributeChart(kind, rows, showZones, laney);
     if (!out.result.failure.isEmpty()) {
         // A failed np check shows its message as it stands; no line has been drawn.
         prompt.warn(out.result.checkFailed ? out.result.failure : out.result.failure + QStringLiteral("!"));

@@ -26,6 +26,7 @@ struct AttributeKindTraits {
     bool constantLimits; // the rules compare every point with the first point of a limit line
     OleColour dataColour;
     int uclMarkOffset; // the UCL line's labels lie this many pixels below it
+    QString laneyCaption; // the chart title of Laney's p' or u'; "" where the kind has none (np, c)
 };
 const AttributeKindTraits& Traits(AttributeKind kind);
 // The kind of a statement's chart kind text ("P Chart" ...), nullopt for any other text.
@@ -67,8 +68,9 @@ struct AttributePlotOutcome {
 
 // The plot function of the four charts: reads the kind's rows for the selection (each subgroup once, so
 // the second pass of p and u sees the rows of the first), computes, fills the chart and, with
-// `showZones`, evaluates the rules (marks on series 5 and 6). Messages go to host.prompt().
+// `showZones`, evaluates the rules (marks on series 5 and 6). `laney` draws Laney's p' or u' (titled so) where
+// the kind has one. Messages go to host.prompt().
 AttributePlotOutcome PlotAttributeChart(AppState& state, ChartModel& chart, const data::PlotSelection& selection,
-    AttributeKind kind, bool showZones, data::PlotHost& host);
+    AttributeKind kind, bool showZones, data::PlotHost& host, bool laney = false);
 
 } // namespace moldrin

@@ -1,6 +1,8 @@
 // p, np, c and u chart statistics: the lines, their labels and the panel texts from the subgroup rows.
 #pragma once
 
+#include "common/figure.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -42,6 +44,8 @@ struct AttributeChartResult {
     std::vector<AttributeLine> zones; // when requested: B upper, B lower, C upper, C lower
     std::vector<PanelLine> panel;
     bool valueTextEndsWithBreak = false; // np: one more line break after the last value
+    bool laney = false; // p' or u': the limits widened by sigmaZ
+    Figure sigmaZ; // Laney's between-subgroup factor, "N/A" where it cannot be found
 
     QString CaptionText() const;
     QString ValueText() const; // the values joined by CR LF
@@ -61,7 +65,10 @@ inline const QString kNegativeCount = QStringLiteral("Sub-group %1 has a negativ
 // one subgroup size, each count within it; c: constant limits. No count may be negative; the first row
 // that breaks a check is named in the failure. A lower limit below 0 is drawn at 0 (zone lines as
 // computed); the c panel shows it so, the np panel as computed. Sums of p counts are 64-bit. An empty
-// `rows` gives an empty result.
-AttributeChartResult ComputeAttributeChart(AttributeKind kind, const std::vector<AttributeRow>& rows, bool zones);
+// `rows` gives an empty result. `laney` (p and u only) draws Laney's p' or u': the p chart centred on the
+// pooled proportion, each subgroup's sigma (limits and zones) widened by sigma z, which the panel shows
+// last as "Sigma z:".
+AttributeChartResult ComputeAttributeChart(
+    AttributeKind kind, const std::vector<AttributeRow>& rows, bool zones, bool laney = false);
 
 } // namespace moldrin

@@ -41,17 +41,23 @@ frmAttributeChart::frmAttributeChart(
     auto* panel = new QWidget(this);
     ui.setupUi(panel);
     sidePanel()->addWidget(panel);
+    // Laney's p' and u' exist for the p and u charts only.
+    ui.chkLaney->setVisible(!Traits(kind).laneyCaption.isEmpty());
     connect(ui.chkShowZoneABC, &QCheckBox::toggled, this, [this] { chkShowZoneABC_Click(); });
+    connect(ui.chkLaney, &QCheckBox::toggled, this, [this] { chkShowZoneABC_Click(); });
     connect(ui.chkShowGrid, &QCheckBox::toggled, this, [this] { chkShowGrid_Click(); });
 }
 
 QList<WindowSetting> frmAttributeChart::Settings()
 {
     const QString k = Traits(mKind).settingsPrefix;
-    return { LabelFormatSetting(k + QStringLiteral("_LabelFormat"), mChart.left),
+    QList<WindowSetting> settings { LabelFormatSetting(k + QStringLiteral("_LabelFormat"), mChart.left),
         CheckBoxSetting(QStringLiteral("ShowGrid") + k + QStringLiteral("_Chart"), ui.chkShowGrid),
         CheckBoxSetting(QStringLiteral("ShowABCZone") + k + QStringLiteral("_Chart"), ui.chkShowZoneABC),
         LabelAreaSetting(k + QStringLiteral("_AxisLabelPosition"), mChart.left) };
+    if (!Traits(mKind).laneyCaption.isEmpty())
+        settings << CheckBoxSetting(QStringLiteral("Laney") + k + QStringLiteral("_Chart"), ui.chkLaney);
+    return settings;
 }
 
 void frmAttributeChart::LoadOwn()
@@ -65,7 +71,8 @@ void frmAttributeChart::PlotChart()
     {
         const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         const bool zones = ui.chkShowZoneABC->isChecked();
-        mLastOutcome = PlotAttributeChart(mState, mChart, mSelection, mKind, zones, plotHost());
+        mLastOutcome
+            = PlotAttributeChart(mState, mChart, mSelection, mKind, zones, plotHost(), ui.chkLaney->isChecked());
         // Figures beside an empty chart would be the previous plot's: a plot that drew nothing clears them.
         ui.lblSPCParameter->setText(mLastOutcome.result.CaptionText());
         ui.lblSPCParameter1->setText(mLastOutcome.result.ValueText());
