@@ -15,38 +15,29 @@ namespace moldrin::cli
 namespace
 {
 
-// The number a panel value shows ("1,234.5": 1234.5), so a figure is what the panel says.
-double PanelNumber(const QString& text)
-{
-    return QString(text).remove(QLatin1Char(',')).toDouble();
-}
-
 bool WriteAttributeJson(QIODevice& device, const AppState& state, const ChartModel& chart, const QString& kind,
     const AttributePlotOutcome& outcome)
 {
-    QJsonObject figures;
-    QStringList captions, values;
-    for (const PanelLine& line : outcome.result.panel) {
-        captions << line.caption;
-        values << line.value;
-        if (!line.figure.isEmpty())
-            figures.insert(line.figure, PanelNumber(line.value));
-    }
+    ReportPanel panel = PanelForReport(outcome.result.panel);
     if (outcome.result.valueTextEndsWithBreak)
-        values << QString();
+        panel.values << QString();
     const int points = int(outcome.result.data.size());
     const bool evaluated = outcome.rules.completed;
     JsonOut j(device);
     j.raw("{\"chartType\":").string(kind);
     j.raw(",\"records\":").number(double(outcome.records));
     j.raw(",\"pointCount\":").number(points);
-    j.raw(",\"figures\":").value(figures);
+    j.raw(",\"figures\":").value(panel.figures);
+    if (outcome.result.laney)
+        j.raw(",\"limits\":")
+            .value(QJsonObject { { "source", "computed" }, { "method", "Laney" },
+                { "sigmaZ", panel.figures.value(QStringLiteral("SigmaZ")) } });
     // The lower limit each subgroup was given before a negative one was drawn at 0.
     QJsonArray computedLcl;
     for (double lcl : outcome.result.lclComputed)
         computedLcl.append(lcl);
     j.raw(",\"computedLCL\":").value(computedLcl);
-    j.raw(",\"panel\":").value(PanelJson(captions, values));
+    j.raw(",\"panel\":").value(PanelJson(panel.captions, panel.values));
     j.raw(",\n\"series\":");
     WriteSeries(j, chart);
     j.raw(",\n\"rules\":{\"upper\":");
@@ -59,6 +50,20 @@ bool WriteAttributeJson(QIODevice& device, const AppState& state, const ChartMod
 
 } // namespace
 
+ReportPanel PanelForReport(const std::vector<PanelLine>& lines)
+{
+    ReportPanel panel;
+    for (const PanelLine& line : lines) {
+        panel.captions << line.caption;
+        panel.values << line.value;
+        bool number = false;
+        const double v = QString(line.value).remove(QLatin1Char(',')).toDouble(&number);
+        if (!line.figure.isEmpty())
+            panel.figures.insert(line.figure, number ? QJsonValue(v) : QJsonValue(line.value));
+    }
+    return panel;
+}
+
 int AttributeReport(
     ReportSession& session, const ReportOptions& o, CountingPrompt& prompt, QTextStream& out, QTextStream& err)
 {
@@ -70,7 +75,7 @@ int AttributeReport(
     if (kind == AttributeKind::C && !s.gCChartYAxisTitle.isEmpty())
         chart.left.title = s.gCChartYAxisTitle;
     data::PromptHost host(prompt);
-    const AttributePlotOutcome outcome = PlotAttributeChart(s, chart, selection, kind, o.zones, host);
+    const AttributePlotOutcome outcome = PlotAttributeChart(s, chart, selection, kind, o.zones, host, o.laney);
     if (!outcome.plotted)
         return kExitMessage;
     if (const StepResult r = WriteChart(

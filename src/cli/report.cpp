@@ -14,6 +14,7 @@
 #include "output/print/chartprinting.h"
 #include "rules/rulesetup.h"
 #include "shell/chartrules.h"
+#include "timeweighted/timeweightedplot.h"
 #include "variables/controllimits.h"
 #include "variables/variableschart.h"
 #include "variables/view/chartview.h"
@@ -164,9 +165,11 @@ StepResult SelectionSql(ReportSession& session, const ReportOptions& o, QString&
         sql = GetSQL(s, window, QString(), o.range, tester, s.gColTestStartTime, QString(), QString(), false, o.kind);
         return std::nullopt;
     }
-    const QString sort = o.kind.isEmpty() ? s.gColTestStartTime + QStringLiteral(", ") + s.gColATEID : QString();
+    // The EWMA and CUSUM read the main chart's statement.
+    const QString kind = TimeWeightedKindFromText(o.kind) ? QString() : o.kind;
+    const QString sort = kind.isEmpty() ? s.gColTestStartTime + QStringLiteral(", ") + s.gColATEID : QString();
     sql = GetSQL(s, window, parameter, o.range, tester, sort, o.serial.toUpper(), PassCondition(s, o.passOnly),
-        o.lastDataOnly, o.kind, xSource, QString());
+        o.lastDataOnly, kind, xSource, QString());
     return std::nullopt;
 }
 

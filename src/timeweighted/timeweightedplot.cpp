@@ -66,6 +66,14 @@ const TimeWeightedKindTraits& Traits(TimeWeightedKind kind)
     return Table()[std::size_t(kind)];
 }
 
+std::optional<TimeWeightedKind> TimeWeightedKindFromText(const QString& reportKind)
+{
+    for (const TimeWeightedKindTraits& t : Table())
+        if (t.reportKind == reportKind)
+            return t.kind;
+    return std::nullopt;
+}
+
 double StoredValue(const StoredSetting& setting, const QString& stored)
 {
     bool ok = false;

@@ -26,6 +26,8 @@ struct TimeWeightedKindTraits {
     QString settingsPrefix; // EWMA: EWMA_Lambda, ShowGridEWMA_Chart, ...
 };
 const TimeWeightedKindTraits& Traits(TimeWeightedKind kind);
+// The kind of a report kind text ("EWMA", "CUSUM"), nullopt for any other text.
+std::optional<TimeWeightedKind> TimeWeightedKindFromText(const QString& reportKind);
 
 // A setting of the windows, kept in the settings store: its name, the range its box takes and its default.
 struct StoredSetting {
