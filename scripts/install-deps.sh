@@ -17,6 +17,7 @@ PACKAGES=(
   clang clang-format libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core fonts-noto-core
   poppler-utils
+  help2man librsvg2-bin desktop-file-utils appstream lintian dpkg-dev fakeroot file
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -120,10 +120,9 @@ frmMain::frmMain(AppState& state, Prompt& prompt, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kAppTitle);
-    BuildControls();
+    SetUpControls();
     ConnectControls();
     setMouseTracking(true);
-    resize(1180, 760);
 }
 
 frmMain::~frmMain() = default;
@@ -553,7 +552,7 @@ void frmMain::tmrRuleFlash_Timer()
     RenderChart();
 }
 
-// ---- Paging, zoom and the axis buttons ----
+// ---- Paging and zoom ----
 
 bool frmMain::PagingGuard()
 {
@@ -612,46 +611,6 @@ void frmMain::cmdReset_Click()
     mChart.setPage(mChart.currentPage());
     // The repaint after a change of the visible page carries the short caption.
     WriteRefreshPageCaption(mChart, mState.gChartTitle);
-    RenderChart();
-}
-
-void frmMain::imgChartLeft_MouseDown()
-{
-    const int size = mChart.left.labelSize;
-    if (size < 11)
-        return;
-    imgChartLeft->SetPressedLook(true);
-    mChart.left.labelSize = mChart.custom0.labelSize = size - 1;
-    RenderChart();
-}
-
-void frmMain::imgChartRight_MouseDown()
-{
-    const int size = mChart.left.labelSize;
-    if (size >= 100)
-        return;
-    imgChartRight->SetPressedLook(true);
-    mChart.left.labelSize = mChart.custom0.labelSize = size + 1;
-    RenderChart();
-}
-
-void frmMain::imgLeft_MouseDown()
-{
-    if (mChart.left.labelFormat.endsWith(QLatin1String("0000")))
-        return;
-    imgLeft->SetPressedLook(true);
-    mChart.left.labelFormat += QLatin1Char('0');
-    mChart.custom0.labelFormat += QLatin1Char('0');
-    RenderChart();
-}
-
-void frmMain::imgRight_MouseDown()
-{
-    if (mChart.left.labelFormat.endsWith(QLatin1Char('.')))
-        return;
-    imgRight->SetPressedLook(true);
-    mChart.left.labelFormat.chop(1);
-    mChart.custom0.labelFormat.chop(1);
     RenderChart();
 }
 
