@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql libqcustomplot-dev
   libsqlite3-dev sqlite3
   unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql tdsodbc
-  postgresql-15
+  postgresql-15 mariadb-server odbc-mariadb
   mdbtools mdbtools-dev libglib2.0-dev
   libfreexl-dev libzip-dev
   libgsl-dev libgmp-dev

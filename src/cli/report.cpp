@@ -19,6 +19,7 @@
 #include "variables/variableschart.h"
 #include "variables/view/chartview.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -45,11 +46,11 @@ bool ParametersUsable(const ReportSession& s)
         && s.state.gParamColumn.size() >= s.lists.parameterList.size();
 }
 
-StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err)
+StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, QTextStream& err)
 {
     if (!options.configDir.isEmpty() && !QFileInfo(options.configDir).isDir())
         return Fail(err, kExitUsage, QStringLiteral("no such folder: ") + options.configDir);
-    const QString products = LocateConfigFolder(session.state, prompt, session.lists, false, options.configDir);
+    const QString products = LocateConfigFolder(session.state, session.lists, options.configDir).value_or(QString());
     if (products.isEmpty() && !QFileInfo(ConfigFilePath(session.state.gINIPath, kAteIni)).isFile())
         return Fail(err, kExitMessage, QStringLiteral("no ATE.INI and PRODUCTS.INI in ") + session.state.gINIPath);
     FillProductList(session.lists, products);
@@ -77,7 +78,8 @@ StepResult SelectProduct(ReportSession& session, const ReportOptions& options, P
     session.product = list[index].trimmed();
 
     RefillTestIdList(session.state, session.lists);
-    LoadColumnNames(session.state, session.product);
+    if (!LoadColumnNames(session.state, prompt, session.product))
+        return kExitMessage;
     LoadProductSpec(session.state, prompt, session.lists, session.product);
     // The display names; the Spec section's messages were given just above.
     ScriptedPrompt quiet;
@@ -291,9 +293,12 @@ StepResult ChosenParameter(const ReportSession& session, const ReportOptions& op
 
 void UsePrivateTempFiles(AppState& state, const QTemporaryDir& folder)
 {
-    state.gTempFile1 = folder.filePath(QStringLiteral("readings.spc"));
-    state.gTempFile2 = folder.filePath(QStringLiteral("values.spc"));
-    state.gTempFile3 = folder.filePath(QStringLiteral("cells.spc"));
+    // Where no private folder could be made (the temporary folder read-only or full), the names lie in the
+    // temporary folder itself, so that the listing's failure names it.
+    const QDir dir(folder.isValid() ? folder.path() : QDir::tempPath());
+    state.gTempFile1 = dir.filePath(QStringLiteral("readings.spc"));
+    state.gTempFile2 = dir.filePath(QStringLiteral("values.spc"));
+    state.gTempFile3 = dir.filePath(QStringLiteral("cells.spc"));
 }
 
 data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& o, int parameterIndex)
@@ -360,7 +365,7 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
     CountingPrompt prompt(userPrompt);
     auto finish = [&]() { return prompt.count > 0 ? int(kExitMessage) : int(kExitDone); };
 
-    if (const StepResult r = OpenConfiguration(session, options, prompt, err))
+    if (const StepResult r = OpenConfiguration(session, options, err))
         return *r;
     if (options.command == ReportCommand::ListProducts) {
         for (qsizetype i = 1; i < session.lists.productList.size(); ++i)

@@ -147,7 +147,10 @@ bool frmMain::Form_Load(const StartOptions& options)
     StandardSpcConstants();
     data::PrepareTempFiles(mState);
 
-    const QString products = data::LocateConfigFolder(mState, mPrompt, mLists, false, options.configDir);
+    const std::optional<QString> found = data::LocateConfigFolder(mState, mLists, options.configDir);
+    const QString products = found
+        ? *found
+        : data::OpenConfigFolder(mState, mPrompt, mLists, mPrompt.chooseFile(data::ConfigFolderRequest(mState)));
     data::FillProductList(mLists, products);
     if (!mLists.caption.isEmpty())
         setWindowTitle(mLists.caption);
@@ -231,7 +234,7 @@ void frmMain::cboProductName_Click()
         data::RefillTestIdList(mState, mLists);
         SetComboItems(cboTestID, mLists.testIdList, mLists.testIdText);
 
-        data::LoadColumnNames(mState, product);
+        const bool named = data::LoadColumnNames(mState, mPrompt, product);
         data::LoadProductSpec(mState, mPrompt, mLists, product);
         SetComboItems(cboDataParameters, mLists.parameterList, QString());
         cboDataParameters->setEnabled(mLists.parameterListEnabled);
@@ -239,7 +242,8 @@ void frmMain::cboProductName_Click()
         if (mLists.parameterIndex >= 0)
             cboDataParameters->setCurrentIndex(mLists.parameterIndex);
 
-        connected = data::ConnectDataSource(product, data::ReadIniDatabase(product, mState), mState, mPrompt);
+        if (named)
+            connected = data::ConnectDataSource(product, data::ReadIniDatabase(product, mState), mState, mPrompt);
     }
     if (connected.ok) {
         SetComboItems(cboATEList, connected.testers, connected.selected);
@@ -275,7 +279,8 @@ void frmMain::ResetOnFailedConnect()
 
 void frmMain::OpenIni()
 {
-    const QString products = data::LocateConfigFolder(mState, mPrompt, mLists, true);
+    const QString products
+        = data::OpenConfigFolder(mState, mPrompt, mLists, mPrompt.chooseFile(data::ConfigFolderRequest(mState)));
     if (products.isEmpty()) {
         // A cancelled dialog goes back to the first product when there is one.
         if (mLists.reselectFirstProduct && cboProductName->count() >= 2) {

@@ -185,6 +185,9 @@ PlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSelection& s,
         host.prompt().inform(noData);
     } else {
         files->finish();
+        // Trouble with the temporary folder costs the raw data window its listing, not the chart.
+        if (!files->error().isEmpty())
+            host.prompt().warn(files->error() + QLatin1Char('.'));
         if (!out.stopped) {
             out.stat = acc.finish(usl, lsl, host.prompt());
             out.limits = DrawControlLimits(chart, Inputs(state, s, out.stat, usl, lsl), host.prompt());
@@ -250,8 +253,6 @@ PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSele
                 host.SetPanelEnabled(false);
                 PlotLimits(s, prompt, usl, lsl);
                 files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000#")));
-                if (!files->ok())
-                    return trap({ kErrCommand, files->error() });
             }
             for (ListedReading& p : pending)
                 files->write(std::move(p));
@@ -307,8 +308,6 @@ PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSe
             if (!files) {
                 PlotLimits(s, prompt, usl, lsl);
                 files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000")));
-                if (!files->ok())
-                    return trap({ kErrCommand, files->error() });
                 plot(*first);
             }
             plot(r);

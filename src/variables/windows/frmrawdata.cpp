@@ -1,6 +1,8 @@
 // frmRawData: the raw data window behind a clicked point of the main chart.
 #include "variables/windows/frmrawdata.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 
 #include <algorithm>
@@ -45,6 +47,10 @@ void frmRawData::load()
     const QStringList lines = ReadListingLines(mState.gTempFile1, &error);
     ui.lstRawData->addItems(lines);
     if (!error.isEmpty()) {
+        // A plot leaves no listing where its temporary folder could not be written (read-only or full).
+        if (!QFileInfo::exists(mState.gTempFile1))
+            error = QStringLiteral("The listing of the readings could not be written in the temporary folder ")
+                + QDir::toNativeSeparators(QFileInfo(mState.gTempFile1).absolutePath());
         // The fill ends here; the loading flag stays raised, so clicks in the list are left as they are.
         mPrompt.warn(error + QLatin1Char('!'), kOpenRawDataTitle);
         return;

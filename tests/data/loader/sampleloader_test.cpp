@@ -5,6 +5,7 @@
 #include "testsupport.h"
 #include "variables/variableschart.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -275,4 +276,25 @@ TEST(SampleLoader, FieldsStoredInOtherFormsReadAsTheirValuesGive)
     QFile values(f.state.gTempFile2);
     ASSERT_TRUE(values.open(QIODevice::ReadOnly));
     EXPECT_EQ(values.readAll().split('\n').mid(0, 5), QByteArrayList({ "10", "10.5", "11", "0", "12" }));
+}
+
+TEST(SampleLoader, ATemporaryFolderThatCannotBeWrittenCostsTheListingNotTheChart)
+{
+    for (const char* chartType : { "X-Bar-R", "Individual-MR" }) {
+        SCOPED_TRACE(chartType);
+        Fixture f(Ramp(23));
+        f.sel.chartType = chartType;
+        // The names PrepareTempFiles chose, in a folder that is gone (as a folder that cannot be written).
+        const QString folder = f.dir.filePath("gone");
+        f.state.gTempFile1 = QDir(folder).filePath("~1.spc");
+        f.state.gTempFile2 = QDir(folder).filePath("~2.spc");
+        const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+        EXPECT_TRUE(out.plotted);
+        EXPECT_GT(f.chart.seriesCount(), kTemplateSeriesCount); // limit lines drawn
+        ASSERT_EQ(f.host.scripted.messages.size(), 1);
+        EXPECT_TRUE(f.host.scripted.messages[0].text.startsWith(
+            QStringLiteral("The readings could not be listed in the temporary folder ") + folder))
+            << qPrintable(f.host.scripted.messages[0].text);
+        EXPECT_FALSE(f.host.scripted.messages[0].text.contains(QStringLiteral("INI")));
+    }
 }

@@ -66,11 +66,11 @@ struct Session {
             QVERIFY(QFile::copy(QDir(demo).filePath(name), dir.filePath(name)));
         ScriptedPrompt quiet;
         data::SelectionLists lists;
-        data::FillProductList(lists, data::LocateConfigFolder(state, quiet, lists, false, dir.path()));
+        data::FillProductList(lists, data::LocateConfigFolder(state, lists, dir.path()).value_or(QString()));
         lists.productIndex = 1;
         const QString product = lists.productText().trimmed();
         data::RefillTestIdList(state, lists);
-        data::LoadColumnNames(state, product);
+        data::LoadColumnNames(state, quiet, product);
         data::LoadProductSpec(state, quiet, lists, product);
         QVERIFY(data::ConnectDataSource(product, data::ReadIniDatabase(product, state), state, quiet).ok);
         QVERIFY(quiet.messages.isEmpty());

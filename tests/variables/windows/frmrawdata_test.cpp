@@ -3,6 +3,7 @@
 #include "data/loader/tempfiles.h"
 #include "variables/windows/frmrawdata.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QTemporaryDir>
@@ -170,7 +171,9 @@ private Q_SLOTS:
         ScriptedPrompt prompt;
         std::unique_ptr<frmRawData> window(Open(state, prompt, 10, "X-Bar-R", "5"));
         QCOMPARE(prompt.messages.size(), 1);
-        QCOMPARE(prompt.messages[0].text, QStringLiteral("File not found!"));
+        QCOMPARE(prompt.messages[0].text,
+            QStringLiteral("The listing of the readings could not be written in the temporary folder ")
+                + QDir::toNativeSeparators(mDir.path()) + u'!');
         QCOMPARE(prompt.messages[0].title, QStringLiteral("Open Raw Data"));
         QCOMPARE(prompt.messages[0].icon, PromptIcon::Exclamation);
         // What was filled stays; the loading flag stays raised.
