@@ -85,7 +85,7 @@ TEST_F(Report, ListsProductsAndParameters)
 {
     ProgramRun r = Start({ "--config", demo, "--list-products" });
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, "PSU-100\nRFM-24\n");
+    EXPECT_EQ(r.out, "PSU-100\nRFM-24\nCTL-300\n");
 
     r = Start({ "--config", demo, "--list-parameters" });
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
@@ -1010,6 +1010,32 @@ TEST_F(Report, LaneyPAndUCharts)
     EXPECT_EQ(laney["panel"].toObject()["captions"].toArray().last().toString(), "Sigma z:");
     r = Start({ "--config", demo, "--kind", "U Chart", "--laney", "--json", "-" });
     EXPECT_EQ(JsonOf(r)["limits"].toObject()["method"].toString(), "Laney");
+
+    // The demo's inspection lots of thousands of boards: the ordinary limits put most lots beyond them, Laney's
+    // only the two lots at three times the rates (lots 61 and 136 of 180).
+    for (const char* kind : { "P Chart", "U Chart" }) {
+        QList<int> beyond[2];
+        for (int laneyChart = 0; laneyChart < 2; ++laneyChart) {
+            QStringList args { "--config", demo, "--product", "CTL-300", "--kind", kind, "--test-id", "<All>", "--json",
+                "-" };
+            if (laneyChart)
+                args << "--laney";
+            r = Start(args);
+            ASSERT_EQ(r.code, 0) << r.err.toStdString();
+            const QJsonObject j = JsonOf(r);
+            const QJsonArray data = j["series"].toArray()[0].toObject()["points"].toArray();
+            const QJsonArray ucl = j["series"].toArray()[2].toObject()["points"].toArray();
+            const QJsonArray lcl = j["computedLCL"].toArray();
+            ASSERT_EQ(data.size(), 180);
+            for (int i = 0; i < data.size(); ++i) {
+                const double y = data[i].toArray()[1].toDouble();
+                if (y > ucl[i].toArray()[1].toDouble() || y < lcl[i].toDouble())
+                    beyond[laneyChart] << i + 1;
+            }
+        }
+        EXPECT_GT(beyond[0].size(), 60) << kind;
+        EXPECT_EQ(beyond[1], (QList<int> { 61, 136 })) << kind;
+    }
 }
 
 TEST_F(Report, EwmaCusumAndLaneyUsageErrors)
