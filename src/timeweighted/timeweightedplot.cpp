@@ -121,14 +121,18 @@ ChartModel BuildTimeWeightedChartTemplate(TimeWeightedKind kind)
     centre.marks.fontColour = kClGray;
     centre.marks.bold = true;
     c.series << centre;
-    c.series << LabelledLine(ewma ? QStringLiteral("UCL") : QStringLiteral("H"), kClMaroon, PenStyle::Dot, -16);
-    c.series << LabelledLine(ewma ? QStringLiteral("LCL") : QStringLiteral("-H"), kClMaroon, PenStyle::Dot, 3);
+    // The EWMA's limit labels lie inside its limits; H and -H, which a long run of the sums can squeeze
+    // onto the centre line, label their lines from outside.
+    c.series << LabelledLine(
+        ewma ? QStringLiteral("UCL") : QStringLiteral("H"), kClMaroon, PenStyle::Dot, ewma ? -16 : 3);
+    c.series << LabelledLine(
+        ewma ? QStringLiteral("LCL") : QStringLiteral("-H"), kClMaroon, PenStyle::Dot, ewma ? 3 : -16);
     c.series << RuleArrows(QStringLiteral("Up Arrow"), PointerStyle::DownTriangle, 8);
     c.series << RuleArrows(QStringLiteral("Down Arrow"), PointerStyle::Triangle, -23);
 
     c.header = QStringList { Traits(kind).caption };
     c.bottom.labelFormat = QStringLiteral("#,##0");
-    c.left.labelFormat = QStringLiteral("#,##0.00");
+    c.left.labelFormat = kTimeWeightedLabelFormat;
     c.left.labelSize = 38;
     return c;
 }

@@ -50,6 +50,8 @@ struct TimeWeightedLayout {
 };
 const TimeWeightedLayout& LayoutOf(TimeWeightedKind kind);
 
+// The value axis' label format until the window stores another: up to four decimals, where they count.
+inline const QString kTimeWeightedLabelFormat = QStringLiteral("#,##0.0###");
 ChartModel BuildTimeWeightedChartTemplate(TimeWeightedKind kind);
 // Empties the chart for a redraw: every point goes, the value axis scales itself again and the mark labels
 // are shown.

@@ -70,7 +70,9 @@ TimeWeightedSettings frmTimeWeightedChart::CurrentSettings() const
 QList<WindowSetting> frmTimeWeightedChart::Settings()
 {
     const QString k = Traits(mKind).settingsPrefix;
-    QList<WindowSetting> settings { LabelFormatSetting(k + QStringLiteral("_LabelFormat"), mChart.left),
+    // Readings of any magnitude: up to four decimals, shown where the ticks need them.
+    QList<WindowSetting> settings { LabelFormatSetting(
+                                        k + QStringLiteral("_LabelFormat"), mChart.left, kTimeWeightedLabelFormat),
         CheckBoxSetting(QStringLiteral("ShowGrid") + k + QStringLiteral("_Chart"), ui.chkShowGrid),
         LabelAreaSetting(k + QStringLiteral("_AxisLabelPosition"), mChart.left) };
     if (mKind == TimeWeightedKind::Ewma)

@@ -58,6 +58,7 @@ private Q_SLOTS:
         QCOMPARE(w.objectName(), QStringLiteral("frmEWMA_Chart"));
         QCOMPARE(w.windowTitle(), QStringLiteral("EWMA Chart"));
         QCOMPARE(w.chartView()->objectName(), QStringLiteral("ocxEWMA_Chart"));
+        QCOMPARE(w.chart().left.labelFormat, QStringLiteral("#,##0.0###")); // readings of any magnitude
         QVERIFY(w.ui.fraCusum->isHidden());
         QVERIFY(!w.ui.fraEwma->isHidden());
         QVERIFY(w.lastOutcome().plotted);
