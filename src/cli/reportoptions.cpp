@@ -28,8 +28,9 @@ std::optional<QDate> IsoDate(const QString& text)
     return d.isValid() ? std::optional<QDate>(d) : std::nullopt;
 }
 
-// --lambda and --width-l (EWMA), --k and --h (CUSUM): numbers the chart takes; "" when read, else the error.
-QString ReadTimeWeightedOptions(const QCommandLineParser& parser, ReportOptions& o)
+// --lambda and --width-l (EWMA), --k and --h (CUSUM): numbers the chart takes; --laney (p and u). "" when
+// read, else the error.
+QString ReadChartOptions(const QCommandLineParser& parser, ReportOptions& o)
 {
     struct Option {
         const char* name;
@@ -60,6 +61,9 @@ QString ReadTimeWeightedOptions(const QCommandLineParser& parser, ReportOptions&
             return written + QStringLiteral(" takes ") + QLatin1String(option.range);
         o.*option.value = v;
     }
+    o.laney = parser.isSet("laney");
+    if (o.laney && o.kind != QLatin1String("P Chart") && o.kind != QLatin1String("U Chart"))
+        return QStringLiteral("--laney belongs to --kind \"P Chart\" or \"U Chart\"");
     return {};
 }
 
@@ -286,11 +290,8 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
                 QStringLiteral("--cells takes a whole number from 1 to ") + QString::number(kMaxHistogramCells));
         o.cells = cells;
     }
-    if (const QString error = ReadTimeWeightedOptions(parser, o); !error.isEmpty())
+    if (const QString error = ReadChartOptions(parser, o); !error.isEmpty())
         return fail(error);
-    o.laney = parser.isSet("laney");
-    if (o.laney && o.kind != QLatin1String("P Chart") && o.kind != QLatin1String("U Chart"))
-        return fail(QStringLiteral("--laney belongs to --kind \"P Chart\" or \"U Chart\""));
     o.pdfFile = parser.value("pdf");
     if (parser.isSet("print-mode")) {
         if (o.command != ReportCommand::Pdf || !o.kind.isEmpty())
