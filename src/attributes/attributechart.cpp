@@ -1,6 +1,7 @@
 // The attribute charts' table, template and plot function: rows read once, computed, drawn and marked.
 #include "attributes/attributechart.h"
 
+#include "common/nodata.h"
 #include "data/access/connection.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/plotfunction.h"
@@ -63,13 +64,6 @@ void AppendLine(ChartSeries& s, const std::vector<LinePoint>& line)
     for (const LinePoint& p : line)
         s.addXY(p.x, p.y, p.label);
 }
-
-namespace
-{
-
-const QString kNoData = QStringLiteral("No data collection for this selected range of filter condition!");
-
-} // namespace
 
 const AttributeKindTraits& Traits(AttributeKind kind)
 {
@@ -192,7 +186,7 @@ AttributePlotOutcome PlotAttributeChart(AppState& state, ChartModel& chart, cons
     }
     rs.Close();
     if (rows.empty()) {
-        prompt.warn(kNoData);
+        prompt.warn(kNoDataCollection);
         return out;
     }
 
