@@ -13,15 +13,26 @@ namespace moldrin::cli
 namespace
 {
 
+// The mark codes of one side of each point ("E+", "C-"; "" for none), written as they go.
+void WriteShiftMarks(JsonOut& j, const std::vector<ShiftMark>& marks, bool upper, int pointCount)
+{
+    auto next = marks.begin();
+    j.raw("[");
+    for (int i = 0; i < pointCount; ++i) {
+        while (next != marks.end() && (next->point < std::size_t(i) || next->upper != upper))
+            ++next;
+        const bool marked = next != marks.end() && next->point == std::size_t(i);
+        (i ? j.raw(",") : j).string(marked ? next->code : QString());
+    }
+    j.raw("]");
+}
+
 bool WriteTimeWeightedJson(
     QIODevice& device, const ChartModel& chart, const QString& kind, int groupSize, const TimeWeightedOutcome& outcome)
 {
     const TimeWeightedResult& r = outcome.result;
     const ReportPanel panel = PanelForReport(r.panel);
     const int points = int(r.statistic.size());
-    QStringList upper(points), lower(points);
-    for (const ShiftMark& m : r.marks) // a point has at most one mark on either side
-        (m.upper ? upper : lower)[qsizetype(m.point)] = m.code;
     JsonOut j(device);
     j.raw("{\"chartType\":").string(kind);
     j.raw(",\"subgroupSize\":").number(groupSize);
@@ -36,9 +47,9 @@ bool WriteTimeWeightedJson(
     j.raw(",\n\"series\":");
     WriteSeries(j, chart);
     j.raw(",\n\"rules\":{\"upper\":");
-    WriteMarks(j, upper, points, true);
+    WriteShiftMarks(j, r.marks, true, points);
     j.raw(",\"lower\":");
-    WriteMarks(j, lower, points, true);
+    WriteShiftMarks(j, r.marks, false, points);
     j.raw("}}\n");
     return j.flush();
 }
@@ -54,8 +65,10 @@ int TimeWeightedReport(
         return *r;
     const TimeWeightedKind kind = *TimeWeightedKindFromText(o.kind);
     // The points are those of the main chart of the options' type and size, whose rules apply here too.
-    StderrPrompt notices;
+    QStringList notices;
     const ChartSelection chosen = ApplyChartRules({ o.chart, o.size }, true, notices);
+    for (const QString& notice : notices)
+        StderrPrompt().inform(notice);
     s.gSampleSize = chosen.sampleSize;
     data::PlotSelection selection = SelectionFor(session, o, index);
     selection.chartType = chosen.chartType;

@@ -193,7 +193,7 @@ bool ReadSelectionPoints(AppState& state, const data::PlotSelection& s, data::Pl
         if (!error) {
             if (individual)
                 out.points.push_back(readings.add(x.value_or(0.0)).value); // as read, a null as 0
-            else if (const auto point = subgroups.add(x, prompt))
+            else if (const auto point = subgroups.add(x))
                 out.points.push_back(point->mean);
             ++out.records;
             error = rs.MoveNext();
@@ -207,7 +207,9 @@ bool ReadSelectionPoints(AppState& state, const data::PlotSelection& s, data::Pl
     }
     const int i = s.parameterIndex;
     const double usl = state.gUSL.value(i, kNoUpperLimit), lsl = state.gLSL.value(i, kNoLowerLimit);
-    out.stat = individual ? readings.finish(usl, lsl, prompt) : subgroups.finish(usl, lsl, prompt);
+    out.stat = individual ? readings.finish(usl, lsl) : subgroups.finish(usl, lsl);
+    if (!out.stat.failure.isEmpty())
+        prompt.warn(out.stat.failure);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "testsupport.h"
 #include "timeweighted/timeweightedplot.h"
 #include "variables/variableschart.h"
+#include "variables/variablesplot.h"
 
 #include <QTemporaryDir>
 
@@ -65,11 +66,11 @@ struct Fixture {
     }
 
     // The main chart of the same selection: its centre series and its process figures.
-    data::PlotOutcome mainChart(ChartModel& chart)
+    VariablesPlotOutcome mainChart(ChartModel& chart)
     {
         ScriptedPrompt quiet;
         data::PromptHost mainHost(quiet);
-        return data::PlotChart(state, chart, sel, mainHost);
+        return PlotVariablesChart(state, chart, sel, mainHost);
     }
 };
 
@@ -90,7 +91,7 @@ TEST(TimeWeightedPlot, PointsAndSigmaAreTheMainChartsForEveryChartType)
         Fixture f;
         f.sel.chartType = type;
         ChartModel main = BuildVariablesChartTemplate();
-        const data::PlotOutcome reference = f.mainChart(main);
+        const VariablesPlotOutcome reference = f.mainChart(main);
         ASSERT_TRUE(reference.plotted) << type.toStdString();
         const ChartSeries& means = main.series[kSeriesXBar];
 
