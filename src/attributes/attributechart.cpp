@@ -69,15 +69,6 @@ void AppendLine(ChartSeries& s, const std::vector<LinePoint>& line)
 namespace
 {
 
-std::vector<double> Values(const AttributeLine& line)
-{
-    std::vector<double> values;
-    values.reserve(line.size());
-    for (const LinePoint& p : line)
-        values.push_back(p.y);
-    return values;
-}
-
 // The rules on the points against their limit and zone lines (each line's point i is subgroup i's; with
 // constant limits its first point holds for all), the centre line's first point for R4; the marks on
 // series 5 and 6 at x = point index + 1.
@@ -85,8 +76,8 @@ RuleEvaluation EvaluateAttributeRules(
     ChartModel& chart, const AttributeChartResult& r, bool constantLimits, const AppState& state)
 {
     const auto line
-        = [&](const AttributeLine& l) { return constantLimits ? RuleLine(l.front().y) : RuleLine(Values(l)); };
-    const std::vector<double> points = Values(r.data);
+        = [&](const AttributeLine& l) { return constantLimits ? RuleLine(l.front().y) : RuleLine(LineValues(l)); };
+    const std::vector<double> points = LineValues(r.data);
     const RuleInput input { points,
         { line(r.ucl), line(r.lcl), line(r.zones[0]), line(r.zones[1]), line(r.zones[2]), line(r.zones[3]),
             RuleLine(r.centre.front().y) },

@@ -315,6 +315,15 @@ void CChart(AttributeChartResult& r, const std::vector<AttributeRow>& rows, bool
 
 } // namespace
 
+std::vector<double> LineValues(const std::vector<LinePoint>& line)
+{
+    std::vector<double> values;
+    values.reserve(line.size());
+    for (const LinePoint& p : line)
+        values.push_back(p.y);
+    return values;
+}
+
 QString PanelCaptionText(const std::vector<PanelLine>& panel)
 {
     QStringList lines;

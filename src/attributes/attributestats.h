@@ -25,6 +25,8 @@ struct LinePoint {
     QString label;
 };
 using AttributeLine = std::vector<LinePoint>;
+// The y values of a line, in order: what the rules judge.
+std::vector<double> LineValues(const std::vector<LinePoint>& line);
 
 // A line of the statistics panel: caption, value text, and the figure's name in reports ("" for blanks).
 struct PanelLine {

@@ -2,8 +2,10 @@
 #include "timeweighted/timeweighted.h"
 
 #include "common/numberformat.h"
+#include "rules/ruleengine.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 
@@ -72,6 +74,23 @@ QString CheckInputs(std::span<const double> points, const ProcessBasis& basis)
     return {};
 }
 
+// The points beyond their limits, as rule R1 judges them: `upper` against lines.ucl, `lower` against
+// lines.lcl; each mark labelled with its side's code. In point order, an upper mark before a lower one.
+std::vector<ShiftMark> BeyondLimits(std::span<const double> upper, std::span<const double> lower,
+    const RuleLines& lines, const std::array<QString, 2>& codes)
+{
+    const RuleMarks above = EvaluateRules({ upper, lines, RuleGroupBit(RuleGroup::R1Upper) });
+    const RuleMarks below = EvaluateRules({ lower, lines, RuleGroupBit(RuleGroup::R1Lower) });
+    std::vector<ShiftMark> marks;
+    for (std::size_t i = 0; i < upper.size(); ++i) {
+        if (above[i] & kR1Above)
+            marks.push_back({ i, true, codes[0] });
+        if (below[i] & kR1Below)
+            marks.push_back({ i, false, codes[1] });
+    }
+    return marks;
+}
+
 void Ewma(TimeWeightedResult& r, const TimeWeightedSettings& s, std::span<const double> points, double pointSigma,
     double target)
 {
@@ -89,12 +108,11 @@ void Ewma(TimeWeightedResult& r, const TimeWeightedSettings& s, std::span<const 
         r.statistic.push_back({ x, target + deviation, {} });
         r.ucl.push_back({ x, target + width, last ? QStringLiteral("UCL") + Spaces(15) : kBlank });
         r.lcl.push_back({ x, target - width, last ? QStringLiteral("LCL") + Spaces(15) : kBlank });
-        if (deviation > width)
-            r.marks.push_back({ i, true, QStringLiteral("E+") });
-        else if (deviation < -width)
-            r.marks.push_back({ i, false, QStringLiteral("E-") });
     }
     CentreLine(r, target, double(points.size()));
+    const std::vector<double> z = LineValues(r.statistic);
+    r.marks = BeyondLimits(z, z, { RuleLine(LineValues(r.ucl)), RuleLine(LineValues(r.lcl)) },
+        { QStringLiteral("E+"), QStringLiteral("E-") });
 }
 
 std::vector<PanelLine> EwmaPanel(
@@ -118,34 +136,37 @@ struct CusumSignal {
     bool upper = true;
 };
 
+// The first mark's side: the point, its sum and the points that sum has been rising (nonzero).
+std::optional<CusumSignal> FirstSignal(const TimeWeightedResult& r)
+{
+    if (r.marks.empty())
+        return std::nullopt;
+    const ShiftMark& m = r.marks.front();
+    const std::vector<LinePoint>& line = m.upper ? r.statistic : r.lowerStatistic;
+    std::size_t run = 0;
+    while (run <= m.point && line[m.point - run].y != 0)
+        ++run;
+    return CusumSignal { m.point, run, std::fabs(line[m.point].y), m.upper };
+}
+
 std::optional<CusumSignal> Cusum(
     TimeWeightedResult& r, std::span<const double> points, double allowance, double interval, double target)
 {
-    std::optional<CusumSignal> first;
     double up = 0, down = 0;
-    std::size_t upRun = 0, downRun = 0;
     for (std::size_t i = 0; i < points.size(); ++i) {
         const double d = points[i] - target;
         up = std::max(0.0, d - allowance + up);
         down = std::max(0.0, -d - allowance + down);
-        upRun = up > 0 ? upRun + 1 : 0;
-        downRun = down > 0 ? downRun + 1 : 0;
         r.statistic.push_back({ double(i + 1), up, {} });
         r.lowerStatistic.push_back({ double(i + 1), -down, {} });
-        if (up > interval)
-            r.marks.push_back({ i, true, QStringLiteral("C+") });
-        if (down > interval)
-            r.marks.push_back({ i, false, QStringLiteral("C-") });
-        if (!first && up > interval)
-            first = CusumSignal { i, upRun, up, true };
-        else if (!first && down > interval)
-            first = CusumSignal { i, downRun, down, false };
     }
     const double k = double(points.size());
     CentreLine(r, 0, k);
     r.ucl = { { 1, interval, kBlank }, { k, interval, QStringLiteral("H=") + FigureText(interval) + Spaces(24) } };
     r.lcl = { { 1, -interval, kBlank }, { k, -interval, QStringLiteral("-H=") + FigureText(-interval) + Spaces(24) } };
-    return first;
+    r.marks = BeyondLimits(LineValues(r.statistic), LineValues(r.lowerStatistic), { interval, -interval },
+        { QStringLiteral("C+"), QStringLiteral("C-") });
+    return FirstSignal(r);
 }
 
 // After a signal the panel names the last point before the sum began to rise, and the mean the process
