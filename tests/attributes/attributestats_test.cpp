@@ -366,3 +366,27 @@ TEST(LaneyCharts, SigmaZNotAvailableKeepsTheLimits)
         EXPECT_EQ(
             Values(ComputeAttributeChart(kind, rows, true, true)), Values(ComputeAttributeChart(kind, rows, true)));
 }
+
+// Four lots of 100 with 10, 20, 30 and 20 nonconforming, worked by hand: p-bar 0.2, each lot's sigma 0.04,
+// the standardised points -2.5, 0, 2.5, 0, their moving ranges all 2.5, sigma z = 2.5 / 1.128; the limits
+// 0.2 +- 3 * 0.04 * sigma z, the lower one drawn at 0.
+TEST(LaneyCharts, FourLotsWorkedByHand)
+{
+    const AttributeChartResult r = ComputeAttributeChart(
+        AttributeKind::P, Rows({ { 10, 100 }, { 20, 100 }, { 30, 100 }, { 20, 100 } }), true, true);
+    ASSERT_TRUE(r.failure.isEmpty());
+    const double sigmaZ = 2.216312056737589;
+    EXPECT_NEAR(r.sigmaZ.value(), sigmaZ, 1e-12);
+    EXPECT_EQ(r.panel.back().caption, "Sigma z:");
+    EXPECT_EQ(r.panel.back().value, "2.2163");
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_NEAR(r.centre.front().y, 0.2, 1e-15);
+        EXPECT_NEAR(r.ucl[i].y, 0.46595744680851064, 1e-12) << i;
+        EXPECT_NEAR(r.lclComputed[i], -0.06595744680851064, 1e-12) << i;
+        EXPECT_EQ(r.lcl[i].y, 0) << i;
+        EXPECT_NEAR(r.zones[0][i].y, 0.37730496453900707, 1e-12) << i; // 0.2 + 2 * 0.04 * sigma z
+        EXPECT_NEAR(r.zones[3][i].y, 0.11134751773049645, 1e-12) << i; // 0.2 - 0.04 * sigma z
+    }
+    // Lots 1 and 3 lie 2.5 of their own sigmas from the centre: within the widened limits.
+    EXPECT_TRUE(Beyond(r).empty());
+}

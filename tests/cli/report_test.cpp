@@ -1040,15 +1040,35 @@ TEST_F(Report, LaneyPAndUCharts)
 
 TEST_F(Report, EwmaCusumAndLaneyUsageErrors)
 {
-    for (const QStringList& extra :
-        { QStringList { "--kind", "EWMA", "--k", "1" }, { "--kind", "CUSUM", "--lambda", "0.2" },
-            { "--kind", "EWMA", "--lambda", "0" }, { "--kind", "EWMA", "--lambda", "1.01" },
-            { "--kind", "EWMA", "--width-l", "-1" }, { "--kind", "CUSUM", "--k", "-0.1" },
-            { "--kind", "CUSUM", "--h", "0" }, { "--kind", "CUSUM", "--h", "nan" }, { "--kind", "EWMA", "--h", "4" },
-            { "--laney" }, { "--kind", "NP Chart", "--laney" } }) {
+    const std::pair<QStringList, QString> cases[] {
+        { { "--kind", "EWMA", "--k", "1" }, "--k belongs to --kind CUSUM" },
+        { { "--kind", "CUSUM", "--lambda", "0.2" }, "--lambda belongs to --kind EWMA" },
+        { { "--kind", "EWMA", "--h", "4" }, "--h belongs to --kind CUSUM" },
+        { { "--width-l", "3" }, "--width-l belongs to --kind EWMA" },
+        { { "--kind", "EWMA", "--lambda", "0" }, "--lambda takes a number above 0 and up to 1" },
+        { { "--kind", "EWMA", "--lambda", "1.01" }, "--lambda takes a number above 0 and up to 1" },
+        { { "--kind", "EWMA", "--lambda", "0,2" }, "--lambda takes a number above 0 and up to 1" },
+        { { "--kind", "EWMA", "--width-l", "-1" }, "--width-l takes a number above 0" },
+        { { "--kind", "EWMA", "--width-l", "inf" }, "--width-l takes a number above 0" },
+        { { "--kind", "CUSUM", "--k", "-0.1" }, "--k takes a number of 0 or more" },
+        { { "--kind", "CUSUM", "--h", "0" }, "--h takes a number above 0" },
+        { { "--kind", "CUSUM", "--h=nan" }, "--h takes a number above 0" },
+        { { "--kind", "CUSUM", "--h", "" }, "--h takes a number above 0" },
+        { { "--laney" }, "--laney belongs to --kind \"P Chart\" or \"U Chart\"" },
+        { { "--kind", "NP Chart", "--laney" }, "--laney belongs to --kind \"P Chart\" or \"U Chart\"" },
+        { { "--kind", "EWMA", "--laney" }, "--laney belongs to --kind \"P Chart\" or \"U Chart\"" },
+    };
+    for (const auto& [extra, message] : cases) {
         const ProgramRun r = Start(QStringList { "--config", demo, "--json", "-" } + extra);
         EXPECT_EQ(r.code, 2) << extra.join(' ').toStdString();
-        EXPECT_TRUE(r.err.startsWith("moldrin-report: --")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith("moldrin-report: " + message)) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << extra.join(' ').toStdString();
+    }
+    // The edges of the ranges are taken: lambda 1 (the points themselves), k 0.
+    for (const QStringList& extra :
+        { QStringList { "--kind", "EWMA", "--lambda", "1" }, { "--kind", "CUSUM", "--k", "0" } }) {
+        const ProgramRun r = Start(QStringList { "--config", demo, "--json", "-" } + extra);
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
     }
     // -h stays the help.
     const ProgramRun help = Start({ "-h" });

@@ -118,6 +118,46 @@ TEST(Ewma, TextbookExampleWithLambda01AndL27)
     EXPECT_EQ(PanelValue(r, "LCL:"), "9.3806");
 }
 
+// Six means of four readings (a point's sigma 0.5) about a target of 10, worked by hand. EWMA, lambda 0.5 and
+// L 2: z = 10.5, 11.25, 10.625, 9.8125, 11.40625, 12.203125 against 10 +- sqrt(1/3 (1 - 0.25^i)), that is
+// +-0.5, 0.5590, 0.5728, 0.5762, ...: the first point lies on its limit (not beyond it), points 2, 3, 5 and 6
+// are beyond. CUSUM, k 0.5 and h 2 (K 0.25, H 1): C+ = 0.75, 2.5, 2.25, 1.0, 3.75, 6.5 and C- = 0, 0, 0,
+// 0.75, 0, 0; C+ of point 4 equals H and does not signal; the first signal at point 2 after a rise of two
+// points, the new mean 10 + 0.25 + 2.5 / 2.
+TEST(TimeWeighted, SixMeansWorkedByHand)
+{
+    const std::vector<double> x { 11, 12, 10, 9, 13, 13 };
+    const TimeWeightedResult e = ComputeTimeWeighted(Ewma(0.5, 2), x, 4, Basis(10, 1));
+    const double z[] { 10.5, 11.25, 10.625, 9.8125, 11.40625, 12.203125 };
+    const double half[] { 0.5, 0.559017, 0.572822, 0.576222, 0.577068, 0.577280 };
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        EXPECT_DOUBLE_EQ(e.statistic[i].y, z[i]) << i;
+        EXPECT_NEAR(e.ucl[i].y, 10 + half[i], 1e-6) << i;
+        EXPECT_NEAR(e.lcl[i].y, 10 - half[i], 1e-6) << i;
+    }
+    EXPECT_EQ(MarkedPoints(e, true), (std::vector<std::size_t> { 1, 2, 4, 5 }));
+    EXPECT_TRUE(MarkedPoints(e, false).empty());
+    EXPECT_EQ(PanelValue(e, "Signals:"), "4");
+    EXPECT_EQ(PanelValue(e, "First signal:"), "2");
+    EXPECT_EQ(PanelValue(e, "UCL:"), "10.5774"); // 10 + 2 * 0.5 * sqrt(1/3)
+
+    const TimeWeightedResult c = ComputeTimeWeighted(Cusum(0.5, 2), x, 4, Basis(10, 1));
+    const double up[] { 0.75, 2.5, 2.25, 1.0, 3.75, 6.5 };
+    const double down[] { 0, 0, 0, 0.75, 0, 0 };
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        EXPECT_DOUBLE_EQ(c.statistic[i].y, up[i]) << i;
+        EXPECT_DOUBLE_EQ(-c.lowerStatistic[i].y, down[i]) << i;
+    }
+    EXPECT_EQ(c.ucl.back().y, 1);
+    EXPECT_EQ(MarkedPoints(c, true), (std::vector<std::size_t> { 1, 2, 4, 5 }));
+    EXPECT_TRUE(MarkedPoints(c, false).empty());
+    EXPECT_EQ(PanelValue(c, "K:"), "0.25");
+    EXPECT_EQ(PanelValue(c, "H:"), "1.0");
+    EXPECT_EQ(PanelValue(c, "First signal:"), "2");
+    EXPECT_EQ(PanelValue(c, "Shift after:"), "0");
+    EXPECT_EQ(PanelValue(c, "New mean:"), "11.5");
+}
+
 // z(i) as the weighted sum of every reading so far and the target, and its standard deviation as the root
 // of the summed squared weights: the closed forms the chart uses, written out term by term.
 TEST(Ewma, StatisticAndLimitsAreTheWeightedSumsOfTheirDefinition)
