@@ -2,6 +2,7 @@
 #include "attributes/attributechart.h"
 
 #include "common/chartlook.h"
+#include "common/nodata.h"
 #include "data/access/connection.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/plotfunction.h"
@@ -21,20 +22,22 @@ const std::array<AttributeKindTraits, 4>& Table()
     static const std::array<AttributeKindTraits, 4> table { {
         { AttributeKind::P, QStringLiteral("P Chart"), QStringLiteral("p Chart"), QStringLiteral("frmP_Chart"),
             QStringLiteral("ocxP_Chart"), QStringLiteral("Rate of Nonconforming"), QStringLiteral("P"), false,
-            kClSilver, -16 },
+            kClSilver, -16, QStringLiteral("Laney p\u2032 Chart") },
         { AttributeKind::NP, QStringLiteral("NP Chart"), QStringLiteral("np Chart"), QStringLiteral("frmNP_Chart"),
             QStringLiteral("ocxNP_Chart"), QStringLiteral("Number of Nonconforming"), QStringLiteral("NP"), true,
-            kClGray, -16 },
+            kClGray, -16, {} },
         { AttributeKind::C, QStringLiteral("C Chart"), QStringLiteral("c Chart"), QStringLiteral("frmC_Chart"),
-            QStringLiteral("ocxC_Chart"), QStringLiteral("Y Title"), QStringLiteral("C"), true, kClGray, -15 },
+            QStringLiteral("ocxC_Chart"), QStringLiteral("Y Title"), QStringLiteral("C"), true, kClGray, -15, {} },
         { AttributeKind::U, QStringLiteral("U Chart"), QStringLiteral("u Chart"), QStringLiteral("frmU_Chart"),
             QStringLiteral("ocxU_Chart"), QStringLiteral("Nonconforming/Unit"), QStringLiteral("U"), false, kClGray,
-            -16 },
+            -16, QStringLiteral("Laney u\u2032 Chart") },
     } };
     return table;
 }
 
-ChartSeries Line(const QString& title, OleColour colour, PenStyle pen, int markOffset)
+} // namespace
+
+ChartSeries LabelledLine(const QString& title, OleColour colour, PenStyle pen, int markOffset)
 {
     ChartSeries s;
     s.kind = SeriesKind::Line;
@@ -48,9 +51,9 @@ ChartSeries Line(const QString& title, OleColour colour, PenStyle pen, int markO
     return s;
 }
 
-ChartSeries Arrow(const QString& title, PointerStyle pointer, int markOffset)
+ChartSeries RuleArrows(const QString& title, PointerStyle pointer, int markOffset)
 {
-    ChartSeries s = Line(title, kClRed, PenStyle::Solid, markOffset);
+    ChartSeries s = LabelledLine(title, kClRed, PenStyle::Solid, markOffset);
     s.kind = SeriesKind::Points;
     s.pointer = pointer;
     s.pointerColour = kClRed;
@@ -58,22 +61,14 @@ ChartSeries Arrow(const QString& title, PointerStyle pointer, int markOffset)
     return s;
 }
 
-void Append(ChartSeries& s, const AttributeLine& line)
+void AppendLine(ChartSeries& s, const std::vector<LinePoint>& line)
 {
     for (const LinePoint& p : line)
         s.addXY(p.x, p.y, p.label);
 }
 
-const QString kNoData = QStringLiteral("No data collection for this selected range of filter condition!");
-
-std::vector<double> Values(const AttributeLine& line)
+namespace
 {
-    std::vector<double> values;
-    values.reserve(line.size());
-    for (const LinePoint& p : line)
-        values.push_back(p.y);
-    return values;
-}
 
 // The rules on the points against their limit and zone lines (each line's point i is subgroup i's; with
 // constant limits its first point holds for all), the centre line's first point for R4; the marks on
@@ -82,8 +77,8 @@ RuleEvaluation EvaluateAttributeRules(
     ChartModel& chart, const AttributeChartResult& r, bool constantLimits, const AppState& state)
 {
     const auto line
-        = [&](const AttributeLine& l) { return constantLimits ? RuleLine(l.front().y) : RuleLine(Values(l)); };
-    const std::vector<double> points = Values(r.data);
+        = [&](const AttributeLine& l) { return constantLimits ? RuleLine(l.front().y) : RuleLine(LineValues(l)); };
+    const std::vector<double> points = LineValues(r.data);
     const RuleInput input { points,
         { line(r.ucl), line(r.lcl), line(r.zones[0]), line(r.zones[1]), line(r.zones[2]), line(r.zones[3]),
             RuleLine(r.centre.front().y) },
@@ -115,20 +110,20 @@ ChartModel BuildAttributeChartTemplate(AttributeKind kind)
 {
     const AttributeKindTraits& t = Traits(kind);
     ChartModel c;
-    ChartSeries data = Line(QStringLiteral("Data"), t.dataColour, PenStyle::Solid, 0);
+    ChartSeries data = LabelledLine(QStringLiteral("Data"), t.dataColour, PenStyle::Solid, 0);
     data.pointer = PointerStyle::Diamond;
     data.frameColour = kClGray; // the outline keeps silver points visible on white
     data.marks.visible = false;
     c.series << data;
-    ChartSeries mean = Line(QStringLiteral("Mean"), kClNavy, PenStyle::Dot, 0);
+    ChartSeries mean = LabelledLine(QStringLiteral("Mean"), kClNavy, PenStyle::Dot, 0);
     mean.marks.fontColour = kClGray;
     mean.marks.bold = true;
     c.series << mean;
-    c.series << Line(QStringLiteral("UCL"), kClMaroon, PenStyle::Dot, t.uclMarkOffset);
-    c.series << Line(QStringLiteral("LCL"), kClMaroon, PenStyle::Dot, 3);
-    c.series << Line(QStringLiteral("Zone"), kClMaroon, PenStyle::Dot, 3);
-    c.series << Arrow(QStringLiteral("Up Arrow"), PointerStyle::DownTriangle, 8);
-    c.series << Arrow(QStringLiteral("Down Arrow"), PointerStyle::Triangle, -23);
+    c.series << LabelledLine(QStringLiteral("UCL"), kClMaroon, PenStyle::Dot, t.uclMarkOffset);
+    c.series << LabelledLine(QStringLiteral("LCL"), kClMaroon, PenStyle::Dot, 3);
+    c.series << LabelledLine(QStringLiteral("Zone"), kClMaroon, PenStyle::Dot, 3);
+    c.series << RuleArrows(QStringLiteral("Up Arrow"), PointerStyle::DownTriangle, 8);
+    c.series << RuleArrows(QStringLiteral("Down Arrow"), PointerStyle::Triangle, -23);
 
     c.header = QStringList { t.caption };
     c.bottom.title = QStringLiteral("Sub-Group Number    ");
@@ -153,16 +148,16 @@ void ClearAttributeChart(ChartModel& chart)
 
 void FillAttributeChart(ChartModel& chart, const AttributeChartResult& r)
 {
-    Append(chart.series[kAttrData], r.data);
-    Append(chart.series[kAttrMean], r.centre);
-    Append(chart.series[kAttrUCL], r.ucl);
-    Append(chart.series[kAttrLCL], r.lcl);
+    AppendLine(chart.series[kAttrData], r.data);
+    AppendLine(chart.series[kAttrMean], r.centre);
+    AppendLine(chart.series[kAttrUCL], r.ucl);
+    AppendLine(chart.series[kAttrLCL], r.lcl);
     for (std::size_t z = 0; z < r.zones.size(); ++z) {
         const int index = chart.copySeries(kAttrZone);
         // The two upper zone lines carry their labels below the line.
         if (z == 0 || z == 2)
             chart.series[index].marks.offset = -15;
-        Append(chart.series[index], r.zones[z]);
+        AppendLine(chart.series[index], r.zones[z]);
     }
     const ChartSeries& ucl = chart.series[kAttrUCL];
     const ChartSeries& lcl = chart.series[kAttrLCL];
@@ -171,12 +166,13 @@ void FillAttributeChart(ChartModel& chart, const AttributeChartResult& r)
 }
 
 AttributePlotOutcome PlotAttributeChart(AppState& state, ChartModel& chart, const data::PlotSelection& s,
-    AttributeKind kind, bool showZones, data::PlotHost& host)
+    AttributeKind kind, bool showZones, data::PlotHost& host, bool laney)
 {
     const AttributeKindTraits& t = Traits(kind);
     Prompt& prompt = host.prompt();
     AttributePlotOutcome out;
-    chart.header = QStringList { chart.header.value(0, t.caption), data::ChartTitleLine(state, s) };
+    laney = laney && !t.laneyCaption.isEmpty();
+    chart.header = QStringList { laney ? t.laneyCaption : t.caption, data::ChartTitleLine(state, s) };
 
     const QString sql = data::GetSQL(state, s.query, QString(), s.range.trimmed(), data::TesterFilter(s),
         state.gColTestStartTime, QString(), QString(), false, t.queryKind);
@@ -218,11 +214,11 @@ AttributePlotOutcome PlotAttributeChart(AppState& state, ChartModel& chart, cons
     }
     rs.Close();
     if (rows.empty()) {
-        prompt.warn(kNoData);
+        prompt.warn(kNoDataCollection);
         return out;
     }
 
-    out.result = ComputeAttributeChart(kind, rows, showZones);
+    out.result = ComputeAttributeChart(kind, rows, showZones, laney);
     if (!out.result.failure.isEmpty()) {
         // A failed np check shows its message as it stands; no line has been drawn.
         prompt.warn(out.result.checkFailed ? out.result.failure : out.result.failure + QStringLiteral("!"));

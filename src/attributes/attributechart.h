@@ -26,6 +26,7 @@ struct AttributeKindTraits {
     bool constantLimits; // the rules compare every point with the first point of a limit line
     OleColour dataColour;
     int uclMarkOffset; // the UCL line's labels lie this many pixels below it
+    QString laneyCaption; // the chart title of Laney's p' or u'; "" where the kind has none (np, c)
 };
 const AttributeKindTraits& Traits(AttributeKind kind);
 // The kind of a statement's chart kind text ("P Chart" ...), nullopt for any other text.
@@ -40,6 +41,14 @@ inline constexpr int kAttrZone = 4;
 inline constexpr int kAttrUpArrow = 5;
 inline constexpr int kAttrDownArrow = 6;
 inline constexpr int kAttrTemplateSeriesCount = 7;
+
+// A line on the bottom and left axes whose point labels show `markOffset` pixels above its points (below
+// when negative), on a transparent ground.
+ChartSeries LabelledLine(const QString& title, OleColour colour, PenStyle pen, int markOffset);
+// The red arrows that carry the rule-mark labels: DownTriangle above a point, Triangle below.
+ChartSeries RuleArrows(const QString& title, PointerStyle pointer, int markOffset);
+// Adds the line's points with their labels.
+void AppendLine(ChartSeries& series, const std::vector<LinePoint>& line);
 
 // The chart as its window's template sets it up: seven series, the axes and the title.
 ChartModel BuildAttributeChartTemplate(AttributeKind kind);
@@ -59,8 +68,9 @@ struct AttributePlotOutcome {
 
 // The plot function of the four charts: reads the kind's rows for the selection (each subgroup once, so
 // the second pass of p and u sees the rows of the first), computes, fills the chart and, with
-// `showZones`, evaluates the rules (marks on series 5 and 6). Messages go to host.prompt().
+// `showZones`, evaluates the rules (marks on series 5 and 6). `laney` draws Laney's p' or u' (titled so) where
+// the kind has one. Messages go to host.prompt().
 AttributePlotOutcome PlotAttributeChart(AppState& state, ChartModel& chart, const data::PlotSelection& selection,
-    AttributeKind kind, bool showZones, data::PlotHost& host);
+    AttributeKind kind, bool showZones, data::PlotHost& host, bool laney = false);
 
 } // namespace moldrin

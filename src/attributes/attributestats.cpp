@@ -4,6 +4,9 @@
 #include "common/compensatedsum.h"
 #include "common/numberformat.h"
 #include "common/rounding.h"
+#include "variables/spcconstants.h"
+
+#include <algorithm>
 
 #include <cmath>
 #include <cstdint>
@@ -97,15 +100,14 @@ QString LclLetter(double lcl, const QString& letter)
 
 // p and u: one limit point per subgroup (in subgroup order, as the rules compare them), then a closing
 // point at x = k repeating the last subgroup's values.
-void VariableLimitLines(AttributeChartResult& r, const std::vector<AttributeRow>& rows, double centre, bool zones,
-    double (*sigmaOf)(double centre, double size))
+void VariableLimitLines(AttributeChartResult& r, const std::vector<double>& sigmas, double centre, bool zones)
 {
-    const double k = double(rows.size());
+    const double k = double(sigmas.size());
     double ucl = 0, lcl = 0;
     std::vector<double> zone;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    for (std::size_t i = 0; i < sigmas.size(); ++i) {
         const double x = double(i + 1);
-        const double sigma = sigmaOf(centre, rows[i].size);
+        const double sigma = sigmas[i];
         ucl = centre + 3 * sigma;
         lcl = centre - 3 * sigma;
         r.lclComputed.push_back(lcl);
@@ -159,32 +161,82 @@ void ConstantLimitLines(AttributeChartResult& r, double k, double centre, double
     }
 }
 
-void PChart(AttributeChartResult& r, const std::vector<AttributeRow>& rows, bool zones)
+// Each subgroup's sigma about the centre: sigmaOf(centre, size), a division by a size of 0 refused.
+std::vector<double> SubgroupSigmas(
+    const std::vector<AttributeRow>& rows, double centre, double (*sigmaOf)(double centre, double size))
+{
+    std::vector<double> sigmas;
+    sigmas.reserve(rows.size());
+    for (const AttributeRow& row : rows)
+        sigmas.push_back(sigmaOf(centre, row.size));
+    return sigmas;
+}
+
+// Laney's p' and u': the points standardised by their own sigma, z = (y - centre) / sigma; the mean of the
+// z's moving ranges over d2(2) is sigma z, the variation between subgroups the counts alone do not explain,
+// and every subgroup's sigma is multiplied by it. "N/A" (the sigmas kept) for a single subgroup or where the
+// sigmas are 0 (a centre of 0, or a p of 1): nothing can be standardised then.
+void Laney(AttributeChartResult& r, std::vector<double>& sigmas, double centre)
+{
+    r.laney = true;
+    r.sigmaZ = Figure::na();
+    if (r.data.size() < 2 || std::any_of(sigmas.begin(), sigmas.end(), [](double s) { return !(s > 0); }))
+        return;
+    double sumMR = 0, previous = 0;
+    for (std::size_t i = 0; i < sigmas.size(); ++i) {
+        const double z = (r.data[i].y - centre) / sigmas[i];
+        if (i > 0)
+            sumMR += std::fabs(z - previous);
+        previous = z;
+    }
+    const double sigmaZ = sumMR / double(sigmas.size() - 1) / SpcRow(2)->d2;
+    r.sigmaZ = sigmaZ;
+    for (double& s : sigmas)
+        s *= sigmaZ;
+}
+
+PanelLine SigmaZLine(const AttributeChartResult& r)
+{
+    return { QStringLiteral("Sigma z:"), FormatFigure(r.sigmaZ, kValueFormat), QStringLiteral("SigmaZ") };
+}
+
+// Laney's p' centres on the pooled proportion (all nonconforming over all tested), as Laney defines it; the
+// p chart on the mean of the subgroups' proportions.
+void PChart(AttributeChartResult& r, const std::vector<AttributeRow>& rows, bool zones, bool laney)
 {
     CheckCounts(rows, true);
     double sumP = 0;
     std::int64_t tested = 0, nonconforming = 0;
+    CompensatedSum pooledCounts, pooledSizes;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const double p = Divide(rows[i].nonconforming, rows[i].size);
         r.data.push_back({ double(i + 1), p, kBlank });
         sumP += p;
         tested += Whole(rows[i].size);
         nonconforming += Whole(rows[i].nonconforming);
+        pooledCounts.add(rows[i].nonconforming);
+        pooledSizes.add(rows[i].size);
     }
-    const double pBar = sumP / double(rows.size());
+    const double pBar = laney ? pooledCounts.value() / pooledSizes.value() : sumP / double(rows.size());
     CentreLine(r, pBar, double(rows.size()));
-    VariableLimitLines(r, rows, pBar, zones, [](double c, double n) { return Root(Divide(c * (1 - c), n)); });
+    std::vector<double> sigmas
+        = SubgroupSigmas(rows, pBar, [](double c, double n) { return Root(Divide(c * (1 - c), n)); });
+    if (laney)
+        Laney(r, sigmas, pBar);
+    VariableLimitLines(r, sigmas, pBar, zones);
     r.panel = { { QStringLiteral("p-Bar:"), Value(pBar), QStringLiteral("pBar") },
         { QStringLiteral("Tested:"), FormatNumber(double(tested), kCountFormat), QStringLiteral("Tested") },
         { QStringLiteral("Nonconf.:"), FormatNumber(double(nonconforming), kCountFormat), QStringLiteral("Nonconf") },
         { QStringLiteral("Yield(%):"),
             FormatNumber(Divide(double(tested - nonconforming), double(tested)) * 100, QStringLiteral("0.###")),
             QStringLiteral("Yield") } };
+    if (laney)
+        r.panel.push_back(SigmaZLine(r));
 }
 
 // Inspection units may be fractions (9.5 m² of paper, half a roll): they are summed as they are, so u-bar is
 // the pooled ratio of the rows' own figures.
-void UChart(AttributeChartResult& r, const std::vector<AttributeRow>& rows, bool zones)
+void UChart(AttributeChartResult& r, const std::vector<AttributeRow>& rows, bool zones, bool laney)
 {
     CheckCounts(rows, false);
     CompensatedSum defects, units;
@@ -195,10 +247,15 @@ void UChart(AttributeChartResult& r, const std::vector<AttributeRow>& rows, bool
     }
     const double uBar = Divide(defects.value(), units.value());
     CentreLine(r, uBar, double(rows.size()));
-    VariableLimitLines(r, rows, uBar, zones, [](double c, double n) { return Root(Divide(c, n)); });
+    std::vector<double> sigmas = SubgroupSigmas(rows, uBar, [](double c, double n) { return Root(Divide(c, n)); });
+    if (laney)
+        Laney(r, sigmas, uBar);
+    VariableLimitLines(r, sigmas, uBar, zones);
     r.panel = { { QStringLiteral("u-Bar:"), Value(uBar), QStringLiteral("uBar") },
         { QStringLiteral("Tested:"), Total(units.value()), QStringLiteral("Tested") },
         { QStringLiteral("Nonconf.:"), Total(defects.value()), QStringLiteral("Nonconf") } };
+    if (laney)
+        r.panel.push_back(SigmaZLine(r));
 }
 
 void NpChart(AttributeChartResult& r, const std::vector<AttributeRow>& rows, bool zones)
@@ -258,7 +315,16 @@ void CChart(AttributeChartResult& r, const std::vector<AttributeRow>& rows, bool
 
 } // namespace
 
-QString AttributeChartResult::CaptionText() const
+std::vector<double> LineValues(const std::vector<LinePoint>& line)
+{
+    std::vector<double> values;
+    values.reserve(line.size());
+    for (const LinePoint& p : line)
+        values.push_back(p.y);
+    return values;
+}
+
+QString PanelCaptionText(const std::vector<PanelLine>& panel)
 {
     QStringList lines;
     for (const PanelLine& l : panel)
@@ -266,15 +332,26 @@ QString AttributeChartResult::CaptionText() const
     return lines.join(QStringLiteral("\r\n"));
 }
 
-QString AttributeChartResult::ValueText() const
+QString PanelValueText(const std::vector<PanelLine>& panel)
 {
     QStringList lines;
     for (const PanelLine& l : panel)
         lines << l.value;
-    return lines.join(QStringLiteral("\r\n")) + (valueTextEndsWithBreak ? QStringLiteral("\r\n") : QString());
+    return lines.join(QStringLiteral("\r\n"));
 }
 
-AttributeChartResult ComputeAttributeChart(AttributeKind kind, const std::vector<AttributeRow>& rows, bool zones)
+QString AttributeChartResult::CaptionText() const
+{
+    return PanelCaptionText(panel);
+}
+
+QString AttributeChartResult::ValueText() const
+{
+    return PanelValueText(panel) + (valueTextEndsWithBreak ? QStringLiteral("\r\n") : QString());
+}
+
+AttributeChartResult ComputeAttributeChart(
+    AttributeKind kind, const std::vector<AttributeRow>& rows, bool zones, bool laney)
 {
     AttributeChartResult r;
     if (rows.empty())
@@ -282,10 +359,10 @@ AttributeChartResult ComputeAttributeChart(AttributeKind kind, const std::vector
     try {
         switch (kind) {
         case AttributeKind::P:
-            PChart(r, rows, zones);
+            PChart(r, rows, zones, laney);
             break;
         case AttributeKind::U:
-            UChart(r, rows, zones);
+            UChart(r, rows, zones, laney);
             break;
         case AttributeKind::NP:
             NpChart(r, rows, zones);

@@ -1,6 +1,8 @@
 // p, np, c and u chart statistics: the lines, their labels and the panel texts from the subgroup rows.
 #pragma once
 
+#include "common/figure.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +25,8 @@ struct LinePoint {
     QString label;
 };
 using AttributeLine = std::vector<LinePoint>;
+// The y values of a line, in order: what the rules judge.
+std::vector<double> LineValues(const std::vector<LinePoint>& line);
 
 // A line of the statistics panel: caption, value text, and the figure's name in reports ("" for blanks).
 struct PanelLine {
@@ -30,6 +34,9 @@ struct PanelLine {
     QString value;
     QString figure;
 };
+// A panel's two labels: the captions, and the values, each line joined by CR LF.
+QString PanelCaptionText(const std::vector<PanelLine>& panel);
+QString PanelValueText(const std::vector<PanelLine>& panel);
 
 struct AttributeChartResult {
     QString failure; // the message of a failed check or computation; nothing else is set then
@@ -39,6 +46,8 @@ struct AttributeChartResult {
     std::vector<AttributeLine> zones; // when requested: B upper, B lower, C upper, C lower
     std::vector<PanelLine> panel;
     bool valueTextEndsWithBreak = false; // np: one more line break after the last value
+    bool laney = false; // p' or u': the limits widened by sigmaZ
+    Figure sigmaZ; // Laney's between-subgroup factor, "N/A" where it cannot be found
 
     QString CaptionText() const;
     QString ValueText() const; // the values joined by CR LF
@@ -58,7 +67,10 @@ inline const QString kNegativeCount = QStringLiteral("Sub-group %1 has a negativ
 // one subgroup size, each count within it; c: constant limits. No count may be negative; the first row
 // that breaks a check is named in the failure. A lower limit below 0 is drawn at 0 (zone lines as
 // computed); the c panel shows it so, the np panel as computed. Sums of p counts are 64-bit. An empty
-// `rows` gives an empty result.
-AttributeChartResult ComputeAttributeChart(AttributeKind kind, const std::vector<AttributeRow>& rows, bool zones);
+// `rows` gives an empty result. `laney` (p and u only) draws Laney's p' or u': the p chart centred on the
+// pooled proportion, each subgroup's sigma (limits and zones) widened by sigma z, which the panel shows
+// last as "Sigma z:".
+AttributeChartResult ComputeAttributeChart(
+    AttributeKind kind, const std::vector<AttributeRow>& rows, bool zones, bool laney = false);
 
 } // namespace moldrin

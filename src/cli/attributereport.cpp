@@ -16,28 +16,26 @@ namespace
 bool WriteAttributeJson(
     QIODevice& device, const ChartModel& chart, const QString& kind, const AttributePlotOutcome& outcome)
 {
-    QList<std::pair<QString, JsonScalar>> figures;
-    QStringList captions, values;
-    for (const PanelLine& line : outcome.result.panel) {
-        captions << line.caption;
-        values << line.value;
-        if (!line.figure.isEmpty())
-            figures.append({ line.figure, PanelFigure(line.value) });
-    }
+    ReportPanel panel = PanelForReport(outcome.result.panel);
     if (outcome.result.valueTextEndsWithBreak)
-        values << QString();
+        panel.values << QString();
     const int points = int(outcome.result.data.size());
     JsonWriter j(device);
     j.beginObject().key("chartType").string(kind);
     j.key("records").number(double(outcome.records));
     j.key("pointCount").number(points);
-    WriteFigures(j, figures);
+    WriteFigures(j, panel.figures);
+    if (outcome.result.laney) {
+        j.key("limits").beginObject().key("method").string(std::string_view("Laney"));
+        j.key("sigmaZ").scalar(panel.figure(QStringLiteral("SigmaZ")));
+        j.key("source").string(std::string_view("computed")).endObject();
+    }
     // The lower limit each subgroup was given before a negative one was drawn at 0.
     j.key("computedLCL").beginArray();
     for (double lcl : outcome.result.lclComputed)
         j.number(lcl);
     j.endArray();
-    WritePanel(j, captions, values);
+    WritePanel(j, panel.captions, panel.values);
     WriteSeries(j, chart);
     j.lineBreak().key("rules").beginObject().key("upper");
     WriteMarks(j, outcome.rules.centre, MarkSide::Upper, points);
@@ -48,6 +46,26 @@ bool WriteAttributeJson(
 }
 
 } // namespace
+
+ReportPanel PanelForReport(const std::vector<PanelLine>& lines)
+{
+    ReportPanel panel;
+    for (const PanelLine& line : lines) {
+        panel.captions << line.caption;
+        panel.values << line.value;
+        if (!line.figure.isEmpty())
+            panel.figures.append({ line.figure, PanelFigure(line.value) });
+    }
+    return panel;
+}
+
+JsonScalar ReportPanel::figure(const QString& name) const
+{
+    for (const auto& [key, value] : figures)
+        if (key == name)
+            return value;
+    return {};
+}
 
 int AttributeReport(
     ReportSession& session, const ReportOptions& o, CountingPrompt& prompt, QTextStream& out, QTextStream& err)
@@ -61,7 +79,7 @@ int AttributeReport(
     if (kind == AttributeKind::C && !s.gCChartYAxisTitle.isEmpty())
         chart.left.title = s.gCChartYAxisTitle;
     data::PromptHost host(prompt);
-    const AttributePlotOutcome outcome = PlotAttributeChart(s, chart, selection, kind, o.zones, host);
+    const AttributePlotOutcome outcome = PlotAttributeChart(s, chart, selection, kind, o.zones, host, o.laney);
     if (!outcome.plotted)
         return kExitMessage;
     if (const StepResult r = WriteChart(

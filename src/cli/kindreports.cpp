@@ -9,6 +9,7 @@ namespace moldrin::cli
 
 int ScatterReport(ReportSession&, const ReportOptions&, CountingPrompt&, QTextStream&, QTextStream&);
 int ParetoReport(ReportSession&, const ReportOptions&, CountingPrompt&, QTextStream&, QTextStream&);
+int TimeWeightedReport(ReportSession&, const ReportOptions&, CountingPrompt&, QTextStream&, QTextStream&);
 
 KindReport FindKindReport(const QString& kind)
 {
@@ -21,6 +22,8 @@ KindReport FindKindReport(const QString& kind)
         { QStringLiteral("NP Chart"), AttributeReport },
         { QStringLiteral("C Chart"), AttributeReport },
         { QStringLiteral("U Chart"), AttributeReport },
+        { QStringLiteral("EWMA"), &TimeWeightedReport },
+        { QStringLiteral("CUSUM"), &TimeWeightedReport },
     };
     return reports.value(kind, nullptr);
 }

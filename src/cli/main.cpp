@@ -44,7 +44,7 @@ int main(int argc, char* argv[])
     QTextStream err(stderr);
     QCommandLineParser parser;
     moldrin::cli::AddReportOptions(parser);
-    if (!parser.parse(QCoreApplication::arguments())) {
+    if (!parser.parse(moldrin::cli::ReportArguments(QCoreApplication::arguments()))) {
         err << "moldrin-report: " << parser.errorText() << Qt::endl;
         return moldrin::cli::kExitUsage;
     }

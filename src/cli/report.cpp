@@ -16,6 +16,7 @@
 #include "rules/rulesetup.h"
 #include "shell/chartrules.h"
 #include "shell/mainsettings.h"
+#include "timeweighted/timeweightedplot.h"
 #include "variables/controllimits.h"
 #include "variables/variableschart.h"
 #include "variables/variablesplot.h"
@@ -172,9 +173,11 @@ StepResult SelectionSql(ReportSession& session, const ReportOptions& o, QString&
         sql = GetSQL(s, window, QString(), o.range, tester, s.gColTestStartTime, QString(), QString(), false, o.kind);
         return std::nullopt;
     }
-    const QString sort = o.kind.isEmpty() ? s.gColTestStartTime + QStringLiteral(", ") + s.gColATEID : QString();
+    // The EWMA and CUSUM read the main chart's statement.
+    const QString kind = TimeWeightedKindFromText(o.kind) ? QString() : o.kind;
+    const QString sort = kind.isEmpty() ? s.gColTestStartTime + QStringLiteral(", ") + s.gColATEID : QString();
     sql = GetSQL(s, window, parameter, o.range, tester, sort, o.serial.toUpper(), PassCondition(s, o.passOnly),
-        o.lastDataOnly, o.kind, xSource, QString());
+        o.lastDataOnly, kind, xSource, QString());
     return std::nullopt;
 }
 

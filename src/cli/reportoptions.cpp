@@ -28,12 +28,61 @@ std::optional<QDate> IsoDate(const QString& text)
     return d.isValid() ? std::optional<QDate>(d) : std::nullopt;
 }
 
+// --lambda and --width-l (EWMA), --k and --h (CUSUM): numbers the chart takes; --laney (p and u). "" when
+// read, else the error.
+QString ReadChartOptions(const QCommandLineParser& parser, ReportOptions& o)
+{
+    struct Option {
+        const char* name;
+        std::optional<double> ReportOptions::*value;
+        const char* kind;
+        double minimum; // above it (or from it with `fromMinimum`)
+        bool fromMinimum;
+        double maximum;
+        const char* range;
+    };
+    static const Option kOptions[] = {
+        { "lambda", &ReportOptions::lambda, "EWMA", 0, false, 1, "a number above 0 and up to 1" },
+        { "width-l", &ReportOptions::widthL, "EWMA", 0, false, HUGE_VAL, "a number above 0" },
+        { "k", &ReportOptions::k, "CUSUM", 0, true, HUGE_VAL, "a number of 0 or more" },
+        { "cusum-h", &ReportOptions::h, "CUSUM", 0, false, HUGE_VAL, "a number above 0" },
+    };
+    for (const Option& option : kOptions) {
+        const QString name = QLatin1String(option.name);
+        if (!parser.isSet(name))
+            continue;
+        const QString written = name == QLatin1String("cusum-h") ? QStringLiteral("--h") : QStringLiteral("--") + name;
+        if (o.kind != QLatin1String(option.kind))
+            return written + QStringLiteral(" belongs to --kind ") + QLatin1String(option.kind);
+        bool ok = false;
+        const double v = parser.value(name).trimmed().toDouble(&ok);
+        const bool above = option.fromMinimum ? v >= option.minimum : v > option.minimum;
+        if (!ok || !std::isfinite(v) || !above || v > option.maximum)
+            return written + QStringLiteral(" takes ") + QLatin1String(option.range);
+        o.*option.value = v;
+    }
+    o.laney = parser.isSet("laney");
+    if (o.laney && o.kind != QLatin1String("P Chart") && o.kind != QLatin1String("U Chart"))
+        return QStringLiteral("--laney belongs to --kind \"P Chart\" or \"U Chart\"");
+    return {};
+}
+
 } // namespace
 
 const QStringList& ChartKinds()
 {
-    static const QStringList kinds { "Histogram", "Pareto", "Scatter", "P Chart", "NP Chart", "U Chart", "C Chart" };
+    static const QStringList kinds { "Histogram", "Pareto", "Scatter", "P Chart", "NP Chart", "U Chart", "C Chart",
+        "EWMA", "CUSUM" };
     return kinds;
+}
+
+QStringList ReportArguments(const QStringList& arguments)
+{
+    QStringList read = arguments;
+    for (QString& a : read)
+        if (a == QLatin1String("--h") || a.startsWith(QLatin1String("--h=")))
+            a.replace(0, 3, QStringLiteral("--cusum-h"));
+    return read;
 }
 
 void AddReportOptions(QCommandLineParser& parser)
@@ -55,7 +104,9 @@ void AddReportOptions(QCommandLineParser& parser)
         { "pass-only", "Passing units only." },
         { "last-data-only", "The grouped (last data) form of the statement." },
         { "accept-zero", "Readings equal to 0 are kept." },
-        { "kind", "Chart kind: Histogram, Pareto, Scatter, \"P Chart\", \"NP Chart\", \"U Chart\", \"C Chart\".",
+        { "kind",
+            "Chart kind: Histogram, Pareto, Scatter, \"P Chart\", \"NP Chart\", \"U Chart\", \"C Chart\", EWMA, "
+            "CUSUM.",
             "KIND" },
         { "x-source", "Scatter: tester (source) of the X readings; with --y-source.", "NAME" },
         { "y-source", "Scatter: tester (source) of the Y readings; with --x-source.", "NAME" },
@@ -75,6 +126,12 @@ void AddReportOptions(QCommandLineParser& parser)
         { "height", "Height of the PNG in pixels (default: 800).", "H" },
         { "all-points", "The PNG shows all points on one page." },
         { "cells", "Histogram cells (default: the histogram window's stored cell count, else 20).", "N" },
+        { "lambda", "EWMA: weight of the newest point, above 0 and up to 1 (default: the window's, else 0.2).", "X" },
+        { "width-l", "EWMA: width of the limits in sigmas (default: the window's, else 3).", "X" },
+        { "k", "CUSUM: allowance in sigmas of a point, 0 or more (default: the window's, else 0.5).", "X" },
+        { "cusum-h", "CUSUM: decision interval in sigmas of a point, written --h (default: the window's, else 5).",
+            "X" },
+        { "laney", "\"P Chart\", \"U Chart\": Laney's p' or u', the limits widened by sigma z." },
         { "fail-on-rules", "Exit with 3 when the plot placed at least one rule mark (--screen: any rule hit)." },
         { "screen", "Screen every parameter of the product in one read, ranked by CpK; write --json, --csv, --html." },
         { "csv", "--screen: write the table as CSV to FILE (- for standard output).", "FILE" },
@@ -262,6 +319,8 @@ QString ReadKindOutput(const QCommandLineParser& parser, ReportOptions& o)
             return QStringLiteral("--cells takes a whole number from 1 to ") + QString::number(kMaxHistogramCells);
         o.cells = cells;
     }
+    if (const QString error = ReadChartOptions(parser, o); !error.isEmpty())
+        return error;
     if (parser.isSet("print-mode")) {
         if (o.command != ReportCommand::Pdf || !o.kind.isEmpty())
             return QStringLiteral("--print-mode belongs to the main chart's --pdf");

@@ -49,6 +49,9 @@ struct ReportOptions {
     int height = 800;
     bool allPoints = false; // the PNG shows all points on one page
     std::optional<std::int64_t> cells; // histogram cells; empty: the stored cell count
+    // EWMA (lambda, L) and CUSUM (k, h, in sigmas); empty: the window's stored value.
+    std::optional<double> lambda, widthL, k, h;
+    bool laney = false; // p and u: Laney's p' and u'
     QString pdfFile;
     PrintMode printMode = PrintMode::Compress; // pages of the main chart's PDF
     bool failOnRules = false;
@@ -60,6 +63,10 @@ struct ReportOptions {
 
 // The chart kinds --kind accepts, as the query builder writes them.
 const QStringList& ChartKinds();
+
+// The arguments as the parser takes them: --h (the CUSUM's decision interval) becomes --cusum-h, since the
+// parser gives every one-letter name to its short form, and -h is the help.
+QStringList ReportArguments(const QStringList& arguments);
 
 // Declares every option on `parser`.
 void AddReportOptions(QCommandLineParser& parser);

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 
 namespace moldrin
 {
@@ -54,6 +55,7 @@ struct AppState {
     // Per test parameter, in parameter-list order.
     QStringList gParamColumn;
     QList<double> gLSL, gUSL;
+    QList<std::optional<double>> gNominal; // field 3 of the Spec line where it is a number
     QStringList gSpecField4;
     QStringList gParamName; // display names, parallel to gParamColumn
 

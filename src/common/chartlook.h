@@ -10,6 +10,8 @@ namespace moldrin
 {
 
 inline const QString kDefaultAxisLabelFormat = QStringLiteral("#,##0.00");
+// Up to four decimals, shown where the ticks need them (the EWMA and CUSUM charts, readings of any magnitude).
+inline const QString kFineAxisLabelFormat = QStringLiteral("#,##0.0###");
 inline constexpr int kDefaultLabelArea = 38;
 // Wider than any screen: a stored label area beyond it is no width.
 inline constexpr int kMaximumLabelArea = 10000;

@@ -9,9 +9,10 @@ namespace moldrin
 namespace
 {
 
-QList<ChartSetting> AttributeSettings(const QString& prefix)
+// The left label format (stored text, else `format`), the grid and the left label area.
+QList<ChartSetting> AttributeSettings(const QString& prefix, const QString& format = kDefaultAxisLabelFormat)
 {
-    return { { prefix + QStringLiteral("_LabelFormat"), ChartSettingKind::LabelFormat, AxisId::Left },
+    return { { prefix + QStringLiteral("_LabelFormat"), ChartSettingKind::LabelFormat, AxisId::Left, format },
         { QStringLiteral("ShowGrid") + prefix + QStringLiteral("_Chart"), ChartSettingKind::Grid, AxisId::Left },
         { prefix + QStringLiteral("_AxisLabelPosition"), ChartSettingKind::LabelArea, AxisId::Left } };
 }
@@ -33,6 +34,8 @@ QList<ChartSetting> ChartSettings(const QString& chartKind)
         { QStringLiteral("NP Chart"), AttributeSettings(QStringLiteral("NP")) },
         { QStringLiteral("C Chart"), AttributeSettings(QStringLiteral("C")) },
         { QStringLiteral("U Chart"), AttributeSettings(QStringLiteral("U")) },
+        { QStringLiteral("EWMA"), AttributeSettings(QStringLiteral("EWMA"), kFineAxisLabelFormat) },
+        { QStringLiteral("CUSUM"), AttributeSettings(QStringLiteral("CUSUM"), kFineAxisLabelFormat) },
         { QStringLiteral("Histogram"), TwoAxisSettings(QStringLiteral("Histogram")) },
         { QStringLiteral("Scatter"), TwoAxisSettings(QStringLiteral("Scatter")) },
     };

@@ -1,5 +1,6 @@
 // The p, np, c and u computation: centres, limits, labels byte for byte, panel texts and the failures.
 #include "attributes/attributestats.h"
+#include "common/numberformat.h"
 
 #include "qtprinters.h"
 #include "testsupport.h"
@@ -248,4 +249,144 @@ TEST(AttributeStats, UnitsAreSummedWithTheirFractions)
     const AttributeChartResult small = ComputeAttributeChart(AttributeKind::U, Rows({ { 1, 0.3 }, { 0, 0.2 } }), false);
     ASSERT_TRUE(small.failure.isEmpty());
     EXPECT_EQ(Values(small), (QStringList { "2.0", "0.5", "1" }));
+}
+
+namespace
+{
+
+// Lots of 20,000 units whose rate wanders between 1.5 % and 3.5 % from lot to lot (far more than the counts
+// alone explain), with two lots at 8 %: the lots that really differ.
+std::vector<AttributeRow> LargeLots()
+{
+    std::vector<AttributeRow> rows;
+    for (int i = 0; i < 40; ++i) {
+        const double n = 20000 + 1000 * (i % 5);
+        const double rate = i == 12 || i == 31 ? 0.08 : 0.015 + 0.02 * ((i * 7) % 10) / 9.0;
+        rows.push_back({ std::round(rate * n), n });
+    }
+    return rows;
+}
+
+// Laney's sigma z written out: the points standardised about the centre by each lot's own sigma, the mean
+// of their moving ranges over 1.128.
+double SigmaZ(const std::vector<AttributeRow>& rows, double centre, bool p)
+{
+    double sumMR = 0, previous = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const double y = rows[i].nonconforming / rows[i].size;
+        const double z = (y - centre) / std::sqrt((p ? centre * (1 - centre) : centre) / rows[i].size);
+        sumMR += i > 0 ? std::fabs(z - previous) : 0;
+        previous = z;
+    }
+    return sumMR / double(rows.size() - 1) / 1.128;
+}
+
+std::vector<std::size_t> Beyond(const AttributeChartResult& r)
+{
+    std::vector<std::size_t> out;
+    for (std::size_t i = 0; i < r.data.size(); ++i)
+        if (r.data[i].y > r.ucl[i].y || r.data[i].y < r.lclComputed[i])
+            out.push_back(i);
+    return out;
+}
+
+} // namespace
+
+// p': the pooled proportion, each lot's limits and zones widened by sigma z; where the ordinary limits flag
+// most lots, these flag the two that differ.
+TEST(LaneyCharts, PPrimeWidensEachLotsLimitsBySigmaZ)
+{
+    const std::vector<AttributeRow> rows = LargeLots();
+    double defectives = 0, tested = 0;
+    for (const AttributeRow& r : rows) {
+        defectives += r.nonconforming;
+        tested += r.size;
+    }
+    const double pBar = defectives / tested;
+    const double sigmaZ = SigmaZ(rows, pBar, true);
+    ASSERT_GT(sigmaZ, 1.5);
+
+    const AttributeChartResult plain = ComputeAttributeChart(AttributeKind::P, rows, true);
+    const AttributeChartResult laney = ComputeAttributeChart(AttributeKind::P, rows, true, true);
+    ASSERT_TRUE(laney.failure.isEmpty());
+    EXPECT_TRUE(laney.laney);
+    EXPECT_TRUE(Near(laney.sigmaZ.value(), sigmaZ, 1e-12));
+    EXPECT_TRUE(Near(laney.centre[0].y, pBar, 1e-12));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const double sigma = std::sqrt(pBar * (1 - pBar) / rows[i].size) * sigmaZ;
+        EXPECT_TRUE(Near(laney.ucl[i].y, pBar + 3 * sigma, 1e-12)) << i;
+        EXPECT_TRUE(Near(laney.lclComputed[i], pBar - 3 * sigma, 1e-12)) << i;
+        EXPECT_TRUE(Near(laney.zones[0][i].y, pBar + 2 * sigma, 1e-12)) << i; // B upper
+        EXPECT_TRUE(Near(laney.zones[3][i].y, pBar - sigma, 1e-12)) << i; // C lower
+    }
+    EXPECT_GT(Beyond(plain).size(), rows.size() / 3);
+    EXPECT_EQ(Beyond(laney), (std::vector<std::size_t> { 12, 31 }));
+    EXPECT_EQ(Captions(laney).last(), "Sigma z:");
+    EXPECT_EQ(laney.panel.back().figure, "SigmaZ");
+    EXPECT_EQ(laney.panel.back().value, FormatNumber(sigmaZ, "#,##0.0###"));
+    // Without the choice the p chart is as it was: the mean of the proportions, no sigma z.
+    EXPECT_FALSE(plain.laney);
+    EXPECT_EQ(Captions(plain).last(), "Yield(%):");
+    EXPECT_NE(plain.centre[0].y, laney.centre[0].y);
+}
+
+// u': the pooled rate as the u chart has it, each lot's sigma widened by sigma z.
+TEST(LaneyCharts, UPrimeKeepsTheUChartsCentre)
+{
+    std::vector<AttributeRow> rows = LargeLots();
+    for (AttributeRow& r : rows)
+        r.size /= 100; // 200 to 240 units a lot, a few defects each
+    const AttributeChartResult plain = ComputeAttributeChart(AttributeKind::U, rows, false);
+    const AttributeChartResult laney = ComputeAttributeChart(AttributeKind::U, rows, false, true);
+    const double uBar = plain.centre[0].y;
+    EXPECT_EQ(laney.centre[0].y, uBar);
+    const double sigmaZ = SigmaZ(rows, uBar, false);
+    EXPECT_TRUE(Near(laney.sigmaZ.value(), sigmaZ, 1e-12));
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_TRUE(Near(laney.ucl[i].y, uBar + 3 * std::sqrt(uBar / rows[i].size) * sigmaZ, 1e-12)) << i;
+    EXPECT_EQ(Captions(laney), (QStringList { "u-Bar:", "Tested:", "Nonconf.:", "Sigma z:" }));
+}
+
+// Nothing to standardise: one lot, or lots without a nonconforming unit (every sigma 0). Sigma z is "N/A"
+// and the limits stay those of the counts.
+TEST(LaneyCharts, SigmaZNotAvailableKeepsTheLimits)
+{
+    for (const auto& rows : { Rows({ { 3, 100 } }), Rows({ { 0, 100 }, { 0, 200 }, { 0, 50 } }) }) {
+        const AttributeChartResult plain = ComputeAttributeChart(AttributeKind::U, rows, false);
+        const AttributeChartResult laney = ComputeAttributeChart(AttributeKind::U, rows, false, true);
+        ASSERT_TRUE(laney.failure.isEmpty());
+        EXPECT_TRUE(laney.sigmaZ.isNA());
+        EXPECT_EQ(Values(laney).last(), "N/A");
+        for (std::size_t i = 0; i < laney.ucl.size(); ++i)
+            EXPECT_EQ(laney.ucl[i].y, plain.ucl[i].y);
+    }
+    // The np and c charts have no p' or u': the choice changes nothing there.
+    const auto rows = Rows({ { 3, 50 }, { 5, 50 }, { 1, 50 } });
+    for (AttributeKind kind : { AttributeKind::NP, AttributeKind::C })
+        EXPECT_EQ(
+            Values(ComputeAttributeChart(kind, rows, true, true)), Values(ComputeAttributeChart(kind, rows, true)));
+}
+
+// Four lots of 100 with 10, 20, 30 and 20 nonconforming, worked by hand: p-bar 0.2, each lot's sigma 0.04,
+// the standardised points -2.5, 0, 2.5, 0, their moving ranges all 2.5, sigma z = 2.5 / 1.128; the limits
+// 0.2 +- 3 * 0.04 * sigma z, the lower one drawn at 0.
+TEST(LaneyCharts, FourLotsWorkedByHand)
+{
+    const AttributeChartResult r = ComputeAttributeChart(
+        AttributeKind::P, Rows({ { 10, 100 }, { 20, 100 }, { 30, 100 }, { 20, 100 } }), true, true);
+    ASSERT_TRUE(r.failure.isEmpty());
+    const double sigmaZ = 2.216312056737589;
+    EXPECT_NEAR(r.sigmaZ.value(), sigmaZ, 1e-12);
+    EXPECT_EQ(r.panel.back().caption, "Sigma z:");
+    EXPECT_EQ(r.panel.back().value, "2.2163");
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_NEAR(r.centre.front().y, 0.2, 1e-15);
+        EXPECT_NEAR(r.ucl[i].y, 0.46595744680851064, 1e-12) << i;
+        EXPECT_NEAR(r.lclComputed[i], -0.06595744680851064, 1e-12) << i;
+        EXPECT_EQ(r.lcl[i].y, 0) << i;
+        EXPECT_NEAR(r.zones[0][i].y, 0.37730496453900707, 1e-12) << i; // 0.2 + 2 * 0.04 * sigma z
+        EXPECT_NEAR(r.zones[3][i].y, 0.11134751773049645, 1e-12) << i; // 0.2 - 0.04 * sigma z
+    }
+    // Lots 1 and 3 lie 2.5 of their own sigmas from the centre: within the widened limits.
+    EXPECT_TRUE(Beyond(r).empty());
 }

@@ -28,7 +28,7 @@ TEST_F(Report, ListsProductsAndParameters)
 {
     ProgramRun r = Start({ "--config", demo, "--list-products" });
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, "PSU-100\nRFM-24\n");
+    EXPECT_EQ(r.out, "PSU-100\nRFM-24\nCTL-300\n");
 
     r = Start({ "--config", demo, "--list-parameters" });
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
@@ -862,7 +862,9 @@ TEST_F(Report, PdfOfEveryFurtherChart)
         { { "--kind", "Pareto" }, "Pareto Chart" },
         { { "--kind", "Scatter", "--parameter", "VOUT_5V", "--parameter", "VOUT_3V3" }, "Regression Chart" },
         { { "--kind", "P Chart" }, "p Chart" }, { { "--kind", "NP Chart" }, "np Chart" },
-        { { "--kind", "C Chart" }, "c Chart" }, { { "--kind", "U Chart" }, "u Chart" } };
+        { { "--kind", "C Chart" }, "c Chart" }, { { "--kind", "U Chart" }, "u Chart" },
+        { { "--kind", "U Chart", "--laney" }, QString::fromUtf8("Laney u\u2032 Chart") },
+        { { "--kind", "EWMA" }, "EWMA Chart" }, { { "--kind", "CUSUM", "--k", "1" }, "CUSUM Chart" } };
     for (const auto& [kind, title] : kinds) {
         QFile::remove(file);
         const ProgramRun r = Start(QStringList { "--config", demo } + kind + QStringList { "--pdf", file }, true);
@@ -871,4 +873,172 @@ TEST_F(Report, PdfOfEveryFurtherChart)
         const QString text = moldrin::test::PdfPageText(file, 1);
         EXPECT_TRUE(text.contains("Printed on: ") && text.startsWith(title)) << text.toStdString();
     }
+}
+
+namespace
+{
+
+QJsonObject JsonOf(const ProgramRun& r)
+{
+    return QJsonDocument::fromJson(r.out.toUtf8()).object();
+}
+
+// The points' marks of one side of a report's rules, by position; and how many there are.
+int MarkCount(const QJsonObject& report)
+{
+    int count = 0;
+    for (const char* side : { "upper", "lower" })
+        for (const QJsonValue& v : report["rules"].toObject()[side].toArray())
+            count += v.toString().isEmpty() ? 0 : 1;
+    return count;
+}
+
+} // namespace
+
+// The EWMA and CUSUM of the demo: the main chart's points and within sigma, the nominal as target, the
+// settings from the options or as the windows keep them, the marks counted by --fail-on-rules.
+TEST_F(Report, EwmaAndCusumOfTheDemo)
+{
+    ProgramRun r = Start({ "--config", demo, "--chart", "X-Bar-R", "--json", "-" });
+    const double mainSigma = JsonOf(r)["figures"].toObject()["EstSigma"].toDouble();
+    ASSERT_GT(mainSigma, 0);
+
+    r = Start({ "--config", demo, "--kind", "ewma", "--chart", "X-Bar-R", "--json", "-" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    QJsonObject j = JsonOf(r);
+    EXPECT_EQ(j["chartType"].toString(), "EWMA");
+    EXPECT_EQ(j["subgroupSize"].toInt(), 5);
+    EXPECT_EQ(j["pointCount"].toInt(), j["records"].toInt() / 5);
+    EXPECT_EQ(j["limits"].toObject(),
+        (QJsonObject { { "source", "computed" }, { "method", "EWMA" }, { "targetFrom", "nominal" },
+            { "sigmaFrom", "R-bar/d2" } }));
+    QJsonObject figures = j["figures"].toObject();
+    EXPECT_EQ(figures["Target"].toDouble(), 5.0); // the Spec line's nominal
+    EXPECT_EQ(figures["Sigma"].toDouble(), mainSigma);
+    EXPECT_EQ(figures["Lambda"].toDouble(), 0.2);
+    EXPECT_EQ(figures["L"].toDouble(), 3);
+    const QJsonArray series = j["series"].toArray();
+    ASSERT_EQ(series.size(), 6);
+    EXPECT_EQ(series[0].toObject()["title"].toString(), "EWMA");
+    EXPECT_EQ(series[0].toObject()["points"].toArray().size(), j["pointCount"].toInt());
+    EXPECT_EQ(j["rules"].toObject()["upper"].toArray().size(), j["pointCount"].toInt());
+    EXPECT_EQ(MarkCount(j), figures["Signals"].toInt());
+    EXPECT_GT(MarkCount(j), 0); // the demo's late mean shift
+
+    // The options, and where they are not given the values the window keeps.
+    moldrin::SettingsStore store(home.filePath("settings"));
+    ASSERT_TRUE(store.write("EWMA_Lambda", "0.3"));
+    ASSERT_TRUE(store.write("CUSUM_H", "4"));
+    r = Start({ "--config", demo, "--kind", "EWMA", "--width-l", "2.7", "--json", "-" });
+    figures = JsonOf(r)["figures"].toObject();
+    EXPECT_EQ(figures["Lambda"].toDouble(), 0.3);
+    EXPECT_EQ(figures["L"].toDouble(), 2.7);
+    r = Start({ "--config", demo, "--kind", "CUSUM", "--k", "0.25", "--json", "-" });
+    figures = JsonOf(r)["figures"].toObject();
+    EXPECT_EQ(figures["k"].toDouble(), 0.25);
+    EXPECT_EQ(figures["h"].toDouble(), 4);
+    r = Start({ "--config", demo, "--kind", "CUSUM", "--h", "6", "--json", "-" });
+    EXPECT_EQ(JsonOf(r)["figures"].toObject()["h"].toDouble(), 6);
+
+    // Single readings with the moving range's sigma, a parameter without a nominal judged against its mean.
+    r = Start(
+        { "--config", demo, "--kind", "CUSUM", "--chart", "Individual-MR", "--parameter", "IDLE_CUR", "--json", "-" });
+    j = JsonOf(r);
+    EXPECT_EQ(j["subgroupSize"].toInt(), 1);
+    EXPECT_EQ(j["pointCount"].toInt(), j["records"].toInt());
+    EXPECT_EQ(j["limits"].toObject()["sigmaFrom"].toString(), "MR-bar/d2");
+    EXPECT_EQ(j["limits"].toObject()["targetFrom"].toString(), "mean");
+    EXPECT_EQ(j["series"].toArray()[1].toObject()["title"].toString(), "C-");
+
+    // --fail-on-rules counts the marks.
+    r = Start({ "--config", demo, "--kind", "EWMA", "--json", home.filePath("e.json"), "--fail-on-rules" });
+    EXPECT_EQ(r.code, 3) << r.err.toStdString();
+    r = Start({ "--config", demo, "--kind", "EWMA", "--lambda", "0.05", "--width-l", "6", "--parameter", "VOUT_3V3",
+        "--json", home.filePath("e.json"), "--fail-on-rules" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+
+    // They read the main chart's statement.
+    const ProgramRun main = Start({ "--config", demo, "--sql" });
+    EXPECT_EQ(Start({ "--config", demo, "--sql", "--kind", "CUSUM" }).out, main.out);
+}
+
+TEST_F(Report, LaneyPAndUCharts)
+{
+    ProgramRun r = Start({ "--config", demo, "--kind", "P Chart", "--zones", "--json", "-" });
+    const QJsonObject plain = JsonOf(r);
+    EXPECT_FALSE(plain.contains("limits")); // the plain chart's report as it was
+    r = Start({ "--config", demo, "--kind", "P Chart", "--zones", "--laney", "--json", "-" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject laney = JsonOf(r);
+    const double sigmaZ = laney["figures"].toObject()["SigmaZ"].toDouble();
+    EXPECT_GT(sigmaZ, 0);
+    EXPECT_EQ(laney["limits"].toObject(),
+        (QJsonObject { { "source", "computed" }, { "method", "Laney" }, { "sigmaZ", sigmaZ } }));
+    EXPECT_EQ(laney["panel"].toObject()["captions"].toArray().last().toString(), "Sigma z:");
+    r = Start({ "--config", demo, "--kind", "U Chart", "--laney", "--json", "-" });
+    EXPECT_EQ(JsonOf(r)["limits"].toObject()["method"].toString(), "Laney");
+
+    // The demo's inspection lots of thousands of boards: the ordinary limits put most lots beyond them, Laney's
+    // only the two lots at three times the rates (lots 61 and 136 of 180).
+    for (const char* kind : { "P Chart", "U Chart" }) {
+        QList<int> beyond[2];
+        for (int laneyChart = 0; laneyChart < 2; ++laneyChart) {
+            QStringList args { "--config", demo, "--product", "CTL-300", "--kind", kind, "--test-id", "<All>", "--json",
+                "-" };
+            if (laneyChart)
+                args << "--laney";
+            r = Start(args);
+            ASSERT_EQ(r.code, 0) << r.err.toStdString();
+            const QJsonObject j = JsonOf(r);
+            const QJsonArray data = j["series"].toArray()[0].toObject()["points"].toArray();
+            const QJsonArray ucl = j["series"].toArray()[2].toObject()["points"].toArray();
+            const QJsonArray lcl = j["computedLCL"].toArray();
+            ASSERT_EQ(data.size(), 180);
+            for (int i = 0; i < data.size(); ++i) {
+                const double y = data[i].toArray()[1].toDouble();
+                if (y > ucl[i].toArray()[1].toDouble() || y < lcl[i].toDouble())
+                    beyond[laneyChart] << i + 1;
+            }
+        }
+        EXPECT_GT(beyond[0].size(), 60) << kind;
+        EXPECT_EQ(beyond[1], (QList<int> { 61, 136 })) << kind;
+    }
+}
+
+TEST_F(Report, EwmaCusumAndLaneyUsageErrors)
+{
+    const std::pair<QStringList, QString> cases[] {
+        { { "--kind", "EWMA", "--k", "1" }, "--k belongs to --kind CUSUM" },
+        { { "--kind", "CUSUM", "--lambda", "0.2" }, "--lambda belongs to --kind EWMA" },
+        { { "--kind", "EWMA", "--h", "4" }, "--h belongs to --kind CUSUM" },
+        { { "--width-l", "3" }, "--width-l belongs to --kind EWMA" },
+        { { "--kind", "EWMA", "--lambda", "0" }, "--lambda takes a number above 0 and up to 1" },
+        { { "--kind", "EWMA", "--lambda", "1.01" }, "--lambda takes a number above 0 and up to 1" },
+        { { "--kind", "EWMA", "--lambda", "0,2" }, "--lambda takes a number above 0 and up to 1" },
+        { { "--kind", "EWMA", "--width-l", "-1" }, "--width-l takes a number above 0" },
+        { { "--kind", "EWMA", "--width-l", "inf" }, "--width-l takes a number above 0" },
+        { { "--kind", "CUSUM", "--k", "-0.1" }, "--k takes a number of 0 or more" },
+        { { "--kind", "CUSUM", "--h", "0" }, "--h takes a number above 0" },
+        { { "--kind", "CUSUM", "--h=nan" }, "--h takes a number above 0" },
+        { { "--kind", "CUSUM", "--h", "" }, "--h takes a number above 0" },
+        { { "--laney" }, "--laney belongs to --kind \"P Chart\" or \"U Chart\"" },
+        { { "--kind", "NP Chart", "--laney" }, "--laney belongs to --kind \"P Chart\" or \"U Chart\"" },
+        { { "--kind", "EWMA", "--laney" }, "--laney belongs to --kind \"P Chart\" or \"U Chart\"" },
+    };
+    for (const auto& [extra, message] : cases) {
+        const ProgramRun r = Start(QStringList { "--config", demo, "--json", "-" } + extra);
+        EXPECT_EQ(r.code, 2) << extra.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith("moldrin-report: " + message)) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << extra.join(' ').toStdString();
+    }
+    // The edges of the ranges are taken: lambda 1 (the points themselves), k 0.
+    for (const QStringList& extra :
+        { QStringList { "--kind", "EWMA", "--lambda", "1" }, { "--kind", "CUSUM", "--k", "0" } }) {
+        const ProgramRun r = Start(QStringList { "--config", demo, "--json", "-" } + extra);
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    }
+    // -h stays the help.
+    const ProgramRun help = Start({ "-h" });
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.out.contains("--lambda"));
 }

@@ -41,16 +41,23 @@ frmAttributeChart::frmAttributeChart(
     auto* panel = new QWidget(this);
     ui.setupUi(panel);
     sidePanel()->addWidget(panel);
+    // Laney's p' and u' exist for the p and u charts only.
+    ui.chkLaney->setVisible(!Traits(kind).laneyCaption.isEmpty());
     connect(ui.chkShowZoneABC, &QCheckBox::toggled, this, [this] { chkShowZoneABC_Click(); });
+    connect(ui.chkLaney, &QCheckBox::toggled, this, [this] { chkShowZoneABC_Click(); });
     connect(ui.chkShowGrid, &QCheckBox::toggled, this, [this] { chkShowGrid_Click(); });
 }
 
 QList<WindowSetting> frmAttributeChart::Settings()
 {
     const AttributeKindTraits& t = Traits(mKind);
-    return { CheckBoxSetting(ChartSettingName(t.queryKind, ChartSettingKind::Grid), ui.chkShowGrid),
-        CheckBoxSetting(
-            QStringLiteral("ShowABCZone") + t.settingsPrefix + QStringLiteral("_Chart"), ui.chkShowZoneABC) };
+    QList<WindowSetting> settings {
+        CheckBoxSetting(ChartSettingName(t.queryKind, ChartSettingKind::Grid), ui.chkShowGrid),
+        CheckBoxSetting(QStringLiteral("ShowABCZone") + t.settingsPrefix + QStringLiteral("_Chart"), ui.chkShowZoneABC)
+    };
+    if (!t.laneyCaption.isEmpty())
+        settings << CheckBoxSetting(QStringLiteral("Laney") + t.settingsPrefix + QStringLiteral("_Chart"), ui.chkLaney);
+    return settings;
 }
 
 void frmAttributeChart::LoadOwn()
@@ -64,7 +71,8 @@ void frmAttributeChart::PlotChart()
     {
         const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         const bool zones = ui.chkShowZoneABC->isChecked();
-        mLastOutcome = PlotAttributeChart(mState, mChart, mSelection, mKind, zones, plotHost());
+        mLastOutcome
+            = PlotAttributeChart(mState, mChart, mSelection, mKind, zones, plotHost(), ui.chkLaney->isChecked());
         // Figures beside an empty chart would be the previous plot's: a plot that drew nothing clears them.
         ui.lblSPCParameter->setText(mLastOutcome.result.CaptionText());
         ui.lblSPCParameter1->setText(mLastOutcome.result.ValueText());

@@ -19,6 +19,7 @@ public:
     AttributeKind kind() const { return mKind; }
     const AttributePlotOutcome& lastOutcome() const { return mLastOutcome; }
 
+    // Show Zones and Laney: the chart is drawn again.
     void chkShowZoneABC_Click();
     void chkShowGrid_Click();
 

@@ -270,6 +270,7 @@ void LoadProductSpec(AppState& state, Prompt& prompt, SelectionLists& lists, con
         state.gSpecField4 = QStringList(kSpecTableSlots, QString());
         state.gLSL = QList<double>(kSpecTableSlots, 0.0);
         state.gUSL = QList<double>(kSpecTableSlots, 0.0);
+        state.gNominal = QList<std::optional<double>>(kSpecTableSlots);
 
         const IniFile ini(path);
         const std::pair<const char*, QString*> attributes[]
@@ -299,6 +300,7 @@ void LoadProductSpec(AppState& state, Prompt& prompt, SelectionLists& lists, con
             state.gSpecField4[i] = line.unit;
             state.gLSL[i] = line.lsl;
             state.gUSL[i] = line.usl;
+            state.gNominal[i] = line.nominal;
         });
         if (end == SpecWalkEnd::NotAName)
             DisableParameters(lists);
@@ -312,6 +314,7 @@ void LoadProductSpec(AppState& state, Prompt& prompt, SelectionLists& lists, con
             state.gSpecField4.resize(count);
             state.gLSL.resize(count);
             state.gUSL.resize(count);
+            state.gNominal.resize(count);
             lists.parameterListEnabled = true;
             lists.plotButtonEnabled = true;
         } else {
@@ -362,6 +365,8 @@ std::optional<SpecLine> ParseSpecLine(const QString& text)
         line.lsl = kNoLowerLimit;
     if (IsLimitSentinel(line.usl))
         line.usl = kNoUpperLimit;
+    if (IsNumericText(f.at(3)))
+        line.nominal = LeadingNumber(f.at(3).toLatin1().constData());
     line.unit = f.at(4);
     line.testNo = f.at(5);
     line.name = f.at(6);

@@ -102,6 +102,7 @@ struct SpecLine {
     QString column; // field 0
     double lsl = kNoLowerLimit;
     double usl = kNoUpperLimit;
+    std::optional<double> nominal; // field 3 when it is a number (the process target of the EWMA and CUSUM)
     QString unit; // field 4
     QString testNo; // field 5
     QString name; // field 6

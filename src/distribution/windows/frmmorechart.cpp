@@ -6,6 +6,7 @@
 #include "distribution/windows/frmhistogram.h"
 #include "distribution/windows/frmpareto.h"
 #include "distribution/windows/frmscatter.h"
+#include "timeweighted/windows/frmtimeweightedchart.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -38,6 +39,9 @@ frmMoreChart::frmMoreChart(AppState& state, Prompt& prompt, MoreChartInputs inpu
     for (auto [button, kind] : attributeButtons)
         // Captured by name: clang 14 cannot capture structured bindings.
         connect(button, &LumButton::Click, this, [this, k = kind] { cmdAttributeChart_Click(k); });
+    connect(ui.cmdEWMA_Chart, &LumButton::Click, this, [this] { cmdTimeWeightedChart_Click(TimeWeightedKind::Ewma); });
+    connect(
+        ui.cmdCUSUM_Chart, &LumButton::Click, this, [this] { cmdTimeWeightedChart_Click(TimeWeightedKind::Cusum); });
     connect(ui.cmdClose, &LumButton::Click, this, [this] { close(); });
     connect(ui.cmdDefault, &QPushButton::clicked, this, [this] { close(); });
     Form_Load();
@@ -53,12 +57,12 @@ void frmMoreChart::Form_Load()
 {
     const QStringList& parameters = mInputs.parameters;
     if (parameters.isEmpty() || mInputs.productCount == 0 || !mInputs.parametersEnabled) {
-        for (LumButton* b : { ui.cmdHistogram, ui.cmdPareto, ui.cmdScatter })
+        for (LumButton* b : { ui.cmdHistogram, ui.cmdPareto, ui.cmdScatter, ui.cmdEWMA_Chart, ui.cmdCUSUM_Chart })
             b->SetEnabled(false);
         ui.lblX->setEnabled(false);
         ui.lblY->setEnabled(false);
     } else {
-        for (LumButton* b : { ui.cmdHistogram, ui.cmdPareto, ui.cmdScatter })
+        for (LumButton* b : { ui.cmdHistogram, ui.cmdPareto, ui.cmdScatter, ui.cmdEWMA_Chart, ui.cmdCUSUM_Chart })
             b->SetEnabled(true);
     }
 
@@ -178,6 +182,12 @@ void frmMoreChart::cmdScatter_Click()
 void frmMoreChart::cmdAttributeChart_Click(AttributeKind kind)
 {
     frmAttributeChart window(mState, mPrompt, mInputs.selection, kind, this);
+    ShowChart(window);
+}
+
+void frmMoreChart::cmdTimeWeightedChart_Click(TimeWeightedKind kind)
+{
+    frmTimeWeightedChart window(mState, mPrompt, mInputs.selection, kind, this);
     ShowChart(window);
 }
 

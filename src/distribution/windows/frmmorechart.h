@@ -6,6 +6,7 @@
 #include "common/prompt.h"
 #include "data/loader/plotfunction.h"
 #include "output/windows/chartwindow.h"
+#include "timeweighted/timeweighted.h"
 
 #include "ui_frmmorechart.h"
 
@@ -46,6 +47,7 @@ public:
     void cmdPareto_Click();
     void cmdScatter_Click();
     void cmdAttributeChart_Click(AttributeKind kind);
+    void cmdTimeWeightedChart_Click(TimeWeightedKind kind);
 
     Ui::frmMoreChart ui;
 

@@ -230,6 +230,53 @@ private Q_SLOTS:
         QCOMPARE(Points(w.chart(), kAttrData), 0);
         QVERIFY(w.ui.lblSPCParameter1->text().isEmpty());
     }
+
+    // Laney's p' on lots of thousands that vary between themselves: the box draws the widened limits at
+    // once, with fewer lots beyond them; it is kept, and offered on the p and u windows only.
+    void laneyWidensTheLimitsAndIsKept()
+    {
+        QList<Lot> lots;
+        for (int i = 0; i < 30; ++i) {
+            Lot l;
+            l.inspected = 20000;
+            l.defectives = 300 + 40 * ((i * 7) % 10) + (i == 17 ? 900 : 0);
+            l.units = 200;
+            l.defects = l.defectives / 10;
+            lots << l;
+        }
+        Session s(lots);
+        {
+            frmAttributeChart& w = s.open(AttributeKind::P);
+            QVERIFY(w.ui.chkLaney->isVisibleTo(&w));
+            QVERIFY(!w.ui.chkLaney->isChecked());
+            w.ui.chkShowZoneABC->setChecked(true);
+            const int plainMarks = Points(w.chart(), kAttrUpArrow) + Points(w.chart(), kAttrDownArrow);
+            const double plainUcl = w.chart().series[kAttrUCL].points.y(0);
+            w.ui.chkLaney->setChecked(true);
+            QVERIFY(w.lastOutcome().result.laney);
+            QCOMPARE(w.chart().header.value(0), QString::fromUtf8("Laney p\u2032 Chart"));
+            QVERIFY(w.ui.lblSPCParameter->text().endsWith("\r\nSigma z:"));
+            QVERIFY(w.chart().series[kAttrUCL].points.y(0) > plainUcl);
+            const int laneyMarks = Points(w.chart(), kAttrUpArrow) + Points(w.chart(), kAttrDownArrow);
+            QVERIFY2(laneyMarks > 0 && laneyMarks < plainMarks,
+                qPrintable(QStringLiteral("%1 of %2").arg(laneyMarks).arg(plainMarks)));
+            s.close();
+        }
+        QCOMPARE(s.db.state.registry.read("LaneyP_Chart"), QStringLiteral("1"));
+        frmAttributeChart& again = s.open(AttributeKind::P);
+        QVERIFY(again.ui.chkLaney->isChecked());
+        QVERIFY(again.lastOutcome().result.laney);
+        s.close();
+        QVERIFY(s.open(AttributeKind::U).ui.chkLaney->isVisibleTo(s.window.get()));
+        QVERIFY(!s.window->lastOutcome().result.laney); // the u window keeps its own choice
+        s.close();
+        for (AttributeKind kind : { AttributeKind::NP, AttributeKind::C }) {
+            frmAttributeChart& w = s.open(kind);
+            QVERIFY(!w.ui.chkLaney->isVisibleTo(&w));
+            s.close();
+        }
+        QCOMPARE(s.db.state.registry.read("LaneyNP_Chart"), QString());
+    }
 };
 
 QTEST_MAIN(FrmAttributeChartTest)

@@ -176,10 +176,11 @@ TEST_F(ConfigFolder, NamesThatWouldEndTheirNameAreRefusedWithSectionAndKey)
 
 TEST_F(ConfigFolder, SpecWithGapsAndLimits)
 {
-    Products("[PSU-100]\r\nP_ChartNonConformitiesColumnName=Defectives\r\nC_ChartY_AxisTitle=Defects\r\n"
-             "[PSU-100 Spec]\r\n1=VOUT_5V,4.75,5.25,,V,T100,Output voltage\r\n2=IDLE_CUR,,0.35,,A,,Idle current\r\n"
-             "4=TEMP,abc,  60 ,,\xB0"
-             "C,T300,Temperature,extra\r\n5=<eot>,ignored\r\n6=LATE,1,2,,V,,Late\r\n");
+    Products(
+        "[PSU-100]\r\nP_ChartNonConformitiesColumnName=Defectives\r\nC_ChartY_AxisTitle=Defects\r\n"
+        "[PSU-100 Spec]\r\n1=VOUT_5V,4.75,5.25, 5.00 ,V,T100,Output voltage\r\n2=IDLE_CUR,,0.35,,A,,Idle current\r\n"
+        "4=TEMP,abc,  60 ,,\xB0"
+        "C,T300,Temperature,extra\r\n5=<eot>,ignored\r\n6=LATE,1,2,,V,,Late\r\n");
     LoadProductSpec(state, prompt, lists, "PSU-100");
     EXPECT_TRUE(prompt.messages.isEmpty());
     EXPECT_EQ(lists.parameterList, QStringList({ "T100: [Output voltage]", "Idle current", "T300: [Temperature]" }));
@@ -190,6 +191,7 @@ TEST_F(ConfigFolder, SpecWithGapsAndLimits)
     EXPECT_EQ(state.gSpecField4, QStringList({ "V", "A", QString::fromUtf8("°C") }));
     EXPECT_EQ(state.gLSL, QList<double>({ 4.75, -999, -999 }));
     EXPECT_EQ(state.gUSL, QList<double>({ 5.25, 0.35, 60 }));
+    EXPECT_EQ(state.gNominal, (QList<std::optional<double>> { 5.0, std::nullopt, std::nullopt }));
     EXPECT_EQ(state.gPChartNonConfColumn, "Defectives");
     EXPECT_EQ(state.gPChartSubGroupColumn, "");
     EXPECT_EQ(state.gCChartYAxisTitle, "Defects");
@@ -282,6 +284,8 @@ TEST(SpecLine, SplitAndNumbers)
     EXPECT_CLOSE(line->lsl, -15);
     EXPECT_CLOSE(line->usl, 0.5);
     EXPECT_EQ(line->listItem(), "Name");
+    EXPECT_FALSE(line->nominal.has_value()); // "x" is no nominal
+    EXPECT_EQ(ParseSpecLine("A,,,-2.5,V,,N")->nominal, -2.5);
     EXPECT_FALSE(IsNumericText("5V"));
     EXPECT_FALSE(IsNumericText("nan"));
     EXPECT_FALSE(IsNumericText(""));

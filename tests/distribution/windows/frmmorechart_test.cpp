@@ -48,7 +48,7 @@ struct Lists {
 QList<LumButton*> ChartButtons(const frmMoreChart& m)
 {
     return { m.ui.cmdHistogram, m.ui.cmdPareto, m.ui.cmdScatter, m.ui.cmdP_Chart, m.ui.cmdNP_Chart, m.ui.cmdC_Chart,
-        m.ui.cmdU_Chart };
+        m.ui.cmdU_Chart, m.ui.cmdEWMA_Chart, m.ui.cmdCUSUM_Chart };
 }
 
 // Which of the chart buttons are enabled, "1" or "0" each in ChartButtons order.
@@ -96,9 +96,9 @@ private Q_SLOTS:
             for (const LumButton* b : ChartButtons(m))
                 captions << b->Caption();
             QCOMPARE(captions,
-                (QStringList {
-                    "Histogram Chart", "Pareto Chart", "Scatter Chart", "p Chart", "np Chart", "c Chart", "u Chart" }));
-            QCOMPARE(EnabledButtons(m), QStringLiteral("1111111"));
+                (QStringList { "Histogram Chart", "Pareto Chart", "Scatter Chart", "p Chart", "np Chart", "c Chart",
+                    "u Chart", "EWMA Chart", "CUSUM Chart" }));
+            QCOMPARE(EnabledButtons(m), QStringLiteral("111111111"));
             QCOMPARE(ComboItems(m.ui.cboDataParametersX), l.inputs.parameters);
             QCOMPARE(ComboItems(m.ui.cboDataParametersY), l.inputs.parameters);
             // Nothing stored: two different parameters, not the first against itself.
@@ -121,18 +121,18 @@ private Q_SLOTS:
             l.state.gPChartSubGroupColumn.clear();
             l.state.gNPChartNonConfColumn.clear();
             frmMoreChart m(l.state, l.prompt, l.inputs);
-            QCOMPARE(EnabledButtons(m), QStringLiteral("1110011"));
+            QCOMPARE(EnabledButtons(m), QStringLiteral("111001111"));
             l.state.gCChartNonConfColumn.clear();
             l.state.gUChartSubGroupColumn.clear();
             frmMoreChart none(l.state, l.prompt, l.inputs);
-            QCOMPARE(EnabledButtons(none), QStringLiteral("1110000"));
+            QCOMPARE(EnabledButtons(none), QStringLiteral("111000011"));
         }
         {
-            // No parameters: the three parameter charts, both parameter lists and their labels are off.
+            // No parameters: the five parameter charts, both parameter lists and their labels are off.
             Lists l(dir.filePath("settings"));
             l.inputs.parameters.clear();
             frmMoreChart m(l.state, l.prompt, l.inputs);
-            QCOMPARE(EnabledButtons(m), QStringLiteral("0001111"));
+            QCOMPARE(EnabledButtons(m), QStringLiteral("000111100"));
             for (QWidget* w : std::initializer_list<QWidget*> {
                      m.ui.cboDataParametersX, m.ui.cboDataParametersY, m.ui.lblX, m.ui.lblY })
                 QVERIFY(!w->isEnabled());
@@ -143,7 +143,7 @@ private Q_SLOTS:
             Lists l(dir.filePath("settings"));
             l.inputs.parametersEnabled = false;
             frmMoreChart m(l.state, l.prompt, l.inputs);
-            QCOMPARE(EnabledButtons(m), QStringLiteral("0001111"));
+            QCOMPARE(EnabledButtons(m), QStringLiteral("000111100"));
             QCOMPARE(m.ui.cboDataParametersX->count(), 4);
             QVERIFY(!m.ui.lblX->isEnabled());
         }
@@ -358,12 +358,12 @@ private Q_SLOTS:
             opened.value(1).name.contains(QRegularExpression("^[A-Z][a-z]+\\s")), qPrintable(opened.value(1).name));
         QCOMPARE(opened.value(2).name, QStringLiteral("Output voltage 5V (V)"));
         QCOMPARE(captions,
-            (QStringList {
-                "Histogram Chart", "Pareto Chart", "Regression Chart", "p Chart", "np Chart", "c Chart", "u Chart" }));
+            (QStringList { "Histogram Chart", "Pareto Chart", "Regression Chart", "p Chart", "np Chart", "c Chart",
+                "u Chart", "EWMA Chart", "CUSUM Chart" }));
         QCOMPARE(printCaptions,
             (QStringList { "Print Histogram Chart", "Print Pareto Chart", "Print Scatter Chart", "Print P Chart",
-                "Print NP Chart", "Print C Chart", "Print U Chart" }));
-        QCOMPARE(printers.count, 7);
+                "Print NP Chart", "Print C Chart", "Print U Chart", "Print EWMA", "Print CUSUM" }));
+        QCOMPARE(printers.count, 9);
         QCOMPARE(prompt.texts(), QStringList());
     }
 
