@@ -21,8 +21,8 @@ double PanelNumber(const QString& text)
     return QString(text).remove(QLatin1Char(',')).toDouble();
 }
 
-bool WriteAttributeJson(QIODevice& device, const AppState& state, const ChartModel& chart, const QString& kind,
-    const AttributePlotOutcome& outcome)
+bool WriteAttributeJson(
+    QIODevice& device, const ChartModel& chart, const QString& kind, const AttributePlotOutcome& outcome)
 {
     QJsonObject figures;
     QStringList captions, values;
@@ -35,7 +35,6 @@ bool WriteAttributeJson(QIODevice& device, const AppState& state, const ChartMod
     if (outcome.result.valueTextEndsWithBreak)
         values << QString();
     const int points = int(outcome.result.data.size());
-    const bool evaluated = outcome.rules.completed;
     JsonOut j(device);
     j.raw("{\"chartType\":").string(kind);
     j.raw(",\"records\":").number(double(outcome.records));
@@ -50,9 +49,9 @@ bool WriteAttributeJson(QIODevice& device, const AppState& state, const ChartMod
     j.raw(",\n\"series\":");
     WriteSeries(j, chart);
     j.raw(",\n\"rules\":{\"upper\":");
-    WriteMarks(j, state.gUpperRuleMarks, points, evaluated);
+    WriteMarks(j, outcome.rules.centre, MarkSide::Upper, points);
     j.raw(",\"lower\":");
-    WriteMarks(j, state.gLowerRuleMarks, points, evaluated);
+    WriteMarks(j, outcome.rules.centre, MarkSide::Lower, points);
     j.raw("}}\n");
     return j.flush();
 }
@@ -74,7 +73,7 @@ int AttributeReport(
     if (!outcome.plotted)
         return kExitMessage;
     if (const StepResult r = WriteChart(
-            chart, o, [&](QIODevice& file) { return WriteAttributeJson(file, s, chart, o.kind, outcome); }, out, err))
+            chart, o, [&](QIODevice& file) { return WriteAttributeJson(file, chart, o.kind, outcome); }, out, err))
         return *r;
     if (o.failOnRules && outcome.rules.centreMarks)
         return kExitRules;

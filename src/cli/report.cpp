@@ -10,12 +10,12 @@
 #include "data/config/inifile.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/plotfunction.h"
-#include "data/loader/sampleloader.h"
 #include "output/print/chartprinting.h"
 #include "rules/rulesetup.h"
 #include "shell/chartrules.h"
 #include "variables/controllimits.h"
 #include "variables/variableschart.h"
+#include "variables/variablesplot.h"
 #include "variables/view/chartview.h"
 
 #include <QDir>
@@ -223,8 +223,10 @@ int PlotReport(
     // The rules the window would apply: a scheduled check and the window agree.
     LoadStoredRulesSetup(s);
     // The chart type and group size rules announce their corrections; they do not end the run.
-    StderrPrompt notices;
+    QStringList notices;
     ChartSelection chosen = ApplyChartRules({ o.chart, o.size }, true, notices);
+    for (const QString& notice : notices)
+        StderrPrompt().inform(notice);
     s.gSampleSize = chosen.sampleSize;
     QTemporaryDir listings;
     UsePrivateTempFiles(s, listings);
@@ -239,7 +241,7 @@ int PlotReport(
 
     ChartModel chart = BuildVariablesChartTemplate();
     PromptHost host(prompt);
-    const PlotOutcome outcome = PlotChart(s, chart, sel, host);
+    const VariablesPlotOutcome outcome = PlotVariablesChart(s, chart, sel, host);
     if (!outcome.plotted)
         return kExitMessage;
     if (o.command == ReportCommand::Png) {
@@ -259,7 +261,7 @@ int PlotReport(
                    chart, o,
                    [&](QIODevice& file) {
                        return WriteReportJson(
-                           file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
+                           file, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
                    },
                    out, err)) {
         return *r;

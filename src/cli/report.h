@@ -6,7 +6,6 @@
 #include "common/prompt.h"
 #include "data/config/configfiles.h"
 #include "data/loader/plotfunction.h"
-#include "data/loader/sampleloader.h"
 
 #include <QIODevice>
 #include <QTextStream>

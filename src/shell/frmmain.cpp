@@ -77,7 +77,8 @@ QString LimitText(const QList<double>& limits, int i, double sentinel)
 
 } // namespace
 
-// The loaders reach the window through this: prompts, the panel state, chart resets and the event loop.
+// The plot reaches the window through this: prompts, chart resets and the event loop. The window holds the
+// plotting state of its panel itself, from the press of Start Plot until the plot returns.
 class frmMain::WindowHost : public data::PlotHost
 {
 public:
@@ -86,8 +87,6 @@ public:
     {
     }
     Prompt& prompt() override { return mWindow.mPrompt; }
-    // The window holds the plotting state itself, from the press of Start Plot until the loader returns.
-    void SetPanelEnabled(bool) override { }
     void ChartReset() override
     {
         mWindow.lblSPCParameter1->clear();
@@ -358,7 +357,10 @@ void frmMain::cboXBarSize_Click()
 void frmMain::ApplyChartTypeRules(bool chartTypeChanged)
 {
     const ChartSelection before { cboSelectChart->currentText(), mState.gSampleSize };
-    const ChartSelection after = ApplyChartRules(before, chartTypeChanged, mPrompt);
+    QStringList notices;
+    const ChartSelection after = ApplyChartRules(before, chartTypeChanged, notices);
+    for (const QString& notice : notices)
+        mPrompt.inform(notice);
     {
         // The corrections are the window's own changes: they neither re-run these rules nor re-plot.
         const bool wasLoading = mLoading;
@@ -473,7 +475,7 @@ void frmMain::RunPlot()
     {
         WindowHost host(*this);
         mRenderClock.start();
-        mLastOutcome = data::PlotChart(mState, mChart, selection, host);
+        mLastOutcome = PlotVariablesChart(mState, mChart, selection, host);
     }
     if (mLastOutcome.stopped && mStopClock.isValid())
         mStopLatencyMs = mStopClock.elapsed();

@@ -4,9 +4,9 @@
 #include "common/appstate.h"
 #include "common/prompt.h"
 #include "data/config/configfiles.h"
-#include "data/loader/sampleloader.h"
 #include "shell/mainsettings.h"
 #include "variables/chartmodel.h"
+#include "variables/variablesplot.h"
 
 #include "ui_frmmain.h"
 
@@ -57,7 +57,7 @@ public:
     ChartModel& chart() { return mChart; }
     ChartView* chartView() const { return ocxXBarChart; }
     bool plotting() const { return mPlotRunning; }
-    const data::PlotOutcome& lastOutcome() const { return mLastOutcome; }
+    const VariablesPlotOutcome& lastOutcome() const { return mLastOutcome; }
     int plotCount() const { return mPlotCount; }
     // Milliseconds from the confirmed Stop Plot to the loader's return, -1 when the last plot was not stopped.
     qint64 lastStopLatencyMs() const { return mStopLatencyMs; }
@@ -132,7 +132,7 @@ private:
     Prompt& mPrompt;
     ChartModel mChart;
     data::SelectionLists mLists;
-    data::PlotOutcome mLastOutcome;
+    VariablesPlotOutcome mLastOutcome;
     std::function<bool(const QUrl&)> mOpenUrl;
 
     // Form-level state.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "variables/chartmodel.h"
+#include "variables/controllimits.h"
 #include "variables/statistics.h"
 
 #include <QString>
@@ -43,6 +44,14 @@ void WriteRefreshPageCaption(ChartModel& chart, const QString& chartTitle);
 // 8 are shown again, so a blink that was stopped half way never hides them in the next plot. The caller
 // clears its panel labels and stops its rule-flash timer.
 void ResetVariablesChart(ChartModel& chart, const QString& chartType, const QString& unit, const QString& chartTitle);
+
+// Copies template series templateIndex as the new last series; "Range" puts it on custom axis 0, any
+// other name leaves it on the template's axis. Returns the new index, -1 when the template is missing.
+int AddLimitLineSeries(ChartModel& chart, const QString& chartName, int templateIndex = kSeriesLimitTemplate);
+// Draws the computed lines across the points of series 0: USL and LSL on series 3 and 2, every other line
+// a copy of series 1 (from series 9 up, in the limits' order), the centre lines in their own colour; then
+// sets each axis' label step to the spread of its data series over its point count.
+void FillControlLimits(ChartModel& chart, const ControlLimits& limits);
 
 // Adds a subgroup's points to series 0, 5, 4 and 6 (the last labelled with the subgroup number).
 void AddSubgroupPoints(ChartModel& chart, const SubgroupPoint& point);

@@ -142,12 +142,27 @@ TEST(AttributeChart, RulesCompareEachPointWithItsOwnLimits)
     EXPECT_DOUBLE_EQ(up.points.x(0), 7); // point index 6 + x offset 1
     EXPECT_TRUE(up.marks.ruleMarks);
     EXPECT_TRUE(chart.series[kAttrDownArrow].points.isEmpty());
-    EXPECT_EQ(f.db.state.gUpperRuleMarks.value(6), "R1+");
+    EXPECT_EQ(RuleMarkText(out.rules.centre[6], MarkSide::Upper), "R1+");
 
     // Switched off in the set-up's attribute column, R1+ is not checked.
     f.db.state.gRulesSetup[6 * int(RuleGroup::R1Upper) + kColumnAttribute - 1] = QLatin1Char('0');
     ChartModel again = BuildAttributeChartTemplate(AttributeKind::P);
     EXPECT_FALSE(f.plot(again, AttributeKind::P, true).rules.centreMarks);
+}
+
+TEST(AttributeChart, ZoneRulesCompareEachPointWithItsOwnZoneLine)
+{
+    // The large first lot's own 2-sigma line (0.0790) lies below the rate 0.08 of the two small lots that
+    // follow it, whose own line is 0.1480: no point lies beyond its own line, so R2 marks nothing.
+    Fixture f({ P(16, 400), P(2, 25), P(2, 25), P(1, 25), P(1, 25) });
+    ChartModel chart = BuildAttributeChartTemplate(AttributeKind::P);
+    const AttributePlotOutcome out = f.plot(chart, AttributeKind::P, true);
+    ASSERT_TRUE(out.plotted && out.rules.completed);
+    const ChartSeries& upperB = chart.series[7];
+    EXPECT_LT(upperB.points.y(0), 0.08);
+    EXPECT_GT(upperB.points.y(1), 0.08);
+    EXPECT_FALSE(out.rules.centre.anyMarked());
+    EXPECT_TRUE(chart.series[kAttrUpArrow].points.isEmpty());
 }
 
 TEST(AttributeChart, MessagesEndThePlotWithoutLines)

@@ -25,7 +25,6 @@ class Host : public PlotHost
 public:
     ScriptedPrompt scripted;
     Prompt& prompt() override { return scripted; }
-    void SetPanelEnabled(bool) override { }
 };
 
 // Columns of the results table: V the worked readings 2 4 4 4 5 5 7 9 (then nulls), M readings of mean 0,

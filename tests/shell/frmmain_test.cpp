@@ -451,7 +451,7 @@ void FrmMainTest::plotWithLimitsZonesAndMarks()
     w.chkShowZoneABC->click();
     QCOMPARE(w.plotCount(), 2);
     QCOMPARE(s.prompt.texts(), QStringList());
-    const data::PlotOutcome& out = w.lastOutcome();
+    const VariablesPlotOutcome& out = w.lastOutcome();
     QVERIFY(out.plotted);
     QCOMPARE(out.pointCount, 200L);
     const ChartModel& chart = w.chart();

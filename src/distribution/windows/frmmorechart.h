@@ -4,7 +4,7 @@
 #include "attributes/attributechart.h"
 #include "common/appstate.h"
 #include "common/prompt.h"
-#include "data/loader/sampleloader.h"
+#include "data/loader/plotfunction.h"
 #include "output/windows/chartwindow.h"
 
 #include "ui_frmmorechart.h"

@@ -6,7 +6,7 @@
 #include "common/prompt.h"
 #include "data/access/connectdatasource.h"
 #include "data/config/configfiles.h"
-#include "data/loader/sampleloader.h"
+#include "data/loader/plotfunction.h"
 #include "testsupport.h"
 
 #include <QDir>

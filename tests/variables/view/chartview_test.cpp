@@ -1,7 +1,7 @@
 // Tests of ChartView: page range, labels and their placement, one-band charts, the PNG and PDF drawings.
 #include "variables/view/chartview.h"
 
-#include "common/prompt.h"
+#include "common/appstate.h"
 #include "rules/ruleengine.h"
 #include "rules/rulemarks.h"
 #include "variables/controllimits.h"
@@ -36,7 +36,6 @@ ChartModel PlottedChart(int subgroups, bool zones = false)
     LimitInputs in;
     in.chartType = kChartXBarR;
     in.sampleSize = 5;
-    in.chartTitle = QStringLiteral("Prod Par");
     in.showZones = zones;
     in.stat.XDoubleBar = 10.3;
     in.stat.AverageVariation = 1.4;
@@ -44,29 +43,29 @@ ChartModel PlottedChart(int subgroups, bool zones = false)
     in.stat.PointCount = subgroups;
     in.stat.EstSigma = 1.4 / 2.326;
     in.stat.Cp = in.stat.CpK = in.stat.CpU = in.stat.CpL = Figure::na();
-    ScriptedPrompt prompt;
-    DrawControlLimits(chart, in, prompt);
+    FillControlLimits(chart, ComputeControlLimits(in));
+    WritePageChangeCaption(chart, QStringLiteral("Prod Par"));
     return chart;
 }
 
 // An Individual-MR chart of the readings with zones, its centre axis widened and the rules evaluated, as
 // the loader leaves it.
-ChartModel MarkedIndividualChart(const QList<double>& readings, AppState& state)
+ChartModel MarkedIndividualChart(const QList<double>& readings)
 {
     ChartModel chart = BuildVariablesChartTemplate();
     ResetVariablesChart(chart, kChartIndividualMR, QString(), QStringLiteral("Prod Par"));
     IndividualAccumulator acc;
     for (double r : readings)
         AddIndividualPoints(chart, acc.add(r));
-    ScriptedPrompt prompt;
     LimitInputs in;
     in.chartType = kChartIndividualMR;
     in.showZones = true;
-    in.chartTitle = QStringLiteral("Prod Par");
-    in.stat = acc.finish(kNoUpperLimit, kNoLowerLimit, prompt);
-    DrawControlLimits(chart, in, prompt);
+    in.stat = acc.finish(kNoUpperLimit, kNoLowerLimit);
+    const ControlLimits limits = ComputeControlLimits(in);
+    FillControlLimits(chart, limits);
+    WritePageChangeCaption(chart, QStringLiteral("Prod Par"));
     ExpandAxisRange(chart, kSeriesXBar, AxisId::Left);
-    EvaluateVariablesRules(state, chart, kChartIndividualMR, prompt);
+    EvaluateVariablesRules(chart, limits, kChartIndividualMR, kDefaultRulesSetup, true);
     return chart;
 }
 
@@ -288,8 +287,7 @@ private Q_SLOTS:
 
     void ruleMarksAtTheBandEdgesAreLabelledInsideAndApart()
     {
-        AppState state { QString() };
-        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(400), state);
+        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(400));
         ChartView view;
         view.resize(900, 600);
         int checked = 0, variationPages = 0;
@@ -311,8 +309,7 @@ private Q_SLOTS:
 
     void pagesOfMoreThan500PointsLabelEveryMark()
     {
-        AppState state { QString() };
-        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(1500), state);
+        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(1500));
         chart.maxPointsPerPage = 0;
         ChartView view;
         view.resize(900, 600);
@@ -340,8 +337,7 @@ private Q_SLOTS:
 
     void labelsStayApartInPngAndPdf()
     {
-        AppState state { QString() };
-        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(700), state);
+        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(700));
         chart.maxPointsPerPage = 0;
         QTemporaryDir dir;
         ChartView view;
