@@ -32,11 +32,13 @@ servers_load() {
 }
 
 server_config() {
-  local src=$1 dest=$2 dsn=$3 user=spc password=
+  local src=$1 dest=$2 dsn=$3 user=spc password= database=spcdata
   [ "$dsn" = bench_maria ] && password=spc
+  # An SQLite data source names its file itself.
+  [ "$dsn" = bench_sqlite ] && database= user=
   mkdir -p "$dest"
   cp "$src/PRODUCTS.INI" "$dest/"
-  sed -e "s/^DatabaseName=.*/DatabaseName=spcdata/" -e "s/^DataSourceName=.*/DataSourceName=$dsn/" \
+  sed -e "s/^DatabaseName=.*/DatabaseName=$database/" -e "s/^DataSourceName=.*/DataSourceName=$dsn/" \
     -e "s/^UserName=.*/UserName=$user/" -e "s/^Password=.*/Password=$password/" "$src/ATE.INI" > "$dest/ATE.INI"
 }
 
