@@ -3,6 +3,7 @@
 #   mariadb-test-server.sh start DIR   creates DIR/data, starts the server, creates database spcdata and the
 #                                      user spc (password "spc", every privilege on spcdata)
 #   mariadb-test-server.sh stop DIR    stops the server and removes DIR
+# MARIADB_BUFFER_POOL (default 16M) sizes the server's buffer pool: benchmarks give it room for their tables.
 # Debian's own server (if any) is not touched.
 set -euo pipefail
 cmd=${1:-}
@@ -41,7 +42,7 @@ case "$cmd" in
     mariadb-install-db --no-defaults --datadir="$dir/data" --user="$user" --auth-root-authentication-method=socket \
       --skip-test-db >"$dir/install.log" 2>&1
     mariadbd --no-defaults --datadir="$dir/data" --socket="$dir/mysqld.sock" --pid-file="$dir/mysqld.pid" \
-      --skip-networking --user="$user" --log-error="$dir/log" --innodb-buffer-pool-size=16M \
+      --skip-networking --user="$user" --log-error="$dir/log" --innodb-buffer-pool-size="${MARIADB_BUFFER_POOL:-16M}" \
       --character-set-server=utf8mb4 >/dev/null 2>&1 &
     for _ in $(seq 1 200); do
       [ -S "$dir/mysqld.sock" ] && break

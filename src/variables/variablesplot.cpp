@@ -95,6 +95,10 @@ private:
     Status stamp(int index, std::optional<WallTime>& out) const
     {
         const Recordset::RawField raw = mRs.Raw(index);
+        if (raw.kind == Kind::Time) {
+            out = raw.time;
+            return {};
+        }
         if (raw.kind == Kind::Text) {
             if ((out = ParseIsoWallTime(raw.text)))
                 return {};

@@ -59,11 +59,12 @@ public:
     QString connectionName() const { return mName; }
     const Schema& schema() const { return mSchema; }
     DataError engineError(const QSqlError& error, bool duringFetch) const;
+    const std::function<bool()>& progressCallback() const { return mProgress; }
 
-    // While a statement runs on an SQLite engine (files, loaded Access and Excel tables), `callback` is
-    // called every few thousand steps of the engine, also during a long sort before the first row; it
-    // returns false to interrupt the statement (which then fails with kErrInterrupted). Other engines
-    // never call it. An empty callback removes it.
+    // While a statement runs, `callback` is called often (SQLite: every few thousand steps of the engine,
+    // also during a long sort before the first row; ODBC: every few milliseconds while the statement or its
+    // first block of rows is awaited); it returns false to interrupt the statement (which then fails with
+    // kErrInterrupted). An empty callback removes it.
     void SetProgressCallback(std::function<bool()> callback);
 
 private:
@@ -127,12 +128,13 @@ public:
     int FieldIndex(const QString& alias) const;
     FieldResult Field(int index) const;
     // What the engine holds in a field, for reading many rows without making a value per field: a number,
-    // a null, or text (UTF-8, valid until the next move). Other where Field must say (another engine, no
-    // current record, an unknown index): Field then gives the value or the error.
+    // a null, text (UTF-8, valid until the next move) or a date and time. Other where Field must say (another
+    // engine, no current record, an unknown index): Field then gives the value or the error.
     struct RawField {
-        enum class Kind { Other, Null, Number, Text } kind = Kind::Other;
+        enum class Kind { Other, Null, Number, Text, Time } kind = Kind::Other;
         double number = 0;
         std::string_view text;
+        WallTime time;
     };
     RawField Raw(int index) const;
     // The aliases of the result's columns, in statement order.

@@ -1,6 +1,7 @@
 // Opening ODBC data sources and SQL Server: the driver manager's strings, the engine behind a DSN and
 // what each engine needs to stay read-only.
 #include "data/access/connection.h"
+#include "data/access/rowcursor.h"
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -30,11 +31,9 @@ QString OdbcInstValue(const QString& section, const QString& key, const char* fi
 
 QString OdbcInfo(const QSqlDatabase& db, SQLUSMALLINT what)
 {
-    const QVariant handle = db.driver()->handle();
-    // QODBC hands out the SQLHDBC as a void* (SQLHANDLE's underlying type).
-    if (!handle.isValid() || (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 && qstrcmp(handle.typeName(), "void*") != 0))
+    SQLHDBC hdbc = OdbcHandle(db);
+    if (!hdbc)
         return {};
-    SQLHANDLE hdbc = *static_cast<const SQLHANDLE*>(handle.constData());
     SQLCHAR buf[256] = { 0 };
     SQLSMALLINT len = 0;
     if (!SQL_SUCCEEDED(SQLGetInfo(hdbc, what, buf, sizeof buf, &len)))
@@ -111,7 +110,7 @@ Status Connection::openOdbc(const ParsedConnectionString& p)
         // ReadOnly switch is turned off, also where the data source sets it: it refuses statements other than
         // SELECT, the one that makes the session read-only among them, but not the writes of a function a
         // SELECT calls.
-        ro += QStringLiteral(";ReadOnly=0;UseDeclareFetch=1;Fetch=1000;");
+        ro += QStringLiteral(";ReadOnly=0;UseDeclareFetch=1;Fetch=4096;");
         if (Status s = openOdbcString(ro))
             return s;
     } else if (mDbms.contains(QLatin1String("MySQL"), Qt::CaseInsensitive)

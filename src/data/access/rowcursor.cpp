@@ -1,4 +1,4 @@
-// Row cursors: SQLite through its own API, every other engine through Qt SQL.
+// Row cursors: SQLite through its own API, other engines through Qt SQL (ODBC: odbccursor.cpp).
 #include "data/access/rowcursor.h"
 
 #include "data/access/values.h"
@@ -91,13 +91,13 @@ public:
         using Kind = Recordset::RawField::Kind;
         switch (sqlite3_column_type(mStmt, index)) {
         case SQLITE_NULL:
-            return { Kind::Null, 0, {} };
+            return { Kind::Null, 0, {}, {} };
         case SQLITE_INTEGER:
         case SQLITE_FLOAT:
-            return { Kind::Number, sqlite3_column_double(mStmt, index), {} };
+            return { Kind::Number, sqlite3_column_double(mStmt, index), {}, {} };
         case SQLITE_TEXT: {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(mStmt, index));
-            return { Kind::Text, 0, std::string_view(text, std::size_t(sqlite3_column_bytes(mStmt, index))) };
+            return { Kind::Text, 0, std::string_view(text, std::size_t(sqlite3_column_bytes(mStmt, index))), {} };
         }
         default:
             return {};
@@ -190,9 +190,13 @@ Status ExecuteStatement(
         status = sqlite->exec(sql, parameters);
         cursor = std::move(sqlite);
     } else {
-        auto qt = std::make_unique<QtSqlCursor>(db, connection);
-        status = qt->exec(sql, parameters);
-        cursor = std::move(qt);
+        if (void* dbc = OdbcHandle(db))
+            cursor = ExecuteOdbcStatement(connection, dbc, sql, parameters, status);
+        if (!cursor && !status) {
+            auto qt = std::make_unique<QtSqlCursor>(db, connection);
+            status = qt->exec(sql, parameters);
+            cursor = std::move(qt);
+        }
     }
     if (status)
         cursor.reset();

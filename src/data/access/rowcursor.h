@@ -27,8 +27,16 @@ public:
 // The SQLite engine behind a Qt connection (files, loaded Access and Excel tables), or null.
 sqlite3* SqliteHandle(const QSqlDatabase& db);
 
-// Runs `sql` with the values of its '?' on the connection's engine: SQLite through its own API, every
-// other engine through Qt SQL.
+// The SQLHDBC behind a Qt ODBC connection, or null.
+void* OdbcHandle(const QSqlDatabase& db);
+
+// Runs `sql` with the values of its '?' on an ODBC connection (`dbc`) and reads its rows in blocks of bound
+// columns. Null, with no error, when a column has a type not bound there (binary, GUID, intervals ...).
+std::unique_ptr<RowCursor> ExecuteOdbcStatement(
+    const Connection& connection, void* dbc, const QString& sql, const QStringList& parameters, Status& status);
+
+// Runs `sql` with the values of its '?' on the connection's engine: SQLite through its own API, ODBC
+// engines in blocks of bound columns, anything else through Qt SQL.
 Status ExecuteStatement(const Connection& connection, const QString& sql, const QStringList& parameters,
     std::unique_ptr<RowCursor>& cursor);
 

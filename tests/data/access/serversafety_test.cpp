@@ -6,8 +6,8 @@
 #include "data/access/connectdatasource.h"
 #include "data/access/connection.h"
 #include "data/config/querybuilder.h"
-#include "odbcenv.h"
 #include "qtprinters.h"
+#include "testservers.h"
 
 #include <QDir>
 #include <QProcess>
@@ -20,14 +20,11 @@
 
 using namespace moldrin;
 using namespace moldrin::data;
+using test::Env;
+using test::Exec;
 
 namespace
 {
-
-QString Env(const char* name)
-{
-    return QString::fromLocal8Bit(qgetenv(name));
-}
 
 // The values a person could type into the serial box, or a site could give a tester or Test ID: each tries
 // to end its literal and run a statement of its own, by the rules of one engine or another.
@@ -60,15 +57,6 @@ const Unit kUnits[] = {
     { "a3", "ATE-03", "2026-12-05 09:00:00", 5.05 },
     { "A1", "ATE-03", "2026-12-05 09:00:00", 5.07 },
 };
-
-bool Exec(const QString& connection, const QString& sql)
-{
-    QSqlQuery q(QSqlDatabase::database(connection));
-    const bool ok = q.exec(sql);
-    if (!ok)
-        ADD_FAILURE() << qPrintable(sql) << ": " << qPrintable(q.lastError().text());
-    return ok;
-}
 
 long Count(const QString& connection, const QString& table)
 {
@@ -159,26 +147,15 @@ protected:
     {
         dir = new QTemporaryDir;
         ASSERT_TRUE(dir->isValid());
-        ASSERT_FALSE(Env("MOLDRIN_PG_DIR").isEmpty()) << "the postgres fixture starts the server";
-        ASSERT_FALSE(Env("MOLDRIN_MARIADB_DIR").isEmpty()) << "the mariadb fixture starts the server";
-        const QString socket = QDir(Env("MOLDRIN_MARIADB_DIR")).filePath(QStringLiteral("mysqld.sock"));
-        ASSERT_TRUE(test::UsePrivateOdbc(dir->path(),
-            // A site's data source may set the driver's own read-only switch, which refuses the statement that
-            // makes a session read-only.
-            QStringLiteral("[pg]\nDriver=PostgreSQL Unicode\nServername=%1\nPort=%2\nDatabase=spcdata\nReadOnly=1\n"
-                           "[maria]\nDriver=MariaDB Unicode\nSocket=%3\nDatabase=spcdata\n")
-                .arg(Env("MOLDRIN_PG_DIR"), Env("MOLDRIN_PG_PORT"), socket)));
+        // A site's data source may set the driver's own read-only switch, which refuses the statement that
+        // makes a session read-only.
+        test::UseServerDsns(dir->path(), QStringLiteral("ReadOnly=1\n"));
+        test::OpenAdminConnections(QStringLiteral("pgadmin"), QStringLiteral("mariaadmin"));
         SetUpPostgreSQL();
-        SetUpMariaDB(socket);
+        SetUpMariaDB();
     }
     static void SetUpPostgreSQL()
     {
-        QSqlDatabase pg = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("pgadmin"));
-        pg.setHostName(Env("MOLDRIN_PG_DIR"));
-        pg.setPort(Env("MOLDRIN_PG_PORT").toInt());
-        pg.setUserName(QStringLiteral("spc"));
-        pg.setDatabaseName(QStringLiteral("spcdata"));
-        ASSERT_TRUE(pg.open()) << qPrintable(pg.lastError().text());
         const QString a = QStringLiteral("pgadmin");
         for (const char* sql : { "DROP VIEW IF EXISTS \"Leaky\"", "DROP FUNCTION IF EXISTS leak()",
                  "DROP TABLE IF EXISTS \"Units\"", "DROP TABLE IF EXISTS victim",
@@ -201,12 +178,8 @@ protected:
         ASSERT_TRUE(Exec(a, QStringLiteral("ALTER ROLE legacy SET standard_conforming_strings = off")));
         ASSERT_TRUE(Exec(a, QStringLiteral("ALTER ROLE legacy SET escape_string_warning = off")));
     }
-    static void SetUpMariaDB(const QString& socket)
+    static void SetUpMariaDB()
     {
-        QSqlDatabase m = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), QStringLiteral("mariaadmin"));
-        m.setDatabaseName(
-            QStringLiteral("DRIVER={MariaDB Unicode};SOCKET=%1;DATABASE=spcdata;UID=spc;PWD=spc").arg(socket));
-        ASSERT_TRUE(m.open()) << qPrintable(m.lastError().text());
         const QString a = QStringLiteral("mariaadmin");
         for (const char* sql : { "DROP VIEW IF EXISTS Leaky", "DROP FUNCTION IF EXISTS leak",
                  "DROP TABLE IF EXISTS Units", "DROP TABLE IF EXISTS victim",
@@ -221,10 +194,7 @@ protected:
     }
     static void TearDownTestSuite()
     {
-        for (const char* name : { "pgadmin", "mariaadmin" }) {
-            QSqlDatabase::database(QLatin1String(name)).close();
-            QSqlDatabase::removeDatabase(QLatin1String(name));
-        }
+        test::CloseConnections({ QStringLiteral("pgadmin"), QStringLiteral("mariaadmin") });
         delete dir;
         dir = nullptr;
     }
