@@ -42,6 +42,7 @@ bool WriteHistogramJson(
     JsonOut j(device);
     j.raw("{\"chartType\":\"Histogram\"");
     j.raw(",\"records\":").number(double(outcome.records));
+    WriteSkipped(j, outcome.skipped);
     j.raw(",\"pointCount\":").number(double(h.cells.size()));
     j.raw(",\"figures\":").value(figures);
     j.raw(",\"panel\":").value(PanelJson(HistogramPanelCaptions(), h.panelValues));
@@ -75,6 +76,7 @@ int HistogramReport(
     ApplyHistogramWindowLook(s, chart);
     data::PromptHost host(prompt);
     const HistogramOutcome outcome = PlotHistogram(s, chart, SelectionFor(session, o, index), cells, host);
+    TellSkipped(err, outcome.skipped);
     if (!outcome.drawn) {
         if (outcome.message.isEmpty())
             err << "moldrin-report: the histogram draws nothing: the mean or the standard deviation of the readings "

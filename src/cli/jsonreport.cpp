@@ -82,6 +82,20 @@ JsonOut& JsonOut::spill()
     return *this;
 }
 
+void WriteSkipped(JsonOut& j, const SkippedRows& skipped)
+{
+    if (skipped.notNumbers > 0)
+        j.raw(",\"skipped\":").number(double(skipped.notNumbers));
+    if (skipped.unreadableTimes > 0)
+        j.raw(",\"unreadableTimes\":").number(double(skipped.unreadableTimes));
+}
+
+void TellSkipped(QTextStream& err, const SkippedRows& skipped)
+{
+    if (skipped.any())
+        err << SkippedRowsText(skipped) << '\n';
+}
+
 void WriteMarks(JsonOut& j, const RuleMarks& marks, MarkSide side, int pointCount)
 {
     // One string per point, written as it goes (a chart may have millions of points, few of them marked).
@@ -196,6 +210,7 @@ bool WriteReportJson(QIODevice& device, const ChartModel& chart, const QString& 
     // As the panel's "Size:": an Individual-MR chart plots single readings.
     j.raw(",\"subgroupSize\":").number(outcome.stat.IsSubgroupChart ? subgroupSize : 1);
     j.raw(",\"records\":").number(double(outcome.records));
+    WriteSkipped(j, outcome.skipped);
     j.raw(",\"pointCount\":").number(double(outcome.pointCount));
     j.raw(",\"figures\":").value(figures);
     j.raw(",\"panel\":").value(PanelJson(panelCaptions, l.panelValues));

@@ -18,6 +18,7 @@ bool WriteParetoJson(QIODevice& device, const ChartModel& chart, const ParetoOut
     JsonOut j(device);
     j.raw("{\"chartType\":\"Pareto\"");
     j.raw(",\"records\":").number(double(outcome.records));
+    WriteSkipped(j, outcome.skipped);
     j.raw(",\"pointCount\":").number(double(outcome.ranking.items.size()));
     j.raw(",\"header\":").value(QJsonArray::fromStringList(chart.header));
     j.raw(",\"xTitle\":").string(outcome.xTitle);
@@ -50,6 +51,7 @@ int ParetoReport(
     data::PromptHost host(prompt);
     const ParetoOutcome outcome = PlotPareto(
         s, chart, selection, host, o.paretoPerParameter ? ParetoReading::PerParameter : ParetoReading::Auto);
+    TellSkipped(err, outcome.skipped);
     if (!outcome.failure.isEmpty())
         return kExitMessage;
     if (const StepResult r = WriteChart(

@@ -242,6 +242,7 @@ int PlotReport(
     ChartModel chart = BuildVariablesChartTemplate();
     PromptHost host(prompt);
     const VariablesPlotOutcome outcome = PlotVariablesChart(s, chart, sel, host);
+    TellSkipped(err, outcome.skipped);
     if (!outcome.plotted)
         return kExitMessage;
     if (o.command == ReportCommand::Png) {

@@ -32,6 +32,7 @@ bool WriteScatterJson(QIODevice& device, const ChartModel& chart, const ScatterO
     JsonOut j(device);
     j.raw("{\"chartType\":\"Scatter\"");
     j.raw(",\"records\":").number(double(outcome.pairs));
+    WriteSkipped(j, outcome.skipped);
     j.raw(",\"pointCount\":").number(double(outcome.pairs));
     j.raw(",\"header\":").value(QJsonArray::fromStringList(chart.header));
     j.raw(",\"axisTitles\":").value(QJsonObject { { "left", chart.left.title }, { "bottom", chart.bottom.title } });
@@ -67,6 +68,7 @@ int ScatterReport(
     chart.series[kScatterSeriesData].marks.visible = s.gShowScatterSampleNumber;
     data::PromptHost host(prompt);
     const ScatterOutcome outcome = PlotScatter(s, chart, selection, inputs, host);
+    TellSkipped(err, outcome.skipped);
     if (!outcome.failure.isEmpty())
         return kExitMessage;
     if (const StepResult r = WriteChart(

@@ -94,6 +94,7 @@ bool WriteScreenJson(QIODevice& device, const ScreenPage& page)
     for (qsizetype i = 0; i < page.selection.size(); ++i)
         (i ? j.raw(",") : j).string(page.selection[i].key).raw(":").value(page.selection[i].value);
     j.raw("},\"records\":").number(double(r.records));
+    WriteSkipped(j, r.skipped);
     j.raw(",\"testers\":[");
     for (qsizetype i = 0; i < r.testers.size(); ++i)
         (i ? j.raw(",") : j).string(r.testers[i]);
@@ -135,6 +136,7 @@ int ScreenReport(
     page.product = session.product;
     page.result = screening::ScreenParameters(s, sel, session.lists.parameterList, host);
     const ScreenResult& r = page.result;
+    TellSkipped(err, r.skipped);
     if (!r.completed)
         return kExitMessage;
     page.selection = screening::ScreenSelection(s, sel, r);
