@@ -23,6 +23,11 @@ void WindowOutputHost::SetPrintEnabled(bool enable)
         mParts.printButton->SetEnabled(enable);
 }
 
+QString WindowOutputHost::ChooseOutputFile(const FileDialogRequest& request)
+{
+    return moldrin::ChooseOutputFile(mParts.prompt, mParts.state.registry, request);
+}
+
 QString WindowOutputHost::WritePng(const ChartModel& chart, const QString& file)
 {
     const QSize size = mParts.view && !mParts.view->size().isEmpty() ? mParts.view->size() : kFallbackPngSize;
@@ -58,16 +63,30 @@ void WindowOutputHost::ChartChanged()
         mParts.view->render(mParts.chart);
 }
 
+QString ChooseOutputFile(Prompt& prompt, SettingsStore& store, const FileDialogRequest& request)
+{
+    const QString file = ChooseFileToWrite(prompt, request);
+    if (!file.isEmpty())
+        RememberOutputFolder(store, file);
+    return file;
+}
+
+void ShowOutputMessage(Prompt& prompt, const OutputMessage& message)
+{
+    if (message)
+        prompt.ask(*message);
+}
+
 void ExportChartWindow(const ChartWindowParts& parts, const ChartOutputRow& row)
 {
     WindowOutputHost host(parts);
-    ExportChart(host, row);
+    ShowOutputMessage(parts.prompt, ExportChart(host, row));
 }
 
 void PrintChartWindow(const ChartWindowParts& parts, const ChartOutputRow& row)
 {
     WindowOutputHost host(parts);
-    PrintChart(host, row);
+    ShowOutputMessage(parts.prompt, PrintChart(host, row));
 }
 
 } // namespace moldrin
