@@ -34,6 +34,7 @@ bool WriteHistogramJson(
     JsonWriter j(device);
     j.beginObject().key("chartType").string(std::string_view("Histogram"));
     j.key("records").number(double(outcome.records));
+    WriteSkipped(j, outcome.skipped);
     j.key("pointCount").number(double(h.cells.size()));
     WriteFigures(j, figures);
     WritePanel(j, HistogramPanelCaptions(), h.panelValues);
@@ -64,6 +65,7 @@ int HistogramReport(
     ApplyStoredChartSettings(s.registry, o.kind, chart);
     data::PromptHost host(prompt);
     const HistogramOutcome outcome = PlotHistogram(s, chart, SelectionFor(session, o, index), cells, host);
+    TellSkipped(err, outcome.skipped);
     if (!outcome.drawn) {
         if (outcome.message.isEmpty())
             err << "moldrin-report: the histogram draws nothing: the mean or the standard deviation of the readings "

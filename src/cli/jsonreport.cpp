@@ -282,6 +282,20 @@ void WriteSeries(JsonWriter& j, const ChartModel& chart)
     j.endArray();
 }
 
+void WriteSkipped(JsonWriter& j, const SkippedRows& skipped)
+{
+    if (skipped.notNumbers > 0)
+        j.key("skipped").number(double(skipped.notNumbers));
+    if (skipped.unreadableTimes > 0)
+        j.key("unreadableTimes").number(double(skipped.unreadableTimes));
+}
+
+void TellSkipped(QTextStream& err, const SkippedRows& skipped)
+{
+    if (skipped.any())
+        err << SkippedRowsText(skipped) << '\n';
+}
+
 void WriteMarks(JsonWriter& j, const RuleMarks& marks, MarkSide side, int pointCount)
 {
     // One string per point, written as it goes (a chart may have millions of points, few of them marked).
@@ -300,6 +314,7 @@ bool WriteReportJson(QIODevice& device, const ChartModel& chart, const QString& 
     // As the panel's "Size:": an Individual-MR chart plots single readings.
     j.key("subgroupSize").number(outcome.stat.IsSubgroupChart ? subgroupSize : 1);
     j.key("records").number(double(outcome.records));
+    WriteSkipped(j, outcome.skipped);
     j.key("pointCount").number(double(outcome.pointCount));
     WriteFigures(j,
         { { "XDoubleBar", FigureValue(l.XDoubleBar) }, { "AverageVariation", FigureValue(l.AverageVariation) },

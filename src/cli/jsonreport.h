@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/figure.h"
+#include "common/reading.h"
 #include "variables/chartmodel.h"
 #include "variables/variablesplot.h"
 
@@ -11,6 +12,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTextStream>
 
 #include <memory>
 #include <string>
@@ -75,6 +77,11 @@ void WriteSeries(JsonWriter& j, const ChartModel& chart);
 // The rule codes of one side of each of pointCount points ("R1+,R2+"), empty strings where a point has
 // none or the chart was not evaluated.
 void WriteMarks(JsonWriter& j, const RuleMarks& marks, MarkSide side, int pointCount);
+// After "records": what the run skipped of the rows it read, where it skipped any: "skipped" (fields
+// that are no number) and "unreadableTimes" (rows whose start time is no time).
+void WriteSkipped(JsonWriter& j, const SkippedRows& skipped);
+// The same told on standard error, one line a kind; the run's exit status stays as it is.
+void TellSkipped(QTextStream& err, const SkippedRows& skipped);
 
 // Writes the variables chart's report object to `out`. False when the device refused a write.
 bool WriteReportJson(QIODevice& out, const ChartModel& chart, const QString& chartType, int subgroupSize,

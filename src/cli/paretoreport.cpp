@@ -15,6 +15,7 @@ bool WriteParetoJson(QIODevice& device, const ChartModel& chart, const ParetoOut
     JsonWriter j(device);
     j.beginObject().key("chartType").string(std::string_view("Pareto"));
     j.key("records").number(double(outcome.records));
+    WriteSkipped(j, outcome.skipped);
     j.key("pointCount").number(double(outcome.ranking.items.size()));
     j.key("header").strings(chart.header);
     j.key("xTitle").string(outcome.xTitle);
@@ -43,6 +44,7 @@ int ParetoReport(
     data::PromptHost host(prompt);
     const ParetoOutcome outcome = PlotPareto(
         s, chart, selection, host, o.paretoPerParameter ? ParetoReading::PerParameter : ParetoReading::Auto);
+    TellSkipped(err, outcome.skipped);
     if (!outcome.failure.isEmpty())
         return kExitMessage;
     if (const StepResult r = WriteChart(

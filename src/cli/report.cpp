@@ -283,6 +283,7 @@ int PlotReport(
 
     PromptHost host(prompt);
     const VariablesPlotOutcome outcome = PlotVariablesChart(s, chart, sel, host);
+    TellSkipped(err, outcome.skipped);
     if (!outcome.plotted)
         return kExitMessage;
     if (o.command == ReportCommand::Png) {

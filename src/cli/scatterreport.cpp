@@ -17,6 +17,7 @@ bool WriteScatterJson(QIODevice& device, const ChartModel& chart, const ScatterO
     JsonWriter j(device);
     j.beginObject().key("chartType").string(std::string_view("Scatter"));
     j.key("records").number(double(outcome.pairs));
+    WriteSkipped(j, outcome.skipped);
     j.key("pointCount").number(double(outcome.pairs));
     j.key("header").strings(chart.header);
     j.key("axisTitles").beginObject().key("bottom").string(chart.bottom.title);
@@ -58,6 +59,7 @@ int ScatterReport(
     chart.series[kScatterSeriesData].marks.visible = s.gShowScatterSampleNumber;
     data::PromptHost host(prompt);
     const ScatterOutcome outcome = PlotScatter(s, chart, selection, inputs, host);
+    TellSkipped(err, outcome.skipped);
     if (!outcome.failure.isEmpty())
         return kExitMessage;
     if (const StepResult r = WriteChart(

@@ -87,6 +87,7 @@ bool WriteScreenJson(QIODevice& device, const ScreenPage& page)
     for (const screening::SelectionEntry& entry : page.selection)
         j.key(entry.key).value(entry.value);
     j.endObject().key("records").number(double(r.records));
+    WriteSkipped(j, r.skipped);
     j.key("testers").strings(r.testers);
     j.lineBreak().key("parameters").beginArray();
     for (const ParameterScreen& p : r.parameters) {
@@ -124,6 +125,7 @@ int ScreenReport(
     ScreenPage page;
     page.product = session.product;
     page.result = screening::ScreenParameters(s, sel, session.lists.parameterList, host);
+    TellSkipped(err, page.result.skipped);
     const ScreenResult& r = page.result;
     if (!r.completed)
         return kExitMessage;

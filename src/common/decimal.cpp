@@ -129,4 +129,12 @@ double FromDecimal(const Decimal& d)
     return v;
 }
 
+int ExtraDecimals(const Decimal& d)
+{
+    // 0.digits * 10^exponent is below 0.001 exactly when exponent <= -3, and 0.1 or more when exponent >= 0.
+    if (d.digits.empty() || d.exponent > -3)
+        return 0;
+    return 3 * ((-d.exponent + 2) / 3);
+}
+
 } // namespace moldrin::detail

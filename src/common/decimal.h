@@ -21,5 +21,8 @@ bool ShortDecimal(double x, std::int64_t& m, int& k);
 // Rounds to `places` decimals. halfEven false: halves go away from zero.
 Decimal RoundDecimal(Decimal d, int places, bool halfEven);
 double FromDecimal(const Decimal& d);
+// The decimals beyond `places` that a number of this decimal form needs to keep its digits (see
+// FigureDecimals): 0 unless it is below 0.001, then 3 for each factor of 1,000 that brings it to 0.1.
+int ExtraDecimals(const Decimal& d);
 
 } // namespace moldrin::detail

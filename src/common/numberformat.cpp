@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 namespace moldrin
 {
 
-NumberFormat::NumberFormat(const QString& f)
+NumberFormat::NumberFormat(const QString& f, int extraDecimals)
+    : mExtraDecimals(extraDecimals)
 {
     int first = -1, last = -1;
     for (int i = 0; i < f.size(); ++i) {
@@ -57,7 +59,12 @@ void NumberFormat::appendTo(std::string& out, double value) const
         out += mSuffix;
         return;
     }
-    const detail::Decimal d = detail::RoundDecimal(detail::ToDecimal(value), mFracDigits, false);
+    detail::Decimal d = detail::ToDecimal(value);
+    // A number too small for the format's decimals keeps its digits: the decimals it needs follow, of the
+    // kind of the format's last decimal (shown always after "0.00", where significant after "0.0#").
+    const int extra = !mHasPoint ? 0 : mExtraDecimals >= 0 ? mExtraDecimals : detail::ExtraDecimals(d);
+    const int fracZeros = mFracZeros + (mFracZeros == mFracDigits && mFracDigits > 0 ? extra : 0);
+    d = detail::RoundDecimal(std::move(d), mFracDigits + extra, false);
     const int n = static_cast<int>(d.digits.size());
     // Digits of the integer part (at least the required zeros), then of the fraction.
     const int intCount = std::max(n == 0 ? 0 : std::max(d.exponent, 0), mIntZeros);
@@ -75,7 +82,7 @@ void NumberFormat::appendTo(std::string& out, double value) const
         int written = 0;
         for (int i = n == 0 ? 0 : d.exponent; i < n; ++i, ++written)
             out += i < 0 ? '0' : d.digits[std::size_t(i)];
-        for (; written < mFracZeros; ++written)
+        for (; written < fracZeros; ++written)
             out += '0';
     }
     out += mSuffix;
@@ -93,6 +100,12 @@ QString NumberFormat::format(double value) const
     QString out;
     appendTo(out, value);
     return out;
+}
+
+int AxisExtraDecimals(double lower, double upper)
+{
+    const double larger = std::max(std::fabs(lower), std::fabs(upper));
+    return std::isfinite(larger) ? detail::ExtraDecimals(detail::ToDecimal(larger)) : 0;
 }
 
 QString FormatNumber(double value, const QString& format)

@@ -25,6 +25,13 @@ double RoundHalfAway(double x, int places)
     return detail::FromDecimal(detail::RoundDecimal(detail::ToDecimal(x), places, false));
 }
 
+int FigureDecimals(double x, int places)
+{
+    if (!std::isfinite(x))
+        return places;
+    return places + detail::ExtraDecimals(detail::ToDecimal(x));
+}
+
 double IntPart(double x)
 {
     return std::trunc(x);

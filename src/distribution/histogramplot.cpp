@@ -3,6 +3,7 @@
 
 #include "common/chartlook.h"
 #include "common/nodata.h"
+#include "common/reading.h"
 #include "common/rounding.h"
 #include "data/access/connection.h"
 #include "data/config/configfiles.h"
@@ -46,20 +47,6 @@ ChartSeries Marker(
     s.marks.bold = bold;
     s.marks.colour = s.marks.backColour = box;
     return s;
-}
-
-// A field value as a number, as arithmetic on it would take it: numbers, and texts that read as one.
-std::optional<double> Number(const QVariant& v)
-{
-    if (v.typeId() == QMetaType::Double)
-        return v.toDouble();
-    if (v.typeId() == QMetaType::QString) {
-        bool ok = false;
-        const double x = v.toString().trimmed().toDouble(&ok);
-        if (ok)
-            return x;
-    }
-    return std::nullopt;
 }
 
 // The cell table file, replaced; "" when written, else the failure's description.
@@ -114,17 +101,21 @@ HistogramOutcome ReadAndDraw(
     {
         data::Recordset rs;
         const QString sql = data::SelectionSQL(state, selection, QString(), QStringLiteral("Histogram"));
-        if (const data::Status e = rs.Open(sql, *state.gConnection, data::Recordset::Count::Skip))
+        if (const data::Status e = rs.Open(sql, *state.gConnection, data::Recordset::Count::TimesOnly))
             return fail(e->description);
+        out.skipped.unreadableTimes = rs.UnreadableTimes();
         const int field = rs.FieldIndex(QStringLiteral("ValueX"));
         while (!rs.Eof()) {
             const data::Recordset::FieldResult f = rs.Field(field);
             if (f.error)
                 return fail(f.error->description);
-            const std::optional<double> x = Number(f.value);
-            if (!x)
-                return fail(f.value.isNull() ? QStringLiteral("Invalid use of Null") : QStringLiteral("Type mismatch"));
-            values.append(*x);
+            const FieldReading x = ReadingOf(f.value);
+            if (x.kind == FieldReading::Kind::Null)
+                return fail(QStringLiteral("Invalid use of Null"));
+            if (x.isNumber())
+                values.append(x.value);
+            else
+                ++out.skipped.notNumbers;
             if (const data::Status e = rs.MoveNext())
                 return fail(e->description);
             if (values.count() % kYieldEvery == 0)

@@ -30,6 +30,7 @@ std::int64_t HistogramCellsSetting(const QString& storedText);
 
 struct HistogramOutcome {
     std::int64_t records = 0; // values read
+    SkippedRows skipped; // fields that are no number (not among the values), rows outside any date range
     bool drawn = false; // bars, curves, marker lines and axis maximum are in the chart
     bool chartCleared = false; // the series were cleared (drawn, or a failure after clearing)
     QString message; // the one message shown, "" when none

@@ -26,6 +26,7 @@ namespace
 struct Sums {
     std::vector<CompensatedSum> sums;
     long records = 0;
+    SkippedRows skipped; // fields that are no number (of every parameter), rows outside any date range
 };
 
 // One statement per parameter, as each parameter's Pareto statement gives its rows.
@@ -36,15 +37,23 @@ Status ReadPerParameter(AppState& state, const PlotSelection& s, PlotHost& host,
         const QString sql
             = GetSQL(state, s.query, state.gParamColumn[qsizetype(i)], s.range.trimmed(), s.tester, QString(),
                 s.serialFilter.toUpper(), PassCondition(state, s.passOnly), s.lastDataOnly, QStringLiteral("Pareto"));
-        if (Status e = rows.open(sql))
+        // Every parameter's statement leaves out the same rows for their time: counted once.
+        if (Status e = rows.open(sql, i == 0 ? Recordset::Count::TimesOnly : Recordset::Count::Skip))
             return e;
+        if (i == 0)
+            out.skipped.unreadableTimes = rows.result().UnreadableTimes();
         for (const int field = rows.field(QStringLiteral("ValueX")); !rows.atEnd();) {
             double v = 0;
-            if (Status e = FieldNumber(rows.result(), field, v))
+            bool skip = false;
+            if (Status e = FieldNumber(rows.result(), field, v, skip))
                 return e;
-            out.sums[i].add(v);
-            if (i == 0)
-                ++out.records;
+            if (skip) {
+                ++out.skipped.notNumbers;
+            } else {
+                out.sums[i].add(v);
+                if (i == 0)
+                    ++out.records;
+            }
             if (Status e = rows.next())
                 return e;
         }
@@ -60,14 +69,17 @@ Status ReadOnePass(AppState& state, const PlotSelection& s, PlotHost& host, Sums
     if (Status e = rows.open(GetParetoColumnsSQL(state, s.query, state.gParamColumn.mid(0, qsizetype(out.sums.size())),
             s.range.trimmed(), s.tester, s.serialFilter.toUpper())))
         return e;
+    out.skipped.unreadableTimes = rows.result().UnreadableTimes();
     std::vector<int> fields;
     for (std::size_t i = 0; i < out.sums.size(); ++i)
         fields.push_back(rows.field(QStringLiteral("Value") + QString::number(i)));
     while (!rows.atEnd()) {
         for (std::size_t i = 0; i < fields.size(); ++i) {
             std::optional<double> v;
-            if (Status e = FieldNumber(rows.result(), fields[i], v))
+            bool skip = false;
+            if (Status e = FieldNumber(rows.result(), fields[i], v, skip))
                 return e;
+            out.skipped.notNumbers += skip ? 1 : 0;
             if (!v || IsLimitSentinel(*v))
                 continue;
             out.sums[i].add(*v);
@@ -161,6 +173,7 @@ ParetoOutcome PlotPareto(
     if (error)
         return fail(error->description + QLatin1Char('!'));
     out.records = read.records;
+    out.skipped = read.skipped;
     out.countText = FormatNumber(double(out.records), QStringLiteral("#,##0"));
 
     std::vector<double> sums;

@@ -27,6 +27,7 @@ enum class ParetoReading { Auto, PerParameter };
 
 struct ParetoOutcome {
     long records = 0; // rows of parameter 0's statement ("Total:")
+    SkippedRows skipped; // fields that are no number, of every parameter: left out of the sums
     QString countText; // lblSPCParameter1: the record count as "#,##0"
     bool drawn = false; // bars, line, titles were set
     QString failure; // the message shown ("" when none)

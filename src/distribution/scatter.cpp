@@ -70,8 +70,8 @@ ScatterResult ComputeScatter(const ScatterSums& sums, const ScatterDeviations& d
 
     ScatterFigures& f = r.figures;
     f.total = s.n;
-    f.xMean = RoundHalfAway(s.meanX, 4);
-    f.yMean = RoundHalfAway(s.meanY, 4);
+    f.xMean = Round4Away(s.meanX);
+    f.yMean = Round4Away(s.meanY);
     f.xStdDev = Round4(s.sdX);
     f.yStdDev = Round4(s.sdY);
     f.intercept = Round4(s.intercept);

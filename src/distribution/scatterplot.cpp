@@ -39,7 +39,7 @@ QString ScatterStatement(AppState& state, const PlotSelection& s, const QString&
 // or, with separate sources, the X result whole and then the Y result, the k-th X reading meeting the k-th Y
 // reading up to the shorter result (not every engine keeps two results open on one connection).
 Status ReadPairs(AppState& state, const PlotSelection& s, const ScatterInputs& in, PlotHost& host, ChartSeries& data,
-    ScatterSums& pairs)
+    ScatterSums& pairs, SkippedRows& skipped)
 {
     const QString& columnX = state.gParamColumn[in.xParameter];
     const QString& columnY = state.gParamColumn[in.yParameter];
@@ -63,13 +63,20 @@ Status ReadPairs(AppState& state, const PlotSelection& s, const ScatterInputs& i
     if (!in.separate()) {
         if (Status e = rows.open(ScatterStatement(state, s, columnX + QStringLiteral(":::") + columnY, {})))
             return e;
+        skipped.unreadableTimes = rows.result().UnreadableTimes();
         const int fx = rows.field(valueX), fy = rows.field(QStringLiteral("ValueY"));
         return each(
             [&]() -> Status {
                 double x = 0, y = 0;
-                if (Status e = FieldNumber(rows.result(), fx, x); e || (e = FieldNumber(rows.result(), fy, y)))
+                bool skipX = false, skipY = false;
+                if (Status e = FieldNumber(rows.result(), fx, x, skipX);
+                    e || (e = FieldNumber(rows.result(), fy, y, skipY)))
                     return e;
-                add(x, y);
+                // A pair with a field that is no number is left out.
+                if (skipX || skipY)
+                    ++skipped.notNumbers;
+                else
+                    add(x, y);
                 return {};
             },
             always);
@@ -77,23 +84,33 @@ Status ReadPairs(AppState& state, const PlotSelection& s, const ScatterInputs& i
     std::vector<double> xs;
     if (Status e = rows.open(ScatterStatement(state, s, columnX, in.sourceX)))
         return e;
+    skipped.unreadableTimes = rows.result().UnreadableTimes();
     const int fx = rows.field(valueX);
     auto readX = [&]() -> Status {
         double x = 0;
-        if (Status e = FieldNumber(rows.result(), fx, x))
+        bool skip = false;
+        if (Status e = FieldNumber(rows.result(), fx, x, skip))
             return e;
-        xs.push_back(x);
+        if (skip)
+            ++skipped.notNumbers;
+        else
+            xs.push_back(x);
         return {};
     };
     if (Status e = each(readX, always); e || (e = rows.open(ScatterStatement(state, s, columnY, in.sourceY))))
         return e;
+    skipped.unreadableTimes += rows.result().UnreadableTimes();
     const int fy = rows.field(valueX);
     return each(
         [&]() -> Status {
             double y = 0;
-            if (Status e = FieldNumber(rows.result(), fy, y))
+            bool skip = false;
+            if (Status e = FieldNumber(rows.result(), fy, y, skip))
                 return e;
-            add(xs[std::size_t(pairs.count())], y);
+            if (skip)
+                ++skipped.notNumbers;
+            else
+                add(xs[std::size_t(pairs.count())], y);
             return {};
         },
         [&] { return std::size_t(pairs.count()) < xs.size(); });
@@ -153,7 +170,7 @@ ScatterOutcome PlotScatter(
     state.gStopPlot = false; // a stop left over from the main chart must not cut these statements short
 
     ScatterSums pairs;
-    const Status error = ReadPairs(state, s, in, host, *data, pairs);
+    const Status error = ReadPairs(state, s, in, host, *data, pairs, out.skipped);
     out.pairs = long(pairs.count());
     if (error)
         return fail(error->description + QLatin1Char('!'));

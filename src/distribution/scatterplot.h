@@ -31,6 +31,7 @@ struct ScatterInputs {
 
 struct ScatterOutcome {
     long pairs = 0; // points of series 0
+    SkippedRows skipped; // readings that are no number (their pair is left out), rows outside any date range
     bool drawn = false; // statistics, titles, line and panel were set
     QString failure; // the message shown ("" when none)
     ScatterResult result; // the figures and panel lines when drawn

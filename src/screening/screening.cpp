@@ -300,10 +300,11 @@ ScreenResult ScreenParameters(
     Status error;
     {
         EngineProgress progress(state, [&host] { host.Progress(0); });
-        error = rs.Open(ScreenStatement(state, selection, count), *state.gConnection, Recordset::Count::Skip);
+        error = rs.Open(ScreenStatement(state, selection, count), *state.gConnection, Recordset::Count::TimesOnly);
     }
     if (error)
         return fail(*error);
+    out.skipped.unreadableTimes = rs.UnreadableTimes();
     int lastTester = -1;
     for (; !rs.Eof(); ++out.records) {
         const Recordset::FieldResult tester = rs.Field(0);
@@ -314,8 +315,11 @@ ScreenResult ScreenParameters(
             const Recordset::FieldResult value = rs.Field(int(i) + 1);
             if (value.error)
                 return fail(*value.error);
-            if (!value.value.isNull())
-                parameters[std::size_t(i)].add(value.value.toDouble(), t);
+            const FieldReading reading = ReadingOf(value.value);
+            if (reading.isNumber())
+                parameters[std::size_t(i)].add(reading.value, t);
+            else if (reading.kind == FieldReading::Kind::NotANumber)
+                ++out.skipped.notNumbers;
         }
         if ((error = rs.MoveNext()))
             return fail(*error);

@@ -5,6 +5,7 @@
 #include "common/appstate.h"
 #include "common/figure.h"
 #include "common/prompt.h"
+#include "common/reading.h"
 #include "data/access/dataerror.h"
 #include "data/loader/plotfunction.h"
 #include "variables/statistics.h"
@@ -109,6 +110,7 @@ public:
 
 struct ScreenResult {
     long records = 0; // rows read
+    SkippedRows skipped; // fields that are no number (of every parameter), rows outside any date range
     QString chartType; // the X-Bar chart of the rule hits
     int subgroupSize = 0;
     QStringList testers; // every tester read, by name

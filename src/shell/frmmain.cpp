@@ -94,10 +94,11 @@ public:
         mWindow.StopRuleTimer();
         mWindow.RenderChart();
     }
+    void Skipping(const SkippedRows& skipped) override { mSkipped = skipped; }
     void KeepResponsive(long recordsRead) override
     {
         mBusy.Progress(recordsRead);
-        mWindow.ShowPlotProgress(recordsRead);
+        mWindow.ShowPlotProgress(recordsRead, mSkipped);
         if (mWindow.mRenderClock.elapsed() >= kPlotRepaintMs) {
             mWindow.RenderChart();
             mWindow.mRenderClock.restart();
@@ -108,6 +109,7 @@ public:
 private:
     frmMain& mWindow;
     ReadingCursor mBusy;
+    SkippedRows mSkipped;
 };
 
 frmMain::frmMain(AppState& state, Prompt& prompt, QWidget* parent)
@@ -471,7 +473,7 @@ void frmMain::RunPlot()
     // chart type, the panel is in its plotting state: the selection cannot change under the plot, so the
     // chart, its limits and the settings saved later all describe what was chosen.
     SetPanelEnabled(false);
-    ShowPlotProgress(0);
+    ShowPlotProgress(0, {});
     {
         WindowHost host(*this);
         mRenderClock.start();
@@ -481,7 +483,8 @@ void frmMain::RunPlot()
         mStopLatencyMs = mStopClock.elapsed();
     mPlotRunning = false;
     ++mPlotCount;
-    lblPlotProgress->clear();
+    // What was skipped stays told after the plot.
+    lblPlotProgress->setText(SkippedRowsText(mLastOutcome.skipped));
     SetPanelEnabled(true);
     if (mLastOutcome.plotted) {
         lblSPCParameter1->setText(mLastOutcome.limits.panelValueText);
@@ -494,11 +497,14 @@ void frmMain::RunPlot()
         close();
 }
 
-void frmMain::ShowPlotProgress(long recordsRead)
+void frmMain::ShowPlotProgress(long recordsRead, const SkippedRows& skipped)
 {
-    lblPlotProgress->setText(recordsRead > 0
-            ? QStringLiteral("Readings read: ") + FormatNumber(double(recordsRead), QStringLiteral("#,##0"))
-            : QStringLiteral("Querying the data source..."));
+    if (recordsRead <= 0) {
+        lblPlotProgress->setText(QStringLiteral("Querying the data source..."));
+        return;
+    }
+    const QString read = QStringLiteral("Readings read: ") + FormatNumber(double(recordsRead), QStringLiteral("#,##0"));
+    lblPlotProgress->setText(skipped.any() ? read + QLatin1Char('\n') + SkippedRowsText(skipped) : read);
 }
 
 void frmMain::SetPanelEnabled(bool enable)

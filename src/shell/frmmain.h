@@ -114,7 +114,7 @@ private:
     void ClearChart();
     void RunPlot();
     // The progress text beside Stop Plot: the statement runs (0) or the readings read so far.
-    void ShowPlotProgress(long recordsRead);
+    void ShowPlotProgress(long recordsRead, const SkippedRows& skipped);
     void RenderChart();
     bool PagingGuard();
     void SetLinkUnderline(QLabel* hovered);

@@ -89,7 +89,7 @@ void SetFigures(ControlLimits& out, const LimitInputs& in, double xdb, double av
     out.CpU = Round4Figure(st.CpU);
     out.CpL = Round4Figure(st.CpL);
     // The panel shows EstSigma unrounded through its format; the figure is the number shown.
-    out.EstSigma = st.EstSigma.isNumber() ? Figure(RoundHalfAway(st.EstSigma.value(), 4)) : st.EstSigma;
+    out.EstSigma = st.EstSigma.isNumber() ? Figure(Round4Away(st.EstSigma.value())) : st.EstSigma;
     out.StdDev = st.StdDev;
     const auto shownLimit
         = [](const Figure& f) { return f.isNumber() && IsLimitSentinel(f.value()) ? Figure::na() : f; };

@@ -64,7 +64,13 @@ double GetAverage(std::span<const double> values, int lastIndex)
     double sum = 0;
     for (int i = 0; i <= last; ++i)
         sum += values[i];
-    return sum / (last + 1);
+    if (std::isfinite(sum))
+        return sum / (last + 1);
+    // Readings near the largest double overflow the sum: the mean of the parts cannot.
+    sum = 0;
+    for (int i = 0; i <= last; ++i)
+        sum += values[i] / (last + 1);
+    return sum;
 }
 
 double GetRange(std::span<const double> values, int lastIndex)
@@ -231,7 +237,8 @@ ProcessStatistic SubgroupAccumulator::finish(const Figure& USL, const Figure& LS
         return EmptyStatistic(true, 0);
     const bool sBar = mChartType == kChartXBarS || mChartType == kChartMedianS;
     ProcessStatistic stat = EmptyStatistic(true, mCount);
-    stat.XDoubleBar = mSumMeans / double(mCount);
+    // The subgroups are of one size: the running mean of the readings stands in where the sum overflows.
+    stat.XDoubleBar = std::isfinite(mSumMeans) ? mSumMeans / double(mCount) : mReadings.mean();
     stat.AverageVariation = (sBar ? mSumS : mSumR) / double(mCount);
     stat.ReadingScale = mScale;
     CalculateProcessStatistic(stat, USL, LSL, mReadings, mChartType, mSize);
@@ -257,7 +264,7 @@ ProcessStatistic IndividualAccumulator::finish(const Figure& USL, const Figure& 
     ProcessStatistic stat = EmptyStatistic(false, mCount);
     if (mCount == 0)
         return stat;
-    stat.XDoubleBar = mSumX / double(mCount);
+    stat.XDoubleBar = std::isfinite(mSumX) ? mSumX / double(mCount) : mReadings.mean();
     stat.ReadingScale = mScale;
     if (mCount >= 2)
         stat.AverageVariation = mSumMR / double(mCount - 1);

@@ -2,12 +2,14 @@
 #include "variables/variablesplot.h"
 
 #include "common/numberformat.h"
+#include "common/reading.h"
 #include "data/access/connection.h"
 #include "data/loader/engineprogress.h"
 #include "data/loader/listingwriter.h"
 #include "data/loader/tempfiles.h"
 #include "variables/variableschart.h"
 
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -53,15 +55,16 @@ public:
         , mValue(rs.FieldIndex(QStringLiteral("ValueX")))
     {
     }
-    Status read(ListedReading& r) const
+    // notANumber: the value field holds something that is no reading; the row is skipped.
+    Status read(ListedReading& r, bool& notANumber) const
     {
+        if (Status e = number(mValue, r.value, notANumber); e || notANumber)
+            return e;
         if (Status e = text(mTester, false, r.tester))
             return e;
         if (Status e = stamp(mDate, r.start))
             return e;
-        if (Status e = text(mSerial, true, r.serial))
-            return e;
-        return number(mValue, r.value);
+        return text(mSerial, true, r.serial);
     }
 
 private:
@@ -113,23 +116,37 @@ private:
                 when.time().minute(), when.time().second(), when.time().msec() };
         return {};
     }
-    Status number(int index, std::optional<double>& out) const
+    Status number(int index, std::optional<double>& out, bool& notANumber) const
     {
         const Recordset::RawField raw = mRs.Raw(index);
-        if (raw.kind == Kind::Number || raw.kind == Kind::Null) {
-            out = raw.kind == Kind::Number ? std::optional(raw.number) : std::nullopt;
-            return {};
+        FieldReading reading;
+        if (raw.kind == Kind::Number)
+            reading = { std::isfinite(raw.number) ? FieldReading::Kind::Number : FieldReading::Kind::NotANumber,
+                raw.number };
+        else if (raw.kind == Kind::Text)
+            reading = ReadingOfText(raw.text);
+        else if (raw.kind == Kind::Other) {
+            const auto f = mRs.Field(index);
+            if (f.error)
+                return f.error;
+            reading = ReadingOf(f.value);
         }
-        const auto f = mRs.Field(index);
-        if (f.error)
-            return f.error;
-        out = f.value.isNull() ? std::nullopt : std::optional(f.value.toDouble());
+        notANumber = reading.kind == FieldReading::Kind::NotANumber;
+        out = reading.isNumber() ? std::optional(reading.value) : std::nullopt;
         return {};
     }
 
     const Recordset& mRs;
     int mTester, mDate, mSerial, mValue;
 };
+
+// Every few thousand rows: the rows read so far, and what was skipped.
+void KeepResponsive(PlotHost& host, const VariablesPlotOutcome& out)
+{
+    if (out.skipped.any())
+        host.Skipping(out.skipped);
+    host.KeepResponsive(out.records + 1);
+}
 
 // The finish shared by both loaders (also after no data or a stop).
 void Finish(AppState& state, ChartModel& chart, const PlotSelection& s, VariablesPlotOutcome& out)
@@ -154,9 +171,10 @@ bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost&
     EngineProgress progress(state, [&host] { host.KeepResponsive(0); });
     // The rows are counted while they stream: a record count up front would run the statement twice.
     error = rs.Open(SelectionSQL(state, s, state.gColTestStartTime + QStringLiteral(", ") + state.gColATEID),
-        *state.gConnection, Recordset::Count::Skip);
+        *state.gConnection, Recordset::Count::TimesOnly);
     if (error)
         return false;
+    out.skipped.unreadableTimes = rs.UnreadableTimes();
     ResetVariablesChart(chart, s.chartType, state.gSpecField4.value(s.parameterIndex), state.gChartTitle);
     host.ChartReset();
     out.records = 0;
@@ -234,30 +252,35 @@ VariablesPlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const
     const RowReader reader(rs);
     ListedReading r;
     for (; !rs.Eof(); ++out.records) {
-        if ((error = reader.read(r)))
+        bool notANumber = false;
+        if ((error = reader.read(r, notANumber)))
             return trap(*error);
-        pending.push_back(r);
-        if (const auto point = acc.add(r.value)) {
-            if (!files) {
-                // The first whole subgroup: the plot begins.
-                PlotLimits(s, prompt, usl, lsl);
-                files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000#")));
-            }
-            for (ListedReading& p : pending)
-                files->write(std::move(p));
-            pending.clear();
-            AddSubgroupPoints(chart, *point);
-            ++out.pointCount;
-            if (state.gStopPlot) {
-                out.stopped = true;
-                ++out.records;
-                break;
+        if (notANumber) {
+            ++out.skipped.notNumbers;
+        } else {
+            pending.push_back(r);
+            if (const auto point = acc.add(r.value)) {
+                if (!files) {
+                    // The first whole subgroup: the plot begins.
+                    PlotLimits(s, prompt, usl, lsl);
+                    files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000#")));
+                }
+                for (ListedReading& p : pending)
+                    files->write(std::move(p));
+                pending.clear();
+                AddSubgroupPoints(chart, *point);
+                ++out.pointCount;
+                if (state.gStopPlot) {
+                    out.stopped = true;
+                    ++out.records;
+                    break;
+                }
             }
         }
         if ((error = rs.MoveNext()))
             return trap(*error);
         if (out.records % kYieldEvery == kYieldEvery - 1)
-            host.KeepResponsive(out.records + 1);
+            KeepResponsive(host, out);
     }
     return Conclude(state, chart, s, host, rs, files, kNoSubgroupData, acc, usl, lsl, out);
 }
@@ -288,9 +311,12 @@ VariablesPlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, con
         ++out.pointCount;
     };
     for (; !rs.Eof(); ++out.records) {
-        if ((error = reader.read(r)))
+        bool notANumber = false;
+        if ((error = reader.read(r, notANumber)))
             return trap(*error);
-        if (out.records == 0) {
+        if (notANumber) {
+            ++out.skipped.notNumbers;
+        } else if (!first) {
             first = r;
         } else {
             if (!files) {
@@ -308,7 +334,7 @@ VariablesPlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, con
             break;
         }
         if (out.records % kYieldEvery == kYieldEvery - 1)
-            host.KeepResponsive(out.records + 1);
+            KeepResponsive(host, out);
     }
     return Conclude(state, chart, s, host, rs, files, kNoIndividualData, acc, usl, lsl, out);
 }

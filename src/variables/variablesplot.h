@@ -20,6 +20,7 @@ struct VariablesPlotOutcome {
     long pointCount = 0; // subgroups (or readings) plotted
     bool plotted = false; // the readings were complete and the limits computed (or their failure reported)
     bool stopped = false; // ended by gStopPlot
+    SkippedRows skipped; // of the rows read, those that are no reading; rows outside any date range
     ControlLimits limits;
     ProcessStatistic stat;
     RuleEvaluation rules; // evaluated with "Show Zones" only

@@ -19,7 +19,7 @@ TEST(NumberFormat, OptionalDecimals)
     EXPECT_EQ(F(11.1536, "#,##0.0###"), "11.1536");
     EXPECT_EQ(F(10, "#,##0.0###"), "10.0");
     EXPECT_EQ(F(2.12345, "#,##0.0###"), "2.1235");
-    EXPECT_EQ(F(0.00004, "#,##0.0###"), "0.0");
+    EXPECT_EQ(F(0.00004, "#,##0.0###"), "0.00004");
     EXPECT_EQ(F(1234567.5, "#,##0.0###"), "1,234,567.5");
     EXPECT_EQ(F(3.8, "#,##0.000#"), "3.800");
     EXPECT_EQ(F(3.80005, "#,##0.000#"), "3.8001");
@@ -60,7 +60,39 @@ TEST(NumberFormat, ZeroPaddingAndTrailingPoint)
     EXPECT_EQ(F(1234567.4, "0000000"), "1234567");
     EXPECT_EQ(F(12.34, "#,##0."), "12.");
     EXPECT_EQ(F(12.5, "#,##0."), "13.");
-    EXPECT_EQ(F(-0.0001, "#,##0.00"), "0.00"); // no negative zero
+    EXPECT_EQ(F(-0.004, "#,##0.00"), "0.00"); // no negative zero
+}
+
+// A number below 0.001 shows the digits Round4 keeps of it; the format's decimals apply from 0.001 up.
+TEST(NumberFormat, SmallNumbersKeepTheirDigits)
+{
+    EXPECT_EQ(F(1.2346e-6, "#,##0.0###"), "0.0000012346");
+    EXPECT_EQ(F(1.23456789e-6, "#,##0.0###"), "0.0000012346");
+    EXPECT_EQ(F(-1.5e-6, "#,##0.0###"), "-0.0000015");
+    EXPECT_EQ(F(5.31275e-8, "#,##0.0###"), "0.0000000531275");
+    EXPECT_EQ(F(0.00123456, "#,##0.0###"), "0.0012");
+    EXPECT_EQ(F(0.000987654, "#,##0.0###"), "0.0009877");
+    // Decimals that are always shown stay so; a format without a point is left as it is.
+    EXPECT_EQ(F(1.2e-6, "#,##0.00"), "0.00000120");
+    EXPECT_EQ(F(-0.0001, "#,##0.00"), "-0.00010");
+    EXPECT_EQ(F(1.25e-6, "#,##0."), "0.000001"); // no decimals of micro-units
+    EXPECT_EQ(F(1.2e-6, "0000000"), "0000000");
+    EXPECT_EQ(F(1.2e-6, "#,##0"), "0");
+}
+
+// The labels of an axis share the scale of its larger end.
+TEST(NumberFormat, AxisLabelsShareOneScale)
+{
+    EXPECT_EQ(AxisExtraDecimals(0, 5.25), 0);
+    EXPECT_EQ(AxisExtraDecimals(-0.0015, 0.0009), 0);
+    EXPECT_EQ(AxisExtraDecimals(0, 1.5e-7), 6);
+    EXPECT_EQ(AxisExtraDecimals(-1.5e-12, 1e-13), 12);
+    const NumberFormat axis(QStringLiteral("#,##0.00"), AxisExtraDecimals(0, 1.5e-7));
+    EXPECT_EQ(axis.format(1.5e-7).toStdString(), "0.00000015");
+    EXPECT_EQ(axis.format(2.5e-8).toStdString(), "0.00000003");
+    EXPECT_EQ(axis.format(0).toStdString(), "0.00000000");
+    EXPECT_EQ(NumberFormat(QStringLiteral("#,##0.0#"), 3).format(0.0123).toStdString(), "0.0123");
+    EXPECT_EQ(NumberFormat(QStringLiteral("#,##0"), 6).format(2.5).toStdString(), "3");
 }
 
 TEST(NumberFormat, FiguresAndTexts)

@@ -138,15 +138,18 @@ TEST(ParetoPlot, ATotalOfZeroIsNoDataButTheCountIsShown)
     EXPECT_TRUE(failed.countText.isEmpty());
 }
 
-// A reading that is text ends the run as a conversion to a number does, whichever way the rows are read.
-TEST(ParetoPlot, AReadingThatIsNoNumberEndsTheRun)
+// A reading that is text is skipped and counted, never summed as 0, whichever way the rows are read.
+TEST(ParetoPlot, AReadingThatIsNoNumberIsSkippedAndCounted)
 {
     PlotFixture f({ { "ATE-01", 1.0, 2.0, 3.0 }, { "ATE-01", 1.0, QStringLiteral("n/a"), 3.0 } });
     for (const ParetoReading reading : { ParetoReading::Auto, ParetoReading::PerParameter }) {
         ChartModel chart = BuildParetoChartTemplate();
         const ParetoOutcome out = PlotPareto(f.state, chart, f.selection, f.host, reading);
-        EXPECT_EQ(out.failure, "Type mismatch!");
-        EXPECT_EQ(chart.series[kParetoSeriesData].count(), 0);
+        EXPECT_TRUE(out.failure.isEmpty()) << out.failure.toStdString();
+        EXPECT_EQ(out.skipped.notNumbers, 1);
+        EXPECT_EQ(out.records, 2);
+        EXPECT_EQ(out.ranking.total, 10);
+        EXPECT_EQ(chart.series[kParetoSeriesData].count(), 3);
     }
 }
 

@@ -116,18 +116,18 @@ TEST(Scatter, ReadingsFarFromZeroKeepTheirDigits)
 
 TEST(Scatter, RangesAreTakenBeforeTheirEndsAreRounded)
 {
-    // X 0.00004 .. 0.00015: range 0.00011 → 0.0001, while the rounded ends are 0.0 and 0.0002 (half to even).
-    const ScatterResult r = Compute({ 0.00004, 0.0001, 0.00015 }, { 0.00025, 1, 2 });
+    // X 1.00004 .. 1.00015: range 0.00011 (kept, below 0.001), while the rounded ends are 1.0 and 1.0002.
+    const ScatterResult r = Compute({ 1.00004, 1.0001, 1.00015 }, { 1.00025, 2, 3 });
     ASSERT_TRUE(r.failure.isEmpty());
-    EXPECT_EQ(r.figures.xMin, 0.0);
-    EXPECT_EQ(r.figures.xMax, 0.0002);
-    EXPECT_EQ(r.figures.xRange, 0.0001);
-    EXPECT_EQ(r.figures.yMin, 0.0002); // 0.00025: the half goes to the even digit
-    EXPECT_EQ(r.panelValues.mid(9, 3), QStringList({ "0.0", "0.0002", "0.0001" }));
+    EXPECT_EQ(r.figures.xMin, 1.0);
+    EXPECT_EQ(r.figures.xMax, 1.0002);
+    EXPECT_EQ(r.figures.xRange, 0.00011);
+    EXPECT_EQ(r.figures.yMin, 1.0002); // 1.00025: the half goes to the even digit
+    EXPECT_EQ(r.panelValues.mid(9, 3), QStringList({ "1.0", "1.0002", "0.00011" }));
 }
 
-// The means are shown unrounded through the format, which rounds a half away from zero; the figure is
-// the number the panel shows. Counts are grouped by thousands.
+// The means are shown unrounded through the format; the figure is the number the panel shows, a small one
+// with its digits. Counts are grouped by thousands.
 TEST(Scatter, MeansAsTheFormatShowsThemAndTheCountGrouped)
 {
     std::vector<double> xs, ys;
@@ -138,8 +138,8 @@ TEST(Scatter, MeansAsTheFormatShowsThemAndTheCountGrouped)
     const ScatterResult r = Compute(xs, ys);
     ASSERT_TRUE(r.failure.isEmpty());
     EXPECT_EQ(r.panelValues[0], "1,234");
-    EXPECT_EQ(r.panelValues[1], "0.0001"); // 0.00005 shown
-    EXPECT_EQ(r.figures.xMean, 0.0001);
+    EXPECT_EQ(r.panelValues[1], "0.00005");
+    EXPECT_EQ(r.figures.xMean, 0.00005);
     EXPECT_EQ(r.panelValues[3], "616.5");
     EXPECT_EQ(r.figures.total, 1234);
 }

@@ -4,6 +4,7 @@
 #include "common/overridecursor.h"
 #include "common/version.h"
 #include "data/access/connection.h"
+#include "rules/ruleengine.h"
 #include "rules/windows/frmspc_rulesetup.h"
 #include "shell/dialogs/frmrangeplot.h"
 #include "shell/frmmain.h"
@@ -15,6 +16,7 @@
 #include "variables/view/chartview.h"
 #include "variables/windows/frmrawdata.h"
 
+#include "leakagetable.h"
 #include "mainsession.h"
 #include "testsupport.h"
 #include "windowdriving.h"
@@ -34,6 +36,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -41,6 +44,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -150,6 +154,7 @@ private Q_SLOTS:
     void pagingAndZoom();
     void emptyChartButtons();
     void labelAndDecimalButtons();
+    void smallReadingsKeepTheirDigits();
     void readoutAndPointClicks();
     void stopDuringPlot();
     void stopIndividualPlot();
@@ -565,6 +570,56 @@ void FrmMainTest::emptyChartButtons()
     s.prompt.clear();
     Click(w.cmdPlotChart);
     QCOMPARE(s.prompt.texts(), QStringList { "Please select product!" });
+}
+
+// Leakage currents in amperes: the panel, the line labels and the left axis show their digits, and only the
+// five raised subgroups are beyond the UCL.
+void FrmMainTest::smallReadingsKeepTheirDigits()
+{
+    QTemporaryDir dir;
+    QCOMPARE(moldrin::test::WriteLeakageConfiguration(dir.path()), QString());
+    Session s(mSettings);
+    QVERIFY(s.start(dir.path()));
+    frmMain& w = *s.window;
+    w.cboDataParameters->setCurrentIndex(1);
+    QCOMPARE(w.cboDataParameters->currentText(), QString("T2: [I_A]"));
+    w.cboSelectChart->setCurrentText("X-Bar-R");
+    w.cboXBarSize->setCurrentText("5");
+    w.chkShowZoneABC->click();
+    QCOMPARE(s.prompt.texts(), QStringList());
+    const VariablesPlotOutcome& out = w.lastOutcome();
+    QVERIFY(out.plotted);
+    QCOMPARE(out.pointCount, 100L);
+    const QStringList panel = w.lblSPCParameter1->text().split('\n');
+    QCOMPARE(panel.mid(0, 9),
+        QStringList({ "100", "0.0000000323154", "0.000000033276", "5", "0.0000012476", "0.000001203", "0.0000011583",
+            "0.0000015", "0.0" }));
+    QCOMPARE(panel.mid(15, 3), QStringList({ "0.0000001637", "0.0000000774", "0.0" }));
+    int beyond = 0;
+    for (std::size_t i = 0; i < out.rules.centre.size(); ++i)
+        beyond += out.rules.centre[i] & kR1Above ? 1 : 0;
+    QCOMPARE(beyond, 5);
+
+    // The left axis reads its ticks: distinct labels, each the value at its tick.
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCPAxis* left = w.chartView()->centreValueAxis();
+    w.chartView()->replot();
+    const QVector<double> ticks = left->tickVector();
+    const QVector<QString> labels = left->tickVectorLabels();
+    QVERIFY(ticks.size() >= 3);
+    QCOMPARE(QSet<QString>(labels.begin(), labels.end()).size(), labels.size());
+    for (qsizetype i = 0; i < ticks.size(); ++i)
+        QVERIFY2(std::abs(labels[i].toDouble() - ticks[i]) <= 0.0051e-6, qPrintable(labels[i]));
+
+    // Without zones the limit lines name their values (at their ends, on the last page).
+    w.chkShowZoneABC->click();
+    Click(w.cmdNextPage);
+    QStringList texts;
+    for (const QString& text : w.chartView()->labelTexts())
+        texts << text.trimmed();
+    for (const char* label : { "UCL=0.0000012476", "CL=0.000001203; CpK=2.9752", "LCL=0.0000011583" })
+        QVERIFY2(texts.contains(label), qPrintable(texts.join(" | ")));
 }
 
 void FrmMainTest::labelAndDecimalButtons()

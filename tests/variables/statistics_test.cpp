@@ -174,7 +174,8 @@ TEST(Capability, BothLimits)
     EXPECT_CLOSE(s.Cp.value(), 1);
     EXPECT_EQ(CRText(s.Cp), "100.00%");
     EXPECT_EQ(CRText(Figure(1.5)), "66.67%");
-    EXPECT_EQ(CRText(Figure(0.00004)), "N/A"); // coinciding limits: no ratio rather than a division by 0
+    EXPECT_EQ(CRText(Figure(0.0)), "N/A"); // coinciding limits: no ratio rather than a division by 0
+    EXPECT_EQ(CRText(Figure(0.00004)), "2500000.00%"); // a small Cp keeps its digits
     EXPECT_EQ(CRText(Figure(0.3)), "333.33%");
 }
 
@@ -326,6 +327,21 @@ TEST(Accumulator, IndividualMovingRanges)
     EXPECT_CLOSE(s.EstSigma.value(), 2.5 / 1.128);
     EXPECT_DOUBLE_EQ(s.StdDev, 1.5275);
     EXPECT_FALSE(s.IsSubgroupChart);
+}
+
+// Readings near the largest double overflow no sum: the means and the centre stay true.
+TEST(Accumulator, ReadingsNearTheLargestDoubleGiveTheirMean)
+{
+    const double a = 1.7e308, b = 1.75e308;
+    EXPECT_DOUBLE_EQ(GetAverage(std::vector<double> { a, b, a, b, a }, 4), 1.72e308);
+    SubgroupAccumulator subgroups(kChartXBarR, 5);
+    IndividualAccumulator individual;
+    for (int i = 0; i < 10; ++i) {
+        subgroups.add(i % 2 ? b : a);
+        individual.add(i % 2 ? b : a);
+    }
+    for (const ProcessStatistic& s : { subgroups.finish(999.0, -999.0), individual.finish(999.0, -999.0) })
+        EXPECT_DOUBLE_EQ(s.XDoubleBar.value(), 1.725e308);
 }
 
 namespace

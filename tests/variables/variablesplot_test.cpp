@@ -1,6 +1,7 @@
 // Tests of the variables chart's plot function on SQLite tables: subgroups, listings, limits, rules, messages.
 #include "variables/variablesplot.h"
 
+#include "common/rounding.h"
 #include "data/access/connection.h"
 #include "data/loader/tempfiles.h"
 #include "plothost.h"
@@ -219,37 +220,89 @@ TEST(SampleLoader, AnUnknownColumnIsReportedAsInvalidConfiguration)
     EXPECT_EQ(f.host.scripted.messages[0].text.toStdString(), "Invalid data in 'ATE.ini' or 'Products.ini'.  ");
 }
 
+// Runs the statements on the results table of a fixture.
+void EditResults(const QTemporaryDir& dir, const QStringList& edits)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("results-editor"));
+        db.setDatabaseName(dir.filePath("results.db"));
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        for (const QString& edit : edits)
+            ASSERT_TRUE(q.exec(edit)) << edit.toStdString();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("results-editor"));
+}
+
 TEST(SampleLoader, FieldsStoredInOtherFormsReadAsTheirValuesGive)
 {
     // Plain ASCII text, ISO dates and numbers are read from what the engine holds; text with other
     // characters, a date in another ISO form and a reading stored as text go through the field's value.
-    // Both give what the value gives: trimmed testers, trimmed serials in capitals, a text reading as 0.
-    Fixture f(Ramp(10));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("results-editor"));
-        db.setDatabaseName(f.dir.filePath("results.db"));
-        ASSERT_TRUE(db.open());
-        QSqlQuery q(db);
-        for (const char* edit : { "UPDATE Results SET ATEID = '  Mâcon  ' WHERE rowid = 1",
-                 "UPDATE Results SET SerialNumber = ' sn-b ' WHERE rowid = 2",
-                 "UPDATE Results SET TestStartTime = '2026-11-01T08:02' WHERE rowid = 3",
-                 "UPDATE Results SET V = 'ten' WHERE rowid = 4" })
-            ASSERT_TRUE(q.exec(QString::fromUtf8(edit))) << edit;
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("results-editor"));
+    // Both give what the value gives: trimmed testers, trimmed serials in capitals; a text that reads as a
+    // number is that number, one that does not is no reading and its row is skipped.
+    Fixture f(Ramp(11));
+    EditResults(f.dir,
+        { QString::fromUtf8("UPDATE Results SET ATEID = '  Mâcon  ' WHERE rowid = 1"),
+            "UPDATE Results SET SerialNumber = ' sn-b ' WHERE rowid = 2",
+            "UPDATE Results SET TestStartTime = '2026-11-01T08:02' WHERE rowid = 3",
+            "UPDATE Results SET V = 'ten' WHERE rowid = 4", "UPDATE Results SET V = ' 12.5 ' WHERE rowid = 10" });
     const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
+    EXPECT_EQ(out.records, 11);
+    EXPECT_EQ(out.skipped.notNumbers, 1);
     ASSERT_EQ(out.pointCount, 2);
-    EXPECT_DOUBLE_EQ(f.chart.series[kSeriesXBar].points[0].y, (10 + 10.5 + 11 + 0 + 12) / 5.0);
+    EXPECT_DOUBLE_EQ(f.chart.series[kSeriesXBar].points[0].y, (10 + 10.5 + 11 + 12 + 10) / 5.0);
+    EXPECT_DOUBLE_EQ(f.chart.series[kSeriesXBar].points[1].y, (10.5 + 11 + 11.5 + 12.5 + 10) / 5.0);
     const QStringList lines = f.listing();
     ASSERT_EQ(lines.size(), 11);
     EXPECT_EQ(lines[1].toStdString(), "SN000          \t\t10.000\tMâcon\t01/11/2026 08:00 AM");
     EXPECT_EQ(lines[2].toStdString(), "SN-B           \t\t10.500\tATE-02\t01/11/2026 08:01 AM");
     EXPECT_EQ(lines[3].toStdString(), "SN002          \t\t11.000\tATE-01\t01/11/2026 08:02 AM");
-    EXPECT_EQ(lines[4].toStdString(), "SN003          \t\t0.000\tATE-02\t01/11/2026 08:03 AM");
+    EXPECT_EQ(lines[4].toStdString(), "SN004          \t\t12.000\tATE-01\t01/11/2026 08:04 AM");
     QFile values(f.state.gTempFile2);
     ASSERT_TRUE(values.open(QIODevice::ReadOnly));
-    EXPECT_EQ(values.readAll().split('\n').mid(0, 5), QByteArrayList({ "10", "10.5", "11", "0", "12" }));
+    EXPECT_EQ(values.readAll().split('\n').mid(0, 5), QByteArrayList({ "10", "10.5", "11", "12", "10" }));
+}
+
+// Texts that are no number, and NaN and infinities, are skipped and counted on both chart kinds: never 0,
+// never a figure that is not finite.
+TEST(SampleLoader, FieldsThatAreNoNumberAreSkippedAndCounted)
+{
+    for (const char* chartType : { "X-Bar-R", "Individual-MR" }) {
+        Fixture f(Ramp(15));
+        EditResults(f.dir,
+            { "UPDATE Results SET V = 'abc' WHERE rowid = 2", "UPDATE Results SET V = 'n/a' WHERE rowid = 3",
+                "UPDATE Results SET V = '5,05' WHERE rowid = 6", "UPDATE Results SET V = 'NaN' WHERE rowid = 8",
+                "UPDATE Results SET V = 'Inf' WHERE rowid = 9", "UPDATE Results SET V = '1e999' WHERE rowid = 12" });
+        f.sel.chartType = chartType;
+        const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
+        EXPECT_EQ(out.records, 15) << chartType;
+        EXPECT_EQ(out.skipped.notNumbers, 6) << chartType;
+        EXPECT_EQ(out.skipped.unreadableTimes, 0) << chartType;
+        ASSERT_TRUE(out.plotted) << chartType;
+        // The nine readings left, of rows 1, 4, 5, 7, 10, 11 and 13 to 15.
+        const double mean = (10 + 11.5 + 12 + 10.5 + 12 + 10 + 11 + 11.5 + 12) / 9.0;
+        if (QString(chartType) == "Individual-MR") {
+            EXPECT_EQ(out.pointCount, 9);
+            EXPECT_DOUBLE_EQ(out.limits.XDoubleBar.value(), Round4(mean));
+        } else {
+            EXPECT_EQ(out.pointCount, 1);
+            EXPECT_DOUBLE_EQ(f.chart.series[kSeriesXBar].points[0].y, (10 + 11.5 + 12 + 10.5 + 12) / 5.0);
+        }
+        for (const QString& line : out.limits.panelValues)
+            EXPECT_FALSE(line.contains("nan") || line.contains("inf")) << line.toStdString();
+    }
+}
+
+// Rows whose start time is no time lie in no date range: the plot counts them.
+TEST(SampleLoader, RowsWithUnreadableTimesAreCounted)
+{
+    Fixture f(Ramp(12));
+    EditResults(f.dir, { "UPDATE Results SET TestStartTime = 'n/a' WHERE rowid IN (2, 7)" });
+    const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
+    EXPECT_EQ(out.records, 10);
+    EXPECT_EQ(out.skipped.unreadableTimes, 2);
+    EXPECT_EQ(out.pointCount, 2);
 }
 
 TEST(SampleLoader, ZonesRunTheRulesOfBothChartsOnTheDrawnLines)

@@ -103,7 +103,9 @@ public:
     Recordset& operator=(const Recordset&) = delete;
 
     ObjectState State() const { return mCursor ? ObjectState::Open : ObjectState::Closed; }
-    enum class Count { Exact, Skip };
+    // Exact: RecordCount and UnreadableTimes; Skip: neither; TimesOnly: UnreadableTimes alone (a plot that
+    // streams its rows tells the rows it could not place in time).
+    enum class Count { Exact, Skip, TimesOnly };
     Status Open(const QString& sql, Connection& connection, Count count = Count::Exact);
     void Close();
 

@@ -100,11 +100,10 @@ Status Recordset::run(Connection& connection, const AdaptedStatement& adapted, C
     if (count == Count::Exact) {
         if (Status s = CountRows(connection, CountStatement(mSql), mParameters, mCount))
             return s;
-        if (!adapted.unreadableTimes.isEmpty()) {
-            if (Status s
-                = CountRows(connection, adapted.unreadableTimes, adapted.unreadableParameters, mUnreadableTimes))
-                return s;
-        }
+    }
+    if (count != Count::Skip && !adapted.unreadableTimes.isEmpty()) {
+        if (Status s = CountRows(connection, adapted.unreadableTimes, adapted.unreadableParameters, mUnreadableTimes))
+            return s;
     }
     return execute();
 }

@@ -5,6 +5,7 @@
 
 #include "common/appstate.h"
 #include "common/prompt.h"
+#include "common/reading.h"
 #include "data/access/dataerror.h"
 #include "data/config/querybuilder.h"
 
@@ -54,6 +55,8 @@ public:
     // Called while the engine prepares the statement (recordsRead 0) and every few thousand readings, so a
     // window can repaint, show the readings read so far and see a Stop Plot click.
     virtual void KeepResponsive(long /*recordsRead*/) { }
+    // Called with KeepResponsive once rows were skipped (values that are no number, unreadable times).
+    virtual void Skipping(const SkippedRows& /*skipped*/) { }
 };
 
 // The host of a plot without anything else to update (chart windows, moldrin-report): messages to the prompt.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "common/appstate.h"
+#include "common/reading.h"
 #include "data/access/connection.h"
 #include "data/loader/plotfunction.h"
 
@@ -10,34 +11,26 @@
 namespace moldrin::data
 {
 
-inline constexpr long kErrTypeMismatch = 13;
 inline constexpr long kErrInvalidUseOfNull = 94;
 
-// The field at `index` of the current row: its number, or nothing for a null. A text that is no number
-// (or a date) fails with "Type mismatch".
-inline Status FieldNumber(const Recordset& rs, int index, std::optional<double>& out)
+// The field at `index` of the current row: its number, or nothing for a null and for a field that is no
+// number (a text such as "n/a", NaN, a date), which sets notANumber: such a field is skipped and counted.
+inline Status FieldNumber(const Recordset& rs, int index, std::optional<double>& out, bool& notANumber)
 {
     const Recordset::FieldResult f = rs.Field(index);
     if (f.error)
         return f.error;
-    out.reset();
-    if (f.value.isNull())
-        return {};
-    bool ok = false;
-    const double v = f.value.typeId() == QMetaType::Double ? f.value.toDouble(&ok)
-        : f.value.typeId() == QMetaType::QString           ? f.value.toString().trimmed().toDouble(&ok)
-                                                           : false;
-    if (!ok)
-        return DataError { kErrTypeMismatch, QStringLiteral("Type mismatch") };
-    out = v;
+    const FieldReading reading = ReadingOf(f.value);
+    notANumber = reading.kind == FieldReading::Kind::NotANumber;
+    out = reading.isNumber() ? std::optional(reading.value) : std::nullopt;
     return {};
 }
 
 // The same where a null is an error, as assigning it to a number is.
-inline Status FieldNumber(const Recordset& rs, int index, double& out)
+inline Status FieldNumber(const Recordset& rs, int index, double& out, bool& notANumber)
 {
     std::optional<double> v;
-    if (Status e = FieldNumber(rs, index, v))
+    if (Status e = FieldNumber(rs, index, v, notANumber); e || notANumber)
         return e;
     if (!v)
         return DataError { kErrInvalidUseOfNull, QStringLiteral("Invalid use of Null") };
@@ -55,7 +48,8 @@ public:
         , mHost(host)
     {
     }
-    Status open(const QString& sql);
+    // The rows whose start time is no time are counted (result().UnreadableTimes()) unless `count` is Skip.
+    Status open(const QString& sql, Recordset::Count count = Recordset::Count::TimesOnly);
     bool atEnd() const { return mRs.Eof(); }
     Status next();
     // The position of a field, for FieldNumber (-1 when the result has no such alias).

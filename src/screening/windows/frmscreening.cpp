@@ -136,7 +136,10 @@ void frmScreening::Screen()
     if (mResult.completed) {
         mModel->SetParameters(mResult.parameters);
         FitToTable();
-        ui.lblProgress->setText(screening::CountText(mResult.records) + QStringLiteral(" rows read"));
+        const QString read = screening::CountText(mResult.records) + QStringLiteral(" rows read");
+        ui.lblProgress->setText(mResult.skipped.any() ? read + QStringLiteral("; ")
+                    + SkippedRowsText(mResult.skipped).replace(QLatin1Char('\n'), QStringLiteral("; "))
+                                                      : read);
     } else {
         // A failed read has given its message.
         ui.lblProgress->setText(mResult.stopped ? QStringLiteral("Stopped.") : QStringLiteral("Not read."));

@@ -28,15 +28,16 @@ public:
 protected:
     double getTickStep(const QCPRange& range) override
     {
+        mExtraDecimals = AxisExtraDecimals(range.lower, range.upper);
         if (mIncrement > 0 && range.size() / mIncrement <= kMaxTicks)
-            return mIncrement;
+            return mStep = mIncrement;
         const double step = QCPAxisTicker::getTickStep(range);
-        return mWholeSteps ? std::max(1.0, std::round(step)) : step;
+        return mStep = mWholeSteps ? std::max(1.0, std::round(step)) : step;
     }
     QString getTickLabel(double tick, const QLocale&, QChar, int) override
     {
         // Ticks near zero come out as tiny residues of the step arithmetic.
-        return FormatNumber(std::abs(tick) < 1e-12 ? 0.0 : tick, mFormat);
+        return NumberFormat(mFormat, mExtraDecimals).format(std::abs(tick) < mStep * 1e-6 ? 0.0 : tick);
     }
 
 private:
@@ -44,6 +45,8 @@ private:
     QString mFormat;
     double mIncrement;
     bool mWholeSteps;
+    double mStep = 0;
+    int mExtraDecimals = 0;
 };
 
 // The point labels of a horizontal axis, each line broken at its blanks where it is wider than the room

@@ -4,6 +4,7 @@
 #include "common/appstate.h"
 #include "common/dates.h"
 #include "common/prompt.h"
+#include "common/reading.h"
 #include "data/access/connectdatasource.h"
 #include "data/access/connection.h"
 #include "data/config/querybuilder.h"
@@ -479,4 +480,57 @@ TEST_F(CrossEngine, LargeSQLiteResultOverOdbcIsStreamed)
     Connection c;
     ASSERT_FALSE(c.Open(BuildConnectionString(SourceKind::Odbc, v)));
     ExpectStreamed(c);
+}
+
+// Readings that are no number as the engines give them: PostgreSQL's NaN and infinities in a double
+// precision column, Excel cells with the texts "n/a" and "5,05" in a column of numbers. None is a reading.
+TEST_F(CrossEngine, FieldsThatAreNoNumberAreNoReadings)
+{
+    {
+        QSqlDatabase pg = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("pgodd"));
+        pg.setHostName(PgDir());
+        pg.setPort(PgPort().toInt());
+        pg.setUserName(QStringLiteral("spc"));
+        pg.setDatabaseName(QStringLiteral("spcdata"));
+        ASSERT_TRUE(pg.open()) << qPrintable(pg.lastError().text());
+        QSqlQuery q(pg);
+        for (const char* sql : { "DROP TABLE IF EXISTS odd", "CREATE TABLE odd (\"N\" INTEGER, \"V\" DOUBLE PRECISION)",
+                 "INSERT INTO odd VALUES (1, 1.5), (2, 'NaN'), (3, 'Infinity'), (4, '-Infinity'), (5, NULL)",
+                 "GRANT SELECT ON odd TO spc_reader" })
+            ASSERT_TRUE(q.exec(QLatin1String(sql))) << sql << qPrintable(q.lastError().text());
+        pg.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("pgodd"));
+    using Kind = FieldReading::Kind;
+    const auto kinds = [](Connection& c, const QString& sql) {
+        QList<Kind> out;
+        Recordset rs;
+        const Status opened = rs.Open(sql, c);
+        EXPECT_FALSE(opened) << qPrintable(opened ? opened->description : QString());
+        while (!opened && !rs.Eof()) {
+            out << ReadingOf(rs.Fields(QStringLiteral("V")).value).kind;
+            if (rs.MoveNext())
+                break;
+        }
+        return out;
+    };
+    Connection pg;
+    ASSERT_FALSE(pg.Open(BuildConnectionString(SourceKind::Odbc, Engines().last().values)));
+    EXPECT_EQ(kinds(pg, QStringLiteral("SELECT [V] AS V FROM odd ORDER BY [N];")),
+        (QList<Kind> { Kind::Number, Kind::NotANumber, Kind::NotANumber, Kind::NotANumber, Kind::Null }));
+
+    const QString book = dir->filePath(QStringLiteral("odd.xlsx"));
+    ASSERT_EQ(test::RunDebianPython(QStringLiteral("import openpyxl\nwb=openpyxl.Workbook()\nws=wb.active\n"
+                                                   "ws.title='Odd'\nws.append(['N','V'])\n"
+                                                   "for r in [[1,1.5],[2,'n/a'],[3,'5,05'],[4,' 2.5 ']]: ws.append(r)\n"
+                                                   "wb.save(r'%1')\n")
+                                        .arg(book)),
+        QString());
+    IniDatabase x;
+    x.DatabaseName = book;
+    x.TableName = QStringLiteral("Odd");
+    Connection excel;
+    ASSERT_FALSE(excel.Open(BuildConnectionString(KindOf(x), x)));
+    EXPECT_EQ(kinds(excel, QStringLiteral("SELECT [V] AS V FROM [Odd$] ORDER BY [N];")),
+        (QList<Kind> { Kind::Number, Kind::NotANumber, Kind::NotANumber, Kind::Number }));
 }

@@ -551,7 +551,10 @@ TEST(SQLiteEngine, RowsWhoseStartTimeIsNoTimeAreCounted)
     ASSERT_FALSE(rs.Open(QString(kMainDec6).replace(QStringLiteral("= 'PASS'"), QStringLiteral("LIKE '%'")), c));
     EXPECT_EQ(rs.UnreadableTimes(), 4);
     EXPECT_GT(rs.RecordCount(), inRange);
-    // Not counted unless asked for the count.
+    // Not counted unless asked for the count; counted alone for a plot that streams its rows.
     ASSERT_FALSE(rs.Open(kMainDec6, c, Recordset::Count::Skip));
     EXPECT_EQ(rs.UnreadableTimes(), 0);
+    ASSERT_FALSE(rs.Open(kMainDec6, c, Recordset::Count::TimesOnly));
+    EXPECT_EQ(rs.UnreadableTimes(), 3);
+    EXPECT_EQ(rs.RecordCount(), -1);
 }

@@ -93,8 +93,10 @@ TEST(TempFiles, ListingLines)
         "(before)ABCDEFGHIJKL...\t\t1,234.500\tATE 3\t12/06/2026 02:05 PM");
     EXPECT_EQ(line("ABCDEFGHIJKLMNO", 0, "#,##0.000#", "A", t, true).substr(0, 25), "(before)ABCDEFGHIJKLMNO\t\t");
     // Midnight and noon on the 12-hour clock; characters, not bytes, are padded and cut.
+    // A reading below 0.001 keeps its digits; halves of the format's last digit go away from zero.
     EXPECT_EQ(line("A", -0.00005, "#,##0.000#", "T", data::WallTime { 2026, 1, 2, 0, 0 }, true),
-        "(before)A              \t\t-0.0001\tT\t02/01/2026 12:00 AM");
+        "(before)A              \t\t-0.00005\tT\t02/01/2026 12:00 AM");
+    EXPECT_EQ(line("A", -2.00005, "#,##0.000#", "T", t, true).substr(0, 33), "(before)A              \t\t-2.0001\t");
     EXPECT_EQ(line("A", 1, "#,##0.000#", "T", data::WallTime { 2026, 1, 2, 12, 59 }, false).substr(33),
         "01/02/2026 12:59 PM");
     EXPECT_EQ(line("SÉRIE", 1, "#,##0.000", "Mâcon", std::nullopt, true), "(before)SÉRIE          \t\t1.000\tMâcon\t");

@@ -8,6 +8,7 @@
 #include "screening/windows/screentablemodel.h"
 #include "shell/frmmain.h"
 
+#include "leakagetable.h"
 #include "mainsession.h"
 #include "testsupport.h"
 #include "windowdriving.h"
@@ -19,6 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -121,6 +124,7 @@ private Q_SLOTS:
     void csvExportInTheOrderShown();
     void progressStopAndCloseDuringARead();
     void nothingToScreen();
+    void skippedFieldsAreTold();
 
 private:
     QTemporaryDir mTemp;
@@ -503,6 +507,32 @@ void FrmScreeningTest::nothingToScreen()
     QCOMPARE(empty.ui.lblProgress->text(), QString("No test parameters to screen."));
     QCOMPARE(empty.model()->rowCount(), 0);
     QVERIFY(!empty.ui.cmdExport->Enabled());
+}
+
+// Fields that are no number are not screened: the progress line tells how many were skipped.
+void FrmScreeningTest::skippedFieldsAreTold()
+{
+    QTemporaryDir dir;
+    QCOMPARE(moldrin::test::WriteLeakageConfiguration(dir.path()), QString());
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "skipped");
+        db.setDatabaseName(dir.filePath("leak.db"));
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec("UPDATE Results SET I_A = 'n/a' WHERE rowid IN (4, 40)"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("skipped");
+    Session s(mSettings);
+    QVERIFY(s.start(dir.path()));
+    ShownWindows<frmScreening> shown([&](frmScreening& w) {
+        QVERIFY(ReadDone(w));
+        QCOMPARE(w.ui.lblProgress->text(), QString("500 rows read; Skipped, not a number: 2"));
+        QCOMPARE(w.result().skipped.notNumbers, 2L);
+    });
+    Click(s.window->cmdScreening);
+    QCOMPARE(shown.count, 1);
+    QCOMPARE(s.prompt.texts(), QStringList());
 }
 
 QTEST_MAIN(FrmScreeningTest)
