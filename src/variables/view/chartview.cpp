@@ -1,8 +1,9 @@
 // ChartView: the chart model as one or two QCustomPlot axis rects, with placed point labels and paging.
 #include "variables/view/chartview.h"
 
-#include "common/numberformat.h"
-#include "variables/view/labellayout.h"
+#include "variables/view/axistickers.h"
+#include "variables/view/labellayer.h"
+#include "variables/view/seriesstyle.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,352 +15,9 @@ namespace moldrin
 namespace
 {
 
-// Tick labels in the program's number formats; a set increment is kept while it gives a readable count.
-class FormatTicker : public QCPAxisTicker
-{
-public:
-    FormatTicker(const QString& format, double increment, bool wholeSteps)
-        : mFormat(format)
-        , mIncrement(increment)
-        , mWholeSteps(wholeSteps)
-    {
-    }
-
-protected:
-    double getTickStep(const QCPRange& range) override
-    {
-        if (mIncrement > 0 && range.size() / mIncrement <= kMaxTicks)
-            return mIncrement;
-        const double step = QCPAxisTicker::getTickStep(range);
-        return mWholeSteps ? std::max(1.0, std::round(step)) : step;
-    }
-    QString getTickLabel(double tick, const QLocale&, QChar, int) override
-    {
-        // Ticks near zero come out as tiny residues of the step arithmetic.
-        return FormatNumber(std::abs(tick) < 1e-12 ? 0.0 : tick, mFormat);
-    }
-
-private:
-    static constexpr double kMaxTicks = 40;
-    QString mFormat;
-    double mIncrement;
-    bool mWholeSteps;
-};
-
-// The point labels of a horizontal axis, each line broken at its blanks where it is wider than the room
-// between neighbouring ticks, so the labels of neighbouring bars stay apart; where a word alone is wider,
-// the labels' font shrinks (down to kSmallestPointSize). The room is taken from the band's width at the
-// last layout, or before the first one from the viewport; ChartView::updateLayout lays out again when
-// the band came out another width.
-class WrappingTextTicker : public QCPAxisTickerText
-{
-public:
-    explicit WrappingTextTicker(QCPAxis* axis)
-        : mAxis(axis)
-        , mFont(axis->tickLabelFont())
-    {
-    }
-    // The band width the labels were last broken for.
-    int widthUsed() const { return mWidthUsed; }
-
-protected:
-    void generate(const QCPRange& range, const QLocale& locale, QChar formatChar, int precision, QVector<double>& ticks,
-        QVector<double>* subTicks, QVector<QString>* tickLabels) override
-    {
-        const QCPAxisRect* band = mAxis->axisRect();
-        mWidthUsed = band->width() > 0
-            ? band->width()
-            : mAxis->parentPlot()->viewport().width() - band->minimumMargins().left() - band->minimumMargins().right();
-        double spacing = std::numeric_limits<double>::infinity();
-        for (auto it = mTicks.cbegin(), next = std::next(it); next != mTicks.cend(); ++it, ++next)
-            spacing = std::min(spacing, next.key() - it.key());
-        mRoom = std::isfinite(spacing) && range.size() > 0 ? spacing * mWidthUsed / range.size() - kLabelGap
-                                                           : std::numeric_limits<double>::infinity();
-        QFont font = mFont;
-        const QFontMetricsF fm(font);
-        double widestWord = 0;
-        for (const QString& label : std::as_const(mTicks))
-            for (const QString& word : QString(label).replace(u'\n', u' ').split(u' ', Qt::SkipEmptyParts))
-                widestWord = std::max(widestWord, fm.horizontalAdvance(word));
-        if (widestWord > mRoom && font.pointSizeF() > 0)
-            font.setPointSizeF(std::max(kSmallestPointSize, font.pointSizeF() * std::max(0.0, mRoom) / widestWord));
-        mAxis->setTickLabelFont(font);
-        QCPAxisTickerText::generate(range, locale, formatChar, precision, ticks, subTicks, tickLabels);
-    }
-    QString getTickLabel(double tick, const QLocale& locale, QChar formatChar, int precision) override
-    {
-        const QString text = QCPAxisTickerText::getTickLabel(tick, locale, formatChar, precision);
-        const QFontMetricsF fm(mAxis->tickLabelFont());
-        QStringList out;
-        for (const QString& line : text.split(u'\n')) {
-            if (fm.horizontalAdvance(line) <= mRoom) {
-                out << line;
-                continue;
-            }
-            QString current;
-            for (const QString& word : line.split(u' ', Qt::SkipEmptyParts)) {
-                const QString joined = current.isEmpty() ? word : current + u' ' + word;
-                if (!current.isEmpty() && fm.horizontalAdvance(joined) > mRoom) {
-                    out << current;
-                    current = word;
-                } else {
-                    current = joined;
-                }
-            }
-            out << current;
-        }
-        return out.join(u'\n');
-    }
-
-private:
-    static constexpr double kLabelGap = 8; // pixels kept free between neighbouring labels
-    static constexpr double kSmallestPointSize = 6;
-    QCPAxis* mAxis;
-    QFont mFont; // the labels' font where they have room
-    int mWidthUsed = 0;
-    double mRoom = std::numeric_limits<double>::infinity();
-};
-
-QColor Colour(OleColour c, OleColour fallback)
-{
-    return QColor::fromRgb(RgbFromOle(c == kTeeColor ? fallback : c));
-}
-
-QCPScatterStyle::ScatterShape Shape(PointerStyle p)
-{
-    switch (p) {
-    case PointerStyle::Diamond:
-        return QCPScatterStyle::ssDiamond;
-    case PointerStyle::Triangle:
-        return QCPScatterStyle::ssTriangle;
-    case PointerStyle::DownTriangle:
-        return QCPScatterStyle::ssTriangleInverted;
-    case PointerStyle::Circle:
-        return QCPScatterStyle::ssDisc;
-    case PointerStyle::Rectangle:
-        return QCPScatterStyle::ssSquare;
-    case PointerStyle::None:
-        break;
-    }
-    return QCPScatterStyle::ssNone;
-}
-
-Qt::PenStyle Pen(PenStyle p)
-{
-    switch (p) {
-    case PenStyle::Dot:
-        return Qt::DotLine;
-    case PenStyle::Dash:
-        return Qt::DashLine;
-    case PenStyle::Solid:
-        break;
-    }
-    return Qt::SolidLine;
-}
-
 constexpr int kAxisTitleRoom = 24;
 
-// Pointers shrink on a page too crowded for labels, so the line stays readable.
-double PointerSize(SeriesKind kind, bool roomy)
-{
-    if (kind == SeriesKind::Points)
-        return roomy ? 9 : 5;
-    return roomy ? 6 : 3;
-}
-
-// A label's lines: the chart texts put carriage returns between lines, sometimes with line feeds.
-QString LabelLines(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    return text;
-}
-
-// The smallest distance between neighbouring x values, 1 for fewer than two points: the room of a bar.
-double BarSpacing(const ChartSeries& s)
-{
-    std::vector<double> xs;
-    xs.reserve(std::size_t(s.count()));
-    for (int i = 0; i < s.count(); ++i)
-        xs.push_back(s.points.x(i));
-    std::sort(xs.begin(), xs.end());
-    double spacing = std::numeric_limits<double>::infinity();
-    for (std::size_t i = 1; i < xs.size(); ++i)
-        if (xs[i] > xs[i - 1])
-            spacing = std::min(spacing, xs[i] - xs[i - 1]);
-    return std::isfinite(spacing) ? spacing : 1.0;
-}
-
-constexpr double kPadX = 2, kPadY = 1;
-
-// A label's box and its lines, the text centred on the point as a whole and its blanks left out.
-struct LabelGeometry {
-    QSizeF size;
-    double left = 0; // box edge relative to the point
-    struct Line {
-        QString text;
-        double x; // within the box
-    };
-    QList<Line> lines;
-};
-
-LabelGeometry Measure(const QString& text, const QFontMetricsF& fm)
-{
-    LabelGeometry g;
-    const QStringList lines = text.split(u'\n');
-    double lo = std::numeric_limits<double>::infinity(), hi = -lo;
-    struct Extent {
-        QString text;
-        double from;
-    };
-    QList<Extent> extents;
-    for (const QString& line : lines) {
-        const QString visible = line.trimmed();
-        if (visible.isEmpty()) {
-            extents << Extent { QString(), 0 };
-            continue;
-        }
-        const double full = fm.horizontalAdvance(line);
-        const double lead = fm.horizontalAdvance(line.left(line.indexOf(visible)));
-        const double from = -full / 2 + lead;
-        lo = std::min(lo, from);
-        hi = std::max(hi, from + fm.horizontalAdvance(visible));
-        extents << Extent { visible, from };
-    }
-    if (!std::isfinite(lo))
-        return g;
-    g.left = lo - kPadX;
-    g.size = QSizeF(hi - lo + 2 * kPadX, lines.size() * fm.height() + 2 * kPadY);
-    for (const Extent& e : extents)
-        g.lines << LabelGeometry::Line { e.text, kPadX + e.from - lo };
-    return g;
-}
-
 } // namespace
-
-// The point labels of the chart, placed anew at every drawing, so they follow the axes at any size (screen,
-// PNG, printer) and always lie inside their band.
-class LabelLayer : public QCPLayerable
-{
-public:
-    struct Label {
-        QString text; // with "\n" between lines
-        QCPAxis* key;
-        QCPAxis* value;
-        double x, y;
-        int offset;
-        QFont font;
-        QColor colour;
-        bool transparent;
-        QColor back;
-        bool ruleMark;
-    };
-
-    explicit LabelLayer(QCustomPlot* plot)
-        : QCPLayerable(plot, QStringLiteral("labels"))
-    {
-    }
-
-    QList<Label> labels;
-    QList<ChartView::PlacedLabel> placed;
-
-protected:
-    void applyDefaultAntialiasingHint(QCPPainter* painter) const override
-    {
-        applyAntialiasingHint(painter, true, QCP::aeItems);
-    }
-
-    void draw(QCPPainter* painter) override
-    {
-        placed.clear();
-        QList<QCPAxisRect*> bands;
-        for (const Label& l : labels)
-            if (!bands.contains(l.value->axisRect()))
-                bands << l.value->axisRect();
-        for (QCPAxisRect* band : bands)
-            drawBand(painter, band);
-    }
-
-private:
-    void drawBand(QCPPainter* painter, QCPAxisRect* band)
-    {
-        QList<const Label*> shown;
-        QList<LabelRequest> requests;
-        QList<LabelGeometry> geometry;
-        for (const Label& l : labels) {
-            if (l.value->axisRect() != band || !l.key->range().contains(l.x))
-                continue;
-            const QFontMetricsF fm(l.font, painter->device());
-            const LabelGeometry g = Measure(l.text, fm);
-            if (g.lines.isEmpty())
-                continue;
-            shown << &l;
-            geometry << g;
-            requests << LabelRequest { QPointF(l.key->coordToPixel(l.x), l.value->coordToPixel(l.y)), g.size, g.left,
-                l.offset, l.ruleMark, l.text };
-        }
-        if (requests.isEmpty())
-            return;
-        const QRectF area = band->rect();
-        const QList<LabelPlacement> placements
-            = PlaceLabels(requests, area, ChartView::kLabelLevels, [&](const QString& text) {
-                  return Measure(text, QFontMetricsF(shown.front()->font, painter->device())).size;
-              });
-        for (const LabelPlacement& p : placements) {
-            const Label& first = *shown[p.members.front()];
-            ChartView::PlacedLabel out { QString(), p.rect, area, first.ruleMark, {} };
-            for (int m : p.members)
-                out.marks << requests[m].anchor;
-            if (p.displaced)
-                drawConnectors(painter, p.rect, out.marks, first.colour);
-            painter->setFont(first.font);
-            const QFontMetricsF fm(first.font, painter->device());
-            if (!first.transparent) {
-                painter->setPen(QPen(Qt::black));
-                painter->setBrush(first.back);
-                painter->drawRect(p.rect);
-            }
-            painter->setPen(first.colour);
-            // A label alone keeps its lines where the centred text puts them; a shared one is one line.
-            QList<LabelGeometry::Line> lines = geometry[p.members.front()].lines;
-            if (p.members.size() > 1)
-                lines = { LabelGeometry::Line { p.text, kPadX } };
-            QStringList texts;
-            for (int i = 0; i < lines.size(); ++i) {
-                const QPointF at(p.rect.left() + lines[i].x, p.rect.top() + kPadY + i * fm.height() + fm.ascent());
-                painter->drawText(at, lines[i].text);
-                texts << lines[i].text;
-            }
-            out.text = texts.join(u'\n');
-            placed << out;
-        }
-    }
-
-    // A moved label points to its mark; a shared one spans its marks with a bracket on its near edge.
-    static void drawConnectors(QCPPainter* painter, const QRectF& box, const QList<QPointF>& marks, QColor colour)
-    {
-        colour.setAlpha(150);
-        painter->setPen(QPen(colour, 0.8));
-        if (marks.size() == 1) {
-            const QPointF& m = marks.front();
-            painter->drawLine(
-                m, QPointF(std::clamp(m.x(), box.left(), box.right()), std::clamp(m.y(), box.top(), box.bottom())));
-            return;
-        }
-        double from = box.center().x(), to = from, y = 0;
-        for (const QPointF& m : marks) {
-            from = std::min(from, m.x());
-            to = std::max(to, m.x());
-            y += m.y() / marks.size();
-        }
-        const bool below = y > box.center().y();
-        const double edge = below ? box.bottom() : box.top();
-        const double tick = below ? 3 : -3;
-        painter->drawLine(QPointF(from, edge), QPointF(to, edge));
-        painter->drawLine(QPointF(from, edge), QPointF(from, edge + tick));
-        painter->drawLine(QPointF(to, edge), QPointF(to, edge + tick));
-    }
-};
 
 ChartView::ChartView(QWidget* parent)
     : QCustomPlot(parent)
@@ -418,22 +76,21 @@ QCPAxis* ChartView::keyAxis(VerticalAxis axis) const
 QStringList ChartView::labelTexts() const
 {
     QStringList texts;
-    for (const LabelLayer::Label& label : mLabels->labels)
+    for (const LabelLayer::Label& label : mLabels->labels())
         texts << label.text;
     return texts;
 }
 
-QList<ChartView::PlacedLabel> ChartView::placedLabels() const
+QList<PlacedLabel> ChartView::placedLabels() const
 {
-    return mLabels->placed;
+    return mLabels->placed();
 }
 
 void ChartView::reset(bool two)
 {
     clearItems();
     clearPlottables();
-    mLabels->labels.clear();
-    mLabels->placed.clear();
+    mLabels->clear();
     plotLayout()->clear();
     delete mMargins;
     mMargins = new QCPMarginGroup(this);
@@ -504,34 +161,6 @@ void ChartView::undoZoom()
     mZoomed = false;
 }
 
-void ChartView::collectLabels(const ChartSeries& series)
-{
-    if (!series.marks.visible)
-        return;
-    QCPAxis* key = keyAxis(series.verticalAxis);
-    QCPAxis* value = valueAxis(series.verticalAxis);
-    QFont f = font();
-    f.setPointSize(8);
-    f.setItalic(series.marks.italic);
-    f.setBold(series.marks.bold);
-    QList<LabelLayer::Label> labels;
-    for (int i = 0; i < series.count(); ++i) {
-        const double x = series.points.x(i);
-        if (mPaged && (x < mShown.first || x > mShown.second))
-            continue;
-        const QString text = series.points.label(i);
-        if (text.trimmed().isEmpty())
-            continue;
-        labels << LabelLayer::Label { LabelLines(text), key, value, x, series.points.y(i), series.marks.offset, f,
-            Colour(series.marks.fontColour, kClBlack), series.marks.transparent,
-            Colour(series.marks.backColour, kClYellow), series.marks.ruleMarks };
-        // A data series' point numbers on a crowded page would only cover the points.
-        if (!series.marks.ruleMarks && labels.size() > kMaxLabelledPoints)
-            return;
-    }
-    mLabels->labels += labels;
-}
-
 void ChartView::drawSeries(const ChartSeries& series)
 {
     QCPAxis* key = keyAxis(series.verticalAxis);
@@ -559,7 +188,7 @@ void ChartView::drawSeries(const ChartSeries& series)
         bars->setBrush(colour);
         return;
     }
-    const bool roomy = mShown.second - mShown.first + 1 <= kMaxLabelledPoints;
+    const bool roomy = mShown.second - mShown.first + 1 <= LabelLayer::kMaxLabelledPoints;
     QPen pen(Colour(series.penColour, series.colour), 1, Pen(series.pen));
     QCPScatterStyle pointer;
     if (series.pointer != PointerStyle::None)
@@ -694,7 +323,8 @@ void ChartView::render(const ChartModel& chart)
         for (const ChartSeries& s : chart.series)
             if (s.visible) {
                 drawSeries(s);
-                collectLabels(s);
+                mLabels->collect(
+                    s, keyAxis(s.verticalAxis), valueAxis(s.verticalAxis), font(), mPaged ? &mShown : nullptr);
             }
     // The label size reserves room for the value labels left of the bands (plus the axis title).
     const int reserved = std::max(chart.left.labelSize, two ? chart.custom0.labelSize : 0);

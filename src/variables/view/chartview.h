@@ -3,6 +3,7 @@
 
 #include "variables/chartmodel.h"
 
+#include "variables/view/labellayer.h"
 #include "variables/view/qcustomplotheader.h"
 
 #include <QList>
@@ -15,8 +16,6 @@
 namespace moldrin
 {
 
-class LabelLayer;
-
 class ChartView : public QCustomPlot
 {
     Q_OBJECT
@@ -25,13 +24,6 @@ public:
 
     // Replaces everything drawn with the model's current page. A horizontal zoom is kept (see below).
     void render(const ChartModel& chart);
-
-    // Above this many labelled points on a page a data series' labels are left out; rule marks and lines
-    // with few labels keep theirs.
-    static constexpr int kMaxLabelledPoints = 500;
-    // A label that would overlap a neighbour moves up to this many lines further away (or to the other
-    // side of its point, rule marks only) before it is drawn where it overlaps (rule marks: merged).
-    static constexpr int kLabelLevels = 5;
 
     // The parts of the drawing, for the window and for tests. The centre band holds the left axis; in a
     // one-band chart it is the only band and the variation band and its axes are nullptr.
@@ -47,14 +39,8 @@ public:
     // The texts of the labels the last render gave to be drawn, one a labelled point, in series order.
     QStringList labelTexts() const;
 
-    // A label as the last drawing placed it, in pixels of that drawing.
-    struct PlacedLabel {
-        QString text; // as drawn: blanks trimmed, one line a row; merged rule marks show all codes
-        QRectF rect; // the label's box
-        QRectF band; // the band (axis rect) that holds it
-        bool ruleMark = false;
-        QList<QPointF> marks; // the points it labels (more than one where rule marks share a label)
-    };
+    // The labels as the last drawing placed them.
+    using PlacedLabel = moldrin::PlacedLabel;
     QList<PlacedLabel> placedLabels() const;
 
     // The value under a pixel position: the band (centre or variation chart) that holds the pointer
@@ -89,7 +75,6 @@ private:
     QCPAxis* valueAxis(VerticalAxis axis) const;
     QCPAxis* keyAxis(VerticalAxis axis) const;
     void drawSeries(const ChartSeries& series);
-    void collectLabels(const ChartSeries& series);
     void applyAxis(QCPAxis* axis, const ChartAxis& model, double minimum, double maximum);
     void applyKeyAxis(
         QCPAxis* axis, const ChartAxis& model, const QCPRange& range, bool wholeSteps, const ChartModel& chart);
