@@ -12,8 +12,12 @@
 //   between neighbouring bars wide. Where marks.visible is set, each point's label is drawn
 //   marks.offset pixels above the point (below when negative, centred on it when 0), the text centred on
 //   the point's x (so leading or trailing blanks move it sideways); labels of invisible marks and blank
-//   labels are not drawn. Labels always lie inside their band; marks.ruleMarks labels also never overlap
-//   another label (neighbours that cannot be kept apart share one label with all their codes).
+//   labels are not drawn. Labels always lie inside their band. A line series without pointers drawn left
+//   to right (a limit, zone or centre line) carries the labels of its first and last point beside its
+//   ends instead, at its height, blanks left out: on every page, at the page's edges where the line runs
+//   on, in the order of the lines, with the room for them left beside the points. marks.ruleMarks labels
+//   stand over (under) their marks, clear of the data, and never overlap another label: neighbours that
+//   cannot be kept apart share one label with all their codes, drawn over exactly them.
 // - When a series uses custom axis 0 the chart has two bands: the left axis over startPercent..endPercent
 //   of the height (0..70 in the variables chart) with the point numbers on the top axis, custom axis 0
 //   below it (from 74) on the bottom axis. Otherwise one band: the left axis and the bottom axis, which

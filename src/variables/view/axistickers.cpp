@@ -24,6 +24,15 @@ double FormatTicker::getTickStep(const QCPRange& range)
     return mWholeSteps ? std::max(1.0, std::round(step)) : step;
 }
 
+QVector<double> FormatTicker::createTickVector(double tickStep, const QCPRange& range)
+{
+    QVector<double> ticks = QCPAxisTicker::createTickVector(tickStep, range);
+    if (mShown)
+        ticks.removeIf(
+            [&](double t) { return t < mShown->lower - tickStep * 1e-9 || t > mShown->upper + tickStep * 1e-9; });
+    return ticks;
+}
+
 QString FormatTicker::getTickLabel(double tick, const QLocale&, QChar, int)
 {
     // Ticks near zero come out as tiny residues of the step arithmetic.

@@ -4,6 +4,7 @@
 #include "variables/view/qcustomplotheader.h"
 
 #include <limits>
+#include <optional>
 
 namespace moldrin
 {
@@ -13,8 +14,11 @@ class FormatTicker : public QCPAxisTicker
 {
 public:
     FormatTicker(const QString& format, double increment, bool wholeSteps);
+    // Ticks outside this range are left out (the room beside a page for the lines' labels).
+    void setShown(const QCPRange& range) { mShown = range; }
 
 protected:
+    QVector<double> createTickVector(double tickStep, const QCPRange& range) override;
     double getTickStep(const QCPRange& range) override;
     QString getTickLabel(double tick, const QLocale&, QChar, int) override;
 
@@ -23,6 +27,7 @@ private:
     QString mFormat;
     double mIncrement;
     bool mWholeSteps;
+    std::optional<QCPRange> mShown;
 };
 
 // The point labels of a horizontal axis, each line broken at its blanks where it is wider than the room

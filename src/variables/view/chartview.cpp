@@ -6,8 +6,10 @@
 #include "variables/view/seriesstyle.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace moldrin
 {
@@ -16,6 +18,55 @@ namespace
 {
 
 constexpr int kAxisTitleRoom = 24;
+
+// An automatic axis' range: the points' extremes with 5 % of their span beside them, or as many pixels of
+// a band `height` high as the labels need above (top) and below (bottom) when that is more.
+QCPRange PaddedRange(double minimum, double maximum, double top, double bottom, double height)
+{
+    double pad = (maximum - minimum) * 0.05;
+    if (pad <= 0)
+        pad = std::max(1.0, std::abs(maximum) * 0.05);
+    double above = pad, below = pad;
+    if ((top > 0 || bottom > 0) && height > 1.5 * (top + bottom))
+        for (int i = 0; i < 12; ++i) {
+            const double span = maximum - minimum + above + below;
+            above = std::max(pad, span * top / height);
+            below = std::max(pad, span * bottom / height);
+        }
+    return QCPRange(minimum - below, maximum + above);
+}
+
+// The part of a line within the page: its points there, and where it crosses the page's edges.
+void ClipLine(const PointList& p, const QCPRange& page, QVector<double>& keys, QVector<double>& values)
+{
+    for (int i = 0; i < p.size(); ++i) {
+        if (i > 0) {
+            const double x0 = p.x(i - 1), x1 = p.x(i);
+            std::array<double, 2> edges { page.lower, page.upper };
+            if (x1 < x0)
+                std::swap(edges[0], edges[1]);
+            for (const double edge : edges)
+                if ((x0 < edge && edge < x1) || (x1 < edge && edge < x0)) {
+                    keys << edge;
+                    values << p.y(i - 1) + (edge - x0) / (x1 - x0) * (p.y(i) - p.y(i - 1));
+                }
+        }
+        if (page.contains(p.x(i))) {
+            keys << p.x(i);
+            values << p.y(i);
+        }
+    }
+}
+
+// Half the size of a plottable's pointers; 0 without pointers.
+double PointerRadius(const QCPAbstractPlottable* p)
+{
+    if (const auto* graph = qobject_cast<const QCPGraph*>(p))
+        return graph->scatterStyle().isNone() ? 0 : graph->scatterStyle().size() / 2;
+    if (const auto* curve = qobject_cast<const QCPCurve*>(p))
+        return curve->scatterStyle().isNone() ? 0 : curve->scatterStyle().size() / 2;
+    return 0;
+}
 
 } // namespace
 
@@ -26,6 +77,8 @@ ChartView::ChartView(QWidget* parent)
     setNotAntialiasedElements(QCP::aeAll);
     setAntialiasedElements(QCP::aeScatters | QCP::aeItems | QCP::aeAxes);
     addLayer(QStringLiteral("labels"), layer(QStringLiteral("main")), limAbove);
+    // The labels have a buffer of their own, so the blinking draws them alone.
+    layer(QStringLiteral("labels"))->setMode(QCPLayer::lmBuffered);
     mLabels = new LabelLayer(this);
     reset(true);
 }
@@ -33,6 +86,10 @@ ChartView::ChartView(QWidget* parent)
 void ChartView::updateLayout()
 {
     QCustomPlot::updateLayout();
+    // The room for the labels is known in pixels once the bands are laid out; the ranges that give it do
+    // not change the bands' sizes.
+    if (fitRanges())
+        QCustomPlot::updateLayout();
     // Point labels broken for a band width other than the one just laid out are broken again; the
     // width of a band does not depend on its bottom labels, so the second layout keeps it.
     for (QCPAxis* axis : { pointAxis(), variationPointAxis() }) {
@@ -75,10 +132,7 @@ QCPAxis* ChartView::keyAxis(VerticalAxis axis) const
 
 QStringList ChartView::labelTexts() const
 {
-    QStringList texts;
-    for (const LabelLayer::Label& label : mLabels->labels())
-        texts << label.text;
-    return texts;
+    return mLabels->texts();
 }
 
 QList<PlacedLabel> ChartView::placedLabels() const
@@ -91,6 +145,8 @@ void ChartView::reset(bool two)
     clearItems();
     clearPlottables();
     mLabels->clear();
+    mAutomatic.clear();
+    mKeyBase.reset();
     plotLayout()->clear();
     delete mMargins;
     mMargins = new QCPMarginGroup(this);
@@ -161,19 +217,28 @@ void ChartView::undoZoom()
     mZoomed = false;
 }
 
-void ChartView::drawSeries(const ChartSeries& series)
+QCPAbstractPlottable* ChartView::drawSeries(const ChartSeries& series)
 {
     QCPAxis* key = keyAxis(series.verticalAxis);
     QCPAxis* value = valueAxis(series.verticalAxis);
     QVector<double> keys, values;
-    keys.reserve(series.count());
-    values.reserve(series.count());
-    bool ordered = true;
-    for (int i = 0; i < series.count(); ++i) {
-        keys << series.points.x(i);
-        values << series.points.y(i);
-        ordered = ordered && (i == 0 || keys[i] >= keys[i - 1]);
+    // A paged chart draws the page's points; its lines end at the page's edges.
+    const QCPRange page(mShown.first - 0.5, mShown.second + 0.5);
+    if (mPaged && series.kind == SeriesKind::Line && series.pointer == PointerStyle::None) {
+        ClipLine(series.points, page, keys, values);
+    } else {
+        const int count = mPaged ? std::min(series.count(), mShown.second - mShown.first + 1) : series.count();
+        keys.reserve(count);
+        values.reserve(count);
+        for (int i = 0; i < series.count(); ++i)
+            if (!mPaged || page.contains(series.points.x(i))) {
+                keys << series.points.x(i);
+                values << series.points.y(i);
+            }
     }
+    bool ordered = true;
+    for (qsizetype i = 1; ordered && i < keys.size(); ++i)
+        ordered = keys[i] >= keys[i - 1];
     const QColor colour = Colour(series.colour, kClBlack);
     if (series.kind == SeriesKind::Bar) {
         auto* bars = new QCPBars(key, value);
@@ -186,7 +251,7 @@ void ChartView::drawSeries(const ChartSeries& series)
         bars->setWidth(spacing * series.barWidthPercent / 100.0);
         bars->setPen(QPen(colour.darker(130)));
         bars->setBrush(colour);
-        return;
+        return bars;
     }
     const bool roomy = mShown.second - mShown.first + 1 <= LabelLayer::kMaxLabelledPoints;
     QPen pen(Colour(series.penColour, series.colour), 1, Pen(series.pen));
@@ -201,7 +266,7 @@ void ChartView::drawSeries(const ChartSeries& series)
         curve->setData(keys, values);
         curve->setPen(pen);
         curve->setScatterStyle(pointer);
-        return;
+        return curve;
     }
     auto* graph = new QCPGraph(key, value);
     graph->setName(series.title);
@@ -211,6 +276,7 @@ void ChartView::drawSeries(const ChartSeries& series)
     else
         graph->setPen(pen);
     graph->setScatterStyle(pointer);
+    return graph;
 }
 
 void ChartView::applyAxis(QCPAxis* axis, const ChartAxis& model, double minimum, double maximum)
@@ -223,10 +289,8 @@ void ChartView::applyAxis(QCPAxis* axis, const ChartAxis& model, double minimum,
         axis->setRange(model.minimum, model.maximum);
         return;
     }
-    double pad = (maximum - minimum) * 0.05;
-    if (pad <= 0)
-        pad = std::max(1.0, std::abs(maximum) * 0.05);
-    axis->setRange(minimum - pad, maximum + pad);
+    axis->setRange(PaddedRange(minimum, maximum, 0, 0, 0));
+    mAutomatic << AutomaticAxis { axis, minimum, maximum };
 }
 
 void ChartView::applyKeyAxis(
@@ -247,8 +311,9 @@ void ChartView::applyKeyAxis(
         // The labels name points, not numbers: no zero line through the first of them.
         axis->grid()->setZeroLinePen(Qt::NoPen);
     } else {
-        axis->setTicker(
-            QSharedPointer<QCPAxisTicker>(new FormatTicker(model.labelFormat, model.increment, wholeSteps)));
+        auto ticker = QSharedPointer<FormatTicker>::create(model.labelFormat, model.increment, wholeSteps);
+        ticker->setShown(range);
+        axis->setTicker(ticker);
     }
     axis->setRange(range);
 }
@@ -304,34 +369,82 @@ void ChartView::render(const ChartModel& chart)
     plotLayout()->simplify();
 
     applyAxis(centreValueAxis(), chart.left, chart.axisMinimum(AxisId::Left), chart.axisMaximum(AxisId::Left));
+    QCPRange shown = keepZoom ? zoomed : keyRange(chart);
     if (two) {
         applyAxis(variationValueAxis(), chart.custom0, chart.axisMinimum(AxisId::Custom0),
             chart.axisMaximum(AxisId::Custom0));
-        const QCPRange points(mShown.first - 0.5, mShown.second + 0.5);
-        applyKeyAxis(pointAxis(), chart.top, points, true, chart);
-        applyKeyAxis(variationPointAxis(), chart.bottom, points, true, chart);
+        shown = QCPRange(mShown.first - 0.5, mShown.second + 0.5);
+        applyKeyAxis(pointAxis(), chart.top, shown, true, chart);
+        applyKeyAxis(variationPointAxis(), chart.bottom, shown, true, chart);
         // The sub-header names the point axis.
         if (!chart.subHeader.isEmpty())
             pointAxis()->setLabel(chart.subHeader.join(' '));
     } else {
         const bool whole = chart.maxPointsPerPage > 0
             || (chart.bottom.increment >= 1 && chart.bottom.increment == std::round(chart.bottom.increment));
-        applyKeyAxis(pointAxis(), chart.bottom, keepZoom ? zoomed : keyRange(chart), whole, chart);
+        applyKeyAxis(pointAxis(), chart.bottom, shown, whole, chart);
     }
+    if (!keepZoom)
+        mKeyBase = shown;
     mZoomed = keepZoom;
     if (chart.visible)
-        for (const ChartSeries& s : chart.series)
-            if (s.visible) {
-                drawSeries(s);
-                mLabels->collect(
-                    s, keyAxis(s.verticalAxis), valueAxis(s.verticalAxis), font(), mPaged ? &mShown : nullptr);
-            }
+        for (int i = 0; i < chart.seriesCount(); ++i) {
+            const ChartSeries& s = chart.series[i];
+            if (!s.visible)
+                continue;
+            QCPAbstractPlottable* plottable = drawSeries(s);
+            mLabels->collect(s, i, keyAxis(s.verticalAxis), valueAxis(s.verticalAxis), font(), shown, mPaged);
+            // The rule marks' labels keep clear of the data and of the marks, not of the lines.
+            if (s.kind == SeriesKind::Points || s.pointer != PointerStyle::None)
+                mLabels->addObstacle(plottable, PointerRadius(plottable));
+        }
     // The label size reserves room for the value labels left of the bands (plus the axis title).
     const int reserved = std::max(chart.left.labelSize, two ? chart.custom0.labelSize : 0);
     for (QCPAxisRect* rect : axisRects())
         rect->setMinimumMargins(QMargins(reserved > 0 ? reserved + kAxisTitleRoom : 0, 0, 0, 0));
     mRendering = false;
     replot(rpQueuedReplot);
+}
+
+void ChartView::refreshLabels(const ChartModel& chart)
+{
+    if (!mLabels->followVisibility(chart)) {
+        render(chart);
+        return;
+    }
+    mLabels->layer()->replot();
+}
+
+bool ChartView::fitRanges()
+{
+    bool changed = false;
+    const bool rendering = std::exchange(mRendering, true);
+    if (mKeyBase) {
+        QCPRange range = *mKeyBase;
+        const double left = mLabels->endRoom(true), right = mLabels->endRoom(false);
+        const double width = mCentre->width();
+        // The room is left out where the band is too narrow to give it.
+        if (left + right > 0 && width > 3 * (left + right)) {
+            const double perPixel = range.size() / (width - left - right);
+            range = QCPRange(range.lower - left * perPixel, range.upper + right * perPixel);
+        }
+        for (QCPAxis* axis : { pointAxis(), variationPointAxis() })
+            if (axis && axis->range() != range) {
+                axis->setRange(range);
+                changed = true;
+            }
+    }
+    for (const AutomaticAxis& a : std::as_const(mAutomatic)) {
+        const QCPAxisRect* band = a.axis->axisRect();
+        const QCPRange range = PaddedRange(
+            a.minimum, a.maximum, mLabels->markRoom(band, true), mLabels->markRoom(band, false), band->height());
+        if (a.axis->range() != range) {
+            a.axis->setRange(range);
+            changed = true;
+        }
+    }
+    mRendering = rendering;
+    return changed;
 }
 
 ChartView::AxisValue ChartView::valueAt(const QPointF& pixel) const

@@ -24,6 +24,9 @@ public:
 
     // Replaces everything drawn with the model's current page. A horizontal zoom is kept (see below).
     void render(const ChartModel& chart);
+    // Draws the labels again after the chart's rule marks were shown or hidden (the blinking), leaving the
+    // rest of the drawing as it is; renders the chart again when anything else changed.
+    void refreshLabels(const ChartModel& chart);
 
     // The parts of the drawing, for the window and for tests. The centre band holds the left axis; in a
     // one-band chart it is the only band and the variation band and its axes are nullptr.
@@ -35,6 +38,7 @@ public:
     QCPAxis* pointAxis() const; // the centre band's horizontal axis: top in two bands, else bottom
     QCPAxis* variationPointAxis() const; // the bottom axis of two bands
     // The first and last point number of the page drawn (paged charts; else 0 and series 0's last point).
+    // The horizontal axis leaves room beside them for the labels of the lines' ends.
     std::pair<int, int> shownPoints() const { return mShown; }
     // The texts of the labels the last render gave to be drawn, one a labelled point, in series order.
     QStringList labelTexts() const;
@@ -74,7 +78,8 @@ private:
     void reset(bool twoBands);
     QCPAxis* valueAxis(VerticalAxis axis) const;
     QCPAxis* keyAxis(VerticalAxis axis) const;
-    void drawSeries(const ChartSeries& series);
+    QCPAbstractPlottable* drawSeries(const ChartSeries& series);
+    bool fitRanges();
     void applyAxis(QCPAxis* axis, const ChartAxis& model, double minimum, double maximum);
     void applyKeyAxis(
         QCPAxis* axis, const ChartAxis& model, const QCPRange& range, bool wholeSteps, const ChartModel& chart);
@@ -87,6 +92,15 @@ private:
     QCPMarginGroup* mMargins = nullptr;
     LabelLayer* mLabels = nullptr;
     std::pair<int, int> mShown { 0, 0 };
+    // The horizontal range the chart shows before the room for the lines' end labels: the page, or the
+    // points with their pads; none while the user's zoom holds.
+    std::optional<QCPRange> mKeyBase;
+    // The automatic value axes with the extremes of their points, widened for the rule marks' labels.
+    struct AutomaticAxis {
+        QCPAxis* axis;
+        double minimum, maximum;
+    };
+    QList<AutomaticAxis> mAutomatic;
     bool mPaged = true; // points are numbered and filtered by the page
     bool mRendering = false;
     bool mZoomed = false;

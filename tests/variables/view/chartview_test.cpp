@@ -90,17 +90,33 @@ QList<double> ReadingsWithFindings(int n)
     return v;
 }
 
-// Every label lies inside its band and overlaps no other; every rule mark on the page is labelled by a
-// label at its point that shows all its codes. Returns the number of rule marks checked.
+// The pixel position of each drawn point of the band's data series (those with pointers) on the page.
+QList<QPointF> DataPixels(const ChartView& view, const ChartModel& chart, bool centre)
+{
+    QList<QPointF> out;
+    QCPAxis* key = centre ? view.pointAxis() : view.variationPointAxis();
+    QCPAxis* value = centre ? view.centreValueAxis() : view.variationValueAxis();
+    const auto [first, last] = view.shownPoints();
+    for (const ChartSeries& s : chart.series)
+        if (s.visible && s.pointer != PointerStyle::None && !s.marks.ruleMarks
+            && (s.verticalAxis == VerticalAxis::Left) == centre)
+            for (int i = 0; i < s.count(); ++i)
+                if (s.points.x(i) >= first && s.points.x(i) <= last)
+                    out << QPointF(key->coordToPixel(s.points.x(i)), value->coordToPixel(s.points.y(i)));
+    return out;
+}
+
+// Every label lies inside its band and overlaps no other; no rule-mark label covers a data point; every
+// rule mark on the page is labelled by the one label of its side whose span holds it, which shows all its
+// codes. Returns the number of rule marks checked, -1 on a fault.
 int CheckPlacedLabels(const ChartView& view, const ChartModel& chart)
 {
     const QList<ChartView::PlacedLabel> placed = view.placedLabels();
-    for (const ChartView::PlacedLabel& l : placed)
-        if (!l.band.adjusted(-0.01, -0.01, 0.01, 0.01).contains(l.rect))
-            qWarning() << "outside" << l.text << l.rect << l.band;
     for (int i = 0; i < placed.size(); ++i) {
-        if (!placed[i].band.adjusted(-0.01, -0.01, 0.01, 0.01).contains(placed[i].rect))
+        if (!placed[i].band.adjusted(-0.01, -0.01, 0.01, 0.01).contains(placed[i].rect)) {
+            qWarning() << "outside" << placed[i].text << placed[i].rect << placed[i].band;
             return -1;
+        }
         for (int j = i + 1; j < placed.size(); ++j)
             if (placed[i].rect.intersects(placed[j].rect)) {
                 qWarning() << "overlap" << placed[i].text << placed[i].rect << placed[j].text << placed[j].rect;
@@ -113,24 +129,34 @@ int CheckPlacedLabels(const ChartView& view, const ChartModel& chart)
         if (!s.marks.ruleMarks || !s.marks.visible)
             continue;
         const bool centre = s.verticalAxis == VerticalAxis::Left;
+        const bool up = s.marks.offset >= 0;
         QCPAxis* key = centre ? view.pointAxis() : view.variationPointAxis();
         QCPAxis* value = centre ? view.centreValueAxis() : view.variationValueAxis();
+        const QRectF band = value->axisRect()->rect();
+        for (const QPointF& d : DataPixels(view, chart, centre))
+            for (const ChartView::PlacedLabel& l : placed)
+                if (l.ruleMark && l.band == band && l.rect.adjusted(1, 1, -1, -1).contains(d)) {
+                    qWarning() << "on data" << l.text << l.rect << d;
+                    return -1;
+                }
         for (const ChartPoint& p : s.points) {
             if (p.x < first || p.x > last)
                 continue;
-            const QPointF at(key->coordToPixel(p.x), value->coordToPixel(p.y));
-            bool shown = false;
+            const double x = key->coordToPixel(p.x);
+            int holders = 0;
             for (const ChartView::PlacedLabel& l : placed) {
-                bool here = false;
-                for (const QPointF& m : l.marks)
-                    here = here || QLineF(m, at).length() < 0.5;
-                bool codes = here && l.ruleMark;
+                const bool side = (l.rect.center().y() < value->coordToPixel(p.y)) == up;
+                if (!l.ruleMark || l.band != band || !side || x < l.firstX - 1e-6 || x > l.lastX + 1e-6)
+                    continue;
+                ++holders;
                 for (const QString& code : p.label.split(u','))
-                    codes = codes && l.text.split(u',').contains(code);
-                shown = shown || codes;
+                    if (!l.text.split(u',').contains(code)) {
+                        qWarning() << "label without the mark's code" << l.text << p.label;
+                        return -1;
+                    }
             }
-            if (!shown) {
-                qWarning() << "mark without its label" << s.title << p.x << p.label;
+            if (holders != 1) {
+                qWarning() << "mark labelled" << holders << "times" << s.title << p.x << p.label;
                 return -1;
             }
             ++marks;
@@ -170,15 +196,26 @@ private Q_SLOTS:
         QCOMPARE(chart.pageCount(), 3);
         ChartView view;
         view.render(chart);
+        view.resize(900, 600);
+        view.replot();
         QCOMPARE(view.shownPoints(), std::make_pair(0, 79));
-        QCOMPARE(view.pointAxis()->range().lower, -0.5);
-        QCOMPARE(view.pointAxis()->range().upper, 79.5);
+        // The page with room beside it for the lines' labels; point numbers only on the page.
+        QVERIFY(view.pointAxis()->range().lower < -0.5 && view.pointAxis()->range().upper > 79.5);
         QCOMPARE(view.variationPointAxis()->range(), view.pointAxis()->range());
+        for (QCPAxis* axis : { view.pointAxis(), view.variationPointAxis() })
+            for (double tick : axis->tickVector())
+                QVERIFY2(tick >= -0.5 && tick <= 79.5, qPrintable(QString::number(tick)));
 
         chart.setPage(3);
         view.render(chart);
+        view.replot();
         QCOMPARE(view.shownPoints(), std::make_pair(160, 239));
-        QCOMPARE(view.pointAxis()->range().lower, 159.5);
+        QVERIFY(view.pointAxis()->range().lower < 159.5 && view.pointAxis()->range().lower > 150);
+        // Only the page's points are drawn.
+        auto* data = qobject_cast<QCPGraph*>(view.plottable(kSeriesXBar));
+        QVERIFY(data);
+        QCOMPARE(data->data()->size(), 40);
+        QCOMPARE(data->data()->at(0)->key, 160.0);
 
         chart.maxPointsPerPage = 0;
         view.render(chart);
@@ -202,7 +239,7 @@ private Q_SLOTS:
         QVERIFY(expected > 1);
         QCOMPARE(texts.size(), expected);
         const ChartPoint& ucl = chart.series[kTemplateSeriesCount].points.first();
-        QVERIFY2(texts.contains(ucl.label), qPrintable(ucl.label));
+        QVERIFY2(texts.contains(ucl.label.trimmed()), qPrintable(ucl.label));
         QVERIFY(texts.contains(QStringLiteral("1")));
 
         // Hidden marks (the blink's off phase) draw no labels.
@@ -224,6 +261,94 @@ private Q_SLOTS:
         chart.maxPointsPerPage = 80;
         view.render(chart);
         QVERIFY(view.labelTexts().size() >= 80);
+    }
+
+    // Every page, the first, a middle and the last, names each line of both bands at both sides: a band's
+    // labels of the lines' starts (ends) in the order of the lines, in the room left (right) of the page's
+    // points, beside the lines' ends, clear of the axis, of the data and of their own lines.
+    void everyPageLabelsItsLines()
+    {
+        ChartModel chart = PlottedChart(200, true);
+        ChartView view;
+        view.resize(1000, 700);
+        for (int page = 1; page <= chart.pageCount(); ++page) {
+            chart.setPage(page);
+            view.render(chart);
+            view.replot();
+            const auto [first, last] = view.shownPoints();
+            QVERIFY(CheckPlacedLabels(view, chart) >= 0);
+            for (const bool centre : { true, false }) {
+                QCPAxis* key = centre ? view.pointAxis() : view.variationPointAxis();
+                QCPAxis* value = centre ? view.centreValueAxis() : view.variationValueAxis();
+                const QRectF band = value->axisRect()->rect();
+                // The lines run from point 0 to point 199: on the last page they end before the page does.
+                const double from = key->coordToPixel(first - 0.5);
+                const double to = key->coordToPixel(last < 199 ? last + 0.5 : 199);
+                for (const bool start : { true, false }) {
+                    QList<std::pair<double, QString>> lines;
+                    for (int i = kTemplateSeriesCount; i < chart.seriesCount(); ++i) {
+                        const ChartSeries& s = chart.series[i];
+                        const QString label = (start ? s.points.first() : s.points.last()).label.trimmed();
+                        if ((s.verticalAxis == VerticalAxis::Left) == centre && !label.isEmpty())
+                            lines << std::pair { value->coordToPixel(s.points.y(0)), label };
+                    }
+                    QList<std::pair<double, QString>> shown;
+                    for (const ChartView::PlacedLabel& l : view.placedLabels()) {
+                        if (!l.lineEnd || l.band != band || (start ? l.rect.right() > from : l.rect.left() < to))
+                            continue;
+                        shown << std::pair { l.rect.top(), l.text };
+                        QVERIFY(l.rect.left() >= band.left() + 2 && l.rect.right() <= band.right() - 2);
+                        QVERIFY(std::abs(l.point.x() - (start ? from : to)) < 0.5);
+                    }
+                    QVERIFY(lines.size() >= 4);
+                    std::sort(lines.begin(), lines.end());
+                    std::sort(shown.begin(), shown.end());
+                    QCOMPARE(shown.size(), lines.size());
+                    for (int i = 0; i < lines.size(); ++i)
+                        QCOMPARE(shown[i].second, lines[i].second);
+                }
+            }
+        }
+    }
+
+    // A one-band chart's lines (an attribute chart's) carry their labels beside their ends: "CL=..." after
+    // the centre line's end, never on it, and the chart leaves the room for it.
+    void lineLabelsStandBesideTheirLines()
+    {
+        ChartModel chart;
+        ChartSeries data;
+        data.pointer = PointerStyle::Diamond;
+        for (int i = 1; i <= 40; ++i)
+            data.addXY(i, 0.04 + (i % 5) * 0.01);
+        chart.series << data;
+        ChartSeries mean;
+        mean.marks.visible = true;
+        mean.marks.transparent = true;
+        mean.addXY(1, 0.0437, QStringLiteral(" "));
+        mean.addXY(40, 0.0437, QStringLiteral("CL=0.0437") + QString(30, u' '));
+        chart.series << mean;
+        ChartSeries zone = mean;
+        zone.clear();
+        zone.addXY(1, 0.07, QStringLiteral(" C"));
+        zone.addXY(40, 0.07, QStringLiteral("C "));
+        chart.series << zone;
+        ChartView view;
+        view.resize(700, 400);
+        view.render(chart);
+        view.replot();
+        const double end = view.pointAxis()->coordToPixel(40), start = view.pointAxis()->coordToPixel(1);
+        QStringList texts;
+        for (const ChartView::PlacedLabel& l : view.placedLabels()) {
+            texts << l.text;
+            QVERIFY(l.lineEnd);
+            const double y
+                = view.centreValueAxis()->coordToPixel(l.text.startsWith(u'C') && l.text != "C" ? 0.0437 : 0.07);
+            QVERIFY2(l.rect.left() >= end || l.rect.right() <= start, qPrintable(l.text));
+            QVERIFY(l.rect.top() < y && l.rect.bottom() > y);
+            QVERIFY(view.centreRect()->rect().contains(l.rect.toRect()));
+        }
+        std::sort(texts.begin(), texts.end());
+        QCOMPARE(texts, (QStringList { "C", "C", "CL=0.0437" }));
     }
 
     void gridFollowsTheAxes()
@@ -353,35 +478,6 @@ private Q_SLOTS:
         QVERIFY(CheckPlacedLabels(view, chart) > 100);
         // A drawing too small for its margins still draws.
         QVERIFY(view.savePng(dir.filePath("tiny.png"), 30, 20));
-    }
-
-    void crowdedRuleLabelsShareOneWithAllCodes()
-    {
-        const QRectF band(0, 0, 300, 120);
-        const auto measure = [](const QString& text) { return QSizeF(6.0 * text.size(), 12); };
-        QList<LabelRequest> requests;
-        for (int i = 0; i < 60; ++i) {
-            const QString text = i % 2 ? "R2+,R3+" : "R1+";
-            requests << LabelRequest { QPointF(100 + i, 5), measure(text), -3.0 * text.size(), 8, true, text };
-        }
-        requests << LabelRequest { QPointF(290, 60), QSizeF(40, 12), -20, 0, false, "UCL" };
-        const QList<LabelPlacement> placed = PlaceLabels(requests, band, 5, measure);
-        QList<int> labelled;
-        for (int i = 0; i < placed.size(); ++i) {
-            QVERIFY(band.contains(placed[i].rect));
-            for (int j = i + 1; j < placed.size(); ++j)
-                QVERIFY(!placed[i].rect.intersects(placed[j].rect));
-            labelled += placed[i].members;
-            for (int m : placed[i].members)
-                for (const QString& code : requests[m].text.split(','))
-                    QVERIFY(placed[i].text.split(',').contains(code));
-        }
-        std::sort(labelled.begin(), labelled.end());
-        QCOMPARE(labelled.size(), requests.size());
-        QCOMPARE(labelled.back(), requests.size() - 1);
-        QVERIFY(placed.size() < 30);
-        QCOMPARE(MergedRuleCodes("R3+,R7", "R1+,R3+"), QStringLiteral("R1+,R3+,R7"));
-        QCOMPARE(MergedRuleCodes("R5", "R2-"), QStringLiteral("R2-,R5"));
     }
 
     void oneBandChartsDrawBarsPointsAndTextLabels()
