@@ -1,94 +1,20 @@
 // Tests of ChartView: page range, labels and their placement, one-band charts, the PNG and PDF drawings.
 #include "variables/view/chartview.h"
 
-#include "common/prompt.h"
-#include "rules/ruleengine.h"
+#include "markedcharts.h"
 #include "rules/rulemarks.h"
-#include "variables/controllimits.h"
-#include "variables/spcconstants.h"
 #include "variables/variableschart.h"
-#include "variables/view/labellayout.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <random>
-
 using namespace moldrin;
+using namespace moldrin::test;
 
 namespace
 {
-
-// A plotted X-Bar-R chart of `subgroups` points with its limit lines.
-ChartModel PlottedChart(int subgroups, bool zones = false)
-{
-    ChartModel chart = BuildVariablesChartTemplate();
-    ResetVariablesChart(chart, kChartXBarR, QString(), QStringLiteral("Prod Par"));
-    for (int i = 0; i < subgroups; ++i) {
-        SubgroupPoint p;
-        p.number = i + 1;
-        p.mean = p.series0 = p.series5 = 10 + (i % 7) * 0.1;
-        p.range = p.series4 = p.series6 = 1 + (i % 5) * 0.2;
-        AddSubgroupPoints(chart, p);
-    }
-    LimitInputs in;
-    in.chartType = kChartXBarR;
-    in.sampleSize = 5;
-    in.chartTitle = QStringLiteral("Prod Par");
-    in.showZones = zones;
-    in.stat.XDoubleBar = 10.3;
-    in.stat.AverageVariation = 1.4;
-    in.stat.IsSubgroupChart = true;
-    in.stat.PointCount = subgroups;
-    in.stat.EstSigma = 1.4 / 2.326;
-    in.stat.Cp = in.stat.CpK = in.stat.CpU = in.stat.CpL = Figure::na();
-    ScriptedPrompt prompt;
-    DrawControlLimits(chart, in, prompt);
-    return chart;
-}
-
-// An Individual-MR chart of the readings with zones, its centre axis widened and the rules evaluated, as
-// the loader leaves it.
-ChartModel MarkedIndividualChart(const QList<double>& readings, AppState& state)
-{
-    ChartModel chart = BuildVariablesChartTemplate();
-    ResetVariablesChart(chart, kChartIndividualMR, QString(), QStringLiteral("Prod Par"));
-    IndividualAccumulator acc;
-    for (double r : readings)
-        AddIndividualPoints(chart, acc.add(r));
-    ScriptedPrompt prompt;
-    LimitInputs in;
-    in.chartType = kChartIndividualMR;
-    in.showZones = true;
-    in.chartTitle = QStringLiteral("Prod Par");
-    in.stat = acc.finish(kNoUpperLimit, kNoLowerLimit, prompt);
-    DrawControlLimits(chart, in, prompt);
-    ExpandAxisRange(chart, kSeriesXBar, AxisId::Left);
-    EvaluateVariablesRules(state, chart, kChartIndividualMR, prompt);
-    return chart;
-}
-
-// Noisy readings with what the rules find: spikes at both ends of the centre band, runs on one side, and
-// stretches of equal readings whose moving ranges of 0 lie at the bottom of the variation band.
-QList<double> ReadingsWithFindings(int n)
-{
-    std::mt19937 rng(7);
-    std::normal_distribution<double> noise(0.28, 0.012);
-    QList<double> v;
-    for (int i = 0; i < n; ++i) {
-        double x = noise(rng);
-        if (i % 97 == 40)
-            x += 0.08;
-        if (i % 131 == 70)
-            x -= 0.08;
-        if (i % 150 >= 100 && i % 150 < 110)
-            x = 0.265 + (i % 2) * 0.0001;
-        v << x;
-    }
-    return v;
-}
 
 // The pixel position of each drawn point of the band's data series (those with pointers) on the page.
 QList<QPointF> DataPixels(const ChartView& view, const ChartModel& chart, bool centre)
@@ -450,17 +376,32 @@ private Q_SLOTS:
         QVERIFY(RuleLabels(view) > 10);
         QVERIFY(RuleLabels(view) < marks);
 
-        // The blink hides exactly the rule labels, and shows them again.
-        const int others = view.placedLabels().size() - RuleLabels(view);
+        // The blink hides exactly the rule labels and shows them again where they were, drawing the labels
+        // alone: the chart's plottables stay as they are.
+        const QList<ChartView::PlacedLabel> shown = view.placedLabels();
+        const int others = shown.size() - RuleLabels(view);
+        QCPAbstractPlottable* first = view.plottable(0);
         ToggleRuleMarkLabels(chart);
-        view.render(chart);
-        view.replot();
+        view.refreshLabels(chart);
         QCOMPARE(RuleLabels(view), 0);
         QCOMPARE(view.placedLabels().size(), others);
         ToggleRuleMarkLabels(chart);
-        view.render(chart);
-        view.replot();
+        view.refreshLabels(chart);
+        QCOMPARE(view.plottable(0), first);
+        QCOMPARE(view.placedLabels().size(), shown.size());
+        for (int i = 0; i < shown.size(); ++i)
+            QCOMPARE(view.placedLabels()[i].rect, shown[i].rect);
         QCOMPARE(CheckPlacedLabels(view, chart), marks);
+
+        // Anything else changed, it renders the chart again.
+        chart.series[kTemplateSeriesCount].marks.visible = false;
+        view.refreshLabels(chart);
+        QVERIFY(view.plottable(0) != first);
+        view.replot();
+        QVERIFY(std::none_of(view.placedLabels().cbegin(), view.placedLabels().cend(),
+            [](const ChartView::PlacedLabel& l) { return l.text.contains(QStringLiteral("CpK")); }));
+        QVERIFY(std::any_of(shown.cbegin(), shown.cend(),
+            [](const ChartView::PlacedLabel& l) { return l.text.contains(QStringLiteral("CpK")); }));
     }
 
     void labelsStayApartInPngAndPdf()
