@@ -550,7 +550,7 @@ void frmMain::StopRuleTimer()
 void frmMain::tmrRuleFlash_Timer()
 {
     ToggleRuleMarkLabels(mChart);
-    RenderChart();
+    ocxXBarChart->refreshLabels(mChart);
 }
 
 // ---- Paging, zoom and the axis buttons ----
