@@ -21,7 +21,9 @@
 // - When a series uses custom axis 0 the chart has two bands: the left axis over startPercent..endPercent
 //   of the height (0..70 in the variables chart) with the point numbers on the top axis, custom axis 0
 //   below it (from 74) on the bottom axis. Otherwise one band: the left axis and the bottom axis, which
-//   every series then uses. An automatic axis scales to its series' points.
+//   every series then uses. An automatic axis scales to its series' points. An axis labels round steps
+//   (1, 2 or 5 times a power of ten) that keep its labels apart, each label its tick's value in the
+//   axis' format, never a finer step than the format shows.
 // - With maxPointsPerPage > 0 only the point numbers of pageRange() are shown on the horizontal axes.
 // - header lines are the title (in one band followed by the subHeader lines; in two bands the subHeader
 //   names the point axis); subFooter lines always show under the chart (a one-band chart's axis title),
@@ -230,7 +232,8 @@ struct ChartAxis {
     double maximum = 0;
     QString labelFormat = QStringLiteral("#,##0.###");
     int labelSize = 0; // width reserved for the labels, 0: automatic
-    double increment = 0; // label step, 0: automatic
+    double increment = 0; // the finest label step, 0: as the axis' length allows
+    bool wholeNumbers = false; // the axis counts: whole steps, labels without decimals
     bool gridVisible = true;
     QString title;
     double startPercent = 0; // position of the axis along the chart's height or width

@@ -1,7 +1,7 @@
 // The tick labels of the chart's axes: numbers in the program's formats, or the points' own labels.
 #include "variables/view/axistickers.h"
 
-#include "common/numberformat.h"
+#include "variables/view/axisticks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,19 +9,58 @@
 namespace moldrin
 {
 
-FormatTicker::FormatTicker(const QString& format, double increment, bool wholeSteps)
-    : mFormat(format)
-    , mIncrement(increment)
-    , mWholeSteps(wholeSteps)
+namespace
 {
+
+// Labels a line high stand this many line heights apart at the least on a vertical axis; on a horizontal
+// one two digits' width is kept free between neighbours.
+constexpr double kVerticalSpacing = 2;
+
+// The format without its decimals ("#,##0.00" gives "#,##0").
+QString WholeFormat(QString format)
+{
+    const qsizetype point = format.lastIndexOf(u'.');
+    if (point < 0)
+        return format;
+    qsizetype end = point + 1;
+    while (end < format.size() && (format[end] == u'0' || format[end] == u'#'))
+        ++end;
+    return format.remove(point, end - point);
+}
+
+} // namespace
+
+FormatTicker::FormatTicker(QCPAxis* axis, const QString& format, double minimumStep, bool wholeNumbers)
+    : mAxis(axis)
+    , mFormat(wholeNumbers ? WholeFormat(format) : format)
+    , mMinimumStep(wholeNumbers ? std::max(1.0, minimumStep) : std::max(0.0, minimumStep))
+    , mWholeNumbers(wholeNumbers)
+{
+}
+
+double FormatTicker::LengthOf(const QCPAxis* axis)
+{
+    const QCPAxisRect* band = axis->axisRect();
+    return axis->orientation() == Qt::Vertical ? band->height() : band->width();
 }
 
 double FormatTicker::getTickStep(const QCPRange& range)
 {
-    if (mIncrement > 0 && range.size() / mIncrement <= kMaxTicks)
-        return mIncrement;
-    const double step = QCPAxisTicker::getTickStep(range);
-    return mWholeSteps ? std::max(1.0, std::round(step)) : step;
+    mLengthUsed = LengthOf(mAxis);
+    // Before the first layout the band has no size: the viewport stands for it, and the layout that
+    // follows chooses again.
+    const QRect viewport = mAxis->parentPlot()->viewport();
+    const bool vertical = mAxis->orientation() == Qt::Vertical;
+    const double length = mLengthUsed > 0 ? mLengthUsed : (vertical ? viewport.height() / 2 : viewport.width());
+    const QFontMetricsF fm(mAxis->tickLabelFont());
+    const double gap = fm.horizontalAdvance(QStringLiteral("00"));
+    TickRequest request { range.lower, range.upper, length, mMinimumStep, mWholeNumbers ? 0 : FormatDecimals(mFormat),
+        [&](double value) {
+            return vertical ? fm.height() * kVerticalSpacing : fm.horizontalAdvance(label(value)) + gap;
+        } };
+    const double step = ChooseTickStep(request);
+    mStep = step > 0 ? step : QCPAxisTicker::getTickStep(range);
+    return mStep;
 }
 
 QVector<double> FormatTicker::createTickVector(double tickStep, const QCPRange& range)
@@ -33,10 +72,15 @@ QVector<double> FormatTicker::createTickVector(double tickStep, const QCPRange& 
     return ticks;
 }
 
-QString FormatTicker::getTickLabel(double tick, const QLocale&, QChar, int)
+QString FormatTicker::label(double value) const
 {
     // Ticks near zero come out as tiny residues of the step arithmetic.
-    return FormatNumber(std::abs(tick) < 1e-12 ? 0.0 : tick, mFormat);
+    return AxisLabelText(std::abs(value) < mStep * 1e-6 ? 0.0 : value, mFormat);
+}
+
+QString FormatTicker::getTickLabel(double tick, const QLocale&, QChar, int)
+{
+    return label(tick);
 }
 
 WrappingTextTicker::WrappingTextTicker(QCPAxis* axis)

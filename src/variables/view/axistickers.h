@@ -9,25 +9,36 @@
 namespace moldrin
 {
 
-// Tick labels in the program's number formats; a set increment is kept while it gives a readable count.
+// Ticks at round steps (1, 2 or 5 times a power of ten) that keep the labels of the axis apart at its
+// length, each labelled with its value in the axis' format. The step is never finer than `minimumStep` (a
+// set increment) nor than the format's decimals show, so a label never stands for another value; an axis of
+// whole numbers steps by whole numbers and shows no decimals.
 class FormatTicker : public QCPAxisTicker
 {
 public:
-    FormatTicker(const QString& format, double increment, bool wholeSteps);
+    FormatTicker(QCPAxis* axis, const QString& format, double minimumStep, bool wholeNumbers);
     // Ticks outside this range are left out (the room beside a page for the lines' labels).
     void setShown(const QCPRange& range) { mShown = range; }
+    // The axis' length in pixels the step was last chosen for; 0 before.
+    double lengthUsed() const { return mLengthUsed; }
+    // The axis' length at the last layout.
+    static double LengthOf(const QCPAxis* axis);
 
 protected:
-    QVector<double> createTickVector(double tickStep, const QCPRange& range) override;
     double getTickStep(const QCPRange& range) override;
+    QVector<double> createTickVector(double tickStep, const QCPRange& range) override;
     QString getTickLabel(double tick, const QLocale&, QChar, int) override;
 
 private:
-    static constexpr double kMaxTicks = 40;
+    QString label(double value) const;
+
+    QCPAxis* mAxis;
     QString mFormat;
-    double mIncrement;
-    bool mWholeSteps;
+    double mMinimumStep;
+    bool mWholeNumbers;
     std::optional<QCPRange> mShown;
+    double mLengthUsed = 0;
+    double mStep = 0;
 };
 
 // The point labels of a horizontal axis, each line broken at its blanks where it is wider than the room

@@ -90,15 +90,19 @@ void ChartView::updateLayout()
     // not change the bands' sizes.
     if (fitRanges())
         QCustomPlot::updateLayout();
-    // Point labels broken for a band width other than the one just laid out are broken again; the
-    // width of a band does not depend on its bottom labels, so the second layout keeps it.
-    for (QCPAxis* axis : { pointAxis(), variationPointAxis() }) {
-        const auto* text = axis ? dynamic_cast<const WrappingTextTicker*>(axis->ticker().data()) : nullptr;
-        if (text && text->widthUsed() != axis->axisRect()->width()) {
-            QCustomPlot::updateLayout();
-            return;
+    // Ticks chosen, or point labels broken, for a band size other than the one just laid out are made
+    // again; the bands' sizes do not depend on them, so the second layout keeps them.
+    for (const QCPAxisRect* band : axisRects())
+        for (const QCPAxis* axis : band->axes()) {
+            const QCPAxisTicker* ticker = axis->ticker().data();
+            const auto* text = dynamic_cast<const WrappingTextTicker*>(ticker);
+            const auto* numbers = dynamic_cast<const FormatTicker*>(ticker);
+            if ((text && text->widthUsed() != band->width())
+                || (numbers && numbers->lengthUsed() > 0 && numbers->lengthUsed() != FormatTicker::LengthOf(axis))) {
+                QCustomPlot::updateLayout();
+                return;
+            }
         }
-    }
 }
 
 QCPAxis* ChartView::centreValueAxis() const
@@ -283,7 +287,7 @@ void ChartView::applyAxis(QCPAxis* axis, const ChartAxis& model, double minimum,
 {
     axis->setVisible(model.visible);
     axis->setLabel(model.title);
-    axis->setTicker(QSharedPointer<QCPAxisTicker>(new FormatTicker(model.labelFormat, model.increment, false)));
+    axis->setTicker(QSharedPointer<FormatTicker>::create(axis, model.labelFormat, model.increment, model.wholeNumbers));
     axis->grid()->setVisible(model.gridVisible);
     if (!model.automatic) {
         axis->setRange(model.minimum, model.maximum);
@@ -311,7 +315,8 @@ void ChartView::applyKeyAxis(
         // The labels name points, not numbers: no zero line through the first of them.
         axis->grid()->setZeroLinePen(Qt::NoPen);
     } else {
-        auto ticker = QSharedPointer<FormatTicker>::create(model.labelFormat, model.increment, wholeSteps);
+        auto ticker = QSharedPointer<FormatTicker>::create(
+            axis, model.labelFormat, model.increment, wholeSteps || model.wholeNumbers);
         ticker->setShown(range);
         axis->setTicker(ticker);
     }

@@ -91,6 +91,48 @@ int CheckPlacedLabels(const ChartView& view, const ChartModel& chart)
     return marks;
 }
 
+// An axis' ticks: at least two, a round step (1, 2 or 5 times a power of ten) apart, no finer than the
+// format's decimals, each label reading its tick's value (decimals only where the axis has them), and
+// the labels apart at the axis' length. Returns the step, 0 on a fault.
+double CheckTicks(const QCPAxis* axis, const QString& format)
+{
+    const QVector<double> ticks = axis->tickVector();
+    const QVector<QString> labels = axis->tickVectorLabels();
+    if (ticks.size() < 2 || labels.size() != ticks.size()) {
+        qWarning() << "ticks" << ticks << labels;
+        return 0;
+    }
+    const double step = ticks[1] - ticks[0];
+    const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+    const int decimals = format.contains(u'.') ? int(format.size() - format.lastIndexOf(u'.') - 1) : 0;
+    if (std::min({ std::abs(mantissa - 1), std::abs(mantissa - 2), std::abs(mantissa - 5) }) > 1e-6
+        || step < std::pow(10.0, -decimals) * (1 - 1e-9)) {
+        qWarning() << "step" << step << format;
+        return 0;
+    }
+    const QFontMetricsF fm(axis->tickLabelFont());
+    for (qsizetype i = 0; i < ticks.size(); ++i) {
+        bool read = false;
+        const double value = QString(labels[i]).remove(u',').toDouble(&read);
+        if (!read || std::abs(value - ticks[i]) > step * 1e-6 || (decimals == 0 && labels[i].contains(u'.'))
+            || (i > 0 && std::abs(ticks[i] - ticks[i - 1] - step) > step * 1e-6)) {
+            qWarning() << "label" << labels[i] << "at" << ticks[i] << format;
+            return 0;
+        }
+        if (i == 0)
+            continue;
+        const double apart = std::abs(axis->coordToPixel(ticks[i]) - axis->coordToPixel(ticks[i - 1]));
+        const double need = axis->orientation() == Qt::Vertical
+            ? fm.height()
+            : (fm.horizontalAdvance(labels[i]) + fm.horizontalAdvance(labels[i - 1])) / 2;
+        if (apart < need) {
+            qWarning() << "labels overlap" << labels[i - 1] << labels[i] << apart << need;
+            return 0;
+        }
+    }
+    return step;
+}
+
 int RuleLabels(const ChartView& view)
 {
     int n = 0;
@@ -275,6 +317,66 @@ private Q_SLOTS:
         }
         std::sort(texts.begin(), texts.end());
         QCOMPARE(texts, (QStringList { "C", "C", "CL=0.0437" }));
+    }
+
+    // Every axis of the variables chart at several ranges, formats (the decimal buttons' range) and sizes,
+    // a short selection among them, and a histogram's count axis.
+    void axesTakeRoundStepsAtTheirValues()
+    {
+        struct Case {
+            int subgroups;
+            double lower, upper; // a set range of the left axis; automatic where equal
+            double increment; // the left axis' set increment, (UCL - LCL) / k as the chart sets it
+            QString format;
+            QSize size;
+        } cases[] {
+            { 200, 4.99, 26.97, 0.999, "#,##0.00", { 900, 600 } },
+            { 200, 4.99, 26.97, 0.999, "#,##0.", { 900, 600 } },
+            { 200, 4.99, 26.97, 0, "#,##0.0000", { 400, 300 } },
+            { 28, 0, 0, 0.0137, "#,##0.00", { 700, 450 } },
+            { 28, 0, 0, 0, "#,##0.000", { 1400, 900 } },
+            { 500, -0.003, 0.002, 0, "#,##0.0000", { 900, 600 } },
+            { 80, 0, 1e6, 0, "#,##0.", { 500, 350 } },
+        };
+        for (const Case& c : cases) {
+            ChartModel chart = PlottedChart(c.subgroups, true);
+            if (c.upper > c.lower)
+                chart.left.setRange(c.lower, c.upper);
+            chart.left.increment = c.increment;
+            chart.left.labelFormat = chart.custom0.labelFormat = c.format;
+            ChartView view;
+            view.resize(c.size);
+            view.render(chart);
+            view.replot();
+            const QString what = QStringLiteral("%1 subgroups, %2, %3x%4")
+                                     .arg(c.subgroups)
+                                     .arg(c.format)
+                                     .arg(c.size.width())
+                                     .arg(c.size.height());
+            QVERIFY2(CheckTicks(view.centreValueAxis(), c.format) > 0, qPrintable(what));
+            QVERIFY2(CheckTicks(view.variationValueAxis(), c.format) > 0, qPrintable(what));
+            QVERIFY2(CheckTicks(view.pointAxis(), "#,##0") >= 1, qPrintable(what));
+            QVERIFY2(CheckTicks(view.variationPointAxis(), "#,##0") >= 5, qPrintable(what));
+        }
+
+        // Counts: whole steps, no decimals whatever the format.
+        ChartModel histogram;
+        ChartSeries bars;
+        bars.kind = SeriesKind::Bar;
+        bars.barFromX = true;
+        for (int i = 0; i < 20; ++i)
+            bars.addXY(4.8 + 0.02 * i, (i * 37) % 23);
+        histogram.series << bars;
+        histogram.left.setRange(0, 24);
+        histogram.left.labelFormat = histogram.bottom.labelFormat = QStringLiteral("#,##0.00");
+        histogram.left.wholeNumbers = true;
+        ChartView view;
+        view.resize(600, 400);
+        view.render(histogram);
+        view.replot();
+        QVERIFY(CheckTicks(view.centreValueAxis(), "#,##0") >= 1);
+        QVERIFY(CheckTicks(view.pointAxis(), "#,##0.00") > 0);
+        QCOMPARE(view.centreValueAxis()->tickVectorLabels().front(), QStringLiteral("0"));
     }
 
     void gridFollowsTheAxes()
