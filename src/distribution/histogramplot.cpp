@@ -122,6 +122,7 @@ ChartModel BuildHistogramChartTemplate()
     chart.header = QStringList { QStringLiteral("Histogram Chart"), QString() };
     chart.left.title = QStringLiteral("Frequency");
     chart.left.labelFormat = QStringLiteral("#,##0");
+    chart.left.wholeNumbers = true; // counts
     chart.left.labelSize = 38;
     chart.left.automatic = false;
     chart.top.visible = false;
