@@ -261,6 +261,9 @@ public:
     QStringList header, subHeader, footer, subFooter;
     bool footerVisible = true;
     bool visible = true;
+    // The window's statistics panel, a caption and a value a line, for the pages that leave the window:
+    // a view drawing for a file or a printer shows it at the chart's right (the window shows its own).
+    QStringList panelCaptions, panelValues;
     int maxPointsPerPage = 0; // 0: all points on one page
 
     int seriesCount() const { return int(series.size()); }

@@ -188,6 +188,9 @@ PlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSelection& s,
         if (!out.stopped) {
             out.stat = acc.finish(usl, lsl, host.prompt());
             out.limits = DrawControlLimits(chart, Inputs(state, s, out.stat, usl, lsl), host.prompt());
+            // Pages that leave the window (exported, printed) carry its statistics panel.
+            chart.panelCaptions = PanelCaptions();
+            chart.panelValues = out.limits.panelValues;
             out.plotted = true;
         }
     }

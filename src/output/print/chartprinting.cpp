@@ -63,6 +63,7 @@ public:
         if (area.width() < 1 || area.height() < 1)
             return Fail(QStringLiteral("The margins leave no room on the page"));
         ChartView view;
+        view.setPanelShown(true);
         view.resize(area.size());
         view.render(chart);
         mPainter.save();
@@ -137,6 +138,7 @@ QString WriteChartPng(const ChartModel& chart, const QString& file, QSize size)
     if (size.isEmpty())
         return QStringLiteral("The chart has no size");
     ChartView view;
+    view.setPanelShown(true);
     view.resize(size);
     view.render(chart);
     const QImage image = view.toPixmap(size.width(), size.height()).toImage();

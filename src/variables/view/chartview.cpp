@@ -3,6 +3,7 @@
 
 #include "variables/view/axistickers.h"
 #include "variables/view/labellayer.h"
+#include "variables/view/panelelement.h"
 #include "variables/view/seriesstyle.h"
 
 #include <algorithm>
@@ -372,6 +373,11 @@ void ChartView::render(const ChartModel& chart)
     if (mFooter->text().isEmpty())
         plotLayout()->take(mFooter), delete mFooter, mFooter = nullptr;
     plotLayout()->simplify();
+    if (mPanelShown && !chart.panelValues.isEmpty()) {
+        plotLayout()->addElement(
+            1, 1, new PanelElement(this, chart.panelCaptions, chart.panelValues, QFont(font().family(), 8)));
+        plotLayout()->setColumnStretchFactor(1, 0.001);
+    }
 
     applyAxis(centreValueAxis(), chart.left, chart.axisMinimum(AxisId::Left), chart.axisMaximum(AxisId::Left));
     QCPRange shown = keepZoom ? zoomed : keyRange(chart);
@@ -501,6 +507,7 @@ bool SavePng(const ChartModel& chart, const QString& file, int width, int height
     if (width <= 0 || height <= 0)
         return false;
     ChartView view;
+    view.setPanelShown(true);
     view.resize(width, height);
     view.render(chart);
     return view.savePng(file, width, height);

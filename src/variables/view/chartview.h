@@ -24,6 +24,9 @@ public:
 
     // Replaces everything drawn with the model's current page. A horizontal zoom is kept (see below).
     void render(const ChartModel& chart);
+    // A view that draws for a file or a printer shows the chart's statistics panel at its right.
+    void setPanelShown(bool shown) { mPanelShown = shown; }
+
     // Draws the labels again after the chart's rule marks were shown or hidden (the blinking), leaving the
     // rest of the drawing as it is; renders the chart again when anything else changed.
     void refreshLabels(const ChartModel& chart);
@@ -103,10 +106,12 @@ private:
     QList<AutomaticAxis> mAutomatic;
     bool mPaged = true; // points are numbered and filtered by the page
     bool mRendering = false;
+    bool mPanelShown = false;
     bool mZoomed = false;
 };
 
-// Draws the chart's current page into a PNG of width x height pixels; false when it cannot be written.
+// Draws the chart's current page, with its statistics panel, into a PNG of width x height pixels; false when
+// it cannot be written.
 bool SavePng(const ChartModel& chart, const QString& file, int width, int height);
 
 } // namespace moldrin

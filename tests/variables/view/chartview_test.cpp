@@ -4,6 +4,7 @@
 #include "markedcharts.h"
 #include "rules/rulemarks.h"
 #include "variables/variableschart.h"
+#include "variables/view/panelelement.h"
 
 #include <QApplication>
 #include <QImage>
@@ -377,6 +378,47 @@ private Q_SLOTS:
         QVERIFY(CheckTicks(view.centreValueAxis(), "#,##0") >= 1);
         QVERIFY(CheckTicks(view.pointAxis(), "#,##0.00") > 0);
         QCOMPARE(view.centreValueAxis()->tickVectorLabels().front(), QStringLiteral("0"));
+    }
+
+    // A view drawing for a file or a printer shows the chart's panel at the chart's right; the window's
+    // own view does not (the window shows its panel beside it).
+    void outputPagesCarryThePanel()
+    {
+        ChartModel chart = PlottedChart(200, true);
+        chart.panelCaptions = PanelCaptions();
+        chart.panelValues = QStringList { "1,000", "0.6021", "0.6019", "5", "11.1536" };
+        ChartView window;
+        window.resize(1000, 700);
+        window.render(chart);
+        window.replot();
+        QCOMPARE(window.plotLayout()->columnCount(), 1);
+
+        ChartView page;
+        page.setPanelShown(true);
+        page.resize(1000, 700);
+        page.render(chart);
+        page.replot();
+        auto* panel = dynamic_cast<const PanelElement*>(page.plotLayout()->element(1, 1));
+        QVERIFY(panel);
+        QCOMPARE(panel->values(), chart.panelValues);
+        const QRect box = panel->outerRect();
+        QVERIFY(box.left() >= page.centreRect()->outerRect().right());
+        QVERIFY(box.right() < page.width() && box.height() >= panel->minimumOuterSizeHint().height());
+        // The bands give the panel its width and no more.
+        QVERIFY(std::abs(page.centreRect()->width() + box.width() - window.centreRect()->width())
+            <= page.plotLayout()->columnSpacing() + 2);
+        // Its text is drawn: the panel's columns hold ink.
+        const QImage image = page.toPixmap(page.width(), page.height()).toImage();
+        int inked = 0;
+        for (int y = box.top(); y < box.top() + panel->minimumOuterSizeHint().height(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x)
+                inked += image.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+        QVERIFY(inked > 200);
+
+        // Without figures there is no panel.
+        chart.panelValues.clear();
+        page.render(chart);
+        QCOMPARE(page.plotLayout()->columnCount(), 1);
     }
 
     void gridFollowsTheAxes()
