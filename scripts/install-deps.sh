@@ -8,15 +8,16 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql libqcustomplot-dev
   libsqlite3-dev sqlite3
   unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql tdsodbc
-  postgresql-15
+  postgresql-15 mariadb-server odbc-mariadb
   mdbtools mdbtools-dev libglib2.0-dev
   libfreexl-dev libzip-dev
-  libgsl-dev
+  libgsl-dev libgmp-dev
   python3 python3-xlwt python3-openpyxl python3-xlsxwriter
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang clang-format libclang-rt-14-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core fonts-noto-core
   poppler-utils
+  help2man librsvg2-bin desktop-file-utils appstream lintian dpkg-dev fakeroot file
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

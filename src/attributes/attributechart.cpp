@@ -4,6 +4,7 @@
 #include "data/access/connection.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/plotfunction.h"
+#include "rules/rulemarks.h"
 
 #include <algorithm>
 #include <array>
@@ -63,6 +64,36 @@ void Append(ChartSeries& s, const AttributeLine& line)
 }
 
 const QString kNoData = QStringLiteral("No data collection for this selected range of filter condition!");
+
+std::vector<double> Values(const AttributeLine& line)
+{
+    std::vector<double> values;
+    values.reserve(line.size());
+    for (const LinePoint& p : line)
+        values.push_back(p.y);
+    return values;
+}
+
+// The rules on the points against their limit and zone lines (each line's point i is subgroup i's; with
+// constant limits its first point holds for all), the centre line's first point for R4; the marks on
+// series 5 and 6 at x = point index + 1.
+RuleEvaluation EvaluateAttributeRules(
+    ChartModel& chart, const AttributeChartResult& r, bool constantLimits, const AppState& state)
+{
+    const auto line
+        = [&](const AttributeLine& l) { return constantLimits ? RuleLine(l.front().y) : RuleLine(Values(l)); };
+    const std::vector<double> points = Values(r.data);
+    const RuleInput input { points,
+        { line(r.ucl), line(r.lcl), line(r.zones[0]), line(r.zones[1]), line(r.zones[2]), line(r.zones[3]),
+            RuleLine(r.centre.front().y) },
+        EnabledRuleGroups(state.gRulesSetup, { kColumnAttribute }) };
+    RuleEvaluation e;
+    e.centre = EvaluateRules(input);
+    e.centreMarks = PlaceRuleMarks(chart, kAttrData, AxisId::Left, kAttrUpArrow, kAttrDownArrow, 1, e.centre);
+    e.completed = true;
+    e.timerEnabled = RuleBlinkTimerEnabled(state.gRulesBlinkEnable, e.centreMarks);
+    return e;
+}
 
 } // namespace
 
@@ -199,7 +230,7 @@ AttributePlotOutcome PlotAttributeChart(AppState& state, ChartModel& chart, cons
     FillAttributeChart(chart, out.result);
     out.plotted = true;
     if (showZones)
-        out.rules = EvaluateAttributeRules(state, chart, t.constantLimits, prompt);
+        out.rules = EvaluateAttributeRules(chart, out.result, t.constantLimits, state);
     return out;
 }
 

@@ -3,8 +3,8 @@
 
 #include "attributes/attributestats.h"
 #include "common/appstate.h"
-#include "data/loader/sampleloader.h"
-#include "rules/ruleengine.h"
+#include "data/loader/plotfunction.h"
+#include "rules/rulemarks.h"
 #include "variables/chartmodel.h"
 
 #include <QString>

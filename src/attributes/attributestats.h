@@ -33,8 +33,9 @@ struct PanelLine {
 
 struct AttributeChartResult {
     QString failure; // the message of a failed check or computation; nothing else is set then
-    bool checkFailed = false; // an np check failed (the window empties its chart)
-    AttributeLine data, centre, ucl, lcl;
+    bool checkFailed = false; // a row was refused: the message is shown as it stands
+    AttributeLine data, centre, ucl, lcl; // an lcl below 0 is drawn at 0
+    std::vector<double> lclComputed; // each subgroup's lower limit as computed, below 0 too
     std::vector<AttributeLine> zones; // when requested: B upper, B lower, C upper, C lower
     std::vector<PanelLine> panel;
     bool valueTextEndsWithBreak = false; // np: one more line break after the last value
@@ -45,11 +46,19 @@ struct AttributeChartResult {
 
 inline const QString kSizeMismatch = QStringLiteral("Found sub-groups size in not same!. ");
 inline const QString kCountAboveSize = QStringLiteral("Found nonconformity number greater than sub-groups size!. ");
+// p: a row with more nonconforming units than units tested (%1 the sub-group number, %2 the count, %3 the size).
+inline const QString kCountAboveUnits
+    = QStringLiteral("Sub-group %1 has more nonconforming units (%2) than units tested (%3)!");
+// Every kind: a negative count (%1 the sub-group number, %2 the count).
+inline const QString kNegativeCount = QStringLiteral("Sub-group %1 has a negative nonconforming count (%2)!");
 
 // The chart of `rows` in their order (row i, from 1, is subgroup i and the x of its points), with the zone
-// lines when `zones`. p: unweighted mean of the proportions, limits per subgroup; u: pooled ratio, limits
-// per subgroup; np: one subgroup size, each count within it; c: lower limit clamped at 0. Lower limits
-// are otherwise not clamped. Sums of counts are 64-bit. An empty `rows` gives an empty result.
+// lines when `zones`. p: unweighted mean of the proportions, limits per subgroup, each count within its
+// size; u: pooled ratio of the counts and the units as they are (fractions too), limits per subgroup; np:
+// one subgroup size, each count within it; c: constant limits. No count may be negative; the first row
+// that breaks a check is named in the failure. A lower limit below 0 is drawn at 0 (zone lines as
+// computed); the c panel shows it so, the np panel as computed. Sums of p counts are 64-bit. An empty
+// `rows` gives an empty result.
 AttributeChartResult ComputeAttributeChart(AttributeKind kind, const std::vector<AttributeRow>& rows, bool zones);
 
 } // namespace moldrin

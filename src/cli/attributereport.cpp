@@ -6,6 +6,7 @@
 #include "data/loader/plotfunction.h"
 #include "rules/rulesetup.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 
 namespace moldrin::cli
@@ -20,8 +21,8 @@ double PanelNumber(const QString& text)
     return QString(text).remove(QLatin1Char(',')).toDouble();
 }
 
-bool WriteAttributeJson(QIODevice& device, const AppState& state, const ChartModel& chart, const QString& kind,
-    const AttributePlotOutcome& outcome)
+bool WriteAttributeJson(
+    QIODevice& device, const ChartModel& chart, const QString& kind, const AttributePlotOutcome& outcome)
 {
     QJsonObject figures;
     QStringList captions, values;
@@ -34,19 +35,23 @@ bool WriteAttributeJson(QIODevice& device, const AppState& state, const ChartMod
     if (outcome.result.valueTextEndsWithBreak)
         values << QString();
     const int points = int(outcome.result.data.size());
-    const bool evaluated = outcome.rules.completed;
     JsonOut j(device);
     j.raw("{\"chartType\":").string(kind);
     j.raw(",\"records\":").number(double(outcome.records));
     j.raw(",\"pointCount\":").number(points);
     j.raw(",\"figures\":").value(figures);
+    // The lower limit each subgroup was given before a negative one was drawn at 0.
+    QJsonArray computedLcl;
+    for (double lcl : outcome.result.lclComputed)
+        computedLcl.append(lcl);
+    j.raw(",\"computedLCL\":").value(computedLcl);
     j.raw(",\"panel\":").value(PanelJson(captions, values));
     j.raw(",\n\"series\":");
     WriteSeries(j, chart);
     j.raw(",\n\"rules\":{\"upper\":");
-    WriteMarks(j, state.gUpperRuleMarks, points, evaluated);
+    WriteMarks(j, outcome.rules.centre, MarkSide::Upper, points);
     j.raw(",\"lower\":");
-    WriteMarks(j, state.gLowerRuleMarks, points, evaluated);
+    WriteMarks(j, outcome.rules.centre, MarkSide::Lower, points);
     j.raw("}}\n");
     return j.flush();
 }
@@ -68,7 +73,7 @@ int AttributeReport(
     if (!outcome.plotted)
         return kExitMessage;
     if (const StepResult r = WriteChart(
-            chart, o, [&](QIODevice& file) { return WriteAttributeJson(file, s, chart, o.kind, outcome); }, out, err))
+            chart, o, [&](QIODevice& file) { return WriteAttributeJson(file, chart, o.kind, outcome); }, out, err))
         return *r;
     if (o.failOnRules && outcome.rules.centreMarks)
         return kExitRules;

@@ -16,39 +16,6 @@
 namespace moldrin::cli
 {
 
-namespace
-{
-
-// One string per point, written as it goes (a chart may have millions of points, few of them marked).
-template <class MarkAt> void MarkArray(JsonOut& j, int pointCount, MarkAt markAt)
-{
-    j.raw("[");
-    for (int i = 0; i < pointCount; ++i)
-        (i ? j.raw(",") : j).string(markAt(i));
-    j.raw("]");
-}
-
-// The centre chart's marks from the labels of an arrow series: point i gets the label of the last arrow
-// at x = i. The arrows are taken in order of x (they are placed so), one pass over both.
-void MarksFromSeries(JsonOut& j, const ChartModel& chart, int series, int pointCount)
-{
-    std::vector<std::pair<int, int>> arrows; // x, arrow index
-    if (const ChartSeries* s = chart.seriesAt(series))
-        for (int k = 0; k < s->points.size(); ++k)
-            if (const int x = int(s->points.x(k)); x >= 0 && x < pointCount)
-                arrows.emplace_back(x, k);
-    std::stable_sort(arrows.begin(), arrows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::size_t next = 0;
-    MarkArray(j, pointCount, [&](int i) {
-        int last = -1;
-        for (; next < arrows.size() && arrows[next].first == i; ++next)
-            last = arrows[next].second;
-        return last < 0 ? QString() : chart.series[series].points.label(last);
-    });
-}
-
-} // namespace
-
 JsonOut::JsonOut(QIODevice& device)
     : mDevice(device)
 {
@@ -115,9 +82,13 @@ JsonOut& JsonOut::spill()
     return *this;
 }
 
-void WriteMarks(JsonOut& j, const QStringList& marks, int pointCount, bool evaluated)
+void WriteMarks(JsonOut& j, const RuleMarks& marks, MarkSide side, int pointCount)
 {
-    MarkArray(j, pointCount, [&](int i) { return evaluated ? marks.value(i) : QString(); });
+    // One string per point, written as it goes (a chart may have millions of points, few of them marked).
+    j.raw("[");
+    for (int i = 0; i < pointCount; ++i)
+        (i ? j.raw(",") : j).string(RuleMarkText(marks[std::size_t(i)], side));
+    j.raw("]");
 }
 
 QJsonValue FigureJson(const Figure& f)
@@ -199,8 +170,8 @@ void AppendJsonString(std::string& out, const QString& s)
     out += '"';
 }
 
-bool WriteReportJson(QIODevice& device, const AppState& state, const ChartModel& chart, const QString& chartType,
-    int subgroupSize, const data::PlotOutcome& outcome, const QStringList& panelCaptions)
+bool WriteReportJson(QIODevice& device, const ChartModel& chart, const QString& chartType, int subgroupSize,
+    const VariablesPlotOutcome& outcome, const QStringList& panelCaptions)
 {
     const ControlLimits& l = outcome.limits;
     const QJsonObject figures {
@@ -233,16 +204,15 @@ bool WriteReportJson(QIODevice& device, const AppState& state, const ChartModel&
     const ChartSeries* centre = chart.seriesAt(5);
     const ChartSeries* variation = chart.seriesAt(6);
     const int nc = centre ? centre->count() : 0, nv = variation ? variation->count() : 0;
-    const bool evaluated = outcome.rules.completed;
+    const RuleEvaluation& rules = outcome.rules;
     j.raw(",\n\"rules\":{\"centre\":{\"upper\":");
-    MarksFromSeries(j, chart, 7, nc);
+    WriteMarks(j, rules.centre, MarkSide::Upper, nc);
     j.raw(",\"lower\":");
-    MarksFromSeries(j, chart, 8, nc);
+    WriteMarks(j, rules.centre, MarkSide::Lower, nc);
     j.raw("},\"variation\":{\"upper\":");
-    // The mark arrays hold the variation chart's findings after an evaluation.
-    WriteMarks(j, state.gUpperRuleMarks, nv, evaluated);
+    WriteMarks(j, rules.variation, MarkSide::Upper, nv);
     j.raw(",\"lower\":");
-    WriteMarks(j, state.gLowerRuleMarks, nv, evaluated);
+    WriteMarks(j, rules.variation, MarkSide::Lower, nv);
     j.raw("}}}\n");
     return j.flush();
 }

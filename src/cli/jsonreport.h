@@ -4,8 +4,8 @@
 
 #include "common/appstate.h"
 #include "common/figure.h"
-#include "data/loader/sampleloader.h"
 #include "variables/chartmodel.h"
+#include "variables/variablesplot.h"
 
 #include <QIODevice>
 #include <QJsonObject>
@@ -50,13 +50,13 @@ QJsonValue FigureJson(const Figure& f);
 QJsonObject PanelJson(const QStringList& captions, const QStringList& values);
 // The array of every series of the chart in index order: index, title, axis and points [x, y, "label"].
 void WriteSeries(JsonOut& j, const ChartModel& chart);
-// The rule codes of each of pointCount points from a mark array (gUpperRuleMarks, gLowerRuleMarks),
-// empty strings where the chart was not evaluated.
-void WriteMarks(JsonOut& j, const QStringList& marks, int pointCount, bool evaluated);
+// The rule codes of one side of each of pointCount points ("R1+,R2+"), empty strings where a point has
+// none or the chart was not evaluated.
+void WriteMarks(JsonOut& j, const RuleMarks& marks, MarkSide side, int pointCount);
 
 // Writes the variables chart's report object to `out`. False when the device refused a write.
-bool WriteReportJson(QIODevice& out, const AppState& state, const ChartModel& chart, const QString& chartType,
-    int subgroupSize, const data::PlotOutcome& outcome, const QStringList& panelCaptions);
+bool WriteReportJson(QIODevice& out, const ChartModel& chart, const QString& chartType, int subgroupSize,
+    const VariablesPlotOutcome& outcome, const QStringList& panelCaptions);
 
 // Appends `text` as a JSON string: quoted, with quotes, backslashes and control characters escaped and
 // everything else as UTF-8.

@@ -10,14 +10,15 @@
 #include "data/config/inifile.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/plotfunction.h"
-#include "data/loader/sampleloader.h"
 #include "output/print/chartprinting.h"
 #include "rules/rulesetup.h"
 #include "shell/chartrules.h"
 #include "variables/controllimits.h"
 #include "variables/variableschart.h"
+#include "variables/variablesplot.h"
 #include "variables/view/chartview.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -44,11 +45,11 @@ bool ParametersUsable(const ReportSession& s)
         && s.state.gParamColumn.size() >= s.lists.parameterList.size();
 }
 
-StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err)
+StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, QTextStream& err)
 {
     if (!options.configDir.isEmpty() && !QFileInfo(options.configDir).isDir())
         return Fail(err, kExitUsage, QStringLiteral("no such folder: ") + options.configDir);
-    const QString products = LocateConfigFolder(session.state, prompt, session.lists, false, options.configDir);
+    const QString products = LocateConfigFolder(session.state, session.lists, options.configDir).value_or(QString());
     if (products.isEmpty() && !QFileInfo(ConfigFilePath(session.state.gINIPath, kAteIni)).isFile())
         return Fail(err, kExitMessage, QStringLiteral("no ATE.INI and PRODUCTS.INI in ") + session.state.gINIPath);
     FillProductList(session.lists, products);
@@ -76,7 +77,8 @@ StepResult SelectProduct(ReportSession& session, const ReportOptions& options, P
     session.product = list[index].trimmed();
 
     RefillTestIdList(session.state, session.lists);
-    LoadColumnNames(session.state, session.product);
+    if (!LoadColumnNames(session.state, prompt, session.product))
+        return kExitMessage;
     LoadProductSpec(session.state, prompt, session.lists, session.product);
     // The display names; the Spec section's messages were given just above.
     ScriptedPrompt quiet;
@@ -221,8 +223,10 @@ int PlotReport(
     // The rules the window would apply: a scheduled check and the window agree.
     LoadStoredRulesSetup(s);
     // The chart type and group size rules announce their corrections; they do not end the run.
-    StderrPrompt notices;
+    QStringList notices;
     ChartSelection chosen = ApplyChartRules({ o.chart, o.size }, true, notices);
+    for (const QString& notice : notices)
+        StderrPrompt().inform(notice);
     s.gSampleSize = chosen.sampleSize;
     QTemporaryDir listings;
     UsePrivateTempFiles(s, listings);
@@ -237,7 +241,7 @@ int PlotReport(
 
     ChartModel chart = BuildVariablesChartTemplate();
     PromptHost host(prompt);
-    const PlotOutcome outcome = PlotChart(s, chart, sel, host);
+    const VariablesPlotOutcome outcome = PlotVariablesChart(s, chart, sel, host);
     if (!outcome.plotted)
         return kExitMessage;
     if (o.command == ReportCommand::Png) {
@@ -257,7 +261,7 @@ int PlotReport(
                    chart, o,
                    [&](QIODevice& file) {
                        return WriteReportJson(
-                           file, s, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
+                           file, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
                    },
                    out, err)) {
         return *r;
@@ -288,9 +292,12 @@ StepResult ChosenParameter(const ReportSession& session, const ReportOptions& op
 
 void UsePrivateTempFiles(AppState& state, const QTemporaryDir& folder)
 {
-    state.gTempFile1 = folder.filePath(QStringLiteral("readings.spc"));
-    state.gTempFile2 = folder.filePath(QStringLiteral("values.spc"));
-    state.gTempFile3 = folder.filePath(QStringLiteral("cells.spc"));
+    // Where no private folder could be made (the temporary folder read-only or full), the names lie in the
+    // temporary folder itself, so that the listing's failure names it.
+    const QDir dir(folder.isValid() ? folder.path() : QDir::tempPath());
+    state.gTempFile1 = dir.filePath(QStringLiteral("readings.spc"));
+    state.gTempFile2 = dir.filePath(QStringLiteral("values.spc"));
+    state.gTempFile3 = dir.filePath(QStringLiteral("cells.spc"));
 }
 
 data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& o, int parameterIndex)
@@ -357,7 +364,7 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
     CountingPrompt prompt(userPrompt);
     auto finish = [&]() { return prompt.count > 0 ? int(kExitMessage) : int(kExitDone); };
 
-    if (const StepResult r = OpenConfiguration(session, options, prompt, err))
+    if (const StepResult r = OpenConfiguration(session, options, err))
         return *r;
     if (options.command == ReportCommand::ListProducts) {
         for (qsizetype i = 1; i < session.lists.productList.size(); ++i)

@@ -6,7 +6,6 @@
 #include "common/prompt.h"
 #include "data/config/configfiles.h"
 #include "data/loader/plotfunction.h"
-#include "data/loader/sampleloader.h"
 
 #include <QIODevice>
 #include <QTextStream>
@@ -33,7 +32,7 @@ struct ReportSession {
 using StepResult = std::optional<int>;
 
 // Establishes the configuration folder (--config or the remembered one) and the product list.
-StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err);
+StepResult OpenConfiguration(ReportSession& session, const ReportOptions& options, QTextStream& err);
 // Selects the product as the main window does: Test ID list, column names, Spec section, names.
 StepResult SelectProduct(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err);
 // True when the product's parameter list can be plotted (enabled, not empty, a column for every item).

@@ -13,7 +13,7 @@ namespace moldrin::cli
 namespace
 {
 
-// The panel's figures by caption; null for a drawing that ended before its statistics.
+// The panel's figures by caption.
 QJsonObject ScatterFigureJson(const ScatterOutcome& outcome)
 {
     const ScatterFigures& f = outcome.result.figures;
@@ -23,7 +23,7 @@ QJsonObject ScatterFigureJson(const ScatterOutcome& outcome)
         { "XRange", f.xRange }, { "YMin", f.yMin }, { "YMax", f.yMax }, { "YRange", f.yRange } };
     QJsonObject o;
     for (const auto& [name, value] : figures)
-        o.insert(QLatin1String(name), outcome.drawn ? QJsonValue(value) : QJsonValue());
+        o.insert(QLatin1String(name), value);
     return o;
 }
 

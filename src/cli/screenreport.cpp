@@ -116,8 +116,10 @@ int ScreenReport(
         return Fail(err, kExitMessage,
             QStringLiteral("product ") + session.product + QStringLiteral(" has no usable test parameters"));
     // The chart type and group size rules announce their corrections; they do not end the run.
-    StderrPrompt notices;
+    QStringList notices;
     const ChartSelection chosen = ApplyChartRules({ o.chart, o.size }, true, notices);
+    for (const QString& notice : notices)
+        StderrPrompt().inform(notice);
     s.gSampleSize = chosen.sampleSize;
     data::PlotSelection sel = SelectionFor(session, o, -1);
     sel.chartType = chosen.chartType;

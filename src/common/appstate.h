@@ -67,7 +67,6 @@ struct AppState {
     QString gRulesSetup = kDefaultRulesSetup;
     QStringList gRuleFlags = DefaultRuleFlags();
     bool gRulesBlinkEnable = true;
-    QStringList gUpperRuleMarks, gLowerRuleMarks;
 
     int gClickedSeries = 0;
     int gClickedPoint = 0;

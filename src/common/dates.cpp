@@ -1,6 +1,10 @@
-#include "dates.h"
+// Dates: the system's date order, the classic format notation, and the one reader and writer of date texts.
+#include "common/dates.h"
 
+#include <QHash>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace moldrin
 {
@@ -109,79 +113,184 @@ QString FormatDateTime(const QDateTime& when, const QString& f, const QLocale& l
 namespace
 {
 
-int MonthFromName(const QString& name, const QLocale& locale)
+bool IsLeapYear(int year)
+{
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
+
+// "yyyy-MM-dd", then optionally a blank or 'T', "HH:mm", ":ss" and a fraction of a second (kept to the
+// millisecond). Years 1 to 9999 of the Gregorian calendar, as QDate takes them from such text.
+template <class Text> std::optional<WallTime> ParseIso(const Text& text, qsizetype size)
+{
+    if (size != 10 && size != 16 && (size < 19 || size == 20 || size > 29))
+        return std::nullopt;
+    bool ok = true;
+    auto digits = [&](qsizetype from, qsizetype count) {
+        int v = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            const auto c = text[i];
+            ok = ok && c >= '0' && c <= '9';
+            v = v * 10 + int(c - '0');
+        }
+        return v;
+    };
+    WallTime w;
+    w.year = digits(0, 4);
+    w.month = digits(5, 2);
+    w.day = digits(8, 2);
+    ok = ok && text[4] == '-' && text[7] == '-';
+    if (size > 10) {
+        w.hour = digits(11, 2);
+        w.minute = digits(14, 2);
+        ok = ok && (text[10] == ' ' || text[10] == 'T') && text[13] == ':';
+    }
+    if (size > 16) {
+        w.second = digits(17, 2);
+        ok = ok && text[16] == ':';
+    }
+    if (size > 19) {
+        ok = ok && text[19] == '.';
+        const qsizetype kept = std::min<qsizetype>(size - 20, 3);
+        w.millisecond = digits(20, kept) * (kept == 1 ? 100 : kept == 2 ? 10 : 1);
+        digits(20 + kept, size - 20 - kept);
+    }
+    static constexpr int kDays[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+    if (!ok || w.year < 1 || w.month < 1 || w.month > 12 || w.day < 1
+        || w.day > kDays[w.month - 1] + (w.month == 2 && IsLeapYear(w.year)) || w.hour > 23 || w.minute > 59
+        || w.second > 59)
+        return std::nullopt;
+    return w;
+}
+
+const QLocale& English()
 {
     static const QLocale english(QLocale::English, QLocale::UnitedStates);
-    for (const QLocale* l : { &locale, &english }) {
-        for (int m = 1; m <= 12; ++m) {
-            if (name.compare(l->monthName(m, QLocale::ShortFormat), Qt::CaseInsensitive) == 0
-                || name.compare(l->monthName(m, QLocale::LongFormat), Qt::CaseInsensitive) == 0)
-                return m;
-        }
-    }
-    return 0;
+    return english;
+}
+
+// Day, month and year as written in `form`; captures 1 and 2 the day and month (either order), 3 the year,
+// 4 to 6 the time, 7 AM/PM.
+const QRegularExpression& DayMonthYear(DateForm form)
+{
+    static const QRegularExpression literal(
+        QStringLiteral(R"(^([^/]*)/([^/]*)/\s*(\d{4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
+    static const QRegularExpression entered(QStringLiteral(
+        R"(^([^\s/.\-]+)[/.\-]([^\s/.\-]+)[/.\-](\d{2,4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?)?$)"));
+    return form == DateForm::Literal ? literal : entered;
 }
 
 } // namespace
 
-QDateTime ParseDateTimeText(const QString& text, const QString& dateOrder, const QLocale& locale)
+int MonthOfName(const QString& name, const QLocale& locale)
+{
+    const QString key = name.trimmed().toCaseFolded();
+    if (key.isEmpty())
+        return 0;
+    for (const QLocale& l : { locale, English() }) {
+        for (int m = 1; m <= 12; ++m) {
+            if (l.monthName(m, QLocale::ShortFormat).toCaseFolded() == key
+                || l.monthName(m, QLocale::LongFormat).toCaseFolded() == key)
+                return m;
+        }
+    }
+    static const QHash<QString, int> anyLocale = [] {
+        QHash<QString, int> table;
+        const auto locales = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+        for (const QLocale& l : locales) {
+            for (int m = 1; m <= 12; ++m) {
+                for (const auto format : { QLocale::ShortFormat, QLocale::LongFormat }) {
+                    const QString k = l.monthName(m, format).toCaseFolded();
+                    const auto found = table.constFind(k);
+                    table.insert(k, found == table.constEnd() || *found == m ? m : 0); // 0: months differ
+                }
+            }
+        }
+        return table;
+    }();
+    return anyLocale.value(key, 0);
+}
+
+std::optional<WrittenDate> ReadDateText(
+    const QString& text, const QString& dateOrder, DateForm form, const QLocale& locale)
 {
     static const QRegularExpression iso(
-        QStringLiteral(R"(^\s*(\d{4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
-    static const QRegularExpression dmy(QStringLiteral(
-        R"(^\s*([^\s/.\-]+)[/.\-]([^\s/.\-]+)[/.\-](\d{2,4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?)?\s*$)"));
-    QDate date;
-    QTime time(0, 0);
-    QRegularExpressionMatch m = iso.match(text);
-    int hourIdx = 4;
-    QString ampm;
+        QStringLiteral(R"(^(\d{4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
+    const QString body = text.trimmed();
+    WrittenDate d;
+    QRegularExpressionMatch m = iso.match(body);
+    int hourAt = 4;
     if (m.hasMatch()) {
-        date = QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+        d.day = QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
     } else {
-        m = dmy.match(text);
+        m = DayMonthYear(form).match(body);
         if (!m.hasMatch())
-            return {};
-        QString a = m.captured(1), b = m.captured(2);
-        QString dayText = dateOrder == kDateOrderMonthFirst ? b : a;
-        QString monthText = dateOrder == kDateOrderMonthFirst ? a : b;
-        // a month written as a name fixes the order whatever dateOrder says
-        bool aNum = false, bNum = false;
-        a.toInt(&aNum);
-        b.toInt(&bNum);
-        if (!aNum && bNum) {
-            monthText = a;
-            dayText = b;
-        } else if (aNum && !bNum) {
-            monthText = b;
-            dayText = a;
+            return std::nullopt;
+        const QString a = m.captured(1).trimmed(), b = m.captured(2).trimmed();
+        bool aIsNumber = false, bIsNumber = false;
+        const int first = a.toInt(&aIsNumber);
+        const int second = b.toInt(&bIsNumber);
+        int day = 0, month = 0;
+        if (aIsNumber && bIsNumber) {
+            d.monthFirst = dateOrder == kDateOrderMonthFirst;
+            month = d.monthFirst ? first : second;
+            day = d.monthFirst ? second : first;
+        } else if (aIsNumber) {
+            day = first;
+            month = MonthOfName(b, locale);
+        } else if (bIsNumber) {
+            d.monthFirst = true;
+            day = second;
+            month = MonthOfName(a, locale);
         }
-        bool ok = false;
-        int month = monthText.toInt(&ok);
-        if (!ok)
-            month = MonthFromName(monthText, locale);
-        const int day = dayText.toInt(&ok);
-        if (!ok || month == 0)
-            return {};
         int year = m.captured(3).toInt();
         if (m.captured(3).size() == 2)
             year += year < 30 ? 2000 : 1900;
-        date = QDate(year, month, day);
-        ampm = m.captured(7);
+        d.day = QDate(year, month, day);
     }
-    if (!date.isValid())
-        return {};
-    if (!m.captured(hourIdx).isEmpty()) {
-        int h = m.captured(hourIdx).toInt();
-        if (!ampm.isEmpty()) {
-            h %= 12;
-            if (ampm.toLower() == QLatin1String("pm"))
-                h += 12;
-        }
-        time = QTime(h, m.captured(hourIdx + 1).toInt(), m.captured(hourIdx + 2).toInt());
-        if (!time.isValid())
-            return {};
+    d.hasTime = !m.captured(hourAt).isEmpty();
+    d.time = QTime(0, 0);
+    if (d.hasTime) {
+        int hour = m.captured(hourAt).toInt();
+        const QString ampm = m.lastCapturedIndex() >= 7 ? m.captured(7).toLower() : QString();
+        if (!ampm.isEmpty())
+            hour = hour % 12 + (ampm == QLatin1String("pm") ? 12 : 0);
+        d.time = QTime(hour, m.captured(hourAt + 1).toInt(), m.captured(hourAt + 2).toInt());
     }
-    return QDateTime(date, time);
+    if (!d.day.isValid() || !d.time.isValid())
+        return std::nullopt;
+    return d;
+}
+
+QDateTime ParseDateTimeText(const QString& text, const QString& dateOrder, const QLocale& locale)
+{
+    const auto d = ReadDateText(text, dateOrder, DateForm::Entered, locale);
+    return d ? QDateTime(d->day, d->time) : QDateTime();
+}
+
+QDateTime WallClock(QDate day, QTime time)
+{
+    return QDateTime(day, time, Qt::UTC);
+}
+
+std::optional<QDateTime> ParseIsoDateTime(QStringView text)
+{
+    const auto w = ParseIso(text.utf16(), text.size());
+    return w ? std::optional(w->toDateTime()) : std::nullopt;
+}
+
+std::optional<WallTime> ParseIsoWallTime(std::string_view text)
+{
+    return ParseIso(text.data(), qsizetype(text.size()));
+}
+
+QString IsoDateText(const QDate& day)
+{
+    return day.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+QString IsoDateTimeText(const QDate& day, const QTime& time)
+{
+    return IsoDateText(day) + u' ' + time.toString(QStringLiteral("HH:mm:ss"));
 }
 
 } // namespace moldrin

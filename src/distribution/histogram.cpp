@@ -4,6 +4,7 @@
 
 #include "common/numberformat.h"
 #include "common/rounding.h"
+#include "distribution/cellsearch.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +18,8 @@ namespace
 const QString kValueFormat = QStringLiteral("#,##0.0###");
 const QString kDivisionByZero = QStringLiteral("Division by zero");
 const QString kOverflow = QStringLiteral("Overflow");
+const QString kOneReading = QStringLiteral("Only one reading (%1): a histogram needs readings that differ");
+const QString kEqualReadings = QStringLiteral("All %1 readings are %2: a histogram needs readings that differ");
 
 QString Shown(double v)
 {
@@ -28,30 +31,34 @@ bool Present(double limit)
     return !IsLimitSentinel(limit);
 }
 
-// Mean and sample standard deviation in two passes over the kept values: the deviations from the first
-// pass's mean are small, so their sums keep the digits a running sum of squares loses on readings such as
-// 2,400,000,000 ± 100, and they correct that mean's own rounding. Equal to the textbook formulas in exact
-// arithmetic; equal values have the deviation 0 exactly.
-void MeanAndStdDev(const HistogramValues& values, double& mean, double& sd)
+// The mean as a first pass's mean (shift) plus a correction, and the sample standard deviation, from two
+// passes over the kept values: the deviations from the first pass's mean are small, so their sums keep the
+// digits a running sum of squares loses on readings such as 2,400,000,000 ± 100. A deviation from the mean
+// is taken as (x − shift) − correction, never as x − mean: the mean itself, rounded to the readings' scale,
+// would lose the digits of deviations such as 1e10 ± 0.001. Equal to the textbook formulas in exact
+// arithmetic.
+struct Centre {
+    double shift = 0, correction = 0;
+    double mean() const { return shift + correction; }
+    double deviation(double x) const { return (x - shift) - correction; }
+};
+
+Centre MeanAndStdDev(const HistogramValues& values, double& sd)
 {
     const double n = double(values.count());
-    if (values.minimum() == values.maximum()) {
-        mean = values.minimum();
-        sd = 0;
-        return;
-    }
     double sum = 0;
     for (double x : values)
         sum += x;
-    const double shift = sum / n;
+    Centre c { sum / n, 0 };
     double d1 = 0, d2 = 0;
     for (double x : values) {
-        const double d = x - shift;
+        const double d = x - c.shift;
         d1 += d;
         d2 += d * d;
     }
-    mean = shift + d1 / n;
+    c.correction = d1 / n;
     sd = std::sqrt(std::max(0.0, (d2 - d1 * d1 / n) / (n - 1)));
+    return c;
 }
 
 // x rounded to 4 decimals; a result that is not finite marks the run as overflowed.
@@ -116,22 +123,13 @@ void CountCells(const HistogramValues& values, std::int64_t cells, Histogram& h)
     const double min = values.minimum(), max = values.maximum();
     const std::size_t n = std::size_t(cells);
     const double w = (max - min) / double(cells);
-    std::vector<double> lower(n);
-    for (std::size_t j = 0; j < n; ++j)
-        lower[j] = min + double(j) * w;
     std::vector<std::int64_t> counts(n, 0);
-    for (double x : values) {
-        // A value belongs to the last cell whose lower edge it reaches: an inner edge value counts in the
-        // upper cell, the maximum in the last. The quotient guesses it; the edges as compared decide.
-        const double guess = (x - min) / w;
-        std::size_t j = !(guess > 0) ? 0 : guess >= double(n - 1) ? n - 1 : std::size_t(guess);
-        if (!(lower[j] <= x && (j + 1 == n || x < lower[j + 1])))
-            j = std::size_t(std::upper_bound(lower.begin(), lower.end(), x) - lower.begin()) - 1;
-        ++counts[j];
-    }
+    CellSearch search(min, max, cells);
+    for (double x : values)
+        ++counts[search.cellOf(x)];
     h.cells.resize(n);
     for (std::size_t j = 0; j < n; ++j) {
-        h.cells[j] = { lower[j], j + 1 < n ? lower[j + 1] : max, counts[j] };
+        h.cells[j] = { min + double(j) * w, j + 1 < n ? min + double(j + 1) * w : max, counts[j] };
         h.highestCount = std::max(h.highestCount, counts[j]);
     }
 }
@@ -249,16 +247,22 @@ Histogram ComputeHistogram(const HistogramValues& values, double usl, double lsl
     s.count = values.count();
     s.minimum = values.minimum();
     s.maximum = values.maximum();
-    // One value has no standard deviation: its formula divides by n - 1.
-    if (s.count < 2)
-        return Ended(std::move(h), HistogramEnd::Failed, kDivisionByZero);
     if (!std::isfinite(s.minimum) || !std::isfinite(s.maximum))
         return Ended(std::move(h), HistogramEnd::Failed, kOverflow);
-    MeanAndStdDev(values, s.mean, s.stdDev);
+    // Readings that are all one value have no spread to count into cells (one reading not even a standard
+    // deviation): said so, where the description ended without a word.
+    if (s.count == 0)
+        return Ended(std::move(h), HistogramEnd::Failed, kDivisionByZero);
+    if (s.minimum == s.maximum)
+        return Ended(std::move(h), HistogramEnd::Failed,
+            (s.count == 1 ? kOneReading : kEqualReadings.arg(FormatNumber(double(s.count), QStringLiteral("#,##0"))))
+                .arg(NumberText(s.minimum)));
+    const Centre centre = MeanAndStdDev(values, s.stdDev);
+    s.mean = centre.mean();
     if (!std::isfinite(s.mean) || !std::isfinite(s.stdDev))
         return Ended(std::move(h), HistogramEnd::Failed, kOverflow);
-    if (s.mean == 0 || s.stdDev == 0)
-        return Ended(std::move(h), HistogramEnd::Silent);
+    if (s.stdDev == 0) // readings a unit in the last place apart
+        return Ended(std::move(h), HistogramEnd::Failed, kDivisionByZero);
     // Skewness divides by n - 2, kurtosis by n - 3.
     if (s.count < 4)
         return Ended(std::move(h), HistogramEnd::Failed, kDivisionByZero);
@@ -266,7 +270,7 @@ Histogram ComputeHistogram(const HistogramValues& values, double usl, double lsl
     const double n = double(s.count);
     double s3 = 0, s4 = 0;
     for (double x : values) {
-        const double z = (x - s.mean) / s.stdDev;
+        const double z = centre.deviation(x) / s.stdDev;
         s3 += z * z * z;
         s4 += z * z * z * z;
     }

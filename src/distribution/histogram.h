@@ -41,8 +41,7 @@ private:
 // How a computation ended, and so what becomes of the chart.
 enum class HistogramEnd {
     Drawn, // everything computed
-    Silent, // the mean or the standard deviation is exactly 0: nothing changes, no message
-    Failed, // a failure found before the chart is cleared: the previous chart stays
+    Failed, // a failure found before the chart is cleared (equal readings too): the previous chart stays
     FailedCleared // a failure found after the chart is cleared (the cell count): the chart is left empty
 };
 
@@ -54,7 +53,8 @@ struct HistogramStatistics {
     Figure Pp, PR, PpK, PpU, PpL, Zu, Zl; // a number, or "N/A" where a limit is missing
 };
 
-// Cell j holds [lower, upper); the last one [lower, maximum].
+// Cell j holds [lower, upper); the last one [lower, maximum]. Which cell a reading is in is decided on its
+// decimal form (CellSearch); lower and upper are the edges as computed, for the bars and the cell table.
 struct HistogramCell {
     double lower = 0, upper = 0;
     std::int64_t count = 0;
@@ -94,7 +94,8 @@ inline constexpr int kHistogramCurvePoints = 651;
 // More cells than this fail as "Out of memory" rather than exhaust it.
 inline constexpr std::int64_t kMaxHistogramCells = 100000;
 
-// usl / lsl: 999 or -999 where a limit is absent.
+// usl / lsl: 999 or -999 where a limit is absent. A mean of 0 is a mean like any other; readings that are all
+// one value fail with a message that says so.
 Histogram ComputeHistogram(const HistogramValues& values, double usl, double lsl, std::int64_t cells);
 
 // 1 / (sd·√(2π)) · exp(−(x − mean)² / (2·sd²)).

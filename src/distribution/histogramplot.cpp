@@ -96,6 +96,64 @@ void Fill(ChartModel& chart, const Histogram& h)
     chart.left.setRange(0, h.axisMaximum);
 }
 
+// The readings, the computation and the drawing; the outcome says how far it got.
+HistogramOutcome ReadAndDraw(
+    AppState& state, ChartModel& chart, const data::PlotSelection& selection, std::int64_t cells, data::PlotHost& host)
+{
+    HistogramOutcome out;
+    auto fail = [&](const QString& description) {
+        out.message = description + QStringLiteral("!");
+        host.prompt().warn(out.message);
+        return out;
+    };
+    if (!state.gConnection)
+        return fail(QStringLiteral("Operation is not allowed when the object is closed"));
+
+    HistogramValues values;
+    {
+        data::Recordset rs;
+        const QString sql = data::SelectionSQL(state, selection, QString(), QStringLiteral("Histogram"));
+        if (const data::Status e = rs.Open(sql, *state.gConnection, data::Recordset::Count::Skip))
+            return fail(e->description);
+        const int field = rs.FieldIndex(QStringLiteral("ValueX"));
+        while (!rs.Eof()) {
+            const data::Recordset::FieldResult f = rs.Field(field);
+            if (f.error)
+                return fail(f.error->description);
+            const std::optional<double> x = Number(f.value);
+            if (!x)
+                return fail(f.value.isNull() ? QStringLiteral("Invalid use of Null") : QStringLiteral("Type mismatch"));
+            values.append(*x);
+            if (const data::Status e = rs.MoveNext())
+                return fail(e->description);
+            if (values.count() % kYieldEvery == 0)
+                host.KeepResponsive(long(values.count()));
+        }
+    }
+    out.records = values.count();
+    if (out.records == 0) {
+        out.message = kNoDataCollection;
+        host.prompt().warn(out.message);
+        return out;
+    }
+
+    const int i = selection.parameterIndex;
+    out.histogram
+        = ComputeHistogram(values, state.gUSL.value(i, kNoUpperLimit), state.gLSL.value(i, kNoLowerLimit), cells);
+    const Histogram& h = out.histogram;
+    if (h.end == HistogramEnd::Failed)
+        return fail(h.failure);
+    chart.clearAllPoints();
+    out.chartCleared = true;
+    if (h.end == HistogramEnd::FailedCleared)
+        return fail(h.failure);
+    if (const QString error = WriteCellTable(state.gTempFile3, h.cellTableLines); !error.isEmpty())
+        return fail(error);
+    Fill(chart, h);
+    out.drawn = true;
+    return out;
+}
+
 } // namespace
 
 ChartModel BuildHistogramChartTemplate()
@@ -161,67 +219,13 @@ void ApplyHistogramWindowLook(const AppState& state, ChartModel& chart)
 HistogramOutcome PlotHistogram(
     AppState& state, ChartModel& chart, const data::PlotSelection& selection, std::int64_t cells, data::PlotHost& host)
 {
-    HistogramOutcome out;
     chart.header = QStringList { chart.header.value(0, QStringLiteral("Histogram Chart")),
         data::ChartTitleLine(state, selection) };
-    auto fail = [&](const QString& description) {
-        out.message = description + QStringLiteral("!");
-        host.prompt().warn(out.message);
-        return out;
-    };
-    if (!state.gConnection)
-        return fail(QStringLiteral("Operation is not allowed when the object is closed"));
-
-    HistogramValues values;
-    {
-        data::Recordset rs;
-        const QString sql = data::SelectionSQL(state, selection, QString(), QStringLiteral("Histogram"));
-        if (const data::Status e = rs.Open(sql, *state.gConnection, data::Recordset::Count::Skip))
-            return fail(e->description);
-        const int field = rs.FieldIndex(QStringLiteral("ValueX"));
-        while (!rs.Eof()) {
-            const data::Recordset::FieldResult f = rs.Field(field);
-            if (f.error)
-                return fail(f.error->description);
-            const std::optional<double> x = Number(f.value);
-            if (!x)
-                return fail(f.value.isNull() ? QStringLiteral("Invalid use of Null") : QStringLiteral("Type mismatch"));
-            values.append(*x);
-            if (const data::Status e = rs.MoveNext())
-                return fail(e->description);
-            if (values.count() % kYieldEvery == 0)
-                host.KeepResponsive(long(values.count()));
-        }
-    }
-    out.records = values.count();
-    if (out.records == 0) {
-        out.message = kNoDataCollection;
-        host.prompt().warn(out.message);
-        return out;
-    }
-
-    const int i = selection.parameterIndex;
-    out.histogram
-        = ComputeHistogram(values, state.gUSL.value(i, kNoUpperLimit), state.gLSL.value(i, kNoLowerLimit), cells);
-    const Histogram& h = out.histogram;
-    switch (h.end) {
-    case HistogramEnd::Silent:
-        return out;
-    case HistogramEnd::Failed:
-        return fail(h.failure);
-    case HistogramEnd::FailedCleared:
-        chart.clearAllPoints();
-        out.chartCleared = true;
-        return fail(h.failure);
-    case HistogramEnd::Drawn:
-        break;
-    }
-    chart.clearAllPoints();
-    out.chartCleared = true;
-    if (const QString error = WriteCellTable(state.gTempFile3, h.cellTableLines); !error.isEmpty())
-        return fail(error);
-    Fill(chart, h);
-    out.drawn = true;
+    const HistogramOutcome out = ReadAndDraw(state, chart, selection, cells, host);
+    // The cell table is the one of the bars shown: with none shown it lists nothing, never the table of an
+    // earlier drawing (another parameter's). A table that cannot be emptied is removed.
+    if (!out.drawn && chart.series[kHistogramBars].points.isEmpty() && !WriteCellTable(state.gTempFile3, {}).isEmpty())
+        QFile::remove(state.gTempFile3);
     return out;
 }
 

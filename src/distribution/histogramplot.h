@@ -2,7 +2,7 @@
 #pragma once
 
 #include "common/appstate.h"
-#include "data/loader/sampleloader.h"
+#include "data/loader/plotfunction.h"
 #include "distribution/histogram.h"
 #include "variables/chartmodel.h"
 
@@ -51,8 +51,9 @@ struct HistogramOutcome {
 // Sets the second title line (product and range text), then reads the values of the selection's "Histogram"
 // statement (gUSL and gLSL of its parameter as limits), computes the histogram of `cells` cells, writes the cell
 // table to gTempFile3 and fills the chart. Messages go to the host's prompt: no rows ("No data collection for this
-// selected range of filter condition!"), or a failure's description followed by "!". A mean or standard deviation of
-// exactly 0 ends silently; a failure before the cells keeps the previous chart, one from the cells on leaves it empty.
+// selected range of filter condition!"), or a failure's description followed by "!" (readings all of one value
+// too). A failure before the cells keeps the previous chart, one from the cells on leaves it empty; whenever no
+// bars are left in the chart the cell table is emptied, so it never lists an earlier drawing's cells.
 HistogramOutcome PlotHistogram(
     AppState& state, ChartModel& chart, const data::PlotSelection& selection, std::int64_t cells, data::PlotHost& host);
 

@@ -56,8 +56,8 @@ Status ReadPerParameter(AppState& state, const PlotSelection& s, PlotHost& host,
 Status ReadOnePass(AppState& state, const PlotSelection& s, PlotHost& host, Sums& out)
 {
     ResultReader rows(state, host);
-    if (Status e = rows.open(GetParetoColumnsSQL(
-            state, s.query, state.gParamColumn, s.range.trimmed(), s.tester, s.serialFilter.toUpper())))
+    if (Status e = rows.open(GetParetoColumnsSQL(state, s.query, state.gParamColumn.mid(0, qsizetype(out.sums.size())),
+            s.range.trimmed(), s.tester, s.serialFilter.toUpper())))
         return e;
     std::vector<int> fields;
     for (std::size_t i = 0; i < out.sums.size(); ++i)
@@ -77,6 +77,29 @@ Status ReadOnePass(AppState& state, const PlotSelection& s, PlotHost& host, Sums
             return e;
     }
     return {};
+}
+
+// The parameters of the list: after a Spec section without its end marker the per-parameter tables keep
+// empty slots past them, which name no column.
+qsizetype ListedParameters(const AppState& state)
+{
+    qsizetype n = state.gParamColumn.size();
+    while (n > 0 && state.gParamColumn[n - 1].isEmpty())
+        --n;
+    return n;
+}
+
+// The percent axis: 0 to 105 as the template has it, widened to hold every bar and the cumulative line,
+// which negative sums take below 0 or past 100.
+void FitPercentAxis(ChartAxis& axis, const QList<ParetoItem>& items)
+{
+    double low = 0, high = 100;
+    for (const ParetoItem& item : items) {
+        low = std::min({ low, item.percent, item.cumulative });
+        high = std::max({ high, item.percent, item.cumulative });
+    }
+    const double margin = (high - low) * 0.05;
+    axis.setRange(low < 0 ? low - margin : 0, high + margin);
 }
 
 } // namespace
@@ -128,7 +151,8 @@ ParetoOutcome PlotPareto(
     state.gStopPlot = false; // a stop left over from the main chart must not cut these statements short
 
     Sums read;
-    read.sums.resize(std::size_t(state.gParamColumn.size()));
+    const qsizetype parameters = ListedParameters(state);
+    read.sums.resize(std::size_t(parameters));
     const bool onePass = reading == ParetoReading::Auto && !s.lastDataOnly;
     const Status error = read.sums.empty() ? Status {}
         : onePass                          ? ReadOnePass(state, s, host, read)
@@ -142,7 +166,7 @@ ParetoOutcome PlotPareto(
     for (const CompensatedSum& sum : read.sums)
         sums.push_back(sum.value());
     QStringList names = state.gParamName;
-    names.resize(state.gParamColumn.size());
+    names.resize(parameters);
     out.ranking = RankPareto(names, sums);
     if (!out.ranking.failure.isEmpty())
         return fail(out.ranking.failure);
@@ -151,6 +175,7 @@ ParetoOutcome PlotPareto(
         bars->add(item.percent, item.label);
         line->add(item.cumulative);
     }
+    FitPercentAxis(chart.left, out.ranking.items);
     const QString product = s.product.trimmed();
     if (chart.header.size() < 2)
         chart.header.resize(2);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "common/appstate.h"
-#include "data/loader/sampleloader.h"
+#include "data/loader/plotfunction.h"
 #include "distribution/pareto.h"
 #include "variables/chartmodel.h"
 

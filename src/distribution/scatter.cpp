@@ -15,6 +15,8 @@ namespace
 {
 
 const QString kDivisionByZero = QStringLiteral("Division by zero!");
+const QString kOnePair = QStringLiteral("Only one pair of readings: a regression needs readings that differ!");
+const QString kEqualReadings = QStringLiteral("All %1 %2 readings are %3: a regression needs readings that differ!");
 
 } // namespace
 
@@ -37,12 +39,19 @@ ScatterResult ComputeScatter(const ScatterSums& sums, const ScatterDeviations& d
         return r;
     }
     // One pair divides by n - 1 = 0; equal values give a zero spread under the slope or the correlation
-    // (told by the extremes: a mean that is not exactly the common value leaves tiny deviations).
-    const bool flat = sums.minX() == sums.maxX() || sums.minY() == sums.maxY();
-    if (sums.count() < 2 || flat || deviations.sxx() == 0 || deviations.syy() == 0) {
+    // (told by the extremes: a mean that is not exactly the common value leaves tiny deviations). Each is
+    // said as what it is.
+    const QString count = FormatNumber(double(sums.count()), QStringLiteral("#,##0"));
+    if (sums.count() < 2)
+        r.failure = kOnePair;
+    else if (sums.minX() == sums.maxX())
+        r.failure = kEqualReadings.arg(count, QStringLiteral("X"), NumberText(sums.minX()));
+    else if (sums.minY() == sums.maxY())
+        r.failure = kEqualReadings.arg(count, QStringLiteral("Y"), NumberText(sums.minY()));
+    else if (deviations.sxx() == 0 || deviations.syy() == 0)
         r.failure = kDivisionByZero;
+    if (!r.failure.isEmpty())
         return r;
-    }
     ScatterStatistics& s = r.stat;
     const double n = double(sums.count());
     s.n = sums.count();

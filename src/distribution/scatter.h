@@ -90,8 +90,9 @@ struct ScatterResult {
     QStringList panelValues; // the fifteen lines of lblSPCParameter1
 };
 
-// The statistics of the pairs of both reads. No pair: the no-data message; one pair, or all X (or all Y)
-// equal: "Division by zero!" (the slope or the correlation would divide by a zero spread).
+// The statistics of the pairs of both reads, whatever their sums (centred readings too). No pair: the no-data
+// message; one pair, or all X (or all Y) equal: a message that says so (the slope or the correlation would
+// divide by a zero spread).
 ScatterResult ComputeScatter(const ScatterSums& sums, const ScatterDeviations& deviations);
 
 // The fifteen lines of lblSPCParameter, "Total:" to "Y Range:" with an empty sixth line.

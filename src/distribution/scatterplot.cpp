@@ -27,6 +27,77 @@ QString AxisTitle(const AppState& state, int parameter, const QString& source)
     return title;
 }
 
+// The statement of the X or Y readings: one column (separate sources, with its tester) or "X:::Y".
+QString ScatterStatement(AppState& state, const PlotSelection& s, const QString& parameter, const QString& source)
+{
+    return GetSQL(state, s.query, parameter, s.range.trimmed(), s.tester, QString(), s.serialFilter.toUpper(),
+        PassCondition(state, s.passOnly), s.lastDataOnly, QStringLiteral("Scatter"), source);
+}
+
+// Reads the pairs into the data series (numbered from 1) and their sums: one statement with ValueX and ValueY,
+// or, with separate sources, the X result whole and then the Y result, the k-th X reading meeting the k-th Y
+// reading up to the shorter result (not every engine keeps two results open on one connection).
+Status ReadPairs(AppState& state, const PlotSelection& s, const ScatterInputs& in, PlotHost& host, ChartSeries& data,
+    ScatterSums& pairs)
+{
+    const QString& columnX = state.gParamColumn[in.xParameter];
+    const QString& columnY = state.gParamColumn[in.yParameter];
+    const QString valueX = QStringLiteral("ValueX");
+    ResultReader rows(state, host);
+    // Every row of the open result in turn, while `more` holds.
+    auto each = [&](auto&& row, auto&& more) -> Status {
+        while (!rows.atEnd() && more()) {
+            if (Status e = row())
+                return e;
+            if (Status e = rows.next())
+                return e;
+        }
+        return {};
+    };
+    auto add = [&](double x, double y) {
+        pairs.add(x, y);
+        data.points.appendNumbered(x, y, pairs.count());
+    };
+    auto always = [] { return true; };
+    if (!in.separate()) {
+        if (Status e = rows.open(ScatterStatement(state, s, columnX + QStringLiteral(":::") + columnY, {})))
+            return e;
+        const int fx = rows.field(valueX), fy = rows.field(QStringLiteral("ValueY"));
+        return each(
+            [&]() -> Status {
+                double x = 0, y = 0;
+                if (Status e = FieldNumber(rows.result(), fx, x); e || (e = FieldNumber(rows.result(), fy, y)))
+                    return e;
+                add(x, y);
+                return {};
+            },
+            always);
+    }
+    std::vector<double> xs;
+    if (Status e = rows.open(ScatterStatement(state, s, columnX, in.sourceX)))
+        return e;
+    const int fx = rows.field(valueX);
+    auto readX = [&]() -> Status {
+        double x = 0;
+        if (Status e = FieldNumber(rows.result(), fx, x))
+            return e;
+        xs.push_back(x);
+        return {};
+    };
+    if (Status e = each(readX, always); e || (e = rows.open(ScatterStatement(state, s, columnY, in.sourceY))))
+        return e;
+    const int fy = rows.field(valueX);
+    return each(
+        [&]() -> Status {
+            double y = 0;
+            if (Status e = FieldNumber(rows.result(), fy, y))
+                return e;
+            add(xs[std::size_t(pairs.count())], y);
+            return {};
+        },
+        [&] { return std::size_t(pairs.count()) < xs.size(); });
+}
+
 } // namespace
 
 ChartModel BuildScatterChartTemplate()
@@ -68,7 +139,6 @@ ScatterOutcome PlotScatter(
         out.failure = message;
         return out;
     };
-    auto trap = [&](const DataError& e) { return fail(e.description + QLatin1Char('!')); };
     ChartSeries* data = chart.seriesAt(kScatterSeriesData);
     ChartSeries* line = chart.seriesAt(kScatterSeriesSlope);
     if (!data || !line)
@@ -81,64 +151,11 @@ ScatterOutcome PlotScatter(
         return fail(QStringLiteral("Subscript out of range!"));
     state.gStopPlot = false; // a stop left over from the main chart must not cut these statements short
 
-    const QString range = s.range.trimmed();
-    auto statement = [&](const QString& parameter, const QString& source) {
-        return GetSQL(state, s.query, parameter, range, s.tester, QString(), s.serialFilter.toUpper(),
-            PassCondition(state, s.passOnly), s.lastDataOnly, QStringLiteral("Scatter"), source);
-    };
-    const QString& columnX = state.gParamColumn[in.xParameter];
-    const QString& columnY = state.gParamColumn[in.yParameter];
-    const QString valueX = QStringLiteral("ValueX");
-
     ScatterSums pairs;
-    auto add = [&](double x, double y) {
-        pairs.add(x, y);
-        data->points.appendNumbered(x, y, pairs.count());
-    };
-    if (!in.separate()) {
-        ResultReader rows(state, host);
-        if (const Status e = rows.open(statement(columnX + QStringLiteral(":::") + columnY, {})))
-            return trap(*e);
-        const int fx = rows.field(valueX), fy = rows.field(QStringLiteral("ValueY"));
-        while (!rows.atEnd()) {
-            double x = 0, y = 0;
-            if (Status e = FieldNumber(rows.result(), fx, x); e || (e = FieldNumber(rows.result(), fy, y)))
-                return trap(*e);
-            add(x, y);
-            if (const Status e = rows.next())
-                return trap(*e);
-        }
-    } else {
-        // The X result is read whole before the Y result is opened, as not every engine keeps two results
-        // open on one connection; the k-th X reading then meets the k-th Y reading.
-        std::vector<double> xs;
-        ResultReader rows(state, host);
-        if (const Status e = rows.open(statement(columnX, in.sourceX)))
-            return trap(*e);
-        for (const int fx = rows.field(valueX); !rows.atEnd();) {
-            double x = 0;
-            if (const Status e = FieldNumber(rows.result(), fx, x))
-                return trap(*e);
-            xs.push_back(x);
-            if (const Status e = rows.next())
-                return trap(*e);
-        }
-        if (const Status e = rows.open(statement(columnY, in.sourceY)))
-            return trap(*e);
-        for (const int fy = rows.field(valueX); !rows.atEnd() && std::size_t(pairs.count()) < xs.size();) {
-            double y = 0;
-            if (const Status e = FieldNumber(rows.result(), fy, y))
-                return trap(*e);
-            add(xs[std::size_t(pairs.count())], y);
-            if (const Status e = rows.next())
-                return trap(*e);
-        }
-    }
+    const Status error = ReadPairs(state, s, in, host, *data, pairs);
     out.pairs = long(pairs.count());
-    if (in.separate() && (pairs.count() == 0 || pairs.sumX() == 0 || pairs.sumY() == 0)) {
-        out.silent = true;
-        return out;
-    }
+    if (error)
+        return fail(error->description + QLatin1Char('!'));
 
     // The second read, over the pairs the chart keeps.
     ScatterDeviations deviations(pairs);

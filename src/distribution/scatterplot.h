@@ -2,7 +2,7 @@
 #pragma once
 
 #include "common/appstate.h"
-#include "data/loader/sampleloader.h"
+#include "data/loader/plotfunction.h"
 #include "distribution/scatter.h"
 #include "variables/chartmodel.h"
 
@@ -32,7 +32,6 @@ struct ScatterInputs {
 struct ScatterOutcome {
     long pairs = 0; // points of series 0
     bool drawn = false; // statistics, titles, line and panel were set
-    bool silent = false; // separate sources: an empty result or a zero sum ended the drawing quietly
     QString failure; // the message shown ("" when none)
     ScatterResult result; // the figures and panel lines when drawn
 };
@@ -40,7 +39,9 @@ struct ScatterOutcome {
 // DrawScatter: clears both series, reads the pairs (same source: one statement with ValueX and ValueY;
 // separate sources: the X result, then the Y result, paired up to the shorter), computes the figures and
 // sets the second title line, the axis titles (name, source, unit), the regression line at the ends of the
-// bottom axis and returns the panel lines. Messages go to host.prompt(). Marks visibility is left as it is.
+// bottom axis and returns the panel lines. Every drawing that ends before that says why (no pairs, one pair,
+// equal readings, a failing statement) through host.prompt(); readings whose sums are 0 draw like any other.
+// Marks visibility is left as it is.
 ScatterOutcome PlotScatter(AppState& state, ChartModel& chart, const data::PlotSelection& selection,
     const ScatterInputs& inputs, data::PlotHost& host);
 

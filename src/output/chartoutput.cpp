@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <functional>
@@ -145,13 +146,22 @@ QString RunPrintJob(
     return printed && finished ? QString() : job->error();
 }
 
+QString OutputFolder(const SettingsStore& store)
+{
+    const QString last = store.read(kExportFolderValue);
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return !pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+}
+
 QString ChooseOutputFile(
-    Prompt& prompt, const AppState& state, const QString& title, const QString& filter, const QString& pattern)
+    Prompt& prompt, AppState& state, const QString& title, const QString& filter, const QString& pattern)
 {
     FileDialogRequest request;
     request.title = title;
     request.filter = filter;
-    request.fileName = QDir(state.gINIPath.isEmpty() ? QDir::currentPath() : state.gINIPath).filePath(pattern);
+    request.fileName = QDir(OutputFolder(state.registry)).filePath(pattern);
     request.save = true;
     const QString file = prompt.chooseFile(request);
     if (file.isEmpty() || file.contains(QLatin1Char('*')))
@@ -160,6 +170,8 @@ QString ChooseOutputFile(
         && prompt.ask({ kOverwriteQuestion, kAppTitle, PromptIcon::Exclamation, PromptButtons::YesNo })
             != PromptAnswer::Yes)
         return {};
+    // A failed write of the setting costs only the next dialog's starting folder.
+    state.registry.write(kExportFolderValue, QFileInfo(file).absolutePath());
     return file;
 }
 

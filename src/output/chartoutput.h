@@ -15,11 +15,16 @@
 namespace moldrin
 {
 
-// Asks for a file to write through the save dialog, starting in the configuration folder (the current
-// folder) with `pattern`, and asks before overwriting an existing file. "" when the user gave no name
-// (the dialog cancelled, or a name still holding "*") or declined to overwrite; the name is used unchanged.
+// Asks for a file to write through the save dialog, starting in OutputFolder with `pattern`, and asks
+// before overwriting an existing file. "" when the user gave no name (the dialog cancelled, or a name still
+// holding "*") or declined to overwrite; the name is used unchanged, and its folder is remembered.
 QString ChooseOutputFile(
-    Prompt& prompt, const AppState& state, const QString& title, const QString& filter, const QString& pattern);
+    Prompt& prompt, AppState& state, const QString& title, const QString& filter, const QString& pattern);
+
+// Where the save dialog of an export or a PDF file opens: the folder of the last file chosen there (kept
+// under SaveConfig as ExportFolder), else the user's pictures folder, else the home folder.
+inline const QString kExportFolderValue = QStringLiteral("ExportFolder");
+QString OutputFolder(const SettingsStore& store);
 
 // The printer dialog's entry that prints into a PDF file; always offered after the system's printers.
 inline const QString kPrintToPdfFile = QStringLiteral("Print to PDF file");

@@ -1,8 +1,11 @@
-// Rules R1 to R7, the set-up string and the evaluation of the main chart and the attribute charts.
+// Rules R1 to R7 on a chart's points, the set-up string, and the texts of the marks.
 #include "rules/ruleengine.h"
 
-#include "rules/rulemarks.h"
-#include "variables/variableschart.h"
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <initializer_list>
+#include <limits>
 
 namespace moldrin
 {
@@ -10,103 +13,107 @@ namespace moldrin
 namespace
 {
 
-struct Failure {
-    QString description;
+using Index = std::ptrdiff_t;
+
+// A mean of up to 25 readings and a limit rounded to its decimals lie within a few units of the readings'
+// last binary digit of their decimal values; within this many such units a point lies on a line.
+constexpr double kOnLine = 32 * std::numeric_limits<double>::epsilon();
+
+// One evaluation: the points, their lines and marks, and how many points an earlier evaluation saw.
+struct Run {
+    std::span<const double> y;
+    const RuleLines& lines;
+    std::vector<RuleMark>& marks;
+    Index before;
+    Index n;
+    double scale;
+
+    // A window of w points starting at i is examined when i + w - 1 < n - 1 (the last point never
+    // belongs to one); the windows of the earlier evaluation are not examined again.
+    Index firstWindow(Index w) const { return std::max<Index>(0, before - w); }
+    Index endWindow(Index w) const { return n - w; }
+    double at(Index i) const { return y[std::size_t(i)]; }
+    void mark(Index i, RuleMark bit) { marks[std::size_t(i)] |= bit; }
+    // Point k beyond a line, above it or below it: strictly, at the precision of the readings.
+    bool beyond(Index k, double line, bool upper) const
+    {
+        const double slack = kOnLine * std::max(scale, std::fabs(line));
+        return upper ? at(k) > line + slack : at(k) < line - slack;
+    }
 };
 
-const QString kNoSeries = QStringLiteral("Series index out of range");
-const QString kNoPoint = QStringLiteral("Point index out of range");
-const QString kNoMark = QStringLiteral("Subscript out of range");
-
-const ChartSeries& SeriesOf(const ChartModel& chart, int index)
+void Rule1(Run& r, const RuleLine& line, bool upper)
 {
-    const ChartSeries* s = chart.seriesAt(index);
-    if (!s)
-        throw Failure { kNoSeries };
-    return *s;
+    for (Index i = r.before; i < r.n; ++i)
+        if (r.beyond(i, line.at(std::size_t(i)), upper))
+            r.mark(i, upper ? kR1Above : kR1Below);
 }
 
-double PointY(const ChartSeries& s, int i)
+// R2 and R3: at least `needed` of the w points of a window beyond their own line; those points marked.
+void ZoneRule(Run& r, const RuleLine& line, bool upper, Index w, int needed, RuleMark bit)
 {
-    if (i < 0 || i >= s.count())
-        throw Failure { kNoPoint };
-    return s.points.y(i);
-}
-
-void Record(QStringList& marks, int i, const QString& code)
-{
-    if (!RecordRule(marks, i, code))
-        throw Failure { kNoMark };
-}
-
-// A window of w points starting at i; the last point of the series never belongs to one.
-bool WindowFits(int i, int w, int n)
-{
-    return i + w - 1 < n - 1;
-}
-
-template <typename Body> bool Trap(Prompt& prompt, Body body)
-{
-    try {
-        body();
-        return true;
-    } catch (const Failure& f) {
-        prompt.warn(f.description);
-        return false;
+    const auto beyond = [&](Index k) { return r.beyond(k, line.at(std::size_t(k)), upper); };
+    for (Index i = r.firstWindow(w); i < r.endWindow(w); ++i) {
+        int count = 0;
+        for (Index k = i; k < i + w; ++k)
+            count += beyond(k) ? 1 : 0;
+        if (count < needed)
+            continue;
+        for (Index k = i; k < i + w; ++k)
+            if (beyond(k))
+                r.mark(k, bit);
     }
 }
 
-// R2 and R3: at least `needed` of the w points of a window beyond the boundary.
-bool CheckZoneRule(AppState& state, const ChartModel& chart, int dataSeries, int lineSeries, const QString& side,
-    bool constantLimits, int w, int needed, const QString& rule, Prompt& prompt)
+// R4: eight points in a row on one side of the centre line.
+void Rule4(Run& r, bool upper)
 {
-    return Trap(prompt, [&] {
-        const ChartSeries& data = SeriesOf(chart, dataSeries);
-        const ChartSeries& line = SeriesOf(chart, lineSeries);
-        const bool upper = side == kSideUpper;
-        QStringList& marks = upper ? state.gUpperRuleMarks : state.gLowerRuleMarks;
-        const QString code = rule + (upper ? QStringLiteral("+") : QStringLiteral("-"));
-        const int n = data.count();
-        const double fixed = constantLimits ? PointY(line, 0) : 0.0;
-        for (int i = 0; WindowFits(i, w, n); ++i) {
-            const double b = constantLimits ? fixed : PointY(line, i);
-            const auto beyond = [&](int k) { return upper ? data.points.y(k) > b : data.points.y(k) < b; };
-            int count = 0;
-            for (int k = i; k < i + w; ++k)
-                count += beyond(k) ? 1 : 0;
-            if (count < needed)
-                continue;
-            for (int k = i; k < i + w; ++k)
-                if (beyond(k))
-                    Record(marks, k, code);
-        }
-    });
+    const Index w = 8;
+    for (Index i = r.firstWindow(w); i < r.endWindow(w); ++i) {
+        bool all = true;
+        for (Index k = i; k < i + w && all; ++k)
+            all = r.beyond(k, r.lines.centre.at(std::size_t(k)), upper);
+        if (all)
+            for (Index k = i; k < i + w; ++k)
+                r.mark(k, upper ? kR4Above : kR4Below);
+    }
 }
 
 // R5 and R6: every point of a 7-point window in the relation `step` to the one before it.
-template <typename Step> void RunOf7(const ChartSeries& data, QStringList& marks, const QString& code, Step step)
+template <typename Step> void RunOf7(Run& r, RuleMark bit, Step step)
 {
-    const int n = data.count();
-    for (int i = 0; WindowFits(i, 7, n); ++i) {
+    const Index w = 7;
+    for (Index i = r.firstWindow(w); i < r.endWindow(w); ++i) {
         bool all = true;
-        for (int k = i + 1; k < i + 7 && all; ++k)
-            all = step(data.points.y(k - 1), data.points.y(k));
+        for (Index k = i + 1; k < i + w && all; ++k)
+            all = step(r.at(k - 1), r.at(k));
         if (all)
-            for (int k = i; k < i + 7; ++k)
-                Record(marks, k, code);
+            for (Index k = i; k < i + w; ++k)
+                r.mark(k, bit);
     }
 }
 
-} // namespace
-
-bool RuleEnabled(const QString& rulesSetup, RuleGroup group, int column)
+// R7: fourteen points alternating down and up. The direction expected next is kept from one window to
+// the next; a fall at the start.
+void Rule7(Run& r, bool& expectFall)
 {
-    const int position = 6 * int(group) + column - 1;
-    return column >= 1 && column <= 6 && position < rulesSetup.size() && rulesSetup[position] == QLatin1Char('1');
+    const Index w = 14;
+    for (Index i = r.firstWindow(w); i < r.endWindow(w); ++i) {
+        double reference = r.at(i);
+        int steps = 0;
+        for (Index k = i + 1; k < i + w; ++k) {
+            const double y = r.at(k);
+            if (!(expectFall ? y < reference : y > reference))
+                break;
+            expectFall = !expectFall;
+            reference = y;
+            ++steps;
+        }
+        if (steps == w - 1)
+            for (Index k = i; k < i + w; ++k)
+                r.mark(k, kR7);
+    }
 }
-
-namespace
-{
 
 struct ColumnTest {
     QLatin1String contained;
@@ -122,7 +129,28 @@ QList<int> MatchingColumns(const QString& chartType, std::initializer_list<Colum
     return columns;
 }
 
+// The texts of every combination of `codes`, indexed by their bits (code k is bit k).
+std::vector<QString> MarkTexts(std::initializer_list<const char*> codes)
+{
+    std::vector<QString> texts(std::size_t(1) << codes.size());
+    for (std::size_t bits = 1; bits < texts.size(); ++bits) {
+        QStringList present;
+        std::size_t k = 0;
+        for (const char* code : codes)
+            if (bits & (std::size_t(1) << k++))
+                present << QLatin1String(code);
+        texts[bits] = present.join(QLatin1Char(','));
+    }
+    return texts;
+}
+
 } // namespace
+
+bool RuleEnabled(const QString& rulesSetup, RuleGroup group, int column)
+{
+    const int position = 6 * int(group) + column - 1;
+    return column >= 1 && column <= 6 && position < rulesSetup.size() && rulesSetup[position] == QLatin1Char('1');
+}
 
 QList<int> CentreChartColumns(const QString& chartType)
 {
@@ -136,213 +164,73 @@ QList<int> VariationChartColumns(const QString& chartType)
     return MatchingColumns(chartType, { { QLatin1String("R"), kColumnRange }, { QLatin1String("-s"), kColumnS } });
 }
 
-bool RecordRule(QStringList& marks, int i, const QString& code)
+RuleGroups EnabledRuleGroups(const QString& rulesSetup, const QList<int>& columns)
 {
-    if (i < 0 || i >= marks.size())
-        return false;
-    QString& entry = marks[i];
-    if (entry.isEmpty())
-        entry = code;
-    else if (!entry.contains(code))
-        entry += QLatin1Char(',') + code;
-    return true;
-}
-
-bool CheckRule1(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis /*axis*/, int lineSeries,
-    const QString& side, bool constantLimits, Prompt& prompt)
-{
-    return Trap(prompt, [&] {
-        const ChartSeries& data = SeriesOf(chart, dataSeries);
-        const ChartSeries& line = SeriesOf(chart, lineSeries);
-        const bool upper = side == kSideUpper;
-        if (!upper && side != kSideLower)
-            return;
-        const double fixed = constantLimits ? PointY(line, 0) : 0.0;
-        for (int i = 0; i < data.count(); ++i) {
-            const double limit = constantLimits ? fixed : PointY(line, i);
-            const double y = data.points.y(i);
-            if (upper && y > limit)
-                Record(state.gUpperRuleMarks, i, QStringLiteral("R1+"));
-            else if (!upper && y < limit)
-                Record(state.gLowerRuleMarks, i, QStringLiteral("R1-"));
-        }
-    });
-}
-
-bool CheckRule2(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis /*axis*/, int lineSeries,
-    const QString& side, bool constantLimits, Prompt& prompt)
-{
-    return CheckZoneRule(
-        state, chart, dataSeries, lineSeries, side, constantLimits, 3, 2, QStringLiteral("R2"), prompt);
-}
-
-bool CheckRule3(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis /*axis*/, int lineSeries,
-    const QString& side, bool constantLimits, Prompt& prompt)
-{
-    return CheckZoneRule(
-        state, chart, dataSeries, lineSeries, side, constantLimits, 5, 4, QStringLiteral("R3"), prompt);
-}
-
-bool CheckRule4(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis /*axis*/, int centreSeries,
-    const QString& side, Prompt& prompt)
-{
-    return Trap(prompt, [&] {
-        const ChartSeries& data = SeriesOf(chart, dataSeries);
-        const double centre = PointY(SeriesOf(chart, centreSeries), 0);
-        const bool upper = side == kSideUpper;
-        QStringList& marks = upper ? state.gUpperRuleMarks : state.gLowerRuleMarks;
-        const QString code = upper ? QStringLiteral("R4+") : QStringLiteral("R4-");
-        const int n = data.count();
-        for (int i = 0; WindowFits(i, 8, n); ++i) {
-            bool all = true;
-            for (int k = i; k < i + 8 && all; ++k)
-                all = upper ? data.points.y(k) > centre : data.points.y(k) < centre;
-            if (all)
-                for (int k = i; k < i + 8; ++k)
-                    Record(marks, k, code);
-        }
-    });
-}
-
-bool CheckRule5(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis /*axis*/, Prompt& prompt)
-{
-    return Trap(prompt, [&] {
-        const ChartSeries& data = SeriesOf(chart, dataSeries);
-        RunOf7(data, state.gUpperRuleMarks, QStringLiteral("R5"), [](double a, double b) { return b > a; });
-        RunOf7(data, state.gLowerRuleMarks, QStringLiteral("R5"), [](double a, double b) { return b < a; });
-    });
-}
-
-bool CheckRule6(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis /*axis*/, Prompt& prompt)
-{
-    return Trap(prompt, [&] {
-        RunOf7(SeriesOf(chart, dataSeries), state.gUpperRuleMarks, QStringLiteral("R6"),
-            [](double a, double b) { return b == a; });
-    });
-}
-
-bool CheckRule7(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis /*axis*/, Prompt& prompt)
-{
-    return Trap(prompt, [&] {
-        const ChartSeries& data = SeriesOf(chart, dataSeries);
-        const int n = data.count();
-        // The direction expected next; kept from one window to the next, a fall at the start.
-        bool expectFall = true;
-        for (int i = 0; WindowFits(i, 14, n); ++i) {
-            double reference = data.points.y(i);
-            int steps = 0;
-            for (int k = i + 1; k < i + 14; ++k) {
-                const double y = data.points.y(k);
-                if (!((expectFall && y < reference) || (!expectFall && y > reference)))
-                    break;
-                expectFall = !expectFall;
-                reference = y;
-                ++steps;
-            }
-            if (steps == 13)
-                for (int k = i; k < i + 14; ++k)
-                    Record(state.gUpperRuleMarks, k, QStringLiteral("R7"));
-        }
-    });
-}
-
-void RunRules(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, const RuleLines& lines,
-    const QList<int>& columns, bool constantLimits, Prompt& prompt)
-{
-    const auto enabled = [&](RuleGroup g) {
+    RuleGroups groups = 0;
+    for (int g = 0; g < kRuleGroupCount; ++g)
         for (int c : columns)
-            if (RuleEnabled(state.gRulesSetup, g, c))
-                return true;
-        return false;
-    };
-    using LimitRule = bool (*)(AppState&, const ChartModel&, int, VerticalAxis, int, const QString&, bool, Prompt&);
-    struct LimitStep {
-        RuleGroup group;
-        LimitRule rule;
-        int RuleLines::*line;
-        bool upper;
-    };
-    static constexpr LimitStep kLimitSteps[] = {
-        { RuleGroup::R1Upper, CheckRule1, &RuleLines::ucl, true },
-        { RuleGroup::R1Lower, CheckRule1, &RuleLines::lcl, false },
-        { RuleGroup::R2Upper, CheckRule2, &RuleLines::upperB, true },
-        { RuleGroup::R2Lower, CheckRule2, &RuleLines::lowerB, false },
-        { RuleGroup::R3Upper, CheckRule3, &RuleLines::upperC, true },
-        { RuleGroup::R3Lower, CheckRule3, &RuleLines::lowerC, false },
-    };
-    for (const LimitStep& step : kLimitSteps)
-        if (enabled(step.group))
-            step.rule(state, chart, dataSeries, axis, lines.*step.line, step.upper ? kSideUpper : kSideLower,
-                constantLimits, prompt);
-    for (RuleGroup g : { RuleGroup::R4Upper, RuleGroup::R4Lower })
-        if (enabled(g))
-            CheckRule4(state, chart, dataSeries, axis, lines.centre, g == RuleGroup::R4Upper ? kSideUpper : kSideLower,
-                prompt);
-
-    using RunRule = bool (*)(AppState&, const ChartModel&, int, VerticalAxis, Prompt&);
-    static constexpr std::pair<RuleGroup, RunRule> kRunSteps[]
-        = { { RuleGroup::R5, CheckRule5 }, { RuleGroup::R6, CheckRule6 }, { RuleGroup::R7, CheckRule7 } };
-    for (const auto& [group, rule] : kRunSteps)
-        if (enabled(group))
-            rule(state, chart, dataSeries, axis, prompt);
+            if (RuleEnabled(rulesSetup, RuleGroup(g), c))
+                groups |= RuleGroupBit(RuleGroup(g));
+    return groups;
 }
 
-namespace
+RuleMark RuleBits(int rule)
 {
-
-void ResetMarks(AppState& state, const ChartModel& chart, int series)
-{
-    // Emptied in place: a second chart's lists reuse the first's memory instead of standing beside it.
-    const int n = SeriesOf(chart, series).count();
-    state.gUpperRuleMarks.fill(QString(), n);
-    state.gLowerRuleMarks.fill(QString(), n);
+    static constexpr std::array<RuleMark, 7> kBits { kR1Above | kR1Below, kR2Above | kR2Below, kR3Above | kR3Below,
+        kR4Above | kR4Below, kR5Rising | kR5Falling, kR6, kR7 };
+    return rule >= 1 && rule <= 7 ? kBits[std::size_t(rule - 1)] : RuleMark(0);
 }
 
-int CloneOnCustomAxis(ChartModel& chart, int templateIndex)
+const QString& RuleMarkText(RuleMark mark, MarkSide side)
 {
-    const int index = chart.copySeries(templateIndex);
-    if (index < 0)
-        throw Failure { kNoSeries };
-    chart.series[index].verticalAxis = VerticalAxis::Custom0;
-    return index;
+    static const std::vector<QString> upper = MarkTexts({ "R1+", "R2+", "R3+", "R4+", "R5", "R6", "R7" });
+    static const std::vector<QString> lower = MarkTexts({ "R1-", "R2-", "R3-", "R4-", "R5" });
+    return side == MarkSide::Upper ? upper[mark & 0x7Fu] : lower[(mark >> 8) & 0x1Fu];
 }
 
-} // namespace
-
-RuleEvaluation EvaluateVariablesRules(AppState& state, ChartModel& chart, const QString& chartType, Prompt& prompt)
+bool RuleMarks::anyMarked() const
 {
-    RuleEvaluation result;
-    result.completed = Trap(prompt, [&] {
-        ResetMarks(state, chart, kSeriesXBar);
-        const int upClone = CloneOnCustomAxis(chart, kSeriesUpArrow);
-        const int downClone = CloneOnCustomAxis(chart, kSeriesDownArrow);
-
-        RunRules(state, chart, kSeriesXBar, VerticalAxis::Left, kCentreChartLines, CentreChartColumns(chartType), true,
-            prompt);
-        result.centreMarks
-            = PlaceRuleMarks(state, chart, kSeriesXBar, AxisId::Left, kSeriesUpArrow, kSeriesDownArrow, 0, prompt);
-
-        ResetMarks(state, chart, kSeriesRange);
-        RunRules(state, chart, kSeriesRange, VerticalAxis::Custom0, kVariationChartLines,
-            VariationChartColumns(chartType), true, prompt);
-        result.variationMarks
-            = PlaceRuleMarks(state, chart, kSeriesRange, AxisId::Custom0, upClone, downClone, 0, prompt);
-    });
-    result.timerEnabled = RuleBlinkTimerEnabled(state.gRulesBlinkEnable, result.centreMarks || result.variationMarks);
-    return result;
+    return std::any_of(mMarks.begin(), mMarks.end(), [](RuleMark m) { return m != 0; });
 }
 
-RuleEvaluation EvaluateAttributeRules(AppState& state, ChartModel& chart, bool constantLimits, Prompt& prompt)
+RuleMarks EvaluateRules(const RuleInput& input)
 {
-    RuleEvaluation result;
-    result.completed = Trap(prompt, [&] {
-        ResetMarks(state, chart, 0);
-        RunRules(
-            state, chart, 0, VerticalAxis::Left, kAttributeChartLines, { kColumnAttribute }, constantLimits, prompt);
-        result.centreMarks = PlaceRuleMarks(state, chart, 0, AxisId::Left, 5, 6, 1, prompt);
-    });
-    result.timerEnabled = RuleBlinkTimerEnabled(state.gRulesBlinkEnable, result.centreMarks);
-    return result;
+    RuleMarks marks;
+    ExtendRules(marks, input);
+    return marks;
+}
+
+void ExtendRules(RuleMarks& marks, const RuleInput& input)
+{
+    const Index before = Index(marks.mMarks.size());
+    marks.mMarks.resize(input.points.size(), RuleMark(0));
+    Run r { input.points, input.lines, marks.mMarks, before, Index(input.points.size()), input.scale };
+    const auto on = [&](RuleGroup g) { return (input.groups & RuleGroupBit(g)) != 0; };
+    const RuleLines& l = input.lines;
+    if (on(RuleGroup::R1Upper))
+        Rule1(r, l.ucl, true);
+    if (on(RuleGroup::R1Lower))
+        Rule1(r, l.lcl, false);
+    if (on(RuleGroup::R2Upper))
+        ZoneRule(r, l.upperB, true, 3, 2, kR2Above);
+    if (on(RuleGroup::R2Lower))
+        ZoneRule(r, l.lowerB, false, 3, 2, kR2Below);
+    if (on(RuleGroup::R3Upper))
+        ZoneRule(r, l.upperC, true, 5, 4, kR3Above);
+    if (on(RuleGroup::R3Lower))
+        ZoneRule(r, l.lowerC, false, 5, 4, kR3Below);
+    if (on(RuleGroup::R4Upper))
+        Rule4(r, true);
+    if (on(RuleGroup::R4Lower))
+        Rule4(r, false);
+    if (on(RuleGroup::R5)) {
+        RunOf7(r, kR5Rising, [](double a, double b) { return b > a; });
+        RunOf7(r, kR5Falling, [](double a, double b) { return b < a; });
+    }
+    if (on(RuleGroup::R6))
+        RunOf7(r, kR6, [](double a, double b) { return b == a; });
+    if (on(RuleGroup::R7))
+        Rule7(r, marks.mExpectFall);
 }
 
 } // namespace moldrin

@@ -1,12 +1,14 @@
-// The SPC rule engine: rules R1 to R7 on a chart's data series, recorded in the mark arrays of AppState.
+// The SPC rule engine: rules R1 to R7 on plain numbers (a chart's points and the lines they are judged
+// against, a value per point) giving each point's rule codes as bits.
 #pragma once
-
-#include "common/appstate.h"
-#include "common/prompt.h"
-#include "variables/chartmodel.h"
 
 #include <QList>
 #include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
 
 namespace moldrin
 {
@@ -18,9 +20,6 @@ inline constexpr int kRuleGroupCount = 11;
 inline constexpr int kColumnIndividual = 1, kColumnXBar = 2, kColumnMedian = 3, kColumnRange = 4, kColumnS = 5,
                      kColumnAttribute = 6;
 
-inline const QString kSideUpper = QStringLiteral("UPPER");
-inline const QString kSideLower = QStringLiteral("LOWER");
-
 // True when position 6·group + column of the set-up string holds "1".
 bool RuleEnabled(const QString& rulesSetup, RuleGroup group, int column);
 // The set-up columns that govern the centre chart and the variation chart of a chart type
@@ -28,51 +27,98 @@ bool RuleEnabled(const QString& rulesSetup, RuleGroup group, int column);
 QList<int> CentreChartColumns(const QString& chartType);
 QList<int> VariationChartColumns(const QString& chartType);
 
-// Adds code to entry i: the code itself, or ",code" after what is there unless it is already contained.
-// False when i lies outside the array.
-bool RecordRule(QStringList& marks, int i, const QString& code);
+// The groups a chart runs: bit g for RuleGroup g.
+using RuleGroups = std::uint16_t;
+inline constexpr RuleGroups RuleGroupBit(RuleGroup g)
+{
+    return RuleGroups(1u << unsigned(g));
+}
+// The groups that any of `columns` enables in the set-up string.
+RuleGroups EnabledRuleGroups(const QString& rulesSetup, const QList<int>& columns);
 
-// The rules. Each examines the data series' points and records into gUpperRuleMarks / gLowerRuleMarks;
-// axis is carried along and does not change the result. With constantLimits the boundary is the line
-// series' first point, otherwise its point at the point (R1) or window start (R2, R3) index. A failure
-// (a missing series or point, a mark array too short) shows its description and returns false;
-// findings recorded before it stay.
-bool CheckRule1(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, int lineSeries,
-    const QString& side, bool constantLimits, Prompt& prompt);
-bool CheckRule2(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, int lineSeries,
-    const QString& side, bool constantLimits, Prompt& prompt);
-bool CheckRule3(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, int lineSeries,
-    const QString& side, bool constantLimits, Prompt& prompt);
-bool CheckRule4(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, int centreSeries,
-    const QString& side, Prompt& prompt);
-bool CheckRule5(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, Prompt& prompt);
-bool CheckRule6(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, Prompt& prompt);
-bool CheckRule7(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, Prompt& prompt);
+// A point's findings, one bit per code. Above the centre line: R1+, R2+, R3+, R4+, R5 (a rising run), R6,
+// R7; below it: R1-, R2-, R3-, R4-, R5 (a falling run).
+using RuleMark = std::uint16_t;
+enum RuleBit : RuleMark {
+    kR1Above = 1u << 0,
+    kR2Above = 1u << 1,
+    kR3Above = 1u << 2,
+    kR4Above = 1u << 3,
+    kR5Rising = 1u << 4,
+    kR6 = 1u << 5,
+    kR7 = 1u << 6,
+    kR1Below = 1u << 8,
+    kR2Below = 1u << 9,
+    kR3Below = 1u << 10,
+    kR4Below = 1u << 11,
+    kR5Falling = 1u << 12,
+};
+enum class MarkSide { Upper, Lower };
+// The bits of rule r (1 to 7) on either side.
+RuleMark RuleBits(int rule);
 
-// Line series the rules of one chart compare with: UCL, LCL, upper and lower B, upper and lower C, CL.
+// The codes of one side of a mark as they are shown and written: comma-separated in rule order, no
+// blanks ("R2+,R3+,R4+"), "" for none. The text is shared, so a label costs no allocation.
+const QString& RuleMarkText(RuleMark mark, MarkSide side);
+
+// A boundary the rules compare with: one value for every point, or a value per point (limits that vary
+// by subgroup, held or staged limits).
+class RuleLine
+{
+public:
+    RuleLine(double constant = 0)
+        : mConstant(constant)
+    {
+    }
+    // At least one value per point the line is used with.
+    explicit RuleLine(std::vector<double> perPoint)
+        : mValues(std::move(perPoint))
+    {
+    }
+    double at(std::size_t i) const { return mValues.empty() ? mConstant : mValues[i]; }
+
+private:
+    double mConstant = 0;
+    std::vector<double> mValues;
+};
+
+// The lines of one chart: the control limits (R1), the 2-sigma lines (R2), the 1-sigma lines (R3) and the
+// centre line (R4).
 struct RuleLines {
-    int ucl, lcl, upperB, lowerB, upperC, lowerC, centre;
-};
-inline constexpr RuleLines kCentreChartLines { 11, 10, 13, 15, 12, 14, 9 };
-inline constexpr RuleLines kVariationChartLines { 18, 16, 20, 22, 19, 21, 17 };
-inline constexpr RuleLines kAttributeChartLines { 2, 3, 7, 8, 9, 10, 1 };
-
-// Runs the enabled groups in order R1+ ... R7 on one data series.
-void RunRules(AppState& state, const ChartModel& chart, int dataSeries, VerticalAxis axis, const RuleLines& lines,
-    const QList<int>& columns, bool constantLimits, Prompt& prompt);
-
-struct RuleEvaluation {
-    bool completed = false;
-    bool centreMarks = false; // marks placed on the centre chart (or the attribute chart)
-    bool variationMarks = false; // marks placed on the variation chart
-    bool timerEnabled = false; // the blink timer should run
+    RuleLine ucl, lcl, upperB, lowerB, upperC, lowerC, centre;
 };
 
-// The main chart: centre chart on series 5 (marks on 7 and 8), then the variation chart on series 6
-// (marks on two clones of 7 and 8 put last on custom axis 0). Leaves the mark arrays holding the
-// variation chart's findings.
-RuleEvaluation EvaluateVariablesRules(AppState& state, ChartModel& chart, const QString& chartType, Prompt& prompt);
-// An attribute chart: series 0 against lines 1, 2, 3 and 7 to 10, marks on series 5 and 6 (x offset 1).
-RuleEvaluation EvaluateAttributeRules(AppState& state, ChartModel& chart, bool constantLimits, Prompt& prompt);
+struct RuleInput {
+    std::span<const double> points;
+    RuleLines lines;
+    RuleGroups groups = 0;
+    // The largest magnitude of the readings the points come from (0: the lines' own). A point and a line
+    // are compared at the precision of the readings and limits: one that differs from a line by no more
+    // than the binary rounding of sums of such readings lies on it, so a mean equal to a limit in decimal
+    // arithmetic is never beyond it.
+    double scale = 0;
+};
+
+// The marks of a chart's points. A run of limits is evaluated as its own input: a window never reaches
+// over the end of its points (the last point of an input belongs to no window).
+class RuleMarks
+{
+public:
+    std::size_t size() const { return mMarks.size(); }
+    // Points beyond the evaluated ones have no mark.
+    RuleMark operator[](std::size_t i) const { return i < mMarks.size() ? mMarks[i] : RuleMark(0); }
+    bool anyMarked() const;
+
+private:
+    friend void ExtendRules(RuleMarks& marks, const RuleInput& input);
+    std::vector<RuleMark> mMarks;
+    bool mExpectFall = true; // R7's expected direction, carried from one window to the next
+};
+
+// Runs the groups of input.groups on its points, in the order R1+ ... R7.
+RuleMarks EvaluateRules(const RuleInput& input);
+// The same after points were appended to those `marks` were evaluated on, with the same lines: marks the
+// new points, and the earlier ones where a window reaches back to them; equal to a whole evaluation.
+void ExtendRules(RuleMarks& marks, const RuleInput& input);
 
 } // namespace moldrin

@@ -1,8 +1,28 @@
-// Widening the value axis for the rule marks, placing the marks, and the blink tick.
+// Widening the value axis for the rule marks, the variables chart's evaluation, placing the marks, the blink.
 #include "rules/rulemarks.h"
+
+#include "variables/variableschart.h"
 
 namespace moldrin
 {
+
+namespace
+{
+
+int CloneOnCustomAxis(ChartModel& chart, int templateIndex)
+{
+    const int index = chart.copySeries(templateIndex);
+    chart.series[index].verticalAxis = VerticalAxis::Custom0;
+    return index;
+}
+
+RuleMarks ChartRules(const ChartSeries& data, const ZoneLines& lines, RuleGroups groups, double scale)
+{
+    std::vector<double> copy;
+    return EvaluateRules({ RulePoints(data, copy), ZoneRuleLines(lines), groups, scale });
+}
+
+} // namespace
 
 void ExpandAxisRange(ChartModel& chart, int /*series*/, AxisId axis)
 {
@@ -12,36 +32,69 @@ void ExpandAxisRange(ChartModel& chart, int /*series*/, AxisId axis)
     chart.axis(axis).setRange(m - margin, M + margin);
 }
 
-bool PlaceRuleMarks(const AppState& state, ChartModel& chart, int dataSeries, AxisId axis, int upSeries, int downSeries,
-    double xOffset, Prompt& prompt)
+bool PlaceRuleMarks(ChartModel& chart, int dataSeries, AxisId axis, int upSeries, int downSeries, double xOffset,
+    const RuleMarks& marks)
 {
     const ChartSeries* data = chart.seriesAt(dataSeries);
     ChartSeries* up = chart.seriesAt(upSeries);
     ChartSeries* down = chart.seriesAt(downSeries);
-    if (!data || !up || !down) {
-        prompt.warn(QStringLiteral("Series index out of range"));
+    if (!data || !up || !down)
         return false;
-    }
     const double offset = (chart.axisMaximum(axis) - chart.axisMinimum(axis)) * 0.05;
     // Their labels are codes a view keeps readable at any point count.
     up->marks.ruleMarks = down->marks.ruleMarks = true;
     bool placed = false;
     for (int i = 0; i < data->count(); ++i) {
-        if (i >= state.gUpperRuleMarks.size() || i >= state.gLowerRuleMarks.size()) {
-            prompt.warn(QStringLiteral("Subscript out of range"));
-            return placed;
-        }
+        const RuleMark mark = marks[std::size_t(i)];
+        if (mark == 0)
+            continue;
         const double y = data->points.y(i);
-        if (!state.gUpperRuleMarks[i].isEmpty()) {
-            up->addXY(i + xOffset, y + offset, state.gUpperRuleMarks[i]);
-            placed = true;
-        }
-        if (!state.gLowerRuleMarks[i].isEmpty()) {
-            down->addXY(i + xOffset, y - offset, state.gLowerRuleMarks[i]);
-            placed = true;
-        }
+        if (const QString& upper = RuleMarkText(mark, MarkSide::Upper); !upper.isEmpty())
+            up->addXY(i + xOffset, y + offset, upper);
+        if (const QString& lower = RuleMarkText(mark, MarkSide::Lower); !lower.isEmpty())
+            down->addXY(i + xOffset, y - offset, lower);
+        placed = true;
     }
     return placed;
+}
+
+std::span<const double> RulePoints(const ChartSeries& series, std::vector<double>& copy)
+{
+    const std::span<const double> values = series.points.values();
+    if (int(values.size()) == series.count())
+        return values;
+    copy.resize(std::size_t(series.count()));
+    for (int i = 0; i < series.count(); ++i)
+        copy[std::size_t(i)] = series.points.y(i);
+    return copy;
+}
+
+RuleLines ZoneRuleLines(const ZoneLines& z)
+{
+    return { z.ucl, z.lcl, z.upperB, z.lowerB, z.upperC, z.lowerC, z.centre };
+}
+
+RuleEvaluation EvaluateVariablesRules(
+    ChartModel& chart, const ControlLimits& limits, const QString& chartType, const QString& rulesSetup, bool blink)
+{
+    RuleEvaluation result;
+    if (chart.seriesCount() < kTemplateSeriesCount || !limits.completed)
+        return result;
+    // The clones are made before any mark is placed, so they start empty.
+    const int upClone = CloneOnCustomAxis(chart, kSeriesUpArrow);
+    const int downClone = CloneOnCustomAxis(chart, kSeriesDownArrow);
+
+    result.centre = ChartRules(chart.series[kSeriesXBar], limits.centre,
+        EnabledRuleGroups(rulesSetup, CentreChartColumns(chartType)), limits.scale);
+    result.centreMarks
+        = PlaceRuleMarks(chart, kSeriesXBar, AxisId::Left, kSeriesUpArrow, kSeriesDownArrow, 0, result.centre);
+    result.variation = ChartRules(chart.series[kSeriesRange], limits.variation,
+        EnabledRuleGroups(rulesSetup, VariationChartColumns(chartType)), limits.scale);
+    result.variationMarks
+        = PlaceRuleMarks(chart, kSeriesRange, AxisId::Custom0, upClone, downClone, 0, result.variation);
+    result.completed = true;
+    result.timerEnabled = RuleBlinkTimerEnabled(blink, result.centreMarks || result.variationMarks);
+    return result;
 }
 
 void ToggleMarkLabels(ChartModel& chart, std::initializer_list<int> seriesIndices)

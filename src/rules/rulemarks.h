@@ -1,11 +1,16 @@
-// Rule marks on the chart: widening the value axis, placing the marks, and their blinking.
+// Rule marks on the chart: widening the value axis, evaluating a chart's rules and placing their marks,
+// and the blinking.
 #pragma once
 
-#include "common/appstate.h"
-#include "common/prompt.h"
+#include "rules/ruleengine.h"
 #include "variables/chartmodel.h"
+#include "variables/controllimits.h"
+
+#include <QString>
 
 #include <initializer_list>
+#include <span>
+#include <vector>
 
 namespace moldrin
 {
@@ -16,12 +21,35 @@ inline constexpr int kRuleFlashIntervalMs = 500;
 // of an automatic axis is that of the points of the series on it. series is not used.
 void ExpandAxisRange(ChartModel& chart, int series, AxisId axis);
 
-// Adds the marks of the current mark arrays: above the point by 5 % of the axis range on the up series,
-// below it on the down series, at x = point index + xOffset, labelled with the entry. True when a mark
-// was added. Both series are flagged as carrying rule marks (SeriesMarks::ruleMarks). A failure
-// (missing series, mark arrays shorter than the data) shows its description and returns what was reached.
-bool PlaceRuleMarks(const AppState& state, ChartModel& chart, int dataSeries, AxisId axis, int upSeries, int downSeries,
-    double xOffset, Prompt& prompt);
+// Adds the marks: above the point by 5 % of the axis range on the up series, below it on the down series,
+// at x = point index + xOffset, labelled with the codes of that side. True when a mark was added. Both
+// series are flagged as carrying rule marks (SeriesMarks::ruleMarks); nothing is added where a series is
+// missing.
+bool PlaceRuleMarks(ChartModel& chart, int dataSeries, AxisId axis, int upSeries, int downSeries, double xOffset,
+    const RuleMarks& marks);
+
+// The y values of a series' points in order, as the rules take them: the series' own values where it keeps
+// them alone, else copied into `copy`.
+std::span<const double> RulePoints(const ChartSeries& series, std::vector<double>& copy);
+
+// The lines of one chart of the variables chart as constant boundaries.
+RuleLines ZoneRuleLines(const ZoneLines& lines);
+
+struct RuleEvaluation {
+    bool completed = false; // the rules were evaluated
+    bool centreMarks = false; // marks placed on the centre chart (or the attribute chart)
+    bool variationMarks = false; // marks placed on the variation chart
+    bool timerEnabled = false; // the blink timer should run
+    RuleMarks centre; // the centre chart's (or the attribute chart's) marks per point
+    RuleMarks variation; // the variation chart's
+};
+
+// The variables chart with its limits drawn: the centre chart's rules on series 5 (marks on 7 and 8), then
+// the variation chart's on series 6 (marks on two clones of 7 and 8 put last on custom axis 0), each with
+// the groups rulesSetup enables for the chart type, at the precision of the readings (limits.scale); the
+// timer runs when marks were placed and `blink`.
+RuleEvaluation EvaluateVariablesRules(
+    ChartModel& chart, const ControlLimits& limits, const QString& chartType, const QString& rulesSetup, bool blink);
 
 // Whether the blink timer runs after an evaluation.
 inline bool RuleBlinkTimerEnabled(bool gRulesBlinkEnable, bool marksPlaced)

@@ -104,9 +104,7 @@ int ApplyStoredRulesSetup(QStringList& flags, const QString& stored)
     const QStringList pieces = stored.split(QLatin1Char(','));
     int applied = 0;
     for (int i = 0; i < pieces.size() && i < kRuleFlagCount; ++i) {
-        if (!IsNumberText(pieces[i]))
-            continue;
-        flags[i] = pieces[i].left(1);
+        flags[i] = IsNumberText(pieces[i]) ? pieces[i].left(1) : kOff;
         ++applied;
     }
     return applied;

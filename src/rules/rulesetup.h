@@ -41,8 +41,9 @@ QString ClearedRulesSetup();
 QStringList NormalisedRuleFlags(const QStringList& flags);
 
 // Applies a stored value to the flags: only a value exactly 131 characters long counts; it is split at
-// ",", and every piece that reads as a number sets flag i to its first character (a piece that is not
-// a number, or one beyond the last flag, leaves the flags alone). Returns the number of flags set.
+// ",", and every piece that reads as a number sets flag i to its first character, any other piece (a
+// letter, a blank, a sign) to "0": only "1" switches a rule on. Pieces beyond the last flag are ignored.
+// Returns the number of flags set.
 int ApplyStoredRulesSetup(QStringList& flags, const QString& stored);
 
 // Reads RulesSetup from the settings store into gRuleFlags and gRulesSetup: the default flags, then the

@@ -6,9 +6,9 @@
 #include "data/config/querybuilder.h"
 #include "data/loader/engineprogress.h"
 #include "rules/ruleengine.h"
+#include "rules/rulemarks.h"
 #include "variables/controllimits.h"
 #include "variables/spcconstants.h"
-#include "variables/variableschart.h"
 
 #include <gsl/gsl_cdf.h>
 #include <gsl/gsl_errno.h>
@@ -85,49 +85,35 @@ QList<double> Trend(const std::vector<double>& means)
     return trend;
 }
 
-// The X-Bar chart of the means as the main window draws it with "Show Zones", and the rule engine run on
-// its centre chart with the stored set-up. The engine records into the mark arrays of a state of its own,
-// so the window's marks stay as they are.
+// The X-Bar chart's limits as the main window computes them with "Show Zones", and the rules run on the
+// means with the stored set-up, counted per rule.
 void XBarChartRules(ParameterScreen& p, const SubgroupAccumulator& subgroups, const std::vector<double>& means,
     const QString& chartType, int sampleSize, const QString& rulesSetup, Prompt& prompt)
 {
-    ChartModel chart = BuildVariablesChartTemplate();
-    for (double m : means) {
-        chart.series[kSeriesMedian].add(m);
-        chart.series[kSeriesXBar].add(m);
-    }
     LimitInputs in;
     in.USL = p.usl.isNumber() ? p.usl : Figure(kNoUpperLimit);
     in.LSL = p.lsl.isNumber() ? p.lsl : Figure(kNoLowerLimit);
-    in.stat = subgroups.finish(in.USL, in.LSL, prompt);
+    in.stat = subgroups.finish(in.USL, in.LSL);
+    if (!in.stat.failure.isEmpty())
+        prompt.warn(in.stat.failure);
     in.chartType = chartType;
     in.sampleSize = sampleSize;
     in.showZones = true;
-    const ControlLimits limits = DrawControlLimits(chart, in, prompt);
-    if (!limits.completed)
+    const ControlLimits limits = ComputeControlLimits(in);
+    if (!limits.completed) {
+        prompt.warn(limits.failure);
         return;
+    }
     p.ucl = limits.UCLCentre;
     p.centre = limits.XDoubleBar;
     p.lcl = limits.LCLCentre;
 
-    AppState marks { QString() };
-    marks.gRulesSetup = rulesSetup;
-    const int count = chart.series[kSeriesXBar].count();
-    marks.gUpperRuleMarks = QStringList(count, QString());
-    marks.gLowerRuleMarks = QStringList(count, QString());
-    RunRules(
-        marks, chart, kSeriesXBar, VerticalAxis::Left, kCentreChartLines, CentreChartColumns(chartType), true, prompt);
-    for (int i = 0; i < count; ++i) {
-        const QString& upper = marks.gUpperRuleMarks[i];
-        const QString& lower = marks.gLowerRuleMarks[i];
-        if (upper.isEmpty() && lower.isEmpty())
-            continue;
-        for (int r = 0; r < kRuleHitCount; ++r) {
-            const QString code = QStringLiteral("R") + QString::number(r + 1);
-            if (upper.contains(code) || lower.contains(code))
+    const RuleMarks marks = EvaluateRules({ means, ZoneRuleLines(limits.centre),
+        EnabledRuleGroups(rulesSetup, CentreChartColumns(chartType)), limits.scale });
+    for (std::size_t i = 0; i < marks.size(); ++i)
+        for (int r = 0; r < kRuleHitCount; ++r)
+            if (marks[i] & RuleBits(r + 1))
                 ++p.ruleHits[std::size_t(r)];
-        }
-    }
 }
 
 // The tester whose text equals `text` without regard to letter case (as the engines compare texts),
@@ -169,7 +155,7 @@ ParameterAccumulator::ParameterAccumulator(double lsl, double usl, const QString
         std::swap(mLsl, mUsl);
 }
 
-void ParameterAccumulator::add(double reading, int tester, Prompt& prompt)
+void ParameterAccumulator::add(double reading, int tester)
 {
     if (mAll.count() > 0)
         mSumMR += std::fabs(reading - mLast);
@@ -182,7 +168,7 @@ void ParameterAccumulator::add(double reading, int tester, Prompt& prompt)
     }
     if ((!IsLimitSentinel(mUsl) && reading > mUsl) || (!IsLimitSentinel(mLsl) && reading < mLsl))
         ++mOutOfSpec;
-    if (const auto point = mSubgroups.add(reading, prompt))
+    if (const auto point = mSubgroups.add(reading))
         mMeans.push_back(point->mean);
 }
 
@@ -329,7 +315,7 @@ ScreenResult ScreenParameters(
             if (value.error)
                 return fail(*value.error);
             if (!value.value.isNull())
-                parameters[std::size_t(i)].add(value.value.toDouble(), t, prompt);
+                parameters[std::size_t(i)].add(value.value.toDouble(), t);
         }
         if ((error = rs.MoveNext()))
             return fail(*error);

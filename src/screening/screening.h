@@ -6,7 +6,7 @@
 #include "common/figure.h"
 #include "common/prompt.h"
 #include "data/access/dataerror.h"
-#include "data/loader/sampleloader.h"
+#include "data/loader/plotfunction.h"
 #include "variables/statistics.h"
 
 #include <QByteArray>
@@ -68,7 +68,7 @@ public:
     ParameterAccumulator(double lsl, double usl, const QString& chartType, int sampleSize);
 
     // A reading the chart statement would select, and the index of its tester (from 0).
-    void add(double reading, int tester, Prompt& prompt);
+    void add(double reading, int tester);
     // The figures; `testerNames` by tester index, `rulesSetup` the stored rule set-up. Messages of the
     // chart computation (none for well-formed input) go to `prompt`.
     ParameterScreen finish(const QStringList& testerNames, const QString& rulesSetup, Prompt& prompt) const;

@@ -77,7 +77,8 @@ QString LimitText(const QList<double>& limits, int i, double sentinel)
 
 } // namespace
 
-// The loaders reach the window through this: prompts, the panel state, chart resets and the event loop.
+// The plot reaches the window through this: prompts, chart resets and the event loop. The window holds the
+// plotting state of its panel itself, from the press of Start Plot until the plot returns.
 class frmMain::WindowHost : public data::PlotHost
 {
 public:
@@ -86,8 +87,6 @@ public:
     {
     }
     Prompt& prompt() override { return mWindow.mPrompt; }
-    // The window holds the plotting state itself, from the press of Start Plot until the loader returns.
-    void SetPanelEnabled(bool) override { }
     void ChartReset() override
     {
         mWindow.lblSPCParameter1->clear();
@@ -120,10 +119,9 @@ frmMain::frmMain(AppState& state, Prompt& prompt, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kAppTitle);
-    BuildControls();
+    SetUpControls();
     ConnectControls();
     setMouseTracking(true);
-    resize(1180, 760);
 }
 
 frmMain::~frmMain() = default;
@@ -148,7 +146,10 @@ bool frmMain::Form_Load(const StartOptions& options)
     StandardSpcConstants();
     data::PrepareTempFiles(mState);
 
-    const QString products = data::LocateConfigFolder(mState, mPrompt, mLists, false, options.configDir);
+    const std::optional<QString> found = data::LocateConfigFolder(mState, mLists, options.configDir);
+    const QString products = found
+        ? *found
+        : data::OpenConfigFolder(mState, mPrompt, mLists, mPrompt.chooseFile(data::ConfigFolderRequest(mState)));
     data::FillProductList(mLists, products);
     if (!mLists.caption.isEmpty())
         setWindowTitle(mLists.caption);
@@ -232,7 +233,7 @@ void frmMain::cboProductName_Click()
         data::RefillTestIdList(mState, mLists);
         SetComboItems(cboTestID, mLists.testIdList, mLists.testIdText);
 
-        data::LoadColumnNames(mState, product);
+        const bool named = data::LoadColumnNames(mState, mPrompt, product);
         data::LoadProductSpec(mState, mPrompt, mLists, product);
         SetComboItems(cboDataParameters, mLists.parameterList, QString());
         cboDataParameters->setEnabled(mLists.parameterListEnabled);
@@ -240,7 +241,8 @@ void frmMain::cboProductName_Click()
         if (mLists.parameterIndex >= 0)
             cboDataParameters->setCurrentIndex(mLists.parameterIndex);
 
-        connected = data::ConnectDataSource(product, data::ReadIniDatabase(product, mState), mState, mPrompt);
+        if (named)
+            connected = data::ConnectDataSource(product, data::ReadIniDatabase(product, mState), mState, mPrompt);
     }
     if (connected.ok) {
         SetComboItems(cboATEList, connected.testers, connected.selected);
@@ -276,7 +278,8 @@ void frmMain::ResetOnFailedConnect()
 
 void frmMain::OpenIni()
 {
-    const QString products = data::LocateConfigFolder(mState, mPrompt, mLists, true);
+    const QString products
+        = data::OpenConfigFolder(mState, mPrompt, mLists, mPrompt.chooseFile(data::ConfigFolderRequest(mState)));
     if (products.isEmpty()) {
         // A cancelled dialog goes back to the first product when there is one.
         if (mLists.reselectFirstProduct && cboProductName->count() >= 2) {
@@ -354,7 +357,10 @@ void frmMain::cboXBarSize_Click()
 void frmMain::ApplyChartTypeRules(bool chartTypeChanged)
 {
     const ChartSelection before { cboSelectChart->currentText(), mState.gSampleSize };
-    const ChartSelection after = ApplyChartRules(before, chartTypeChanged, mPrompt);
+    QStringList notices;
+    const ChartSelection after = ApplyChartRules(before, chartTypeChanged, notices);
+    for (const QString& notice : notices)
+        mPrompt.inform(notice);
     {
         // The corrections are the window's own changes: they neither re-run these rules nor re-plot.
         const bool wasLoading = mLoading;
@@ -469,7 +475,7 @@ void frmMain::RunPlot()
     {
         WindowHost host(*this);
         mRenderClock.start();
-        mLastOutcome = data::PlotChart(mState, mChart, selection, host);
+        mLastOutcome = PlotVariablesChart(mState, mChart, selection, host);
     }
     if (mLastOutcome.stopped && mStopClock.isValid())
         mStopLatencyMs = mStopClock.elapsed();
@@ -553,7 +559,7 @@ void frmMain::tmrRuleFlash_Timer()
     ocxXBarChart->refreshLabels(mChart);
 }
 
-// ---- Paging, zoom and the axis buttons ----
+// ---- Paging and zoom ----
 
 bool frmMain::PagingGuard()
 {
@@ -612,46 +618,6 @@ void frmMain::cmdReset_Click()
     mChart.setPage(mChart.currentPage());
     // The repaint after a change of the visible page carries the short caption.
     WriteRefreshPageCaption(mChart, mState.gChartTitle);
-    RenderChart();
-}
-
-void frmMain::imgChartLeft_MouseDown()
-{
-    const int size = mChart.left.labelSize;
-    if (size < 11)
-        return;
-    imgChartLeft->SetPressedLook(true);
-    mChart.left.labelSize = mChart.custom0.labelSize = size - 1;
-    RenderChart();
-}
-
-void frmMain::imgChartRight_MouseDown()
-{
-    const int size = mChart.left.labelSize;
-    if (size >= 100)
-        return;
-    imgChartRight->SetPressedLook(true);
-    mChart.left.labelSize = mChart.custom0.labelSize = size + 1;
-    RenderChart();
-}
-
-void frmMain::imgLeft_MouseDown()
-{
-    if (mChart.left.labelFormat.endsWith(QLatin1String("0000")))
-        return;
-    imgLeft->SetPressedLook(true);
-    mChart.left.labelFormat += QLatin1Char('0');
-    mChart.custom0.labelFormat += QLatin1Char('0');
-    RenderChart();
-}
-
-void frmMain::imgRight_MouseDown()
-{
-    if (mChart.left.labelFormat.endsWith(QLatin1Char('.')))
-        return;
-    imgRight->SetPressedLook(true);
-    mChart.left.labelFormat.chop(1);
-    mChart.custom0.labelFormat.chop(1);
     RenderChart();
 }
 

@@ -4,9 +4,11 @@
 #include "common/appstate.h"
 #include "common/prompt.h"
 #include "data/config/configfiles.h"
-#include "data/loader/sampleloader.h"
 #include "shell/mainsettings.h"
 #include "variables/chartmodel.h"
+#include "variables/variablesplot.h"
+
+#include "ui_frmmain.h"
 
 #include <QElapsedTimer>
 #include <QUrl>
@@ -14,21 +16,14 @@
 
 #include <functional>
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
 class QMouseEvent;
 class QTimer;
 
 namespace moldrin
 {
 
-class ChartView;
-class ImageButton;
-class LumButton;
-
-class frmMain : public QWidget
+// The controls are the .ui file's, named as the window declares them (cboProductName, ...).
+class frmMain : public QWidget, public Ui::frmMain
 {
     Q_OBJECT
 public:
@@ -42,6 +37,10 @@ public:
     };
     // Start-up. False when the program must end (a second instance); DoShutdownProgram has run then.
     bool Form_Load(const StartOptions& options);
+
+    // Shows the window at its designed size where the screen it opens on has room for it and a window
+    // frame, else maximised, so that every control is on the screen.
+    void ShowOnScreen();
 
     void SetPanelEnabled(bool enable);
     // Deletes the temporary files and closes the connection without saving settings.
@@ -58,7 +57,7 @@ public:
     ChartModel& chart() { return mChart; }
     ChartView* chartView() const { return ocxXBarChart; }
     bool plotting() const { return mPlotRunning; }
-    const data::PlotOutcome& lastOutcome() const { return mLastOutcome; }
+    const VariablesPlotOutcome& lastOutcome() const { return mLastOutcome; }
     int plotCount() const { return mPlotCount; }
     // Milliseconds from the confirmed Stop Plot to the loader's return, -1 when the last plot was not stopped.
     qint64 lastStopLatencyMs() const { return mStopLatencyMs; }
@@ -88,10 +87,6 @@ public:
     void cmdAbout_Click();
     void chkShowGrid_Click();
     void chkShowOption_Click();
-    void imgChartLeft_MouseDown();
-    void imgChartRight_MouseDown();
-    void imgLeft_MouseDown();
-    void imgRight_MouseDown();
     void lblOpenIni_Click(const QString& fileName);
     void tmrRuleFlash_Timer();
     void ocxXBarChart_MouseMove(const QPointF& pixel);
@@ -109,7 +104,7 @@ private:
     class WindowHost;
     class OutputHost;
 
-    void BuildControls();
+    void SetUpControls();
     void ConnectControls();
     void ApplyLoadedSettings(const LoadedMainSettings& loaded);
     void ApplyChartTypeRules(bool chartTypeChanged);
@@ -137,7 +132,7 @@ private:
     Prompt& mPrompt;
     ChartModel mChart;
     data::SelectionLists mLists;
-    data::PlotOutcome mLastOutcome;
+    VariablesPlotOutcome mLastOutcome;
     std::function<bool(const QUrl&)> mOpenUrl;
 
     // Form-level state.
@@ -155,55 +150,7 @@ private:
     QElapsedTimer mRenderClock;
 
 public:
-    // The controls, named as the window declares them.
-    QComboBox* cboProductName = nullptr;
-    QComboBox* cboDataParameters = nullptr;
-    QComboBox* cboATEList = nullptr;
-    QComboBox* cboTestID = nullptr;
-    QLineEdit* txtSerialNumberFilter = nullptr;
-    QComboBox* cboTestedRange = nullptr;
-    QComboBox* cboSelectChart = nullptr;
-    QComboBox* cboXBarSize = nullptr;
-    QLabel* lblProductName = nullptr;
-    QLabel* lblTestParameter = nullptr;
-    QLabel* lblATEList = nullptr;
-    QLabel* lblTestID = nullptr;
-    QLabel* lblSerialNumberFilter = nullptr;
-    QLabel* lblTestedRange = nullptr;
-    QLabel* lblChartType = nullptr;
-    QLabel* lblGroupSize = nullptr;
-    QCheckBox* chkAcceptZero = nullptr;
-    QCheckBox* chkOnlyPass = nullptr;
-    QCheckBox* chkLastDataOnly = nullptr;
-    QCheckBox* chkShowSpec = nullptr;
-    QCheckBox* chkShowZoneABC = nullptr;
-    QCheckBox* chkShowGrid = nullptr;
-    LumButton* cmdPlotChart = nullptr;
-    LumButton* cmdMoreCharts = nullptr;
-    LumButton* cmdScreening = nullptr;
-    LumButton* cmdExport = nullptr;
-    LumButton* cmdPrint = nullptr;
-    LumButton* cmdZoomXIn = nullptr;
-    LumButton* cmdZoomXOut = nullptr;
-    LumButton* cmdReset = nullptr;
-    LumButton* cmdPreviousPage = nullptr;
-    LumButton* cmdNextPage = nullptr;
-    LumButton* cmdDataInter = nullptr;
-    LumButton* cmdAbout = nullptr;
-    LumButton* cmdExit = nullptr;
-    QLabel* lblOpenATE_INI = nullptr;
-    QLabel* lblOpenProducts_INI = nullptr;
-    QLabel* lblPlotProgress = nullptr;
-    QLabel* lblVersion = nullptr;
-    QLabel* lblYvalue = nullptr;
-    QLabel* lblSPCParameter = nullptr;
-    QLabel* lblSPCParameter1 = nullptr;
-    QLabel* lblWhatParametric = nullptr;
-    ImageButton* imgChartLeft = nullptr;
-    ImageButton* imgChartRight = nullptr;
-    ImageButton* imgLeft = nullptr;
-    ImageButton* imgRight = nullptr;
-    ChartView* ocxXBarChart = nullptr;
+    // The rule marks' blink timer (not a control of the .ui file).
     QTimer* tmrRuleFlash = nullptr;
 };
 

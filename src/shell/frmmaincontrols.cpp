@@ -1,10 +1,10 @@
-// frmMain's controls: the selection panel, the chart, the buttons and links, laid out and connected;
-// the INI links' hover and clicks.
+// frmMain's controls: the .ui file's controls set up and connected; the INI links' hover and clicks.
 #include "shell/frmmain.h"
 
 #include "buttonctl/lumbutton.h"
 #include "data/config/configfiles.h"
 #include "data/config/querybuilder.h"
+#include "output/windows/chartwindow.h"
 #include "output/windows/imagebutton.h"
 #include "rules/rulemarks.h"
 #include "shell/listbehaviour.h"
@@ -17,200 +17,55 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFileInfo>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
 
 namespace moldrin
 {
 
-void frmMain::BuildControls()
+void frmMain::SetUpControls()
 {
-    auto label = [this](const QString& name, const QString& text) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(name);
-        return l;
-    };
-    auto combo = [this](const QString& name) {
-        auto* c = new QComboBox(this);
-        c->setObjectName(name);
-        c->setMaxVisibleItems(20);
-        return c;
-    };
-    auto check = [this](const QString& name, const QString& text) {
-        auto* c = new QCheckBox(text, this);
-        c->setObjectName(name);
-        return c;
-    };
-    auto button = [this](const QString& name, const QString& caption) {
-        LumButton* b = NewProgramButton(name, caption, this);
-        b->setMinimumHeight(26);
-        return b;
-    };
-
-    cboProductName = combo(QStringLiteral("cboProductName"));
-    cboDataParameters = combo(QStringLiteral("cboDataParameters"));
-    cboATEList = combo(QStringLiteral("cboATEList"));
-    cboTestID = combo(QStringLiteral("cboTestID"));
-    txtSerialNumberFilter = new QLineEdit(this);
-    txtSerialNumberFilter->setObjectName(QStringLiteral("txtSerialNumberFilter"));
-    cboTestedRange = combo(QStringLiteral("cboTestedRange"));
-    cboSelectChart = combo(QStringLiteral("cboSelectChart"));
-    cboXBarSize = combo(QStringLiteral("cboXBarSize"));
-    lblProductName = label(QStringLiteral("lblProductName"), QStringLiteral("Product ID"));
-    lblTestParameter = label(QStringLiteral("lblTestParameter"), QStringLiteral("Test Para."));
-    lblATEList = label(QStringLiteral("lblATEList"), QStringLiteral("Source Filter"));
-    lblTestID = label(QStringLiteral("lblTestID"), QStringLiteral("Test ID"));
-    lblSerialNumberFilter = label(QStringLiteral("lblSerialNumberFilter"), QStringLiteral("S/N Filter"));
-    lblTestedRange = label(QStringLiteral("lblTestedRange"), QStringLiteral("Range"));
-    lblChartType = label(QStringLiteral("lblChartType"), QStringLiteral("Chart Type"));
-    lblGroupSize = label(QStringLiteral("lblGroupSize"), QStringLiteral("Group Size"));
-    chkAcceptZero = check(QStringLiteral("chkAcceptZero"), QStringLiteral("Accept Zero"));
-    chkOnlyPass = check(QStringLiteral("chkOnlyPass"), QStringLiteral("Pass Only"));
-    chkLastDataOnly = check(QStringLiteral("chkLastDataOnly"), QStringLiteral("Last Data Only"));
-    chkShowSpec = check(QStringLiteral("chkShowSpec"), QStringLiteral("Show USL/LSL"));
-    chkShowZoneABC = check(QStringLiteral("chkShowZoneABC"), QStringLiteral("Show Zones"));
-    chkShowGrid = check(QStringLiteral("chkShowGrid"), QStringLiteral("Show Grid"));
-    cmdPlotChart = button(QStringLiteral("cmdPlotChart"), kStartPlot);
+    setupUi(this);
+    for (LumButton* b : findChildren<LumButton*>())
+        ApplyProgramButtonLook(b);
     cmdPlotChart->SetEnabled(false);
-    cmdMoreCharts = button(QStringLiteral("cmdMoreCharts"), QStringLiteral("More Charts"));
-    cmdScreening = button(QStringLiteral("cmdScreening"), QStringLiteral("Screening"));
-    cmdExport = button(QStringLiteral("cmdExport"), QStringLiteral("Export Chart"));
-    cmdPrint = button(QStringLiteral("cmdPrint"), QStringLiteral("Print Chart"));
-    cmdZoomXIn = button(QStringLiteral("cmdZoomXIn"), QStringLiteral("Zoom In"));
-    cmdZoomXOut = button(QStringLiteral("cmdZoomXOut"), QStringLiteral("Zoom Out"));
-    cmdReset = button(QStringLiteral("cmdReset"), QStringLiteral("Reset"));
-    cmdPreviousPage = button(QStringLiteral("cmdPreviousPage"), QStringLiteral("<<"));
-    cmdNextPage = button(QStringLiteral("cmdNextPage"), QStringLiteral(">>"));
-    cmdDataInter = button(QStringLiteral("cmdDataInter"), QStringLiteral("Rules Setup"));
-    cmdAbout = button(QStringLiteral("cmdAbout"), QStringLiteral("About"));
-    cmdExit = button(QStringLiteral("cmdExit"), QStringLiteral("Exit"));
-    lblOpenATE_INI = label(QStringLiteral("lblOpenATE_INI"), QStringLiteral("Open ate.ini"));
-    lblOpenProducts_INI = label(QStringLiteral("lblOpenProducts_INI"), QStringLiteral("Open products.ini"));
-    for (QLabel* link : { lblOpenATE_INI, lblOpenProducts_INI }) {
-        link->setCursor(Qt::PointingHandCursor);
-        link->setStyleSheet(QStringLiteral("color: #0000c0;"));
+    for (QLabel* link : { lblOpenATE_INI, lblOpenProducts_INI })
         link->installEventFilter(this);
-    }
-    lblPlotProgress = label(QStringLiteral("lblPlotProgress"), QString());
-    lblVersion = label(QStringLiteral("lblVersion"), QString());
-    lblYvalue = label(QStringLiteral("lblYvalue"), QString());
-    lblYvalue->setMinimumWidth(110);
-    lblSPCParameter = label(QStringLiteral("lblSPCParameter"), QString());
-    lblSPCParameter1 = label(QStringLiteral("lblSPCParameter1"), QString());
-    lblWhatParametric = label(QStringLiteral("lblWhatParametric"), QString());
-    lblWhatParametric->setWordWrap(true);
-    for (QLabel* l : { lblSPCParameter, lblSPCParameter1 })
-        l->setAlignment(Qt::AlignTop | (l == lblSPCParameter ? Qt::AlignLeft : Qt::AlignRight));
-    imgChartLeft = new ImageButton(
-        QStringLiteral("imgChartLeft"), QStringLiteral("\u25c2A"), QStringLiteral("Narrower value labels"), this);
-    imgChartRight = new ImageButton(
-        QStringLiteral("imgChartRight"), QStringLiteral("A\u25b8"), QStringLiteral("Wider value labels"), this);
-    imgLeft
-        = new ImageButton(QStringLiteral("imgLeft"), QStringLiteral(".0+"), QStringLiteral("One more decimal"), this);
-    imgRight = new ImageButton(
-        QStringLiteral("imgRight"), QStringLiteral(".0\u2212"), QStringLiteral("One decimal less"), this);
-    ocxXBarChart = new ChartView(this);
-    ocxXBarChart->setObjectName(QStringLiteral("ocxXBarChart"));
-    ocxXBarChart->setMouseTracking(true);
     tmrRuleFlash = new QTimer(this);
     tmrRuleFlash->setObjectName(QStringLiteral("tmrRuleFlash"));
     tmrRuleFlash->setInterval(kRuleFlashIntervalMs);
 
     {
-        const QSignalBlocker blockRange(cboTestedRange);
         const QSignalBlocker blockChart(cboSelectChart);
         const QSignalBlocker blockSize(cboXBarSize);
-        cboTestedRange->addItems(data::RangeNames());
         cboSelectChart->addItems(ChartTypes());
         for (int n = kMinSubgroupSize; n <= kMaxSubgroupSize; ++n)
             cboXBarSize->addItem(QString::number(n));
         // Nothing is selected until the settings are restored, so that restoring raises the clicks.
-        cboTestedRange->setCurrentIndex(-1);
         cboSelectChart->setCurrentIndex(-1);
         cboXBarSize->setCurrentIndex(-1);
     }
     // The range list gets its items in start-up step 9; until then it is empty.
-    {
-        const QSignalBlocker blockRange(cboTestedRange);
-        cboTestedRange->clear();
-    }
-
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("fraSelection"));
-    panel->setFixedWidth(250);
-    auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(6, 6, 6, 6);
-    int row = 0;
-    auto pair = [&](QLabel* l, QWidget* w) {
-        grid->addWidget(l, row, 0);
-        grid->addWidget(w, row++, 1);
-    };
-    pair(lblProductName, cboProductName);
-    pair(lblTestParameter, cboDataParameters);
-    pair(lblATEList, cboATEList);
-    pair(lblTestID, cboTestID);
-    pair(lblSerialNumberFilter, txtSerialNumberFilter);
-    pair(lblTestedRange, cboTestedRange);
-    pair(lblChartType, cboSelectChart);
-    pair(lblGroupSize, cboXBarSize);
-    for (QCheckBox* box : { chkAcceptZero, chkOnlyPass, chkLastDataOnly, chkShowSpec, chkShowZoneABC, chkShowGrid })
-        grid->addWidget(box, row++, 0, 1, 2);
-    grid->addWidget(cmdPlotChart, row++, 0, 1, 2);
-    grid->addWidget(lblPlotProgress, row++, 0, 1, 2);
-    auto* furtherCharts = new QHBoxLayout;
-    furtherCharts->addWidget(cmdMoreCharts);
-    furtherCharts->addWidget(cmdScreening);
-    grid->addLayout(furtherCharts, row++, 0, 1, 2);
-    for (LumButton* b : { cmdDataInter, cmdExport, cmdPrint, cmdAbout, cmdExit })
-        grid->addWidget(b, row++, 0, 1, 2);
-    grid->addWidget(lblOpenATE_INI, row++, 0, 1, 2);
-    grid->addWidget(lblOpenProducts_INI, row++, 0, 1, 2);
-    grid->setRowStretch(row++, 1);
-    grid->addWidget(lblVersion, row++, 0, 1, 2);
-    grid->setColumnStretch(1, 1);
-
-    auto* tools = new QHBoxLayout;
-    tools->addWidget(lblYvalue);
-    for (QWidget* w : std::initializer_list<QWidget*> { imgChartLeft, imgChartRight, imgLeft, imgRight })
-        tools->addWidget(w);
-    tools->addStretch(1);
-    for (LumButton* b : { cmdPreviousPage, cmdNextPage, cmdZoomXIn, cmdZoomXOut, cmdReset }) {
-        b->setFixedWidth(84);
-        tools->addWidget(b);
-    }
-
-    auto* stats = new QGridLayout;
-    stats->addWidget(lblWhatParametric, 0, 0, 1, 2);
-    stats->addWidget(lblSPCParameter, 1, 0);
-    stats->addWidget(lblSPCParameter1, 1, 1);
-    stats->setRowStretch(2, 1);
-    auto* statsPanel = new QWidget(this);
-    statsPanel->setObjectName(QStringLiteral("fraStatistics"));
-    statsPanel->setFixedWidth(170);
-    statsPanel->setLayout(stats);
-
-    auto* chartRow = new QHBoxLayout;
-    chartRow->addWidget(ocxXBarChart, 1);
-    chartRow->addWidget(statsPanel);
-    auto* right = new QVBoxLayout;
-    right->addLayout(chartRow, 1);
-    right->addLayout(tools);
-
-    auto* top = new QHBoxLayout(this);
-    top->setContentsMargins(4, 4, 4, 4);
-    top->addWidget(panel);
-    top->addLayout(right, 1);
-    for (QWidget* w : std::initializer_list<QWidget*> { panel, statsPanel })
-        w->setMouseTracking(true);
     for (QComboBox* c : { cboProductName, cboDataParameters, cboATEList, cboTestID })
         new WholeItems(c);
+}
+
+void frmMain::ShowOnScreen()
+{
+    // The most a window system's title bar and borders take.
+    const QSize frame(16, 48);
+    const QRect room = screen()->availableGeometry();
+    if (room.width() >= width() + frame.width() && room.height() >= height() + frame.height()) {
+        move(room.center() - QPoint(width() / 2, height() / 2));
+        show();
+    } else {
+        showMaximized();
+    }
 }
 
 void frmMain::ConnectControls()
@@ -242,10 +97,10 @@ void frmMain::ConnectControls()
     connect(cmdDataInter, &LumButton::Click, this, [this] { ShowRulesSetup(); });
     connect(cmdAbout, &LumButton::Click, this, [this] { cmdAbout_Click(); });
     connect(cmdExit, &LumButton::Click, this, [this] { close(); });
-    connect(imgChartLeft, &ImageButton::Pressed, this, [this] { imgChartLeft_MouseDown(); });
-    connect(imgChartRight, &ImageButton::Pressed, this, [this] { imgChartRight_MouseDown(); });
-    connect(imgLeft, &ImageButton::Pressed, this, [this] { imgLeft_MouseDown(); });
-    connect(imgRight, &ImageButton::Pressed, this, [this] { imgRight_MouseDown(); });
+    // The label-area and decimal buttons act on both value axes, the centre and the variation chart's.
+    const QList<AxisId> valueAxes { AxisId::Left, AxisId::Custom0 };
+    ConnectLabelAreaButtons(imgChartLeft, imgChartRight, mChart, valueAxes, [this] { RenderChart(); });
+    ConnectDecimalButtons(imgLeft, imgRight, mChart, valueAxes, [this] { RenderChart(); });
     connect(tmrRuleFlash, &QTimer::timeout, this, [this] { tmrRuleFlash_Timer(); });
     connect(
         ocxXBarChart, &QCustomPlot::mouseMove, this, [this](QMouseEvent* e) { ocxXBarChart_MouseMove(e->position()); });

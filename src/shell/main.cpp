@@ -1,8 +1,10 @@
 // moldrin: the desktop program; one instance per user, the main window on the chosen configuration.
 #include "common/appstate.h"
+#include "common/version.h"
 #include "shell/frmmain.h"
 #include "shell/qtprompt.h"
 #include "shell/singleinstance.h"
+#include "shell/startarguments.h"
 #include "variables/view/chartview.h"
 
 #include <QApplication>
@@ -11,27 +13,46 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include <cstdio>
+#include <cstring>
+
+namespace
+{
+
+// --help and --version print text only: without a display they run on the offscreen platform, so that
+// they work in a terminal and when the manual pages are written at build time.
+void TextOnlyWithoutDisplay(int argc, char* argv[])
+{
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return;
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : { "-h", "--help", "--help-all", "-v", "--version" })
+            if (std::strcmp(argv[i], option) == 0) {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+                return;
+            }
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
+    TextOnlyWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("moldrin"));
+    QApplication::setApplicationVersion(moldrin::VersionText());
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("SPC charts of production test results."));
-    parser.addHelpOption();
-    const QCommandLineOption config(QStringLiteral("config"),
-        QStringLiteral("Configuration folder (ATE.INI, PRODUCTS.INI)."), QStringLiteral("DIR"));
-    const QCommandLineOption ready(
-        QStringLiteral("ready-time"), QStringLiteral("Print the milliseconds from start to a shown window and quit."));
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-        QStringLiteral("Plot the first parameter, save the window as FILE and quit."), QStringLiteral("FILE"));
-    const QCommandLineOption zones(QStringLiteral("zones"), QStringLiteral("With --screenshot: plot with zones."));
-    parser.addOptions({ config, ready, screenshot, zones });
+    moldrin::AddStartOptions(parser);
     parser.process(app);
+    QString error;
+    const moldrin::StartArguments arguments = moldrin::ReadStartArguments(parser, error);
+    if (!error.isEmpty()) {
+        QTextStream(stderr) << "moldrin: " << error << Qt::endl;
+        return 2;
+    }
 
     moldrin::AppState state; // MOLDRIN_SETTINGS_FILE names the settings file when set
     moldrin::QtPrompt prompt;
@@ -40,28 +61,30 @@ int main(int argc, char* argv[])
 
     moldrin::SingleInstanceLock lock;
     moldrin::frmMain::StartOptions options;
-    options.configDir = parser.value(config);
+    options.configDir = arguments.configDir;
     options.anotherInstanceRunning = [&lock] { return !lock.acquire(); };
     if (!window.Form_Load(options))
         return 0;
-    window.show();
+    window.ShowOnScreen();
 
-    if (parser.isSet(ready)) {
+    if (arguments.readyTime) {
         QTimer::singleShot(0, &app, [&] {
             QTextStream(stdout) << "ready after " << sinceStart.elapsed() << " ms" << Qt::endl;
             window.DoShutdownProgram();
             QApplication::quit();
         });
-    } else if (parser.isSet(screenshot)) {
-        const QString file = parser.value(screenshot);
+    } else if (!arguments.screenshot.isEmpty()) {
+        const QString file = arguments.screenshot;
         QTimer::singleShot(200, &app, [&, file] {
-            if (parser.isSet(zones))
+            if (arguments.zones)
                 window.chkShowZoneABC->setChecked(true);
             window.cmdPlotChart_Click();
             QTimer::singleShot(300, &app, [&, file] {
+                // A screenshot of a plot that did not draw is a failure too.
                 const bool saved = window.grab().save(file);
+                const bool plotted = window.lastOutcome().plotted;
                 window.DoShutdownProgram();
-                QApplication::exit(saved ? 0 : 1);
+                QApplication::exit(saved && plotted ? 0 : 1);
             });
         });
     }

@@ -69,7 +69,7 @@ std::optional<int> ReadCheckState(const QString& text)
 
 QString DateText(const QDate& date)
 {
-    return DateOrZero(date).toString(Qt::ISODate);
+    return IsoDateText(DateOrZero(date));
 }
 
 std::optional<QDate> ReadDate(const QString& text, const QString& dateOrder)

@@ -11,19 +11,25 @@
 namespace moldrin
 {
 
-LumButton* NewProgramButton(const QString& objectName, const QString& caption, QWidget* parent)
+void ApplyProgramButtonLook(LumButton* button)
 {
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(8.25);
     font.setBold(true);
     PropertyBag stored;
     stored.Write(QStringLiteral("Font"), font);
-    stored.Write(QStringLiteral("Caption"), caption);
+    stored.Write(QStringLiteral("Caption"), button->Caption());
     stored.Write(QStringLiteral("BorderWidth"), 1);
     stored.Write(QStringLiteral("ForeColor"), LumButton::kWindowTextColor);
+    button->ReadProperties(stored);
+}
+
+LumButton* NewProgramButton(const QString& objectName, const QString& caption, QWidget* parent)
+{
     auto* button = new LumButton(parent);
     button->setObjectName(objectName);
-    button->ReadProperties(stored);
+    button->SetCaption(caption);
+    ApplyProgramButtonLook(button);
     return button;
 }
 

@@ -38,6 +38,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace moldrin
@@ -99,6 +100,11 @@ public:
     double x(int i) const { return mDense ? double(i) : mPoints[std::size_t(i)].x; }
     double y(int i) const { return mDense ? mValues[std::size_t(i)] : mPoints[std::size_t(i)].y; }
     OleColour colour(int i) const { return mDense ? kTeeColor : mPoints[std::size_t(i)].colour; }
+    // The y values in order while the series keeps its values alone (see above), else empty.
+    std::span<const double> values() const
+    {
+        return mDense ? std::span<const double>(mValues) : std::span<const double>();
+    }
     QString label(int i) const
     {
         const std::int32_t at = labelAt(i);

@@ -4,7 +4,8 @@
 #include "common/numberformat.h"
 #include "common/rounding.h"
 #include "variables/spcconstants.h"
-#include "variables/variableschart.h"
+
+#include <optional>
 
 namespace moldrin
 {
@@ -12,8 +13,9 @@ namespace moldrin
 namespace
 {
 
-constexpr OleColour kCentreLineColour = 0xC00000;
 const QString kValueFormat = QStringLiteral("#,##0.0###");
+const QString kSubscript = QStringLiteral("Subscript out of range");
+const QString kTypeMismatch = QStringLiteral("Type mismatch");
 
 QString Spaces(int n)
 {
@@ -24,39 +26,75 @@ QString Value(double v)
     return FormatNumber(v, kValueFormat);
 }
 
-struct Failure {
-    QString description;
-};
-
 Figure Round4Figure(const Figure& f)
 {
     return f.isNumber() ? Figure(Round4(f.value())) : f;
 }
 
-double Number(const Figure& f)
+// The limits of both charts, rounded to 4 decimals, and the caption of the parameter panel.
+struct Limits {
+    double ucl = 0, lcl = 0, uclVar = 0, lclVar = 0;
+    QString caption;
+};
+
+// The factor of the centre chart's limits by chart type and size; nullopt outside the constants tables.
+std::optional<double> CentreFactor(const QString& type, int n)
 {
-    if (!f.isNumber())
-        throw Failure { QStringLiteral("Type mismatch") };
-    return f.value();
+    const SpcConstantsRow* row = SpcRow(n);
+    if (!row)
+        return std::nullopt;
+    if (type == kChartMedianR || type == kChartMedianS) {
+        const MedianFactorsRow* m = MedianRow(n);
+        if (!m)
+            return std::nullopt;
+        return type == kChartMedianR ? m->A2Median : m->A3Median;
+    }
+    return type == kChartXBarS ? row->A3 : row->A2;
 }
 
-// A line of two points across the chart: the first labelled with its name, the second with its value.
-int AddLine(ChartModel& chart, const QString& chartName, double y, const QString& first, const QString& second)
+// A failure's description, or "" with the limits set.
+QString ComputeLimits(const LimitInputs& in, double xdb, double av, Limits& l)
 {
-    const int index = AddLimitLineSeries(chart, chartName);
-    if (index < 0)
-        throw Failure { QStringLiteral("Series index out of range") };
-    const int count = chart.series[0].count();
-    ChartSeries& s = chart.series[index];
-    s.addXY(0, y, first);
-    s.addXY(count - 1, y, second);
-    return index;
+    const QString& type = in.chartType;
+    if (type == kChartIndividualMR) {
+        if (!in.stat.EstSigma.isNumber())
+            return kTypeMismatch;
+        const double sigma = in.stat.EstSigma.value();
+        l = { xdb + 3 * sigma, xdb - 3 * sigma, SpcRow(2)->D4 * av, 0, QStringLiteral("Indv.-MR Para.") };
+    } else {
+        const std::optional<double> f = CentreFactor(type, in.sampleSize);
+        if (!f)
+            return kSubscript;
+        const SpcConstantsRow* row = SpcRow(in.sampleSize);
+        const bool sChart = type == kChartXBarS || type == kChartMedianS;
+        l = { xdb + *f * av, xdb - *f * av, (sChart ? row->B4 : row->D4) * av, (sChart ? row->B3 : row->D3) * av,
+            type == kChartXBarRMedianS ? QStringLiteral("X-Bar-R Param.") : type + QStringLiteral(" Param.") };
+    }
+    l.ucl = Round4(l.ucl);
+    l.lcl = Round4(l.lcl);
+    l.uclVar = Round4(l.uclVar);
+    l.lclVar = Round4(l.lclVar);
+    return {};
 }
 
-void SetCentreColour(ChartModel& chart, int index)
+// The figures as the panel shows them; the lines use the rounded centre and variation.
+void SetFigures(ControlLimits& out, const LimitInputs& in, double xdb, double av)
 {
-    chart.series[index].colour = kCentreLineColour;
-    chart.series[index].penColour = kCentreLineColour;
+    const ProcessStatistic& st = in.stat;
+    out.XDoubleBar = Round4(xdb);
+    out.AverageVariation = Round4(av);
+    out.Cp = Round4Figure(st.Cp);
+    out.CRText = CRText(out.Cp);
+    out.CpK = Round4Figure(st.CpK);
+    out.CpU = Round4Figure(st.CpU);
+    out.CpL = Round4Figure(st.CpL);
+    // The panel shows EstSigma unrounded through its format; the figure is the number shown.
+    out.EstSigma = st.EstSigma.isNumber() ? Figure(RoundHalfAway(st.EstSigma.value(), 4)) : st.EstSigma;
+    out.StdDev = st.StdDev;
+    const auto shownLimit
+        = [](const Figure& f) { return f.isNumber() && IsLimitSentinel(f.value()) ? Figure::na() : f; };
+    out.USL = shownLimit(in.USL);
+    out.LSL = shownLimit(in.LSL);
 }
 
 const QString kZoneA1 = QStringLiteral("  A"), kZoneA2 = QStringLiteral("A    ");
@@ -64,21 +102,88 @@ const QString kZoneB1 = QStringLiteral("  B"), kZoneB2 = QStringLiteral("B    ")
 const QString kZoneC1 = QStringLiteral("  C"), kZoneC2 = QStringLiteral("C    ");
 const QString kBlank = QStringLiteral(" ");
 
-// A variation zone line, drawn at 0 with blank labels when it would fall at or below 0.
-void AddLowerVariationLine(ChartModel& chart, double y, const QString& first, const QString& second)
+void AddLine(ControlLimits& out, LimitChart chart, LineRole role, double y, const QString& first, const QString& last,
+    int markOffset = 0)
 {
-    if (y > 0)
-        AddLine(chart, QStringLiteral("Range"), y, first, second);
-    else
-        AddLine(chart, QStringLiteral("Range"), 0, kBlank, kBlank);
+    out.lines.push_back({ chart, role, y, first, last, markOffset });
 }
 
-void SetIncrement(ChartModel& chart, ChartAxis& axis, int seriesIndex)
+// The zone lines one and two zone widths either side of the centre.
+void AddZoneLines(ControlLimits& out, LimitChart chart, const ZoneLines& z)
 {
-    const ChartSeries* s = chart.seriesAt(seriesIndex);
-    if (!s || s->count() == 0)
-        return;
-    axis.increment = (*s->maxY() - *s->minY()) / s->count();
+    const bool variation = chart == LimitChart::Variation;
+    AddLine(out, chart, LineRole::UpperC, z.upperC, kZoneC1, kZoneC2);
+    AddLine(out, chart, LineRole::UpperB, z.upperB, kZoneB1, kZoneB2);
+    // A lower zone line of the variation chart that falls at or below 0 lies at 0, unlabelled.
+    const bool cAbove = !variation || z.lowerC > 0, bAbove = !variation || z.lowerB > 0;
+    AddLine(out, chart, LineRole::LowerC, z.lowerC, cAbove ? kZoneC1 : kBlank, cAbove ? kZoneC2 : kBlank);
+    AddLine(out, chart, LineRole::LowerB, z.lowerB, bAbove ? kZoneB1 : kBlank, bAbove ? kZoneB2 : kBlank);
+}
+
+ZoneLines Zones(double centre, double lcl, double ucl, bool clampAtZero)
+{
+    const double zone = (ucl - centre) / 3;
+    const auto atLeastZero = [&](double y) { return clampAtZero && !(y > 0) ? 0.0 : y; };
+    return { centre, atLeastZero(lcl), ucl, centre + 2 * zone, atLeastZero(centre - 2 * zone), centre + zone,
+        atLeastZero(centre - zone) };
+}
+
+void AddSpecLines(ControlLimits& out)
+{
+    for (const auto& [figure, role, name] : { std::tuple { &out.LSL, LineRole::LSL, QStringLiteral("LSL") },
+             std::tuple { &out.USL, LineRole::USL, QStringLiteral("USL") } })
+        if (figure->isNumber())
+            AddLine(out, LimitChart::Centre, role, figure->value(), QStringLiteral("  ") + name,
+                name + QLatin1Char('=') + Value(figure->value()) + Spaces(15));
+}
+
+void AddCentreLines(ControlLimits& out, const Limits& l, bool zones)
+{
+    const ZoneLines& z = out.centre;
+    const LimitChart c = LimitChart::Centre;
+    AddLine(out, c, LineRole::CL, z.centre, QStringLiteral("  CL"),
+        QStringLiteral("CL=") + Value(z.centre) + QStringLiteral("; CpK=") + FormatFigure(out.CpK, kValueFormat)
+            + Spaces(34));
+    const double lowerZone = (z.centre - l.lcl) / 3;
+    AddLine(out, c, LineRole::LCL, l.lcl, zones ? kZoneA1 : QStringLiteral("  LCL"),
+        zones ? kZoneA2 : QStringLiteral("LCL=") + Value(l.lcl) + Spaces(50), l.lcl < z.centre - lowerZone ? 0 : -15);
+    AddLine(out, c, LineRole::UCL, l.ucl, zones ? kZoneA1 : QStringLiteral("  UCL"),
+        zones ? kZoneA2 : QStringLiteral("UCL=") + Value(l.ucl) + Spaces(50),
+        l.ucl > z.centre + (l.ucl - z.centre) / 3 ? 0 : 15);
+    if (zones)
+        AddZoneLines(out, c, z);
+}
+
+void AddVariationLines(ControlLimits& out, const Limits& l, bool zones)
+{
+    const ZoneLines& z = out.variation;
+    const LimitChart v = LimitChart::Variation;
+    if (l.lclVar > 0)
+        AddLine(out, v, LineRole::LCL, l.lclVar, zones ? kZoneA1 : QStringLiteral("  LCL"),
+            zones ? kZoneA2 : QStringLiteral("LCL=") + Value(l.lclVar) + Spaces(15));
+    else
+        AddLine(out, v, LineRole::LCL, 0, kBlank, kBlank);
+    AddLine(
+        out, v, LineRole::CL, z.centre, QStringLiteral("  CL"), QStringLiteral("CL=") + Value(z.centre) + Spaces(15));
+    AddLine(out, v, LineRole::UCL, l.uclVar, zones ? kZoneA1 : QStringLiteral("  UCL"),
+        zones ? kZoneA2 : QStringLiteral("UCL=") + Value(l.uclVar) + Spaces(50));
+    if (zones)
+        AddZoneLines(out, v, z);
+}
+
+void SetPanel(ControlLimits& out, const LimitInputs& in, const Limits& l)
+{
+    const QString whole = QStringLiteral("#,##0");
+    const ProcessStatistic& st = in.stat;
+    out.panelValues = QStringList { FormatNumber(st.PointCount, whole), Value(out.StdDev),
+        FormatFigure(out.EstSigma, kValueFormat), FormatNumber(st.IsSubgroupChart ? in.sampleSize : 1, whole),
+        Value(l.ucl), Value(out.centre.centre), Value(l.lcl), FormatFigure(out.USL, kValueFormat),
+        FormatFigure(out.LSL, kValueFormat), FormatFigure(out.CpU, kValueFormat), FormatFigure(out.Cp, kValueFormat),
+        FormatFigure(out.CpL, kValueFormat), FormatFigure(out.CpK, kValueFormat), out.CRText, QString(),
+        Value(l.uclVar), Value(out.variation.centre), Value(l.lclVar) };
+    for (const QString& line : out.panelValues)
+        out.panelValueText += line + QLatin1Char('\n');
+    out.panelValueText += QLatin1Char('\n');
 }
 
 } // namespace
@@ -97,156 +202,33 @@ QString PanelCaptionText()
     return PanelCaptions().join(QLatin1Char('\n'));
 }
 
-int AddLimitLineSeries(ChartModel& chart, const QString& chartName, int templateIndex)
-{
-    const int index = chart.copySeries(templateIndex);
-    if (index >= 0 && chartName == QLatin1String("Range"))
-        chart.series[index].verticalAxis = VerticalAxis::Custom0;
-    return index;
-}
-
-ControlLimits DrawControlLimits(ChartModel& chart, const LimitInputs& in, Prompt& prompt)
+ControlLimits ComputeControlLimits(const LimitInputs& in)
 {
     ControlLimits out;
     const ProcessStatistic& st = in.stat;
-    const QString& type = in.chartType;
-    try {
-        if (chart.seriesCount() < kTemplateSeriesCount)
-            throw Failure { QStringLiteral("Series index out of range") };
-        // Limits from the unrounded centre and average variation.
-        const double xdb = Number(st.XDoubleBar);
-        const double av = Number(st.AverageVariation);
-        double ucl = 0, lcl = 0, uclVar = 0, lclVar = 0;
-        if (type == kChartIndividualMR) {
-            const double sigma = Number(st.EstSigma);
-            ucl = xdb + 3 * sigma;
-            lcl = xdb - 3 * sigma;
-            uclVar = SpcRow(2)->D4 * av;
-            lclVar = 0;
-            out.parameterCaption = QStringLiteral("Indv.-MR Para.");
-        } else {
-            const SpcConstantsRow* row = SpcRow(in.sampleSize);
-            if (!row)
-                throw Failure { QStringLiteral("Subscript out of range") };
-            const bool sChart = type == kChartXBarS || type == kChartMedianS;
-            double f = 0;
-            if (type == kChartMedianR || type == kChartMedianS) {
-                const MedianFactorsRow* m = MedianRow(in.sampleSize);
-                if (!m)
-                    throw Failure { QStringLiteral("Subscript out of range") };
-                f = type == kChartMedianR ? m->A2Median : m->A3Median;
-            } else {
-                f = sChart ? row->A3 : row->A2;
-            }
-            ucl = xdb + f * av;
-            lcl = xdb - f * av;
-            uclVar = (sChart ? row->B4 : row->D4) * av;
-            lclVar = (sChart ? row->B3 : row->D3) * av;
-            if (type == kChartXBarRMedianS)
-                out.parameterCaption = QStringLiteral("X-Bar-R Param.");
-            else
-                out.parameterCaption = type + QStringLiteral(" Param.");
-        }
-        ucl = Round4(ucl);
-        lcl = Round4(lcl);
-        uclVar = Round4(uclVar);
-        lclVar = Round4(lclVar);
-        out.UCLCentre = ucl;
-        out.LCLCentre = lcl;
-        out.UCLVar = uclVar;
-        out.LCLVar = lclVar;
-
-        // The figures as shown; the lines use these rounded values.
-        const double centre = Round4(xdb);
-        const double variation = Round4(av);
-        out.XDoubleBar = centre;
-        out.AverageVariation = variation;
-        out.Cp = Round4Figure(st.Cp);
-        out.CRText = CRText(out.Cp);
-        out.CpK = Round4Figure(st.CpK);
-        out.CpU = Round4Figure(st.CpU);
-        out.CpL = Round4Figure(st.CpL);
-        // The panel shows EstSigma unrounded through its format; the figure is the number shown.
-        out.EstSigma = st.EstSigma.isNumber() ? Figure(RoundHalfAway(st.EstSigma.value(), 4)) : st.EstSigma;
-        out.StdDev = st.StdDev;
-
-        const auto shownLimit
-            = [](const Figure& f) { return f.isNumber() && IsLimitSentinel(f.value()) ? Figure::na() : f; };
-        out.USL = shownLimit(in.USL);
-        out.LSL = shownLimit(in.LSL);
-        const int count = chart.series[0].count();
-        if (in.showSpec) {
-            if (out.LSL.isNumber()) {
-                ChartSeries& s = chart.series[kSeriesLSL];
-                s.addXY(0, out.LSL.value(), QStringLiteral("  LSL"));
-                s.addXY(count - 1, out.LSL.value(), QStringLiteral("LSL=") + Value(out.LSL.value()) + Spaces(15));
-            }
-            if (out.USL.isNumber()) {
-                ChartSeries& s = chart.series[kSeriesUSL];
-                s.addXY(0, out.USL.value(), QStringLiteral("  USL"));
-                s.addXY(count - 1, out.USL.value(), QStringLiteral("USL=") + Value(out.USL.value()) + Spaces(15));
-            }
-        }
-
-        const QString centreChart = QStringLiteral("X-Bar");
-        const bool zones = in.showZones;
-        SetCentreColour(chart,
-            AddLine(chart, centreChart, centre, QStringLiteral("  CL"),
-                QStringLiteral("CL=") + Value(centre) + QStringLiteral("; CpK=") + FormatFigure(out.CpK, kValueFormat)
-                    + Spaces(34)));
-        const double lowerZone = (centre - lcl) / 3;
-        const int lclIndex = AddLine(chart, centreChart, lcl, zones ? kZoneA1 : QStringLiteral("  LCL"),
-            zones ? kZoneA2 : QStringLiteral("LCL=") + Value(lcl) + Spaces(50));
-        chart.series[lclIndex].marks.offset = lcl < centre - lowerZone ? 0 : -15;
-        const int uclIndex = AddLine(chart, centreChart, ucl, zones ? kZoneA1 : QStringLiteral("  UCL"),
-            zones ? kZoneA2 : QStringLiteral("UCL=") + Value(ucl) + Spaces(50));
-        chart.series[uclIndex].marks.offset = ucl > centre + (ucl - centre) / 3 ? 0 : 15;
-        if (zones) {
-            const double zone = (ucl - centre) / 3;
-            AddLine(chart, centreChart, centre + zone, kZoneC1, kZoneC2);
-            AddLine(chart, centreChart, centre + 2 * zone, kZoneB1, kZoneB2);
-            AddLine(chart, centreChart, centre - zone, kZoneC1, kZoneC2);
-            AddLine(chart, centreChart, centre - 2 * zone, kZoneB1, kZoneB2);
-        }
-
-        const QString varChart = QStringLiteral("Range");
-        if (lclVar > 0)
-            AddLine(chart, varChart, lclVar, zones ? kZoneA1 : QStringLiteral("  LCL"),
-                zones ? kZoneA2 : QStringLiteral("LCL=") + Value(lclVar) + Spaces(15));
-        else
-            AddLine(chart, varChart, 0, kBlank, kBlank);
-        SetCentreColour(chart,
-            AddLine(chart, varChart, variation, QStringLiteral("  CL"),
-                QStringLiteral("CL=") + Value(variation) + Spaces(15)));
-        AddLine(chart, varChart, uclVar, zones ? kZoneA1 : QStringLiteral("  UCL"),
-            zones ? kZoneA2 : QStringLiteral("UCL=") + Value(uclVar) + Spaces(50));
-        if (zones) {
-            const double zone = (uclVar - variation) / 3;
-            AddLine(chart, varChart, variation + zone, kZoneC1, kZoneC2);
-            AddLine(chart, varChart, variation + 2 * zone, kZoneB1, kZoneB2);
-            AddLowerVariationLine(chart, variation - zone, kZoneC1, kZoneC2);
-            AddLowerVariationLine(chart, variation - 2 * zone, kZoneB1, kZoneB2);
-        }
-
-        SetIncrement(chart, chart.left, kSeriesXBar);
-        SetIncrement(chart, chart.custom0, kSeriesRange);
-
-        const QString whole = QStringLiteral("#,##0");
-        out.panelValues = QStringList { FormatNumber(st.PointCount, whole), Value(out.StdDev),
-            FormatFigure(out.EstSigma, kValueFormat), FormatNumber(st.IsSubgroupChart ? in.sampleSize : 1, whole),
-            Value(ucl), Value(centre), Value(lcl), FormatFigure(out.USL, kValueFormat),
-            FormatFigure(out.LSL, kValueFormat), FormatFigure(out.CpU, kValueFormat),
-            FormatFigure(out.Cp, kValueFormat), FormatFigure(out.CpL, kValueFormat),
-            FormatFigure(out.CpK, kValueFormat), out.CRText, QString(), Value(uclVar), Value(variation),
-            Value(lclVar) };
-        for (const QString& line : out.panelValues)
-            out.panelValueText += line + QLatin1Char('\n');
-        out.panelValueText += QLatin1Char('\n');
-        out.completed = true;
-        WritePageChangeCaption(chart, in.chartTitle);
-    } catch (const Failure& f) {
-        prompt.warn(f.description + QStringLiteral("!"));
+    Limits l;
+    QString failure = !st.XDoubleBar.isNumber() || !st.AverageVariation.isNumber() ? kTypeMismatch : QString();
+    if (failure.isEmpty())
+        failure = ComputeLimits(in, st.XDoubleBar.value(), st.AverageVariation.value(), l);
+    if (!failure.isEmpty()) {
+        out.failure = failure + QLatin1Char('!');
+        return out;
     }
+    out.UCLCentre = l.ucl;
+    out.LCLCentre = l.lcl;
+    out.UCLVar = l.uclVar;
+    out.LCLVar = l.lclVar;
+    out.parameterCaption = l.caption;
+    SetFigures(out, in, st.XDoubleBar.value(), st.AverageVariation.value());
+    out.centre = Zones(out.XDoubleBar.value(), l.lcl, l.ucl, false);
+    out.variation = Zones(out.AverageVariation.value(), l.lclVar, l.uclVar, true);
+    out.scale = st.ReadingScale;
+    if (in.showSpec)
+        AddSpecLines(out);
+    AddCentreLines(out, l, in.showZones);
+    AddVariationLines(out, l, in.showZones);
+    SetPanel(out, in, l);
+    out.completed = true;
     return out;
 }
 

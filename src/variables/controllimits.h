@@ -1,13 +1,14 @@
-// Control limits, the limit, zone and USL/LSL lines of the variables chart, and its statistics panel.
+// Control limits of the variables chart from its figures: the limit, zone and USL/LSL lines with their roles
+// and labels, the values the rules compare with, and the statistics panel (plain numbers, no chart).
 #pragma once
 
 #include "common/figure.h"
-#include "common/prompt.h"
-#include "variables/chartmodel.h"
 #include "variables/statistics.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 namespace moldrin
 {
@@ -20,34 +21,54 @@ struct LimitInputs {
     int sampleSize = 5; // gSampleSize
     bool showSpec = false; // "Show USL/LSL"
     bool showZones = false; // "Show Zones"
-    QString chartTitle; // gChartTitle, for the page caption
 };
 
-// The limits and the figures as rounded for the panel (what reports print).
+// The two charts of the variables chart: the centre chart (means, medians or readings) above, the
+// variation chart (ranges, s or moving ranges) below.
+enum class LimitChart { Centre, Variation };
+enum class LineRole { CL, LCL, UCL, UpperC, UpperB, LowerC, LowerB, LSL, USL };
+
+// A line across a chart at y, its first point labelled `first`, its last `last`; the labels lie
+// markOffset pixels above it (below when negative).
+struct LimitLine {
+    LimitChart chart;
+    LineRole role;
+    double y;
+    QString first, last;
+    int markOffset = 0;
+};
+
+// The lines of one chart as drawn: what its rules compare with. Zone lines of the variation chart that
+// would fall below 0 lie at 0.
+struct ZoneLines {
+    double centre = 0, lcl = 0, ucl = 0, upperB = 0, lowerB = 0, upperC = 0, lowerC = 0;
+};
+
+// The limits, the figures as rounded for the panel (what reports print), the lines and the panel texts.
 struct ControlLimits {
     Figure UCLCentre, LCLCentre, UCLVar, LCLVar;
     Figure XDoubleBar, AverageVariation, EstSigma, Cp, CpK, CpU, CpL;
     double StdDev = 0;
     QString CRText;
     Figure USL, LSL; // "N/A" for a sentinel
+    ZoneLines centre, variation;
+    double scale = 0; // the readings' largest magnitude: the precision at which the rules meet the lines
+    // In drawing order: LSL and USL where shown, the centre chart's CL, LCL, UCL and zone lines (upper C,
+    // upper B, lower C, lower B), then the variation chart's LCL, CL, UCL and zone lines.
+    std::vector<LimitLine> lines;
     QString parameterCaption; // lblWhatParametric
     QStringList panelValues; // one entry per line of lblSPCParameter1
     QString panelValueText; // lblSPCParameter1: every line followed by "\n", then a final "\n"
-    bool completed = false; // false when a failure ended the drawing
+    bool completed = false; // the limits were computed
+    QString failure; // otherwise, when computing them failed: the message ("Subscript out of range!")
 };
 
 // The captions left of the statistics panel, one per line (set at start-up).
 QStringList PanelCaptions();
 QString PanelCaptionText();
 
-// Copies template series templateIndex as the new last series; "Range" puts it on custom axis 0, any
-// other name leaves it on the template's axis. Returns the new index, -1 when the template is missing.
-int AddLimitLineSeries(ChartModel& chart, const QString& chartName, int templateIndex = 1);
-
-// Computes the limits, draws the USL/LSL, centre, limit and zone lines (series 9 up), sets the
-// axis increments and fills the panel texts, then writes the page-change caption. A failure (a size
-// outside the constants tables, a non-numeric average) shows its description + "!" and stops; what was
-// drawn stays.
-ControlLimits DrawControlLimits(ChartModel& chart, const LimitInputs& in, Prompt& prompt);
+// Computes the limits from the unrounded centre and average variation, then the figures, lines and panel
+// texts. A size outside the constants tables or a centre or variation that is no number is a failure.
+ControlLimits ComputeControlLimits(const LimitInputs& in);
 
 } // namespace moldrin

@@ -14,14 +14,14 @@ namespace moldrin
 namespace
 {
 
-const QString kMedianError = QStringLiteral("Error, unable to calculated the Median value! ");
 const QString kSubscriptError = QStringLiteral("Subscript out of range");
 const QString kDivisionError = QStringLiteral("Division by zero");
 const QString kTypeError = QStringLiteral("Type mismatch");
 
-void Fail(Prompt& prompt, const QString& description)
+bool Fail(ProcessStatistic& stat, const QString& description)
 {
-    prompt.warn(description + QStringLiteral("!"));
+    stat.failure = description + QLatin1Char('!');
+    return false;
 }
 
 int LastUsable(std::span<const double> values, int lastIndex)
@@ -93,12 +93,10 @@ double GetStdDev(std::span<const double> values)
     return Round4(sd.sampleStdDev());
 }
 
-double GetMedian(std::span<double> values, Prompt& prompt)
+double GetMedian(std::span<double> values)
 {
-    if (values.empty()) {
-        prompt.warn(kMedianError);
+    if (values.empty())
         return 0;
-    }
     BubbleSortNumbers1(values);
     const std::size_t m = values.size();
     if (m % 2 == 0)
@@ -114,56 +112,31 @@ void BubbleSortNumbers1(std::span<double> values)
                 std::swap(values[j - 1], values[j]);
 }
 
-bool BubbleSortNumbers(std::span<double> values, QStringList& gParamName, Prompt& prompt)
-{
-    for (std::size_t i = values.size(); i-- > 0;) {
-        for (std::size_t j = 1; j <= i; ++j) {
-            if (values[j - 1] < values[j]) {
-                if (j >= std::size_t(gParamName.size())) {
-                    Fail(prompt, kSubscriptError);
-                    return false;
-                }
-                std::swap(values[j - 1], values[j]);
-                gParamName.swapItemsAt(qsizetype(j - 1), qsizetype(j));
-            }
-        }
-    }
-    return true;
-}
-
 bool CalculateProcessStatistic(ProcessStatistic& stat, const Figure& USL, const Figure& LSL,
-    const RunningStdDev& readings, const QString& chartType, int sampleSize, Prompt& prompt)
+    const RunningStdDev& readings, const QString& chartType, int sampleSize)
 {
     if (stat.AverageVariation.isEmpty())
         return true;
-    if (readings.count() < 2) {
-        Fail(prompt, kDivisionError);
-        return false;
-    }
+    if (readings.count() < 2)
+        return Fail(stat, kDivisionError);
     stat.StdDev = Round4(readings.sampleStdDev());
 
     double f = 0;
     if (stat.IsSubgroupChart) {
         const SpcConstantsRow* row = SpcRow(sampleSize);
-        if (!row) {
-            Fail(prompt, kSubscriptError);
-            return false;
-        }
+        if (!row)
+            return Fail(stat, kSubscriptError);
         f = IsRChart(chartType) ? row->d2 : row->c4;
     } else {
         f = SpcRow(2)->d2;
     }
-    if (!stat.AverageVariation.isNumber()) {
-        Fail(prompt, kTypeError);
-        return false;
-    }
+    if (!stat.AverageVariation.isNumber())
+        return Fail(stat, kTypeError);
     const double sigma = stat.AverageVariation.value() / f;
     stat.EstSigma = sigma;
 
-    if ((LimitUsable(LSL) || LimitUsable(USL)) && sigma != 0 && !stat.XDoubleBar.isNumber()) {
-        Fail(prompt, kTypeError);
-        return false;
-    }
+    if ((LimitUsable(LSL) || LimitUsable(USL)) && sigma != 0 && !stat.XDoubleBar.isNumber())
+        return Fail(stat, kTypeError);
     const Capability c = CapabilityIndices(stat.XDoubleBar.value(), sigma, USL, LSL);
     stat.CpL = c.CpL;
     stat.CpU = c.CpU;
@@ -216,15 +189,17 @@ SubgroupAccumulator::SubgroupAccumulator(const QString& chartType, int sampleSiz
     mBuffer.reserve(std::size_t(mSize));
 }
 
-std::optional<SubgroupPoint> SubgroupAccumulator::add(std::optional<double> reading, Prompt& prompt)
+std::optional<SubgroupPoint> SubgroupAccumulator::add(std::optional<double> reading)
 {
     mBuffer.push_back((!reading || IsLimitSentinel(*reading)) ? 0.0 : *reading);
     if (int(mBuffer.size()) < mSize)
         return std::nullopt;
     // In reading order, before the median sorts the buffer: every chart type and size then sees the same
     // readings in the same order and shows the same Std Dev.
-    for (double x : mBuffer)
+    for (double x : mBuffer) {
         mReadings.add(x);
+        mScale = std::max(mScale, std::fabs(x));
+    }
 
     SubgroupPoint p;
     p.number = ++mCount;
@@ -235,7 +210,7 @@ std::optional<SubgroupPoint> SubgroupAccumulator::add(std::optional<double> read
     if (mStdDev)
         p.stdDev = GetStdDev(mBuffer);
     if (mMedian)
-        p.median = GetMedian(mBuffer, prompt);
+        p.median = GetMedian(mBuffer);
     p.series0 = mMedian ? p.median : p.mean;
     p.series5 = mMedianOnCentre ? p.median : p.mean;
     p.series4 = mStdDev ? p.stdDev : p.range;
@@ -250,7 +225,7 @@ std::optional<SubgroupPoint> SubgroupAccumulator::add(std::optional<double> read
     return p;
 }
 
-ProcessStatistic SubgroupAccumulator::finish(const Figure& USL, const Figure& LSL, Prompt& prompt) const
+ProcessStatistic SubgroupAccumulator::finish(const Figure& USL, const Figure& LSL) const
 {
     if (mCount == 0)
         return EmptyStatistic(true, 0);
@@ -258,7 +233,8 @@ ProcessStatistic SubgroupAccumulator::finish(const Figure& USL, const Figure& LS
     ProcessStatistic stat = EmptyStatistic(true, mCount);
     stat.XDoubleBar = mSumMeans / double(mCount);
     stat.AverageVariation = (sBar ? mSumS : mSumR) / double(mCount);
-    CalculateProcessStatistic(stat, USL, LSL, mReadings, mChartType, mSize, prompt);
+    stat.ReadingScale = mScale;
+    CalculateProcessStatistic(stat, USL, LSL, mReadings, mChartType, mSize);
     return stat;
 }
 
@@ -270,20 +246,22 @@ IndividualPoint IndividualAccumulator::add(double reading)
     p.movingRange = mCount == 1 ? 0.0 : std::fabs(reading - mLast);
     mLast = reading;
     mSumX += reading;
+    mScale = std::max(mScale, std::fabs(reading));
     mReadings.add(reading);
     mSumMR += p.movingRange;
     return p;
 }
 
-ProcessStatistic IndividualAccumulator::finish(const Figure& USL, const Figure& LSL, Prompt& prompt) const
+ProcessStatistic IndividualAccumulator::finish(const Figure& USL, const Figure& LSL) const
 {
     ProcessStatistic stat = EmptyStatistic(false, mCount);
     if (mCount == 0)
         return stat;
     stat.XDoubleBar = mSumX / double(mCount);
+    stat.ReadingScale = mScale;
     if (mCount >= 2)
         stat.AverageVariation = mSumMR / double(mCount - 1);
-    CalculateProcessStatistic(stat, USL, LSL, mReadings, kChartIndividualMR, 2, prompt);
+    CalculateProcessStatistic(stat, USL, LSL, mReadings, kChartIndividualMR, 2);
     return stat;
 }
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "common/figure.h"
-#include "common/prompt.h"
 
 #include <QString>
 #include <QStringList>
@@ -61,14 +60,10 @@ private:
 // Sample standard deviation rounded to 4 decimals; 0 for fewer than two values.
 double GetStdDev(std::span<const double> values);
 // Sorts the array in place (BubbleSortNumbers1) and returns its middle value (mean of the two middle ones
-// for an even count). An empty array shows "Error, unable to calculated the Median value! " and gives 0.
-double GetMedian(std::span<double> values, Prompt& prompt);
+// for an even count); 0 for an empty array.
+double GetMedian(std::span<double> values);
 // Stable bubble sort into descending order.
 void BubbleSortNumbers1(std::span<double> values);
-// As BubbleSortNumbers1, moving the entries of gParamName along with their values. The caller refreshes
-// gParamName beforehand (GetTestParameterName). A name list shorter than the values stops the sort with
-// "Subscript out of range!" and returns false; the order reached stays.
-bool BubbleSortNumbers(std::span<double> values, QStringList& gParamName, Prompt& prompt);
 
 // The result of one chart computation. A figure holds a number or "N/A" (or nothing yet).
 struct ProcessStatistic {
@@ -79,15 +74,17 @@ struct ProcessStatistic {
     double StdDev = 0;
     double PointCount = 0;
     bool IsSubgroupChart = true;
+    double ReadingScale = 0; // the largest magnitude of the readings used: their precision for the rules
+    QString failure; // the description of a failed computation ("Division by zero!"), "" when none
 };
 
 // Process sigma, StdDev (of `readings`, every reading used) and the capability indices. Does nothing
 // while AverageVariation is empty. chartType and sampleSize choose the divisor of the average variation
 // (d2(n) for the R based types, c4(n) otherwise; d2(2) for Individual-MR). A failure (fewer than two
-// readings, a non-numeric average, a size outside the constants table) shows its description + "!" and
-// returns false; outputs assigned so far stay.
+// readings, a non-numeric average, a size outside the constants table) sets stat.failure to its
+// description + "!" and returns false; outputs assigned so far stay.
 bool CalculateProcessStatistic(ProcessStatistic& stat, const Figure& USL, const Figure& LSL,
-    const RunningStdDev& readings, const QString& chartType, int sampleSize, Prompt& prompt);
+    const RunningStdDev& readings, const QString& chartType, int sampleSize);
 
 struct Capability {
     Figure Cp, CpU, CpL, CpK;
@@ -117,21 +114,13 @@ public:
     SubgroupAccumulator(const QString& chartType, int sampleSize);
 
     // A null reading, 999 or -999 enters as 0. Returns the subgroup's point when this reading completed it.
-    std::optional<SubgroupPoint> add(std::optional<double> reading, Prompt& prompt);
+    std::optional<SubgroupPoint> add(std::optional<double> reading);
     // XDoubleBar, AverageVariation and PointCount from the whole subgroups so far, then the process figures.
-    ProcessStatistic finish(const Figure& USL, const Figure& LSL, Prompt& prompt) const;
+    ProcessStatistic finish(const Figure& USL, const Figure& LSL) const;
 
-    std::int64_t subgroupCount() const { return mCount; }
     std::int64_t readingCount() const { return mCount * mSize; }
-    double sumMeans() const { return mSumMeans; }
-    double sumR() const { return mSumR; }
-    double sumS() const { return mSumS; }
     // The readings of the whole subgroups so far.
     const RunningStdDev& readings() const { return mReadings; }
-
-    bool computesRange() const { return mRange; }
-    bool computesStdDev() const { return mStdDev; }
-    bool computesMedian() const { return mMedian; }
 
 private:
     QString mChartType;
@@ -140,6 +129,7 @@ private:
     std::vector<double> mBuffer;
     std::int64_t mCount = 0;
     double mSumMeans = 0, mSumR = 0, mSumS = 0;
+    double mScale = 0;
     RunningStdDev mReadings;
 };
 
@@ -155,16 +145,14 @@ class IndividualAccumulator
 public:
     IndividualPoint add(double reading);
     // XDoubleBar = SumX/N, MR-bar = SumMR/(N - 1) (empty below two readings), then the process figures.
-    ProcessStatistic finish(const Figure& USL, const Figure& LSL, Prompt& prompt) const;
+    ProcessStatistic finish(const Figure& USL, const Figure& LSL) const;
 
-    std::int64_t readingCount() const { return mCount; }
-    double sumX() const { return mSumX; }
-    double sumMR() const { return mSumMR; }
     const RunningStdDev& readings() const { return mReadings; }
 
 private:
     std::int64_t mCount = 0;
     double mLast = 0, mSumX = 0, mSumMR = 0;
+    double mScale = 0;
     RunningStdDev mReadings;
 };
 

@@ -13,6 +13,7 @@ constexpr OleColour kMedianGrey = 0x949494;
 constexpr OleColour kDarkGrey = 5987163;
 constexpr OleColour kLimitPen = 4227327;
 constexpr OleColour kArrowFrame = 6579300;
+constexpr OleColour kCentreLineColour = 0xC00000;
 
 ChartSeries DataSeries(const QString& title, OleColour colour, VerticalAxis axis)
 {
@@ -93,6 +94,12 @@ void AddDataPoints(ChartModel& chart, double median, double xbar, double s, doub
     chart.series[kSeriesXBar].add(xbar);
     chart.series[kSeriesS].add(s);
     chart.series[kSeriesRange].addNumbered(range, number);
+}
+
+void SetIncrement(ChartAxis& axis, const ChartSeries& s)
+{
+    if (s.count() > 0)
+        axis.increment = (*s.maxY() - *s.minY()) / s.count();
 }
 
 } // namespace
@@ -186,6 +193,38 @@ void ResetVariablesChart(ChartModel& chart, const QString& chartType, const QStr
     chart.custom0.title = titles.custom0;
     chart.subHeader = QStringList { titles.subHeader };
     chart.visible = true;
+}
+
+int AddLimitLineSeries(ChartModel& chart, const QString& chartName, int templateIndex)
+{
+    const int index = chart.copySeries(templateIndex);
+    if (index >= 0 && chartName == QLatin1String("Range"))
+        chart.series[index].verticalAxis = VerticalAxis::Custom0;
+    return index;
+}
+
+void FillControlLimits(ChartModel& chart, const ControlLimits& limits)
+{
+    if (chart.seriesCount() < kTemplateSeriesCount)
+        return;
+    const int last = chart.series[0].count() - 1;
+    for (const LimitLine& line : limits.lines) {
+        int index = line.role == LineRole::LSL ? kSeriesLSL : line.role == LineRole::USL ? kSeriesUSL : -1;
+        if (index < 0) {
+            index = AddLimitLineSeries(
+                chart, line.chart == LimitChart::Variation ? QStringLiteral("Range") : QStringLiteral("X-Bar"));
+            chart.series[index].marks.offset = line.markOffset;
+            if (line.role == LineRole::CL)
+                chart.series[index].colour = chart.series[index].penColour = kCentreLineColour;
+        }
+        chart.series[index].addXY(0, line.y, line.first);
+        chart.series[index].addXY(last, line.y, line.last);
+    }
+    SetIncrement(chart.left, chart.series[kSeriesXBar]);
+    SetIncrement(chart.custom0, chart.series[kSeriesRange]);
+    // Pages that leave the window (exported, printed) carry its statistics panel.
+    chart.panelCaptions = PanelCaptions();
+    chart.panelValues = limits.panelValues;
 }
 
 void AddSubgroupPoints(ChartModel& chart, const SubgroupPoint& point)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "variables/chartmodel.h"
+#include "variables/controllimits.h"
 #include "variables/statistics.h"
 
 #include <QString>
@@ -44,6 +45,15 @@ void WriteRefreshPageCaption(ChartModel& chart, const QString& chartTitle);
 // clears its panel labels and stops its rule-flash timer.
 // The chart's own copy of the panel texts (for exported and printed pages) is cleared too.
 void ResetVariablesChart(ChartModel& chart, const QString& chartType, const QString& unit, const QString& chartTitle);
+
+// Copies template series templateIndex as the new last series; "Range" puts it on custom axis 0, any
+// other name leaves it on the template's axis. Returns the new index, -1 when the template is missing.
+int AddLimitLineSeries(ChartModel& chart, const QString& chartName, int templateIndex = kSeriesLimitTemplate);
+// Draws the computed lines across the points of series 0: USL and LSL on series 3 and 2, every other line
+// a copy of series 1 (from series 9 up, in the limits' order), the centre lines in their own colour; then
+// sets each axis' label step to the spread of its data series over its point count.
+// The chart keeps the panel's captions and values for the pages that leave the window.
+void FillControlLimits(ChartModel& chart, const ControlLimits& limits);
 
 // Adds a subgroup's points to series 0, 5, 4 and 6 (the last labelled with the subgroup number).
 void AddSubgroupPoints(ChartModel& chart, const SubgroupPoint& point);

@@ -142,12 +142,27 @@ TEST(AttributeChart, RulesCompareEachPointWithItsOwnLimits)
     EXPECT_DOUBLE_EQ(up.points.x(0), 7); // point index 6 + x offset 1
     EXPECT_TRUE(up.marks.ruleMarks);
     EXPECT_TRUE(chart.series[kAttrDownArrow].points.isEmpty());
-    EXPECT_EQ(f.db.state.gUpperRuleMarks.value(6), "R1+");
+    EXPECT_EQ(RuleMarkText(out.rules.centre[6], MarkSide::Upper), "R1+");
 
     // Switched off in the set-up's attribute column, R1+ is not checked.
     f.db.state.gRulesSetup[6 * int(RuleGroup::R1Upper) + kColumnAttribute - 1] = QLatin1Char('0');
     ChartModel again = BuildAttributeChartTemplate(AttributeKind::P);
     EXPECT_FALSE(f.plot(again, AttributeKind::P, true).rules.centreMarks);
+}
+
+TEST(AttributeChart, ZoneRulesCompareEachPointWithItsOwnZoneLine)
+{
+    // The large first lot's own 2-sigma line (0.0790) lies below the rate 0.08 of the two small lots that
+    // follow it, whose own line is 0.1480: no point lies beyond its own line, so R2 marks nothing.
+    Fixture f({ P(16, 400), P(2, 25), P(2, 25), P(1, 25), P(1, 25) });
+    ChartModel chart = BuildAttributeChartTemplate(AttributeKind::P);
+    const AttributePlotOutcome out = f.plot(chart, AttributeKind::P, true);
+    ASSERT_TRUE(out.plotted && out.rules.completed);
+    const ChartSeries& upperB = chart.series[7];
+    EXPECT_LT(upperB.points.y(0), 0.08);
+    EXPECT_GT(upperB.points.y(1), 0.08);
+    EXPECT_FALSE(out.rules.centre.anyMarked());
+    EXPECT_TRUE(chart.series[kAttrUpArrow].points.isEmpty());
 }
 
 TEST(AttributeChart, MessagesEndThePlotWithoutLines)
@@ -192,4 +207,70 @@ TEST(AttributeChart, ClearingKeepsTheTemplate)
     for (const ChartSeries& s : chart.series)
         EXPECT_TRUE(s.points.isEmpty());
     EXPECT_TRUE(chart.series[kAttrUpArrow].marks.visible);
+}
+
+TEST(AttributeChart, PaperRollsOfFractionalUnits)
+{
+    // Defects per square metre of paper rolls whose areas are no whole numbers, as the table holds them.
+    const double units[] = { 10, 8, 13, 10, 9.5, 10, 12, 10.5, 12, 12.5 };
+    const double defects[] = { 14, 12, 20, 11, 15, 13, 17, 16, 18, 17 };
+    QList<Lot> rolls;
+    for (int i = 0; i < 10; ++i) {
+        Lot l;
+        l.units = units[i];
+        l.defects = defects[i];
+        rolls << l;
+    }
+    Fixture f(rolls);
+    ChartModel chart = BuildAttributeChartTemplate(AttributeKind::U);
+    const AttributePlotOutcome out = f.plot(chart, AttributeKind::U, false);
+    ASSERT_TRUE(out.plotted);
+    EXPECT_EQ(out.result.ValueText(), "1.4233\r\n107.5\r\n153");
+    EXPECT_DOUBLE_EQ(chart.series[kAttrMean].points.y(0), 153 / 107.5);
+    EXPECT_DOUBLE_EQ(chart.series[kAttrData].points.y(7), 16 / 10.5);
+    EXPECT_TRUE(f.prompt.messages.isEmpty());
+}
+
+TEST(AttributeChart, ARefusedRowIsNamedAndNothingIsDrawn)
+{
+    // The third lot has more defectives than were inspected.
+    Fixture f({ P(2, 40), P(5, 50), P(12, 8), P(1, 60) });
+    ChartModel chart = BuildAttributeChartTemplate(AttributeKind::P);
+    const AttributePlotOutcome out = f.plot(chart, AttributeKind::P, true);
+    EXPECT_FALSE(out.plotted);
+    EXPECT_EQ(f.prompt.texts(), QStringList { "Sub-group 3 has more nonconforming units (12) than units tested (8)!" });
+    EXPECT_EQ(f.prompt.messages[0].icon, PromptIcon::Exclamation);
+    for (const ChartSeries& s : chart.series)
+        EXPECT_TRUE(s.points.isEmpty());
+    EXPECT_TRUE(out.result.panel.empty());
+}
+
+TEST(AttributeChart, LowerLimitsBelowZeroAreDrawnAtZero)
+{
+    // np with 50 sampled and about 1.5 rejects a lot: LCL = 1.5 - 3 sqrt(1.5 · 0.97) < 0.
+    QList<Lot> lots;
+    for (double rejects : { 1, 3, 2, 0 }) {
+        Lot l;
+        l.rejects = l.defectives = rejects;
+        lots << l;
+    }
+    Fixture f(lots);
+    ChartModel np = BuildAttributeChartTemplate(AttributeKind::NP);
+    const AttributePlotOutcome out = f.plot(np, AttributeKind::NP, false);
+    ASSERT_TRUE(out.plotted);
+    const ChartSeries& lcl = np.series[kAttrLCL];
+    ASSERT_EQ(lcl.count(), 2);
+    EXPECT_EQ(lcl.points.y(0), 0);
+    EXPECT_EQ(lcl.points.y(1), 0);
+    EXPECT_EQ(lcl.points.label(1), "LCL=0" + QString(30, ' '));
+    EXPECT_TRUE(out.result.ValueText().endsWith("\r\n-2.1187\r\n"));
+    EXPECT_DOUBLE_EQ(out.result.lclComputed.front(), 1.5 - 3 * std::sqrt(1.5 * (1 - 0.03)));
+
+    // p and u: each subgroup's own limit, drawn at 0 where it is below.
+    ChartModel p = BuildAttributeChartTemplate(AttributeKind::P);
+    const AttributePlotOutcome pOut = f.plot(p, AttributeKind::P, false);
+    ASSERT_TRUE(pOut.plotted);
+    EXPECT_LT(pOut.result.lclComputed.front(), 0);
+    for (const ChartPoint& point : p.series[kAttrLCL].points)
+        EXPECT_EQ(point.y, 0);
 }

@@ -498,14 +498,12 @@ TEST_F(Report, ScatterOfTwoSourcesPairsUpToTheShorterResult)
     EXPECT_EQ(o["axisTitles"].toObject()["bottom"].toString(), "Output voltage 5V ATE-01 (V)");
     EXPECT_EQ(o["axisTitles"].toObject()["left"].toString(), "Output voltage 5V ATE-03 (V)");
 
-    // A source without rows ends the drawing quietly: the report holds no pairs and no figures.
+    // A source without rows is said so, and no report is written.
     r = Start({ "--config", demo, "--kind", "Scatter", "--parameter", "VOUT_5V", "--x-source", "ATE-01", "--y-source",
         "ATE-09", "--json", "-" });
-    EXPECT_EQ(r.code, 0) << r.err.toStdString();
-    const QJsonObject quiet = QJsonDocument::fromJson(r.out.toUtf8()).object();
-    EXPECT_EQ(quiet["pointCount"].toInt(), 0);
-    EXPECT_TRUE(quiet["figures"].toObject()["Slope"].isNull());
-    EXPECT_TRUE(quiet["panel"].toObject()["values"].toArray().isEmpty());
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "No data collection for this selected range of filter condition!\n");
+    EXPECT_TRUE(r.out.isEmpty());
 
     for (const QStringList& args :
         { QStringList { "--kind", "Scatter", "--parameter", "VOUT_5V", "--x-source", "ATE-01", "--json", "-" },

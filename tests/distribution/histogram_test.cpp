@@ -82,40 +82,45 @@ TEST(Histogram, TheCellTableInTheHeadingsColumns)
     EXPECT_EQ(CellTableDisplayLine("no tabs"), "no tabs");
 }
 
-// The cells as the description finds them: the first cell, searched from 0 upwards, whose interval holds the
-// value, with the edges computed as min + j·w.
-TEST(Histogram, CellsMatchALinearSearchOverComputedEdges)
+TEST(Histogram, ReadingsOnAnEdgeCountInTheUpperCell)
+{
+    // 0.0, 0.1, ... 1.0 twice each in 10 cells: in binary 0.3 lies below 0 + 3 · 0.1, yet it is on that edge.
+    HistogramValues tenths;
+    for (int round = 0; round < 2; ++round)
+        for (int k = 0; k <= 10; ++k)
+            tenths.append(k / 10.0);
+    const Histogram h = ComputeHistogram(tenths, 999, -999, 10);
+    ASSERT_EQ(h.end, HistogramEnd::Drawn);
+    EXPECT_EQ(Counts(h), (std::vector<std::int64_t> { 2, 2, 2, 2, 2, 2, 2, 2, 2, 4 }));
+    EXPECT_EQ(h.cellTableLines[3], "4\t0.3000\tto  0.4000\t2");
+}
+
+// Readings as a data source holds decimals (m / 10^p, read as text), the cell of each found in whole numbers:
+// floor(cells · (m − min) / (max − min)), the maximum in the last cell. Many of them lie exactly on edges.
+TEST(Histogram, CellsMatchExactDecimalArithmetic)
 {
     std::mt19937 random(20261207);
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 300; ++round) {
         const std::int64_t cells = std::uniform_int_distribution<int>(1, 120)(random);
-        const double base = std::uniform_real_distribution<double>(-1e4, 1e4)(random);
-        const double spread = std::pow(10.0, std::uniform_int_distribution<int>(-6, 6)(random));
-        std::vector<double> xs;
-        for (int i = 0; i < 300; ++i)
-            xs.push_back(base + spread * std::uniform_real_distribution<double>(0, 1)(random));
-        const double min = *std::min_element(xs.begin(), xs.end()), max = *std::max_element(xs.begin(), xs.end());
-        const double w = (max - min) / double(cells);
-        for (std::int64_t j = 0; j < cells; ++j)
-            xs.push_back(min + double(j) * w); // exactly on the edges as computed
+        const int places = std::uniform_int_distribution<int>(0, 9)(random);
+        const std::int64_t base = std::uniform_int_distribution<std::int64_t>(-100000000, 100000000)(random);
+        const std::int64_t step = std::uniform_int_distribution<std::int64_t>(1, 1000)(random);
+        const std::int64_t low = base, high = base + cells * step * std::uniform_int_distribution<int>(1, 3)(random);
+        std::vector<std::int64_t> ms { low, high };
+        for (int i = 0; i < 200; ++i)
+            ms.push_back(std::uniform_int_distribution<std::int64_t>(low, high)(random));
+        for (std::int64_t j = 0; j <= cells; ++j)
+            ms.push_back(low + j * (high - low) / cells); // on an edge where the division is exact
         HistogramValues values;
-        for (double x : xs)
-            values.append(x);
-
         std::vector<std::int64_t> expected(std::size_t(cells), 0);
-        for (double x : xs) {
-            for (std::int64_t j = 0; j < cells; ++j) {
-                const double lower = min + double(j) * w;
-                const bool last = j == cells - 1;
-                if (x >= lower && (last ? x <= max : x < min + double(j + 1) * w)) {
-                    ++expected[std::size_t(j)];
-                    break;
-                }
-            }
+        for (std::int64_t m : ms) {
+            values.append(std::stod(std::to_string(m) + "e-" + std::to_string(places)));
+            const std::int64_t j = std::min(cells - 1, cells * (m - low) / (high - low));
+            ++expected[std::size_t(j)];
         }
         const Histogram h = ComputeHistogram(values, 999, -999, cells);
         ASSERT_EQ(h.end, HistogramEnd::Drawn);
-        ASSERT_EQ(Counts(h), expected) << "round " << round;
+        ASSERT_EQ(Counts(h), expected) << "round " << round << ", " << places << " places";
     }
 }
 
@@ -148,13 +153,24 @@ TEST(Histogram, PerformanceIndicesWithEachLimitMissing)
     EXPECT_LT(h.stats.PpU.value(), h.stats.PpL.value());
 }
 
-TEST(Histogram, MeanOrDeviationOfZeroEndsSilently)
+TEST(Histogram, AMeanOfZeroDrawsAndEqualReadingsAreTold)
 {
-    for (const HistogramValues& values : { HistogramValues { -1, 1, -1, 1 }, HistogramValues { 5, 5, 5, 5 },
-             HistogramValues { 0.1, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1 }, HistogramValues { 3, 3 } }) {
+    const Histogram centred = ComputeHistogram({ -1, 1, -1, 1 }, 999, -999, 20);
+    ASSERT_EQ(centred.end, HistogramEnd::Drawn);
+    EXPECT_EQ(centred.stats.mean, 0);
+    EXPECT_EQ(Counts(centred).front(), 2);
+    EXPECT_EQ(Counts(centred).back(), 2);
+    EXPECT_EQ(centred.panelValues.mid(2, 4), (QStringList { "1.1547", "2.0", "0.0", "-6.0" }));
+    EXPECT_EQ(centred.markers[2].label, "Mean=0.0");
+
+    const std::pair<HistogramValues, const char*> equal[]
+        = { { { 5, 5, 5, 5 }, "All 4 readings are 5: a histogram needs readings that differ" },
+              { { 0.1, 0.1, 0.1 }, "All 3 readings are 0.1: a histogram needs readings that differ" },
+              { { 7 }, "Only one reading (7): a histogram needs readings that differ" } };
+    for (const auto& [values, message] : equal) {
         const Histogram h = ComputeHistogram(values, 999, -999, 20);
-        EXPECT_EQ(h.end, HistogramEnd::Silent);
-        EXPECT_TRUE(h.failure.isEmpty());
+        EXPECT_EQ(h.end, HistogramEnd::Failed); // found before the chart is cleared
+        EXPECT_EQ(h.failure, message);
         EXPECT_TRUE(h.cells.empty());
     }
 }
@@ -162,8 +178,7 @@ TEST(Histogram, MeanOrDeviationOfZeroEndsSilently)
 TEST(Histogram, FailurePathsKeepOrEmptyTheChart)
 {
     // Fewer than four values: skewness or kurtosis would divide by zero, found before the chart is cleared.
-    for (const HistogramValues& values :
-        { HistogramValues { 1, 2, 4 }, HistogramValues { 1, 2 }, HistogramValues { 7 } }) {
+    for (const HistogramValues& values : { HistogramValues { 1, 2, 4 }, HistogramValues { 1, 2 } }) {
         const Histogram h = ComputeHistogram(values, 999, -999, 20);
         EXPECT_EQ(h.end, HistogramEnd::Failed);
         EXPECT_EQ(h.failure, "Division by zero");
@@ -204,6 +219,26 @@ TEST(Histogram, LargeMagnitudeReadingsKeepTheirDigits)
     EXPECT_EQ(big.stats.kurtosis, small.stats.kurtosis);
     EXPECT_EQ(Counts(big), Counts(small));
     EXPECT_EQ(big.panelValues[2], small.panelValues[2]); // Std Dev as shown
+}
+
+TEST(Histogram, MomentsOfReadingsFarFromZeroKeepTheirDigits)
+{
+    // 1e10 − 0.001 and 1e10 + 0.001 are symmetric about 1e10 in binary too, so one of the first and four of
+    // the second have the shape of −1, 1, 1, 1, 1: skewness −√5 and kurtosis 5. Deviations from a mean rounded
+    // to the readings' scale (a unit in the last place is 2e-6 here) gave −2.2318 and 4.9771.
+    HistogramValues far { 1e10 - 0.001 }, near { -1 };
+    for (int i = 0; i < 4; ++i) {
+        far.append(1e10 + 0.001);
+        near.append(1);
+    }
+    const Histogram f = ComputeHistogram(far, 999, -999, 10);
+    const Histogram n = ComputeHistogram(near, 999, -999, 10);
+    ASSERT_EQ(f.end, HistogramEnd::Drawn);
+    EXPECT_EQ(n.stats.skewness, -2.2361);
+    EXPECT_EQ(n.stats.kurtosis, 5);
+    EXPECT_EQ(f.stats.skewness, n.stats.skewness);
+    EXPECT_EQ(f.stats.kurtosis, n.stats.kurtosis);
+    EXPECT_EQ(Counts(f), Counts(n));
 }
 
 TEST(Histogram, NormalCurvesFollowTheBarsInAnyUnit)

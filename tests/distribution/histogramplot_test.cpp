@@ -25,11 +25,10 @@ class Host : public PlotHost
 public:
     ScriptedPrompt scripted;
     Prompt& prompt() override { return scripted; }
-    void SetPanelEnabled(bool) override { }
 };
 
 // Columns of the results table: V the worked readings 2 4 4 4 5 5 7 9 (then nulls), M readings of mean 0,
-// T three readings, E none at all, X a text that is no number.
+// T three readings, E none at all, X a text that is no number, C four equal readings.
 struct Fixture {
     QTemporaryDir dir;
     AppState state { dir.filePath("settings") };
@@ -46,18 +45,19 @@ struct Fixture {
             EXPECT_TRUE(db.open());
             QSqlQuery q(db);
             EXPECT_TRUE(q.exec("CREATE TABLE Results (SerialNumber TEXT, ATEID TEXT, TestStartTime TEXT, "
-                               "PassFail TEXT, TestID TEXT, V REAL, M REAL, T REAL, E REAL, X TEXT)"));
+                               "PassFail TEXT, TestID TEXT, V REAL, M REAL, T REAL, E REAL, X TEXT, C REAL)"));
             const QList<QVariant> v { 2, 4, 4, 4, 5, 5, 7, 9, {}, {} };
             const QList<QVariant> m { -1, 1, -1, 1, {}, {}, {}, {}, {}, {} };
             const QList<QVariant> t { 1, 2, 4, {}, {}, {}, {}, {}, {}, {} };
             for (int i = 0; i < v.size(); ++i) {
-                q.prepare("INSERT INTO Results VALUES (?, 'ATE-01', ?, 'PASS', 'FT1', ?, ?, ?, NULL, ?)");
+                q.prepare("INSERT INTO Results VALUES (?, 'ATE-01', ?, 'PASS', 'FT1', ?, ?, ?, NULL, ?, ?)");
                 q.addBindValue(QStringLiteral("SN%1").arg(i));
                 q.addBindValue(QStringLiteral("2026-11-01 08:%1:00").arg(i, 2, 10, QChar('0')));
                 q.addBindValue(v[i]);
                 q.addBindValue(m[i]);
                 q.addBindValue(t[i]);
                 q.addBindValue(i == 3 ? QVariant("n/a") : QVariant(QString::number(i + 1)));
+                q.addBindValue(i < 4 ? QVariant(5.0) : QVariant());
                 EXPECT_TRUE(q.exec()) << q.lastError().text().toStdString();
             }
             db.close();
@@ -69,9 +69,9 @@ struct Fixture {
         EXPECT_FALSE(state.gConnection->Open(BuildConnectionString(KindOf(ini), ini)));
         state.gDataSourceKind = KindName(KindOf(ini));
         state.gTableName = "Results";
-        state.gParamColumn = { "V", "M", "T", "E", "X" };
-        state.gUSL = { 11, 999, 999, 999, 999 };
-        state.gLSL = { 1, -999, -999, -999, -999 };
+        state.gParamColumn = { "V", "M", "T", "E", "X", "C" };
+        state.gUSL = { 11, 999, 999, 999, 999, 999 };
+        state.gLSL = { 1, -999, -999, -999, -999, -999 };
         state.gTempFile3 = dir.filePath("~0000003.spc");
         sel.product = "PSU-100";
         sel.range = "All";
@@ -165,18 +165,20 @@ TEST(HistogramPlot, WhatEachEndLeavesOfThePreviousChart)
     Fixture f;
     ASSERT_TRUE(f.plot(0, 7).drawn);
     const int drawn = PointTotal(f.chart);
+    const QStringList table = f.cellTable();
 
-    // Mean exactly 0: nothing changes and nothing is said.
-    HistogramOutcome out = f.plot(1, 7);
-    EXPECT_FALSE(out.drawn);
-    EXPECT_FALSE(out.chartCleared);
-    EXPECT_TRUE(f.host.scripted.messages.isEmpty());
-    EXPECT_EQ(PointTotal(f.chart), drawn);
-
-    // Three readings: the failure is found before the chart is cleared.
-    out = f.plot(2, 7);
+    // Three readings: the failure is found before the chart is cleared; the chart and its cell table stay.
+    HistogramOutcome out = f.plot(2, 7);
     EXPECT_EQ(f.host.scripted.texts(), QStringList { "Division by zero!" });
     EXPECT_EQ(f.host.scripted.messages.first().icon, PromptIcon::Exclamation);
+    EXPECT_EQ(PointTotal(f.chart), drawn);
+    EXPECT_EQ(f.cellTable(), table);
+
+    // Equal readings are said so, where they once ended without a word.
+    f.host.scripted.clear();
+    out = f.plot(5, 7);
+    EXPECT_FALSE(out.drawn);
+    EXPECT_EQ(f.host.scripted.texts(), QStringList { "All 4 readings are 5: a histogram needs readings that differ!" });
     EXPECT_EQ(PointTotal(f.chart), drawn);
 
     // No rows at all.
@@ -193,13 +195,33 @@ TEST(HistogramPlot, WhatEachEndLeavesOfThePreviousChart)
     EXPECT_EQ(f.host.scripted.texts(), QStringList { "Type mismatch!" });
     EXPECT_EQ(PointTotal(f.chart), drawn);
 
-    // No cells: found after the chart is cleared, which stays empty.
+    // No cells: found after the chart is cleared, which stays empty, and so does the cell table.
     f.host.scripted.clear();
     out = f.plot(0, 0);
     EXPECT_TRUE(out.chartCleared);
     EXPECT_FALSE(out.drawn);
     EXPECT_EQ(f.host.scripted.texts(), QStringList { "Division by zero!" });
     EXPECT_EQ(PointTotal(f.chart), 0);
+    EXPECT_TRUE(f.cellTable().isEmpty());
+
+    // Readings whose mean is exactly 0 draw like any other.
+    f.host.scripted.clear();
+    out = f.plot(1, 2);
+    EXPECT_TRUE(out.drawn);
+    EXPECT_TRUE(f.host.scripted.messages.isEmpty());
+    EXPECT_EQ(
+        f.cellTable(), (QStringList { "1\t-1.0000\tto  0.0000\t2", "2\t0.0000\tto  1.0000\t2", "Total\t\t\t\t4" }));
+}
+
+TEST(HistogramPlot, ANewChartThatDrawsNothingListsNoCells)
+{
+    // One parameter's histogram leaves its cell table; the next window's first drawing fails.
+    Fixture f;
+    ASSERT_TRUE(f.plot(0, 7).drawn);
+    ASSERT_FALSE(f.cellTable().isEmpty());
+    f.chart = BuildHistogramChartTemplate();
+    EXPECT_FALSE(f.plot(2, 7).drawn);
+    EXPECT_TRUE(f.cellTable().isEmpty());
 }
 
 TEST(HistogramPlot, TheTitleLineIsSetBeforeAnyFailure)

@@ -149,3 +149,37 @@ TEST(ParetoPlot, AReadingThatIsNoNumberEndsTheRun)
         EXPECT_EQ(chart.series[kParetoSeriesData].count(), 0);
     }
 }
+
+TEST(ParetoPlot, NegativeSumsStayInsideThePercentAxis)
+{
+    // A 30, B 5, C -15 of a total of 20: bars of 150 %, 25 % and -75 %, the line up to 175 % and back to 100 %.
+    PlotFixture f({ { "ATE-01", 30.0, 5.0, -15.0 } });
+    ChartModel chart = BuildParetoChartTemplate();
+    ASSERT_TRUE(PlotPareto(f.state, chart, f.selection, f.host).drawn);
+    EXPECT_EQ(chart.series[kParetoSeriesPercent].points.y(1), 175);
+    EXPECT_EQ(chart.series[kParetoSeriesData].points.y(2), -75);
+    EXPECT_FALSE(chart.left.automatic);
+    EXPECT_NEAR(chart.left.maximum, 175 + 0.05 * 250, 1e-9);
+    EXPECT_NEAR(chart.left.minimum, -75 - 0.05 * 250, 1e-9);
+
+    // Positive sums draw on the template's 0 to 105 again.
+    PlotFixture positive({ { "ATE-01", 3.0, 5.0, 1.0 } });
+    ASSERT_TRUE(PlotPareto(positive.state, chart, positive.selection, positive.host).drawn);
+    EXPECT_EQ(chart.left.minimum, 0);
+    EXPECT_EQ(chart.left.maximum, 105);
+}
+
+TEST(ParetoPlot, OnlyTheListedParametersAreRead)
+{
+    // After a Spec section without its end marker the tables keep empty slots past the parameters read.
+    PlotFixture f({ { "ATE-01", 2.0, 10.0, 1.0 } });
+    f.state.gParamColumn.resize(501);
+    f.state.gParamName.resize(501);
+    for (ParetoReading reading : { ParetoReading::Auto, ParetoReading::PerParameter }) {
+        ChartModel chart = BuildParetoChartTemplate();
+        const ParetoOutcome out = PlotPareto(f.state, chart, f.selection, f.host, reading);
+        ASSERT_TRUE(out.drawn) << out.failure.toStdString();
+        EXPECT_EQ(chart.series[kParetoSeriesData].count(), 3);
+    }
+    EXPECT_TRUE(f.host.scripted.messages.isEmpty());
+}

@@ -4,7 +4,7 @@
 #include "common/appstate.h"
 #include "data/access/connection.h"
 #include "data/access/connectionstring.h"
-#include "data/loader/sampleloader.h"
+#include "data/loader/plotfunction.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -32,7 +32,6 @@ public:
     ScriptedPrompt scripted;
     int resets = 0;
     Prompt& prompt() override { return scripted; }
-    void SetPanelEnabled(bool) override { }
     void ChartReset() override { ++resets; }
 };
 

@@ -147,8 +147,11 @@ TEST(Scatter, MeansAsTheFormatShowsThemAndTheCountGrouped)
 TEST(Scatter, NothingOrNoSpreadToDivideByEndsWithTheMessage)
 {
     EXPECT_EQ(Compute({}, {}).failure, kNoDataCollection);
-    EXPECT_EQ(Compute({ 1 }, { 2 }).failure, "Division by zero!");
-    EXPECT_EQ(Compute({ 3, 3, 3 }, { 1, 2, 3 }).failure, "Division by zero!");
-    EXPECT_EQ(Compute({ 1, 2, 3 }, { 0.1, 0.1, 0.1 }).failure, "Division by zero!"); // the mean is not exactly 0.1
+    EXPECT_EQ(Compute({ 1 }, { 2 }).failure, "Only one pair of readings: a regression needs readings that differ!");
+    EXPECT_EQ(
+        Compute({ 3, 3, 3 }, { 1, 2, 3 }).failure, "All 3 X readings are 3: a regression needs readings that differ!");
+    // The mean is not exactly 0.1, yet there is no spread.
+    EXPECT_EQ(Compute({ 1, 2, 3 }, { 0.1, 0.1, 0.1 }).failure,
+        "All 3 Y readings are 0.1: a regression needs readings that differ!");
     EXPECT_TRUE(Compute({ 1, 2 }, { 7, 7.5 }).panelValues.size() == 15);
 }

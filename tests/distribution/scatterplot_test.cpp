@@ -1,4 +1,4 @@
-// The scatter plot function on a SQLite results table: both pairings, titles, the line, silent ends, messages.
+// The scatter plot function on a SQLite results table: both pairings, titles, the line, centred readings, messages.
 #include "common/nodata.h"
 #include "distribution/scatterplot.h"
 
@@ -96,24 +96,44 @@ TEST(ScatterPlot, SeparateSourcesPairKthWithKthUpToTheShorterResult)
     EXPECT_TRUE(f.host.scripted.messages.isEmpty());
 }
 
-TEST(ScatterPlot, SeparateSourcesEndQuietlyOnAnEmptyResultOrAZeroSum)
+TEST(ScatterPlot, CentredReadingsFromSeparateSourcesDraw)
+{
+    // Readings less their mean on both testers: ΣX = ΣY = 0, and the regression holds as for any others.
+    QList<ResultRow> rows;
+    const double xs[] = { -2, -1, 1, 2 }, ys[] = { -3, -1, 0.5, 3.5 };
+    for (int i = 0; i < 4; ++i) {
+        rows.append({ "ATE-01", xs[i], 0.0, 0.0 });
+        rows.append({ "ATE-02", ys[i], 0.0, 0.0 });
+    }
+    PlotFixture f(rows);
+    ChartModel chart = BuildScatterChartTemplate();
+    const ScatterOutcome out = PlotScatter(f.state, chart, f.selection, { 0, 0, "ATE-01", "ATE-02" }, f.host);
+    ASSERT_TRUE(out.drawn) << out.failure.toStdString();
+    EXPECT_TRUE(f.host.scripted.messages.isEmpty());
+    // Sxy = 6 + 1 + 0.5 + 7 = 14.5, Sxx = 10: slope 1.45 through the origin.
+    EXPECT_EQ(out.result.figures.slope, 1.45);
+    EXPECT_EQ(out.result.figures.intercept, 0);
+    EXPECT_EQ(out.result.panelValues[1], "0.0"); // X mean
+    EXPECT_EQ(chart.series[kScatterSeriesSlope].count(), 2);
+    EXPECT_EQ(chart.left.title, "Alpha ATE-02 (V)");
+    EXPECT_EQ(chart.header[1], "PSU-100, Range <All>");
+}
+
+TEST(ScatterPlot, SeparateSourcesSayWhyNothingIsDrawn)
 {
     PlotFixture f(TwoTesters());
     ChartModel chart = BuildScatterChartTemplate();
     ScatterOutcome out = PlotScatter(f.state, chart, f.selection, { 0, 0, "ATE-01", "ATE-09" }, f.host);
-    EXPECT_TRUE(out.silent);
+    EXPECT_EQ(out.failure, kNoDataCollection);
     EXPECT_EQ(chart.series[kScatterSeriesData].count(), 0);
 
-    // Y (C on ATE-02) sums to 0: the points stay, nothing else is drawn.
+    // Y (C on ATE-02) is 0 throughout: no spread for the correlation.
     out = PlotScatter(f.state, chart, f.selection, { 0, 2, "ATE-01", "ATE-02" }, f.host);
-    EXPECT_TRUE(out.silent);
     EXPECT_FALSE(out.drawn);
     EXPECT_EQ(out.pairs, 7);
-    EXPECT_EQ(chart.series[kScatterSeriesData].count(), 7);
+    EXPECT_EQ(out.failure, "All 7 Y readings are 0: a regression needs readings that differ!");
     EXPECT_EQ(chart.series[kScatterSeriesSlope].count(), 0);
-    EXPECT_EQ(chart.left.title, "Y");
-    EXPECT_EQ(chart.header[1], "");
-    EXPECT_TRUE(f.host.scripted.messages.isEmpty());
+    EXPECT_EQ(f.host.scripted.messages.size(), 2);
 }
 
 TEST(ScatterPlot, NoRowsOneRowAndAFailingStatementAreReported)
@@ -121,7 +141,7 @@ TEST(ScatterPlot, NoRowsOneRowAndAFailingStatementAreReported)
     PlotFixture f({ { "ATE-01", 1.0, 2.0, 3.0 } });
     ChartModel chart = BuildScatterChartTemplate();
     ScatterOutcome out = PlotScatter(f.state, chart, f.selection, { 0, 1, {}, {} }, f.host);
-    EXPECT_EQ(out.failure, "Division by zero!");
+    EXPECT_EQ(out.failure, "Only one pair of readings: a regression needs readings that differ!");
     EXPECT_EQ(chart.series[kScatterSeriesData].count(), 1);
 
     f.selection.serialFilter = "nope";

@@ -212,11 +212,12 @@ void OutputWindowsTest::dialogPdfFile()
     frmPrintChart d(state, prompt, {});
     d.show();
     // No file given: the dialog stays open and nothing is chosen.
+    const QString start = OutputFolder(state.registry);
     Click(d.ui.cmdPrintChart);
     QCOMPARE(prompt.fileRequests.size(), 1);
     QCOMPARE(prompt.fileRequests[0].title, QString("Print to PDF file"));
     QVERIFY(prompt.fileRequests[0].save);
-    QCOMPARE(prompt.fileRequests[0].fileName, QDir(mTemp.path()).filePath("*.pdf"));
+    QCOMPARE(prompt.fileRequests[0].fileName, QDir(start).filePath("*.pdf"));
     QVERIFY(d.isVisible());
     QVERIFY(state.gPrintCancelled);
     // An existing file answered No: still open.
@@ -236,6 +237,8 @@ void OutputWindowsTest::dialogPdfFile()
     QVERIFY(!state.gPrintCancelled);
     QCOMPARE(d.Target().printer, QString("Print to PDF file"));
     QCOMPARE(d.Target().pdfFile, file);
+    // The next save dialog opens where this file went.
+    QCOMPARE(OutputFolder(state.registry), mTemp.path());
 }
 
 void OutputWindowsTest::exportWrittenAsTyped()
@@ -244,11 +247,12 @@ void OutputWindowsTest::exportWrittenAsTyped()
     w.state.gINIPath = mTemp.path();
     const QString file = mTemp.filePath("typed-without-extension");
     w.prompt.files.enqueue(file);
+    const QString start = OutputFolder(w.state.registry);
     ExportChartWindow(w.parts(), ChartOutputRowFor("Histogram"));
     const FileDialogRequest request = w.prompt.fileRequests.value(0);
     QCOMPARE(request.title, QString("Chart Export"));
     QCOMPARE(request.filter, QString("PNG image file (*.png)|.png|"));
-    QCOMPARE(request.fileName, QDir(mTemp.path()).filePath("*.png"));
+    QCOMPARE(request.fileName, QDir(start).filePath("*.png"));
     QVERIFY(request.save);
     QImageReader png(file);
     QCOMPARE(png.format(), QByteArray("png"));

@@ -1,12 +1,18 @@
-// Tests of rules R1 to R7, the set-up columns, the evaluation of the main and attribute charts and the marks.
+// Tests of rules R1 to R7 on plain numbers, the set-up columns, the marks' texts, the extension of an
+// evaluation, and the variables chart's evaluation with its marks on the chart.
+#include "common/appstate.h"
 #include "rules/ruleengine.h"
 #include "rules/rulemarks.h"
 #include "variables/controllimits.h"
+#include "variables/statistics.h"
 #include "variables/variableschart.h"
 
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
 
 using namespace moldrin;
 using moldrin::test::Near;
@@ -14,35 +20,38 @@ using moldrin::test::Near;
 namespace
 {
 
-// Series 0 holds the data, series 1 a constant line.
-struct RuleChart {
-    ChartModel chart;
-    AppState state { QString() };
-    ScriptedPrompt prompt;
+constexpr RuleGroups kAll = RuleGroups((1u << kRuleGroupCount) - 1);
 
-    RuleChart(const QList<double>& data, double line)
+RuleGroups Groups(std::initializer_list<RuleGroup> groups)
+{
+    RuleGroups bits = 0;
+    for (RuleGroup g : groups)
+        bits |= RuleGroupBit(g);
+    return bits;
+}
+
+// "i:codes" for every marked point of one side.
+QStringList Marked(const RuleMarks& marks, MarkSide side)
+{
+    QStringList out;
+    for (std::size_t i = 0; i < marks.size(); ++i)
+        if (const QString& text = RuleMarkText(marks[i], side); !text.isEmpty())
+            out << QString::number(i) + ":" + text;
+    return out;
+}
+
+// The groups run on `data` with every line at `line`.
+struct Evaluated {
+    std::vector<double> data;
+    RuleMarks marks;
+    Evaluated(std::vector<double> points, double line, RuleGroups groups)
+        : data(std::move(points))
     {
-        chart.series.resize(2);
-        for (double y : data)
-            chart.series[0].add(y);
-        chart.series[1].addXY(0, line);
-        chart.series[1].addXY(data.size() - 1, line);
-        state.gUpperRuleMarks = QStringList(data.size(), QString());
-        state.gLowerRuleMarks = QStringList(data.size(), QString());
+        marks = EvaluateRules({ data, { line, line, line, line, line, line, line }, groups });
     }
-    QStringList marked(const QStringList& marks) const
-    {
-        QStringList out;
-        for (int i = 0; i < marks.size(); ++i)
-            if (!marks[i].isEmpty())
-                out << QString::number(i) + ":" + marks[i];
-        return out;
-    }
-    QStringList upper() const { return marked(state.gUpperRuleMarks); }
-    QStringList lower() const { return marked(state.gLowerRuleMarks); }
+    QStringList upper() const { return Marked(marks, MarkSide::Upper); }
+    QStringList lower() const { return Marked(marks, MarkSide::Lower); }
 };
-
-const VerticalAxis kAxis = VerticalAxis::Left;
 
 } // namespace
 
@@ -60,163 +69,238 @@ TEST(RuleSetup, ColumnsByChartType)
     EXPECT_TRUE(RuleEnabled(kDefaultRulesSetup, RuleGroup::R7, kColumnAttribute));
     EXPECT_FALSE(RuleEnabled(kDefaultRulesSetup, RuleGroup::R4Upper, kColumnS));
     EXPECT_FALSE(RuleEnabled("1", RuleGroup::R7, kColumnIndividual));
+
+    // A group runs when any of the chart's columns enables it.
+    EXPECT_EQ(EnabledRuleGroups(kDefaultRulesSetup, { kColumnXBar }), kAll);
+    EXPECT_EQ(EnabledRuleGroups(kDefaultRulesSetup, { kColumnRange }),
+        Groups({ RuleGroup::R1Upper, RuleGroup::R2Upper, RuleGroup::R2Lower, RuleGroup::R3Upper, RuleGroup::R3Lower }));
+    QString onlyS(66, '0');
+    onlyS[6 * int(RuleGroup::R6) + kColumnS - 1] = '1';
+    EXPECT_EQ(EnabledRuleGroups(onlyS, VariationChartColumns(kChartXBarRMedianS)), Groups({ RuleGroup::R6 }));
+    EXPECT_EQ(EnabledRuleGroups(onlyS, VariationChartColumns(kChartXBarR)), 0);
 }
 
-TEST(RuleRecording, CommaJoinedWithoutDuplicates)
+TEST(RuleMarkText, CodesInRuleOrderPerSide)
 {
-    QStringList marks(2, QString());
-    EXPECT_TRUE(RecordRule(marks, 1, "R2+"));
-    EXPECT_TRUE(RecordRule(marks, 1, "R3+"));
-    EXPECT_TRUE(RecordRule(marks, 1, "R2+"));
-    EXPECT_EQ(marks[1], "R2+,R3+");
-    EXPECT_FALSE(RecordRule(marks, 2, "R1+"));
+    EXPECT_EQ(RuleMarkText(0, MarkSide::Upper), "");
+    EXPECT_EQ(RuleMarkText(kR2Above | kR3Above | kR4Above, MarkSide::Upper), "R2+,R3+,R4+");
+    EXPECT_EQ(RuleMarkText(0x7F, MarkSide::Upper), "R1+,R2+,R3+,R4+,R5,R6,R7");
+    EXPECT_EQ(RuleMarkText(0x1F00, MarkSide::Lower), "R1-,R2-,R3-,R4-,R5");
+    // A side shows only its own codes.
+    const RuleMark both = kR1Above | kR5Rising | kR1Below | kR5Falling;
+    EXPECT_EQ(RuleMarkText(both, MarkSide::Upper), "R1+,R5");
+    EXPECT_EQ(RuleMarkText(both, MarkSide::Lower), "R1-,R5");
+    EXPECT_EQ(RuleMarkText(kR6 | kR7, MarkSide::Lower), "");
+    EXPECT_EQ(RuleBits(5), RuleMark(kR5Rising | kR5Falling));
+    EXPECT_EQ(RuleBits(7), RuleMark(kR7));
+    EXPECT_EQ(RuleBits(8), RuleMark(0));
 }
 
 TEST(Rule1, StrictLimitsOnEveryPoint)
 {
-    RuleChart c({ 5, 6, 7, 4 }, 6);
-    EXPECT_TRUE(CheckRule1(c.state, c.chart, 0, kAxis, 1, kSideUpper, true, c.prompt));
-    EXPECT_TRUE(CheckRule1(c.state, c.chart, 0, kAxis, 1, kSideLower, true, c.prompt));
-    EXPECT_TRUE(CheckRule1(c.state, c.chart, 0, kAxis, 1, "upper", true, c.prompt)); // neither side: nothing
-    EXPECT_EQ(c.upper(), QStringList { "2:R1+" });
-    EXPECT_EQ(c.lower(), (QStringList { "0:R1-", "3:R1-" }));
-    EXPECT_TRUE(c.prompt.messages.isEmpty());
+    Evaluated e({ 5, 6, 7, 4 }, 6, Groups({ RuleGroup::R1Upper, RuleGroup::R1Lower }));
+    EXPECT_EQ(e.upper(), QStringList { "2:R1+" }); // the last point counts; 6 on the limit does not
+    EXPECT_EQ(e.lower(), (QStringList { "0:R1-", "3:R1-" }));
 }
 
-TEST(Rule1, VariableLimitsAndFailures)
+TEST(Rule1, EachPointAgainstItsOwnLimit)
 {
-    RuleChart c({ 5, 5, 5 }, 0);
-    c.chart.series[1].points = { { 0, 6, {} }, { 1, 4, {} } };
-    EXPECT_FALSE(CheckRule1(c.state, c.chart, 0, kAxis, 1, kSideUpper, false, c.prompt));
-    EXPECT_EQ(c.upper(), QStringList { "1:R1+" }); // found before the missing third limit
-    EXPECT_FALSE(CheckRule1(c.state, c.chart, 0, kAxis, 9, kSideUpper, true, c.prompt));
-    EXPECT_EQ(c.prompt.texts(), (QStringList { "Point index out of range", "Series index out of range" }));
-    EXPECT_EQ(c.prompt.messages[0].title, kAppTitle);
+    const std::vector<double> data { 5, 5, 5 };
+    RuleLines lines;
+    lines.ucl = RuleLine(std::vector<double> { 6, 4, 5 });
+    const RuleMarks marks = EvaluateRules({ data, lines, Groups({ RuleGroup::R1Upper }) });
+    EXPECT_EQ(Marked(marks, MarkSide::Upper), QStringList { "1:R1+" });
 }
 
 TEST(Rule2, TwoOfThreeMarksOnlyThePointsBeyond)
 {
-    RuleChart c({ 5, 1, 5, 9 }, 3);
-    CheckRule2(c.state, c.chart, 0, kAxis, 1, kSideUpper, true, c.prompt);
-    EXPECT_EQ(c.upper(), (QStringList { "0:R2+", "2:R2+" })); // the last point never joins a window
-
-    RuleChart overlap({ 5, 5, 5, 1, 1 }, 3);
-    CheckRule2(overlap.state, overlap.chart, 0, kAxis, 1, kSideUpper, true, overlap.prompt);
-    EXPECT_EQ(overlap.upper(), (QStringList { "0:R2+", "1:R2+", "2:R2+" }));
-
-    RuleChart low({ 1, 5, 1, 5 }, 3);
-    CheckRule2(low.state, low.chart, 0, kAxis, 1, "below", true, low.prompt); // not UPPER: LOWER
+    const RuleGroups up = Groups({ RuleGroup::R2Upper });
+    EXPECT_EQ(Evaluated({ 5, 1, 5, 9 }, 3, up).upper(), (QStringList { "0:R2+", "2:R2+" })); // not the last point
+    EXPECT_EQ(Evaluated({ 5, 5, 5, 1, 1 }, 3, up).upper(), (QStringList { "0:R2+", "1:R2+", "2:R2+" }));
+    EXPECT_TRUE(Evaluated({ 3, 3, 5, 0 }, 3, up).upper().isEmpty()); // on the line is not beyond it
+    const Evaluated low({ 1, 5, 1, 5 }, 3, Groups({ RuleGroup::R2Lower }));
     EXPECT_EQ(low.lower(), (QStringList { "0:R2-", "2:R2-" }));
     EXPECT_TRUE(low.upper().isEmpty());
+}
 
-    RuleChart edge({ 3, 3, 5, 0 }, 3);
-    CheckRule2(edge.state, edge.chart, 0, kAxis, 1, kSideUpper, true, edge.prompt);
-    EXPECT_TRUE(edge.upper().isEmpty());
+TEST(Rule2, EachPointAgainstItsOwnLine)
+{
+    // Limits that vary by subgroup: the middle point lies below its own, higher 2-sigma line, so only the
+    // two points beyond their own lines count (and mark), although all three lie beyond the first one's.
+    const std::vector<double> data { 5, 5, 5, 0 };
+    RuleLines lines;
+    lines.upperB = RuleLine(std::vector<double> { 4, 6, 4, 9 });
+    EXPECT_EQ(Marked(EvaluateRules({ data, lines, Groups({ RuleGroup::R2Upper }) }), MarkSide::Upper),
+        (QStringList { "0:R2+", "2:R2+" }));
+    // Nor does a window count a point that lies beyond the first point's line only.
+    lines.upperB = RuleLine(std::vector<double> { 4, 6, 6, 9 });
+    EXPECT_FALSE(EvaluateRules({ data, lines, Groups({ RuleGroup::R2Upper }) }).anyMarked());
+    const std::vector<double> low { 1, 1, 1, 1, 1, 9 };
+    lines.lowerC = RuleLine(std::vector<double> { 2, 2, 0, 2, 2, 2 });
+    EXPECT_EQ(Marked(EvaluateRules({ low, lines, Groups({ RuleGroup::R3Lower }) }), MarkSide::Lower),
+        (QStringList { "0:R3-", "1:R3-", "3:R3-", "4:R3-" }));
 }
 
 TEST(Rule3, FourOfFive)
 {
-    RuleChart c({ 2, 2, 0, 2, 2, 0 }, 1);
-    CheckRule3(c.state, c.chart, 0, kAxis, 1, kSideUpper, true, c.prompt);
-    EXPECT_EQ(c.upper(), (QStringList { "0:R3+", "1:R3+", "3:R3+", "4:R3+" }));
-    RuleChart three({ 2, 2, 0, 0, 2, 0 }, 1);
-    CheckRule3(three.state, three.chart, 0, kAxis, 1, kSideUpper, true, three.prompt);
-    EXPECT_TRUE(three.upper().isEmpty());
+    const RuleGroups up = Groups({ RuleGroup::R3Upper });
+    EXPECT_EQ(Evaluated({ 2, 2, 0, 2, 2, 0 }, 1, up).upper(), (QStringList { "0:R3+", "1:R3+", "3:R3+", "4:R3+" }));
+    EXPECT_TRUE(Evaluated({ 2, 2, 0, 0, 2, 0 }, 1, up).upper().isEmpty());
 }
 
 TEST(Rule4, EightInARow)
 {
-    RuleChart nine({ 1, 1, 1, 1, 1, 1, 1, 1, 1, 0 }, 0.5);
-    CheckRule4(nine.state, nine.chart, 0, kAxis, 1, kSideUpper, nine.prompt);
-    EXPECT_EQ(nine.upper().size(), 9);
-    EXPECT_EQ(nine.state.gUpperRuleMarks[8], "R4+");
-    EXPECT_TRUE(nine.state.gUpperRuleMarks[9].isEmpty());
-
-    RuleChart endsAtLast({ 1, 1, 1, 1, 1, 1, 1, 1 }, 0.5);
-    CheckRule4(endsAtLast.state, endsAtLast.chart, 0, kAxis, 1, kSideUpper, endsAtLast.prompt);
-    EXPECT_TRUE(endsAtLast.upper().isEmpty());
-
-    RuleChart below({ 0, 0, 0, 0, 0, 0, 0, 0.5, 0, 0 }, 0.5); // a point on the CL breaks the run
-    CheckRule4(below.state, below.chart, 0, kAxis, 1, kSideLower, below.prompt);
-    EXPECT_TRUE(below.lower().isEmpty());
+    const Evaluated nine({ 1, 1, 1, 1, 1, 1, 1, 1, 1, 0 }, 0.5, Groups({ RuleGroup::R4Upper }));
+    EXPECT_EQ(nine.upper().size(), 9); // two overlapping windows
+    EXPECT_EQ(RuleMarkText(nine.marks[8], MarkSide::Upper), "R4+");
+    EXPECT_EQ(nine.marks[9], 0);
+    EXPECT_TRUE(Evaluated({ 1, 1, 1, 1, 1, 1, 1, 1 }, 0.5, Groups({ RuleGroup::R4Upper })).upper().isEmpty());
+    // A point on the centre line breaks the run.
+    EXPECT_TRUE(Evaluated({ 0, 0, 0, 0, 0, 0, 0, 0.5, 0, 0 }, 0.5, Groups({ RuleGroup::R4Lower })).lower().isEmpty());
 }
 
 TEST(Rule5, SevenRisingOrFalling)
 {
-    RuleChart atEnd({ 1, 2, 3, 4, 5, 6, 7 }, 0);
-    CheckRule5(atEnd.state, atEnd.chart, 0, kAxis, atEnd.prompt);
-    EXPECT_TRUE(atEnd.upper().isEmpty());
-
-    RuleChart oneMore({ 1, 2, 3, 4, 5, 6, 7, 0 }, 0);
-    CheckRule5(oneMore.state, oneMore.chart, 0, kAxis, oneMore.prompt);
+    const RuleGroups r5 = Groups({ RuleGroup::R5 });
+    EXPECT_TRUE(Evaluated({ 1, 2, 3, 4, 5, 6, 7 }, 0, r5).upper().isEmpty()); // ends at the last point
+    const Evaluated oneMore({ 1, 2, 3, 4, 5, 6, 7, 0 }, 0, r5);
     EXPECT_EQ(oneMore.upper().size(), 7);
-    EXPECT_TRUE(oneMore.state.gUpperRuleMarks[7].isEmpty());
-
-    RuleChart falling({ 7, 6, 5, 4, 3, 2, 1, 1, 9 }, 0);
-    CheckRule5(falling.state, falling.chart, 0, kAxis, falling.prompt);
+    EXPECT_EQ(oneMore.marks[7], 0);
+    const Evaluated falling({ 7, 6, 5, 4, 3, 2, 1, 1, 9 }, 0, r5);
     EXPECT_EQ(falling.lower().size(), 7);
-    EXPECT_EQ(falling.state.gLowerRuleMarks[0], "R5");
+    EXPECT_EQ(RuleMarkText(falling.marks[0], MarkSide::Lower), "R5");
     EXPECT_TRUE(falling.upper().isEmpty());
 }
 
 TEST(Rule6, SevenEqual)
 {
-    RuleChart c({ 4, 4, 4, 4, 4, 4, 4, 1 }, 0);
-    CheckRule6(c.state, c.chart, 0, kAxis, c.prompt);
-    EXPECT_EQ(c.upper().size(), 7);
-    RuleChart six({ 4, 4, 4, 4, 4, 4, 4.0001, 1 }, 0);
-    CheckRule6(six.state, six.chart, 0, kAxis, six.prompt);
-    EXPECT_TRUE(six.upper().isEmpty());
+    EXPECT_EQ(Evaluated({ 4, 4, 4, 4, 4, 4, 4, 1 }, 0, Groups({ RuleGroup::R6 })).upper().size(), 7);
+    EXPECT_TRUE(Evaluated({ 4, 4, 4, 4, 4, 4, 4.0001, 1 }, 0, Groups({ RuleGroup::R6 })).upper().isEmpty());
 }
 
 namespace
 {
 
-QList<double> Alternating(int count, bool startWithFall)
+std::vector<double> Alternating(int count, bool startWithFall)
 {
-    QList<double> v;
+    std::vector<double> v;
     for (int i = 0; i < count; ++i)
-        v << (((i % 2 == 0) == startWithFall) ? 4.0 : 1.0);
+        v.push_back(((i % 2 == 0) == startWithFall) ? 4.0 : 1.0);
     return v;
+}
+
+std::vector<double> Joined(std::initializer_list<std::vector<double>> parts)
+{
+    std::vector<double> all;
+    for (const auto& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
 }
 
 } // namespace
 
 TEST(Rule7, FourteenAlternating)
 {
-    RuleChart fall(Alternating(14, true) << 2, 0);
-    CheckRule7(fall.state, fall.chart, 0, kAxis, fall.prompt);
+    const RuleGroups r7 = Groups({ RuleGroup::R7 });
+    const Evaluated fall(Joined({ Alternating(14, true), { 2 } }), 0, r7);
     EXPECT_EQ(fall.upper().size(), 14);
-    EXPECT_EQ(fall.state.gUpperRuleMarks[13], "R7");
-
-    RuleChart rise(Alternating(14, false) << 2, 0);
-    CheckRule7(rise.state, rise.chart, 0, kAxis, rise.prompt);
-    EXPECT_TRUE(rise.upper().isEmpty());
+    EXPECT_EQ(RuleMarkText(fall.marks[13], MarkSide::Upper), "R7");
+    EXPECT_TRUE(Evaluated(Joined({ Alternating(14, false), { 2 } }), 0, r7).upper().isEmpty());
 
     // The first window's fall leaves the state expecting a rise, so the run from index 2 (starting with
     // a rise) counts.
-    RuleChart carried(QList<double> { 5, 3 } + Alternating(14, false) + QList<double> { 2 }, 0);
-    CheckRule7(carried.state, carried.chart, 0, kAxis, carried.prompt);
+    const Evaluated carried(Joined({ { 5, 3 }, Alternating(14, false), { 2 } }), 0, r7);
     EXPECT_EQ(carried.upper().size(), 14);
-    EXPECT_TRUE(carried.state.gUpperRuleMarks[1].isEmpty());
-    EXPECT_EQ(carried.state.gUpperRuleMarks[2], "R7");
+    EXPECT_EQ(carried.marks[1], 0);
+    EXPECT_EQ(RuleMarkText(carried.marks[2], MarkSide::Upper), "R7");
+}
+
+TEST(RuleComparison, APointOnALineIsNotBeyondIt)
+{
+    // The mean of these readings is 5.0903 in decimal arithmetic and one binary unit more in doubles: on a
+    // UCL of 5.0903, not beyond it. A point a binary unit under an LCL of 4.9097 is on it too; points a
+    // digit of the readings beyond the limits are beyond them.
+    const std::vector<double> readings { 5.0328, 5.1164, 5.1955, 5.1243, 4.9825 };
+    const double mean = GetAverage(readings, 4);
+    ASSERT_GT(mean, 5.0903);
+    const std::vector<double> points { mean, 5.0904, std::nextafter(4.9097, 0.0), 4.9096, 5.0 };
+    const RuleLines lines { 5.0903, 4.9097, 9, 1, 9, 1, 5 };
+    const RuleMarks marks
+        = EvaluateRules({ points, lines, Groups({ RuleGroup::R1Upper, RuleGroup::R1Lower }), 5.1955 });
+    EXPECT_EQ(Marked(marks, MarkSide::Upper), QStringList { "1:R1+" });
+    EXPECT_EQ(Marked(marks, MarkSide::Lower), QStringList { "3:R1-" });
+
+    // Centred readings: the mean of 0.1, 0.2 and -0.3 is 0 in decimal arithmetic, 1.9e-17 in doubles. At
+    // the precision of the readings such means lie on a centre line of 0; the line's own magnitude (0)
+    // would leave no room.
+    const std::vector<double> centred { 0.1, 0.2, -0.3 };
+    const std::vector<double> means(9, GetAverage(centred, 2));
+    ASSERT_GT(means[0], 0);
+    const RuleLines zero { 1, -1, 1, -1, 1, -1, 0 };
+    EXPECT_FALSE(EvaluateRules({ means, zero, Groups({ RuleGroup::R4Upper }), 0.3 }).anyMarked());
+    EXPECT_TRUE(EvaluateRules({ means, zero, Groups({ RuleGroup::R4Upper }) }).anyMarked());
+}
+
+TEST(RuleEvaluation, EveryGroupInOneMark)
+{
+    // Eight points above a centre of 0, rising, two of them beyond the 2-sigma line and one beyond the UCL;
+    // the last point below the LCL.
+    const std::vector<double> data { 1, 2, 3, 4, 5, 6, 7, 8, -9 };
+    const RuleLines lines { 7.5, -7.5, 6.5, -6.5, 0.5, -0.5, 0 };
+    const RuleMarks marks = EvaluateRules({ data, lines, kAll });
+    EXPECT_EQ(RuleMarkText(marks[6], MarkSide::Upper), "R2+,R3+,R4+,R5");
+    EXPECT_EQ(RuleMarkText(marks[7], MarkSide::Upper), "R1+,R2+,R3+,R4+,R5");
+    EXPECT_EQ(marks[8], RuleMark(kR1Below)); // only R1 judges the last point
+    EXPECT_TRUE(marks.anyMarked());
+    EXPECT_FALSE(EvaluateRules({ data, lines, 0 }).anyMarked());
+}
+
+TEST(RuleEvaluation, ExtendingEqualsAWholeEvaluation)
+{
+    // Noise with runs, equal stretches and alternations, evaluated whole and in uneven steps.
+    std::mt19937 rng(5);
+    std::normal_distribution<double> noise(0, 1);
+    std::vector<double> data;
+    for (int i = 0; i < 400; ++i) {
+        double y = noise(rng);
+        if (i >= 50 && i < 70)
+            y = 3 + 0.01 * i;
+        if (i >= 100 && i < 110)
+            y = 0.25;
+        if (i >= 200 && i < 230)
+            y = i % 2 ? 1.5 : -1.5;
+        data.push_back(y);
+    }
+    std::vector<double> ucl(data.size());
+    for (std::size_t i = 0; i < ucl.size(); ++i)
+        ucl[i] = 2.5 + 0.2 * double(i % 3);
+    const RuleLines lines { RuleLine(ucl), -3, 2, -2, 1, -1, 0 };
+    const RuleMarks whole = EvaluateRules({ data, lines, kAll });
+    ASSERT_TRUE(whole.anyMarked());
+    RuleMarks stepwise;
+    for (std::size_t n : { 1, 2, 13, 14, 15, 16, 60, 61, 205, 230, 399, 400 }) {
+        ExtendRules(stepwise, { std::span(data).first(n), lines, kAll });
+        ASSERT_EQ(stepwise.size(), n);
+    }
+    for (std::size_t i = 0; i < data.size(); ++i)
+        EXPECT_EQ(stepwise[i], whole[i]) << i;
 }
 
 namespace
 {
 
-// A zoned X-Bar-R chart (n = 5, centre 10, R-bar 2) with the given centre and variation data.
+// A zoned X-Bar-R chart (n = 5, centre 10, R-bar 2) with the given centre and variation data, its limits
+// drawn and its centre axis widened, as the plot leaves it before the rules.
 struct MainChart {
     ChartModel chart = BuildVariablesChartTemplate();
-    AppState state { QString() };
-    ScriptedPrompt prompt;
+    ControlLimits limits;
 
     MainChart(const QList<double>& centre, const QList<double>& variation)
     {
         for (int i = 0; i < centre.size(); ++i) {
             chart.series[kSeriesMedian].add(centre[i]);
             chart.series[kSeriesXBar].add(centre[i]);
-            chart.series[kSeriesRange].add(variation[i], QString::number(i + 1));
+            chart.series[kSeriesRange].addNumbered(variation[i], i + 1);
         }
         LimitInputs in;
         in.chartType = kChartXBarR;
@@ -225,8 +309,13 @@ struct MainChart {
         in.stat.XDoubleBar = 10.0;
         in.stat.AverageVariation = 2.0;
         in.stat.EstSigma = 2 / 2.326;
-        DrawControlLimits(chart, in, prompt);
+        limits = ComputeControlLimits(in);
+        FillControlLimits(chart, limits);
         ExpandAxisRange(chart, kSeriesXBar, AxisId::Left);
+    }
+    RuleEvaluation evaluate(const QString& setup = kDefaultRulesSetup, bool blink = true)
+    {
+        return EvaluateVariablesRules(chart, limits, kChartXBarR, setup, blink);
     }
 };
 
@@ -247,9 +336,8 @@ TEST(EvaluateVariablesRules, DefaultSetupOnXBarR)
 {
     MainChart m(kCentre, kVariation);
     ASSERT_EQ(m.chart.seriesCount(), 23);
-    const RuleEvaluation r = EvaluateVariablesRules(m.state, m.chart, kChartXBarR, m.prompt);
+    const RuleEvaluation r = m.evaluate();
     EXPECT_TRUE(r.completed);
-    EXPECT_TRUE(m.prompt.messages.isEmpty());
     ASSERT_EQ(m.chart.seriesCount(), 25);
     EXPECT_EQ(m.chart.series[23].title, "Up Arrow");
     EXPECT_EQ(m.chart.series[23].verticalAxis, VerticalAxis::Custom0);
@@ -262,13 +350,14 @@ TEST(EvaluateVariablesRules, DefaultSetupOnXBarR)
     centre << "8:R4+";
     EXPECT_EQ(Labels(m.chart.series[kSeriesUpArrow]), centre);
     EXPECT_TRUE(m.chart.series[kSeriesDownArrow].points.isEmpty());
+    EXPECT_EQ(Marked(r.centre, MarkSide::Upper), centre);
 
-    // Range chart: R1+ and R3+ only (no R4, R5, R1-), left in the mark arrays.
+    // Range chart: R1+ and R3+ only (no R4, R5, R1-).
     const QStringList variation { "3:R3+", "4:R3+", "5:R3+", "6:R3+", "7:R1+,R3+" };
     EXPECT_EQ(Labels(m.chart.series[23]), variation);
     EXPECT_TRUE(m.chart.series[24].points.isEmpty());
-    EXPECT_EQ(m.state.gUpperRuleMarks[7], "R1+,R3+");
-    EXPECT_TRUE(m.state.gLowerRuleMarks.join("").isEmpty());
+    EXPECT_EQ(Marked(r.variation, MarkSide::Upper), variation);
+    EXPECT_TRUE(Marked(r.variation, MarkSide::Lower).isEmpty());
     EXPECT_TRUE(r.centreMarks && r.variationMarks && r.timerEnabled);
 
     // Marks sit 5 % of the widened left axis above their points.
@@ -279,71 +368,110 @@ TEST(EvaluateVariablesRules, DefaultSetupOnXBarR)
 TEST(EvaluateVariablesRules, BlinkDecision)
 {
     MainChart m(kCentre, QList<double>(12, 2.1));
-    m.state.gRulesBlinkEnable = false;
-    RuleEvaluation r = EvaluateVariablesRules(m.state, m.chart, kChartXBarR, m.prompt);
+    RuleEvaluation r = m.evaluate(kDefaultRulesSetup, false);
     EXPECT_TRUE(r.centreMarks);
     EXPECT_FALSE(r.variationMarks);
     EXPECT_FALSE(r.timerEnabled);
 
     MainChart only(kCentre, QList<double>(12, 2.1));
-    r = EvaluateVariablesRules(only.state, only.chart, kChartXBarR, only.prompt);
-    EXPECT_TRUE(r.timerEnabled); // centre findings alone start the blinking
+    EXPECT_TRUE(only.evaluate().timerEnabled); // centre findings alone start the blinking
 
     MainChart quiet(QList<double>(12, 10.0), QList<double>(12, 2.1));
-    quiet.state.gRulesSetup = QString(66, '0');
-    r = EvaluateVariablesRules(quiet.state, quiet.chart, kChartXBarR, quiet.prompt);
+    r = quiet.evaluate(QString(66, '0'));
     EXPECT_FALSE(r.centreMarks || r.variationMarks || r.timerEnabled);
     EXPECT_FALSE(RuleBlinkTimerEnabled(true, false));
     EXPECT_TRUE(RuleBlinkTimerEnabled(true, true));
 }
 
-TEST(EvaluateVariablesRules, MissingLinesAreReported)
+TEST(EvaluateVariablesRules, AMeanOnTheUclIsNotBeyondIt)
 {
+    // UCL = 5.0 + 0.577 · 0.1565, rounded: 5.0903, the decimal mean of the subgroup's readings.
+    SubgroupAccumulator acc(kChartXBarR, 5);
+    std::optional<SubgroupPoint> onUcl;
+    for (double x : { 5.0328, 5.1164, 5.1955, 5.1243, 4.9825 })
+        onUcl = acc.add(x);
+    ASSERT_TRUE(onUcl);
     ChartModel chart = BuildVariablesChartTemplate();
-    for (int i = 0; i < 4; ++i)
-        chart.series[kSeriesXBar].add(i);
-    AppState state { QString() };
-    ScriptedPrompt prompt;
-    const RuleEvaluation r = EvaluateVariablesRules(state, chart, kChartXBarR, prompt);
-    EXPECT_TRUE(r.completed); // each rule reports its own failure
-    EXPECT_FALSE(prompt.messages.isEmpty());
-    EXPECT_EQ(prompt.texts().first(), "Series index out of range");
+    for (double mean : { onUcl->mean, 5.0, 5.0904, 5.0 }) {
+        chart.series[kSeriesMedian].add(mean);
+        chart.series[kSeriesXBar].add(mean);
+        chart.series[kSeriesRange].add(0.1565);
+    }
+    LimitInputs in;
+    in.chartType = kChartXBarR;
+    in.showZones = true;
+    in.stat.XDoubleBar = 5.0;
+    in.stat.AverageVariation = 0.1565;
+    in.stat.ReadingScale = acc.finish(kNoUpperLimit, kNoLowerLimit).ReadingScale;
+    EXPECT_DOUBLE_EQ(in.stat.ReadingScale, 5.1955);
+    const ControlLimits limits = ComputeControlLimits(in);
+    ASSERT_EQ(limits.centre.ucl, 5.0903);
+    ASSERT_GT(onUcl->mean, limits.centre.ucl);
+    FillControlLimits(chart, limits);
+    const RuleEvaluation r = EvaluateVariablesRules(chart, limits, kChartXBarR, kDefaultRulesSetup, true);
+    EXPECT_EQ(r.centre[0] & kR1Above, 0);
+    EXPECT_NE(r.centre[2] & kR1Above, 0);
+}
+
+TEST(EvaluateVariablesRules, NothingWithoutLimits)
+{
+    MainChart m(kCentre, kVariation);
+    m.limits = ControlLimits {};
+    m.limits.failure = "Subscript out of range!";
+    const RuleEvaluation r = m.evaluate();
+    EXPECT_FALSE(r.completed || r.centreMarks);
+    EXPECT_EQ(m.chart.seriesCount(), 23); // no clones
+    EXPECT_EQ(r.centre.size(), 0u);
 }
 
 TEST(RuleMarks, AxisWideningAndPlacement)
 {
     ChartModel chart = BuildVariablesChartTemplate();
-    chart.series[kSeriesXBar].add(0);
-    chart.series[kSeriesXBar].add(4);
-    chart.series[kSeriesXBar].add(10);
+    for (double y : { 0, 4, 10 })
+        chart.series[kSeriesXBar].add(y);
     ExpandAxisRange(chart, kSeriesXBar, AxisId::Left);
     EXPECT_FALSE(chart.left.automatic);
     EXPECT_DOUBLE_EQ(chart.left.minimum, -1.5);
     EXPECT_DOUBLE_EQ(chart.left.maximum, 11.5);
 
-    AppState state { QString() };
-    state.gUpperRuleMarks = QStringList { "", "R1+,R2+", "" };
-    state.gLowerRuleMarks = QStringList { "", "R5", "" };
-    ScriptedPrompt prompt;
-    EXPECT_TRUE(PlaceRuleMarks(state, chart, kSeriesXBar, AxisId::Left, 7, 8, 1, prompt));
-    ASSERT_EQ(chart.series[7].count(), 1);
+    const std::vector<double> data { 0, 4, 10 };
+    const RuleMarks marks
+        = EvaluateRules({ data, { 3, 1, 0, 0, 0, 0, 0 }, Groups({ RuleGroup::R1Upper, RuleGroup::R1Lower }) });
+    EXPECT_TRUE(PlaceRuleMarks(chart, kSeriesXBar, AxisId::Left, 7, 8, 1, marks));
+    ASSERT_EQ(chart.series[7].count(), 2);
     EXPECT_TRUE(Near(chart.series[7].points[0].y, 4.65));
     EXPECT_DOUBLE_EQ(chart.series[7].points[0].x, 2);
-    EXPECT_EQ(chart.series[7].points[0].label, "R1+,R2+");
+    EXPECT_EQ(chart.series[7].points[0].label, "R1+");
     EXPECT_EQ(chart.series[7].points[0].colour, kTeeColor);
-    EXPECT_TRUE(Near(chart.series[8].points[0].y, 3.35));
+    ASSERT_EQ(chart.series[8].count(), 1);
+    EXPECT_TRUE(Near(chart.series[8].points[0].y, -0.65));
+    EXPECT_EQ(chart.series[8].points[0].label, "R1-");
+    EXPECT_TRUE(chart.series[7].marks.ruleMarks && chart.series[8].marks.ruleMarks);
 
-    state.gUpperRuleMarks = QStringList { "R6" };
-    state.gLowerRuleMarks = QStringList { "" };
-    EXPECT_TRUE(PlaceRuleMarks(state, chart, kSeriesXBar, AxisId::Left, 7, 8, 0, prompt));
-    EXPECT_EQ(prompt.texts(), QStringList { "Subscript out of range" });
+    EXPECT_FALSE(PlaceRuleMarks(chart, kSeriesXBar, AxisId::Left, 7, 8, 0, RuleMarks {}));
+    EXPECT_FALSE(PlaceRuleMarks(chart, kSeriesXBar, AxisId::Left, 7, 99, 0, marks)); // no such series
     EXPECT_EQ(chart.series[7].count(), 2);
+}
+
+TEST(RuleMarks, RulePointsOfAnySeries)
+{
+    ChartSeries dense;
+    for (double y : { 1.5, 2.5 })
+        dense.add(y);
+    std::vector<double> copy;
+    EXPECT_EQ(RulePoints(dense, copy).data(), dense.points.values().data()); // read in place
+    EXPECT_TRUE(copy.empty());
+    ChartSeries labelled;
+    labelled.add(1.5, "a");
+    labelled.add(2.5);
+    const std::span<const double> y = RulePoints(labelled, copy);
+    EXPECT_EQ(std::vector<double>(y.begin(), y.end()), (std::vector<double> { 1.5, 2.5 }));
 }
 
 TEST(RuleMarks, BlinkTickFlipsTheFourArrowSeries)
 {
     MainChart m(kCentre, kVariation);
-    EvaluateVariablesRules(m.state, m.chart, kChartXBarR, m.prompt);
+    m.evaluate();
     ToggleRuleMarkLabels(m.chart);
     for (int i : { 7, 8, 23, 24 })
         EXPECT_FALSE(m.chart.series[i].marks.visible) << i;
@@ -357,32 +485,4 @@ TEST(RuleMarks, BlinkTickFlipsTheFourArrowSeries)
     EXPECT_EQ(m.chart.seriesCount(), 9);
     EXPECT_TRUE(m.chart.series[7].points.isEmpty());
     EXPECT_TRUE(m.chart.series[7].marks.visible && m.chart.series[8].marks.visible);
-}
-
-TEST(EvaluateAttributeRules, VariableLimitsAndOffsetMarks)
-{
-    ChartModel chart;
-    chart.series.resize(11);
-    const QList<double> data { 5, 5, 1, 2 };
-    const QList<double> ucl { 6, 4, 6, 6 };
-    for (int i = 0; i < 4; ++i) {
-        chart.series[0].add(data[i]);
-        chart.series[2].add(ucl[i]);
-    }
-    for (int line : { 1, 3, 7, 8, 9, 10 })
-        for (int i = 0; i < 4; ++i)
-            chart.series[line].add(line == 3 ? -100 : line == 1 ? 3 : line % 2 ? 100 : -100);
-    AppState state { QString() };
-    ScriptedPrompt prompt;
-    RuleEvaluation r = EvaluateAttributeRules(state, chart, false, prompt);
-    EXPECT_TRUE(r.completed);
-    EXPECT_TRUE(prompt.messages.isEmpty());
-    EXPECT_EQ(Labels(chart.series[5]), QStringList { "2:R1+" });
-    EXPECT_TRUE(r.timerEnabled);
-
-    // With constant limits the first UCL (6) holds for every point.
-    chart.series[5].clear();
-    r = EvaluateAttributeRules(state, chart, true, prompt);
-    EXPECT_FALSE(r.centreMarks);
-    EXPECT_TRUE(chart.series[5].points.isEmpty());
 }

@@ -66,25 +66,33 @@ TEST(RuleSetupFlags, OnlyValuesOf131CharactersCount)
     }
 }
 
-TEST(RuleSetupFlags, PiecesThatAreNotNumbersKeepTheirFlag)
+TEST(RuleSetupFlags, OnlyAOneSwitchesARuleOn)
 {
-    QStringList flags = RuleFlagsFromSetup(kDefaultRulesSetup); // flag 3 is "1"
-    const QString stored = StoredFrom("0", { { 3, "x" }, { 20, " " } });
+    // Every rule is on by default; a stored piece other than "1" switches its rule off.
+    QString allOn(kRuleFlagCount, '1');
+    const QStringList others { "x", "a", " ", "T", "-", "Y", "0", "5" };
+    QMap<int, QString> pieces;
+    for (int i = 0; i < others.size(); ++i)
+        pieces[3 * i] = others[i];
+    const QString stored = StoredFrom("1", pieces);
     ASSERT_EQ(stored.size(), kStoredRulesSetupLength);
-    EXPECT_EQ(ApplyStoredRulesSetup(flags, stored), kRuleFlagCount - 2);
-    EXPECT_EQ(flags[3], "1");
-    EXPECT_EQ(flags[20], "1");
-    EXPECT_EQ(flags[2], "0");
-    EXPECT_EQ(flags[21], "0");
+    QStringList flags = RuleFlagsFromSetup(allOn);
+    EXPECT_EQ(ApplyStoredRulesSetup(flags, stored), kRuleFlagCount);
+    const QString setup = RulesSetupFromFlags(flags);
+    for (int i = 0; i < kRuleFlagCount; ++i) {
+        const bool on = !pieces.contains(i);
+        EXPECT_EQ(RuleEnabled(setup, RuleGroup(i / 6), i % 6 + 1), on) << i << " " << stored[2 * i].toLatin1();
+        EXPECT_EQ(RuleFlagChecked(flags, i / 6, i % 6), on) << i;
+    }
 }
 
 TEST(RuleSetupFlags, UnevenPiecesNeverReachPastTheLastFlag)
 {
-    // 131 characters in 67 pieces: a long last piece, and the 67th piece numeric.
+    // 131 characters in 67 pieces: empty pieces, and the 67th piece numeric.
     const QString stored = "1" + QString(66, ',') + QString(64, '1');
     ASSERT_EQ(stored.size(), kStoredRulesSetupLength);
-    QStringList flags = RuleFlagsFromSetup(ClearedRulesSetup());
-    EXPECT_EQ(ApplyStoredRulesSetup(flags, stored), 1);
+    QStringList flags = RuleFlagsFromSetup(kDefaultRulesSetup);
+    EXPECT_EQ(ApplyStoredRulesSetup(flags, stored), kRuleFlagCount);
     EXPECT_EQ(flags.size(), kRuleFlagCount);
     EXPECT_EQ(flags[0], "1");
     EXPECT_EQ(RulesSetupFromFlags(flags), "1" + QString(65, '0'));
@@ -143,4 +151,7 @@ TEST(RuleSetup, TheStoredSetUpOverTheDefault)
     EXPECT_EQ(setup, RulesSetupFromFlags(flags));
     EXPECT_EQ(state.gRuleFlags, flags);
     EXPECT_FALSE(RuleEnabled(setup, RuleGroup::R1Upper, kColumnIndividual));
+    // A letter where the default has a rule on leaves it off for the engine too.
+    flags[1] = QStringLiteral("x");
+    EXPECT_FALSE(RuleEnabled(loaded(StoredRulesSetup(flags)), RuleGroup::R1Upper, kColumnXBar));
 }

@@ -25,7 +25,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHelpEvent>
@@ -34,6 +33,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -43,7 +43,6 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
-#include <vector>
 
 using namespace moldrin;
 using moldrin::test::ChooseWithMouse;
@@ -162,8 +161,6 @@ private Q_SLOTS:
     void promptFilter();
     void serialBoxSelectsOnFocus();
     void aboutAndSplash();
-    void stopLatencyMillionReadings();
-    void plotTimeMillionReadings();
     void customRangeDialog();
     void customOpensOneDialog();
     void rulesSetupDialog();
@@ -454,7 +451,7 @@ void FrmMainTest::plotWithLimitsZonesAndMarks()
     w.chkShowZoneABC->click();
     QCOMPARE(w.plotCount(), 2);
     QCOMPARE(s.prompt.texts(), QStringList());
-    const data::PlotOutcome& out = w.lastOutcome();
+    const VariablesPlotOutcome& out = w.lastOutcome();
     QVERIFY(out.plotted);
     QCOMPARE(out.pointCount, 200L);
     const ChartModel& chart = w.chart();
@@ -838,33 +835,61 @@ void FrmMainTest::iniLinks()
 
 void FrmMainTest::exportChart()
 {
-    Session s(mSettings);
-    QVERIFY(s.start(mDemo));
-    frmMain& w = *s.window;
+    // A home of the test's own: no pictures folder in it at first.
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const auto restoreHome = qScopeGuard([&] {
+        qputenv("HOME", oldHome);
+        oldConfig.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", oldConfig);
+    });
+    const QString home = mTemp.filePath("home"), exports = mTemp.filePath("exports");
+    QVERIFY(QDir().mkpath(home) && QDir().mkpath(exports));
+    qputenv("HOME", home.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home + "/.config").toLocal8Bit());
+
+    auto s = std::make_unique<Session>(mSettings);
+    QVERIFY(s->start(mDemo));
+    frmMain& w = *s->window;
     w.resize(1000, 700);
     w.chkShowZoneABC->click();
     QVERIFY(w.tmrRuleFlash->isActive());
     const QStringList header = w.chart().header;
-    const QString file = mTemp.filePath("export.png");
-    s.prompt.files.enqueue(file);
+    const QString file = QDir(exports).filePath("export.png");
+    s->prompt.files.enqueue(file);
     Click(w.cmdExport);
-    QCOMPARE(s.prompt.fileRequests.last().title, QString("Chart Export"));
-    QVERIFY(s.prompt.fileRequests.last().save);
+    QCOMPARE(s->prompt.fileRequests.last().title, QString("Chart Export"));
+    QVERIFY(s->prompt.fileRequests.last().save);
+    // The first export starts in the home folder (there is no pictures folder), not the configuration's.
+    QCOMPARE(s->prompt.fileRequests.last().fileName, QDir(home).filePath("*.png"));
     QVERIFY(QFileInfo(file).size() > 1000);
     QVERIFY(!w.tmrRuleFlash->isActive()); // the export stops the blinking
     QCOMPARE(w.chart().header, header);
     QVERIFY(w.cmdExport->Enabled());
-    // An existing file: No keeps it as it is.
+    // An existing file: No keeps it as it is. The dialog opened in the folder of the last export.
     QFile::resize(file, 10);
-    s.prompt.files.enqueue(file);
-    s.prompt.answers.enqueue(PromptAnswer::No);
+    s->prompt.files.enqueue(file);
+    s->prompt.answers.enqueue(PromptAnswer::No);
     Click(w.cmdExport);
-    QCOMPARE(s.prompt.texts().last(), QString("Overwrite the existing file?"));
+    QCOMPARE(s->prompt.fileRequests.last().fileName, QDir(exports).filePath("*.png"));
+    QCOMPARE(s->prompt.texts().last(), QString("Overwrite the existing file?"));
     QCOMPARE(QFileInfo(file).size(), 10);
     // A cancelled dialog writes nothing.
-    s.prompt.clear();
+    s->prompt.clear();
     Click(w.cmdExport);
-    QCOMPARE(s.prompt.texts(), QStringList());
+    QCOMPARE(s->prompt.texts(), QStringList());
+
+    // The folder is kept for the next start; a fresh user with a pictures folder starts there.
+    s.reset();
+    Session again(mSettings);
+    QVERIFY(again.start(mDemo));
+    again.window->chkShowZoneABC->click();
+    Click(again.window->cmdExport);
+    QCOMPARE(again.prompt.fileRequests.last().fileName, QDir(exports).filePath("*.png"));
+    QVERIFY(QDir().mkpath(home + "/Pictures"));
+    Session fresh(mTemp.filePath("settings-fresh-user"));
+    QVERIFY(fresh.start(mDemo));
+    fresh.window->chkShowZoneABC->click();
+    Click(fresh.window->cmdExport);
+    QCOMPARE(fresh.prompt.fileRequests.last().fileName, QDir(home + "/Pictures").filePath("*.png"));
 }
 
 void FrmMainTest::exitQuestion()
@@ -996,100 +1021,6 @@ void FrmMainTest::aboutAndSplash()
     QCOMPARE(splash.findChild<QLabel*>("lblVersion")->text(), "Moldrin Pro Version: " + VersionText());
     splash.ShowFor(10);
     QVERIFY(!splash.isVisible());
-}
-
-// Measures, does not assert a time: MOLDRIN_STOP_BENCH=1 runs it on 1,000,000 readings.
-void FrmMainTest::stopLatencyMillionReadings()
-{
-    if (qgetenv("MOLDRIN_STOP_BENCH").isEmpty())
-        QSKIP("set MOLDRIN_STOP_BENCH=1 (or to a folder generated with --units 1000000) to measure");
-    // A folder that already holds the generated configuration is used as it is.
-    QString dir = QString::fromLocal8Bit(qgetenv("MOLDRIN_STOP_BENCH"));
-    if (!QFileInfo::exists(QDir(dir).filePath("results.db"))) {
-        dir = mTemp.filePath("million");
-        QVERIFY(QDir().mkpath(dir));
-        QVERIFY(MakeDemo(dir, 1000000));
-    }
-    Session s(mSettings);
-    QVERIFY(s.start(dir));
-    frmMain& w = *s.window;
-    w.show();
-    // The event loop's turns during the plot: the widest gap between two ticks of a 50 ms timer shows
-    // how long the window went without repainting. Stop is clicked once the plot has read for a second.
-    QElapsedTimer plot;
-    qint64 lastTick = -1, widestGap = 0, firstTick = -1, stopAt = -1;
-    int ticks = 0;
-    QTimer ticker;
-    connect(&ticker, &QTimer::timeout, &w, [&] {
-        const qint64 now = plot.elapsed();
-        if (firstTick < 0)
-            firstTick = now;
-        if (lastTick >= 0)
-            widestGap = std::max(widestGap, now - lastTick);
-        lastTick = now;
-        ++ticks;
-        if (stopAt < 0 && now - firstTick > 1000 && w.cmdPlotChart->Caption() == QLatin1String("Stop Plot")) {
-            stopAt = now;
-            s.prompt.answers.enqueue(PromptAnswer::Yes);
-            Click(w.cmdPlotChart);
-        }
-    });
-    ticker.start(50);
-    plot.start();
-    w.cmdPlotChart_Click();
-    const qint64 total = plot.elapsed();
-    ticker.stop();
-    QVERIFY(w.lastOutcome().stopped);
-    qInfo("1,000,000 readings: first turn of the event loop after %lld ms (statement opened), %d turns, widest "
-          "gap after that %lld ms; Stop confirmed at %lld ms after %ld subgroups, loader returned %lld ms later",
-        firstTick, ticks, widestGap, stopAt, w.lastOutcome().pointCount, w.lastStopLatencyMs());
-    qInfo("plot call ended at %lld ms", total);
-    QElapsedTimer r;
-    r.start();
-    w.chartView()->render(w.chart());
-    w.chartView()->replot();
-    qInfo("one render of the stopped chart: %lld ms", r.elapsed());
-}
-
-// Measures, does not assert a time: MOLDRIN_PLOT_BENCH=FOLDER (a configuration generated with --units
-// 1000000) times Start Plot to the drawn chart of the first parameter, X-Bar-R of 5 with zones for every
-// test ID (MOLDRIN_PLOT_BENCH_CHART names another chart type), as moldrin-report plots it: one plot
-// unmeasured, then five, each time and the median printed.
-void FrmMainTest::plotTimeMillionReadings()
-{
-    const QString dir = QString::fromLocal8Bit(qgetenv("MOLDRIN_PLOT_BENCH"));
-    if (dir.isEmpty())
-        QSKIP("set MOLDRIN_PLOT_BENCH to a folder generated with --units 1000000 to measure");
-    QVERIFY(QFileInfo::exists(QDir(dir).filePath("results.db")));
-    const QString chartType = qEnvironmentVariable("MOLDRIN_PLOT_BENCH_CHART", QStringLiteral("X-Bar-R"));
-    Session s(mSettings);
-    QVERIFY(s.start(dir));
-    frmMain& w = *s.window;
-    w.show();
-    w.cboSelectChart->setCurrentText(chartType);
-    if (chartType != kChartIndividualMR)
-        w.cboXBarSize->setCurrentText(QStringLiteral("5"));
-    w.cboTestID->setCurrentText(data::kAllItem);
-    w.chkShowZoneABC->setChecked(true);
-    QCOMPARE(w.cboSelectChart->currentText(), chartType);
-    QCOMPARE(w.cboTestID->currentText(), data::kAllItem);
-    std::vector<qint64> times;
-    for (int run = 0; run <= 5; ++run) {
-        QElapsedTimer clock;
-        clock.start();
-        w.cmdPlotChart_Click();
-        QApplication::processEvents();
-        w.chartView()->repaint();
-        const qint64 ms = clock.elapsed();
-        QVERIFY(w.lastOutcome().plotted);
-        QCOMPARE(s.prompt.texts(), QStringList());
-        if (run > 0)
-            times.push_back(ms);
-        qInfo("%s, %ld readings, %ld points: Start Plot to the drawn chart %lld ms%s", qPrintable(chartType),
-            w.lastOutcome().records, w.lastOutcome().pointCount, ms, run == 0 ? " (not counted)" : "");
-    }
-    std::sort(times.begin(), times.end());
-    qInfo("median of %zu: %lld ms", times.size(), times[times.size() / 2]);
 }
 
 void FrmMainTest::customRangeDialog()

@@ -119,7 +119,8 @@ TEST_F(Settings, RulesSetupNeedsExactly131Characters)
     ASSERT_EQ(state.gRulesSetup.size(), 66);
     EXPECT_EQ(state.gRulesSetup.mid(2), custom.mid(2)); // nothing shifted
     EXPECT_EQ(state.gRulesSetup[0], QChar('1')); // "10" sets its first character
-    EXPECT_EQ(state.gRulesSetup[1], kDefaultRulesSetup[1]); // an empty piece changes nothing
+    EXPECT_EQ(kDefaultRulesSetup[1], QChar('1'));
+    EXPECT_EQ(state.gRulesSetup[1], QChar('0')); // an empty piece is no "1": its rule is off
 }
 
 TEST_F(Settings, SaveWritesNineteenValuesInOrderAndReadsBack)

@@ -23,13 +23,11 @@ QString Sp(int n)
 struct Plot {
     ChartModel chart = BuildVariablesChartTemplate();
     LimitInputs in;
-    ScriptedPrompt prompt;
 
     Plot(const QString& type, int n, double centre, double variation, int points = 4)
     {
         in.chartType = type;
         in.sampleSize = n;
-        in.chartTitle = "Prod Par";
         in.stat.XDoubleBar = centre;
         in.stat.AverageVariation = variation;
         in.stat.IsSubgroupChart = type != kChartIndividualMR;
@@ -42,7 +40,14 @@ struct Plot {
             chart.series[kSeriesRange].add(variation * i);
         }
     }
-    ControlLimits draw() { return DrawControlLimits(chart, in, prompt); }
+    // The limits computed and, where they could be, drawn.
+    ControlLimits draw()
+    {
+        const ControlLimits r = ComputeControlLimits(in);
+        if (r.completed)
+            FillControlLimits(chart, r);
+        return r;
+    }
     const ChartSeries& line(int i) const { return chart.series[i]; }
 };
 
@@ -64,7 +69,7 @@ TEST(ControlLimits, XBarRWithoutZones)
     Plot p(kChartXBarR, 5, 10, 2);
     const ControlLimits r = p.draw();
     ASSERT_TRUE(r.completed);
-    EXPECT_TRUE(p.prompt.messages.isEmpty());
+    EXPECT_TRUE(r.failure.isEmpty());
     EXPECT_DOUBLE_EQ(r.UCLCentre.value(), 11.1536);
     EXPECT_DOUBLE_EQ(r.LCLCentre.value(), 8.8464);
     EXPECT_DOUBLE_EQ(r.UCLVar.value(), 4.2288);
@@ -88,7 +93,6 @@ TEST(ControlLimits, XBarRWithoutZones)
 
     EXPECT_DOUBLE_EQ(p.chart.left.increment, 3.0 / 4);
     EXPECT_DOUBLE_EQ(p.chart.custom0.increment, 6.0 / 4);
-    EXPECT_EQ(p.chart.header, QStringList { "Prod Par Control Chart Page 1 of 1" });
 }
 
 TEST(ControlLimits, StatisticsPanel)
@@ -243,19 +247,46 @@ TEST(ControlLimits, ZeroSpreadMovesTheLimitMarksApart)
     EXPECT_DOUBLE_EQ(p.line(10).points[0].y, 10);
 }
 
-TEST(ControlLimits, FailuresStopWithAMessage)
+TEST(ControlLimits, FailuresAreReturnedWithoutLines)
 {
     Plot big(kChartXBarR, 26, 10, 2);
-    EXPECT_FALSE(big.draw().completed);
+    const ControlLimits b = big.draw();
+    EXPECT_FALSE(b.completed);
+    EXPECT_EQ(b.failure, "Subscript out of range!");
+    EXPECT_TRUE(b.lines.empty() && b.panelValues.isEmpty());
     EXPECT_EQ(big.chart.seriesCount(), 9);
     Plot median(kChartMedianR, 12, 10, 2);
-    EXPECT_FALSE(median.draw().completed);
+    EXPECT_EQ(median.draw().failure, "Subscript out of range!");
     Plot text(kChartXBarR, 5, 10, 2);
     text.in.stat.XDoubleBar = Figure::na();
-    EXPECT_FALSE(text.draw().completed);
-    EXPECT_EQ(big.prompt.texts(), QStringList { "Subscript out of range!" });
-    EXPECT_EQ(median.prompt.texts(), QStringList { "Subscript out of range!" });
-    EXPECT_EQ(text.prompt.texts(), QStringList { "Type mismatch!" });
+    EXPECT_EQ(text.draw().failure, "Type mismatch!");
+    Plot noSigma(kChartIndividualMR, 2, 10, 2);
+    noSigma.in.stat.EstSigma = Figure();
+    EXPECT_EQ(noSigma.draw().failure, "Type mismatch!");
+}
+
+TEST(ControlLimits, TheRulesCompareWithTheDrawnLines)
+{
+    // Each chart's rule lines are the y of its lines of the same role, the variation chart's lower zone
+    // lines at 0 where they are drawn there.
+    Plot p(kChartXBarR, 2, 10, 2);
+    p.in.showZones = true;
+    const ControlLimits r = p.draw();
+    ASSERT_EQ(r.lines.size(), 14u);
+    for (const LimitLine& line : r.lines) {
+        const ZoneLines& z = line.chart == LimitChart::Centre ? r.centre : r.variation;
+        const double expected = line.role == LineRole::CL ? z.centre
+            : line.role == LineRole::LCL                  ? z.lcl
+            : line.role == LineRole::UCL                  ? z.ucl
+            : line.role == LineRole::UpperB               ? z.upperB
+            : line.role == LineRole::LowerB               ? z.lowerB
+            : line.role == LineRole::UpperC               ? z.upperC
+                                                          : z.lowerC;
+        EXPECT_EQ(line.y, expected) << int(line.chart) << " " << int(line.role);
+    }
+    EXPECT_EQ(r.variation.lowerB, 0);
+    EXPECT_GT(r.variation.lowerC, 0);
+    EXPECT_DOUBLE_EQ(r.centre.ucl, r.UCLCentre.value());
 }
 
 TEST(ControlLimits, AddLimitLineSeriesPlacesTheClone)

@@ -66,10 +66,9 @@ void frmAttributeChart::PlotChart()
         const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         const bool zones = ui.chkShowZoneABC->isChecked();
         mLastOutcome = PlotAttributeChart(mState, mChart, mSelection, mKind, zones, plotHost());
-        if (mLastOutcome.plotted) {
-            ui.lblSPCParameter->setText(mLastOutcome.result.CaptionText());
-            ui.lblSPCParameter1->setText(mLastOutcome.result.ValueText());
-        }
+        // Figures beside an empty chart would be the previous plot's: a plot that drew nothing clears them.
+        ui.lblSPCParameter->setText(mLastOutcome.result.CaptionText());
+        ui.lblSPCParameter1->setText(mLastOutcome.result.ValueText());
         if (zones && mLastOutcome.plotted)
             StartRuleFlash(mLastOutcome.rules.timerEnabled);
     }

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 
 namespace moldrin::data
 {
@@ -42,6 +43,98 @@ QStringList MergeTesters(QStringList testers)
 
 } // namespace
 
+namespace
+{
+
+// How opening the source ended: opened, refused with a message already given, or failed in the engine.
+struct Opened {
+    bool ok = false;
+    Status error;
+};
+
+Opened Reopen(Connection& connection, SourceKind kind, const IniDatabase& values)
+{
+    if (connection.State() == ObjectState::Open)
+        connection.Close();
+    return { false, connection.Open(BuildConnectionString(kind, values)) };
+}
+
+// The file kinds: the file named in ATE.INI, relative names taken from the configuration folder, letter case
+// as on Windows. Not opened (and no message) when a file of that name lies in the configuration folder but
+// not at the named path: as the original did, the server branches follow.
+std::optional<Opened> OpenFile(
+    SourceKind kind, const IniDatabase& values, AppState& state, Connection& connection, Prompt& prompt)
+{
+    IniDatabase resolved = values;
+    resolved.DatabaseName = ConfigFilePath(state.gINIPath, values.DatabaseName);
+    if (QFileInfo(resolved.DatabaseName).isFile()) {
+        Opened o = Reopen(connection, kind, resolved);
+        if (o.error)
+            return o;
+        state.gDataSourceKind = KindName(kind);
+        if (kind == SourceKind::Excel)
+            state.gTableName = u'[' + values.TableName + QStringLiteral("$]");
+        return Opened { true, {} };
+    }
+    if (QFileInfo(ConfigFilePath(state.gINIPath, LastComponent(values.DatabaseName))).isFile())
+        return std::nullopt;
+    prompt.warn(
+        (kind == SourceKind::Excel ? QStringLiteral("Not found Excel file ") : QStringLiteral("Not found Database "))
+        + values.DatabaseName + u'!');
+    return Opened {};
+}
+
+// An ODBC data source, else SQL Server (which needs a user and a server name).
+Opened OpenServer(const IniDatabase& values, AppState& state, Connection& connection, Prompt& prompt)
+{
+    if (!values.DataSourceName.isEmpty()) {
+        Opened o = Reopen(connection, SourceKind::Odbc, values);
+        if (o.error)
+            return o;
+        state.gDataSourceKind = QStringLiteral("ODBC");
+        return { true, {} };
+    }
+    if (values.UserName.isEmpty()) {
+        prompt.warn(QStringLiteral("Not found user name in section Database and key UserName (ATE.INI)!"));
+        return {};
+    }
+    if (values.ServerName.isEmpty()) {
+        prompt.warn(QStringLiteral("Not found server name in section Database and key ServerName (ATE.INI)!"));
+        return {};
+    }
+    Opened o = Reopen(connection, SourceKind::SqlServer, values);
+    if (o.error)
+        return o;
+    state.gDataSourceKind = QStringLiteral("MSSQL");
+    return { true, {} };
+}
+
+// The tester list's items in statement order, without nulls and empty texts.
+Status ReadTesters(const AppState& state, Connection& connection, QStringList& testers)
+{
+    Recordset rs;
+    const QString sql = QStringLiteral("SELECT ") + state.gColATEID + QStringLiteral(" AS ATEx FROM ")
+        + state.gTableName + QStringLiteral(" GROUP BY ") + state.gColATEID + QStringLiteral(" ORDER BY ")
+        + state.gColATEID + u';';
+    if (Status s = rs.Open(sql, connection, Recordset::Count::Skip))
+        return s;
+    while (!rs.Eof()) {
+        const Recordset::FieldResult field = rs.Fields(QStringLiteral("ATEx"));
+        if (field.error)
+            return field.error;
+        if (!field.value.isNull()) {
+            const QString text = field.value.toString();
+            if (!text.isEmpty())
+                testers << text;
+        }
+        if (Status s = rs.MoveNext())
+            return s;
+    }
+    return {};
+}
+
+} // namespace
+
 ConnectResult ConnectDataSource(const QString& product, const IniDatabase& values, AppState& state, Prompt& prompt)
 {
     ConnectResult result;
@@ -62,6 +155,13 @@ ConnectResult ConnectDataSource(const QString& product, const IniDatabase& value
             + QStringLiteral(" and key TableName (PRODUCTS.INI)!"));
         return result;
     }
+    // A worksheet's name is bracketed with its '$': it must be a plain name there.
+    if (!IsTableOrColumnName(values.TableName)
+        || (KindOf(values) == SourceKind::Excel && values.TableName.contains(u'['))) {
+        state.gTableName.clear();
+        prompt.warn(NotANameMessage(product, QStringLiteral("TableName"), values.TableName));
+        return result;
+    }
 
     auto trap = [&](const DataError& error) {
         if (error.number == kErrUnspecified) {
@@ -78,73 +178,19 @@ ConnectResult ConnectDataSource(const QString& product, const IniDatabase& value
         return result;
     };
 
-    SourceKind kind = KindOf(values);
-    bool opened = false;
-    if (kind == SourceKind::Access || kind == SourceKind::Excel || kind == SourceKind::SQLite) {
-        // The file named in ATE.INI, relative names taken from the configuration folder, letter case as
-        // on Windows.
-        IniDatabase resolved = values;
-        resolved.DatabaseName = ConfigFilePath(state.gINIPath, values.DatabaseName);
-        if (QFileInfo(resolved.DatabaseName).isFile()) {
-            if (connection.State() == ObjectState::Open)
-                connection.Close();
-            if (Status s = connection.Open(BuildConnectionString(kind, resolved)))
-                return trap(*s);
-            state.gDataSourceKind = KindName(kind);
-            if (kind == SourceKind::Excel)
-                state.gTableName = u'[' + values.TableName + QStringLiteral("$]");
-            opened = true;
-        } else if (!QFileInfo(ConfigFilePath(state.gINIPath, LastComponent(values.DatabaseName))).isFile()) {
-            prompt.warn((kind == SourceKind::Excel ? QStringLiteral("Not found Excel file ")
-                                                   : QStringLiteral("Not found Database "))
-                + values.DatabaseName + u'!');
-            return result;
-        }
-        // Otherwise a file of that name lies in the configuration folder but not at the named path:
-        // as the original did, go on with the server branches below.
-    }
-    if (!opened) {
-        if (!values.DataSourceName.isEmpty()) {
-            if (connection.State() == ObjectState::Open)
-                connection.Close();
-            if (Status s = connection.Open(BuildConnectionString(SourceKind::Odbc, values)))
-                return trap(*s);
-            state.gDataSourceKind = QStringLiteral("ODBC");
-        } else {
-            if (values.UserName.isEmpty()) {
-                prompt.warn(QStringLiteral("Not found user name in section Database and key UserName (ATE.INI)!"));
-                return result;
-            }
-            if (values.ServerName.isEmpty()) {
-                prompt.warn(QStringLiteral("Not found server name in section Database and key ServerName (ATE.INI)!"));
-                return result;
-            }
-            if (connection.State() == ObjectState::Open)
-                connection.Close();
-            if (Status s = connection.Open(BuildConnectionString(SourceKind::SqlServer, values)))
-                return trap(*s);
-            state.gDataSourceKind = QStringLiteral("MSSQL");
-        }
-    }
+    const SourceKind kind = KindOf(values);
+    std::optional<Opened> opened;
+    if (kind == SourceKind::Access || kind == SourceKind::Excel || kind == SourceKind::SQLite)
+        opened = OpenFile(kind, values, state, connection, prompt);
+    if (!opened)
+        opened = OpenServer(values, state, connection, prompt);
+    if (opened->error)
+        return trap(*opened->error);
+    if (!opened->ok)
+        return result;
 
-    Recordset rs;
-    const QString sql = QStringLiteral("SELECT ") + state.gColATEID + QStringLiteral(" AS ATEx FROM ")
-        + state.gTableName + QStringLiteral(" GROUP BY ") + state.gColATEID + QStringLiteral(" ORDER BY ")
-        + state.gColATEID + u';';
-    if (Status s = rs.Open(sql, connection, Recordset::Count::Skip))
+    if (Status s = ReadTesters(state, connection, result.testers))
         return trap(*s);
-    while (!rs.Eof()) {
-        const Recordset::FieldResult field = rs.Fields(QStringLiteral("ATEx"));
-        if (field.error)
-            return trap(*field.error);
-        if (!field.value.isNull()) {
-            const QString text = field.value.toString();
-            if (!text.isEmpty())
-                result.testers << text;
-        }
-        if (Status s = rs.MoveNext())
-            return trap(*s);
-    }
     result.testers = MergeTesters(result.testers);
     result.testers << kAll;
     result.selected = kAll;
@@ -153,7 +199,6 @@ ConnectResult ConnectDataSource(const QString& product, const IniDatabase& value
         if (!saved.isEmpty() && tester.compare(saved, Qt::CaseInsensitive) == 0)
             result.selected = tester;
     }
-    rs.Close();
     result.ok = true;
     return result;
 }

@@ -4,6 +4,7 @@
 #include "data/access/connectionstring.h"
 #include "data/access/dataerror.h"
 #include "data/access/statementadapter.h"
+#include "data/access/values.h"
 
 #include <QDateTime>
 #include <QSqlError>
@@ -46,12 +47,17 @@ public:
     // ODBC: the engine's SQL_DBMS_NAME ("SQLite", "PostgreSQL", ...); else the engine name.
     const QString& DbmsName() const { return mDbms; }
 
+    // Opens the data source again with the string of the last Open (after the server went away). The
+    // progress callback stays.
+    Status Reconnect();
+
+    // Why no statement may run on this connection: the engine reports that its session can write although
+    // the program made it read-only. Empty when statements may run.
+    Status SessionRefusal() const { return mWritableSession; }
+
     // For the recordset.
     QString connectionName() const { return mName; }
     const Schema& schema() const { return mSchema; }
-    // The SQLite ODBC driver, reading row by row, reports no type for computed columns (MAX(...)) and
-    // hands their numbers over as text.
-    bool numbersMayComeAsText() const { return mNumbersAsText; }
     DataError engineError(const QSqlError& error, bool duringFetch) const;
 
     // While a statement runs on an SQLite engine (files, loaded Access and Excel tables), `callback` is
@@ -66,7 +72,10 @@ private:
     Status openOdbc(const ParsedConnectionString& parsed);
     Status openSqlServer(const ParsedConnectionString& parsed);
     Status openOdbcString(const QString& odbcString);
+    void dropEngine();
     Status finishOpen();
+    Status makeSessionReadOnly();
+    void readSchema();
     QString mName;
     bool mOpen = false;
     SourceKind mKind = SourceKind::SQLite;
@@ -75,7 +84,8 @@ private:
     QString mEngine; // "SQLITE", "ODBC"
     QString mPassword;
     Schema mSchema;
-    bool mNumbersAsText = false;
+    QString mConnectionString;
+    Status mWritableSession;
     std::function<bool()> mProgress;
     friend class Recordset;
     std::vector<Recordset*> mRecordsets; // open on this connection
@@ -97,6 +107,9 @@ public:
     void Close();
 
     long RecordCount() const { return mCount; }
+    // Counted with RecordCount: the rows the statement's other conditions select but its time range cannot,
+    // because their time is stored as something that is no time (SQLite text such as "n/a"). 0 elsewhere.
+    long UnreadableTimes() const { return mUnreadableTimes; }
     // "EOF" is a macro of the C library, hence the name.
     bool Eof() const { return mEof; }
     Status MoveNext();
@@ -126,38 +139,17 @@ public:
     QStringList FieldNames() const;
 
 private:
+    Status run(Connection& connection, const AdaptedStatement& adapted, Count count);
     Status execute();
     Connection* mConnection = nullptr;
     QString mSql; // adapted
+    QStringList mParameters; // the values of its '?'
+
     std::unique_ptr<class RowCursor> mCursor;
     QStringList mNames;
     long mCount = 0;
+    long mUnreadableTimes = 0;
     bool mEof = true;
 };
-
-// Dates are wall-clock times as the source stores them. They are carried with the UTC time spec so that
-// no time-zone rule applies: no daylight-saving gap shifts a stored time, and no zone data is consulted.
-QDateTime WallClock(QDate day, QTime time);
-// A wall-clock time by its parts, as stored: no calendar or time-zone work for each value read.
-struct WallTime {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
-    QDateTime toDateTime() const
-    {
-        return WallClock(QDate(year, month, day), QTime(hour, minute, second, millisecond));
-    }
-};
-// "yyyy-MM-dd", "yyyy-MM-dd HH:mm", "yyyy-MM-dd HH:mm:ss" or that with a fraction of a second, 'T' in
-// place of the blank as well, as a wall-clock date; nothing for any other text or an invalid date.
-std::optional<QDateTime> ParseIsoDateTime(QStringView text);
-std::optional<WallTime> ParseIsoWallTime(std::string_view text);
-
-// The number SQLite wrote as this text: an integer, or a real number to 15 significant digits with a
-// decimal point ("5.0", "1.0e+20"). Nothing for any other text ("4711.50", "1E5", "00123").
-std::optional<double> SqliteNumberText(const QString& text);
-
-// Converts an engine value to the component's value kinds (number, date, text, null). With
-// `textNumbers` (a column the engine hands over as text without a type), a number SQLite wrote as text
-// is a number.
-QVariant NormalizeValue(const QVariant& raw, bool textNumbers = false);
 
 } // namespace moldrin::data

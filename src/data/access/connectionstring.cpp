@@ -151,7 +151,7 @@ QString OdbcDriverString(const ParsedConnectionString& p)
     AddKey(s, "UID", p.value(QStringLiteral("UID")));
     AddKey(s, "PWD", p.value(QStringLiteral("PWD")));
     AddKey(s, "DATABASE", p.value(QStringLiteral("Database")));
-    return s + u';';
+    return s;
 }
 
 QString SqlServerDriverString(const ParsedConnectionString& p, const QString& driver)

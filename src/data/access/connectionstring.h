@@ -45,7 +45,8 @@ ParsedConnectionString ParseConnectionString(const QString& text);
 bool KindFromConnectionString(const ParsedConnectionString& parsed, SourceKind* kind);
 
 // The driver-manager string for the ODBC kind: "<DSN>;UID=..;PWD=..;DATABASE=.." with empty keys left
-// out (an empty key would override the DSN's own value). QODBC itself puts "DSN=" in front.
+// out (an empty key would override the DSN's own value). QODBC itself puts "DSN=" in front. No ';' ends it:
+// the MariaDB driver, given the string through Qt, cannot parse one there.
 QString OdbcDriverString(const ParsedConnectionString& parsed);
 
 // The driver-manager string for the SQL Server kind over `driver` (FreeTDS): "server" may be "host,port"

@@ -34,9 +34,13 @@ inline constexpr long kErrConnect = -2147217843L;
 inline constexpr long kErrCommand = -2147217900L;
 inline constexpr long kErrInterrupted = 3712L;
 
+// The failure to open a data source whose engine or driver is missing.
+inline const QString kNotFoundProvider = QStringLiteral("Provider cannot be found. It may not be properly installed.");
+
 struct DataError {
     long number = 0;
     QString description;
+    bool connectionLost = false; // the engine lost its connection to the server
 };
 
 // Empty on success.
@@ -45,6 +49,10 @@ using Status = std::optional<DataError>;
 // Maps an engine's native code / SQLSTATE and text onto the numbers above. `engine` is "SQLITE",
 // "POSTGRESQL", "ODBC"; `duringFetch` marks a failure after the statement had returned rows.
 long ClassifyError(const QString& engine, const QString& nativeCode, const QString& text, bool duringFetch);
+
+// True when the error says that the connection to the server is gone (SQLSTATE class 08, PostgreSQL's
+// 57P01 to 57P03 when the server shuts down, or the drivers' texts for a dropped link).
+bool IsConnectionLost(const QString& nativeCode, const QString& text);
 
 // Removes every occurrence of the password (and any "PWD=..." / "Password=..." value) from a text.
 QString ScrubPassword(QString text, const QString& password);

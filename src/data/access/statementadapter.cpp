@@ -106,37 +106,6 @@ const QLocale& English()
     return english;
 }
 
-// The month of a month name: the locale the query builder writes with first, then English, then any
-// locale in which the name means one month only.
-int MonthOfName(const QString& name)
-{
-    const QString key = name.trimmed().toCaseFolded();
-    if (key.isEmpty())
-        return 0;
-    for (const QLocale& locale : { QLocale(), English() }) {
-        for (int m = 1; m <= 12; ++m) {
-            if (locale.monthName(m, QLocale::ShortFormat).toCaseFolded() == key
-                || locale.monthName(m, QLocale::LongFormat).toCaseFolded() == key)
-                return m;
-        }
-    }
-    static const QHash<QString, int> anyLocale = [] {
-        QHash<QString, int> table;
-        const auto locales = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
-        for (const QLocale& locale : locales) {
-            for (int m = 1; m <= 12; ++m) {
-                for (const auto format : { QLocale::ShortFormat, QLocale::LongFormat }) {
-                    const QString k = locale.monthName(m, format).toCaseFolded();
-                    const auto found = table.constFind(k);
-                    table.insert(k, found == table.constEnd() || *found == m ? m : 0); // 0: months differ
-                }
-            }
-        }
-        return table;
-    }();
-    return anyLocale.value(key, 0);
-}
-
 // A literal's text without its delimiters (a doubled quote read as one).
 QString LiteralBody(const QString& s, const Token& t)
 {
@@ -159,23 +128,14 @@ QString Quoted(const QString& text)
     return u'\'' + text + u'\'';
 }
 
-QString IsoDay(const QDate& day)
-{
-    return day.toString(QStringLiteral("yyyy-MM-dd"));
-}
-QString IsoTime(const QTime& time)
-{
-    return time.toString(QStringLiteral("HH:mm:ss"));
-}
-
 // The start of a range: the day alone at midnight, so that a stamp stored as a date alone is inside.
 QString IsoStart(const DateLiteral& d)
 {
-    return d.time == QTime(0, 0) ? IsoDay(d.day) : IsoDay(d.day) + u' ' + IsoTime(d.time);
+    return d.time == QTime(0, 0) ? IsoDateText(d.day) : IsoDateTimeText(d.day, d.time);
 }
 QString IsoEnd(const DateLiteral& d)
 {
-    return IsoDay(d.day) + u' ' + IsoTime(d.time);
+    return IsoDateTimeText(d.day, d.time);
 }
 
 // The literal as the builder writes it, with the English month name SQL Server reads in any language.
@@ -214,10 +174,21 @@ public:
         mTable = StatementTable();
         for (mAt = 0; mAt < mTokens.size(); ++mAt) {
             if (Status error = Step())
-                return { {}, error };
+                return { {}, {}, error, {}, {} };
         }
         EndChain();
-        return { mOut, {} };
+        if (mWhereEnd < 0) {
+            mWhereEnd = mOut.size();
+            while (mWhereEnd > 0 && (mOut[mWhereEnd - 1].isSpace() || mOut[mWhereEnd - 1] == u';'))
+                --mWhereEnd;
+            mParametersInWhere = mParameters.size() - mParametersBeforeFrom;
+        }
+        AdaptedStatement adapted { {}, mParameters, {}, UnreadableTimes(), {} };
+        if (!adapted.unreadableTimes.isEmpty())
+            adapted.unreadableParameters = mParameters.mid(mParametersBeforeFrom, mParametersInWhere);
+        BreakTies();
+        adapted.sql = mOut;
+        return adapted;
     }
 
 private:
@@ -253,11 +224,14 @@ private:
             inner.replace(QStringLiteral("\"\""), QStringLiteral("\""));
         return inner.toLower();
     }
+    // Engines that quote names their own way: with '"' (PostgreSQL) or '`' (MySQL, MariaDB).
+    bool QuotesNames() const { return mDialect == Dialect::PostgreSQL || mDialect == Dialect::MySQL; }
     QString QuoteName(const QString& name) const
     {
+        const QChar quote = mDialect == Dialect::MySQL ? u'`' : u'"';
         QString actual = mSchema.names.value(name.toLower(), name);
-        actual.replace(u'"', QStringLiteral("\"\""));
-        return u'"' + actual + u'"';
+        actual.replace(quote, QString(2, quote));
+        return quote + actual + quote;
     }
 
     // The first name after a FROM outside parentheses: the table the statement reads.
@@ -284,6 +258,8 @@ private:
         if (mChain.Valid() && mDialect == Dialect::SQLite && (mClause == Clause::GroupBy || mClause == Clause::OrderBy)
             && !mTimeKey.isEmpty() && mChain.key == mTimeKey)
             Wrap(mChain, QStringLiteral("julianday("), QStringLiteral(")"));
+        if (mChain.Valid())
+            mLastChain = mChain;
         mChain = {};
         mAfterDot = false;
     }
@@ -311,7 +287,7 @@ private:
         }
         case Tok::String:
             EndChain();
-            mOut += Text(t);
+            String(t);
             return {};
         case Tok::Punct:
             return Punct(t);
@@ -332,6 +308,24 @@ private:
         return {};
     }
 
+    // A text literal reaches the engine as a bound value; an unterminated one is left for the engine to reject.
+    void String(const Token& t) { mOut += t.closed ? Value(t) : Text(t); }
+
+    // A text literal's value for the engine: '?' with the value bound, or where the engine's driver cannot
+    // bind, the value quoted by the rules the engine applies (a quote doubled; a backslash doubled where the
+    // engine reads it as an escape).
+    QString Value(const Token& t)
+    {
+        QString body = LiteralBody(mText, t);
+        if (mSchema.literals == Literals::Bound) {
+            mParameters << body;
+            return QStringLiteral("?");
+        }
+        if (mSchema.literals == Literals::QuotedBackslashEscapes)
+            body.replace(u'\\', QStringLiteral("\\\\"));
+        return u'\'' + body.replace(u'\'', QStringLiteral("''")) + u'\'';
+    }
+
     void Name(const Token& t)
     {
         if (t.kind == Tok::Word && mDepth == 0 && mLastWord == u"AS" && mDialect == Dialect::PostgreSQL) {
@@ -345,7 +339,7 @@ private:
             EndChain();
             mChain.start = mOut.size();
         }
-        if (mDialect != Dialect::PostgreSQL || t.kind == Tok::Ident)
+        if (!QuotesNames() || t.kind == Tok::Ident)
             mOut += Text(t);
         else if (t.kind == Tok::Bracket)
             mOut += QuoteName(mText.mid(t.from + 1, t.to - t.from - 2));
@@ -369,6 +363,12 @@ private:
         const NameChain operand = mChain.Valid() && !mAfterDot ? mChain : NameChain {};
         EndChain();
         mLastWord.clear();
+        if (p == u"," && mDepth == 0 && mClause == Clause::Select) {
+            EndSelectItem();
+            mOut += p;
+            mItemStart = mOut.size();
+            return {};
+        }
         if (p == u"(")
             ++mDepth;
         else if (p == u")")
@@ -389,19 +389,32 @@ private:
         return {};
     }
 
-    // `column = 'text'`: equal without regard to letter case, as Jet and SQL Server compare.
+    // `column = 'text'`: equal without regard to letter case, as Jet and SQL Server compare, letters outside
+    // ASCII too ("ÉCLAIR" is "éclair", "STRASSE" is "straße"). SQLite compares with the collation the
+    // connection registers; the servers compare both sides in one folded form.
     void CompareText(const NameChain& operand, const QString& op, std::size_t literal)
     {
-        const QString value = Text(mTokens[literal]);
-        if (mDialect == Dialect::SQLite) {
-            mOut += op + Gap(mAt, literal) + value + QStringLiteral(" COLLATE NOCASE");
-        } else if (mDialect == Dialect::PostgreSQL && mSchema.textColumns.contains(mTable + u'.' + operand.column)) {
-            Wrap(operand, QStringLiteral("lower("), QStringLiteral(")"));
-            mOut += op + Gap(mAt, literal) + QStringLiteral("lower(") + value + u')';
-        } else {
-            mOut += op + Gap(mAt, literal) + value;
-        }
+        const QString compare = op + Gap(mAt, literal);
+        const QString value = Value(mTokens[literal]);
         mAt = literal;
+        if (mDialect == Dialect::SQLite) {
+            mOut += compare + value + QStringLiteral(" COLLATE ") + QLatin1String(kFoldedCollation);
+            return;
+        }
+        if (!QuotesNames() || !mSchema.textColumns.contains(mTable + u'.' + operand.column)) {
+            mOut += compare + value;
+            return;
+        }
+        // Upper case first, so that a letter with two lower forms (σ, ς) folds to one; ß as "ss", as the
+        // program's capitals write it. MySQL's case mappings know no capital ẞ, and its collations take "e"
+        // for "é": the folded texts are compared as UTF-8 bytes there.
+        const bool mysql = mDialect == Dialect::MySQL;
+        const QString before = mysql ? QStringLiteral("CAST(REPLACE(REPLACE(LOWER(UPPER(CONVERT(")
+                                     : QStringLiteral("replace(lower(upper(");
+        const QString after = mysql ? QStringLiteral(" USING utf8mb4))), 'ß', 'ss'), 'ẞ', 'ss') AS BINARY)")
+                                    : QStringLiteral(")), 'ß', 'ss')");
+        Wrap(operand, before, after);
+        mOut += compare + before + value + after;
     }
 
     Status Keyword(const Token& t)
@@ -412,6 +425,20 @@ private:
         EndChain();
         if (upper == u"BETWEEN")
             return Between(operand);
+        if (mDepth == 0 && upper == u"FROM" && mFromAt < 0) {
+            mFromAt = mOut.size();
+            mParametersBeforeFrom = mParameters.size();
+        }
+        if (mDepth == 0 && (upper == u"GROUP" || upper == u"ORDER") && mWhereEnd < 0) {
+            mWhereEnd = mOut.size();
+            mParametersInWhere = mParameters.size() - mParametersBeforeFrom;
+        }
+        if ((upper == u"AS" || upper == u"FROM") && mDepth == 0 && mClause == Clause::Select)
+            EndSelectItem();
+        if (upper == u"BY" && mLastWord == u"ORDER" && mDepth == 0)
+            mOrderAt = mOut.size() + word.size();
+        if (upper == u"SELECT" && mDepth == 0 && mItems.empty())
+            mItemStart = mOut.size() + word.size();
         if (upper == u"SELECT")
             mClause = Clause::Select;
         else if (upper == u"FROM" && mDepth == 0)
@@ -425,6 +452,55 @@ private:
         mOut += mDialect == Dialect::PostgreSQL && upper == u"LIKE" ? QStringLiteral("ILIKE") : word;
         mLastWord = upper;
         return {};
+    }
+
+    // The select list's items as written for the engine, each a tie-breaker of the ORDER BY.
+    void EndSelectItem()
+    {
+        if (mItemStart < 0)
+            return;
+        qsizetype from = mItemStart, to = mOut.size();
+        while (from < to && mOut[from].isSpace())
+            ++from;
+        while (to > from && mOut[to - 1].isSpace())
+            --to;
+        mItemStart = -1;
+        if (from == to)
+            return;
+        // A text column sorts by its bytes on the servers too, as SQLite sorts it: in the engine's own
+        // collation "ATE 3" and "ate 3" (or "a" and "B") come in an order of its own.
+        const bool text = QuotesNames() && mLastChain.start == from && mLastChain.end == to
+            && mSchema.textColumns.contains(mTable + u'.' + mLastChain.column);
+        const QString item = mOut.mid(from, to - from);
+        if (!text)
+            mItems.append({ item, item });
+        else if (mDialect == Dialect::MySQL)
+            mItems.append({ item, QStringLiteral("CAST(") + item + QStringLiteral(" AS BINARY)") });
+        else
+            mItems.append({ item, item + QStringLiteral(" COLLATE \"C\"") });
+    }
+
+    // Rows the ORDER BY leaves tied (the same start time and tester) come in an order of the engine's own;
+    // ordered further by the serial number and every other selected column, they come in one order on
+    // every engine.
+    // An item the ORDER BY already orders by, in the same way, is left out (the tester list orders by its one
+    // column).
+    void BreakTies()
+    {
+        if (mOrderAt < 0)
+            return;
+        qsizetype end = mOut.size();
+        while (end > 0 && (mOut[end - 1].isSpace() || mOut[end - 1] == u';'))
+            --end;
+        QStringList ordered;
+        for (const QString& term : mOut.mid(mOrderAt, end - mOrderAt).split(u','))
+            ordered << term.trimmed();
+        QString ties;
+        for (const auto& [item, written] : std::as_const(mItems)) {
+            if (item != written || !ordered.contains(item))
+                ties += QStringLiteral(", ") + written;
+        }
+        mOut.insert(end, ties);
     }
 
     // `x BETWEEN d1 AND d2` with two date literals: the engine's own date comparison. Stamps stored as
@@ -462,25 +538,43 @@ private:
         }
         const QString range
             = QStringLiteral("BETWEEN ") + Quoted(IsoStart(*from)) + QStringLiteral(" AND ") + Quoted(IsoEnd(*to));
-        if (mDialect == Dialect::PostgreSQL || !operand.Valid()) {
+        if (mDialect != Dialect::SQLite || !operand.Valid()) {
             mOut += range;
             return {};
         }
         mTimeKey = operand.key;
         const QString column = mOut.mid(operand.start, operand.end - operand.start);
+        // Stored text that is no ISO time (or a number) lies outside every range of texts: such rows are counted.
+        mRange = { operand.start, -1,
+            u'(' + column + QStringLiteral(" IS NOT NULL AND (typeof(") + column + QStringLiteral(") <> 'text' OR ")
+                + column + QStringLiteral(" NOT GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' OR julianday(")
+                + column + QStringLiteral(") IS NULL))") };
         if (from->time != QTime(0, 0)) {
             // A start inside a day: every stamp compared as a time.
             Wrap(operand, QStringLiteral("julianday("), QStringLiteral(")"));
             mOut += QStringLiteral("BETWEEN julianday(") + Quoted(IsoStart(*from)) + QStringLiteral(") AND julianday(")
                 + Quoted(IsoEnd(*to)) + u')';
+            mRange.end = mOut.size();
             return {};
         }
-        const QString lastDayT = IsoDay(to->day) + u'T';
+        const QString lastDayT = IsoDateText(to->day) + u'T';
         Wrap(operand, QStringLiteral("("), QString());
         mOut += range + QStringLiteral(" OR ") + column + QStringLiteral(" BETWEEN ")
             + Quoted(std::max(IsoStart(*from), lastDayT)) + QStringLiteral(" AND ")
-            + Quoted(lastDayT + IsoTime(to->time)) + u')';
+            + Quoted(IsoDateTimeText(to->day, to->time).replace(u' ', u'T')) + u')';
+        mRange.end = mOut.size();
         return {};
+    }
+
+    // "SELECT COUNT(*) FROM ... WHERE ..." of the rows whose time cannot be read, under the statement's other
+    // conditions (no grouping); empty where the engine stores times as times.
+    QString UnreadableTimes() const
+    {
+        if (mRange.end < 0 || mWhereEnd < 0 || mFromAt < 0 || mRange.start < mFromAt || mRange.end > mWhereEnd)
+            return {};
+        return (QStringLiteral("SELECT COUNT(*) ") + mOut.mid(mFromAt, mRange.start - mFromAt) + mRange.notATime
+            + mOut.mid(mRange.end, mWhereEnd - mRange.end))
+            .trimmed();
     }
 
     const QString& mText;
@@ -489,10 +583,23 @@ private:
     const std::vector<Token> mTokens;
     std::size_t mAt = 0;
     QString mOut;
+    QStringList mParameters;
     QString mTable; // lower-case name of the table read
     QString mTimeKey; // the column of the statement's date range
     QString mLastWord;
     NameChain mChain;
+    NameChain mLastChain; // the name chain that ended last
+    QList<std::pair<QString, QString>> mItems; // the select list as written, and as it breaks ties
+    qsizetype mItemStart = -1; // where the select item being written starts, or -1
+    qsizetype mOrderAt = -1; // where the terms of the statement's ORDER BY start
+    // The time range of an SQLite statement, and what replaces it in the count of unreadable times.
+    struct {
+        qsizetype start = -1, end = -1;
+        QString notATime;
+    } mRange;
+    qsizetype mFromAt = -1; // where the statement's FROM is written
+    qsizetype mWhereEnd = -1; // where its conditions end (GROUP BY, ORDER BY or the end)
+    qsizetype mParametersBeforeFrom = 0, mParametersInWhere = 0;
     bool mAfterDot = false;
     int mDepth = 0;
     Clause mClause = Clause::Other;
@@ -526,54 +633,9 @@ qsizetype TrailingOrderBy(const QString& s)
 
 } // namespace
 
-std::optional<DateLiteral> ReadDateLiteral(const QString& text)
+std::optional<DateLiteral> ReadDateLiteral(const QString& body)
 {
-    static const QRegularExpression iso(
-        QStringLiteral(R"(^(\d{4})-(\d{2})-(\d{2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
-    static const QRegularExpression yearAndTime(QStringLiteral(R"(^(\d{4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
-    const QString body = text.trimmed();
-    DateLiteral d;
-    int year = 0, month = 0, day = 0;
-    QRegularExpressionMatch m = iso.match(body);
-    int hourAt = 4;
-    if (m.hasMatch()) {
-        year = m.captured(1).toInt();
-        month = m.captured(2).toInt();
-        day = m.captured(3).toInt();
-    } else {
-        // Day and month name, in either order, then the year: "06/déc./2026", "Dec/06/2026 23:59:59".
-        const QStringList parts = body.split(u'/');
-        if (parts.size() != 3)
-            return std::nullopt;
-        m = yearAndTime.match(parts[2].trimmed());
-        if (!m.hasMatch())
-            return std::nullopt;
-        hourAt = 2;
-        year = m.captured(1).toInt();
-        bool firstIsNumber = false, secondIsNumber = false;
-        const int first = parts[0].trimmed().toInt(&firstIsNumber);
-        const int second = parts[1].trimmed().toInt(&secondIsNumber);
-        if (firstIsNumber && secondIsNumber) {
-            d.monthFirst = DetectDateOrder(QLocale()) == kDateOrderMonthFirst;
-            month = d.monthFirst ? first : second;
-            day = d.monthFirst ? second : first;
-        } else if (firstIsNumber) {
-            day = first;
-            month = MonthOfName(parts[1]);
-        } else if (secondIsNumber) {
-            d.monthFirst = true;
-            day = second;
-            month = MonthOfName(parts[0]);
-        }
-    }
-    d.day = QDate(year, month, day);
-    d.hasTime = !m.captured(hourAt).isEmpty();
-    d.time = QTime(0, 0);
-    if (d.hasTime)
-        d.time = QTime(m.captured(hourAt).toInt(), m.captured(hourAt + 1).toInt(), m.captured(hourAt + 2).toInt());
-    if (!d.day.isValid() || !d.time.isValid())
-        return std::nullopt;
-    return d;
+    return ReadDateText(body, DetectDateOrder(QLocale()), DateForm::Literal);
 }
 
 AdaptedStatement AdaptStatement(const QString& statement, Dialect dialect, const Schema& schema)

@@ -1,7 +1,7 @@
 // Creating and filling an SQLite table from a loader, and date conversions shared by the loaders.
 #include "data/access/fileloaders.h"
 
-#include "data/access/connection.h"
+#include "data/access/values.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -34,7 +34,7 @@ QString OleDateText(double value)
         days += value < 0 ? -1 : 1;
     }
     const QDate d = QDate(1899, 12, 30).addDays(static_cast<qint64>(days));
-    return WallClock(d, QTime(0, 0).addSecs(static_cast<int>(secs))).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return IsoDateTimeText(d, QTime(0, 0).addSecs(static_cast<int>(secs)));
 }
 
 QString ExcelSerialText(double serial, bool date1904)
@@ -55,8 +55,7 @@ QString ExcelSerialText(double serial, bool date1904)
     } else {
         base = QDate(1899, 12, 30);
     }
-    return WallClock(base.addDays(days), QTime(0, 0).addSecs(static_cast<int>(secs)))
-        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return IsoDateTimeText(base.addDays(days), QTime(0, 0).addSecs(static_cast<int>(secs)));
 }
 
 TableWriter::TableWriter(sqlite3* db, const QString& table, QStringList columns)

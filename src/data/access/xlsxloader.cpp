@@ -13,6 +13,7 @@
 #include <zip.h>
 
 #include <memory>
+#include <optional>
 
 namespace moldrin::data
 {
@@ -125,185 +126,209 @@ struct Cell {
     QString text;
 };
 
+// What the worksheets are read with: names and parts, the date system, shared strings and date styles.
+struct Workbook {
+    QList<QPair<QString, QString>> sheets; // name, r:id
+    bool date1904 = false;
+    QHash<QString, QString> targets; // r:id -> member
+    QStringList shared;
+    QList<bool> styleIsDate;
+};
+
+bool ReadSheetList(zip_t* z, Workbook& book)
+{
+    MemberXml x(z, QStringLiteral("xl/workbook.xml"));
+    if (!x.ok())
+        return false;
+    while (x.next()) {
+        if (!x.isStart())
+            continue;
+        if (x.name() == QLatin1String("sheet"))
+            book.sheets.append({ x.attr("name"), x.attr("id") });
+        else if (x.name() == QLatin1String("workbookPr")) {
+            const QString v = x.attr("date1904");
+            book.date1904 = v == QLatin1String("1") || v == QLatin1String("true");
+        }
+    }
+    MemberXml rels(z, QStringLiteral("xl/_rels/workbook.xml.rels"));
+    while (rels.ok() && rels.next())
+        if (rels.isStart() && rels.name() == QLatin1String("Relationship")) {
+            QString t = rels.attr("Target");
+            t = t.startsWith(u'/') ? t.mid(1) : QStringLiteral("xl/") + t;
+            book.targets.insert(rels.attr("Id"), t);
+        }
+    return true;
+}
+
+void ReadSharedStringsAndStyles(zip_t* z, Workbook& book)
+{
+    if (HasMember(z, QStringLiteral("xl/sharedStrings.xml"))) {
+        MemberXml x(z, QStringLiteral("xl/sharedStrings.xml"));
+        while (x.ok() && x.next())
+            if (x.isStart() && x.name() == QLatin1String("si"))
+                book.shared << RichText(x, QStringLiteral("si"));
+    }
+    if (!HasMember(z, QStringLiteral("xl/styles.xml")))
+        return;
+    MemberXml x(z, QStringLiteral("xl/styles.xml"));
+    QSet<int> customDates;
+    bool inXfs = false;
+    while (x.ok() && x.next()) {
+        if (x.isStart() && x.name() == QLatin1String("numFmt")) {
+            if (IsDateFormatCode(x.attr("formatCode")))
+                customDates.insert(x.attr("numFmtId").toInt());
+        } else if (x.isStart() && x.name() == QLatin1String("cellXfs")) {
+            inXfs = true;
+        } else if (x.isEnd() && x.name() == QLatin1String("cellXfs")) {
+            inXfs = false;
+        } else if (inXfs && x.isStart() && x.name() == QLatin1String("xf")) {
+            const int id = x.attr("numFmtId").toInt();
+            book.styleIsDate << (IsBuiltInDateFormat(id) || customDates.contains(id));
+        }
+    }
+}
+
+// The cell the reader stands on (<c>), read to its end: its value by its type and style, or nothing for
+// an empty cell, an error value and a formula without a cached value. `header` keeps a number's text.
+std::optional<Cell> ReadCell(MemberXml& x, const Workbook& book, bool header)
+{
+    const QString type = x.attr("t");
+    const int style = x.attr("s").toInt();
+    QString value;
+    bool haveValue = false;
+    // The cell's children: <v>, or <is> for inline strings.
+    while (x.next()) {
+        if (x.isEnd() && x.name() == QLatin1String("c"))
+            break;
+        if (x.isStart() && x.name() == QLatin1String("v")) {
+            value = x.text();
+            haveValue = true;
+        } else if (x.isStart() && x.name() == QLatin1String("is")) {
+            value = RichText(x, QStringLiteral("is"));
+            haveValue = true;
+        }
+    }
+    if (!haveValue || type == QLatin1String("e"))
+        return std::nullopt;
+    Cell cell;
+    cell.kind = Cell::Text;
+    if (type == QLatin1String("s")) {
+        const int idx = value.toInt();
+        cell.text = idx >= 0 && idx < book.shared.size() ? book.shared[idx] : QString();
+    } else if (type == QLatin1String("inlineStr") || type == QLatin1String("str")) {
+        cell.text = value;
+    } else if (type == QLatin1String("d")) {
+        cell.text = value.left(19).replace(u'T', u' ');
+    } else {
+        bool ok = false;
+        const double d = value.toDouble(&ok);
+        if (!ok)
+            return std::nullopt; // formula without a cached value
+        if (type != QLatin1String("b") && style >= 0 && style < book.styleIsDate.size() && book.styleIsDate[style]) {
+            cell.text = ExcelSerialText(d, book.date1904);
+        } else {
+            cell.kind = Cell::Number;
+            cell.number = d;
+            if (header)
+                cell.text = value;
+        }
+    }
+    return cell;
+}
+
+// One worksheet as the table <name>$: its first row gives the column names.
+class SheetCopy
+{
+public:
+    SheetCopy(sqlite3* db, const QString& table)
+        : mDb(db)
+        , mTable(table)
+    {
+    }
+    Status copy(MemberXml& x, const Workbook& book)
+    {
+        int nextCol = 0;
+        while (x.next()) {
+            if (x.isEnd() && x.name() == QLatin1String("row")) {
+                if (Status s = flush())
+                    return s;
+            } else if (x.isStart() && x.name() == QLatin1String("row")) {
+                nextCol = 0;
+            } else if (x.isStart() && x.name() == QLatin1String("c")) {
+                const QString ref = x.attr("r");
+                const int col = ref.isEmpty() ? nextCol : ColumnIndex(ref);
+                nextCol = col + 1;
+                const std::optional<Cell> cell = ReadCell(x, book, !mWriter);
+                if (cell && col >= 0)
+                    mRow.insert(col, *cell);
+            }
+        }
+        if (!mWriter) // an empty sheet still exists as a table without rows
+            mWriter = std::make_unique<TableWriter>(mDb, mTable, QStringList { QStringLiteral("F1") });
+        return {};
+    }
+
+private:
+    Status flush()
+    {
+        if (mRow.isEmpty())
+            return {};
+        if (!mWriter) {
+            QStringList names;
+            const int width = mRow.lastKey() + 1;
+            for (int c = 0; c < width; ++c)
+                names << mRow.value(c).text;
+            mWriter = std::make_unique<TableWriter>(mDb, mTable, names);
+            mRow.clear();
+            return mWriter->status();
+        }
+        for (auto it = mRow.cbegin(); it != mRow.cend(); ++it) {
+            if (it->kind == Cell::Number)
+                mWriter->setNumber(it.key(), it->number);
+            else if (it->kind == Cell::Text)
+                mWriter->setText(it.key(), it->text);
+        }
+        mRow.clear();
+        return mWriter->insertRow();
+    }
+    sqlite3* mDb;
+    QString mTable;
+    std::unique_ptr<TableWriter> mWriter;
+    QMap<int, Cell> mRow;
+};
+
 } // namespace
 
 Status LoadXlsxFile(const QString& path, sqlite3* db)
 {
+    const Status bad
+        = DataError { kErrConnect, QStringLiteral("External table is not in the expected format: ") + path };
     QFile probe(path);
     if (!probe.open(QIODevice::ReadOnly))
         return DataError { kErrConnect, QStringLiteral("Cannot open the workbook ") + path };
     const QByteArray magic = probe.read(4);
     probe.close();
     if (magic != QByteArray("PK\x03\x04", 4))
-        return DataError { kErrConnect, QStringLiteral("External table is not in the expected format: ") + path };
+        return bad;
     int zerr = 0;
     Zip z(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &zerr));
-    if (!z)
-        return DataError { kErrConnect, QStringLiteral("External table is not in the expected format: ") + path };
-    const Status bad
-        = DataError { kErrConnect, QStringLiteral("External table is not in the expected format: ") + path };
-
-    // Workbook: sheet names and relation ids, date system.
-    QList<QPair<QString, QString>> sheets; // name, r:id
-    bool date1904 = false;
-    {
-        MemberXml x(z.get(), QStringLiteral("xl/workbook.xml"));
-        if (!x.ok())
-            return bad;
-        while (x.next()) {
-            if (!x.isStart())
-                continue;
-            if (x.name() == QLatin1String("sheet"))
-                sheets.append({ x.attr("name"), x.attr("id") });
-            else if (x.name() == QLatin1String("workbookPr")) {
-                const QString v = x.attr("date1904");
-                date1904 = v == QLatin1String("1") || v == QLatin1String("true");
-            }
-        }
-    }
-    QHash<QString, QString> targets;
-    {
-        MemberXml x(z.get(), QStringLiteral("xl/_rels/workbook.xml.rels"));
-        while (x.ok() && x.next())
-            if (x.isStart() && x.name() == QLatin1String("Relationship")) {
-                QString t = x.attr("Target");
-                t = t.startsWith(u'/') ? t.mid(1) : QStringLiteral("xl/") + t;
-                targets.insert(x.attr("Id"), t);
-            }
-    }
-    QStringList shared;
-    if (HasMember(z.get(), QStringLiteral("xl/sharedStrings.xml"))) {
-        MemberXml x(z.get(), QStringLiteral("xl/sharedStrings.xml"));
-        while (x.ok() && x.next())
-            if (x.isStart() && x.name() == QLatin1String("si"))
-                shared << RichText(x, QStringLiteral("si"));
-    }
-    QList<bool> styleIsDate;
-    if (HasMember(z.get(), QStringLiteral("xl/styles.xml"))) {
-        MemberXml x(z.get(), QStringLiteral("xl/styles.xml"));
-        QSet<int> customDates;
-        bool inXfs = false;
-        while (x.ok() && x.next()) {
-            if (x.isStart() && x.name() == QLatin1String("numFmt")) {
-                if (IsDateFormatCode(x.attr("formatCode")))
-                    customDates.insert(x.attr("numFmtId").toInt());
-            } else if (x.isStart() && x.name() == QLatin1String("cellXfs")) {
-                inXfs = true;
-            } else if (x.isEnd() && x.name() == QLatin1String("cellXfs")) {
-                inXfs = false;
-            } else if (inXfs && x.isStart() && x.name() == QLatin1String("xf")) {
-                const int id = x.attr("numFmtId").toInt();
-                styleIsDate << (IsBuiltInDateFormat(id) || customDates.contains(id));
-            }
-        }
-    }
+    Workbook book;
+    if (!z || !ReadSheetList(z.get(), book))
+        return bad;
+    ReadSharedStringsAndStyles(z.get(), book);
 
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    for (const auto& sheet : sheets) {
-        const QString sheetName = sheet.first; // a plain name: lambdas below capture it
-        const QString member = targets.value(sheet.second);
-        MemberXml x(z.get(), member);
+    for (const auto& sheet : std::as_const(book.sheets)) {
+        MemberXml x(z.get(), book.targets.value(sheet.second));
         if (!x.ok())
             continue;
-        std::unique_ptr<TableWriter> writer;
-        QMap<int, Cell> row;
-        bool header = true;
-        auto flush = [&]() -> Status {
-            if (row.isEmpty())
-                return {};
-            if (header) {
-                QStringList names;
-                const int width = row.lastKey() + 1;
-                for (int c = 0; c < width; ++c)
-                    names << row.value(c).text;
-                writer = std::make_unique<TableWriter>(db, sheetName + u'$', names);
-                header = false;
-                row.clear();
-                return writer->status();
-            }
-            for (auto it = row.cbegin(); it != row.cend(); ++it) {
-                if (it->kind == Cell::Number)
-                    writer->setNumber(it.key(), it->number);
-                else if (it->kind == Cell::Text)
-                    writer->setText(it.key(), it->text);
-            }
-            row.clear();
-            return writer->insertRow();
-        };
-        int nextCol = 0;
-        while (x.next()) {
-            if (x.isEnd() && x.name() == QLatin1String("row")) {
-                if (Status s = flush()) {
-                    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-                    return s;
-                }
-                continue;
-            }
-            if (!x.isStart())
-                continue;
-            if (x.name() == QLatin1String("row")) {
-                nextCol = 0;
-                continue;
-            }
-            if (x.name() != QLatin1String("c"))
-                continue;
-            const QString ref = x.attr("r");
-            const int col = ref.isEmpty() ? nextCol : ColumnIndex(ref);
-            nextCol = col + 1;
-            const QString type = x.attr("t");
-            const int style = x.attr("s").toInt();
-            QString value;
-            bool haveValue = false;
-            // Read the cell's children: <v>, or <is> for inline strings.
-            while (x.next()) {
-                if (x.isEnd() && x.name() == QLatin1String("c"))
-                    break;
-                if (x.isStart() && x.name() == QLatin1String("v")) {
-                    value = x.text();
-                    haveValue = true;
-                } else if (x.isStart() && x.name() == QLatin1String("is")) {
-                    value = RichText(x, QStringLiteral("is"));
-                    haveValue = true;
-                }
-            }
-            if (!haveValue || col < 0)
-                continue;
-            Cell cell;
-            if (type == QLatin1String("s")) {
-                const int idx = value.toInt();
-                cell.kind = Cell::Text;
-                cell.text = idx >= 0 && idx < shared.size() ? shared[idx] : QString();
-            } else if (type == QLatin1String("inlineStr") || type == QLatin1String("str")) {
-                cell.kind = Cell::Text;
-                cell.text = value;
-            } else if (type == QLatin1String("e")) {
-                continue;
-            } else if (type == QLatin1String("d")) {
-                cell.kind = Cell::Text;
-                cell.text = value.left(19).replace(u'T', u' ');
-            } else {
-                bool ok = false;
-                const double d = value.toDouble(&ok);
-                if (!ok)
-                    continue; // formula without a cached value
-                if (type != QLatin1String("b") && style >= 0 && style < styleIsDate.size() && styleIsDate[style]) {
-                    cell.kind = Cell::Text;
-                    cell.text = ExcelSerialText(d, date1904);
-                } else {
-                    cell.kind = Cell::Number;
-                    cell.number = d;
-                }
-            }
-            if (header && cell.kind == Cell::Number)
-                cell.text = value;
-            row.insert(col, cell);
-        }
-        if (x.reader.hasError()) {
+        Status s = SheetCopy(db, sheet.first + u'$').copy(x, book);
+        if (!s && x.reader.hasError())
+            s = bad;
+        if (s) {
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-            return bad;
+            return s;
         }
-        if (!writer) // an empty sheet still exists as a table without rows
-            writer = std::make_unique<TableWriter>(db, sheetName + u'$', QStringList { QStringLiteral("F1") });
     }
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     return {};

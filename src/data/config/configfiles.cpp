@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cmath>
 #include <exception>
@@ -33,10 +34,11 @@ bool HasConfigFiles(const QString& folder)
         && QFileInfo(ConfigFilePath(folder, kProductsIni)).isFile();
 }
 
-enum class SpecWalkEnd { Eot, Incomplete, NoEot };
+enum class SpecWalkEnd { Eot, Incomplete, NoEot, NotAName };
 
 // Walks keys 1, 2, ... of the product's Spec section: missing keys are skipped, <EOT> (any case)
-// ends the walk, a line of fewer than seven fields or no <EOT> among keys 1 to 499 is reported.
+// ends the walk, a line of fewer than seven fields, a column that is no name or no <EOT> among keys 1 to
+// 499 is reported.
 SpecWalkEnd WalkSpecSection(
     const IniFile& ini, const QString& product, Prompt& prompt, const std::function<void(int, const SpecLine&)>& accept)
 {
@@ -53,6 +55,10 @@ SpecWalkEnd WalkSpecSection(
             prompt.warn(QStringLiteral("Specification Info. in INI is not completed or missing at line#")
                 + QString::number(n) + QLatin1Char('!'));
             return SpecWalkEnd::Incomplete;
+        }
+        if (!IsTableOrColumnName(line->column)) {
+            prompt.warn(NotANameMessage(section, QString::number(n), line->column));
+            return SpecWalkEnd::NotAName;
         }
         accept(n, *line);
     }
@@ -111,26 +117,31 @@ QStringList SplitProducts(const QString& testProduct)
     return testProduct.isEmpty() ? QStringList() : testProduct.split(QLatin1Char(','));
 }
 
-QString LocateConfigFolder(
-    AppState& state, Prompt& prompt, SelectionLists& lists, bool forceDialog, const QString& overrideDir)
+std::optional<QString> LocateConfigFolder(AppState& state, SelectionLists& lists, const QString& overrideDir)
 {
-    if (!forceDialog) {
-        QString folder = overrideDir.isEmpty() ? state.registry.read(QStringLiteral("INIPath")) : overrideDir;
-        if (folder.isEmpty() || !QFileInfo(folder).isDir())
-            folder = ProgramFolder();
-        folder = QDir(folder).absolutePath();
-        state.gINIPath = folder;
-        lists.caption = Caption(folder);
-        if (HasConfigFiles(folder))
-            return ReadINI(kAteSection, QStringLiteral("TestProduct"), ConfigFilePath(folder, kAteIni));
-    }
+    QString folder = overrideDir.isEmpty() ? state.registry.read(QStringLiteral("INIPath")) : overrideDir;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = ProgramFolder();
+    folder = QDir(folder).absolutePath();
+    state.gINIPath = folder;
+    lists.caption = Caption(folder);
+    if (!HasConfigFiles(folder))
+        return std::nullopt;
+    return ReadINI(kAteSection, QStringLiteral("TestProduct"), ConfigFilePath(folder, kAteIni));
+}
 
+FileDialogRequest ConfigFolderRequest(const AppState& state)
+{
     FileDialogRequest request;
     request.title = kOpenIniTitle;
     request.filter = kOpenIniFilter;
     if (!state.gINIPath.isEmpty())
         request.fileName = QDir(state.gINIPath).filePath(kAteIni);
-    const QString picked = prompt.chooseFile(request);
+    return request;
+}
+
+QString OpenConfigFolder(AppState& state, Prompt& prompt, SelectionLists& lists, const QString& picked)
+{
     if (picked.isEmpty() || picked.contains(QLatin1Char('*'))) {
         if (lists.productList.size() >= 2) {
             lists.productIndex = 1;
@@ -199,7 +210,26 @@ QString NormalisePassValue(const QString& value)
     return IsNumericText(value) ? value : QLatin1Char('\'') + value + QLatin1Char('\'');
 }
 
-void LoadColumnNames(AppState& state, const QString& product)
+bool IsTableOrColumnName(const QString& value)
+{
+    static const QRegularExpression notInName(QStringLiteral(R"(\]|;|--|/\*|['"`]|[\r\n])"));
+    static const QRegularExpression bracketed(QStringLiteral(R"(^\s*\[[^\[\]]*\](\s*\.\s*\[[^\[\]]*\])*\s*$)"));
+    if (!value.contains(QLatin1Char('[')))
+        return !notInName.match(value).hasMatch();
+    if (!bracketed.match(value).hasMatch())
+        return false;
+    QString inner = value;
+    inner.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+    return !notInName.match(inner).hasMatch();
+}
+
+QString NotANameMessage(const QString& section, const QString& key, const QString& value)
+{
+    return QStringLiteral("Not a table or column name in section ") + section + QStringLiteral(" and key ") + key
+        + QStringLiteral(" (PRODUCTS.INI): ") + value + QLatin1Char('!');
+}
+
+bool LoadColumnNames(AppState& state, Prompt& prompt, const QString& product)
 {
     state.gColTestID = QStringLiteral("[TestID]");
     state.gColTestStartTime = QStringLiteral("[TestStartTime]");
@@ -214,12 +244,18 @@ void LoadColumnNames(AppState& state, const QString& product)
               { "TestStartTime", &state.gColTestStartTime }, { "PassFail", &state.gColPassFail } };
     for (const auto& [key, target] : columns) {
         const QString value = ini.value(product, QLatin1String(key));
-        if (!value.isEmpty())
-            *target = NormaliseColumnName(value);
+        if (value.isEmpty())
+            continue;
+        if (!IsTableOrColumnName(value)) {
+            prompt.warn(NotANameMessage(product, QLatin1String(key), value));
+            return false;
+        }
+        *target = NormaliseColumnName(value);
     }
     const QString pass = ini.value(product, QStringLiteral("PassIdentical"));
     if (!pass.isEmpty())
         state.gPassValue = NormalisePassValue(pass);
+    return true;
 }
 
 void LoadProductSpec(AppState& state, Prompt& prompt, SelectionLists& lists, const QString& product)
@@ -245,8 +281,16 @@ void LoadProductSpec(AppState& state, Prompt& prompt, SelectionLists& lists, con
                   { "U_ChartSubGroupColumnName", &state.gUChartSubGroupColumn },
                   { "C_ChartNonConformitiesColumnName", &state.gCChartNonConfColumn },
                   { "C_ChartY_AxisTitle", &state.gCChartYAxisTitle } };
-        for (const auto& [key, target] : attributes)
+        for (const auto& [key, target] : attributes) {
             *target = ini.value(product, QLatin1String(key));
+            // The attribute columns are names; the c chart's axis title is text.
+            if (target != &state.gCChartYAxisTitle && !IsTableOrColumnName(*target)) {
+                prompt.warn(NotANameMessage(product, QLatin1String(key), *target));
+                target->clear();
+                DisableParameters(lists);
+                return;
+            }
+        }
 
         const SpecWalkEnd end = WalkSpecSection(ini, product, prompt, [&](int, const SpecLine& line) {
             const qsizetype i = lists.parameterList.size();
@@ -256,6 +300,8 @@ void LoadProductSpec(AppState& state, Prompt& prompt, SelectionLists& lists, con
             state.gLSL[i] = line.lsl;
             state.gUSL[i] = line.usl;
         });
+        if (end == SpecWalkEnd::NotAName)
+            DisableParameters(lists);
         if (end != SpecWalkEnd::Eot)
             return;
 
@@ -310,6 +356,12 @@ std::optional<SpecLine> ParseSpecLine(const QString& text)
     line.column = f.at(0);
     line.lsl = IsNumericText(f.at(1)) ? LeadingNumber(f.at(1).toLatin1().constData()) : kNoLowerLimit;
     line.usl = IsNumericText(f.at(2)) ? LeadingNumber(f.at(2).toLatin1().constData()) : kNoUpperLimit;
+    // Either sentinel in either field means that the limit is absent: LSL 999 is no lower limit, not a
+    // lower limit above the upper one.
+    if (IsLimitSentinel(line.lsl))
+        line.lsl = kNoLowerLimit;
+    if (IsLimitSentinel(line.usl))
+        line.usl = kNoUpperLimit;
     line.unit = f.at(4);
     line.testNo = f.at(5);
     line.name = f.at(6);

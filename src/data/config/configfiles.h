@@ -56,11 +56,18 @@ QString ProgramFolder();
 // Splits the TestProduct value on commas; an empty value yields no products.
 QStringList SplitProducts(const QString& testProduct);
 
-// Establishes the configuration folder (gINIPath) and returns the TestProduct value of its ATE.INI
-// ("" when none was loaded). `overrideDir`, when given, takes the place of the remembered INIPath.
-// The folder is held in gINIPath; the process's current directory is left alone.
-QString LocateConfigFolder(
-    AppState& state, Prompt& prompt, SelectionLists& lists, bool forceDialog, const QString& overrideDir = {});
+// Start-up: establishes the configuration folder (gINIPath): the remembered INIPath, or `overrideDir` when
+// given, else the program's folder. Returns the TestProduct value of its ATE.INI, or nothing when the folder
+// lacks ATE.INI or PRODUCTS.INI: the window then asks for an ATE.INI (ConfigFolderRequest) and hands the
+// answer to OpenConfigFolder. The process's current directory is left alone.
+std::optional<QString> LocateConfigFolder(AppState& state, SelectionLists& lists, const QString& overrideDir = {});
+
+// The file dialog that asks for a configuration folder's ATE.INI.
+FileDialogRequest ConfigFolderRequest(const AppState& state);
+
+// The configuration folder of the ATE.INI the user picked: its TestProduct value, or "" when the dialog was
+// cancelled (the first product is then to be reselected) or the folder lacks one of the files (a message).
+QString OpenConfigFolder(AppState& state, Prompt& prompt, SelectionLists& lists, const QString& picked);
 
 // Start-up and <Open INI>: the product list becomes <Open INI> and the products, the first selected.
 void FillProductList(SelectionLists& lists, const QString& testProduct);
@@ -68,8 +75,17 @@ void FillProductList(SelectionLists& lists, const QString& testProduct);
 // Product selection: the Test ID list becomes <All> and the TestID items of ATE.INI, <All> selected.
 void RefillTestIdList(const AppState& state, SelectionLists& lists);
 
-// Sets the five bracketed column names and gPassValue from the product's section of PRODUCTS.INI.
-void LoadColumnNames(AppState& state, const QString& product);
+// Sets the five bracketed column names and gPassValue from the product's section of PRODUCTS.INI. A value
+// that is no name (IsTableOrColumnName) is refused with a message naming the section and key: false, and
+// nothing is to be read for the product.
+bool LoadColumnNames(AppState& state, Prompt& prompt, const QString& product);
+
+// True when a table or column name of PRODUCTS.INI can stand in a statement as a name and nothing more:
+// no ']', ';', "--", "/*", quote (', ", `) or line break in it; written with '[' it is one bracketed name or
+// several joined by '.' ("[Serial No]", "[dbo].[Results]").
+bool IsTableOrColumnName(const QString& value);
+// "Not a table or column name in section <section> and key <key> (PRODUCTS.INI): <value>!"
+QString NotANameMessage(const QString& section, const QString& key, const QString& value);
 
 // Reads the attribute chart columns and the product's Spec section into the parameter list and
 // the per-parameter tables; messages go through `prompt`.

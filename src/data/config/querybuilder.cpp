@@ -134,78 +134,92 @@ QString RangeTitleLine(const AppState& state, const QString& product, const QStr
     return product + title;
 }
 
-QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QString& strParameter,
-    const QString& strRange, const QString& strATE, const QString& strSortBy, const QString& strSerialNumber,
-    const QString& strTestID, const QString& strPassFail, bool blnOnlyLastData, const QString& strChartType,
-    const QString& strXSource, const QString& strYsource)
+namespace
 {
-    const QString& T = state.gTableName;
-    const QString& SN = state.gColSerialNumber;
-    const QString& ATE = state.gColATEID;
-    const QString& TST = state.gColTestStartTime;
-    const QString& P = strParameter;
-    const QString& R = strRange;
-    const QString& PFC = strPassFail;
-    const QString& SORT = strSortBy;
 
-    QString ATEC = AllOrEmpty(strATE) ? QString() : TesterCondition(state, strATE);
-    const QString TIDC = TestIdCondition(state, strTestID);
-    auto zero = [&](const QString& col) { return ZeroCondition(window, col); };
-    const auto Valid = ValidCondition;
+// What every statement form of MakeSQL shares: the selection's columns, conditions and grouping.
+struct Statement {
+    const AppState& state;
+    const QueryWindowInputs& window;
+    const QString& P;
+    const QString& R;
+    const QString& strSerialNumber;
+    const QString& strTestID;
+    QString ATEC;
+    QString heads; // "SN AS SNX, ATE AS ATEX, "
+    QString groupBy;
+
     // The common head: verdict, tester, serial number, range and Test ID conditions.
-    auto where = [&](const QString& pfc) { return Where(state, pfc, ATEC, strSerialNumber, R, strTestID); };
-    const QString heads = SN + QStringLiteral(" AS SNX, ") + ATE + QStringLiteral(" AS ATEX, ");
-    const QString groupBy = LastDataGroupBy(state);
+    QString where(const QString& pfc) const { return Where(state, pfc, ATEC, strSerialNumber, R, strTestID); }
+    QString zero(const QString& col) const { return ZeroCondition(window, col); }
+};
 
-    if (strChartType.isEmpty()) {
-        if (!blnOnlyLastData)
-            return QStringLiteral("SELECT ") + heads + TST + QStringLiteral(" AS DateX, [") + P
-                + QStringLiteral("] AS ValueX") + where(PFC) + Valid(P) + zero(P) + QStringLiteral("ORDER BY ") + SORT
-                + QLatin1Char(';');
-        return QStringLiteral("SELECT ") + heads + QStringLiteral("MAX (") + TST + QStringLiteral(") AS DateX, MAX([")
-            + P + QStringLiteral("]) AS ValueX") + where(PFC) + Valid(P) + zero(P) + groupBy
-            + QStringLiteral(" ORDER BY ") + SORT + QLatin1Char(';');
-    }
-    if (strChartType == QLatin1String("Histogram") || strChartType == QLatin1String("Pareto")) {
-        const bool pareto = strChartType == QLatin1String("Pareto");
-        const QString pfc = pareto ? QStringLiteral("LIKE '%'") : PFC;
-        const QString zeroc = pareto ? QString() : zero(P);
-        if (!blnOnlyLastData)
-            return QStringLiteral("SELECT ") + heads + TST + QStringLiteral(" AS DateX, [") + P
-                + QStringLiteral("] AS ValueX") + where(pfc) + zeroc
-                + QStringLiteral("AND [%1] IS NOT NULL AND [%1] <> 999 AND [%1] <> -999;").arg(P);
-        return QStringLiteral("SELECT ") + heads + QStringLiteral("MAX(") + TST + QStringLiteral(") AS TimeX, MAX([")
-            + P + QStringLiteral("]) AS ValueX") + where(pfc) + Valid(P) + zeroc + groupBy + QLatin1Char(';');
-    }
-    if (strChartType == QLatin1String("Scatter")) {
-        if (strXSource.isEmpty() && strYsource.isEmpty()) {
-            const qsizetype cut = P.indexOf(QLatin1String(":::"));
-            const QString X = cut < 0 ? P : P.left(cut);
-            const QString Y = cut < 0 ? QString() : P.mid(cut + 3);
-            const QString conditions = where(PFC) + Valid(X) + Valid(Y) + zero(X) + zero(Y);
-            if (!blnOnlyLastData)
-                return QStringLiteral("SELECT ") + heads + TST + QStringLiteral(" AS DateX, [") + X
-                    + QStringLiteral("] AS ValueX, [") + Y + QStringLiteral("] AS ValueY") + conditions
-                    + QStringLiteral("ORDER BY ") + TST + QLatin1Char(',') + ATE + QLatin1Char(';');
-            return QStringLiteral("SELECT ") + heads + QStringLiteral("MAX(") + TST
-                + QStringLiteral(") AS DateX, MAX([") + X + QStringLiteral("]) AS ValueX, MAX([") + Y
-                + QStringLiteral("]) AS ValueY") + conditions + groupBy + QStringLiteral(" ORDER BY MAX(") + TST
-                + QStringLiteral("), MAX(") + ATE + QStringLiteral(");");
-        }
-        const QString& S = strXSource.isEmpty() ? strYsource : strXSource;
-        ATEC = TesterCondition(state, S);
-        const QString conditions = where(PFC) + Valid(P) + zero(P);
-        if (!blnOnlyLastData)
-            return QStringLiteral("SELECT ") + heads + TST + QStringLiteral(" AS DateX, [") + P
-                + QStringLiteral("] AS ValueX") + conditions + QStringLiteral("ORDER BY ") + SN + QStringLiteral(", ")
-                + TST + QLatin1Char(';');
-        return QStringLiteral("SELECT ") + heads + QStringLiteral("MAX(") + TST + QStringLiteral(") AS DateX, MAX([")
-            + P + QStringLiteral("]) AS ValueX") + conditions + groupBy + QStringLiteral(" ORDER BY ") + SN
-            + QStringLiteral(", MAX(") + TST + QStringLiteral(");");
-    }
+QString MainStatement(const Statement& q, const QString& PFC, const QString& SORT, bool blnOnlyLastData)
+{
+    const QString& TST = q.state.gColTestStartTime;
+    if (!blnOnlyLastData)
+        return QStringLiteral("SELECT ") + q.heads + TST + QStringLiteral(" AS DateX, [") + q.P
+            + QStringLiteral("] AS ValueX") + q.where(PFC) + ValidCondition(q.P) + q.zero(q.P)
+            + QStringLiteral("ORDER BY ") + SORT + QLatin1Char(';');
+    return QStringLiteral("SELECT ") + q.heads + QStringLiteral("MAX (") + TST + QStringLiteral(") AS DateX, MAX([")
+        + q.P + QStringLiteral("]) AS ValueX") + q.where(PFC) + ValidCondition(q.P) + q.zero(q.P) + q.groupBy
+        + QStringLiteral(" ORDER BY ") + SORT + QLatin1Char(';');
+}
 
-    const QString attributeWhere = QStringLiteral(" FROM ") + T + QStringLiteral(" WHERE ") + TST
-        + QStringLiteral(" BETWEEN ") + R + QLatin1Char(' ') + ATEC + TIDC;
+QString DistributionStatement(const Statement& q, const QString& PFC, bool pareto, bool blnOnlyLastData)
+{
+    const QString& TST = q.state.gColTestStartTime;
+    const QString pfc = pareto ? QStringLiteral("LIKE '%'") : PFC;
+    const QString zeroc = pareto ? QString() : q.zero(q.P);
+    if (!blnOnlyLastData)
+        return QStringLiteral("SELECT ") + q.heads + TST + QStringLiteral(" AS DateX, [") + q.P
+            + QStringLiteral("] AS ValueX") + q.where(pfc) + zeroc
+            + QStringLiteral("AND [%1] IS NOT NULL AND [%1] <> 999 AND [%1] <> -999;").arg(q.P);
+    return QStringLiteral("SELECT ") + q.heads + QStringLiteral("MAX(") + TST + QStringLiteral(") AS TimeX, MAX([")
+        + q.P + QStringLiteral("]) AS ValueX") + q.where(pfc) + ValidCondition(q.P) + zeroc + q.groupBy
+        + QLatin1Char(';');
+}
+
+// Two parameters X:::Y of all testers.
+QString ScatterPairStatement(const Statement& q, const QString& PFC, bool blnOnlyLastData)
+{
+    const QString& TST = q.state.gColTestStartTime;
+    const QString& ATE = q.state.gColATEID;
+    const qsizetype cut = q.P.indexOf(QLatin1String(":::"));
+    const QString X = cut < 0 ? q.P : q.P.left(cut);
+    const QString Y = cut < 0 ? QString() : q.P.mid(cut + 3);
+    const QString conditions = q.where(PFC) + ValidCondition(X) + ValidCondition(Y) + q.zero(X) + q.zero(Y);
+    if (!blnOnlyLastData)
+        return QStringLiteral("SELECT ") + q.heads + TST + QStringLiteral(" AS DateX, [") + X
+            + QStringLiteral("] AS ValueX, [") + Y + QStringLiteral("] AS ValueY") + conditions
+            + QStringLiteral("ORDER BY ") + TST + QLatin1Char(',') + ATE + QLatin1Char(';');
+    return QStringLiteral("SELECT ") + q.heads + QStringLiteral("MAX(") + TST + QStringLiteral(") AS DateX, MAX([") + X
+        + QStringLiteral("]) AS ValueX, MAX([") + Y + QStringLiteral("]) AS ValueY") + conditions + q.groupBy
+        + QStringLiteral(" ORDER BY MAX(") + TST + QStringLiteral("), MAX(") + ATE + QStringLiteral(");");
+}
+
+// One parameter of one source tester.
+QString ScatterSourceStatement(const Statement& q, const QString& PFC, bool blnOnlyLastData)
+{
+    const QString& TST = q.state.gColTestStartTime;
+    const QString& SN = q.state.gColSerialNumber;
+    const QString conditions = q.where(PFC) + ValidCondition(q.P) + q.zero(q.P);
+    if (!blnOnlyLastData)
+        return QStringLiteral("SELECT ") + q.heads + TST + QStringLiteral(" AS DateX, [") + q.P
+            + QStringLiteral("] AS ValueX") + conditions + QStringLiteral("ORDER BY ") + SN + QStringLiteral(", ") + TST
+            + QLatin1Char(';');
+    return QStringLiteral("SELECT ") + q.heads + QStringLiteral("MAX(") + TST + QStringLiteral(") AS DateX, MAX([")
+        + q.P + QStringLiteral("]) AS ValueX") + conditions + q.groupBy + QStringLiteral(" ORDER BY ") + SN
+        + QStringLiteral(", MAX(") + TST + QStringLiteral(");");
+}
+
+// The p, np, u and c charts: their own columns, no verdict, serial or zero conditions. Empty for another kind.
+QString AttributeStatement(const Statement& q, const QString& strChartType, const QString& SORT)
+{
+    const AppState& state = q.state;
+    const QString attributeWhere = QStringLiteral(" FROM ") + state.gTableName + QStringLiteral(" WHERE ")
+        + state.gColTestStartTime + QStringLiteral(" BETWEEN ") + q.R + QLatin1Char(' ') + q.ATEC
+        + TestIdCondition(state, q.strTestID);
     const QString* nc = nullptr;
     const QString* sg = nullptr;
     if (strChartType == QLatin1String("P Chart")) {
@@ -224,13 +238,38 @@ QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QS
     }
     const QString& NC = *nc;
     if (!sg)
-        return QStringLiteral("SELECT [") + NC + QStringLiteral("] AS NonConformitiesX") + attributeWhere + Valid(NC)
-            + QStringLiteral("AND [") + NC + QStringLiteral("] >= 0 ORDER BY ") + SORT + QLatin1Char(';');
+        return QStringLiteral("SELECT [") + NC + QStringLiteral("] AS NonConformitiesX") + attributeWhere
+            + ValidCondition(NC) + QStringLiteral("AND [") + NC + QStringLiteral("] >= 0 ORDER BY ") + SORT
+            + QLatin1Char(';');
     const QString& SG = *sg;
     return QStringLiteral("SELECT [") + NC + QStringLiteral("] AS NonConformitiesX,  [") + SG
-        + QStringLiteral("] AS SubGroupX") + attributeWhere + Valid(NC) + QStringLiteral("AND [") + NC
-        + QStringLiteral("] >= 0 ") + Valid(SG) + QStringLiteral("AND [") + SG + QStringLiteral("] > 0 ORDER BY ")
-        + SORT + QLatin1Char(';');
+        + QStringLiteral("] AS SubGroupX") + attributeWhere + ValidCondition(NC) + QStringLiteral("AND [") + NC
+        + QStringLiteral("] >= 0 ") + ValidCondition(SG) + QStringLiteral("AND [") + SG
+        + QStringLiteral("] > 0 ORDER BY ") + SORT + QLatin1Char(';');
+}
+
+} // namespace
+
+QString MakeSQL(const AppState& state, const QueryWindowInputs& window, const QString& strParameter,
+    const QString& strRange, const QString& strATE, const QString& strSortBy, const QString& strSerialNumber,
+    const QString& strTestID, const QString& strPassFail, bool blnOnlyLastData, const QString& strChartType,
+    const QString& strXSource, const QString& strYsource)
+{
+    Statement q { state, window, strParameter, strRange, strSerialNumber, strTestID,
+        AllOrEmpty(strATE) ? QString() : TesterCondition(state, strATE),
+        state.gColSerialNumber + QStringLiteral(" AS SNX, ") + state.gColATEID + QStringLiteral(" AS ATEX, "),
+        LastDataGroupBy(state) };
+    if (strChartType.isEmpty())
+        return MainStatement(q, strPassFail, strSortBy, blnOnlyLastData);
+    if (strChartType == QLatin1String("Histogram") || strChartType == QLatin1String("Pareto"))
+        return DistributionStatement(q, strPassFail, strChartType == QLatin1String("Pareto"), blnOnlyLastData);
+    if (strChartType == QLatin1String("Scatter")) {
+        if (strXSource.isEmpty() && strYsource.isEmpty())
+            return ScatterPairStatement(q, strPassFail, blnOnlyLastData);
+        q.ATEC = TesterCondition(state, strXSource.isEmpty() ? strYsource : strXSource);
+        return ScatterSourceStatement(q, strPassFail, blnOnlyLastData);
+    }
+    return AttributeStatement(q, strChartType, strSortBy);
 }
 
 QString GetParetoColumnsSQL(const AppState& state, const QueryWindowInputs& window, const QStringList& columns,

@@ -4,7 +4,11 @@
 
 #include "common/dates.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace moldrin::data
 {
@@ -20,7 +24,7 @@ ListingWriter::ListingWriter(const AppState& state, const QString& parameterItem
     for (const QString& name : { mFile1, mFile2 }) {
         QFile f(name);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            mError = f.errorString();
+            fail(f.errorString());
             return;
         }
     }
@@ -32,6 +36,19 @@ ListingWriter::ListingWriter(const AppState& state, const QString& parameterItem
 ListingWriter::~ListingWriter()
 {
     finish();
+}
+
+// Names the folder and the reason, and removes what was written: a listing cut short would show the raw data
+// window readings that are not the chart's.
+void ListingWriter::fail(const QString& reason)
+{
+    if (!mError.isEmpty())
+        return;
+    mError = QStringLiteral("The readings could not be listed in the temporary folder %1 (%2); the raw data "
+                            "window has no listing of this plot")
+                 .arg(QDir::toNativeSeparators(QFileInfo(mFile1).absolutePath()), reason);
+    QFile::remove(mFile1);
+    QFile::remove(mFile2);
 }
 
 void ListingWriter::write(ListedReading reading)
@@ -71,17 +88,27 @@ void ListingWriter::finish()
 void ListingWriter::run()
 {
     QFile readings(mFile1), values(mFile2);
-    if (!readings.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || !values.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    // Lines are formatted into two buffers that are written out whenever they fill (write failures are
-    // not reported: the listings are for looking at, the plot goes on).
+    // Unbuffered: the lines are gathered into blocks here, and a failed write reports its own reason.
+    constexpr auto kMode = QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered;
+    bool written = readings.open(kMode) && values.open(kMode);
+    QString reason = written ? QString() : readings.isOpen() ? values.errorString() : readings.errorString();
+    // Lines are formatted into two buffers that are written out whenever they fill. After a failed write the
+    // readings are still taken (the plot goes on) but no longer written.
     constexpr std::size_t kFlushAt = 1 << 16;
     std::string lines = mHeading.toStdString() + '\n', texts;
     lines.reserve(kFlushAt + 256);
     texts.reserve(kFlushAt + 64);
-    const auto flush = [](QFile& file, std::string& buffer) {
-        file.write(buffer.data(), qint64(buffer.size()));
+    const auto flush = [&](QFile& file, std::string& buffer) {
+        // A write that takes part of a block is followed by one that says why it takes no more.
+        qint64 done = 0;
+        while (written && done < qint64(buffer.size())) {
+            const qint64 n = file.write(buffer.data() + done, qint64(buffer.size()) - done);
+            if (n <= 0) {
+                written = false;
+                reason = file.errorString();
+            }
+            done += std::max<qint64>(n, 0);
+        }
         buffer.clear();
     };
     for (;;) {
@@ -109,6 +136,15 @@ void ListingWriter::run()
     }
     flush(readings, lines);
     flush(values, texts);
+    for (QFile* file : { &readings, &values }) {
+        if (written && !file->flush()) {
+            written = false;
+            reason = file->errorString();
+        }
+        file->close();
+    }
+    if (!written)
+        fail(reason);
 }
 
 } // namespace moldrin::data

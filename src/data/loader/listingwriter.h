@@ -27,7 +27,9 @@ struct ListedReading {
 
 // gTempFile1 gets the heading and one listing line per reading, gTempFile2 the reading's plain text
 // (empty for a null). Readings are handed over in batches; at most a few batches wait, so memory stays
-// small whatever the record count. The files are complete once finish() returns.
+// small whatever the record count. The files are complete once finish() returns. Where they cannot be
+// written (the temporary folder is read-only or full), none is left behind and error() says which folder
+// failed and why: the plot goes on without them, and the raw data window finds no listing.
 class ListingWriter
 {
 public:
@@ -38,6 +40,7 @@ public:
 
     // False when a file could not be opened; error() then says why.
     bool ok() const { return mOk; }
+    // After finish(): empty when both files were written whole.
     QString error() const { return mError; }
 
     void write(ListedReading reading);
@@ -49,6 +52,7 @@ public:
 private:
     void handOver();
     void run();
+    void fail(const QString& reason);
 
     QString mFile1, mFile2, mHeading;
     bool mDayFirst;

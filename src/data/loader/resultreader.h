@@ -3,7 +3,7 @@
 
 #include "common/appstate.h"
 #include "data/access/connection.h"
-#include "data/loader/sampleloader.h"
+#include "data/loader/plotfunction.h"
 
 #include <optional>
 

@@ -89,12 +89,30 @@ void frmMoreChart::Form_Load()
     // A stored text no longer in its list leaves the first entry selected, so the scatter chart always
     // gets a parameter of the list.
     ApplySettings(Settings(), mState.registry);
+    ParametersApart();
 
     const auto columns = [](const QString& a, const QString& b) { return !a.isEmpty() && !b.isEmpty(); };
     ui.cmdP_Chart->SetEnabled(columns(mState.gPChartNonConfColumn, mState.gPChartSubGroupColumn));
     ui.cmdU_Chart->SetEnabled(columns(mState.gUChartNonConfColumn, mState.gUChartSubGroupColumn));
     ui.cmdNP_Chart->SetEnabled(columns(mState.gNPChartNonConfColumn, mState.gNPChartSubGroupColumn));
     ui.cmdC_Chart->SetEnabled(!mState.gCChartNonConfColumn.isEmpty());
+}
+
+void frmMoreChart::ParametersApart()
+{
+    QComboBox* x = ui.cboDataParametersX;
+    QComboBox* y = ui.cboDataParametersY;
+    if (x->count() < 2 || x->currentIndex() != y->currentIndex())
+        return;
+    const auto kept = [&](QComboBox* combo, const char* name) {
+        return combo->findText(mState.registry.read(QLatin1String(name))) >= 0;
+    };
+    const bool xKept = kept(x, "XParameter"), yKept = kept(y, "YParameter");
+    if (xKept && yKept)
+        return; // chosen so
+    QComboBox* moved = yKept ? x : y;
+    const QComboBox* other = moved == x ? y : x;
+    moved->setCurrentIndex(other->currentIndex() == 0 ? 1 : 0);
 }
 
 QList<WindowSetting> frmMoreChart::Settings()

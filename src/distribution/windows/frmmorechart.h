@@ -4,7 +4,7 @@
 #include "attributes/attributechart.h"
 #include "common/appstate.h"
 #include "common/prompt.h"
-#include "data/loader/sampleloader.h"
+#include "data/loader/plotfunction.h"
 #include "output/windows/chartwindow.h"
 
 #include "ui_frmmorechart.h"
@@ -56,6 +56,9 @@ private:
     void Form_Load();
     // The five values kept under SaveConfig, applied at load and written at close.
     QList<WindowSetting> Settings();
+    // Where a stored X or Y parameter is not in the list (or none is stored), the one that fell back takes
+    // the first parameter the other axis does not show: never one parameter against itself by default.
+    void ParametersApart();
     void ShowChart(ChartWindow& window);
 
     AppState& mState;

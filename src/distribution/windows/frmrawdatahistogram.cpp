@@ -4,6 +4,7 @@
 #include "distribution/histogram.h"
 #include "variables/rawdata.h"
 
+#include <QFontDatabase>
 #include <QStyledItemDelegate>
 
 namespace moldrin
@@ -31,6 +32,10 @@ frmRawDataHistogram::frmRawDataHistogram(AppState& state, Prompt& prompt, QWidge
     , mPrompt(prompt)
 {
     ui.setupUi(this);
+    // The columns line up under the heading in the desktop's fixed-width font.
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    ui.lblTitle->setFont(fixed);
+    ui.lstRawData->setFont(fixed);
     ui.lstRawData->setItemDelegate(new CellTableDelegate(ui.lstRawData));
     connect(ui.cmdClose, &LumButton::Click, this, &QDialog::accept);
     connect(ui.cmdDefault, &QPushButton::clicked, this, &QDialog::accept);

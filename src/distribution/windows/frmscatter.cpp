@@ -1,6 +1,7 @@
 // frmScatter: the regression chart of two test parameters on the chart-window base.
 #include "distribution/windows/frmscatter.h"
 #include "common/overridecursor.h"
+#include "variables/view/chartview.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -66,6 +67,7 @@ void frmScatter::PlotChart()
             ui.lblSPCParameter->setText(ScatterPanelCaptions().join(lines));
             ui.lblSPCParameter1->setText(mLastOutcome.result.panelValues.join(lines));
         }
+        ShowSampleNumberState();
     }
     RenderChart();
 }
@@ -73,8 +75,11 @@ void frmScatter::PlotChart()
 void frmScatter::ShowSampleNumberState()
 {
     const bool shown = mState.gShowScatterSampleNumber;
-    ui.lblShowHideSampleNumber->setText(
-        shown ? QStringLiteral("Hide Sample Number") : QStringLiteral("Show Sample Number"));
+    QString text = shown ? QStringLiteral("Hide Sample Number") : QStringLiteral("Show Sample Number");
+    // The view numbers no more points than it can keep apart: the link says so rather than show nothing.
+    if (mLastOutcome.pairs > ChartView::kMaxLabelledPoints)
+        text += QStringLiteral(" (none drawn above %1 points)").arg(ChartView::kMaxLabelledPoints);
+    ui.lblShowHideSampleNumber->setText(text);
     mChart.series[kScatterSeriesData].marks.visible = shown;
 }
 

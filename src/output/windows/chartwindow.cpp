@@ -137,6 +137,41 @@ bool WidenLabelArea(int& width)
     return true;
 }
 
+namespace
+{
+
+// One button of a pair: `step` on the first axis's `field`, copied to the other axes.
+template <class Field>
+void ConnectStep(ImageButton* button, ChartModel& chart, const QList<AxisId>& axes, Field ChartAxis::*field,
+    bool (*step)(Field&), const std::function<void()>& redraw)
+{
+    QObject::connect(button, &ImageButton::Pressed, button, [button, &chart, axes, field, step, redraw] {
+        Field& first = chart.axis(axes.front()).*field;
+        if (!step(first))
+            return;
+        for (AxisId id : axes)
+            chart.axis(id).*field = first;
+        button->SetPressedLook(true);
+        redraw();
+    });
+}
+
+} // namespace
+
+void ConnectDecimalButtons(ImageButton* more, ImageButton* less, ChartModel& chart, const QList<AxisId>& axes,
+    const std::function<void()>& redraw)
+{
+    ConnectStep(more, chart, axes, &ChartAxis::labelFormat, AddDecimal, redraw);
+    ConnectStep(less, chart, axes, &ChartAxis::labelFormat, RemoveDecimal, redraw);
+}
+
+void ConnectLabelAreaButtons(ImageButton* narrower, ImageButton* wider, ChartModel& chart, const QList<AxisId>& axes,
+    const std::function<void()>& redraw)
+{
+    ConnectStep(narrower, chart, axes, &ChartAxis::labelSize, NarrowLabelArea, redraw);
+    ConnectStep(wider, chart, axes, &ChartAxis::labelSize, WidenLabelArea, redraw);
+}
+
 ChartWindow::ChartWindow(
     AppState& state, Prompt& prompt, data::PlotSelection selection, const Options& options, QWidget* parent)
     : QDialog(parent)
@@ -209,19 +244,7 @@ void ChartWindow::AddDecimalButtons(const DecimalButtons& d, QHBoxLayout* row)
 {
     auto* more = new ImageButton(d.more, QStringLiteral(".0+"), d.toolTip, this);
     auto* less = new ImageButton(d.less, QStringLiteral(".0\u2212"), d.toolTip, this);
-    const AxisId axis = d.axis;
-    connect(more, &ImageButton::Pressed, this, [this, more, axis] {
-        if (AddDecimal(mChart.axis(axis).labelFormat)) {
-            more->SetPressedLook(true);
-            RenderChart();
-        }
-    });
-    connect(less, &ImageButton::Pressed, this, [this, less, axis] {
-        if (RemoveDecimal(mChart.axis(axis).labelFormat)) {
-            less->SetPressedLook(true);
-            RenderChart();
-        }
-    });
+    ConnectDecimalButtons(more, less, mChart, { d.axis }, [this] { RenderChart(); });
     if (!d.caption.isEmpty()) {
         auto* caption = new QLabel(d.caption, this);
         caption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
@@ -236,16 +259,7 @@ void ChartWindow::AddAxisButtons(QHBoxLayout* row)
     const QString tip = QStringLiteral("Adjust axis position");
     imgChartLeft = new ImageButton(QStringLiteral("imgChartLeft"), QStringLiteral("\u25c2A"), tip, this);
     imgChartRight = new ImageButton(QStringLiteral("imgChartRight"), QStringLiteral("A\u25b8"), tip, this);
-    using Step = bool (*)(int&);
-    for (auto [button, step] : { std::pair<ImageButton*, Step> { imgChartLeft, NarrowLabelArea },
-             std::pair<ImageButton*, Step> { imgChartRight, WidenLabelArea } })
-        // Captured by name: clang 14 cannot capture structured bindings.
-        connect(button, &ImageButton::Pressed, this, [this, b = button, change = step] {
-            if (change(mChart.left.labelSize)) {
-                b->SetPressedLook(true);
-                RenderChart();
-            }
-        });
+    ConnectLabelAreaButtons(imgChartLeft, imgChartRight, mChart, { AxisId::Left }, [this] { RenderChart(); });
     row->addWidget(imgChartLeft);
     row->addWidget(imgChartRight);
 }

@@ -59,6 +59,13 @@ bool RemoveDecimal(QString& format); // drops the last character unless the form
 bool NarrowLabelArea(int& width); // -1 while at least 11
 bool WidenLabelArea(int& width); // +1 while below 100
 
+// Connects a pair of those buttons to value axes of `chart` that step together: each press steps the
+// first axis, the others take its value, the button shows sunken and `redraw` runs; at the limit nothing.
+void ConnectDecimalButtons(ImageButton* more, ImageButton* less, ChartModel& chart, const QList<AxisId>& axes,
+    const std::function<void()>& redraw);
+void ConnectLabelAreaButtons(ImageButton* narrower, ImageButton* wider, ChartModel& chart, const QList<AxisId>& axes,
+    const std::function<void()>& redraw);
+
 // The base of the chart windows. A window file then holds only what is its own: its template, its
 // controls (in sidePanel() and controlRow()), its settings table, its PlotChart and ClearChart.
 //

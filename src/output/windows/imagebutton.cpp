@@ -6,15 +6,21 @@
 namespace moldrin
 {
 
-ImageButton::ImageButton(const QString& objectName, const QString& glyph, const QString& toolTip, QWidget* parent)
-    : QLabel(glyph, parent)
+ImageButton::ImageButton(QWidget* parent)
+    : QLabel(parent)
 {
-    setObjectName(objectName);
-    setToolTip(toolTip);
     setAlignment(Qt::AlignCenter);
     setFixedSize(26, 22);
     setCursor(Qt::PointingHandCursor);
     SetPressedLook(false);
+}
+
+ImageButton::ImageButton(const QString& objectName, const QString& glyph, const QString& toolTip, QWidget* parent)
+    : ImageButton(parent)
+{
+    setObjectName(objectName);
+    setText(glyph);
+    setToolTip(toolTip);
 }
 
 void ImageButton::SetPressedLook(bool pressed)

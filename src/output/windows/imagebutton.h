@@ -12,6 +12,7 @@ class ImageButton : public QLabel
 {
     Q_OBJECT
 public:
+    explicit ImageButton(QWidget* parent = nullptr); // the glyph and tool tip set afterwards (a .ui file)
     ImageButton(const QString& objectName, const QString& glyph, const QString& toolTip, QWidget* parent);
     void SetPressedLook(bool pressed);
     bool PressedLook() const { return mPressed; }

@@ -99,18 +99,47 @@ void WrappingTextTicker::generate(const QCPRange& range, const QLocale& locale, 
     double spacing = std::numeric_limits<double>::infinity();
     for (auto it = mTicks.cbegin(), next = std::next(it); next != mTicks.cend(); ++it, ++next)
         spacing = std::min(spacing, next.key() - it.key());
-    mRoom = std::isfinite(spacing) && range.size() > 0 ? spacing * mWidthUsed / range.size() - kLabelGap
-                                                       : std::numeric_limits<double>::infinity();
+    const double pitch = std::isfinite(spacing) && range.size() > 0 ? spacing * mWidthUsed / range.size()
+                                                                    : std::numeric_limits<double>::infinity();
+    mRoom = pitch - kLabelGap;
     QFont font = mFont;
-    const QFontMetricsF fm(font);
-    double widestWord = 0;
-    for (const QString& label : std::as_const(mTicks))
-        for (const QString& word : QString(label).replace(u'\n', u' ').split(u' ', Qt::SkipEmptyParts))
-            widestWord = std::max(widestWord, fm.horizontalAdvance(word));
-    if (widestWord > mRoom && font.pointSizeF() > 0)
-        font.setPointSizeF(std::max(kSmallestPointSize, font.pointSizeF() * std::max(0.0, mRoom) / widestWord));
+    const auto widestWord = [this](const QFont& f) {
+        const QFontMetricsF fm(f);
+        double widest = 0;
+        for (const QString& label : std::as_const(mTicks))
+            for (const QString& word : QString(label).replace(u'\n', u' ').split(u' ', Qt::SkipEmptyParts))
+                widest = std::max(widest, fm.horizontalAdvance(word));
+        return widest;
+    };
+    const double widest = widestWord(font);
+    if (widest > mRoom && font.pointSizeF() > 0)
+        font.setPointSizeF(std::max(kSmallestPointSize, font.pointSizeF() * std::max(0.0, mRoom) / widest));
+    // Labels still wider than their room at the smallest size would print over each other: only every
+    // stride-th is drawn, with the room up to the next drawn one.
+    double stride = 1;
+    if (font.pointSizeF() <= kSmallestPointSize && std::isfinite(pitch) && pitch > 0) {
+        const double shrunk = widestWord(font);
+        if (shrunk > mRoom)
+            stride = std::ceil((shrunk + kLabelGap) / pitch);
+    }
+    mRoom = stride * pitch - kLabelGap;
     mAxis->setTickLabelFont(font);
     QCPAxisTickerText::generate(range, locale, formatChar, precision, ticks, subTicks, tickLabels);
+    if (stride > 1 && !ticks.isEmpty()) {
+        // Counted from the first label, so the same labels stay drawn whatever part of the axis shows.
+        const auto first = std::distance(mTicks.cbegin(), mTicks.constFind(ticks.front()));
+        QVector<double> kept;
+        QVector<QString> keptLabels;
+        for (qsizetype k = 0; k < ticks.size(); ++k)
+            if ((first + k) % qsizetype(stride) == 0) {
+                kept << ticks[k];
+                if (tickLabels)
+                    keptLabels << tickLabels->value(k);
+            }
+        ticks = kept;
+        if (tickLabels)
+            *tickLabels = keptLabels;
+    }
 }
 
 QString WrappingTextTicker::getTickLabel(double tick, const QLocale& locale, QChar formatChar, int precision)

@@ -21,6 +21,8 @@ class ChartView : public QCustomPlot
     Q_OBJECT
 public:
     explicit ChartView(QWidget* parent = nullptr);
+    // Above this many points on a page a data series' point labels are left out.
+    static constexpr int kMaxLabelledPoints = LabelLayer::kMaxLabelledPoints;
 
     // Replaces everything drawn with the model's current page. A horizontal zoom is kept (see below).
     void render(const ChartModel& chart);

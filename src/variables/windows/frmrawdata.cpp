@@ -1,6 +1,10 @@
 // frmRawData: the raw data window behind a clicked point of the main chart.
 #include "variables/windows/frmrawdata.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+
 #include <algorithm>
 
 namespace moldrin
@@ -13,9 +17,8 @@ frmRawData::frmRawData(AppState& state, Prompt& prompt, const RawDataInputs& inp
     , mInputs(inputs)
 {
     ui.setupUi(this);
-    QFont fixed(QStringLiteral("Courier New"));
-    fixed.setStyleHint(QFont::TypeWriter);
-    fixed.setFixedPitch(true);
+    // The columns line up under the heading in the desktop's fixed-width font.
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     ui.lstRawData->setFont(fixed);
     ui.lblTitle->setFont(fixed);
     connect(ui.cmdClose, &LumButton::Click, this, &QDialog::accept);
@@ -44,6 +47,10 @@ void frmRawData::load()
     const QStringList lines = ReadListingLines(mState.gTempFile1, &error);
     ui.lstRawData->addItems(lines);
     if (!error.isEmpty()) {
+        // A plot leaves no listing where its temporary folder could not be written (read-only or full).
+        if (!QFileInfo::exists(mState.gTempFile1))
+            error = QStringLiteral("The listing of the readings could not be written in the temporary folder ")
+                + QDir::toNativeSeparators(QFileInfo(mState.gTempFile1).absolutePath());
         // The fill ends here; the loading flag stays raised, so clicks in the list are left as they are.
         mPrompt.warn(error + QLatin1Char('!'), kOpenRawDataTitle);
         return;

@@ -260,6 +260,27 @@ private Q_SLOTS:
         // Refresh draws the same chart again, not twice over.
         w.cmdRefresh_Click();
         QCOMPARE(Points(w.chart(), kAttrData), 30);
+
+        // A check that fails after a plot leaves no figures of that plot beside the empty chart.
+        QVERIFY(s.db.exec("UPDATE Lots SET Rejects = 51 WHERE rowid = 7"));
+        w.cmdRefresh_Click();
+        QCOMPARE(s.prompt.texts().last(), QStringLiteral("Found nonconformity number greater than sub-groups size!. "));
+        QCOMPARE(Points(w.chart(), kAttrData), 0);
+        QVERIFY(w.ui.lblSPCParameter->text().isEmpty());
+        QVERIFY(w.ui.lblSPCParameter1->text().isEmpty());
+    }
+
+    void aRefusedPRowClearsThePanel()
+    {
+        Session s;
+        frmAttributeChart& w = s.open(AttributeKind::P);
+        QVERIFY(!w.ui.lblSPCParameter1->text().isEmpty());
+        QVERIFY(s.db.exec("UPDATE Lots SET Defectives = 75 WHERE Inspected = 50"));
+        w.cmdRefresh_Click();
+        QCOMPARE(
+            s.prompt.texts(), QStringList { "Sub-group 2 has more nonconforming units (75) than units tested (50)!" });
+        QCOMPARE(Points(w.chart(), kAttrData), 0);
+        QVERIFY(w.ui.lblSPCParameter1->text().isEmpty());
     }
 
     void readOutAndDefaultButton()

@@ -173,12 +173,18 @@ TEST_F(ConnectDataSourceTest, AfterTheUnspecifiedFailureNoTesterIsSelected)
     EXPECT_TRUE(prompt.messages.isEmpty()) << qPrintable(prompt.texts().join(u'\n'));
 }
 
-TEST_F(ConnectDataSourceTest, AStatementFollowedByAnotherIsRefused)
+TEST_F(ConnectDataSourceTest, ATableNameThatIsNoNameIsRefused)
 {
-    const ConnectResult r = Connect(Sqlite(QStringLiteral("Results; DELETE FROM Results")));
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.testers, QStringList { QStringLiteral("<All>") });
-    EXPECT_EQ(prompt.texts(), QStringList { QStringLiteral("Characters found after end of SQL statement.") });
+    for (const char* table : { "Results; DELETE FROM Results", "Results --", "Results /* x */" }) {
+        prompt.messages.clear();
+        const ConnectResult r = Connect(Sqlite(QString::fromLatin1(table)));
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(prompt.texts(),
+            QStringList { QStringLiteral("Not a table or column name in section PSU-100 and key TableName "
+                                         "(PRODUCTS.INI): ")
+                + QString::fromLatin1(table) + u'!' });
+        EXPECT_TRUE(state->gTableName.isEmpty());
+    }
 }
 
 TEST_F(ConnectDataSourceTest, ProviderErrorsAreShownAndTheListReset)

@@ -97,12 +97,12 @@ TEST(ConnectionString, MappedOntoTheDriverManager)
     v.Password = QStringLiteral("pw");
     v.DatabaseName = QStringLiteral("spcdata");
     EXPECT_EQ(OdbcDriverString(ParseConnectionString(BuildConnectionString(SourceKind::Odbc, v))),
-        QStringLiteral("spc_pg;UID=reader;PWD=pw;DATABASE=spcdata;"));
+        QStringLiteral("spc_pg;UID=reader;PWD=pw;DATABASE=spcdata"));
     IniDatabase bare;
     bare.DataSourceName = QStringLiteral("spc_sqlite");
     // Empty UID=, PWD= and Database= leave the DSN's own values in force.
     EXPECT_EQ(OdbcDriverString(ParseConnectionString(BuildConnectionString(SourceKind::Odbc, bare))),
-        QStringLiteral("spc_sqlite;"));
+        QStringLiteral("spc_sqlite"));
 
     const QString sql = BuildConnectionString(SourceKind::SqlServer, v);
     EXPECT_EQ(SqlServerDriverString(ParseConnectionString(sql), QStringLiteral("{FreeTDS}")),

@@ -62,7 +62,7 @@ TEST(DemoData, OneTablePerProductWithTheConfiguredColumnsAndConsistentVerdicts)
     for (const QString& product : { QStringLiteral("PSU-100"), QStringLiteral("RFM-24") }) {
         ScriptedPrompt prompt;
         SelectionLists lists;
-        LoadColumnNames(state, product);
+        LoadColumnNames(state, prompt, product);
         LoadProductSpec(state, prompt, lists, product);
         ASSERT_TRUE(prompt.messages.isEmpty());
         const QString table

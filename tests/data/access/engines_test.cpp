@@ -10,6 +10,10 @@
 
 #include <ctime>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
 using namespace moldrin;
 using namespace moldrin::data;
 
@@ -391,14 +395,6 @@ TEST(FieldValues, EngineValuesBecomeNumberDateTextOrNull)
     EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05 08:00:00.5")).toDateTime().time(), QTime(8, 0, 0, 500));
     EXPECT_EQ(NormalizeValue(QStringLiteral("2026-12-05T08:00:00.123456789")).toDateTime().time(), QTime(8, 0, 0, 123));
     EXPECT_EQ(NormalizeValue(QStringLiteral("5.0")).typeId(), QMetaType::QString);
-    // Text of an untyped column becomes a number only as SQLite writes numbers.
-    EXPECT_EQ(NormalizeValue(QStringLiteral("5.0"), true).toDouble(), 5.0);
-    EXPECT_EQ(NormalizeValue(QStringLiteral("-1500"), true).toDouble(), -1500.0);
-    EXPECT_EQ(NormalizeValue(QStringLiteral("1.0e+20"), true).toDouble(), 1e20);
-    EXPECT_EQ(NormalizeValue(QStringLiteral("1.23456789012346e+19"), true).typeId(), QMetaType::Double);
-    for (const char* text :
-        { "00123", "SN1", "12345678901234567890", "1E5", "4711.50", "-1.5e3", "5.", ".5", "+5", " 5" })
-        EXPECT_EQ(NormalizeValue(QString::fromLatin1(text), true), QVariant(QString::fromLatin1(text))) << text;
     // Texts shaped like dates but not valid ones stay texts.
     for (const char* text : { "2026-02-30", "2026-12-05 24:00:00", "2026-12-05 08:00:0x", "2026/12/05", "12026-12-05",
              "2026-12-05T08", "2026-12-05 08:00:00.", "2026-12-05X08:00:00", "2026-12-05 08:00:00.1x" })
@@ -419,4 +415,143 @@ TEST(FieldValues, StoredTimesStayAsWrittenInAnyTimeZone)
     EXPECT_EQ(when.date(), QDate(2026, 3, 29));
     EXPECT_EQ(when.time(), QTime(2, 30));
     EXPECT_EQ(fromEngine.time(), QTime(2, 30));
+}
+
+namespace
+{
+
+// A view of `folder` at `view` that no one may write, root included: a read-only bind mount in a mount
+// namespace of this test process. Where the tests do not run as root, the folder itself is made read-only
+// and is its own view. False when neither can be had.
+bool ReadOnlyView(const QString& folder, const QString& view)
+{
+    if (geteuid() != 0) {
+        return QFile::link(folder, view)
+            && QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
+    static const bool privateMounts
+        = unshare(CLONE_NEWNS) == 0 && mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    const QByteArray from = QFile::encodeName(folder), to = QFile::encodeName(view);
+    return privateMounts && QDir().mkpath(view)
+        && mount(from.constData(), to.constData(), nullptr, MS_BIND, nullptr) == 0
+        && mount(nullptr, to.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
+void DropView(const QString& folder, const QString& view)
+{
+    if (geteuid() != 0) {
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::remove(view);
+        return;
+    }
+    umount2(QFile::encodeName(view).constData(), MNT_DETACH);
+}
+
+long CountRows(Connection& c)
+{
+    Recordset rs;
+    if (Status s = rs.Open(QStringLiteral("SELECT [SerialNumber] AS SNX FROM Results;"), c))
+        return -1;
+    return rs.RecordCount();
+}
+
+} // namespace
+
+TEST(SQLiteEngine, WalDatabaseInAFolderNoOneMayWriteReadsConsistentlyAndLeavesNothingBeside)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("logger"));
+    const QString view = dir.filePath(QStringLiteral("view"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QSqlDatabase writer = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("logger"));
+    writer.setDatabaseName(QDir(folder).filePath(QStringLiteral("results.db")));
+    ASSERT_TRUE(writer.open());
+    QSqlQuery w(writer);
+    ASSERT_TRUE(w.exec(QStringLiteral("PRAGMA journal_mode=WAL")));
+    w.finish();
+    ASSERT_TRUE(test::WriteSampleRows(writer));
+    // The logger's last close folded its log into the file: nothing lies beside it.
+    w = QSqlQuery();
+    writer.close();
+    ASSERT_EQ(QDir(folder).entryList(QDir::Files), QStringList { QStringLiteral("results.db") });
+    if (!ReadOnlyView(folder, view))
+        GTEST_SKIP() << "no read-only view of a folder can be made here";
+    const QString viewed = QStringLiteral("Provider=SQLite;Data Source=") + QDir(view).filePath("results.db") + u';';
+    {
+        QFile probe(QDir(view).filePath(QStringLiteral("probe")));
+        EXPECT_FALSE(probe.open(QIODevice::WriteOnly)) << "the view can be written: the case would not be real";
+    }
+    const long rows = test::SampleRows().size();
+    {
+        Connection c;
+        const Status s = c.Open(viewed);
+        ASSERT_FALSE(s) << qPrintable(s->description);
+        EXPECT_EQ(CountRows(c), rows);
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList { QStringLiteral("results.db") });
+
+    // The logger writes again and keeps the database open: its log holds rows the file does not yet.
+    ASSERT_TRUE(writer.open());
+    w = QSqlQuery(writer);
+    ASSERT_TRUE(w.exec(QStringLiteral("PRAGMA wal_autocheckpoint=0")));
+    ASSERT_TRUE(w.exec(QStringLiteral("INSERT INTO Results (SerialNumber) VALUES ('SN900'), ('SN901')")));
+    {
+        Connection c;
+        const Status s = c.Open(viewed);
+        ASSERT_FALSE(s) << qPrintable(s->description);
+        EXPECT_EQ(CountRows(c), rows + 2);
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files),
+        QStringList(
+            { QStringLiteral("results.db"), QStringLiteral("results.db-shm"), QStringLiteral("results.db-wal") }));
+    w = QSqlQuery();
+    writer.close();
+    writer = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("logger"));
+    DropView(folder, view);
+
+    // In a folder that may be written, reading leaves nothing beside the file either.
+    ASSERT_EQ(QDir(folder).entryList(QDir::Files), QStringList { QStringLiteral("results.db") });
+    {
+        Connection c;
+        ASSERT_FALSE(
+            c.Open(QStringLiteral("Provider=SQLite;Data Source=") + QDir(folder).filePath("results.db") + u';'));
+        EXPECT_EQ(CountRows(c), rows + 2);
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList { QStringLiteral("results.db") });
+}
+
+TEST(SQLiteEngine, RowsWhoseStartTimeIsNoTimeAreCounted)
+{
+    QTemporaryDir dir;
+    const QString path = MakeSQLiteFile(dir);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        // Two texts that are no time and a number, all passing units of a tester; one failing unit.
+        ASSERT_TRUE(q.exec(QStringLiteral(
+            "INSERT INTO Results VALUES ('X1', 'ATE-01', 'n/a', 'PASS', 'FT1', 5, 1, 0), ('X2', 'ATE-01', "
+            "'06.12.2026 10:00', 'PASS', 'FT1', 5, 1, 0), ('X3', 'ATE-01', 46000.5, 'PASS', 'FT1', 5, 1, 0), "
+            "('X4', 'ATE-01', 'n/a', 'FAIL', 'FT1', 5, 1, 0)")));
+        q = QSqlQuery();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+    Connection c;
+    ASSERT_FALSE(c.Open(QStringLiteral("Provider=SQLite;Data Source=") + path + u';'));
+    Recordset rs;
+    ASSERT_FALSE(rs.Open(kMainDec6, c));
+    EXPECT_EQ(rs.UnreadableTimes(), 3);
+    const long inRange = rs.RecordCount();
+    // The time range never holds them: the other conditions decide which are counted.
+    ASSERT_FALSE(rs.Open(QString(kMainDec6).replace(QStringLiteral("LIKE '%%'"), QStringLiteral("= 'X4'")), c));
+    EXPECT_EQ(rs.UnreadableTimes(), 0);
+    ASSERT_FALSE(rs.Open(QString(kMainDec6).replace(QStringLiteral("= 'PASS'"), QStringLiteral("LIKE '%'")), c));
+    EXPECT_EQ(rs.UnreadableTimes(), 4);
+    EXPECT_GT(rs.RecordCount(), inRange);
+    // Not counted unless asked for the count.
+    ASSERT_FALSE(rs.Open(kMainDec6, c, Recordset::Count::Skip));
+    EXPECT_EQ(rs.UnreadableTimes(), 0);
 }

@@ -19,15 +19,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     moldrin::data::Schema schema;
     schema.names = { { QStringLiteral("results"), QStringLiteral("Results") } };
     schema.textColumns = { QStringLiteral("results.sn") };
-    for (auto dialect :
-        { moldrin::data::Dialect::Native, moldrin::data::Dialect::SQLite, moldrin::data::Dialect::PostgreSQL }) {
+    for (auto dialect : { moldrin::data::Dialect::Native, moldrin::data::Dialect::SQLite,
+             moldrin::data::Dialect::PostgreSQL, moldrin::data::Dialect::MySQL }) {
         const moldrin::data::AdaptedStatement adapted = moldrin::data::AdaptStatement(text, dialect, schema);
         // A refused statement gives no text. Otherwise, where no date is rewritten, text outside literals
-        // and names is never dropped: the result is at least as long, minus the delimiters that change.
+        // and names is never dropped: the result and its bound values are at least as long, minus the
+        // delimiters that change.
         const bool dates = text.contains(u'#') || text.contains(QLatin1String("between"), Qt::CaseInsensitive);
-        if (adapted.error
-                ? !adapted.sql.isEmpty() || adapted.error->description.isEmpty()
-                : !dates && adapted.sql.size() + text.count(u'[') + text.count(u']') < text.size() - text.count(u'\''))
+        qsizetype bound = 0;
+        for (const QString& value : adapted.parameters)
+            bound += value.size();
+        if (adapted.error ? !adapted.sql.isEmpty() || adapted.error->description.isEmpty()
+                          : !dates
+                        && adapted.sql.size() + bound + text.count(u'[') + text.count(u']')
+                            < text.size() - text.count(u'\'')
+                    || adapted.sql.count(u'?') < adapted.parameters.size())
             __builtin_trap();
     }
     moldrin::data::CountStatement(text);

@@ -15,8 +15,9 @@ inline bool UsePrivateOdbc(const QString& dir, const QString& dsns)
     QFile inst(QDir(dir).filePath(QStringLiteral("odbcinst.ini")));
     if (!inst.open(QIODevice::WriteOnly))
         return false;
-    inst.write("[SQLite3]\nDriver=libsqlite3odbc.so\n[PostgreSQL Unicode]\nDriver=psqlodbcw.so\n"
-               "[FreeTDS]\nDriver=libtdsodbc.so\n[MDBTools]\nDriver=libmdbodbc.so\n");
+    inst.write(
+        "[SQLite3]\nDriver=libsqlite3odbc.so\n[PostgreSQL Unicode]\nDriver=psqlodbcw.so\n"
+        "[FreeTDS]\nDriver=libtdsodbc.so\n[MDBTools]\nDriver=libmdbodbc.so\n[MariaDB Unicode]\nDriver=libmaodbc.so\n");
     inst.close();
     QFile ini(QDir(dir).filePath(QStringLiteral("odbc.ini")));
     if (!ini.open(QIODevice::WriteOnly))

@@ -57,10 +57,20 @@ Schema PgSchema()
     return schema;
 }
 
+// The adapted statement with each bound value written after its '?' in braces: "= ?{PASS}".
 QString Adapted(const QString& statement, Dialect dialect, const Schema& schema = {})
 {
     const AdaptedStatement a = AdaptStatement(statement, dialect, schema);
-    return a.error ? QStringLiteral("error: ") + a.error->description : a.sql;
+    if (a.error)
+        return QStringLiteral("error: ") + a.error->description;
+    QString shown;
+    qsizetype next = 0;
+    for (const QChar c : a.sql) {
+        shown += c;
+        if (c == u'?')
+            shown += u'{' + (next < a.parameters.size() ? a.parameters[next++] : QStringLiteral("MISSING")) + u'}';
+    }
+    return next == a.parameters.size() ? shown : QStringLiteral("error: more values than marks");
 }
 
 class DefaultLocale
@@ -75,10 +85,29 @@ private:
 
 } // namespace
 
-TEST(StatementAdapter, NativeKeepsTheStatementAndWritesMonthsInEnglish)
+TEST(StatementAdapter, NativeBindsTextBreaksTiesAndWritesMonthsInEnglish)
 {
-    for (const QString& s : { kMain, kGroupedQuoted, kScatterGrouped, kPChart, kTesters })
-        EXPECT_EQ(Adapted(s, Dialect::Native), QString(s).replace(u'#', u'\''));
+    EXPECT_EQ(Adapted(kMain, Dialect::Native),
+        QStringLiteral("SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [VOUT_5V] AS ValueX "
+                       "FROM Results WHERE [PassFail] = ?{PASS} AND [SerialNumber] LIKE ?{%%} AND [TestStartTime] "
+                       "BETWEEN '06/Dec/2026' AND '06/Dec/2026 23:59:59' AND [VOUT_5V] IS NOT NULL AND [VOUT_5V] <> "
+                       "999 AND [VOUT_5V] <> -999 ORDER BY [TestStartTime], [ATEID], [SerialNumber], [VOUT_5V];"));
+    // Grouped: the selected aggregates break the ties.
+    EXPECT_TRUE(Adapted(kGroupedQuoted, Dialect::Native)
+                    .endsWith(QStringLiteral(
+                        "GROUP BY [SerialNumber], [ATEID], [TestStartTime] ORDER BY "
+                        "[TestStartTime], [ATEID], [SerialNumber], MAX ([TestStartTime]), MAX([VOUT_5V]);")));
+    EXPECT_TRUE(Adapted(kGroupedQuoted, Dialect::Native)
+                    .contains(QStringLiteral("[PassFail] LIKE ?{%} AND [ATEID] = ?{ATE 3} AND [SerialNumber] = "
+                                             "?{SN01} AND [TestStartTime] BETWEEN '01/Jan/1900' AND '06/Dec/2026 "
+                                             "23:59:59' AND [TestID] = ?{FT1} AND")));
+    EXPECT_TRUE(Adapted(kScatterGrouped, Dialect::Native)
+                    .endsWith(QStringLiteral("ORDER BY MAX([TestStartTime]), MAX([ATEID]), [SerialNumber], [ATEID], "
+                                             "MAX([A]), MAX([B]);")));
+    EXPECT_TRUE(Adapted(kPChart, Dialect::Native)
+                    .endsWith(QStringLiteral("ORDER BY [TestStartTime], [ATEID], [Defectives], [Inspected];")));
+    // The tester list orders by its one column already.
+    EXPECT_EQ(Adapted(kTesters, Dialect::Native), kTesters);
     const DefaultLocale french(QLocale(QStringLiteral("fr_FR")));
     EXPECT_EQ(Adapted(QStringLiteral("WHERE [d] BETWEEN '05/déc./2026' AND 'déc./07/2026 23:59:59'"), Dialect::Native),
         QStringLiteral("WHERE [d] BETWEEN '05/Dec/2026' AND 'Dec/07/2026 23:59:59'"));
@@ -88,29 +117,32 @@ TEST(StatementAdapter, SQLiteDatesTimeStampsAndLetterCase)
 {
     EXPECT_EQ(Adapted(kMain, Dialect::SQLite),
         QStringLiteral("SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [VOUT_5V] AS "
-                       "ValueX FROM Results WHERE [PassFail] = 'PASS' COLLATE NOCASE AND [SerialNumber] LIKE '%%' "
-                       "AND ([TestStartTime] BETWEEN '2026-12-06' AND '2026-12-06 23:59:59' OR [TestStartTime] "
+                       "ValueX FROM Results WHERE [PassFail] = ?{PASS} COLLATE MOLDRIN_NOCASE AND [SerialNumber] LIKE "
+                       "?{%%} AND ([TestStartTime] BETWEEN '2026-12-06' AND '2026-12-06 23:59:59' OR [TestStartTime] "
                        "BETWEEN '2026-12-06T' AND '2026-12-06T23:59:59') AND [VOUT_5V] IS NOT NULL AND [VOUT_5V] "
-                       "<> 999 AND [VOUT_5V] <> -999 ORDER BY julianday([TestStartTime]), [ATEID];"));
+                       "<> 999 AND [VOUT_5V] <> -999 ORDER BY julianday([TestStartTime]), [ATEID], [SerialNumber], "
+                       "[TestStartTime], [VOUT_5V];"));
     EXPECT_EQ(Adapted(kGroupedQuoted, Dialect::SQLite),
         QStringLiteral("SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, MAX ([TestStartTime]) AS DateX, "
-                       "MAX([VOUT_5V]) AS ValueX FROM Results WHERE [PassFail] LIKE '%' AND [ATEID] = 'ATE 3' "
-                       "COLLATE NOCASE AND [SerialNumber] = 'SN01' COLLATE NOCASE AND ([TestStartTime] BETWEEN "
-                       "'1900-01-01' AND '2026-12-06 23:59:59' OR [TestStartTime] BETWEEN '2026-12-06T' AND "
-                       "'2026-12-06T23:59:59') AND [TestID] = 'FT1' COLLATE NOCASE AND [VOUT_5V] IS NOT NULL AND "
-                       "[VOUT_5V] <> 999 AND [VOUT_5V] <> -999 AND [VOUT_5V] <> 0 GROUP BY [SerialNumber], "
-                       "[ATEID], julianday([TestStartTime]) ORDER BY julianday([TestStartTime]), "
-                       "[ATEID];"));
+                       "MAX([VOUT_5V]) AS ValueX FROM Results WHERE [PassFail] LIKE ?{%} AND [ATEID] = ?{ATE 3} "
+                       "COLLATE MOLDRIN_NOCASE AND [SerialNumber] = ?{SN01} COLLATE MOLDRIN_NOCASE AND "
+                       "([TestStartTime] BETWEEN '1900-01-01' AND '2026-12-06 23:59:59' OR [TestStartTime] BETWEEN "
+                       "'2026-12-06T' AND '2026-12-06T23:59:59') AND [TestID] = ?{FT1} COLLATE MOLDRIN_NOCASE AND "
+                       "[VOUT_5V] IS NOT NULL AND [VOUT_5V] <> 999 AND [VOUT_5V] <> -999 AND [VOUT_5V] <> 0 GROUP "
+                       "BY [SerialNumber], [ATEID], julianday([TestStartTime]) ORDER BY julianday([TestStartTime]), "
+                       "[ATEID], [SerialNumber], MAX ([TestStartTime]), MAX([VOUT_5V]);"));
     const QString scatter = Adapted(kScatterGrouped, Dialect::SQLite);
     EXPECT_TRUE(
         scatter.contains(QStringLiteral("([TestStartTime] BETWEEN '2026-12-01' AND '2026-12-06 23:59:59' OR "
                                         "[TestStartTime] BETWEEN '2026-12-06T' AND '2026-12-06T23:59:59') AND [A]")))
         << qPrintable(scatter);
-    EXPECT_TRUE(scatter.endsWith(QStringLiteral("ORDER BY MAX(julianday([TestStartTime])), MAX([ATEID]);")));
+    EXPECT_TRUE(scatter.endsWith(QStringLiteral("ORDER BY MAX(julianday([TestStartTime])), MAX([ATEID]), "
+                                                "[SerialNumber], [ATEID], MAX([TestStartTime]), MAX([A]), MAX([B]);")))
+        << qPrintable(scatter);
     EXPECT_TRUE(scatter.contains(QStringLiteral("AS SNX, [ATEID] AS ATEX, MAX([TestStartTime]) AS DateX")));
     EXPECT_TRUE(
-        Adapted(kPChart, Dialect::SQLite).endsWith(QStringLiteral("ORDER BY julianday([TestStartTime]), [ATEID];")));
-    EXPECT_EQ(Adapted(kTesters, Dialect::SQLite), kTesters);
+        Adapted(kPChart, Dialect::SQLite)
+            .endsWith(QStringLiteral("ORDER BY julianday([TestStartTime]), [ATEID], [Defectives], [Inspected];")));
     // A range that starts inside a day compares every stamp as a time.
     EXPECT_EQ(Adapted(QStringLiteral("WHERE [T].[d] BETWEEN '06/Dec/2026 08:00:00' AND '07/Dec/2026 08:00:00'"),
                   Dialect::SQLite),
@@ -123,24 +155,26 @@ TEST(StatementAdapter, TextThatLooksLikeADateOutsideBetweenStaysText)
     const QString s = QStringLiteral("SELECT [a] AS x FROM t WHERE [SerialNumber] = '06/Dec/2026' AND [b] BETWEEN "
                                      "'x' AND 'y';");
     EXPECT_EQ(Adapted(s, Dialect::SQLite),
-        QStringLiteral("SELECT [a] AS x FROM t WHERE [SerialNumber] = '06/Dec/2026' COLLATE NOCASE AND [b] "
-                       "BETWEEN 'x' AND 'y';"));
+        QStringLiteral("SELECT [a] AS x FROM t WHERE [SerialNumber] = ?{06/Dec/2026} COLLATE MOLDRIN_NOCASE AND [b] "
+                       "BETWEEN ?{x} AND ?{y};"));
     // A quote inside a literal does not end it early.
     const QString q = QStringLiteral("SELECT [a] FROM t WHERE [n] = 'O''Brien [x]' AND d BETWEEN '06/Dec/2026' AND "
                                      "'07/Dec/2026 01:02:03';");
     EXPECT_EQ(Adapted(q, Dialect::SQLite),
-        QStringLiteral("SELECT [a] FROM t WHERE [n] = 'O''Brien [x]' COLLATE NOCASE AND (d BETWEEN '2026-12-06' "
-                       "AND '2026-12-07 01:02:03' OR d BETWEEN '2026-12-07T' AND '2026-12-07T01:02:03');"));
+        QStringLiteral(
+            "SELECT [a] FROM t WHERE [n] = ?{O'Brien [x]} COLLATE MOLDRIN_NOCASE AND (d BETWEEN "
+            "'2026-12-06' AND '2026-12-07 01:02:03' OR d BETWEEN '2026-12-07T' AND '2026-12-07T01:02:03');"));
 }
 
 TEST(StatementAdapter, PostgreSQLNamesAliasesDatesAndLetterCase)
 {
     EXPECT_EQ(Adapted(kMain, Dialect::PostgreSQL, PgSchema()),
         QStringLiteral("SELECT \"SerialNumber\" AS \"SNX\", \"ATEID\" AS \"ATEX\", \"TestStartTime\" AS \"DateX\", "
-                       "\"VOUT_5V\" AS \"ValueX\" FROM \"Results\" WHERE lower(\"PassFail\") = lower('PASS') AND "
-                       "\"SerialNumber\" ILIKE '%%' AND \"TestStartTime\" BETWEEN '2026-12-06' AND '2026-12-06 "
-                       "23:59:59' AND \"VOUT_5V\" IS NOT NULL AND \"VOUT_5V\" <> 999 AND \"VOUT_5V\" <> -999 "
-                       "ORDER BY \"TestStartTime\", \"ATEID\";"));
+                       "\"VOUT_5V\" AS \"ValueX\" FROM \"Results\" WHERE replace(lower(upper(\"PassFail\")), 'ß', "
+                       "'ss') = replace(lower(upper(?{PASS})), 'ß', 'ss') AND \"SerialNumber\" ILIKE ?{%%} AND "
+                       "\"TestStartTime\" BETWEEN '2026-12-06' AND '2026-12-06 23:59:59' AND \"VOUT_5V\" IS NOT NULL "
+                       "AND \"VOUT_5V\" <> 999 AND \"VOUT_5V\" <> -999 ORDER BY \"TestStartTime\", \"ATEID\", "
+                       "\"SerialNumber\" COLLATE \"C\", \"ATEID\" COLLATE \"C\", \"VOUT_5V\";"));
     // Names resolve without regard to case; unknown names are quoted as written.
     EXPECT_EQ(Adapted(QStringLiteral("SELECT [ateid] AS ATEx FROM results GROUP BY [AteId];"), Dialect::PostgreSQL,
                   PgSchema()),
@@ -148,19 +182,85 @@ TEST(StatementAdapter, PostgreSQLNamesAliasesDatesAndLetterCase)
     const QString grouped = Adapted(kGroupedQuoted, Dialect::PostgreSQL, PgSchema());
     EXPECT_TRUE(
         grouped.contains(QStringLiteral("MAX (\"TestStartTime\") AS \"DateX\", MAX(\"VOUT_5V\") AS \"ValueX\"")));
-    EXPECT_TRUE(grouped.contains(QStringLiteral("\"PassFail\" ILIKE '%' AND lower(\"ATEID\") = lower('ATE 3') AND "
-                                                "lower(\"SerialNumber\") = lower('SN01')")))
+    EXPECT_TRUE(grouped.contains(QStringLiteral("\"PassFail\" ILIKE ?{%} AND replace(lower(upper(\"ATEID\")), 'ß', "
+                                                "'ss') = replace(lower(upper(?{ATE 3})), 'ß', 'ss') AND")))
         << qPrintable(grouped);
     // A column that holds no text keeps the engine's own comparison.
-    EXPECT_TRUE(grouped.contains(QStringLiteral("AND \"TestID\" = 'FT1' AND")));
+    EXPECT_TRUE(grouped.contains(QStringLiteral("AND \"TestID\" = ?{FT1} AND")));
     EXPECT_TRUE(grouped.contains(QStringLiteral("BETWEEN '1900-01-01' AND '2026-12-06 23:59:59'")));
     EXPECT_TRUE(grouped.endsWith(QStringLiteral("GROUP BY \"SerialNumber\", \"ATEID\", \"TestStartTime\" ORDER BY "
-                                                "\"TestStartTime\", \"ATEID\";")));
+                                                "\"TestStartTime\", \"ATEID\", \"SerialNumber\" COLLATE \"C\", "
+                                                "\"ATEID\" COLLATE \"C\", MAX (\"TestStartTime\"), MAX(\"VOUT_5V\");")))
+        << qPrintable(grouped);
     EXPECT_TRUE(Adapted(kPChart, Dialect::PostgreSQL, PgSchema())
                     .contains(QStringLiteral("\"Defectives\" >= 0 AND \"Inspected\" IS NOT NULL")));
     // LIKE inside a literal is text, not a keyword.
-    EXPECT_EQ(Adapted(QStringLiteral("SELECT 'LIKE' FROM t WHERE [x] LIKE 'a';"), Dialect::PostgreSQL),
-        QStringLiteral("SELECT 'LIKE' FROM t WHERE \"x\" ILIKE 'a';"));
+    EXPECT_EQ(Adapted(QStringLiteral("SELECT [y] AS z FROM t WHERE [x] LIKE 'LIKE a';"), Dialect::PostgreSQL),
+        QStringLiteral("SELECT \"y\" AS \"z\" FROM t WHERE \"x\" ILIKE ?{LIKE a};"));
+}
+
+TEST(StatementAdapter, MySQLNamesInBackticksTextFoldedAndTiesByBytes)
+{
+    Schema schema = PgSchema();
+    const QString main = Adapted(kMain, Dialect::MySQL, schema);
+    EXPECT_EQ(main,
+        QStringLiteral(
+            "SELECT `SerialNumber` AS SNX, `ATEID` AS ATEX, `TestStartTime` AS DateX, `VOUT_5V` AS ValueX "
+            "FROM `Results` WHERE CAST(REPLACE(REPLACE(LOWER(UPPER(CONVERT(`PassFail` USING utf8mb4))), "
+            "'ß', 'ss'), 'ẞ', 'ss') AS BINARY) = CAST(REPLACE(REPLACE(LOWER(UPPER(CONVERT(?{PASS} USING "
+            "utf8mb4))), 'ß', 'ss'), 'ẞ', 'ss') AS BINARY) AND `SerialNumber` LIKE ?{%%} AND `TestStartTime` "
+            "BETWEEN '2026-12-06' AND '2026-12-06 23:59:59' AND `VOUT_5V` IS NOT NULL AND `VOUT_5V` <> 999 "
+            "AND `VOUT_5V` <> -999 ORDER BY `TestStartTime`, `ATEID`, CAST(`SerialNumber` AS BINARY), "
+            "CAST(`ATEID` AS BINARY), `VOUT_5V`;"));
+    // A backtick in a name is doubled.
+    EXPECT_EQ(Adapted(QStringLiteral("SELECT [a`b] AS x FROM t;"), Dialect::MySQL),
+        QStringLiteral("SELECT `a``b` AS x FROM t;"));
+}
+
+TEST(StatementAdapter, EveryTextLiteralIsBoundWhateverTheEngineReadsAsAnEscape)
+{
+    // The builder doubles a quote; a backslash stays as typed. Each value reaches the engine whole.
+    const QString value = QStringLiteral("\\'); DELETE FROM victim; --");
+    QString literal = value;
+    literal.replace(u'\'', QStringLiteral("''"));
+    const QString statement = QStringLiteral("SELECT [a] AS x FROM t WHERE [SerialNumber] = '") + literal
+        + QStringLiteral("' AND [ATEID] = 'x\\' AND [TestID] LIKE '%%';");
+    for (Dialect d : { Dialect::Native, Dialect::SQLite, Dialect::PostgreSQL, Dialect::MySQL }) {
+        const AdaptedStatement a = AdaptStatement(statement, d, PgSchema());
+        ASSERT_FALSE(a.error);
+        EXPECT_EQ(a.parameters, QStringList({ value, QStringLiteral("x\\"), QStringLiteral("%%") }));
+        EXPECT_FALSE(a.sql.contains(QStringLiteral("DELETE"))) << qPrintable(a.sql);
+        EXPECT_FALSE(a.sql.contains(u'\\')) << qPrintable(a.sql);
+    }
+}
+
+TEST(StatementAdapter, WhereTheDriverCannotBindValuesAreQuotedByTheEngineRules)
+{
+    const QString statement = QStringLiteral("SELECT [a] AS x FROM t WHERE [b] LIKE '\\''); DELETE FROM v; --';");
+    Schema schema;
+    schema.literals = Literals::QuotedBackslashEscapes;
+    EXPECT_EQ(Adapted(statement, Dialect::MySQL, schema),
+        QStringLiteral("SELECT `a` AS x FROM t WHERE `b` LIKE '\\\\''); DELETE FROM v; --';"));
+    schema.literals = Literals::Quoted;
+    EXPECT_EQ(Adapted(statement, Dialect::MySQL, schema),
+        QStringLiteral("SELECT `a` AS x FROM t WHERE `b` LIKE '\\''); DELETE FROM v; --';"));
+}
+
+TEST(StatementAdapter, SQLiteCountsRowsWhoseTimeIsNoTime)
+{
+    const AdaptedStatement a = AdaptStatement(kGroupedQuoted, Dialect::SQLite);
+    EXPECT_EQ(a.unreadableTimes,
+        QStringLiteral(
+            "SELECT COUNT(*) FROM Results WHERE [PassFail] LIKE ? AND [ATEID] = ? COLLATE MOLDRIN_NOCASE "
+            "AND [SerialNumber] = ? COLLATE MOLDRIN_NOCASE AND ([TestStartTime] IS NOT NULL AND "
+            "(typeof([TestStartTime]) <> 'text' OR [TestStartTime] NOT GLOB "
+            "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' OR julianday([TestStartTime]) IS NULL)) AND [TestID] = ? "
+            "COLLATE MOLDRIN_NOCASE AND [VOUT_5V] IS NOT NULL AND [VOUT_5V] <> 999 AND [VOUT_5V] <> -999 AND "
+            "[VOUT_5V] <> 0"));
+    EXPECT_EQ(a.unreadableParameters, a.parameters);
+    // Servers store times as times: nothing to count.
+    EXPECT_TRUE(AdaptStatement(kGroupedQuoted, Dialect::PostgreSQL).unreadableTimes.isEmpty());
+    EXPECT_TRUE(AdaptStatement(kTesters, Dialect::SQLite).unreadableTimes.isEmpty());
 }
 
 TEST(StatementAdapter, OneStatementAtATime)
@@ -172,7 +272,8 @@ TEST(StatementAdapter, OneStatementAtATime)
     // A trailing semicolon, or several, and blanks after it are one statement; so is a ';' in a literal or name.
     EXPECT_EQ(Adapted(QStringLiteral("SELECT 1 AS x;; \n"), Dialect::SQLite), QStringLiteral("SELECT 1 AS x;; \n"));
     const QString inside = QStringLiteral("SELECT [a;b] AS x FROM t WHERE [c] LIKE '; DROP TABLE t' -- ; x\n;");
-    EXPECT_EQ(Adapted(inside, Dialect::Native), inside);
+    EXPECT_EQ(Adapted(inside, Dialect::Native),
+        QStringLiteral("SELECT [a;b] AS x FROM t WHERE [c] LIKE ?{; DROP TABLE t} -- ; x\n;"));
     EXPECT_EQ(Adapted(QStringLiteral("SELECT 1; /* two */ SELECT 2"), Dialect::Native),
         QStringLiteral("error: Characters found after end of SQL statement."));
 }

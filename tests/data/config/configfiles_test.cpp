@@ -49,10 +49,9 @@ TEST_F(ConfigFolder, RememberedFolderListsProducts)
     Products("[PSU-100]\r\nTableName=Results\r\n");
     state.gINIPath.clear();
     state.registry.write("INIPath", dir.path());
-    EXPECT_EQ(LocateConfigFolder(state, prompt, lists, false), "PSU-100,RFM-24");
+    EXPECT_EQ(LocateConfigFolder(state, lists), "PSU-100,RFM-24");
     EXPECT_EQ(state.gINIPath, dir.path());
     EXPECT_EQ(lists.caption, "Tolvane SPC (" + dir.path() + ")");
-    EXPECT_TRUE(prompt.fileRequests.isEmpty());
     FillProductList(lists, "PSU-100,RFM-24,");
     EXPECT_EQ(lists.productList, QStringList({ "<Open INI>", "PSU-100", "RFM-24", "" }));
     EXPECT_EQ(lists.productIndex, 1);
@@ -63,19 +62,21 @@ TEST_F(ConfigFolder, OverrideTakesPrecedenceAndFileNamesIgnoreCase)
     Write(dir.filePath("products.ini"), "[PSU-100]\r\n");
     QTemporaryDir other;
     state.registry.write("INIPath", other.path());
-    EXPECT_EQ(LocateConfigFolder(state, prompt, lists, false, dir.path()), "PSU-100,RFM-24");
+    EXPECT_EQ(LocateConfigFolder(state, lists, dir.path()), "PSU-100,RFM-24");
     EXPECT_EQ(state.gINIPath, dir.path());
 }
 
-TEST_F(ConfigFolder, MissingFilesOpenTheDialog)
+TEST_F(ConfigFolder, MissingFilesAskForAFolder)
 {
     QTemporaryDir empty;
     lists.productList = { "<Open INI>", "A", "B" };
-    EXPECT_EQ(LocateConfigFolder(state, prompt, lists, false, empty.path()), "");
-    ASSERT_EQ(prompt.fileRequests.size(), 1);
-    EXPECT_EQ(prompt.fileRequests[0].title, "Open INI files");
-    EXPECT_EQ(prompt.fileRequests[0].filter, "INI file (ATE.INI)|ATE.INI");
+    EXPECT_FALSE(LocateConfigFolder(state, lists, empty.path()));
+    const FileDialogRequest request = ConfigFolderRequest(state);
+    EXPECT_EQ(request.title, "Open INI files");
+    EXPECT_EQ(request.filter, "INI file (ATE.INI)|ATE.INI");
+    EXPECT_EQ(request.fileName, QDir(empty.path()).filePath("ATE.INI"));
     // Cancelled with products listed: the first product is reselected.
+    EXPECT_EQ(OpenConfigFolder(state, prompt, lists, QString()), "");
     EXPECT_TRUE(lists.reselectFirstProduct);
     EXPECT_EQ(lists.productIndex, 1);
     EXPECT_TRUE(prompt.messages.isEmpty());
@@ -84,21 +85,18 @@ TEST_F(ConfigFolder, MissingFilesOpenTheDialog)
 TEST_F(ConfigFolder, DialogPickReportsMissingFilesAndKeepsFolder)
 {
     QTemporaryDir chosen;
-    prompt.files.enqueue(chosen.filePath("ATE.INI"));
-    EXPECT_EQ(LocateConfigFolder(state, prompt, lists, true), "");
+    EXPECT_EQ(OpenConfigFolder(state, prompt, lists, chosen.filePath("ATE.INI")), "");
     ASSERT_EQ(prompt.messages.size(), 1);
     EXPECT_EQ(prompt.messages[0].text, "Missing ATE.INI!.");
     EXPECT_EQ(prompt.messages[0].title, "Open INI Error");
     EXPECT_EQ(prompt.messages[0].icon, PromptIcon::Exclamation);
 
     Write(chosen.filePath("ATE.INI"), "[ATE Configuration]\r\nTestProduct=X\r\n");
-    prompt.files.enqueue(chosen.filePath("ATE.INI"));
-    EXPECT_EQ(LocateConfigFolder(state, prompt, lists, true), "");
+    EXPECT_EQ(OpenConfigFolder(state, prompt, lists, chosen.filePath("ATE.INI")), "");
     EXPECT_EQ(prompt.messages.last().text, "Missing PRODUCTS.INI!.");
     EXPECT_EQ(state.gINIPath, dir.path());
 
-    prompt.files.enqueue(chosen.filePath("*.INI"));
-    EXPECT_EQ(LocateConfigFolder(state, prompt, lists, true), "");
+    EXPECT_EQ(OpenConfigFolder(state, prompt, lists, chosen.filePath("*.INI")), "");
     EXPECT_EQ(prompt.messages.size(), 2);
 }
 
@@ -107,16 +105,14 @@ TEST_F(ConfigFolder, DialogPickFillsTestIdsAndAdoptsFolder)
     QTemporaryDir chosen;
     Write(chosen.filePath("ATE.INI"), "[ATE Configuration]\r\nTestProduct=X,Y\r\nTestID=A,B\r\nTestIDDefault=B\r\n");
     Write(chosen.filePath("PRODUCTS.INI"), "");
-    prompt.files.enqueue(chosen.filePath("ATE.INI"));
-    EXPECT_EQ(LocateConfigFolder(state, prompt, lists, true), "X,Y");
+    EXPECT_EQ(OpenConfigFolder(state, prompt, lists, chosen.filePath("ATE.INI")), "X,Y");
     EXPECT_EQ(state.gINIPath, chosen.path());
     EXPECT_EQ(lists.caption, "Tolvane SPC (" + chosen.path() + ")");
     EXPECT_EQ(lists.testIdList, QStringList({ "A", "B" }));
     EXPECT_EQ(lists.testIdText, "B");
 
     Write(chosen.filePath("ATE.INI"), "[ATE Configuration]\r\nTestProduct=X\r\nTestID=C,D\r\n");
-    prompt.files.enqueue(chosen.filePath("ATE.INI"));
-    LocateConfigFolder(state, prompt, lists, true);
+    OpenConfigFolder(state, prompt, lists, chosen.filePath("ATE.INI"));
     EXPECT_EQ(lists.testIdText, "C");
 
     RefillTestIdList(state, lists);
@@ -128,16 +124,54 @@ TEST_F(ConfigFolder, ColumnNamesAreNormalised)
 {
     Products("[PSU-100]\r\nSerialNumber=[Serial No]\r\nATEID=Tester Name\r\nTestID=\r\nPassIdentical=1\r\n"
              "[RFM-24]\r\nPassIdentical=OK\r\nPassFail=Verdict\r\n");
-    LoadColumnNames(state, "PSU-100");
+    EXPECT_TRUE(LoadColumnNames(state, prompt, "PSU-100"));
     EXPECT_EQ(state.gColSerialNumber, "[Serial No]");
     EXPECT_EQ(state.gColATEID, "[Tester Name]");
     EXPECT_EQ(state.gColTestID, "[TestID]");
     EXPECT_EQ(state.gPassValue, "1");
-    LoadColumnNames(state, "RFM-24");
+    EXPECT_TRUE(LoadColumnNames(state, prompt, "RFM-24"));
     EXPECT_EQ(state.gColSerialNumber, "[SerialNumber]");
     EXPECT_EQ(state.gColATEID, "[ATEID]");
     EXPECT_EQ(state.gColPassFail, "[Verdict]");
     EXPECT_EQ(state.gPassValue, "'OK'");
+    EXPECT_TRUE(prompt.messages.isEmpty());
+}
+
+TEST_F(ConfigFolder, NamesThatWouldEndTheirNameAreRefusedWithSectionAndKey)
+{
+    for (const char* name : { "Serial] FROM secret --", "SN; DELETE FROM Results", "SN --", "SN /* x", "SN'", "S\"N",
+             "S`N", "[SN]] FROM secret", "[SN] x", "[S;N]" }) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(IsTableOrColumnName(QString::fromUtf8(name)));
+    }
+    EXPECT_FALSE(IsTableOrColumnName("Serial\nNo"));
+    for (const char* name : { "Serial No", "[Serial No]", "[dbo].[Results]", "dbo.Results", "Wert (mV)", "Größe" })
+        EXPECT_TRUE(IsTableOrColumnName(QString::fromUtf8(name))) << name;
+
+    Products("[PSU-100]\r\nSerialNumber=SN\r\nATEID=Tester] FROM secret --\r\n"
+             "[RFM-24]\r\nP_ChartSubGroupColumnName=Inspected; DROP TABLE x\r\n"
+             "[RFM-24 Spec]\r\n1=VOUT,1,2,,V,,Output\r\n2=<EOT>\r\n"
+             "[RFM-25 Spec]\r\n1=VOUT,1,2,,V,,Output\r\n2=V] FROM secret --,1,2,,V,,Other\r\n3=<EOT>\r\n");
+    EXPECT_FALSE(LoadColumnNames(state, prompt, "PSU-100"));
+    ASSERT_EQ(prompt.messages.size(), 1);
+    EXPECT_EQ(prompt.messages[0].text,
+        "Not a table or column name in section PSU-100 and key ATEID (PRODUCTS.INI): Tester] FROM secret --!");
+    EXPECT_EQ(prompt.messages[0].icon, PromptIcon::Exclamation);
+
+    lists.plotButtonEnabled = true;
+    LoadProductSpec(state, prompt, lists, "RFM-24");
+    EXPECT_EQ(prompt.messages.last().text,
+        "Not a table or column name in section RFM-24 and key "
+        "P_ChartSubGroupColumnName (PRODUCTS.INI): Inspected; DROP TABLE x!");
+    EXPECT_TRUE(state.gPChartSubGroupColumn.isEmpty());
+    EXPECT_FALSE(lists.plotButtonEnabled);
+
+    LoadProductSpec(state, prompt, lists, "RFM-25");
+    EXPECT_EQ(prompt.messages.last().text,
+        "Not a table or column name in section RFM-25 Spec and key 2 (PRODUCTS.INI): V] FROM secret --!");
+    EXPECT_EQ(lists.parameterList.last(), "<Disabled>");
+    EXPECT_FALSE(lists.parameterListEnabled);
+    EXPECT_FALSE(lists.plotButtonEnabled);
 }
 
 TEST_F(ConfigFolder, SpecWithGapsAndLimits)
@@ -164,6 +198,21 @@ TEST_F(ConfigFolder, SpecWithGapsAndLimits)
     lists.productIndex = 1;
     GetTestParameterName(state, prompt, lists);
     EXPECT_EQ(state.gParamName, QStringList({ "Output voltage", "Idle current", "Temperature" }));
+}
+
+TEST(SpecLine, EitherSentinelInEitherLimitIsNoLimit)
+{
+    const auto reversed = ParseSpecLine("P,999,-999,,V,,Name");
+    ASSERT_TRUE(reversed);
+    EXPECT_EQ(reversed->lsl, kNoLowerLimit);
+    EXPECT_EQ(reversed->usl, kNoUpperLimit);
+    const auto same = ParseSpecLine("P,-999,999,,V,,Name");
+    EXPECT_EQ(same->lsl, kNoLowerLimit);
+    EXPECT_EQ(same->usl, kNoUpperLimit);
+    // Other values stay as written, a reversed pair too (the plot reports that one).
+    const auto real = ParseSpecLine("P,998.5,-998.5,,V,,Name");
+    EXPECT_EQ(real->lsl, 998.5);
+    EXPECT_EQ(real->usl, -998.5);
 }
 
 TEST_F(ConfigFolder, FirstLineEotDisablesTheList)

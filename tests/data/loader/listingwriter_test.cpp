@@ -1,10 +1,15 @@
-// The listing writer: every reading in order across batch boundaries, nulls, and files it cannot open.
+// The listing writer: every reading in order across batch boundaries, nulls, and folders it cannot write.
 #include "data/loader/listingwriter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 using namespace moldrin;
 using namespace moldrin::data;
@@ -65,4 +70,74 @@ TEST(ListingWriter, AFolderThatCannotBeWrittenIsReportedBeforeAnyReading)
     EXPECT_FALSE(writer.error().isEmpty());
     writer.write({ "SN1", "ATE-01", std::nullopt, 1.0 }); // ignored, no crash
     writer.finish();
+}
+
+namespace
+{
+
+// A folder of `kib` KiB that no one may write beyond, root included: a small tmpfs mounted in a mount
+// namespace of this test process. False where it cannot be had (not root).
+bool SmallFolder(const QString& path, int kib)
+{
+    if (geteuid() != 0)
+        return false;
+    static const bool privateMounts
+        = unshare(CLONE_NEWNS) == 0 && mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    const QByteArray options = QByteArray("size=") + QByteArray::number(kib) + "k";
+    return privateMounts && QDir().mkpath(path)
+        && mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", 0, options.constData()) == 0;
+}
+
+} // namespace
+
+TEST(ListingWriter, AFullFolderIsNamedWithItsReasonAndLeavesNoPartialListing)
+{
+    QTemporaryDir dir;
+    const QString small = dir.filePath("small");
+    if (!SmallFolder(small, 64))
+        GTEST_SKIP() << "a full file system needs root here (a small tmpfs)";
+    AppState state(dir.filePath("settings"));
+    state.gTempFile1 = QDir(small).filePath("~1.spc");
+    state.gTempFile2 = QDir(small).filePath("~2.spc");
+    ListingWriter writer(state, "Output", NumberFormat("#,##0.000"));
+    ASSERT_TRUE(writer.ok());
+    // About 2 MB of lines into 64 KiB: every reading is still taken.
+    for (long i = 0; i < 40000; ++i)
+        writer.write({ "SN" + std::to_string(i), "ATE-01", std::nullopt, 1.0 + double(i) });
+    writer.finish();
+    EXPECT_EQ(writer.error(),
+        QStringLiteral("The readings could not be listed in the temporary folder ") + small
+            + QStringLiteral(" (No space left on device); the raw data window has no listing of this plot"))
+        << qPrintable(writer.error());
+    EXPECT_FALSE(QFile::exists(state.gTempFile1));
+    EXPECT_FALSE(QFile::exists(state.gTempFile2));
+    umount2(QFile::encodeName(small).constData(), MNT_DETACH);
+}
+
+TEST(ListingWriter, AFolderThatMayNotBeWrittenIsNamed)
+{
+    QTemporaryDir dir;
+    const QString locked = dir.filePath("locked");
+    ASSERT_TRUE(QDir().mkpath(locked));
+    const bool root = geteuid() == 0;
+    if (root)
+        ASSERT_TRUE(SmallFolder(locked, 16)
+            && mount(nullptr, QFile::encodeName(locked).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
+    else
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    AppState state(dir.filePath("settings"));
+    state.gTempFile1 = QDir(locked).filePath("~1.spc");
+    state.gTempFile2 = QDir(locked).filePath("~2.spc");
+    ListingWriter writer(state, "Output", NumberFormat("#,##0.000"));
+    EXPECT_FALSE(writer.ok());
+    EXPECT_TRUE(writer.error().startsWith(
+        QStringLiteral("The readings could not be listed in the temporary folder ") + locked + QStringLiteral(" (")))
+        << qPrintable(writer.error());
+    EXPECT_TRUE(
+        writer.error().contains(root ? QStringLiteral("Read-only file system") : QStringLiteral("Permission denied")))
+        << qPrintable(writer.error());
+    if (root)
+        umount2(QFile::encodeName(locked).constData(), MNT_DETACH);
+    else
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }

@@ -6,7 +6,7 @@
 #include "common/prompt.h"
 #include "data/access/connectdatasource.h"
 #include "data/config/configfiles.h"
-#include "data/loader/sampleloader.h"
+#include "data/loader/plotfunction.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -31,9 +31,9 @@ template <class Window> struct DemoSession {
     {
         if (!CopyDemoConfiguration(dir.path()) || !GenerateDemoData(MOLDRIN_DEMO_DATA_EXE, dir.path(), units))
             return false;
-        FillProductList(lists, data::LocateConfigFolder(state, prompt, lists, false, dir.path()));
+        FillProductList(lists, data::LocateConfigFolder(state, lists, dir.path()).value_or(QString()));
         lists.productIndex = int(lists.productList.indexOf(product));
-        data::LoadColumnNames(state, product);
+        data::LoadColumnNames(state, prompt, product);
         data::LoadProductSpec(state, prompt, lists, product);
         data::GetTestParameterName(state, prompt, lists);
         if (!data::ConnectDataSource(product, data::ReadIniDatabase(product, state), state, prompt).ok)

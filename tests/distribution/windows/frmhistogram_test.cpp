@@ -15,6 +15,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,11 +66,11 @@ struct Session {
             QVERIFY(QFile::copy(QDir(demo).filePath(name), dir.filePath(name)));
         ScriptedPrompt quiet;
         data::SelectionLists lists;
-        data::FillProductList(lists, data::LocateConfigFolder(state, quiet, lists, false, dir.path()));
+        data::FillProductList(lists, data::LocateConfigFolder(state, lists, dir.path()).value_or(QString()));
         lists.productIndex = 1;
         const QString product = lists.productText().trimmed();
         data::RefillTestIdList(state, lists);
-        data::LoadColumnNames(state, product);
+        data::LoadColumnNames(state, quiet, product);
         data::LoadProductSpec(state, quiet, lists, product);
         QVERIFY(data::ConnectDataSource(product, data::ReadIniDatabase(product, state), state, quiet).ok);
         QVERIFY(quiet.messages.isEmpty());
@@ -393,12 +394,12 @@ private Q_SLOTS:
         w.cboInterval_Click();
         QStringList lines, shownLines;
         QString heading, caption;
-        bool fixedPitch = false;
+        QFont listFont, headingFont;
         ShownWindows<frmRawDataHistogram> shown([&](frmRawDataHistogram& d) {
             caption = d.windowTitle();
             heading = d.ui.lblTitle->text();
-            fixedPitch
-                = QFontInfo(d.ui.lstRawData->font()).fixedPitch() && QFontInfo(d.ui.lblTitle->font()).fixedPitch();
+            listFont = d.ui.lstRawData->font();
+            headingFont = d.ui.lblTitle->font();
             for (int i = 0; i < d.ui.lstRawData->count(); ++i) {
                 lines << d.ui.lstRawData->item(i)->text();
                 auto* delegate = qobject_cast<QStyledItemDelegate*>(d.ui.lstRawData->itemDelegate());
@@ -410,7 +411,6 @@ private Q_SLOTS:
         QCOMPARE(shown.count, 1);
         QCOMPARE(heading, " No.             Cell Ranges                                 Freq.");
         QCOMPARE(caption, QStringLiteral("Histogram Cell Data"));
-        QVERIFY(fixedPitch); // so the columns line up under the heading
         QCOMPARE(lines.size(), 11);
         QCOMPARE(lines, w.lastOutcome().histogram.cellTableLines);
         const HistogramCell& first = w.lastOutcome().histogram.cells.front();
@@ -427,14 +427,33 @@ private Q_SLOTS:
             if (!line.startsWith("Total"))
                 QCOMPARE(line.indexOf(QRegularExpression("[0-9.]+\\s+to ")), heading.indexOf("Cell Ranges"));
         }
+        // Columns counted in characters line up on screen where every character of the heading and the lines
+        // takes one advance, in the heading's font as in the list's.
+        QCOMPARE(headingFont, listFont);
+        const QFontMetricsF metrics(listFont);
+        const double advance = metrics.horizontalAdvance(QLatin1Char('0'));
+        QVERIFY(advance > 0);
+        for (const QString& text : shownLines + QStringList { heading })
+            for (const QChar c : text)
+                QVERIFY2(
+                    metrics.horizontalAdvance(c) == advance, qPrintable(QStringLiteral("'%1' in %2").arg(c, text)));
+
+        // A histogram that draws nothing lists no cells, not the table of the one before.
+        s.selection.serialFilter = QStringLiteral("NO SUCH UNIT");
+        frmHistogram& none = s.open();
+        QCOMPARE(s.prompt.texts(), QStringList { "No data collection for this selected range of filter condition!" });
+        lines.clear();
+        none.ui.cmdViewCellData->Click();
+        QCOMPARE(shown.count, 2);
+        QVERIFY(lines.isEmpty());
+        QCOMPARE(s.prompt.messages.size(), 1);
 
         // A cell table that is gone is said so; the window still opens.
         QFile::remove(s.state.gTempFile3);
-        lines.clear();
-        w.ui.cmdViewCellData->Click();
-        QCOMPARE(shown.count, 2);
+        none.ui.cmdViewCellData->Click();
+        QCOMPARE(shown.count, 3);
         QVERIFY(lines.isEmpty());
-        QCOMPARE(s.prompt.texts(), QStringList { "File not found!" });
+        QCOMPARE(s.prompt.texts().last(), QStringLiteral("File not found!"));
     }
 
     void refreshReadsAgainAndUndoesTheZoom()

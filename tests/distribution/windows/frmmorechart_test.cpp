@@ -101,7 +101,9 @@ private Q_SLOTS:
             QCOMPARE(EnabledButtons(m), QStringLiteral("1111111"));
             QCOMPARE(ComboItems(m.ui.cboDataParametersX), l.inputs.parameters);
             QCOMPARE(ComboItems(m.ui.cboDataParametersY), l.inputs.parameters);
-            QCOMPARE(m.ui.cboDataParametersY->currentIndex(), 0);
+            // Nothing stored: two different parameters, not the first against itself.
+            QCOMPARE(m.ui.cboDataParametersX->currentIndex(), 0);
+            QCOMPARE(m.ui.cboDataParametersY->currentIndex(), 1);
             QCOMPARE(ComboItems(m.ui.cboSourceX), (QStringList { "ATE-01", "ATE-02", "ATE-03" }));
             QCOMPARE(m.ui.cboSourceY->currentText(), QStringLiteral("ATE-01"));
             // Separate Source rules its lists.
@@ -186,7 +188,8 @@ private Q_SLOTS:
             QCOMPARE(store.read("SeparateSource"), QStringLiteral("0"));
         }
 
-        // Texts no longer in the lists leave the first entries; a value that is not 0 or 1 leaves the box.
+        // Texts no longer in the lists leave the first entries, and the parameters apart; a value that is not
+        // 0 or 1 leaves the box.
         l.state.registry.write("XParameter", "Vout 12V");
         l.state.registry.write("YParameter", "");
         l.state.registry.write("XSource", "ATE-09");
@@ -194,12 +197,36 @@ private Q_SLOTS:
         l.inputs.parameters.removeAll("Efficiency");
         frmMoreChart m(l.state, l.prompt, l.inputs);
         QCOMPARE(m.ui.cboDataParametersX->currentIndex(), 0);
-        QCOMPARE(m.ui.cboDataParametersY->currentIndex(), 0);
+        QCOMPARE(m.ui.cboDataParametersY->currentIndex(), 1);
         QCOMPARE(m.ui.cboSourceX->currentText(), QStringLiteral("ATE-01"));
         QCOMPARE(m.ui.cboSourceY->currentText(), QStringLiteral("ATE-03"));
         QVERIFY(!m.ui.chkSeparateSource->isChecked());
         QCOMPARE(SourcesEnabled(m), QStringLiteral("none"));
         QVERIFY(l.prompt.messages.isEmpty());
+    }
+
+    // A remembered parameter of another product falls back to one the other axis does not show; a pair
+    // stored as chosen stays, the same one twice too.
+    void aParameterTheProductLacksFallsBackApart()
+    {
+        QTemporaryDir dir;
+        Lists l(dir.filePath("settings"));
+        const struct {
+            const char *x, *y;
+            int xIndex, yIndex;
+        } cases[] = { { "Vout 5V", "Vout 12V", 0, 1 }, { "Vout 12V", "Vout 5V", 1, 0 }, { "Vout 12V", "Ripple", 0, 2 },
+            { "Ripple", "Ripple", 2, 2 } };
+        for (const auto& c : cases) {
+            l.state.registry.write("XParameter", c.x);
+            l.state.registry.write("YParameter", c.y);
+            frmMoreChart m(l.state, l.prompt, l.inputs);
+            QCOMPARE(m.ui.cboDataParametersX->currentIndex(), c.xIndex);
+            QCOMPARE(m.ui.cboDataParametersY->currentIndex(), c.yIndex);
+        }
+        // With one parameter there is nothing else to take.
+        l.inputs.parameters = QStringList { "Vout 5V" };
+        frmMoreChart one(l.state, l.prompt, l.inputs);
+        QCOMPARE(one.ui.cboDataParametersY->currentIndex(), 0);
     }
 
     // The scatter chart gets the list indexes, and the sources only with Separate Source ticked. With one

@@ -194,6 +194,56 @@ private Q_SLOTS:
         narrow.render(w.chart());
         check(&narrow, true);
     }
+
+    // 498 parameters: more labels than the axis has room for at any size. Every label drawn is its bar's, they
+    // are evenly thinned out, and none overlaps its neighbour.
+    void manyParametersThinTheLabelsToWhatFits()
+    {
+        ChartModel chart = BuildParetoChartTemplate();
+        ChartSeries& bars = chart.series[kParetoSeriesData];
+        for (int i = 0; i < 498; ++i)
+            bars.add(100.0 / 498, QStringLiteral("Parameter %1\r(%2)").arg(i + 1).arg(498 - i));
+        ChartView view;
+        view.resize(1040, 640);
+        view.render(chart);
+        view.replot();
+        QCPAxis* axis = view.pointAxis();
+        const QVector<double> ticks = axis->tickVector();
+        const QVector<QString> labels = axis->tickVectorLabels();
+        QVERIFY(ticks.size() > 5);
+        QVERIFY(ticks.size() < 100);
+        const QFontMetricsF fm(axis->tickLabelFont());
+        double right = -1e9;
+        for (int i = 0; i < ticks.size(); ++i) {
+            const int bar = int(ticks[i]);
+            QCOMPARE(ticks[i], double(bar));
+            QCOMPARE(QString(labels[i]).replace('\n', ' '), bars.points.label(bar).replace('\r', ' '));
+            if (i > 0)
+                QCOMPARE(bar - int(ticks[i - 1]), int(ticks[1] - ticks[0]));
+            double width = 0;
+            for (const QString& line : labels[i].split('\n'))
+                width = std::max(width, fm.horizontalAdvance(line));
+            const double centre = axis->coordToPixel(ticks[i]);
+            QVERIFY2(centre - width / 2 > right, qPrintable(labels[i]));
+            right = centre + width / 2;
+        }
+    }
+
+    // A Spec section without its end marker keeps the parameters read before it; the Pareto chart ranks
+    // those, and says nothing beyond the configuration's own message.
+    void aSpecWithoutItsEndMarkerRanksTheParametersRead()
+    {
+        Session s;
+        QVERIFY(s.load());
+        QVERIFY(s.editProducts("9=<EOT>", "; no end"));
+        data::LoadProductSpec(s.state, s.prompt, s.lists, QStringLiteral("PSU-100"));
+        QCOMPARE(s.prompt.texts(), QStringList { "Can't reach to End Of Test <EOT> record!" });
+        QVERIFY(s.state.gParamColumn.size() > 8); // the tables keep their empty slots
+        frmPareto& w = s.open();
+        QCOMPARE(s.prompt.messages.size(), 1);
+        QCOMPARE(w.chart().series[kParetoSeriesData].count(), 8);
+        QCOMPARE(w.chart().series[kParetoSeriesPercent].points.back().y, 100.0);
+    }
 };
 
 QTEST_MAIN(FrmParetoTest)

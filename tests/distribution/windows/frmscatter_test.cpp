@@ -129,6 +129,34 @@ private Q_SLOTS:
         QVERIFY(!again.chart().series[kScatterSeriesData].marks.visible);
     }
 
+    void theLinkSaysWhenThereAreTooManyPointsToNumber()
+    {
+        Session s;
+        QVERIFY(s.load(800));
+        s.state.gShowScatterSampleNumber = true;
+        frmScatter& w = s.open(Voltages);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(Points(w.chart(), kScatterSeriesData) > ChartView::kMaxLabelledPoints);
+        QLabel* link = w.ui.lblShowHideSampleNumber;
+        QCOMPARE(link->text(), QStringLiteral("Hide Sample Number (none drawn above 500 points)"));
+        QVERIFY(w.chartView()->labelTexts().isEmpty()); // what the link says
+        QTest::mouseClick(link, Qt::LeftButton);
+        QCOMPARE(link->text(), QStringLiteral("Show Sample Number (none drawn above 500 points)"));
+        QVERIFY(!s.state.gShowScatterSampleNumber);
+
+        // One tester's fewer points: the plain caption, and the numbers are drawn.
+        QTest::mouseClick(link, Qt::LeftButton);
+        s.selection.tester = QStringLiteral("ATE-01");
+        s.window.reset();
+        frmScatter& fewer = s.open(Voltages);
+        fewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fewer));
+        QVERIFY(Points(fewer.chart(), kScatterSeriesData) <= ChartView::kMaxLabelledPoints);
+        QCOMPARE(fewer.ui.lblShowHideSampleNumber->text(), QStringLiteral("Hide Sample Number"));
+        QCOMPARE(fewer.chartView()->labelTexts().size(), Points(fewer.chart(), kScatterSeriesData));
+    }
+
     void refreshDrawsTheSameChartAgain()
     {
         Session s;
@@ -258,7 +286,8 @@ private Q_SLOTS:
         s.prompt.clear();
         s.selection.serialFilter = QStringLiteral("PSU1000000007");
         frmScatter& one = s.open(Voltages);
-        QCOMPARE(s.prompt.texts(), QStringList { "Division by zero!" });
+        QCOMPARE(
+            s.prompt.texts(), QStringList { "Only one pair of readings: a regression needs readings that differ!" });
         QCOMPARE(Points(one.chart(), kScatterSeriesData), 1);
         QCOMPARE(Points(one.chart(), kScatterSeriesSlope), 0);
         QVERIFY(one.ui.lblSPCParameter1->text().isEmpty());

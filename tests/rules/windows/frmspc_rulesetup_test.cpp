@@ -48,16 +48,16 @@ int MarksOnAPlot(AppState& state)
         chart.series[kSeriesXBar].add(20 + i);
         chart.series[kSeriesRange].add(2, QString::number(i + 1));
     }
-    ScriptedPrompt prompt;
     LimitInputs in;
     in.chartType = kChartXBarR;
     in.showZones = true;
     in.stat.XDoubleBar = 10.0;
     in.stat.AverageVariation = 2.0;
     in.stat.EstSigma = 2 / 2.326;
-    DrawControlLimits(chart, in, prompt);
+    const ControlLimits limits = ComputeControlLimits(in);
+    FillControlLimits(chart, limits);
     ExpandAxisRange(chart, kSeriesXBar, AxisId::Left);
-    EvaluateVariablesRules(state, chart, kChartXBarR, prompt);
+    EvaluateVariablesRules(chart, limits, kChartXBarR, state.gRulesSetup, state.gRulesBlinkEnable);
     int marks = 0;
     for (int s = 0; s < chart.seriesCount(); ++s)
         if (chart.series[s].title.contains(QStringLiteral("Arrow")))
@@ -293,7 +293,7 @@ private Q_SLOTS:
         QVERIFY(!dialog.dirty());
     }
 
-    void storedValueWithALetterKeepsThePreviousFlag()
+    void storedValueWithALetterSwitchesTheRuleOff()
     {
         QStringList pieces(66, "0");
         pieces[3] = "x";
@@ -304,9 +304,9 @@ private Q_SLOTS:
         mState->gRuleFlags = RuleFlagsFromSetup(kDefaultRulesSetup); // flag 3 is "1" in memory
         frmSPC_RuleSetup dialog(*mState, mPrompt);
         dialog.load();
-        QCOMPARE(mState->gRuleFlags[3], QStringLiteral("1"));
+        QCOMPARE(mState->gRuleFlags[3], QStringLiteral("0"));
         QCOMPARE(mState->gRuleFlags[2], QStringLiteral("0"));
-        QCOMPARE(Boxes(dialog), QStringLiteral("000100"));
+        QCOMPARE(Boxes(dialog), QStringLiteral("000000"));
         dialog.findChild<QListWidget*>("lstRules")->setCurrentRow(1);
         QCOMPARE(Boxes(dialog), QStringLiteral("100000"));
     }

@@ -35,8 +35,7 @@ private Q_SLOTS:
     {
         if (StatusKiB("VmHWM") < 0)
             QSKIP("no /proc/self/status");
-        AppState state { QString() };
-        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(1000000), state);
+        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(1000000));
         int marks = 0;
         for (const ChartSeries& s : chart.series)
             marks += s.marks.ruleMarks ? s.count() : 0;

@@ -483,8 +483,7 @@ private Q_SLOTS:
 
     void ruleMarksAtTheBandEdgesAreLabelledInsideAndApart()
     {
-        AppState state { QString() };
-        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(400), state);
+        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(400));
         ChartView view;
         view.resize(900, 600);
         int checked = 0, variationPages = 0;
@@ -506,8 +505,7 @@ private Q_SLOTS:
 
     void pagesOfMoreThan500PointsLabelEveryMark()
     {
-        AppState state { QString() };
-        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(1500), state);
+        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(1500));
         chart.maxPointsPerPage = 0;
         ChartView view;
         view.resize(900, 600);
@@ -550,8 +548,7 @@ private Q_SLOTS:
 
     void labelsStayApartInPngAndPdf()
     {
-        AppState state { QString() };
-        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(700), state);
+        ChartModel chart = MarkedIndividualChart(ReadingsWithFindings(700));
         chart.maxPointsPerPage = 0;
         QTemporaryDir dir;
         ChartView view;

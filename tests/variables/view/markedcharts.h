@@ -2,7 +2,7 @@
 // chart with zones and rule marks.
 #pragma once
 
-#include "common/prompt.h"
+#include "common/appstate.h"
 #include "rules/ruleengine.h"
 #include "rules/rulemarks.h"
 #include "variables/controllimits.h"
@@ -31,7 +31,6 @@ inline ChartModel PlottedChart(int subgroups, bool zones = false)
     LimitInputs in;
     in.chartType = kChartXBarR;
     in.sampleSize = 5;
-    in.chartTitle = QStringLiteral("Prod Par");
     in.showZones = zones;
     in.stat.XDoubleBar = 10.3;
     in.stat.AverageVariation = 1.4;
@@ -39,29 +38,29 @@ inline ChartModel PlottedChart(int subgroups, bool zones = false)
     in.stat.PointCount = subgroups;
     in.stat.EstSigma = 1.4 / 2.326;
     in.stat.Cp = in.stat.CpK = in.stat.CpU = in.stat.CpL = Figure::na();
-    ScriptedPrompt prompt;
-    DrawControlLimits(chart, in, prompt);
+    FillControlLimits(chart, ComputeControlLimits(in));
+    WritePageChangeCaption(chart, QStringLiteral("Prod Par"));
     return chart;
 }
 
 // An Individual-MR chart of the readings with zones, its centre axis widened and the rules evaluated, as
 // the loader leaves it.
-inline ChartModel MarkedIndividualChart(const QList<double>& readings, AppState& state)
+inline ChartModel MarkedIndividualChart(const QList<double>& readings)
 {
     ChartModel chart = BuildVariablesChartTemplate();
     ResetVariablesChart(chart, kChartIndividualMR, QString(), QStringLiteral("Prod Par"));
     IndividualAccumulator acc;
     for (double r : readings)
         AddIndividualPoints(chart, acc.add(r));
-    ScriptedPrompt prompt;
     LimitInputs in;
     in.chartType = kChartIndividualMR;
     in.showZones = true;
-    in.chartTitle = QStringLiteral("Prod Par");
-    in.stat = acc.finish(kNoUpperLimit, kNoLowerLimit, prompt);
-    DrawControlLimits(chart, in, prompt);
+    in.stat = acc.finish(kNoUpperLimit, kNoLowerLimit);
+    const ControlLimits limits = ComputeControlLimits(in);
+    FillControlLimits(chart, limits);
+    WritePageChangeCaption(chart, QStringLiteral("Prod Par"));
     ExpandAxisRange(chart, kSeriesXBar, AxisId::Left);
-    EvaluateVariablesRules(state, chart, kChartIndividualMR, prompt);
+    EvaluateVariablesRules(chart, limits, kChartIndividualMR, kDefaultRulesSetup, true);
     return chart;
 }
 

@@ -3,7 +3,9 @@
 #include "data/loader/tempfiles.h"
 #include "variables/windows/frmrawdata.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
@@ -72,7 +74,14 @@ private Q_SLOTS:
         QCOMPARE(window->findChild<QLabel*>("lblTitle")->text(),
             QStringLiteral("Value           Source              Date/Time") + QString(40, ' ')
                 + QStringLiteral(" Unit Ref."));
-        QCOMPARE(List(*window)->font().family(), QStringLiteral("Courier New"));
+        // The listing's columns line up under the heading: every character of both takes one advance.
+        const QFont font = List(*window)->font();
+        QCOMPARE(window->findChild<QLabel*>("lblTitle")->font(), font);
+        const QFontMetricsF metrics(font);
+        for (const QString& text : mLines + QStringList { window->findChild<QLabel*>("lblTitle")->text() })
+            for (const QChar c : text)
+                QVERIFY2(metrics.horizontalAdvance(c) == metrics.horizontalAdvance(QLatin1Char('0')),
+                    qPrintable(QStringLiteral("'%1' in %2").arg(c, text)));
         QCOMPARE(List(*window)->selectionMode(), QAbstractItemView::MultiSelection);
         QCOMPARE(window->findChild<LumButton*>("cmdClose")->Caption(), QStringLiteral("Close"));
         QVERIFY(window->findChild<QPushButton*>("cmdDefault")->isDefault());
@@ -162,7 +171,9 @@ private Q_SLOTS:
         ScriptedPrompt prompt;
         std::unique_ptr<frmRawData> window(Open(state, prompt, 10, "X-Bar-R", "5"));
         QCOMPARE(prompt.messages.size(), 1);
-        QCOMPARE(prompt.messages[0].text, QStringLiteral("File not found!"));
+        QCOMPARE(prompt.messages[0].text,
+            QStringLiteral("The listing of the readings could not be written in the temporary folder ")
+                + QDir::toNativeSeparators(mDir.path()) + u'!');
         QCOMPARE(prompt.messages[0].title, QStringLiteral("Open Raw Data"));
         QCOMPARE(prompt.messages[0].icon, PromptIcon::Exclamation);
         // What was filled stays; the loading flag stays raised.

@@ -1,6 +1,7 @@
 // moldrin-demo-data DIR: writes the results database that DIR/ATE.INI names, one table per product
 // of the configuration, with the columns and limits of PRODUCTS.INI.
 #include "common/appstate.h"
+#include "common/dates.h"
 #include "common/figure.h"
 #include "common/prompt.h"
 #include "data/config/configfiles.h"
@@ -142,6 +143,114 @@ struct Options {
     std::uint64_t seed = 2026;
 };
 
+// A product's table as created: the parameter models, the attribute columns and the prepared INSERT.
+struct ProductTable {
+    QString table;
+    QList<Model> models;
+    QStringList fixed; // serial, tester, start time, verdict, Test ID
+    QStringList attributes;
+    QString pass, fail, prefix;
+    sqlite3_stmt* insert = nullptr;
+    ~ProductTable() { sqlite3_finalize(insert); }
+};
+
+// Reads the product's columns and limits from PRODUCTS.INI and creates its table afresh.
+bool CreateProductTable(sqlite3* db, AppState& state, const QString& product, ProductTable& t)
+{
+    ScriptedPrompt quiet;
+    data::SelectionLists lists;
+    data::LoadColumnNames(state, quiet, product);
+    data::LoadProductSpec(state, quiet, lists, product);
+    for (const PromptMessage& m : quiet.messages)
+        std::fprintf(stderr, "moldrin-demo-data: %s: %s\n", qPrintable(product), qPrintable(m.text));
+    t.table
+        = data::ReadINI(product, QStringLiteral("TableName"), data::ConfigFilePath(state.gINIPath, data::kProductsIni));
+    if (t.table.isEmpty()) {
+        std::fprintf(stderr, "moldrin-demo-data: %s has no TableName\n", qPrintable(product));
+        return false;
+    }
+    for (qsizetype i = 0; i < state.gParamColumn.size() && lists.parameterListEnabled; ++i)
+        t.models << ModelFor(state.gParamColumn[i], state.gLSL[i], state.gUSL[i], int(i));
+    for (const QString& a : { state.gPChartNonConfColumn, state.gPChartSubGroupColumn, state.gNPChartNonConfColumn,
+             state.gNPChartSubGroupColumn, state.gUChartNonConfColumn, state.gUChartSubGroupColumn,
+             state.gCChartNonConfColumn })
+        if (!a.isEmpty() && !t.attributes.contains(a))
+            t.attributes << a;
+
+    t.fixed = QStringList { Bare(state.gColSerialNumber), Bare(state.gColATEID), Bare(state.gColTestStartTime),
+        Bare(state.gColPassFail), Bare(state.gColTestID) };
+    QStringList defs;
+    for (const QString& c : std::as_const(t.fixed))
+        defs << Quoted(c) + " TEXT";
+    for (const Model& m : std::as_const(t.models))
+        defs << Quoted(m.column) + " REAL";
+    for (const QString& a : std::as_const(t.attributes))
+        defs << Quoted(a) + " REAL";
+    if (!Exec(db, "DROP TABLE IF EXISTS " + Quoted(t.table))
+        || !Exec(db, "CREATE TABLE " + Quoted(t.table) + " (" + defs.join(", ") + ")"))
+        return false;
+    QStringList marks(defs.size(), QStringLiteral("?"));
+    const QString insert = "INSERT INTO " + Quoted(t.table) + " VALUES (" + marks.join(',') + ")";
+    if (sqlite3_prepare_v2(db, insert.toUtf8().constData(), -1, &t.insert, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "moldrin-demo-data: %s\n", sqlite3_errmsg(db));
+        return false;
+    }
+    t.pass = state.gPassValue;
+    if (t.pass.startsWith('\'') && t.pass.endsWith('\'') && t.pass.size() >= 2)
+        t.pass = t.pass.mid(1, t.pass.size() - 2);
+    t.fail = t.pass == QLatin1String("1") ? QStringLiteral("0") : QStringLiteral("FAIL");
+    t.prefix = QString(product).remove('-').left(6).toUpper();
+    return true;
+}
+
+// The random draws of the readings and the Test ID, in the order the demo has always made them.
+struct Draws {
+    std::mt19937_64& rng;
+    std::normal_distribution<double> normal { 0, 1 };
+    std::uniform_real_distribution<double> unit { 0, 1 };
+};
+
+// One unit's readings at time `t` (0 .. 1 over the period) and whether all lie within their limits.
+QList<double> Readings(const ProductTable& p, const QString& tester, double t, Draws& d, bool& ok)
+{
+    QList<double> values;
+    ok = true;
+    for (qsizetype i = 0; i < p.models.size(); ++i) {
+        const Model& m = p.models[i];
+        double v = m.nominal + m.sigma * (d.normal(d.rng) + 0.6 * (t - 0.5));
+        if (i == 0 && t > 0.7)
+            v += 1.2 * m.sigma; // a mean shift late in the period
+        if (tester == QLatin1String("ATE-03"))
+            v += 0.3 * m.sigma; // one tester reads a little high
+        if (d.unit(d.rng) < 0.0007)
+            v += (d.unit(d.rng) < 0.5 ? -1 : 1) * 6 * m.sigma; // an outlier
+        v = ScreeningFinding(m, tester, v);
+        v = std::round(v * 10000) / 10000;
+        if ((!IsLimitSentinel(m.lsl) && v < m.lsl) || (!IsLimitSentinel(m.usl) && v > m.usl))
+            ok = false;
+        values << v;
+    }
+    return values;
+}
+
+// The attribute column `a` of the lot's last unit: that chart's size or count.
+double AttributeValue(const AppState& state, const QString& a, const Lot& lot)
+{
+    if (a == state.gPChartNonConfColumn)
+        return lot.defectives;
+    if (a == state.gPChartSubGroupColumn)
+        return lot.inspected;
+    if (a == state.gNPChartNonConfColumn)
+        return lot.rejects;
+    if (a == state.gNPChartSubGroupColumn)
+        return lot.sampled;
+    if (a == state.gUChartNonConfColumn)
+        return lot.defects;
+    if (a == state.gUChartSubGroupColumn)
+        return lot.units;
+    return lot.cosmetic;
+}
+
 // Writes one product's table: `units` rows over `days` days before today, with a mean shift late in the
 // period on the first parameter, a few outliers, and verdicts that follow the limits. The units form one
 // lot a day (or a unit, with fewer units than days); the attribute columns hold the lot's inspection in
@@ -149,59 +258,10 @@ struct Options {
 bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QStringList& testIds, const Options& o,
     std::mt19937_64& rng)
 {
-    ScriptedPrompt quiet;
-    data::SelectionLists lists;
-    data::LoadColumnNames(state, product);
-    data::LoadProductSpec(state, quiet, lists, product);
-    for (const PromptMessage& m : quiet.messages)
-        std::fprintf(stderr, "moldrin-demo-data: %s: %s\n", qPrintable(product), qPrintable(m.text));
-    const QString table
-        = data::ReadINI(product, QStringLiteral("TableName"), data::ConfigFilePath(state.gINIPath, data::kProductsIni));
-    if (table.isEmpty()) {
-        std::fprintf(stderr, "moldrin-demo-data: %s has no TableName\n", qPrintable(product));
+    ProductTable p;
+    if (!CreateProductTable(db, state, product, p))
         return false;
-    }
-    QList<Model> models;
-    for (qsizetype i = 0; i < state.gParamColumn.size() && lists.parameterListEnabled; ++i)
-        models << ModelFor(state.gParamColumn[i], state.gLSL[i], state.gUSL[i], int(i));
-    QStringList attributes;
-    for (const QString& a : { state.gPChartNonConfColumn, state.gPChartSubGroupColumn, state.gNPChartNonConfColumn,
-             state.gNPChartSubGroupColumn, state.gUChartNonConfColumn, state.gUChartSubGroupColumn,
-             state.gCChartNonConfColumn })
-        if (!a.isEmpty() && !attributes.contains(a))
-            attributes << a;
-
-    const QStringList fixed { Bare(state.gColSerialNumber), Bare(state.gColATEID), Bare(state.gColTestStartTime),
-        Bare(state.gColPassFail), Bare(state.gColTestID) };
-    QStringList columns, defs;
-    for (const QString& c : fixed)
-        defs << Quoted(c) + " TEXT";
-    for (const Model& m : models)
-        defs << Quoted(m.column) + " REAL";
-    for (const QString& a : attributes)
-        defs << Quoted(a) + " REAL";
-    columns = fixed;
-    for (const Model& m : models)
-        columns << m.column;
-    columns << attributes;
-    if (!Exec(db, "DROP TABLE IF EXISTS " + Quoted(table))
-        || !Exec(db, "CREATE TABLE " + Quoted(table) + " (" + defs.join(", ") + ")"))
-        return false;
-    QStringList marks(columns.size(), QStringLiteral("?"));
-    QString insert = "INSERT INTO " + Quoted(table) + " VALUES (" + marks.join(',') + ")";
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, insert.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "moldrin-demo-data: %s\n", sqlite3_errmsg(db));
-        return false;
-    }
-    QString pass = state.gPassValue;
-    if (pass.startsWith('\'') && pass.endsWith('\'') && pass.size() >= 2)
-        pass = pass.mid(1, pass.size() - 2);
-    const QString fail = pass == QLatin1String("1") ? QStringLiteral("0") : QStringLiteral("FAIL");
-    const QString prefix = QString(product).remove('-').left(6).toUpper();
-
-    std::normal_distribution<double> normal(0, 1);
-    std::uniform_real_distribution<double> unit(0, 1);
+    Draws draws { rng };
     std::vector<long> order(o.units);
     std::iota(order.begin(), order.end(), 0L);
     if (o.shuffle)
@@ -222,69 +282,39 @@ bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QS
             = end.addSecs(-span + qint64(t * double(span - 60)) + (o.jitter > 0 ? jitter(clockRng) : 0));
         const QString tester = testers[int(k * 7 % 11) % testers.size()];
         bool ok = true;
+        const QList<double> values = Readings(p, tester, t, draws, ok);
         int col = 1;
         auto bindText = [&](const QString& s) {
             const QByteArray b = s.toUtf8();
-            sqlite3_bind_text(stmt, col++, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(p.insert, col++, b.constData(), int(b.size()), SQLITE_TRANSIENT);
         };
-        QList<double> values;
-        for (qsizetype i = 0; i < models.size(); ++i) {
-            const Model& m = models[i];
-            double v = m.nominal + m.sigma * (normal(rng) + 0.6 * (t - 0.5));
-            if (i == 0 && t > 0.7)
-                v += 1.2 * m.sigma; // a mean shift late in the period
-            if (tester == QLatin1String("ATE-03"))
-                v += 0.3 * m.sigma; // one tester reads a little high
-            if (unit(rng) < 0.0007)
-                v += (unit(rng) < 0.5 ? -1 : 1) * 6 * m.sigma; // an outlier
-            v = ScreeningFinding(m, tester, v);
-            v = std::round(v * 10000) / 10000;
-            if ((!IsLimitSentinel(m.lsl) && v < m.lsl) || (!IsLimitSentinel(m.usl) && v > m.usl))
-                ok = false;
-            values << v;
-        }
-        bindText(QStringLiteral("%1%2").arg(prefix).arg(k + 1, 7, 10, QChar('0')));
+        bindText(QStringLiteral("%1%2").arg(p.prefix).arg(k + 1, 7, 10, QChar('0')));
         bindText(tester);
-        bindText(when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-        bindText(ok ? pass : fail);
-        bindText(testIds.isEmpty() ? QStringLiteral("FT1") : testIds[unit(rng) < 0.85 ? 0 : int(k % testIds.size())]);
+        bindText(IsoDateTimeText(when.date(), when.time()));
+        bindText(ok ? p.pass : p.fail);
+        bindText(
+            testIds.isEmpty() ? QStringLiteral("FT1") : testIds[draws.unit(rng) < 0.85 ? 0 : int(k % testIds.size())]);
         for (double v : values)
-            sqlite3_bind_double(stmt, col++, v);
+            sqlite3_bind_double(p.insert, col++, v);
         // Each unit once drew its attribute counts here; the draw stays so that the readings do not change.
         rng.discard(1);
         const bool lotEnd = k == o.units - 1 || lotOf(k + 1) != lotOf(k);
-        const Lot& lot = lots[std::size_t(lotOf(k))];
-        for (const QString& a : attributes) {
-            if (!lotEnd) {
-                sqlite3_bind_null(stmt, col++);
-                continue;
-            }
-            double v = lot.cosmetic;
-            if (a == state.gPChartNonConfColumn)
-                v = lot.defectives;
-            else if (a == state.gPChartSubGroupColumn)
-                v = lot.inspected;
-            else if (a == state.gNPChartNonConfColumn)
-                v = lot.rejects;
-            else if (a == state.gNPChartSubGroupColumn)
-                v = lot.sampled;
-            else if (a == state.gUChartNonConfColumn)
-                v = lot.defects;
-            else if (a == state.gUChartSubGroupColumn)
-                v = lot.units;
-            sqlite3_bind_double(stmt, col++, v);
+        for (const QString& a : std::as_const(p.attributes)) {
+            if (lotEnd)
+                sqlite3_bind_double(p.insert, col++, AttributeValue(state, a, lots[std::size_t(lotOf(k))]));
+            else
+                sqlite3_bind_null(p.insert, col++);
         }
-        if (sqlite3_step(stmt) != SQLITE_DONE) {
+        if (sqlite3_step(p.insert) != SQLITE_DONE) {
             std::fprintf(stderr, "moldrin-demo-data: %s\n", sqlite3_errmsg(db));
-            sqlite3_finalize(stmt);
             return false;
         }
-        sqlite3_reset(stmt);
+        sqlite3_reset(p.insert);
     }
-    sqlite3_finalize(stmt);
     if (o.index
         && !Exec(db,
-            "CREATE INDEX " + Quoted(table + "_" + fixed[2]) + " ON " + Quoted(table) + " (" + Quoted(fixed[2]) + ")"))
+            "CREATE INDEX " + Quoted(p.table + "_" + p.fixed[2]) + " ON " + Quoted(p.table) + " (" + Quoted(p.fixed[2])
+                + ")"))
         return false;
     return Exec(db, "COMMIT");
 }

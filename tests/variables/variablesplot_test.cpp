@@ -1,10 +1,13 @@
+// Tests of the variables chart's plot function on SQLite tables: subgroups, listings, limits, rules, messages.
+#include "variables/variablesplot.h"
+
 #include "data/access/connection.h"
-#include "data/loader/sampleloader.h"
 #include "data/loader/tempfiles.h"
 #include "resultstable.h"
 #include "testsupport.h"
 #include "variables/variableschart.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -23,11 +26,9 @@ class RecordingHost : public PlotHost
 {
 public:
     ScriptedPrompt scripted;
-    QList<bool> panel;
     bool stopOnReset = false;
     AppState* state = nullptr;
     Prompt& prompt() override { return scripted; }
-    void SetPanelEnabled(bool enable) override { panel << enable; }
     void ChartReset() override
     {
         if (stopOnReset)
@@ -106,7 +107,7 @@ QList<double> Ramp(int n)
 TEST(SampleLoader, OnlyWholeSubgroupsAreUsedAndListed)
 {
     Fixture f(Ramp(23));
-    const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+    const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
     EXPECT_EQ(out.records, 23);
     EXPECT_EQ(out.pointCount, 4);
     EXPECT_TRUE(out.plotted);
@@ -118,7 +119,6 @@ TEST(SampleLoader, OnlyWholeSubgroupsAreUsedAndListed)
     ASSERT_EQ(lines.size(), 21); // heading + 20 readings
     EXPECT_EQ(lines[0].toStdString(), "S/N\tOutput\tATE ID\tDate");
     EXPECT_EQ(lines[1].toStdString(), "SN000          \t\t10.000\tATE-01\t01/11/2026 08:00 AM");
-    EXPECT_EQ(f.host.panel, (QList<bool> { false, true }));
     EXPECT_TRUE(f.host.scripted.messages.isEmpty());
     EXPECT_GT(f.chart.seriesCount(), kTemplateSeriesCount); // limit lines drawn
     EXPECT_EQ(f.state.gChartTitle.toStdString(), "PSU-100 Output");
@@ -132,20 +132,19 @@ TEST(SampleLoader, TooFewRecordsGiveTheNoDataMessageAndNoListing)
 {
     Fixture f(Ramp(4));
     f.chart.panelValues = QStringList { "figures of the plot before" };
-    const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+    const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
     EXPECT_FALSE(out.plotted);
     EXPECT_TRUE(f.chart.panelValues.isEmpty());
     ASSERT_EQ(f.host.scripted.messages.size(), 1);
     EXPECT_EQ(f.host.scripted.messages[0].text, kNoSubgroupData);
     EXPECT_EQ(f.host.scripted.messages[0].icon, PromptIcon::Information);
     EXPECT_FALSE(QFile::exists(f.state.gTempFile1));
-    EXPECT_EQ(f.host.panel, (QList<bool> { true })); // never entered the plotting state
     EXPECT_EQ(f.chart.series[kSeriesXBar].count(), 0);
 
     f.sel.chartType = "Individual-MR";
     Fixture g({ 5.0 });
     g.sel.chartType = "Individual-MR";
-    PlotChart(g.state, g.chart, g.sel, g.host);
+    PlotVariablesChart(g.state, g.chart, g.sel, g.host);
     ASSERT_EQ(g.host.scripted.messages.size(), 1);
     EXPECT_EQ(g.host.scripted.messages[0].text, kNoIndividualData);
 }
@@ -156,7 +155,7 @@ TEST(SampleLoader, ReversedLimitsAreReportedOnceAndExchanged)
     f.sel.uslText = "3";
     f.sel.lslText = "5";
     f.sel.showSpec = true;
-    const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+    const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
     ASSERT_EQ(f.host.scripted.texts(), QStringList { "USL value greater then LSL!" });
     ASSERT_TRUE(out.limits.USL.isNumber());
     EXPECT_DOUBLE_EQ(out.limits.USL.value(), 5.0);
@@ -167,7 +166,7 @@ TEST(SampleLoader, NullAndSentinelReadingsNeverReachTheSubgroups)
 {
     // The statement's validity clause drops them, so they neither count nor enter a subgroup.
     Fixture f({ 2, 4, NAN, 999, 5, 1, 1, -999, 1, 1 });
-    const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+    const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
     EXPECT_EQ(out.records, 7);
     EXPECT_EQ(out.pointCount, 1);
     EXPECT_DOUBLE_EQ(f.chart.series[kSeriesXBar].points[0].y, 13.0 / 5.0);
@@ -177,7 +176,7 @@ TEST(SampleLoader, NullAndSentinelReadingsNeverReachTheSubgroups)
 TEST(SampleLoader, LongSerialsAreCutInTheListing)
 {
     Fixture f(Ramp(5), "ABCDEFGHIJKLMNOPQ");
-    PlotChart(f.state, f.chart, f.sel, f.host);
+    PlotVariablesChart(f.state, f.chart, f.sel, f.host);
     EXPECT_TRUE(f.listing()[1].startsWith("ABCDEFGHIJKL...\t\t"));
 }
 
@@ -185,12 +184,11 @@ TEST(SampleLoader, AStopKeepsThePointsSoFarAndDrawsNoLimits)
 {
     Fixture f(Ramp(50));
     f.host.stopOnReset = true;
-    const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+    const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
     EXPECT_TRUE(out.stopped);
     EXPECT_FALSE(out.plotted);
     EXPECT_EQ(f.chart.series[kSeriesXBar].count(), 1);
     EXPECT_EQ(f.chart.seriesCount(), kTemplateSeriesCount);
-    EXPECT_EQ(f.host.panel, (QList<bool> { false, true }));
 }
 
 TEST(SampleLoader, AStopWhileTheEngineSortsEndsThePlotQuietly)
@@ -203,12 +201,11 @@ TEST(SampleLoader, AStopWhileTheEngineSortsEndsThePlotQuietly)
         Fixture f(values);
         f.sel.chartType = chart;
         f.host.stopOnResponsive = true;
-        const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+        const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
         EXPECT_TRUE(out.stopped) << chart.toStdString();
         EXPECT_FALSE(out.plotted);
         EXPECT_TRUE(f.host.scripted.messages.isEmpty()) << f.host.scripted.texts().join('|').toStdString();
         EXPECT_GE(f.host.responsiveCalls, 1);
-        EXPECT_TRUE(f.host.panel.isEmpty() || f.host.panel.last());
         EXPECT_LT(out.pointCount, 5000); // stopped long before the end, in the sort or soon after
     }
 }
@@ -219,7 +216,7 @@ TEST(SampleLoader, ProgressCountsTheReadingsRead)
     for (const QString chart : { "X-Bar-R", "Individual-MR" }) {
         Fixture f(Ramp(10000));
         f.sel.chartType = chart;
-        const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+        const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
         EXPECT_TRUE(out.plotted);
         QList<long> reading = f.host.progress;
         reading.removeAll(0);
@@ -231,7 +228,7 @@ TEST(SampleLoader, IndividualChartUsesEveryReading)
 {
     Fixture f({ 5, 7, 4 });
     f.sel.chartType = "Individual-MR";
-    const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+    const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
     EXPECT_TRUE(out.plotted);
     EXPECT_EQ(f.chart.series[kSeriesRange].count(), 3);
     EXPECT_DOUBLE_EQ(f.chart.series[kSeriesRange].points[2].y, 3.0);
@@ -244,10 +241,9 @@ TEST(SampleLoader, AnUnknownColumnIsReportedAsInvalidConfiguration)
 {
     Fixture f(Ramp(10));
     f.state.gParamColumn = { "NO_SUCH" };
-    PlotChart(f.state, f.chart, f.sel, f.host);
+    PlotVariablesChart(f.state, f.chart, f.sel, f.host);
     ASSERT_EQ(f.host.scripted.messages.size(), 1);
     EXPECT_EQ(f.host.scripted.messages[0].text.toStdString(), "Invalid data in 'ATE.ini' or 'Products.ini'.  ");
-    EXPECT_EQ(f.host.panel.last(), true);
 }
 
 TEST(SampleLoader, FieldsStoredInOtherFormsReadAsTheirValuesGive)
@@ -269,7 +265,7 @@ TEST(SampleLoader, FieldsStoredInOtherFormsReadAsTheirValuesGive)
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("results-editor"));
-    const PlotOutcome out = PlotChart(f.state, f.chart, f.sel, f.host);
+    const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
     ASSERT_EQ(out.pointCount, 2);
     EXPECT_DOUBLE_EQ(f.chart.series[kSeriesXBar].points[0].y, (10 + 10.5 + 11 + 0 + 12) / 5.0);
     const QStringList lines = f.listing();
@@ -281,4 +277,58 @@ TEST(SampleLoader, FieldsStoredInOtherFormsReadAsTheirValuesGive)
     QFile values(f.state.gTempFile2);
     ASSERT_TRUE(values.open(QIODevice::ReadOnly));
     EXPECT_EQ(values.readAll().split('\n').mid(0, 5), QByteArrayList({ "10", "10.5", "11", "0", "12" }));
+}
+
+TEST(SampleLoader, ZonesRunTheRulesOfBothChartsOnTheDrawnLines)
+{
+    // Ten subgroups of the same mean 11 and range 2: every mean on the centre line, seven equal in a row.
+    Fixture f(Ramp(50));
+    f.sel.showZones = true;
+    const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
+    ASSERT_TRUE(out.plotted && out.rules.completed);
+    EXPECT_TRUE(f.host.scripted.messages.isEmpty());
+    // R6 on the centre chart (points 0 to 8: the last point belongs to no window); the default set-up has
+    // no R6 for ranges, and no point lies beyond a line.
+    for (std::size_t i = 0; i < 10; ++i)
+        EXPECT_EQ(RuleMarkText(out.rules.centre[i], MarkSide::Upper), i < 9 ? "R6" : "") << i;
+    EXPECT_FALSE(out.rules.variation.anyMarked());
+    EXPECT_EQ(f.chart.series[kSeriesUpArrow].count(), 9);
+    EXPECT_TRUE(out.rules.centreMarks && !out.rules.variationMarks && out.rules.timerEnabled);
+    EXPECT_EQ(f.chart.seriesCount(), kTemplateSeriesCount + 14 + 2); // lines, then the variation chart's arrows
+}
+
+TEST(SampleLoader, FailuresOfTheFiguresAndLimitsReachThePromptAndDrawNoLines)
+{
+    // No constants for subgroups of 26: the process figures and the limits both fail; nothing is judged.
+    Fixture f(Ramp(60));
+    f.state.gSampleSize = 26;
+    f.sel.showZones = true;
+    const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
+    EXPECT_TRUE(out.plotted);
+    EXPECT_EQ(out.pointCount, 2);
+    EXPECT_EQ(f.host.scripted.texts(), (QStringList { "Subscript out of range!", "Subscript out of range!" }));
+    EXPECT_FALSE(out.limits.completed);
+    EXPECT_FALSE(out.rules.completed);
+    EXPECT_EQ(f.chart.seriesCount(), kTemplateSeriesCount);
+}
+
+TEST(SampleLoader, ATemporaryFolderThatCannotBeWrittenCostsTheListingNotTheChart)
+{
+    for (const char* chartType : { "X-Bar-R", "Individual-MR" }) {
+        SCOPED_TRACE(chartType);
+        Fixture f(Ramp(23));
+        f.sel.chartType = chartType;
+        // The names PrepareTempFiles chose, in a folder that is gone (as a folder that cannot be written).
+        const QString folder = f.dir.filePath("gone");
+        f.state.gTempFile1 = QDir(folder).filePath("~1.spc");
+        f.state.gTempFile2 = QDir(folder).filePath("~2.spc");
+        const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
+        EXPECT_TRUE(out.plotted);
+        EXPECT_GT(f.chart.seriesCount(), kTemplateSeriesCount); // limit lines drawn
+        ASSERT_EQ(f.host.scripted.messages.size(), 1);
+        EXPECT_TRUE(f.host.scripted.messages[0].text.startsWith(
+            QStringLiteral("The readings could not be listed in the temporary folder ") + folder))
+            << qPrintable(f.host.scripted.messages[0].text);
+        EXPECT_FALSE(f.host.scripted.messages[0].text.contains(QStringLiteral("INI")));
+    }
 }

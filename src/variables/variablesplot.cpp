@@ -1,13 +1,11 @@
-#include "data/loader/sampleloader.h"
+// The variables chart's plot function: reading, subgroups, limits, rules, chart and listings.
+#include "variables/variablesplot.h"
 
 #include "common/numberformat.h"
 #include "data/access/connection.h"
 #include "data/loader/engineprogress.h"
 #include "data/loader/listingwriter.h"
-#include "data/loader/plotfunction.h"
 #include "data/loader/tempfiles.h"
-#include "rules/rulemarks.h"
-#include "variables/statistics.h"
 #include "variables/variableschart.h"
 
 #include <memory>
@@ -15,11 +13,13 @@
 #include <string_view>
 #include <vector>
 
-namespace moldrin::data
+namespace moldrin
 {
 
 namespace
 {
+
+using namespace moldrin::data;
 
 constexpr long kYieldEvery = 4096; // readings between two KeepResponsive calls
 
@@ -128,19 +128,18 @@ private:
 };
 
 // The finish shared by both loaders (also after no data or a stop).
-void Finish(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, PlotOutcome& out)
+void Finish(AppState& state, ChartModel& chart, const PlotSelection& s, VariablesPlotOutcome& out)
 {
     chart.setPage(1);
     WritePageChangeCaption(chart, state.gChartTitle);
-    host.SetPanelEnabled(true);
     ExpandAxisRange(chart, kSeriesXBar, AxisId::Left);
     if (s.showZones && out.plotted)
-        out.rules = EvaluateVariablesRules(state, chart, s.chartType, host.prompt());
+        out.rules = EvaluateVariablesRules(chart, out.limits, s.chartType, state.gRulesSetup, state.gRulesBlinkEnable);
 }
 
 // Common preamble: statement, recordset, chart reset. False when the statement could not be opened.
-bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs, PlotOutcome& out,
-    Status& error)
+bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
+    VariablesPlotOutcome& out, Status& error)
 {
     state.gStopPlot = false;
     state.gChartTitle = s.product.trimmed() + QStringLiteral(" ") + s.parameterItem.trimmed();
@@ -170,61 +169,48 @@ LimitInputs Inputs(const AppState& state, const PlotSelection& s, const ProcessS
     in.sampleSize = state.gSampleSize;
     in.showSpec = s.showSpec;
     in.showZones = s.showZones;
-    in.chartTitle = state.gChartTitle;
     return in;
 }
 
 // After the last reading. Nothing plotted (too few rows): the loader's message. Otherwise the listings
-// are completed, then the process figures and the limit lines (unless stopped). Then the finish.
+// are completed, then the process figures and the limit lines (unless stopped); a failure of either is
+// reported. Then the finish.
 template <class Accumulator>
-PlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
+VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
     std::optional<ListingWriter>& files, const QString& noData, const Accumulator& acc, double usl, double lsl,
-    PlotOutcome& out)
+    VariablesPlotOutcome& out)
 {
     if (!files) {
         host.prompt().inform(noData);
     } else {
         files->finish();
+        // Trouble with the temporary folder costs the raw data window its listing, not the chart.
+        if (!files->error().isEmpty())
+            host.prompt().warn(files->error() + QLatin1Char('.'));
         if (!out.stopped) {
-            out.stat = acc.finish(usl, lsl, host.prompt());
-            out.limits = DrawControlLimits(chart, Inputs(state, s, out.stat, usl, lsl), host.prompt());
-            // Pages that leave the window (exported, printed) carry its statistics panel.
-            chart.panelCaptions = PanelCaptions();
-            chart.panelValues = out.limits.panelValues;
+            out.stat = acc.finish(usl, lsl);
+            if (!out.stat.failure.isEmpty())
+                host.prompt().warn(out.stat.failure);
+            out.limits = ComputeControlLimits(Inputs(state, s, out.stat, usl, lsl));
+            if (out.limits.completed)
+                FillControlLimits(chart, out.limits);
+            else
+                host.prompt().warn(out.limits.failure);
             out.plotted = true;
         }
     }
     rs.Close();
-    Finish(state, chart, s, host, out);
+    Finish(state, chart, s, out);
     return out;
 }
 
-} // namespace
-
-QString SelectionSQL(
-    const AppState& state, const PlotSelection& s, const QString& strSortBy, const QString& strChartType)
+VariablesPlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
 {
-    return GetSQL(state, s.query, state.gParamColumn.value(s.parameterIndex), s.range.trimmed(), TesterFilter(s),
-        strSortBy, s.serialFilter.toUpper(), PassCondition(state, s.passOnly), s.lastDataOnly, strChartType);
-}
-
-void WarnReadError(Prompt& prompt, const DataError& e)
-{
-    if (e.number == kErrInvalidData1 || e.number == kErrInvalidData2)
-        prompt.warn(QStringLiteral("Invalid data in 'ATE.ini' or 'Products.ini'.  "));
-    else
-        prompt.warn(
-            e.description + QStringLiteral("!\nPlease make sure that 'ATE.ini' and 'Products.ini' are corrected.  "));
-}
-
-PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
-{
-    PlotOutcome out;
+    VariablesPlotOutcome out;
     Recordset rs;
     Status error;
     Prompt& prompt = host.prompt();
     auto trap = [&](const DataError& e) {
-        host.SetPanelEnabled(true);
         out.stopped = e.number == kErrInterrupted;
         if (out.stopped)
             return out;
@@ -247,14 +233,11 @@ PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSele
         if ((error = reader.read(r)))
             return trap(*error);
         pending.push_back(r);
-        if (const auto point = acc.add(r.value, prompt)) {
+        if (const auto point = acc.add(r.value)) {
             if (!files) {
                 // The first whole subgroup: the plot begins.
-                host.SetPanelEnabled(false);
                 PlotLimits(s, prompt, usl, lsl);
                 files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000#")));
-                if (!files->ok())
-                    return trap({ kErrCommand, files->error() });
             }
             for (ListedReading& p : pending)
                 files->write(std::move(p));
@@ -275,9 +258,9 @@ PlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSele
     return Conclude(state, chart, s, host, rs, files, kNoSubgroupData, acc, usl, lsl, out);
 }
 
-PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
+VariablesPlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
 {
-    PlotOutcome out;
+    VariablesPlotOutcome out;
     Recordset rs;
     Status error;
     Prompt& prompt = host.prompt();
@@ -285,7 +268,6 @@ PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSe
         out.stopped = e.number == kErrInterrupted;
         if (!out.stopped)
             prompt.warn(e.description + QStringLiteral("!"));
-        host.SetPanelEnabled(true);
         return out;
     };
     if (!Begin(state, chart, s, host, rs, out, error))
@@ -310,8 +292,6 @@ PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSe
             if (!files) {
                 PlotLimits(s, prompt, usl, lsl);
                 files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000")));
-                if (!files->ok())
-                    return trap({ kErrCommand, files->error() });
                 plot(*first);
             }
             plot(r);
@@ -329,10 +309,13 @@ PlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSe
     return Conclude(state, chart, s, host, rs, files, kNoIndividualData, acc, usl, lsl, out);
 }
 
-PlotOutcome PlotChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
+} // namespace
+
+VariablesPlotOutcome PlotVariablesChart(
+    AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host)
 {
     return s.chartType == kChartIndividualMR ? PlotIndividualChart(state, chart, s, host)
                                              : PlotSubgroupChart(state, chart, s, host);
 }
 
-} // namespace moldrin::data
+} // namespace moldrin
