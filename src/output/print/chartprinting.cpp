@@ -74,6 +74,15 @@ public:
         return true;
     }
 
+    void Abort() override
+    {
+        if (auto* printer = dynamic_cast<QPrinter*>(mDevice.get()); printer && mPainter.isActive())
+            printer->abort();
+        if (mPdf)
+            mPdf->cancelWriting();
+        Fail(QStringLiteral("The print job was stopped"));
+    }
+
     bool Finish() override
     {
         if (mPainter.isActive() && !mPainter.end())
