@@ -279,6 +279,7 @@ public:
     // Copies series templateIndex with its points as the new last series; returns its index or -1.
     int copySeries(int templateIndex);
     bool removeSeries(int index);
+    // Empties every series, and the panel texts that went with the points.
     void clearAllPoints();
 
     ChartAxis& axis(AxisId id);

@@ -176,8 +176,6 @@ void ResetVariablesChart(ChartModel& chart, const QString& chartType, const QStr
     for (int i = chart.seriesCount() - 1; i >= kTemplateSeriesCount; --i)
         chart.removeSeries(i);
     chart.clearAllPoints();
-    chart.panelCaptions.clear();
-    chart.panelValues.clear();
     for (int i : { kSeriesUpArrow, kSeriesDownArrow })
         if (ChartSeries* s = chart.seriesAt(i))
             s->marks.visible = true;

@@ -43,7 +43,6 @@ void WriteRefreshPageCaption(ChartModel& chart, const QString& chartTitle);
 // unit, when given, as " (" + unit + ")" after the left axis title). The rule-mark labels of series 7 and
 // 8 are shown again, so a blink that was stopped half way never hides them in the next plot. The caller
 // clears its panel labels and stops its rule-flash timer.
-// The chart's own copy of the panel texts (for exported and printed pages) is cleared too.
 void ResetVariablesChart(ChartModel& chart, const QString& chartType, const QString& unit, const QString& chartTitle);
 
 // Copies template series templateIndex as the new last series; "Range" puts it on custom axis 0, any
