@@ -150,6 +150,8 @@ HistogramOutcome ReadAndDraw(
     if (const QString error = WriteCellTable(state.gTempFile3, h.cellTableLines); !error.isEmpty())
         return fail(error);
     Fill(chart, h);
+    chart.panelCaptions = HistogramPanelCaptions();
+    chart.panelValues = h.panelValues;
     out.drawn = true;
     return out;
 }
