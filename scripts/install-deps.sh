@@ -11,7 +11,7 @@ PACKAGES=(
   postgresql-15 mariadb-server odbc-mariadb
   mdbtools mdbtools-dev libglib2.0-dev
   libfreexl-dev libzip-dev
-  libgsl-dev libgmp-dev
+  libgsl-dev libgmp-dev rapidjson-dev
   python3 python3-xlwt python3-openpyxl python3-xlsxwriter
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang clang-format libclang-rt-14-dev

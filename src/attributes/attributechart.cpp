@@ -1,6 +1,7 @@
 // The attribute charts' table, template and plot function: rows read once, computed, drawn and marked.
 #include "attributes/attributechart.h"
 
+#include "common/chartlook.h"
 #include "data/access/connection.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/plotfunction.h"
@@ -133,8 +134,8 @@ ChartModel BuildAttributeChartTemplate(AttributeKind kind)
     c.bottom.title = QStringLiteral("Sub-Group Number    ");
     c.bottom.labelFormat = QStringLiteral("#,##0");
     c.bottom.increment = 1;
-    c.left.labelFormat = QStringLiteral("#,##0.00");
-    c.left.labelSize = 38;
+    c.left.labelFormat = kDefaultAxisLabelFormat;
+    c.left.labelSize = kDefaultLabelArea;
     c.left.title = t.axisTitle;
     return c;
 }

@@ -4,10 +4,8 @@
 #include "attributes/attributechart.h"
 #include "cli/jsonreport.h"
 #include "data/loader/plotfunction.h"
+#include "output/chartsettings.h"
 #include "rules/rulesetup.h"
-
-#include <QJsonArray>
-#include <QJsonObject>
 
 namespace moldrin::cli
 {
@@ -15,45 +13,38 @@ namespace moldrin::cli
 namespace
 {
 
-// The number a panel value shows ("1,234.5": 1234.5), so a figure is what the panel says.
-double PanelNumber(const QString& text)
-{
-    return QString(text).remove(QLatin1Char(',')).toDouble();
-}
-
 bool WriteAttributeJson(
     QIODevice& device, const ChartModel& chart, const QString& kind, const AttributePlotOutcome& outcome)
 {
-    QJsonObject figures;
+    QList<std::pair<QString, JsonScalar>> figures;
     QStringList captions, values;
     for (const PanelLine& line : outcome.result.panel) {
         captions << line.caption;
         values << line.value;
         if (!line.figure.isEmpty())
-            figures.insert(line.figure, PanelNumber(line.value));
+            figures.append({ line.figure, PanelFigure(line.value) });
     }
     if (outcome.result.valueTextEndsWithBreak)
         values << QString();
     const int points = int(outcome.result.data.size());
-    JsonOut j(device);
-    j.raw("{\"chartType\":").string(kind);
-    j.raw(",\"records\":").number(double(outcome.records));
-    j.raw(",\"pointCount\":").number(points);
-    j.raw(",\"figures\":").value(figures);
+    JsonWriter j(device);
+    j.beginObject().key("chartType").string(kind);
+    j.key("records").number(double(outcome.records));
+    j.key("pointCount").number(points);
+    WriteFigures(j, figures);
     // The lower limit each subgroup was given before a negative one was drawn at 0.
-    QJsonArray computedLcl;
+    j.key("computedLCL").beginArray();
     for (double lcl : outcome.result.lclComputed)
-        computedLcl.append(lcl);
-    j.raw(",\"computedLCL\":").value(computedLcl);
-    j.raw(",\"panel\":").value(PanelJson(captions, values));
-    j.raw(",\n\"series\":");
+        j.number(lcl);
+    j.endArray();
+    WritePanel(j, captions, values);
     WriteSeries(j, chart);
-    j.raw(",\n\"rules\":{\"upper\":");
+    j.lineBreak().key("rules").beginObject().key("upper");
     WriteMarks(j, outcome.rules.centre, MarkSide::Upper, points);
-    j.raw(",\"lower\":");
+    j.key("lower");
     WriteMarks(j, outcome.rules.centre, MarkSide::Lower, points);
-    j.raw("}}\n");
-    return j.flush();
+    j.endObject().endObject();
+    return j.finish();
 }
 
 } // namespace
@@ -66,6 +57,7 @@ int AttributeReport(
     LoadStoredRulesSetup(s);
     const data::PlotSelection selection = SelectionFor(session, o, -1);
     ChartModel chart = BuildAttributeChartTemplate(kind);
+    ApplyStoredChartSettings(s.registry, o.kind, chart);
     if (kind == AttributeKind::C && !s.gCChartYAxisTitle.isEmpty())
         chart.left.title = s.gCChartYAxisTitle;
     data::PromptHost host(prompt);

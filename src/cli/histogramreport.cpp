@@ -1,12 +1,11 @@
 // moldrin-report --kind Histogram: the histogram of the selection as JSON or PNG.
 #include "cli/jsonreport.h"
 #include "cli/report.h"
+#include "cli/runfolder.h"
 #include "common/rounding.h"
 #include "distribution/histogramplot.h"
+#include "output/chartsettings.h"
 #include "shell/mainsettings.h"
-
-#include <QJsonObject>
-#include <QTemporaryDir>
 
 namespace moldrin::cli
 {
@@ -14,17 +13,9 @@ namespace moldrin::cli
 namespace
 {
 
-// A panel text as the number it shows ("1,234.5" is 1234.5); a text such as "N/A" stays a text.
-QJsonValue PanelFigure(const QString& text)
+JsonScalar LimitFigure(double limit)
 {
-    bool ok = false;
-    const double v = QString(text).remove(QLatin1Char(',')).toDouble(&ok);
-    return ok ? QJsonValue(v) : QJsonValue(text);
-}
-
-QJsonValue LimitFigure(double limit)
-{
-    return IsLimitSentinel(limit) ? QJsonValue("N/A") : QJsonValue(limit);
+    return IsLimitSentinel(limit) ? JsonScalar(QStringLiteral("N/A")) : JsonScalar(limit);
 }
 
 bool WriteHistogramJson(
@@ -34,27 +25,26 @@ bool WriteHistogramJson(
     // The names of the panel's figures, line by line (the empty line has none).
     static const char* const kNames[] = { "Total", "CellWidth", "StdDev", "Range", "Skewness", "Kurtosis", nullptr,
         "Pp", "PR", "PpK", "PpU", "PpL", "Zu", "Zl" };
-    QJsonObject figures { { "Mean", Round4(h.stats.mean) }, { "USL", LimitFigure(usl) }, { "LSL", LimitFigure(lsl) } };
+    QList<std::pair<QString, JsonScalar>> figures { { "Mean", Round4(h.stats.mean) }, { "USL", LimitFigure(usl) },
+        { "LSL", LimitFigure(lsl) } };
     for (qsizetype i = 0; i < h.panelValues.size() && i < qsizetype(std::size(kNames)); ++i)
         if (kNames[i])
-            figures.insert(QLatin1String(kNames[i]), PanelFigure(h.panelValues[i]));
+            figures.append({ QLatin1String(kNames[i]), PanelFigure(h.panelValues[i]) });
 
-    JsonOut j(device);
-    j.raw("{\"chartType\":\"Histogram\"");
-    j.raw(",\"records\":").number(double(outcome.records));
-    j.raw(",\"pointCount\":").number(double(h.cells.size()));
-    j.raw(",\"figures\":").value(figures);
-    j.raw(",\"panel\":").value(PanelJson(HistogramPanelCaptions(), h.panelValues));
-    j.raw(",\n\"series\":");
+    JsonWriter j(device);
+    j.beginObject().key("chartType").string(std::string_view("Histogram"));
+    j.key("records").number(double(outcome.records));
+    j.key("pointCount").number(double(h.cells.size()));
+    WriteFigures(j, figures);
+    WritePanel(j, HistogramPanelCaptions(), h.panelValues);
     WriteSeries(j, chart);
-    j.raw(",\n\"cells\":[");
-    for (std::size_t k = 0; k < h.cells.size(); ++k) {
-        const HistogramCell& c = h.cells[k];
-        j.raw(k ? ",\n{\"lower\":" : "\n{\"lower\":").number(c.lower);
-        j.raw(",\"upper\":").number(c.upper).raw(",\"count\":").number(double(c.count)).raw("}");
+    j.lineBreak().key("cells").beginArray();
+    for (const HistogramCell& c : h.cells) {
+        j.lineBreak().beginObject().key("lower").number(c.lower).key("upper").number(c.upper);
+        j.key("count").number(double(c.count)).endObject();
     }
-    j.raw("]}\n");
-    return j.flush();
+    j.endArray().endObject();
+    return j.finish();
 }
 
 } // namespace
@@ -66,13 +56,12 @@ int HistogramReport(
     int index = 0;
     if (const StepResult r = ChosenParameter(session, o, err, index))
         return *r;
-    QTemporaryDir cellTable;
-    UsePrivateTempFiles(s, cellTable);
+    const ListingFolder cellTable(s);
     const std::int64_t cells = o.cells.value_or(HistogramCellsSetting(s.registry.read(kHistogramCellNumberSetting)));
 
     LoadSettings(s); // the bar width, as the window finds it
     ChartModel chart = BuildHistogramChartTemplate();
-    ApplyHistogramWindowLook(s, chart);
+    ApplyStoredChartSettings(s.registry, o.kind, chart);
     data::PromptHost host(prompt);
     const HistogramOutcome outcome = PlotHistogram(s, chart, SelectionFor(session, o, index), cells, host);
     if (!outcome.drawn) {

@@ -1,220 +1,330 @@
+// The reports' JSON writer over RapidJSON, and the pieces the chart kinds' reports share.
 #include "cli/jsonreport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include "variables/variableschart.h"
+
+#include <rapidjson/writer.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <numeric>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace moldrin::cli
 {
 
-JsonOut::JsonOut(QIODevice& device)
-    : mDevice(device)
+// RapidJSON's output stream over the device, spilling every 64 KiB so memory does not grow with the report.
+class JsonWriter::Output
 {
-    mBuffer.reserve(kSpillAt + 4096);
+public:
+    using Ch = char;
+    explicit Output(QIODevice& device)
+        : mDevice(device)
+    {
+        mBuffer.reserve(kSpillAt + 4096);
+    }
+    void Put(char c)
+    {
+        mBuffer.push_back(c);
+        if (mBuffer.size() >= kSpillAt)
+            Flush();
+    }
+    // After a refused write nothing more is written, so the device keeps the first failure's reason.
+    void Flush()
+    {
+        if (mOk && !mBuffer.empty() && mDevice.write(mBuffer.data(), qint64(mBuffer.size())) != qint64(mBuffer.size()))
+            mOk = false;
+        mBuffer.clear();
+    }
+    bool ok() const { return mOk; }
+
+private:
+    static constexpr std::size_t kSpillAt = 1 << 16;
+    QIODevice& mDevice;
+    std::string mBuffer;
+    bool mOk = true;
+};
+
+// RapidJSON's Writer with one addition: a line break before the next member or element. The writer's own
+// separator is written before it, so the next value starts the line.
+class JsonWriter::Writer : public rapidjson::Writer<Output>
+{
+public:
+    explicit Writer(Output& output)
+        : rapidjson::Writer<Output>(output)
+    {
+    }
+    void LineBreak()
+    {
+        if (!level_stack_.Empty()) {
+            Level* level = level_stack_.template Top<Level>();
+            if (level->valueCount > 0) {
+                os_->Put(',');
+                level->valueCount = 0; // an even count: the separator is written, a key comes next in an object
+            }
+        }
+        os_->Put('\n');
+    }
+};
+
+namespace
+{
+
+// The number's text: whole numbers as integers, others in their shortest round-trip form.
+std::string_view NumberText(double v, char (&buffer)[32])
+{
+    const auto r = std::fabs(v) < 9007199254740992.0 && v == std::trunc(v)
+        ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(v))
+        : std::to_chars(buffer, buffer + sizeof buffer, v);
+    return std::string_view(buffer, std::size_t(r.ptr - buffer));
 }
 
-JsonOut::~JsonOut()
+// The text as UTF-8 in `out`, without a conversion for the plain ASCII of most labels.
+void Utf8(const QString& text, std::string& out)
 {
-    flush();
+    const qsizetype n = text.size();
+    const QChar* chars = text.constData();
+    if (std::all_of(chars, chars + n, [](QChar c) { return c.unicode() < 0x80; })) {
+        out.resize(std::size_t(n));
+        for (qsizetype i = 0; i < n; ++i)
+            out[std::size_t(i)] = char(chars[i].unicode());
+        return;
+    }
+    const QByteArray utf8 = text.toUtf8();
+    out.assign(utf8.constData(), std::size_t(utf8.size()));
 }
 
-JsonOut& JsonOut::raw(std::string_view s)
+} // namespace
+
+JsonWriter::JsonWriter(QIODevice& device)
+    : mOutput(std::make_unique<Output>(device))
+    , mWriter(std::make_unique<Writer>(*mOutput))
 {
-    mBuffer += s;
-    return spill();
 }
 
-JsonOut& JsonOut::number(double v)
+JsonWriter::~JsonWriter()
+{
+    mOutput->Flush();
+}
+
+JsonWriter& JsonWriter::beginObject()
+{
+    mWriter->StartObject();
+    return *this;
+}
+
+JsonWriter& JsonWriter::endObject()
+{
+    mWriter->EndObject();
+    return *this;
+}
+
+JsonWriter& JsonWriter::beginArray()
+{
+    mWriter->StartArray();
+    return *this;
+}
+
+JsonWriter& JsonWriter::endArray()
+{
+    mWriter->EndArray();
+    return *this;
+}
+
+JsonWriter& JsonWriter::key(const char* name)
+{
+    mWriter->Key(name);
+    return *this;
+}
+
+JsonWriter& JsonWriter::key(const QString& name)
+{
+    Utf8(name, mUtf8);
+    mWriter->Key(mUtf8.data(), rapidjson::SizeType(mUtf8.size()));
+    return *this;
+}
+
+JsonWriter& JsonWriter::string(const QString& text)
+{
+    Utf8(text, mUtf8);
+    return string(std::string_view(mUtf8));
+}
+
+JsonWriter& JsonWriter::string(std::string_view utf8)
+{
+    mWriter->String(utf8.data(), rapidjson::SizeType(utf8.size()));
+    return *this;
+}
+
+JsonWriter& JsonWriter::number(double v)
 {
     if (!std::isfinite(v))
-        return raw("null");
-    char buf[32];
-    // Whole numbers as integers ("1000000", not the shortest form "1e+06").
-    const auto r = std::fabs(v) < 9007199254740992.0 && v == std::trunc(v)
-        ? std::to_chars(buf, buf + sizeof buf, static_cast<long long>(v))
-        : std::to_chars(buf, buf + sizeof buf, v);
-    return raw(std::string_view(buf, std::size_t(r.ptr - buf)));
+        return null();
+    char buffer[32];
+    const std::string_view text = NumberText(v, buffer);
+    mWriter->RawValue(text.data(), text.size(), rapidjson::kNumberType);
+    return *this;
 }
 
-JsonOut& JsonOut::string(const QString& s)
+JsonWriter& JsonWriter::boolean(bool v)
 {
-    AppendJsonString(mBuffer, s);
-    return spill();
+    mWriter->Bool(v);
+    return *this;
 }
 
-JsonOut& JsonOut::value(const QJsonValue& v)
+JsonWriter& JsonWriter::null()
 {
-    if (v.isObject() || v.isArray()) {
-        const QByteArray text = v.isObject() ? QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact)
-                                             : QJsonDocument(v.toArray()).toJson(QJsonDocument::Compact);
-        return raw(std::string_view(text.constData(), std::size_t(text.size())));
-    }
+    mWriter->Null();
+    return *this;
+}
+
+JsonWriter& JsonWriter::scalar(const JsonScalar& v)
+{
+    if (const double* number = std::get_if<double>(&v))
+        return this->number(*number);
+    if (const QString* text = std::get_if<QString>(&v))
+        return string(*text);
+    return null();
+}
+
+JsonWriter& JsonWriter::value(const QJsonValue& v)
+{
     if (v.isDouble())
         return number(v.toDouble());
     if (v.isString())
         return string(v.toString());
     if (v.isBool())
-        return raw(v.toBool() ? "true" : "false");
-    return raw("null");
+        return boolean(v.toBool());
+    return null();
 }
 
-bool JsonOut::flush()
+JsonWriter& JsonWriter::strings(const QStringList& texts)
 {
-    if (!mBuffer.empty() && mDevice.write(mBuffer.data(), qint64(mBuffer.size())) != qint64(mBuffer.size()))
-        mOk = false;
-    mBuffer.clear();
-    return mOk;
+    beginArray();
+    for (const QString& t : texts)
+        string(t);
+    return endArray();
 }
 
-JsonOut& JsonOut::spill()
+JsonWriter& JsonWriter::lineBreak()
 {
-    if (mBuffer.size() > kSpillAt)
-        flush();
+    mWriter->LineBreak();
     return *this;
 }
 
-void WriteMarks(JsonOut& j, const RuleMarks& marks, MarkSide side, int pointCount)
+bool JsonWriter::finish()
 {
-    // One string per point, written as it goes (a chart may have millions of points, few of them marked).
-    j.raw("[");
-    for (int i = 0; i < pointCount; ++i)
-        (i ? j.raw(",") : j).string(RuleMarkText(marks[std::size_t(i)], side));
-    j.raw("]");
+    mOutput->Put('\n');
+    mOutput->Flush();
+    return mOutput->ok();
 }
 
-QJsonValue FigureJson(const Figure& f)
+JsonScalar FigureValue(const Figure& f)
 {
     if (f.isNumber())
         return f.value();
     if (f.isText())
         return f.textValue();
-    return QJsonValue::Null;
+    return std::monostate();
 }
 
-QJsonObject PanelJson(const QStringList& captions, const QStringList& values)
+JsonScalar PanelFigure(const QString& text)
 {
-    return QJsonObject { { "captions", QJsonArray::fromStringList(captions) },
-        { "values", QJsonArray::fromStringList(values) } };
+    bool ok = false;
+    const double v = QString(text).remove(QLatin1Char(',')).toDouble(&ok);
+    return ok ? JsonScalar(v) : JsonScalar(text);
 }
 
-void WriteSeries(JsonOut& j, const ChartModel& chart)
+void WriteFigures(JsonWriter& j, const QList<std::pair<QString, JsonScalar>>& figures)
 {
-    j.raw("[");
+    std::vector<qsizetype> order(std::size_t(figures.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(
+        order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return figures[a].first < figures[b].first; });
+    j.key("figures").beginObject();
+    for (qsizetype i : order)
+        j.key(figures[i].first).scalar(figures[i].second);
+    j.endObject();
+}
+
+void WritePanel(JsonWriter& j, const QStringList& captions, const QStringList& values)
+{
+    j.key("panel").beginObject();
+    j.key("captions").strings(captions);
+    j.key("values").strings(values);
+    j.endObject();
+}
+
+void WriteSeries(JsonWriter& j, const ChartModel& chart)
+{
+    j.lineBreak().key("series").beginArray();
     for (int i = 0; i < chart.seriesCount(); ++i) {
         const ChartSeries& s = chart.series[i];
-        j.raw(i ? ",\n{\"index\":" : "\n{\"index\":").number(i);
-        j.raw(",\"title\":").string(s.title);
-        j.raw(s.verticalAxis == VerticalAxis::Left ? ",\"axis\":\"left\",\"points\":["
-                                                   : ",\"axis\":\"custom0\",\"points\":[");
+        j.lineBreak().beginObject().key("index").number(i).key("title").string(s.title);
+        j.key("axis").string(std::string_view(s.verticalAxis == VerticalAxis::Left ? "left" : "custom0"));
+        j.key("points").beginArray();
         for (int k = 0; k < s.points.size(); ++k) {
-            j.raw(k ? ",[" : "[").number(s.points.x(k)).raw(",").number(s.points.y(k)).raw(",");
+            j.beginArray().number(s.points.x(k)).number(s.points.y(k));
             // A point number is written as its digits in quotes, as its label's text would be.
-            if (const std::int32_t number = s.points.labelNumber(k); number >= 0)
-                j.raw("\"").number(number).raw("\"]");
-            else
-                j.string(s.points.label(k)).raw("]");
+            if (const std::int32_t number = s.points.labelNumber(k); number >= 0) {
+                char digits[16];
+                j.string(
+                    std::string_view(digits, std::size_t(std::to_chars(digits, digits + 16, number).ptr - digits)));
+            } else
+                j.string(s.points.label(k));
+            j.endArray();
         }
-        j.raw("]}");
+        j.endArray().endObject();
     }
-    j.raw("]");
+    j.endArray();
 }
 
-void AppendJsonString(std::string& out, const QString& s)
+void WriteMarks(JsonWriter& j, const RuleMarks& marks, MarkSide side, int pointCount)
 {
-    out += '"';
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const char16_t c = s[i].unicode();
-        if (c >= 0x80) {
-            qsizetype end = i + 1;
-            while (end < s.size() && s[end].unicode() >= 0x80)
-                ++end;
-            const QByteArray utf8 = QStringView(s).sliced(i, end - i).toUtf8();
-            out.append(utf8.constData(), std::size_t(utf8.size()));
-            i = end - 1;
-        } else if (c >= 0x20 && c != u'"' && c != u'\\') {
-            out += char(c);
-        } else {
-            switch (c) {
-            case u'"':
-                out += "\\\"";
-                break;
-            case u'\\':
-                out += "\\\\";
-                break;
-            case u'\n':
-                out += "\\n";
-                break;
-            case u'\r':
-                out += "\\r";
-                break;
-            case u'\t':
-                out += "\\t";
-                break;
-            default: {
-                char esc[8];
-                std::snprintf(esc, sizeof esc, "\\u%04x", unsigned(c));
-                out += esc;
-            }
-            }
-        }
-    }
-    out += '"';
+    // One string per point, written as it goes (a chart may have millions of points, few of them marked).
+    j.beginArray();
+    for (int i = 0; i < pointCount; ++i)
+        j.string(RuleMarkText(marks[std::size_t(i)], side));
+    j.endArray();
 }
 
 bool WriteReportJson(QIODevice& device, const ChartModel& chart, const QString& chartType, int subgroupSize,
     const VariablesPlotOutcome& outcome, const QStringList& panelCaptions)
 {
     const ControlLimits& l = outcome.limits;
-    const QJsonObject figures {
-        { "XDoubleBar", FigureJson(l.XDoubleBar) },
-        { "AverageVariation", FigureJson(l.AverageVariation) },
-        { "EstSigma", FigureJson(l.EstSigma) },
-        { "StdDev", l.StdDev },
-        { "Cp", FigureJson(l.Cp) },
-        { "CpK", FigureJson(l.CpK) },
-        { "CpU", FigureJson(l.CpU) },
-        { "CpL", FigureJson(l.CpL) },
-        { "CR", l.CRText },
-        { "UCLCentre", FigureJson(l.UCLCentre) },
-        { "LCLCentre", FigureJson(l.LCLCentre) },
-        { "UCLVar", FigureJson(l.UCLVar) },
-        { "LCLVar", FigureJson(l.LCLVar) },
-        { "USL", FigureJson(l.USL) },
-        { "LSL", FigureJson(l.LSL) },
-    };
-    JsonOut j(device);
-    j.raw("{\"chartType\":").string(chartType);
+    JsonWriter j(device);
+    j.beginObject().key("chartType").string(chartType);
     // As the panel's "Size:": an Individual-MR chart plots single readings.
-    j.raw(",\"subgroupSize\":").number(outcome.stat.IsSubgroupChart ? subgroupSize : 1);
-    j.raw(",\"records\":").number(double(outcome.records));
-    j.raw(",\"pointCount\":").number(double(outcome.pointCount));
-    j.raw(",\"figures\":").value(figures);
-    j.raw(",\"panel\":").value(PanelJson(panelCaptions, l.panelValues));
-    j.raw(",\n\"series\":");
+    j.key("subgroupSize").number(outcome.stat.IsSubgroupChart ? subgroupSize : 1);
+    j.key("records").number(double(outcome.records));
+    j.key("pointCount").number(double(outcome.pointCount));
+    WriteFigures(j,
+        { { "XDoubleBar", FigureValue(l.XDoubleBar) }, { "AverageVariation", FigureValue(l.AverageVariation) },
+            { "EstSigma", FigureValue(l.EstSigma) }, { "StdDev", l.StdDev }, { "Cp", FigureValue(l.Cp) },
+            { "CpK", FigureValue(l.CpK) }, { "CpU", FigureValue(l.CpU) }, { "CpL", FigureValue(l.CpL) },
+            { "CR", l.CRText }, { "UCLCentre", FigureValue(l.UCLCentre) }, { "LCLCentre", FigureValue(l.LCLCentre) },
+            { "UCLVar", FigureValue(l.UCLVar) }, { "LCLVar", FigureValue(l.LCLVar) }, { "USL", FigureValue(l.USL) },
+            { "LSL", FigureValue(l.LSL) } });
+    WritePanel(j, panelCaptions, l.panelValues);
     WriteSeries(j, chart);
-    const ChartSeries* centre = chart.seriesAt(5);
-    const ChartSeries* variation = chart.seriesAt(6);
+    const ChartSeries* centre = chart.seriesAt(kSeriesXBar);
+    const ChartSeries* variation = chart.seriesAt(kSeriesRange);
     const int nc = centre ? centre->count() : 0, nv = variation ? variation->count() : 0;
     const RuleEvaluation& rules = outcome.rules;
-    j.raw(",\n\"rules\":{\"centre\":{\"upper\":");
+    j.lineBreak().key("rules").beginObject();
+    j.key("centre").beginObject().key("upper");
     WriteMarks(j, rules.centre, MarkSide::Upper, nc);
-    j.raw(",\"lower\":");
+    j.key("lower");
     WriteMarks(j, rules.centre, MarkSide::Lower, nc);
-    j.raw("},\"variation\":{\"upper\":");
+    j.endObject().key("variation").beginObject().key("upper");
     WriteMarks(j, rules.variation, MarkSide::Upper, nv);
-    j.raw(",\"lower\":");
+    j.key("lower");
     WriteMarks(j, rules.variation, MarkSide::Lower, nv);
-    j.raw("}}}\n");
-    return j.flush();
+    j.endObject().endObject().endObject();
+    return j.finish();
 }
 
 } // namespace moldrin::cli

@@ -1,65 +1,83 @@
-// The JSON object of a plotted chart, as moldrin-report --json writes it, and the pieces every chart kind's
-// report is written with.
+// The one JSON writer of moldrin-report's reports (RapidJSON's streaming Writer, no document in memory), and
+// the pieces every chart kind's report is written with.
 #pragma once
 
-#include "common/appstate.h"
 #include "common/figure.h"
 #include "variables/chartmodel.h"
 #include "variables/variablesplot.h"
 
 #include <QIODevice>
-#include <QJsonObject>
 #include <QJsonValue>
+#include <QList>
+#include <QString>
+#include <QStringList>
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <variant>
 
 namespace moldrin::cli
 {
 
-// A buffered writer of JSON tokens, so memory does not grow with the point count.
-class JsonOut
+// A value of a report's figures: null, a number or a text ("N/A").
+using JsonScalar = std::variant<std::monostate, double, QString>;
+
+class JsonWriter
 {
 public:
-    explicit JsonOut(QIODevice& device);
-    ~JsonOut();
-    JsonOut(const JsonOut&) = delete;
-    JsonOut& operator=(const JsonOut&) = delete;
+    explicit JsonWriter(QIODevice& device);
+    ~JsonWriter();
+    JsonWriter(const JsonWriter&) = delete;
+    JsonWriter& operator=(const JsonWriter&) = delete;
 
-    JsonOut& raw(std::string_view s);
-    // Whole numbers as integers, others in their shortest form; null when not finite.
-    JsonOut& number(double v);
-    // Written directly, as it runs for every point's label.
-    JsonOut& string(const QString& s);
-    JsonOut& value(const QJsonValue& v);
-    // False once the device refused a write.
-    bool flush();
-    bool ok() const { return mOk; }
+    JsonWriter& beginObject();
+    JsonWriter& endObject();
+    JsonWriter& beginArray();
+    JsonWriter& endArray();
+    JsonWriter& key(const char* name);
+    JsonWriter& key(const QString& name);
+    JsonWriter& string(const QString& text);
+    JsonWriter& string(std::string_view utf8);
+    // Whole numbers as integers ("1000000", not "1e+06"), others in their shortest form; null when not finite.
+    JsonWriter& number(double v);
+    JsonWriter& boolean(bool v);
+    JsonWriter& null();
+    JsonWriter& scalar(const JsonScalar& v);
+    // A number, text, boolean or null as Qt holds it (the screen's selection).
+    JsonWriter& value(const QJsonValue& v);
+    JsonWriter& strings(const QStringList& texts);
+    // Starts the next member or element on a line of its own (a report's long arrays, one item a line).
+    JsonWriter& lineBreak();
+    // Ends the document with a line break and writes what is left; false when the device refused a write.
+    bool finish();
 
 private:
-    static constexpr std::size_t kSpillAt = 1 << 16;
-    JsonOut& spill();
-    QIODevice& mDevice;
-    std::string mBuffer;
-    bool mOk = true;
+    class Output;
+    class Writer;
+    std::unique_ptr<Output> mOutput;
+    std::unique_ptr<Writer> mWriter;
+    std::string mUtf8; // the text being written, reused
 };
 
 // A figure as the panel holds it: its number, its text ("N/A") or null.
-QJsonValue FigureJson(const Figure& f);
-// {"captions": [...], "values": [...]}: the statistics panel's two labels, line by line.
-QJsonObject PanelJson(const QStringList& captions, const QStringList& values);
-// The array of every series of the chart in index order: index, title, axis and points [x, y, "label"].
-void WriteSeries(JsonOut& j, const ChartModel& chart);
+JsonScalar FigureValue(const Figure& f);
+// A panel text as the number it shows ("1,234.5" is 1234.5), so a figure is what the panel says; a text such
+// as "N/A" stays a text.
+JsonScalar PanelFigure(const QString& text);
+// The figures object, its keys in the sorted order the reports have always listed them in.
+void WriteFigures(JsonWriter& j, const QList<std::pair<QString, JsonScalar>>& figures);
+// "panel": {"captions": [...], "values": [...]}: the statistics panel's two labels, line by line.
+void WritePanel(JsonWriter& j, const QStringList& captions, const QStringList& values);
+// "series": every series of the chart in index order (index, title, axis, points [x, y, "label"]), one a line.
+void WriteSeries(JsonWriter& j, const ChartModel& chart);
 // The rule codes of one side of each of pointCount points ("R1+,R2+"), empty strings where a point has
 // none or the chart was not evaluated.
-void WriteMarks(JsonOut& j, const RuleMarks& marks, MarkSide side, int pointCount);
+void WriteMarks(JsonWriter& j, const RuleMarks& marks, MarkSide side, int pointCount);
 
 // Writes the variables chart's report object to `out`. False when the device refused a write.
 bool WriteReportJson(QIODevice& out, const ChartModel& chart, const QString& chartType, int subgroupSize,
     const VariablesPlotOutcome& outcome, const QStringList& panelCaptions);
-
-// Appends `text` as a JSON string: quoted, with quotes, backslashes and control characters escaped and
-// everything else as UTF-8.
-void AppendJsonString(std::string& out, const QString& text);
 
 } // namespace moldrin::cli

@@ -1,6 +1,7 @@
 // moldrin-report: checks a site's configuration and prints SPC selections from a shell.
 #include "cli/report.h"
 #include "cli/reportoptions.h"
+#include "cli/runfolder.h"
 #include "common/version.h"
 
 #include <QApplication>
@@ -60,6 +61,7 @@ int main(int argc, char* argv[])
         err << "moldrin-report: " << parsed.error << Qt::endl;
         return moldrin::cli::kExitUsage;
     }
+    moldrin::cli::PrepareRun();
     moldrin::StderrPrompt prompt;
     return moldrin::cli::RunReport(*parsed.options, prompt, out, err);
 }

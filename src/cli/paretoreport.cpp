@@ -4,9 +4,6 @@
 #include "distribution/paretoplot.h"
 #include "shell/mainsettings.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
-
 namespace moldrin::cli
 {
 
@@ -15,27 +12,23 @@ namespace
 
 bool WriteParetoJson(QIODevice& device, const ChartModel& chart, const ParetoOutcome& outcome)
 {
-    JsonOut j(device);
-    j.raw("{\"chartType\":\"Pareto\"");
-    j.raw(",\"records\":").number(double(outcome.records));
-    j.raw(",\"pointCount\":").number(double(outcome.ranking.items.size()));
-    j.raw(",\"header\":").value(QJsonArray::fromStringList(chart.header));
-    j.raw(",\"xTitle\":").string(outcome.xTitle);
-    j.raw(",\"figures\":")
-        .value(QJsonObject { { "Total", double(outcome.records) }, { "GrandTotal", outcome.ranking.total } });
-    j.raw(",\"panel\":").value(PanelJson({ QStringLiteral("Total:") }, { outcome.countText }));
-    j.raw(",\n\"items\":[");
-    for (qsizetype i = 0; i < outcome.ranking.items.size(); ++i) {
-        const ParetoItem& item = outcome.ranking.items[i];
-        j.raw(i ? ",\n{\"name\":" : "\n{\"name\":").string(item.name);
-        j.raw(",\"sum\":").number(item.sum);
-        j.raw(",\"percent\":").number(item.percent);
-        j.raw(",\"cumulative\":").number(item.cumulative).raw("}");
+    JsonWriter j(device);
+    j.beginObject().key("chartType").string(std::string_view("Pareto"));
+    j.key("records").number(double(outcome.records));
+    j.key("pointCount").number(double(outcome.ranking.items.size()));
+    j.key("header").strings(chart.header);
+    j.key("xTitle").string(outcome.xTitle);
+    WriteFigures(j, { { "Total", double(outcome.records) }, { "GrandTotal", outcome.ranking.total } });
+    WritePanel(j, { QStringLiteral("Total:") }, { outcome.countText });
+    j.lineBreak().key("items").beginArray();
+    for (const ParetoItem& item : outcome.ranking.items) {
+        j.lineBreak().beginObject().key("name").string(item.name).key("sum").number(item.sum);
+        j.key("percent").number(item.percent).key("cumulative").number(item.cumulative).endObject();
     }
-    j.raw("],\n\"series\":");
+    j.endArray();
     WriteSeries(j, chart);
-    j.raw("}\n");
-    return j.flush();
+    j.endObject();
+    return j.finish();
 }
 
 } // namespace

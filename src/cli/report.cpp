@@ -2,8 +2,10 @@
 #include "report.h"
 
 #include "cli/jsonreport.h"
+#include "cli/runfolder.h"
 #include "common/dates.h"
 #include "common/numberformat.h"
+#include "common/savefile.h"
 #include "data/access/connectdatasource.h"
 #include "data/access/connection.h"
 #include "data/config/datasourcekind.h"
@@ -13,14 +15,13 @@
 #include "output/print/chartprinting.h"
 #include "rules/rulesetup.h"
 #include "shell/chartrules.h"
+#include "shell/mainsettings.h"
 #include "variables/controllimits.h"
 #include "variables/variableschart.h"
 #include "variables/variablesplot.h"
 #include "variables/view/chartview.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <QFileInfo>
 
@@ -53,14 +54,20 @@ StepResult OpenConfiguration(ReportSession& session, const ReportOptions& option
     if (products.isEmpty() && !QFileInfo(ConfigFilePath(session.state.gINIPath, kAteIni)).isFile())
         return Fail(err, kExitMessage, QStringLiteral("no ATE.INI and PRODUCTS.INI in ") + session.state.gINIPath);
     FillProductList(session.lists, products);
-    return std::nullopt;
+    if (session.lists.productList.size() >= 2)
+        return std::nullopt;
+    // Every command starts from a product: an empty, unreadable or unusable ATE.INI ends the run here.
+    const QString ini = ConfigFilePath(session.state.gINIPath, kAteIni);
+    QFile file(ini);
+    if (!file.open(QIODevice::ReadOnly))
+        return Fail(
+            err, kExitMessage, QStringLiteral("cannot read ") + ini + QStringLiteral(": ") + file.errorString());
+    return Fail(err, kExitMessage, ini + QStringLiteral(" lists no products"));
 }
 
 StepResult SelectProduct(ReportSession& session, const ReportOptions& options, Prompt& prompt, QTextStream& err)
 {
     const QStringList& list = session.lists.productList;
-    if (list.size() < 2)
-        return Fail(err, kExitMessage, QStringLiteral("ATE.INI lists no products"));
     int index = options.product.isEmpty() ? 1 : -1;
     for (int pass = 0; pass < 2 && index < 0; ++pass) {
         for (int i = 1; i < list.size() && index < 0; ++i) {
@@ -124,7 +131,6 @@ StepResult ConnectStep(ReportSession& session, Prompt& prompt)
     if (!r.ok)
         return kExitMessage;
     session.testers = r.testers;
-    session.testerText = r.selected;
     return std::nullopt;
 }
 
@@ -196,21 +202,53 @@ StepResult PrintRows(ReportSession& session, const QString& sql, QTextStream& ou
                 cells << v.toString();
         }
         out << cells.join(u'\t') << '\n';
+        if (out.status() != QTextStream::Ok)
+            return std::nullopt; // the caller names the failure
         if (const Status e = rs.MoveNext())
             return Fail(err, kExitMessage, e->description);
     }
-    out.flush();
     return std::nullopt;
 }
 
-int PdfFailed(QTextStream& err, const QString& file, const QString& failure)
+void ListParameters(const ReportSession& session, QTextStream& out)
+{
+    if (!ParametersUsable(session))
+        return;
+    const AppState& s = session.state;
+    for (qsizetype i = 0; i < session.lists.parameterList.size(); ++i) {
+        const bool absent = LimitAbsent(s.gLSL[i], s.gUSL[i]);
+        auto limit = [&](double v, double sentinel) {
+            return v == sentinel || (absent && (v == kNoLowerLimit || v == kNoUpperLimit)) ? QStringLiteral("N/A")
+                                                                                           : QString::number(v);
+        };
+        out << session.lists.parameterList[i] << '\t' << s.gParamColumn[i] << '\t' << limit(s.gLSL[i], kNoLowerLimit)
+            << '\t' << limit(s.gUSL[i], kNoUpperLimit) << '\t' << s.gSpecField4[i] << '\n';
+    }
+}
+
+int WriteFailed(QTextStream& err, const QString& file, const QString& failure)
 {
     return Fail(err, kExitMessage, QStringLiteral("cannot write ") + file + QStringLiteral(": ") + failure);
+}
+
+QString OutputError(const QTextStream& out)
+{
+    return out.device() ? out.device()->errorString() : QStringLiteral("write error");
 }
 
 QString LimitText(double v, double sentinel)
 {
     return v == sentinel ? QStringLiteral("N/A") : NumberText(v);
+}
+
+// The main window's stored look of its chart (label format and area of the left axis and custom axis 0, the
+// grid) as the window loads it, with the rest of its settings (the rule set-up among them).
+void ApplyMainChartLook(AppState& state, ChartModel& chart)
+{
+    const LoadedMainSettings look = LoadSettings(state);
+    chart.left.labelFormat = chart.custom0.labelFormat = look.labelFormat;
+    chart.left.labelSize = chart.custom0.labelSize = look.labelSize;
+    chart.left.gridVisible = chart.custom0.gridVisible = look.showGrid == 1;
 }
 
 int PlotReport(
@@ -220,16 +258,17 @@ int PlotReport(
     int index = 0;
     if (const StepResult r = ChosenParameter(session, o, err, index))
         return *r;
-    // The rules the window would apply: a scheduled check and the window agree.
-    LoadStoredRulesSetup(s);
+    // The look and the rules the window would apply: a scheduled check and the window agree. Before the
+    // selection, which sets the custom dates the stored ones would replace.
+    ChartModel chart = BuildVariablesChartTemplate();
+    ApplyMainChartLook(s, chart);
     // The chart type and group size rules announce their corrections; they do not end the run.
     QStringList notices;
     ChartSelection chosen = ApplyChartRules({ o.chart, o.size }, true, notices);
     for (const QString& notice : notices)
         StderrPrompt().inform(notice);
     s.gSampleSize = chosen.sampleSize;
-    QTemporaryDir listings;
-    UsePrivateTempFiles(s, listings);
+    const ListingFolder listings(s);
 
     PlotSelection sel = SelectionFor(session, o, index);
     sel.chartType = chosen.chartType;
@@ -239,7 +278,6 @@ int PlotReport(
     sel.showSpec = o.showSpec && !bothAbsent;
     sel.showZones = o.zones;
 
-    ChartModel chart = BuildVariablesChartTemplate();
     PromptHost host(prompt);
     const VariablesPlotOutcome outcome = PlotVariablesChart(s, chart, sel, host);
     if (!outcome.plotted)
@@ -256,7 +294,7 @@ int PlotReport(
         const MainChartFilters filters { sel.query.testIdText, o.serial, o.tester.isEmpty() ? kAllItem : o.tester };
         const QString failure = PrintMainChartToPdf(chart, o.pdfFile, o.printMode, filters, s.gChartTitle, o.zones);
         if (!failure.isEmpty())
-            return PdfFailed(err, o.pdfFile, failure);
+            return WriteFailed(err, o.pdfFile, failure);
     } else if (const StepResult r = WriteChart(
                    chart, o,
                    [&](QIODevice& file) {
@@ -290,16 +328,6 @@ StepResult ChosenParameter(const ReportSession& session, const ReportOptions& op
     return std::nullopt;
 }
 
-void UsePrivateTempFiles(AppState& state, const QTemporaryDir& folder)
-{
-    // Where no private folder could be made (the temporary folder read-only or full), the names lie in the
-    // temporary folder itself, so that the listing's failure names it.
-    const QDir dir(folder.isValid() ? folder.path() : QDir::tempPath());
-    state.gTempFile1 = dir.filePath(QStringLiteral("readings.spc"));
-    state.gTempFile2 = dir.filePath(QStringLiteral("values.spc"));
-    state.gTempFile3 = dir.filePath(QStringLiteral("cells.spc"));
-}
-
 data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& o, int parameterIndex)
 {
     AppState& s = session.state;
@@ -326,34 +354,45 @@ StepResult WriteChart(ChartModel& chart, const ReportOptions& options, const std
     QTextStream& out, QTextStream& err)
 {
     if (options.command == ReportCommand::Png) {
-        if (!SavePng(chart, options.pngFile, options.width, options.height))
-            return Fail(err, kExitMessage, QStringLiteral("cannot write ") + options.pngFile);
+        const QString failure = WriteChartPng(chart, options.pngFile, QSize(options.width, options.height));
+        if (!failure.isEmpty())
+            return WriteFailed(err, options.pngFile, failure);
         return std::nullopt;
     }
     if (options.command == ReportCommand::Pdf) {
         const QString failure = PrintChartToPdf(chart, options.pdfFile, ChartOutputRowFor(options.kind));
         if (!failure.isEmpty())
-            return PdfFailed(err, options.pdfFile, failure);
+            return WriteFailed(err, options.pdfFile, failure);
         return std::nullopt;
     }
-    if (const int written = WriteJsonFile(options.jsonFile, writeJson, out, err); written != kExitDone)
+    if (const int written = WriteReportFile(options.jsonFile, writeJson, out, err); written != kExitDone)
         return written;
     return std::nullopt;
 }
 
-int WriteJsonFile(
+int WriteReportFile(
     const QString& fileName, const std::function<bool(QIODevice&)>& write, QTextStream& out, QTextStream& err)
 {
-    QFile file;
-    const bool toStdout = fileName == QLatin1String("-");
-    out.flush();
-    const bool opened = toStdout ? file.open(stdout, QIODevice::WriteOnly)
-                                 : (file.setFileName(fileName), file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    if (!opened || !write(file))
-        return Fail(
-            err, kExitMessage, QStringLiteral("cannot write ") + fileName + QStringLiteral(": ") + file.errorString());
-    file.close();
+    QString failure;
+    if (fileName == QLatin1String("-")) {
+        QFile file;
+        out.flush();
+        if (!file.open(stdout, QIODevice::WriteOnly) || !write(file) || !file.flush())
+            failure = file.errorString();
+    } else {
+        failure = SaveFileAtomically(fileName, write);
+    }
+    if (!failure.isEmpty())
+        return Fail(err, kExitMessage, QStringLiteral("cannot write ") + fileName + QStringLiteral(": ") + failure);
     return kExitDone;
+}
+
+int Finished(const CountingPrompt& prompt, QTextStream& out, QTextStream& err)
+{
+    out.flush();
+    if (out.status() != QTextStream::Ok)
+        return Fail(err, kExitMessage, QStringLiteral("cannot write to standard output: ") + OutputError(out));
+    return prompt.count > 0 ? int(kExitMessage) : int(kExitDone);
 }
 
 int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out, QTextStream& err)
@@ -362,43 +401,26 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
     session.state.gDateOrder = DetectDateOrder();
     LoadStoredRulesSetup(session.state);
     CountingPrompt prompt(userPrompt);
-    auto finish = [&]() { return prompt.count > 0 ? int(kExitMessage) : int(kExitDone); };
 
     if (const StepResult r = OpenConfiguration(session, options, err))
         return *r;
     if (options.command == ReportCommand::ListProducts) {
         for (qsizetype i = 1; i < session.lists.productList.size(); ++i)
             out << session.lists.productList[i] << '\n';
-        out.flush();
-        return finish();
+        return Finished(prompt, out, err);
     }
     if (const StepResult r = SelectProduct(session, options, prompt, err))
         return *r;
     if (options.command == ReportCommand::ListParameters) {
-        if (ParametersUsable(session)) {
-            const AppState& s = session.state;
-            for (qsizetype i = 0; i < session.lists.parameterList.size(); ++i) {
-                const bool absent = LimitAbsent(s.gLSL[i], s.gUSL[i]);
-                auto limit = [&](double v, double sentinel) {
-                    return v == sentinel || (absent && (v == kNoLowerLimit || v == kNoUpperLimit))
-                        ? QStringLiteral("N/A")
-                        : QString::number(v);
-                };
-                out << session.lists.parameterList[i] << '\t' << s.gParamColumn[i] << '\t'
-                    << limit(s.gLSL[i], kNoLowerLimit) << '\t' << limit(s.gUSL[i], kNoUpperLimit) << '\t'
-                    << s.gSpecField4[i] << '\n';
-            }
-        }
-        out.flush();
-        return finish();
+        ListParameters(session, out);
+        return Finished(prompt, out, err);
     }
     if (const StepResult r = ConnectStep(session, prompt))
         return *r;
     if (options.command == ReportCommand::ListTesters) {
         for (const QString& t : session.testers)
             out << t << '\n';
-        out.flush();
-        return finish();
+        return Finished(prompt, out, err);
     }
     if (options.command == ReportCommand::Screen)
         return ScreenReport(session, options, prompt, out, err);
@@ -417,11 +439,10 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
     if (options.command == ReportCommand::Rows) {
         if (const StepResult r = PrintRows(session, sql, out, err))
             return *r;
-        return finish();
+    } else {
+        out << sql << '\n';
     }
-    out << sql << '\n';
-    out.flush();
-    return finish();
+    return Finished(prompt, out, err);
 }
 
 } // namespace moldrin::cli

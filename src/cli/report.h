@@ -13,8 +13,6 @@
 #include <functional>
 #include <optional>
 
-class QTemporaryDir;
-
 namespace moldrin::cli
 {
 
@@ -24,8 +22,6 @@ struct ReportSession {
     data::SelectionLists lists;
     QString product;
     QStringList testers; // the Source Filter list after connecting
-    QString testerText;
-    int failures = 0; // own error lines written
 };
 
 // Outcome of a step: empty to go on, else the exit code to end with.
@@ -42,7 +38,6 @@ int FindParameter(const ReportSession& session, const QString& text);
 // The indexes of the options' --parameter texts, in order; a text that names none is a usage error.
 StepResult FindParameters(
     const ReportSession& session, const ReportOptions& options, QList<int>& indexes, QTextStream& err);
-// Table name and data-source kind from the INI files, as the connection would set them.
 // Connects to the product's data source as the main window does and fills the tester list.
 StepResult ConnectStep(ReportSession& session, Prompt& prompt);
 // The statement GetSQL gives for the options' selection.
@@ -68,21 +63,23 @@ private:
     Prompt& mInner;
 };
 
+// The exit code of a run whose text went to `out`: 1 when it could not be written (a message says so) or when
+// the run gave a message, else 0.
+int Finished(const CountingPrompt& prompt, QTextStream& out, QTextStream& err);
+
 // Writes "moldrin-report: " and `text` as an error line; returns `code`.
 int Fail(QTextStream& err, int code, const QString& text);
 
 // The index of the parameter the options name (the first parameter when none is named).
 StepResult ChosenParameter(const ReportSession& session, const ReportOptions& options, QTextStream& err, int& index);
 
-// Names the temporary files inside `folder`: a report has no window that reads them afterwards.
-void UsePrivateTempFiles(AppState& state, const QTemporaryDir& folder);
-
 // The main window's selection as the options name it, for the parameter at parameterIndex (-1: none);
 // a Custom range also sets the custom dates of the state.
 data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& options, int parameterIndex);
 
-// Writes a JSON report to FILE, or to standard output for "-"; the exit code (a message on failure).
-int WriteJsonFile(
+// Writes a report to FILE, replaced only by a complete new one, or to standard output for "-"; the exit code
+// (a message on failure).
+int WriteReportFile(
     const QString& fileName, const std::function<bool(QIODevice&)>& write, QTextStream& out, QTextStream& err);
 
 // Writes the plotted chart as the options ask: its first page as PNG, the JSON `writeJson` writes, or a PDF

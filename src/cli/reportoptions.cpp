@@ -39,7 +39,8 @@ const QStringList& ChartKinds()
 void AddReportOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(QStringLiteral("Checks a site's configuration and prints SPC selections."));
-    parser.addHelpOption();
+    // Not addHelpOption(): it also lists --help-all, whose Qt options this program does not take.
+    parser.addOption({ { "h", "help" }, "Displays help on commandline options." });
     parser.addVersionOption();
     parser.addOptions({
         { "config", "Configuration folder holding ATE.INI and PRODUCTS.INI.", "DIR" },
@@ -87,15 +88,14 @@ void AddReportOptions(QCommandLineParser& parser)
     });
 }
 
-ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
+namespace
 {
-    ParsedOptions parsed;
-    ReportOptions o;
-    auto fail = [&](const QString& error) {
-        parsed.error = error;
-        return parsed;
-    };
 
+// Each step reads a group of options into `o`: "" when they are sound, else the usage error.
+using Step = QString (*)(const QCommandLineParser& parser, ReportOptions& o);
+
+QString ReadCommand(const QCommandLineParser& parser, ReportOptions& o)
+{
     int commands = 0;
     const bool screen = parser.isSet("screen");
     for (const auto& [name, command] :
@@ -111,83 +111,104 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
         }
     }
     if (commands != 1)
-        return fail(QStringLiteral("give one of --sql, --list-products, --list-parameters, --list-testers, --rows, "
-                                   "--json, --png, --pdf, --screen"));
-    if (screen) {
-        const bool outputs = parser.isSet("json") || parser.isSet("csv") || parser.isSet("html");
-        o.screenSql = parser.isSet("sql");
-        if (outputs == o.screenSql)
-            return fail(QStringLiteral("--screen writes --json, --csv or --html, or prints its statement with --sql"));
-        if (int(parser.value("json") == QLatin1String("-")) + int(parser.value("csv") == QLatin1String("-"))
-                + int(parser.value("html") == QLatin1String("-"))
-            > 1)
-            return fail(QStringLiteral("only one of --json, --csv and --html can write to standard output"));
-        if (parser.isSet("parameter") || parser.isSet("kind"))
-            return fail(QStringLiteral("--screen covers every parameter; it takes no --parameter or --kind"));
-        if (parser.isSet("fail-below-cpk")) {
-            bool ok = false;
-            o.failBelowCpk = parser.value("fail-below-cpk").toDouble(&ok);
-            if (!ok || !std::isfinite(*o.failBelowCpk))
-                return fail(QStringLiteral("--fail-below-cpk takes a number"));
-        }
-    } else {
-        for (const char* name : { "csv", "html", "fail-below-cpk" })
-            if (parser.isSet(QLatin1String(name)))
-                return fail(QStringLiteral("--") + QLatin1String(name) + QStringLiteral(" belongs to --screen"));
-    }
+        return QStringLiteral("give one of --sql, --list-products, --list-parameters, --list-testers, --rows, "
+                              "--json, --png, --pdf, --screen");
+    for (const char* name : { "json", "png", "pdf", "csv", "html" })
+        if (parser.isSet(QLatin1String(name)) && parser.value(QLatin1String(name)).isEmpty())
+            return QStringLiteral("--") + QLatin1String(name) + QStringLiteral(" takes a file name");
+    o.jsonFile = parser.value("json");
+    o.pngFile = parser.value("png");
+    o.pdfFile = parser.value("pdf");
     o.csvFile = parser.value("csv");
     o.htmlFile = parser.value("html");
     if (!parser.positionalArguments().isEmpty())
-        return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
+        return QStringLiteral("unexpected argument ") + parser.positionalArguments().first();
+    return {};
+}
 
+QString ReadScreen(const QCommandLineParser& parser, ReportOptions& o)
+{
+    if (o.command != ReportCommand::Screen) {
+        for (const char* name : { "csv", "html", "fail-below-cpk" })
+            if (parser.isSet(QLatin1String(name)))
+                return QStringLiteral("--") + QLatin1String(name) + QStringLiteral(" belongs to --screen");
+        return {};
+    }
+    const bool outputs = parser.isSet("json") || parser.isSet("csv") || parser.isSet("html");
+    o.screenSql = parser.isSet("sql");
+    if (outputs == o.screenSql)
+        return QStringLiteral("--screen writes --json, --csv or --html, or prints its statement with --sql");
+    if (int(o.jsonFile == QLatin1String("-")) + int(o.csvFile == QLatin1String("-"))
+            + int(o.htmlFile == QLatin1String("-"))
+        > 1)
+        return QStringLiteral("only one of --json, --csv and --html can write to standard output");
+    if (parser.isSet("parameter") || parser.isSet("kind"))
+        return QStringLiteral("--screen covers every parameter; it takes no --parameter or --kind");
+    if (parser.isSet("fail-below-cpk")) {
+        bool ok = false;
+        o.failBelowCpk = parser.value("fail-below-cpk").toDouble(&ok);
+        if (!ok || !std::isfinite(*o.failBelowCpk))
+            return QStringLiteral("--fail-below-cpk takes a number");
+    }
+    return {};
+}
+
+QString ReadKind(const QCommandLineParser& parser, ReportOptions& o)
+{
     o.configDir = parser.value("config");
     o.product = parser.value("product");
     o.parameters = parser.values("parameter");
     if (o.parameters.size() > 2)
-        return fail(QStringLiteral("--parameter is given at most twice"));
-
+        return QStringLiteral("--parameter is given at most twice");
     if (parser.isSet("kind")) {
         o.kind = Canonical(ChartKinds(), parser.value("kind"));
         if (o.kind.isEmpty())
-            return fail(QStringLiteral("unknown chart kind ") + parser.value("kind"));
+            return QStringLiteral("unknown chart kind ") + parser.value("kind");
     }
-    if (o.parameters.size() == 2 && o.kind != QLatin1String("Scatter"))
-        return fail(QStringLiteral("two parameters need --kind Scatter"));
+    const bool scatter = o.kind == QLatin1String("Scatter");
+    if (o.parameters.size() == 2 && !scatter)
+        return QStringLiteral("two parameters need --kind Scatter");
     o.xSource = parser.value("x-source");
     o.ySource = parser.value("y-source");
     if (parser.isSet("x-source") || parser.isSet("y-source")) {
-        if (o.kind != QLatin1String("Scatter") || (o.command != ReportCommand::Json && o.command != ReportCommand::Png))
-            return fail(QStringLiteral("--x-source and --y-source belong to --kind Scatter with --json or --png"));
+        if (!scatter || (o.command != ReportCommand::Json && o.command != ReportCommand::Png))
+            return QStringLiteral("--x-source and --y-source belong to --kind Scatter with --json or --png");
         if (o.xSource.trimmed().isEmpty() || o.ySource.trimmed().isEmpty())
-            return fail(QStringLiteral("--x-source and --y-source name a tester each"));
+            return QStringLiteral("--x-source and --y-source name a tester each");
     }
     if (parser.isSet("pareto-read")) {
         const QString how = parser.value("pareto-read").trimmed().toLower();
         if (o.kind != QLatin1String("Pareto")
             || (how != QLatin1String("one-pass") && how != QLatin1String("per-parameter")))
-            return fail(QStringLiteral("--pareto-read takes one-pass or per-parameter, with --kind Pareto"));
+            return QStringLiteral("--pareto-read takes one-pass or per-parameter, with --kind Pareto");
         o.paretoPerParameter = how == QLatin1String("per-parameter");
     }
+    return {};
+}
 
+QString ReadRange(const QCommandLineParser& parser, ReportOptions& o)
+{
     const bool datesGiven = parser.isSet("from") || parser.isSet("to");
     if (parser.isSet("range")) {
         o.range = Canonical(data::RangeNames(), parser.value("range"));
         if (o.range.isEmpty())
-            return fail(QStringLiteral("unknown range ") + parser.value("range"));
+            return QStringLiteral("unknown range ") + parser.value("range");
     } else if (datesGiven) {
         o.range = QStringLiteral("Custom");
     }
-    if (o.range == QLatin1String("Custom")) {
-        const auto from = IsoDate(parser.value("from"));
-        const auto to = IsoDate(parser.value("to"));
-        if (!from || !to)
-            return fail(QStringLiteral("the Custom range needs --from and --to as YYYY-MM-DD"));
-        o.from = *from;
-        o.to = *to;
-    } else if (datesGiven) {
-        return fail(QStringLiteral("--from and --to belong to --range Custom"));
-    }
+    if (o.range != QLatin1String("Custom"))
+        return datesGiven ? QStringLiteral("--from and --to belong to --range Custom") : QString();
+    const auto from = IsoDate(parser.value("from"));
+    const auto to = IsoDate(parser.value("to"));
+    if (!from || !to)
+        return QStringLiteral("the Custom range needs --from and --to as YYYY-MM-DD");
+    o.from = *from;
+    o.to = *to;
+    return {};
+}
 
+QString ReadChart(const QCommandLineParser& parser, ReportOptions& o)
+{
     o.tester = parser.value("tester");
     o.testId = parser.value("test-id");
     o.serial = parser.value("serial");
@@ -197,53 +218,73 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
     if (parser.isSet("chart")) {
         o.chart = Canonical(ChartTypes(), parser.value("chart"));
         if (o.chart.isEmpty())
-            return fail(QStringLiteral("unknown chart type ") + parser.value("chart"));
+            return QStringLiteral("unknown chart type ") + parser.value("chart");
     }
     if (parser.isSet("size")) {
         bool ok = false;
         o.size = parser.value("size").toInt(&ok);
         if (!ok || o.size < 2 || o.size > 25)
-            return fail(QStringLiteral("--size takes a whole number from 2 to 25"));
+            return QStringLiteral("--size takes a whole number from 2 to 25");
     }
     o.showSpec = parser.isSet("show-spec");
     o.zones = parser.isSet("zones");
-    o.jsonFile = parser.value("json");
-    o.pngFile = parser.value("png");
+    o.failOnRules = parser.isSet("fail-on-rules");
+    return {};
+}
+
+QString ReadPng(const QCommandLineParser& parser, ReportOptions& o)
+{
     for (const auto& [name, value] : { std::pair { "width", &o.width }, { "height", &o.height } }) {
         if (!parser.isSet(QLatin1String(name)))
             continue;
         if (o.command != ReportCommand::Png)
-            return fail(QStringLiteral("--") + QLatin1String(name) + QStringLiteral(" belongs to --png"));
+            return QStringLiteral("--") + QLatin1String(name) + QStringLiteral(" belongs to --png");
         bool ok = false;
         *value = parser.value(QLatin1String(name)).toInt(&ok);
         if (!ok || *value < kMinimumPngSide || *value > kMaximumPngSide)
-            return fail(QStringLiteral("--") + QLatin1String(name) + QStringLiteral(" takes a whole number from ")
-                + QString::number(kMinimumPngSide) + QStringLiteral(" to ") + QString::number(kMaximumPngSide));
+            return QStringLiteral("--") + QLatin1String(name) + QStringLiteral(" takes a whole number from ")
+                + QString::number(kMinimumPngSide) + QStringLiteral(" to ") + QString::number(kMaximumPngSide);
     }
     o.allPoints = parser.isSet("all-points");
     if (o.allPoints && o.command != ReportCommand::Png)
-        return fail(QStringLiteral("--all-points belongs to --png"));
+        return QStringLiteral("--all-points belongs to --png");
+    return {};
+}
+
+QString ReadKindOutput(const QCommandLineParser& parser, ReportOptions& o)
+{
     if (parser.isSet("cells")) {
         if (o.kind != QLatin1String("Histogram"))
-            return fail(QStringLiteral("--cells belongs to --kind Histogram"));
+            return QStringLiteral("--cells belongs to --kind Histogram");
         bool ok = false;
         const int cells = parser.value("cells").toInt(&ok);
         if (!ok || cells < 1 || cells > kMaxHistogramCells)
-            return fail(
-                QStringLiteral("--cells takes a whole number from 1 to ") + QString::number(kMaxHistogramCells));
+            return QStringLiteral("--cells takes a whole number from 1 to ") + QString::number(kMaxHistogramCells);
         o.cells = cells;
     }
-    o.pdfFile = parser.value("pdf");
     if (parser.isSet("print-mode")) {
         if (o.command != ReportCommand::Pdf || !o.kind.isEmpty())
-            return fail(QStringLiteral("--print-mode belongs to the main chart's --pdf"));
+            return QStringLiteral("--print-mode belongs to the main chart's --pdf");
         const QString mode = parser.value("print-mode").trimmed().toLower();
         const QStringList modes { "compress", "current", "all" };
         if (!modes.contains(mode))
-            return fail(QStringLiteral("--print-mode takes compress, current or all"));
+            return QStringLiteral("--print-mode takes compress, current or all");
         o.printMode = PrintModeOf(int(modes.indexOf(mode)));
     }
-    o.failOnRules = parser.isSet("fail-on-rules");
+    return {};
+}
+
+} // namespace
+
+ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
+{
+    ParsedOptions parsed;
+    ReportOptions o;
+    for (const Step step : { ReadCommand, ReadScreen, ReadKind, ReadRange, ReadChart, ReadPng, ReadKindOutput }) {
+        parsed.error = step(parser, o);
+        if (!parsed.error.isEmpty())
+            return parsed;
+    }
     parsed.options = o;
     return parsed;
 }

@@ -2,10 +2,8 @@
 #include "cli/jsonreport.h"
 #include "cli/report.h"
 #include "distribution/scatterplot.h"
+#include "output/chartsettings.h"
 #include "shell/mainsettings.h"
-
-#include <QJsonArray>
-#include <QJsonObject>
 
 namespace moldrin::cli
 {
@@ -13,34 +11,26 @@ namespace moldrin::cli
 namespace
 {
 
-// The panel's figures by caption.
-QJsonObject ScatterFigureJson(const ScatterOutcome& outcome)
-{
-    const ScatterFigures& f = outcome.result.figures;
-    const std::pair<const char*, double> figures[] { { "Total", double(f.total) }, { "XMean", f.xMean },
-        { "XStdDev", f.xStdDev }, { "YMean", f.yMean }, { "YStdDev", f.yStdDev }, { "Intercept", f.intercept },
-        { "Slope", f.slope }, { "Correlation", f.correlation }, { "XMin", f.xMin }, { "XMax", f.xMax },
-        { "XRange", f.xRange }, { "YMin", f.yMin }, { "YMax", f.yMax }, { "YRange", f.yRange } };
-    QJsonObject o;
-    for (const auto& [name, value] : figures)
-        o.insert(QLatin1String(name), value);
-    return o;
-}
-
 bool WriteScatterJson(QIODevice& device, const ChartModel& chart, const ScatterOutcome& outcome)
 {
-    JsonOut j(device);
-    j.raw("{\"chartType\":\"Scatter\"");
-    j.raw(",\"records\":").number(double(outcome.pairs));
-    j.raw(",\"pointCount\":").number(double(outcome.pairs));
-    j.raw(",\"header\":").value(QJsonArray::fromStringList(chart.header));
-    j.raw(",\"axisTitles\":").value(QJsonObject { { "left", chart.left.title }, { "bottom", chart.bottom.title } });
-    j.raw(",\"figures\":").value(ScatterFigureJson(outcome));
-    j.raw(",\"panel\":").value(PanelJson(ScatterPanelCaptions(), outcome.result.panelValues));
-    j.raw(",\n\"series\":");
+    const ScatterFigures& f = outcome.result.figures;
+    JsonWriter j(device);
+    j.beginObject().key("chartType").string(std::string_view("Scatter"));
+    j.key("records").number(double(outcome.pairs));
+    j.key("pointCount").number(double(outcome.pairs));
+    j.key("header").strings(chart.header);
+    j.key("axisTitles").beginObject().key("bottom").string(chart.bottom.title);
+    j.key("left").string(chart.left.title).endObject();
+    // The panel's figures by caption.
+    WriteFigures(j,
+        { { "Total", double(f.total) }, { "XMean", f.xMean }, { "XStdDev", f.xStdDev }, { "YMean", f.yMean },
+            { "YStdDev", f.yStdDev }, { "Intercept", f.intercept }, { "Slope", f.slope },
+            { "Correlation", f.correlation }, { "XMin", f.xMin }, { "XMax", f.xMax }, { "XRange", f.xRange },
+            { "YMin", f.yMin }, { "YMax", f.yMax }, { "YRange", f.yRange } });
+    WritePanel(j, ScatterPanelCaptions(), outcome.result.panelValues);
     WriteSeries(j, chart);
-    j.raw("}\n");
-    return j.flush();
+    j.endObject();
+    return j.finish();
 }
 
 } // namespace
@@ -64,6 +54,7 @@ int ScatterReport(
     LoadSettings(s); // the sample-number flag, as the window finds it
     const data::PlotSelection selection = SelectionFor(session, o, chosen[0]);
     ChartModel chart = BuildScatterChartTemplate();
+    ApplyStoredChartSettings(s.registry, o.kind, chart);
     chart.series[kScatterSeriesData].marks.visible = s.gShowScatterSampleNumber;
     data::PromptHost host(prompt);
     const ScatterOutcome outcome = PlotScatter(s, chart, selection, inputs, host);

@@ -36,74 +36,65 @@ bool WriteAll(QIODevice& device, const QByteArray& bytes)
     return device.write(bytes) == bytes.size();
 }
 
-void WriteFigure(JsonOut& j, const char* name, const Figure& f)
+void WriteFigure(JsonWriter& j, const char* name, const Figure& f)
 {
-    j.raw(name).value(FigureJson(f));
+    j.key(name).scalar(FigureValue(f));
 }
 
-void WriteParameter(JsonOut& j, const ParameterScreen& p)
+void WriteParameter(JsonWriter& j, const ParameterScreen& p)
 {
-    j.raw("{\"index\":").number(p.index);
-    j.raw(",\"parameter\":").string(p.item);
-    j.raw(",\"name\":").string(p.name);
-    j.raw(",\"column\":").string(p.column);
-    j.raw(",\"unit\":").string(p.unit);
-    WriteFigure(j, ",\"LSL\":", p.lsl);
-    WriteFigure(j, ",\"USL\":", p.usl);
-    j.raw(",\"n\":").number(double(p.n));
-    WriteFigure(j, ",\"mean\":", p.mean);
-    WriteFigure(j, ",\"stdDev\":", p.stdDev);
-    WriteFigure(j, ",\"estSigma\":", p.estSigma);
-    WriteFigure(j, ",\"Cp\":", p.cp);
-    WriteFigure(j, ",\"CpK\":", p.cpk);
-    WriteFigure(j, ",\"Pp\":", p.pp);
-    WriteFigure(j, ",\"PpK\":", p.ppk);
-    j.raw(",\"outOfSpec\":").number(double(p.outOfSpec));
-    WriteFigure(j, ",\"ppm\":", p.ppm);
-    j.raw(",\"ruleHits\":{");
+    j.beginObject().key("index").number(p.index);
+    j.key("parameter").string(p.item).key("name").string(p.name);
+    j.key("column").string(p.column).key("unit").string(p.unit);
+    WriteFigure(j, "LSL", p.lsl);
+    WriteFigure(j, "USL", p.usl);
+    j.key("n").number(double(p.n));
+    const std::pair<const char*, const Figure*> figures[] { { "mean", &p.mean }, { "stdDev", &p.stdDev },
+        { "estSigma", &p.estSigma }, { "Cp", &p.cp }, { "CpK", &p.cpk }, { "Pp", &p.pp }, { "PpK", &p.ppk } };
+    for (const auto& [name, figure] : figures)
+        WriteFigure(j, name, *figure);
+    j.key("outOfSpec").number(double(p.outOfSpec));
+    WriteFigure(j, "ppm", p.ppm);
+    j.key("ruleHits").beginObject();
     for (int r = 0; r < screening::kRuleHitCount; ++r)
-        j.raw(r ? ",\"R" : "\"R").number(r + 1).raw("\":").number(double(p.ruleHits[std::size_t(r)]));
-    j.raw("},\"subgroups\":").number(double(p.subgroups));
-    WriteFigure(j, ",\"xBar\":{\"UCL\":", p.ucl);
-    WriteFigure(j, ",\"CL\":", p.centre);
-    WriteFigure(j, ",\"LCL\":", p.lcl);
-    j.raw("},\"trend\":[");
-    for (qsizetype i = 0; i < p.trend.size(); ++i)
-        (i ? j.raw(",") : j).number(p.trend[i]);
-    j.raw("],\"testers\":[");
-    for (qsizetype i = 0; i < p.testers.size(); ++i) {
-        const screening::TesterFigures& t = p.testers[i];
-        j.raw(i ? ",{\"tester\":" : "{\"tester\":").string(t.tester);
-        j.raw(",\"n\":").number(double(t.n));
-        WriteFigure(j, ",\"mean\":", t.mean);
-        WriteFigure(j, ",\"stdDev\":", t.stdDev);
-        j.raw("}");
+        j.key(QStringLiteral("R") + QString::number(r + 1)).number(double(p.ruleHits[std::size_t(r)]));
+    j.endObject().key("subgroups").number(double(p.subgroups));
+    j.key("xBar").beginObject();
+    WriteFigure(j, "UCL", p.ucl);
+    WriteFigure(j, "CL", p.centre);
+    WriteFigure(j, "LCL", p.lcl);
+    j.endObject().key("trend").beginArray();
+    for (double v : p.trend)
+        j.number(v);
+    j.endArray().key("testers").beginArray();
+    for (const screening::TesterFigures& t : p.testers) {
+        j.beginObject().key("tester").string(t.tester).key("n").number(double(t.n));
+        WriteFigure(j, "mean", t.mean);
+        WriteFigure(j, "stdDev", t.stdDev);
+        j.endObject();
     }
-    j.raw("]");
-    WriteFigure(j, ",\"testerP\":", p.testerP);
-    j.raw(",\"testerDiffers\":").raw(p.testerDiffers ? "true" : "false");
-    j.raw("}");
+    j.endArray();
+    WriteFigure(j, "testerP", p.testerP);
+    j.key("testerDiffers").boolean(p.testerDiffers).endObject();
 }
 
 bool WriteScreenJson(QIODevice& device, const ScreenPage& page)
 {
     const ScreenResult& r = page.result;
-    JsonOut j(device);
-    j.raw("{\"product\":").string(page.product);
-    j.raw(",\"selection\":{");
-    for (qsizetype i = 0; i < page.selection.size(); ++i)
-        (i ? j.raw(",") : j).string(page.selection[i].key).raw(":").value(page.selection[i].value);
-    j.raw("},\"records\":").number(double(r.records));
-    j.raw(",\"testers\":[");
-    for (qsizetype i = 0; i < r.testers.size(); ++i)
-        (i ? j.raw(",") : j).string(r.testers[i]);
-    j.raw("],\n\"parameters\":[");
-    for (qsizetype i = 0; i < r.parameters.size(); ++i) {
-        j.raw(i ? ",\n" : "\n");
-        WriteParameter(j, r.parameters[i]);
+    JsonWriter j(device);
+    j.beginObject().key("product").string(page.product);
+    j.key("selection").beginObject();
+    for (const screening::SelectionEntry& entry : page.selection)
+        j.key(entry.key).value(entry.value);
+    j.endObject().key("records").number(double(r.records));
+    j.key("testers").strings(r.testers);
+    j.lineBreak().key("parameters").beginArray();
+    for (const ParameterScreen& p : r.parameters) {
+        j.lineBreak();
+        WriteParameter(j, p);
     }
-    j.raw("]}\n");
-    return j.flush();
+    j.endArray().endObject();
+    return j.finish();
 }
 
 } // namespace
@@ -126,8 +117,7 @@ int ScreenReport(
 
     if (o.screenSql) {
         out << screening::ScreenStatement(s, sel, session.lists.parameterList.size()) << '\n';
-        out.flush();
-        return prompt.count > 0 ? int(kExitMessage) : int(kExitDone);
+        return Finished(prompt, out, err);
     }
 
     ReportScreenHost host(prompt);
@@ -147,7 +137,7 @@ int ScreenReport(
     for (const auto& [file, write] : outputs) {
         if (file.isEmpty())
             continue;
-        if (const int code = WriteJsonFile(file, write, out, err); code != kExitDone)
+        if (const int code = WriteReportFile(file, write, out, err); code != kExitDone)
             return code;
     }
     if (r.records == 0)

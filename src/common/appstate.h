@@ -1,6 +1,7 @@
 // The program's shared state: one object owned by the program and passed by reference.
 #pragma once
 
+#include "chartlook.h"
 #include "settingsstore.h"
 
 #include <QDate>
@@ -72,8 +73,8 @@ struct AppState {
     int gClickedPoint = 0;
     bool gClickedIsIndividual = false;
 
-    int gHistogramBarWidth = 75;
-    int gParetoBarWidth = 75;
+    int gHistogramBarWidth = kDefaultBarWidth;
+    int gParetoBarWidth = kDefaultBarWidth;
     bool gShowScatterSampleNumber = false;
 
     int gPrintMode = 0;

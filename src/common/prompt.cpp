@@ -1,5 +1,7 @@
 #include "prompt.h"
 
+#include <QFileInfo>
+
 #include <cstdio>
 
 namespace moldrin
@@ -38,6 +40,18 @@ QStringList ScriptedPrompt::texts() const
     for (const auto& m : messages)
         out << m.text;
     return out;
+}
+
+QString ChooseFileToWrite(Prompt& prompt, const FileDialogRequest& request)
+{
+    const QString file = prompt.chooseFile(request);
+    if (file.isEmpty() || file.contains(QLatin1Char('*')))
+        return {};
+    if (QFileInfo::exists(file)
+        && prompt.ask({ kOverwriteQuestion, kAppTitle, PromptIcon::Exclamation, PromptButtons::YesNo })
+            != PromptAnswer::Yes)
+        return {};
+    return file;
 }
 
 PromptAnswer StderrPrompt::ask(const PromptMessage& message)

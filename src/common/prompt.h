@@ -47,6 +47,12 @@ public:
     }
 };
 
+inline const QString kOverwriteQuestion = QStringLiteral("Overwrite the existing file?");
+
+// The save dialog of `request`, then, for a file that exists, the overwrite question. The name as given, or ""
+// when the user gave none (cancelled, or a name still holding "*") or declined to overwrite.
+QString ChooseFileToWrite(Prompt& prompt, const FileDialogRequest& request);
+
 // Records every message and answers from queues: for tests and scripted runs.
 class ScriptedPrompt : public Prompt
 {

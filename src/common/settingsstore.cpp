@@ -1,11 +1,13 @@
+// The settings file: a JSON object of full path -> text, replaced whole on every write.
 #include "settingsstore.h"
+
+#include "common/savefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace moldrin
@@ -60,13 +62,8 @@ bool SettingsStore::WriteRegistry(const QString& keyString, const QString& value
         o.insert(it.key(), it.value());
     if (!QDir().mkpath(QFileInfo(mPath).absolutePath()))
         return false;
-    QSaveFile f(mPath);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
     const QByteArray bytes = QJsonDocument(o).toJson(QJsonDocument::Indented);
-    if (f.write(bytes) != bytes.size())
-        return false;
-    return f.commit();
+    return SaveFileAtomically(mPath, [&](QIODevice& f) { return f.write(bytes) == bytes.size(); }).isEmpty();
 }
 
 } // namespace moldrin

@@ -1,6 +1,7 @@
 // The histogram chart: its template, and the plot that reads the selection's values, computes and fills it.
 #include "distribution/histogramplot.h"
 
+#include "common/chartlook.h"
 #include "common/nodata.h"
 #include "common/rounding.h"
 #include "data/access/connection.h"
@@ -150,6 +151,7 @@ HistogramOutcome ReadAndDraw(
     if (const QString error = WriteCellTable(state.gTempFile3, h.cellTableLines); !error.isEmpty())
         return fail(error);
     Fill(chart, h);
+    chart.series[kHistogramBars].barWidthPercent = BarWidthPercent(state.gHistogramBarWidth);
     chart.panelCaptions = HistogramPanelCaptions();
     chart.panelValues = h.panelValues;
     out.drawn = true;
@@ -162,7 +164,7 @@ ChartModel BuildHistogramChartTemplate()
 {
     ChartModel chart;
     ChartSeries bars = Series(QStringLiteral("Data"), SeriesKind::Bar, kClOrange);
-    bars.barWidthPercent = 75;
+    bars.barWidthPercent = kDefaultBarWidth;
     bars.barFromX = true; // each cell's bar from its lower edge to the next
     bars.valueFormat = QStringLiteral("#,##0");
     chart.series = {
@@ -183,7 +185,7 @@ ChartModel BuildHistogramChartTemplate()
     chart.left.title = QStringLiteral("Frequency");
     chart.left.labelFormat = QStringLiteral("#,##0");
     chart.left.wholeNumbers = true; // counts
-    chart.left.labelSize = 38;
+    chart.left.labelSize = kDefaultLabelArea;
     chart.left.automatic = false;
     chart.top.visible = false;
     return chart;
@@ -201,21 +203,6 @@ std::int64_t HistogramCellsSetting(const QString& storedText)
     if (cells <= -kLimit)
         return std::numeric_limits<std::int64_t>::min();
     return std::int64_t(cells);
-}
-
-void ApplyHistogramWindowLook(const AppState& state, ChartModel& chart)
-{
-    constexpr int kLabelArea = 38;
-    const auto format = [&](const QString& name) {
-        const QString stored = state.registry.read(name);
-        return stored.isEmpty() ? QStringLiteral("#,##0.00") : stored;
-    };
-    chart.left.labelFormat = format(kHistogramYLabelFormatSetting);
-    chart.bottom.labelFormat = format(kHistogramXLabelFormatSetting);
-    const QString area = state.registry.read(kHistogramLabelAreaSetting);
-    const double stored = data::IsNumericText(area) ? IntPart(area.trimmed().toDouble()) : kLabelArea;
-    chart.left.labelSize = std::fabs(stored) < 1e9 ? int(stored) : kLabelArea;
-    chart.series[kHistogramBars].barWidthPercent = std::clamp(state.gHistogramBarWidth, 1, 100);
 }
 
 HistogramOutcome PlotHistogram(

@@ -28,18 +28,6 @@ ChartModel BuildHistogramChartTemplate();
 inline const QString kHistogramCellNumberSetting = QStringLiteral("HistogramCellNumber");
 std::int64_t HistogramCellsSetting(const QString& storedText);
 
-// The histogram window's other stored values: the label formats of the frequency (left) and value (bottom)
-// axes and the left axis' label area.
-inline const QString kHistogramYLabelFormatSetting = QStringLiteral("HistogramY_LabelFormat");
-inline const QString kHistogramXLabelFormatSetting = QStringLiteral("HistogramX_LabelFormat");
-inline const QString kHistogramLabelAreaSetting = QStringLiteral("Histogram_AxisLabelPosition");
-
-// Gives the chart the look the histogram window loads: each label format as stored ("#,##0.00" when nothing
-// is), the label area 38 or the integer part of a stored number, and the bar width gHistogramBarWidth within
-// 1..100, as its scroll bar keeps it. For moldrin-report; the window reads the same values through its
-// settings table.
-void ApplyHistogramWindowLook(const AppState& state, ChartModel& chart);
-
 struct HistogramOutcome {
     std::int64_t records = 0; // values read
     bool drawn = false; // bars, curves, marker lines and axis maximum are in the chart
@@ -50,7 +38,8 @@ struct HistogramOutcome {
 
 // Sets the second title line (product and range text), then reads the values of the selection's "Histogram"
 // statement (gUSL and gLSL of its parameter as limits), computes the histogram of `cells` cells, writes the cell
-// table to gTempFile3 and fills the chart. Messages go to the host's prompt: no rows ("No data collection for this
+// table to gTempFile3 and fills the chart, its bars gHistogramBarWidth wide (within the scroll bar's 1..100).
+// Messages go to the host's prompt: no rows ("No data collection for this
 // selected range of filter condition!"), or a failure's description followed by "!" (readings all of one value
 // too). A failure before the cells keeps the previous chart, one from the cells on leaves it empty; whenever no
 // bars are left in the chart the cell table is emptied, so it never lists an earlier drawing's cells.

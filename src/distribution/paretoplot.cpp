@@ -1,6 +1,7 @@
 // The Pareto chart's plot function: sums every parameter's readings, ranks them, fills the chart.
 #include "distribution/paretoplot.h"
 
+#include "common/chartlook.h"
 #include "common/compensatedsum.h"
 #include "common/figure.h"
 #include "common/numberformat.h"
@@ -112,7 +113,7 @@ ChartModel BuildParetoChartTemplate()
     bars.kind = SeriesKind::Bar;
     bars.title = QStringLiteral("Data");
     bars.colour = kClOrange;
-    bars.barWidthPercent = 75;
+    bars.barWidthPercent = kDefaultBarWidth;
     bars.horizontalAxis = HorizontalAxis::Bottom;
     ChartSeries percent;
     percent.kind = SeriesKind::Line;
@@ -184,7 +185,7 @@ ParetoOutcome PlotPareto(
     if (chart.subFooter.isEmpty())
         chart.subFooter.append(QString());
     chart.subFooter[0] = out.xTitle;
-    bars->barWidthPercent = std::clamp(state.gParetoBarWidth, kParetoMinBarWidth, kParetoMaxBarWidth);
+    bars->barWidthPercent = BarWidthPercent(state.gParetoBarWidth);
     out.drawn = true;
     return out;
 }

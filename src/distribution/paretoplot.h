@@ -19,8 +19,6 @@ inline constexpr int kParetoSeriesPercent = 1; // "Percent": the cumulative perc
 ChartModel BuildParetoChartTemplate();
 
 // The bar width's range, in percent of the room between bars (the window's scroll bar has it too).
-inline constexpr int kParetoMinBarWidth = 1;
-inline constexpr int kParetoMaxBarWidth = 100;
 
 // How the readings are read. Each parameter's Pareto statement is one way; where the statements differ only
 // in their column (the ungrouped form, every product) one statement reading all columns gives the same

@@ -1,6 +1,7 @@
 // The scatter chart's plot function: reads the pairs of the selection, runs the computation, fills the chart.
 #include "distribution/scatterplot.h"
 
+#include "common/chartlook.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/plotfunction.h"
 #include "data/loader/resultreader.h"
@@ -123,8 +124,8 @@ ChartModel BuildScatterChartTemplate()
     chart.series = { data, slope };
     chart.left.title = QStringLiteral("Y");
     chart.bottom.title = QStringLiteral("X");
-    chart.left.labelFormat = chart.bottom.labelFormat = QStringLiteral("#,##0.00");
-    chart.left.labelSize = 38;
+    chart.left.labelFormat = chart.bottom.labelFormat = kDefaultAxisLabelFormat;
+    chart.left.labelSize = kDefaultLabelArea;
     chart.bottom.labelSize = 20;
     chart.top.visible = false;
     return chart;

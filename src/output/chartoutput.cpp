@@ -75,15 +75,15 @@ private:
 // Stamps the chart for the export and returns what takes the stamp off again.
 using Stamp = std::function<std::function<void()>(ChartModel& chart, const QDateTime& now)>;
 
-void RunExport(ChartOutputHost& host, const Stamp& stamp, PromptIcon failureIcon)
+OutputMessage RunExport(ChartOutputHost& host, const Stamp& stamp, PromptIcon failureIcon)
 {
     host.SetExportEnabled(false);
     const auto enableAgain = qScopeGuard([&] { host.SetExportEnabled(true); });
 
-    const QString file
-        = ChooseOutputFile(host.Messages(), host.State(), kExportDialogTitle, kExportFilter, QStringLiteral("*.png"));
+    const QString file = host.ChooseOutputFile(
+        OutputFileRequest(host.State().registry, kExportDialogTitle, kExportFilter, QStringLiteral("*.png")));
     if (file.isEmpty())
-        return;
+        return std::nullopt;
 
     QString failure;
     {
@@ -93,22 +93,25 @@ void RunExport(ChartOutputHost& host, const Stamp& stamp, PromptIcon failureIcon
         unstamp();
     }
     host.ChartChanged();
-    if (!failure.isEmpty())
-        host.Messages().ask({ failure + QStringLiteral("!"), kAppTitle, failureIcon, PromptButtons::Ok });
+    if (failure.isEmpty())
+        return std::nullopt;
+    return PromptMessage { failure + QStringLiteral("!"), kAppTitle, failureIcon, PromptButtons::Ok };
 }
 
-bool MainChartPrintable(ChartOutputHost& host)
+OutputMessage Warning(const QString& text)
 {
-    if (!host.ConfigurationLoaded()) {
-        host.Messages().warn(kIniNotLoaded);
-        return false;
-    }
+    return PromptMessage { text, kAppTitle, PromptIcon::Exclamation, PromptButtons::Ok };
+}
+
+// The main chart can be printed or exported; else the warning that says why not.
+OutputMessage MainChartUnprintable(ChartOutputHost& host)
+{
+    if (!host.ConfigurationLoaded())
+        return Warning(kIniNotLoaded);
     const ChartSeries* first = host.Chart().seriesAt(0);
-    if (!first || first->count() == 0) {
-        host.Messages().warn(kChartIsEmpty);
-        return false;
-    }
-    return true;
+    if (!first || first->count() == 0)
+        return Warning(kChartIsEmpty);
+    return std::nullopt;
 }
 
 // The chart's page-change notification: a move to another page rewrites the caption.
@@ -155,24 +158,21 @@ QString OutputFolder(const SettingsStore& store)
     return !pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
 }
 
-QString ChooseOutputFile(
-    Prompt& prompt, AppState& state, const QString& title, const QString& filter, const QString& pattern)
+void RememberOutputFolder(SettingsStore& store, const QString& file)
+{
+    // A failed write of the setting costs only the next dialog's starting folder.
+    store.write(kExportFolderValue, QFileInfo(file).absolutePath());
+}
+
+FileDialogRequest OutputFileRequest(
+    const SettingsStore& store, const QString& title, const QString& filter, const QString& pattern)
 {
     FileDialogRequest request;
     request.title = title;
     request.filter = filter;
-    request.fileName = QDir(OutputFolder(state.registry)).filePath(pattern);
+    request.fileName = QDir(OutputFolder(store)).filePath(pattern);
     request.save = true;
-    const QString file = prompt.chooseFile(request);
-    if (file.isEmpty() || file.contains(QLatin1Char('*')))
-        return {};
-    if (QFileInfo::exists(file)
-        && prompt.ask({ kOverwriteQuestion, kAppTitle, PromptIcon::Exclamation, PromptButtons::YesNo })
-            != PromptAnswer::Yes)
-        return {};
-    // A failed write of the setting costs only the next dialog's starting folder.
-    state.registry.write(kExportFolderValue, QFileInfo(file).absolutePath());
-    return file;
+    return request;
 }
 
 QString GetDefaultPrinter(const SettingsStore& store, const QString& systemDefault)
@@ -277,9 +277,9 @@ bool PrintMainChartPages(ChartModel& chart, PrintMode mode, const QString& filte
     return true;
 }
 
-void ExportChart(ChartOutputHost& host, const ChartOutputRow& row)
+OutputMessage ExportChart(ChartOutputHost& host, const ChartOutputRow& row)
 {
-    RunExport(
+    return RunExport(
         host,
         [&row](ChartModel& chart, const QDateTime& now) {
             SetLine(chart.footer, 0, ExportedOnText(now, row.exportStampFormat));
@@ -289,13 +289,13 @@ void ExportChart(ChartOutputHost& host, const ChartOutputRow& row)
         PromptIcon::None);
 }
 
-void ExportMainChart(ChartOutputHost& host)
+OutputMessage ExportMainChart(ChartOutputHost& host)
 {
-    if (!MainChartPrintable(host))
-        return;
+    if (OutputMessage unprintable = MainChartUnprintable(host))
+        return unprintable;
     const QString stampFormat = MainChartOutputRow().exportStampFormat;
     std::unique_ptr<ZoneMarksForOutput> marks;
-    RunExport(
+    return RunExport(
         host,
         [&](ChartModel& chart, const QDateTime& now) {
             host.StopRuleTimer();
@@ -314,11 +314,11 @@ void ExportMainChart(ChartOutputHost& host)
         PromptIcon::Exclamation);
 }
 
-void PrintChart(ChartOutputHost& host, const ChartOutputRow& row)
+OutputMessage PrintChart(ChartOutputHost& host, const ChartOutputRow& row)
 {
     const PrintTarget target = host.ChoosePrinter(row.printCaption, false);
     if (host.State().gPrintCancelled)
-        return;
+        return std::nullopt;
     host.SetPrintEnabled(false);
     host.SetExportEnabled(false);
     const QString failure = PrintOnHost(
@@ -326,24 +326,22 @@ void PrintChart(ChartOutputHost& host, const ChartOutputRow& row)
     host.SetPrintEnabled(true);
     host.SetExportEnabled(true);
     host.ChartChanged();
-    if (!failure.isEmpty())
-        host.Messages().warn(failure + QStringLiteral("!"));
+    return failure.isEmpty() ? std::nullopt : Warning(failure + QStringLiteral("!"));
 }
 
-void PrintMainChart(ChartOutputHost& host)
+OutputMessage PrintMainChart(ChartOutputHost& host)
 {
-    if (!MainChartPrintable(host))
-        return;
+    if (OutputMessage unprintable = MainChartUnprintable(host))
+        return unprintable;
     const ChartOutputRow row = MainChartOutputRow();
     const PrintTarget target = host.ChoosePrinter(row.printCaption, row.pageOptions);
     if (host.State().gPrintCancelled)
-        return;
+        return std::nullopt;
     const PrintMode mode = PrintModeOf(host.State().gPrintMode);
     const int pages = mode == PrintMode::AllPages ? host.Chart().pageCount() : 1;
     if (pages > kPagesPrintedWithoutAsking
-        && host.Messages().ask({ PrintAllPagesQuestion(pages), kAppTitle, PromptIcon::Question, PromptButtons::YesNo })
-            != PromptAnswer::Yes)
-        return;
+        && !host.Confirm({ PrintAllPagesQuestion(pages), kAppTitle, PromptIcon::Question, PromptButtons::YesNo }))
+        return std::nullopt;
     const QString filterLine = PrintFilterLine(host.Filters());
     host.SetPrintEnabled(false);
     host.SetPlotEnabled(false);
@@ -364,8 +362,7 @@ void PrintMainChart(ChartOutputHost& host)
     host.SetPrintEnabled(true);
     host.SetPlotEnabled(true);
     host.ChartChanged();
-    if (!failure.isEmpty() && !stopped)
-        host.Messages().warn(failure + QStringLiteral("!"));
+    return failure.isEmpty() || stopped ? std::nullopt : Warning(failure + QStringLiteral("!"));
 }
 
 } // namespace moldrin

@@ -11,20 +11,21 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace moldrin
 {
-
-// Asks for a file to write through the save dialog, starting in OutputFolder with `pattern`, and asks
-// before overwriting an existing file. "" when the user gave no name (the dialog cancelled, or a name still
-// holding "*") or declined to overwrite; the name is used unchanged, and its folder is remembered.
-QString ChooseOutputFile(
-    Prompt& prompt, AppState& state, const QString& title, const QString& filter, const QString& pattern);
 
 // Where the save dialog of an export or a PDF file opens: the folder of the last file chosen there (kept
 // under SaveConfig as ExportFolder), else the user's pictures folder, else the home folder.
 inline const QString kExportFolderValue = QStringLiteral("ExportFolder");
 QString OutputFolder(const SettingsStore& store);
+// Keeps the folder of a chosen file as where the next dialog opens.
+void RememberOutputFolder(SettingsStore& store, const QString& file);
+// The save dialog's request for a file to write: `pattern` in OutputFolder, the name used unchanged. The window
+// asks it (with ChooseFileToWrite) and remembers the folder.
+FileDialogRequest OutputFileRequest(
+    const SettingsStore& store, const QString& title, const QString& filter, const QString& pattern);
 
 // The printer dialog's entry that prints into a PDF file; always offered after the system's printers.
 inline const QString kPrintToPdfFile = QStringLiteral("Print to PDF file");
@@ -94,14 +95,16 @@ struct PrintTarget {
 };
 
 // What a chart window lends the export and print sequences. The main window adds its filters, its
-// configuration check, the zone display box and the plot button.
+// configuration check, the zone display box and the plot button. The sequences ask nothing themselves: the
+// window's dialogs do, and the message a sequence ends with is returned for the window to show.
 class ChartOutputHost
 {
 public:
     virtual ~ChartOutputHost() = default;
     virtual AppState& State() = 0;
-    virtual Prompt& Messages() = 0;
     virtual ChartModel& Chart() = 0;
+    // The file to export into, from the window's save dialog and overwrite question; "" for none.
+    virtual QString ChooseOutputFile(const FileDialogRequest& request) = 0;
     virtual void SetExportEnabled(bool enable) = 0;
     virtual void SetPrintEnabled(bool enable) = 0;
     // Writes the chart as a PNG file of the chart's size on screen; "" when written, else the failure.
@@ -111,6 +114,8 @@ public:
     // Opens a print job on the target; nullptr with `error` set when it cannot start.
     virtual std::unique_ptr<PageSink> OpenPrinter(const PrintTarget& target, const PageMargins& margins, QString& error)
         = 0;
+    // Asks the question; true when the user answered Yes. Unasked (no window), the answer is yes.
+    virtual bool Confirm(const PromptMessage& /*question*/) { return true; }
     // Shows the progress of a print job of `pages` pages with a way to stop it, and the busy pointer.
     virtual std::unique_ptr<PrintProgress> StartPrintProgress(int /*pages*/) { return nullptr; }
     virtual void StopRuleTimer() { }
@@ -126,12 +131,14 @@ public:
     virtual void SetPlotEnabled(bool) { }
 };
 
+// The message an output sequence ends with, for the window to show; empty when there is none.
+using OutputMessage = std::optional<PromptMessage>;
 // A chart window's Export and Print Chart buttons.
-void ExportChart(ChartOutputHost& host, const ChartOutputRow& row);
-void PrintChart(ChartOutputHost& host, const ChartOutputRow& row);
+OutputMessage ExportChart(ChartOutputHost& host, const ChartOutputRow& row);
+OutputMessage PrintChart(ChartOutputHost& host, const ChartOutputRow& row);
 // The main window's Export Chart and Print Chart buttons.
-void ExportMainChart(ChartOutputHost& host);
-void PrintMainChart(ChartOutputHost& host);
+OutputMessage ExportMainChart(ChartOutputHost& host);
+OutputMessage PrintMainChart(ChartOutputHost& host);
 
 // Opens a job with `open`, prints with `pages` and ends the job; "" when done, else the failure.
 QString RunPrintJob(

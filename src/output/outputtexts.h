@@ -9,7 +9,6 @@ namespace moldrin
 
 inline const QString kExportDialogTitle = QStringLiteral("Chart Export");
 inline const QString kExportFilter = QStringLiteral("PNG image file (*.png)|.png|");
-inline const QString kOverwriteQuestion = QStringLiteral("Overwrite the existing file?");
 inline const QString kChartIsEmpty = QStringLiteral("Chart is empty!");
 inline const QString kIniNotLoaded = QStringLiteral("INI file is not loaded!");
 

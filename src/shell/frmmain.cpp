@@ -736,13 +736,13 @@ private:
 void frmMain::cmdExport_Click()
 {
     OutputHost host(*this);
-    ExportMainChart(host);
+    ShowOutputMessage(mPrompt, ExportMainChart(host));
 }
 
 void frmMain::cmdPrint_Click()
 {
     OutputHost host(*this);
-    PrintMainChart(host);
+    ShowOutputMessage(mPrompt, PrintMainChart(host));
 }
 
 void frmMain::cmdAbout_Click()

@@ -31,8 +31,6 @@ namespace moldrin
 void frmMain::SetUpControls()
 {
     setupUi(this);
-    for (LumButton* b : findChildren<LumButton*>())
-        ApplyProgramButtonLook(b);
     cmdPlotChart->SetEnabled(false);
     for (QLabel* link : { lblOpenATE_INI, lblOpenProducts_INI })
         link->installEventFilter(this);

@@ -5,39 +5,22 @@
 #include "common/rounding.h"
 #include "rules/rulesetup.h"
 
-#include <cmath>
-
 namespace moldrin
 {
 
 namespace
 {
 
-std::optional<double> NumberOf(const QString& text)
-{
-    bool ok = false;
-    const double v = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
-}
-
 // The classic conversion to a 16-bit whole number; nullopt when it would fail.
 std::optional<int> WholeNumberOf(const QString& text)
 {
-    const std::optional<double> v = NumberOf(text);
+    const std::optional<double> v = NumberFromText(text);
     if (!v)
         return std::nullopt;
     const double whole = RoundWhole(*v);
     if (whole < -32768 || whole > 32767)
         return std::nullopt;
     return static_cast<int>(whole);
-}
-
-int BarWidth(const QString& text)
-{
-    const std::optional<int> width = WholeNumberOf(text);
-    return !width || *width == 0 ? kDefaultBarWidth : *width;
 }
 
 } // namespace
@@ -54,7 +37,7 @@ std::optional<bool> ReadBoolean(const QString& text)
         return true;
     if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
         return false;
-    if (const std::optional<double> v = NumberOf(t))
+    if (const std::optional<double> v = NumberFromText(t))
         return *v != 0;
     return std::nullopt;
 }
@@ -135,18 +118,14 @@ LoadedMainSettings LoadSettings(AppState& state)
 
     state.gShowScatterSampleNumber
         = ReadBoolean(store.read(QStringLiteral("ShowHideScatterSampleNumber"))).value_or(false);
-    state.gHistogramBarWidth = BarWidth(store.read(QStringLiteral("HistogramBarWidth")));
-    state.gParetoBarWidth = BarWidth(store.read(QStringLiteral("ParetoBarWidth")));
+    state.gHistogramBarWidth = BarWidthFromText(store.read(QStringLiteral("HistogramBarWidth")));
+    state.gParetoBarWidth = BarWidthFromText(store.read(QStringLiteral("ParetoBarWidth")));
 
     loaded.chartType = store.read(QStringLiteral("ChartType"));
     if (loaded.chartType.isEmpty())
         loaded.chartType = kDefaultChartType;
-    loaded.labelFormat = store.read(QStringLiteral("XBarLabelFormat"));
-    if (loaded.labelFormat.isEmpty())
-        loaded.labelFormat = kDefaultLabelFormat;
-    const std::optional<double> labelSize = NumberOf(store.read(QStringLiteral("XBarAxisLabelPosition")));
-    loaded.labelSize
-        = labelSize && std::fabs(*labelSize) < 1e9 ? static_cast<int>(IntPart(*labelSize)) : kDefaultLabelSize;
+    loaded.labelFormat = LabelFormatFromText(store.read(QStringLiteral("XBarLabelFormat")));
+    loaded.labelSize = LabelAreaFromText(store.read(QStringLiteral("XBarAxisLabelPosition")));
 
     const QString grid = store.read(QStringLiteral("ShowGrid"));
     if (!grid.isEmpty())

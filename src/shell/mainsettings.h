@@ -2,6 +2,7 @@
 #pragma once
 
 #include "common/appstate.h"
+#include "common/chartlook.h"
 
 #include <QDate>
 #include <QList>
@@ -16,9 +17,6 @@ namespace moldrin
 inline const QString kDefaultRange = QStringLiteral("All");
 inline const QString kDefaultGroupSize = QStringLiteral("5");
 inline const QString kDefaultChartType = QStringLiteral("X-Bar-R-Median-s");
-inline const QString kDefaultLabelFormat = QStringLiteral("#,##0.00");
-inline constexpr int kDefaultLabelSize = 38;
-inline constexpr int kDefaultBarWidth = 75;
 
 // The main window's control values that are saved at exit. Check-box states are 0, 1 or 2.
 struct MainWindowValues {
@@ -31,8 +29,8 @@ struct MainWindowValues {
     int lastDataOnly = 0; // chkLastDataOnly
     int showSpec = 0; // chkShowSpec (value HideUSL/LSL)
     QString chartType = kDefaultChartType; // cboSelectChart
-    QString labelFormat = kDefaultLabelFormat; // left axis and custom axis 0
-    int labelSize = kDefaultLabelSize;
+    QString labelFormat = kDefaultAxisLabelFormat; // left axis and custom axis 0
+    int labelSize = kDefaultLabelArea;
     int showGrid = 0; // chkShowGrid
     int showZones = 0; // chkShowZoneABC
 };
@@ -45,7 +43,7 @@ struct LoadedMainSettings {
     std::optional<int> acceptZero, passOnly, lastDataOnly, showSpec;
     QString chartType;
     QString labelFormat;
-    int labelSize = kDefaultLabelSize;
+    int labelSize = kDefaultLabelArea;
     std::optional<int> showGrid, showZones;
 
     // Applies the values in the order LoadSettings restores them.

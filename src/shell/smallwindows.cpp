@@ -1,7 +1,7 @@
 // The splash window frmTitle and the About window frmAbout.
 #include "shell/smallwindows.h"
 
-#include "buttonctl/lumbutton.h"
+#include "buttonctl/commandbutton.h"
 #include "common/prompt.h"
 #include "common/version.h"
 
@@ -10,28 +10,6 @@
 
 namespace moldrin
 {
-
-void ApplyProgramButtonLook(LumButton* button)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8.25);
-    font.setBold(true);
-    PropertyBag stored;
-    stored.Write(QStringLiteral("Font"), font);
-    stored.Write(QStringLiteral("Caption"), button->Caption());
-    stored.Write(QStringLiteral("BorderWidth"), 1);
-    stored.Write(QStringLiteral("ForeColor"), LumButton::kWindowTextColor);
-    button->ReadProperties(stored);
-}
-
-LumButton* NewProgramButton(const QString& objectName, const QString& caption, QWidget* parent)
-{
-    auto* button = new LumButton(parent);
-    button->setObjectName(objectName);
-    button->SetCaption(caption);
-    ApplyProgramButtonLook(button);
-    return button;
-}
 
 frmTitle::frmTitle(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
@@ -70,7 +48,7 @@ frmAbout::frmAbout(QWidget* parent)
     auto* name = new QLabel(QStringLiteral("Moldrin Pro ") + VersionText(), this);
     name->setObjectName(QStringLiteral("lblName"));
     layout->addWidget(name, 0, Qt::AlignCenter);
-    auto* close = NewProgramButton(QStringLiteral("cmdClose"), QStringLiteral("Close"), this);
+    auto* close = new CommandButton(QStringLiteral("cmdClose"), QStringLiteral("Close"), this);
     close->setFixedSize(90, 28);
     layout->addWidget(close, 0, Qt::AlignCenter);
     connect(close, &LumButton::Click, this, &QDialog::accept);

@@ -10,14 +10,6 @@
 namespace moldrin
 {
 
-class LumButton;
-
-// The look the program's windows store for every button: "Font" Arial bold 8.25 point, "BorderWidth" 1,
-// "ForeColor" the system window-text colour; the button keeps its "Caption" (and is enabled).
-void ApplyProgramButtonLook(LumButton* button);
-// A LumButton with that look and `caption`.
-LumButton* NewProgramButton(const QString& objectName, const QString& caption, QWidget* parent);
-
 // Splash shown at start-up and at exit.
 class frmTitle : public QWidget
 {

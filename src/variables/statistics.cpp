@@ -211,10 +211,10 @@ std::optional<SubgroupPoint> SubgroupAccumulator::add(std::optional<double> read
         p.stdDev = GetStdDev(mBuffer);
     if (mMedian)
         p.median = GetMedian(mBuffer);
-    p.series0 = mMedian ? p.median : p.mean;
-    p.series5 = mMedianOnCentre ? p.median : p.mean;
-    p.series4 = mStdDev ? p.stdDev : p.range;
-    p.series6 = mRange ? p.range : p.stdDev;
+    p.medianValue = mMedian ? p.median : p.mean;
+    p.centreValue = mMedianOnCentre ? p.median : p.mean;
+    p.sValue = mStdDev ? p.stdDev : p.range;
+    p.variationValue = mRange ? p.range : p.stdDev;
 
     mSumMeans += p.mean;
     if (mRange)

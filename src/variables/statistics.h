@@ -101,10 +101,10 @@ QString CRText(const Figure& cp);
 struct SubgroupPoint {
     std::int64_t number = 0; // counting from 1: the label of the variation chart's point
     double mean = 0, range = 0, stdDev = 0, median = 0;
-    double series0 = 0; // "Median": medians for the median types and X-Bar-R-Median-s, else means
-    double series5 = 0; // "X-Bar": means, medians for Median-R and Median-s
-    double series4 = 0; // "s": s where computed, else R
-    double series6 = 0; // "Range": R where computed, else s
+    double medianValue = 0; // "Median": medians for the median types and X-Bar-R-Median-s, else means
+    double centreValue = 0; // "X-Bar": means, medians for Median-R and Median-s
+    double sValue = 0; // "s": s where computed, else R
+    double variationValue = 0; // "Range": R where computed, else s
 };
 
 // Takes the readings of a subgroup chart one at a time, keeping only the current subgroup.

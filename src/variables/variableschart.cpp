@@ -1,6 +1,8 @@
 // The variables chart's template, reset, page captions and data points.
 #include "variables/variableschart.h"
 
+#include "common/chartlook.h"
+
 namespace moldrin
 {
 
@@ -125,8 +127,8 @@ ChartModel BuildVariablesChartTemplate()
     c.series << ArrowSeries(QStringLiteral("Down Arrow"), PointerStyle::Triangle, -23);
 
     for (ChartAxis* a : { &c.left, &c.custom0 }) {
-        a->labelFormat = QStringLiteral("#,##0.00");
-        a->labelSize = 38;
+        a->labelFormat = kDefaultAxisLabelFormat;
+        a->labelSize = kDefaultLabelArea;
     }
     c.left.startPercent = 0;
     c.left.endPercent = 70;
@@ -227,7 +229,7 @@ void FillControlLimits(ChartModel& chart, const ControlLimits& limits)
 
 void AddSubgroupPoints(ChartModel& chart, const SubgroupPoint& point)
 {
-    AddDataPoints(chart, point.series0, point.series5, point.series4, point.series6, point.number);
+    AddDataPoints(chart, point.medianValue, point.centreValue, point.sValue, point.variationValue, point.number);
 }
 
 void AddIndividualPoints(ChartModel& chart, const IndividualPoint& point)

@@ -4,6 +4,7 @@
 
 #include "pdfpages.h"
 #include "qtprinters.h"
+#include "reportrun.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -19,67 +20,9 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
-
-struct ProgramRun {
-    int code = -1;
-    QString out, err;
-};
-
-class Report : public ::testing::Test
-{
-protected:
-    QTemporaryDir home;
-    const QString demo = DemoCopy();
-
-    // A copy of examples/demo with a small generated results database, made once for the suite.
-    static QString DemoCopy()
-    {
-        static QTemporaryDir dir;
-        static bool made = false;
-        if (!made) {
-            made = true;
-            EXPECT_TRUE(moldrin::test::CopyDemoConfiguration(dir.path()));
-            EXPECT_TRUE(moldrin::test::GenerateDemoData(MOLDRIN_DEMO_DATA_EXE, dir.path(), 600));
-        }
-        return dir.path();
-    }
-
-    // headless: no display and no platform named, as on a build server.
-    ProgramRun Start(const QStringList& args, bool headless = false)
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        if (headless)
-            for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
-                env.remove(name);
-        env.insert("MOLDRIN_SETTINGS_FILE", home.filePath("settings"));
-        env.insert("LC_ALL", "C");
-        env.insert("LANG", "C");
-        p.setProcessEnvironment(env);
-        p.start(MOLDRIN_REPORT_EXE, args);
-        EXPECT_TRUE(p.waitForFinished(20000));
-        return { p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError()) };
-    }
-    // The interval of the range "All" as the program writes it today, in the C locale.
-    static QString AllRange()
-    {
-        const QString format = moldrin::ShortDateFormat(moldrin::DetectDateOrder(QLocale::c()));
-        return "'" + moldrin::FormatDate(QDate(1900, 1, 1), format, QLocale::c()) + "' AND '"
-            + moldrin::FormatDate(QDate::currentDate(), format, QLocale::c()) + " 23:59:59'";
-    }
-};
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
+using moldrin::test::ProgramRun;
+using moldrin::test::Report;
+using moldrin::test::WriteFile;
 
 TEST_F(Report, ListsProductsAndParameters)
 {
@@ -150,12 +93,22 @@ TEST_F(Report, UsageErrorsExitWithTwo)
              { "--config", demo, "--sql", "--list-products" }, { "--config", demo, "--sql", "--parameter", "NOPE" },
              { "--config", demo, "--sql", "--product", "NOPE" }, { "--config", demo, "--sql", "--kind", "Scatter" },
              { "--config", demo, "--sql", "--range", "Custom", "--from", "2026-13-01", "--to", "x" },
-             { "--config", home.filePath("none"), "--sql" }, { "--config", demo, "--sql", "--no-such-option" } }) {
+             { "--config", home.filePath("none"), "--sql" }, { "--config", demo, "--sql", "--no-such-option" },
+             { "--config", demo, "--help-all" } }) {
         const ProgramRun r = Start(args);
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.startsWith("moldrin-report: ")) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
     }
+}
+
+// --help lists the options the program takes, and only those.
+TEST_F(Report, HelpListsWhatIsTaken)
+{
+    const ProgramRun r = Start({ "--help" });
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.contains("--list-products"));
+    EXPECT_FALSE(r.out.contains("--help-all"));
 }
 
 TEST_F(Report, MessagesOfTheProgramExitWithOne)
@@ -179,6 +132,18 @@ TEST_F(Report, MessagesOfTheProgramExitWithOne)
     QTemporaryDir empty;
     r = Start({ "--config", empty.path(), "--list-products" });
     EXPECT_EQ(r.code, 1);
+
+    // An ATE.INI that names no product (empty, or its lines ended by CR alone so no key is found) is a message,
+    // whatever the command.
+    for (const QByteArray& ini : { QByteArray(), QByteArray("[ATE Configuration]\rTestProduct=B1\r") }) {
+        WriteFile(site.filePath("ATE.INI"), ini);
+        for (const char* command : { "--list-products", "--sql" }) {
+            r = Start({ "--config", site.path(), command });
+            EXPECT_EQ(r.code, 1) << command;
+            EXPECT_EQ(r.err, "moldrin-report: " + QDir(site.path()).filePath("ATE.INI") + " lists no products\n");
+            EXPECT_TRUE(r.out.isEmpty());
+        }
+    }
 }
 
 TEST_F(Report, ConnectsAndListsTestersAndRows)
@@ -866,7 +831,9 @@ TEST_F(Report, ScreenUsageErrors)
              { "--config", demo, "--screen", "--json", "-", "--parameter", "VOUT_5V" },
              { "--config", demo, "--screen", "--json", "-", "--fail-below-cpk", "one" },
              { "--config", demo, "--screen", "--json", "-", "--csv", "-" },
-             { "--config", demo, "--screen", "--sql", "--json", "-" }, { "--config", demo, "--sql", "--csv", "-" } }) {
+             { "--config", demo, "--screen", "--sql", "--json", "-" }, { "--config", demo, "--sql", "--csv", "-" },
+             { "--config", demo, "--screen", "--csv", "" }, { "--config", demo, "--screen", "--html", "" },
+             { "--config", demo, "--screen", "--json", "-", "--csv", "" }, { "--config", demo, "--json", "" } }) {
         const ProgramRun r = Start(args);
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.startsWith("moldrin-report: ")) << r.err.toStdString();

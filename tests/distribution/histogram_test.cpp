@@ -39,7 +39,7 @@ TEST(Histogram, SkewnessKurtosisAndThePanelOfAHandWorkedSet)
     const Histogram h = ComputeHistogram(kWorked, 11, 1, 7);
     ASSERT_EQ(h.end, HistogramEnd::Drawn);
     EXPECT_DOUBLE_EQ(h.stats.mean, 5);
-    EXPECT_TRUE(Near(h.stats.stdDev, std::sqrt(32.0 / 7)));
+    EXPECT_CLOSE(h.stats.stdDev, std::sqrt(32.0 / 7));
     EXPECT_EQ(h.stats.skewness, 0.8185);
     EXPECT_EQ(h.stats.kurtosis, 0.9406);
     EXPECT_EQ(h.panelValues,
@@ -212,9 +212,9 @@ TEST(Histogram, LargeMagnitudeReadingsKeepTheirDigits)
     const Histogram small = ComputeHistogram(offsets, 999, -999, 20);
     ASSERT_EQ(big.end, HistogramEnd::Drawn);
     ASSERT_EQ(small.end, HistogramEnd::Drawn);
-    EXPECT_TRUE(Near(big.stats.stdDev, small.stats.stdDev, 1e-9)) << big.stats.stdDev << " " << small.stats.stdDev;
+    EXPECT_CLOSE(big.stats.stdDev, small.stats.stdDev, 1e-9);
     EXPECT_GT(big.stats.stdDev, 50);
-    EXPECT_TRUE(Near(big.stats.mean - 2.4e9, small.stats.mean - 1000, 1e-6));
+    EXPECT_CLOSE(big.stats.mean - 2.4e9, small.stats.mean - 1000, 1e-6);
     EXPECT_EQ(big.stats.skewness, small.stats.skewness);
     EXPECT_EQ(big.stats.kurtosis, small.stats.kurtosis);
     EXPECT_EQ(Counts(big), Counts(small));
@@ -248,17 +248,17 @@ TEST(Histogram, NormalCurvesFollowTheBarsInAnyUnit)
     ASSERT_LE(h.dataCurve.size(), std::size_t(kHistogramCurvePoints));
     const double sd = h.stats.stdDev;
     EXPECT_DOUBLE_EQ(h.dataCurve.front().x, 5 - 3 * sd);
-    EXPECT_TRUE(Near(h.dataCurve.back().x, 5 + 3 * sd, 1e-12));
+    EXPECT_CLOSE(h.dataCurve.back().x, 5 + 3 * sd, 1e-12);
     EXPECT_EQ(h.dataCurve.front().label, " ");
     // Scaled to counts: n · cell width · density (8 · 1 here), so the peak is 8 / (sd·√(2π)).
-    EXPECT_TRUE(Near(h.dataCurve[325].y, 8 * NormalDensity(h.dataCurve[325].x, 5, sd)));
-    EXPECT_TRUE(Near(h.dataCurve[325].y, 8 / (sd * std::sqrt(2 * M_PI)), 1e-6));
+    EXPECT_CLOSE(h.dataCurve[325].y, 8 * NormalDensity(h.dataCurve[325].x, 5, sd));
+    EXPECT_CLOSE(h.dataCurve[325].y, 8 / (sd * std::sqrt(2 * M_PI)), 1e-6);
 
     // Between the limits, centred at 6 with the data's deviation, every point labelled with its value.
     ASSERT_EQ(h.specCurve.size(), std::size_t(kHistogramCurvePoints));
     EXPECT_DOUBLE_EQ(h.specCurve.front().x, 1);
-    EXPECT_TRUE(Near(h.specCurve.back().x, 11, 1e-12));
-    EXPECT_TRUE(Near(h.specCurve[325].x, 6, 1e-12));
+    EXPECT_CLOSE(h.specCurve.back().x, 11, 1e-12);
+    EXPECT_CLOSE(h.specCurve[325].x, 6, 1e-12);
     EXPECT_EQ(h.specCurve[325].label, "1.4927");
 
     // The same readings in units a thousand times smaller: the same counts and the same curve heights.
@@ -267,7 +267,7 @@ TEST(Histogram, NormalCurvesFollowTheBarsInAnyUnit)
         milli.append(x / 1000);
     const Histogram m = ComputeHistogram(milli, 999, -999, 7);
     EXPECT_EQ(Counts(m), Counts(h));
-    EXPECT_TRUE(Near(m.dataCurve[100].y, h.dataCurve[100].y, 1e-9));
+    EXPECT_CLOSE(m.dataCurve[100].y, h.dataCurve[100].y, 1e-9);
 }
 
 TEST(Histogram, MarkerLinesAndTheAxisHeadRoom)
@@ -280,12 +280,12 @@ TEST(Histogram, MarkerLinesAndTheAxisHeadRoom)
     const double values[] = { 1, 11, 5, -1.4143, 11.4143, 0.7238, 9.2762, 2.8619, 7.1381 };
     for (int k = 0; k < kHistogramMarkers; ++k) {
         EXPECT_TRUE(h.markers[k].drawn);
-        EXPECT_TRUE(Near(h.markers[k].height, expected[k].first)) << k;
+        EXPECT_CLOSE(h.markers[k].height, expected[k].first) << k;
         EXPECT_EQ(h.markers[k].label, expected[k].second);
         EXPECT_EQ(h.markers[k].value, values[k]);
     }
     // The bars are taller than the curve here: 3 % above the highest count.
-    EXPECT_TRUE(Near(h.axisMaximum, 3.09));
+    EXPECT_CLOSE(h.axisMaximum, 3.09);
 
     // Evenly spread readings: the curve's peak is taller than any bar, and the head-room is above it.
     HistogramValues even;
@@ -296,5 +296,5 @@ TEST(Histogram, MarkerLinesAndTheAxisHeadRoom)
     for (const HistogramPoint& p : e.dataCurve)
         peak = std::max(peak, p.y);
     EXPECT_GT(peak, double(e.highestCount));
-    EXPECT_TRUE(Near(e.axisMaximum, peak * 1.03));
+    EXPECT_CLOSE(e.axisMaximum, peak * 1.03);
 }

@@ -3,6 +3,7 @@
 
 #include "data/access/connection.h"
 #include "data/loader/tempfiles.h"
+#include "plothost.h"
 #include "testsupport.h"
 
 #include <QFile>
@@ -20,20 +21,13 @@ using namespace moldrin::data;
 namespace
 {
 
-class Host : public PlotHost
-{
-public:
-    ScriptedPrompt scripted;
-    Prompt& prompt() override { return scripted; }
-};
-
 // Columns of the results table: V the worked readings 2 4 4 4 5 5 7 9 (then nulls), M readings of mean 0,
 // T three readings, E none at all, X a text that is no number, C four equal readings.
 struct Fixture {
     QTemporaryDir dir;
     AppState state { dir.filePath("settings") };
     ChartModel chart = BuildHistogramChartTemplate();
-    Host host;
+    test::RecordingHost host;
     PlotSelection sel;
 
     Fixture()
@@ -148,7 +142,7 @@ TEST(HistogramPlot, FillsTheChartAndWritesTheCellTable)
     EXPECT_EQ(c.series[kHistogramFirstMarker + 2].points[1].label, "Mean=5.0");
     EXPECT_FALSE(c.left.automatic);
     EXPECT_EQ(c.left.minimum, 0);
-    EXPECT_TRUE(moldrin::test::Near(c.left.maximum, 3.09));
+    EXPECT_CLOSE(c.left.maximum, 3.09);
     EXPECT_EQ(out.histogram.panelValues[0], "8");
     EXPECT_EQ(c.panelValues, out.histogram.panelValues); // for printed and exported pages
     EXPECT_EQ(c.panelCaptions, HistogramPanelCaptions());
@@ -160,6 +154,13 @@ TEST(HistogramPlot, FillsTheChartAndWritesTheCellTable)
     EXPECT_TRUE(f.plot(0, 3).drawn);
     EXPECT_EQ(f.chart.series[kHistogramBars].count(), 3);
     EXPECT_EQ(f.chart.series[kHistogramFirstMarker].count(), 2);
+
+    // The bars take the stored width, kept within the window's scroll bar.
+    for (const auto& [stored, drawn] : { std::pair { 30, 30 }, { -5, 1 }, { 250, 100 } }) {
+        f.state.gHistogramBarWidth = stored;
+        ASSERT_TRUE(f.plot(0, 3).drawn);
+        EXPECT_EQ(f.chart.series[kHistogramBars].barWidthPercent, drawn) << stored;
+    }
 }
 
 TEST(HistogramPlot, WhatEachEndLeavesOfThePreviousChart)
@@ -239,34 +240,6 @@ TEST(HistogramPlot, TheTitleLineIsSetBeforeAnyFailure)
         (QStringList { "Histogram Chart",
             "PSU-100 as " + system.toString(QDate(2026, 11, 1), QLocale::ShortFormat) + " to "
                 + system.toString(QDate(2026, 11, 2), QLocale::ShortFormat) }));
-}
-
-TEST(HistogramPlot, TheWindowsStoredLook)
-{
-    Fixture f;
-    ChartModel chart = BuildHistogramChartTemplate();
-    ApplyHistogramWindowLook(f.state, chart);
-    EXPECT_EQ(chart.left.labelFormat, "#,##0.00");
-    EXPECT_EQ(chart.bottom.labelFormat, "#,##0.00");
-    EXPECT_EQ(chart.left.labelSize, 38);
-    EXPECT_EQ(chart.series[kHistogramBars].barWidthPercent, 75);
-
-    f.state.registry.write(kHistogramYLabelFormatSetting, "#,##0");
-    f.state.registry.write(kHistogramXLabelFormatSetting, "#,##0.000");
-    f.state.registry.write(kHistogramLabelAreaSetting, "44.8");
-    f.state.gHistogramBarWidth = 30;
-    ApplyHistogramWindowLook(f.state, chart);
-    EXPECT_EQ(chart.left.labelFormat, "#,##0");
-    EXPECT_EQ(chart.bottom.labelFormat, "#,##0.000");
-    EXPECT_EQ(chart.left.labelSize, 44);
-    EXPECT_EQ(chart.series[kHistogramBars].barWidthPercent, 30);
-
-    // Values no window would keep: a label area beyond any number of pixels, bar widths beyond the scroll bar.
-    f.state.registry.write(kHistogramLabelAreaSetting, "1e30");
-    f.state.gHistogramBarWidth = -5;
-    ApplyHistogramWindowLook(f.state, chart);
-    EXPECT_EQ(chart.left.labelSize, 38);
-    EXPECT_EQ(chart.series[kHistogramBars].barWidthPercent, 1);
 }
 
 TEST(HistogramPlot, AnUnwritableCellTableIsReported)

@@ -6,6 +6,8 @@
 #include "data/access/connectionstring.h"
 #include "data/loader/plotfunction.h"
 
+#include "plothost.h"
+
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -24,15 +26,6 @@ struct ResultRow {
     QVariant a, b, c;
     QString serial = {};
     QString start = {};
-};
-
-class RecordingHost : public data::PlotHost
-{
-public:
-    ScriptedPrompt scripted;
-    int resets = 0;
-    Prompt& prompt() override { return scripted; }
-    void ChartReset() override { ++resets; }
 };
 
 // Parameters A ("Alpha", unit V), B ("Beta", no unit) and C ("Gamma", mA) of product PSU-100, whose

@@ -35,12 +35,12 @@ TEST(Scatter, FiguresAndPanelOfAHandWorkedSet)
     const ScatterResult r = Compute({ 1, 2, 3, 4, 5 }, { 2, 4, 5, 4, 5 });
     ASSERT_TRUE(r.failure.isEmpty());
     EXPECT_EQ(r.stat.n, 5);
-    EXPECT_TRUE(Near(r.stat.covariance, 1.5));
-    EXPECT_TRUE(Near(r.stat.slope, 0.6));
-    EXPECT_TRUE(Near(r.stat.intercept, 2.2));
-    EXPECT_TRUE(Near(r.stat.sdX, std::sqrt(2.5)));
-    EXPECT_TRUE(Near(r.stat.sdY, std::sqrt(1.5)));
-    EXPECT_TRUE(Near(r.stat.correlation, 1.5 / std::sqrt(2.5 * 1.5)));
+    EXPECT_CLOSE(r.stat.covariance, 1.5);
+    EXPECT_CLOSE(r.stat.slope, 0.6);
+    EXPECT_CLOSE(r.stat.intercept, 2.2);
+    EXPECT_CLOSE(r.stat.sdX, std::sqrt(2.5));
+    EXPECT_CLOSE(r.stat.sdY, std::sqrt(1.5));
+    EXPECT_CLOSE(r.stat.correlation, 1.5 / std::sqrt(2.5 * 1.5));
     EXPECT_EQ(ScatterPanelCaptions(),
         QStringList({ "Total:", "X Mean:", "X Std Dev:", "Y Mean:", "Y Std Dev:", "",
             "Intercept:", "Slope:", "Correlation:", "X Min:", "X Max:", "X Range:", "Y Min:", "Y Max:", "Y Range:" }));
@@ -68,12 +68,12 @@ TEST(Scatter, ALinearSetGivesCorrelationOneAndALineThroughEveryPoint)
         EXPECT_EQ(r.figures.intercept, 3.0);
         for (std::size_t i = 0; i < xs.size(); ++i) {
             const auto line = RegressionLine(r.stat.slope, r.stat.intercept, xs[i], xs.back());
-            EXPECT_TRUE(Near(line[0].y, ys[i])) << i;
+            EXPECT_CLOSE(line[0].y, ys[i]) << i;
         }
         const auto ends = RegressionLine(r.stat.slope, r.stat.intercept, 1.5, 4.25);
         EXPECT_EQ(ends[0].x, 1.5);
         EXPECT_EQ(ends[1].x, 4.25);
-        EXPECT_TRUE(Near(ends[1].y, slope * 4.25 + 3.0));
+        EXPECT_CLOSE(ends[1].y, slope * 4.25 + 3.0);
     }
 }
 

@@ -56,7 +56,7 @@ TEST(ScatterPlot, OneStatementPairsEveryRowAndDrawsTheLineAcrossTheAxis)
     EXPECT_EQ(line.points[0].x, 1.0);
     EXPECT_EQ(line.points[1].x, 5.0);
     for (const ChartPoint& p : line.points) {
-        EXPECT_TRUE(Near(p.y, 2 * p.x + 1));
+        EXPECT_CLOSE(p.y, 2 * p.x + 1);
         EXPECT_TRUE(p.label.isEmpty());
     }
     EXPECT_EQ(out.result.figures.correlation, 1.0);

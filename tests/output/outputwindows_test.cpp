@@ -329,7 +329,7 @@ void OutputWindowsTest::mainExportStamps()
     MainHost host(w.parts());
     const QString file = mTemp.filePath("main.png");
     w.prompt.files.enqueue(file);
-    ExportMainChart(host);
+    QVERIFY(!ExportMainChart(host));
     QVERIFY(QFileInfo(file).size() > 1000);
     QCOMPARE(host.written.header, (QStringList { header[0], "Test ID: FT1; S/N Filter: None; Tester Filter: ATE-01" }));
     QCOMPARE(host.written.footer.size(), 1);
@@ -346,11 +346,14 @@ void OutputWindowsTest::mainExportStamps()
     QVERIFY(!w.timer.isActive());
     QVERIFY(w.exportButton.Enabled());
 
-    // The main window's failure carries the exclamation icon.
+    // The main window's failure carries the exclamation icon; the sequence returns it for the window to show.
     w.prompt.files.enqueue(mTemp.filePath("missing/main.png"));
-    ExportMainChart(host);
-    QCOMPARE(w.prompt.messages.last().icon, PromptIcon::Exclamation);
-    QVERIFY(w.prompt.messages.last().text.endsWith("!"));
+    const int shown = int(w.prompt.messages.size());
+    const OutputMessage failure = ExportMainChart(host);
+    QVERIFY(failure);
+    QCOMPARE(failure->icon, PromptIcon::Exclamation);
+    QVERIFY(failure->text.endsWith("!"));
+    QCOMPARE(w.prompt.messages.size(), shown);
 }
 
 void OutputWindowsTest::printCancelled()
@@ -481,7 +484,7 @@ void OutputWindowsTest::printStoppedByCancel()
     w.prompt.files.enqueue(file);
     w.prompt.answers.enqueue(PromptAnswer::Yes); // the overwrite question
     w.prompt.answers.enqueue(PromptAnswer::Yes); // the page count
-    PrintMainChart(host);
+    QVERIFY(!PrintMainChart(host));
     QCOMPARE(progress.count, 1);
     QCOMPARE(w.prompt.messages.size(), 2);
     QCOMPARE(w.prompt.messages[1].text, QString("Print all 20 pages?"));

@@ -362,7 +362,7 @@ TEST(EvaluateVariablesRules, DefaultSetupOnXBarR)
 
     // Marks sit 5 % of the widened left axis above their points.
     const double offset = (m.chart.left.maximum - m.chart.left.minimum) * 0.05;
-    EXPECT_TRUE(Near(m.chart.series[kSeriesUpArrow].points[0].y, 10.1 + offset));
+    EXPECT_CLOSE(m.chart.series[kSeriesUpArrow].points[0].y, 10.1 + offset);
 }
 
 TEST(EvaluateVariablesRules, BlinkDecision)
@@ -439,12 +439,12 @@ TEST(RuleMarks, AxisWideningAndPlacement)
         = EvaluateRules({ data, { 3, 1, 0, 0, 0, 0, 0 }, Groups({ RuleGroup::R1Upper, RuleGroup::R1Lower }) });
     EXPECT_TRUE(PlaceRuleMarks(chart, kSeriesXBar, AxisId::Left, 7, 8, 1, marks));
     ASSERT_EQ(chart.series[7].count(), 2);
-    EXPECT_TRUE(Near(chart.series[7].points[0].y, 4.65));
+    EXPECT_CLOSE(chart.series[7].points[0].y, 4.65);
     EXPECT_DOUBLE_EQ(chart.series[7].points[0].x, 2);
     EXPECT_EQ(chart.series[7].points[0].label, "R1+");
     EXPECT_EQ(chart.series[7].points[0].colour, kTeeColor);
     ASSERT_EQ(chart.series[8].count(), 1);
-    EXPECT_TRUE(Near(chart.series[8].points[0].y, -0.65));
+    EXPECT_CLOSE(chart.series[8].points[0].y, -0.65);
     EXPECT_EQ(chart.series[8].points[0].label, "R1-");
     EXPECT_TRUE(chart.series[7].marks.ruleMarks && chart.series[8].marks.ruleMarks);
 

@@ -4,6 +4,7 @@
 #include "data/access/connection.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/tempfiles.h"
+#include "plothost.h"
 #include "resultstable.h"
 #include "screening/screening.h"
 #include "testsupport.h"
@@ -131,7 +132,7 @@ const ParameterScreen& ByColumn(const ScreenResult& r, const QString& column)
 void ExpectFigure(const Figure& f, double expected, const char* what)
 {
     ASSERT_TRUE(f.isNumber()) << what;
-    EXPECT_TRUE(Near(f.value(), expected)) << what << ": " << f.value() << " != " << expected;
+    EXPECT_CLOSE(f.value(), expected) << what;
 }
 
 void ExpectNA(const Figure& f, const char* what)
@@ -437,12 +438,7 @@ namespace
 // The rule codes the main window's X-Bar chart marks, counted per rule as the screen counts them.
 std::array<std::int64_t, kRuleHitCount> PlottedRuleHits(Fixture& fx, const QString& chartType)
 {
-    class PlotHostOf : public PlotHost
-    {
-    public:
-        ScriptedPrompt scripted;
-        Prompt& prompt() override { return scripted; }
-    } host;
+    test::RecordingHost host;
     ChartModel chart = BuildVariablesChartTemplate();
     PlotSelection s = fx.sel;
     s.parameterIndex = 0;

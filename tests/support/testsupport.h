@@ -6,16 +6,37 @@
 #include <QProcess>
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
+#include <iomanip>
+#include <sstream>
+#include <string>
 
 namespace moldrin::test
 {
 
 inline constexpr double kTolerance = 1e-9;
+// `a` within `tol` of `b`: relative to b above 1, absolute below.
 inline bool Near(double a, double b, double tol = kTolerance)
 {
     return std::fabs(a - b) <= tol * std::max(1.0, std::fabs(b));
 }
+// Both values with all their digits, for the failure of the tolerance assertion.
+inline std::string NotNearText(double actual, double expected, double tol = kTolerance)
+{
+    std::ostringstream text;
+    text << std::setprecision(17) << actual << " is not within " << tol << " of " << expected;
+    return text.str();
+}
+
+// The one tolerance assertion: Near(actual, expected[, tol]), a failure printing both values. EXPECT_CLOSE in
+// GoogleTest, QVERIFY_CLOSE in QtTest.
+#define EXPECT_CLOSE(actual, expected, ...)                                                                            \
+    EXPECT_TRUE(::moldrin::test::Near(actual, expected __VA_OPT__(, ) __VA_ARGS__))                                    \
+        << ::moldrin::test::NotNearText(actual, expected __VA_OPT__(, ) __VA_ARGS__)
+#define QVERIFY_CLOSE(actual, expected, ...)                                                                           \
+    QVERIFY2(::moldrin::test::Near(actual, expected __VA_OPT__(, ) __VA_ARGS__),                                       \
+        ::moldrin::test::NotNearText(actual, expected __VA_OPT__(, ) __VA_ARGS__).c_str())
 
 inline QString SourceDir()
 {

@@ -193,10 +193,10 @@ TEST(VariablesChart, DataPointsGoToTheFourSeries)
     ChartModel c = BuildVariablesChartTemplate();
     SubgroupPoint p;
     p.number = 1;
-    p.series0 = 1;
-    p.series5 = 2;
-    p.series4 = 3;
-    p.series6 = 4;
+    p.medianValue = 1;
+    p.centreValue = 2;
+    p.sValue = 3;
+    p.variationValue = 4;
     AddSubgroupPoints(c, p);
     p.number = 2;
     AddSubgroupPoints(c, p);

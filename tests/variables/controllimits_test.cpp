@@ -56,7 +56,7 @@ void ExpectLine(const ChartSeries& s, double y, const QString& first, const QStr
     ASSERT_EQ(s.count(), 2);
     EXPECT_DOUBLE_EQ(s.points[0].x, 0);
     EXPECT_DOUBLE_EQ(s.points[1].x, lastX);
-    EXPECT_TRUE(Near(s.points[0].y, y)) << s.points[0].y << " != " << y;
+    EXPECT_CLOSE(s.points[0].y, y);
     EXPECT_DOUBLE_EQ(s.points[1].y, s.points[0].y);
     EXPECT_EQ(s.points[0].label, first);
     EXPECT_EQ(s.points[1].label, second);

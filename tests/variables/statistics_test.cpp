@@ -158,8 +158,8 @@ TEST(Capability, MissingUpperLimit)
     ProcessStatistic s = WithSigma(4, 0.5);
     ASSERT_TRUE(CalculateProcessStatistic(s, 999.0, 1.0, Readings({ 2, 6 }), kChartIndividualMR, 2));
     EXPECT_TRUE(s.CpU.isNA());
-    EXPECT_TRUE(Near(s.CpL.value(), 2));
-    EXPECT_TRUE(Near(s.CpK.value(), 2));
+    EXPECT_CLOSE(s.CpL.value(), 2);
+    EXPECT_CLOSE(s.CpK.value(), 2);
     EXPECT_TRUE(s.Cp.isNA());
     EXPECT_EQ(CRText(s.Cp), "N/A");
 }
@@ -168,10 +168,10 @@ TEST(Capability, BothLimits)
 {
     ProcessStatistic s = WithSigma(8, 1);
     ASSERT_TRUE(CalculateProcessStatistic(s, 10.0, 4.0, Readings({ 7, 9 }), kChartIndividualMR, 2));
-    EXPECT_TRUE(Near(s.CpU.value(), 2.0 / 3));
-    EXPECT_TRUE(Near(s.CpL.value(), 4.0 / 3));
+    EXPECT_CLOSE(s.CpU.value(), 2.0 / 3);
+    EXPECT_CLOSE(s.CpL.value(), 4.0 / 3);
     EXPECT_EQ(s.CpK, s.CpU);
-    EXPECT_TRUE(Near(s.Cp.value(), 1));
+    EXPECT_CLOSE(s.Cp.value(), 1);
     EXPECT_EQ(CRText(s.Cp), "100.00%");
     EXPECT_EQ(CRText(Figure(1.5)), "66.67%");
     EXPECT_EQ(CRText(Figure(0.00004)), "N/A"); // coinciding limits: no ratio rather than a division by 0
@@ -239,14 +239,14 @@ TEST(Capability, DivisorFollowsTheChartType)
         s.XDoubleBar = 10.0;
         s.AverageVariation = 2.326;
         ASSERT_TRUE(CalculateProcessStatistic(s, 999.0, -999.0, Readings({ 8, 9, 10, 11, 12 }), type, 5));
-        EXPECT_TRUE(Near(s.EstSigma.value(), 1)) << type.toStdString();
+        EXPECT_CLOSE(s.EstSigma.value(), 1) << type.toStdString();
     }
     for (const QString& type : { kChartXBarS, kChartMedianS }) {
         ProcessStatistic s;
         s.XDoubleBar = 10.0;
         s.AverageVariation = 0.94;
         ASSERT_TRUE(CalculateProcessStatistic(s, 999.0, -999.0, Readings({ 8, 9, 10, 11, 12 }), type, 5));
-        EXPECT_TRUE(Near(s.EstSigma.value(), 1)) << type.toStdString();
+        EXPECT_CLOSE(s.EstSigma.value(), 1) << type.toStdString();
     }
 }
 
@@ -265,13 +265,13 @@ TEST(Accumulator, WholeSubgroupsOnlyAndSentinelsAsZero)
     EXPECT_EQ(acc.readingCount(), 10);
     // The unfinished subgroup is not counted: 2, 4, 4, 4, 5, 0, 3, 0, 0, 2 (mean 2.4).
     EXPECT_EQ(acc.readings().count(), 10);
-    EXPECT_TRUE(Near(acc.readings().sampleStdDev(), std::sqrt((90 - 10 * 2.4 * 2.4) / 9)));
+    EXPECT_CLOSE(acc.readings().sampleStdDev(), std::sqrt((90 - 10 * 2.4 * 2.4) / 9));
 
     const ProcessStatistic s = acc.finish(999.0, -999.0);
     EXPECT_DOUBLE_EQ(s.PointCount, 2);
-    EXPECT_TRUE(Near(s.XDoubleBar.value(), 2.4));
-    EXPECT_TRUE(Near(s.AverageVariation.value(), 3));
-    EXPECT_TRUE(Near(s.EstSigma.value(), 3 / 2.326));
+    EXPECT_CLOSE(s.XDoubleBar.value(), 2.4);
+    EXPECT_CLOSE(s.AverageVariation.value(), 3);
+    EXPECT_CLOSE(s.EstSigma.value(), 3 / 2.326);
     EXPECT_TRUE(s.failure.isEmpty());
 }
 
@@ -286,21 +286,21 @@ TEST(Accumulator, SeriesValuesByChartType)
         return *p;
     };
     const SubgroupPoint mr = run(kChartMedianR);
-    EXPECT_DOUBLE_EQ(mr.series0, 2);
-    EXPECT_DOUBLE_EQ(mr.series5, 2);
-    EXPECT_DOUBLE_EQ(mr.series6, 8);
+    EXPECT_DOUBLE_EQ(mr.medianValue, 2);
+    EXPECT_DOUBLE_EQ(mr.centreValue, 2);
+    EXPECT_DOUBLE_EQ(mr.variationValue, 8);
     const SubgroupPoint all = run(kChartXBarRMedianS);
-    EXPECT_DOUBLE_EQ(all.series0, 2);
-    EXPECT_DOUBLE_EQ(all.series5, 4);
-    EXPECT_DOUBLE_EQ(all.series4, all.stdDev);
-    EXPECT_DOUBLE_EQ(all.series6, 8);
+    EXPECT_DOUBLE_EQ(all.medianValue, 2);
+    EXPECT_DOUBLE_EQ(all.centreValue, 4);
+    EXPECT_DOUBLE_EQ(all.sValue, all.stdDev);
+    EXPECT_DOUBLE_EQ(all.variationValue, 8);
     SubgroupAccumulator both(kChartXBarRMedianS, 3);
     for (double x : { 1.0, 2.0, 9.0, 1.0, 1.0, 4.0 })
         both.add(x);
-    EXPECT_TRUE(Near(both.finish(999.0, -999.0).AverageVariation.value(), 5.5)); // R-bar, not s-bar
+    EXPECT_CLOSE(both.finish(999.0, -999.0).AverageVariation.value(), 5.5); // R-bar, not s-bar
     const SubgroupPoint xs = run(kChartXBarS);
-    EXPECT_DOUBLE_EQ(xs.series0, 4);
-    EXPECT_DOUBLE_EQ(xs.series6, xs.stdDev);
+    EXPECT_DOUBLE_EQ(xs.medianValue, 4);
+    EXPECT_DOUBLE_EQ(xs.variationValue, xs.stdDev);
     EXPECT_DOUBLE_EQ(xs.stdDev, 4.3589);
 }
 
@@ -310,7 +310,7 @@ TEST(Accumulator, MedianChartCentreIsTheMeanOfMeans)
     for (double x : { 1.0, 2.0, 9.0, 1.0, 1.0, 1.0 })
         acc.add(x);
     const ProcessStatistic s = acc.finish(999.0, -999.0);
-    EXPECT_TRUE(Near(s.XDoubleBar.value(), 2.5));
+    EXPECT_CLOSE(s.XDoubleBar.value(), 2.5);
 }
 
 TEST(Accumulator, IndividualMovingRanges)
@@ -321,9 +321,9 @@ TEST(Accumulator, IndividualMovingRanges)
         mr.push_back(acc.add(x).movingRange);
     EXPECT_EQ(mr, (std::vector<double> { 0, 2, 3 }));
     const ProcessStatistic s = acc.finish(999.0, -999.0);
-    EXPECT_TRUE(Near(s.XDoubleBar.value(), 16.0 / 3));
-    EXPECT_TRUE(Near(s.AverageVariation.value(), 2.5));
-    EXPECT_TRUE(Near(s.EstSigma.value(), 2.5 / 1.128));
+    EXPECT_CLOSE(s.XDoubleBar.value(), 16.0 / 3);
+    EXPECT_CLOSE(s.AverageVariation.value(), 2.5);
+    EXPECT_CLOSE(s.EstSigma.value(), 2.5 / 1.128);
     EXPECT_DOUBLE_EQ(s.StdDev, 1.5275);
     EXPECT_FALSE(s.IsSubgroupChart);
 }
@@ -372,7 +372,7 @@ TEST(StdDev, LargeReadingsGiveTheTrueSampleSdAtEveryChartTypeAndSize)
         IndividualAccumulator individual;
         for (double x : v)
             individual.add(x);
-        EXPECT_TRUE(Near(individual.readings().sampleStdDev(), all)) << base;
+        EXPECT_CLOSE(individual.readings().sampleStdDev(), all) << base;
         const double individualShown = individual.finish(999.0, -999.0).StdDev;
         EXPECT_DOUBLE_EQ(individualShown, Round4(all)) << base;
         shownForAll.push_back(individualShown);
@@ -386,7 +386,7 @@ TEST(StdDev, LargeReadingsGiveTheTrueSampleSdAtEveryChartTypeAndSize)
                 const std::size_t used = v.size() - v.size() % std::size_t(n);
                 const double expected = ReferenceStdDev(v, used);
                 ASSERT_EQ(acc.readings().count(), std::int64_t(used));
-                EXPECT_TRUE(Near(acc.readings().sampleStdDev(), expected))
+                EXPECT_CLOSE(acc.readings().sampleStdDev(), expected)
                     << base << ' ' << type.toStdString() << " n=" << n << ": " << acc.readings().sampleStdDev()
                     << " != " << expected;
                 const double shown = acc.finish(999.0, -999.0).StdDev;

@@ -3,6 +3,7 @@
 
 #include "data/access/connection.h"
 #include "data/loader/tempfiles.h"
+#include "plothost.h"
 #include "resultstable.h"
 #include "testsupport.h"
 #include "variables/variableschart.h"
@@ -22,29 +23,7 @@ using namespace moldrin::data;
 namespace
 {
 
-class RecordingHost : public PlotHost
-{
-public:
-    ScriptedPrompt scripted;
-    bool stopOnReset = false;
-    AppState* state = nullptr;
-    Prompt& prompt() override { return scripted; }
-    void ChartReset() override
-    {
-        if (stopOnReset)
-            state->gStopPlot = true;
-    }
-    bool stopOnResponsive = false;
-    int responsiveCalls = 0;
-    QList<long> progress; // the counts of the readings read, as the loader reported them
-    void KeepResponsive(long recordsRead) override
-    {
-        ++responsiveCalls;
-        progress << recordsRead;
-        if (stopOnResponsive)
-            state->gStopPlot = true;
-    }
-};
+using test::RecordingHost;
 
 // A results table of `values` (null where NaN) one minute apart, in a SQLite file.
 QString MakeDatabase(const QTemporaryDir& dir, const QList<double>& values, const QString& serialPrefix = "SN")
@@ -205,7 +184,7 @@ TEST(SampleLoader, AStopWhileTheEngineSortsEndsThePlotQuietly)
         EXPECT_TRUE(out.stopped) << chart.toStdString();
         EXPECT_FALSE(out.plotted);
         EXPECT_TRUE(f.host.scripted.messages.isEmpty()) << f.host.scripted.texts().join('|').toStdString();
-        EXPECT_GE(f.host.responsiveCalls, 1);
+        EXPECT_GE(f.host.progress.size(), 1);
         EXPECT_LT(out.pointCount, 5000); // stopped long before the end, in the sort or soon after
     }
 }

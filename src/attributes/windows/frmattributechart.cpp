@@ -47,11 +47,10 @@ frmAttributeChart::frmAttributeChart(
 
 QList<WindowSetting> frmAttributeChart::Settings()
 {
-    const QString k = Traits(mKind).settingsPrefix;
-    return { LabelFormatSetting(k + QStringLiteral("_LabelFormat"), mChart.left),
-        CheckBoxSetting(QStringLiteral("ShowGrid") + k + QStringLiteral("_Chart"), ui.chkShowGrid),
-        CheckBoxSetting(QStringLiteral("ShowABCZone") + k + QStringLiteral("_Chart"), ui.chkShowZoneABC),
-        LabelAreaSetting(k + QStringLiteral("_AxisLabelPosition"), mChart.left) };
+    const AttributeKindTraits& t = Traits(mKind);
+    return { CheckBoxSetting(ChartSettingName(t.queryKind, ChartSettingKind::Grid), ui.chkShowGrid),
+        CheckBoxSetting(
+            QStringLiteral("ShowABCZone") + t.settingsPrefix + QStringLiteral("_Chart"), ui.chkShowZoneABC) };
 }
 
 void frmAttributeChart::LoadOwn()

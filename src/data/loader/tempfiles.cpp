@@ -9,6 +9,10 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace moldrin::data
 {
 
@@ -43,6 +47,55 @@ void PrepareTempFiles(AppState& state, const QDate& today)
     state.gTempFile1 = names[0];
     state.gTempFile2 = names[1];
     state.gTempFile3 = names[2];
+}
+
+namespace
+{
+
+// Opens the folder's lock file (made when `create`); -1 when there is none.
+int OpenLock(const QString& folder, bool create)
+{
+    const QByteArray path = QFile::encodeName(QDir(folder).filePath(kRunFolderLock));
+    return create ? ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)
+                  : ::open(path.constData(), O_RDWR | O_CLOEXEC);
+}
+
+} // namespace
+
+RunFolder::RunFolder(const QString& prefix, const QString& parent)
+    : mDir(QDir(parent).filePath(prefix + QStringLiteral("-XXXXXX")))
+{
+    if (!mDir.isValid())
+        return;
+    mLock = OpenLock(mDir.path(), true);
+    if (mLock >= 0 && ::flock(mLock, LOCK_EX | LOCK_NB) != 0) {
+        ::close(mLock);
+        mLock = -1;
+    }
+}
+
+RunFolder::~RunFolder()
+{
+    if (mLock >= 0)
+        ::close(mLock);
+}
+
+int RemoveDeadRunFolders(const QString& prefix, const QString& parent, const QDateTime& now)
+{
+    int removed = 0;
+    const QFileInfoList folders
+        = QDir(parent).entryInfoList({ prefix + QStringLiteral("-*") }, QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QFileInfo& f : folders) {
+        if (f.isSymLink() || f.lastModified().secsTo(now) < 60)
+            continue;
+        const int lock = OpenLock(f.absoluteFilePath(), false);
+        const bool dead = lock >= 0 ? ::flock(lock, LOCK_EX | LOCK_NB) == 0 : f.lastModified().secsTo(now) >= 24 * 3600;
+        if (dead && QDir(f.absoluteFilePath()).removeRecursively())
+            ++removed;
+        if (lock >= 0)
+            ::close(lock);
+    }
+    return removed;
 }
 
 QString ListingHeading(const QString& parameterItem)

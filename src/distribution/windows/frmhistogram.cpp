@@ -1,6 +1,7 @@
 // frmHistogram: the histogram window on the chart-window base.
 #include "distribution/windows/frmhistogram.h"
 
+#include "common/chartlook.h"
 #include "common/overridecursor.h"
 #include "common/rounding.h"
 #include "distribution/windows/frmrawdatahistogram.h"
@@ -10,7 +11,6 @@
 #include <QIntValidator>
 #include <QLineEdit>
 #include <QScrollBar>
-#include <QSignalBlocker>
 
 #include <cmath>
 #include <limits>
@@ -51,6 +51,7 @@ frmHistogram::frmHistogram(AppState& state, Prompt& prompt, data::PlotSelection 
     controlRow()->addWidget(ui.cmdViewCellData);
     // A typed cell count draws on Enter as a chosen one does (cboInterval_ReturnPressed).
     ui.cboInterval->setValidator(new QIntValidator(1, int(kMaxHistogramCells), ui.cboInterval));
+    ui.sclChangeBarWidth->setRange(kMinimumBarWidth, kMaximumBarWidth);
 
     connect(ui.cboInterval, &QComboBox::activated, this, [this] { cboInterval_Click(); });
     connect(ui.cboInterval->lineEdit(), &QLineEdit::returnPressed, this, [this] { cboInterval_ReturnPressed(); });
@@ -63,18 +64,13 @@ QList<WindowSetting> frmHistogram::Settings()
     const auto showCells = [this](const QString& stored) {
         ui.cboInterval->setEditText(QString::number(HistogramCellsSetting(stored)));
     };
-    return { LabelFormatSetting(kHistogramYLabelFormatSetting, mChart.left),
-        LabelFormatSetting(kHistogramXLabelFormatSetting, mChart.bottom),
-        LabelAreaSetting(kHistogramLabelAreaSetting, mChart.left),
-        { kHistogramCellNumberSetting, showCells, [this] { return ui.cboInterval->currentText(); } } };
+    return { { kHistogramCellNumberSetting, showCells, [this] { return ui.cboInterval->currentText(); } } };
 }
 
 void frmHistogram::LoadOwn()
 {
-    {
-        const QSignalBlocker quiet(ui.sclChangeBarWidth);
-        ui.sclChangeBarWidth->setValue(mState.gHistogramBarWidth); // kept within the scroll bar's range
-    }
+    // Kept within the scroll bar's range; loading, the change handler draws nothing.
+    ui.sclChangeBarWidth->setValue(mState.gHistogramBarWidth);
     sclChangeBarWidth_Change();
     ui.lblSPCParameter->setText(HistogramPanelCaptions().join(QStringLiteral("\r\n")));
 }

@@ -1,10 +1,10 @@
 // frmPareto: every test parameter's share of the total, largest first, on the chart-window base.
 #include "distribution/windows/frmpareto.h"
+#include "common/chartlook.h"
 #include "common/overridecursor.h"
 
 #include <QHBoxLayout>
 #include <QScrollBar>
-#include <QSignalBlocker>
 
 namespace moldrin
 {
@@ -25,7 +25,7 @@ frmPareto::frmPareto(AppState& state, Prompt& prompt, data::PlotSelection select
     auto* panel = new QWidget(this);
     ui.setupUi(panel);
     controlRow()->addWidget(panel);
-    ui.sclChangeBarWidth->setRange(kParetoMinBarWidth, kParetoMaxBarWidth);
+    ui.sclChangeBarWidth->setRange(kMinimumBarWidth, kMaximumBarWidth);
     ui.sclChangeBarWidth->setValue(mState.gParetoBarWidth);
     connect(ui.sclChangeBarWidth, &QScrollBar::valueChanged, this, [this] { sclChangeBarWidth_Change(); });
 }
@@ -36,8 +36,10 @@ void frmPareto::PlotChart()
         const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         mLastOutcome = PlotPareto(mState, mChart, mSelection, plotHost());
         if (mLastOutcome.drawn) {
-            const QSignalBlocker quiet(ui.sclChangeBarWidth);
+            const bool wasLoading = mLoading;
+            mLoading = true;
             ui.sclChangeBarWidth->setValue(mChart.series[kParetoSeriesData].barWidthPercent);
+            mLoading = wasLoading;
         }
         if (!mLastOutcome.countText.isEmpty())
             ui.lblSPCParameter1->setText(mLastOutcome.countText);
@@ -49,7 +51,8 @@ void frmPareto::sclChangeBarWidth_Change()
 {
     mChart.series[kParetoSeriesData].barWidthPercent = ui.sclChangeBarWidth->value();
     mState.gParetoBarWidth = ui.sclChangeBarWidth->value();
-    RenderChart();
+    if (!mLoading)
+        RenderChart();
 }
 
 } // namespace moldrin

@@ -23,7 +23,6 @@ public:
     Ui::frmPareto ui;
 
 protected:
-    QList<WindowSetting> Settings() override { return {}; } // the bar width is gParetoBarWidth
     void PlotChart() override;
 
 private:

@@ -44,13 +44,6 @@ frmScatter::frmScatter(AppState& state, Prompt& prompt, data::PlotSelection sele
     ui.lblShowHideSampleNumber->installEventFilter(this);
 }
 
-QList<WindowSetting> frmScatter::Settings()
-{
-    return { LabelFormatSetting(QStringLiteral("ScatterY_LabelFormat"), mChart.left),
-        LabelFormatSetting(QStringLiteral("ScatterX_LabelFormat"), mChart.bottom),
-        LabelAreaSetting(QStringLiteral("Scatter_AxisLabelPosition"), mChart.left) };
-}
-
 void frmScatter::LoadOwn()
 {
     ShowSampleNumberState();

@@ -30,7 +30,6 @@ public:
     Ui::frmScatter ui;
 
 protected:
-    QList<WindowSetting> Settings() override;
     void LoadOwn() override;
     void PlotChart() override;
     // The link label: underlined while the pointer is over it, a left click toggles the sample numbers.

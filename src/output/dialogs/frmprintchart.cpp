@@ -1,6 +1,8 @@
 // frmPrintChart: the printer dialog, which also remembers the printer last used.
 #include "output/dialogs/frmprintchart.h"
 
+#include "output/dialogs/windowoutput.h"
+
 #include <algorithm>
 
 namespace moldrin
@@ -54,8 +56,9 @@ void frmPrintChart::cmdPrintChart_Click()
 {
     const QString printer = ui.cboPrinterList->currentText();
     if (printer == kPrintToPdfFile) {
-        mPdfFile = ChooseOutputFile(
-            mPrompt, mState, kPrintToPdfFile, QStringLiteral("PDF file (*.pdf)|*.pdf|"), QStringLiteral("*.pdf"));
+        mPdfFile = ChooseOutputFile(mPrompt, mState.registry,
+            OutputFileRequest(
+                mState.registry, kPrintToPdfFile, QStringLiteral("PDF file (*.pdf)|*.pdf|"), QStringLiteral("*.pdf")));
         if (mPdfFile.isEmpty())
             return;
     }

@@ -70,6 +70,11 @@ void WindowOutputHost::SetPrintEnabled(bool enable)
         mParts.printButton->SetEnabled(enable);
 }
 
+QString WindowOutputHost::ChooseOutputFile(const FileDialogRequest& request)
+{
+    return moldrin::ChooseOutputFile(mParts.prompt, mParts.state.registry, request);
+}
+
 QString WindowOutputHost::WritePng(const ChartModel& chart, const QString& file)
 {
     const QSize size = mParts.view && !mParts.view->size().isEmpty() ? mParts.view->size() : kFallbackPngSize;
@@ -86,6 +91,11 @@ std::unique_ptr<PageSink> WindowOutputHost::OpenPrinter(
     const PrintTarget& target, const PageMargins& margins, QString& error)
 {
     return OpenChartPrintJob(target, margins, error);
+}
+
+bool WindowOutputHost::Confirm(const PromptMessage& question)
+{
+    return mParts.prompt.ask(question) == PromptAnswer::Yes;
 }
 
 std::unique_ptr<PrintProgress> WindowOutputHost::StartPrintProgress(int pages)
@@ -110,16 +120,30 @@ void WindowOutputHost::ChartChanged()
         mParts.view->render(mParts.chart);
 }
 
+QString ChooseOutputFile(Prompt& prompt, SettingsStore& store, const FileDialogRequest& request)
+{
+    const QString file = ChooseFileToWrite(prompt, request);
+    if (!file.isEmpty())
+        RememberOutputFolder(store, file);
+    return file;
+}
+
+void ShowOutputMessage(Prompt& prompt, const OutputMessage& message)
+{
+    if (message)
+        prompt.ask(*message);
+}
+
 void ExportChartWindow(const ChartWindowParts& parts, const ChartOutputRow& row)
 {
     WindowOutputHost host(parts);
-    ExportChart(host, row);
+    ShowOutputMessage(parts.prompt, ExportChart(host, row));
 }
 
 void PrintChartWindow(const ChartWindowParts& parts, const ChartOutputRow& row)
 {
     WindowOutputHost host(parts);
-    PrintChart(host, row);
+    ShowOutputMessage(parts.prompt, PrintChart(host, row));
 }
 
 } // namespace moldrin

@@ -34,14 +34,15 @@ public:
     }
 
     AppState& State() override { return mParts.state; }
-    Prompt& Messages() override { return mParts.prompt; }
     ChartModel& Chart() override { return mParts.chart; }
+    QString ChooseOutputFile(const FileDialogRequest& request) override;
     void SetExportEnabled(bool enable) override;
     void SetPrintEnabled(bool enable) override;
     QString WritePng(const ChartModel& chart, const QString& file) override;
     PrintTarget ChoosePrinter(const QString& caption, bool pageOptions) override;
     std::unique_ptr<PageSink> OpenPrinter(
         const PrintTarget& target, const PageMargins& margins, QString& error) override;
+    bool Confirm(const PromptMessage& question) override;
     std::unique_ptr<PrintProgress> StartPrintProgress(int pages) override;
     void StopRuleTimer() override;
     void ProcessPendingEvents() override;
@@ -53,6 +54,13 @@ public:
 private:
     ChartWindowParts mParts;
 };
+
+// The save dialog and overwrite question of `request` (ChooseFileToWrite); the folder of the chosen file is
+// remembered for the next dialog. "" when the user gave no file.
+QString ChooseOutputFile(Prompt& prompt, SettingsStore& store, const FileDialogRequest& request);
+
+// Shows the message an output sequence ended with, if any, through the window's prompt.
+void ShowOutputMessage(Prompt& prompt, const OutputMessage& message);
 
 // A chart window's "Export" and "Print Chart" buttons, with its row of ChartOutputRowFor().
 void ExportChartWindow(const ChartWindowParts& parts, const ChartOutputRow& row);

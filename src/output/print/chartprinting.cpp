@@ -1,9 +1,11 @@
 // Chart pages on paper and in files: print jobs on the system's printers or PDF files, and PNG files.
 #include "output/print/chartprinting.h"
 
+#include "common/savefile.h"
 #include "common/version.h"
 #include "variables/view/chartview.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QLocale>
@@ -90,7 +92,7 @@ public:
         if (mPages == 0)
             return Fail(QStringLiteral("Nothing was printed"));
         // A PDF file that failed is left out (the save file discards it).
-        if (mPdf && mError.isEmpty() && !mPdf->commit())
+        if (mPdf && mError.isEmpty() && !(mPdf->flush() && mPdf->commit()))
             return Fail(mPdf->errorString());
         return mError.isEmpty();
     }
@@ -151,15 +153,13 @@ QString WriteChartPng(const ChartModel& chart, const QString& file, QSize size)
     view.resize(size);
     view.render(chart);
     const QImage image = view.toPixmap(size.width(), size.height()).toImage();
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return out.errorString();
-    QImageWriter writer(&out, "png");
-    if (!writer.write(image)) {
-        out.cancelWriting();
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image))
         return writer.errorString();
-    }
-    return out.commit() ? QString() : out.errorString();
+    return SaveFileAtomically(file, [&](QIODevice& out) { return out.write(png) == png.size(); });
 }
 
 std::unique_ptr<PageSink> OpenChartPrintJob(const PrintTarget& target, const PageMargins& margins, QString& error)

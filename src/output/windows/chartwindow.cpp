@@ -2,9 +2,8 @@
 // chart window.
 #include "output/windows/chartwindow.h"
 
-#include "buttonctl/lumbutton.h"
+#include "buttonctl/commandbutton.h"
 #include "common/numberformat.h"
-#include "common/rounding.h"
 #include "output/dialogs/windowoutput.h"
 #include "output/windows/imagebutton.h"
 #include "rules/rulemarks.h"
@@ -20,7 +19,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <cmath>
 #include <optional>
 
 namespace moldrin
@@ -29,56 +27,27 @@ namespace moldrin
 namespace
 {
 
-// Wider than any screen: a stored width beyond it is not taken.
-constexpr double kMaximumLabelArea = 10000;
-
-// The number a whole stored text reads as ("38", " 40.7 "); nothing for any other text.
-std::optional<double> Numeric(const QString& text)
+LumButton* CommandRowButton(const QString& name, const QString& caption, QWidget* parent)
 {
-    bool ok = false;
-    const double v = text.trimmed().toDouble(&ok);
-    return ok ? std::optional(v) : std::nullopt;
-}
-
-LumButton* CommandButton(const QString& name, const QString& caption, QWidget* parent)
-{
-    auto* b = new LumButton(parent);
-    b->setObjectName(name);
-    b->SetFont(QFont(QStringLiteral("Arial"), 8, QFont::Bold));
-    b->SetBorderWidth(1);
-    b->SetCaption(caption);
+    auto* b = new CommandButton(name, caption, parent);
     b->setFixedSize(96, 28);
     return b;
 }
 
 } // namespace
 
-WindowSetting LabelFormatSetting(const QString& name, ChartAxis& axis, const QString& fallback)
+WindowSetting ChartValueSetting(const ChartSetting& setting, ChartModel& chart)
 {
-    return { name,
-        [&axis, fallback](const QString& stored) { axis.labelFormat = stored.isEmpty() ? fallback : stored; },
-        [&axis] { return axis.labelFormat; } };
-}
-
-WindowSetting LabelAreaSetting(const QString& name, ChartAxis& axis, int fallback)
-{
-    return { name,
-        [&axis, fallback](const QString& stored) {
-            axis.labelSize = fallback;
-            // A value beyond what a label area can be (say "1e12") is no width: the fallback stays.
-            if (const auto v = Numeric(stored); v && std::fabs(*v) <= kMaximumLabelArea)
-                axis.labelSize = int(IntPart(*v));
-        },
-        [&axis] { return QString::number(axis.labelSize); } };
+    return { setting.name, [setting, &chart](const QString& stored) { ApplyChartSetting(setting, stored, chart); },
+        [setting, &chart] { return ChartSettingText(setting, chart); } };
 }
 
 WindowSetting CheckBoxSetting(const QString& name, QCheckBox* box)
 {
     return { name,
         [box](const QString& stored) {
-            const auto v = Numeric(stored);
-            if (v && (*v == 0 || *v == 1))
-                box->setChecked(*v == 1);
+            if (const std::optional<bool> on = CheckFromText(stored))
+                box->setChecked(*on);
         },
         [box] { return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); } };
 }
@@ -197,10 +166,10 @@ ChartWindow::ChartWindow(
     lblXYValue->setObjectName(QStringLiteral("lblXYValue"));
     lblXYValue->setMinimumWidth(190);
     lblXYValue->setVisible(options.readOut != ReadOut::None);
-    cmdRefresh = CommandButton(QStringLiteral("cmdRefresh"), QStringLiteral("Refresh"), this);
-    cmdExport = CommandButton(QStringLiteral("cmdExport"), QStringLiteral("Export"), this);
-    cmdPrintChart = CommandButton(QStringLiteral("cmdPrintChart"), QStringLiteral("Print Chart"), this);
-    cmdClose = CommandButton(QStringLiteral("cmdClose"), QStringLiteral("Close"), this);
+    cmdRefresh = CommandRowButton(QStringLiteral("cmdRefresh"), QStringLiteral("Refresh"), this);
+    cmdExport = CommandRowButton(QStringLiteral("cmdExport"), QStringLiteral("Export"), this);
+    cmdPrintChart = CommandRowButton(QStringLiteral("cmdPrintChart"), QStringLiteral("Print Chart"), this);
+    cmdClose = CommandRowButton(QStringLiteral("cmdClose"), QStringLiteral("Close"), this);
     // Not shown and not a tab stop; Esc closes the window as it does.
     cmdDefault = new QPushButton(QStringLiteral("Default"), this);
     cmdDefault->setObjectName(QStringLiteral("cmdDefault"));
@@ -264,10 +233,19 @@ void ChartWindow::AddAxisButtons(QHBoxLayout* row)
     row->addWidget(imgChartRight);
 }
 
+QList<WindowSetting> ChartWindow::AllSettings()
+{
+    QList<WindowSetting> settings;
+    for (const ChartSetting& s : ChartSettings(mOptions.chartKind))
+        if (s.kind != ChartSettingKind::Grid) // a window keeps its grid in its "Show Grid" box
+            settings << ChartValueSetting(s, mChart);
+    return settings + Settings();
+}
+
 void ChartWindow::Form_Load()
 {
     mLoading = true;
-    ApplySettings(Settings(), mState.registry);
+    ApplySettings(AllSettings(), mState.registry);
     LoadOwn();
     mLoading = false;
     PlotChart();
@@ -276,7 +254,7 @@ void ChartWindow::Form_Load()
 void ChartWindow::closeEvent(QCloseEvent* event)
 {
     tmrRuleFlash->stop();
-    WriteSettings(Settings(), mState.registry);
+    WriteSettings(AllSettings(), mState.registry);
     event->accept();
 }
 

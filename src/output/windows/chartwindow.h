@@ -4,6 +4,7 @@
 #include "common/appstate.h"
 #include "common/prompt.h"
 #include "data/loader/plotfunction.h"
+#include "output/chartsettings.h"
 #include "variables/chartmodel.h"
 
 #include <QDialog>
@@ -29,8 +30,6 @@ struct ChartWindowParts;
 class ImageButton;
 class LumButton;
 
-inline const QString kDefaultAxisLabelFormat = QStringLiteral("#,##0.00");
-inline constexpr int kDefaultLabelArea = 38;
 inline const QString kChartReadoutFormat = QStringLiteral("#,##0.0##");
 
 // One value a chart window keeps under SaveConfig: read and applied at load, written at close.
@@ -39,13 +38,10 @@ struct WindowSetting {
     std::function<void(const QString& stored)> apply; // gets "" when nothing is stored; applies the default then
     std::function<QString()> current; // the text written at close
 };
-// The value-axis label format: the stored text when not empty, else `fallback`.
-WindowSetting LabelFormatSetting(
-    const QString& name, ChartAxis& axis, const QString& fallback = kDefaultAxisLabelFormat);
-// The label area width: `fallback`, then the integer part of a numeric stored value.
-WindowSetting LabelAreaSetting(const QString& name, ChartAxis& axis, int fallback = kDefaultLabelArea);
-// A check box as "0" or "1": a stored 0 or 1 sets it (its click handler then runs); anything else leaves
-// the box as the window built it.
+// A stored chart setting of the kind's table (label format, label area) on the window's chart.
+WindowSetting ChartValueSetting(const ChartSetting& setting, ChartModel& chart);
+// A check box by CheckFromText: a stored 0 or 1 sets it (its click handler then runs); anything else leaves
+// the box as the window built it. Written as "0" or "1".
 WindowSetting CheckBoxSetting(const QString& name, QCheckBox* box);
 // A list's text: a stored text the list holds is selected; any other leaves the selection as it is.
 WindowSetting ComboTextSetting(const QString& name, QComboBox* combo);
@@ -84,7 +80,8 @@ void ConnectLabelAreaButtons(ImageButton* narrower, ImageButton* wider, ChartMod
 // - tmrRuleFlash (500 ms, off at start): StartRuleFlash after a rule evaluation; each tick flips the mark
 //   labels of Options::flashSeries and redraws.
 // - mLoading, set while Form_Load applies the settings and runs LoadOwn.
-// - The settings table Settings(): read and applied in Form_Load, written at close, in table order.
+// - The settings: the label formats and label areas of ChartSettings(Options::chartKind), then the window's own
+//   table Settings(); read and applied in Form_Load, written at close, in that order.
 // - plotHost(): the PlotHost a plot function gets (messages to the window's prompt); ScopedOverrideCursor shows
 //   the hourglass while a plot runs.
 // The title lines come from the plot functions (data::ChartTitleLine).
@@ -102,7 +99,7 @@ public:
     struct Options {
         QString objectName; // frmP_Chart
         QString caption; // "p Chart"
-        QString chartKind; // the statement's chart kind, "P Chart": the window's output row
+        QString chartKind; // the statement's chart kind, "P Chart": the output row and ChartSettings()
         QString chartName; // ocxP_Chart
         ReadOut readOut = ReadOut::Y;
         QList<DecimalButtons> decimalButtons;
@@ -142,7 +139,7 @@ public:
 
 protected:
     // The window's own part.
-    virtual QList<WindowSetting> Settings() = 0;
+    virtual QList<WindowSetting> Settings() { return {}; }
     virtual void LoadOwn() { }
     virtual void PlotChart() = 0;
     // Empties the chart before a redraw; windows empty their model and call this (it undoes the zoom).
@@ -163,6 +160,7 @@ protected:
     bool mLoading = false;
 
 private:
+    QList<WindowSetting> AllSettings();
     void AddDecimalButtons(const DecimalButtons& buttons, QHBoxLayout* row);
     void AddAxisButtons(QHBoxLayout* row);
     void RunOutput(void (*output)(const ChartWindowParts&, const ChartOutputRow&));

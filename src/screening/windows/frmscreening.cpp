@@ -4,13 +4,14 @@
 
 #include "buttonctl/lumbutton.h"
 #include "common/overridecursor.h"
+#include "common/savefile.h"
 #include "output/chartoutput.h"
+#include "output/dialogs/windowoutput.h"
 #include "screening/screentable.h"
 #include "screening/windows/screentablemodel.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -206,18 +207,18 @@ void frmScreening::cmdExport_Click()
 {
     if (mReading || !mResult.completed)
         return;
-    const QString file = ChooseOutputFile(mPrompt, mState, QStringLiteral("Screening Export"),
-        QStringLiteral("CSV file (*.csv)|.csv|"), QStringLiteral("*.csv"));
+    const QString file = ChooseOutputFile(mPrompt, mState.registry,
+        OutputFileRequest(mState.registry, QStringLiteral("Screening Export"), QStringLiteral("CSV file (*.csv)|.csv|"),
+            QStringLiteral("*.csv")));
     if (file.isEmpty())
         return;
     // The rows in the order shown.
     screening::ScreenResult shown = mResult;
     shown.parameters = mModel->parameters();
     const QByteArray csv = screening::ScreenCsv(shown);
-    QSaveFile out(file);
-    if (out.open(QIODevice::WriteOnly) && out.write(csv) == csv.size() && out.commit())
-        return;
-    mPrompt.warn(QStringLiteral("Cannot write ") + file + QStringLiteral(": ") + out.errorString() + u'!');
+    const QString failure = SaveFileAtomically(file, [&csv](QIODevice& out) { return out.write(csv) == csv.size(); });
+    if (!failure.isEmpty())
+        mPrompt.warn(QStringLiteral("Cannot write ") + file + QStringLiteral(": ") + failure + u'!');
 }
 
 void frmScreening::grdScreen_DoubleClick(const QModelIndex& index)

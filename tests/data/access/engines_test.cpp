@@ -222,8 +222,8 @@ TEST(AccessEngine, DoubleTableOfTheJet3Fixture)
     Recordset rs;
     ASSERT_FALSE(rs.Open(QStringLiteral("SELECT MIN([data]) AS Lo, MAX([data]) AS Hi, COUNT(*) AS N FROM Table4;"), c));
     EXPECT_EQ(rs.Fields(QStringLiteral("N")).value.toDouble(), 20);
-    EXPECT_TRUE(test::Near(rs.Fields(QStringLiteral("Lo")).value.toDouble(), -8540982423.45));
-    EXPECT_TRUE(test::Near(rs.Fields(QStringLiteral("Hi")).value.toDouble(), 309840983.0));
+    EXPECT_CLOSE(rs.Fields(QStringLiteral("Lo")).value.toDouble(), -8540982423.45);
+    EXPECT_CLOSE(rs.Fields(QStringLiteral("Hi")).value.toDouble(), 309840983.0);
     ASSERT_FALSE(rs.Open(QStringLiteral("SELECT [name] AS SNX FROM Table4 WHERE [data] > 0 ORDER BY [data];"), c));
     EXPECT_GT(rs.RecordCount(), 0);
     EXPECT_LT(rs.RecordCount(), 20);

@@ -279,8 +279,8 @@ TEST(SpecLine, SplitAndNumbers)
     EXPECT_FALSE(ParseSpecLine("A,1,2,,V,T1").has_value());
     const auto line = ParseSpecLine("A,-1.5e1,+.5,x,V,,Name,more,fields");
     ASSERT_TRUE(line.has_value());
-    EXPECT_TRUE(moldrin::test::Near(line->lsl, -15));
-    EXPECT_TRUE(moldrin::test::Near(line->usl, 0.5));
+    EXPECT_CLOSE(line->lsl, -15);
+    EXPECT_CLOSE(line->usl, 0.5);
     EXPECT_EQ(line->listItem(), "Name");
     EXPECT_FALSE(IsNumericText("5V"));
     EXPECT_FALSE(IsNumericText("nan"));

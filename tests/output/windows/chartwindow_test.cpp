@@ -2,7 +2,7 @@
 // export and printing.
 #include "output/windows/chartwindow.h"
 
-#include "buttonctl/lumbutton.h"
+#include "buttonctl/commandbutton.h"
 #include "common/numberformat.h"
 #include "output/dialogs/frmprintchart.h"
 #include "output/windows/imagebutton.h"
@@ -24,12 +24,14 @@ using namespace moldrin;
 namespace
 {
 
-// A histogram-like window: both read-out values, decimal buttons for both axes, no axis-position buttons.
+// A histogram-like window (the histogram's chart settings): both read-out values, decimal buttons for both
+// axes, a check box of its own; with `attributeLike`, the attribute windows' Y read-out and axis-position
+// buttons.
 class TestWindow : public ChartWindow
 {
 public:
-    TestWindow(AppState& state, Prompt& prompt)
-        : ChartWindow(state, prompt, {}, MakeOptions(), nullptr)
+    TestWindow(AppState& state, Prompt& prompt, bool attributeLike = false)
+        : ChartWindow(state, prompt, {}, MakeOptions(attributeLike), nullptr)
     {
         box = new QCheckBox(this);
         ChartSeries s;
@@ -40,26 +42,21 @@ public:
         marks.marks.visible = true;
         mChart.series << s << marks;
     }
-    static Options MakeOptions()
+    static Options MakeOptions(bool attributeLike)
     {
         Options o;
         o.objectName = QStringLiteral("frmTest");
         o.caption = QStringLiteral("Test Chart");
-        o.chartKind = QStringLiteral("U Chart");
+        o.chartKind = QStringLiteral("Histogram");
         o.chartName = QStringLiteral("ocxTest");
-        o.readOut = ReadOut::XY;
+        o.readOut = attributeLike ? ReadOut::Y : ReadOut::XY;
         o.decimalButtons = { { "imgLeftY", "imgRightY", "Adjust decimal places Y-Axis", AxisId::Left },
             { "imgLeftX", "imgRightX", "Adjust decimal places X-Axis", AxisId::Bottom } };
-        o.axisButtons = false;
+        o.axisButtons = attributeLike;
         o.flashSeries = { kMarks };
         return o;
     }
-    QList<WindowSetting> Settings() override
-    {
-        return { LabelFormatSetting("TestY_LabelFormat", mChart.left),
-            LabelFormatSetting("TestX_LabelFormat", mChart.bottom, "#,##0"), CheckBoxSetting("TestBox", box),
-            LabelAreaSetting("Test_AxisLabelPosition", mChart.left) };
-    }
+    QList<WindowSetting> Settings() override { return { CheckBoxSetting("TestBox", box) }; }
     void LoadOwn() override { events << QStringLiteral("load %1 %2").arg(mLoading).arg(mChart.left.labelFormat); }
     void PlotChart() override
     {
@@ -124,8 +121,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         AppState state(dir.filePath("settings"));
-        state.registry.write("TestY_LabelFormat", "#,##0.0");
-        state.registry.write("Test_AxisLabelPosition", " 40.7 ");
+        state.registry.write("HistogramY_LabelFormat", "#,##0.0");
+        state.registry.write("Histogram_AxisLabelPosition", " 40.7 ");
         state.registry.write("TestBox", "2"); // neither 0 nor 1: the box stays as built
         ScriptedPrompt prompt;
         {
@@ -133,7 +130,7 @@ private Q_SLOTS:
             w.box->setChecked(true);
             w.Form_Load();
             QCOMPARE(w.events, (QStringList { "load 1 #,##0.0", "plot 0" }));
-            QCOMPARE(w.model().bottom.labelFormat, QStringLiteral("#,##0"));
+            QCOMPARE(w.model().bottom.labelFormat, QStringLiteral("#,##0.00"));
             QCOMPARE(w.model().left.labelSize, 40);
             QVERIFY(w.box->isChecked());
             QCOMPARE(w.objectName(), QStringLiteral("frmTest"));
@@ -143,12 +140,12 @@ private Q_SLOTS:
             w.box->setChecked(false);
             w.close();
         }
-        QCOMPARE(state.registry.read("TestY_LabelFormat"), QStringLiteral("#,##0.0"));
-        QCOMPARE(state.registry.read("TestX_LabelFormat"), QStringLiteral("#,##0"));
+        QCOMPARE(state.registry.read("HistogramY_LabelFormat"), QStringLiteral("#,##0.0"));
+        QCOMPARE(state.registry.read("HistogramX_LabelFormat"), QStringLiteral("#,##0.00"));
         QCOMPARE(state.registry.read("TestBox"), QStringLiteral("0"));
-        QCOMPARE(state.registry.read("Test_AxisLabelPosition"), QStringLiteral("40"));
+        QCOMPARE(state.registry.read("Histogram_AxisLabelPosition"), QStringLiteral("40"));
 
-        state.registry.write("Test_AxisLabelPosition", "wide");
+        state.registry.write("Histogram_AxisLabelPosition", "wide");
         TestWindow again(state, prompt);
         again.Form_Load();
         QCOMPARE(again.model().left.labelSize, kDefaultLabelArea);
@@ -156,39 +153,78 @@ private Q_SLOTS:
 
         // A number no label area can be is not taken either (its integer part overflows an int).
         for (const char* huge : { "1e12", "-1e300" }) {
-            state.registry.write("Test_AxisLabelPosition", huge);
+            state.registry.write("Histogram_AxisLabelPosition", huge);
             TestWindow third(state, prompt);
             third.Form_Load();
             QCOMPARE(third.model().left.labelSize, kDefaultLabelArea);
         }
     }
 
+    // Each decimal pair works on its own axis between "." and four decimals, the axis-position pair on the
+    // label area between 10 and 100; a button that acts shows sunken until released, one at its limit does not.
+    // The steps are kept at close and the axes draw what the formats say.
     void buttonsActOnTheirAxisWithinTheirLimits()
     {
         QTemporaryDir dir;
         AppState state(dir.filePath("settings"));
         ScriptedPrompt prompt;
-        TestWindow w(state, prompt);
-        w.Form_Load();
-        ImageButton* moreX = Child<ImageButton>(w, "imgLeftX");
-        ImageButton* lessY = Child<ImageButton>(w, "imgRightY");
-        QVERIFY(moreX && lessY);
-        QCOMPARE(moreX->toolTip(), QStringLiteral("Adjust decimal places X-Axis"));
-        QTest::mousePress(moreX, Qt::LeftButton);
-        QCOMPARE(w.model().bottom.labelFormat, QStringLiteral("#,##00"));
-        QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0.00"));
-        QVERIFY(moreX->PressedLook());
-        QTest::mouseRelease(moreX, Qt::LeftButton);
-        QVERIFY(!moreX->PressedLook());
-        for (int i = 0; i < 4; ++i)
-            QTest::mousePress(lessY, Qt::LeftButton);
-        QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0."));
-        QTest::mouseRelease(lessY, Qt::LeftButton);
-        QTest::mousePress(lessY, Qt::LeftButton); // at its limit: nothing, and no sunken look
-        QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0."));
-        QVERIFY(!lessY->PressedLook());
+        {
+            TestWindow w(state, prompt, true);
+            w.Form_Load();
+            ImageButton* moreX = Child<ImageButton>(w, "imgLeftX");
+            ImageButton* lessY = Child<ImageButton>(w, "imgRightY");
+            QVERIFY(moreX && lessY);
+            QCOMPARE(moreX->toolTip(), QStringLiteral("Adjust decimal places X-Axis"));
+            QTest::mousePress(moreX, Qt::LeftButton);
+            QCOMPARE(w.model().bottom.labelFormat, QStringLiteral("#,##0.000"));
+            QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0.00"));
+            QVERIFY(moreX->PressedLook());
+            QTest::mouseRelease(moreX, Qt::LeftButton);
+            QVERIFY(!moreX->PressedLook());
+            for (int i = 0; i < 5; ++i)
+                QTest::mousePress(moreX, Qt::LeftButton);
+            QCOMPARE(w.model().bottom.labelFormat, QStringLiteral("#,##0.0000"));
+            for (int i = 0; i < 4; ++i)
+                QTest::mousePress(lessY, Qt::LeftButton);
+            QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0."));
+            QTest::mouseRelease(lessY, Qt::LeftButton);
+            QTest::mousePress(lessY, Qt::LeftButton); // at its limit: nothing, and no sunken look
+            QCOMPARE(w.model().left.labelFormat, QStringLiteral("#,##0."));
+            QVERIFY(!lessY->PressedLook());
 
-        QString format = QStringLiteral("#,##0.0000");
+            ImageButton* narrower = Child<ImageButton>(w, "imgChartLeft");
+            ImageButton* wider = Child<ImageButton>(w, "imgChartRight");
+            QCOMPARE(narrower->toolTip(), QStringLiteral("Adjust axis position"));
+            for (int i = 0; i < 40; ++i)
+                QTest::mousePress(narrower, Qt::LeftButton);
+            QCOMPARE(w.model().left.labelSize, 10);
+            QTest::mouseRelease(narrower, Qt::LeftButton);
+            QTest::mousePress(narrower, Qt::LeftButton);
+            QVERIFY(!narrower->PressedLook());
+            for (int i = 0; i < 120; ++i)
+                QTest::mousePress(wider, Qt::LeftButton);
+            QCOMPARE(w.model().left.labelSize, 100);
+            QTest::mousePress(narrower, Qt::LeftButton);
+            QCOMPARE(w.model().left.labelSize, 99);
+            QVERIFY(narrower->PressedLook());
+            QCOMPARE(w.model().bottom.labelSize, ChartModel().bottom.labelSize);
+
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.chartView()->replot();
+            const QString label = w.chartView()->pointAxis()->tickVectorLabels().value(1);
+            QVERIFY2(label.contains(QRegularExpression("^[0-9]+\\.[0-9]{4}$")), qPrintable(label));
+            w.close();
+        }
+        QCOMPARE(state.registry.read("HistogramX_LabelFormat"), QStringLiteral("#,##0.0000"));
+        QCOMPARE(state.registry.read("HistogramY_LabelFormat"), QStringLiteral("#,##0."));
+        QCOMPARE(state.registry.read("Histogram_AxisLabelPosition"), QStringLiteral("99"));
+
+        // A format without a point gains an integer digit; the steps' limits by themselves.
+        QString format = QStringLiteral("#,##0");
+        QVERIFY(AddDecimal(format));
+        QCOMPARE(format, QStringLiteral("#,##00"));
+        format = QStringLiteral("#,##0.0000");
         QVERIFY(!AddDecimal(format));
         int width = 10;
         QVERIFY(!NarrowLabelArea(width));
@@ -196,6 +232,29 @@ private Q_SLOTS:
         QCOMPARE(width, 11);
         width = 100;
         QVERIFY(!WidenLabelArea(width));
+    }
+
+    // The main window moves its left axis and custom axis 0 as one, the first deciding the limits.
+    void sharedButtonsMoveSeveralAxes()
+    {
+        ChartModel chart;
+        chart.left.labelFormat = chart.custom0.labelFormat = QStringLiteral("#,##0.0");
+        chart.left.labelSize = chart.custom0.labelSize = 100;
+        int changes = 0;
+        QWidget parent;
+        auto* more = new ImageButton(&parent);
+        auto* less = new ImageButton(&parent);
+        auto* narrower = new ImageButton(&parent);
+        auto* wider = new ImageButton(&parent);
+        ConnectDecimalButtons(more, less, chart, { AxisId::Left, AxisId::Custom0 }, [&] { ++changes; });
+        ConnectLabelAreaButtons(narrower, wider, chart, { AxisId::Left, AxisId::Custom0 }, [&] { ++changes; });
+        QTest::mousePress(more, Qt::LeftButton);
+        QCOMPARE(chart.custom0.labelFormat, QStringLiteral("#,##0.00"));
+        QTest::mousePress(wider, Qt::LeftButton); // at 100: nothing
+        QVERIFY(!wider->PressedLook());
+        QTest::mousePress(narrower, Qt::LeftButton);
+        QCOMPARE(chart.custom0.labelSize, 99);
+        QCOMPARE(changes, 2);
     }
 
     void readOutRefreshHooksAndClosing()
@@ -216,10 +275,18 @@ private Q_SLOTS:
             + " Y:" + FormatNumber(view->centreValueAxis()->pixelToCoord(at.y()), "#,##0.0##");
         QCOMPARE(Child<QLabel>(w, "lblXYValue")->text(), expected);
 
+        // Refresh empties the chart, undoing the zoom, and plots again.
+        const QCPRange full = view->pointAxis()->range();
+        view->pointAxis()->setRange(full.lower, full.center());
+        QVERIFY(view->zoomed());
         w.events.clear();
         Child<LumButton>(w, "cmdRefresh")->Click();
         QCOMPARE(w.events, (QStringList { "clear", "plot 0" }));
-        QCOMPARE(Child<LumButton>(w, "cmdPrintChart")->Caption(), QStringLiteral("Print Chart"));
+        QVERIFY(!view->zoomed());
+        QStringList captions;
+        for (const char* name : { "cmdRefresh", "cmdExport", "cmdPrintChart", "cmdClose" })
+            captions << Child<LumButton>(w, name)->Caption();
+        QCOMPARE(captions, (QStringList { "Refresh", "Export", "Print Chart", "Close" }));
         QTimer* timer = Child<QTimer>(w, "tmrRuleFlash");
         QCOMPARE(timer->interval(), 500);
         QVERIFY(!timer->isActive());
@@ -229,7 +296,19 @@ private Q_SLOTS:
         QCOMPARE(hidden->focusPolicy(), Qt::NoFocus);
         hidden->click();
         QVERIFY(!w.isVisible());
-        QCOMPARE(state.registry.read("TestX_LabelFormat"), QStringLiteral("#,##0"));
+        QCOMPARE(state.registry.read("HistogramX_LabelFormat"), QStringLiteral("#,##0.00"));
+
+        // The attribute windows' read-out shows the value alone.
+        TestWindow y(state, prompt, true);
+        y.resize(900, 600);
+        y.Form_Load();
+        y.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&y));
+        y.chartView()->replot();
+        y.chartView_MouseMove(at);
+        QCOMPARE(y.lblXYValue->text(),
+            " Y:" + FormatNumber(y.chartView()->centreValueAxis()->pixelToCoord(at.y()), "#,##0.0##"));
+        y.close();
 
         // Esc closes as well, and the settings are written.
         QFile::remove(dir.filePath("settings"));
@@ -239,7 +318,28 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&esc));
         QTest::keyClick(&esc, Qt::Key_Escape);
         QVERIFY(!esc.isVisible());
-        QCOMPARE(state.registry.read("TestX_LabelFormat"), QStringLiteral("#,##0"));
+        QCOMPARE(state.registry.read("HistogramX_LabelFormat"), QStringLiteral("#,##0.00"));
+    }
+
+    // The buttons of the windows built in code and of those from .ui files are one kind, with one look.
+    void everyCommandButtonHasTheProgramLook()
+    {
+        QTemporaryDir dir;
+        AppState state(dir.filePath("settings"));
+        ScriptedPrompt prompt;
+        TestWindow w(state, prompt);
+        frmPrintChart dialog(state, prompt, SystemPrinters {});
+        QList<LumButton*> buttons = w.findChildren<LumButton*>() + dialog.findChildren<LumButton*>();
+        QCOMPARE(buttons.size(), 6);
+        for (LumButton* b : buttons) {
+            QVERIFY2(qobject_cast<CommandButton*>(b), qPrintable(b->objectName()));
+            QCOMPARE(b->Font().family(), QStringLiteral("Arial"));
+            QCOMPARE(b->Font().pointSizeF(), 8.25);
+            QVERIFY(b->Font().bold());
+            QCOMPARE(b->BorderWidth(), 1);
+            QCOMPARE(b->ForeColor(), LumButton::kWindowTextColor);
+        }
+        QCOMPARE(dialog.ui.cmdPrintChart->Caption(), QStringLiteral("Print"));
     }
 
     // Export and Print Chart run with the blinking paused and the mark labels shown, whatever phase the
@@ -282,7 +382,7 @@ private Q_SLOTS:
         });
         Click(w.cmdPrintChart);
         QCOMPARE(dialogs.count, 1);
-        QCOMPARE(caption, QStringLiteral("Print U Chart"));
+        QCOMPARE(caption, QStringLiteral("Print Histogram Chart"));
         QVERIFY(!blinkingWhilePrinting);
         QCOMPARE(test::PdfPageCount(pdf), 1);
         QVERIFY(test::PdfPageText(pdf, 1).contains("Printed on: "));

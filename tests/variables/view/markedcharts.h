@@ -24,8 +24,8 @@ inline ChartModel PlottedChart(int subgroups, bool zones = false)
     for (int i = 0; i < subgroups; ++i) {
         SubgroupPoint p;
         p.number = i + 1;
-        p.mean = p.series0 = p.series5 = 10 + (i % 7) * 0.1;
-        p.range = p.series4 = p.series6 = 1 + (i % 5) * 0.2;
+        p.mean = p.medianValue = p.centreValue = 10 + (i % 7) * 0.1;
+        p.range = p.sValue = p.variationValue = 1 + (i % 5) * 0.2;
         AddSubgroupPoints(chart, p);
     }
     LimitInputs in;

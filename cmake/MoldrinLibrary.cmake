@@ -1,0 +1,61 @@
+# One way to declare a subsystem's logic library (the core, no widgets): moldrin_add_core_library.
+#
+# moldrin_add_core_library(NAME SOURCES ... [LIBS ...] [PRIVATE_LIBS ...])
+# A static library with the sources, its includes written from src/, LIBS linked publicly and PRIVATE_LIBS
+# privately. Once every target is declared, the configuration fails when a core library links Qt6::Widgets,
+# itself or through any library it links (Qt6::PrintSupport and a view library among them): the message names
+# the chain. Without Widgets among its links, a core source that includes a widget header does not compile.
+function(moldrin_add_core_library name)
+  cmake_parse_arguments(L "" "" "SOURCES;LIBS;PRIVATE_LIBS" ${ARGN})
+  add_library(${name} STATIC ${L_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${L_LIBS} PRIVATE ${L_PRIVATE_LIBS})
+  set_property(GLOBAL APPEND PROPERTY MOLDRIN_CORE_LIBRARIES ${name})
+endfunction()
+
+# The chain of links from `start` to Qt6::Widgets ("a -> b -> Qt6::Widgets"), "" when there is none.
+function(_moldrin_widgets_chain start out)
+  set(queue ${start})
+  set(seen ${start})
+  set(chain "")
+  while(queue)
+    list(POP_FRONT queue current)
+    if(current STREQUAL "Qt6::Widgets" OR current STREQUAL "Qt::Widgets")
+      set(chain ${current})
+      set(step ${current})
+      while(DEFINED "_from_${step}")
+        set(step "${_from_${step}}")
+        string(PREPEND chain "${step} -> ")
+      endwhile()
+      break()
+    endif()
+    if(NOT TARGET ${current})
+      continue()
+    endif()
+    get_target_property(direct ${current} LINK_LIBRARIES)
+    get_target_property(interface ${current} INTERFACE_LINK_LIBRARIES)
+    foreach(lib IN LISTS direct interface)
+      string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" lib "${lib}")
+      if(lib MATCHES "^\\$<" OR lib MATCHES "-NOTFOUND$" OR lib IN_LIST seen)
+        continue()
+      endif()
+      list(APPEND seen ${lib})
+      list(APPEND queue ${lib})
+      set("_from_${lib}" ${current})
+    endforeach()
+  endwhile()
+  set(${out} "${chain}" PARENT_SCOPE)
+endfunction()
+
+function(moldrin_check_core_libraries)
+  get_property(cores GLOBAL PROPERTY MOLDRIN_CORE_LIBRARIES)
+  foreach(core IN LISTS cores)
+    _moldrin_widgets_chain(${core} chain)
+    if(chain)
+      message(FATAL_ERROR "The core library ${core} links Qt6::Widgets: ${chain}. "
+        "Windows belong in the subsystem's window library.")
+    endif()
+  endforeach()
+endfunction()
+
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL moldrin_check_core_libraries)
