@@ -163,6 +163,10 @@ void FillAttributeChart(ChartModel& chart, const AttributeChartResult& r)
     const ChartSeries& lcl = chart.series[kAttrLCL];
     if (!r.data.empty() && ucl.count() > 0 && lcl.count() > 0)
         chart.left.increment = (*ucl.maxY() - *lcl.minY()) / double(r.data.size());
+    for (const PanelLine& line : r.panel) {
+        chart.panelCaptions << line.caption;
+        chart.panelValues << line.value;
+    }
 }
 
 AttributePlotOutcome PlotAttributeChart(AppState& state, ChartModel& chart, const data::PlotSelection& s,

@@ -143,6 +143,8 @@ HistogramOutcome ReadAndDraw(
         return fail(error);
     Fill(chart, h);
     chart.series[kHistogramBars].barWidthPercent = BarWidthPercent(state.gHistogramBarWidth);
+    chart.panelCaptions = HistogramPanelCaptions();
+    chart.panelValues = h.panelValues;
     out.drawn = true;
     return out;
 }
@@ -173,6 +175,7 @@ ChartModel BuildHistogramChartTemplate()
     chart.header = QStringList { QStringLiteral("Histogram Chart"), QString() };
     chart.left.title = QStringLiteral("Frequency");
     chart.left.labelFormat = QStringLiteral("#,##0");
+    chart.left.wholeNumbers = true; // counts
     chart.left.labelSize = kDefaultLabelArea;
     chart.left.automatic = false;
     chart.top.visible = false;

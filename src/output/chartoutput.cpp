@@ -229,8 +229,13 @@ bool PrintChartPage(ChartModel& chart, PageSink& sink, const QDateTime& now)
     return printed;
 }
 
+QString PrintAllPagesQuestion(int pages)
+{
+    return QStringLiteral("Print all %1 pages?").arg(pages);
+}
+
 bool PrintMainChartPages(ChartModel& chart, PrintMode mode, const QString& filterLine, const QString& chartTitle,
-    bool zonesShown, PageSink& sink, const QDateTime& now)
+    bool zonesShown, PageSink& sink, const QDateTime& now, const std::function<bool(int printed)>& carryOn)
 {
     const ZoneMarksForOutput marks(chart, zonesShown);
     const int pointsPerPage = chart.maxPointsPerPage;
@@ -264,6 +269,10 @@ bool PrintMainChartPages(ChartModel& chart, PrintMode mode, const QString& filte
         RemoveLine(chart.footer, 0);
         if (!printed)
             return false;
+        if (carryOn && !carryOn(i + 1)) {
+            sink.Abort();
+            return false;
+        }
     }
     return true;
 }
@@ -328,19 +337,32 @@ OutputMessage PrintMainChart(ChartOutputHost& host)
     const PrintTarget target = host.ChoosePrinter(row.printCaption, row.pageOptions);
     if (host.State().gPrintCancelled)
         return std::nullopt;
+    const PrintMode mode = PrintModeOf(host.State().gPrintMode);
+    const int pages = mode == PrintMode::AllPages ? host.Chart().pageCount() : 1;
+    if (pages > kPagesPrintedWithoutAsking
+        && !host.Confirm({ PrintAllPagesQuestion(pages), kAppTitle, PromptIcon::Question, PromptButtons::YesNo }))
+        return std::nullopt;
     const QString filterLine = PrintFilterLine(host.Filters());
     host.SetPrintEnabled(false);
     host.SetPlotEnabled(false);
     host.StopRuleTimer();
     host.ProcessPendingEvents();
-    const QString failure = PrintOnHost(host, target, row.margins, [&](PageSink& sink) {
-        return PrintMainChartPages(host.Chart(), PrintModeOf(host.State().gPrintMode), filterLine,
-            host.State().gChartTitle, host.ZonesShown(), sink, host.Now());
-    });
+    bool stopped = false;
+    QString failure;
+    {
+        const std::unique_ptr<PrintProgress> progress = host.StartPrintProgress(pages);
+        failure = PrintOnHost(host, target, row.margins, [&](PageSink& sink) {
+            return PrintMainChartPages(host.Chart(), mode, filterLine, host.State().gChartTitle, host.ZonesShown(),
+                sink, host.Now(), [&](int printed) {
+                    stopped = progress && !progress->Advance(printed);
+                    return !stopped;
+                });
+        });
+    }
     host.SetPrintEnabled(true);
     host.SetPlotEnabled(true);
     host.ChartChanged();
-    return failure.isEmpty() ? std::nullopt : Warning(failure + QStringLiteral("!"));
+    return failure.isEmpty() || stopped ? std::nullopt : Warning(failure + QStringLiteral("!"));
 }
 
 } // namespace moldrin

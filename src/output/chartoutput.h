@@ -70,8 +70,23 @@ public:
     virtual bool PrintPage(const ChartModel& chart) = 0;
     // Ends the job (a PDF file is then complete); false on failure.
     virtual bool Finish() = 0;
+    // Drops the job before Finish: nothing reaches the printer, no PDF file is written.
+    virtual void Abort() { }
     virtual QString error() const = 0;
 };
+
+// A print job's progress while its pages are made; shown until the object is destroyed.
+class PrintProgress
+{
+public:
+    virtual ~PrintProgress() = default;
+    // `printed` pages are done; false when the user asked to stop.
+    virtual bool Advance(int printed) = 0;
+};
+
+// Above this many pages the main window's Print Chart asks before it prints them all.
+constexpr int kPagesPrintedWithoutAsking = 5;
+QString PrintAllPagesQuestion(int pages);
 
 // The printer the dialog chose: gDefaultPrinter, and the file for kPrintToPdfFile.
 struct PrintTarget {
@@ -99,6 +114,10 @@ public:
     // Opens a print job on the target; nullptr with `error` set when it cannot start.
     virtual std::unique_ptr<PageSink> OpenPrinter(const PrintTarget& target, const PageMargins& margins, QString& error)
         = 0;
+    // Asks the question; true when the user answered Yes. Unasked (no window), the answer is yes.
+    virtual bool Confirm(const PromptMessage& /*question*/) { return true; }
+    // Shows the progress of a print job of `pages` pages with a way to stop it, and the busy pointer.
+    virtual std::unique_ptr<PrintProgress> StartPrintProgress(int /*pages*/) { return nullptr; }
     virtual void StopRuleTimer() { }
     virtual void ProcessPendingEvents() { }
     // The sequence changed the chart: the window draws it again.
@@ -131,8 +150,9 @@ bool PrintChartPage(ChartModel& chart, PageSink& sink, const QDateTime& now);
 // The main chart's pages by mode, each with filterLine as header line 1 and "Printed on: " as footer line
 // 0; with zonesShown the rule-mark labels print on their own ground and shown. Afterwards the chart is on
 // page 1 (Compress, with its points per page back; AllPages) or on the page after the printed one
-// (CurrentPage), and its caption is rebuilt, also when a page failed.
+// (CurrentPage), and its caption is rebuilt, also when a page failed. After each page `carryOn`, when given,
+// is told how many pages are done; when it returns false the job is aborted and false returned.
 bool PrintMainChartPages(ChartModel& chart, PrintMode mode, const QString& filterLine, const QString& chartTitle,
-    bool zonesShown, PageSink& sink, const QDateTime& now);
+    bool zonesShown, PageSink& sink, const QDateTime& now, const std::function<bool(int printed)>& carryOn = {});
 
 } // namespace moldrin

@@ -562,7 +562,7 @@ void frmMain::StopRuleTimer()
 void frmMain::tmrRuleFlash_Timer()
 {
     ToggleRuleMarkLabels(mChart);
-    RenderChart();
+    ocxXBarChart->refreshLabels(mChart);
 }
 
 // ---- Paging and zoom ----

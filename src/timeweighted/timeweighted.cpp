@@ -1,6 +1,7 @@
 // EWMA and tabular CUSUM: statistics, limits and marks of each point, and the statistics panel.
 #include "timeweighted/timeweighted.h"
 
+#include "common/chartlook.h"
 #include "common/numberformat.h"
 #include "rules/ruleengine.h"
 
@@ -203,11 +204,7 @@ std::vector<PanelLine> CusumPanel(const TimeWeightedSettings& s, const PanelFram
 
 QString FigureText(double value)
 {
-    const double magnitude = std::fabs(value);
-    if (magnitude == 0 || magnitude >= 0.001 || !std::isfinite(value))
-        return FormatNumber(value, QStringLiteral("#,##0.0###"));
-    const int decimals = int(std::ceil(-std::log10(magnitude))) + 3;
-    return FormatNumber(value, QStringLiteral("#,##0.0") + QString(decimals - 1, QLatin1Char('#')));
+    return FormatNumber(value, kFineAxisLabelFormat);
 }
 
 TimeWeightedResult ComputeTimeWeighted(

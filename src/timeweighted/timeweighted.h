@@ -67,8 +67,8 @@ inline const QString kPointNotNumber = QStringLiteral("Point %1 is not a number:
 TimeWeightedResult ComputeTimeWeighted(
     const TimeWeightedSettings& settings, std::span<const double> points, int groupSize, const ProcessBasis& basis);
 
-// A figure's panel text: "#,##0.0###", with the decimals a figure below 0.001 needs to keep four
-// significant digits.
+// A figure's panel text: "#,##0.0###"; a figure below 0.001 keeps its significant digits as every figure
+// of the program does.
 QString FigureText(double value);
 
 } // namespace moldrin

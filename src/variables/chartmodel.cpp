@@ -165,6 +165,8 @@ void ChartModel::clearAllPoints()
 {
     for (ChartSeries& s : series)
         s.clear();
+    panelCaptions.clear();
+    panelValues.clear();
 }
 
 ChartAxis& ChartModel::axis(AxisId id)

@@ -12,12 +12,18 @@
 //   between neighbouring bars wide. Where marks.visible is set, each point's label is drawn
 //   marks.offset pixels above the point (below when negative, centred on it when 0), the text centred on
 //   the point's x (so leading or trailing blanks move it sideways); labels of invisible marks and blank
-//   labels are not drawn. Labels always lie inside their band; marks.ruleMarks labels also never overlap
-//   another label (neighbours that cannot be kept apart share one label with all their codes).
+//   labels are not drawn. Labels always lie inside their band. A line series without pointers drawn left
+//   to right (a limit, zone or centre line) carries the labels of its first and last point beside its
+//   ends instead, at its height, blanks left out: on every page, at the page's edges where the line runs
+//   on, in the order of the lines, with the room for them left beside the points. marks.ruleMarks labels
+//   stand over (under) their marks, clear of the data, and never overlap another label: neighbours that
+//   cannot be kept apart share one label with all their codes, drawn over exactly them.
 // - When a series uses custom axis 0 the chart has two bands: the left axis over startPercent..endPercent
 //   of the height (0..70 in the variables chart) with the point numbers on the top axis, custom axis 0
 //   below it (from 74) on the bottom axis. Otherwise one band: the left axis and the bottom axis, which
-//   every series then uses. An automatic axis scales to its series' points.
+//   every series then uses. An automatic axis scales to its series' points. An axis labels round steps
+//   (1, 2 or 5 times a power of ten) that keep its labels apart, each label its tick's value in the
+//   axis' format, never a finer step than the format shows.
 // - With maxPointsPerPage > 0 only the point numbers of pageRange() are shown on the horizontal axes.
 // - header lines are the title (in one band followed by the subHeader lines; in two bands the subHeader
 //   names the point axis); subFooter lines always show under the chart (a one-band chart's axis title),
@@ -232,7 +238,8 @@ struct ChartAxis {
     double maximum = 0;
     QString labelFormat = QStringLiteral("#,##0.###");
     int labelSize = 0; // width reserved for the labels, 0: automatic
-    double increment = 0; // label step, 0: automatic
+    double increment = 0; // the finest label step, 0: as the axis' length allows
+    bool wholeNumbers = false; // the axis counts: whole steps, labels without decimals
     bool gridVisible = true;
     QString title;
     double startPercent = 0; // position of the axis along the chart's height or width
@@ -260,6 +267,9 @@ public:
     QStringList header, subHeader, footer, subFooter;
     bool footerVisible = true;
     bool visible = true;
+    // The window's statistics panel, a caption and a value a line, for the pages that leave the window:
+    // a view drawing for a file or a printer shows it at the chart's right (the window shows its own).
+    QStringList panelCaptions, panelValues;
     int maxPointsPerPage = 0; // 0: all points on one page
 
     int seriesCount() const { return int(series.size()); }
@@ -269,6 +279,7 @@ public:
     // Copies series templateIndex with its points as the new last series; returns its index or -1.
     int copySeries(int templateIndex);
     bool removeSeries(int index);
+    // Empties every series, and the panel texts that went with the points.
     void clearAllPoints();
 
     ChartAxis& axis(AxisId id);

@@ -222,6 +222,9 @@ void FillControlLimits(ChartModel& chart, const ControlLimits& limits)
     }
     SetIncrement(chart.left, chart.series[kSeriesXBar]);
     SetIncrement(chart.custom0, chart.series[kSeriesRange]);
+    // Pages that leave the window (exported, printed) carry its statistics panel.
+    chart.panelCaptions = PanelCaptions();
+    chart.panelValues = limits.panelValues;
 }
 
 void AddSubgroupPoints(ChartModel& chart, const SubgroupPoint& point)

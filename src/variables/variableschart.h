@@ -51,6 +51,7 @@ int AddLimitLineSeries(ChartModel& chart, const QString& chartName, int template
 // Draws the computed lines across the points of series 0: USL and LSL on series 3 and 2, every other line
 // a copy of series 1 (from series 9 up, in the limits' order), the centre lines in their own colour; then
 // sets each axis' label step to the spread of its data series over its point count.
+// The chart keeps the panel's captions and values for the pages that leave the window.
 void FillControlLimits(ChartModel& chart, const ControlLimits& limits);
 
 // Adds a subgroup's points to series 0, 5, 4 and 6 (the last labelled with the subgroup number).

@@ -200,8 +200,10 @@ TEST(AttributeChart, ClearingKeepsTheTemplate)
     Fixture f({ P(2, 40), P(5, 50), P(1, 60) });
     ChartModel chart = BuildAttributeChartTemplate(AttributeKind::U);
     ASSERT_TRUE(f.plot(chart, AttributeKind::U, true).plotted);
+    EXPECT_FALSE(chart.panelValues.isEmpty());
     chart.series[kAttrUpArrow].marks.visible = false; // a blink's off phase
     ClearAttributeChart(chart);
+    EXPECT_TRUE(chart.panelCaptions.isEmpty() && chart.panelValues.isEmpty());
     EXPECT_EQ(chart.seriesCount(), kAttrTemplateSeriesCount);
     EXPECT_EQ(chart.header, QStringList { "u Chart" });
     for (const ChartSeries& s : chart.series)
@@ -226,6 +228,10 @@ TEST(AttributeChart, PaperRollsOfFractionalUnits)
     const AttributePlotOutcome out = f.plot(chart, AttributeKind::U, false);
     ASSERT_TRUE(out.plotted);
     EXPECT_EQ(out.result.ValueText(), "1.4233\r\n107.5\r\n153");
+    // The panel goes with the chart onto printed and exported pages.
+    EXPECT_EQ(
+        chart.panelCaptions.join(u'|'), out.result.CaptionText().replace(QStringLiteral("\r\n"), QStringLiteral("|")));
+    EXPECT_EQ(chart.panelValues, (QStringList { "1.4233", "107.5", "153" }));
     EXPECT_DOUBLE_EQ(chart.series[kAttrMean].points.y(0), 153 / 107.5);
     EXPECT_DOUBLE_EQ(chart.series[kAttrData].points.y(7), 16 / 10.5);
     EXPECT_TRUE(f.prompt.messages.isEmpty());

@@ -1045,176 +1045,175 @@ TEST_F(Report, EwmaCusumAndLaneyUsageErrors)
     const ProgramRun help = Start({ "-h" });
     EXPECT_EQ(help.code, 0);
     EXPECT_TRUE(help.out.contains("--lambda"));
+}
 
-    // Readings in amperes (about 1.2e-6) keep their digits in every figure, limit, panel line and line label,
-    // and their rule marks are those of the same readings in microamperes; so at nano- and pico-scale.
-    TEST_F(Report, SmallReadingsKeepTheirDigits)
-    {
-        const QString config = home.filePath("leak");
-        QDir().mkpath(config);
-        ASSERT_EQ(moldrin::test::WriteLeakageConfiguration(config).toStdString(), "");
-        const auto report = [&](const char* column, const QStringList& more) {
-            ProgramRun r = Start(
-                QStringList { "--config", config, "--parameter", column, "--test-id", "<All>", "--json", "-" } + more);
-            EXPECT_EQ(r.code, 0) << r.err.toStdString();
-            return QJsonDocument::fromJson(r.out.toUtf8()).object();
-        };
-        const QStringList chart { "--chart", "X-Bar-R", "--size", "5", "--zones", "--show-spec" };
-        const QJsonObject micro = report("I_UA", chart);
-        // Hand-computed from the readings: 100 subgroups, X-double-bar 1.203, R-bar 0.0774, sigma R-bar / 2.326.
-        const QList<std::pair<const char*, double>> expected { { "XDoubleBar", 1.203 }, { "AverageVariation", 0.0774 },
-            { "UCLCentre", 1.2476 }, { "LCLCentre", 1.1583 }, { "UCLVar", 0.1637 }, { "LCLVar", 0 }, { "USL", 1.5 },
-            { "LSL", 0 } };
-        const QList<std::pair<const char*, double>> indices { { "Cp", 7.5129 }, { "CpU", 2.9752 }, { "CpL", 12.0507 },
-            { "CpK", 2.9752 } };
-        const auto centreMarks = [](const QJsonObject& o) { return o["rules"].toObject()["centre"].toObject(); };
-        int beyondUcl = 0;
-        for (const QJsonValue& m : centreMarks(micro)["upper"].toArray())
-            beyondUcl += m.toString().startsWith("R1") ? 1 : 0;
-        EXPECT_EQ(beyondUcl, 5); // the five raised subgroups, not all 100
+// Readings in amperes (about 1.2e-6) keep their digits in every figure, limit, panel line and line label,
+// and their rule marks are those of the same readings in microamperes; so at nano- and pico-scale.
+TEST_F(Report, SmallReadingsKeepTheirDigits)
+{
+    const QString config = home.filePath("leak");
+    QDir().mkpath(config);
+    ASSERT_EQ(moldrin::test::WriteLeakageConfiguration(config).toStdString(), "");
+    const auto report = [&](const char* column, const QStringList& more) {
+        ProgramRun r = Start(
+            QStringList { "--config", config, "--parameter", column, "--test-id", "<All>", "--json", "-" } + more);
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        return QJsonDocument::fromJson(r.out.toUtf8()).object();
+    };
+    const QStringList chart { "--chart", "X-Bar-R", "--size", "5", "--zones", "--show-spec" };
+    const QJsonObject micro = report("I_UA", chart);
+    // Hand-computed from the readings: 100 subgroups, X-double-bar 1.203, R-bar 0.0774, sigma R-bar / 2.326.
+    const QList<std::pair<const char*, double>> expected { { "XDoubleBar", 1.203 }, { "AverageVariation", 0.0774 },
+        { "UCLCentre", 1.2476 }, { "LCLCentre", 1.1583 }, { "UCLVar", 0.1637 }, { "LCLVar", 0 }, { "USL", 1.5 },
+        { "LSL", 0 } };
+    const QList<std::pair<const char*, double>> indices { { "Cp", 7.5129 }, { "CpU", 2.9752 }, { "CpL", 12.0507 },
+        { "CpK", 2.9752 } };
+    const auto centreMarks = [](const QJsonObject& o) { return o["rules"].toObject()["centre"].toObject(); };
+    int beyondUcl = 0;
+    for (const QJsonValue& m : centreMarks(micro)["upper"].toArray())
+        beyondUcl += m.toString().startsWith("R1") ? 1 : 0;
+    EXPECT_EQ(beyondUcl, 5); // the five raised subgroups, not all 100
 
-        for (const auto& c : moldrin::test::kLeakageColumns) {
-            const double unit = std::pow(10.0, c.exponent);
-            const QJsonObject o = report(c.column, chart);
-            const QJsonObject f = o["figures"].toObject();
-            for (const auto& [name, value] : expected)
-                EXPECT_DOUBLE_EQ(f[name].toDouble(-1), value * unit) << c.column << ' ' << name;
-            for (const auto& [name, value] : indices)
-                EXPECT_DOUBLE_EQ(f[name].toDouble(-1), value) << c.column << ' ' << name;
-            // Below 0.001 the standard deviations keep six digits where 4 decimals keep three.
-            const double sdDigits = c.exponent == 0 ? 0.0323 : 0.0323154,
-                         sigmaDigits = c.exponent == 0 ? 0.0333 : 0.033276;
-            EXPECT_DOUBLE_EQ(f["StdDev"].toDouble(), sdDigits * unit) << c.column;
-            EXPECT_DOUBLE_EQ(f["EstSigma"].toDouble(), sigmaDigits * unit) << c.column;
-            // Every figure is the number its panel line shows.
-            const QJsonArray values = o["panel"].toObject()["values"].toArray();
-            const QJsonArray captions = o["panel"].toObject()["captions"].toArray();
-            const std::pair<int, const char*> shown[]
-                = { { 1, "StdDev" }, { 2, "EstSigma" }, { 4, "UCLCentre" }, { 5, "XDoubleBar" }, { 6, "LCLCentre" },
-                      { 7, "USL" }, { 8, "LSL" }, { 15, "UCLVar" }, { 16, "AverageVariation" } };
-            for (const auto& [line, name] : shown)
-                EXPECT_EQ(values[line].toString().remove(',').toDouble(), f[name].toDouble())
-                    << c.column << ' ' << captions[line].toString().toStdString()
-                    << values[line].toString().toStdString();
-            EXPECT_EQ(centreMarks(o), centreMarks(micro)) << c.column;
-            EXPECT_EQ(o["rules"].toObject()["variation"], micro["rules"].toObject()["variation"]) << c.column;
-        }
-        const QJsonArray amps = report("I_A", chart)["panel"].toObject()["values"].toArray();
-        EXPECT_EQ(amps[1].toString(), "0.0000000323154");
-        EXPECT_EQ(amps[4].toString(), "0.0000012476");
-        EXPECT_EQ(amps[7].toString(), "0.0000015");
-
-        // Without zones the limit lines are named with their values.
-        QStringList labels;
-        for (const QJsonValue& s : report("I_A", { "--chart", "X-Bar-R", "--size", "5" })["series"].toArray())
-            for (const QJsonValue& p : s.toObject()["points"].toArray())
-                labels << p.toArray()[2].toString().trimmed();
-        for (const char* label : { "UCL=0.0000012476", "CL=0.000001203; CpK=2.9752", "LCL=0.0000011583",
-                 "UCL=0.0000001637", "CL=0.0000000774" })
-            EXPECT_TRUE(labels.contains(label)) << label;
+    for (const auto& c : moldrin::test::kLeakageColumns) {
+        const double unit = std::pow(10.0, c.exponent);
+        const QJsonObject o = report(c.column, chart);
+        const QJsonObject f = o["figures"].toObject();
+        for (const auto& [name, value] : expected)
+            EXPECT_DOUBLE_EQ(f[name].toDouble(-1), value * unit) << c.column << ' ' << name;
+        for (const auto& [name, value] : indices)
+            EXPECT_DOUBLE_EQ(f[name].toDouble(-1), value) << c.column << ' ' << name;
+        // Below 0.001 the standard deviations keep six digits where 4 decimals keep three.
+        const double sdDigits = c.exponent == 0 ? 0.0323 : 0.0323154, sigmaDigits = c.exponent == 0 ? 0.0333 : 0.033276;
+        EXPECT_DOUBLE_EQ(f["StdDev"].toDouble(), sdDigits * unit) << c.column;
+        EXPECT_DOUBLE_EQ(f["EstSigma"].toDouble(), sigmaDigits * unit) << c.column;
+        // Every figure is the number its panel line shows.
+        const QJsonArray values = o["panel"].toObject()["values"].toArray();
+        const QJsonArray captions = o["panel"].toObject()["captions"].toArray();
+        const std::pair<int, const char*> shown[]
+            = { { 1, "StdDev" }, { 2, "EstSigma" }, { 4, "UCLCentre" }, { 5, "XDoubleBar" }, { 6, "LCLCentre" },
+                  { 7, "USL" }, { 8, "LSL" }, { 15, "UCLVar" }, { 16, "AverageVariation" } };
+        for (const auto& [line, name] : shown)
+            EXPECT_EQ(values[line].toString().remove(',').toDouble(), f[name].toDouble())
+                << c.column << ' ' << captions[line].toString().toStdString() << values[line].toString().toStdString();
+        EXPECT_EQ(centreMarks(o), centreMarks(micro)) << c.column;
+        EXPECT_EQ(o["rules"].toObject()["variation"], micro["rules"].toObject()["variation"]) << c.column;
     }
+    const QJsonArray amps = report("I_A", chart)["panel"].toObject()["values"].toArray();
+    EXPECT_EQ(amps[1].toString(), "0.0000000323154");
+    EXPECT_EQ(amps[4].toString(), "0.0000012476");
+    EXPECT_EQ(amps[7].toString(), "0.0000015");
 
-    // The further charts and the screen of readings in amperes: their figures are those of the readings in
-    // microamperes in the ampere.
-    TEST_F(Report, SmallReadingsInTheFurtherChartsAndTheScreen)
-    {
-        const QString config = home.filePath("leak");
-        QDir().mkpath(config);
-        ASSERT_EQ(moldrin::test::WriteLeakageConfiguration(config).toStdString(), "");
-        const auto report = [&](const QStringList& args) {
-            ProgramRun r = Start(QStringList { "--config", config, "--test-id", "<All>", "--json", "-" } + args);
-            EXPECT_EQ(r.code, 0) << r.err.toStdString();
-            return QJsonDocument::fromJson(r.out.toUtf8()).object();
-        };
-        QJsonObject f = report({ "--kind", "Histogram", "--parameter", "I_A" })["figures"].toObject();
-        EXPECT_DOUBLE_EQ(f["Mean"].toDouble(), 1.203e-6);
-        EXPECT_DOUBLE_EQ(f["StdDev"].toDouble(), 0.0323154e-6);
-        EXPECT_DOUBLE_EQ(f["Range"].toDouble(), 0.159e-6);
-        EXPECT_DOUBLE_EQ(f["USL"].toDouble(), 1.5e-6);
-        EXPECT_EQ(f["PpK"], report({ "--kind", "Histogram", "--parameter", "I_UA" })["figures"].toObject()["PpK"]);
+    // Without zones the limit lines are named with their values.
+    QStringList labels;
+    for (const QJsonValue& s : report("I_A", { "--chart", "X-Bar-R", "--size", "5" })["series"].toArray())
+        for (const QJsonValue& p : s.toObject()["points"].toArray())
+            labels << p.toArray()[2].toString().trimmed();
+    for (const char* label :
+        { "UCL=0.0000012476", "CL=0.000001203; CpK=2.9752", "LCL=0.0000011583", "UCL=0.0000001637", "CL=0.0000000774" })
+        EXPECT_TRUE(labels.contains(label)) << label;
+}
 
-        f = report({ "--kind", "Scatter", "--parameter", "I_UA", "--parameter", "I_A" })["figures"].toObject();
-        EXPECT_DOUBLE_EQ(f["Slope"].toDouble(), 1e-6);
-        EXPECT_DOUBLE_EQ(f["YMean"].toDouble(), 1.203e-6);
-        EXPECT_DOUBLE_EQ(f["Correlation"].toDouble(), 1);
+// The further charts and the screen of readings in amperes: their figures are those of the readings in
+// microamperes in the ampere.
+TEST_F(Report, SmallReadingsInTheFurtherChartsAndTheScreen)
+{
+    const QString config = home.filePath("leak");
+    QDir().mkpath(config);
+    ASSERT_EQ(moldrin::test::WriteLeakageConfiguration(config).toStdString(), "");
+    const auto report = [&](const QStringList& args) {
+        ProgramRun r = Start(QStringList { "--config", config, "--test-id", "<All>", "--json", "-" } + args);
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        return QJsonDocument::fromJson(r.out.toUtf8()).object();
+    };
+    QJsonObject f = report({ "--kind", "Histogram", "--parameter", "I_A" })["figures"].toObject();
+    EXPECT_DOUBLE_EQ(f["Mean"].toDouble(), 1.203e-6);
+    EXPECT_DOUBLE_EQ(f["StdDev"].toDouble(), 0.0323154e-6);
+    EXPECT_DOUBLE_EQ(f["Range"].toDouble(), 0.159e-6);
+    EXPECT_DOUBLE_EQ(f["USL"].toDouble(), 1.5e-6);
+    EXPECT_EQ(f["PpK"], report({ "--kind", "Histogram", "--parameter", "I_UA" })["figures"].toObject()["PpK"]);
 
-        const QJsonArray parameters = report({ "--screen" })["parameters"].toArray();
-        QMap<QString, QJsonObject> byColumn;
-        for (const QJsonValue& p : parameters)
-            byColumn[p.toObject()["column"].toString()] = p.toObject();
-        ASSERT_EQ(byColumn.size(), 4);
-        for (const auto& c : moldrin::test::kLeakageColumns) {
-            const QJsonObject p = byColumn[c.column];
-            const double unit = std::pow(10.0, c.exponent);
-            EXPECT_DOUBLE_EQ(p["mean"].toDouble(), 1.203 * unit) << c.column;
-            EXPECT_NEAR(p["stdDev"].toDouble() / unit, 0.0323154, c.exponent == 0 ? 1e-4 : 1e-9) << c.column;
-            EXPECT_EQ(p["ruleHits"], byColumn["I_UA"]["ruleHits"]) << c.column;
-            EXPECT_EQ(p["CpK"], byColumn["I_UA"]["CpK"]) << c.column;
-        }
+    f = report({ "--kind", "Scatter", "--parameter", "I_UA", "--parameter", "I_A" })["figures"].toObject();
+    EXPECT_DOUBLE_EQ(f["Slope"].toDouble(), 1e-6);
+    EXPECT_DOUBLE_EQ(f["YMean"].toDouble(), 1.203e-6);
+    EXPECT_DOUBLE_EQ(f["Correlation"].toDouble(), 1);
+
+    const QJsonArray parameters = report({ "--screen" })["parameters"].toArray();
+    QMap<QString, QJsonObject> byColumn;
+    for (const QJsonValue& p : parameters)
+        byColumn[p.toObject()["column"].toString()] = p.toObject();
+    ASSERT_EQ(byColumn.size(), 4);
+    for (const auto& c : moldrin::test::kLeakageColumns) {
+        const QJsonObject p = byColumn[c.column];
+        const double unit = std::pow(10.0, c.exponent);
+        EXPECT_DOUBLE_EQ(p["mean"].toDouble(), 1.203 * unit) << c.column;
+        EXPECT_NEAR(p["stdDev"].toDouble() / unit, 0.0323154, c.exponent == 0 ? 1e-4 : 1e-9) << c.column;
+        EXPECT_EQ(p["ruleHits"], byColumn["I_UA"]["ruleHits"]) << c.column;
+        EXPECT_EQ(p["CpK"], byColumn["I_UA"]["CpK"]) << c.column;
     }
+}
 
-    // Fields that are no number are skipped and counted by every kind, rows whose start time is no time are
-    // counted; both are told on standard error and in the JSON, and the figures are those of the readings left.
-    TEST_F(Report, FieldsThatAreNoNumberAreSkippedAndTold)
+// Fields that are no number are skipped and counted by every kind, rows whose start time is no time are
+// counted; both are told on standard error and in the JSON, and the figures are those of the readings left.
+TEST_F(Report, FieldsThatAreNoNumberAreSkippedAndTold)
+{
+    const QString config = home.filePath("text");
+    QDir().mkpath(config);
+    ASSERT_EQ(moldrin::test::WriteLeakageConfiguration(config).toStdString(), "");
     {
-        const QString config = home.filePath("text");
-        QDir().mkpath(config);
-        ASSERT_EQ(moldrin::test::WriteLeakageConfiguration(config).toStdString(), "");
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "text");
-            db.setDatabaseName(config + "/leak.db");
-            ASSERT_TRUE(db.open());
-            QSqlQuery q(db);
-            for (const char* edit :
-                { "UPDATE Results SET I_UA = 'abc' WHERE rowid = 3", "UPDATE Results SET I_UA = 'n/a' WHERE rowid = 10",
-                    "UPDATE Results SET I_UA = '5,05' WHERE rowid = 11",
-                    "UPDATE Results SET TestStartTime = 'n/a' WHERE rowid IN (20, 21)" })
-                ASSERT_TRUE(q.exec(edit)) << edit;
-            db.close();
-        }
-        QSqlDatabase::removeDatabase("text");
-        // The readings left, in order, and the mean of their whole subgroups of 5.
-        QList<double> left;
-        for (int i = 0; i < moldrin::test::kLeakageReadings; ++i)
-            if (i != 2 && i != 9 && i != 10 && i != 19 && i != 20)
-                left << moldrin::test::LeakageMilli(i) / 1000.0;
-        double sumMeans = 0;
-        const int subgroups = int(left.size()) / 5;
-        for (int k = 0; k < subgroups * 5; ++k)
-            sumMeans += left[k] / 5;
-
-        const auto report = [&](const QStringList& args) {
-            ProgramRun r = Start(QStringList { "--config", config, "--test-id", "<All>", "--json", "-" } + args);
-            EXPECT_EQ(r.code, 0) << r.err.toStdString();
-            EXPECT_TRUE(r.err.contains("Skipped, not a number: 3")) << r.err.toStdString();
-            EXPECT_TRUE(r.err.contains("Skipped, start time unreadable: 2")) << r.err.toStdString();
-            return QJsonDocument::fromJson(r.out.toUtf8()).object();
-        };
-        QJsonObject o = report({ "--parameter", "I_UA", "--chart", "X-Bar-R" });
-        EXPECT_EQ(o["skipped"].toInt(), 3);
-        EXPECT_EQ(o["unreadableTimes"].toInt(), 2);
-        EXPECT_EQ(o["records"].toInt(), 498);
-        EXPECT_EQ(o["pointCount"].toInt(), subgroups);
-        EXPECT_NEAR(o["figures"].toObject()["XDoubleBar"].toDouble(), sumMeans / subgroups, 5e-5);
-
-        o = report({ "--parameter", "I_UA", "--kind", "Histogram" });
-        EXPECT_EQ(o["skipped"].toInt(), 3);
-        EXPECT_EQ(o["records"].toInt(), 495);
-        EXPECT_NEAR(o["figures"].toObject()["Mean"].toDouble(),
-            std::accumulate(left.begin(), left.end(), 0.0) / double(left.size()), 5e-5);
-
-        o = report({ "--kind", "Scatter", "--parameter", "I_UA", "--parameter", "I_A" });
-        EXPECT_EQ(o["skipped"].toInt(), 3);
-        EXPECT_EQ(o["records"].toInt(), 495);
-        EXPECT_DOUBLE_EQ(o["figures"].toObject()["Correlation"].toDouble(), 1);
-
-        o = report({ "--kind", "Pareto" });
-        EXPECT_EQ(o["skipped"].toInt(), 3);
-        EXPECT_EQ(o["unreadableTimes"].toInt(), 2);
-
-        o = report({ "--screen" });
-        EXPECT_EQ(o["skipped"].toInt(), 3);
-        EXPECT_EQ(o["unreadableTimes"].toInt(), 2);
-        for (const QJsonValue& p : o["parameters"].toArray())
-            EXPECT_EQ(p.toObject()["n"].toInt(), p.toObject()["column"].toString() == "I_UA" ? 495 : 498);
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "text");
+        db.setDatabaseName(config + "/leak.db");
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        for (const char* edit :
+            { "UPDATE Results SET I_UA = 'abc' WHERE rowid = 3", "UPDATE Results SET I_UA = 'n/a' WHERE rowid = 10",
+                "UPDATE Results SET I_UA = '5,05' WHERE rowid = 11",
+                "UPDATE Results SET TestStartTime = 'n/a' WHERE rowid IN (20, 21)" })
+            ASSERT_TRUE(q.exec(edit)) << edit;
+        db.close();
     }
+    QSqlDatabase::removeDatabase("text");
+    // The readings left, in order, and the mean of their whole subgroups of 5.
+    QList<double> left;
+    for (int i = 0; i < moldrin::test::kLeakageReadings; ++i)
+        if (i != 2 && i != 9 && i != 10 && i != 19 && i != 20)
+            left << moldrin::test::LeakageMilli(i) / 1000.0;
+    double sumMeans = 0;
+    const int subgroups = int(left.size()) / 5;
+    for (int k = 0; k < subgroups * 5; ++k)
+        sumMeans += left[k] / 5;
+
+    const auto report = [&](const QStringList& args) {
+        ProgramRun r = Start(QStringList { "--config", config, "--test-id", "<All>", "--json", "-" } + args);
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("Skipped, not a number: 3")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("Skipped, start time unreadable: 2")) << r.err.toStdString();
+        return QJsonDocument::fromJson(r.out.toUtf8()).object();
+    };
+    QJsonObject o = report({ "--parameter", "I_UA", "--chart", "X-Bar-R" });
+    EXPECT_EQ(o["skipped"].toInt(), 3);
+    EXPECT_EQ(o["unreadableTimes"].toInt(), 2);
+    EXPECT_EQ(o["records"].toInt(), 498);
+    EXPECT_EQ(o["pointCount"].toInt(), subgroups);
+    EXPECT_NEAR(o["figures"].toObject()["XDoubleBar"].toDouble(), sumMeans / subgroups, 5e-5);
+
+    o = report({ "--parameter", "I_UA", "--kind", "Histogram" });
+    EXPECT_EQ(o["skipped"].toInt(), 3);
+    EXPECT_EQ(o["records"].toInt(), 495);
+    EXPECT_NEAR(o["figures"].toObject()["Mean"].toDouble(),
+        std::accumulate(left.begin(), left.end(), 0.0) / double(left.size()), 5e-5);
+
+    o = report({ "--kind", "Scatter", "--parameter", "I_UA", "--parameter", "I_A" });
+    EXPECT_EQ(o["skipped"].toInt(), 3);
+    EXPECT_EQ(o["records"].toInt(), 495);
+    EXPECT_DOUBLE_EQ(o["figures"].toObject()["Correlation"].toDouble(), 1);
+
+    o = report({ "--kind", "Pareto" });
+    EXPECT_EQ(o["skipped"].toInt(), 3);
+    EXPECT_EQ(o["unreadableTimes"].toInt(), 2);
+
+    o = report({ "--screen" });
+    EXPECT_EQ(o["skipped"].toInt(), 3);
+    EXPECT_EQ(o["unreadableTimes"].toInt(), 2);
+    for (const QJsonValue& p : o["parameters"].toArray())
+        EXPECT_EQ(p.toObject()["n"].toInt(), p.toObject()["column"].toString() == "I_UA" ? 495 : 498);
+}

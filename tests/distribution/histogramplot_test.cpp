@@ -144,6 +144,8 @@ TEST(HistogramPlot, FillsTheChartAndWritesTheCellTable)
     EXPECT_EQ(c.left.minimum, 0);
     EXPECT_CLOSE(c.left.maximum, 3.09);
     EXPECT_EQ(out.histogram.panelValues[0], "8");
+    EXPECT_EQ(c.panelValues, out.histogram.panelValues); // for printed and exported pages
+    EXPECT_EQ(c.panelCaptions, HistogramPanelCaptions());
     EXPECT_EQ(f.cellTable(), out.histogram.cellTableLines);
     EXPECT_EQ(f.cellTable().last(), "Total\t\t\t\t8");
     EXPECT_EQ(c.header, (QStringList { "Histogram Chart", "PSU-100, Range <All>" }));

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -109,6 +110,8 @@ private Q_SLOTS:
     void printCancelled();
     void printToPdf();
     void printFailing();
+    void printAllPagesAsksFirst();
+    void printStoppedByCancel();
     void reportPdfOfAChartWindow();
 
 private:
@@ -408,6 +411,88 @@ void OutputWindowsTest::printFailing()
     QVERIFY(!QFileInfo::exists(mTemp.filePath("missing")));
     QVERIFY(w.printButton.Enabled());
     QVERIFY(w.exportButton.Enabled());
+}
+
+// Chooses "Print to PDF file" and "Print all Pages" in the main window's printer dialog and prints.
+void ChoosePdfAllPagesAndPrint(frmPrintChart& d)
+{
+    d.ui.cboPrinterList->setCurrentText(kPrintToPdfFile);
+    d.ui.optPrint_2->setChecked(true);
+    Click(d.ui.cmdPrintChart);
+}
+
+// Many pages are printed only when the user agrees to their count, with their progress shown.
+void OutputWindowsTest::printAllPagesAsksFirst()
+{
+    Window w(mSettings);
+    w.chart.maxPointsPerPage = 20;
+    w.chart.setPage(1);
+    QCOMPARE(w.chart.pageCount(), 10);
+    MainHost host(w.parts());
+    const QString file = mTemp.filePath("all.pdf");
+    {
+        ShownWindows<frmPrintChart> dialogs(ChoosePdfAllPagesAndPrint);
+        ShownWindows<QProgressDialog> progress;
+        w.prompt.files.enqueue(file);
+        w.prompt.answers.enqueue(PromptAnswer::No);
+        PrintMainChart(host);
+        QCOMPARE(w.prompt.texts(), QStringList { "Print all 10 pages?" });
+        QCOMPARE(w.prompt.messages[0].icon, PromptIcon::Question);
+        QCOMPARE(w.prompt.messages[0].buttons, PromptButtons::YesNo);
+        QCOMPARE(progress.count, 0);
+        QVERIFY(!QFileInfo::exists(file));
+        QVERIFY(w.printButton.Enabled());
+    }
+    w.prompt.clear();
+    w.prompt.files.clear();
+    ShownWindows<frmPrintChart> dialogs(ChoosePdfAllPagesAndPrint);
+    QString label;
+    ShownWindows<QProgressDialog> progress([&](QProgressDialog& d) { label = d.labelText(); });
+    w.prompt.files.enqueue(file);
+    w.prompt.answers.enqueue(PromptAnswer::Yes);
+    PrintMainChart(host);
+    QCOMPARE(w.prompt.texts(), QStringList { "Print all 10 pages?" });
+    QCOMPARE(progress.count, 1);
+    QVERIFY2(label.startsWith("Printing page ") && label.endsWith(" of 10"), qPrintable(label));
+    QCOMPARE(test::PdfPageCount(file), 10);
+    QCOMPARE(w.chart.currentPage(), 1);
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+
+    // A few pages print without the question.
+    w.chart.maxPointsPerPage = 50;
+    w.chart.setPage(1);
+    w.prompt.clear();
+    w.prompt.files.enqueue(mTemp.filePath("four.pdf"));
+    PrintMainChart(host);
+    QCOMPARE(w.prompt.texts(), QStringList());
+    QCOMPARE(test::PdfPageCount(mTemp.filePath("four.pdf")), 4);
+}
+
+// Cancel in the progress drops the job: no file, no message, the chart back on its first page.
+void OutputWindowsTest::printStoppedByCancel()
+{
+    Window w(mSettings);
+    w.chart.maxPointsPerPage = 10;
+    w.chart.setPage(1);
+    MainHost host(w.parts());
+    const QString file = mTemp.filePath("stopped.pdf");
+    QFile existing(file);
+    QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("before") == 6);
+    existing.close();
+    ShownWindows<frmPrintChart> dialogs(ChoosePdfAllPagesAndPrint);
+    ShownWindows<QProgressDialog> progress([](QProgressDialog& d) { d.cancel(); });
+    w.prompt.files.enqueue(file);
+    w.prompt.answers.enqueue(PromptAnswer::Yes); // the overwrite question
+    w.prompt.answers.enqueue(PromptAnswer::Yes); // the page count
+    QVERIFY(!PrintMainChart(host));
+    QCOMPARE(progress.count, 1);
+    QCOMPARE(w.prompt.messages.size(), 2);
+    QCOMPARE(w.prompt.messages[1].text, QString("Print all 20 pages?"));
+    QCOMPARE(Contents(file), QByteArray("before"));
+    QCOMPARE(w.chart.currentPage(), 1);
+    QVERIFY(w.chart.footer.isEmpty());
+    QVERIFY(w.printButton.Enabled());
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
 }
 
 // moldrin-report's PDF of a further chart: one page, printed as its window prints it.

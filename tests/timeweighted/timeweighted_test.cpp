@@ -275,7 +275,7 @@ TEST(TimeWeighted, PanelSaysWhereTheBasisComesFrom)
         ProcessBasis { 1.05, 0.0000012345, QStringLiteral("saved"), QStringLiteral("saved") });
     EXPECT_EQ(PanelValue(r, "Target from:"), "saved");
     EXPECT_EQ(PanelValue(r, "Sigma from:"), "saved");
-    EXPECT_EQ(PanelValue(r, "Sigma:"), "0.000001235"); // four significant digits of a small sigma
+    EXPECT_EQ(PanelValue(r, "Sigma:"), "0.0000012345"); // a small sigma keeps its digits
     EXPECT_EQ(PanelValue(r, "Lambda:"), "0.2");
     EXPECT_EQ(PanelValue(r, "First signal:"), "1"); // far beyond limits of a sigma that small
     EXPECT_EQ(PanelCaptionText(r.panel).count("\r\n") + 1, qsizetype(r.panel.size()));

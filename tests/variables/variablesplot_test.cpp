@@ -102,13 +102,19 @@ TEST(SampleLoader, OnlyWholeSubgroupsAreUsedAndListed)
     EXPECT_TRUE(f.host.scripted.messages.isEmpty());
     EXPECT_GT(f.chart.seriesCount(), kTemplateSeriesCount); // limit lines drawn
     EXPECT_EQ(f.state.gChartTitle.toStdString(), "PSU-100 Output");
+    // The panel's figures go with the chart onto exported and printed pages.
+    EXPECT_EQ(f.chart.panelCaptions, PanelCaptions());
+    EXPECT_EQ(f.chart.panelValues, out.limits.panelValues);
+    EXPECT_FALSE(f.chart.panelValues.isEmpty());
 }
 
 TEST(SampleLoader, TooFewRecordsGiveTheNoDataMessageAndNoListing)
 {
     Fixture f(Ramp(4));
+    f.chart.panelValues = QStringList { "figures of the plot before" };
     const VariablesPlotOutcome out = PlotVariablesChart(f.state, f.chart, f.sel, f.host);
     EXPECT_FALSE(out.plotted);
+    EXPECT_TRUE(f.chart.panelValues.isEmpty());
     ASSERT_EQ(f.host.scripted.messages.size(), 1);
     EXPECT_EQ(f.host.scripted.messages[0].text, kNoSubgroupData);
     EXPECT_EQ(f.host.scripted.messages[0].icon, PromptIcon::Information);

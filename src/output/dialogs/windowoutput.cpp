@@ -6,10 +6,57 @@
 #include "variables/view/chartview.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QProgressDialog>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace moldrin
 {
+
+namespace
+{
+
+// The busy pointer while pages are made and, for more than one page, a progress dialog with Cancel.
+class WindowPrintProgress : public PrintProgress
+{
+public:
+    WindowPrintProgress(int pages, QWidget* parent)
+        : mPages(pages)
+    {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        if (pages < 2)
+            return;
+        mDialog = std::make_unique<QProgressDialog>(label(0), QStringLiteral("Cancel"), 0, pages, parent);
+        mDialog->setWindowTitle(kAppTitle);
+        mDialog->setWindowModality(Qt::WindowModal);
+        mDialog->setMinimumDuration(0);
+        mDialog->setAutoClose(false);
+        mDialog->setValue(0);
+    }
+    ~WindowPrintProgress() override { QGuiApplication::restoreOverrideCursor(); }
+
+    bool Advance(int printed) override
+    {
+        if (!mDialog)
+            return true;
+        mDialog->setLabelText(label(printed));
+        mDialog->setValue(printed); // a modal dialog takes its events here, the Cancel button's too
+        return !mDialog->wasCanceled();
+    }
+
+private:
+    QString label(int printed) const
+    {
+        return QStringLiteral("Printing page %1 of %2").arg(std::min(printed + 1, mPages)).arg(mPages);
+    }
+
+    int mPages;
+    std::unique_ptr<QProgressDialog> mDialog;
+};
+
+} // namespace
 
 void WindowOutputHost::SetExportEnabled(bool enable)
 {
@@ -44,6 +91,16 @@ std::unique_ptr<PageSink> WindowOutputHost::OpenPrinter(
     const PrintTarget& target, const PageMargins& margins, QString& error)
 {
     return OpenChartPrintJob(target, margins, error);
+}
+
+bool WindowOutputHost::Confirm(const PromptMessage& question)
+{
+    return mParts.prompt.ask(question) == PromptAnswer::Yes;
+}
+
+std::unique_ptr<PrintProgress> WindowOutputHost::StartPrintProgress(int pages)
+{
+    return std::make_unique<WindowPrintProgress>(pages, mParts.view ? mParts.view->window() : nullptr);
 }
 
 void WindowOutputHost::StopRuleTimer()

@@ -42,6 +42,8 @@ public:
     PrintTarget ChoosePrinter(const QString& caption, bool pageOptions) override;
     std::unique_ptr<PageSink> OpenPrinter(
         const PrintTarget& target, const PageMargins& margins, QString& error) override;
+    bool Confirm(const PromptMessage& question) override;
+    std::unique_ptr<PrintProgress> StartPrintProgress(int pages) override;
     void StopRuleTimer() override;
     void ProcessPendingEvents() override;
     void ChartChanged() override;

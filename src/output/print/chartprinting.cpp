@@ -65,6 +65,7 @@ public:
         if (area.width() < 1 || area.height() < 1)
             return Fail(QStringLiteral("The margins leave no room on the page"));
         ChartView view;
+        view.setPanelShown(true);
         view.resize(area.size());
         view.render(chart);
         mPainter.save();
@@ -73,6 +74,15 @@ public:
         view.toPainter(&mPainter, area.width(), area.height());
         mPainter.restore();
         return true;
+    }
+
+    void Abort() override
+    {
+        if (auto* printer = dynamic_cast<QPrinter*>(mDevice.get()); printer && mPainter.isActive())
+            printer->abort();
+        if (mPdf)
+            mPdf->cancelWriting();
+        Fail(QStringLiteral("The print job was stopped"));
     }
 
     bool Finish() override
@@ -139,6 +149,7 @@ QString WriteChartPng(const ChartModel& chart, const QString& file, QSize size)
     if (size.isEmpty())
         return QStringLiteral("The chart has no size");
     ChartView view;
+    view.setPanelShown(true);
     view.resize(size);
     view.render(chart);
     const QImage image = view.toPixmap(size.width(), size.height()).toImage();

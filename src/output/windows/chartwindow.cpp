@@ -314,7 +314,7 @@ void ChartWindow::tmrRuleFlash_Timer()
 {
     for (int series : mOptions.flashSeries)
         ToggleMarkLabels(mChart, { series });
-    RenderChart();
+    mChartView->refreshLabels(mChart);
 }
 
 void ChartWindow::chartView_MouseMove(const QPointF& pixel)

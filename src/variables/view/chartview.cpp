@@ -1,12 +1,16 @@
 // ChartView: the chart model as one or two QCustomPlot axis rects, with placed point labels and paging.
 #include "variables/view/chartview.h"
 
-#include "common/numberformat.h"
-#include "variables/view/labellayout.h"
+#include "variables/view/axistickers.h"
+#include "variables/view/labellayer.h"
+#include "variables/view/panelelement.h"
+#include "variables/view/seriesstyle.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace moldrin
 {
@@ -14,384 +18,58 @@ namespace moldrin
 namespace
 {
 
-// Tick labels in the program's number formats; a set increment is kept while it gives a readable count.
-class FormatTicker : public QCPAxisTicker
-{
-public:
-    FormatTicker(const QString& format, double increment, bool wholeSteps)
-        : mFormat(format)
-        , mIncrement(increment)
-        , mWholeSteps(wholeSteps)
-    {
-    }
-
-protected:
-    double getTickStep(const QCPRange& range) override
-    {
-        mExtraDecimals = AxisExtraDecimals(range.lower, range.upper);
-        if (mIncrement > 0 && range.size() / mIncrement <= kMaxTicks)
-            return mStep = mIncrement;
-        const double step = QCPAxisTicker::getTickStep(range);
-        return mStep = mWholeSteps ? std::max(1.0, std::round(step)) : step;
-    }
-    QString getTickLabel(double tick, const QLocale&, QChar, int) override
-    {
-        // Ticks near zero come out as tiny residues of the step arithmetic.
-        return NumberFormat(mFormat, mExtraDecimals).format(std::abs(tick) < mStep * 1e-6 ? 0.0 : tick);
-    }
-
-private:
-    static constexpr double kMaxTicks = 40;
-    QString mFormat;
-    double mIncrement;
-    bool mWholeSteps;
-    double mStep = 0;
-    int mExtraDecimals = 0;
-};
-
-// The point labels of a horizontal axis, each line broken at its blanks where it is wider than the room
-// between neighbouring ticks, so the labels of neighbouring bars stay apart; where a word alone is wider,
-// the labels' font shrinks (down to kSmallestPointSize). The room is taken from the band's width at the
-// last layout, or before the first one from the viewport; ChartView::updateLayout lays out again when
-// the band came out another width.
-class WrappingTextTicker : public QCPAxisTickerText
-{
-public:
-    explicit WrappingTextTicker(QCPAxis* axis)
-        : mAxis(axis)
-        , mFont(axis->tickLabelFont())
-    {
-    }
-    // The band width the labels were last broken for.
-    int widthUsed() const { return mWidthUsed; }
-
-protected:
-    void generate(const QCPRange& range, const QLocale& locale, QChar formatChar, int precision, QVector<double>& ticks,
-        QVector<double>* subTicks, QVector<QString>* tickLabels) override
-    {
-        const QCPAxisRect* band = mAxis->axisRect();
-        mWidthUsed = band->width() > 0
-            ? band->width()
-            : mAxis->parentPlot()->viewport().width() - band->minimumMargins().left() - band->minimumMargins().right();
-        double spacing = std::numeric_limits<double>::infinity();
-        for (auto it = mTicks.cbegin(), next = std::next(it); next != mTicks.cend(); ++it, ++next)
-            spacing = std::min(spacing, next.key() - it.key());
-        const double pitch = std::isfinite(spacing) && range.size() > 0 ? spacing * mWidthUsed / range.size()
-                                                                        : std::numeric_limits<double>::infinity();
-        mRoom = pitch - kLabelGap;
-        QFont font = mFont;
-        const auto widestWord = [this](const QFont& f) {
-            const QFontMetricsF fm(f);
-            double widest = 0;
-            for (const QString& label : std::as_const(mTicks))
-                for (const QString& word : QString(label).replace(u'\n', u' ').split(u' ', Qt::SkipEmptyParts))
-                    widest = std::max(widest, fm.horizontalAdvance(word));
-            return widest;
-        };
-        const double widest = widestWord(font);
-        if (widest > mRoom && font.pointSizeF() > 0)
-            font.setPointSizeF(std::max(kSmallestPointSize, font.pointSizeF() * std::max(0.0, mRoom) / widest));
-        // Labels still wider than their room at the smallest size would print over each other: only every
-        // stride-th is drawn, with the room up to the next drawn one.
-        double stride = 1;
-        if (font.pointSizeF() <= kSmallestPointSize && std::isfinite(pitch) && pitch > 0) {
-            const double shrunk = widestWord(font);
-            if (shrunk > mRoom)
-                stride = std::ceil((shrunk + kLabelGap) / pitch);
-        }
-        mRoom = stride * pitch - kLabelGap;
-        mAxis->setTickLabelFont(font);
-        QCPAxisTickerText::generate(range, locale, formatChar, precision, ticks, subTicks, tickLabels);
-        if (stride > 1 && !ticks.isEmpty()) {
-            // Counted from the first label, so the same labels stay drawn whatever part of the axis shows.
-            const auto first = std::distance(mTicks.cbegin(), mTicks.constFind(ticks.front()));
-            QVector<double> kept;
-            QVector<QString> keptLabels;
-            for (qsizetype k = 0; k < ticks.size(); ++k)
-                if ((first + k) % qsizetype(stride) == 0) {
-                    kept << ticks[k];
-                    if (tickLabels)
-                        keptLabels << tickLabels->value(k);
-                }
-            ticks = kept;
-            if (tickLabels)
-                *tickLabels = keptLabels;
-        }
-    }
-    QString getTickLabel(double tick, const QLocale& locale, QChar formatChar, int precision) override
-    {
-        const QString text = QCPAxisTickerText::getTickLabel(tick, locale, formatChar, precision);
-        const QFontMetricsF fm(mAxis->tickLabelFont());
-        QStringList out;
-        for (const QString& line : text.split(u'\n')) {
-            if (fm.horizontalAdvance(line) <= mRoom) {
-                out << line;
-                continue;
-            }
-            QString current;
-            for (const QString& word : line.split(u' ', Qt::SkipEmptyParts)) {
-                const QString joined = current.isEmpty() ? word : current + u' ' + word;
-                if (!current.isEmpty() && fm.horizontalAdvance(joined) > mRoom) {
-                    out << current;
-                    current = word;
-                } else {
-                    current = joined;
-                }
-            }
-            out << current;
-        }
-        return out.join(u'\n');
-    }
-
-private:
-    static constexpr double kLabelGap = 8; // pixels kept free between neighbouring labels
-    static constexpr double kSmallestPointSize = 6;
-    QCPAxis* mAxis;
-    QFont mFont; // the labels' font where they have room
-    int mWidthUsed = 0;
-    double mRoom = std::numeric_limits<double>::infinity();
-};
-
-QColor Colour(OleColour c, OleColour fallback)
-{
-    return QColor::fromRgb(RgbFromOle(c == kTeeColor ? fallback : c));
-}
-
-QCPScatterStyle::ScatterShape Shape(PointerStyle p)
-{
-    switch (p) {
-    case PointerStyle::Diamond:
-        return QCPScatterStyle::ssDiamond;
-    case PointerStyle::Triangle:
-        return QCPScatterStyle::ssTriangle;
-    case PointerStyle::DownTriangle:
-        return QCPScatterStyle::ssTriangleInverted;
-    case PointerStyle::Circle:
-        return QCPScatterStyle::ssDisc;
-    case PointerStyle::Rectangle:
-        return QCPScatterStyle::ssSquare;
-    case PointerStyle::None:
-        break;
-    }
-    return QCPScatterStyle::ssNone;
-}
-
-Qt::PenStyle Pen(PenStyle p)
-{
-    switch (p) {
-    case PenStyle::Dot:
-        return Qt::DotLine;
-    case PenStyle::Dash:
-        return Qt::DashLine;
-    case PenStyle::Solid:
-        break;
-    }
-    return Qt::SolidLine;
-}
-
 constexpr int kAxisTitleRoom = 24;
 
-// Pointers shrink on a page too crowded for labels, so the line stays readable.
-double PointerSize(SeriesKind kind, bool roomy)
+// An automatic axis' range: the points' extremes with 5 % of their span beside them, or as many pixels of
+// a band `height` high as the labels need above (top) and below (bottom) when that is more.
+QCPRange PaddedRange(double minimum, double maximum, double top, double bottom, double height)
 {
-    if (kind == SeriesKind::Points)
-        return roomy ? 9 : 5;
-    return roomy ? 6 : 3;
-}
-
-// A label's lines: the chart texts put carriage returns between lines, sometimes with line feeds.
-QString LabelLines(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    return text;
-}
-
-// The smallest distance between neighbouring x values, 1 for fewer than two points: the room of a bar.
-double BarSpacing(const ChartSeries& s)
-{
-    std::vector<double> xs;
-    xs.reserve(std::size_t(s.count()));
-    for (int i = 0; i < s.count(); ++i)
-        xs.push_back(s.points.x(i));
-    std::sort(xs.begin(), xs.end());
-    double spacing = std::numeric_limits<double>::infinity();
-    for (std::size_t i = 1; i < xs.size(); ++i)
-        if (xs[i] > xs[i - 1])
-            spacing = std::min(spacing, xs[i] - xs[i - 1]);
-    return std::isfinite(spacing) ? spacing : 1.0;
-}
-
-constexpr double kPadX = 2, kPadY = 1;
-
-// A label's box and its lines, the text centred on the point as a whole and its blanks left out.
-struct LabelGeometry {
-    QSizeF size;
-    double left = 0; // box edge relative to the point
-    struct Line {
-        QString text;
-        double x; // within the box
-    };
-    QList<Line> lines;
-};
-
-LabelGeometry Measure(const QString& text, const QFontMetricsF& fm)
-{
-    LabelGeometry g;
-    const QStringList lines = text.split(u'\n');
-    double lo = std::numeric_limits<double>::infinity(), hi = -lo;
-    struct Extent {
-        QString text;
-        double from;
-    };
-    QList<Extent> extents;
-    for (const QString& line : lines) {
-        const QString visible = line.trimmed();
-        if (visible.isEmpty()) {
-            extents << Extent { QString(), 0 };
-            continue;
+    double pad = (maximum - minimum) * 0.05;
+    if (pad <= 0)
+        pad = std::max(1.0, std::abs(maximum) * 0.05);
+    double above = pad, below = pad;
+    if ((top > 0 || bottom > 0) && height > 1.5 * (top + bottom))
+        for (int i = 0; i < 12; ++i) {
+            const double span = maximum - minimum + above + below;
+            above = std::max(pad, span * top / height);
+            below = std::max(pad, span * bottom / height);
         }
-        const double full = fm.horizontalAdvance(line);
-        const double lead = fm.horizontalAdvance(line.left(line.indexOf(visible)));
-        const double from = -full / 2 + lead;
-        lo = std::min(lo, from);
-        hi = std::max(hi, from + fm.horizontalAdvance(visible));
-        extents << Extent { visible, from };
+    return QCPRange(minimum - below, maximum + above);
+}
+
+// The part of a line within the page: its points there, and where it crosses the page's edges.
+void ClipLine(const PointList& p, const QCPRange& page, QVector<double>& keys, QVector<double>& values)
+{
+    for (int i = 0; i < p.size(); ++i) {
+        if (i > 0) {
+            const double x0 = p.x(i - 1), x1 = p.x(i);
+            std::array<double, 2> edges { page.lower, page.upper };
+            if (x1 < x0)
+                std::swap(edges[0], edges[1]);
+            for (const double edge : edges)
+                if ((x0 < edge && edge < x1) || (x1 < edge && edge < x0)) {
+                    keys << edge;
+                    values << p.y(i - 1) + (edge - x0) / (x1 - x0) * (p.y(i) - p.y(i - 1));
+                }
+        }
+        if (page.contains(p.x(i))) {
+            keys << p.x(i);
+            values << p.y(i);
+        }
     }
-    if (!std::isfinite(lo))
-        return g;
-    g.left = lo - kPadX;
-    g.size = QSizeF(hi - lo + 2 * kPadX, lines.size() * fm.height() + 2 * kPadY);
-    for (const Extent& e : extents)
-        g.lines << LabelGeometry::Line { e.text, kPadX + e.from - lo };
-    return g;
+}
+
+// Half the size of a plottable's pointers; 0 without pointers.
+double PointerRadius(const QCPAbstractPlottable* p)
+{
+    if (const auto* graph = qobject_cast<const QCPGraph*>(p))
+        return graph->scatterStyle().isNone() ? 0 : graph->scatterStyle().size() / 2;
+    if (const auto* curve = qobject_cast<const QCPCurve*>(p))
+        return curve->scatterStyle().isNone() ? 0 : curve->scatterStyle().size() / 2;
+    return 0;
 }
 
 } // namespace
-
-// The point labels of the chart, placed anew at every drawing, so they follow the axes at any size (screen,
-// PNG, printer) and always lie inside their band.
-class LabelLayer : public QCPLayerable
-{
-public:
-    struct Label {
-        QString text; // with "\n" between lines
-        QCPAxis* key;
-        QCPAxis* value;
-        double x, y;
-        int offset;
-        QFont font;
-        QColor colour;
-        bool transparent;
-        QColor back;
-        bool ruleMark;
-    };
-
-    explicit LabelLayer(QCustomPlot* plot)
-        : QCPLayerable(plot, QStringLiteral("labels"))
-    {
-    }
-
-    QList<Label> labels;
-    QList<ChartView::PlacedLabel> placed;
-
-protected:
-    void applyDefaultAntialiasingHint(QCPPainter* painter) const override
-    {
-        applyAntialiasingHint(painter, true, QCP::aeItems);
-    }
-
-    void draw(QCPPainter* painter) override
-    {
-        placed.clear();
-        QList<QCPAxisRect*> bands;
-        for (const Label& l : labels)
-            if (!bands.contains(l.value->axisRect()))
-                bands << l.value->axisRect();
-        for (QCPAxisRect* band : bands)
-            drawBand(painter, band);
-    }
-
-private:
-    void drawBand(QCPPainter* painter, QCPAxisRect* band)
-    {
-        QList<const Label*> shown;
-        QList<LabelRequest> requests;
-        QList<LabelGeometry> geometry;
-        for (const Label& l : labels) {
-            if (l.value->axisRect() != band || !l.key->range().contains(l.x))
-                continue;
-            const QFontMetricsF fm(l.font, painter->device());
-            const LabelGeometry g = Measure(l.text, fm);
-            if (g.lines.isEmpty())
-                continue;
-            shown << &l;
-            geometry << g;
-            requests << LabelRequest { QPointF(l.key->coordToPixel(l.x), l.value->coordToPixel(l.y)), g.size, g.left,
-                l.offset, l.ruleMark, l.text };
-        }
-        if (requests.isEmpty())
-            return;
-        const QRectF area = band->rect();
-        const QList<LabelPlacement> placements
-            = PlaceLabels(requests, area, ChartView::kLabelLevels, [&](const QString& text) {
-                  return Measure(text, QFontMetricsF(shown.front()->font, painter->device())).size;
-              });
-        for (const LabelPlacement& p : placements) {
-            const Label& first = *shown[p.members.front()];
-            ChartView::PlacedLabel out { QString(), p.rect, area, first.ruleMark, {} };
-            for (int m : p.members)
-                out.marks << requests[m].anchor;
-            if (p.displaced)
-                drawConnectors(painter, p.rect, out.marks, first.colour);
-            painter->setFont(first.font);
-            const QFontMetricsF fm(first.font, painter->device());
-            if (!first.transparent) {
-                painter->setPen(QPen(Qt::black));
-                painter->setBrush(first.back);
-                painter->drawRect(p.rect);
-            }
-            painter->setPen(first.colour);
-            // A label alone keeps its lines where the centred text puts them; a shared one is one line.
-            QList<LabelGeometry::Line> lines = geometry[p.members.front()].lines;
-            if (p.members.size() > 1)
-                lines = { LabelGeometry::Line { p.text, kPadX } };
-            QStringList texts;
-            for (int i = 0; i < lines.size(); ++i) {
-                const QPointF at(p.rect.left() + lines[i].x, p.rect.top() + kPadY + i * fm.height() + fm.ascent());
-                painter->drawText(at, lines[i].text);
-                texts << lines[i].text;
-            }
-            out.text = texts.join(u'\n');
-            placed << out;
-        }
-    }
-
-    // A moved label points to its mark; a shared one spans its marks with a bracket on its near edge.
-    static void drawConnectors(QCPPainter* painter, const QRectF& box, const QList<QPointF>& marks, QColor colour)
-    {
-        colour.setAlpha(150);
-        painter->setPen(QPen(colour, 0.8));
-        if (marks.size() == 1) {
-            const QPointF& m = marks.front();
-            painter->drawLine(
-                m, QPointF(std::clamp(m.x(), box.left(), box.right()), std::clamp(m.y(), box.top(), box.bottom())));
-            return;
-        }
-        double from = box.center().x(), to = from, y = 0;
-        for (const QPointF& m : marks) {
-            from = std::min(from, m.x());
-            to = std::max(to, m.x());
-            y += m.y() / marks.size();
-        }
-        const bool below = y > box.center().y();
-        const double edge = below ? box.bottom() : box.top();
-        const double tick = below ? 3 : -3;
-        painter->drawLine(QPointF(from, edge), QPointF(to, edge));
-        painter->drawLine(QPointF(from, edge), QPointF(from, edge + tick));
-        painter->drawLine(QPointF(to, edge), QPointF(to, edge + tick));
-    }
-};
 
 ChartView::ChartView(QWidget* parent)
     : QCustomPlot(parent)
@@ -400,6 +78,8 @@ ChartView::ChartView(QWidget* parent)
     setNotAntialiasedElements(QCP::aeAll);
     setAntialiasedElements(QCP::aeScatters | QCP::aeItems | QCP::aeAxes);
     addLayer(QStringLiteral("labels"), layer(QStringLiteral("main")), limAbove);
+    // The labels have a buffer of their own, so the blinking draws them alone.
+    layer(QStringLiteral("labels"))->setMode(QCPLayer::lmBuffered);
     mLabels = new LabelLayer(this);
     reset(true);
 }
@@ -407,15 +87,23 @@ ChartView::ChartView(QWidget* parent)
 void ChartView::updateLayout()
 {
     QCustomPlot::updateLayout();
-    // Point labels broken for a band width other than the one just laid out are broken again; the
-    // width of a band does not depend on its bottom labels, so the second layout keeps it.
-    for (QCPAxis* axis : { pointAxis(), variationPointAxis() }) {
-        const auto* text = axis ? dynamic_cast<const WrappingTextTicker*>(axis->ticker().data()) : nullptr;
-        if (text && text->widthUsed() != axis->axisRect()->width()) {
-            QCustomPlot::updateLayout();
-            return;
+    // The room for the labels is known in pixels once the bands are laid out; the ranges that give it do
+    // not change the bands' sizes.
+    if (fitRanges())
+        QCustomPlot::updateLayout();
+    // Ticks chosen, or point labels broken, for a band size other than the one just laid out are made
+    // again; the bands' sizes do not depend on them, so the second layout keeps them.
+    for (const QCPAxisRect* band : axisRects())
+        for (const QCPAxis* axis : band->axes()) {
+            const QCPAxisTicker* ticker = axis->ticker().data();
+            const auto* text = dynamic_cast<const WrappingTextTicker*>(ticker);
+            const auto* numbers = dynamic_cast<const FormatTicker*>(ticker);
+            if ((text && text->widthUsed() != band->width())
+                || (numbers && numbers->lengthUsed() > 0 && numbers->lengthUsed() != FormatTicker::LengthOf(axis))) {
+                QCustomPlot::updateLayout();
+                return;
+            }
         }
-    }
 }
 
 QCPAxis* ChartView::centreValueAxis() const
@@ -449,23 +137,21 @@ QCPAxis* ChartView::keyAxis(VerticalAxis axis) const
 
 QStringList ChartView::labelTexts() const
 {
-    QStringList texts;
-    for (const LabelLayer::Label& label : mLabels->labels)
-        texts << label.text;
-    return texts;
+    return mLabels->texts();
 }
 
-QList<ChartView::PlacedLabel> ChartView::placedLabels() const
+QList<PlacedLabel> ChartView::placedLabels() const
 {
-    return mLabels->placed;
+    return mLabels->placed();
 }
 
 void ChartView::reset(bool two)
 {
     clearItems();
     clearPlottables();
-    mLabels->labels.clear();
-    mLabels->placed.clear();
+    mLabels->clear();
+    mAutomatic.clear();
+    mKeyBase.reset();
     plotLayout()->clear();
     delete mMargins;
     mMargins = new QCPMarginGroup(this);
@@ -536,47 +222,28 @@ void ChartView::undoZoom()
     mZoomed = false;
 }
 
-void ChartView::collectLabels(const ChartSeries& series)
-{
-    if (!series.marks.visible)
-        return;
-    QCPAxis* key = keyAxis(series.verticalAxis);
-    QCPAxis* value = valueAxis(series.verticalAxis);
-    QFont f = font();
-    f.setPointSize(8);
-    f.setItalic(series.marks.italic);
-    f.setBold(series.marks.bold);
-    QList<LabelLayer::Label> labels;
-    for (int i = 0; i < series.count(); ++i) {
-        const double x = series.points.x(i);
-        if (mPaged && (x < mShown.first || x > mShown.second))
-            continue;
-        const QString text = series.points.label(i);
-        if (text.trimmed().isEmpty())
-            continue;
-        labels << LabelLayer::Label { LabelLines(text), key, value, x, series.points.y(i), series.marks.offset, f,
-            Colour(series.marks.fontColour, kClBlack), series.marks.transparent,
-            Colour(series.marks.backColour, kClYellow), series.marks.ruleMarks };
-        // A data series' point numbers on a crowded page would only cover the points.
-        if (!series.marks.ruleMarks && labels.size() > kMaxLabelledPoints)
-            return;
-    }
-    mLabels->labels += labels;
-}
-
-void ChartView::drawSeries(const ChartSeries& series)
+QCPAbstractPlottable* ChartView::drawSeries(const ChartSeries& series)
 {
     QCPAxis* key = keyAxis(series.verticalAxis);
     QCPAxis* value = valueAxis(series.verticalAxis);
     QVector<double> keys, values;
-    keys.reserve(series.count());
-    values.reserve(series.count());
-    bool ordered = true;
-    for (int i = 0; i < series.count(); ++i) {
-        keys << series.points.x(i);
-        values << series.points.y(i);
-        ordered = ordered && (i == 0 || keys[i] >= keys[i - 1]);
+    // A paged chart draws the page's points; its lines end at the page's edges.
+    const QCPRange page(mShown.first - 0.5, mShown.second + 0.5);
+    if (mPaged && series.kind == SeriesKind::Line && series.pointer == PointerStyle::None) {
+        ClipLine(series.points, page, keys, values);
+    } else {
+        const int count = mPaged ? std::min(series.count(), mShown.second - mShown.first + 1) : series.count();
+        keys.reserve(count);
+        values.reserve(count);
+        for (int i = 0; i < series.count(); ++i)
+            if (!mPaged || page.contains(series.points.x(i))) {
+                keys << series.points.x(i);
+                values << series.points.y(i);
+            }
     }
+    bool ordered = true;
+    for (qsizetype i = 1; ordered && i < keys.size(); ++i)
+        ordered = keys[i] >= keys[i - 1];
     const QColor colour = Colour(series.colour, kClBlack);
     if (series.kind == SeriesKind::Bar) {
         auto* bars = new QCPBars(key, value);
@@ -589,9 +256,9 @@ void ChartView::drawSeries(const ChartSeries& series)
         bars->setWidth(spacing * series.barWidthPercent / 100.0);
         bars->setPen(QPen(colour.darker(130)));
         bars->setBrush(colour);
-        return;
+        return bars;
     }
-    const bool roomy = mShown.second - mShown.first + 1 <= kMaxLabelledPoints;
+    const bool roomy = mShown.second - mShown.first + 1 <= LabelLayer::kMaxLabelledPoints;
     QPen pen(Colour(series.penColour, series.colour), 1, Pen(series.pen));
     QCPScatterStyle pointer;
     if (series.pointer != PointerStyle::None)
@@ -604,7 +271,7 @@ void ChartView::drawSeries(const ChartSeries& series)
         curve->setData(keys, values);
         curve->setPen(pen);
         curve->setScatterStyle(pointer);
-        return;
+        return curve;
     }
     auto* graph = new QCPGraph(key, value);
     graph->setName(series.title);
@@ -614,22 +281,21 @@ void ChartView::drawSeries(const ChartSeries& series)
     else
         graph->setPen(pen);
     graph->setScatterStyle(pointer);
+    return graph;
 }
 
 void ChartView::applyAxis(QCPAxis* axis, const ChartAxis& model, double minimum, double maximum)
 {
     axis->setVisible(model.visible);
     axis->setLabel(model.title);
-    axis->setTicker(QSharedPointer<QCPAxisTicker>(new FormatTicker(model.labelFormat, model.increment, false)));
+    axis->setTicker(QSharedPointer<FormatTicker>::create(axis, model.labelFormat, model.increment, model.wholeNumbers));
     axis->grid()->setVisible(model.gridVisible);
     if (!model.automatic) {
         axis->setRange(model.minimum, model.maximum);
         return;
     }
-    double pad = (maximum - minimum) * 0.05;
-    if (pad <= 0)
-        pad = std::max(1.0, std::abs(maximum) * 0.05);
-    axis->setRange(minimum - pad, maximum + pad);
+    axis->setRange(PaddedRange(minimum, maximum, 0, 0, 0));
+    mAutomatic << AutomaticAxis { axis, minimum, maximum };
 }
 
 void ChartView::applyKeyAxis(
@@ -650,8 +316,10 @@ void ChartView::applyKeyAxis(
         // The labels name points, not numbers: no zero line through the first of them.
         axis->grid()->setZeroLinePen(Qt::NoPen);
     } else {
-        axis->setTicker(
-            QSharedPointer<QCPAxisTicker>(new FormatTicker(model.labelFormat, model.increment, wholeSteps)));
+        auto ticker = QSharedPointer<FormatTicker>::create(
+            axis, model.labelFormat, model.increment, wholeSteps || model.wholeNumbers);
+        ticker->setShown(range);
+        axis->setTicker(ticker);
     }
     axis->setRange(range);
 }
@@ -705,35 +373,89 @@ void ChartView::render(const ChartModel& chart)
     if (mFooter->text().isEmpty())
         plotLayout()->take(mFooter), delete mFooter, mFooter = nullptr;
     plotLayout()->simplify();
+    if (mPanelShown && !chart.panelValues.isEmpty()) {
+        plotLayout()->addElement(
+            1, 1, new PanelElement(this, chart.panelCaptions, chart.panelValues, QFont(font().family(), 8)));
+        plotLayout()->setColumnStretchFactor(1, 0.001);
+    }
 
     applyAxis(centreValueAxis(), chart.left, chart.axisMinimum(AxisId::Left), chart.axisMaximum(AxisId::Left));
+    QCPRange shown = keepZoom ? zoomed : keyRange(chart);
     if (two) {
         applyAxis(variationValueAxis(), chart.custom0, chart.axisMinimum(AxisId::Custom0),
             chart.axisMaximum(AxisId::Custom0));
-        const QCPRange points(mShown.first - 0.5, mShown.second + 0.5);
-        applyKeyAxis(pointAxis(), chart.top, points, true, chart);
-        applyKeyAxis(variationPointAxis(), chart.bottom, points, true, chart);
+        shown = QCPRange(mShown.first - 0.5, mShown.second + 0.5);
+        applyKeyAxis(pointAxis(), chart.top, shown, true, chart);
+        applyKeyAxis(variationPointAxis(), chart.bottom, shown, true, chart);
         // The sub-header names the point axis.
         if (!chart.subHeader.isEmpty())
             pointAxis()->setLabel(chart.subHeader.join(' '));
     } else {
         const bool whole = chart.maxPointsPerPage > 0
             || (chart.bottom.increment >= 1 && chart.bottom.increment == std::round(chart.bottom.increment));
-        applyKeyAxis(pointAxis(), chart.bottom, keepZoom ? zoomed : keyRange(chart), whole, chart);
+        applyKeyAxis(pointAxis(), chart.bottom, shown, whole, chart);
     }
+    if (!keepZoom)
+        mKeyBase = shown;
     mZoomed = keepZoom;
     if (chart.visible)
-        for (const ChartSeries& s : chart.series)
-            if (s.visible) {
-                drawSeries(s);
-                collectLabels(s);
-            }
+        for (int i = 0; i < chart.seriesCount(); ++i) {
+            const ChartSeries& s = chart.series[i];
+            if (!s.visible)
+                continue;
+            QCPAbstractPlottable* plottable = drawSeries(s);
+            mLabels->collect(s, i, keyAxis(s.verticalAxis), valueAxis(s.verticalAxis), font(), shown, mPaged);
+            // The rule marks' labels keep clear of the data and of the marks, not of the lines.
+            if (s.kind == SeriesKind::Points || s.pointer != PointerStyle::None)
+                mLabels->addObstacle(plottable, PointerRadius(plottable));
+        }
     // The label size reserves room for the value labels left of the bands (plus the axis title).
     const int reserved = std::max(chart.left.labelSize, two ? chart.custom0.labelSize : 0);
     for (QCPAxisRect* rect : axisRects())
         rect->setMinimumMargins(QMargins(reserved > 0 ? reserved + kAxisTitleRoom : 0, 0, 0, 0));
     mRendering = false;
     replot(rpQueuedReplot);
+}
+
+void ChartView::refreshLabels(const ChartModel& chart)
+{
+    if (!mLabels->followVisibility(chart)) {
+        render(chart);
+        return;
+    }
+    mLabels->layer()->replot();
+}
+
+bool ChartView::fitRanges()
+{
+    bool changed = false;
+    const bool rendering = std::exchange(mRendering, true);
+    if (mKeyBase) {
+        QCPRange range = *mKeyBase;
+        const double left = mLabels->endRoom(true), right = mLabels->endRoom(false);
+        const double width = mCentre->width();
+        // The room is left out where the band is too narrow to give it.
+        if (left + right > 0 && width > 3 * (left + right)) {
+            const double perPixel = range.size() / (width - left - right);
+            range = QCPRange(range.lower - left * perPixel, range.upper + right * perPixel);
+        }
+        for (QCPAxis* axis : { pointAxis(), variationPointAxis() })
+            if (axis && axis->range() != range) {
+                axis->setRange(range);
+                changed = true;
+            }
+    }
+    for (const AutomaticAxis& a : std::as_const(mAutomatic)) {
+        const QCPAxisRect* band = a.axis->axisRect();
+        const QCPRange range = PaddedRange(
+            a.minimum, a.maximum, mLabels->markRoom(band, true), mLabels->markRoom(band, false), band->height());
+        if (a.axis->range() != range) {
+            a.axis->setRange(range);
+            changed = true;
+        }
+    }
+    mRendering = rendering;
+    return changed;
 }
 
 ChartView::AxisValue ChartView::valueAt(const QPointF& pixel) const
@@ -785,6 +507,7 @@ bool SavePng(const ChartModel& chart, const QString& file, int width, int height
     if (width <= 0 || height <= 0)
         return false;
     ChartView view;
+    view.setPanelShown(true);
     view.resize(width, height);
     view.render(chart);
     return view.savePng(file, width, height);

@@ -3,6 +3,7 @@
 
 #include "variables/chartmodel.h"
 
+#include "variables/view/labellayer.h"
 #include "variables/view/qcustomplotheader.h"
 
 #include <QList>
@@ -15,23 +16,22 @@
 namespace moldrin
 {
 
-class LabelLayer;
-
 class ChartView : public QCustomPlot
 {
     Q_OBJECT
 public:
     explicit ChartView(QWidget* parent = nullptr);
+    // Above this many points on a page a data series' point labels are left out.
+    static constexpr int kMaxLabelledPoints = LabelLayer::kMaxLabelledPoints;
 
     // Replaces everything drawn with the model's current page. A horizontal zoom is kept (see below).
     void render(const ChartModel& chart);
+    // A view that draws for a file or a printer shows the chart's statistics panel at its right.
+    void setPanelShown(bool shown) { mPanelShown = shown; }
 
-    // Above this many labelled points on a page a data series' labels are left out; rule marks and lines
-    // with few labels keep theirs.
-    static constexpr int kMaxLabelledPoints = 500;
-    // A label that would overlap a neighbour moves up to this many lines further away (or to the other
-    // side of its point, rule marks only) before it is drawn where it overlaps (rule marks: merged).
-    static constexpr int kLabelLevels = 5;
+    // Draws the labels again after the chart's rule marks were shown or hidden (the blinking), leaving the
+    // rest of the drawing as it is; renders the chart again when anything else changed.
+    void refreshLabels(const ChartModel& chart);
 
     // The parts of the drawing, for the window and for tests. The centre band holds the left axis; in a
     // one-band chart it is the only band and the variation band and its axes are nullptr.
@@ -43,18 +43,13 @@ public:
     QCPAxis* pointAxis() const; // the centre band's horizontal axis: top in two bands, else bottom
     QCPAxis* variationPointAxis() const; // the bottom axis of two bands
     // The first and last point number of the page drawn (paged charts; else 0 and series 0's last point).
+    // The horizontal axis leaves room beside them for the labels of the lines' ends.
     std::pair<int, int> shownPoints() const { return mShown; }
     // The texts of the labels the last render gave to be drawn, one a labelled point, in series order.
     QStringList labelTexts() const;
 
-    // A label as the last drawing placed it, in pixels of that drawing.
-    struct PlacedLabel {
-        QString text; // as drawn: blanks trimmed, one line a row; merged rule marks show all codes
-        QRectF rect; // the label's box
-        QRectF band; // the band (axis rect) that holds it
-        bool ruleMark = false;
-        QList<QPointF> marks; // the points it labels (more than one where rule marks share a label)
-    };
+    // The labels as the last drawing placed them.
+    using PlacedLabel = moldrin::PlacedLabel;
     QList<PlacedLabel> placedLabels() const;
 
     // The value under a pixel position: the band (centre or variation chart) that holds the pointer
@@ -88,8 +83,8 @@ private:
     void reset(bool twoBands);
     QCPAxis* valueAxis(VerticalAxis axis) const;
     QCPAxis* keyAxis(VerticalAxis axis) const;
-    void drawSeries(const ChartSeries& series);
-    void collectLabels(const ChartSeries& series);
+    QCPAbstractPlottable* drawSeries(const ChartSeries& series);
+    bool fitRanges();
     void applyAxis(QCPAxis* axis, const ChartAxis& model, double minimum, double maximum);
     void applyKeyAxis(
         QCPAxis* axis, const ChartAxis& model, const QCPRange& range, bool wholeSteps, const ChartModel& chart);
@@ -102,12 +97,23 @@ private:
     QCPMarginGroup* mMargins = nullptr;
     LabelLayer* mLabels = nullptr;
     std::pair<int, int> mShown { 0, 0 };
+    // The horizontal range the chart shows before the room for the lines' end labels: the page, or the
+    // points with their pads; none while the user's zoom holds.
+    std::optional<QCPRange> mKeyBase;
+    // The automatic value axes with the extremes of their points, widened for the rule marks' labels.
+    struct AutomaticAxis {
+        QCPAxis* axis;
+        double minimum, maximum;
+    };
+    QList<AutomaticAxis> mAutomatic;
     bool mPaged = true; // points are numbered and filtered by the page
     bool mRendering = false;
+    bool mPanelShown = false;
     bool mZoomed = false;
 };
 
-// Draws the chart's current page into a PNG of width x height pixels; false when it cannot be written.
+// Draws the chart's current page, with its statistics panel, into a PNG of width x height pixels; false when
+// it cannot be written.
 bool SavePng(const ChartModel& chart, const QString& file, int width, int height);
 
 } // namespace moldrin

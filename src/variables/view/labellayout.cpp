@@ -1,12 +1,9 @@
-// Label placement of a chart band: boxes kept inside, rule marks apart, crowded rule marks sharing a label.
+// Label placement of a chart band: boxes inside it, apart, clear of the data; rule marks sharing labels.
 #include "variables/view/labellayout.h"
-
-#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
-#include <vector>
+#include <limits>
 
 namespace moldrin
 {
@@ -14,73 +11,21 @@ namespace moldrin
 namespace
 {
 
-constexpr double kGap = 1; // free pixels kept between two labels
-constexpr int kNearLevels = 2; // lines on either side of its point a rule mark's label takes before sharing
-constexpr double kMarkRadius = 5; // half the size of a mark's pointer, which rule-mark labels leave visible
+constexpr double kMarkRadius = 5; // half the size of a mark's pointer
+constexpr double kTogether = 3; // marks of one side closer than this many pixels share a label at once
+constexpr int kHops = 4; // times a rule-mark label moves past another label before it gives up
 
-// The boxes placed so far, found by the cells of the band they cross (a page may hold thousands).
-class BoxIndex
+QRectF Inset(const QRectF& band)
 {
-public:
-    explicit BoxIndex(const QRectF& band)
-        : mOrigin(band.topLeft())
-        , mColumns(std::max(1L, long(band.width() / kCell) + 1))
-        , mRows(std::max(1L, long(band.height() / kCell) + 1))
-        , mCells(std::size_t(mColumns * mRows))
-    {
-    }
+    QRectF area = band.adjusted(kLabelInset, kLabelInset, -kLabelInset, -kLabelInset);
+    return area.isValid() ? area : band;
+}
 
-    int add(const QRectF& box)
-    {
-        const int id = int(mBoxes.size());
-        mBoxes.push_back(box);
-        forCells(box, [&](std::vector<int>& cell) { cell.push_back(id); });
-        return id;
-    }
-    void remove(int id)
-    {
-        forCells(mBoxes[std::size_t(id)], [&](std::vector<int>& cell) { std::erase(cell, id); });
-    }
-    const QRectF& box(int id) const { return mBoxes[std::size_t(id)]; }
-
-    bool free(const QRectF& box) const
-    {
-        const QRectF grown = box.adjusted(-kGap, -kGap, kGap, kGap);
-        bool clear = true;
-        forCells(grown, [&](const std::vector<int>& cell) {
-            for (std::size_t i = 0; clear && i < cell.size(); ++i)
-                clear = !grown.intersects(mBoxes[std::size_t(cell[i])]);
-        });
-        return clear;
-    }
-
-private:
-    static constexpr double kCell = 32;
-    // Visits the cells `box` crosses, of this index or (const) for reading.
-    template <class Self, class Visit> static void visitCells(Self& self, const QRectF& box, Visit visit)
-    {
-        const auto at = [](double v, double origin, long count) {
-            return std::clamp<long>(long(std::floor((v - origin) / kCell)), 0, count - 1);
-        };
-        const long right = at(box.right(), self.mOrigin.x(), self.mColumns);
-        const long bottom = at(box.bottom(), self.mOrigin.y(), self.mRows);
-        for (long c = at(box.left(), self.mOrigin.x(), self.mColumns); c <= right; ++c)
-            for (long r = at(box.top(), self.mOrigin.y(), self.mRows); r <= bottom; ++r)
-                visit(self.mCells[std::size_t(r * self.mColumns + c)]);
-    }
-    template <class Visit> void forCells(const QRectF& box, Visit visit) { visitCells(*this, box, visit); }
-    template <class Visit> void forCells(const QRectF& box, Visit visit) const { visitCells(*this, box, visit); }
-
-    QPointF mOrigin;
-    long mColumns, mRows;
-    std::vector<std::vector<int>> mCells;
-    std::vector<QRectF> mBoxes;
-};
-
-QRectF Inside(QRectF box, const QRectF& band)
+// The box moved inside the area as far as it fits.
+QRectF Inside(QRectF box, const QRectF& area)
 {
-    box.moveLeft(std::max(band.left(), std::min(box.left(), band.right() - box.width())));
-    box.moveTop(std::max(band.top(), std::min(box.top(), band.bottom() - box.height())));
+    box.moveLeft(std::max(area.left(), std::min(box.left(), area.right() - box.width())));
+    box.moveTop(std::max(area.top(), std::min(box.top(), area.bottom() - box.height())));
     return box;
 }
 
@@ -98,50 +43,30 @@ QRectF BoxAt(const LabelRequest& r, double top, double shift = 0)
     return QRectF(r.anchor.x() + r.left + shift, top, r.size.width(), r.size.height());
 }
 
-QRectF Preferred(const LabelRequest& r, const QRectF& band)
-{
-    return Inside(BoxAt(r, PreferredTop(r)), band);
-}
-
 // The tops of the lines a label may take, nearest its preferred place first: further from its point on
-// its own side (both ways for a centred label), then, for rule marks, on the other side of the point.
+// its own side, both ways for a centred label.
 std::vector<double> Tops(const LabelRequest& r, int levels)
 {
-    const double step = r.size.height() + kGap;
+    const double step = r.size.height() + kLabelGap;
     const double top = PreferredTop(r);
     std::vector<double> tops;
     for (int level = 0; level < levels; ++level) {
-        if (r.offset > 0) {
+        if (r.offset >= 0)
             tops.push_back(top - level * step);
-        } else if (r.offset < 0) {
+        if (r.offset <= 0 && (level > 0 || r.offset < 0))
             tops.push_back(top + level * step);
-        } else {
-            tops.push_back(top - level * step);
-            if (level > 0)
-                tops.push_back(top + level * step);
-        }
-    }
-    if (r.ruleMark && r.offset != 0) {
-        const double mirrored = r.offset > 0 ? r.anchor.y() + r.offset : r.anchor.y() + r.offset - r.size.height();
-        for (int level = 0; level < levels; ++level)
-            tops.push_back(r.offset > 0 ? mirrored + level * step : mirrored - level * step);
     }
     return tops;
 }
 
-// The first free box among the tops, then (when `beside`) the same half and a whole width to either side.
+// The first free box among the tops, then in the same lines half and a whole width to either side.
 std::optional<QRectF> FreeSpot(
-    const LabelRequest& r, const QRectF& band, const std::vector<double>& tops, bool beside, const BoxIndex& placed)
+    const LabelRequest& r, const QRectF& area, const std::vector<double>& tops, const LabelBoxes& placed)
 {
-    for (double top : tops)
-        if (const QRectF box = Inside(BoxAt(r, top), band); placed.free(box))
-            return box;
-    if (!beside)
-        return std::nullopt;
-    const double half = r.size.width() / 2 + 2 * kGap;
-    for (double shift : { -half, half, -2 * half, 2 * half })
-        for (double top : tops)
-            if (const QRectF box = Inside(BoxAt(r, top, shift), band); placed.free(box))
+    const double half = r.size.width() / 2 + 2 * kLabelGap;
+    for (const double shift : { 0.0, -half, half, -2 * half, 2 * half })
+        for (const double top : tops)
+            if (const QRectF box = Inside(BoxAt(r, top, shift), area); placed.free(box))
                 return box;
     return std::nullopt;
 }
@@ -152,112 +77,374 @@ const QStringList& RuleOrder()
     return order;
 }
 
-struct Group {
-    LabelRequest request;
-    QList<int> members;
-    double firstX = 0, lastX = 0; // the extreme anchors of the members
-    int box = -1;
-};
-
-Group Merged(const Group& a, const Group& b, const LabelMeasure& measure)
-{
-    Group g;
-    g.members = a.members + b.members;
-    g.firstX = std::min(a.firstX, b.firstX);
-    g.lastX = std::max(a.lastX, b.lastX);
-    g.request = a.request;
-    g.request.text = MergedRuleCodes(a.request.text, b.request.text);
-    g.request.size = measure(g.request.text);
-    g.request.left = -g.request.size.width() / 2;
-    const double y = a.request.offset > 0 ? std::min(a.request.anchor.y(), b.request.anchor.y())
-                                          : std::max(a.request.anchor.y(), b.request.anchor.y());
-    g.request.anchor = QPointF((g.firstX + g.lastX) / 2, y);
-    return g;
-}
-
 } // namespace
 
-QString MergedRuleCodes(const QString& a, const QString& b)
+LabelBoxes::LabelBoxes(const QRectF& band)
+    : mOrigin(band.topLeft())
+    , mColumns(std::max(1L, long(band.width() / kCell) + 1))
+    , mRows(std::max(1L, long(band.height() / kCell) + 1))
+    , mCells(std::size_t(mColumns * mRows))
 {
-    QStringList codes = a.split(u',', Qt::SkipEmptyParts);
-    for (const QString& c : b.split(u',', Qt::SkipEmptyParts))
-        if (!codes.contains(c))
-            codes << c;
-    const auto rank = [](const QString& c) {
-        const qsizetype i = RuleOrder().indexOf(c);
-        return i < 0 ? RuleOrder().size() : i;
+}
+
+template <class Visit> void LabelBoxes::forCells(const QRectF& box, Visit visit) const
+{
+    const auto at = [](double v, double origin, long count) {
+        return std::clamp<long>(long(std::floor((v - origin) / kCell)), 0, count - 1);
     };
-    std::stable_sort(codes.begin(), codes.end(), [&](const QString& x, const QString& y) { return rank(x) < rank(y); });
+    const long right = at(box.right(), mOrigin.x(), mColumns);
+    const long bottom = at(box.bottom(), mOrigin.y(), mRows);
+    for (long c = at(box.left(), mOrigin.x(), mColumns); c <= right; ++c)
+        for (long r = at(box.top(), mOrigin.y(), mRows); r <= bottom; ++r)
+            visit(std::size_t(r * mColumns + c));
+}
+
+int LabelBoxes::add(const QRectF& box, BoxKind kind)
+{
+    const int id = int(mBoxes.size());
+    mBoxes.push_back({ box, kind });
+    forCells(box, [&](std::size_t cell) { mCells[cell].push_back(id); });
+    return id;
+}
+
+void LabelBoxes::remove(int id)
+{
+    forCells(mBoxes[std::size_t(id)].rect, [&](std::size_t cell) { std::erase(mCells[cell], id); });
+}
+
+std::optional<int> LabelBoxes::meets(const QRectF& box) const
+{
+    const QRectF grown = box.adjusted(-kLabelGap, -kLabelGap, kLabelGap, kLabelGap);
+    std::optional<int> found;
+    forCells(grown, [&](std::size_t cell) {
+        for (std::size_t i = 0; !found && i < mCells[cell].size(); ++i)
+            if (grown.intersects(mBoxes[std::size_t(mCells[cell][i])].rect))
+                found = mCells[cell][i];
+    });
+    return found;
+}
+
+DataEnvelope::DataEnvelope(const QRectF& band)
+    : mLeft(std::floor(band.left()))
+    , mTop(std::size_t(std::max(1.0, std::ceil(band.right()) - std::floor(band.left()) + 1)),
+          std::numeric_limits<float>::infinity())
+    , mBottom(mTop.size(), -std::numeric_limits<float>::infinity())
+{
+}
+
+std::pair<long, long> DataEnvelope::columns(double left, double right) const
+{
+    const long last = long(mTop.size()) - 1;
+    if (!(right >= mLeft) || !(left < mLeft + double(last + 1)))
+        return { 1, 0 };
+    return { std::clamp(long(std::floor(left - mLeft)), 0L, last),
+        std::clamp(long(std::floor(right - mLeft)), 0L, last) };
+}
+
+void DataEnvelope::cover(long column, double y0, double y1)
+{
+    float& top = mTop[std::size_t(column)];
+    float& bottom = mBottom[std::size_t(column)];
+    top = std::min(top, float(std::min(y0, y1)));
+    bottom = std::max(bottom, float(std::max(y0, y1)));
+}
+
+void DataEnvelope::addPoint(const QPointF& p, double radius)
+{
+    if (!std::isfinite(p.x()) || !std::isfinite(p.y()))
+        return;
+    const auto [from, to] = columns(p.x() - radius, p.x() + radius);
+    for (long c = from; c <= to; ++c)
+        cover(c, p.y() - radius, p.y() + radius);
+}
+
+void DataEnvelope::addSegment(const QPointF& a, const QPointF& b)
+{
+    if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) || !std::isfinite(b.y()))
+        return;
+    const QPointF& l = a.x() <= b.x() ? a : b;
+    const QPointF& r = a.x() <= b.x() ? b : a;
+    const double dx = r.x() - l.x();
+    const auto at = [&](double x) { return dx > 0 ? l.y() + (x - l.x()) / dx * (r.y() - l.y()) : l.y(); };
+    const auto [from, to] = columns(l.x(), r.x());
+    for (long c = from; c <= to; ++c) {
+        const double x0 = std::max(l.x(), mLeft + double(c));
+        const double x1 = std::min(r.x(), mLeft + double(c + 1));
+        if (dx > 0)
+            cover(c, at(x0), at(x1));
+        else
+            cover(c, l.y(), r.y());
+    }
+}
+
+std::optional<double> DataEnvelope::top(double left, double right) const
+{
+    const auto [from, to] = columns(left, right);
+    float y = std::numeric_limits<float>::infinity();
+    for (long c = from; c <= to; ++c)
+        y = std::min(y, mTop[std::size_t(c)]);
+    return std::isfinite(y) ? std::optional<double>(y) : std::nullopt;
+}
+
+std::optional<double> DataEnvelope::bottom(double left, double right) const
+{
+    const auto [from, to] = columns(left, right);
+    float y = -std::numeric_limits<float>::infinity();
+    for (long c = from; c <= to; ++c)
+        y = std::max(y, mBottom[std::size_t(c)]);
+    return std::isfinite(y) ? std::optional<double>(y) : std::nullopt;
+}
+
+bool DataEnvelope::clear(const QRectF& box) const
+{
+    const auto [from, to] = columns(box.left(), box.right());
+    for (long c = from; c <= to; ++c)
+        if (mTop[std::size_t(c)] <= box.bottom() && mBottom[std::size_t(c)] >= box.top())
+            return false;
+    return true;
+}
+
+QList<QRectF> PlaceEndLabels(const QList<EndLabel>& labels, const QRectF& band)
+{
+    const QRectF area = Inset(band);
+    QList<QRectF> out(labels.size());
+    for (const bool start : { true, false }) {
+        std::vector<int> side;
+        for (int i = 0; i < labels.size(); ++i)
+            if (labels[i].start == start)
+                side.push_back(i);
+        std::stable_sort(side.begin(), side.end(), [&](int a, int b) { return labels[a].end.y() < labels[b].end.y(); });
+        // Runs of labels that would touch, each run as near its lines as their mean wants it: `want` sums
+        // the tops each member's line asks of the run.
+        struct Run {
+            std::size_t from, to;
+            double height, want, top;
+        };
+        std::vector<Run> runs;
+        for (std::size_t k = 0; k < side.size(); ++k) {
+            const QSizeF& size = labels[side[k]].size;
+            Run run { k, k, size.height(), labels[side[k]].end.y() - size.height() / 2, 0 };
+            while (true) {
+                const double members = double(run.to - run.from + 1);
+                run.top = std::clamp(run.want / members, area.top(), std::max(area.top(), area.bottom() - run.height));
+                if (runs.empty() || runs.back().top + runs.back().height + kLabelGap <= run.top)
+                    break;
+                const Run before = runs.back();
+                runs.pop_back();
+                run.want = before.want + run.want - members * (before.height + kLabelGap);
+                run.height += before.height + kLabelGap;
+                run.from = before.from;
+            }
+            runs.push_back(run);
+        }
+        for (const Run& run : runs) {
+            double top = run.top;
+            for (std::size_t k = run.from; k <= run.to; ++k) {
+                const EndLabel& l = labels[side[k]];
+                const double left = start ? l.end.x() - kLineLabelGap - l.size.width() : l.end.x() + kLineLabelGap;
+                out[side[k]] = Inside(QRectF(QPointF(left, top), l.size), QRectF(area.left(), -1e9, area.width(), 2e9));
+                top += l.size.height() + kLabelGap;
+            }
+        }
+    }
+    return out;
+}
+
+std::pair<QRectF, bool> PlacePointLabel(const LabelRequest& r, const QRectF& band, int levels, LabelBoxes& placed)
+{
+    const QRectF area = Inset(band);
+    const QRectF preferred = Inside(BoxAt(r, PreferredTop(r)), area);
+    const QRectF box = FreeSpot(r, area, Tops(r, levels), placed).value_or(preferred);
+    placed.add(box);
+    return { box, box != preferred };
+}
+
+RuleCodes::RuleCodes()
+    : mNames(RuleOrder())
+{
+}
+
+std::uint32_t RuleCodes::bits(const QString& text)
+{
+    std::uint32_t bits = 0;
+    for (const QString& code : text.split(u',', Qt::SkipEmptyParts)) {
+        qsizetype i = mNames.indexOf(code);
+        if (i < 0 && mNames.size() < 32) {
+            i = mNames.size();
+            mNames << code;
+        }
+        if (i >= 0)
+            bits |= std::uint32_t(1) << i;
+    }
+    return bits;
+}
+
+QString RuleCodes::text(std::uint32_t bits) const
+{
+    QStringList codes;
+    for (qsizetype i = 0; i < mNames.size(); ++i)
+        if (bits & (std::uint32_t(1) << i))
+            codes << mNames[i];
     return codes.join(u',');
 }
 
-QList<LabelPlacement> PlaceLabels(
-    const QList<LabelRequest>& requests, const QRectF& band, int levels, const LabelMeasure& measure)
+QString MergedRuleCodes(const QString& a, const QString& b)
 {
-    QList<LabelPlacement> out;
-    BoxIndex placed(band);
-    for (int i = 0; i < requests.size(); ++i) {
-        const LabelRequest& r = requests[i];
-        if (r.ruleMark)
-            continue;
-        const QRectF preferred = Preferred(r, band);
-        const QRectF box = FreeSpot(r, band, Tops(r, levels), true, placed).value_or(preferred);
-        placed.add(box);
-        out << LabelPlacement { box, r.text, { i }, box != preferred };
-    }
+    RuleCodes codes;
+    const std::uint32_t first = codes.bits(a);
+    return codes.text(first | codes.bits(b));
+}
 
-    QList<int> order;
-    for (int i = 0; i < requests.size(); ++i) {
-        if (!requests[i].ruleMark)
-            continue;
-        order << i;
-        const QPointF corner(kMarkRadius, kMarkRadius);
-        placed.add(QRectF(requests[i].anchor - corner, requests[i].anchor + corner));
+RuleMarkLayout::RuleMarkLayout(
+    const QRectF& band, const DataEnvelope& data, LabelBoxes& placed, const RuleCodes& codes, Measure measure)
+    : mArea(Inset(band))
+    , mData(data)
+    , mPlaced(placed)
+    , mCodes(codes)
+    , mMeasure(std::move(measure))
+{
+}
+
+// Takes the marks of `other` into `g`: the group then spans both.
+void RuleMarkLayout::Join(Group& g, const Group& other)
+{
+    RuleLabel& l = g.label;
+    l.codes |= other.label.codes;
+    l.marks += other.label.marks;
+    if (other.label.firstX < l.firstX) {
+        l.firstX = other.label.firstX;
+        l.mark = other.label.mark;
     }
-    std::stable_sort(
-        order.begin(), order.end(), [&](int a, int b) { return requests[a].anchor.x() < requests[b].anchor.x(); });
-    std::vector<Group> groups;
-    // The last group placed on each side: marks come in the order of their x, so it is the nearest one.
-    auto lastOnSide = [&](int offset) {
-        for (int g = int(groups.size()) - 1; g >= 0; --g)
-            if (groups[std::size_t(g)].box >= 0 && (groups[std::size_t(g)].request.offset > 0) == (offset > 0))
-                return g;
-        return -1;
-    };
-    // A mark takes a place near it; else it shares the label of a neighbour close enough, else takes a place
-    // further away, else shares the nearest label of its side whatever its distance.
-    for (int i : order) {
-        Group g { requests[i], { i }, requests[i].anchor.x(), requests[i].anchor.x() };
-        while (true) {
-            if (const auto spot = FreeSpot(g.request, band, Tops(g.request, kNearLevels), false, placed)) {
-                g.box = placed.add(*spot);
-                break;
-            }
-            const int partner = lastOnSide(g.request.offset);
-            const bool close = partner >= 0 && g.firstX - groups[std::size_t(partner)].lastX <= g.request.size.width();
-            if (!close) {
-                if (const auto spot = FreeSpot(g.request, band, Tops(g.request, levels), true, placed)) {
-                    g.box = placed.add(*spot);
-                    break;
-                }
-            }
-            if (partner < 0) {
-                g.box = placed.add(Preferred(g.request, band));
-                break;
-            }
-            Group& p = groups[std::size_t(partner)];
-            placed.remove(p.box);
-            p.box = -1;
-            g = Merged(p, g, measure);
+    l.lastX = std::max(l.lastX, other.label.lastX);
+    g.nearY = l.up ? std::min(g.nearY, other.nearY) : std::max(g.nearY, other.nearY);
+    g.clearance = std::max(g.clearance, other.clearance);
+}
+
+void RuleMarkLayout::add(const QPointF& mark, std::uint32_t codes, bool up, double clearance)
+{
+    if (!std::isfinite(mark.x()) || !std::isfinite(mark.y()))
+        return;
+    if (std::optional<Group>& other = mPending[up ? 1 : 0]) {
+        place(*other, false);
+        other.reset();
+    }
+    const Group single { RuleLabel { QRectF(), codes, 1, mark.x(), mark.x(), mark, up }, mark.y(), clearance, -1,
+        false };
+    std::optional<Group>& pending = mPending[up ? 0 : 1];
+    if (pending && mark.x() - pending->label.firstX <= kTogether) {
+        Join(*pending, single);
+        return;
+    }
+    if (pending)
+        place(*pending, false);
+    pending = single;
+    // A group that found no room waits for its next neighbour and shares a label with it.
+    if (std::optional<Group>& waiting = mWaiting[up ? 0 : 1]) {
+        Join(*pending, *waiting);
+        pending->waited = true;
+        waiting.reset();
+    }
+}
+
+std::vector<RuleLabel> RuleMarkLayout::finish()
+{
+    std::vector<RuleLabel> out;
+    for (int side = 0; side < 2; ++side) {
+        if (mPending[side])
+            place(*mPending[side], false);
+        mPending[side].reset();
+        if (mWaiting[side])
+            place(*mWaiting[side], true);
+        mWaiting[side].reset();
+        for (const Group& g : mGroups[side])
+            out.push_back(g.label);
+    }
+    return out;
+}
+
+QSizeF RuleMarkLayout::size(std::uint32_t codes)
+{
+    for (const auto& [known, size] : mSizes)
+        if (known == codes)
+            return size;
+    mSizes.emplace_back(codes, mMeasure(mCodes.text(codes)));
+    return mSizes.back().second;
+}
+
+// Places the group's label where it finds room. Crowded by the labels of its side, it shares the label of
+// the neighbour before it; without room clear of the data it waits for the neighbour after it once, and
+// then (or as the last of a side) shares the one before it. Only where none of that helps it stands as near its marks
+// as the band allows.
+void RuleMarkLayout::place(Group g, bool last)
+{
+    const int sideIndex = g.label.up ? 0 : 1;
+    std::vector<Group>& side = mGroups[sideIndex];
+    const BoxKind kind = g.label.up ? BoxKind::RuleAbove : BoxKind::RuleBelow;
+    while (true) {
+        const QSizeF s = size(g.label.codes);
+        auto [box, crowded] = spot(g, s);
+        if (!box && !crowded && !last && !g.waited) {
+            g.waited = true;
+            mWaiting[sideIndex] = g;
+            return;
         }
-        groups.push_back(g);
-    }
-    for (const Group& g : groups) {
-        if (g.box < 0)
+        if (!box && !side.empty()) {
+            const Group before = side.back();
+            side.pop_back();
+            mPlaced.remove(before.box);
+            Join(g, before);
             continue;
-        const QRectF& box = placed.box(g.box);
-        const bool alone = g.members.size() == 1;
-        out << LabelPlacement { box, g.request.text, g.members, !alone || box != Preferred(g.request, band) };
+        }
+        if (!box) {
+            const double left = std::clamp((g.label.firstX + g.label.lastX - s.width()) / 2, mArea.left(),
+                std::max(mArea.left(), mArea.right() - s.width()));
+            const double top = g.label.up ? g.nearY - g.clearance - s.height() : g.nearY + g.clearance;
+            box = Inside(QRectF(QPointF(left, top), s), mArea);
+        }
+        g.label.rect = *box;
+        g.box = mPlaced.add(*box, kind);
+        side.push_back(g);
+        return;
+    }
+}
+
+// A free place for the group's label clear of the data: over (under) its marks, or for a single mark
+// shifted sideways as far as its box still spans the mark, moving past labels of other kinds and of the
+// other side. `crowded` tells that a label of its own side stopped it somewhere.
+RuleMarkLayout::Spot RuleMarkLayout::spot(const Group& g, const QSizeF& s) const
+{
+    const RuleLabel& l = g.label;
+    const double centre = (l.firstX + l.lastX) / 2;
+    std::vector<double> lefts { centre - s.width() / 2 };
+    if (l.marks == 1 && s.width() > 2 * kMarkRadius) {
+        const double shift = s.width() / 2 - kMarkRadius;
+        lefts.push_back(lefts.front() - shift);
+        lefts.push_back(lefts.front() + shift);
+    }
+    const BoxKind ownSide = l.up ? BoxKind::RuleAbove : BoxKind::RuleBelow;
+    Spot out;
+    for (double left : lefts) {
+        left = std::clamp(left, mArea.left(), std::max(mArea.left(), mArea.right() - s.width()));
+        double edge = l.up ? g.nearY - g.clearance : g.nearY + g.clearance;
+        if (const auto data = l.up ? mData.top(left, left + s.width()) : mData.bottom(left, left + s.width()))
+            edge = l.up ? std::min(edge, *data - kLabelGap) : std::max(edge, *data + kLabelGap);
+        for (int hop = 0; hop <= kHops; ++hop) {
+            const QRectF box = l.up ? QRectF(left, edge - s.height(), s.width(), s.height())
+                                    : QRectF(left, edge, s.width(), s.height());
+            if (box.top() < mArea.top() || box.bottom() > mArea.bottom())
+                break;
+            const std::optional<int> other = mPlaced.meets(box);
+            if (!other) {
+                out.box = box;
+                return out;
+            }
+            if (mPlaced.kind(*other) == ownSide) {
+                out.crowded = true;
+                break;
+            }
+            const QRectF& met = mPlaced.box(*other);
+            edge = l.up ? met.top() - kLabelGap : met.bottom() + kLabelGap;
+        }
     }
     return out;
 }

@@ -1,105 +1,49 @@
 // Tests of ChartView: page range, labels and their placement, one-band charts, the PNG and PDF drawings.
 #include "variables/view/chartview.h"
 
-#include "common/appstate.h"
-#include "rules/ruleengine.h"
+#include "markedcharts.h"
 #include "rules/rulemarks.h"
-#include "variables/controllimits.h"
-#include "variables/spcconstants.h"
 #include "variables/variableschart.h"
-#include "variables/view/labellayout.h"
+#include "variables/view/panelelement.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <random>
-
 using namespace moldrin;
+using namespace moldrin::test;
 
 namespace
 {
 
-// A plotted X-Bar-R chart of `subgroups` points with its limit lines.
-ChartModel PlottedChart(int subgroups, bool zones = false)
+// The pixel position of each drawn point of the band's data series (those with pointers) on the page.
+QList<QPointF> DataPixels(const ChartView& view, const ChartModel& chart, bool centre)
 {
-    ChartModel chart = BuildVariablesChartTemplate();
-    ResetVariablesChart(chart, kChartXBarR, QString(), QStringLiteral("Prod Par"));
-    for (int i = 0; i < subgroups; ++i) {
-        SubgroupPoint p;
-        p.number = i + 1;
-        p.mean = p.medianValue = p.centreValue = 10 + (i % 7) * 0.1;
-        p.range = p.sValue = p.variationValue = 1 + (i % 5) * 0.2;
-        AddSubgroupPoints(chart, p);
-    }
-    LimitInputs in;
-    in.chartType = kChartXBarR;
-    in.sampleSize = 5;
-    in.showZones = zones;
-    in.stat.XDoubleBar = 10.3;
-    in.stat.AverageVariation = 1.4;
-    in.stat.IsSubgroupChart = true;
-    in.stat.PointCount = subgroups;
-    in.stat.EstSigma = 1.4 / 2.326;
-    in.stat.Cp = in.stat.CpK = in.stat.CpU = in.stat.CpL = Figure::na();
-    FillControlLimits(chart, ComputeControlLimits(in));
-    WritePageChangeCaption(chart, QStringLiteral("Prod Par"));
-    return chart;
+    QList<QPointF> out;
+    QCPAxis* key = centre ? view.pointAxis() : view.variationPointAxis();
+    QCPAxis* value = centre ? view.centreValueAxis() : view.variationValueAxis();
+    const auto [first, last] = view.shownPoints();
+    for (const ChartSeries& s : chart.series)
+        if (s.visible && s.pointer != PointerStyle::None && !s.marks.ruleMarks
+            && (s.verticalAxis == VerticalAxis::Left) == centre)
+            for (int i = 0; i < s.count(); ++i)
+                if (s.points.x(i) >= first && s.points.x(i) <= last)
+                    out << QPointF(key->coordToPixel(s.points.x(i)), value->coordToPixel(s.points.y(i)));
+    return out;
 }
 
-// An Individual-MR chart of the readings with zones, its centre axis widened and the rules evaluated, as
-// the loader leaves it.
-ChartModel MarkedIndividualChart(const QList<double>& readings)
-{
-    ChartModel chart = BuildVariablesChartTemplate();
-    ResetVariablesChart(chart, kChartIndividualMR, QString(), QStringLiteral("Prod Par"));
-    IndividualAccumulator acc;
-    for (double r : readings)
-        AddIndividualPoints(chart, acc.add(r));
-    LimitInputs in;
-    in.chartType = kChartIndividualMR;
-    in.showZones = true;
-    in.stat = acc.finish(kNoUpperLimit, kNoLowerLimit);
-    const ControlLimits limits = ComputeControlLimits(in);
-    FillControlLimits(chart, limits);
-    WritePageChangeCaption(chart, QStringLiteral("Prod Par"));
-    ExpandAxisRange(chart, kSeriesXBar, AxisId::Left);
-    EvaluateVariablesRules(chart, limits, kChartIndividualMR, kDefaultRulesSetup, true);
-    return chart;
-}
-
-// Noisy readings with what the rules find: spikes at both ends of the centre band, runs on one side, and
-// stretches of equal readings whose moving ranges of 0 lie at the bottom of the variation band.
-QList<double> ReadingsWithFindings(int n)
-{
-    std::mt19937 rng(7);
-    std::normal_distribution<double> noise(0.28, 0.012);
-    QList<double> v;
-    for (int i = 0; i < n; ++i) {
-        double x = noise(rng);
-        if (i % 97 == 40)
-            x += 0.08;
-        if (i % 131 == 70)
-            x -= 0.08;
-        if (i % 150 >= 100 && i % 150 < 110)
-            x = 0.265 + (i % 2) * 0.0001;
-        v << x;
-    }
-    return v;
-}
-
-// Every label lies inside its band and overlaps no other; every rule mark on the page is labelled by a
-// label at its point that shows all its codes. Returns the number of rule marks checked.
+// Every label lies inside its band and overlaps no other; no rule-mark label covers a data point; every
+// rule mark on the page is labelled by the one label of its side whose span holds it, which shows all its
+// codes. Returns the number of rule marks checked, -1 on a fault.
 int CheckPlacedLabels(const ChartView& view, const ChartModel& chart)
 {
     const QList<ChartView::PlacedLabel> placed = view.placedLabels();
-    for (const ChartView::PlacedLabel& l : placed)
-        if (!l.band.adjusted(-0.01, -0.01, 0.01, 0.01).contains(l.rect))
-            qWarning() << "outside" << l.text << l.rect << l.band;
     for (int i = 0; i < placed.size(); ++i) {
-        if (!placed[i].band.adjusted(-0.01, -0.01, 0.01, 0.01).contains(placed[i].rect))
+        if (!placed[i].band.adjusted(-0.01, -0.01, 0.01, 0.01).contains(placed[i].rect)) {
+            qWarning() << "outside" << placed[i].text << placed[i].rect << placed[i].band;
             return -1;
+        }
         for (int j = i + 1; j < placed.size(); ++j)
             if (placed[i].rect.intersects(placed[j].rect)) {
                 qWarning() << "overlap" << placed[i].text << placed[i].rect << placed[j].text << placed[j].rect;
@@ -112,30 +56,82 @@ int CheckPlacedLabels(const ChartView& view, const ChartModel& chart)
         if (!s.marks.ruleMarks || !s.marks.visible)
             continue;
         const bool centre = s.verticalAxis == VerticalAxis::Left;
+        const bool up = s.marks.offset >= 0;
         QCPAxis* key = centre ? view.pointAxis() : view.variationPointAxis();
         QCPAxis* value = centre ? view.centreValueAxis() : view.variationValueAxis();
+        const QRectF band = value->axisRect()->rect();
+        for (const QPointF& d : DataPixels(view, chart, centre))
+            for (const ChartView::PlacedLabel& l : placed)
+                if (l.ruleMark && l.band == band && l.rect.adjusted(1, 1, -1, -1).contains(d)) {
+                    qWarning() << "on data" << l.text << l.rect << d;
+                    return -1;
+                }
         for (const ChartPoint& p : s.points) {
             if (p.x < first || p.x > last)
                 continue;
-            const QPointF at(key->coordToPixel(p.x), value->coordToPixel(p.y));
-            bool shown = false;
+            const double x = key->coordToPixel(p.x);
+            int holders = 0;
             for (const ChartView::PlacedLabel& l : placed) {
-                bool here = false;
-                for (const QPointF& m : l.marks)
-                    here = here || QLineF(m, at).length() < 0.5;
-                bool codes = here && l.ruleMark;
+                const bool side = (l.rect.center().y() < value->coordToPixel(p.y)) == up;
+                if (!l.ruleMark || l.band != band || !side || x < l.firstX - 1e-6 || x > l.lastX + 1e-6)
+                    continue;
+                ++holders;
                 for (const QString& code : p.label.split(u','))
-                    codes = codes && l.text.split(u',').contains(code);
-                shown = shown || codes;
+                    if (!l.text.split(u',').contains(code)) {
+                        qWarning() << "label without the mark's code" << l.text << p.label;
+                        return -1;
+                    }
             }
-            if (!shown) {
-                qWarning() << "mark without its label" << s.title << p.x << p.label;
+            if (holders != 1) {
+                qWarning() << "mark labelled" << holders << "times" << s.title << p.x << p.label;
                 return -1;
             }
             ++marks;
         }
     }
     return marks;
+}
+
+// An axis' ticks: at least two, a round step (1, 2 or 5 times a power of ten) apart, no finer than the
+// format's decimals, each label reading its tick's value (decimals only where the axis has them), and
+// the labels apart at the axis' length. Returns the step, 0 on a fault.
+double CheckTicks(const QCPAxis* axis, const QString& format)
+{
+    const QVector<double> ticks = axis->tickVector();
+    const QVector<QString> labels = axis->tickVectorLabels();
+    if (ticks.size() < 2 || labels.size() != ticks.size()) {
+        qWarning() << "ticks" << ticks << labels;
+        return 0;
+    }
+    const double step = ticks[1] - ticks[0];
+    const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+    const int decimals = format.contains(u'.') ? int(format.size() - format.lastIndexOf(u'.') - 1) : 0;
+    if (std::min({ std::abs(mantissa - 1), std::abs(mantissa - 2), std::abs(mantissa - 5) }) > 1e-6
+        || step < std::pow(10.0, -decimals) * (1 - 1e-9)) {
+        qWarning() << "step" << step << format;
+        return 0;
+    }
+    const QFontMetricsF fm(axis->tickLabelFont());
+    for (qsizetype i = 0; i < ticks.size(); ++i) {
+        bool read = false;
+        const double value = QString(labels[i]).remove(u',').toDouble(&read);
+        if (!read || std::abs(value - ticks[i]) > step * 1e-6 || (decimals == 0 && labels[i].contains(u'.'))
+            || (i > 0 && std::abs(ticks[i] - ticks[i - 1] - step) > step * 1e-6)) {
+            qWarning() << "label" << labels[i] << "at" << ticks[i] << format;
+            return 0;
+        }
+        if (i == 0)
+            continue;
+        const double apart = std::abs(axis->coordToPixel(ticks[i]) - axis->coordToPixel(ticks[i - 1]));
+        const double need = axis->orientation() == Qt::Vertical
+            ? fm.height()
+            : (fm.horizontalAdvance(labels[i]) + fm.horizontalAdvance(labels[i - 1])) / 2;
+        if (apart < need) {
+            qWarning() << "labels overlap" << labels[i - 1] << labels[i] << apart << need;
+            return 0;
+        }
+    }
+    return step;
 }
 
 int RuleLabels(const ChartView& view)
@@ -169,15 +165,26 @@ private Q_SLOTS:
         QCOMPARE(chart.pageCount(), 3);
         ChartView view;
         view.render(chart);
+        view.resize(900, 600);
+        view.replot();
         QCOMPARE(view.shownPoints(), std::make_pair(0, 79));
-        QCOMPARE(view.pointAxis()->range().lower, -0.5);
-        QCOMPARE(view.pointAxis()->range().upper, 79.5);
+        // The page with room beside it for the lines' labels; point numbers only on the page.
+        QVERIFY(view.pointAxis()->range().lower < -0.5 && view.pointAxis()->range().upper > 79.5);
         QCOMPARE(view.variationPointAxis()->range(), view.pointAxis()->range());
+        for (QCPAxis* axis : { view.pointAxis(), view.variationPointAxis() })
+            for (double tick : axis->tickVector())
+                QVERIFY2(tick >= -0.5 && tick <= 79.5, qPrintable(QString::number(tick)));
 
         chart.setPage(3);
         view.render(chart);
+        view.replot();
         QCOMPARE(view.shownPoints(), std::make_pair(160, 239));
-        QCOMPARE(view.pointAxis()->range().lower, 159.5);
+        QVERIFY(view.pointAxis()->range().lower < 159.5 && view.pointAxis()->range().lower > 150);
+        // Only the page's points are drawn.
+        auto* data = qobject_cast<QCPGraph*>(view.plottable(kSeriesXBar));
+        QVERIFY(data);
+        QCOMPARE(data->data()->size(), 40);
+        QCOMPARE(data->data()->at(0)->key, 160.0);
 
         chart.maxPointsPerPage = 0;
         view.render(chart);
@@ -201,7 +208,7 @@ private Q_SLOTS:
         QVERIFY(expected > 1);
         QCOMPARE(texts.size(), expected);
         const ChartPoint& ucl = chart.series[kTemplateSeriesCount].points.first();
-        QVERIFY2(texts.contains(ucl.label), qPrintable(ucl.label));
+        QVERIFY2(texts.contains(ucl.label.trimmed()), qPrintable(ucl.label));
         QVERIFY(texts.contains(QStringLiteral("1")));
 
         // Hidden marks (the blink's off phase) draw no labels.
@@ -223,6 +230,195 @@ private Q_SLOTS:
         chart.maxPointsPerPage = 80;
         view.render(chart);
         QVERIFY(view.labelTexts().size() >= 80);
+    }
+
+    // Every page, the first, a middle and the last, names each line of both bands at both sides: a band's
+    // labels of the lines' starts (ends) in the order of the lines, in the room left (right) of the page's
+    // points, beside the lines' ends, clear of the axis, of the data and of their own lines.
+    void everyPageLabelsItsLines()
+    {
+        ChartModel chart = PlottedChart(200, true);
+        ChartView view;
+        view.resize(1000, 700);
+        for (int page = 1; page <= chart.pageCount(); ++page) {
+            chart.setPage(page);
+            view.render(chart);
+            view.replot();
+            const auto [first, last] = view.shownPoints();
+            QVERIFY(CheckPlacedLabels(view, chart) >= 0);
+            for (const bool centre : { true, false }) {
+                QCPAxis* key = centre ? view.pointAxis() : view.variationPointAxis();
+                QCPAxis* value = centre ? view.centreValueAxis() : view.variationValueAxis();
+                const QRectF band = value->axisRect()->rect();
+                // The lines run from point 0 to point 199: on the last page they end before the page does.
+                const double from = key->coordToPixel(first - 0.5);
+                const double to = key->coordToPixel(last < 199 ? last + 0.5 : 199);
+                for (const bool start : { true, false }) {
+                    QList<std::pair<double, QString>> lines;
+                    for (int i = kTemplateSeriesCount; i < chart.seriesCount(); ++i) {
+                        const ChartSeries& s = chart.series[i];
+                        const QString label = (start ? s.points.first() : s.points.last()).label.trimmed();
+                        if ((s.verticalAxis == VerticalAxis::Left) == centre && !label.isEmpty())
+                            lines << std::pair { value->coordToPixel(s.points.y(0)), label };
+                    }
+                    QList<std::pair<double, QString>> shown;
+                    for (const ChartView::PlacedLabel& l : view.placedLabels()) {
+                        if (!l.lineEnd || l.band != band || (start ? l.rect.right() > from : l.rect.left() < to))
+                            continue;
+                        shown << std::pair { l.rect.top(), l.text };
+                        QVERIFY(l.rect.left() >= band.left() + 2 && l.rect.right() <= band.right() - 2);
+                        QVERIFY(std::abs(l.point.x() - (start ? from : to)) < 0.5);
+                    }
+                    QVERIFY(lines.size() >= 4);
+                    std::sort(lines.begin(), lines.end());
+                    std::sort(shown.begin(), shown.end());
+                    QCOMPARE(shown.size(), lines.size());
+                    for (int i = 0; i < lines.size(); ++i)
+                        QCOMPARE(shown[i].second, lines[i].second);
+                }
+            }
+        }
+    }
+
+    // A one-band chart's lines (an attribute chart's) carry their labels beside their ends: "CL=..." after
+    // the centre line's end, never on it, and the chart leaves the room for it.
+    void lineLabelsStandBesideTheirLines()
+    {
+        ChartModel chart;
+        ChartSeries data;
+        data.pointer = PointerStyle::Diamond;
+        for (int i = 1; i <= 40; ++i)
+            data.addXY(i, 0.04 + (i % 5) * 0.01);
+        chart.series << data;
+        ChartSeries mean;
+        mean.marks.visible = true;
+        mean.marks.transparent = true;
+        mean.addXY(1, 0.0437, QStringLiteral(" "));
+        mean.addXY(40, 0.0437, QStringLiteral("CL=0.0437") + QString(30, u' '));
+        chart.series << mean;
+        ChartSeries zone = mean;
+        zone.clear();
+        zone.addXY(1, 0.07, QStringLiteral(" C"));
+        zone.addXY(40, 0.07, QStringLiteral("C "));
+        chart.series << zone;
+        ChartView view;
+        view.resize(700, 400);
+        view.render(chart);
+        view.replot();
+        const double end = view.pointAxis()->coordToPixel(40), start = view.pointAxis()->coordToPixel(1);
+        QStringList texts;
+        for (const ChartView::PlacedLabel& l : view.placedLabels()) {
+            texts << l.text;
+            QVERIFY(l.lineEnd);
+            const double y
+                = view.centreValueAxis()->coordToPixel(l.text.startsWith(u'C') && l.text != "C" ? 0.0437 : 0.07);
+            QVERIFY2(l.rect.left() >= end || l.rect.right() <= start, qPrintable(l.text));
+            QVERIFY(l.rect.top() < y && l.rect.bottom() > y);
+            QVERIFY(view.centreRect()->rect().contains(l.rect.toRect()));
+        }
+        std::sort(texts.begin(), texts.end());
+        QCOMPARE(texts, (QStringList { "C", "C", "CL=0.0437" }));
+    }
+
+    // Every axis of the variables chart at several ranges, formats (the decimal buttons' range) and sizes,
+    // a short selection among them, and a histogram's count axis.
+    void axesTakeRoundStepsAtTheirValues()
+    {
+        struct Case {
+            int subgroups;
+            double lower, upper; // a set range of the left axis; automatic where equal
+            double increment; // the left axis' set increment, (UCL - LCL) / k as the chart sets it
+            QString format;
+            QSize size;
+        } cases[] {
+            { 200, 4.99, 26.97, 0.999, "#,##0.00", { 900, 600 } },
+            { 200, 4.99, 26.97, 0.999, "#,##0.", { 900, 600 } },
+            { 200, 4.99, 26.97, 0, "#,##0.0000", { 400, 300 } },
+            { 28, 0, 0, 0.0137, "#,##0.00", { 700, 450 } },
+            { 28, 0, 0, 0, "#,##0.000", { 1400, 900 } },
+            { 500, -0.003, 0.002, 0, "#,##0.0000", { 900, 600 } },
+            { 80, 0, 1e6, 0, "#,##0.", { 500, 350 } },
+        };
+        for (const Case& c : cases) {
+            ChartModel chart = PlottedChart(c.subgroups, true);
+            if (c.upper > c.lower)
+                chart.left.setRange(c.lower, c.upper);
+            chart.left.increment = c.increment;
+            chart.left.labelFormat = chart.custom0.labelFormat = c.format;
+            ChartView view;
+            view.resize(c.size);
+            view.render(chart);
+            view.replot();
+            const QString what = QStringLiteral("%1 subgroups, %2, %3x%4")
+                                     .arg(c.subgroups)
+                                     .arg(c.format)
+                                     .arg(c.size.width())
+                                     .arg(c.size.height());
+            QVERIFY2(CheckTicks(view.centreValueAxis(), c.format) > 0, qPrintable(what));
+            QVERIFY2(CheckTicks(view.variationValueAxis(), c.format) > 0, qPrintable(what));
+            QVERIFY2(CheckTicks(view.pointAxis(), "#,##0") >= 1, qPrintable(what));
+            QVERIFY2(CheckTicks(view.variationPointAxis(), "#,##0") >= 5, qPrintable(what));
+        }
+
+        // Counts: whole steps, no decimals whatever the format.
+        ChartModel histogram;
+        ChartSeries bars;
+        bars.kind = SeriesKind::Bar;
+        bars.barFromX = true;
+        for (int i = 0; i < 20; ++i)
+            bars.addXY(4.8 + 0.02 * i, (i * 37) % 23);
+        histogram.series << bars;
+        histogram.left.setRange(0, 24);
+        histogram.left.labelFormat = histogram.bottom.labelFormat = QStringLiteral("#,##0.00");
+        histogram.left.wholeNumbers = true;
+        ChartView view;
+        view.resize(600, 400);
+        view.render(histogram);
+        view.replot();
+        QVERIFY(CheckTicks(view.centreValueAxis(), "#,##0") >= 1);
+        QVERIFY(CheckTicks(view.pointAxis(), "#,##0.00") > 0);
+        QCOMPARE(view.centreValueAxis()->tickVectorLabels().front(), QStringLiteral("0"));
+    }
+
+    // A view drawing for a file or a printer shows the chart's panel at the chart's right; the window's
+    // own view does not (the window shows its panel beside it).
+    void outputPagesCarryThePanel()
+    {
+        ChartModel chart = PlottedChart(200, true);
+        chart.panelCaptions = PanelCaptions();
+        chart.panelValues = QStringList { "1,000", "0.6021", "0.6019", "5", "11.1536" };
+        ChartView window;
+        window.resize(1000, 700);
+        window.render(chart);
+        window.replot();
+        QCOMPARE(window.plotLayout()->columnCount(), 1);
+
+        ChartView page;
+        page.setPanelShown(true);
+        page.resize(1000, 700);
+        page.render(chart);
+        page.replot();
+        auto* panel = dynamic_cast<const PanelElement*>(page.plotLayout()->element(1, 1));
+        QVERIFY(panel);
+        QCOMPARE(panel->values(), chart.panelValues);
+        const QRect box = panel->outerRect();
+        QVERIFY(box.left() >= page.centreRect()->outerRect().right());
+        QVERIFY(box.right() < page.width() && box.height() >= panel->minimumOuterSizeHint().height());
+        // The bands give the panel its width and no more.
+        QVERIFY(std::abs(page.centreRect()->width() + box.width() - window.centreRect()->width())
+            <= page.plotLayout()->columnSpacing() + 2);
+        // Its text is drawn: the panel's columns hold ink.
+        const QImage image = page.toPixmap(page.width(), page.height()).toImage();
+        int inked = 0;
+        for (int y = box.top(); y < box.top() + panel->minimumOuterSizeHint().height(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x)
+                inked += image.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+        QVERIFY(inked > 200);
+
+        // Without figures there is no panel.
+        chart.panelValues.clear();
+        page.render(chart);
+        QCOMPARE(page.plotLayout()->columnCount(), 1);
     }
 
     void gridFollowsTheAxes()
@@ -322,17 +518,32 @@ private Q_SLOTS:
         QVERIFY(RuleLabels(view) > 10);
         QVERIFY(RuleLabels(view) < marks);
 
-        // The blink hides exactly the rule labels, and shows them again.
-        const int others = view.placedLabels().size() - RuleLabels(view);
+        // The blink hides exactly the rule labels and shows them again where they were, drawing the labels
+        // alone: the chart's plottables stay as they are.
+        const QList<ChartView::PlacedLabel> shown = view.placedLabels();
+        const int others = shown.size() - RuleLabels(view);
+        QCPAbstractPlottable* first = view.plottable(0);
         ToggleRuleMarkLabels(chart);
-        view.render(chart);
-        view.replot();
+        view.refreshLabels(chart);
         QCOMPARE(RuleLabels(view), 0);
         QCOMPARE(view.placedLabels().size(), others);
         ToggleRuleMarkLabels(chart);
-        view.render(chart);
-        view.replot();
+        view.refreshLabels(chart);
+        QCOMPARE(view.plottable(0), first);
+        QCOMPARE(view.placedLabels().size(), shown.size());
+        for (int i = 0; i < shown.size(); ++i)
+            QCOMPARE(view.placedLabels()[i].rect, shown[i].rect);
         QCOMPARE(CheckPlacedLabels(view, chart), marks);
+
+        // Anything else changed, it renders the chart again.
+        chart.series[kTemplateSeriesCount].marks.visible = false;
+        view.refreshLabels(chart);
+        QVERIFY(view.plottable(0) != first);
+        view.replot();
+        QVERIFY(std::none_of(view.placedLabels().cbegin(), view.placedLabels().cend(),
+            [](const ChartView::PlacedLabel& l) { return l.text.contains(QStringLiteral("CpK")); }));
+        QVERIFY(std::any_of(shown.cbegin(), shown.cend(),
+            [](const ChartView::PlacedLabel& l) { return l.text.contains(QStringLiteral("CpK")); }));
     }
 
     void labelsStayApartInPngAndPdf()
@@ -349,35 +560,6 @@ private Q_SLOTS:
         QVERIFY(CheckPlacedLabels(view, chart) > 100);
         // A drawing too small for its margins still draws.
         QVERIFY(view.savePng(dir.filePath("tiny.png"), 30, 20));
-    }
-
-    void crowdedRuleLabelsShareOneWithAllCodes()
-    {
-        const QRectF band(0, 0, 300, 120);
-        const auto measure = [](const QString& text) { return QSizeF(6.0 * text.size(), 12); };
-        QList<LabelRequest> requests;
-        for (int i = 0; i < 60; ++i) {
-            const QString text = i % 2 ? "R2+,R3+" : "R1+";
-            requests << LabelRequest { QPointF(100 + i, 5), measure(text), -3.0 * text.size(), 8, true, text };
-        }
-        requests << LabelRequest { QPointF(290, 60), QSizeF(40, 12), -20, 0, false, "UCL" };
-        const QList<LabelPlacement> placed = PlaceLabels(requests, band, 5, measure);
-        QList<int> labelled;
-        for (int i = 0; i < placed.size(); ++i) {
-            QVERIFY(band.contains(placed[i].rect));
-            for (int j = i + 1; j < placed.size(); ++j)
-                QVERIFY(!placed[i].rect.intersects(placed[j].rect));
-            labelled += placed[i].members;
-            for (int m : placed[i].members)
-                for (const QString& code : requests[m].text.split(','))
-                    QVERIFY(placed[i].text.split(',').contains(code));
-        }
-        std::sort(labelled.begin(), labelled.end());
-        QCOMPARE(labelled.size(), requests.size());
-        QCOMPARE(labelled.back(), requests.size() - 1);
-        QVERIFY(placed.size() < 30);
-        QCOMPARE(MergedRuleCodes("R3+,R7", "R1+,R3+"), QStringLiteral("R1+,R3+,R7"));
-        QCOMPARE(MergedRuleCodes("R5", "R2-"), QStringLiteral("R2-,R5"));
     }
 
     void oneBandChartsDrawBarsPointsAndTextLabels()
