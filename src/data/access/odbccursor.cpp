@@ -185,7 +185,12 @@ public:
             if (mBlock >= 0)
                 mBlocks[mBlock].ready = false; // the reading thread may fill it again
             mChanged.notify_all();
-            waitFor(lock, [this, block] { return mBlocks[block].ready; });
+            waitFor(lock, [this, block] { return mCancelled || mBlocks[block].ready; });
+            if (mCancelled) {
+                mEnd = true;
+                status = interrupted();
+                return false;
+            }
         }
         mBlock = block;
         mRow = 0;
@@ -279,6 +284,7 @@ private:
                 mCancelled = true;
                 if (mInCall)
                     SQLCancel(mStmt);
+                mChanged.notify_all(); // the reading thread stops after its block
             }
         }
     }
@@ -304,16 +310,14 @@ private:
         for (int block = 0; bound; block = 1 - block) {
             {
                 std::unique_lock lock(mMutex);
-                mChanged.wait(lock, [this, block] { return mStop || !mBlocks[block].ready; });
-                if (mStop)
+                mChanged.wait(lock, [this, block] { return mStop || mCancelled || !mBlocks[block].ready; });
+                if (mStop || mCancelled)
                     return;
-                mInCall = true;
             }
             Block filled = fill(block);
             const bool last = filled.rows == 0;
             {
                 const std::lock_guard lock(mMutex);
-                mInCall = false;
                 mBlocks[block] = std::move(filled);
                 mBlocks[block].ready = true;
             }
@@ -545,7 +549,10 @@ private:
     Stage mStage = Stage::Running;
     Status mFailure;
     Block mBlocks[2];
-    bool mInCall = false; // the reading thread waits for the driver
+    // The reading thread waits for the driver to run the statement. Only then is it cancelled: a fetch of one
+    // block is short, and a driver may not take a cancel in the middle of one (MariaDB's crashes). A reader
+    // stopped while a block is fetched ends when the fetch returns.
+    bool mInCall = false;
     bool mStop = false;
     bool mCancelled = false;
 
