@@ -11,6 +11,7 @@
 #include "odbcenv.h"
 #include "qtprinters.h"
 #include "sampledata.h"
+#include "sanitizer.h"
 #include "screening/screening.h"
 
 #include <QTemporaryDir>
@@ -392,15 +393,6 @@ TEST_F(CrossEngine, WritesFailAndSourcesStayUnchanged)
 
 namespace
 {
-// gcc names the address sanitizer with a macro, clang with a feature test.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-
 long RssKiB()
 {
     QFile f(QStringLiteral("/proc/self/status"));
@@ -429,7 +421,7 @@ void ExpectStreamed(Connection& c)
     EXPECT_EQ(sum, 300000.0 * 300001.0 / 2);
     // The whole result is about 60 MB; a streamed read stays far below that. (The address sanitizer
     // holds freed memory back, so there the figure says nothing.)
-    if (!kAddressSanitizer) {
+    if (!test::kAddressSanitizer) {
         EXPECT_LT(peak - start, 20 * 1024) << "RSS grew by " << (peak - start) << " KiB";
     }
 }

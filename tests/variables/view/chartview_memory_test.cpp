@@ -3,6 +3,7 @@
 #include "variables/view/chartview.h"
 
 #include "markedcharts.h"
+#include "sanitizer.h"
 
 #include <QFile>
 #include <QtTest>
@@ -26,14 +27,6 @@ long StatusKiB(const QByteArray& field)
 }
 
 } // namespace
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
 
 class ChartViewMemoryTest : public QObject
 {

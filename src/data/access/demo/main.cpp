@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numeric>
+#include <optional>
 #include <random>
 
 using namespace moldrin;
@@ -363,10 +364,9 @@ bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QS
 
 } // namespace
 
-int main(int argc, char** argv)
+// The generator's options from its command line; nothing after a usage error has been written.
+std::optional<Options> ReadOptions(const QCoreApplication& app, QCommandLineParser& parser)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Writes the results database that DIR/ATE.INI names."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Configuration folder."));
@@ -381,7 +381,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
             "usage: moldrin-demo-data [--units N] [--days D] [--shuffle] [--jitter S] [--index] [--product NAME] "
             "DIR\n");
-        return 2;
+        return std::nullopt;
     }
     Options o;
     if (parser.isSet("units"))
@@ -396,8 +396,21 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
             "moldrin-demo-data: --units and --days take positive whole numbers, --jitter a whole "
             "number of seconds\n");
-        return 2;
+        return std::nullopt;
     }
+    if (parser.isSet("seed"))
+        o.seed = parser.value("seed").toULongLong();
+    return o;
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    const std::optional<Options> options = ReadOptions(app, parser);
+    if (!options)
+        return 2;
+    const Options& o = *options;
     const QString dir = QDir(parser.positionalArguments().first()).absolutePath();
     AppState state(QString {});
     state.gINIPath = dir;
@@ -423,8 +436,6 @@ int main(int argc, char** argv)
     QStringList testIds = data::ReadINI(ateSection, QStringLiteral("TestID"), ate).split(',', Qt::SkipEmptyParts);
     for (QString& id : testIds)
         id = id.trimmed();
-    if (parser.isSet("seed"))
-        o.seed = parser.value("seed").toULongLong();
     std::mt19937_64 rng(o.seed);
     bool ok = true;
     for (const QString& p : products)
