@@ -73,6 +73,7 @@ void frmAttributeChart::PlotChart()
         const bool zones = ui.chkShowZoneABC->isChecked();
         mLastOutcome
             = PlotAttributeChart(mState, mChart, mSelection, mKind, zones, plotHost(), ui.chkLaney->isChecked());
+        ShowSkipped(mLastOutcome.skipped);
         // Figures beside an empty chart would be the previous plot's: a plot that drew nothing clears them.
         ui.lblSPCParameter->setText(mLastOutcome.result.CaptionText());
         ui.lblSPCParameter1->setText(mLastOutcome.result.ValueText());

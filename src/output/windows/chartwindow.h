@@ -3,6 +3,7 @@
 
 #include "common/appstate.h"
 #include "common/prompt.h"
+#include "common/reading.h"
 #include "data/loader/plotfunction.h"
 #include "output/chartsettings.h"
 #include "variables/chartmodel.h"
@@ -79,6 +80,8 @@ void ConnectLabelAreaButtons(ImageButton* narrower, ImageButton* wider, ChartMod
 //   cmdClose ("Close"), and the hidden cmdDefault (outside the visible area, Esc): both close.
 // - tmrRuleFlash (500 ms, off at start): StartRuleFlash after a rule evaluation; each tick flips the mark
 //   labels of Options::flashSeries and redraws.
+// - lblSkipped, under the side panel: what the last plot skipped (fields that are no number, unreadable start
+//   times), worded as in the main window; hidden when nothing was skipped (ShowSkipped).
 // - mLoading, set while Form_Load applies the settings and runs LoadOwn.
 // - The settings: the label formats and label areas of ChartSettings(Options::chartKind), then the window's own
 //   table Settings(); read and applied in Form_Load, written at close, in that order.
@@ -128,6 +131,7 @@ public:
 
     // The controls, by their names (the chart view is named by Options::chartName).
     QLabel* lblXYValue = nullptr;
+    QLabel* lblSkipped = nullptr;
     ImageButton* imgChartLeft = nullptr;
     ImageButton* imgChartRight = nullptr;
     LumButton* cmdRefresh = nullptr;
@@ -148,6 +152,8 @@ protected:
     void RenderChart();
     // The blink timer after a rule evaluation: on when marks were placed with blinking enabled.
     void StartRuleFlash(bool enabled);
+    // Tells what a plot skipped in lblSkipped; after every plot, so that no count outlives its plot.
+    void ShowSkipped(const SkippedRows& skipped);
     data::PlotHost& plotHost();
     QVBoxLayout* sidePanel() const { return mSidePanel; }
     QHBoxLayout* controlRow() const { return mControlRow; }
