@@ -101,10 +101,7 @@ void frmHistogram::PlotChart()
 
 void frmHistogram::cboInterval_Click()
 {
-    if (mLoading)
-        return;
-    ClearChart();
-    PlotChart();
+    Replot();
 }
 
 void frmHistogram::cboInterval_ReturnPressed()

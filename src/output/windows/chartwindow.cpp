@@ -271,7 +271,25 @@ void ChartWindow::reject()
 
 void ChartWindow::ClearChart()
 {
+    if (mOptions.clearModel)
+        mOptions.clearModel(mChart);
     mChartView->undoZoom();
+}
+
+void ChartWindow::Replot()
+{
+    if (mLoading)
+        return;
+    ClearChart();
+    PlotChart();
+}
+
+void ChartWindow::ConnectGridBox(QCheckBox* box)
+{
+    connect(box, &QCheckBox::toggled, this, [this](bool on) {
+        mChart.left.gridVisible = on;
+        RenderChart();
+    });
 }
 
 void ChartWindow::cmdRefresh_Click()

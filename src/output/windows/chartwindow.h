@@ -64,7 +64,7 @@ void ConnectLabelAreaButtons(ImageButton* narrower, ImageButton* wider, ChartMod
     const std::function<void()>& redraw);
 
 // The base of the chart windows. A window file then holds only what is its own: its template, its
-// controls (in sidePanel() and controlRow()), its settings table, its PlotChart and ClearChart.
+// controls (in sidePanel() and controlRow()), its settings table, its PlotChart and how its model is emptied.
 //
 // What the base holds and does:
 // - mChart, drawn by the chart view (named Options::chartName) on the window's left; RenderChart() draws
@@ -108,6 +108,7 @@ public:
         QList<DecimalButtons> decimalButtons;
         bool axisButtons = true;
         QList<int> flashSeries; // the series whose mark labels blink
+        void (*clearModel)(ChartModel&) = nullptr; // empties the window's model before a redraw (ClearChart)
     };
 
     ChartWindow(AppState& state, Prompt& prompt, data::PlotSelection selection, const Options& options,
@@ -146,8 +147,14 @@ protected:
     virtual QList<WindowSetting> Settings() { return {}; }
     virtual void LoadOwn() { }
     virtual void PlotChart() = 0;
-    // Empties the chart before a redraw; windows empty their model and call this (it undoes the zoom).
+    // Empties the chart before a redraw: Options::clearModel on the model, and the zoom undone.
     virtual void ClearChart();
+    // A setting of the window's own changed: unless loading, the chart is read and drawn again (ClearChart,
+    // PlotChart).
+    void Replot();
+    // A "Show Grid" box: ticking it shows the value axis grid and draws the chart again; the setting that
+    // ticks it at load does the same.
+    void ConnectGridBox(QCheckBox* box);
 
     void RenderChart();
     // The blink timer after a rule evaluation: on when marks were placed with blinking enabled.
