@@ -522,6 +522,11 @@ TEST(SQLiteEngine, WalDatabaseInAFolderNoOneMayWriteReadsConsistentlyAndLeavesNo
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList { QStringLiteral("results.db") });
 }
 
+// Two texts that are no time and a number, all passing units of a tester; one failing unit.
+const QString kNoTimes = QStringLiteral("('X1', 'ATE-01', 'n/a', 'PASS', 'FT1', 5, 1, 0), ('X2', 'ATE-01', "
+                                        "'06.12.2026 10:00', 'PASS', 'FT1', 5, 1, 0), ('X3', 'ATE-01', 46000.5, "
+                                        "'PASS', 'FT1', 5, 1, 0), ('X4', 'ATE-01', 'n/a', 'FAIL', 'FT1', 5, 1, 0)");
+
 // Appends rows (an INSERT's VALUES) to the results table of an SQLite file.
 void AddRows(const QString& path, const QString& values)
 {
@@ -540,12 +545,7 @@ TEST(SQLiteEngine, RowsWhoseStartTimeIsNoTimeAreCounted)
 {
     QTemporaryDir dir;
     const QString path = MakeSQLiteFile(dir);
-    // Two texts that are no time and a number, all passing units of a tester; one failing unit.
-    ASSERT_NO_FATAL_FAILURE(AddRows(path,
-        QStringLiteral(
-            "('X1', 'ATE-01', 'n/a', 'PASS', 'FT1', 5, 1, 0), ('X2', 'ATE-01', "
-            "'06.12.2026 10:00', 'PASS', 'FT1', 5, 1, 0), ('X3', 'ATE-01', 46000.5, 'PASS', 'FT1', 5, 1, 0), "
-            "('X4', 'ATE-01', 'n/a', 'FAIL', 'FT1', 5, 1, 0)")));
+    ASSERT_NO_FATAL_FAILURE(AddRows(path, kNoTimes));
     Connection c;
     ASSERT_FALSE(c.Open(QStringLiteral("Provider=SQLite;Data Source=") + path + u';'));
     Recordset rs;
@@ -573,11 +573,9 @@ TEST(SQLiteEngine, RowsAndUnreadableTimesCountedInOneScanAreThoseOfTwo)
     // Times that are no time, between and after rows of the range; a stamp the range holds as text
     // though no hour has minute 99 (read, never counted); a unit outside the range.
     ASSERT_NO_FATAL_FAILURE(AddRows(path,
-        QStringLiteral(
-            "('X1', 'ATE-01', 'n/a', 'PASS', 'FT1', 5, 1, 0), ('X2', 'ATE-01', "
-            "'06.12.2026 10:00', 'PASS', 'FT1', 5, 1, 0), ('X3', 'ATE-01', 46000.5, 'PASS', 'FT1', 5, 1, 0), "
-            "('X4', 'ATE-01', 'n/a', 'FAIL', 'FT1', 5, 1, 0), ('X5', 'ATE-01', '2026-12-06 10:99', 'PASS', "
-            "'FT1', 5, 1, 0), ('X6', 'ATE-01', '2026-11-30 10:00:00', 'PASS', 'FT1', 5, 1, 0)")));
+        kNoTimes
+            + QStringLiteral(", ('X5', 'ATE-01', '2026-12-06 10:99', 'PASS', 'FT1', 5, 1, 0), ('X6', 'ATE-01', "
+                             "'2026-11-30 10:00:00', 'PASS', 'FT1', 5, 1, 0)")));
     Connection c;
     ASSERT_FALSE(c.Open(QStringLiteral("Provider=SQLite;Data Source=") + path + u';'));
     const auto read = [&c](Recordset::Count count, QStringList& names, long& unreadable) {
