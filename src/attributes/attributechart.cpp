@@ -186,11 +186,10 @@ AttributePlotOutcome PlotAttributeChart(AppState& state, ChartModel& chart, cons
         return out;
     }
     data::Recordset rs;
-    if (const data::Status e = rs.Open(sql, *state.gConnection, data::Recordset::Count::TimesOnly)) {
+    if (const data::Status e = rs.Open(sql, *state.gConnection, data::Recordset::Count::TimesWhileRead)) {
         prompt.warn(e->description + QStringLiteral("!"));
         return out;
     }
-    out.skipped.unreadableTimes = rs.UnreadableTimes();
     // One row a subgroup: they are kept, and both passes of p and u go over these same rows. A row with a
     // count or size that is no number (text, a date) is left out like a null one, and its fields counted.
     std::vector<AttributeRow> rows;
@@ -220,6 +219,7 @@ AttributePlotOutcome PlotAttributeChart(AppState& state, ChartModel& chart, cons
             return out;
         }
     }
+    out.skipped.unreadableTimes = rs.UnreadableTimes(); // complete now that every row was read
     rs.Close();
     if (rows.empty()) {
         prompt.warn(kNoDataCollection);
