@@ -8,10 +8,25 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace moldrin
 {
+
+// The lines of one chart as held from a baseline.
+struct HeldChart {
+    double centre = 0, ucl = 0, lcl = 0;
+    bool operator==(const HeldChart&) const = default;
+};
+
+// Limits held from a baseline: the charts' lines are these, zones lie at thirds of their distance from the
+// centre, and the capability indices take the held sigma about the plotted points' mean.
+struct HeldLimits {
+    HeldChart centre, variation;
+    double sigma = 0;
+    QStringList notes; // panel lines after the figures: the baseline's name, a warning
+};
 
 struct LimitInputs {
     Figure LSL = kNoLowerLimit; // 999 / -999: no limit
@@ -21,6 +36,7 @@ struct LimitInputs {
     int sampleSize = 5; // gSampleSize
     bool showSpec = false; // "Show USL/LSL"
     bool showZones = false; // "Show Zones"
+    std::optional<HeldLimits> held; // none: the limits of the plotted points
 };
 
 // The two charts of the variables chart: the centre chart (means, medians or readings) above, the

@@ -140,6 +140,18 @@ private:
     int mTester, mDate, mSerial, mValue;
 };
 
+// Widens the dates of the plotted readings by one reading's.
+void NoteDate(VariablesPlotOutcome& out, const ListedReading& r)
+{
+    if (!r.start)
+        return;
+    const QDate d(r.start->year, r.start->month, r.start->day);
+    if (!out.first.isValid() || d < out.first)
+        out.first = d;
+    if (!out.last.isValid() || d > out.last)
+        out.last = d;
+}
+
 // Every few thousand rows: the rows read so far, and what was skipped.
 void KeepResponsive(PlotHost& host, const VariablesPlotOutcome& out)
 {
@@ -181,7 +193,8 @@ bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost&
     return true;
 }
 
-LimitInputs Inputs(const AppState& state, const PlotSelection& s, const ProcessStatistic& stat, double usl, double lsl)
+LimitInputs Inputs(const AppState& state, const PlotSelection& s, const ProcessStatistic& stat, double usl, double lsl,
+    const std::optional<HeldLimits>& held)
 {
     LimitInputs in;
     in.USL = usl;
@@ -191,6 +204,7 @@ LimitInputs Inputs(const AppState& state, const PlotSelection& s, const ProcessS
     in.sampleSize = state.gSampleSize;
     in.showSpec = s.showSpec;
     in.showZones = s.showZones;
+    in.held = held;
     return in;
 }
 
@@ -200,7 +214,7 @@ LimitInputs Inputs(const AppState& state, const PlotSelection& s, const ProcessS
 template <class Accumulator>
 VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
     std::optional<ListingWriter>& files, const QString& noData, const Accumulator& acc, double usl, double lsl,
-    VariablesPlotOutcome& out)
+    const std::optional<HeldLimits>& held, VariablesPlotOutcome& out)
 {
     if (!files) {
         host.prompt().inform(noData);
@@ -213,7 +227,7 @@ VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSele
             out.stat = acc.finish(usl, lsl);
             if (!out.stat.failure.isEmpty())
                 host.prompt().warn(out.stat.failure);
-            out.limits = ComputeControlLimits(Inputs(state, s, out.stat, usl, lsl));
+            out.limits = ComputeControlLimits(Inputs(state, s, out.stat, usl, lsl, held));
             if (out.limits.completed)
                 FillControlLimits(chart, out.limits);
             else
@@ -226,7 +240,8 @@ VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSele
     return out;
 }
 
-VariablesPlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
+VariablesPlotOutcome PlotSubgroupChart(
+    AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, const std::optional<HeldLimits>& held)
 {
     VariablesPlotOutcome out;
     Recordset rs;
@@ -265,8 +280,10 @@ VariablesPlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const
                     PlotLimits(s, prompt, usl, lsl);
                     files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000#")));
                 }
-                for (ListedReading& p : pending)
+                for (ListedReading& p : pending) {
+                    NoteDate(out, p);
                     files->write(std::move(p));
+                }
                 pending.clear();
                 AddSubgroupPoints(chart, *point);
                 ++out.pointCount;
@@ -282,10 +299,11 @@ VariablesPlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const
         if (out.records % kYieldEvery == kYieldEvery - 1)
             KeepResponsive(host, out);
     }
-    return Conclude(state, chart, s, host, rs, files, kNoSubgroupData, acc, usl, lsl, out);
+    return Conclude(state, chart, s, host, rs, files, kNoSubgroupData, acc, usl, lsl, held, out);
 }
 
-VariablesPlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
+VariablesPlotOutcome PlotIndividualChart(
+    AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, const std::optional<HeldLimits>& held)
 {
     VariablesPlotOutcome out;
     Recordset rs;
@@ -307,6 +325,7 @@ VariablesPlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, con
     ListedReading r;
     auto plot = [&](const ListedReading& reading) {
         AddIndividualPoints(chart, acc.add(reading.value.value_or(0.0))); // used as read (a null reads as 0)
+        NoteDate(out, reading);
         files->write(reading);
         ++out.pointCount;
     };
@@ -336,16 +355,16 @@ VariablesPlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, con
         if (out.records % kYieldEvery == kYieldEvery - 1)
             KeepResponsive(host, out);
     }
-    return Conclude(state, chart, s, host, rs, files, kNoIndividualData, acc, usl, lsl, out);
+    return Conclude(state, chart, s, host, rs, files, kNoIndividualData, acc, usl, lsl, held, out);
 }
 
 } // namespace
 
-VariablesPlotOutcome PlotVariablesChart(
-    AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host)
+VariablesPlotOutcome PlotVariablesChart(AppState& state, ChartModel& chart, const data::PlotSelection& s,
+    data::PlotHost& host, const std::optional<HeldLimits>& held)
 {
-    return s.chartType == kChartIndividualMR ? PlotIndividualChart(state, chart, s, host)
-                                             : PlotSubgroupChart(state, chart, s, host);
+    return s.chartType == kChartIndividualMR ? PlotIndividualChart(state, chart, s, host, held)
+                                             : PlotSubgroupChart(state, chart, s, host, held);
 }
 
 } // namespace moldrin

@@ -10,7 +10,10 @@
 #include "variables/controllimits.h"
 #include "variables/statistics.h"
 
+#include <QDate>
 #include <QString>
+
+#include <optional>
 
 namespace moldrin
 {
@@ -24,13 +27,15 @@ struct VariablesPlotOutcome {
     ControlLimits limits;
     ProcessStatistic stat;
     RuleEvaluation rules; // evaluated with "Show Zones" only
+    QDate first, last; // the dates of the first and last reading plotted (invalid when none has one)
 };
 
 // Plots the main window's chart for the selection: the subgroups of gSampleSize readings (or every reading
 // for Individual-MR) as points, the limits and their lines, the widened centre axis, and with "Show Zones"
 // the rules and their marks; the two listing files of the readings used. Messages go to host.prompt().
-VariablesPlotOutcome PlotVariablesChart(
-    AppState& state, ChartModel& chart, const data::PlotSelection& selection, data::PlotHost& host);
+// With `held` the lines, zones, rules and capability are those of the held limits.
+VariablesPlotOutcome PlotVariablesChart(AppState& state, ChartModel& chart, const data::PlotSelection& selection,
+    data::PlotHost& host, const std::optional<HeldLimits>& held = std::nullopt);
 
 inline const QString& kNoIndividualData = kNoDataCollection;
 
