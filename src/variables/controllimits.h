@@ -72,9 +72,10 @@ struct ControlLimits {
     // In drawing order: LSL and USL where shown, the centre chart's CL, LCL, UCL and zone lines (upper C,
     // upper B, lower C, lower B), then the variation chart's LCL, CL, UCL and zone lines.
     std::vector<LimitLine> lines;
-    QString parameterCaption; // lblWhatParametric
-    QStringList panelValues; // one entry per line of lblSPCParameter1
-    QString panelValueText; // lblSPCParameter1: every line followed by "\n", then a final "\n"
+    QString parameterCaption; // lblWhatParametric; with held limits followed by their notes, a line each
+    // One entry per line of lblSPCParameter1; with held limits followed by their notes.
+    QStringList panelValues;
+    QString panelValueText; // lblSPCParameter1: every figure's line followed by "\n", then a final "\n"
     bool completed = false; // the limits were computed
     QString failure; // otherwise, when computing them failed: the message ("Subscript out of range!")
 };

@@ -213,7 +213,8 @@ TEST(HeldLimits, LinesZonesCapabilityAndPanelComeFromTheBaseline)
     EXPECT_EQ(l.panelValues[4], QStringLiteral("10.3"));
     EXPECT_EQ(l.panelValues[5], QStringLiteral("10.0"));
     EXPECT_EQ(l.panelValues.last(), QStringLiteral("Saved 2026-03-05"));
-    EXPECT_TRUE(l.panelValueText.endsWith(QStringLiteral("Saved 2026-03-05\n\n")));
+    EXPECT_EQ(l.panelValueText.count(QLatin1Char('\n')), PanelCaptions().size() + 1); // the figures only
+    EXPECT_EQ(l.parameterCaption, QStringLiteral("X-Bar-R Param.\nSaved 2026-03-05"));
 }
 
 TEST(HeldLimits, APointBeyondTheSavedUclIsFlaggedWhereTheOwnLimitsWouldNotFlagIt)
