@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace moldrin::cli
 {
 
@@ -12,21 +14,31 @@ void AddLimitsOptions(QCommandLineParser& parser)
     parser.addOptions({
         { "save-limits", "Save the plotted main chart's limits as the baseline of its selection." },
         { "saved-limits", "Plot the main chart against the limits saved for its selection." },
+        { "stage", "Start a stage of the main chart's own limits on this date (repeatable).", "YYYY-MM-DD" },
     });
 }
 
 QString ReadLimitsOptions(const QCommandLineParser& parser, ReportOptions& o)
 {
-    const bool save = parser.isSet("save-limits"), saved = parser.isSet("saved-limits");
-    if (!save && !saved)
+    const bool save = parser.isSet("save-limits"), saved = parser.isSet("saved-limits"), staged = parser.isSet("stage");
+    if (!save && !saved && !staged)
         return {};
-    if (save && saved)
-        return QStringLiteral("--save-limits and --saved-limits exclude each other");
+    if (int(save) + int(saved) + int(staged) > 1)
+        return QStringLiteral("--save-limits, --saved-limits and --stage exclude each other");
     const bool plots
         = o.command == ReportCommand::Json || o.command == ReportCommand::Png || o.command == ReportCommand::Pdf;
     if (!plots || !o.kind.isEmpty())
-        return QStringLiteral("--save-limits and --saved-limits belong to the main chart's --json, --png or --pdf");
-    o.limits = save ? LimitsUse::Save : LimitsUse::Saved;
+        return QStringLiteral("--save-limits, --saved-limits and --stage belong to the main chart's --json, --png or "
+                              "--pdf");
+    for (const QString& text : parser.values("stage")) {
+        const QDate start = QDate::fromString(text.trimmed(), Qt::ISODate);
+        if (!start.isValid())
+            return QStringLiteral("--stage takes a date as YYYY-MM-DD, not ") + text;
+        o.stages << start;
+    }
+    std::sort(o.stages.begin(), o.stages.end());
+    o.stages.erase(std::unique(o.stages.begin(), o.stages.end()), o.stages.end());
+    o.limits = save ? LimitsUse::Save : saved ? LimitsUse::Saved : LimitsUse::Computed;
     return {};
 }
 
@@ -47,9 +59,15 @@ QString KeyText(const LimitsKey& key)
 
 } // namespace
 
+LimitChoice ReportLimits::choice() const
+{
+    return { mHeld, mStages };
+}
+
 ReportLimits::ReportLimits(
     const ReportSession& session, const ReportOptions& o, int index, const QString& chartType, int groupSize)
     : mUse(o.limits)
+    , mStages(o.stages)
     , mKey { session.product, session.state.gParamColumn.value(index), chartType, groupSize }
     , mSpecification(SpecificationOf(session.state, index))
     , mStore(LimitsFilePath(session.state.gINIPath, QFileInfo(session.state.registry.path()).absolutePath()))
@@ -86,8 +104,31 @@ StepResult ReportLimits::Save(const VariablesPlotOutcome& outcome, const QString
     return {};
 }
 
-void ReportLimits::WriteJson(JsonWriter& j) const
+void ReportLimits::WriteJson(JsonWriter& j, const VariablesPlotOutcome& outcome) const
 {
+    if (!outcome.stages.empty()) {
+        j.key("limits").beginObject().key("source").string(std::string_view("stages")).key("stages").beginArray();
+        for (std::size_t k = 0; k < outcome.stages.size(); ++k) {
+            const StageLimits& s = outcome.stages[k];
+            const std::size_t end
+                = k + 1 < outcome.stages.size() ? outcome.stages[k + 1].first : std::size_t(outcome.pointCount);
+            j.beginObject().key("start");
+            if (s.start.isValid())
+                j.string(s.start.toString(Qt::ISODate));
+            else
+                j.null();
+            j.key("firstPoint").number(double(s.first)).key("pointCount").number(double(end - s.first));
+            const ControlLimits& l = s.limits;
+            if (l.completed) {
+                WriteChart(j, "centreChart", { l.XDoubleBar.value(), l.UCLCentre.value(), l.LCLCentre.value() });
+                WriteChart(j, "variationChart", { l.AverageVariation.value(), l.UCLVar.value(), l.LCLVar.value() });
+                j.key("sigma").scalar(FigureValue(l.EstSigma));
+            }
+            j.endObject();
+        }
+        j.endArray().endObject();
+        return;
+    }
     if (!mSaved || !mHeld)
         return;
     const SavedLimits& s = *mSaved;

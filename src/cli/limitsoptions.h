@@ -1,5 +1,6 @@
-// moldrin-report's saved limits: --save-limits stores the plotted chart's limits, --saved-limits plots against
-// them; the options, the limits' file of the run and the JSON that names the baseline.
+// moldrin-report's saved limits and stages: --save-limits stores the plotted chart's limits, --saved-limits
+// plots against them, --stage splits the chart; the options, the limits' file of the run and the JSON that
+// says where the limits come from.
 #pragma once
 
 #include "cli/jsonreport.h"
@@ -28,14 +29,17 @@ public:
         const QString& chartType, int groupSize);
     // With --saved-limits: the held limits of the selection; a run for which none are saved ends here.
     StepResult Load(QTextStream& err);
-    const std::optional<HeldLimits>& held() const { return mHeld; }
+    // Where the plot's limits come from: held ones (--saved-limits), stages (--stage) or its own.
+    LimitChoice choice() const;
     // With --save-limits: stores the plotted limits; a file that cannot be written ends the run.
     StepResult Save(const VariablesPlotOutcome& outcome, const QString& range, QTextStream& err);
-    // "limits": {"source": "saved", ...} where the run plots against saved limits; nothing otherwise.
-    void WriteJson(JsonWriter& j) const;
+    // "limits": {"source": "saved", ...} where the run plots against saved limits, {"source": "stages", ...}
+    // where it plots stages; nothing otherwise.
+    void WriteJson(JsonWriter& j, const VariablesPlotOutcome& outcome) const;
 
 private:
     LimitsUse mUse;
+    QList<QDate> mStages;
     LimitsKey mKey;
     SpecificationAtSave mSpecification;
     LimitsStore mStore;

@@ -287,7 +287,7 @@ int PlotReport(
     if (const StepResult r = limits.Load(err))
         return *r;
     PromptHost host(prompt);
-    const VariablesPlotOutcome outcome = PlotVariablesChart(s, chart, sel, host, limits.held());
+    const VariablesPlotOutcome outcome = PlotVariablesChart(s, chart, sel, host, limits.choice());
     TellSkipped(err, outcome.skipped);
     if (!outcome.plotted)
         return kExitMessage;
@@ -310,7 +310,7 @@ int PlotReport(
                    chart, o,
                    [&](QIODevice& file) {
                        return WriteReportJson(file, chart, chosen.chartType, chosen.sampleSize, outcome,
-                           PanelCaptions(), [&](JsonWriter& j) { limits.WriteJson(j); });
+                           PanelCaptions(), [&](JsonWriter& j) { limits.WriteJson(j, outcome); });
                    },
                    out, err)) {
         return *r;

@@ -59,6 +59,7 @@ struct ReportOptions {
     PrintMode printMode = PrintMode::Compress; // pages of the main chart's PDF
     bool failOnRules = false;
     LimitsUse limits = LimitsUse::Computed;
+    QList<QDate> stages; // --stage: the main chart's stage start dates
     // --screen: every parameter, written to jsonFile, csvFile and htmlFile (those given).
     QString csvFile, htmlFile;
     bool screenSql = false; // --screen --sql: print the one statement

@@ -478,9 +478,9 @@ void frmMain::RunPlot()
     {
         WindowHost host(*this);
         mRenderClock.start();
-        const std::optional<HeldLimits> held = savedLimits->HeldForSelection();
-        mLastOutcome = PlotVariablesChart(mState, mChart, selection, host, held);
-        savedLimits->Plotted(mLastOutcome, held.has_value());
+        const LimitChoice choice = savedLimits->ChoiceForSelection();
+        mLastOutcome = PlotVariablesChart(mState, mChart, selection, host, choice);
+        savedLimits->Plotted(mLastOutcome, choice.held.has_value());
     }
     if (mLastOutcome.stopped && mStopClock.isValid())
         mStopLatencyMs = mStopClock.elapsed();

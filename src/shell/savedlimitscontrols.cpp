@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace moldrin
@@ -64,27 +65,28 @@ void SavedLimitsControls::Refresh()
     cmdSaveLimits->SetEnabled(mEnabled && mSaveable && key && key == mPlottedKey);
 }
 
-std::optional<HeldLimits> SavedLimitsControls::HeldForSelection() const
+LimitChoice SavedLimitsControls::ChoiceForSelection() const
 {
     const std::optional<LimitsKey> key = SelectionKey();
-    if (!key || !chkUseSavedLimits->isChecked())
-        return std::nullopt;
     LimitsStore store = Store();
+    if (!key || !QFile::exists(store.path()))
+        return {};
     if (const QString failure = store.load(); !failure.isEmpty()) {
         mPrompt.warn(failure);
-        return std::nullopt;
+        return {};
     }
-    const std::optional<SavedLimits> saved = store.find(*key);
-    if (!saved)
-        return std::nullopt;
-    return Held(*saved, SpecificationOf(mState, mWindow.cboDataParameters->currentIndex()));
+    const std::optional<SavedLimits> saved = chkUseSavedLimits->isChecked() ? store.find(*key) : std::nullopt;
+    if (saved)
+        return { Held(*saved, SpecificationOf(mState, mWindow.cboDataParameters->currentIndex())), {} };
+    return { std::nullopt, store.stages(key->product, key->column) };
 }
 
 void SavedLimitsControls::Plotted(const VariablesPlotOutcome& outcome, bool held)
 {
     mPlottedKey = SelectionKey();
-    // Held limits are saved already; a stopped plot or one without limits has none to save.
-    mSaveable = outcome.plotted && !outcome.stopped && outcome.limits.completed && !held;
+    // Held limits are saved already; a stopped plot, one without limits or one of several stages has none
+    // to save.
+    mSaveable = outcome.plotted && !outcome.stopped && outcome.limits.completed && !held && outcome.stages.empty();
     mLimits = outcome.limits;
     mPoints = outcome.pointCount;
     mFirst = outcome.first;

@@ -24,8 +24,9 @@ public:
     // More Charts.
     SavedLimitsControls(frmMain& window, AppState& state, Prompt& prompt);
 
-    // The held limits of the selection when "Use Saved Limits" is checked and a baseline is saved for it.
-    std::optional<HeldLimits> HeldForSelection() const;
+    // The limits of the selection's plot: the held ones when "Use Saved Limits" is checked and a baseline is
+    // saved for it, else the stage start dates kept for its product and parameter.
+    LimitChoice ChoiceForSelection() const;
     // After a plot (`held`: against saved limits): a chart with limits of its own can be saved.
     void Plotted(const VariablesPlotOutcome& outcome, bool held);
     // Both controls follow the panel while a plot runs.

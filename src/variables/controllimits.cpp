@@ -185,13 +185,12 @@ void SetPanel(ControlLimits& out, const LimitInputs& in, const Limits& l)
     for (const QString& line : out.panelValues)
         out.panelValueText += line + QLatin1Char('\n');
     out.panelValueText += QLatin1Char('\n');
-    // The baseline's lines: last on a page's panel, which takes any width; in the window, where the figures'
+    // The notes (a baseline, a stage): last on a page's panel, which takes any width; in the window, where the figures'
     // column is narrow, under the parameter caption, which wraps.
-    if (in.held) {
-        out.panelValues << in.held->notes;
-        for (const QString& note : in.held->notes)
-            out.parameterCaption += QLatin1Char('\n') + note;
-    }
+    const QStringList notes = in.held ? in.held->notes + in.notes : in.notes;
+    out.panelValues << notes;
+    for (const QString& note : notes)
+        out.parameterCaption += QLatin1Char('\n') + note;
 }
 
 // The inputs with the held sigma in place of the plotted points' own, and the capability it gives about

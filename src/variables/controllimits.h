@@ -5,6 +5,7 @@
 #include "common/figure.h"
 #include "variables/statistics.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -37,6 +38,7 @@ struct LimitInputs {
     bool showSpec = false; // "Show USL/LSL"
     bool showZones = false; // "Show Zones"
     std::optional<HeldLimits> held; // none: the limits of the plotted points
+    QStringList notes; // panel lines after the figures (and the held limits' notes)
 };
 
 // The two charts of the variables chart: the centre chart (means, medians or readings) above, the
@@ -78,6 +80,13 @@ struct ControlLimits {
     QString panelValueText; // lblSPCParameter1: every figure's line followed by "\n", then a final "\n"
     bool completed = false; // the limits were computed
     QString failure; // otherwise, when computing them failed: the message ("Subscript out of range!")
+};
+
+// One stage of a chart split at stage start dates: its first point, its start and its own limits.
+struct StageLimits {
+    std::size_t first = 0;
+    QDate start; // invalid for points before the first start date
+    ControlLimits limits;
 };
 
 // The captions left of the statistics panel, one per line (set at start-up).

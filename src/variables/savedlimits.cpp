@@ -131,6 +131,29 @@ QJsonObject EntryObject(const SavedLimits& s)
                 { QStringLiteral("nominal"), OptionalNumber(s.specification.nominal) } } } };
 }
 
+QJsonObject StagesObject(const StageDates& d)
+{
+    QJsonArray starts;
+    for (const QDate& start : d.starts)
+        starts.append(start.toString(Qt::ISODate));
+    return { { QStringLiteral("product"), d.product }, { QStringLiteral("column"), d.column },
+        { QStringLiteral("starts"), starts } };
+}
+
+StageDates ReadStages(const QJsonObject& o, QString& failure)
+{
+    EntryReader r(o);
+    StageDates d { r.text(QStringLiteral("product")), r.text(QStringLiteral("column")), {} };
+    for (const QJsonValue& v : o.value(QStringLiteral("starts")).toArray()) {
+        const QDate start = QDate::fromString(v.toString(), Qt::ISODate);
+        if (!start.isValid() && r.failure.isEmpty())
+            r.failure = QStringLiteral("\"starts\" holds no date");
+        d.starts << start;
+    }
+    failure = r.failure;
+    return d;
+}
+
 QString Damaged(const QString& path, const QString& why)
 {
     return QStringLiteral("The limits file ") + QDir::toNativeSeparators(path) + QStringLiteral(" cannot be used: ")
@@ -226,6 +249,7 @@ LimitsStore::LimitsStore(QString path)
 QString LimitsStore::load()
 {
     mEntries.clear();
+    mStages.clear();
     QFile file(mPath);
     if (!file.exists())
         return {};
@@ -249,7 +273,17 @@ QString LimitsStore::load()
             return Damaged(
                 mPath, QStringLiteral("in entry ") + QString::number(i + 1) + QStringLiteral(", ") + failure);
     }
+    QList<StageDates> stages;
+    const QJsonArray stageArray = root.value(QStringLiteral("stages")).toArray();
+    for (qsizetype i = 0; i < stageArray.size(); ++i) {
+        QString failure;
+        stages << ReadStages(stageArray.at(i).toObject(), failure);
+        if (!failure.isEmpty())
+            return Damaged(
+                mPath, QStringLiteral("in stages ") + QString::number(i + 1) + QStringLiteral(", ") + failure);
+    }
     mEntries = std::move(entries);
+    mStages = std::move(stages);
     return {};
 }
 
@@ -261,7 +295,38 @@ std::optional<SavedLimits> LimitsStore::find(const LimitsKey& key) const
     return std::nullopt;
 }
 
+QList<QDate> LimitsStore::stages(const QString& product, const QString& column) const
+{
+    for (const StageDates& d : mStages)
+        if (d.product == product && d.column == column)
+            return d.starts;
+    return {};
+}
+
 QString LimitsStore::save(const SavedLimits& limits)
+{
+    return update([&](QList<SavedLimits>& entries, QList<StageDates>&) {
+        auto it
+            = std::find_if(entries.begin(), entries.end(), [&](const SavedLimits& s) { return s.key == limits.key; });
+        if (it != entries.end())
+            *it = limits;
+        else
+            entries << limits;
+    });
+}
+
+QString LimitsStore::saveStages(const QString& product, const QString& column, QList<QDate> starts)
+{
+    std::sort(starts.begin(), starts.end());
+    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+    return update([&](QList<SavedLimits>&, QList<StageDates>& stages) {
+        stages.removeIf([&](const StageDates& d) { return d.product == product && d.column == column; });
+        if (!starts.isEmpty())
+            stages << StageDates { product, column, starts };
+    });
+}
+
+QString LimitsStore::update(const std::function<void(QList<SavedLimits>&, QList<StageDates>&)>& change)
 {
     if (const QString failure = load(); !failure.isEmpty())
         return failure + QStringLiteral(" The limits were not saved.");
@@ -269,22 +334,22 @@ QString LimitsStore::save(const SavedLimits& limits)
     if (!QDir().mkpath(QFileInfo(mPath).absolutePath()))
         return cannot + QStringLiteral(": its folder cannot be made.");
     QList<SavedLimits> entries = mEntries;
-    auto it = std::find_if(entries.begin(), entries.end(), [&](const SavedLimits& s) { return s.key == limits.key; });
-    if (it != entries.end())
-        *it = limits;
-    else
-        entries << limits;
-    QJsonArray array;
+    QList<StageDates> stages = mStages;
+    change(entries, stages);
+    QJsonArray array, stageArray;
     for (const SavedLimits& s : entries)
         array.append(EntryObject(s));
+    for (const StageDates& d : stages)
+        stageArray.append(StagesObject(d));
     const QJsonObject root { { QStringLiteral("format"), kFormat }, { QStringLiteral("version"), kVersion },
-        { QStringLiteral("limits"), array } };
+        { QStringLiteral("limits"), array }, { QStringLiteral("stages"), stageArray } };
     const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
     const QString failure
         = SaveFileAtomically(mPath, [&](QIODevice& d) { return d.write(bytes) == qint64(bytes.size()); });
     if (!failure.isEmpty())
         return cannot + QStringLiteral(": ") + failure + QStringLiteral(".");
     mEntries = std::move(entries);
+    mStages = std::move(stages);
     return {};
 }
 

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace moldrin
@@ -39,6 +40,13 @@ struct SavedLimits {
     QString savedBy; // login name
     SpecificationAtSave specification;
     bool operator==(const SavedLimits&) const = default;
+};
+
+// The stage start dates of a product's parameter, ascending.
+struct StageDates {
+    QString product, column;
+    QList<QDate> starts;
+    bool operator==(const StageDates&) const = default;
 };
 
 // Where the limits file lies: `File=` of ATE.INI's [Control Limits] (relative to the configuration folder)
@@ -78,14 +86,22 @@ public:
     QString load();
     std::optional<SavedLimits> find(const LimitsKey& key) const;
     const QList<SavedLimits>& entries() const { return mEntries; }
+    // The stage start dates of a product's parameter (none: the chart is one stage).
+    QList<QDate> stages(const QString& product, const QString& column) const;
 
     // Stores `limits` under its key (replacing an earlier entry of that key). "" when written, else the
     // message saying why not; the file is then as it was.
     QString save(const SavedLimits& limits);
+    // Stores the stage start dates of a product's parameter (sorted, each once; none removes them), as save().
+    QString saveStages(const QString& product, const QString& column, QList<QDate> starts);
 
 private:
+    // Re-reads the file, lets `change` alter its entries and writes them.
+    QString update(const std::function<void(QList<SavedLimits>&, QList<StageDates>&)>& change);
+
     QString mPath;
     QList<SavedLimits> mEntries;
+    QList<StageDates> mStages;
 };
 
 } // namespace moldrin

@@ -9,6 +9,7 @@
 #include "data/loader/tempfiles.h"
 #include "variables/variableschart.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -167,7 +168,9 @@ void Finish(AppState& state, ChartModel& chart, const PlotSelection& s, Variable
     WritePageChangeCaption(chart, state.gChartTitle);
     ExpandAxisRange(chart, kSeriesXBar, AxisId::Left);
     if (s.showZones && out.plotted)
-        out.rules = EvaluateVariablesRules(chart, out.limits, s.chartType, state.gRulesSetup, state.gRulesBlinkEnable);
+        out.rules = out.stages.empty()
+            ? EvaluateVariablesRules(chart, out.limits, s.chartType, state.gRulesSetup, state.gRulesBlinkEnable)
+            : EvaluateStagedVariablesRules(chart, out.stages, s.chartType, state.gRulesSetup, state.gRulesBlinkEnable);
 }
 
 // Common preamble: statement, recordset, chart reset. False when the statement could not be opened.
@@ -208,13 +211,89 @@ LimitInputs Inputs(const AppState& state, const PlotSelection& s, const ProcessS
     return in;
 }
 
+// The figures of one stage's points.
+struct StagePart {
+    std::size_t first = 0;
+    QDate start;
+    ProcessStatistic stat;
+};
+
+// Splits the points into stages by the date of each point's first reading: when a point begins in a later
+// stage than the points before it, their figures are kept and the accumulator starts afresh. Inactive
+// without stage dates and with held limits.
+class StageSplitter
+{
+public:
+    explicit StageSplitter(const LimitChoice& choice)
+        : mStarts(choice.held ? QList<QDate>() : choice.stages)
+    {
+    }
+    bool active() const { return !mStarts.isEmpty(); }
+    template <class Accumulator, class Fresh>
+    void begin(const ListedReading& r, Accumulator& acc, long point, double usl, double lsl, Fresh fresh)
+    {
+        if (mStarts.isEmpty() || !r.start)
+            return;
+        const QDate day(r.start->year, r.start->month, r.start->day);
+        const qsizetype stage = std::upper_bound(mStarts.begin(), mStarts.end(), day) - mStarts.begin();
+        if (stage <= mStage)
+            return;
+        if (point > mFirst) {
+            mParts.push_back({ std::size_t(mFirst), start(mStage), acc.finish(usl, lsl) });
+            acc = fresh();
+        }
+        mStage = stage;
+        mFirst = point;
+    }
+    // Every stage with points, the last one's figures `last`.
+    std::vector<StagePart> finish(const ProcessStatistic& last)
+    {
+        mParts.push_back({ std::size_t(mFirst), start(mStage), last });
+        return std::move(mParts);
+    }
+
+private:
+    QDate start(qsizetype stage) const { return stage == 0 ? QDate() : mStarts[stage - 1]; }
+    QList<QDate> mStarts;
+    qsizetype mStage = 0;
+    long mFirst = 0;
+    std::vector<StagePart> mParts;
+};
+
+QString StageNote(const std::vector<StagePart>& parts, std::size_t k)
+{
+    const QString of
+        = QStringLiteral("Stage ") + QString::number(k + 1) + QStringLiteral(" of ") + QString::number(parts.size());
+    return parts[k].start.isValid() ? of + QStringLiteral(" from ") + parts[k].start.toString(Qt::ISODate) : of;
+}
+
+// Each stage's limits from its own figures, its lines across its points; the panel shows the last stage's.
+void ConcludeStages(const AppState& state, ChartModel& chart, const PlotSelection& s, Prompt& prompt,
+    const std::vector<StagePart>& parts, double usl, double lsl, VariablesPlotOutcome& out)
+{
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        if (k + 1 < parts.size() && !parts[k].stat.failure.isEmpty())
+            prompt.warn(parts[k].stat.failure);
+        LimitInputs in = Inputs(state, s, parts[k].stat, usl, lsl, std::nullopt);
+        in.notes << StageNote(parts, k);
+        StageLimits stage { parts[k].first, parts[k].start, ComputeControlLimits(in) };
+        const int last = k + 1 < parts.size() ? int(parts[k + 1].first) - 1 : int(out.pointCount) - 1;
+        if (stage.limits.completed)
+            FillStageLimits(chart, stage.limits, int(stage.first), last, stage.start);
+        else
+            prompt.warn(stage.limits.failure);
+        out.stages.push_back(std::move(stage));
+    }
+    out.limits = out.stages.back().limits;
+}
+
 // After the last reading. Nothing plotted (too few rows): the loader's message. Otherwise the listings
 // are completed, then the process figures and the limit lines (unless stopped); a failure of either is
 // reported. Then the finish.
 template <class Accumulator>
 VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
     std::optional<ListingWriter>& files, const QString& noData, const Accumulator& acc, double usl, double lsl,
-    const std::optional<HeldLimits>& held, VariablesPlotOutcome& out)
+    const LimitChoice& choice, StageSplitter& stages, VariablesPlotOutcome& out)
 {
     if (!files) {
         host.prompt().inform(noData);
@@ -227,11 +306,15 @@ VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSele
             out.stat = acc.finish(usl, lsl);
             if (!out.stat.failure.isEmpty())
                 host.prompt().warn(out.stat.failure);
-            out.limits = ComputeControlLimits(Inputs(state, s, out.stat, usl, lsl, held));
-            if (out.limits.completed)
-                FillControlLimits(chart, out.limits);
-            else
-                host.prompt().warn(out.limits.failure);
+            if (stages.active()) {
+                ConcludeStages(state, chart, s, host.prompt(), stages.finish(out.stat), usl, lsl, out);
+            } else {
+                out.limits = ComputeControlLimits(Inputs(state, s, out.stat, usl, lsl, choice.held));
+                if (out.limits.completed)
+                    FillControlLimits(chart, out.limits);
+                else
+                    host.prompt().warn(out.limits.failure);
+            }
             out.plotted = true;
         }
     }
@@ -241,7 +324,7 @@ VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSele
 }
 
 VariablesPlotOutcome PlotSubgroupChart(
-    AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, const std::optional<HeldLimits>& held)
+    AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, const LimitChoice& choice)
 {
     VariablesPlotOutcome out;
     Recordset rs;
@@ -264,6 +347,7 @@ VariablesPlotOutcome PlotSubgroupChart(
     std::vector<ListedReading> pending;
     pending.reserve(std::size_t(n));
     SubgroupAccumulator acc(s.chartType, n);
+    StageSplitter stages(choice);
     const RowReader reader(rs);
     ListedReading r;
     for (; !rs.Eof(); ++out.records) {
@@ -273,8 +357,11 @@ VariablesPlotOutcome PlotSubgroupChart(
         if (notANumber) {
             ++out.skipped.notNumbers;
         } else {
+            if (pending.empty())
+                stages.begin(r, acc, out.pointCount, usl, lsl, [&] { return SubgroupAccumulator(s.chartType, n); });
             pending.push_back(r);
-            if (const auto point = acc.add(r.value)) {
+            if (auto point = acc.add(r.value)) {
+                point->number = out.pointCount + 1;
                 if (!files) {
                     // The first whole subgroup: the plot begins.
                     PlotLimits(s, prompt, usl, lsl);
@@ -299,11 +386,11 @@ VariablesPlotOutcome PlotSubgroupChart(
         if (out.records % kYieldEvery == kYieldEvery - 1)
             KeepResponsive(host, out);
     }
-    return Conclude(state, chart, s, host, rs, files, kNoSubgroupData, acc, usl, lsl, held, out);
+    return Conclude(state, chart, s, host, rs, files, kNoSubgroupData, acc, usl, lsl, choice, stages, out);
 }
 
 VariablesPlotOutcome PlotIndividualChart(
-    AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, const std::optional<HeldLimits>& held)
+    AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, const LimitChoice& choice)
 {
     VariablesPlotOutcome out;
     Recordset rs;
@@ -321,10 +408,14 @@ VariablesPlotOutcome PlotIndividualChart(
     std::optional<ListingWriter> files;
     std::optional<ListedReading> first; // held until a second reading shows there is something to plot
     IndividualAccumulator acc;
+    StageSplitter stages(choice);
     const RowReader reader(rs);
     ListedReading r;
     auto plot = [&](const ListedReading& reading) {
-        AddIndividualPoints(chart, acc.add(reading.value.value_or(0.0))); // used as read (a null reads as 0)
+        stages.begin(reading, acc, out.pointCount, usl, lsl, [] { return IndividualAccumulator(); });
+        IndividualPoint point = acc.add(reading.value.value_or(0.0)); // used as read (a null reads as 0)
+        point.number = out.pointCount + 1;
+        AddIndividualPoints(chart, point);
         NoteDate(out, reading);
         files->write(reading);
         ++out.pointCount;
@@ -355,16 +446,16 @@ VariablesPlotOutcome PlotIndividualChart(
         if (out.records % kYieldEvery == kYieldEvery - 1)
             KeepResponsive(host, out);
     }
-    return Conclude(state, chart, s, host, rs, files, kNoIndividualData, acc, usl, lsl, held, out);
+    return Conclude(state, chart, s, host, rs, files, kNoIndividualData, acc, usl, lsl, choice, stages, out);
 }
 
 } // namespace
 
-VariablesPlotOutcome PlotVariablesChart(AppState& state, ChartModel& chart, const data::PlotSelection& s,
-    data::PlotHost& host, const std::optional<HeldLimits>& held)
+VariablesPlotOutcome PlotVariablesChart(
+    AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host, const LimitChoice& choice)
 {
-    return s.chartType == kChartIndividualMR ? PlotIndividualChart(state, chart, s, host, held)
-                                             : PlotSubgroupChart(state, chart, s, host, held);
+    return s.chartType == kChartIndividualMR ? PlotIndividualChart(state, chart, s, host, choice)
+                                             : PlotSubgroupChart(state, chart, s, host, choice);
 }
 
 } // namespace moldrin
