@@ -154,6 +154,22 @@ StageDates ReadStages(const QJsonObject& o, QString& failure)
     return d;
 }
 
+// The items of one array of the file; "" when each was read, else which one failed and why.
+template <class Item>
+QString ReadArray(const QJsonObject& root, const QString& name, const QString& what,
+    Item (*read)(const QJsonObject&, QString&), QList<Item>& out)
+{
+    const QJsonArray array = root.value(name).toArray();
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        QString failure;
+        out << read(array.at(i).toObject(), failure);
+        if (!failure.isEmpty())
+            return QStringLiteral("in ") + what + QLatin1Char(' ') + QString::number(i + 1) + QStringLiteral(", ")
+                + failure;
+    }
+    return {};
+}
+
 QString Damaged(const QString& path, const QString& why)
 {
     return QStringLiteral("The limits file ") + QDir::toNativeSeparators(path) + QStringLiteral(" cannot be used: ")
@@ -265,23 +281,12 @@ QString LimitsStore::load()
     if (root.value(QStringLiteral("version")).toInt() != kVersion)
         return Damaged(mPath, QStringLiteral("it was written by a different version"));
     QList<SavedLimits> entries;
-    const QJsonArray array = root.value(QStringLiteral("limits")).toArray();
-    for (qsizetype i = 0; i < array.size(); ++i) {
-        QString failure;
-        entries << ReadEntry(array.at(i).toObject(), failure);
-        if (!failure.isEmpty())
-            return Damaged(
-                mPath, QStringLiteral("in entry ") + QString::number(i + 1) + QStringLiteral(", ") + failure);
-    }
     QList<StageDates> stages;
-    const QJsonArray stageArray = root.value(QStringLiteral("stages")).toArray();
-    for (qsizetype i = 0; i < stageArray.size(); ++i) {
-        QString failure;
-        stages << ReadStages(stageArray.at(i).toObject(), failure);
-        if (!failure.isEmpty())
-            return Damaged(
-                mPath, QStringLiteral("in stages ") + QString::number(i + 1) + QStringLiteral(", ") + failure);
-    }
+    QString failure = ReadArray(root, QStringLiteral("limits"), QStringLiteral("entry"), ReadEntry, entries);
+    if (failure.isEmpty())
+        failure = ReadArray(root, QStringLiteral("stages"), QStringLiteral("stages"), ReadStages, stages);
+    if (!failure.isEmpty())
+        return Damaged(mPath, failure);
     mEntries = std::move(entries);
     mStages = std::move(stages);
     return {};

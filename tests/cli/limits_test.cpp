@@ -145,3 +145,52 @@ TEST_F(SavedLimitsReport, OptionsOutsideTheMainChartsPlotAreUsageErrors)
 }
 
 } // namespace
+
+// Each stage of an Individual-MR chart holds the figures of a chart of its dates alone: a stage's moving
+// ranges start afresh as a chart's do.
+TEST_F(SavedLimitsReport, EachStageHasTheFiguresOfAChartOfItsDatesAlone)
+{
+    const QDate start = QDate::currentDate().addDays(-54);
+    const QStringList individual { "--product", "PSU-100", "--chart", "Individual-MR", "--zones" };
+    ProgramRun r = Start(
+        QStringList { "--config", demo, "--json", home.filePath("staged.json"), "--stage", start.toString(Qt::ISODate) }
+        + individual);
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject staged = ReadJson(home.filePath("staged.json"));
+    EXPECT_EQ(staged["limits"]["source"].toString(), "stages");
+    const QJsonArray stages = staged["limits"]["stages"].toArray();
+    ASSERT_EQ(stages.size(), 2);
+    EXPECT_TRUE(stages[0]["start"].isNull());
+    EXPECT_EQ(stages[1]["start"].toString(), start.toString(Qt::ISODate));
+    EXPECT_EQ(stages[1]["firstPoint"].toDouble(), stages[0]["pointCount"].toDouble());
+
+    const QList<std::pair<QDate, QDate>> ranges { { QDate(2000, 1, 1), start.addDays(-1) },
+        { start, QDate::currentDate() } };
+    for (qsizetype k = 0; k < 2; ++k) {
+        r = Start(QStringList { "--config", demo, "--json", home.filePath("alone.json"), "--range", "Custom", "--from",
+                      ranges[k].first.toString(Qt::ISODate), "--to", ranges[k].second.toString(Qt::ISODate) }
+            + individual);
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        const QJsonObject alone = ReadJson(home.filePath("alone.json"));
+        EXPECT_EQ(stages[k]["pointCount"].toDouble(), alone["pointCount"].toDouble()) << k;
+        EXPECT_EQ(stages[k]["centreChart"]["ucl"].toDouble(), alone["figures"]["UCLCentre"].toDouble()) << k;
+        EXPECT_EQ(stages[k]["centreChart"]["centre"].toDouble(), alone["figures"]["XDoubleBar"].toDouble()) << k;
+        EXPECT_EQ(stages[k]["variationChart"]["ucl"].toDouble(), alone["figures"]["UCLVar"].toDouble()) << k;
+        EXPECT_EQ(stages[k]["sigma"].toDouble(), alone["figures"]["EstSigma"].toDouble()) << k;
+    }
+    // The panel is the last stage's, named.
+    EXPECT_EQ(staged["figures"]["UCLCentre"].toDouble(), stages[1]["centreChart"]["ucl"].toDouble());
+    EXPECT_EQ(
+        staged["panel"]["values"].toArray().last().toString(), "Stage 2 of 2 from " + start.toString(Qt::ISODate));
+}
+
+TEST_F(SavedLimitsReport, StageOptionsAreChecked)
+{
+    for (const QStringList& args : { QStringList { "--json", "-", "--stage", "2026-02-30" },
+             QStringList { "--json", "-", "--stage", "2026-01-01", "--saved-limits" },
+             QStringList { "--json", "-", "--kind", "EWMA", "--stage", "2026-01-01" } }) {
+        const ProgramRun r = Start(QStringList { "--config", demo } + args);
+        EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("--stage")) << r.err.toStdString();
+    }
+}

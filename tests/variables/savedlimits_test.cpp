@@ -264,3 +264,25 @@ TEST(HeldLimits, LimitsSavedFromAPlotAndHeldDrawTheSameLines)
 }
 
 } // namespace
+
+TEST(SavedLimitsFile, StageDatesAreKeptSortedBesideTheLimits)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("limits.json"));
+    const SavedLimits a = Baseline(QStringLiteral("Volt"), 10);
+    LimitsStore store(path);
+    ASSERT_EQ(store.save(a), QString());
+    const QDate d1(2026, 5, 1), d2(2026, 2, 1);
+    ASSERT_EQ(store.saveStages(QStringLiteral("CTL-100"), QStringLiteral("Volt"), { d1, d2, d1 }), QString());
+    ASSERT_EQ(store.saveStages(QStringLiteral("CTL-100"), QStringLiteral("Amp"), { d2 }), QString());
+    LimitsStore later(path);
+    ASSERT_EQ(later.load(), QString());
+    EXPECT_EQ(later.stages(QStringLiteral("CTL-100"), QStringLiteral("Volt")), QList<QDate>({ d2, d1 }));
+    EXPECT_EQ(later.stages(QStringLiteral("CTL-100"), QStringLiteral("Amp")), QList<QDate> { d2 });
+    EXPECT_EQ(later.find(a.key), a); // the limits are kept
+    ASSERT_EQ(later.saveStages(QStringLiteral("CTL-100"), QStringLiteral("Volt"), {}), QString());
+    LimitsStore third(path);
+    ASSERT_EQ(third.load(), QString());
+    EXPECT_TRUE(third.stages(QStringLiteral("CTL-100"), QStringLiteral("Volt")).isEmpty());
+    EXPECT_EQ(third.stages(QStringLiteral("CTL-100"), QStringLiteral("Amp")), QList<QDate> { d2 });
+}
