@@ -3,6 +3,7 @@
 
 #include "buttonctl/commandbutton.h"
 #include "shell/frmmain.h"
+#include "shell/stagesdialog.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -21,7 +22,12 @@ SavedLimitsControls::SavedLimitsControls(frmMain& window, AppState& state, Promp
     chkUseSavedLimits = new QCheckBox(QStringLiteral("Use Saved Limits"), &window);
     chkUseSavedLimits->setObjectName(QStringLiteral("chkUseSavedLimits"));
     chkUseSavedLimits->setEnabled(false);
-    window.layOptions->addWidget(chkUseSavedLimits, 3, 0, 1, 2);
+    window.layOptions->addWidget(chkUseSavedLimits, 3, 0);
+    cmdStages = new CommandButton(&window);
+    cmdStages->setObjectName(QStringLiteral("cmdStages"));
+    cmdStages->SetCaption(QStringLiteral("Stages"));
+    cmdStages->SetEnabled(false);
+    window.layOptions->addWidget(cmdStages, 3, 1);
     cmdSaveLimits = new CommandButton(&window);
     cmdSaveLimits->setObjectName(QStringLiteral("cmdSaveLimits"));
     cmdSaveLimits->SetCaption(QStringLiteral("Save Limits"));
@@ -30,6 +36,7 @@ SavedLimitsControls::SavedLimitsControls(frmMain& window, AppState& state, Promp
     window.layFurtherCharts->addWidget(cmdSaveLimits);
 
     connect(cmdSaveLimits, &LumButton::Click, this, [this] { cmdSaveLimits_Click(); });
+    connect(cmdStages, &LumButton::Click, this, [this] { cmdStages_Click(); });
     connect(chkUseSavedLimits, &QCheckBox::clicked, this, [this] { mWindow.chkShowOption_Click(); });
     // After the window's own handling of each change, so the product's columns are those of the selection.
     for (QComboBox* c : { window.cboProductName, window.cboDataParameters, window.cboSelectChart, window.cboXBarSize })
@@ -63,6 +70,7 @@ void SavedLimitsControls::Refresh()
     chkUseSavedLimits->setEnabled(mEnabled && saved);
     chkUseSavedLimits->setToolTip(failure.isEmpty() ? QDir::toNativeSeparators(store.path()) : failure);
     cmdSaveLimits->SetEnabled(mEnabled && mSaveable && key && key == mPlottedKey);
+    cmdStages->SetEnabled(mEnabled && key.has_value());
 }
 
 LimitChoice SavedLimitsControls::ChoiceForSelection() const
@@ -100,6 +108,7 @@ void SavedLimitsControls::SetEnabled(bool enable)
     if (!enable) {
         chkUseSavedLimits->setEnabled(false);
         cmdSaveLimits->SetEnabled(false);
+        cmdStages->SetEnabled(false);
     } else {
         Refresh();
     }
@@ -130,6 +139,26 @@ void SavedLimitsControls::cmdSaveLimits_Click()
     }
     mPrompt.inform(QStringLiteral("Limits saved to ") + QDir::toNativeSeparators(store.path()) + QLatin1Char('.'));
     Refresh();
+}
+
+void SavedLimitsControls::cmdStages_Click()
+{
+    const std::optional<LimitsKey> key = SelectionKey();
+    if (!key || !mEnabled)
+        return;
+    LimitsStore store = Store();
+    if (const QString failure = store.load(); !failure.isEmpty()) {
+        mPrompt.warn(failure);
+        return;
+    }
+    StagesDialog dialog(mWindow.cboDataParameters->currentText(), store.stages(key->product, key->column), &mWindow);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (const QString failure = store.saveStages(key->product, key->column, dialog.starts()); !failure.isEmpty()) {
+        mPrompt.warn(failure);
+        return;
+    }
+    mWindow.chkShowOption_Click(); // a plot shows the new stages
 }
 
 } // namespace moldrin

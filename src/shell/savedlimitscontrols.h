@@ -34,9 +34,12 @@ public:
     // Looks up the selection's baseline again (after a change of the selection or of the file).
     void Refresh();
     void cmdSaveLimits_Click();
+    // The stage start dates of the selection's product and parameter, in their dialog; kept on OK.
+    void cmdStages_Click();
 
     QCheckBox* chkUseSavedLimits = nullptr;
     CommandButton* cmdSaveLimits = nullptr;
+    CommandButton* cmdStages = nullptr;
 
 private:
     std::optional<LimitsKey> SelectionKey() const;

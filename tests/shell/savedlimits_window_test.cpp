@@ -2,6 +2,7 @@
 #include "buttonctl/lumbutton.h"
 #include "shell/frmmain.h"
 #include "shell/savedlimitscontrols.h"
+#include "shell/stagesdialog.h"
 
 #include "mainsession.h"
 #include "testsupport.h"
@@ -9,9 +10,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -37,6 +42,7 @@ private Q_SLOTS:
     void initTestCase();
     void saveThenPlotAgainstTheBaseline();
     void replacingAskedAndADamagedFileTold();
+    void stageDatesSplitThePlot();
 
 private:
     QTemporaryDir mTemp;
@@ -139,6 +145,49 @@ void SavedLimitsWindowTest::replacingAskedAndADamagedFileTold()
     QCOMPARE(Bytes(file), QByteArray("{ not json"));
     limits.Refresh();
     QVERIFY(!limits.chkUseSavedLimits->isEnabled());
+}
+
+void SavedLimitsWindowTest::stageDatesSplitThePlot()
+{
+    const QString settings = Settings();
+    moldrin::test::MainSession<> s(settings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    SavedLimitsControls& limits = *w.savedLimits;
+    w.cboSelectChart->setCurrentIndex(w.cboSelectChart->findText(kChartIndividualMR));
+    QVERIFY(limits.cmdStages->Enabled());
+    const QDate start = QDate::currentDate().addDays(-54);
+    QStringList listed;
+    moldrin::test::ShownWindows<StagesDialog> dialogs([&](StagesDialog& d) {
+        d.dtpStart->setDate(start);
+        d.cmdAdd->click();
+        d.cmdAdd->click(); // listed once
+        d.dtpStart->setDate(start.addDays(-100));
+        d.cmdAdd->click();
+        for (int i = 0; i < d.lstStarts->count(); ++i)
+            listed << d.lstStarts->item(i)->text();
+        d.lstStarts->setCurrentRow(0);
+        d.cmdRemove->click();
+        d.buttons->button(QDialogButtonBox::Ok)->click();
+    });
+    Click(limits.cmdStages);
+    QCOMPARE(dialogs.count, 1);
+    QCOMPARE(listed, QStringList({ start.addDays(-100).toString(Qt::ISODate), start.toString(Qt::ISODate) }));
+    QCOMPARE(s.prompt.texts(), QStringList());
+
+    // The plot that follows has two stages, the second from the date kept.
+    const VariablesPlotOutcome& out = w.lastOutcome();
+    QVERIFY(out.plotted);
+    QCOMPARE(out.stages.size(), std::size_t(2));
+    QCOMPARE(out.stages[1].start, start);
+    QVERIFY(out.stages[1].first > 0 && long(out.stages[1].first) < out.pointCount);
+    QVERIFY(w.lblWhatParametric->text().endsWith("\nStage 2 of 2 from " + start.toString(Qt::ISODate)));
+    QVERIFY(!limits.cmdSaveLimits->Enabled()); // a staged chart has no one baseline to save
+
+    // Another parameter has no stages.
+    w.cboDataParameters->setCurrentIndex(1);
+    Click(w.cmdPlotChart);
+    QVERIFY(w.lastOutcome().stages.empty());
 }
 
 QTEST_MAIN(SavedLimitsWindowTest)
