@@ -300,11 +300,10 @@ ScreenResult ScreenParameters(
     Status error;
     {
         EngineProgress progress(state, [&host] { host.Progress(0); });
-        error = rs.Open(ScreenStatement(state, selection, count), *state.gConnection, Recordset::Count::TimesOnly);
+        error = rs.Open(ScreenStatement(state, selection, count), *state.gConnection, Recordset::Count::TimesWhileRead);
     }
     if (error)
         return fail(*error);
-    out.skipped.unreadableTimes = rs.UnreadableTimes();
     int lastTester = -1;
     for (; !rs.Eof(); ++out.records) {
         const Recordset::FieldResult tester = rs.Field(0);
@@ -327,10 +326,12 @@ ScreenResult ScreenParameters(
             host.Progress(out.records + 1);
             if (state.gStopPlot) {
                 out.stopped = true;
+                out.skipped.unreadableTimes = rs.UnreadableTimes(); // of the rows read
                 return out;
             }
         }
     }
+    out.skipped.unreadableTimes = rs.UnreadableTimes();
     rs.Close();
 
     for (qsizetype i = 0; i < count; ++i) {

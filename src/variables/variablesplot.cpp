@@ -186,10 +186,9 @@ bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost&
     EngineProgress progress(state, [&host] { host.KeepResponsive(0); });
     // The rows are counted while they stream: a record count up front would run the statement twice.
     error = rs.Open(SelectionSQL(state, s, state.gColTestStartTime + QStringLiteral(", ") + state.gColATEID),
-        *state.gConnection, Recordset::Count::TimesOnly);
+        *state.gConnection, Recordset::Count::TimesWhileRead);
     if (error)
         return false;
-    out.skipped.unreadableTimes = rs.UnreadableTimes();
     ResetVariablesChart(chart, s.chartType, state.gSpecField4.value(s.parameterIndex), state.gChartTitle);
     host.ChartReset();
     out.records = 0;
@@ -295,6 +294,7 @@ VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSele
     std::optional<ListingWriter>& files, const QString& noData, const Accumulator& acc, double usl, double lsl,
     const LimitChoice& choice, StageSplitter& stages, VariablesPlotOutcome& out)
 {
+    out.skipped.unreadableTimes = rs.UnreadableTimes(); // complete at the end of the rows
     if (!files) {
         host.prompt().inform(noData);
     } else {
