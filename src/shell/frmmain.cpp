@@ -19,6 +19,7 @@
 #include "screening/windows/frmscreening.h"
 #include "shell/chartrules.h"
 #include "shell/dialogs/frmrangeplot.h"
+#include "shell/savedlimitscontrols.h"
 #include "shell/smallwindows.h"
 #include "variables/controllimits.h"
 #include "variables/spcconstants.h"
@@ -477,7 +478,9 @@ void frmMain::RunPlot()
     {
         WindowHost host(*this);
         mRenderClock.start();
-        mLastOutcome = PlotVariablesChart(mState, mChart, selection, host);
+        const LimitChoice choice = savedLimits->ChoiceForSelection();
+        mLastOutcome = PlotVariablesChart(mState, mChart, selection, host, choice);
+        savedLimits->Plotted(mLastOutcome, choice.held.has_value());
     }
     if (mLastOutcome.stopped && mStopClock.isValid())
         mStopLatencyMs = mStopClock.elapsed();
@@ -521,6 +524,7 @@ void frmMain::SetPanelEnabled(bool enable)
         cboXBarSize->setEnabled(false);
         lblGroupSize->setEnabled(false);
     }
+    savedLimits->SetEnabled(enable);
     cmdPlotChart->SetCaption(enable ? kStartPlot : kStopPlot);
     ocxXBarChart->setEnabled(enable);
     ocxXBarChart->update();

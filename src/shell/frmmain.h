@@ -22,6 +22,8 @@ class QTimer;
 namespace moldrin
 {
 
+class SavedLimitsControls;
+
 // The controls are the .ui file's, named as the window declares them (cboProductName, ...).
 class frmMain : public QWidget, public Ui::frmMain
 {
@@ -152,6 +154,8 @@ private:
 public:
     // The rule marks' blink timer (not a control of the .ui file).
     QTimer* tmrRuleFlash = nullptr;
+    // "Save Limits" and "Use Saved Limits".
+    SavedLimitsControls* savedLimits = nullptr;
 };
 
 } // namespace moldrin

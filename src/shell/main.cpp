@@ -3,6 +3,7 @@
 #include "common/version.h"
 #include "shell/frmmain.h"
 #include "shell/qtprompt.h"
+#include "shell/savedlimitscontrols.h"
 #include "shell/singleinstance.h"
 #include "shell/startarguments.h"
 #include "variables/view/chartview.h"
@@ -78,6 +79,8 @@ int main(int argc, char* argv[])
         QTimer::singleShot(200, &app, [&, file] {
             if (arguments.zones)
                 window.chkShowZoneABC->setChecked(true);
+            if (arguments.savedLimits)
+                window.savedLimits->chkUseSavedLimits->setChecked(true);
             window.cmdPlotChart_Click();
             QTimer::singleShot(300, &app, [&, file] {
                 // A screenshot of a plot that did not draw is a failure too.
