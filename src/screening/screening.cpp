@@ -47,12 +47,14 @@ Figure TesterP(const std::vector<RunningStdDev>& testers, const RunningStdDev& a
 {
     std::int64_t k = 0;
     double within = 0, between = 0;
+    // Both sums in the unit of all the readings (1 but near 1e308), where their squares cannot overflow.
+    const double unit = all.unit();
     for (const RunningStdDev& t : testers) {
         if (t.count() == 0)
             continue;
         ++k;
-        within += t.sumSquares();
-        const double d = t.mean() - all.mean();
+        within += t.sumSquares(unit);
+        const double d = t.mean() / unit - all.mean() / unit;
         between += double(t.count()) * d * d;
     }
     const std::int64_t n = all.count();

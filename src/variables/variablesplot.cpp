@@ -195,6 +195,15 @@ bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost&
     return true;
 }
 
+// A plot ended by a failed statement or read: stopped when the user stopped it, else `tell` says why.
+template <class Tell> VariablesPlotOutcome Ended(VariablesPlotOutcome& out, const DataError& e, Tell tell)
+{
+    out.stopped = e.number == kErrInterrupted;
+    if (!out.stopped)
+        tell();
+    return out;
+}
+
 LimitInputs Inputs(const AppState& state, const PlotSelection& s, const ProcessStatistic& stat, double usl, double lsl,
     const std::optional<HeldLimits>& held)
 {
@@ -330,13 +339,7 @@ VariablesPlotOutcome PlotSubgroupChart(
     Recordset rs;
     Status error;
     Prompt& prompt = host.prompt();
-    auto trap = [&](const DataError& e) {
-        out.stopped = e.number == kErrInterrupted;
-        if (out.stopped)
-            return out;
-        WarnReadError(prompt, e);
-        return out;
-    };
+    auto trap = [&](const DataError& e) { return Ended(out, e, [&] { WarnReadError(prompt, e); }); };
     if (!Begin(state, chart, s, host, rs, out, error))
         return trap(*error);
     const int n = state.gSampleSize;
@@ -396,12 +399,8 @@ VariablesPlotOutcome PlotIndividualChart(
     Recordset rs;
     Status error;
     Prompt& prompt = host.prompt();
-    auto trap = [&](const DataError& e) {
-        out.stopped = e.number == kErrInterrupted;
-        if (!out.stopped)
-            prompt.warn(e.description + QStringLiteral("!"));
-        return out;
-    };
+    auto trap
+        = [&](const DataError& e) { return Ended(out, e, [&] { prompt.warn(e.description + QStringLiteral("!")); }); };
     if (!Begin(state, chart, s, host, rs, out, error))
         return trap(*error);
     double usl = 0, lsl = 0;
