@@ -36,7 +36,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSignalBlocker>
+#include <QScopedValueRollback>
 #include <QThread>
 #include <QTimer>
 
@@ -142,7 +142,6 @@ bool frmMain::Form_Load(const StartOptions& options)
         frmTitle splash;
         splash.ShowFor(options.splashPasses);
     }
-    mLoading = true;
     if (!mState.gConnection)
         mState.gConnection = std::make_shared<data::Connection>();
     mChart = BuildVariablesChartTemplate();
@@ -157,49 +156,57 @@ bool frmMain::Form_Load(const StartOptions& options)
     if (!mLists.caption.isEmpty())
         setWindowTitle(mLists.caption);
     SetComboItems(cboProductName, mLists.productList, QString());
+    // The first product is chosen as the user would choose it: its handler connects.
     if (cboProductName->count() >= 2)
         cboProductName->setCurrentIndex(1);
 
     {
-        const QSignalBlocker block(cboTestedRange);
+        const QScopedValueRollback loading(mLoading, true);
         cboTestedRange->addItems(data::RangeNames());
         cboTestedRange->setCurrentIndex(-1);
     }
-    // A restored "Custom" range opens the custom range dialog through the range list's handler.
     ApplyLoadedSettings(LoadSettings(mState));
 
     ResetVariablesChart(mChart, cboSelectChart->currentText(), QString(), mState.gChartTitle);
     lblSPCParameter->setText(PanelCaptionText());
     lblVersion->setText(QStringLiteral("Version ") + VersionText());
-    mLoading = false;
     RenderChart();
     return true;
 }
 
 void frmMain::ApplyLoadedSettings(const LoadedMainSettings& loaded)
 {
-    // Each control takes the value when it is one of its items; otherwise the described default.
-    auto choose = [](QComboBox* combo, const QString& text, const QString& fallback) {
-        const int i = combo->findText(text);
-        combo->setCurrentIndex(i >= 0 ? i : combo->findText(fallback));
-    };
-    choose(cboTestedRange, loaded.range, kDefaultRange);
-    txtSerialNumberFilter->setText(loaded.snFilter);
-    choose(cboXBarSize, loaded.xBarSize, kDefaultGroupSize);
-    const std::pair<QCheckBox*, std::optional<int>> boxes[] = { { chkAcceptZero, loaded.acceptZero },
-        { chkOnlyPass, loaded.passOnly }, { chkLastDataOnly, loaded.lastDataOnly }, { chkShowSpec, loaded.showSpec } };
-    for (const auto& [box, value] : boxes)
-        if (value)
-            SetCheckValue(box, *value);
-    choose(cboSelectChart, loaded.chartType, kDefaultChartType);
+    {
+        const QScopedValueRollback loading(mLoading, true);
+        // Each control takes the value when it is one of its items; otherwise the described default.
+        auto choose = [](QComboBox* combo, const QString& text, const QString& fallback) {
+            const int i = combo->findText(text);
+            combo->setCurrentIndex(i >= 0 ? i : combo->findText(fallback));
+        };
+        choose(cboTestedRange, loaded.range, kDefaultRange);
+        txtSerialNumberFilter->setText(loaded.snFilter);
+        choose(cboXBarSize, loaded.xBarSize, kDefaultGroupSize);
+        const std::pair<QCheckBox*, std::optional<int>> boxes[]
+            = { { chkAcceptZero, loaded.acceptZero }, { chkOnlyPass, loaded.passOnly },
+                  { chkLastDataOnly, loaded.lastDataOnly }, { chkShowSpec, loaded.showSpec } };
+        for (const auto& [box, value] : boxes)
+            if (value)
+                SetCheckValue(box, *value);
+        choose(cboSelectChart, loaded.chartType, kDefaultChartType);
+        if (loaded.showGrid)
+            SetCheckValue(chkShowGrid, *loaded.showGrid);
+        if (loaded.showZones)
+            SetCheckValue(chkShowZoneABC, *loaded.showZones);
+    }
     mChart.left.labelFormat = mChart.custom0.labelFormat = loaded.labelFormat;
     mChart.left.labelSize = mChart.custom0.labelSize = loaded.labelSize;
-    if (loaded.showGrid)
-        SetCheckValue(chkShowGrid, *loaded.showGrid);
-    if (loaded.showZones)
-        SetCheckValue(chkShowZoneABC, *loaded.showZones);
-    // The template's grid follows the box from the start.
-    chkShowGrid_Click();
+    // What the restored values need, in the order a user's choices would run it: a "Custom" range opens its
+    // dialog, the chart type and group size are held to the chart rules (without a plot), the template's grid
+    // follows the box.
+    cboTestedRange_Click();
+    mState.gSampleSize = cboXBarSize->currentText().toInt();
+    ApplyChartTypeRules(true);
+    ShowGridFromBox();
     // A parameter without limits keeps the box clear whatever was saved.
     if (BothLimitsAbsent() && cboDataParameters->currentIndex() >= 0) {
         chkShowSpec->setChecked(false);
@@ -209,7 +216,7 @@ void frmMain::ApplyLoadedSettings(const LoadedMainSettings& loaded)
 
 void frmMain::SetComboItems(QComboBox* combo, const QStringList& items, const QString& current)
 {
-    const QSignalBlocker block(combo);
+    const QScopedValueRollback loading(mLoading, true);
     combo->clear();
     combo->addItems(items);
     combo->setCurrentIndex(current.isNull() ? -1 : combo->findText(current));
@@ -219,7 +226,7 @@ void frmMain::SetComboItems(QComboBox* combo, const QStringList& items, const QS
 
 void frmMain::cboProductName_Click()
 {
-    if (mPlotRunning)
+    if (mLoading || mPlotRunning)
         return;
     const QString product = cboProductName->currentText().trimmed();
     if (product.isEmpty())
@@ -250,7 +257,7 @@ void frmMain::cboProductName_Click()
     if (connected.ok) {
         SetComboItems(cboATEList, connected.testers, connected.selected);
         if (cboATEList->currentIndex() < 0 && cboATEList->count() > 0) {
-            const QSignalBlocker block(cboATEList);
+            const QScopedValueRollback loading(mLoading, true);
             cboATEList->setCurrentIndex(cboATEList->count() - 1);
         }
     } else {
@@ -303,7 +310,7 @@ void frmMain::OpenIni()
 
 void frmMain::cboDataParameters_Click()
 {
-    if (mPlotRunning)
+    if (mLoading || mPlotRunning)
         return;
     const int i = cboDataParameters->currentIndex();
     if (i < 0)
@@ -311,7 +318,7 @@ void frmMain::cboDataParameters_Click()
     mUSLText = LimitText(mState.gUSL, i, kNoUpperLimit);
     mLSLText = LimitText(mState.gLSL, i, kNoLowerLimit);
     if (BothLimitsAbsent()) {
-        const QSignalBlocker block(chkShowSpec);
+        // Not a click: the box's handler does not run.
         chkShowSpec->setChecked(false);
         chkShowSpec->setEnabled(false);
     } else {
@@ -323,19 +330,19 @@ void frmMain::cboDataParameters_Click()
 
 void frmMain::cboATEList_Click()
 {
-    if (!mPlotRunning)
+    if (!mLoading && !mPlotRunning)
         ClearChartIfPlotted();
 }
 
 void frmMain::cboTestID_Click()
 {
-    if (!mPlotRunning)
+    if (!mLoading && !mPlotRunning)
         ClearChartIfPlotted();
 }
 
 void frmMain::cboTestedRange_Click()
 {
-    if (mPlotRunning || OnlyOpenIniListed() || cboTestedRange->currentIndex() < 0)
+    if (mLoading || mPlotRunning || OnlyOpenIniListed() || cboTestedRange->currentIndex() < 0)
         return;
     if (cboTestedRange->currentText() == QLatin1String("Custom"))
         ShowCustomRange();
@@ -345,16 +352,19 @@ void frmMain::cboTestedRange_Click()
 
 void frmMain::cboSelectChart_Click()
 {
-    if (!mSettingSelection && !mPlotRunning && cboSelectChart->currentIndex() >= 0)
-        ApplyChartTypeRules(true);
+    if (mLoading || mPlotRunning || cboSelectChart->currentIndex() < 0)
+        return;
+    ApplyChartTypeRules(true);
+    cmdPlotChart_Click();
 }
 
 void frmMain::cboXBarSize_Click()
 {
-    if (mSettingSelection || mPlotRunning || cboXBarSize->currentIndex() < 0)
+    if (mLoading || mPlotRunning || cboXBarSize->currentIndex() < 0)
         return;
     mState.gSampleSize = cboXBarSize->currentText().toInt();
     ApplyChartTypeRules(false);
+    cmdPlotChart_Click();
 }
 
 void frmMain::ApplyChartTypeRules(bool chartTypeChanged)
@@ -366,30 +376,25 @@ void frmMain::ApplyChartTypeRules(bool chartTypeChanged)
         mPrompt.inform(notice);
     {
         // The corrections are the window's own changes: they neither re-run these rules nor re-plot.
-        const bool wasLoading = mLoading;
-        mLoading = true;
-        mSettingSelection = true;
+        const QScopedValueRollback loading(mLoading, true);
         if (after.chartType != before.chartType)
             cboSelectChart->setCurrentIndex(cboSelectChart->findText(after.chartType));
         if (after.sampleSize != before.sampleSize)
             cboXBarSize->setCurrentIndex(cboXBarSize->findText(QString::number(after.sampleSize)));
-        mState.gSampleSize = after.sampleSize;
-        mSettingSelection = false;
-        mLoading = wasLoading;
     }
+    mState.gSampleSize = after.sampleSize;
     if (chartTypeChanged) {
         const bool usable = GroupSizeEnabled(after.chartType);
         cboXBarSize->setEnabled(usable);
         lblGroupSize->setEnabled(usable);
     }
-    if (!mLoading)
-        cmdPlotChart_Click();
+    // The saved limits follow the corrected selection.
+    savedLimits->Refresh();
 }
 
 void frmMain::chkShowOption_Click()
 {
-    if (mLoading || mSettingSelection || mPlotRunning || !cmdPlotChart->Enabled()
-        || cmdPlotChart->Caption() != kStartPlot)
+    if (mLoading || mPlotRunning || !cmdPlotChart->Enabled() || cmdPlotChart->Caption() != kStartPlot)
         return;
     cmdPlotChart_Click();
 }
@@ -532,7 +537,7 @@ void frmMain::SetPanelEnabled(bool enable)
 
 void frmMain::ClearChartIfPlotted()
 {
-    if (ChartHasPoints() && !mLoading)
+    if (ChartHasPoints())
         ClearChart();
 }
 
@@ -633,9 +638,15 @@ void frmMain::cmdReset_Click()
 
 void frmMain::chkShowGrid_Click()
 {
+    if (mLoading)
+        return;
+    ShowGridFromBox();
+    RenderChart();
+}
+
+void frmMain::ShowGridFromBox()
+{
     mChart.left.gridVisible = mChart.custom0.gridVisible = chkShowGrid->isChecked();
-    if (!mLoading)
-        RenderChart();
 }
 
 // ---- Chart notifications ----

@@ -59,6 +59,8 @@ public:
     ChartModel& chart() { return mChart; }
     ChartView* chartView() const { return ocxXBarChart; }
     bool plotting() const { return mPlotRunning; }
+    // The window sets its controls itself: no handler of theirs reacts.
+    bool loading() const { return mLoading; }
     const VariablesPlotOutcome& lastOutcome() const { return mLastOutcome; }
     int plotCount() const { return mPlotCount; }
     // Milliseconds from the confirmed Stop Plot to the loader's return, -1 when the last plot was not stopped.
@@ -109,7 +111,9 @@ private:
     void SetUpControls();
     void ConnectControls();
     void ApplyLoadedSettings(const LoadedMainSettings& loaded);
+    // Holds the chart type and group size to the chart rules (telling each correction); no plot.
     void ApplyChartTypeRules(bool chartTypeChanged);
+    void ShowGridFromBox();
     void OpenIni();
     void ResetOnFailedConnect();
     void ClearChartIfPlotted();
@@ -138,8 +142,9 @@ private:
     std::function<bool(const QUrl&)> mOpenUrl;
 
     // Form-level state.
+    // Set while the window sets its own controls (restoring the settings, filling a list, correcting the chart
+    // type or group size): their handlers return at once. What such a change needs is called after it.
     bool mLoading = false;
-    bool mSettingSelection = false; // the window itself changes the chart type or group size
     bool mPlotRunning = false;
     bool mShutDown = false;
     bool mExitConfirmed = false; // the exit question was answered OK (during a plot: the window closes after it)

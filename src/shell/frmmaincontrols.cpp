@@ -22,7 +22,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QSignalBlocker>
 #include <QTimer>
 #include <QUrl>
 
@@ -38,18 +37,14 @@ void frmMain::SetUpControls()
     tmrRuleFlash = new QTimer(this);
     tmrRuleFlash->setObjectName(QStringLiteral("tmrRuleFlash"));
     tmrRuleFlash->setInterval(kRuleFlashIntervalMs);
-    savedLimits = new SavedLimitsControls(*this, mState, mPrompt);
 
-    {
-        const QSignalBlocker blockChart(cboSelectChart);
-        const QSignalBlocker blockSize(cboXBarSize);
-        cboSelectChart->addItems(ChartTypes());
-        for (int n = kMinSubgroupSize; n <= kMaxSubgroupSize; ++n)
-            cboXBarSize->addItem(QString::number(n));
-        // Nothing is selected until the settings are restored, so that restoring raises the clicks.
-        cboSelectChart->setCurrentIndex(-1);
-        cboXBarSize->setCurrentIndex(-1);
-    }
+    // Filled before anything listens to them; nothing is selected until the settings are restored.
+    cboSelectChart->addItems(ChartTypes());
+    for (int n = kMinSubgroupSize; n <= kMaxSubgroupSize; ++n)
+        cboXBarSize->addItem(QString::number(n));
+    cboSelectChart->setCurrentIndex(-1);
+    cboXBarSize->setCurrentIndex(-1);
+    savedLimits = new SavedLimitsControls(*this, mState, mPrompt);
     // The range list gets its items in start-up step 9; until then it is empty.
     for (QComboBox* c : { cboProductName, cboDataParameters, cboATEList, cboTestID })
         new WholeItems(c);

@@ -56,7 +56,7 @@ WholeItems::WholeItems(QComboBox* combo)
 
 bool WholeItems::eventFilter(QObject*, QEvent* event)
 {
-    // The current item, however it was set (the window fills the lists with their signals blocked).
+    // The current item, however it was set (the window fills the lists without running their handlers).
     if (event->type() == QEvent::ToolTip)
         mCombo->setToolTip(mCombo->currentText());
     return false;

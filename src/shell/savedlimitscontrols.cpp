@@ -38,9 +38,11 @@ SavedLimitsControls::SavedLimitsControls(frmMain& window, AppState& state, Promp
     connect(cmdSaveLimits, &LumButton::Click, this, [this] { cmdSaveLimits_Click(); });
     connect(cmdStages, &LumButton::Click, this, [this] { cmdStages_Click(); });
     connect(chkUseSavedLimits, &QCheckBox::clicked, this, [this] { mWindow.chkShowOption_Click(); });
-    // After the window's own handling of each change, so the product's columns are those of the selection.
+    // Each change of the selection the user makes; after the window's own changes it refreshes them itself.
     for (QComboBox* c : { window.cboProductName, window.cboDataParameters, window.cboSelectChart, window.cboXBarSize })
         connect(c, &QComboBox::currentIndexChanged, this, [this] {
+            if (mWindow.loading())
+                return;
             mSaveable = false;
             Refresh();
         });

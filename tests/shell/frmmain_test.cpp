@@ -163,6 +163,7 @@ private Q_SLOTS:
     void exportChart();
     void exitQuestion();
     void savedSettingsRestored();
+    void startupRunsWhatTheRestoredValuesNeed();
     void promptFilter();
     void serialBoxSelectsOnFocus();
     void aboutAndSplash();
@@ -1021,6 +1022,52 @@ void FrmMainTest::savedSettingsRestored()
     Session t(mSettings);
     QVERIFY(t.start(mDemo));
     QCOMPARE(t.window->cboSelectChart->currentText(), QString("X-Bar-R-Median-s"));
+}
+
+void FrmMainTest::startupRunsWhatTheRestoredValuesNeed()
+{
+    {
+        SettingsStore store(mSettings);
+        store.write("ChartType", "Individual-MR");
+        store.write("XBarSize", "7");
+    }
+    Session s(mSettings);
+    QVERIFY(s.start(mDemo));
+    frmMain& w = *s.window;
+    // The product connected; the restored chart type's rules keep the group size off; nothing plotted.
+    QVERIFY(w.cboATEList->count() > 1);
+    QCOMPARE(w.cboSelectChart->currentText(), QString("Individual-MR"));
+    QCOMPARE(w.cboXBarSize->currentText(), QString("7"));
+    QCOMPARE(s.state.gSampleSize, 7);
+    QVERIFY(!w.cboXBarSize->isEnabled());
+    QVERIFY(!w.lblGroupSize->isEnabled());
+    QCOMPARE(w.plotCount(), 0);
+    // Filling the lists ran none of their handlers: no <Open INI> folder dialog, no message.
+    QCOMPARE(s.prompt.fileRequests.size(), 0);
+    QCOMPARE(s.prompt.texts(), QStringList());
+    QCOMPARE(w.chart().series[kSeriesMedian].count(), 0);
+
+    // A median type restored with groups of 2: the chart-type wording, the type corrected, no plot.
+    {
+        SettingsStore store(mSettings);
+        store.write("ChartType", "Median-s");
+        store.write("XBarSize", "2");
+    }
+    Session t(mSettings);
+    QVERIFY(t.start(mDemo));
+    QCOMPARE(t.prompt.texts(),
+        QStringList { "For X-Bar-R-Median-s chart the sample size equal 2, chart type will "
+                      "available only 'X-Bar-R' or 'X-Bar-s'. " });
+    QCOMPARE(t.window->cboSelectChart->currentText(), QString("X-Bar-R"));
+    QCOMPARE(t.window->cboXBarSize->currentText(), QString("2"));
+    QVERIFY(t.window->cboXBarSize->isEnabled());
+    QCOMPARE(t.window->plotCount(), 0);
+
+    // A failed connection empties the lists without running their handlers: no folder dialog either.
+    Session b(mSettings + "-broken");
+    QVERIFY(b.start(mBroken));
+    QCOMPARE(b.window->cboProductName->currentText(), QString("<Open INI>"));
+    QCOMPARE(b.prompt.fileRequests.size(), 0);
 }
 
 void FrmMainTest::promptFilter()

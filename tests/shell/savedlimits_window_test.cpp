@@ -43,6 +43,7 @@ private Q_SLOTS:
     void saveThenPlotAgainstTheBaseline();
     void replacingAskedAndADamagedFileTold();
     void stageDatesSplitThePlot();
+    void correctedGroupSizeFindsItsBaseline();
 
 private:
     QTemporaryDir mTemp;
@@ -188,6 +189,31 @@ void SavedLimitsWindowTest::stageDatesSplitThePlot()
     w.cboDataParameters->setCurrentIndex(1);
     Click(w.cmdPlotChart);
     QVERIFY(w.lastOutcome().stages.empty());
+}
+
+void SavedLimitsWindowTest::correctedGroupSizeFindsItsBaseline()
+{
+    const QString settings = Settings();
+    {
+        moldrin::test::MainSession<> s(settings);
+        QVERIFY(s.start(mDemo));
+        frmMain& w = *s.window;
+        w.cboSelectChart->setCurrentText("Median-R");
+        w.cboXBarSize->setCurrentText("9");
+        QVERIFY(w.lastOutcome().plotted);
+        Click(w.savedLimits->cmdSaveLimits);
+        QVERIFY(w.savedLimits->chkUseSavedLimits->isEnabled());
+    }
+    // Restored with groups of 12, Median-R is held to 9 at start-up: the baseline saved for 9 is offered.
+    {
+        SettingsStore store(settings);
+        store.write("ChartType", "Median-R");
+        store.write("XBarSize", "12");
+    }
+    moldrin::test::MainSession<> s(settings);
+    QVERIFY(s.start(mDemo));
+    QCOMPARE(s.window->cboXBarSize->currentText(), QString("9"));
+    QVERIFY(s.window->savedLimits->chkUseSavedLimits->isEnabled());
 }
 
 QTEST_MAIN(SavedLimitsWindowTest)
