@@ -7,6 +7,7 @@
 #include "data/loader/engineprogress.h"
 #include "data/loader/listingwriter.h"
 #include "data/loader/tempfiles.h"
+#include "variables/rowreader.h"
 #include "variables/variableschart.h"
 
 #include <cmath>
@@ -24,121 +25,6 @@ namespace
 using namespace moldrin::data;
 
 constexpr long kYieldEvery = 4096; // readings between two KeepResponsive calls
-
-// The plot's limits from the panel texts; a reversed pair is reported and exchanged.
-void PlotLimits(const PlotSelection& s, Prompt& prompt, double& usl, double& lsl)
-{
-    bool uslOk = false, lslOk = false;
-    usl = s.uslText.toDouble(&uslOk);
-    lsl = s.lslText.toDouble(&lslOk);
-    if (!uslOk)
-        usl = kNoUpperLimit;
-    if (!lslOk)
-        lsl = kNoLowerLimit;
-    if (uslOk && lslOk && usl < lsl) {
-        prompt.warn(QStringLiteral("USL value greater then LSL!"));
-        std::swap(usl, lsl);
-    }
-}
-
-// Reads the four aliased fields of the current row; their positions are looked up once. Where the engine
-// holds plain text, a date as ISO text or a number, the field is read from what it holds, with the result
-// the field's value would give and without making one; anything else goes through the value.
-class RowReader
-{
-public:
-    explicit RowReader(const Recordset& rs)
-        : mRs(rs)
-        , mTester(rs.FieldIndex(QStringLiteral("ATEX")))
-        , mDate(rs.FieldIndex(QStringLiteral("DateX")))
-        , mSerial(rs.FieldIndex(QStringLiteral("SNX")))
-        , mValue(rs.FieldIndex(QStringLiteral("ValueX")))
-    {
-    }
-    // notANumber: the value field holds something that is no reading; the row is skipped.
-    Status read(ListedReading& r, bool& notANumber) const
-    {
-        if (Status e = number(mValue, r.value, notANumber); e || notANumber)
-            return e;
-        if (Status e = text(mTester, false, r.tester))
-            return e;
-        if (Status e = stamp(mDate, r.start))
-            return e;
-        return text(mSerial, true, r.serial);
-    }
-
-private:
-    using Kind = Recordset::RawField::Kind;
-    static bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-    // Trimmed, in capitals with `upper`.
-    Status text(int index, bool upper, std::string& out) const
-    {
-        const Recordset::RawField raw = mRs.Raw(index);
-        if (raw.kind == Kind::Text && IsAscii(raw.text) && !ParseIsoWallTime(raw.text)) {
-            std::string_view t = raw.text;
-            while (!t.empty() && IsBlank(t.front()))
-                t.remove_prefix(1);
-            while (!t.empty() && IsBlank(t.back()))
-                t.remove_suffix(1);
-            out.assign(t);
-            if (upper)
-                for (char& c : out)
-                    if (c >= 'a' && c <= 'z')
-                        c = char(c - 'a' + 'A');
-            return {};
-        }
-        const auto f = mRs.Field(index);
-        if (f.error)
-            return f.error;
-        const QString s = f.value.toString().trimmed();
-        out = (upper ? s.toUpper() : s).toStdString();
-        return {};
-    }
-    Status stamp(int index, std::optional<WallTime>& out) const
-    {
-        const Recordset::RawField raw = mRs.Raw(index);
-        if (raw.kind == Kind::Time) {
-            out = raw.time;
-            return {};
-        }
-        if (raw.kind == Kind::Text) {
-            if ((out = ParseIsoWallTime(raw.text)))
-                return {};
-        }
-        const auto f = mRs.Field(index);
-        if (f.error)
-            return f.error;
-        const QDateTime when = f.value.toDateTime();
-        out.reset();
-        if (when.isValid())
-            out = WallTime { when.date().year(), when.date().month(), when.date().day(), when.time().hour(),
-                when.time().minute(), when.time().second(), when.time().msec() };
-        return {};
-    }
-    Status number(int index, std::optional<double>& out, bool& notANumber) const
-    {
-        const Recordset::RawField raw = mRs.Raw(index);
-        FieldReading reading;
-        if (raw.kind == Kind::Number)
-            reading = { std::isfinite(raw.number) ? FieldReading::Kind::Number : FieldReading::Kind::NotANumber,
-                raw.number };
-        else if (raw.kind == Kind::Text)
-            reading = ReadingOfText(raw.text);
-        else if (raw.kind == Kind::Other) {
-            const auto f = mRs.Field(index);
-            if (f.error)
-                return f.error;
-            reading = ReadingOf(f.value);
-        }
-        notANumber = reading.kind == FieldReading::Kind::NotANumber;
-        out = reading.isNumber() ? std::optional(reading.value) : std::nullopt;
-        return {};
-    }
-
-    const Recordset& mRs;
-    int mTester, mDate, mSerial, mValue;
-};
 
 // Every few thousand rows: the rows read so far, and what was skipped.
 void KeepResponsive(PlotHost& host, const VariablesPlotOutcome& out)
@@ -181,19 +67,6 @@ bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost&
     return true;
 }
 
-LimitInputs Inputs(const AppState& state, const PlotSelection& s, const ProcessStatistic& stat, double usl, double lsl)
-{
-    LimitInputs in;
-    in.USL = usl;
-    in.LSL = lsl;
-    in.stat = stat;
-    in.chartType = s.chartType;
-    in.sampleSize = state.gSampleSize;
-    in.showSpec = s.showSpec;
-    in.showZones = s.showZones;
-    return in;
-}
-
 // After the last reading. Nothing plotted (too few rows): the loader's message. Otherwise the listings
 // are completed, then the process figures and the limit lines (unless stopped); a failure of either is
 // reported. Then the finish.
@@ -213,7 +86,7 @@ VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSele
             out.stat = acc.finish(usl, lsl);
             if (!out.stat.failure.isEmpty())
                 host.prompt().warn(out.stat.failure);
-            out.limits = ComputeControlLimits(Inputs(state, s, out.stat, usl, lsl));
+            out.limits = ComputeControlLimits(LimitInputsFor(state, s, out.stat, usl, lsl));
             if (out.limits.completed)
                 FillControlLimits(chart, out.limits);
             else
@@ -340,6 +213,35 @@ VariablesPlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, con
 }
 
 } // namespace
+
+void PlotLimits(const data::PlotSelection& s, Prompt& prompt, double& usl, double& lsl)
+{
+    bool uslOk = false, lslOk = false;
+    usl = s.uslText.toDouble(&uslOk);
+    lsl = s.lslText.toDouble(&lslOk);
+    if (!uslOk)
+        usl = kNoUpperLimit;
+    if (!lslOk)
+        lsl = kNoLowerLimit;
+    if (uslOk && lslOk && usl < lsl) {
+        prompt.warn(QStringLiteral("USL value greater then LSL!"));
+        std::swap(usl, lsl);
+    }
+}
+
+LimitInputs LimitInputsFor(
+    const AppState& state, const data::PlotSelection& s, const ProcessStatistic& stat, double usl, double lsl)
+{
+    LimitInputs in;
+    in.USL = usl;
+    in.LSL = lsl;
+    in.stat = stat;
+    in.chartType = s.chartType;
+    in.sampleSize = state.gSampleSize;
+    in.showSpec = s.showSpec;
+    in.showZones = s.showZones;
+    return in;
+}
 
 VariablesPlotOutcome PlotVariablesChart(
     AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host)

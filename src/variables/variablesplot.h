@@ -32,6 +32,13 @@ struct VariablesPlotOutcome {
 VariablesPlotOutcome PlotVariablesChart(
     AppState& state, ChartModel& chart, const data::PlotSelection& selection, data::PlotHost& host);
 
+// The plot's specification limits from the panel texts (999 and -999 where none); a reversed pair is
+// reported and exchanged.
+void PlotLimits(const data::PlotSelection& s, Prompt& prompt, double& usl, double& lsl);
+// What the limits are computed from: the selection's chart, the subgroup size and the process figures.
+LimitInputs LimitInputsFor(
+    const AppState& state, const data::PlotSelection& s, const ProcessStatistic& stat, double usl, double lsl);
+
 inline const QString& kNoIndividualData = kNoDataCollection;
 
 } // namespace moldrin
