@@ -22,6 +22,8 @@ class QTimer;
 namespace moldrin
 {
 
+class AutoRefresh;
+
 // The controls are the .ui file's, named as the window declares them (cboProductName, ...).
 class frmMain : public QWidget, public Ui::frmMain
 {
@@ -116,6 +118,8 @@ private:
     // The progress text beside Stop Plot: the statement runs (0) or the readings read so far.
     void ShowPlotProgress(long recordsRead, const SkippedRows& skipped);
     void RenderChart();
+    // The panel, chart and rule timer after a plot or an extension.
+    void ShowOutcome();
     bool PagingGuard();
     void SetLinkUnderline(QLabel* hovered);
     void StartRuleTimer(bool marksPlaced);
@@ -152,6 +156,8 @@ private:
 public:
     // The rule marks' blink timer (not a control of the .ui file).
     QTimer* tmrRuleFlash = nullptr;
+    // Auto Refresh: its check box, interval and status line (built in code).
+    AutoRefresh* mAutoRefresh = nullptr;
 };
 
 } // namespace moldrin
