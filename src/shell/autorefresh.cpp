@@ -63,6 +63,7 @@ AutoRefresh::AutoRefresh(AppState& state, ChartModel& chart, Window window, QGri
     lblRefreshStatus = new QLabel(mWindow.widget);
     lblRefreshStatus->setObjectName(QStringLiteral("lblRefreshStatus"));
     lblRefreshStatus->setWordWrap(true);
+    lblRefreshStatus->setMinimumHeight(3 * lblRefreshStatus->fontMetrics().lineSpacing());
     layout->addWidget(chkAutoRefresh, row, 0);
     layout->addWidget(spnRefreshSeconds, row, 1);
     layout->addWidget(lblRefreshStatus, row + 1, 0, 1, 2);

@@ -1,6 +1,7 @@
 // moldrin: the desktop program; one instance per user, the main window on the chosen configuration.
 #include "common/appstate.h"
 #include "common/version.h"
+#include "shell/autorefresh.h"
 #include "shell/frmmain.h"
 #include "shell/qtprompt.h"
 #include "shell/singleinstance.h"
@@ -79,7 +80,15 @@ int main(int argc, char* argv[])
             if (arguments.zones)
                 window.chkShowZoneABC->setChecked(true);
             window.cmdPlotChart_Click();
-            QTimer::singleShot(300, &app, [&, file] {
+            if (arguments.autoRefreshSeconds > 0) {
+                // The last page is followed as the rows come.
+                window.chart().setPage(window.chart().pageCount());
+                window.mAutoRefresh->chkAutoRefresh->setChecked(true);
+                window.mAutoRefresh->Refresh();
+            }
+            QTimer::singleShot(300 + arguments.autoRefreshSeconds * 1000, &app, [&, file] {
+                if (arguments.autoRefreshSeconds > 0)
+                    window.mAutoRefresh->Refresh();
                 // A screenshot of a plot that did not draw is a failure too.
                 const bool saved = window.grab().save(file);
                 const bool plotted = window.lastOutcome().plotted;

@@ -286,6 +286,9 @@ LiveOutcome LivePlot::Refresh(AppState& state, ChartModel& chart, const data::Pl
             s.serialFilter.toUpper(), s.query.testIdText, PassCondition(state, s.passOnly), s.lastDataOnly);
     };
     const QString made = LiveChartKey(state, s, statement);
+    // The page shown is kept, or the last one followed where it was shown.
+    const int page = chart.currentPage();
+    const bool onLastPage = page >= chart.pageCount();
     if (!mChart || made != mStatement) {
         mChart.emplace(s.chartType, state.gSampleSize, mOverlapSeconds);
         mStatement = made;
@@ -293,8 +296,6 @@ LiveOutcome LivePlot::Refresh(AppState& state, ChartModel& chart, const data::Pl
         ResetVariablesChart(chart, s.chartType, state.gSpecField4.value(s.parameterIndex), state.gChartTitle);
         host.ChartReset();
     }
-    const int page = chart.currentPage();
-    const bool onLastPage = page >= chart.pageCount();
     Recordset rs;
     Status error;
     {
@@ -334,7 +335,7 @@ LiveOutcome LivePlot::Refresh(AppState& state, ChartModel& chart, const data::Pl
             mChart.reset();
         return out;
     }
-    chart.setPage(out.fromStart ? 1 : onLastPage ? chart.pageCount() : page);
+    chart.setPage(onLastPage ? chart.pageCount() : page);
     out.plot = mChart->Conclude(state, chart, s, host.prompt());
     out.plot.skipped.unreadableTimes = mUnreadableTimes;
     out.newMarks = mChart->newMarks();
