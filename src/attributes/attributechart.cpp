@@ -3,6 +3,7 @@
 
 #include "common/chartlook.h"
 #include "common/nodata.h"
+#include "common/reading.h"
 #include "data/access/connection.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/plotfunction.h"
@@ -185,37 +186,40 @@ AttributePlotOutcome PlotAttributeChart(AppState& state, ChartModel& chart, cons
         return out;
     }
     data::Recordset rs;
-    if (const data::Status e = rs.Open(sql, *state.gConnection, data::Recordset::Count::Skip)) {
+    if (const data::Status e = rs.Open(sql, *state.gConnection, data::Recordset::Count::TimesWhileRead)) {
         prompt.warn(e->description + QStringLiteral("!"));
         return out;
     }
-    // One row a subgroup: they are kept, and both passes of p and u go over these same rows.
+    // One row a subgroup: they are kept, and both passes of p and u go over these same rows. A row with a
+    // count or size that is no number (text, a date) is left out like a null one, and its fields counted.
     std::vector<AttributeRow> rows;
     const int nonconforming = rs.FieldIndex(QStringLiteral("NonConformitiesX"));
     const int size = kind == AttributeKind::C ? -1 : rs.FieldIndex(QStringLiteral("SubGroupX"));
-    const auto number = [&](int field, double& v) -> bool {
+    const auto read = [&](int field, double& v, bool& usable) -> bool {
         const data::Recordset::FieldResult f = rs.Field(field);
         if (f.error) {
             prompt.warn(f.error->description + QStringLiteral("!"));
             return false;
         }
-        bool ok = false;
-        v = f.value.toDouble(&ok);
-        if (!ok || f.value.isNull())
-            prompt.warn(QStringLiteral("Type mismatch!"));
-        return ok && !f.value.isNull();
+        const FieldReading r = ReadingOf(f.value);
+        out.skipped.notNumbers += r.kind == FieldReading::Kind::NotANumber ? 1 : 0;
+        usable = usable && r.isNumber();
+        v = r.value;
+        return true;
     };
-    while (!rs.Eof()) {
+    for (; !rs.Eof(); ++out.records) {
         AttributeRow row;
-        if (!number(nonconforming, row.nonconforming) || (size >= 0 && !number(size, row.size)))
+        bool usable = true;
+        if (!read(nonconforming, row.nonconforming, usable) || (size >= 0 && !read(size, row.size, usable)))
             return out;
-        rows.push_back(row);
-        ++out.records;
+        if (usable)
+            rows.push_back(row);
         if (const data::Status e = rs.MoveNext()) {
             prompt.warn(e->description + QStringLiteral("!"));
             return out;
         }
     }
+    out.skipped.unreadableTimes = rs.UnreadableTimes(); // complete now that every row was read
     rs.Close();
     if (rows.empty()) {
         prompt.warn(kNoDataCollection);

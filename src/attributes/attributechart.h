@@ -3,6 +3,7 @@
 
 #include "attributes/attributestats.h"
 #include "common/appstate.h"
+#include "common/reading.h"
 #include "data/loader/plotfunction.h"
 #include "rules/rulemarks.h"
 #include "variables/chartmodel.h"
@@ -60,7 +61,8 @@ void ClearAttributeChart(ChartModel& chart);
 void FillAttributeChart(ChartModel& chart, const AttributeChartResult& result);
 
 struct AttributePlotOutcome {
-    long records = 0; // rows read (one a subgroup)
+    long records = 0; // rows read (one a subgroup), the skipped ones too
+    SkippedRows skipped; // fields of a count or size that are no number (their rows left out), unreadable times
     bool plotted = false; // the lines were drawn
     AttributeChartResult result;
     RuleEvaluation rules; // evaluated with zones only

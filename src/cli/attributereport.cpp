@@ -23,6 +23,7 @@ bool WriteAttributeJson(
     JsonWriter j(device);
     j.beginObject().key("chartType").string(kind);
     j.key("records").number(double(outcome.records));
+    WriteSkipped(j, outcome.skipped);
     j.key("pointCount").number(points);
     WriteFigures(j, panel.figures);
     if (outcome.result.laney) {
@@ -80,6 +81,7 @@ int AttributeReport(
         chart.left.title = s.gCChartYAxisTitle;
     data::PromptHost host(prompt);
     const AttributePlotOutcome outcome = PlotAttributeChart(s, chart, selection, kind, o.zones, host, o.laney);
+    TellSkipped(err, outcome.skipped);
     if (!outcome.plotted)
         return kExitMessage;
     if (const StepResult r = WriteChart(

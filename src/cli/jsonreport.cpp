@@ -306,7 +306,7 @@ void WriteMarks(JsonWriter& j, const RuleMarks& marks, MarkSide side, int pointC
 }
 
 bool WriteReportJson(QIODevice& device, const ChartModel& chart, const QString& chartType, int subgroupSize,
-    const VariablesPlotOutcome& outcome, const QStringList& panelCaptions)
+    const VariablesPlotOutcome& outcome, const QStringList& panelCaptions, const std::function<void(JsonWriter&)>& more)
 {
     const ControlLimits& l = outcome.limits;
     JsonWriter j(device);
@@ -323,6 +323,8 @@ bool WriteReportJson(QIODevice& device, const ChartModel& chart, const QString& 
             { "CR", l.CRText }, { "UCLCentre", FigureValue(l.UCLCentre) }, { "LCLCentre", FigureValue(l.LCLCentre) },
             { "UCLVar", FigureValue(l.UCLVar) }, { "LCLVar", FigureValue(l.LCLVar) }, { "USL", FigureValue(l.USL) },
             { "LSL", FigureValue(l.LSL) } });
+    if (more)
+        more(j);
     WritePanel(j, panelCaptions, l.panelValues);
     WriteSeries(j, chart);
     const ChartSeries* centre = chart.seriesAt(kSeriesXBar);

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -84,7 +85,9 @@ void WriteSkipped(JsonWriter& j, const SkippedRows& skipped);
 void TellSkipped(QTextStream& err, const SkippedRows& skipped);
 
 // Writes the variables chart's report object to `out`. False when the device refused a write.
+// `more` writes members of the report's own after its figures (where its limits come from).
 bool WriteReportJson(QIODevice& out, const ChartModel& chart, const QString& chartType, int subgroupSize,
-    const VariablesPlotOutcome& outcome, const QStringList& panelCaptions);
+    const VariablesPlotOutcome& outcome, const QStringList& panelCaptions,
+    const std::function<void(JsonWriter&)>& more = {});
 
 } // namespace moldrin::cli

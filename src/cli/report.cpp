@@ -2,6 +2,7 @@
 #include "report.h"
 
 #include "cli/jsonreport.h"
+#include "cli/limitsoptions.h"
 #include "cli/runfolder.h"
 #include "common/dates.h"
 #include "common/numberformat.h"
@@ -309,11 +310,17 @@ int PlotReport(
 
     const PlotSelection sel = VariablesSelectionFor(session, o, index, chosen.chartType);
 
+    ReportLimits limits(
+        session, o, index, chosen.chartType, chosen.chartType == kChartIndividualMR ? 1 : chosen.sampleSize);
+    if (const StepResult r = limits.Load(err))
+        return *r;
     PromptHost host(prompt);
-    const VariablesPlotOutcome outcome = PlotVariablesChart(s, chart, sel, host);
+    const VariablesPlotOutcome outcome = PlotVariablesChart(s, chart, sel, host, limits.choice());
     TellSkipped(err, outcome.skipped);
     if (!outcome.plotted)
         return kExitMessage;
+    if (const StepResult r = limits.Save(outcome, sel.range, err))
+        return *r;
     if (o.command == ReportCommand::Png) {
         chart.setPage(1);
         if (o.allPoints) {
@@ -330,8 +337,8 @@ int PlotReport(
     } else if (const StepResult r = WriteChart(
                    chart, o,
                    [&](QIODevice& file) {
-                       return WriteReportJson(
-                           file, chart, chosen.chartType, chosen.sampleSize, outcome, PanelCaptions());
+                       return WriteReportJson(file, chart, chosen.chartType, chosen.sampleSize, outcome,
+                           PanelCaptions(), [&](JsonWriter& j) { limits.WriteJson(j, outcome); });
                    },
                    out, err)) {
         return *r;

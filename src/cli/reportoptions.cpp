@@ -1,6 +1,8 @@
 // The options of moldrin-report: declaration on the parser and reading into plain values.
 #include "reportoptions.h"
 
+#include "cli/limitsoptions.h"
+
 #include "data/config/querybuilder.h"
 #include "distribution/histogram.h"
 #include "variables/statistics.h"
@@ -151,6 +153,7 @@ void AddReportOptions(QCommandLineParser& parser)
             "shown after the plot) or all (one page per chart page).",
             "MODE" },
     });
+    AddLimitsOptions(parser);
 }
 
 namespace
@@ -375,8 +378,8 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
 {
     ParsedOptions parsed;
     ReportOptions o;
-    for (const Step step :
-        { ReadCommand, ReadScreen, ReadWatch, ReadKind, ReadRange, ReadChart, ReadPng, ReadKindOutput }) {
+    for (const Step step : { ReadCommand, ReadScreen, ReadWatch, ReadKind, ReadRange, ReadChart, ReadPng,
+             ReadKindOutput, ReadLimitsOptions }) {
         parsed.error = step(parser, o);
         if (!parsed.error.isEmpty())
             return parsed;

@@ -16,6 +16,9 @@ namespace moldrin::cli
 
 enum ExitCode { kExitDone = 0, kExitMessage = 1, kExitUsage = 2, kExitRules = 3 };
 
+// The main chart's limits: its own, saved as a baseline after the plot, or a saved baseline's.
+enum class LimitsUse { Computed, Save, Saved };
+
 enum class ReportCommand { Sql, ListProducts, ListParameters, ListTesters, Rows, Json, Png, Pdf, Screen, Watch };
 
 // Bounds of --width and --height.
@@ -55,6 +58,8 @@ struct ReportOptions {
     QString pdfFile;
     PrintMode printMode = PrintMode::Compress; // pages of the main chart's PDF
     bool failOnRules = false;
+    LimitsUse limits = LimitsUse::Computed;
+    QList<QDate> stages; // --stage: the main chart's stage start dates
     // --screen: every parameter, written to jsonFile, csvFile and htmlFile (those given).
     QString csvFile, htmlFile;
     bool screenSql = false; // --screen --sql: print the one statement

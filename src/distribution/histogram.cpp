@@ -2,6 +2,7 @@
 // and the cell table's lines.
 #include "distribution/histogram.h"
 
+#include "common/magnitude.h"
 #include "common/numberformat.h"
 #include "common/rounding.h"
 #include "distribution/cellsearch.h"
@@ -43,22 +44,25 @@ struct Centre {
     double deviation(double x) const { return (x - shift) - correction; }
 };
 
+// Both passes take the readings in units of MagnitudeScale (1 but near 1e308), so that neither the sum nor
+// the squares overflow.
 Centre MeanAndStdDev(const HistogramValues& values, double& sd)
 {
     const double n = double(values.count());
+    const double unit = MagnitudeScale(std::max(std::fabs(values.minimum()), std::fabs(values.maximum())));
+    const double perUnit = 1 / unit;
     double sum = 0;
     for (double x : values)
-        sum += x;
-    Centre c { sum / n, 0 };
+        sum += x * perUnit;
+    const double shift = sum / n;
     double d1 = 0, d2 = 0;
     for (double x : values) {
-        const double d = x - c.shift;
+        const double d = x * perUnit - shift;
         d1 += d;
         d2 += d * d;
     }
-    c.correction = d1 / n;
-    sd = std::sqrt(std::max(0.0, (d2 - d1 * d1 / n) / (n - 1)));
-    return c;
+    sd = std::sqrt(std::max(0.0, (d2 - d1 * d1 / n) / (n - 1))) * unit;
+    return { shift * unit, d1 / n * unit };
 }
 
 // x rounded to 4 decimals; a result that is not finite marks the run as overflowed.
@@ -259,7 +263,8 @@ Histogram ComputeHistogram(const HistogramValues& values, double usl, double lsl
                 .arg(NumberText(s.minimum)));
     const Centre centre = MeanAndStdDev(values, s.stdDev);
     s.mean = centre.mean();
-    if (!std::isfinite(s.mean) || !std::isfinite(s.stdDev))
+    // The curve and the zone lines reach mean ± 3 SD: beyond the largest double they cannot be drawn.
+    if (!std::isfinite(s.mean - 3 * s.stdDev) || !std::isfinite(s.mean + 3 * s.stdDev))
         return Ended(std::move(h), HistogramEnd::Failed, kOverflow);
     if (s.stdDev == 0) // readings a unit in the last place apart
         return Ended(std::move(h), HistogramEnd::Failed, kDivisionByZero);

@@ -101,9 +101,8 @@ HistogramOutcome ReadAndDraw(
     {
         data::Recordset rs;
         const QString sql = data::SelectionSQL(state, selection, QString(), QStringLiteral("Histogram"));
-        if (const data::Status e = rs.Open(sql, *state.gConnection, data::Recordset::Count::TimesOnly))
+        if (const data::Status e = rs.Open(sql, *state.gConnection, data::Recordset::Count::TimesWhileRead))
             return fail(e->description);
-        out.skipped.unreadableTimes = rs.UnreadableTimes();
         const int field = rs.FieldIndex(QStringLiteral("ValueX"));
         while (!rs.Eof()) {
             const data::Recordset::FieldResult f = rs.Field(field);
@@ -121,6 +120,7 @@ HistogramOutcome ReadAndDraw(
             if (values.count() % kYieldEvery == 0)
                 host.KeepResponsive(long(values.count()));
         }
+        out.skipped.unreadableTimes = rs.UnreadableTimes();
     }
     out.records = values.count();
     if (out.records == 0) {

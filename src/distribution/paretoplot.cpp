@@ -38,10 +38,8 @@ Status ReadPerParameter(AppState& state, const PlotSelection& s, PlotHost& host,
             = GetSQL(state, s.query, state.gParamColumn[qsizetype(i)], s.range.trimmed(), s.tester, QString(),
                 s.serialFilter.toUpper(), PassCondition(state, s.passOnly), s.lastDataOnly, QStringLiteral("Pareto"));
         // Every parameter's statement leaves out the same rows for their time: counted once.
-        if (Status e = rows.open(sql, i == 0 ? Recordset::Count::TimesOnly : Recordset::Count::Skip))
+        if (Status e = rows.open(sql, i == 0 ? Recordset::Count::TimesWhileRead : Recordset::Count::Skip))
             return e;
-        if (i == 0)
-            out.skipped.unreadableTimes = rows.result().UnreadableTimes();
         for (const int field = rows.field(QStringLiteral("ValueX")); !rows.atEnd();) {
             double v = 0;
             bool skip = false;
@@ -57,6 +55,8 @@ Status ReadPerParameter(AppState& state, const PlotSelection& s, PlotHost& host,
             if (Status e = rows.next())
                 return e;
         }
+        if (i == 0)
+            out.skipped.unreadableTimes = rows.result().UnreadableTimes();
     }
     return {};
 }
@@ -67,9 +67,9 @@ Status ReadOnePass(AppState& state, const PlotSelection& s, PlotHost& host, Sums
 {
     ResultReader rows(state, host);
     if (Status e = rows.open(GetParetoColumnsSQL(state, s.query, state.gParamColumn.mid(0, qsizetype(out.sums.size())),
-            s.range.trimmed(), s.tester, s.serialFilter.toUpper())))
+                                 s.range.trimmed(), s.tester, s.serialFilter.toUpper()),
+            Recordset::Count::TimesWhileRead))
         return e;
-    out.skipped.unreadableTimes = rows.result().UnreadableTimes();
     std::vector<int> fields;
     for (std::size_t i = 0; i < out.sums.size(); ++i)
         fields.push_back(rows.field(QStringLiteral("Value") + QString::number(i)));
@@ -89,6 +89,7 @@ Status ReadOnePass(AppState& state, const PlotSelection& s, PlotHost& host, Sums
         if (Status e = rows.next())
             return e;
     }
+    out.skipped.unreadableTimes = rows.result().UnreadableTimes();
     return {};
 }
 

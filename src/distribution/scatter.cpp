@@ -57,11 +57,15 @@ ScatterResult ComputeScatter(const ScatterSums& sums, const ScatterDeviations& d
     s.n = sums.count();
     s.meanX = sums.meanX();
     s.meanY = sums.meanY();
-    s.covariance = deviations.sxy() / (n - 1);
-    s.sdX = std::sqrt(deviations.sxx() / (n - 1));
-    s.sdY = std::sqrt(deviations.syy() / (n - 1));
-    s.correlation = s.covariance / (s.sdY * s.sdX);
-    s.slope = deviations.sxy() / deviations.sxx();
+    // In the deviations' units, then scaled back (a product of units near 1e308 may not be finite: the covariance).
+    const double covariance = deviations.sxy() / (n - 1);
+    const double sdX = std::sqrt(deviations.sxx() / (n - 1));
+    const double sdY = std::sqrt(deviations.syy() / (n - 1));
+    s.correlation = covariance / (sdY * sdX);
+    s.covariance = covariance * deviations.unitX() * deviations.unitY();
+    s.sdX = sdX * deviations.unitX();
+    s.sdY = sdY * deviations.unitY();
+    s.slope = deviations.sxy() / deviations.sxx() * (deviations.unitY() / deviations.unitX());
     s.intercept = s.meanY - s.meanX * s.slope;
     s.minX = sums.minX();
     s.maxX = sums.maxX();

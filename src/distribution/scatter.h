@@ -2,11 +2,14 @@
 #pragma once
 
 #include "common/compensatedsum.h"
+#include "common/magnitude.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -39,27 +42,36 @@ private:
 // The second read, over the same pairs once the means are known: the sums of squared and crossed
 // deviations Σ(X − X̄)², Σ(Y − Ȳ)², Σ(X − X̄)(Y − Ȳ). Taken from the means rather than from running sums
 // of squares, they stay right on readings such as 2,400,000,000 ± 100, where n·ΣX² − (ΣX)² loses every digit.
+// X and Y are taken in units of MagnitudeScale of their extremes (1 but near 1e308), so that the squares
+// cannot overflow: the sums are in those units (sxx in unitX², sxy in unitX·unitY).
 class ScatterDeviations
 {
 public:
     explicit ScatterDeviations(const ScatterSums& sums)
-        : mMeanX(sums.meanX())
-        , mMeanY(sums.meanY())
+        : mUnitX(MagnitudeScale(std::max(std::fabs(sums.minX()), std::fabs(sums.maxX()))))
+        , mUnitY(MagnitudeScale(std::max(std::fabs(sums.minY()), std::fabs(sums.maxY()))))
+        , mPerUnitX(1 / mUnitX)
+        , mPerUnitY(1 / mUnitY)
+        , mMeanX(sums.meanX() * mPerUnitX)
+        , mMeanY(sums.meanY() * mPerUnitY)
     {
     }
     void add(double x, double y)
     {
-        const double dx = x - mMeanX;
-        const double dy = y - mMeanY;
+        const double dx = x * mPerUnitX - mMeanX;
+        const double dy = y * mPerUnitY - mMeanY;
         mSxx += dx * dx;
         mSyy += dy * dy;
         mSxy += dx * dy;
     }
+    double unitX() const { return mUnitX; }
+    double unitY() const { return mUnitY; }
     double sxx() const { return mSxx; }
     double syy() const { return mSyy; }
     double sxy() const { return mSxy; }
 
 private:
+    double mUnitX, mUnitY, mPerUnitX, mPerUnitY;
     double mMeanX, mMeanY;
     double mSxx = 0, mSyy = 0, mSxy = 0;
 };

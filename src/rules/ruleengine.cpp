@@ -200,6 +200,16 @@ RuleMarks EvaluateRules(const RuleInput& input)
     return marks;
 }
 
+RuleMarks EvaluateStagedRules(std::span<const RuleInput> stages)
+{
+    RuleMarks all;
+    for (const RuleInput& stage : stages) {
+        const RuleMarks marks = EvaluateRules(stage);
+        all.mMarks.insert(all.mMarks.end(), marks.mMarks.begin(), marks.mMarks.end());
+    }
+    return all;
+}
+
 void ExtendRules(RuleMarks& marks, const RuleInput& input)
 {
     const Index before = Index(marks.mMarks.size());

@@ -111,12 +111,16 @@ public:
 
 private:
     friend void ExtendRules(RuleMarks& marks, const RuleInput& input);
+    friend RuleMarks EvaluateStagedRules(std::span<const RuleInput> stages);
     std::vector<RuleMark> mMarks;
     bool mExpectFall = true; // R7's expected direction, carried from one window to the next
 };
 
 // Runs the groups of input.groups on its points, in the order R1+ ... R7.
 RuleMarks EvaluateRules(const RuleInput& input);
+// The marks of consecutive stages, each a run of its own limits: every stage is evaluated as its own input
+// (no window spans two stages, R7's expected direction starts afresh), its marks following the earlier ones.
+RuleMarks EvaluateStagedRules(std::span<const RuleInput> stages);
 // The same after points were appended to those `marks` were evaluated on, with the same lines: marks the
 // new points, and the earlier ones where a window reaches back to them; equal to a whole evaluation.
 void ExtendRules(RuleMarks& marks, const RuleInput& input);

@@ -3,6 +3,8 @@
 
 #include "variables/variableschart.h"
 
+#include <algorithm>
+
 namespace moldrin
 {
 
@@ -16,10 +18,22 @@ int CloneOnCustomAxis(ChartModel& chart, int templateIndex)
     return index;
 }
 
-RuleMarks ChartRules(const ChartSeries& data, const ZoneLines& lines, RuleGroups groups, double scale)
+// The marks of a series whose points fall into stages, each judged against the lines `zones` picks from its
+// limits.
+RuleMarks ChartRules(
+    const ChartSeries& data, std::span<const StageLimits> stages, ZoneLines ControlLimits::*zones, RuleGroups groups)
 {
     std::vector<double> copy;
-    return EvaluateRules({ RulePoints(data, copy), ZoneRuleLines(lines), groups, scale });
+    const std::span<const double> points = RulePoints(data, copy);
+    std::vector<RuleInput> inputs;
+    for (std::size_t k = 0; k < stages.size(); ++k) {
+        const std::size_t first = std::min(stages[k].first, points.size());
+        const std::size_t end = k + 1 < stages.size() ? std::min(stages[k + 1].first, points.size()) : points.size();
+        const ControlLimits& l = stages[k].limits;
+        inputs.push_back({ points.subspan(first, end - first), ZoneRuleLines(l.*zones),
+            l.completed ? groups : RuleGroups(0), l.scale });
+    }
+    return EvaluateStagedRules(inputs);
 }
 
 } // namespace
@@ -77,19 +91,28 @@ RuleLines ZoneRuleLines(const ZoneLines& z)
 RuleEvaluation EvaluateVariablesRules(
     ChartModel& chart, const ControlLimits& limits, const QString& chartType, const QString& rulesSetup, bool blink)
 {
+    if (!limits.completed)
+        return {};
+    const StageLimits whole { 0, {}, limits };
+    return EvaluateStagedVariablesRules(chart, { &whole, 1 }, chartType, rulesSetup, blink);
+}
+
+RuleEvaluation EvaluateStagedVariablesRules(ChartModel& chart, std::span<const StageLimits> stages,
+    const QString& chartType, const QString& rulesSetup, bool blink)
+{
     RuleEvaluation result;
-    if (chart.seriesCount() < kTemplateSeriesCount || !limits.completed)
+    if (chart.seriesCount() < kTemplateSeriesCount || stages.empty())
         return result;
     // The clones are made before any mark is placed, so they start empty.
     const int upClone = CloneOnCustomAxis(chart, kSeriesUpArrow);
     const int downClone = CloneOnCustomAxis(chart, kSeriesDownArrow);
 
-    result.centre = ChartRules(chart.series[kSeriesXBar], limits.centre,
-        EnabledRuleGroups(rulesSetup, CentreChartColumns(chartType)), limits.scale);
+    result.centre = ChartRules(chart.series[kSeriesXBar], stages, &ControlLimits::centre,
+        EnabledRuleGroups(rulesSetup, CentreChartColumns(chartType)));
     result.centreMarks
         = PlaceRuleMarks(chart, kSeriesXBar, AxisId::Left, kSeriesUpArrow, kSeriesDownArrow, 0, result.centre);
-    result.variation = ChartRules(chart.series[kSeriesRange], limits.variation,
-        EnabledRuleGroups(rulesSetup, VariationChartColumns(chartType)), limits.scale);
+    result.variation = ChartRules(chart.series[kSeriesRange], stages, &ControlLimits::variation,
+        EnabledRuleGroups(rulesSetup, VariationChartColumns(chartType)));
     result.variationMarks
         = PlaceRuleMarks(chart, kSeriesRange, AxisId::Custom0, upClone, downClone, 0, result.variation);
     result.completed = true;

@@ -51,6 +51,11 @@ struct RuleEvaluation {
 RuleEvaluation EvaluateVariablesRules(
     ChartModel& chart, const ControlLimits& limits, const QString& chartType, const QString& rulesSetup, bool blink);
 
+// The same for a chart split into stages: each stage's points against its own lines, no window spanning
+// two stages; a stage whose limits were not computed gets no marks.
+RuleEvaluation EvaluateStagedVariablesRules(ChartModel& chart, std::span<const StageLimits> stages,
+    const QString& chartType, const QString& rulesSetup, bool blink);
+
 // Whether the blink timer runs after an evaluation.
 inline bool RuleBlinkTimerEnabled(bool gRulesBlinkEnable, bool marksPlaced)
 {

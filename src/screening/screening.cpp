@@ -47,12 +47,14 @@ Figure TesterP(const std::vector<RunningStdDev>& testers, const RunningStdDev& a
 {
     std::int64_t k = 0;
     double within = 0, between = 0;
+    // Both sums in the unit of all the readings (1 but near 1e308), where their squares cannot overflow.
+    const double unit = all.unit();
     for (const RunningStdDev& t : testers) {
         if (t.count() == 0)
             continue;
         ++k;
-        within += t.sumSquares();
-        const double d = t.mean() - all.mean();
+        within += t.sumSquares(unit);
+        const double d = t.mean() / unit - all.mean() / unit;
         between += double(t.count()) * d * d;
     }
     const std::int64_t n = all.count();
@@ -300,11 +302,10 @@ ScreenResult ScreenParameters(
     Status error;
     {
         EngineProgress progress(state, [&host] { host.Progress(0); });
-        error = rs.Open(ScreenStatement(state, selection, count), *state.gConnection, Recordset::Count::TimesOnly);
+        error = rs.Open(ScreenStatement(state, selection, count), *state.gConnection, Recordset::Count::TimesWhileRead);
     }
     if (error)
         return fail(*error);
-    out.skipped.unreadableTimes = rs.UnreadableTimes();
     int lastTester = -1;
     for (; !rs.Eof(); ++out.records) {
         const Recordset::FieldResult tester = rs.Field(0);
@@ -327,10 +328,12 @@ ScreenResult ScreenParameters(
             host.Progress(out.records + 1);
             if (state.gStopPlot) {
                 out.stopped = true;
+                out.skipped.unreadableTimes = rs.UnreadableTimes(); // of the rows read
                 return out;
             }
         }
     }
+    out.skipped.unreadableTimes = rs.UnreadableTimes();
     rs.Close();
 
     for (qsizetype i = 0; i < count; ++i) {

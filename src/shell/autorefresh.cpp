@@ -45,7 +45,8 @@ QString Clock()
 
 } // namespace
 
-AutoRefresh::AutoRefresh(AppState& state, ChartModel& chart, Window window, QGridLayout* layout, int row)
+AutoRefresh::AutoRefresh(
+    AppState& state, ChartModel& chart, Window window, QGridLayout* layout, int row, QLabel* status)
     : QObject(window.widget)
     , mState(state)
     , mChart(chart)
@@ -60,13 +61,11 @@ AutoRefresh::AutoRefresh(AppState& state, ChartModel& chart, Window window, QGri
     bool ok = false;
     const int stored = mState.registry.read(kRefreshSecondsName).toInt(&ok);
     spnRefreshSeconds->setValue(ok && stored >= 5 && stored <= 3600 ? stored : kDefaultRefreshSeconds);
-    lblRefreshStatus = new QLabel(mWindow.widget);
-    lblRefreshStatus->setObjectName(QStringLiteral("lblRefreshStatus"));
+    // The status line is the window's progress line: a refresh is what reads now.
+    lblRefreshStatus = status;
     lblRefreshStatus->setWordWrap(true);
-    lblRefreshStatus->setMinimumHeight(3 * lblRefreshStatus->fontMetrics().lineSpacing());
     layout->addWidget(chkAutoRefresh, row, 0);
     layout->addWidget(spnRefreshSeconds, row, 1);
-    layout->addWidget(lblRefreshStatus, row + 1, 0, 1, 2);
     connect(chkAutoRefresh, &QCheckBox::toggled, this, &AutoRefresh::Toggle);
     connect(spnRefreshSeconds, &QSpinBox::valueChanged, this, [this](int seconds) {
         mState.registry.write(kRefreshSecondsName, QString::number(seconds));
@@ -111,9 +110,15 @@ void AutoRefresh::Refresh()
     if (mWindow.busy())
         return;
     const data::PlotSelection s = mWindow.selection();
+    const LimitChoice choice = mWindow.limits();
+    if (!choice.held && !choice.stages.isEmpty()) {
+        lblRefreshStatus->setText(
+            QStringLiteral("Auto Refresh does not extend a chart split into stages: Start Plot draws it anew."));
+        return;
+    }
     StatusPrompt prompt(lblRefreshStatus);
     data::PromptHost host(prompt);
-    const LiveOutcome out = mLive.Refresh(mState, mChart, s, host);
+    const LiveOutcome out = mLive.Refresh(mState, mChart, s, host, choice.held);
     if (out.failure) {
         // Shown and tried again at the next interval.
         lblRefreshStatus->setText(QStringLiteral("%1 read failed, retried in %2 s: %3")

@@ -27,16 +27,18 @@ inline const QString kRefreshSecondsName = QStringLiteral("AutoRefreshSeconds");
 class AutoRefresh : public QObject
 {
 public:
-    // What the window lends: its selection, whether a plot runs now (the interval is skipped), and how an
-    // extended chart's outcome is shown (panel, chart, rule timer).
+    // What the window lends: its selection and its limits' source, whether a plot runs now (the interval is skipped),
+    // and how an extended chart's outcome is shown (panel, chart, rule timer).
     struct Window {
         QWidget* widget = nullptr;
         std::function<data::PlotSelection()> selection;
+        std::function<LimitChoice()> limits; // saved limits or stages of the selection
         std::function<bool()> busy;
         std::function<void(const VariablesPlotOutcome&)> show;
     };
-    // The controls are put in `layout` at `row`: the check box, the interval, the status line below.
-    AutoRefresh(AppState& state, ChartModel& chart, Window window, QGridLayout* layout, int row);
+    // The check box and the interval are put in `layout` at `row`; `status` is the line that tells what a
+    // refresh did.
+    AutoRefresh(AppState& state, ChartModel& chart, Window window, QGridLayout* layout, int row, QLabel* status);
     ~AutoRefresh() override;
 
     // One interval now (the timer's tick).

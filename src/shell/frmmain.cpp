@@ -21,6 +21,7 @@
 #include "shell/autorefresh.h"
 #include "shell/chartrules.h"
 #include "shell/dialogs/frmrangeplot.h"
+#include "shell/savedlimitscontrols.h"
 #include "shell/smallwindows.h"
 #include "variables/controllimits.h"
 #include "variables/spcconstants.h"
@@ -125,12 +126,13 @@ frmMain::frmMain(AppState& state, Prompt& prompt, QWidget* parent)
     SetUpControls();
     ConnectControls();
     mAutoRefresh = new AutoRefresh(mState, mChart,
-        { this, [this] { return Selection(); }, [this] { return mPlotRunning; },
+        { this, [this] { return Selection(); }, [this] { return savedLimits->ChoiceForSelection(); },
+            [this] { return mPlotRunning; },
             [this](const VariablesPlotOutcome& outcome) {
                 mLastOutcome = outcome;
                 ShowOutcome();
             } },
-        layOptions, 3);
+        layOptions, 4, lblPlotProgress);
     mAutoRefresh->setTitle(kAppTitle);
     setMouseTracking(true);
 }
@@ -486,7 +488,9 @@ void frmMain::RunPlot()
     {
         WindowHost host(*this);
         mRenderClock.start();
-        mLastOutcome = PlotVariablesChart(mState, mChart, selection, host);
+        const LimitChoice choice = savedLimits->ChoiceForSelection();
+        mLastOutcome = PlotVariablesChart(mState, mChart, selection, host, choice);
+        savedLimits->Plotted(mLastOutcome, choice.held.has_value());
     }
     if (mLastOutcome.stopped && mStopClock.isValid())
         mStopLatencyMs = mStopClock.elapsed();
@@ -536,6 +540,7 @@ void frmMain::SetPanelEnabled(bool enable)
         cboXBarSize->setEnabled(false);
         lblGroupSize->setEnabled(false);
     }
+    savedLimits->SetEnabled(enable);
     cmdPlotChart->SetCaption(enable ? kStartPlot : kStopPlot);
     ocxXBarChart->setEnabled(enable);
     ocxXBarChart->update();

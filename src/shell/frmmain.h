@@ -23,6 +23,7 @@ namespace moldrin
 {
 
 class AutoRefresh;
+class SavedLimitsControls;
 
 // The controls are the .ui file's, named as the window declares them (cboProductName, ...).
 class frmMain : public QWidget, public Ui::frmMain
@@ -158,6 +159,8 @@ public:
     QTimer* tmrRuleFlash = nullptr;
     // Auto Refresh: its check box, interval and status line (built in code).
     AutoRefresh* mAutoRefresh = nullptr;
+    // "Save Limits" and "Use Saved Limits".
+    SavedLimitsControls* savedLimits = nullptr;
 };
 
 } // namespace moldrin

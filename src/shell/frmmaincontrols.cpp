@@ -8,6 +8,7 @@
 #include "output/windows/imagebutton.h"
 #include "rules/rulemarks.h"
 #include "shell/listbehaviour.h"
+#include "shell/savedlimitscontrols.h"
 #include "shell/smallwindows.h"
 #include "variables/spcconstants.h"
 #include "variables/statistics.h"
@@ -37,6 +38,7 @@ void frmMain::SetUpControls()
     tmrRuleFlash = new QTimer(this);
     tmrRuleFlash->setObjectName(QStringLiteral("tmrRuleFlash"));
     tmrRuleFlash->setInterval(kRuleFlashIntervalMs);
+    savedLimits = new SavedLimitsControls(*this, mState, mPrompt);
 
     {
         const QSignalBlocker blockChart(cboSelectChart);

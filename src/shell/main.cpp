@@ -4,6 +4,7 @@
 #include "shell/autorefresh.h"
 #include "shell/frmmain.h"
 #include "shell/qtprompt.h"
+#include "shell/savedlimitscontrols.h"
 #include "shell/singleinstance.h"
 #include "shell/startarguments.h"
 #include "variables/view/chartview.h"
@@ -89,6 +90,8 @@ int main(int argc, char* argv[])
         QTimer::singleShot(200, &app, [&, save] {
             if (arguments.zones)
                 window.chkShowZoneABC->setChecked(true);
+            if (arguments.savedLimits)
+                window.savedLimits->chkUseSavedLimits->setChecked(true);
             window.cmdPlotChart_Click();
             if (arguments.autoRefreshSeconds <= 0)
                 return save();

@@ -25,6 +25,8 @@ void AddStartOptions(QCommandLineParser& parser)
         { QStringLiteral("auto-refresh"),
             QStringLiteral("With --screenshot: turn Auto Refresh on after the plot and refresh after SECONDS."),
             QStringLiteral("SECONDS") },
+        { QStringLiteral("saved-limits"),
+            QStringLiteral("With --screenshot: plot against the limits saved for the selection.") },
     });
 }
 
@@ -52,6 +54,7 @@ StartArguments ReadStartArguments(const QCommandLineParser& parser, QString& err
     a.screenshot = parser.value(QStringLiteral("screenshot"));
     a.zones = parser.isSet(QStringLiteral("zones"));
     a.autoRefreshSeconds = parser.value(QStringLiteral("auto-refresh")).toInt();
+    a.savedLimits = parser.isSet(QStringLiteral("saved-limits"));
     a.readyTime = parser.isSet(QStringLiteral("ready-time"));
     return a;
 }

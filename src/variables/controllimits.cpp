@@ -6,6 +6,7 @@
 #include "variables/spcconstants.h"
 
 #include <optional>
+#include <tuple>
 
 namespace moldrin
 {
@@ -184,6 +185,27 @@ void SetPanel(ControlLimits& out, const LimitInputs& in, const Limits& l)
     for (const QString& line : out.panelValues)
         out.panelValueText += line + QLatin1Char('\n');
     out.panelValueText += QLatin1Char('\n');
+    // The notes (a baseline, a stage): last on a page's panel, which takes any width; in the window, where the figures'
+    // column is narrow, under the parameter caption, which wraps.
+    const QStringList notes = in.held ? in.held->notes + in.notes : in.notes;
+    out.panelValues << notes;
+    for (const QString& note : notes)
+        out.parameterCaption += QLatin1Char('\n') + note;
+}
+
+// The inputs with the held sigma in place of the plotted points' own, and the capability it gives about
+// their mean.
+LimitInputs WithHeldSigma(const LimitInputs& in)
+{
+    LimitInputs held = in;
+    ProcessStatistic& st = held.stat;
+    st.EstSigma = in.held->sigma;
+    const Capability c = CapabilityIndices(st.XDoubleBar.value(), in.held->sigma, in.USL, in.LSL);
+    st.Cp = c.Cp;
+    st.CpU = c.CpU;
+    st.CpL = c.CpL;
+    st.CpK = c.CpK;
+    return held;
 }
 
 } // namespace
@@ -202,24 +224,34 @@ QString PanelCaptionText()
     return PanelCaptions().join(QLatin1Char('\n'));
 }
 
-ControlLimits ComputeControlLimits(const LimitInputs& in)
+ControlLimits ComputeControlLimits(const LimitInputs& plotted)
 {
     ControlLimits out;
-    const ProcessStatistic& st = in.stat;
     Limits l;
-    QString failure = !st.XDoubleBar.isNumber() || !st.AverageVariation.isNumber() ? kTypeMismatch : QString();
+    QString failure
+        = !plotted.stat.XDoubleBar.isNumber() || !plotted.stat.AverageVariation.isNumber() ? kTypeMismatch : QString();
     if (failure.isEmpty())
-        failure = ComputeLimits(in, st.XDoubleBar.value(), st.AverageVariation.value(), l);
+        failure = ComputeLimits(plotted, plotted.stat.XDoubleBar.value(), plotted.stat.AverageVariation.value(), l);
     if (!failure.isEmpty()) {
         out.failure = failure + QLatin1Char('!');
         return out;
+    }
+    const LimitInputs in = plotted.held ? WithHeldSigma(plotted) : plotted;
+    const ProcessStatistic& st = in.stat;
+    double xdb = st.XDoubleBar.value(), av = st.AverageVariation.value();
+    if (in.held) {
+        const HeldLimits& h = *in.held;
+        std::tie(l.ucl, l.lcl, l.uclVar, l.lclVar)
+            = std::tuple(h.centre.ucl, h.centre.lcl, h.variation.ucl, h.variation.lcl);
+        xdb = h.centre.centre;
+        av = h.variation.centre;
     }
     out.UCLCentre = l.ucl;
     out.LCLCentre = l.lcl;
     out.UCLVar = l.uclVar;
     out.LCLVar = l.lclVar;
     out.parameterCaption = l.caption;
-    SetFigures(out, in, st.XDoubleBar.value(), st.AverageVariation.value());
+    SetFigures(out, in, xdb, av);
     out.centre = Zones(out.XDoubleBar.value(), l.lcl, l.ucl, false);
     out.variation = Zones(out.AverageVariation.value(), l.lclVar, l.uclVar, true);
     out.scale = st.ReadingScale;

@@ -5,13 +5,29 @@
 #include "common/figure.h"
 #include "variables/statistics.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace moldrin
 {
+
+// The lines of one chart as held from a baseline.
+struct HeldChart {
+    double centre = 0, ucl = 0, lcl = 0;
+    bool operator==(const HeldChart&) const = default;
+};
+
+// Limits held from a baseline: the charts' lines are these, zones lie at thirds of their distance from the
+// centre, and the capability indices take the held sigma about the plotted points' mean.
+struct HeldLimits {
+    HeldChart centre, variation;
+    double sigma = 0;
+    QStringList notes; // panel lines after the figures: the baseline's name, a warning
+};
 
 struct LimitInputs {
     Figure LSL = kNoLowerLimit; // 999 / -999: no limit
@@ -21,6 +37,8 @@ struct LimitInputs {
     int sampleSize = 5; // gSampleSize
     bool showSpec = false; // "Show USL/LSL"
     bool showZones = false; // "Show Zones"
+    std::optional<HeldLimits> held; // none: the limits of the plotted points
+    QStringList notes; // panel lines after the figures (and the held limits' notes)
 };
 
 // The two charts of the variables chart: the centre chart (means, medians or readings) above, the
@@ -56,11 +74,19 @@ struct ControlLimits {
     // In drawing order: LSL and USL where shown, the centre chart's CL, LCL, UCL and zone lines (upper C,
     // upper B, lower C, lower B), then the variation chart's LCL, CL, UCL and zone lines.
     std::vector<LimitLine> lines;
-    QString parameterCaption; // lblWhatParametric
-    QStringList panelValues; // one entry per line of lblSPCParameter1
-    QString panelValueText; // lblSPCParameter1: every line followed by "\n", then a final "\n"
+    QString parameterCaption; // lblWhatParametric; with held limits followed by their notes, a line each
+    // One entry per line of lblSPCParameter1; with held limits followed by their notes.
+    QStringList panelValues;
+    QString panelValueText; // lblSPCParameter1: every figure's line followed by "\n", then a final "\n"
     bool completed = false; // the limits were computed
     QString failure; // otherwise, when computing them failed: the message ("Subscript out of range!")
+};
+
+// One stage of a chart split at stage start dates: its first point, its start and its own limits.
+struct StageLimits {
+    std::size_t first = 0;
+    QDate start; // invalid for points before the first start date
+    ControlLimits limits;
 };
 
 // The captions left of the statistics panel, one per line (set at start-up).

@@ -164,8 +164,8 @@ void LiveChart::Feed(Cursor& c, ChartModel& chart, const LiveRow& row) const
     plot(r);
 }
 
-VariablesPlotOutcome LiveChart::Conclude(
-    AppState& state, ChartModel& chart, const data::PlotSelection& s, Prompt& prompt)
+VariablesPlotOutcome LiveChart::Conclude(AppState& state, ChartModel& chart, const data::PlotSelection& s,
+    Prompt& prompt, const std::optional<HeldLimits>& held)
 {
     VariablesPlotOutcome out;
     out.records = mCurrent.records;
@@ -185,7 +185,7 @@ VariablesPlotOutcome LiveChart::Conclude(
         out.stat = std::visit([&](const auto& p) { return p.acc.finish(usl, lsl); }, mCurrent.points);
         if (!out.stat.failure.isEmpty())
             prompt.warn(out.stat.failure);
-        out.limits = ComputeControlLimits(LimitInputsFor(state, s, out.stat, usl, lsl));
+        out.limits = ComputeControlLimits(LimitInputsFor(state, s, out.stat, usl, lsl, held));
         if (out.limits.completed)
             FillControlLimits(chart, out.limits);
         else
@@ -271,7 +271,8 @@ QString LiveChartKey(const AppState& state, const data::PlotSelection& s,
         + QString::number(state.gSampleSize);
 }
 
-LiveOutcome LivePlot::Refresh(AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host)
+LiveOutcome LivePlot::Refresh(AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host,
+    const std::optional<HeldLimits>& held)
 {
     LiveOutcome out;
     state.gStopPlot = false;
@@ -336,7 +337,7 @@ LiveOutcome LivePlot::Refresh(AppState& state, ChartModel& chart, const data::Pl
         return out;
     }
     chart.setPage(onLastPage ? chart.pageCount() : page);
-    out.plot = mChart->Conclude(state, chart, s, host.prompt());
+    out.plot = mChart->Conclude(state, chart, s, host.prompt(), held);
     out.plot.skipped.unreadableTimes = mUnreadableTimes;
     out.newMarks = mChart->newMarks();
     return out;

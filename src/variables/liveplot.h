@@ -65,8 +65,10 @@ public:
     void CancelRead(ChartModel& chart);
 
     // After EndRead: limits, lines, rules and page as PlotVariablesChart draws them from the same rows
-    // (without its listings), the page kept. Messages of the computation go to `prompt`.
-    VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const data::PlotSelection& s, Prompt& prompt);
+    // (without its listings), the page kept; against `held` limits where given. Messages of the computation go
+    // to `prompt`.
+    VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const data::PlotSelection& s, Prompt& prompt,
+        const std::optional<HeldLimits>& held = std::nullopt);
     // The marks of the last Conclude that no Conclude placed before; empty for the first, whose marks are
     // taken as seen.
     const std::vector<NewRuleMark>& newMarks() const { return mNewMarks; }
@@ -143,7 +145,9 @@ public:
     }
     // The chart's page is kept, or follows the last page where that was shown. Messages of the chart's
     // computation go to host.prompt(); a failed read is returned, not shown.
-    LiveOutcome Refresh(AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host);
+    // With held limits the lines, zones and rules are theirs (a chart split into stages is not extended).
+    LiveOutcome Refresh(AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host,
+        const std::optional<HeldLimits>& held = std::nullopt);
 
 private:
     std::int64_t mOverlapSeconds;

@@ -88,7 +88,18 @@ double GetRange(std::span<const double> values, int lastIndex)
 
 double RunningStdDev::sampleStdDev() const
 {
-    return mCount < 2 ? 0.0 : std::sqrt(mM2 / double(mCount - 1));
+    return mCount < 2 ? 0.0 : std::sqrt(mM2 / double(mCount - 1)) * mUnit;
+}
+
+void RunningStdDev::ChangeUnit(double unit)
+{
+    // A larger power of two: what was summed is scaled down exactly (tiny parts may vanish beside the new unit).
+    const double ratio = mUnit / unit;
+    mShift *= ratio;
+    mMean *= ratio;
+    mM2 = mM2 * ratio * ratio;
+    mUnit = unit;
+    mPerUnit = 1 / unit;
 }
 
 double GetStdDev(std::span<const double> values)

@@ -2,10 +2,12 @@
 #pragma once
 
 #include "common/figure.h"
+#include "common/magnitude.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -30,12 +32,16 @@ double GetRange(std::span<const double> values, int lastIndex);
 // Sample standard deviation (divisor count - 1) by Welford's update on the readings' offsets from the
 // first reading. Readings far from zero (2,400,000,000 Hz ± 100) keep every digit of their spread,
 // where the running sums of x and x² cancel; in exact arithmetic it equals the sum formula
-// (m·S2 - S1²)/((m - 1)·m).
+// (m·S2 - S1²)/((m - 1)·m). Readings beyond kPlainMagnitude (near 1e308, whose squares overflow) are taken
+// in units of a power of two (MagnitudeScale of the largest so far); below it the unit is 1.
 class RunningStdDev
 {
 public:
     void add(double x)
     {
+        if (std::fabs(x) > kPlainMagnitude * mUnit)
+            ChangeUnit(MagnitudeScale(std::fabs(x)));
+        x *= mPerUnit;
         if (mCount == 0)
             mShift = x;
         ++mCount;
@@ -45,14 +51,24 @@ public:
         mM2 += delta * (offset - mMean);
     }
     std::int64_t count() const { return mCount; }
-    double mean() const { return mShift + mMean; }
-    // The sum of the squared deviations from the mean.
-    double sumSquares() const { return mM2; }
+    double mean() const { return (mShift + mMean) * mUnit; }
+    // The unit the sums are kept in: 1, or a power of two above kPlainMagnitude.
+    double unit() const { return mUnit; }
+    // The sum of the squared deviations from the mean in units of `unit` squared (a power of two no smaller
+    // than unit(), so that readings near 1e308 give a finite sum).
+    double sumSquares(double unit = 1) const
+    {
+        const double ratio = mUnit / unit;
+        return mM2 * ratio * ratio;
+    }
     // 0 below two values.
     double sampleStdDev() const;
 
 private:
+    void ChangeUnit(double unit);
+
     std::int64_t mCount = 0;
+    double mUnit = 1, mPerUnit = 1; // the readings are taken as multiples of mUnit
     double mShift = 0; // the first reading
     double mMean = 0, mM2 = 0; // running mean of the offsets and sum of their squared deviations
 };

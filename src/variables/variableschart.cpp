@@ -16,6 +16,7 @@ constexpr OleColour kDarkGrey = 5987163;
 constexpr OleColour kLimitPen = 4227327;
 constexpr OleColour kArrowFrame = 6579300;
 constexpr OleColour kCentreLineColour = 0xC00000;
+constexpr OleColour kStageLineColour = 0x404040;
 
 ChartSeries DataSeries(const QString& title, OleColour colour, VerticalAxis axis)
 {
@@ -102,6 +103,28 @@ void SetIncrement(ChartAxis& axis, const ChartSeries& s)
 {
     if (s.count() > 0)
         axis.increment = (*s.maxY() - *s.minY()) / s.count();
+}
+
+// Draws the limits' lines from point `first` to point `last` (see FillControlLimits).
+void FillLines(ChartModel& chart, const ControlLimits& limits, int first, int last)
+{
+    for (const LimitLine& line : limits.lines) {
+        int index = line.role == LineRole::LSL ? kSeriesLSL : line.role == LineRole::USL ? kSeriesUSL : -1;
+        if (index < 0) {
+            index = AddLimitLineSeries(
+                chart, line.chart == LimitChart::Variation ? QStringLiteral("Range") : QStringLiteral("X-Bar"));
+            chart.series[index].marks.offset = line.markOffset;
+            if (line.role == LineRole::CL)
+                chart.series[index].colour = chart.series[index].penColour = kCentreLineColour;
+        }
+        chart.series[index].addXY(first, line.y, line.first);
+        chart.series[index].addXY(last, line.y, line.last);
+    }
+    SetIncrement(chart.left, chart.series[kSeriesXBar]);
+    SetIncrement(chart.custom0, chart.series[kSeriesRange]);
+    // Pages that leave the window (exported, printed) carry its statistics panel.
+    chart.panelCaptions = PanelCaptions();
+    chart.panelValues = limits.panelValues;
 }
 
 } // namespace
@@ -205,26 +228,23 @@ int AddLimitLineSeries(ChartModel& chart, const QString& chartName, int template
 
 void FillControlLimits(ChartModel& chart, const ControlLimits& limits)
 {
+    if (chart.seriesCount() >= kTemplateSeriesCount)
+        FillLines(chart, limits, 0, chart.series[0].count() - 1);
+}
+
+void FillStageLimits(ChartModel& chart, const ControlLimits& limits, int first, int last, const QDate& start)
+{
     if (chart.seriesCount() < kTemplateSeriesCount)
         return;
-    const int last = chart.series[0].count() - 1;
-    for (const LimitLine& line : limits.lines) {
-        int index = line.role == LineRole::LSL ? kSeriesLSL : line.role == LineRole::USL ? kSeriesUSL : -1;
-        if (index < 0) {
-            index = AddLimitLineSeries(
-                chart, line.chart == LimitChart::Variation ? QStringLiteral("Range") : QStringLiteral("X-Bar"));
-            chart.series[index].marks.offset = line.markOffset;
-            if (line.role == LineRole::CL)
-                chart.series[index].colour = chart.series[index].penColour = kCentreLineColour;
-        }
-        chart.series[index].addXY(0, line.y, line.first);
-        chart.series[index].addXY(last, line.y, line.last);
+    if (first > 0) {
+        const ChartSeries& means = chart.series[kSeriesXBar];
+        const int index = AddLimitLineSeries(chart, QStringLiteral("X-Bar"));
+        ChartSeries& marker = chart.series[index];
+        marker.colour = marker.penColour = kStageLineColour;
+        marker.addXY(first - 0.5, *means.minY(), QString());
+        marker.addXY(first - 0.5, *means.maxY(), QStringLiteral("  ") + start.toString(Qt::ISODate));
     }
-    SetIncrement(chart.left, chart.series[kSeriesXBar]);
-    SetIncrement(chart.custom0, chart.series[kSeriesRange]);
-    // Pages that leave the window (exported, printed) carry its statistics panel.
-    chart.panelCaptions = PanelCaptions();
-    chart.panelValues = limits.panelValues;
+    FillLines(chart, limits, first, last);
 }
 
 void AddSubgroupPoints(ChartModel& chart, const SubgroupPoint& point)

@@ -53,6 +53,9 @@ int AddLimitLineSeries(ChartModel& chart, const QString& chartName, int template
 // sets each axis' label step to the spread of its data series over its point count.
 // The chart keeps the panel's captions and values for the pages that leave the window.
 void FillControlLimits(ChartModel& chart, const ControlLimits& limits);
+// The same for the points of one stage: each line from point `first` to point `last`, and where the stage
+// follows another, a vertical line before its first point labelled with its start date.
+void FillStageLimits(ChartModel& chart, const ControlLimits& limits, int first, int last, const QDate& start);
 
 // Adds a subgroup's points to series 0, 5, 4 and 6 (the last labelled with the subgroup number).
 void AddSubgroupPoints(ChartModel& chart, const SubgroupPoint& point);

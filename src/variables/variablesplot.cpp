@@ -10,6 +10,7 @@
 #include "variables/rowreader.h"
 #include "variables/variableschart.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -26,6 +27,18 @@ using namespace moldrin::data;
 
 constexpr long kYieldEvery = 4096; // readings between two KeepResponsive calls
 
+// Widens the dates of the plotted readings by one reading's.
+void NoteDate(VariablesPlotOutcome& out, const ListedReading& r)
+{
+    if (!r.start)
+        return;
+    const QDate d(r.start->year, r.start->month, r.start->day);
+    if (!out.first.isValid() || d < out.first)
+        out.first = d;
+    if (!out.last.isValid() || d > out.last)
+        out.last = d;
+}
+
 // Every few thousand rows: the rows read so far, and what was skipped.
 void KeepResponsive(PlotHost& host, const VariablesPlotOutcome& out)
 {
@@ -41,7 +54,9 @@ void Finish(AppState& state, ChartModel& chart, const PlotSelection& s, Variable
     WritePageChangeCaption(chart, state.gChartTitle);
     ExpandAxisRange(chart, kSeriesXBar, AxisId::Left);
     if (s.showZones && out.plotted)
-        out.rules = EvaluateVariablesRules(chart, out.limits, s.chartType, state.gRulesSetup, state.gRulesBlinkEnable);
+        out.rules = out.stages.empty()
+            ? EvaluateVariablesRules(chart, out.limits, s.chartType, state.gRulesSetup, state.gRulesBlinkEnable)
+            : EvaluateStagedVariablesRules(chart, out.stages, s.chartType, state.gRulesSetup, state.gRulesBlinkEnable);
 }
 
 // Common preamble: statement, recordset, chart reset. False when the statement could not be opened.
@@ -57,14 +72,98 @@ bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost&
     EngineProgress progress(state, [&host] { host.KeepResponsive(0); });
     // The rows are counted while they stream: a record count up front would run the statement twice.
     error = rs.Open(SelectionSQL(state, s, state.gColTestStartTime + QStringLiteral(", ") + state.gColATEID),
-        *state.gConnection, Recordset::Count::TimesOnly);
+        *state.gConnection, Recordset::Count::TimesWhileRead);
     if (error)
         return false;
-    out.skipped.unreadableTimes = rs.UnreadableTimes();
     ResetVariablesChart(chart, s.chartType, state.gSpecField4.value(s.parameterIndex), state.gChartTitle);
     host.ChartReset();
     out.records = 0;
     return true;
+}
+
+// A plot ended by a failed statement or read: stopped when the user stopped it, else `tell` says why.
+template <class Tell> VariablesPlotOutcome Ended(VariablesPlotOutcome& out, const DataError& e, Tell tell)
+{
+    out.stopped = e.number == kErrInterrupted;
+    if (!out.stopped)
+        tell();
+    return out;
+}
+
+// The figures of one stage's points.
+struct StagePart {
+    std::size_t first = 0;
+    QDate start;
+    ProcessStatistic stat;
+};
+
+// Splits the points into stages by the date of each point's first reading: when a point begins in a later
+// stage than the points before it, their figures are kept and the accumulator starts afresh. Inactive
+// without stage dates and with held limits.
+class StageSplitter
+{
+public:
+    explicit StageSplitter(const LimitChoice& choice)
+        : mStarts(choice.held ? QList<QDate>() : choice.stages)
+    {
+    }
+    bool active() const { return !mStarts.isEmpty(); }
+    template <class Accumulator, class Fresh>
+    void begin(const ListedReading& r, Accumulator& acc, long point, double usl, double lsl, Fresh fresh)
+    {
+        if (mStarts.isEmpty() || !r.start)
+            return;
+        const QDate day(r.start->year, r.start->month, r.start->day);
+        const qsizetype stage = std::upper_bound(mStarts.begin(), mStarts.end(), day) - mStarts.begin();
+        if (stage <= mStage)
+            return;
+        if (point > mFirst) {
+            mParts.push_back({ std::size_t(mFirst), start(mStage), acc.finish(usl, lsl) });
+            acc = fresh();
+        }
+        mStage = stage;
+        mFirst = point;
+    }
+    // Every stage with points, the last one's figures `last`.
+    std::vector<StagePart> finish(const ProcessStatistic& last)
+    {
+        mParts.push_back({ std::size_t(mFirst), start(mStage), last });
+        return std::move(mParts);
+    }
+
+private:
+    QDate start(qsizetype stage) const { return stage == 0 ? QDate() : mStarts[stage - 1]; }
+    QList<QDate> mStarts;
+    qsizetype mStage = 0;
+    long mFirst = 0;
+    std::vector<StagePart> mParts;
+};
+
+QString StageNote(const std::vector<StagePart>& parts, std::size_t k)
+{
+    const QString of
+        = QStringLiteral("Stage ") + QString::number(k + 1) + QStringLiteral(" of ") + QString::number(parts.size());
+    return parts[k].start.isValid() ? of + QStringLiteral(" from ") + parts[k].start.toString(Qt::ISODate) : of;
+}
+
+// Each stage's limits from its own figures, its lines across its points; the panel shows the last stage's.
+void ConcludeStages(const AppState& state, ChartModel& chart, const PlotSelection& s, Prompt& prompt,
+    const std::vector<StagePart>& parts, double usl, double lsl, VariablesPlotOutcome& out)
+{
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        if (k + 1 < parts.size() && !parts[k].stat.failure.isEmpty())
+            prompt.warn(parts[k].stat.failure);
+        LimitInputs in = LimitInputsFor(state, s, parts[k].stat, usl, lsl);
+        in.notes << StageNote(parts, k);
+        StageLimits stage { parts[k].first, parts[k].start, ComputeControlLimits(in) };
+        const int last = k + 1 < parts.size() ? int(parts[k + 1].first) - 1 : int(out.pointCount) - 1;
+        if (stage.limits.completed)
+            FillStageLimits(chart, stage.limits, int(stage.first), last, stage.start);
+        else
+            prompt.warn(stage.limits.failure);
+        out.stages.push_back(std::move(stage));
+    }
+    out.limits = out.stages.back().limits;
 }
 
 // After the last reading. Nothing plotted (too few rows): the loader's message. Otherwise the listings
@@ -73,8 +172,9 @@ bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost&
 template <class Accumulator>
 VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
     std::optional<ListingWriter>& files, const QString& noData, const Accumulator& acc, double usl, double lsl,
-    VariablesPlotOutcome& out)
+    const LimitChoice& choice, StageSplitter& stages, VariablesPlotOutcome& out)
 {
+    out.skipped.unreadableTimes = rs.UnreadableTimes(); // complete at the end of the rows
     if (!files) {
         host.prompt().inform(noData);
     } else {
@@ -86,11 +186,15 @@ VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSele
             out.stat = acc.finish(usl, lsl);
             if (!out.stat.failure.isEmpty())
                 host.prompt().warn(out.stat.failure);
-            out.limits = ComputeControlLimits(LimitInputsFor(state, s, out.stat, usl, lsl));
-            if (out.limits.completed)
-                FillControlLimits(chart, out.limits);
-            else
-                host.prompt().warn(out.limits.failure);
+            if (stages.active()) {
+                ConcludeStages(state, chart, s, host.prompt(), stages.finish(out.stat), usl, lsl, out);
+            } else {
+                out.limits = ComputeControlLimits(LimitInputsFor(state, s, out.stat, usl, lsl, choice.held));
+                if (out.limits.completed)
+                    FillControlLimits(chart, out.limits);
+                else
+                    host.prompt().warn(out.limits.failure);
+            }
             out.plotted = true;
         }
     }
@@ -99,19 +203,14 @@ VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSele
     return out;
 }
 
-VariablesPlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
+VariablesPlotOutcome PlotSubgroupChart(
+    AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, const LimitChoice& choice)
 {
     VariablesPlotOutcome out;
     Recordset rs;
     Status error;
     Prompt& prompt = host.prompt();
-    auto trap = [&](const DataError& e) {
-        out.stopped = e.number == kErrInterrupted;
-        if (out.stopped)
-            return out;
-        WarnReadError(prompt, e);
-        return out;
-    };
+    auto trap = [&](const DataError& e) { return Ended(out, e, [&] { WarnReadError(prompt, e); }); };
     if (!Begin(state, chart, s, host, rs, out, error))
         return trap(*error);
     const int n = state.gSampleSize;
@@ -122,6 +221,7 @@ VariablesPlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const
     std::vector<ListedReading> pending;
     pending.reserve(std::size_t(n));
     SubgroupAccumulator acc(s.chartType, n);
+    StageSplitter stages(choice);
     const RowReader reader(rs);
     ListedReading r;
     for (; !rs.Eof(); ++out.records) {
@@ -131,15 +231,20 @@ VariablesPlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const
         if (notANumber) {
             ++out.skipped.notNumbers;
         } else {
+            if (pending.empty())
+                stages.begin(r, acc, out.pointCount, usl, lsl, [&] { return SubgroupAccumulator(s.chartType, n); });
             pending.push_back(r);
-            if (const auto point = acc.add(r.value)) {
+            if (auto point = acc.add(r.value)) {
+                point->number = out.pointCount + 1;
                 if (!files) {
                     // The first whole subgroup: the plot begins.
                     PlotLimits(s, prompt, usl, lsl);
                     files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000#")));
                 }
-                for (ListedReading& p : pending)
+                for (ListedReading& p : pending) {
+                    NoteDate(out, p);
                     files->write(std::move(p));
+                }
                 pending.clear();
                 AddSubgroupPoints(chart, *point);
                 ++out.pointCount;
@@ -155,31 +260,33 @@ VariablesPlotOutcome PlotSubgroupChart(AppState& state, ChartModel& chart, const
         if (out.records % kYieldEvery == kYieldEvery - 1)
             KeepResponsive(host, out);
     }
-    return Conclude(state, chart, s, host, rs, files, kNoSubgroupData, acc, usl, lsl, out);
+    return Conclude(state, chart, s, host, rs, files, kNoSubgroupData, acc, usl, lsl, choice, stages, out);
 }
 
-VariablesPlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host)
+VariablesPlotOutcome PlotIndividualChart(
+    AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, const LimitChoice& choice)
 {
     VariablesPlotOutcome out;
     Recordset rs;
     Status error;
     Prompt& prompt = host.prompt();
-    auto trap = [&](const DataError& e) {
-        out.stopped = e.number == kErrInterrupted;
-        if (!out.stopped)
-            prompt.warn(e.description + QStringLiteral("!"));
-        return out;
-    };
+    auto trap
+        = [&](const DataError& e) { return Ended(out, e, [&] { prompt.warn(e.description + QStringLiteral("!")); }); };
     if (!Begin(state, chart, s, host, rs, out, error))
         return trap(*error);
     double usl = 0, lsl = 0;
     std::optional<ListingWriter> files;
     std::optional<ListedReading> first; // held until a second reading shows there is something to plot
     IndividualAccumulator acc;
+    StageSplitter stages(choice);
     const RowReader reader(rs);
     ListedReading r;
     auto plot = [&](const ListedReading& reading) {
-        AddIndividualPoints(chart, acc.add(reading.value.value_or(0.0))); // used as read (a null reads as 0)
+        stages.begin(reading, acc, out.pointCount, usl, lsl, [] { return IndividualAccumulator(); });
+        IndividualPoint point = acc.add(reading.value.value_or(0.0)); // used as read (a null reads as 0)
+        point.number = out.pointCount + 1;
+        AddIndividualPoints(chart, point);
+        NoteDate(out, reading);
         files->write(reading);
         ++out.pointCount;
     };
@@ -209,7 +316,7 @@ VariablesPlotOutcome PlotIndividualChart(AppState& state, ChartModel& chart, con
         if (out.records % kYieldEvery == kYieldEvery - 1)
             KeepResponsive(host, out);
     }
-    return Conclude(state, chart, s, host, rs, files, kNoIndividualData, acc, usl, lsl, out);
+    return Conclude(state, chart, s, host, rs, files, kNoIndividualData, acc, usl, lsl, choice, stages, out);
 }
 
 } // namespace
@@ -229,8 +336,8 @@ void PlotLimits(const data::PlotSelection& s, Prompt& prompt, double& usl, doubl
     }
 }
 
-LimitInputs LimitInputsFor(
-    const AppState& state, const data::PlotSelection& s, const ProcessStatistic& stat, double usl, double lsl)
+LimitInputs LimitInputsFor(const AppState& state, const data::PlotSelection& s, const ProcessStatistic& stat,
+    double usl, double lsl, const std::optional<HeldLimits>& held)
 {
     LimitInputs in;
     in.USL = usl;
@@ -240,14 +347,15 @@ LimitInputs LimitInputsFor(
     in.sampleSize = state.gSampleSize;
     in.showSpec = s.showSpec;
     in.showZones = s.showZones;
+    in.held = held;
     return in;
 }
 
 VariablesPlotOutcome PlotVariablesChart(
-    AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host)
+    AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host, const LimitChoice& choice)
 {
-    return s.chartType == kChartIndividualMR ? PlotIndividualChart(state, chart, s, host)
-                                             : PlotSubgroupChart(state, chart, s, host);
+    return s.chartType == kChartIndividualMR ? PlotIndividualChart(state, chart, s, host, choice)
+                                             : PlotSubgroupChart(state, chart, s, host, choice);
 }
 
 } // namespace moldrin

@@ -10,10 +10,21 @@
 #include "variables/controllimits.h"
 #include "variables/statistics.h"
 
+#include <QDate>
+#include <QList>
 #include <QString>
+
+#include <optional>
+#include <vector>
 
 namespace moldrin
 {
+
+// Where the limits come from: the plotted points' own, a held baseline, or each stage's own points.
+struct LimitChoice {
+    std::optional<HeldLimits> held; // takes the place of stages
+    QList<QDate> stages; // stage start dates, ascending; none: the chart is one stage
+};
 
 struct VariablesPlotOutcome {
     long records = 0; // rows read: all of the statement's rows unless the plot was stopped
@@ -24,20 +35,25 @@ struct VariablesPlotOutcome {
     ControlLimits limits;
     ProcessStatistic stat;
     RuleEvaluation rules; // evaluated with "Show Zones" only
+    QDate first, last; // the dates of the first and last reading plotted (invalid when none has one)
+    std::vector<StageLimits> stages; // with stage dates: every stage's limits; `limits` is the last one's
 };
 
 // Plots the main window's chart for the selection: the subgroups of gSampleSize readings (or every reading
 // for Individual-MR) as points, the limits and their lines, the widened centre axis, and with "Show Zones"
 // the rules and their marks; the two listing files of the readings used. Messages go to host.prompt().
-VariablesPlotOutcome PlotVariablesChart(
-    AppState& state, ChartModel& chart, const data::PlotSelection& selection, data::PlotHost& host);
+// With held limits the lines, zones, rules and capability are theirs. With stage dates a point belongs to the
+// stage its first reading's date falls in; each stage gets the limits, lines and rules of its own points.
+VariablesPlotOutcome PlotVariablesChart(AppState& state, ChartModel& chart, const data::PlotSelection& selection,
+    data::PlotHost& host, const LimitChoice& choice = {});
 
 // The plot's specification limits from the panel texts (999 and -999 where none); a reversed pair is
 // reported and exchanged.
 void PlotLimits(const data::PlotSelection& s, Prompt& prompt, double& usl, double& lsl);
-// What the limits are computed from: the selection's chart, the subgroup size and the process figures.
-LimitInputs LimitInputsFor(
-    const AppState& state, const data::PlotSelection& s, const ProcessStatistic& stat, double usl, double lsl);
+// What the limits are computed from: the selection's chart, the subgroup size, the process figures and the
+// limits held, if any.
+LimitInputs LimitInputsFor(const AppState& state, const data::PlotSelection& s, const ProcessStatistic& stat,
+    double usl, double lsl, const std::optional<HeldLimits>& held = std::nullopt);
 
 inline const QString& kNoIndividualData = kNoDataCollection;
 

@@ -280,3 +280,37 @@ TEST(AttributeChart, LowerLimitsBelowZeroAreDrawnAtZero)
     for (const ChartPoint& point : p.series[kAttrLCL].points)
         EXPECT_EQ(point.y, 0);
 }
+
+TEST(AttributeChart, CountsAndSizesThatAreNoNumberLeaveTheirLotOutAndAreCounted)
+{
+    Fixture f({ P(2, 40), P(5, 50), P(1, 60), P(3, 50), P(4, 40) });
+    // Lot 2 has text for its count; lot 4 text for its size and a decimal comma for its count.
+    ASSERT_TRUE(f.db.exec("UPDATE Lots SET Defectives = 'n/a' WHERE Defectives = 5"));
+    ASSERT_TRUE(f.db.exec("UPDATE Lots SET Inspected = 'abc', Defectives = '3,0' WHERE Defectives = 3"));
+    ChartModel chart = BuildAttributeChartTemplate(AttributeKind::P);
+    const AttributePlotOutcome out = f.plot(chart, AttributeKind::P, true);
+    ASSERT_TRUE(out.plotted) << f.prompt.texts().join(' ').toStdString();
+    EXPECT_TRUE(f.prompt.messages.isEmpty());
+    EXPECT_EQ(out.records, 5);
+    EXPECT_EQ(out.skipped.notNumbers, 3);
+    EXPECT_EQ(out.skipped.unreadableTimes, 0);
+    const ChartSeries& data = chart.series[kAttrData];
+    ASSERT_EQ(data.count(), 3);
+    EXPECT_DOUBLE_EQ(data.points.y(1), 1.0 / 60);
+    EXPECT_DOUBLE_EQ(data.points.y(2), 4.0 / 40);
+    EXPECT_DOUBLE_EQ(chart.series[kAttrMean].points.y(0), (2.0 / 40 + 1.0 / 60 + 4.0 / 40) / 3);
+    EXPECT_EQ(out.result.data.size(), 3u);
+
+    // A count that reads as no finite number is no count either; only such counts: nothing to draw.
+    ASSERT_TRUE(f.db.exec("UPDATE Lots SET Scratches = 'Inf' WHERE Defectives = 2"));
+    ChartModel c = BuildAttributeChartTemplate(AttributeKind::C);
+    const AttributePlotOutcome counted = f.plot(c, AttributeKind::C, false);
+    ASSERT_TRUE(counted.plotted);
+    EXPECT_EQ(counted.skipped.notNumbers, 1);
+    EXPECT_EQ(c.series[kAttrData].count(), 4);
+    ASSERT_TRUE(f.db.exec("UPDATE Lots SET Scratches = 'none'"));
+    const AttributePlotOutcome none = f.plot(c, AttributeKind::C, false);
+    EXPECT_FALSE(none.plotted);
+    EXPECT_EQ(none.skipped.notNumbers, 5);
+    EXPECT_EQ(f.prompt.texts(), QStringList { "No data collection for this selected range of filter condition!" });
+}

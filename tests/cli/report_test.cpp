@@ -1154,6 +1154,47 @@ TEST_F(Report, SmallReadingsInTheFurtherChartsAndTheScreen)
 
 // Fields that are no number are skipped and counted by every kind, rows whose start time is no time are
 // counted; both are told on standard error and in the JSON, and the figures are those of the readings left.
+// Text where a lot's count or size stands: the lot is left out and its fields are told, as other charts tell theirs.
+TEST_F(Report, AttributeCountsThatAreNoNumberAreSkippedAndTold)
+{
+    const QString config = home.filePath("lots");
+    QDir().mkpath(config);
+    for (const QString& name :
+        { QStringLiteral("ATE.INI"), QStringLiteral("PRODUCTS.INI"), QStringLiteral("results.db") })
+        ASSERT_TRUE(QFile::copy(demo + "/" + name, config + "/" + name));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "lots");
+        db.setDatabaseName(config + "/results.db");
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        const QString lot = "(SELECT %1(rowid) FROM PSU100_Results WHERE Defectives IS NOT NULL)";
+        ASSERT_TRUE(q.exec("UPDATE PSU100_Results SET Defectives = 'n/a' WHERE rowid = " + lot.arg("MIN")));
+        ASSERT_TRUE(
+            q.exec("UPDATE PSU100_Results SET Inspected = 'abc', Defects = '5,05' WHERE rowid = " + lot.arg("MAX")));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("lots");
+
+    const auto report = [&](const char* kind, int skipped) {
+        ProgramRun r = Start({ "--config", config, "--kind", kind, "--json", "-" });
+        EXPECT_EQ(r.code, 0) << kind << r.err.toStdString();
+        EXPECT_EQ(r.err, QString("Skipped, not a number: %1\n").arg(skipped)) << kind;
+        const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        EXPECT_EQ(o["skipped"].toInt(), skipped) << kind;
+        EXPECT_EQ(o["records"].toInt(), 180) << kind;
+        return o["pointCount"].toInt();
+    };
+    EXPECT_EQ(report("P Chart", 2), 178);
+    EXPECT_EQ(report("U Chart", 1), 179);
+    // The np chart reads neither column: nothing skipped, nothing told.
+    ProgramRun r = Start({ "--config", config, "--kind", "NP Chart", "--json", "-" });
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty());
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_FALSE(o.contains("skipped"));
+    EXPECT_EQ(o["pointCount"].toInt(), 180);
+}
+
 TEST_F(Report, FieldsThatAreNoNumberAreSkippedAndTold)
 {
     const QString config = home.filePath("text");

@@ -186,6 +186,7 @@ TEST(Histogram, FailurePathsKeepOrEmptyTheChart)
     }
     EXPECT_EQ(ComputeHistogram(kWorked, 5, 5, 7).failure, "Division by zero"); // PR with USL = LSL
     EXPECT_EQ(ComputeHistogram({ 1, 2, INFINITY, 3 }, 999, -999, 7).failure, "Overflow");
+    // Mean 1.3e308 and SD 0.34e308 are numbers, but the +3 SD line lies beyond the largest double.
     EXPECT_EQ(ComputeHistogram({ 1e308, 1.5e308, 1.7e308, 1e308 }, 999, -999, 7).failure, "Overflow");
 
     // A cell count below 1 (or one too large to hold) fails after the clearing: the chart is left empty.
@@ -219,6 +220,23 @@ TEST(Histogram, LargeMagnitudeReadingsKeepTheirDigits)
     EXPECT_EQ(big.stats.kurtosis, small.stats.kurtosis);
     EXPECT_EQ(Counts(big), Counts(small));
     EXPECT_EQ(big.panelValues[2], small.panelValues[2]); // Std Dev as shown
+}
+
+TEST(Histogram, ReadingsNearTheLargestDoubleGiveTheirMeanAndSpread)
+{
+    // 1e308 ± 2e306: the sum (5e308) and the squared deviations (4e612) lie beyond the largest double.
+    const HistogramValues near { 1.00e308, 1.02e308, 0.98e308, 1.01e308, 0.99e308 };
+    const Histogram h = ComputeHistogram(near, 999, -999, 4);
+    ASSERT_EQ(h.end, HistogramEnd::Drawn) << h.failure.toStdString();
+    EXPECT_CLOSE(h.stats.mean, 1e308, 1e-15);
+    EXPECT_CLOSE(h.stats.stdDev, std::sqrt(2.5) * 1e306, 1e-14);
+    // In a unit near 1e308 the figures are those of the same readings scaled down, bit for bit.
+    HistogramValues scaled;
+    for (double x : near)
+        scaled.append(x * 0x1p-800);
+    const Histogram s = ComputeHistogram(scaled, 999, -999, 4);
+    EXPECT_EQ(h.stats.stdDev, s.stats.stdDev * 0x1p800);
+    EXPECT_EQ(h.stats.mean, s.stats.mean * 0x1p800);
 }
 
 TEST(Histogram, MomentsOfReadingsFarFromZeroKeepTheirDigits)

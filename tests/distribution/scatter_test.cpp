@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 using namespace moldrin;
@@ -154,4 +155,23 @@ TEST(Scatter, NothingOrNoSpreadToDivideByEndsWithTheMessage)
     EXPECT_EQ(Compute({ 1, 2, 3 }, { 0.1, 0.1, 0.1 }).failure,
         "All 3 Y readings are 0.1: a regression needs readings that differ!");
     EXPECT_TRUE(Compute({ 1, 2 }, { 7, 7.5 }).panelValues.size() == 15);
+}
+
+TEST(Scatter, ReadingsNearTheLargestDoubleGiveTheirSpreadAndRegression)
+{
+    // X ±1e308: its squared deviations lie beyond the largest double. In units near 1e308 every figure is
+    // that of the same readings scaled down, bit for bit (the slope scaled up).
+    const std::vector<double> x { 1e308, -1e308, 1e308, -0.5e308, 0.25e308 }, y { 3, 1, 4, 1, 5 };
+    std::vector<double> small;
+    for (double v : x)
+        small.push_back(v * 0x1p-900);
+    const ScatterResult big = Compute(x, y);
+    const ScatterResult reference = Compute(small, y);
+    ASSERT_TRUE(big.failure.isEmpty()) << big.failure.toStdString();
+    EXPECT_EQ(big.stat.sdX, reference.stat.sdX * 0x1p900);
+    EXPECT_EQ(big.stat.sdY, reference.stat.sdY);
+    EXPECT_EQ(big.stat.slope, reference.stat.slope * 0x1p-900);
+    EXPECT_EQ(big.stat.correlation, reference.stat.correlation);
+    EXPECT_EQ(big.stat.intercept, reference.stat.intercept);
+    EXPECT_CLOSE(big.stat.sdX, std::sqrt(0.8) * 1e308, 1e-14); // mean 0.15e308, squared deviations 3.2e616
 }

@@ -486,3 +486,34 @@ TEST(RuleMarks, BlinkTickFlipsTheFourArrowSeries)
     EXPECT_TRUE(m.chart.series[7].points.isEmpty());
     EXPECT_TRUE(m.chart.series[7].marks.visible && m.chart.series[8].marks.visible);
 }
+
+TEST(StagedRules, NoWindowSpansAStageBoundary)
+{
+    // Seven rising points and nine above the centre: runs when they lie in one stage.
+    const std::vector<double> points { 1, 2, 3, 4, 5, 6, 7, 0 };
+    const std::vector<double> above { 1, 1, 1, 1, 1, 1, 1, 1, 1, 0 };
+    const RuleGroups groups = Groups({ RuleGroup::R5, RuleGroup::R4Upper });
+    const RuleLines lines { 10, -10, 10, -10, 10, -10, 0.5 };
+    EXPECT_EQ(Marked(EvaluateRules({ points, lines, groups }), MarkSide::Upper).size(), 7);
+    EXPECT_EQ(Marked(EvaluateRules({ above, lines, groups }), MarkSide::Upper).size(), 9);
+
+    // Split 4 + 3 (and 4 + 5) across a stage start: no run, though every line is the same.
+    const std::span<const double> p(points), a(above);
+    const std::vector<RuleInput> risingStages { { p.first(4), lines, groups }, { p.subspan(4), lines, groups } };
+    const RuleMarks rising = EvaluateStagedRules(risingStages);
+    EXPECT_EQ(rising.size(), points.size());
+    EXPECT_FALSE(rising.anyMarked());
+    const std::vector<RuleInput> aboveStages { { a.first(4), lines, groups }, { a.subspan(4), lines, groups } };
+    EXPECT_FALSE(EvaluateStagedRules(aboveStages).anyMarked());
+}
+
+TEST(StagedRules, EachStageAgainstItsOwnLinesAndMarksInPlace)
+{
+    // The second stage's limits are tighter: 3 is beyond its UCL 2.5, not beyond the first stage's 5.
+    const std::vector<double> points { 3, 0, 4, 0, 3, 0, 1 };
+    const std::span<const double> p(points);
+    const RuleGroups r1 = Groups({ RuleGroup::R1Upper, RuleGroup::R1Lower });
+    const std::vector<RuleInput> stages { { p.first(3), RuleLines { 5, -5, 4, -4, 3, -3, 0 }, r1 },
+        { p.subspan(3), RuleLines { 2.5, -2.5, 2, -2, 1, -1, 0 }, r1 } };
+    EXPECT_EQ(Marked(EvaluateStagedRules(stages), MarkSide::Upper), QStringList { "4:R1+" });
+}

@@ -392,6 +392,16 @@ TEST(Screening, TesterComparison)
     // p is above 0.001: not flagged, although the means lie 3 apart (estSigma 1 / 1.128).
     EXPECT_FALSE(s.testerDiffers);
 
+    // The same readings times 2^1000 (6e301: their squares overflow): the same p, and their spread.
+    ParameterAccumulator large(kNoLowerLimit, kNoUpperLimit, kChartXBarR, 5);
+    for (int i = 1; i <= 6; ++i)
+        large.add(i * 0x1p1000, i <= 3 ? 0 : 1);
+    const ParameterScreen l = large.finish({ "T0", "T1" }, kDefaultRulesSetup, prompt);
+    ASSERT_TRUE(l.testerP.isNumber());
+    EXPECT_EQ(l.testerP.value(), s.testerP.value());
+    ASSERT_TRUE(l.stdDev.isNumber());
+    EXPECT_CLOSE(l.stdDev.value(), std::sqrt(3.5) * 0x1p1000, 1e-12);
+
     // One tester reading two sigma high among four: found.
     const ParameterScreen offset = Testers(4, 250, 2.0, 1);
     ASSERT_TRUE(offset.testerP.isNumber());

@@ -1425,7 +1425,7 @@ void FrmMainTest::buttonsCarryTheStoredLook()
         QVERIFY(b->HoverOn());
     };
     const QList<LumButton*> buttons = w.findChildren<LumButton*>();
-    QCOMPARE(buttons.size(), 13);
+    QCOMPARE(buttons.size(), 15); // with Save Limits and Stages
     for (LumButton* b : buttons)
         expectLook(b);
     frmAbout about;

@@ -344,6 +344,57 @@ TEST(Accumulator, ReadingsNearTheLargestDoubleGiveTheirMean)
         EXPECT_DOUBLE_EQ(s.XDoubleBar.value(), 1.725e308);
 }
 
+TEST(Accumulator, ReadingsNearTheLargestDoubleGiveTheirStandardDeviation)
+{
+    // ±1e308: the deviations are 1e308, their squares far beyond the largest double. s = √(4/3)·1e308.
+    const double s = std::sqrt(4.0 / 3) * 1e308;
+    EXPECT_CLOSE(Readings({ 1e308, -1e308, 1e308, -1e308 }).sampleStdDev(), s, 1e-15);
+    EXPECT_CLOSE(GetStdDev(std::vector<double> { 1e308, -1e308, 1e308, -1e308 }), s, 1e-15);
+    SubgroupAccumulator subgroups(kChartXBarS, 4);
+    IndividualAccumulator individual;
+    for (int i = 0; i < 8; ++i) {
+        subgroups.add(i % 2 ? -1e308 : 1e308);
+        individual.add(i % 2 ? -1e308 : 1e308);
+    }
+    EXPECT_CLOSE(subgroups.finish(999.0, -999.0).StdDev, std::sqrt(8.0 / 7) * 1e308, 1e-15);
+    EXPECT_CLOSE(individual.finish(999.0, -999.0).StdDev, std::sqrt(8.0 / 7) * 1e308, 1e-15);
+    EXPECT_EQ(individual.readings().mean(), 0);
+
+    // Readings that grow from ordinary to near 1e308 as they come: checked against long double.
+    const std::vector<double> growing { 3, -7, 2.5e200, 4e307, 1.6e308, -1.7e308, 9e307 };
+    RunningStdDev r;
+    long double sum = 0, squares = 0;
+    for (double x : growing) {
+        r.add(x);
+        sum += x;
+    }
+    const long double mean = sum / growing.size();
+    for (double x : growing)
+        squares += (x - mean) * (x - mean);
+    EXPECT_CLOSE(r.sampleStdDev(), double(std::sqrt(squares / (growing.size() - 1))), 1e-14);
+    EXPECT_CLOSE(r.mean(), double(mean), 1e-14);
+    // In a unit of 2^1023 the sum of squares (about 8e616) is a number.
+    const long double unit = 0x1p1023;
+    EXPECT_CLOSE(r.sumSquares(0x1p1023), double(squares / (unit * unit)), 1e-14);
+}
+
+TEST(Accumulator, ReadingsScaledByAPowerOfTwoGiveTheSameFiguresScaled)
+{
+    // Taken in a unit near 1e308 the arithmetic is that of the ordinary readings, bit for bit; ordinary
+    // readings are taken as they are.
+    const std::vector<double> plain { 5.01, 4.98, 5.07, 4.93, 5.02, 5.00, 4.97, 5.05, -3.25, 12.5 };
+    const double k = 0x1p1010;
+    RunningStdDev small, large;
+    for (double x : plain) {
+        small.add(x);
+        large.add(x * k);
+    }
+    EXPECT_EQ(small.unit(), 1);
+    EXPECT_EQ(large.sampleStdDev(), small.sampleStdDev() * k);
+    EXPECT_EQ(large.mean(), small.mean() * k);
+    EXPECT_EQ(large.sumSquares(0x1p1010), small.sumSquares());
+}
+
 namespace
 {
 

@@ -27,6 +27,7 @@ ChartWindow::Options OptionsFor(AttributeKind kind)
         QStringLiteral("Adjust decimal places"), AxisId::Left } };
     o.axisButtons = true;
     o.flashSeries = { kAttrUpArrow, kAttrDownArrow };
+    o.clearModel = ClearAttributeChart;
     return o;
 }
 
@@ -43,9 +44,10 @@ frmAttributeChart::frmAttributeChart(
     sidePanel()->addWidget(panel);
     // Laney's p' and u' exist for the p and u charts only.
     ui.chkLaney->setVisible(!Traits(kind).laneyCaption.isEmpty());
-    connect(ui.chkShowZoneABC, &QCheckBox::toggled, this, [this] { chkShowZoneABC_Click(); });
-    connect(ui.chkLaney, &QCheckBox::toggled, this, [this] { chkShowZoneABC_Click(); });
-    connect(ui.chkShowGrid, &QCheckBox::toggled, this, [this] { chkShowGrid_Click(); });
+    // Show Zones and Laney: the chart is read and drawn again.
+    for (QCheckBox* box : { ui.chkShowZoneABC, ui.chkLaney })
+        connect(box, &QCheckBox::toggled, this, [this] { Replot(); });
+    ConnectGridBox(ui.chkShowGrid);
 }
 
 QList<WindowSetting> frmAttributeChart::Settings()
@@ -73,32 +75,13 @@ void frmAttributeChart::PlotChart()
         const bool zones = ui.chkShowZoneABC->isChecked();
         mLastOutcome
             = PlotAttributeChart(mState, mChart, mSelection, mKind, zones, plotHost(), ui.chkLaney->isChecked());
+        ShowSkipped(mLastOutcome.skipped);
         // Figures beside an empty chart would be the previous plot's: a plot that drew nothing clears them.
         ui.lblSPCParameter->setText(mLastOutcome.result.CaptionText());
         ui.lblSPCParameter1->setText(mLastOutcome.result.ValueText());
         if (zones && mLastOutcome.plotted)
             StartRuleFlash(mLastOutcome.rules.timerEnabled);
     }
-    RenderChart();
-}
-
-void frmAttributeChart::ClearChart()
-{
-    ClearAttributeChart(mChart);
-    ChartWindow::ClearChart();
-}
-
-void frmAttributeChart::chkShowZoneABC_Click()
-{
-    if (mLoading)
-        return;
-    ClearChart();
-    PlotChart();
-}
-
-void frmAttributeChart::chkShowGrid_Click()
-{
-    mChart.left.gridVisible = ui.chkShowGrid->isChecked();
     RenderChart();
 }
 

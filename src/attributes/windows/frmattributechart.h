@@ -19,17 +19,12 @@ public:
     AttributeKind kind() const { return mKind; }
     const AttributePlotOutcome& lastOutcome() const { return mLastOutcome; }
 
-    // Show Zones and Laney: the chart is drawn again.
-    void chkShowZoneABC_Click();
-    void chkShowGrid_Click();
-
     Ui::frmAttributeChart ui;
 
 protected:
     QList<WindowSetting> Settings() override;
     void LoadOwn() override;
     void PlotChart() override;
-    void ClearChart() override;
 
 private:
     const AttributeKind mKind;

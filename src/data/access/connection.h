@@ -112,14 +112,17 @@ public:
 
     ObjectState State() const { return mCursor ? ObjectState::Open : ObjectState::Closed; }
     // Exact: RecordCount and UnreadableTimes; Skip: neither; TimesOnly: UnreadableTimes alone (a plot that
-    // streams its rows tells the rows it could not place in time).
-    enum class Count { Exact, Skip, TimesOnly };
+    // streams its rows tells the rows it could not place in time); TimesWhileRead: the same for a reader of
+    // every row, counted in the scan that reads them where the statement allows (complete once Eof), which
+    // spares the engine a second scan.
+    enum class Count { Exact, Skip, TimesOnly, TimesWhileRead };
     Status Open(const QString& sql, Connection& connection, Count count = Count::Exact);
     void Close();
 
     long RecordCount() const { return mCount; }
-    // Counted with RecordCount: the rows the statement's other conditions select but its time range cannot,
-    // because their time is stored as something that is no time (SQLite text such as "n/a"). 0 elsewhere.
+    // The rows the statement's other conditions select but its time range cannot, because their time is
+    // stored as something that is no time (SQLite text such as "n/a"); 0 elsewhere. With TimesWhileRead,
+    // complete once Eof.
     long UnreadableTimes() const { return mUnreadableTimes; }
     // "EOF" is a macro of the C library, hence the name.
     bool Eof() const { return mEof; }
@@ -153,6 +156,7 @@ public:
 private:
     Status run(Connection& connection, const AdaptedStatement& adapted, Count count);
     Status execute();
+    Status Settle();
     Connection* mConnection = nullptr;
     QString mSql; // adapted
     QStringList mParameters; // the values of its '?'
@@ -161,6 +165,7 @@ private:
     QStringList mNames;
     long mCount = 0;
     long mUnreadableTimes = 0;
+    int mCountingColumns = 0; // the statement's last column, which tells unreadable times (Settle)
     bool mEof = true;
 };
 

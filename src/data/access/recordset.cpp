@@ -47,6 +47,7 @@ void Recordset::Close()
     mConnection = nullptr;
     mCount = 0;
     mUnreadableTimes = 0;
+    mCountingColumns = 0;
     mEof = true;
     mNames.clear();
 }
@@ -57,7 +58,24 @@ Status Recordset::execute()
     if (status)
         return status;
     mNames = mCursor->names();
+    mNames.resize(std::max<qsizetype>(0, mNames.size() - mCountingColumns));
+    mUnreadableTimes = mCountingColumns > 0 ? 0 : mUnreadableTimes;
     mEof = !mCursor->next(status);
+    return status ? status : Settle();
+}
+
+// Counted in one scan: the rows outside the time range, whose time is no time, are counted and passed over.
+Status Recordset::Settle()
+{
+    Status status;
+    while (!mEof && mCountingColumns > 0) {
+        const int column = int(mNames.size());
+        const RawField raw = mCursor->raw(column);
+        if (raw.kind == RawField::Kind::Number ? raw.number != 0 : mCursor->value(column).toInt() != 0)
+            break;
+        ++mUnreadableTimes;
+        mEof = !mCursor->next(status);
+    }
     return status;
 }
 
@@ -97,6 +115,12 @@ Status Recordset::run(Connection& connection, const AdaptedStatement& adapted, C
     mParameters = adapted.parameters;
     mCount = -1;
     mUnreadableTimes = 0;
+    mCountingColumns = 0;
+    if (count == Count::TimesWhileRead && !adapted.countingTimes.isEmpty()) {
+        mSql = adapted.countingTimes;
+        mCountingColumns = 1;
+        return execute();
+    }
     if (count == Count::Exact) {
         if (Status s = CountRows(connection, CountStatement(mSql), mParameters, mCount))
             return s;
@@ -116,7 +140,7 @@ Status Recordset::MoveNext()
                            "Requested operation requires a current record.") };
     Status status;
     mEof = !mCursor->next(status);
-    return status;
+    return status ? status : Settle();
 }
 
 Status Recordset::MoveFirst()

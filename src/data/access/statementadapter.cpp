@@ -174,7 +174,7 @@ public:
         mTable = StatementTable();
         for (mAt = 0; mAt < mTokens.size(); ++mAt) {
             if (Status error = Step())
-                return { {}, {}, error, {}, {} };
+                return { {}, {}, error, {}, {}, {} };
         }
         EndChain();
         if (mWhereEnd < 0) {
@@ -183,11 +183,13 @@ public:
                 --mWhereEnd;
             mParametersInWhere = mParameters.size() - mParametersBeforeFrom;
         }
-        AdaptedStatement adapted { {}, mParameters, {}, UnreadableTimes(), {} };
+        AdaptedStatement adapted { {}, mParameters, {}, UnreadableTimes(), {}, {} };
         if (!adapted.unreadableTimes.isEmpty())
             adapted.unreadableParameters = mParameters.mid(mParametersBeforeFrom, mParametersInWhere);
         BreakTies();
         adapted.sql = mOut;
+        if (!adapted.unreadableTimes.isEmpty())
+            adapted.countingTimes = CountingTimes();
         return adapted;
     }
 
@@ -369,9 +371,11 @@ private:
             mItemStart = mOut.size();
             return {};
         }
-        if (p == u"(")
+        if (p == u"(") {
+            // A call in the select list may aggregate: its rows are not the table's.
+            mPlainRows = mPlainRows && !(mDepth == 0 && mClause == Clause::Select);
             ++mDepth;
-        else if (p == u")")
+        } else if (p == u")")
             --mDepth;
         else if (p == u";" && mDepth == 0) {
             for (std::size_t j = Next(mAt); j < mTokens.size(); j = Next(j)) {
@@ -425,6 +429,11 @@ private:
         EndChain();
         if (upper == u"BETWEEN")
             return Between(operand);
+        // Grouped, distinct, united or alternative rows: a row more or less is not one row of the result.
+        if (mDepth == 0
+            && (upper == u"GROUP" || upper == u"HAVING" || upper == u"DISTINCT" || upper == u"TOP" || upper == u"UNION"
+                || (upper == u"OR" && mClause == Clause::Where)))
+            mPlainRows = false;
         if (mDepth == 0 && upper == u"FROM" && mFromAt < 0) {
             mFromAt = mOut.size();
             mParametersBeforeFrom = mParameters.size();
@@ -543,6 +552,7 @@ private:
             return {};
         }
         mTimeKey = operand.key;
+        mPlainRows = mPlainRows && mDepth == 0;
         const QString column = mOut.mid(operand.start, operand.end - operand.start);
         // Stored text that is no ISO time (or a number) lies outside every range of texts: such rows are counted.
         mRange = { operand.start, -1,
@@ -576,9 +586,27 @@ private:
     {
         if (mRange.end < 0 || mWhereEnd < 0 || mFromAt < 0 || mRange.start < mFromAt || mRange.end > mWhereEnd)
             return {};
+        // A stamp the range holds is read, whatever it holds: only the rows the range passes over are counted.
         return (QStringLiteral("SELECT COUNT(*) ") + mOut.mid(mFromAt, mRange.start - mFromAt) + mRange.notATime
+            + QStringLiteral(" AND NOT (") + mOut.mid(mRange.start, mRange.end - mRange.start) + u')'
             + mOut.mid(mRange.end, mWhereEnd - mRange.end))
             .trimmed();
+    }
+
+    // The statement itself, its time range widened to the rows whose time is no time, and one more column
+    // (is the row in the range) so that one scan gives the rows and the count of the others. Empty where a
+    // row more would change the result (grouping, DISTINCT, a call in the select list, the range not one of
+    // the conditions that must all hold).
+    QString CountingTimes() const
+    {
+        if (!mPlainRows || mRange.end > mOut.size())
+            return {};
+        qsizetype itemsEnd = mFromAt;
+        while (itemsEnd > 0 && mOut[itemsEnd - 1].isSpace())
+            --itemsEnd;
+        const QString range = u'(' + mOut.mid(mRange.start, mRange.end - mRange.start) + u')';
+        return mOut.left(itemsEnd) + QStringLiteral(", ") + range + u' ' + mOut.mid(mFromAt, mRange.start - mFromAt)
+            + u'(' + range + QStringLiteral(" OR ") + mRange.notATime + u')' + mOut.mid(mRange.end);
     }
 
     const QString& mText;
@@ -605,6 +633,7 @@ private:
     qsizetype mWhereEnd = -1; // where its conditions end (GROUP BY, ORDER BY or the end)
     qsizetype mParametersBeforeFrom = 0, mParametersInWhere = 0;
     bool mAfterDot = false;
+    bool mPlainRows = true; // the result's rows are rows of the table, each read once
     int mDepth = 0;
     Clause mClause = Clause::Other;
 };

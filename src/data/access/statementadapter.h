@@ -46,6 +46,10 @@ struct AdaptedStatement {
     // whose time is no time (text that is no date, a number), which no time range can hold; and its values.
     QString unreadableTimes;
     QStringList unreadableParameters;
+    // Where the statement's rows are rows of the table: the statement that gives them and the rows whose
+    // time is no time in one scan (its values those of `sql`). Each row has one more column: 1 when it is
+    // one of the statement's rows, 0 when its time is no time.
+    QString countingTimes;
 };
 
 // The statement for the engine, or why it is refused: a second statement after the first, or a date

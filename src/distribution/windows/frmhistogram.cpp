@@ -92,6 +92,7 @@ void frmHistogram::PlotChart()
     {
         const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         mLastOutcome = PlotHistogram(mState, mChart, mSelection, CellCount(), plotHost());
+        ShowSkipped(mLastOutcome.skipped);
         if (mLastOutcome.drawn)
             ui.lblSPCParameter1->setText(mLastOutcome.histogram.panelValues.join(QStringLiteral("\r\n")));
     }
@@ -100,10 +101,7 @@ void frmHistogram::PlotChart()
 
 void frmHistogram::cboInterval_Click()
 {
-    if (mLoading)
-        return;
-    ClearChart();
-    PlotChart();
+    Replot();
 }
 
 void frmHistogram::cboInterval_ReturnPressed()

@@ -35,6 +35,7 @@ void frmPareto::PlotChart()
     {
         const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         mLastOutcome = PlotPareto(mState, mChart, mSelection, plotHost());
+        ShowSkipped(mLastOutcome.skipped);
         if (mLastOutcome.drawn) {
             const bool wasLoading = mLoading;
             mLoading = true;

@@ -55,6 +55,7 @@ void frmScatter::PlotChart()
         const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         const ScatterInputs inputs { mlngXParameter, mlngYParameter, mstrSourceX, mstrSourceY };
         mLastOutcome = PlotScatter(mState, mChart, mSelection, inputs, plotHost());
+        ShowSkipped(mLastOutcome.skipped);
         if (mLastOutcome.drawn) {
             const QString lines = QStringLiteral("\r\n");
             ui.lblSPCParameter->setText(ScatterPanelCaptions().join(lines));

@@ -166,6 +166,9 @@ ChartWindow::ChartWindow(
     lblXYValue->setObjectName(QStringLiteral("lblXYValue"));
     lblXYValue->setMinimumWidth(190);
     lblXYValue->setVisible(options.readOut != ReadOut::None);
+    lblSkipped = new QLabel(this);
+    lblSkipped->setObjectName(QStringLiteral("lblSkipped"));
+    lblSkipped->setVisible(false);
     cmdRefresh = CommandRowButton(QStringLiteral("cmdRefresh"), QStringLiteral("Refresh"), this);
     cmdExport = CommandRowButton(QStringLiteral("cmdExport"), QStringLiteral("Export"), this);
     cmdPrintChart = CommandRowButton(QStringLiteral("cmdPrintChart"), QStringLiteral("Print Chart"), this);
@@ -182,8 +185,11 @@ ChartWindow::ChartWindow(
 
     auto* top = new QHBoxLayout;
     top->addWidget(mChartView, 1);
+    auto* side = new QVBoxLayout;
     mSidePanel = new QVBoxLayout;
-    top->addLayout(mSidePanel);
+    side->addLayout(mSidePanel, 1);
+    side->addWidget(lblSkipped);
+    top->addLayout(side);
     auto* row = new QHBoxLayout;
     for (const DecimalButtons& b : options.decimalButtons)
         AddDecimalButtons(b, row);
@@ -265,7 +271,25 @@ void ChartWindow::reject()
 
 void ChartWindow::ClearChart()
 {
+    if (mOptions.clearModel)
+        mOptions.clearModel(mChart);
     mChartView->undoZoom();
+}
+
+void ChartWindow::Replot()
+{
+    if (mLoading)
+        return;
+    ClearChart();
+    PlotChart();
+}
+
+void ChartWindow::ConnectGridBox(QCheckBox* box)
+{
+    connect(box, &QCheckBox::toggled, this, [this](bool on) {
+        mChart.left.gridVisible = on;
+        RenderChart();
+    });
 }
 
 void ChartWindow::cmdRefresh_Click()
@@ -308,6 +332,12 @@ void ChartWindow::StartRuleFlash(bool enabled)
         tmrRuleFlash->start();
     else
         tmrRuleFlash->stop();
+}
+
+void ChartWindow::ShowSkipped(const SkippedRows& skipped)
+{
+    lblSkipped->setText(SkippedRowsText(skipped));
+    lblSkipped->setVisible(skipped.any());
 }
 
 void ChartWindow::tmrRuleFlash_Timer()

@@ -3,6 +3,7 @@
 
 #include "common/appstate.h"
 #include "common/prompt.h"
+#include "common/reading.h"
 #include "data/loader/plotfunction.h"
 #include "output/chartsettings.h"
 #include "variables/chartmodel.h"
@@ -63,7 +64,7 @@ void ConnectLabelAreaButtons(ImageButton* narrower, ImageButton* wider, ChartMod
     const std::function<void()>& redraw);
 
 // The base of the chart windows. A window file then holds only what is its own: its template, its
-// controls (in sidePanel() and controlRow()), its settings table, its PlotChart and ClearChart.
+// controls (in sidePanel() and controlRow()), its settings table, its PlotChart and how its model is emptied.
 //
 // What the base holds and does:
 // - mChart, drawn by the chart view (named Options::chartName) on the window's left; RenderChart() draws
@@ -79,6 +80,8 @@ void ConnectLabelAreaButtons(ImageButton* narrower, ImageButton* wider, ChartMod
 //   cmdClose ("Close"), and the hidden cmdDefault (outside the visible area, Esc): both close.
 // - tmrRuleFlash (500 ms, off at start): StartRuleFlash after a rule evaluation; each tick flips the mark
 //   labels of Options::flashSeries and redraws.
+// - lblSkipped, under the side panel: what the last plot skipped (fields that are no number, unreadable start
+//   times), worded as in the main window; hidden when nothing was skipped (ShowSkipped).
 // - mLoading, set while Form_Load applies the settings and runs LoadOwn.
 // - The settings: the label formats and label areas of ChartSettings(Options::chartKind), then the window's own
 //   table Settings(); read and applied in Form_Load, written at close, in that order.
@@ -105,6 +108,7 @@ public:
         QList<DecimalButtons> decimalButtons;
         bool axisButtons = true;
         QList<int> flashSeries; // the series whose mark labels blink
+        void (*clearModel)(ChartModel&) = nullptr; // empties the window's model before a redraw (ClearChart)
     };
 
     ChartWindow(AppState& state, Prompt& prompt, data::PlotSelection selection, const Options& options,
@@ -128,6 +132,7 @@ public:
 
     // The controls, by their names (the chart view is named by Options::chartName).
     QLabel* lblXYValue = nullptr;
+    QLabel* lblSkipped = nullptr;
     ImageButton* imgChartLeft = nullptr;
     ImageButton* imgChartRight = nullptr;
     LumButton* cmdRefresh = nullptr;
@@ -142,12 +147,20 @@ protected:
     virtual QList<WindowSetting> Settings() { return {}; }
     virtual void LoadOwn() { }
     virtual void PlotChart() = 0;
-    // Empties the chart before a redraw; windows empty their model and call this (it undoes the zoom).
+    // Empties the chart before a redraw: Options::clearModel on the model, and the zoom undone.
     virtual void ClearChart();
+    // A setting of the window's own changed: unless loading, the chart is read and drawn again (ClearChart,
+    // PlotChart).
+    void Replot();
+    // A "Show Grid" box: ticking it shows the value axis grid and draws the chart again; the setting that
+    // ticks it at load does the same.
+    void ConnectGridBox(QCheckBox* box);
 
     void RenderChart();
     // The blink timer after a rule evaluation: on when marks were placed with blinking enabled.
     void StartRuleFlash(bool enabled);
+    // Tells what a plot skipped in lblSkipped; after every plot, so that no count outlives its plot.
+    void ShowSkipped(const SkippedRows& skipped);
     data::PlotHost& plotHost();
     QVBoxLayout* sidePanel() const { return mSidePanel; }
     QHBoxLayout* controlRow() const { return mControlRow; }

@@ -27,6 +27,7 @@ ChartWindow::Options OptionsFor(TimeWeightedKind kind)
         QStringLiteral("Adjust decimal places"), AxisId::Left } };
     o.axisButtons = true;
     o.flashSeries = { at.upArrow, at.downArrow };
+    o.clearModel = ClearTimeWeightedChart;
     return o;
 }
 
@@ -52,8 +53,8 @@ frmTimeWeightedChart::frmTimeWeightedChart(
     ui.fraEwma->setVisible(ewma);
     ui.fraCusum->setVisible(!ewma);
     for (QDoubleSpinBox* box : { ui.txtLambda, ui.txtWidthL, ui.txtK, ui.txtH })
-        connect(box, &QDoubleSpinBox::valueChanged, this, [this] { txtSetting_Change(); });
-    connect(ui.chkShowGrid, &QCheckBox::toggled, this, [this] { chkShowGrid_Click(); });
+        connect(box, &QDoubleSpinBox::valueChanged, this, [this] { Replot(); });
+    ConnectGridBox(ui.chkShowGrid);
 }
 
 TimeWeightedSettings frmTimeWeightedChart::CurrentSettings() const
@@ -89,26 +90,6 @@ void frmTimeWeightedChart::PlotChart()
         ui.lblSPCParameter1->setText(PanelValueText(mLastOutcome.result.panel));
         StartRuleFlash(mLastOutcome.timerEnabled);
     }
-    RenderChart();
-}
-
-void frmTimeWeightedChart::ClearChart()
-{
-    ClearTimeWeightedChart(mChart);
-    ChartWindow::ClearChart();
-}
-
-void frmTimeWeightedChart::txtSetting_Change()
-{
-    if (mLoading)
-        return;
-    ClearChart();
-    PlotChart();
-}
-
-void frmTimeWeightedChart::chkShowGrid_Click()
-{
-    mChart.left.gridVisible = ui.chkShowGrid->isChecked();
     RenderChart();
 }
 

@@ -27,16 +27,11 @@ public:
     // The chart's settings as the boxes show them.
     TimeWeightedSettings CurrentSettings() const;
 
-    // Any of the settings boxes changed: the chart is drawn again.
-    void txtSetting_Change();
-    void chkShowGrid_Click();
-
     Ui::frmTimeWeightedChart ui;
 
 protected:
     QList<WindowSetting> Settings() override;
     void PlotChart() override;
-    void ClearChart() override;
 
 private:
     const TimeWeightedKind mKind;

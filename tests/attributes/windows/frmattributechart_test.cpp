@@ -231,6 +231,19 @@ private Q_SLOTS:
         QVERIFY(w.ui.lblSPCParameter1->text().isEmpty());
     }
 
+    void textForACountIsSkippedAndTold()
+    {
+        Session s;
+        frmAttributeChart& w = s.open(AttributeKind::U);
+        QVERIFY(w.lblSkipped->isHidden());
+        QVERIFY(s.db.exec("UPDATE Lots SET Units = 'n/a' WHERE rowid IN (3, 4)"));
+        w.cmdRefresh_Click();
+        QVERIFY(s.prompt.messages.isEmpty());
+        QCOMPARE(Points(w.chart(), kAttrData), 28);
+        QCOMPARE(w.lblSkipped->text(), QStringLiteral("Skipped, not a number: 2"));
+        QVERIFY(!w.lblSkipped->isHidden());
+    }
+
     // Laney's p' on lots of thousands that vary between themselves: the box draws the widened limits at
     // once, with fewer lots beyond them; it is kept, and offered on the p and u windows only.
     void laneyWidensTheLimitsAndIsKept()

@@ -4,6 +4,7 @@
 #include "sampledata.h"
 #include "testsupport.h"
 
+#include <QSqlError>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -521,24 +522,30 @@ TEST(SQLiteEngine, WalDatabaseInAFolderNoOneMayWriteReadsConsistentlyAndLeavesNo
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList { QStringLiteral("results.db") });
 }
 
-TEST(SQLiteEngine, RowsWhoseStartTimeIsNoTimeAreCounted)
+// Two texts that are no time and a number, all passing units of a tester; one failing unit.
+const QString kNoTimes = QStringLiteral("('X1', 'ATE-01', 'n/a', 'PASS', 'FT1', 5, 1, 0), ('X2', 'ATE-01', "
+                                        "'06.12.2026 10:00', 'PASS', 'FT1', 5, 1, 0), ('X3', 'ATE-01', 46000.5, "
+                                        "'PASS', 'FT1', 5, 1, 0), ('X4', 'ATE-01', 'n/a', 'FAIL', 'FT1', 5, 1, 0)");
+
+// Appends rows (an INSERT's VALUES) to the results table of an SQLite file.
+void AddRows(const QString& path, const QString& values)
 {
-    QTemporaryDir dir;
-    const QString path = MakeSQLiteFile(dir);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
         db.setDatabaseName(path);
         ASSERT_TRUE(db.open());
         QSqlQuery q(db);
-        // Two texts that are no time and a number, all passing units of a tester; one failing unit.
-        ASSERT_TRUE(q.exec(QStringLiteral(
-            "INSERT INTO Results VALUES ('X1', 'ATE-01', 'n/a', 'PASS', 'FT1', 5, 1, 0), ('X2', 'ATE-01', "
-            "'06.12.2026 10:00', 'PASS', 'FT1', 5, 1, 0), ('X3', 'ATE-01', 46000.5, 'PASS', 'FT1', 5, 1, 0), "
-            "('X4', 'ATE-01', 'n/a', 'FAIL', 'FT1', 5, 1, 0)")));
-        q = QSqlQuery();
-        db.close();
+        ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO Results VALUES ") + values))
+            << q.lastError().text().toStdString();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+}
+
+TEST(SQLiteEngine, RowsWhoseStartTimeIsNoTimeAreCounted)
+{
+    QTemporaryDir dir;
+    const QString path = MakeSQLiteFile(dir);
+    ASSERT_NO_FATAL_FAILURE(AddRows(path, kNoTimes));
     Connection c;
     ASSERT_FALSE(c.Open(QStringLiteral("Provider=SQLite;Data Source=") + path + u';'));
     Recordset rs;
@@ -557,4 +564,47 @@ TEST(SQLiteEngine, RowsWhoseStartTimeIsNoTimeAreCounted)
     ASSERT_FALSE(rs.Open(kMainDec6, c, Recordset::Count::TimesOnly));
     EXPECT_EQ(rs.UnreadableTimes(), 3);
     EXPECT_EQ(rs.RecordCount(), -1);
+}
+
+TEST(SQLiteEngine, RowsAndUnreadableTimesCountedInOneScanAreThoseOfTwo)
+{
+    QTemporaryDir dir;
+    const QString path = MakeSQLiteFile(dir);
+    // Times that are no time, between and after rows of the range; a stamp the range holds as text
+    // though no hour has minute 99 (read, never counted); a unit outside the range.
+    ASSERT_NO_FATAL_FAILURE(AddRows(path,
+        kNoTimes
+            + QStringLiteral(", ('X5', 'ATE-01', '2026-12-06 10:99', 'PASS', 'FT1', 5, 1, 0), ('X6', 'ATE-01', "
+                             "'2026-11-30 10:00:00', 'PASS', 'FT1', 5, 1, 0)")));
+    Connection c;
+    ASSERT_FALSE(c.Open(QStringLiteral("Provider=SQLite;Data Source=") + path + u';'));
+    const auto read = [&c](Recordset::Count count, QStringList& names, long& unreadable) {
+        Recordset rs;
+        QStringList serials;
+        EXPECT_FALSE(rs.Open(kMainDec6, c, count));
+        names = rs.FieldNames();
+        for (int pass = 0; pass < 2; ++pass) {
+            // A second pass runs the statement again: its count is not added to the first.
+            if (pass == 1) {
+                EXPECT_FALSE(rs.MoveFirst());
+            }
+            while (!rs.Eof()) {
+                serials << rs.Field(0).value.toString() + u'|' + rs.Field(2).value.toString();
+                EXPECT_FALSE(rs.MoveNext());
+            }
+            EXPECT_EQ(rs.Field(names.size()).error->number, kErrInvalidData1);
+        }
+        unreadable = rs.UnreadableTimes();
+        return serials;
+    };
+    QStringList namesBefore, namesWhileRead;
+    long before = -1, whileRead = -1;
+    const QStringList rows = read(Recordset::Count::TimesOnly, namesBefore, before);
+    EXPECT_EQ(read(Recordset::Count::TimesWhileRead, namesWhileRead, whileRead), rows);
+    EXPECT_EQ(namesWhileRead, namesBefore);
+    EXPECT_EQ(namesBefore.size(), 4);
+    EXPECT_EQ(before, 3);
+    EXPECT_EQ(whileRead, 3);
+    EXPECT_TRUE(rows.join(u' ').contains(QStringLiteral("X5|"))) << rows.join(u' ').toStdString();
+    EXPECT_FALSE(rows.join(u' ').contains(QStringLiteral("X1|")));
 }

@@ -254,13 +254,46 @@ TEST(StatementAdapter, SQLiteCountsRowsWhoseTimeIsNoTime)
             "SELECT COUNT(*) FROM Results WHERE [PassFail] LIKE ? AND [ATEID] = ? COLLATE MOLDRIN_NOCASE "
             "AND [SerialNumber] = ? COLLATE MOLDRIN_NOCASE AND ([TestStartTime] IS NOT NULL AND "
             "(typeof([TestStartTime]) <> 'text' OR [TestStartTime] NOT GLOB "
-            "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' OR julianday([TestStartTime]) IS NULL)) AND [TestID] = ? "
-            "COLLATE MOLDRIN_NOCASE AND [VOUT_5V] IS NOT NULL AND [VOUT_5V] <> 999 AND [VOUT_5V] <> -999 AND "
-            "[VOUT_5V] <> 0"));
+            "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' OR julianday([TestStartTime]) IS NULL)) AND NOT "
+            "(([TestStartTime] BETWEEN '1900-01-01' AND '2026-12-06 23:59:59' OR [TestStartTime] BETWEEN "
+            "'2026-12-06T' AND '2026-12-06T23:59:59')) AND [TestID] = ? COLLATE MOLDRIN_NOCASE AND [VOUT_5V] IS "
+            "NOT NULL AND [VOUT_5V] <> 999 AND [VOUT_5V] <> -999 AND [VOUT_5V] <> 0"));
     EXPECT_EQ(a.unreadableParameters, a.parameters);
     // Servers store times as times: nothing to count.
     EXPECT_TRUE(AdaptStatement(kGroupedQuoted, Dialect::PostgreSQL).unreadableTimes.isEmpty());
     EXPECT_TRUE(AdaptStatement(kTesters, Dialect::SQLite).unreadableTimes.isEmpty());
+}
+
+TEST(StatementAdapter, RowsAndUnreadableTimesInOneScanOnlyWhereARowMoreChangesNothing)
+{
+    const AdaptedStatement a = AdaptStatement(kMain, Dialect::SQLite);
+    const QString range
+        = QStringLiteral("(([TestStartTime] BETWEEN '2026-12-06' AND '2026-12-06 23:59:59' OR [TestStartTime] BETWEEN "
+                         "'2026-12-06T' AND '2026-12-06T23:59:59'))");
+    // The statement's own select list, then whether the row is in the range; the range widened to the rows
+    // whose time is no time; the values as the statement's.
+    EXPECT_TRUE(a.countingTimes.startsWith(
+        a.sql.left(a.sql.indexOf(QStringLiteral(" FROM "))) + QStringLiteral(", ") + range + QStringLiteral(" FROM ")));
+    EXPECT_TRUE(
+        a.countingTimes.contains(QStringLiteral("AND (") + range + QStringLiteral(" OR ([TestStartTime] IS NOT NULL")));
+    EXPECT_TRUE(a.countingTimes.endsWith(a.sql.mid(a.sql.indexOf(QStringLiteral(" AND [VOUT_5V]")))));
+    EXPECT_EQ(a.countingTimes.count(u'?'), a.sql.count(u'?'));
+    // Grouped, distinct or aggregated rows, a range that is one choice of an OR, and servers: none.
+    EXPECT_TRUE(AdaptStatement(kGroupedQuoted, Dialect::SQLite).countingTimes.isEmpty());
+    EXPECT_TRUE(AdaptStatement(kMain, Dialect::PostgreSQL).countingTimes.isEmpty());
+    EXPECT_TRUE(AdaptStatement(
+        QString(kMain).replace(QStringLiteral("SELECT "), QStringLiteral("SELECT DISTINCT ")), Dialect::SQLite)
+                    .countingTimes.isEmpty());
+    EXPECT_TRUE(AdaptStatement(
+        QString(kMain).replace(QStringLiteral("[VOUT_5V] AS"), QStringLiteral("MAX([VOUT_5V]) AS")), Dialect::SQLite)
+                    .countingTimes.isEmpty());
+    EXPECT_TRUE(AdaptStatement(
+        QString(kMain).replace(QStringLiteral("WHERE "), QStringLiteral("WHERE [TestID] = 'X' OR ")), Dialect::SQLite)
+                    .countingTimes.isEmpty());
+    EXPECT_FALSE(AdaptStatement(QString(kMain).replace(QStringLiteral("WHERE "),
+                                    QStringLiteral("WHERE ([TestID] = 'X' OR [TestID] = 'Y') AND ")),
+        Dialect::SQLite)
+                     .countingTimes.isEmpty());
 }
 
 TEST(StatementAdapter, OneStatementAtATime)

@@ -434,6 +434,32 @@ private Q_SLOTS:
         QVERIFY(s.prompt.messages.isEmpty());
     }
 
+    void whatAPlotSkippedIsToldUnderThePanel()
+    {
+        Session s(mTemp.path());
+        frmHistogram& w = s.open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(!w.lblSkipped->isVisible()); // the demo's readings are all numbers
+        const std::int64_t before = w.lastOutcome().records;
+        const QString read = "(SELECT rowid FROM PSU100_Results WHERE TestID = 'FT1' AND VOUT_5V <> 0 ORDER BY rowid "
+                             "LIMIT %1)";
+        QVERIFY(s.exec("UPDATE PSU100_Results SET VOUT_5V = 'n/a' WHERE rowid IN " + read.arg(2)));
+        QVERIFY(s.exec("UPDATE PSU100_Results SET TestStartTime = 'never' WHERE rowid IN " + read.arg(3)
+            + " AND VOUT_5V <> 'n/a'"));
+        w.cmdRefresh->Click();
+        QCOMPARE(w.lblSkipped->text(), QStringLiteral("Skipped, not a number: 2\nSkipped, start time unreadable: 1"));
+        QVERIFY(w.lblSkipped->isVisible());
+        QCOMPARE(w.lastOutcome().records, before - 3);
+        QVERIFY(s.prompt.messages.isEmpty());
+
+        // The next plot that skips nothing takes the lines away.
+        QVERIFY(s.exec("DELETE FROM PSU100_Results WHERE VOUT_5V = 'n/a' OR TestStartTime = 'never'"));
+        w.cmdRefresh->Click();
+        QVERIFY(!w.lblSkipped->isVisible());
+        QCOMPARE(w.lblSkipped->text(), QString());
+    }
+
     void failuresKeepOrEmptyTheChart()
     {
         Session s(mTemp.path());

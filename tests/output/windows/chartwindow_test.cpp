@@ -54,10 +54,20 @@ public:
             { "imgLeftX", "imgRightX", "Adjust decimal places X-Axis", AxisId::Bottom } };
         o.axisButtons = attributeLike;
         o.flashSeries = { kMarks };
+        if (attributeLike)
+            o.clearModel = [](ChartModel& chart) { chart.clearAllPoints(); };
         return o;
     }
     QList<WindowSetting> Settings() override { return { CheckBoxSetting("TestBox", box) }; }
-    void LoadOwn() override { events << QStringLiteral("load %1 %2").arg(mLoading).arg(mChart.left.labelFormat); }
+    void LoadOwn() override
+    {
+        events << QStringLiteral("load %1 %2").arg(mLoading).arg(mChart.left.labelFormat);
+        if (replotWhileLoading)
+            Replot();
+    }
+    using ChartWindow::ConnectGridBox;
+    using ChartWindow::Replot;
+    bool replotWhileLoading = false;
     void PlotChart() override
     {
         events << QStringLiteral("plot %1").arg(mLoading);
@@ -319,6 +329,34 @@ private Q_SLOTS:
         QTest::keyClick(&esc, Qt::Key_Escape);
         QVERIFY(!esc.isVisible());
         QCOMPARE(state.registry.read("HistogramX_LabelFormat"), QStringLiteral("#,##0.00"));
+    }
+
+    // A setting of a window's own draws again, but not while the settings are applied at load; the model is
+    // emptied by the window's own function; a grid box shows the grid.
+    void ownSettingsDrawAgainAndTheGridBox()
+    {
+        QTemporaryDir dir;
+        AppState state(dir.filePath("settings"));
+        ScriptedPrompt prompt;
+        TestWindow w(state, prompt, true);
+        w.replotWhileLoading = true;
+        w.Form_Load();
+        QCOMPARE(w.events, (QStringList { "load 1 #,##0.00", "plot 0" }));
+        QCOMPARE(w.model().series[0].count(), 10);
+        w.events.clear();
+        w.Replot();
+        QCOMPARE(w.events, (QStringList { "clear", "plot 0" }));
+        QCOMPARE(w.model().series[0].count(), 0);
+        QCOMPARE(w.model().seriesCount(), 2);
+
+        auto* grid = new QCheckBox(&w);
+        w.ConnectGridBox(grid);
+        grid->setChecked(true);
+        QVERIFY(w.model().left.gridVisible);
+        QVERIFY(w.chartView()->centreValueAxis()->grid()->visible());
+        grid->setChecked(false);
+        QVERIFY(!w.model().left.gridVisible);
+        QVERIFY(!w.chartView()->centreValueAxis()->grid()->visible());
     }
 
     // The buttons of the windows built in code and of those from .ui files are one kind, with one look.
