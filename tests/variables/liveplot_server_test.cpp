@@ -21,7 +21,7 @@ bool InsertUnits(int from, int to)
 {
     QSqlDatabase admin = QSqlDatabase::database(QStringLiteral("livepgadmin"));
     QSqlQuery q(admin);
-    if (!q.prepare(QStringLiteral("INSERT INTO LiveUnits VALUES (?, 'ATE-01', ?, 'PASS', 'FT1', ?)")))
+    if (!q.prepare(QStringLiteral("INSERT INTO \"LiveUnits\" VALUES (?, 'ATE-01', ?, 'PASS', 'FT1', ?)")))
         return false;
     for (int i = from; i < to; ++i) {
         q.addBindValue(QStringLiteral("SN%1").arg(i, 4, 10, QChar('0')));
@@ -60,10 +60,11 @@ TEST(LivePlotServer, ServerRestartedBetweenTwoReads)
         QStringLiteral("[pg]\nDriver=PostgreSQL Unicode\nServername=%1\nPort=%2\nDatabase=spcdata\n")
             .arg(test::Env("MOLDRIN_PG_DIR"), test::Env("MOLDRIN_PG_PORT"))));
     ASSERT_TRUE(OpenAdmin());
-    ASSERT_TRUE(test::Exec("livepgadmin", "DROP TABLE IF EXISTS LiveUnits"));
+    // The names as a site writes them: quoted, so PostgreSQL keeps their letter case.
+    ASSERT_TRUE(test::Exec("livepgadmin", "DROP TABLE IF EXISTS \"LiveUnits\""));
     ASSERT_TRUE(test::Exec("livepgadmin",
-        "CREATE TABLE LiveUnits (SerialNumber text, ATEID text, TestStartTime timestamp, PassFail text, "
-        "TestID text, V double precision)"));
+        "CREATE TABLE \"LiveUnits\" (\"SerialNumber\" text, \"ATEID\" text, \"TestStartTime\" timestamp, "
+        "\"PassFail\" text, \"TestID\" text, \"V\" double precision)"));
     ASSERT_TRUE(InsertUnits(0, 30));
 
     AppState state(dir.filePath("settings"));
