@@ -245,6 +245,40 @@ QString LimitText(double v, double sentinel)
     return v == sentinel ? QStringLiteral("N/A") : NumberText(v);
 }
 
+} // namespace
+
+StepResult EveryParameterChart(ReportSession& session, const ReportOptions& o, QTextStream& err, QString& chartType)
+{
+    if (!ParametersUsable(session))
+        return Fail(err, kExitMessage,
+            QStringLiteral("product ") + session.product + QStringLiteral(" has no usable test parameters"));
+    // The chart type and group size rules announce their corrections; they do not end the run.
+    QStringList notices;
+    const ChartSelection chosen = ApplyChartRules({ o.chart, o.size }, true, notices);
+    for (const QString& notice : notices)
+        StderrPrompt().inform(notice);
+    session.state.gSampleSize = chosen.sampleSize;
+    chartType = chosen.chartType;
+    return {};
+}
+
+data::PlotSelection VariablesSelectionFor(
+    ReportSession& session, const ReportOptions& o, int index, const QString& chartType)
+{
+    const AppState& s = session.state;
+    PlotSelection sel = SelectionFor(session, o, index);
+    sel.chartType = chartType;
+    sel.uslText = LimitText(s.gUSL[index], kNoUpperLimit);
+    sel.lslText = LimitText(s.gLSL[index], kNoLowerLimit);
+    const bool bothAbsent = sel.uslText == QLatin1String("N/A") && sel.lslText == QLatin1String("N/A");
+    sel.showSpec = o.showSpec && !bothAbsent;
+    sel.showZones = o.zones;
+    return sel;
+}
+
+namespace
+{
+
 // The main window's stored look of its chart (label format and area of the left axis and custom axis 0, the
 // grid) as the window loads it, with the rest of its settings (the rule set-up among them).
 void ApplyMainChartLook(AppState& state, ChartModel& chart)
@@ -274,13 +308,7 @@ int PlotReport(
     s.gSampleSize = chosen.sampleSize;
     const ListingFolder listings(s);
 
-    PlotSelection sel = SelectionFor(session, o, index);
-    sel.chartType = chosen.chartType;
-    sel.uslText = LimitText(s.gUSL[index], kNoUpperLimit);
-    sel.lslText = LimitText(s.gLSL[index], kNoLowerLimit);
-    const bool bothAbsent = sel.uslText == QLatin1String("N/A") && sel.lslText == QLatin1String("N/A");
-    sel.showSpec = o.showSpec && !bothAbsent;
-    sel.showZones = o.zones;
+    const PlotSelection sel = VariablesSelectionFor(session, o, index, chosen.chartType);
 
     ReportLimits limits(
         session, o, index, chosen.chartType, chosen.chartType == kChartIndividualMR ? 1 : chosen.sampleSize);
@@ -435,6 +463,8 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
     }
     if (options.command == ReportCommand::Screen)
         return ScreenReport(session, options, prompt, out, err);
+    if (options.command == ReportCommand::Watch)
+        return WatchReport(session, options, prompt, out, err);
     if (options.command == ReportCommand::Json || options.command == ReportCommand::Png
         || options.command == ReportCommand::Pdf) {
         if (options.kind.isEmpty())

@@ -77,6 +77,16 @@ StepResult ChosenParameter(const ReportSession& session, const ReportOptions& op
 // a Custom range also sets the custom dates of the state.
 data::PlotSelection SelectionFor(ReportSession& session, const ReportOptions& options, int parameterIndex);
 
+// The chart of a run over every parameter (--screen, --watch): the product must have usable parameters; the
+// options' chart type and group size as the window's rules correct them (the corrections told).
+StepResult EveryParameterChart(
+    ReportSession& session, const ReportOptions& options, QTextStream& err, QString& chartType);
+
+// The variables chart's selection for the parameter at `index`: its limits, "Show USL/LSL" where it has one,
+// "Show Zones" as the options say.
+data::PlotSelection VariablesSelectionFor(
+    ReportSession& session, const ReportOptions& options, int index, const QString& chartType);
+
 // Writes a report to FILE, replaced only by a complete new one, or to standard output for "-"; the exit code
 // (a message on failure).
 int WriteReportFile(
@@ -100,6 +110,10 @@ int HistogramReport(
 
 // --screen after connecting: every parameter in one read, written as JSON, CSV and HTML (screenreport.cpp).
 int ScreenReport(
+    ReportSession& session, const ReportOptions& options, CountingPrompt& prompt, QTextStream& out, QTextStream& err);
+
+// --watch and --watch-once after connecting: every parameter's new rule marks as JSON lines (watch.cpp).
+int WatchReport(
     ReportSession& session, const ReportOptions& options, CountingPrompt& prompt, QTextStream& out, QTextStream& err);
 
 // Runs the options' command; returns the exit code.

@@ -136,6 +136,14 @@ void AddReportOptions(QCommandLineParser& parser)
         { "laney", "\"P Chart\", \"U Chart\": Laney's p' or u', the limits widened by sigma z." },
         { "fail-on-rules", "Exit with 3 when the plot placed at least one rule mark (--screen: any rule hit)." },
         { "screen", "Screen every parameter of the product in one read, ranked by CpK; write --json, --csv, --html." },
+        { "watch",
+            "Read every parameter of the product every SECONDS until SIGINT or SIGTERM; write one JSON line per new "
+            "rule mark and per failed read.",
+            "SECONDS" },
+        { "watch-once", "One read of --watch, the marks raised before taken from --state FILE (for cron)." },
+        { "state", "--watch, --watch-once: the marks raised so far, kept in FILE between runs.", "FILE" },
+        { "overlap", "--watch: how far back in start time each read reaches over the rows read before (default 600).",
+            "SECONDS" },
         { "csv", "--screen: write the table as CSV to FILE (- for standard output).", "FILE" },
         { "html", "--screen: write one self-contained HTML page to FILE.", "FILE" },
         { "fail-below-cpk", "--screen: exit with 3 when a parameter's CpK is below X.", "X" },
@@ -162,7 +170,8 @@ QString ReadCommand(const QCommandLineParser& parser, ReportOptions& o)
         { std::pair { "sql", ReportCommand::Sql }, { "list-products", ReportCommand::ListProducts },
             { "list-parameters", ReportCommand::ListParameters }, { "list-testers", ReportCommand::ListTesters },
             { "rows", ReportCommand::Rows }, { "json", ReportCommand::Json }, { "png", ReportCommand::Png },
-            { "pdf", ReportCommand::Pdf }, { "screen", ReportCommand::Screen } }) {
+            { "pdf", ReportCommand::Pdf }, { "screen", ReportCommand::Screen }, { "watch", ReportCommand::Watch },
+            { "watch-once", ReportCommand::Watch } }) {
         // --json names an output of --screen, --sql prints its statement.
         const bool screenPart = command == ReportCommand::Json || command == ReportCommand::Sql;
         if (parser.isSet(QLatin1String(name)) && !(screen && screenPart)) {
@@ -172,7 +181,7 @@ QString ReadCommand(const QCommandLineParser& parser, ReportOptions& o)
     }
     if (commands != 1)
         return QStringLiteral("give one of --sql, --list-products, --list-parameters, --list-testers, --rows, "
-                              "--json, --png, --pdf, --screen");
+                              "--json, --png, --pdf, --screen, --watch, --watch-once");
     for (const char* name : { "json", "png", "pdf", "csv", "html" })
         if (parser.isSet(QLatin1String(name)) && parser.value(QLatin1String(name)).isEmpty())
             return QStringLiteral("--") + QLatin1String(name) + QStringLiteral(" takes a file name");
@@ -183,6 +192,33 @@ QString ReadCommand(const QCommandLineParser& parser, ReportOptions& o)
     o.htmlFile = parser.value("html");
     if (!parser.positionalArguments().isEmpty())
         return QStringLiteral("unexpected argument ") + parser.positionalArguments().first();
+    return {};
+}
+
+QString ReadWatch(const QCommandLineParser& parser, ReportOptions& o)
+{
+    if (o.command != ReportCommand::Watch) {
+        for (const char* name : { "state", "overlap" })
+            if (parser.isSet(QLatin1String(name)))
+                return QStringLiteral("--") + QLatin1String(name) + QStringLiteral(" belongs to --watch");
+        return {};
+    }
+    o.watchOnce = parser.isSet("watch-once");
+    o.stateFile = parser.value("state");
+    if (o.watchOnce && o.stateFile.isEmpty())
+        return QStringLiteral("--watch-once keeps its marks in --state FILE");
+    bool ok = true;
+    if (!o.watchOnce)
+        o.watchSeconds = parser.value("watch").toDouble(&ok);
+    if (!ok || !std::isfinite(o.watchSeconds) || o.watchSeconds < 1 || o.watchSeconds > 86400)
+        return QStringLiteral("--watch takes the seconds between two reads, 1 to 86400");
+    if (parser.isSet("overlap")) {
+        o.overlapSeconds = parser.value("overlap").toLongLong(&ok);
+        if (!ok || o.overlapSeconds < 0 || o.overlapSeconds > 7 * 86400)
+            return QStringLiteral("--overlap takes seconds, 0 to 604800");
+    }
+    if (parser.isSet("parameter") || parser.isSet("kind"))
+        return QStringLiteral("--watch covers every parameter; it takes no --parameter or --kind");
     return {};
 }
 
@@ -342,8 +378,8 @@ ParsedOptions ReadReportOptions(const QCommandLineParser& parser)
 {
     ParsedOptions parsed;
     ReportOptions o;
-    for (const Step step :
-        { ReadCommand, ReadScreen, ReadKind, ReadRange, ReadChart, ReadPng, ReadKindOutput, ReadLimitsOptions }) {
+    for (const Step step : { ReadCommand, ReadScreen, ReadWatch, ReadKind, ReadRange, ReadChart, ReadPng,
+             ReadKindOutput, ReadLimitsOptions }) {
         parsed.error = step(parser, o);
         if (!parsed.error.isEmpty())
             return parsed;

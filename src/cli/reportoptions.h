@@ -19,7 +19,7 @@ enum ExitCode { kExitDone = 0, kExitMessage = 1, kExitUsage = 2, kExitRules = 3 
 // The main chart's limits: its own, saved as a baseline after the plot, or a saved baseline's.
 enum class LimitsUse { Computed, Save, Saved };
 
-enum class ReportCommand { Sql, ListProducts, ListParameters, ListTesters, Rows, Json, Png, Pdf, Screen };
+enum class ReportCommand { Sql, ListProducts, ListParameters, ListTesters, Rows, Json, Png, Pdf, Screen, Watch };
 
 // Bounds of --width and --height.
 inline constexpr int kMinimumPngSide = 100;
@@ -64,6 +64,11 @@ struct ReportOptions {
     QString csvFile, htmlFile;
     bool screenSql = false; // --screen --sql: print the one statement
     std::optional<double> failBelowCpk;
+    // --watch SECONDS, --watch-once: the interval, one read only, the marks kept between runs, the overlap.
+    double watchSeconds = 60;
+    bool watchOnce = false;
+    QString stateFile;
+    std::int64_t overlapSeconds = 600;
 };
 
 // The chart kinds --kind accepts, as the query builder writes them.

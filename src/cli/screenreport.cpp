@@ -3,7 +3,6 @@
 #include "cli/report.h"
 #include "cli/screenhtml.h"
 #include "screening/screening.h"
-#include "shell/chartrules.h"
 
 #include <algorithm>
 #include <functional>
@@ -104,17 +103,11 @@ int ScreenReport(
     ReportSession& session, const ReportOptions& o, CountingPrompt& prompt, QTextStream& out, QTextStream& err)
 {
     AppState& s = session.state;
-    if (!ParametersUsable(session))
-        return Fail(err, kExitMessage,
-            QStringLiteral("product ") + session.product + QStringLiteral(" has no usable test parameters"));
-    // The chart type and group size rules announce their corrections; they do not end the run.
-    QStringList notices;
-    const ChartSelection chosen = ApplyChartRules({ o.chart, o.size }, true, notices);
-    for (const QString& notice : notices)
-        StderrPrompt().inform(notice);
-    s.gSampleSize = chosen.sampleSize;
+    QString chartType;
+    if (const StepResult r = EveryParameterChart(session, o, err, chartType))
+        return *r;
     data::PlotSelection sel = SelectionFor(session, o, -1);
-    sel.chartType = chosen.chartType;
+    sel.chartType = chartType;
 
     if (o.screenSql) {
         out << screening::ScreenStatement(s, sel, session.lists.parameterList.size()) << '\n';

@@ -1,5 +1,6 @@
 // frmMain: the selection panel, the variables chart and the Start/Stop Plot state machine.
 #include "shell/frmmain.h"
+#include "shell/autorefresh.h"
 
 #include "buttonctl/lumbutton.h"
 #include "common/dates.h"
@@ -17,6 +18,7 @@
 #include "rules/rulemarks.h"
 #include "rules/windows/frmspc_rulesetup.h"
 #include "screening/windows/frmscreening.h"
+#include "shell/autorefresh.h"
 #include "shell/chartrules.h"
 #include "shell/dialogs/frmrangeplot.h"
 #include "shell/savedlimitscontrols.h"
@@ -121,9 +123,17 @@ frmMain::frmMain(AppState& state, Prompt& prompt, QWidget* parent)
     , mOpenUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(kAppTitle);
     SetUpControls();
     ConnectControls();
+    mAutoRefresh = new AutoRefresh(mState, mChart,
+        { this, [this] { return Selection(); }, [this] { return savedLimits->ChoiceForSelection(); },
+            [this] { return mPlotRunning; },
+            [this](const VariablesPlotOutcome& outcome) {
+                mLastOutcome = outcome;
+                ShowOutcome();
+            } },
+        layOptions, 4, lblPlotProgress);
+    mAutoRefresh->setTitle(kAppTitle);
     setMouseTracking(true);
 }
 
@@ -154,7 +164,7 @@ bool frmMain::Form_Load(const StartOptions& options)
         : data::OpenConfigFolder(mState, mPrompt, mLists, mPrompt.chooseFile(data::ConfigFolderRequest(mState)));
     data::FillProductList(mLists, products);
     if (!mLists.caption.isEmpty())
-        setWindowTitle(mLists.caption);
+        mAutoRefresh->setTitle(mLists.caption);
     SetComboItems(cboProductName, mLists.productList, QString());
     // The first product is chosen as the user would choose it: its handler connects.
     if (cboProductName->count() >= 2)
@@ -299,7 +309,7 @@ void frmMain::OpenIni()
         return;
     }
     if (!mLists.caption.isEmpty())
-        setWindowTitle(mLists.caption);
+        mAutoRefresh->setTitle(mLists.caption);
     data::FillProductList(mLists, products);
     SetComboItems(cboProductName, mLists.productList, QString());
     SetComboItems(cboDataParameters, {}, QString());
@@ -494,15 +504,21 @@ void frmMain::RunPlot()
     // What was skipped stays told after the plot.
     lblPlotProgress->setText(SkippedRowsText(mLastOutcome.skipped));
     SetPanelEnabled(true);
+    ShowOutcome();
+    mAutoRefresh->Restart();
+    // An exit confirmed during the plot stopped it; the window ends now as it would have then.
+    if (mExitConfirmed)
+        close();
+}
+
+void frmMain::ShowOutcome()
+{
     if (mLastOutcome.plotted) {
         lblSPCParameter1->setText(mLastOutcome.limits.panelValueText);
         lblWhatParametric->setText(mLastOutcome.limits.parameterCaption);
     }
     RenderChart();
     StartRuleTimer(mLastOutcome.rules.centreMarks || mLastOutcome.rules.variationMarks);
-    // An exit confirmed during the plot stopped it; the window ends now as it would have then.
-    if (mExitConfirmed)
-        close();
 }
 
 void frmMain::ShowPlotProgress(long recordsRead, const SkippedRows& skipped)
@@ -548,6 +564,7 @@ void frmMain::ClearChart()
     lblWhatParametric->clear();
     StopRuleTimer();
     RenderChart();
+    mAutoRefresh->Restart();
 }
 
 void frmMain::RenderChart()

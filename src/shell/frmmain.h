@@ -22,6 +22,7 @@ class QTimer;
 namespace moldrin
 {
 
+class AutoRefresh;
 class SavedLimitsControls;
 
 // The controls are the .ui file's, named as the window declares them (cboProductName, ...).
@@ -122,6 +123,8 @@ private:
     // The progress text beside Stop Plot: the statement runs (0) or the readings read so far.
     void ShowPlotProgress(long recordsRead, const SkippedRows& skipped);
     void RenderChart();
+    // The panel, chart and rule timer after a plot or an extension.
+    void ShowOutcome();
     bool PagingGuard();
     void SetLinkUnderline(QLabel* hovered);
     void StartRuleTimer(bool marksPlaced);
@@ -159,6 +162,8 @@ private:
 public:
     // The rule marks' blink timer (not a control of the .ui file).
     QTimer* tmrRuleFlash = nullptr;
+    // Auto Refresh: its check box, interval and status line (built in code).
+    AutoRefresh* mAutoRefresh = nullptr;
     // "Save Limits" and "Use Saved Limits".
     SavedLimitsControls* savedLimits = nullptr;
 };

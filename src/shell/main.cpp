@@ -1,6 +1,7 @@
 // moldrin: the desktop program; one instance per user, the main window on the chosen configuration.
 #include "common/appstate.h"
 #include "common/version.h"
+#include "shell/autorefresh.h"
 #include "shell/frmmain.h"
 #include "shell/qtprompt.h"
 #include "shell/savedlimitscontrols.h"
@@ -76,18 +77,31 @@ int main(int argc, char* argv[])
         });
     } else if (!arguments.screenshot.isEmpty()) {
         const QString file = arguments.screenshot;
-        QTimer::singleShot(200, &app, [&, file] {
-            if (arguments.zones)
-                window.chkShowZoneABC->setChecked(true);
-            if (arguments.savedLimits)
-                window.savedLimits->chkUseSavedLimits->setChecked(true);
-            window.cmdPlotChart_Click();
+        // The chart replots from the event loop: the window is saved a moment after the last plot or refresh.
+        const auto save = [&, file] {
             QTimer::singleShot(300, &app, [&, file] {
                 // A screenshot of a plot that did not draw is a failure too.
                 const bool saved = window.grab().save(file);
                 const bool plotted = window.lastOutcome().plotted;
                 window.DoShutdownProgram();
                 QApplication::exit(saved && plotted ? 0 : 1);
+            });
+        };
+        QTimer::singleShot(200, &app, [&, save] {
+            if (arguments.zones)
+                window.chkShowZoneABC->setChecked(true);
+            if (arguments.savedLimits)
+                window.savedLimits->chkUseSavedLimits->setChecked(true);
+            window.cmdPlotChart_Click();
+            if (arguments.autoRefreshSeconds <= 0)
+                return save();
+            // The last page is followed as the rows come.
+            window.chart().setPage(window.chart().pageCount());
+            window.mAutoRefresh->chkAutoRefresh->setChecked(true);
+            window.mAutoRefresh->Refresh();
+            QTimer::singleShot(arguments.autoRefreshSeconds * 1000, &app, [&, save] {
+                window.mAutoRefresh->Refresh();
+                save();
             });
         });
     }

@@ -22,6 +22,9 @@ void AddStartOptions(QCommandLineParser& parser)
         { QStringLiteral("screenshot"), QStringLiteral("Plot the first parameter, save the window as FILE and quit."),
             QStringLiteral("FILE") },
         { QStringLiteral("zones"), QStringLiteral("With --screenshot: plot with zones.") },
+        { QStringLiteral("auto-refresh"),
+            QStringLiteral("With --screenshot: turn Auto Refresh on after the plot and refresh after SECONDS."),
+            QStringLiteral("SECONDS") },
         { QStringLiteral("saved-limits"),
             QStringLiteral("With --screenshot: plot against the limits saved for the selection.") },
     });
@@ -50,6 +53,7 @@ StartArguments ReadStartArguments(const QCommandLineParser& parser, QString& err
     a.configDir = StartFolder(parser.value(QStringLiteral("config")), plain);
     a.screenshot = parser.value(QStringLiteral("screenshot"));
     a.zones = parser.isSet(QStringLiteral("zones"));
+    a.autoRefreshSeconds = parser.value(QStringLiteral("auto-refresh")).toInt();
     a.savedLimits = parser.isSet(QStringLiteral("saved-limits"));
     a.readyTime = parser.isSet(QStringLiteral("ready-time"));
     return a;

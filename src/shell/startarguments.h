@@ -12,6 +12,7 @@ struct StartArguments {
     QString configDir; // empty: the saved INIPath
     QString screenshot; // plot the first parameter, save the window there and quit
     bool zones = false; // with screenshot: plot with zones
+    int autoRefreshSeconds = 0; // with screenshot: Auto Refresh on, one refresh after these seconds
     bool savedLimits = false; // with screenshot: plot against the selection's saved limits
     bool readyTime = false; // print the milliseconds to a shown window and quit
 };

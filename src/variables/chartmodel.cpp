@@ -97,6 +97,23 @@ void PointList::toGeneral()
     mDense = false;
 }
 
+void PointList::truncate(int count)
+{
+    if (count <= 0) {
+        clear();
+    } else if (mDense) {
+        if (std::size_t(count) < mValues.size())
+            mValues.resize(std::size_t(count));
+    } else if (std::size_t(count) < mPoints.size()) {
+        mPoints.resize(std::size_t(count));
+        // Labels are stored in the order of their points: those of the removed points go with them.
+        std::int32_t kept = 0;
+        for (auto p = mPoints.rbegin(); p != mPoints.rend() && kept == 0; ++p)
+            kept = p->label >= 0 ? p->label + 1 : 0;
+        mLabels.resize(kept);
+    }
+}
+
 void PointList::clear()
 {
     mDense = true;

@@ -130,6 +130,8 @@ public:
     // The same as appending the point labelled with `number`'s plain text in the default colour, without
     // making the text: for point numbers, one for every point of a series.
     void appendNumbered(double x, double y, std::int64_t number);
+    // Keeps the first `count` points.
+    void truncate(int count);
     void clear();
 
     class const_iterator

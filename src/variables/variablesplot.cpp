@@ -7,6 +7,7 @@
 #include "data/loader/engineprogress.h"
 #include "data/loader/listingwriter.h"
 #include "data/loader/tempfiles.h"
+#include "variables/rowreader.h"
 #include "variables/variableschart.h"
 
 #include <algorithm>
@@ -25,121 +26,6 @@ namespace
 using namespace moldrin::data;
 
 constexpr long kYieldEvery = 4096; // readings between two KeepResponsive calls
-
-// The plot's limits from the panel texts; a reversed pair is reported and exchanged.
-void PlotLimits(const PlotSelection& s, Prompt& prompt, double& usl, double& lsl)
-{
-    bool uslOk = false, lslOk = false;
-    usl = s.uslText.toDouble(&uslOk);
-    lsl = s.lslText.toDouble(&lslOk);
-    if (!uslOk)
-        usl = kNoUpperLimit;
-    if (!lslOk)
-        lsl = kNoLowerLimit;
-    if (uslOk && lslOk && usl < lsl) {
-        prompt.warn(QStringLiteral("USL value greater then LSL!"));
-        std::swap(usl, lsl);
-    }
-}
-
-// Reads the four aliased fields of the current row; their positions are looked up once. Where the engine
-// holds plain text, a date as ISO text or a number, the field is read from what it holds, with the result
-// the field's value would give and without making one; anything else goes through the value.
-class RowReader
-{
-public:
-    explicit RowReader(const Recordset& rs)
-        : mRs(rs)
-        , mTester(rs.FieldIndex(QStringLiteral("ATEX")))
-        , mDate(rs.FieldIndex(QStringLiteral("DateX")))
-        , mSerial(rs.FieldIndex(QStringLiteral("SNX")))
-        , mValue(rs.FieldIndex(QStringLiteral("ValueX")))
-    {
-    }
-    // notANumber: the value field holds something that is no reading; the row is skipped.
-    Status read(ListedReading& r, bool& notANumber) const
-    {
-        if (Status e = number(mValue, r.value, notANumber); e || notANumber)
-            return e;
-        if (Status e = text(mTester, false, r.tester))
-            return e;
-        if (Status e = stamp(mDate, r.start))
-            return e;
-        return text(mSerial, true, r.serial);
-    }
-
-private:
-    using Kind = Recordset::RawField::Kind;
-    static bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-    // Trimmed, in capitals with `upper`.
-    Status text(int index, bool upper, std::string& out) const
-    {
-        const Recordset::RawField raw = mRs.Raw(index);
-        if (raw.kind == Kind::Text && IsAscii(raw.text) && !ParseIsoWallTime(raw.text)) {
-            std::string_view t = raw.text;
-            while (!t.empty() && IsBlank(t.front()))
-                t.remove_prefix(1);
-            while (!t.empty() && IsBlank(t.back()))
-                t.remove_suffix(1);
-            out.assign(t);
-            if (upper)
-                for (char& c : out)
-                    if (c >= 'a' && c <= 'z')
-                        c = char(c - 'a' + 'A');
-            return {};
-        }
-        const auto f = mRs.Field(index);
-        if (f.error)
-            return f.error;
-        const QString s = f.value.toString().trimmed();
-        out = (upper ? s.toUpper() : s).toStdString();
-        return {};
-    }
-    Status stamp(int index, std::optional<WallTime>& out) const
-    {
-        const Recordset::RawField raw = mRs.Raw(index);
-        if (raw.kind == Kind::Time) {
-            out = raw.time;
-            return {};
-        }
-        if (raw.kind == Kind::Text) {
-            if ((out = ParseIsoWallTime(raw.text)))
-                return {};
-        }
-        const auto f = mRs.Field(index);
-        if (f.error)
-            return f.error;
-        const QDateTime when = f.value.toDateTime();
-        out.reset();
-        if (when.isValid())
-            out = WallTime { when.date().year(), when.date().month(), when.date().day(), when.time().hour(),
-                when.time().minute(), when.time().second(), when.time().msec() };
-        return {};
-    }
-    Status number(int index, std::optional<double>& out, bool& notANumber) const
-    {
-        const Recordset::RawField raw = mRs.Raw(index);
-        FieldReading reading;
-        if (raw.kind == Kind::Number)
-            reading = { std::isfinite(raw.number) ? FieldReading::Kind::Number : FieldReading::Kind::NotANumber,
-                raw.number };
-        else if (raw.kind == Kind::Text)
-            reading = ReadingOfText(raw.text);
-        else if (raw.kind == Kind::Other) {
-            const auto f = mRs.Field(index);
-            if (f.error)
-                return f.error;
-            reading = ReadingOf(f.value);
-        }
-        notANumber = reading.kind == FieldReading::Kind::NotANumber;
-        out = reading.isNumber() ? std::optional(reading.value) : std::nullopt;
-        return {};
-    }
-
-    const Recordset& mRs;
-    int mTester, mDate, mSerial, mValue;
-};
 
 // Widens the dates of the plotted readings by one reading's.
 void NoteDate(VariablesPlotOutcome& out, const ListedReading& r)
@@ -202,21 +88,6 @@ template <class Tell> VariablesPlotOutcome Ended(VariablesPlotOutcome& out, cons
     if (!out.stopped)
         tell();
     return out;
-}
-
-LimitInputs Inputs(const AppState& state, const PlotSelection& s, const ProcessStatistic& stat, double usl, double lsl,
-    const std::optional<HeldLimits>& held)
-{
-    LimitInputs in;
-    in.USL = usl;
-    in.LSL = lsl;
-    in.stat = stat;
-    in.chartType = s.chartType;
-    in.sampleSize = state.gSampleSize;
-    in.showSpec = s.showSpec;
-    in.showZones = s.showZones;
-    in.held = held;
-    return in;
 }
 
 // The figures of one stage's points.
@@ -282,7 +153,7 @@ void ConcludeStages(const AppState& state, ChartModel& chart, const PlotSelectio
     for (std::size_t k = 0; k < parts.size(); ++k) {
         if (k + 1 < parts.size() && !parts[k].stat.failure.isEmpty())
             prompt.warn(parts[k].stat.failure);
-        LimitInputs in = Inputs(state, s, parts[k].stat, usl, lsl, std::nullopt);
+        LimitInputs in = LimitInputsFor(state, s, parts[k].stat, usl, lsl);
         in.notes << StageNote(parts, k);
         StageLimits stage { parts[k].first, parts[k].start, ComputeControlLimits(in) };
         const int last = k + 1 < parts.size() ? int(parts[k + 1].first) - 1 : int(out.pointCount) - 1;
@@ -318,7 +189,7 @@ VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSele
             if (stages.active()) {
                 ConcludeStages(state, chart, s, host.prompt(), stages.finish(out.stat), usl, lsl, out);
             } else {
-                out.limits = ComputeControlLimits(Inputs(state, s, out.stat, usl, lsl, choice.held));
+                out.limits = ComputeControlLimits(LimitInputsFor(state, s, out.stat, usl, lsl, choice.held));
                 if (out.limits.completed)
                     FillControlLimits(chart, out.limits);
                 else
@@ -449,6 +320,36 @@ VariablesPlotOutcome PlotIndividualChart(
 }
 
 } // namespace
+
+void PlotLimits(const data::PlotSelection& s, Prompt& prompt, double& usl, double& lsl)
+{
+    bool uslOk = false, lslOk = false;
+    usl = s.uslText.toDouble(&uslOk);
+    lsl = s.lslText.toDouble(&lslOk);
+    if (!uslOk)
+        usl = kNoUpperLimit;
+    if (!lslOk)
+        lsl = kNoLowerLimit;
+    if (uslOk && lslOk && usl < lsl) {
+        prompt.warn(QStringLiteral("USL value greater then LSL!"));
+        std::swap(usl, lsl);
+    }
+}
+
+LimitInputs LimitInputsFor(const AppState& state, const data::PlotSelection& s, const ProcessStatistic& stat,
+    double usl, double lsl, const std::optional<HeldLimits>& held)
+{
+    LimitInputs in;
+    in.USL = usl;
+    in.LSL = lsl;
+    in.stat = stat;
+    in.chartType = s.chartType;
+    in.sampleSize = state.gSampleSize;
+    in.showSpec = s.showSpec;
+    in.showZones = s.showZones;
+    in.held = held;
+    return in;
+}
 
 VariablesPlotOutcome PlotVariablesChart(
     AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host, const LimitChoice& choice)

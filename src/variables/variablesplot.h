@@ -47,6 +47,14 @@ struct VariablesPlotOutcome {
 VariablesPlotOutcome PlotVariablesChart(AppState& state, ChartModel& chart, const data::PlotSelection& selection,
     data::PlotHost& host, const LimitChoice& choice = {});
 
+// The plot's specification limits from the panel texts (999 and -999 where none); a reversed pair is
+// reported and exchanged.
+void PlotLimits(const data::PlotSelection& s, Prompt& prompt, double& usl, double& lsl);
+// What the limits are computed from: the selection's chart, the subgroup size, the process figures and the
+// limits held, if any.
+LimitInputs LimitInputsFor(const AppState& state, const data::PlotSelection& s, const ProcessStatistic& stat,
+    double usl, double lsl, const std::optional<HeldLimits>& held = std::nullopt);
+
 inline const QString& kNoIndividualData = kNoDataCollection;
 
 } // namespace moldrin

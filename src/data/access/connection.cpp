@@ -87,6 +87,7 @@ void Connection::Close()
         QSqlDatabase::removeDatabase(mName);
     }
     mOpen = false;
+    mImmutable = {};
     mSchema = {};
     mDbms.clear();
     mWritableSession.reset();
@@ -191,7 +192,20 @@ Status Connection::openSQLiteFile(const QString& path)
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
     if (!db.open())
         return DataError { kErrConnect, db.lastError().text() };
+    if (immutable) {
+        const QFileInfo file(absolute);
+        mImmutable = { absolute, file.size(), file.lastModified() };
+    }
     return finishOpen();
+}
+
+bool Connection::SnapshotOutdated() const
+{
+    if (!mOpen || mImmutable.path.isEmpty())
+        return false;
+    const QFileInfo file(mImmutable.path);
+    return QFileInfo::exists(mImmutable.path + QStringLiteral("-wal")) || file.size() != mImmutable.size
+        || file.lastModified() != mImmutable.modified;
 }
 
 Status Connection::openLoaded(const QString& path)

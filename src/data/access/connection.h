@@ -51,6 +51,9 @@ public:
     // progress callback stays.
     Status Reconnect();
 
+    // A SQLite file read as immutable (a WAL database without its log) that a writer has opened or changed
+    // since: the connection would go on reading what the file held then. Reconnect reads it as it is now.
+    bool SnapshotOutdated() const;
     // Why no statement may run on this connection: the engine reports that its session can write although
     // the program made it read-only. Empty when statements may run.
     Status SessionRefusal() const { return mWritableSession; }
@@ -88,6 +91,11 @@ private:
     QString mConnectionString;
     Status mWritableSession;
     std::function<bool()> mProgress;
+    struct {
+        QString path; // empty: not read as immutable
+        qint64 size = 0;
+        QDateTime modified;
+    } mImmutable;
     friend class Recordset;
     std::vector<Recordset*> mRecordsets; // open on this connection
 };

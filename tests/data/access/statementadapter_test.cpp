@@ -146,8 +146,8 @@ TEST(StatementAdapter, SQLiteDatesTimeStampsAndLetterCase)
     // A range that starts inside a day compares every stamp as a time.
     EXPECT_EQ(Adapted(QStringLiteral("WHERE [T].[d] BETWEEN '06/Dec/2026 08:00:00' AND '07/Dec/2026 08:00:00'"),
                   Dialect::SQLite),
-        QStringLiteral("WHERE julianday([T].[d]) BETWEEN julianday('2026-12-06 08:00:00') AND "
-                       "julianday('2026-12-07 08:00:00')"));
+        QStringLiteral("WHERE ([T].[d] >= '2026-12-06 08:00' AND julianday([T].[d]) BETWEEN "
+                       "julianday('2026-12-06 08:00:00') AND julianday('2026-12-07 08:00:00'))"));
 }
 
 TEST(StatementAdapter, TextThatLooksLikeADateOutsideBetweenStaysText)

@@ -1,5 +1,5 @@
 // moldrin-demo-data DIR: writes the results database that DIR/ATE.INI names, one table per product
-// of the configuration, with the columns and limits of PRODUCTS.INI.
+// of the configuration, with the columns and limits of PRODUCTS.INI; or appends units to it as testers do.
 #include "common/appstate.h"
 #include "common/dates.h"
 #include "common/figure.h"
@@ -11,14 +11,18 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <random>
@@ -183,6 +187,8 @@ struct Options {
     bool index = false;
     QString onlyProduct;
     std::uint64_t seed = 2026;
+    double appendEvery = 0; // seconds; 0: write the database afresh
+    double shiftAfter = 120;
 };
 
 // A product's table as created: the parameter models, the attribute columns and the prepared INSERT.
@@ -196,8 +202,8 @@ struct ProductTable {
     ~ProductTable() { sqlite3_finalize(insert); }
 };
 
-// Reads the product's columns and limits from PRODUCTS.INI and creates its table afresh.
-bool CreateProductTable(sqlite3* db, AppState& state, const QString& product, ProductTable& t)
+// Reads the product's table name, columns and limits from PRODUCTS.INI.
+bool LoadProductTable(AppState& state, const QString& product, ProductTable& t)
 {
     ScriptedPrompt quiet;
     data::SelectionLists lists;
@@ -221,6 +227,27 @@ bool CreateProductTable(sqlite3* db, AppState& state, const QString& product, Pr
 
     t.fixed = QStringList { Bare(state.gColSerialNumber), Bare(state.gColATEID), Bare(state.gColTestStartTime),
         Bare(state.gColPassFail), Bare(state.gColTestID) };
+    t.pass = state.gPassValue;
+    if (t.pass.startsWith('\'') && t.pass.endsWith('\'') && t.pass.size() >= 2)
+        t.pass = t.pass.mid(1, t.pass.size() - 2);
+    t.fail = t.pass == QLatin1String("1") ? QStringLiteral("0") : QStringLiteral("FAIL");
+    t.prefix = QString(product).remove('-').left(6).toUpper();
+    return true;
+}
+
+bool Prepare(sqlite3* db, const QString& statement, sqlite3_stmt*& prepared)
+{
+    if (sqlite3_prepare_v2(db, statement.toUtf8().constData(), -1, &prepared, nullptr) == SQLITE_OK)
+        return true;
+    std::fprintf(stderr, "moldrin-demo-data: %s\n", sqlite3_errmsg(db));
+    return false;
+}
+
+// Reads the product's columns and limits and creates its table afresh.
+bool CreateProductTable(sqlite3* db, AppState& state, const QString& product, ProductTable& t)
+{
+    if (!LoadProductTable(state, product, t))
+        return false;
     QStringList defs;
     for (const QString& c : std::as_const(t.fixed))
         defs << Quoted(c) + " TEXT";
@@ -232,17 +259,7 @@ bool CreateProductTable(sqlite3* db, AppState& state, const QString& product, Pr
         || !Exec(db, "CREATE TABLE " + Quoted(t.table) + " (" + defs.join(", ") + ")"))
         return false;
     QStringList marks(defs.size(), QStringLiteral("?"));
-    const QString insert = "INSERT INTO " + Quoted(t.table) + " VALUES (" + marks.join(',') + ")";
-    if (sqlite3_prepare_v2(db, insert.toUtf8().constData(), -1, &t.insert, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "moldrin-demo-data: %s\n", sqlite3_errmsg(db));
-        return false;
-    }
-    t.pass = state.gPassValue;
-    if (t.pass.startsWith('\'') && t.pass.endsWith('\'') && t.pass.size() >= 2)
-        t.pass = t.pass.mid(1, t.pass.size() - 2);
-    t.fail = t.pass == QLatin1String("1") ? QStringLiteral("0") : QStringLiteral("FAIL");
-    t.prefix = QString(product).remove('-').left(6).toUpper();
-    return true;
+    return Prepare(db, "INSERT INTO " + Quoted(t.table) + " VALUES (" + marks.join(',') + ")", t.insert);
 }
 
 // The random draws of the readings and the Test ID, in the order the demo has always made them.
@@ -293,6 +310,22 @@ double AttributeValue(const AppState& state, const QString& a, const Lot& lot)
     return lot.cosmetic;
 }
 
+// Binds a unit's serial number, tester, start time, verdict, Test ID and readings to the product's INSERT;
+// the next column to bind.
+int BindUnit(const ProductTable& p, const QString& serial, const QString& tester, const QDateTime& when, bool ok,
+    const QString& testId, const QList<double>& values)
+{
+    int col = 1;
+    for (const QString& text :
+        { serial, tester, IsoDateTimeText(when.date(), when.time()), ok ? p.pass : p.fail, testId }) {
+        const QByteArray b = text.toUtf8();
+        sqlite3_bind_text(p.insert, col++, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+    }
+    for (double v : values)
+        sqlite3_bind_double(p.insert, col++, v);
+    return col;
+}
+
 // Writes one product's table: `units` rows over `days` days before today, with a mean shift late in the
 // period on the first parameter, a few outliers, and verdicts that follow the limits. The units form one
 // lot a day (or a unit, with fewer units than days); the attribute columns hold the lot's inspection in
@@ -326,19 +359,9 @@ bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QS
         const QString tester = testers[int(k * 7 % 11) % testers.size()];
         bool ok = true;
         const QList<double> values = Readings(p, tester, t, draws, ok);
-        int col = 1;
-        auto bindText = [&](const QString& s) {
-            const QByteArray b = s.toUtf8();
-            sqlite3_bind_text(p.insert, col++, b.constData(), int(b.size()), SQLITE_TRANSIENT);
-        };
-        bindText(QStringLiteral("%1%2").arg(p.prefix).arg(k + 1, 7, 10, QChar('0')));
-        bindText(tester);
-        bindText(IsoDateTimeText(when.date(), when.time()));
-        bindText(ok ? p.pass : p.fail);
-        bindText(
-            testIds.isEmpty() ? QStringLiteral("FT1") : testIds[draws.unit(rng) < 0.85 ? 0 : int(k % testIds.size())]);
-        for (double v : values)
-            sqlite3_bind_double(p.insert, col++, v);
+        int col = BindUnit(p, QStringLiteral("%1%2").arg(p.prefix).arg(k + 1, 7, 10, QChar('0')), tester, when, ok,
+            testIds.isEmpty() ? QStringLiteral("FT1") : testIds[draws.unit(rng) < 0.85 ? 0 : int(k % testIds.size())],
+            values);
         // Each unit once drew its attribute counts here; the draw stays so that the readings do not change.
         rng.discard(1);
         const bool lotEnd = k == o.units - 1 || lotOf(k + 1) != lotOf(k);
@@ -362,6 +385,99 @@ bool WriteProduct(sqlite3* db, AppState& state, const QString& product, const QS
     return Exec(db, "COMMIT");
 }
 
+volatile std::sig_atomic_t gStopAppending = 0;
+
+extern "C" void StopAppending(int)
+{
+    gStopAppending = 1;
+}
+
+// One interval's units of a product as its testers write them, spread over the interval up to now: readings
+// of the process in the middle of its period (no drift); with `shifted` the first parameter runs 2.5 sigma
+// high.
+bool AppendProductUnits(
+    sqlite3* db, ProductTable& p, const QString& testId, double interval, bool shifted, long& unit, Draws& draws)
+{
+    constexpr int kUnitsPerInterval = 5;
+    const QStringList testers { "ATE-01", "ATE-02", "ATE-03", "ATE-04" };
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int k = 0; k < kUnitsPerInterval; ++k, ++unit) {
+        const QString tester = testers[int(unit % testers.size())];
+        bool ok = true;
+        QList<double> values = Readings(p, tester, 0.5, draws, ok);
+        if (shifted && !values.isEmpty()) {
+            const Model& m = p.models.front();
+            values.front() = std::round((values.front() + 2.5 * m.sigma) * 10000) / 10000;
+            ok = ok && (IsLimitSentinel(m.usl) || values.front() <= m.usl);
+        }
+        const QDateTime when = now.addMSecs(-qint64((kUnitsPerInterval - 1 - k) * interval * 1000 / kUnitsPerInterval));
+        BindUnit(
+            p, QStringLiteral("%1L%2").arg(p.prefix).arg(unit, 9, 10, QChar('0')), tester, when, ok, testId, values);
+        if (sqlite3_step(p.insert) != SQLITE_DONE) {
+            std::fprintf(stderr, "moldrin-demo-data: %s\n", sqlite3_errmsg(db));
+            return false;
+        }
+        sqlite3_reset(p.insert);
+    }
+    return true;
+}
+
+// --append-every: appends units to every product's table of the existing database every `interval` seconds,
+// in WAL mode so that readers go on reading while it writes, until SIGINT or SIGTERM. After `shiftAfter`
+// seconds the first parameter shifts, so that a watching chart raises an alarm within a few minutes.
+int AppendUnits(
+    const QString& target, AppState& state, const QStringList& products, const QString& testId, const Options& o)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(target).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "moldrin-demo-data: cannot open %s: write it first\n", qPrintable(target));
+        sqlite3_close(db);
+        return 1;
+    }
+    sqlite3_busy_timeout(db, 5000);
+    std::vector<std::unique_ptr<ProductTable>> tables;
+    bool ok = Exec(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+    for (const QString& product : products) {
+        auto t = std::make_unique<ProductTable>();
+        ok = ok && LoadProductTable(state, product, *t);
+        QStringList columns = t->fixed;
+        for (const Model& m : std::as_const(t->models))
+            columns << m.column;
+        for (QString& c : columns)
+            c = Quoted(c);
+        const QStringList marks(columns.size(), QStringLiteral("?"));
+        ok = ok
+            && Prepare(db,
+                "INSERT INTO " + Quoted(t->table) + " (" + columns.join(',') + ") VALUES (" + marks.join(',') + ")",
+                t->insert);
+        tables.push_back(std::move(t));
+    }
+    for (int signal : { SIGINT, SIGTERM })
+        std::signal(signal, StopAppending);
+    std::mt19937_64 rng(o.seed ^ std::uint64_t(QDateTime::currentMSecsSinceEpoch()));
+    Draws draws { rng };
+    long unit = QDateTime::currentSecsSinceEpoch() % 1000000 * 1000;
+    QElapsedTimer clock;
+    clock.start();
+    while (ok && !gStopAppending) {
+        const bool shifted = clock.elapsed() >= qint64(o.shiftAfter * 1000);
+        ok = Exec(db, QStringLiteral("BEGIN IMMEDIATE"));
+        for (auto& t : tables)
+            ok = ok && AppendProductUnits(db, *t, testId, o.appendEvery, shifted, unit, draws);
+        ok = Exec(db, ok ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK")) && ok;
+        std::printf("%s %s\n", qPrintable(QDateTime::currentDateTime().toString(Qt::ISODate)),
+            shifted ? "appended units (shifted)" : "appended units");
+        std::fflush(stdout);
+        QElapsedTimer wait;
+        wait.start();
+        while (!gStopAppending && wait.elapsed() < qint64(o.appendEvery * 1000))
+            QThread::msleep(50);
+    }
+    tables.clear();
+    sqlite3_close(db);
+    return ok ? 0 : 1;
+}
+
 } // namespace
 
 // The generator's options from its command line; nothing after a usage error has been written.
@@ -375,7 +491,12 @@ std::optional<Options> ReadOptions(const QCoreApplication& app, QCommandLinePars
         { "shuffle", "Rows not in time order." },
         { "jitter", "Each start time up to S seconds early or late, rows still in unit order.", "S" },
         { "index", "An index on the start time." }, { "product", "Only this product.", "NAME" },
-        { "seed", "Random seed (default 2026).", "S" } });
+        { "seed", "Random seed (default 2026).", "S" },
+        { "append-every",
+            "Append units to the existing database every S seconds as testers do, until stopped; the first "
+            "parameter shifts after --shift-after.",
+            "S" },
+        { "shift-after", "With --append-every: seconds before the shift (default 120).", "S" } });
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
         std::fprintf(stderr,
@@ -400,6 +521,15 @@ std::optional<Options> ReadOptions(const QCoreApplication& app, QCommandLinePars
     }
     if (parser.isSet("seed"))
         o.seed = parser.value("seed").toULongLong();
+    bool every = true, shift = true;
+    if (parser.isSet("append-every"))
+        o.appendEvery = parser.value("append-every").toDouble(&every);
+    if (parser.isSet("shift-after"))
+        o.shiftAfter = parser.value("shift-after").toDouble(&shift);
+    if (!every || !shift || (parser.isSet("append-every") && !(o.appendEvery >= 0.1)) || !(o.shiftAfter >= 0)) {
+        std::fprintf(stderr, "moldrin-demo-data: --append-every and --shift-after take seconds\n");
+        return std::nullopt;
+    }
     return o;
 }
 
@@ -421,6 +551,16 @@ int main(int argc, char** argv)
         return 1;
     }
     const QString target = QDir(dir).absoluteFilePath(dbName);
+    const QString ateSection = data::kAteSection;
+    QStringList products;
+    for (const QString& p : data::SplitProducts(data::ReadINI(ateSection, QStringLiteral("TestProduct"), ate)))
+        if (!p.trimmed().isEmpty() && (o.onlyProduct.isEmpty() || p.trimmed() == o.onlyProduct))
+            products << p.trimmed();
+    QStringList testIds = data::ReadINI(ateSection, QStringLiteral("TestID"), ate).split(',', Qt::SkipEmptyParts);
+    for (QString& id : testIds)
+        id = id.trimmed();
+    if (o.appendEvery > 0)
+        return AppendUnits(target, state, products, testIds.value(0, QStringLiteral("FT1")), o);
     const QString temp = target + QStringLiteral(".part");
     QFile::remove(temp);
     sqlite3* db = nullptr;
@@ -431,16 +571,10 @@ int main(int argc, char** argv)
     }
     Exec(db, QStringLiteral("PRAGMA journal_mode=OFF"));
     Exec(db, QStringLiteral("PRAGMA synchronous=OFF"));
-    const QString ateSection = data::kAteSection;
-    const QStringList products = data::SplitProducts(data::ReadINI(ateSection, QStringLiteral("TestProduct"), ate));
-    QStringList testIds = data::ReadINI(ateSection, QStringLiteral("TestID"), ate).split(',', Qt::SkipEmptyParts);
-    for (QString& id : testIds)
-        id = id.trimmed();
     std::mt19937_64 rng(o.seed);
     bool ok = true;
-    for (const QString& p : products)
-        if (!p.trimmed().isEmpty() && (o.onlyProduct.isEmpty() || p.trimmed() == o.onlyProduct))
-            ok = WriteProduct(db, state, p.trimmed(), testIds, o, rng) && ok;
+    for (const QString& p : std::as_const(products))
+        ok = WriteProduct(db, state, p, testIds, o, rng) && ok;
     sqlite3_close(db);
     if (!ok || !QFile::exists(temp)) {
         QFile::remove(temp);

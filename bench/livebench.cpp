@@ -1,0 +1,149 @@
+// Live monitoring's timings on a generated results table of PSU-100 (bench/live.sh runs it). Usage:
+//   moldrin-live-bench refresh FOLDER [ROWS] [RUNS]  the first read, then RUNS times: ROWS new units written
+//                                                    by another connection, one refresh timed; median
+//   moldrin-live-bench soak FOLDER INTERVALS         every parameter read INTERVALS times as --watch reads
+//                                                    them (no pause, no new rows): resident memory sampled
+// FOLDER holds the demo's two INI files and a database written by moldrin-demo-data.
+#include "cli/report.h"
+#include "variables/liveproduct.h"
+#include "variables/variableschart.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace moldrin;
+
+namespace
+{
+
+bool Connect(cli::ReportSession& session, const cli::ReportOptions& o, Prompt& prompt)
+{
+    QTextStream err(stderr);
+    return !cli::OpenConfiguration(session, o, err) && !cli::SelectProduct(session, o, prompt, err)
+        && !cli::ConnectStep(session, prompt);
+}
+
+long ResidentKiB()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').front().toLong();
+    return -1;
+}
+
+// `rows` new units as a tester writes them: copies of the last units with start times after the latest.
+bool AppendUnits(const QString& database, const QString& table, int rows, int step)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open(QFile::encodeName(database).constData(), &db) != SQLITE_OK)
+        return false;
+    const QString sql = QStringLiteral(
+        "PRAGMA journal_mode=WAL; INSERT INTO %1 SELECT 'B%2-' || rowid, ATEID, "
+        "strftime('%Y-%m-%d %H:%M:%S', (SELECT MAX(TestStartTime) FROM %1), '+' || (rowid % %3 + 1) || ' seconds'), "
+        "PassFail, TestID, VOUT_5V, VOUT_3V3, IDLE_CUR, LOAD_CUR, RIPPLE, EFFICIENCY, SW_FREQ, BOARD_TEMP, NULL, NULL, "
+        "NULL, NULL, NULL, NULL, NULL FROM %1 WHERE rowid > (SELECT MAX(rowid) FROM %1) - %3;")
+                            .arg(table)
+                            .arg(step)
+                            .arg(rows);
+    char* error = nullptr;
+    const bool ok = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) == SQLITE_OK;
+    if (!ok)
+        std::fprintf(stderr, "append: %s\n", error ? error : "?");
+    sqlite3_free(error);
+    sqlite3_close(db);
+    return ok;
+}
+
+int Refresh(cli::ReportSession& session, const cli::ReportOptions& o, const QString& database, int rows, int runs)
+{
+    data::PlotSelection sel = cli::VariablesSelectionFor(session, o, 0, QStringLiteral("X-Bar-R"));
+    ChartModel chart = BuildVariablesChartTemplate();
+    ScriptedPrompt prompt;
+    data::PromptHost host(prompt);
+    LivePlot live;
+    QElapsedTimer clock;
+    clock.start();
+    LiveOutcome out = live.Refresh(session.state, chart, sel, host);
+    std::printf(
+        "first read: %ld readings, %ld points, %lld ms\n", out.plot.records, out.plot.pointCount, clock.elapsed());
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        if (!AppendUnits(database, QStringLiteral("PSU100_Results"), rows, run))
+            return 1;
+        clock.restart();
+        out = live.Refresh(session.state, chart, sel, host);
+        const double ms = double(clock.nsecsElapsed()) / 1e6;
+        if (out.failure) {
+            std::fprintf(stderr, "refresh failed: %s\n", qPrintable(out.failure->description));
+            return 1;
+        }
+        times.push_back(ms);
+        std::printf(
+            "refresh %d: %ld readings, %ld points, %.1f ms\n", run + 1, out.plot.records, out.plot.pointCount, ms);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("median refresh with %d new rows: %.1f ms\n", rows, times[times.size() / 2]);
+    return 0;
+}
+
+int Soak(cli::ReportSession& session, const cli::ReportOptions& o, long intervals)
+{
+    QList<data::PlotSelection> selections;
+    for (int i = 0; i < session.lists.parameterList.size(); ++i) {
+        selections << cli::VariablesSelectionFor(session, o, i, QStringLiteral("X-Bar-R"));
+        selections.back().showZones = true;
+    }
+    LiveProduct live(selections);
+    ScriptedPrompt prompt;
+    data::PromptHost host(prompt);
+    QElapsedTimer clock;
+    clock.start();
+    for (long i = 1; i <= intervals; ++i) {
+        const ProductRead read = live.Refresh(session.state, host);
+        if (read.failure) {
+            std::fprintf(stderr, "read %ld failed: %s\n", i, qPrintable(read.failure->description));
+            return 1;
+        }
+        if (i == 1 || i % (intervals / 10 > 0 ? intervals / 10 : 1) == 0)
+            std::printf("interval %ld: %d parameters, %ld points of the first, resident %ld KiB, %lld ms so far\n", i,
+                int(selections.size()), live.outcome(0).pointCount, ResidentKiB(), clock.elapsed());
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 3 || (args[1] != QLatin1String("refresh") && args[1] != QLatin1String("soak"))) {
+        std::fprintf(stderr, "usage: moldrin-live-bench refresh FOLDER [ROWS] [RUNS] | soak FOLDER INTERVALS\n");
+        return 2;
+    }
+    cli::ReportOptions o;
+    o.configDir = args[2];
+    o.product = QStringLiteral("PSU-100");
+    o.chart = QStringLiteral("X-Bar-R");
+    o.zones = true;
+    o.testId = data::kAllItem;
+    cli::ReportSession session;
+    session.state.gDateOrder = DetectDateOrder();
+    StderrPrompt prompt;
+    if (!Connect(session, o, prompt))
+        return 1;
+    if (args[1] == QLatin1String("soak"))
+        return Soak(session, o, args.value(3, QStringLiteral("1000")).toLong());
+    return Refresh(session, o, args[2] + QStringLiteral("/results.db"), args.value(3, QStringLiteral("100")).toInt(),
+        args.value(4, QStringLiteral("20")).toInt());
+}

@@ -1,0 +1,346 @@
+// Live monitoring of the variables chart: extension by the rows from the overlap on, the new rule marks.
+#include "variables/liveplot.h"
+
+#include "common/dates.h"
+#include "data/config/querybuilder.h"
+#include "data/loader/engineprogress.h"
+#include "variables/rowreader.h"
+#include "variables/variableschart.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <utility>
+
+namespace moldrin
+{
+
+namespace
+{
+
+using namespace moldrin::data;
+
+constexpr std::int64_t kMsPerDay = 86'400'000;
+constexpr long kYieldEvery = 4096;
+
+std::int64_t Key(const WallTime& t)
+{
+    return QDate(t.year, t.month, t.day).toJulianDay() * kMsPerDay + ((t.hour * 60LL + t.minute) * 60 + t.second) * 1000
+        + t.millisecond;
+}
+
+WallTime FromKey(std::int64_t key)
+{
+    const QDate day = QDate::fromJulianDay(key / kMsPerDay);
+    const QTime time = QTime::fromMSecsSinceStartOfDay(int(key % kMsPerDay));
+    return { day.year(), day.month(), day.day(), time.hour(), time.minute(), time.second(), time.msec() };
+}
+
+// The data series a point adds to (the same for both chart kinds).
+constexpr int kDataSeries[] = { kSeriesMedian, kSeriesS, kSeriesXBar, kSeriesRange };
+
+void TruncateData(ChartModel& chart, long pointCount)
+{
+    for (int i : kDataSeries)
+        if (ChartSeries* series = chart.seriesAt(i))
+            series->points.truncate(int(pointCount));
+}
+
+// The codes of both sides of a mark.
+QString MarkCodes(RuleMark mark)
+{
+    QStringList codes;
+    for (MarkSide side : { MarkSide::Upper, MarkSide::Lower })
+        if (const QString& text = RuleMarkText(mark, side); !text.isEmpty())
+            codes << text;
+    return codes.join(u',');
+}
+
+} // namespace
+
+LiveChart::LiveChart(const QString& chartType, int sampleSize, std::int64_t overlapSeconds)
+    : mIndividual(chartType == kChartIndividualMR)
+    , mOverlapMs(std::max<std::int64_t>(0, overlapSeconds) * 1000)
+{
+    if (mIndividual)
+        mBase.points = Individuals {};
+    else
+        mBase.points = Subgroups { SubgroupAccumulator(chartType, sampleSize), {} };
+    mCurrent = mBase;
+}
+
+std::optional<WallTime> LiveChart::readFrom() const
+{
+    if (!mOverlap.empty())
+        return FromKey(mOverlap.front().key);
+    return mReadFrom ? std::optional(FromKey(*mReadFrom)) : std::nullopt;
+}
+
+void LiveChart::BeginRead(ChartModel& chart)
+{
+    mSavedBase = mBase;
+    mSavedOverlap = mOverlap;
+    mSavedReadFrom = mReadFrom;
+    if (!mOverlap.empty())
+        mReadFrom = mOverlap.front().key;
+    mOverlap.clear();
+    mLastKey = mReadFrom.value_or(0);
+    TruncateData(chart, mBase.pointCount);
+}
+
+void LiveChart::Add(ChartModel& chart, const LiveRow& row)
+{
+    // A row without a readable start time stays where the statement put it.
+    const std::int64_t key = row.reading.start ? Key(*row.reading.start) : mLastKey;
+    if (mReadFrom && key < *mReadFrom)
+        return;
+    mLastKey = key;
+    // Rows leave the overlap with all rows of the same start time, so those before it are exactly the rows
+    // before readFrom().
+    while (!mOverlap.empty() && mOverlap.front().key < key - mOverlapMs) {
+        Feed(mBase, chart, mOverlap.front().row);
+        mOverlap.pop_front();
+    }
+    mOverlap.push_back({ key, row });
+}
+
+void LiveChart::EndRead(ChartModel& chart)
+{
+    mCurrent = mBase;
+    for (const Overlap& o : mOverlap)
+        Feed(mCurrent, chart, o.row);
+}
+
+void LiveChart::CancelRead(ChartModel& chart)
+{
+    mBase = std::move(mSavedBase);
+    mOverlap = std::move(mSavedOverlap);
+    mReadFrom = mSavedReadFrom;
+    TruncateData(chart, mBase.pointCount);
+    EndRead(chart);
+}
+
+void LiveChart::Detail(Cursor& c, const ListedReading& last, QStringList serials) const
+{
+    c.details.push_back({ c.pointCount, last.start, std::move(serials) });
+    if (c.details.size() > kKeptPointDetails)
+        c.details.pop_front();
+}
+
+// As the plot function plots a row: a reading that is no number is counted; a subgroup chart plots a
+// point for every whole subgroup, an Individual-MR chart every reading once there are two.
+void LiveChart::Feed(Cursor& c, ChartModel& chart, const LiveRow& row) const
+{
+    ++c.records;
+    if (row.notANumber) {
+        ++c.notNumbers;
+        return;
+    }
+    const ListedReading& r = row.reading;
+    if (auto* groups = std::get_if<Subgroups>(&c.points)) {
+        groups->pendingSerials << QString::fromStdString(r.serial);
+        if (const auto point = groups->acc.add(r.value)) {
+            c.started = true;
+            AddSubgroupPoints(chart, *point);
+            ++c.pointCount;
+            Detail(c, r, std::exchange(groups->pendingSerials, {}));
+        }
+        return;
+    }
+    auto& readings = std::get<Individuals>(c.points);
+    auto plot = [&](const ListedReading& reading) {
+        AddIndividualPoints(chart, readings.acc.add(reading.value.value_or(0.0))); // a null reads as 0
+        ++c.pointCount;
+        Detail(c, reading, { QString::fromStdString(reading.serial) });
+    };
+    if (!readings.first) {
+        readings.first = r;
+        return;
+    }
+    if (!c.started) {
+        c.started = true;
+        plot(*readings.first);
+    }
+    plot(r);
+}
+
+VariablesPlotOutcome LiveChart::Conclude(AppState& state, ChartModel& chart, const data::PlotSelection& s,
+    Prompt& prompt, const std::optional<HeldLimits>& held)
+{
+    VariablesPlotOutcome out;
+    out.records = mCurrent.records;
+    out.pointCount = mCurrent.pointCount;
+    out.skipped.notNumbers = mCurrent.notNumbers;
+    // The lines, limits and marks of the read before go; the data series stay.
+    for (int i = chart.seriesCount() - 1; i >= kTemplateSeriesCount; --i)
+        chart.removeSeries(i);
+    for (int i : { kSeriesLSL, kSeriesUSL, kSeriesUpArrow, kSeriesDownArrow })
+        if (ChartSeries* series = chart.seriesAt(i))
+            series->clear();
+    chart.left.automatic = true;
+    chart.custom0.automatic = true;
+    if (mCurrent.started) {
+        double usl = 0, lsl = 0;
+        PlotLimits(s, prompt, usl, lsl);
+        out.stat = std::visit([&](const auto& p) { return p.acc.finish(usl, lsl); }, mCurrent.points);
+        if (!out.stat.failure.isEmpty())
+            prompt.warn(out.stat.failure);
+        out.limits = ComputeControlLimits(LimitInputsFor(state, s, out.stat, usl, lsl, held));
+        if (out.limits.completed)
+            FillControlLimits(chart, out.limits);
+        else
+            prompt.warn(out.limits.failure);
+        out.plotted = true;
+    }
+    WritePageChangeCaption(chart, state.gChartTitle);
+    ExpandAxisRange(chart, kSeriesXBar, AxisId::Left);
+    if (s.showZones && out.plotted)
+        out.rules = EvaluateVariablesRules(chart, out.limits, s.chartType, state.gRulesSetup, state.gRulesBlinkEnable);
+    mNewMarks.clear();
+    FindNewMarks(out.rules.centre, LimitChart::Centre, chart);
+    FindNewMarks(out.rules.variation, LimitChart::Variation, chart);
+    mFirstConclude = false;
+    return out;
+}
+
+void LiveChart::FindNewMarks(const RuleMarks& marks, LimitChart which, const ChartModel& chart)
+{
+    std::vector<RuleMark>& raised = mRaised[which == LimitChart::Centre ? 0 : 1];
+    raised.resize(std::max(raised.size(), marks.size()));
+    const ChartSeries* series = chart.seriesAt(which == LimitChart::Centre ? kSeriesXBar : kSeriesRange);
+    const std::deque<PointDetail>& details = mCurrent.details;
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        const RuleMark fresh = RuleMark(marks[i] & ~raised[i]);
+        raised[i] |= marks[i];
+        if (!fresh || mFirstConclude)
+            continue;
+        NewRuleMark mark;
+        mark.chart = which;
+        mark.point = std::int64_t(i) + 1;
+        mark.rules = MarkCodes(fresh);
+        if (series && int(i) < series->count())
+            mark.value = series->points.y(int(i));
+        if (!details.empty() && mark.point >= details.front().point && mark.point <= details.back().point) {
+            const PointDetail& d = details[std::size_t(mark.point - details.front().point)];
+            mark.time = d.time;
+            mark.serials = d.serials;
+        }
+        mNewMarks.push_back(std::move(mark));
+    }
+}
+
+void LiveChart::setRaised(LimitChart which, std::vector<RuleMark> marks)
+{
+    mRaised[which == LimitChart::Centre ? 0 : 1] = std::move(marks);
+    mFirstConclude = false;
+}
+
+QString StatementFrom(const AppState& state, const QString& range, const QDate& today,
+    const std::optional<WallTime>& from, const std::function<QString(const QString& interval)>& statement)
+{
+    QString title;
+    const QString interval = GetTestedRange(state, range, title, today);
+    if (!from)
+        return statement(interval);
+    // From the second the row starts in: the rows before it within that second are passed over by the reader.
+    const QDateTime start(QDate(from->year, from->month, from->day), QTime(from->hour, from->minute, from->second));
+    const QChar delimiter = interval.front();
+    const QString text = FormatDateTime(start, ShortDateFormat(state.gDateOrder) + QStringLiteral(" hh:nn:ss"));
+    return statement(delimiter + text + delimiter + interval.mid(interval.indexOf(QLatin1String(" AND "))));
+}
+
+data::Status PrepareConnection(AppState& state, bool& reconnect)
+{
+    if (!state.gConnection)
+        return DataError { kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.") };
+    if (reconnect || state.gConnection->SnapshotOutdated()) {
+        reconnect = true;
+        if (Status e = state.gConnection->Reconnect())
+            return e;
+        reconnect = false;
+    }
+    return {};
+}
+
+QString LiveChartKey(const AppState& state, const data::PlotSelection& s,
+    const std::function<QString(const QString& interval)>& statement)
+{
+    QString title;
+    const QString interval = GetTestedRange(state, s.range.trimmed(), title, s.query.today);
+    return statement(interval.left(interval.indexOf(QLatin1String(" AND ")))) + u'|' + s.chartType + u'|'
+        + QString::number(state.gSampleSize);
+}
+
+LiveOutcome LivePlot::Refresh(AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host,
+    const std::optional<HeldLimits>& held)
+{
+    LiveOutcome out;
+    state.gStopPlot = false;
+    state.gChartTitle = s.product.trimmed() + QStringLiteral(" ") + s.parameterItem.trimmed();
+    if (Status e = PrepareConnection(state, mReconnect)) {
+        out.failure = *e;
+        return out;
+    }
+    const QString sortBy = state.gColTestStartTime + QStringLiteral(", ") + state.gColATEID;
+    const auto statement = [&](const QString& interval) {
+        return MakeSQL(state, s.query, state.gParamColumn.value(s.parameterIndex), interval, TesterFilter(s), sortBy,
+            s.serialFilter.toUpper(), s.query.testIdText, PassCondition(state, s.passOnly), s.lastDataOnly);
+    };
+    const QString made = LiveChartKey(state, s, statement);
+    // The page shown is kept, or the last one followed where it was shown.
+    const int page = chart.currentPage();
+    const bool onLastPage = page >= chart.pageCount();
+    if (!mChart || made != mStatement) {
+        mChart.emplace(s.chartType, state.gSampleSize, mOverlapSeconds);
+        mStatement = made;
+        out.fromStart = true;
+        ResetVariablesChart(chart, s.chartType, state.gSpecField4.value(s.parameterIndex), state.gChartTitle);
+        host.ChartReset();
+    }
+    Recordset rs;
+    Status error;
+    {
+        EngineProgress progress(state, [&host] { host.KeepResponsive(0); });
+        error = rs.Open(StatementFrom(state, s.range.trimmed(), s.query.today, mChart->readFrom(), statement),
+            *state.gConnection, out.fromStart ? Recordset::Count::TimesOnly : Recordset::Count::Skip);
+    }
+    if (!error) {
+        if (out.fromStart)
+            mUnreadableTimes = rs.UnreadableTimes();
+        mChart->BeginRead(chart);
+        const RowReader reader(rs);
+        const int value = reader.valueField(QStringLiteral("ValueX"));
+        LiveRow row;
+        for (long n = 0; !rs.Eof() && !error; ++n) {
+            // The keys of a value that is no reading are read too: they place it in the overlap.
+            if (!(error = reader.number(value, row.reading.value, row.notANumber))
+                && !(error = reader.keys(row.reading)))
+                mChart->Add(chart, row);
+            if (!error)
+                error = rs.MoveNext();
+            if (!error && n % kYieldEvery == kYieldEvery - 1) {
+                host.KeepResponsive(n + 1);
+                if (state.gStopPlot)
+                    error = DataError { kErrInterrupted, QStringLiteral("Operation was cancelled.") };
+            }
+        }
+        if (error)
+            mChart->CancelRead(chart);
+        else
+            mChart->EndRead(chart);
+    }
+    if (error) {
+        out.failure = *error;
+        mReconnect = error->number != kErrInterrupted;
+        if (out.fromStart)
+            mChart.reset();
+        return out;
+    }
+    chart.setPage(onLastPage ? chart.pageCount() : page);
+    out.plot = mChart->Conclude(state, chart, s, host.prompt(), held);
+    out.plot.skipped.unreadableTimes = mUnreadableTimes;
+    out.newMarks = mChart->newMarks();
+    return out;
+}
+
+} // namespace moldrin

@@ -1,0 +1,174 @@
+// Live monitoring of the variables chart: a plot extended by the rows written since it was last read, and
+// the rule marks that were not there before.
+#pragma once
+
+#include "data/access/dataerror.h"
+#include "data/loader/listingwriter.h"
+#include "variables/variablesplot.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace moldrin
+{
+
+// How far back in start time each read reaches over the rows already read. A row whose start time lies
+// further back than this behind the latest start time read when it is written (a tester's clock far
+// behind, an upload held for longer) reaches the chart in the next plot from the start.
+inline constexpr std::int64_t kDefaultOverlapSeconds = 600;
+// The points whose readings' serial numbers are kept for the marks that come with a read.
+inline constexpr std::size_t kKeptPointDetails = 512;
+
+// One row of a variables statement in its order.
+struct LiveRow {
+    data::ListedReading reading;
+    bool notANumber = false; // the value is no reading: counted, not plotted
+};
+
+// A rule mark on a point that did not carry it before.
+struct NewRuleMark {
+    LimitChart chart = LimitChart::Centre;
+    std::int64_t point = 0; // counting from 1
+    QString rules; // the codes of both sides in rule order ("R1+", "R2-,R3-")
+    double value = 0; // the point's value on its chart
+    std::optional<WallTime> time; // the start time of the point's last reading
+    QStringList serials; // of the point's readings; empty for a point long before the last read
+};
+
+// One parameter's chart kept for extension: the readings before the overlap in their subgroups (running
+// sums, the partial last subgroup) and the overlap's rows themselves. A read takes every row from
+// readFrom() on in statement order; the rows before it are never read again, those after it are plotted
+// again in their new order, so a row counts once and late rows within the overlap take their place.
+// Memory: the chart's points, the overlap's rows and the marks already raised.
+class LiveChart
+{
+public:
+    LiveChart(const QString& chartType, int sampleSize, std::int64_t overlapSeconds);
+
+    // The start time the next read takes rows from: nothing before the first read.
+    std::optional<WallTime> readFrom() const;
+    // Begins a read: the chart's data series go back to the points before the overlap.
+    void BeginRead(ChartModel& chart);
+    // A row of the read; rows before readFrom() were read before and are passed over.
+    void Add(ChartModel& chart, const LiveRow& row);
+    // Ends a read: the overlap's rows are plotted after the points before it.
+    void EndRead(ChartModel& chart);
+    // A read that failed: the chart and the state are those of the read before.
+    void CancelRead(ChartModel& chart);
+
+    // After EndRead: limits, lines, rules and page as PlotVariablesChart draws them from the same rows
+    // (without its listings), the page kept; against `held` limits where given. Messages of the computation go
+    // to `prompt`.
+    VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const data::PlotSelection& s, Prompt& prompt,
+        const std::optional<HeldLimits>& held = std::nullopt);
+    // The marks of the last Conclude that no Conclude placed before; empty for the first, whose marks are
+    // taken as seen.
+    const std::vector<NewRuleMark>& newMarks() const { return mNewMarks; }
+    // The codes raised so far per point; those taken as raised before (a state kept between runs), after
+    // which the first Conclude's marks are new too where they are not among them.
+    const std::vector<RuleMark>& raised(LimitChart which) const { return mRaised[which == LimitChart::Centre ? 0 : 1]; }
+    void setRaised(LimitChart which, std::vector<RuleMark> marks);
+
+private:
+    struct PointDetail {
+        std::int64_t point = 0;
+        std::optional<WallTime> time;
+        QStringList serials;
+    };
+    struct Subgroups {
+        SubgroupAccumulator acc;
+        QStringList pendingSerials;
+    };
+    struct Individuals {
+        IndividualAccumulator acc;
+        std::optional<data::ListedReading> first; // held until a second reading shows there is a chart
+    };
+    // What the rows so far made of the chart.
+    struct Cursor {
+        std::variant<Individuals, Subgroups> points;
+        bool started = false; // a point was plotted
+        long records = 0;
+        long notNumbers = 0;
+        long pointCount = 0;
+        std::deque<PointDetail> details; // of the last kKeptPointDetails points
+    };
+    struct Overlap {
+        std::int64_t key = 0; // start time in milliseconds
+        LiveRow row;
+    };
+
+    void Feed(Cursor& c, ChartModel& chart, const LiveRow& row) const;
+    void Detail(Cursor& c, const data::ListedReading& last, QStringList serials) const;
+    void FindNewMarks(const RuleMarks& marks, LimitChart which, const ChartModel& chart);
+
+    bool mIndividual;
+    std::int64_t mOverlapMs;
+    Cursor mBase; // the rows before the overlap
+    std::deque<Overlap> mOverlap;
+    Cursor mCurrent; // after EndRead: every row
+    std::optional<std::int64_t> mReadFrom;
+    std::int64_t mLastKey = 0;
+    // Saved at BeginRead for CancelRead.
+    Cursor mSavedBase;
+    std::deque<Overlap> mSavedOverlap;
+    std::optional<std::int64_t> mSavedReadFrom;
+    bool mFirstConclude = true;
+    std::vector<RuleMark> mRaised[2]; // per chart and point: the codes raised so far
+    std::vector<NewRuleMark> mNewMarks;
+};
+
+// One read: the plot, the new marks, or why the read failed.
+struct LiveOutcome {
+    VariablesPlotOutcome plot;
+    std::vector<NewRuleMark> newMarks;
+    bool fromStart = false; // read from the range's start: the first read, or the selection or range moved
+    std::optional<data::DataError> failure; // the chart shows the read before
+};
+
+// The main chart of a selection kept live: each Refresh reads the rows from the overlap on and extends the
+// chart. The chart equals the one PlotVariablesChart draws from the same rows, figure for figure and mark
+// for mark.
+class LivePlot
+{
+public:
+    explicit LivePlot(std::int64_t overlapSeconds = kDefaultOverlapSeconds)
+        : mOverlapSeconds(overlapSeconds)
+    {
+    }
+    // The chart's page is kept, or follows the last page where that was shown. Messages of the chart's
+    // computation go to host.prompt(); a failed read is returned, not shown.
+    // With held limits the lines, zones and rules are theirs (a chart split into stages is not extended).
+    LiveOutcome Refresh(AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host,
+        const std::optional<HeldLimits>& held = std::nullopt);
+
+private:
+    std::int64_t mOverlapSeconds;
+    std::optional<LiveChart> mChart;
+    QString mStatement; // the selection's whole statement: another one starts over
+    long mUnreadableTimes = 0; // counted on the read from the start
+    bool mReconnect = false; // the last read failed
+};
+
+// Before a read: after a failed one (`reconnect`: a server restarting, the network gone) the connection is
+// made again, and a file read as it was when opened is read as it is now. A failure sets `reconnect`.
+data::Status PrepareConnection(AppState& state, bool& reconnect);
+
+// What a live chart is made of: the statement (built by `statement` for an interval literal) with the range's
+// start, whose end moves with the day, the chart type and the subgroup size. Another one starts over.
+QString LiveChartKey(const AppState& state, const data::PlotSelection& s,
+    const std::function<QString(const QString& interval)>& statement);
+
+// The selection's statement limited to the rows from `from` on (the range's end kept); the whole
+// statement without `from`. `statement` builds the statement for an interval literal.
+QString StatementFrom(const AppState& state, const QString& range, const QDate& today,
+    const std::optional<WallTime>& from, const std::function<QString(const QString& interval)>& statement);
+
+} // namespace moldrin

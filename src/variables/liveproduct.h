@@ -1,0 +1,64 @@
+// Every parameter of a product kept live from one read per interval: the variables chart of each, and the
+// rule marks that were not there before.
+#pragma once
+
+#include "variables/liveplot.h"
+
+#include <QList>
+
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace moldrin
+{
+
+// The statement of every parameter's readings in one read: ATEX, DateX, SNX and Value1, Value2, ... (a
+// null where the parameter's own statement would not select the row), in start time and tester order.
+// `interval` is the range's literal.
+QString ProductReadingsSQL(
+    const AppState& state, const data::PlotSelection& s, int parameterCount, const QString& interval);
+
+// The parameter a new mark lies on.
+struct ProductMark {
+    int parameter = 0; // index of the selection
+    NewRuleMark mark;
+};
+
+struct ProductRead {
+    std::vector<ProductMark> marks; // new marks of every parameter, in parameter order
+    bool fromStart = false;
+    std::optional<data::DataError> failure; // the charts show the read before
+};
+
+// The charts of `selections` (one per parameter, the same product, range and filters; "Show Zones" for
+// the rules), each equal to the chart PlotVariablesChart draws for its selection from the same rows.
+class LiveProduct
+{
+public:
+    LiveProduct(QList<data::PlotSelection> selections, std::int64_t overlapSeconds = kDefaultOverlapSeconds);
+
+    ProductRead Refresh(AppState& state, data::PlotHost& host);
+
+    const ChartModel& chart(int parameter) const { return mCharts[std::size_t(parameter)]; }
+    const VariablesPlotOutcome& outcome(int parameter) const { return mOutcomes[std::size_t(parameter)]; }
+    // The codes raised so far per point of a parameter's chart (none before the first read), and the same
+    // taken as raised before the first read (a state kept between runs): its marks that are not among them
+    // are new.
+    const std::vector<RuleMark>& raised(int parameter, LimitChart which) const;
+    void setRaised(int parameter, LimitChart which, std::vector<RuleMark> marks);
+
+private:
+    data::Status Read(AppState& state, data::PlotHost& host, const std::optional<WallTime>& from);
+
+    QList<data::PlotSelection> mSelections;
+    std::int64_t mOverlapSeconds;
+    std::vector<LiveChart> mLive;
+    std::vector<ChartModel> mCharts;
+    std::vector<VariablesPlotOutcome> mOutcomes;
+    QString mMade; // the statement with the range's start: another one starts over
+    std::map<std::pair<int, LimitChart>, std::vector<RuleMark>> mSeeds; // for the first read
+    bool mReconnect = false;
+};
+
+} // namespace moldrin

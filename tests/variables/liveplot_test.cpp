@@ -1,0 +1,377 @@
+// Tests of the live variables chart on a SQLite database in WAL mode that a writer appends to between reads:
+// the extended chart against a plot from the start, late rows, new marks.
+#include "variables/liveplot.h"
+
+#include "data/access/connection.h"
+#include "data/loader/tempfiles.h"
+#include "plothost.h"
+#include "resultstable.h"
+#include "variables/variableschart.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <tuple>
+
+using namespace moldrin;
+using namespace moldrin::data;
+
+namespace
+{
+
+const QDateTime kT0(QDate(2026, 11, 1), QTime(8, 0));
+
+// Readings around 10 that follow no pattern a rule looks for.
+double Noise(int i)
+{
+    return 10.0 + 0.01 * double((i * 37 + 11) % 29 - 14);
+}
+
+// The writer: another connection, which appends rows as a tester does, in WAL mode.
+class Writer
+{
+public:
+    explicit Writer(const QString& path)
+        : mPath(path)
+    {
+    }
+    ~Writer()
+    {
+        close();
+        QSqlDatabase::removeDatabase(QStringLiteral("live-writer"));
+    }
+    // `keepOpen`: the writer stays connected (its log beside the file); else its close folds the log in.
+    void append(const QList<test::ResultRow>& rows, bool keepOpen = true)
+    {
+        QSqlDatabase db = QSqlDatabase::contains(QStringLiteral("live-writer"))
+            ? QSqlDatabase::database(QStringLiteral("live-writer"))
+            : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("live-writer"));
+        db.setDatabaseName(mPath);
+        ASSERT_TRUE(db.isOpen() || db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA journal_mode=WAL")));
+        ASSERT_TRUE(q.prepare(QStringLiteral("INSERT INTO Results VALUES (?, ?, ?, 'PASS', 'FT1', ?)")));
+        for (const test::ResultRow& r : rows) {
+            q.addBindValue(r.serial);
+            q.addBindValue(r.tester);
+            q.addBindValue(r.start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
+            q.addBindValue(r.values.isEmpty() ? QVariant(QStringLiteral("n/a")) : QVariant(r.values.front()));
+            ASSERT_TRUE(q.exec()) << qPrintable(q.lastError().text());
+        }
+        q = QSqlQuery();
+        if (!keepOpen)
+            close();
+    }
+    void close()
+    {
+        if (QSqlDatabase::contains(QStringLiteral("live-writer")))
+            QSqlDatabase::database(QStringLiteral("live-writer"), false).close();
+    }
+
+private:
+    QString mPath;
+};
+
+// Unit `i` of a tester, `seconds` and a fraction after kT0; no value: a text that is no reading.
+test::ResultRow Unit(int i, int seconds, std::optional<double> value)
+{
+    return { QStringLiteral("SN%1").arg(i, 5, 10, QChar('0')), i % 3 ? "ATE-02" : "ATE-01",
+        kT0.addSecs(seconds).addMSecs(i * 137 % 1000), value ? QList<double> { *value } : QList<double> {} };
+}
+
+struct Fixture {
+    QTemporaryDir dir;
+    QString path = dir.filePath("results.db");
+    AppState state { dir.filePath("settings") };
+    ChartModel chart = BuildVariablesChartTemplate();
+    test::RecordingHost host;
+    PlotSelection sel;
+
+    explicit Fixture(const QString& chartType, int size = 5)
+    {
+        EXPECT_EQ(test::WriteResultsTable(path, { "V" }, {}), "");
+        qputenv("TEMP", dir.path().toLocal8Bit());
+        PrepareTempFiles(state);
+        state.gParamColumn = { "V" };
+        state.gSpecField4 = { "V" };
+        state.gLSL = { 9.0 };
+        state.gUSL = { 11.0 };
+        state.gSampleSize = size;
+        state.gRulesSetup = QString(66, QChar('1'));
+        host.state = &state;
+        sel.product = "PSU-100";
+        sel.parameterItem = "Output";
+        sel.range = "All";
+        sel.chartType = chartType;
+        sel.uslText = "11";
+        sel.lslText = "9";
+        sel.showZones = true;
+        sel.showSpec = true;
+    }
+    bool connect() { return test::ConnectResults(state, path); }
+};
+
+// The chart, figures and marks PlotVariablesChart draws from the rows now in the file, on a connection of
+// its own.
+struct FullPlot {
+    ChartModel chart = BuildVariablesChartTemplate();
+    VariablesPlotOutcome outcome;
+};
+FullPlot PlotFromStart(Fixture& f)
+{
+    FullPlot full;
+    const auto live = f.state.gConnection;
+    EXPECT_TRUE(f.connect());
+    test::RecordingHost host;
+    full.outcome = PlotVariablesChart(f.state, full.chart, f.sel, host);
+    f.state.gConnection = live;
+    return full;
+}
+
+void ExpectSameMarks(const RuleMarks& a, const RuleMarks& b, const char* which)
+{
+    ASSERT_EQ(a.size(), b.size()) << which;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        EXPECT_EQ(a[i], b[i]) << which << " point " << i + 1;
+}
+
+// Every series point for point, the figures and panel, the counts and the marks.
+void ExpectSamePlot(const ChartModel& liveChart, const VariablesPlotOutcome& live, const FullPlot& full)
+{
+    EXPECT_EQ(live.records, full.outcome.records);
+    EXPECT_EQ(live.pointCount, full.outcome.pointCount);
+    EXPECT_EQ(live.skipped.notNumbers, full.outcome.skipped.notNumbers);
+    EXPECT_EQ(live.limits.panelValues, full.outcome.limits.panelValues);
+    EXPECT_EQ(live.stat.StdDev, full.outcome.stat.StdDev);
+    EXPECT_EQ(live.limits.UCLCentre.value(), full.outcome.limits.UCLCentre.value());
+    ASSERT_EQ(liveChart.seriesCount(), full.chart.seriesCount());
+    for (int s = 0; s < liveChart.seriesCount(); ++s) {
+        const PointList& a = liveChart.series[s].points;
+        const PointList& b = full.chart.series[s].points;
+        ASSERT_EQ(a.size(), b.size()) << "series " << s;
+        for (int i = 0; i < a.size(); ++i) {
+            EXPECT_EQ(a.x(i), b.x(i)) << "series " << s << " point " << i;
+            EXPECT_EQ(a.y(i), b.y(i)) << "series " << s << " point " << i;
+            EXPECT_EQ(a.label(i), b.label(i)) << "series " << s << " point " << i;
+        }
+    }
+    for (const auto& [a, b] :
+        { std::pair { &liveChart.left, &full.chart.left }, std::pair { &liveChart.custom0, &full.chart.custom0 } }) {
+        EXPECT_EQ(a->automatic, b->automatic);
+        EXPECT_EQ(a->minimum, b->minimum);
+        EXPECT_EQ(a->maximum, b->maximum);
+        EXPECT_EQ(a->increment, b->increment);
+    }
+    // The live chart keeps its page or follows the last one; the plot from the start shows the first.
+    if (liveChart.currentPage() == full.chart.currentPage())
+        EXPECT_EQ(liveChart.header, full.chart.header);
+    else
+        EXPECT_EQ(liveChart.currentPage(), liveChart.pageCount());
+    ExpectSameMarks(live.rules.centre, full.outcome.rules.centre, "centre");
+    ExpectSameMarks(live.rules.variation, full.outcome.rules.variation, "variation");
+}
+
+class LivePlotSteps : public testing::TestWithParam<QString>
+{
+};
+
+// The writer appends in steps: units in order, units a tester uploads late (within the overlap), two rows
+// with the same start time and tester, a value that is no reading, the same unit twice. The reader opened
+// the file while no writer had it open (read as immutable), so the first rows written after it must be seen.
+TEST_P(LivePlotSteps, ExtendedChartEqualsAPlotFromTheStartAfterEveryStep)
+{
+    Fixture f(GetParam());
+    Writer writer(f.path);
+    QList<test::ResultRow> first;
+    for (int i = 0; i < 23; ++i)
+        first << Unit(i, 30 * i, Noise(i));
+    writer.append(first, false);
+    ASSERT_TRUE(f.connect());
+    LivePlot live(120);
+    LiveOutcome out = live.Refresh(f.state, f.chart, f.sel, f.host);
+    ASSERT_FALSE(out.failure) << qPrintable(out.failure->description);
+    EXPECT_TRUE(out.fromStart);
+    ExpectSamePlot(f.chart, out.plot, PlotFromStart(f));
+
+    int unit = 23;
+    std::set<std::tuple<int, std::int64_t, QString>> raised;
+    for (int step = 0; step < 6; ++step) {
+        const int now = 30 * unit;
+        QList<test::ResultRow> rows;
+        for (int k = 0; k < 7; ++k, ++unit)
+            rows << Unit(unit, 30 * unit, Noise(unit) + (step >= 3 ? 0.25 : 0.0));
+        rows << Unit(unit, now - 75, Noise(unit)); // late: before rows already read
+        rows << Unit(unit + 1, now - 40, Noise(unit + 1)); // late, before the first row of the step
+        rows << Unit(unit + 2, 30 * (unit - 4), Noise(unit + 2)); // the start time and tester of another unit
+        unit += 3;
+        if (step == 1)
+            rows << Unit(unit++, now + 5, std::nullopt);
+        if (step == 2)
+            rows << rows.front();
+        writer.append(rows, step % 2 == 0);
+        out = live.Refresh(f.state, f.chart, f.sel, f.host);
+        ASSERT_FALSE(out.failure) << qPrintable(out.failure->description);
+        EXPECT_FALSE(out.fromStart);
+        SCOPED_TRACE(step);
+        ExpectSamePlot(f.chart, out.plot, PlotFromStart(f));
+        for (const NewRuleMark& m : out.newMarks)
+            for (const QString& code : m.rules.split(u','))
+                EXPECT_TRUE(raised.insert({ int(m.chart), m.point, code }).second)
+                    << "raised again: point " << m.point << " " << qPrintable(code);
+    }
+    EXPECT_FALSE(raised.empty()) << "the shift raised no mark";
+    writer.close();
+}
+
+INSTANTIATE_TEST_SUITE_P(ChartTypes, LivePlotSteps,
+    testing::Values(QStringLiteral("X-Bar-R"), QStringLiteral("X-Bar-R-Median-s"), QStringLiteral("Individual-MR")));
+
+// A run of eight points above the centre line that begins before a read and ends after it is a new mark
+// of the next read, on old and new points alike; a read without new rows raises nothing again.
+TEST(LivePlot, RunAcrossTwoReadsIsRaisedOnceWithItsPointsAndSerials)
+{
+    Fixture f(QStringLiteral("Individual-MR"));
+    f.state.gRulesSetup = QString(66, QChar('0'));
+    f.state.gRulesSetup[6 * int(RuleGroup::R4Upper) + kColumnIndividual - 1] = QChar('1');
+    Writer writer(f.path);
+    QList<test::ResultRow> rows;
+    for (int i = 0; i < 40; ++i)
+        rows << Unit(i, 60 * i, Noise(i));
+    for (int i = 40; i < 45; ++i)
+        rows << Unit(i, 60 * i, 10.2);
+    writer.append(rows);
+    ASSERT_TRUE(f.connect());
+    LivePlot live;
+    LiveOutcome out = live.Refresh(f.state, f.chart, f.sel, f.host);
+    ASSERT_FALSE(out.failure);
+    EXPECT_TRUE(out.newMarks.empty()) << "the marks of the first read are taken as seen";
+
+    rows.clear();
+    for (int i = 45; i < 50; ++i)
+        rows << Unit(i, 60 * i, 10.2);
+    rows << Unit(50, 60 * 50, 9.8);
+    writer.append(rows);
+    out = live.Refresh(f.state, f.chart, f.sel, f.host);
+    ASSERT_FALSE(out.failure);
+    QList<std::int64_t> points;
+    for (const NewRuleMark& m : out.newMarks) {
+        EXPECT_EQ(m.chart, LimitChart::Centre);
+        EXPECT_EQ(m.rules, "R4+");
+        EXPECT_EQ(m.value, 10.2);
+        ASSERT_TRUE(m.time.has_value());
+        EXPECT_EQ(m.time->minute, int(m.point - 1) % 60);
+        EXPECT_EQ(m.serials, QStringList { QStringLiteral("SN%1").arg(m.point - 1, 5, 10, QChar('0')) });
+        points << m.point;
+    }
+    EXPECT_EQ(points, (QList<std::int64_t> { 41, 42, 43, 44, 45, 46, 47, 48, 49, 50 }));
+
+    out = live.Refresh(f.state, f.chart, f.sel, f.host);
+    ASSERT_FALSE(out.failure);
+    EXPECT_TRUE(out.newMarks.empty());
+    EXPECT_EQ(out.plot.pointCount, 51);
+}
+
+// A unit uploaded later than the overlap behind the latest start time is not read again: the chart stays
+// as it was read, until a plot from the start.
+TEST(LivePlot, RowFurtherBackThanTheOverlapWaitsForAPlotFromTheStart)
+{
+    Fixture f(QStringLiteral("Individual-MR"));
+    Writer writer(f.path);
+    QList<test::ResultRow> rows;
+    for (int i = 0; i < 20; ++i)
+        rows << Unit(i, 60 * i, Noise(i));
+    writer.append(rows);
+    ASSERT_TRUE(f.connect());
+    LivePlot live(300);
+    ASSERT_FALSE(live.Refresh(f.state, f.chart, f.sel, f.host).failure);
+    writer.append({ Unit(20, 60 * 19 - 301, 10.0), Unit(21, 60 * 19 - 299, 10.0) });
+    const LiveOutcome out = live.Refresh(f.state, f.chart, f.sel, f.host);
+    ASSERT_FALSE(out.failure);
+    EXPECT_EQ(out.plot.records, 21);
+    EXPECT_EQ(PlotFromStart(f).outcome.records, 22);
+}
+
+// A read takes the rows from the second the overlap starts in: those of that second before the overlap
+// were read before and are not counted twice.
+TEST(LivePlot, RowsOfTheSecondBeforeTheOverlapAreNotCountedTwice)
+{
+    Fixture f(QStringLiteral("Individual-MR"));
+    Writer writer(f.path);
+    QList<test::ResultRow> rows;
+    for (const auto& [i, ms] :
+        { std::pair { 0, 100 }, std::pair { 1, 2200 }, std::pair { 2, 2500 }, std::pair { 3, 3300 } })
+        rows << test::ResultRow { QStringLiteral("SN%1").arg(i), "ATE-01", kT0.addMSecs(ms), { 10.0 + i } };
+    writer.append(rows);
+    ASSERT_TRUE(f.connect());
+    LivePlot live(1);
+    ASSERT_FALSE(live.Refresh(f.state, f.chart, f.sel, f.host).failure);
+    writer.append({ test::ResultRow { "SN4", "ATE-01", kT0.addMSecs(4000), { 9.0 } } });
+    const LiveOutcome out = live.Refresh(f.state, f.chart, f.sel, f.host);
+    ASSERT_FALSE(out.failure);
+    ExpectSamePlot(f.chart, out.plot, PlotFromStart(f));
+    EXPECT_EQ(out.plot.records, 5);
+}
+
+// The page a person looks at is kept; the last page, when it was shown, is followed.
+TEST(LivePlot, PageIsKeptOrFollowsTheLastPage)
+{
+    Fixture f(QStringLiteral("Individual-MR"));
+    Writer writer(f.path);
+    QList<test::ResultRow> rows;
+    for (int i = 0; i < 200; ++i)
+        rows << Unit(i, 60 * i, Noise(i));
+    writer.append(rows);
+    ASSERT_TRUE(f.connect());
+    LivePlot live;
+    ASSERT_FALSE(live.Refresh(f.state, f.chart, f.sel, f.host).failure);
+    ASSERT_EQ(f.chart.pageCount(), 3);
+    f.chart.setPage(2);
+    writer.append({ Unit(200, 60 * 200, 10.0), Unit(201, 60 * 201, 10.0), Unit(202, 60 * 202, 10.0),
+        Unit(203, 60 * 203, 10.0), Unit(204, 60 * 204, 10.0) });
+    ASSERT_FALSE(live.Refresh(f.state, f.chart, f.sel, f.host).failure);
+    EXPECT_EQ(f.chart.currentPage(), 2);
+    f.chart.setPage(3);
+    QList<test::ResultRow> more;
+    for (int i = 205; i < 260; ++i)
+        more << Unit(i, 60 * i, Noise(i));
+    writer.append(more);
+    ASSERT_FALSE(live.Refresh(f.state, f.chart, f.sel, f.host).failure);
+    EXPECT_EQ(f.chart.pageCount(), 4);
+    EXPECT_EQ(f.chart.currentPage(), 4);
+}
+
+// A read that fails leaves the chart as the read before drew it; the next read goes on from there.
+TEST(LivePlot, FailedReadKeepsTheChartAndTheNextReadGoesOn)
+{
+    Fixture f(QStringLiteral("X-Bar-R"));
+    Writer writer(f.path);
+    QList<test::ResultRow> rows;
+    for (int i = 0; i < 30; ++i)
+        rows << Unit(i, 60 * i, Noise(i));
+    writer.append(rows, false);
+    ASSERT_TRUE(f.connect());
+    LivePlot live;
+    ASSERT_FALSE(live.Refresh(f.state, f.chart, f.sel, f.host).failure);
+    const int points = f.chart.series[kSeriesXBar].count();
+    const QString moved = f.path + ".away";
+    // The file goes away (a share unmounted): the connection made again finds none.
+    ASSERT_TRUE(QFile::rename(f.path, moved));
+    LiveOutcome out = live.Refresh(f.state, f.chart, f.sel, f.host);
+    EXPECT_TRUE(out.failure);
+    EXPECT_EQ(f.chart.series[kSeriesXBar].count(), points);
+    ASSERT_TRUE(QFile::rename(moved, f.path));
+    writer.append({ Unit(30, 1800, 10.0), Unit(31, 1860, 10.0), Unit(32, 1920, 10.0), Unit(33, 1980, 10.0),
+                      Unit(34, 2040, 10.0) },
+        false);
+    out = live.Refresh(f.state, f.chart, f.sel, f.host);
+    ASSERT_FALSE(out.failure) << qPrintable(out.failure->description);
+    ExpectSamePlot(f.chart, out.plot, PlotFromStart(f));
+}
+
+} // namespace
