@@ -8,6 +8,7 @@
 #include "data/access/connection.h"
 #include "data/config/configfiles.h"
 #include "data/loader/plotfunction.h"
+#include "data/loader/resultreader.h"
 
 #include <QFile>
 #include <QTextStream>
@@ -105,16 +106,14 @@ HistogramOutcome ReadAndDraw(
             return fail(e->description);
         const int field = rs.FieldIndex(QStringLiteral("ValueX"));
         while (!rs.Eof()) {
-            const data::Recordset::FieldResult f = rs.Field(field);
-            if (f.error)
-                return fail(f.error->description);
-            const FieldReading x = ReadingOf(f.value);
-            if (x.kind == FieldReading::Kind::Null)
-                return fail(QStringLiteral("Invalid use of Null"));
-            if (x.isNumber())
-                values.append(x.value);
-            else
+            double x = 0;
+            bool notANumber = false;
+            if (const data::Status e = data::FieldNumber(rs, field, x, notANumber))
+                return fail(e->description);
+            if (notANumber)
                 ++out.skipped.notNumbers;
+            else
+                values.append(x);
             if (const data::Status e = rs.MoveNext())
                 return fail(e->description);
             if (values.count() % kYieldEvery == 0)

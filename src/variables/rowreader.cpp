@@ -2,6 +2,7 @@
 #include "variables/rowreader.h"
 
 #include "common/reading.h"
+#include "data/loader/resultreader.h"
 #include "data/loader/tempfiles.h"
 
 #include <QDateTime>
@@ -90,22 +91,7 @@ data::Status RowReader::stamp(int index, std::optional<WallTime>& out) const
 
 data::Status RowReader::number(int index, std::optional<double>& out, bool& notANumber) const
 {
-    const data::Recordset::RawField raw = mRs.Raw(index);
-    FieldReading reading;
-    if (raw.kind == Kind::Number)
-        reading
-            = { std::isfinite(raw.number) ? FieldReading::Kind::Number : FieldReading::Kind::NotANumber, raw.number };
-    else if (raw.kind == Kind::Text)
-        reading = ReadingOfText(raw.text);
-    else if (raw.kind == Kind::Other) {
-        const auto f = mRs.Field(index);
-        if (f.error)
-            return f.error;
-        reading = ReadingOf(f.value);
-    }
-    notANumber = reading.kind == FieldReading::Kind::NotANumber;
-    out = reading.isNumber() ? std::optional(reading.value) : std::nullopt;
-    return {};
+    return data::FieldNumber(mRs, index, out, notANumber);
 }
 
 } // namespace moldrin

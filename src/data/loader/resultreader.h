@@ -6,6 +6,7 @@
 #include "data/access/connection.h"
 #include "data/loader/plotfunction.h"
 
+#include <cmath>
 #include <optional>
 
 namespace moldrin::data
@@ -15,12 +16,23 @@ inline constexpr long kErrInvalidUseOfNull = 94;
 
 // The field at `index` of the current row: its number, or nothing for a null and for a field that is no
 // number (a text such as "n/a", NaN, a date), which sets notANumber: such a field is skipped and counted.
+// Numbers and texts the engine holds are read in place, without a value made for each field.
 inline Status FieldNumber(const Recordset& rs, int index, std::optional<double>& out, bool& notANumber)
 {
-    const Recordset::FieldResult f = rs.Field(index);
-    if (f.error)
-        return f.error;
-    const FieldReading reading = ReadingOf(f.value);
+    using Kind = Recordset::RawField::Kind;
+    const Recordset::RawField raw = rs.Raw(index);
+    FieldReading reading;
+    if (raw.kind == Kind::Number)
+        reading
+            = { std::isfinite(raw.number) ? FieldReading::Kind::Number : FieldReading::Kind::NotANumber, raw.number };
+    else if (raw.kind == Kind::Text)
+        reading = ReadingOfText(raw.text);
+    else if (raw.kind == Kind::Other) {
+        const Recordset::FieldResult f = rs.Field(index);
+        if (f.error)
+            return f.error;
+        reading = ReadingOf(f.value);
+    }
     notANumber = reading.kind == FieldReading::Kind::NotANumber;
     out = reading.isNumber() ? std::optional(reading.value) : std::nullopt;
     return {};
