@@ -97,7 +97,7 @@ template <typename Step> void RunOf7(Run& r, RuleMark bit, Step step)
 // the next; a fall at the start.
 void Rule7(Run& r, bool& expectFall)
 {
-    const Index w = 14;
+    const Index w = Index(kLongestRuleWindow);
     for (Index i = r.firstWindow(w); i < r.endWindow(w); ++i) {
         double reference = r.at(i);
         int steps = 0;

@@ -116,6 +116,10 @@ private:
     bool mExpectFall = true; // R7's expected direction, carried from one window to the next
 };
 
+// The most points one window of a rule spans (R7's fourteen): a mark can involve a point only if it lies
+// within this many points of it.
+inline constexpr std::size_t kLongestRuleWindow = 14;
+
 // Runs the groups of input.groups on its points, in the order R1+ ... R7.
 RuleMarks EvaluateRules(const RuleInput& input);
 // The marks of consecutive stages, each a run of its own limits: every stage is evaluated as its own input

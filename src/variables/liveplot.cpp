@@ -85,6 +85,7 @@ void LiveChart::BeginRead(ChartModel& chart)
         mReadFrom = mOverlap.front().key;
     mOverlap.clear();
     mLastKey = mReadFrom.value_or(0);
+    mUnchangedPoints = std::size_t(mBase.pointCount);
     TruncateData(chart, mBase.pointCount);
 }
 
@@ -209,10 +210,11 @@ void LiveChart::FindNewMarks(const RuleMarks& marks, LimitChart which, const Cha
     raised.resize(std::max(raised.size(), marks.size()));
     const ChartSeries* series = chart.seriesAt(which == LimitChart::Centre ? kSeriesXBar : kSeriesRange);
     const std::deque<PointDetail>& details = mCurrent.details;
+    const std::size_t reach = mUnchangedPoints >= kLongestRuleWindow ? mUnchangedPoints - (kLongestRuleWindow - 1) : 0;
     for (std::size_t i = 0; i < marks.size(); ++i) {
         const RuleMark fresh = RuleMark(marks[i] & ~raised[i]);
         raised[i] |= marks[i];
-        if (!fresh || mFirstConclude)
+        if (!fresh || mFirstConclude || i < reach)
             continue;
         NewRuleMark mark;
         mark.chart = which;

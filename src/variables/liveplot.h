@@ -69,8 +69,9 @@ public:
     // to `prompt`.
     VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const data::PlotSelection& s, Prompt& prompt,
         const std::optional<HeldLimits>& held = std::nullopt);
-    // The marks of the last Conclude that no Conclude placed before; empty for the first, whose marks are
-    // taken as seen.
+    // The marks of the last Conclude that no Conclude placed before on a point a window of this read's
+    // points reaches; empty for the first, whose marks are taken as seen. A mark that only recomputed limits
+    // put on a point further back is taken as seen too: it tells nothing new of the process.
     const std::vector<NewRuleMark>& newMarks() const { return mNewMarks; }
     // The codes raised so far per point; those taken as raised before (a state kept between runs), after
     // which the first Conclude's marks are new too where they are not among them.
@@ -121,6 +122,7 @@ private:
     std::deque<Overlap> mSavedOverlap;
     std::optional<std::int64_t> mSavedReadFrom;
     bool mFirstConclude = true;
+    std::size_t mUnchangedPoints = 0; // the points this read left as they were
     std::vector<RuleMark> mRaised[2]; // per chart and point: the codes raised so far
     std::vector<NewRuleMark> mNewMarks;
 };

@@ -277,6 +277,39 @@ TEST(LivePlot, RunAcrossTwoReadsIsRaisedOnceWithItsPointsAndSerials)
     EXPECT_EQ(out.plot.pointCount, 51);
 }
 
+// A shift moves the recomputed centre line: the chart marks the old points below it as a plot from the
+// start does, but only marks that a window of the new points reaches are raised.
+TEST(LivePlot, MarksThatOnlyRecomputedLimitsPutOnOldPointsAreNotRaised)
+{
+    Fixture f(QStringLiteral("Individual-MR"));
+    f.state.gRulesSetup = QString(66, QChar('0'));
+    f.state.gRulesSetup[6 * int(RuleGroup::R4Lower) + kColumnIndividual - 1] = QChar('1');
+    Writer writer(f.path);
+    QList<test::ResultRow> rows;
+    for (int i = 0; i < 60; ++i)
+        rows << Unit(i, 60 * i, Noise(i));
+    writer.append(rows);
+    ASSERT_TRUE(f.connect());
+    LivePlot live;
+    LiveOutcome out = live.Refresh(f.state, f.chart, f.sel, f.host);
+    ASSERT_FALSE(out.failure);
+
+    rows.clear();
+    for (int i = 60; i < 120; ++i)
+        rows << Unit(i, 60 * i, Noise(i) + 2);
+    rows << Unit(120, 60 * 120, 10.0);
+    writer.append(rows);
+    out = live.Refresh(f.state, f.chart, f.sel, f.host);
+    ASSERT_FALSE(out.failure);
+    ASSERT_TRUE(out.plot.rules.centre[0] & kR4Below) << "the old points lie below the new centre";
+    ASSERT_FALSE(out.newMarks.empty());
+    // The read left the points of the units more than ten minutes before the last one as they were: 49.
+    // The first point a window of the others reaches is point 50 - 13.
+    for (const NewRuleMark& m : out.newMarks)
+        EXPECT_GE(m.point, 50 - std::int64_t(kLongestRuleWindow - 1)) << m.rules.toStdString();
+    EXPECT_EQ(out.newMarks.front().point, 37);
+}
+
 // A unit uploaded later than the overlap behind the latest start time is not read again: the chart stays
 // as it was read, until a plot from the start.
 TEST(LivePlot, RowFurtherBackThanTheOverlapWaitsForAPlotFromTheStart)
