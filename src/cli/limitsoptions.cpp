@@ -69,7 +69,7 @@ ReportLimits::ReportLimits(
     : mUse(o.limits)
     , mStages(o.stages)
     , mKey { session.product, session.state.gParamColumn.value(index), chartType, groupSize }
-    , mSpecification(SpecificationOf(session.state, index))
+    , mSpecification(SpecificationLimitsOf(session.state, index))
     , mStore(LimitsFilePath(session.state.gINIPath, QFileInfo(session.state.registry.path()).absolutePath()))
 {
 }

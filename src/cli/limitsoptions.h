@@ -41,7 +41,7 @@ private:
     LimitsUse mUse;
     QList<QDate> mStages;
     LimitsKey mKey;
-    SpecificationAtSave mSpecification;
+    SpecificationLimitsAtSave mSpecification;
     LimitsStore mStore;
     std::optional<SavedLimits> mSaved;
     std::optional<HeldLimits> mHeld;

@@ -87,7 +87,7 @@ LimitChoice SavedLimitsControls::ChoiceForSelection() const
     }
     const std::optional<SavedLimits> saved = chkUseSavedLimits->isChecked() ? store.find(*key) : std::nullopt;
     if (saved)
-        return { Held(*saved, SpecificationOf(mState, mWindow.cboDataParameters->currentIndex())), {} };
+        return { Held(*saved, SpecificationLimitsOf(mState, mWindow.cboDataParameters->currentIndex())), {} };
     return { std::nullopt, store.stages(key->product, key->column) };
 }
 
@@ -134,7 +134,7 @@ void SavedLimitsControls::cmdSaveLimits_Click()
             return;
     }
     const SavedLimits limits = LimitsToSave(*key, mLimits, mPoints, mWindow.cboTestedRange->currentText(), mFirst,
-        mLast, SpecificationOf(mState, mWindow.cboDataParameters->currentIndex()));
+        mLast, SpecificationLimitsOf(mState, mWindow.cboDataParameters->currentIndex()));
     if (const QString failure = store.save(limits); !failure.isEmpty()) {
         mPrompt.warn(failure);
         return;

@@ -97,9 +97,9 @@ SavedLimits ReadEntry(const QJsonObject& o, QString& failure)
     s.last = r.date(QStringLiteral("last"));
     s.savedAt = QDateTime::fromString(r.text(QStringLiteral("savedAt")), Qt::ISODate);
     s.savedBy = r.text(QStringLiteral("savedBy"));
-    const QJsonObject spec = o.value(QStringLiteral("specification")).toObject();
-    s.specification = { r.optionalNumber(spec, QStringLiteral("lsl")), r.optionalNumber(spec, QStringLiteral("usl")),
-        r.optionalNumber(spec, QStringLiteral("nominal")) };
+    const QJsonObject limits = o.value(QStringLiteral("specificationLimits")).toObject();
+    s.specificationLimits = { r.optionalNumber(limits, QStringLiteral("lsl")),
+        r.optionalNumber(limits, QStringLiteral("usl")), r.optionalNumber(limits, QStringLiteral("nominal")) };
     failure = r.failure;
     return s;
 }
@@ -125,10 +125,10 @@ QJsonObject EntryObject(const SavedLimits& s)
         { QStringLiteral("first"), s.first.toString(Qt::ISODate) },
         { QStringLiteral("last"), s.last.toString(Qt::ISODate) },
         { QStringLiteral("savedAt"), s.savedAt.toString(Qt::ISODate) }, { QStringLiteral("savedBy"), s.savedBy },
-        { QStringLiteral("specification"),
-            QJsonObject { { QStringLiteral("lsl"), OptionalNumber(s.specification.lsl) },
-                { QStringLiteral("usl"), OptionalNumber(s.specification.usl) },
-                { QStringLiteral("nominal"), OptionalNumber(s.specification.nominal) } } } };
+        { QStringLiteral("specificationLimits"),
+            QJsonObject { { QStringLiteral("lsl"), OptionalNumber(s.specificationLimits.lsl) },
+                { QStringLiteral("usl"), OptionalNumber(s.specificationLimits.usl) },
+                { QStringLiteral("nominal"), OptionalNumber(s.specificationLimits.nominal) } } } };
 }
 
 QJsonObject StagesObject(const StageDates& d)
@@ -208,7 +208,7 @@ QString BaselineText(const SavedLimits& s)
         + s.first.toString(Qt::ISODate) + QStringLiteral(" to ") + s.last.toString(Qt::ISODate);
 }
 
-QString SpecificationChangeText(const SpecificationAtSave& then, const SpecificationAtSave& now)
+QString SpecificationLimitsChangeText(const SpecificationLimitsAtSave& then, const SpecificationLimitsAtSave& now)
 {
     QStringList changes;
     for (const auto& [name, a, b] : { std::tuple { QStringLiteral("LSL"), then.lsl, now.lsl },
@@ -219,7 +219,7 @@ QString SpecificationChangeText(const SpecificationAtSave& then, const Specifica
     return changes.isEmpty() ? QString() : QStringLiteral("Warning: since saved ") + changes.join(QStringLiteral(", "));
 }
 
-SpecificationAtSave SpecificationOf(const AppState& state, int i)
+SpecificationLimitsAtSave SpecificationLimitsOf(const AppState& state, int i)
 {
     const auto limit = [&](const QList<double>& list) -> std::optional<double> {
         if (i < 0 || i >= list.size() || IsLimitSentinel(list[i]))
@@ -231,7 +231,7 @@ SpecificationAtSave SpecificationOf(const AppState& state, int i)
 }
 
 SavedLimits LimitsToSave(const LimitsKey& key, const ControlLimits& l, long points, const QString& range, QDate first,
-    QDate last, const SpecificationAtSave& specification)
+    QDate last, const SpecificationLimitsAtSave& specificationLimits)
 {
     SavedLimits s;
     s.key = key;
@@ -245,14 +245,14 @@ SavedLimits LimitsToSave(const LimitsKey& key, const ControlLimits& l, long poin
     s.savedAt = QDateTime::currentDateTime();
     s.savedAt.setTime(QTime(s.savedAt.time().hour(), s.savedAt.time().minute(), s.savedAt.time().second()));
     s.savedBy = LoginName();
-    s.specification = specification;
+    s.specificationLimits = specificationLimits;
     return s;
 }
 
-HeldLimits Held(const SavedLimits& saved, const SpecificationAtSave& now)
+HeldLimits Held(const SavedLimits& saved, const SpecificationLimitsAtSave& now)
 {
     HeldLimits h { saved.centre, saved.variation, saved.sigma, { BaselineText(saved) } };
-    if (const QString warning = SpecificationChangeText(saved.specification, now); !warning.isEmpty())
+    if (const QString warning = SpecificationLimitsChangeText(saved.specificationLimits, now); !warning.isEmpty())
         h.notes << warning;
     return h;
 }

@@ -24,9 +24,9 @@ struct LimitsKey {
 };
 
 // The specification limits and nominal of the parameter; empty where none is given.
-struct SpecificationAtSave {
+struct SpecificationLimitsAtSave {
     std::optional<double> lsl, usl, nominal;
-    bool operator==(const SpecificationAtSave&) const = default;
+    bool operator==(const SpecificationLimitsAtSave&) const = default;
 };
 
 struct SavedLimits {
@@ -38,7 +38,7 @@ struct SavedLimits {
     QDate first, last; // the dates of its first and last reading
     QDateTime savedAt;
     QString savedBy; // login name
-    SpecificationAtSave specification;
+    SpecificationLimitsAtSave specificationLimits;
     bool operator==(const SavedLimits&) const = default;
 };
 
@@ -59,19 +59,19 @@ QString LoginName();
 
 // The line that names a baseline on the panel, e.g. "Saved 2026-03-05 by ann: 2026-01-02 to 2026-03-02".
 QString BaselineText(const SavedLimits& saved);
-// The warning line when the parameter's specification differs from the one the limits were saved with,
-// "" when it is the same.
-QString SpecificationChangeText(const SpecificationAtSave& then, const SpecificationAtSave& now);
+// The warning line when the parameter's specification limits differ from those the limits were saved with,
+// "" when they are the same.
+QString SpecificationLimitsChangeText(const SpecificationLimitsAtSave& then, const SpecificationLimitsAtSave& now);
 
 // The parameter's specification limits and nominal as the product's configuration gives them.
-SpecificationAtSave SpecificationOf(const AppState& state, int parameterIndex);
+SpecificationLimitsAtSave SpecificationLimitsOf(const AppState& state, int parameterIndex);
 
 // The entry for a plotted chart's limits over `points` subgroups (or readings) read from first to last.
 SavedLimits LimitsToSave(const LimitsKey& key, const ControlLimits& limits, long points, const QString& range,
-    QDate first, QDate last, const SpecificationAtSave& specification);
+    QDate first, QDate last, const SpecificationLimitsAtSave& specificationLimits);
 // The held limits of a saved entry with its panel lines: the baseline's name, and a warning where the
-// parameter's specification is no longer the one it was saved with.
-HeldLimits Held(const SavedLimits& saved, const SpecificationAtSave& now);
+// parameter's specification limits are no longer the ones it was saved with.
+HeldLimits Held(const SavedLimits& saved, const SpecificationLimitsAtSave& now);
 
 // The saved limits of one file. Loading reads the whole file; every change re-reads it, replaces or adds
 // the one entry and writes the file atomically, so entries others saved meanwhile are kept.

@@ -106,7 +106,7 @@ void SavedLimitsWindowTest::saveThenPlotAgainstTheBaseline()
     w.cboSelectChart->setCurrentIndex(w.cboSelectChart->findText(kChartXBarRMedianS));
     QVERIFY(limits.chkUseSavedLimits->isEnabled());
 
-    // The parameter's specification changed since: the warning line.
+    // The parameter's specification limits changed since: the warning line.
     s.state.gUSL[0] = 5.3;
     Click(w.cmdPlotChart);
     QVERIFY(w.lblWhatParametric->text().endsWith("\nWarning: since saved USL 5.25 now 5.3"));

@@ -29,7 +29,7 @@ SavedLimits Baseline(const QString& column, double centre)
     s.last = QDate(2026, 3, 2);
     s.savedAt = QDateTime(QDate(2026, 3, 5), QTime(9, 30, 0));
     s.savedBy = QStringLiteral("ann");
-    s.specification = { 9.0, 11.0, std::nullopt };
+    s.specificationLimits = { 9.0, 11.0, std::nullopt };
     return s;
 }
 
@@ -52,7 +52,7 @@ TEST(SavedLimitsFile, EntriesComeBackWholeInANewStoreAndASaveReplacesOnlyItsKey)
     const QString path = dir.filePath(QStringLiteral("sub/limits.json")); // the folder is made on saving
     const SavedLimits a = Baseline(QStringLiteral("Volt"), 10);
     SavedLimits b = Baseline(QStringLiteral("Amp"), 2);
-    b.specification = {};
+    b.specificationLimits = {};
     {
         LimitsStore store(path);
         EXPECT_EQ(store.load(), QString()); // no file yet: nothing saved, no failure
@@ -164,10 +164,10 @@ TEST(SavedLimitsTexts, BaselineLineAndSpecificationChange)
 {
     const SavedLimits s = Baseline(QStringLiteral("Volt"), 10);
     EXPECT_EQ(BaselineText(s), QStringLiteral("Saved 2026-03-05 by ann: 2026-01-02 to 2026-03-02"));
-    EXPECT_EQ(SpecificationChangeText(s.specification, s.specification), QString());
-    EXPECT_EQ(SpecificationChangeText(s.specification, { 9.0, 11.5, 10.0 }),
+    EXPECT_EQ(SpecificationLimitsChangeText(s.specificationLimits, s.specificationLimits), QString());
+    EXPECT_EQ(SpecificationLimitsChangeText(s.specificationLimits, { 9.0, 11.5, 10.0 }),
         QStringLiteral("Warning: since saved USL 11.0 now 11.5, nominal none now 10.0"));
-    EXPECT_EQ(SpecificationChangeText(s.specification, { std::nullopt, 11.0, std::nullopt }),
+    EXPECT_EQ(SpecificationLimitsChangeText(s.specificationLimits, { std::nullopt, 11.0, std::nullopt }),
         QStringLiteral("Warning: since saved LSL 9.0 now none"));
 }
 
@@ -239,7 +239,7 @@ TEST(HeldLimits, LimitsSavedFromAPlotAndHeldDrawTheSameLines)
 {
     const ControlLimits own = ComputeControlLimits(Shifted());
     EXPECT_EQ(own.panelValues.size(), PanelCaptions().size());
-    const SpecificationAtSave spec { 9.0, 11.0, std::nullopt };
+    const SpecificationLimitsAtSave spec { 9.0, 11.0, std::nullopt };
     const SavedLimits saved = LimitsToSave({ QStringLiteral("P"), QStringLiteral("C"), kChartXBarR, 5 }, own, 8,
         QStringLiteral("All"), QDate(2026, 1, 1), QDate(2026, 2, 1), spec);
     EXPECT_EQ(saved.centre, (HeldChart { 10.5, 11.6536, 9.3464 }));
@@ -248,7 +248,7 @@ TEST(HeldLimits, LimitsSavedFromAPlotAndHeldDrawTheSameLines)
 
     LimitInputs in = Shifted();
     in.held = Held(saved, spec);
-    EXPECT_EQ(in.held->notes.size(), 1); // the baseline only: the specification is unchanged
+    EXPECT_EQ(in.held->notes.size(), 1); // the baseline only: the specification limits are unchanged
     const ControlLimits held = ComputeControlLimits(in);
     for (const auto& [a, b] : { std::pair { own.centre, held.centre }, std::pair { own.variation, held.variation } })
         for (const auto& [x, y] : { std::pair { a.ucl, b.ucl }, std::pair { a.lcl, b.lcl },
