@@ -9,6 +9,7 @@
 #include "common/savefile.h"
 #include "data/access/connectdatasource.h"
 #include "data/access/connection.h"
+#include "data/config/configfiles.h"
 #include "data/config/datasourcekind.h"
 #include "data/config/inifile.h"
 #include "data/config/querybuilder.h"
@@ -315,7 +316,10 @@ int PlotReport(
     if (const StepResult r = limits.Load(err))
         return *r;
     PromptHost host(prompt);
+    s.gServerSide = o.serverSide || data::SiteServerSide(s.gINIPath);
     const VariablesPlotOutcome outcome = PlotVariablesChart(s, chart, sel, host, limits.choice());
+    if (!outcome.note.isEmpty())
+        err << "moldrin-report: " << outcome.note << Qt::endl;
     TellSkipped(err, outcome.skipped);
     if (!outcome.plotted)
         return kExitMessage;

@@ -94,4 +94,54 @@ data::Status RowReader::number(int index, std::optional<double>& out, bool& notA
     return data::FieldNumber(mRs, index, out, notANumber);
 }
 
+SubgroupReader::SubgroupReader(const data::Recordset& rs)
+    : mRow(rs)
+    , mGroup(rs.FieldIndex(QStringLiteral("GroupX")))
+    , mCount(rs.FieldIndex(QStringLiteral("CountX")))
+    , mMean(rs.FieldIndex(QStringLiteral("MeanX")))
+    , mLow(rs.FieldIndex(QStringLiteral("LowX")))
+    , mHigh(rs.FieldIndex(QStringLiteral("HighX")))
+    , mSquares(rs.FieldIndex(QStringLiteral("SquaresX")))
+    , mMedian(rs.FieldIndex(QStringLiteral("MedianX")))
+    , mFirst(rs.FieldIndex(QStringLiteral("FirstX")))
+    , mEarliest(rs.FieldIndex(QStringLiteral("EarliestX")))
+    , mLatest(rs.FieldIndex(QStringLiteral("LatestX")))
+{
+}
+
+data::Status SubgroupReader::number(int index, double& out) const
+{
+    bool notANumber = false;
+    if (data::Status e = data::FieldNumber(mRow.rs(), index, out, notANumber))
+        return e;
+    if (notANumber)
+        return data::DataError { data::kErrCommand,
+            QStringLiteral("The engine gave a subgroup figure that is no number.") };
+    return {};
+}
+
+data::Status SubgroupReader::read(EngineSubgroup& g) const
+{
+    double group = 0, count = 0;
+    if (data::Status e = number(mGroup, group); e)
+        return e;
+    if (data::Status e = number(mCount, count); e)
+        return e;
+    g.group = long(group);
+    g.figures.count = std::int64_t(count);
+    if (g.group < 0)
+        return {};
+    for (const auto& [index, target] : { std::pair { mMean, &g.figures.mean }, std::pair { mLow, &g.figures.low },
+             std::pair { mHigh, &g.figures.high }, std::pair { mSquares, &g.figures.squares },
+             std::pair { mMedian, &g.figures.median } }) {
+        if (data::Status e = number(index, *target))
+            return e;
+    }
+    if (data::Status e = mRow.stamp(mFirst, g.first))
+        return e;
+    if (data::Status e = mRow.stamp(mEarliest, g.earliest))
+        return e;
+    return mRow.stamp(mLatest, g.latest);
+}
+
 } // namespace moldrin
