@@ -72,6 +72,8 @@ SubgroupQuery SubgroupStatements(const data::AdaptedStatement& selection, Dialec
     const data::Schema& schema, const SelectedColumn& column, int n)
 {
     SubgroupQuery q;
+    q.dialect = dialect;
+    q.size = n;
     if (dialect == Dialect::Native && !dbms.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive)) {
         q.refusal = QStringLiteral("the engine ") + dbms + QStringLiteral(" is not known to number rows");
         return q;
@@ -126,8 +128,9 @@ SubgroupQuery SubgroupStatements(const data::AdaptedStatement& selection, Dialec
     return q;
 }
 
-data::AdaptedStatement SubgroupRowsStatement(const SubgroupQuery& query, Dialect dialect, long first, long last)
+data::AdaptedStatement SubgroupRowsStatement(const SubgroupQuery& query, long first, long last)
 {
+    const Dialect dialect = query.dialect;
     data::AdaptedStatement rows = query.numbered;
     const QString rowX = Alias(dialect, "RowX");
     rows.sql

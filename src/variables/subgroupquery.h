@@ -32,6 +32,8 @@ struct SubgroupQuery {
     data::AdaptedStatement subgroups;
     // Why the engine cannot form these subgroups as the client does; the statements are then empty.
     QString refusal;
+    data::Dialect dialect = data::Dialect::SQLite;
+    int size = 1; // readings a subgroup
 };
 
 // The column the selection reads: its table as written in the statement and the parameter's column.
@@ -49,6 +51,6 @@ SubgroupQuery SubgroupStatements(const data::AdaptedStatement& selection, data::
 
 // The readings first..last (row numbers counted from 1) of the numbered selection, in its order, with the
 // selection's columns SNX, ATEX, DateX and ValueX.
-data::AdaptedStatement SubgroupRowsStatement(const SubgroupQuery& query, data::Dialect dialect, long first, long last);
+data::AdaptedStatement SubgroupRowsStatement(const SubgroupQuery& query, long first, long last);
 
 } // namespace moldrin

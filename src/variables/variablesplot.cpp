@@ -8,7 +8,9 @@
 #include "data/loader/listingwriter.h"
 #include "data/loader/tempfiles.h"
 #include "variables/rowreader.h"
+
 #include "variables/variableschart.h"
+#include <QFile>
 
 #include <algorithm>
 #include <cmath>
@@ -346,7 +348,10 @@ VariablesPlotOutcome PlotEngineSubgroups(AppState& state, ChartModel& chart, con
     };
     if (!Begin(state, chart, s, host, rs, out, error, &query.subgroups))
         return trap(*error);
-    const int n = individual ? 1 : std::max(1, state.gSampleSize);
+    // The readings are read on demand: a listing of an earlier plot is not this chart's.
+    QFile::remove(state.gTempFile1);
+    QFile::remove(state.gTempFile2);
+    const int n = query.size;
     double usl = 0, lsl = 0;
     bool begun = false;
     SubgroupAccumulator acc(s.chartType, n);
@@ -419,6 +424,43 @@ SubgroupQuery EngineQuery(const AppState& state, const PlotSelection& s)
 }
 
 } // namespace
+
+data::Status EngineReadingLines(
+    const AppState& state, const SubgroupQuery& query, bool individual, int point, QStringList& lines)
+{
+    lines.clear();
+    if (!state.gConnection)
+        return DataError { kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.") };
+    const long first = long(point) * query.size + 1;
+    Recordset rs;
+    if (Status e = rs.Open(
+            SubgroupRowsStatement(query, first, first + query.size - 1), *state.gConnection, Recordset::Count::Skip))
+        return e;
+    const NumberFormat format(individual ? QStringLiteral("#,##0.000") : QStringLiteral("#,##0.000#"));
+    const bool dayFirst = state.gDateOrder == kDateOrderDayFirst;
+    const RowReader reader(rs);
+    ListedReading r;
+    std::string line;
+    while (!rs.Eof()) {
+        bool notANumber = false;
+        if (Status e = reader.read(r, notANumber))
+            return e;
+        line.clear();
+        AppendListingLine(line, r.serial, r.value.value_or(0.0), format, r.tester, r.start, dayFirst);
+        lines << QString::fromStdString(line);
+        if (Status e = rs.MoveNext())
+            return e;
+    }
+    return {};
+}
+
+QString PlotOutcomeText(const VariablesPlotOutcome& outcome)
+{
+    const QString skipped = SkippedRowsText(outcome.skipped);
+    if (outcome.note.isEmpty())
+        return skipped;
+    return skipped.isEmpty() ? outcome.note : skipped + u'\n' + outcome.note;
+}
 
 void PlotLimits(const data::PlotSelection& s, Prompt& prompt, double& usl, double& lsl)
 {

@@ -63,6 +63,15 @@ void PlotLimits(const data::PlotSelection& s, Prompt& prompt, double& usl, doubl
 LimitInputs LimitInputsFor(const AppState& state, const data::PlotSelection& s, const ProcessStatistic& stat,
     double usl, double lsl, const std::optional<HeldLimits>& held = std::nullopt);
 
+// The listing lines of the readings behind the point at index `point` of a chart the engine formed (its
+// subgroup's readings; the one reading for Individual-MR), read from the engine now, as the listing of every
+// reading shows them.
+data::Status EngineReadingLines(
+    const AppState& state, const SubgroupQuery& query, bool individual, int point, QStringList& lines);
+
+// The plot's status line: what was skipped, and why the engine did not form the subgroups where asked to.
+QString PlotOutcomeText(const VariablesPlotOutcome& outcome);
+
 inline const QString& kNoIndividualData = kNoDataCollection;
 
 } // namespace moldrin

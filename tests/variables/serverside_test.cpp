@@ -2,6 +2,7 @@
 #include "bothpaths.h"
 #include "data/loader/tempfiles.h"
 #include "testsupport.h"
+#include "variables/rawdata.h"
 #include "variables/subgroupquery.h"
 
 #include <QTemporaryDir>
@@ -151,4 +152,32 @@ TEST(ServerSideSubgroups, EnginesThatCannotFormTheSubgroupsAreRefused)
     EXPECT_FALSE(SubgroupStatements(selection, Dialect::Native, "ACCESS", {}, column, 5).refusal.isEmpty());
     EXPECT_TRUE(
         SubgroupStatements(selection, Dialect::Native, "Microsoft SQL Server", {}, column, 5).refusal.isEmpty());
+}
+
+// The raw data window's lines for a point of the engine's chart are the listing's lines of its readings.
+TEST(ServerSideSubgroups, APointsReadingsAreTheListingsLines)
+{
+    SqliteFixture f(test::MixedRows(600));
+    ASSERT_TRUE(f.Connect());
+    for (const QString& type : { kChartXBarR, kChartIndividualMR }) {
+        SCOPED_TRACE(type.toStdString());
+        const bool individual = type == kChartIndividualMR;
+        f.sel.chartType = type;
+        f.state.gSampleSize = 5;
+        ASSERT_TRUE(test::PlotOnce(f.state, f.sel, false).out.plotted);
+        QString error;
+        const QStringList listing = ReadListingLines(f.state.gTempFile1, &error);
+        ASSERT_TRUE(error.isEmpty()) << qPrintable(error);
+        const test::OnePlot engine = test::PlotOnce(f.state, f.sel, true);
+        ASSERT_TRUE(engine.out.engine);
+        EXPECT_FALSE(QFile::exists(f.state.gTempFile1)); // the listing of the plot before is not this chart's
+        const int n = individual ? 1 : 5;
+        for (int point : { 0, 7, int(engine.out.pointCount) - 1 }) {
+            QStringList lines;
+            const Status read = EngineReadingLines(f.state, *engine.out.engine, individual, point, lines);
+            ASSERT_FALSE(read) << qPrintable(read->description);
+            ASSERT_EQ(lines.size(), n);
+            EXPECT_EQ(lines, listing.mid(point * n, n)) << "point " << point;
+        }
+    }
 }
