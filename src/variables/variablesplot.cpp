@@ -412,9 +412,15 @@ VariablesPlotOutcome PlotEngineSubgroups(AppState& state, ChartModel& chart, con
     return Conclude(state, chart, s, host, rs, nullptr, begun, kNoSubgroupData, acc, usl, lsl, choice, stages, out);
 }
 
-// The engine's statements for the selection's subgroups (readings for Individual-MR).
+} // namespace
+
 SubgroupQuery EngineQuery(const AppState& state, const PlotSelection& s)
 {
+    if (!state.gConnection) {
+        SubgroupQuery none;
+        none.refusal = QStringLiteral("no data source is open");
+        return none;
+    }
     const Connection& c = *state.gConnection;
     const AdaptedStatement selection
         = AdaptStatement(SelectionSQL(state, s, SortOrder(state)), c.StatementDialect(), c.schema());
@@ -422,8 +428,6 @@ SubgroupQuery EngineQuery(const AppState& state, const PlotSelection& s)
     return SubgroupStatements(selection, c.StatementDialect(), c.DbmsName(), c.schema(), column,
         s.chartType == kChartIndividualMR ? 1 : std::max(1, state.gSampleSize));
 }
-
-} // namespace
 
 data::Status EngineReadingLines(
     const AppState& state, const SubgroupQuery& query, bool individual, int point, QStringList& lines)

@@ -63,6 +63,9 @@ void PlotLimits(const data::PlotSelection& s, Prompt& prompt, double& usl, doubl
 LimitInputs LimitInputsFor(const AppState& state, const data::PlotSelection& s, const ProcessStatistic& stat,
     double usl, double lsl, const std::optional<HeldLimits>& held = std::nullopt);
 
+// The engine's statements for the selection's subgroups (readings for Individual-MR) on gConnection.
+SubgroupQuery EngineQuery(const AppState& state, const data::PlotSelection& selection);
+
 // The listing lines of the readings behind the point at index `point` of a chart the engine formed (its
 // subgroup's readings; the one reading for Individual-MR), read from the engine now, as the listing of every
 // reading shows them.
