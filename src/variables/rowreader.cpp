@@ -134,6 +134,8 @@ data::Status SubgroupReader::read(EngineSubgroup& g) const
     for (const auto& [index, target] : { std::pair { mMean, &g.figures.mean }, std::pair { mLow, &g.figures.low },
              std::pair { mHigh, &g.figures.high }, std::pair { mSquares, &g.figures.squares },
              std::pair { mMedian, &g.figures.median } }) {
+        if (index < 0 && target == &g.figures.median)
+            continue; // a chart without medians
         if (data::Status e = number(index, *target))
             return e;
     }

@@ -66,10 +66,34 @@ QString Divided(Dialect dialect, const QString& a, int n)
     return a + (dialect == Dialect::MySQL ? QStringLiteral(" DIV ") : QStringLiteral(" / ")) + QString::number(n);
 }
 
+// The figures of each subgroup of `grouped` (grp, pos, val, stamp): the squared deviations from the subgroup's
+// mean (a window over the subgroup) summed; the median, where asked, by the readings' rank in the subgroup.
+QString Summed(Dialect dialect, const QString& grouped, int n, bool median)
+{
+    static const QString times = QStringLiteral(
+        "MIN(CASE WHEN pos = 0 THEN stamp END) AS FirstX, MIN(stamp) AS EarliestX, MAX(stamp) AS LatestX FROM (");
+    if (n == 1) // a reading a point: its figures are its own
+        return QStringLiteral("SELECT grp AS GroupX, COUNT(*) AS CountX, MIN(val) AS MeanX, MIN(val) AS LowX, "
+                              "MAX(val) AS HighX, 0 AS SquaresX, MIN(val) AS MedianX, ")
+            + times + grouped + QStringLiteral(") grouped GROUP BY grp ORDER BY grp");
+    const QString ranks = median
+        ? QStringLiteral(", ROW_NUMBER() OVER (PARTITION BY grp ORDER BY val) AS rk, COUNT(*) OVER (PARTITION BY grp) "
+                         "AS cnt")
+        : QString();
+    const QString medianItem = median ? QStringLiteral("AVG(CASE WHEN rk = ")
+            + Divided(dialect, QStringLiteral("(cnt + 1)"), 2) + QStringLiteral(" OR rk = ")
+            + Divided(dialect, QStringLiteral("(cnt + 2)"), 2) + QStringLiteral(" THEN val END) AS MedianX, ")
+                                      : QString();
+    return QStringLiteral("SELECT grp AS GroupX, COUNT(*) AS CountX, AVG(val) AS MeanX, MIN(val) AS LowX, "
+                          "MAX(val) AS HighX, SUM((val - mu) * (val - mu)) AS SquaresX, ")
+        + medianItem + times + QStringLiteral("SELECT grp, pos, val, stamp, AVG(val) OVER (PARTITION BY grp) AS mu")
+        + ranks + QStringLiteral(" FROM (") + grouped + QStringLiteral(") grouped) ranked GROUP BY grp ORDER BY grp");
+}
+
 } // namespace
 
 SubgroupQuery SubgroupStatements(const data::AdaptedStatement& selection, Dialect dialect, const QString& dbms,
-    const data::Schema& schema, const SelectedColumn& column, int n)
+    const data::Schema& schema, const SelectedColumn& column, int n, bool median)
 {
     SubgroupQuery q;
     q.dialect = dialect;
@@ -110,21 +134,10 @@ SubgroupQuery SubgroupStatements(const data::AdaptedStatement& selection, Dialec
         + QStringLiteral(" - 1) % ") + QString::number(n) + QStringLiteral(" AS pos, ")
         + AsDouble(dialect, Alias(dialect, "ValueX")) + QStringLiteral(" AS val, ") + Alias(dialect, "DateX")
         + QStringLiteral(" AS stamp FROM (") + q.numbered.sql + QStringLiteral(") numbered");
-    const QString ranked
-        = QStringLiteral(
-              "SELECT grp, pos, val, stamp, AVG(val) OVER (PARTITION BY grp) AS mu, "
-              "ROW_NUMBER() OVER (PARTITION BY grp ORDER BY val) AS rk, COUNT(*) OVER (PARTITION BY grp) AS cnt FROM (")
-        + grouped + QStringLiteral(") grouped");
     q.subgroups = selection;
     q.subgroups.countingTimes.clear();
     q.subgroups.fromAt = q.subgroups.orderAt = q.subgroups.orderTermsAt = -1;
-    q.subgroups.sql = QStringLiteral("SELECT grp AS GroupX, COUNT(*) AS CountX, AVG(val) AS MeanX, MIN(val) AS LowX, "
-                                     "MAX(val) AS HighX, SUM((val - mu) * (val - mu)) AS SquaresX, AVG(CASE WHEN rk = ")
-        + Divided(dialect, QStringLiteral("(cnt + 1)"), 2) + QStringLiteral(" OR rk = ")
-        + Divided(dialect, QStringLiteral("(cnt + 2)"), 2)
-        + QStringLiteral(" THEN val END) AS MedianX, MIN(CASE WHEN pos = 0 THEN stamp END) AS FirstX, "
-                         "MIN(stamp) AS EarliestX, MAX(stamp) AS LatestX FROM (")
-        + ranked + QStringLiteral(") ranked GROUP BY grp ORDER BY grp");
+    q.subgroups.sql = Summed(dialect, grouped, n, median);
     return q;
 }
 

@@ -28,7 +28,8 @@ struct SubgroupQuery {
     // The selection's rows numbered in its order: every column of the selection, OkX (1 for a reading that
     // is a number) and RowX (its number among those).
     data::AdaptedStatement numbered;
-    // GroupX, CountX, MeanX, LowX, HighX, SquaresX, MedianX, FirstX, EarliestX, LatestX, ordered by GroupX.
+    // GroupX, CountX, MeanX, LowX, HighX, SquaresX, MedianX (where asked), FirstX, EarliestX, LatestX, ordered
+    // by GroupX.
     data::AdaptedStatement subgroups;
     // Why the engine cannot form these subgroups as the client does; the statements are then empty.
     QString refusal;
@@ -45,9 +46,9 @@ struct SelectedColumn {
 
 // The statements for `selection` (the adapted variables statement) on an engine of `dialect` (`dbms` its
 // name: of the engines written in the plain dialect only SQL Server is known to number rows), n readings a
-// subgroup.
+// subgroup; the medians where the chart shows them (ranking every subgroup's readings costs the engine a sort).
 SubgroupQuery SubgroupStatements(const data::AdaptedStatement& selection, data::Dialect dialect, const QString& dbms,
-    const data::Schema& schema, const SelectedColumn& column, int n);
+    const data::Schema& schema, const SelectedColumn& column, int n, bool median);
 
 // The readings first..last (row numbers counted from 1) of the numbered selection, in its order, with the
 // selection's columns SNX, ATEX, DateX and ValueX.

@@ -425,8 +425,10 @@ SubgroupQuery EngineQuery(const AppState& state, const PlotSelection& s)
     const AdaptedStatement selection
         = AdaptStatement(SelectionSQL(state, s, SortOrder(state)), c.StatementDialect(), c.schema());
     const SelectedColumn column { state.gTableName, state.gParamColumn.value(s.parameterIndex), s.lastDataOnly };
+    const bool median
+        = s.chartType == kChartMedianR || s.chartType == kChartMedianS || s.chartType == kChartXBarRMedianS;
     return SubgroupStatements(selection, c.StatementDialect(), c.DbmsName(), c.schema(), column,
-        s.chartType == kChartIndividualMR ? 1 : std::max(1, state.gSampleSize));
+        s.chartType == kChartIndividualMR ? 1 : std::max(1, state.gSampleSize), median);
 }
 
 data::Status EngineReadingLines(
