@@ -144,10 +144,12 @@ TEST(ServerSideSubgroups, EnginesThatCannotFormTheSubgroupsAreRefused)
         "WHERE [V] IS NOT NULL ORDER BY [TestStartTime], [ATEID];",
         Dialect::PostgreSQL);
     const SelectedColumn column { "[Results]", "V", false };
-    EXPECT_TRUE(SubgroupStatements(selection, Dialect::PostgreSQL, "PostgreSQL", {}, column, 5, true).refusal.isEmpty());
+    EXPECT_TRUE(
+        SubgroupStatements(selection, Dialect::PostgreSQL, "PostgreSQL", {}, column, 5, true).refusal.isEmpty());
     Schema text;
     text.textColumns.insert("results.v");
-    EXPECT_EQ(SubgroupStatements(selection, Dialect::PostgreSQL, "PostgreSQL", text, column, 5, true).refusal.toStdString(),
+    EXPECT_EQ(
+        SubgroupStatements(selection, Dialect::PostgreSQL, "PostgreSQL", text, column, 5, true).refusal.toStdString(),
         "the column V holds text");
     EXPECT_FALSE(SubgroupStatements(selection, Dialect::Native, "ACCESS", {}, column, 5, true).refusal.isEmpty());
     EXPECT_TRUE(
