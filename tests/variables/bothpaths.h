@@ -2,6 +2,7 @@
 // subgroups, and the comparison of the two plots.
 #pragma once
 
+#include "data/loader/tempfiles.h"
 #include "plothost.h"
 #include "resultstable.h"
 #include "variables/variableschart.h"
@@ -64,6 +65,25 @@ inline QStringList InsertStatements(const QString& table, const QList<ResultRow>
         }
     }
     return statements;
+}
+
+// The state's listings in `temp` and the parameter column V; the selection of its chart with limit lines and
+// zones.
+inline data::PlotSelection PrepareChart(AppState& state, const QString& temp)
+{
+    qputenv("TEMP", temp.toLocal8Bit());
+    data::PrepareTempFiles(state);
+    state.gParamColumn = { "V" };
+    state.gSpecField4 = { "V" };
+    data::PlotSelection sel;
+    sel.product = "PSU-100";
+    sel.parameterItem = "Output";
+    sel.range = "All";
+    sel.uslText = "5.12";
+    sel.lslText = "4.9";
+    sel.showSpec = true;
+    sel.showZones = true;
+    return sel;
 }
 
 struct OnePlot {

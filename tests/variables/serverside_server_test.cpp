@@ -1,7 +1,6 @@
 // Subgroups formed by PostgreSQL and MariaDB (through ODBC) against the same chart read reading by reading.
 #include "bothpaths.h"
 #include "data/access/connectdatasource.h"
-#include "data/loader/tempfiles.h"
 #include "testservers.h"
 
 #include <QProcess>
@@ -45,20 +44,7 @@ protected:
         dir = nullptr;
     }
 
-    void SetUp() override
-    {
-        qputenv("TEMP", settings.path().toLocal8Bit());
-        PrepareTempFiles(state);
-        state.gParamColumn = { "V" };
-        state.gSpecField4 = { "V" };
-        sel.product = "PSU-100";
-        sel.parameterItem = "Output";
-        sel.range = "All";
-        sel.uslText = "5.12";
-        sel.lslText = "4.9";
-        sel.showSpec = true;
-        sel.showZones = true;
-    }
+    void SetUp() override { sel = test::PrepareChart(state, settings.path()); }
     bool Connect(const char* dsn, const char* password = "")
     {
         IniDatabase v;

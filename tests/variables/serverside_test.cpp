@@ -1,6 +1,5 @@
 // Subgroups formed by SQLite against the same chart read reading by reading.
 #include "bothpaths.h"
-#include "data/loader/tempfiles.h"
 #include "testsupport.h"
 #include "variables/rawdata.h"
 #include "variables/subgroupquery.h"
@@ -24,17 +23,7 @@ struct SqliteFixture {
     explicit SqliteFixture(const QList<test::ResultRow>& rows)
     {
         EXPECT_EQ(test::WriteResultsTable(db, { "V" }, rows), "");
-        qputenv("TEMP", dir.path().toLocal8Bit());
-        PrepareTempFiles(state);
-        state.gParamColumn = { "V" };
-        state.gSpecField4 = { "V" };
-        sel.product = "PSU-100";
-        sel.parameterItem = "Output";
-        sel.range = "All";
-        sel.uslText = "5.12";
-        sel.lslText = "4.9";
-        sel.showSpec = true;
-        sel.showZones = true;
+        sel = test::PrepareChart(state, dir.path());
     }
     // Changes the table behind the program's back, then connects.
     void Change(const QString& sql)
