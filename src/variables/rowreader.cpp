@@ -109,23 +109,22 @@ SubgroupReader::SubgroupReader(const data::Recordset& rs)
 {
 }
 
-data::Status SubgroupReader::number(int index, double& out) const
+data::Status SubgroupReader::number(int index, double& out, bool& finite) const
 {
     bool notANumber = false;
     if (data::Status e = data::FieldNumber(mRow.rs(), index, out, notANumber))
         return e;
-    if (notANumber)
-        return data::DataError { data::kErrCommand,
-            QStringLiteral("The engine gave a subgroup figure that is no number.") };
+    finite = finite && !notANumber;
     return {};
 }
 
 data::Status SubgroupReader::read(EngineSubgroup& g) const
 {
     double group = 0, count = 0;
-    if (data::Status e = number(mGroup, group); e)
+    g.finite = true;
+    if (data::Status e = number(mGroup, group, g.finite); e)
         return e;
-    if (data::Status e = number(mCount, count); e)
+    if (data::Status e = number(mCount, count, g.finite); e)
         return e;
     g.group = long(group);
     g.figures.count = std::int64_t(count);
@@ -136,7 +135,7 @@ data::Status SubgroupReader::read(EngineSubgroup& g) const
              std::pair { mMedian, &g.figures.median } }) {
         if (index < 0 && target == &g.figures.median)
             continue; // a chart without medians
-        if (data::Status e = number(index, *target))
+        if (data::Status e = number(index, *target, g.finite))
             return e;
     }
     if (data::Status e = mRow.stamp(mFirst, g.first))

@@ -52,6 +52,7 @@ struct EngineSubgroup {
     long group = 0; // counting from 0; -1: the readings that are no number
     SubgroupSummary figures;
     std::optional<WallTime> first, earliest, latest; // its first reading's start time, its earliest and latest
+    bool finite = true; // false: a figure overflowed the engine's doubles (readings near the largest double)
 };
 
 // Reads the current row of the engine's subgroups; the fields' positions are looked up once.
@@ -63,7 +64,7 @@ public:
     data::Status read(EngineSubgroup& g) const;
 
 private:
-    data::Status number(int index, double& out) const;
+    data::Status number(int index, double& out, bool& finite) const;
     RowReader mRow;
     int mGroup, mCount, mMean, mLow, mHigh, mSquares, mMedian, mFirst, mEarliest, mLatest;
 };

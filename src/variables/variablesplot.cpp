@@ -333,10 +333,11 @@ VariablesPlotOutcome PlotIndividualChart(
         usl, lsl, choice, stages, out);
 }
 
-// The engine's subgroups as the chart's points, read as the readings are above. `handBack` is set, with
-// nothing plotted or told, where the engine found readings that are no number: they are read here.
+// The engine's subgroups as the chart's points, read as the readings are above. `handBack` says why, with
+// nothing plotted or told, where the engine cannot give the chart of the readings: readings that are no
+// number, or sums that overflow its doubles. The readings are then read here.
 VariablesPlotOutcome PlotEngineSubgroups(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host,
-    const LimitChoice& choice, const SubgroupQuery& query, bool& handBack)
+    const LimitChoice& choice, const SubgroupQuery& query, QString& handBack)
 {
     VariablesPlotOutcome out;
     Recordset rs;
@@ -349,8 +350,9 @@ VariablesPlotOutcome PlotEngineSubgroups(AppState& state, ChartModel& chart, con
     if (!Begin(state, chart, s, host, rs, out, error, &query.subgroups))
         return trap(*error);
     // The readings are read on demand: a listing of an earlier plot is not this chart's.
-    QFile::remove(state.gTempFile1);
-    QFile::remove(state.gTempFile2);
+    for (const QString& listing : { state.gTempFile1, state.gTempFile2 })
+        if (!listing.isEmpty())
+            QFile::remove(listing);
     const int n = query.size;
     double usl = 0, lsl = 0;
     bool begun = false;
@@ -379,8 +381,9 @@ VariablesPlotOutcome PlotEngineSubgroups(AppState& state, ChartModel& chart, con
     for (long row = 0; !rs.Eof(); ++row) {
         if ((error = reader.read(g)))
             return trap(*error);
-        if (g.group < 0) {
-            handBack = true;
+        if (g.group < 0 || !g.finite) {
+            handBack = g.group < 0 ? QStringLiteral("some values of the column are no number")
+                                   : QStringLiteral("the readings are too large for the engine's sums");
             return out;
         }
         out.records += long(g.figures.count);
@@ -506,13 +509,11 @@ VariablesPlotOutcome PlotVariablesChart(
         auto query = std::make_shared<SubgroupQuery>(EngineQuery(state, s));
         why = query->refusal;
         if (why.isEmpty()) {
-            bool handBack = false;
-            VariablesPlotOutcome out = PlotEngineSubgroups(state, chart, s, host, choice, *query, handBack);
-            if (!handBack) {
+            VariablesPlotOutcome out = PlotEngineSubgroups(state, chart, s, host, choice, *query, why);
+            if (why.isEmpty()) {
                 out.engine = std::move(query);
                 return out;
             }
-            why = QStringLiteral("some values of the column are no number");
         }
     }
     VariablesPlotOutcome out = s.chartType == kChartIndividualMR ? PlotIndividualChart(state, chart, s, host, choice)

@@ -172,3 +172,25 @@ TEST(ServerSideSubgroups, APointsReadingsAreTheListingsLines)
         }
     }
 }
+
+// Readings near the largest double: their squared deviations overflow the engine's doubles, so the readings
+// are read here, and the chart is theirs.
+TEST(ServerSideSubgroups, SumsTheEngineCannotHoldAreLeftToTheClient)
+{
+    QList<test::ResultRow> rows = test::MixedRows(200);
+    for (test::ResultRow& r : rows)
+        if (!std::isnan(r.values[0]) && std::fabs(r.values[0]) < 100)
+            r.values[0] *= 1e306;
+    SqliteFixture f(rows);
+    ASSERT_TRUE(f.Connect());
+    f.sel.uslText = f.sel.lslText = "N/A";
+    f.sel.chartType = kChartXBarS;
+    f.state.gSampleSize = 5;
+    const test::OnePlot client = test::PlotOnce(f.state, f.sel, false);
+    const test::OnePlot engine = test::PlotOnce(f.state, f.sel, true);
+    ASSERT_TRUE(client.out.plotted);
+    EXPECT_FALSE(engine.out.engine);
+    EXPECT_EQ(engine.out.note.toStdString(),
+        "The readings were read, not summed by the engine: the readings are too large for the engine's sums.");
+    EXPECT_EQ(client.out.limits.panelValues, engine.out.limits.panelValues);
+}
