@@ -114,38 +114,49 @@ QString Framed(
     Dialect dialect, const QString& numberedHead, const QString& rest, const QString& order, const Items& items, int n)
 {
     const QString w = QStringLiteral(" OVER (ORDER BY ") + order + u')';
-    const QString frame = QStringLiteral(" OVER (ORDER BY ") + order + QStringLiteral(" ROWS BETWEEN ")
-        + QString::number(n - 1) + QStringLiteral(" PRECEDING AND CURRENT ROW)");
     // l1 .. l(n-1): the readings before the row; d1 .. their doubles; summed from the subgroup's first reading
-    QString lags, doubles, total = QStringLiteral("val"), squares = QStringLiteral("(val - mu) * (val - mu)");
+    QString lags, doubles, readings = QStringLiteral("val"), total = QStringLiteral("val"),
+                           squares = QStringLiteral("(val - mu) * (val - mu)");
     for (int k = 1; k < n; ++k) {
         const QString l = u'l' + QString::number(k), d = u'd' + QString::number(k);
         lags += QStringLiteral(", LAG(%1, %2)").arg(items.value).arg(k) + w + QStringLiteral(" AS ") + l;
         doubles += QStringLiteral(", ") + AsDouble(dialect, l) + QStringLiteral(" AS ") + d;
+        readings += QStringLiteral(", ") + d;
         total = d + QStringLiteral(" + ") + total;
         squares += QStringLiteral(" + (%1 - mu) * (%1 - mu)").arg(d);
     }
-    const QString range = n == 1
-        ? QStringLiteral(", %1 AS lo, %1 AS hi, %2 AS t0, %2 AS t1, %2 AS t2").arg(items.value, items.stamp)
-        : QStringLiteral(", MIN(%1)%3 AS lo, MAX(%1)%3 AS hi, LAG(%2, %4)%5 AS t0, MIN(%2)%3 AS t1, MAX(%2)%3 AS t2")
-              .arg(items.value, items.stamp, frame)
-              .arg(n - 1)
-              .arg(w);
+    // The order begins with the start time: a subgroup's first reading is its earliest, its last its latest.
+    const QString first = n == 1 ? items.stamp : QStringLiteral("LAG(%1, %2)").arg(items.stamp).arg(n - 1) + w;
+    QString extremes; // the smallest and largest reading, of the row's readings where the engine has LEAST
+    if (n == 1) {
+        extremes = QStringLiteral("val AS lo, val AS hi");
+    } else if (dialect == Dialect::Native) {
+        const QString frame = QStringLiteral(" OVER (ORDER BY ") + order + QStringLiteral(" ROWS BETWEEN ")
+            + QString::number(n - 1) + QStringLiteral(" PRECEDING AND CURRENT ROW)");
+        lags += QStringLiteral(", MIN(%1)%2 AS wlo, MAX(%1)%2 AS whi").arg(items.value, frame);
+        doubles += QStringLiteral(", wlo, whi");
+        extremes = AsDouble(dialect, QStringLiteral("wlo")) + QStringLiteral(" AS lo, ")
+            + AsDouble(dialect, QStringLiteral("whi")) + QStringLiteral(" AS hi");
+    } else {
+        const bool sqlite = dialect == Dialect::SQLite;
+        extremes = QStringLiteral("%1(%3) AS lo, %2(%3) AS hi")
+                       .arg(sqlite ? QStringLiteral("min") : QStringLiteral("LEAST"),
+                           sqlite ? QStringLiteral("max") : QStringLiteral("GREATEST"), readings);
+    }
     const QString okX = Alias(dialect, "OkX"), rowX = Alias(dialect, "RowX"), size = QString::number(n);
-    const QString windowed
-        = numberedHead + lags + range + QStringLiteral(", LEAD(1)") + w + QStringLiteral(" AS nx ") + rest;
+    const QString windowed = numberedHead + lags + QStringLiteral(", ") + first + QStringLiteral(" AS t0, LEAD(1)") + w
+        + QStringLiteral(" AS nx ") + rest;
     const QString kept = QStringLiteral("SELECT CASE WHEN ") + okX + QStringLiteral(" = 1 THEN ")
         + Divided(dialect, u'(' + rowX + QStringLiteral(" - 1)"), n) + QStringLiteral(" ELSE -1 END AS grp, (") + rowX
         + QStringLiteral(" - 1) % ") + size + QStringLiteral(" + 1 AS cnt, ")
-        + AsDouble(dialect, Alias(dialect, "ValueX")) + QStringLiteral(" AS val") + doubles + QStringLiteral(", ")
-        + AsDouble(dialect, QStringLiteral("lo")) + QStringLiteral(" AS lo, ") + AsDouble(dialect, QStringLiteral("hi"))
-        + QStringLiteral(" AS hi, t0, t1, t2 FROM (") + windowed + QStringLiteral(") windowed WHERE ") + okX
-        + QStringLiteral(" = 0 OR ") + rowX + QStringLiteral(" % ") + size + QStringLiteral(" = 0 OR nx IS NULL");
+        + AsDouble(dialect, Alias(dialect, "ValueX")) + QStringLiteral(" AS val") + doubles + QStringLiteral(", t0, ")
+        + Alias(dialect, "DateX") + QStringLiteral(" AS t1 FROM (") + windowed + QStringLiteral(") windowed WHERE ")
+        + okX + QStringLiteral(" = 0 OR ") + rowX + QStringLiteral(" % ") + size + QStringLiteral(" = 0 OR nx IS NULL");
     return QStringLiteral("SELECT grp AS GroupX, cnt AS CountX, CASE WHEN %1 THEN mu ELSE 0 END AS MeanX, CASE WHEN "
                           "%1 THEN lo ELSE 0 END AS LowX, CASE WHEN %1 THEN hi ELSE 0 END AS HighX, CASE WHEN %1 THEN "
-                          "%2 ELSE 0 END AS SquaresX, t0 AS FirstX, t1 AS EarliestX, t2 AS LatestX FROM (SELECT "
-                          "kept.*, (%3) / %4 AS mu FROM (")
-               .arg(QStringLiteral("cnt = ") + size, squares, total, size)
+                          "%2 ELSE 0 END AS SquaresX, t0 AS FirstX, t0 AS EarliestX, t1 AS LatestX FROM (SELECT "
+                          "kept.*, (%3) / %4 AS mu, %5 FROM (")
+               .arg(QStringLiteral("cnt = ") + size, squares, total, size, extremes)
         + kept + QStringLiteral(") kept) summed ORDER BY grp");
 }
 
