@@ -18,7 +18,7 @@ ServerSideControl::ServerSideControl(frmMain& window, AppState& state)
 {
     chkServerSide = new QCheckBox(QStringLiteral("Subgroups on Server"), &window);
     chkServerSide->setObjectName(QStringLiteral("chkServerSide"));
-    window.layOptions->addWidget(chkServerSide, 4, 0, 1, 2);
+    window.layOptions->addWidget(chkServerSide, 5, 0, 1, 2); // under Auto Refresh
     Refresh();
     // The choice is kept at once: it changes how the next plot reads, not the chart shown.
     // A choice that could not be written shows as what is stored.

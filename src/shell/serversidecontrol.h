@@ -14,7 +14,7 @@ class frmMain;
 class ServerSideControl : public QObject
 {
 public:
-    // Adds the check box under the data filters, checked as the settings say.
+    // Adds the check box under the read options, checked as the settings say.
     ServerSideControl(frmMain& window, AppState& state);
 
     // Whether the next plot's subgroups are formed by the engine: the user's setting, or the site's ATE.INI
