@@ -202,13 +202,7 @@ TEST(ServerSideSubgroups, ReadingsFarFromZeroOrTinyKeepTheirDigits)
 {
     for (const bool tiny : { false, true }) {
         SCOPED_TRACE(tiny ? "near 1e-9" : "near 1e9, drifting");
-        QList<test::ResultRow> rows = test::MixedRows(1200);
-        for (qsizetype i = 0; i < rows.size(); ++i) {
-            double& v = rows[i].values[0];
-            if (!std::isnan(v) && std::fabs(v) < 100 && v != 0)
-                v = tiny ? v * 1e-9 : 1e9 + 1000.0 * double(i) + (v - 5);
-        }
-        SqliteFixture f(rows);
+        SqliteFixture f(test::FarFromZeroRows(tiny));
         ASSERT_TRUE(f.Connect());
         f.sel.uslText = f.sel.lslText = "N/A";
         test::ExpectBothPathsAgree(f.state, f.sel, false);
