@@ -8,8 +8,8 @@
 #include "data/loader/listingwriter.h"
 #include "data/loader/tempfiles.h"
 #include "variables/rowreader.h"
-
 #include "variables/variableschart.h"
+
 #include <QFile>
 
 #include <algorithm>
