@@ -2,6 +2,7 @@
 // line per new rule mark and per failed read, until SIGINT or SIGTERM.
 #include "cli/jsonreport.h"
 #include "cli/report.h"
+#include "common/numberformat.h"
 #include "common/savefile.h"
 #include "variables/liveproduct.h"
 
@@ -79,6 +80,8 @@ private:
     QStringList mSeen;
 };
 
+const QString kPointFormat = QStringLiteral("#,##0.0###");
+
 QString NowText()
 {
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
@@ -122,7 +125,9 @@ bool WriteMark(QTextStream& out, const QString& product, const data::PlotSelecti
             j.null();
         j.key("product").string(product).key("parameter").string(s.parameterItem);
         j.key("chart").string(ChartName(s.chartType, m.chart)).key("point").number(double(m.point));
-        j.key("rules").string(m.rules).key("value").number(m.value).key("serials").strings(m.serials);
+        // The point's value as the chart shows it (its figure digits), not the double it was computed as.
+        j.key("rules").string(m.rules).key("value").scalar(PanelFigure(FormatNumber(m.value, kPointFormat)));
+        j.key("serials").strings(m.serials);
     });
 }
 

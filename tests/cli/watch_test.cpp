@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QThread>
 
+#include <cmath>
 #include <csignal>
 
 using namespace moldrin;
@@ -119,6 +120,9 @@ TEST_F(Watch, ShiftWrittenWhileWatchingRaisesItsMarksOnce)
             shiftSeen = true;
             EXPECT_EQ(o["serials"].toArray().size(), 5);
             EXPECT_TRUE(o["serials"].toArray().first().toString().contains('L'));
+            // The mean as the chart shows it: four decimals at a magnitude of 5, not the computed double.
+            const double value = o["value"].toDouble();
+            EXPECT_EQ(value, std::round(value * 1e4) / 1e4) << value;
         }
     }
     EXPECT_TRUE(shiftSeen) << qPrintable(out);
