@@ -1,0 +1,239 @@
+// The state of live charts between runs (moldrin-report --watch-once): what the next read needs, in a
+// binary stream. A stream that holds no such state is refused whole, never taken in part.
+#include "variables/liveplot.h"
+#include "variables/liveproduct.h"
+#include "variables/variableschart.h"
+
+#include <algorithm>
+
+namespace moldrin
+{
+
+namespace
+{
+
+// Counts beyond these are no state this program wrote.
+constexpr quint64 kMostItems = quint64(1) << 32;
+
+void Put(QDataStream& out, const std::optional<WallTime>& t)
+{
+    out << bool(t);
+    if (t)
+        out << qint32(t->year) << qint8(t->month) << qint8(t->day) << qint8(t->hour) << qint8(t->minute)
+            << qint8(t->second) << qint16(t->millisecond);
+}
+
+bool Get(QDataStream& in, std::optional<WallTime>& t)
+{
+    bool present = false;
+    in >> present;
+    t.reset();
+    if (!present)
+        return in.status() == QDataStream::Ok;
+    qint32 year = 0;
+    qint8 month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    qint16 ms = 0;
+    in >> year >> month >> day >> hour >> minute >> second >> ms;
+    if (!QDate::isValid(year, month, day) || !QTime::isValid(hour, minute, second, ms))
+        return false;
+    t = WallTime { year, month, day, hour, minute, second, ms };
+    return in.status() == QDataStream::Ok;
+}
+
+void Put(QDataStream& out, const LiveRow& r)
+{
+    out << QByteArray::fromStdString(r.reading.serial) << QByteArray::fromStdString(r.reading.tester);
+    Put(out, r.reading.start);
+    out << bool(r.reading.value) << r.reading.value.value_or(0.0) << r.notANumber;
+}
+
+bool Get(QDataStream& in, LiveRow& r)
+{
+    QByteArray serial, tester;
+    in >> serial >> tester;
+    r.reading.serial = serial.toStdString();
+    r.reading.tester = tester.toStdString();
+    if (!Get(in, r.reading.start))
+        return false;
+    bool hasValue = false;
+    double value = 0;
+    in >> hasValue >> value >> r.notANumber;
+    r.reading.value = hasValue ? std::optional(value) : std::nullopt;
+    return in.status() == QDataStream::Ok;
+}
+
+// A list of numbers or marks, each stored as a `Stored`.
+template <typename Stored, typename Item> void PutList(QDataStream& out, const std::vector<Item>& items)
+{
+    out << quint64(items.size());
+    for (const Item& x : items)
+        out << Stored(x);
+}
+
+template <typename Stored, typename Item> bool GetList(QDataStream& in, std::vector<Item>& items)
+{
+    quint64 n = 0;
+    in >> n;
+    if (n > kMostItems)
+        return false;
+    items.resize(std::size_t(n));
+    for (Item& x : items) {
+        Stored v {};
+        in >> v;
+        x = Item(v);
+    }
+    return in.status() == QDataStream::Ok;
+}
+
+// The four data series' values of a point, in the order a point adds them.
+constexpr int kSavedSeries[] = { kSeriesMedian, kSeriesXBar, kSeriesS, kSeriesRange };
+
+} // namespace
+
+void LiveChart::Save(QDataStream& out, const ChartModel& chart) const
+{
+    out << mIndividual << bool(mReadFrom) << qint64(mReadFrom.value_or(0)) << qint64(mBaseSecond)
+        << qint64(mBaseSecondRows);
+    out << mBase.started << qint64(mBase.records) << qint64(mBase.notNumbers) << qint64(mBase.pointCount);
+    for (long i = 0; i < mBase.pointCount; ++i)
+        for (int k : kSavedSeries)
+            out << chart.series[k].points.y(int(i));
+    // The readings' details of the points a new mark can still name.
+    const std::size_t details = std::min(mBase.details.size(), kLongestRuleWindow);
+    out << quint64(details);
+    for (auto d = mBase.details.end() - std::ptrdiff_t(details); d != mBase.details.end(); ++d) {
+        out << qint64(d->point);
+        Put(out, d->time);
+        out << d->serials;
+    }
+    if (const auto* groups = std::get_if<Subgroups>(&mBase.points)) {
+        PutList<double>(out, groups->acc.save());
+        out << groups->pendingSerials;
+    } else {
+        const auto& readings = std::get<Individuals>(mBase.points);
+        PutList<double>(out, readings.acc.save());
+        out << bool(readings.first);
+        if (readings.first)
+            Put(out, LiveRow { *readings.first, false });
+    }
+    out << quint64(mOverlap.size());
+    for (const Overlap& o : mOverlap) {
+        out << qint64(o.key);
+        Put(out, o.row);
+    }
+    PutList<quint32>(out, mRaised[0]);
+    PutList<quint32>(out, mRaised[1]);
+}
+
+bool LiveChart::Restore(QDataStream& in, ChartModel& chart)
+{
+    bool individual = false, hasFrom = false;
+    qint64 from = 0, baseSecond = 0, baseSecondRows = 0, records = 0, notNumbers = 0, points = 0;
+    in >> individual >> hasFrom >> from >> baseSecond >> baseSecondRows;
+    Cursor base = mBase;
+    in >> base.started >> records >> notNumbers >> points;
+    if (in.status() != QDataStream::Ok || individual != mIndividual || points < 0 || records < points || notNumbers < 0
+        || notNumbers > records || quint64(points) > kMostItems || chart.seriesCount() < kTemplateSeriesCount)
+        return false;
+    base.records = long(records);
+    base.notNumbers = long(notNumbers);
+    base.pointCount = long(points);
+    for (qint64 i = 0; i < points && in.status() == QDataStream::Ok; ++i) {
+        SubgroupPoint p;
+        p.number = i + 1;
+        in >> p.medianValue >> p.centreValue >> p.sValue >> p.variationValue;
+        AddSubgroupPoints(chart, p);
+    }
+    quint64 details = 0;
+    in >> details;
+    if (details > kLongestRuleWindow || details > quint64(points))
+        return false;
+    for (quint64 i = 0; i < details; ++i) {
+        PointDetail d;
+        qint64 point = 0;
+        in >> point;
+        d.point = point;
+        if (!Get(in, d.time))
+            return false;
+        in >> d.serials;
+        base.details.push_back(std::move(d));
+    }
+    std::vector<double> sums;
+    if (!GetList<double>(in, sums))
+        return false;
+    if (auto* groups = std::get_if<Subgroups>(&base.points)) {
+        in >> groups->pendingSerials;
+        if (!groups->acc.restore(sums))
+            return false;
+    } else {
+        auto& readings = std::get<Individuals>(base.points);
+        bool hasFirst = false;
+        in >> hasFirst;
+        LiveRow first;
+        if (!readings.acc.restore(sums) || (hasFirst && !Get(in, first)))
+            return false;
+        if (hasFirst)
+            readings.first = first.reading;
+    }
+    quint64 overlap = 0;
+    in >> overlap;
+    if (overlap > kMostItems)
+        return false;
+    std::deque<Overlap> rows;
+    for (quint64 i = 0; i < overlap; ++i) {
+        Overlap o;
+        qint64 key = 0;
+        in >> key;
+        o.key = key;
+        if (!Get(in, o.row))
+            return false;
+        rows.push_back(std::move(o));
+    }
+    std::vector<RuleMark> raised[2];
+    if (!GetList<quint32>(in, raised[0]) || !GetList<quint32>(in, raised[1]) || in.status() != QDataStream::Ok)
+        return false;
+    mBase = std::move(base);
+    mCurrent = mBase;
+    mOverlap = std::move(rows);
+    mReadFrom = hasFrom ? std::optional<std::int64_t>(from) : std::nullopt;
+    mBaseSecond = baseSecond;
+    mBaseSecondRows = long(baseSecondRows);
+    mRaised[0] = std::move(raised[0]);
+    mRaised[1] = std::move(raised[1]);
+    mFirstConclude = false;
+    return true;
+}
+
+void LiveProduct::Save(QDataStream& out) const
+{
+    out << mMade << qint64(mRowsBefore) << bool(mLateRows.lastMs()) << qint64(mLateRows.lastMs().value_or(0))
+        << qint64(mLateRows.costMs()) << quint64(mLive.size());
+    for (std::size_t i = 0; i < mLive.size(); ++i)
+        mLive[i].Save(out, mCharts[i]);
+}
+
+QString LiveProduct::Restore(QDataStream& in, AppState& state)
+{
+    QString made;
+    qint64 rowsBefore = 0, lastCheck = 0, checkCost = 0;
+    bool checked = false;
+    quint64 charts = 0;
+    in >> made >> rowsBefore >> checked >> lastCheck >> checkCost >> charts;
+    if (in.status() != QDataStream::Ok)
+        return QStringLiteral("it is damaged");
+    if (mSelections.isEmpty() || made != Made(state) || charts != quint64(mSelections.size()))
+        return QStringLiteral("it was made for another selection");
+    Start(state);
+    for (std::size_t i = 0; i < mLive.size(); ++i) {
+        if (!mLive[i].Restore(in, mCharts[i])) {
+            mLive.clear();
+            mCharts.clear();
+            return QStringLiteral("it is damaged");
+        }
+    }
+    mRowsBefore = long(rowsBefore);
+    mLateRows.restore(checked ? std::optional<std::int64_t>(lastCheck) : std::nullopt, checkCost);
+    return {};
+}
+
+} // namespace moldrin
