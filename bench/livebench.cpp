@@ -3,6 +3,7 @@
 //                                                    by another connection, one refresh timed; median
 //   moldrin-live-bench soak FOLDER INTERVALS         every parameter read INTERVALS times as --watch reads
 //                                                    them (no pause, no new rows): resident memory sampled
+//   moldrin-live-bench append FOLDER ROWS            ROWS new units written once (for a --watch-once run)
 // FOLDER holds the demo's two INI files and a database written by moldrin-demo-data.
 #include "cli/report.h"
 #include "variables/liveproduct.h"
@@ -127,10 +128,17 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 3 || (args[1] != QLatin1String("refresh") && args[1] != QLatin1String("soak"))) {
-        std::fprintf(stderr, "usage: moldrin-live-bench refresh FOLDER [ROWS] [RUNS] | soak FOLDER INTERVALS\n");
+    const QStringList modes { QStringLiteral("refresh"), QStringLiteral("soak"), QStringLiteral("append") };
+    if (args.size() < 3 || !modes.contains(args[1])) {
+        std::fprintf(stderr,
+            "usage: moldrin-live-bench refresh FOLDER [ROWS] [RUNS] | soak FOLDER INTERVALS | append FOLDER ROWS\n");
         return 2;
     }
+    if (args[1] == QLatin1String("append"))
+        return AppendUnits(args[2] + QStringLiteral("/results.db"), QStringLiteral("PSU100_Results"),
+                   args.value(3, QStringLiteral("100")).toInt(), 0)
+            ? 0
+            : 1;
     cli::ReportOptions o;
     o.configDir = args[2];
     o.product = QStringLiteral("PSU-100");

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSysInfo>
 #include <QThread>
 
 #include <csignal>
@@ -139,10 +140,11 @@ bool WriteFailure(QTextStream& out, const QString& product, const data::DataErro
 }
 
 // The state between runs: a header, what identifies the data source, the charts' state (LiveProduct::Save),
-// then a SHA-256 of all before it, so that a file cut short or changed is found before any of it is used.
+// then a BLAKE2b hash of all before it, so that a file cut short or changed is found before any of it is used.
 const QByteArray kStateMagic = QByteArrayLiteral("moldrin-watch-state");
 constexpr qint32 kStateVersion = 2;
 constexpr qsizetype kHashSize = 32;
+constexpr QCryptographicHash::Algorithm kStateHash = QCryptographicHash::Blake2b_256;
 
 QString DataSourceIdentity(const AppState& state)
 {
@@ -156,10 +158,10 @@ QByteArray StateBytes(const LiveProduct& live, const AppState& state)
     {
         QDataStream out(&bytes, QIODevice::WriteOnly);
         out.setVersion(QDataStream::Qt_6_0);
-        out << kStateMagic << kStateVersion << DataSourceIdentity(state);
+        out << kStateMagic << kStateVersion << quint8(QSysInfo::ByteOrder) << DataSourceIdentity(state);
         live.Save(out);
     }
-    return bytes + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    return bytes.append(QCryptographicHash::hash(bytes, kStateHash));
 }
 
 // Takes the state kept in `file` into the charts. "" where it was taken, else why it was not (the charts
@@ -171,21 +173,22 @@ QString LoadState(const QString& file, LiveProduct& live, AppState& state)
         return QStringLiteral("there is none yet");
     if (!f.open(QIODevice::ReadOnly))
         return QStringLiteral("it cannot be read: ") + f.errorString();
-    const QByteArray bytes = f.readAll();
+    QByteArray body = f.readAll();
     if (f.error() != QFileDevice::NoError)
         return QStringLiteral("it cannot be read: ") + f.errorString();
-    const QByteArray body = bytes.left(bytes.size() - kHashSize);
-    if (bytes.size() < kHashSize
-        || QCryptographicHash::hash(body, QCryptographicHash::Sha256) != bytes.right(kHashSize))
+    const QByteArray hash = body.right(kHashSize);
+    body.chop(kHashSize);
+    if (hash.size() < kHashSize || QCryptographicHash::hash(body, kStateHash) != hash)
         return QStringLiteral("it is no state of this program or is damaged");
     QDataStream in(body);
     in.setVersion(QDataStream::Qt_6_0);
     QByteArray magic;
     qint32 version = 0;
+    quint8 byteOrder = 0;
     QString source;
-    in >> magic >> version >> source;
-    if (magic != kStateMagic || version != kStateVersion)
-        return QStringLiteral("it is no state of this version");
+    in >> magic >> version >> byteOrder >> source;
+    if (magic != kStateMagic || version != kStateVersion || byteOrder != quint8(QSysInfo::ByteOrder))
+        return QStringLiteral("it is no state of this version or machine");
     if (source != DataSourceIdentity(state))
         return QStringLiteral("it was made for another data source");
     return live.Restore(in, state);

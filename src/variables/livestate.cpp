@@ -5,6 +5,9 @@
 #include "variables/variableschart.h"
 
 #include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <type_traits>
 
 namespace moldrin
 {
@@ -62,27 +65,23 @@ bool Get(QDataStream& in, LiveRow& r)
     return in.status() == QDataStream::Ok;
 }
 
-// A list of numbers or marks, each stored as a `Stored`.
-template <typename Stored, typename Item> void PutList(QDataStream& out, const std::vector<Item>& items)
+// A list of numbers or marks as one block of bytes in the machine's order (the header of the state names
+// it): a chart of many points is written and read at the speed of memory.
+template <typename Item> void PutList(QDataStream& out, const std::vector<Item>& items)
 {
-    out << quint64(items.size());
-    for (const Item& x : items)
-        out << Stored(x);
+    static_assert(std::is_trivially_copyable_v<Item>);
+    out << QByteArray::fromRawData(reinterpret_cast<const char*>(items.data()), qsizetype(items.size() * sizeof(Item)));
 }
 
-template <typename Stored, typename Item> bool GetList(QDataStream& in, std::vector<Item>& items)
+template <typename Item> bool GetList(QDataStream& in, std::vector<Item>& items)
 {
-    quint64 n = 0;
-    in >> n;
-    if (n > kMostItems)
+    QByteArray bytes;
+    in >> bytes;
+    if (in.status() != QDataStream::Ok || bytes.size() % qsizetype(sizeof(Item)) != 0)
         return false;
-    items.resize(std::size_t(n));
-    for (Item& x : items) {
-        Stored v {};
-        in >> v;
-        x = Item(v);
-    }
-    return in.status() == QDataStream::Ok;
+    items.resize(std::size_t(bytes.size()) / sizeof(Item));
+    std::memcpy(items.data(), bytes.constData(), std::size_t(bytes.size()));
+    return true;
 }
 
 // The four data series' values of a point, in the order a point adds them.
@@ -95,9 +94,18 @@ void LiveChart::Save(QDataStream& out, const ChartModel& chart) const
     out << mIndividual << bool(mReadFrom) << qint64(mReadFrom.value_or(0)) << qint64(mBaseSecond)
         << qint64(mBaseSecondRows);
     out << mBase.started << qint64(mBase.records) << qint64(mBase.notNumbers) << qint64(mBase.pointCount);
-    for (long i = 0; i < mBase.pointCount; ++i)
-        for (int k : kSavedSeries)
-            out << chart.series[k].points.y(int(i));
+    // A series that repeats one before it (the means on the median's series of an X-Bar-R chart) is
+    // named, not written again.
+    std::vector<double> values[std::size(kSavedSeries)];
+    for (std::size_t k = 0; k < std::size(kSavedSeries); ++k) {
+        values[k].resize(std::size_t(mBase.pointCount));
+        for (long i = 0; i < mBase.pointCount; ++i)
+            values[k][std::size_t(i)] = chart.series[kSavedSeries[k]].points.y(int(i));
+        const auto same = std::find(std::begin(values), std::begin(values) + std::ptrdiff_t(k), values[k]);
+        out << qint8(same - std::begin(values));
+        if (same == std::begin(values) + std::ptrdiff_t(k))
+            PutList(out, values[k]);
+    }
     // The readings' details of the points a new mark can still name.
     const std::size_t details = std::min(mBase.details.size(), kLongestRuleWindow);
     out << quint64(details);
@@ -107,11 +115,11 @@ void LiveChart::Save(QDataStream& out, const ChartModel& chart) const
         out << d->serials;
     }
     if (const auto* groups = std::get_if<Subgroups>(&mBase.points)) {
-        PutList<double>(out, groups->acc.save());
+        PutList(out, groups->acc.save());
         out << groups->pendingSerials;
     } else {
         const auto& readings = std::get<Individuals>(mBase.points);
-        PutList<double>(out, readings.acc.save());
+        PutList(out, readings.acc.save());
         out << bool(readings.first);
         if (readings.first)
             Put(out, LiveRow { *readings.first, false });
@@ -121,8 +129,8 @@ void LiveChart::Save(QDataStream& out, const ChartModel& chart) const
         out << qint64(o.key);
         Put(out, o.row);
     }
-    PutList<quint32>(out, mRaised[0]);
-    PutList<quint32>(out, mRaised[1]);
+    PutList(out, mRaised[0]);
+    PutList(out, mRaised[1]);
 }
 
 bool LiveChart::Restore(QDataStream& in, ChartModel& chart)
@@ -138,10 +146,24 @@ bool LiveChart::Restore(QDataStream& in, ChartModel& chart)
     base.records = long(records);
     base.notNumbers = long(notNumbers);
     base.pointCount = long(points);
-    for (qint64 i = 0; i < points && in.status() == QDataStream::Ok; ++i) {
+    std::vector<double> series[std::size(kSavedSeries)];
+    for (std::size_t k = 0; k < std::size(kSavedSeries); ++k) {
+        qint8 same = 0;
+        in >> same;
+        if (same < 0 || std::size_t(same) > k || (std::size_t(same) == k && !GetList(in, series[k])))
+            return false;
+        if (std::size_t(same) < k)
+            series[k] = series[std::size_t(same)];
+        if (series[k].size() != std::size_t(points))
+            return false;
+    }
+    for (std::size_t i = 0; i < std::size_t(points); ++i) {
         SubgroupPoint p;
-        p.number = i + 1;
-        in >> p.medianValue >> p.centreValue >> p.sValue >> p.variationValue;
+        p.number = std::int64_t(i) + 1;
+        p.medianValue = series[0][i];
+        p.centreValue = series[1][i];
+        p.sValue = series[2][i];
+        p.variationValue = series[3][i];
         AddSubgroupPoints(chart, p);
     }
     quint64 details = 0;
@@ -159,7 +181,7 @@ bool LiveChart::Restore(QDataStream& in, ChartModel& chart)
         base.details.push_back(std::move(d));
     }
     std::vector<double> sums;
-    if (!GetList<double>(in, sums))
+    if (!GetList(in, sums))
         return false;
     if (auto* groups = std::get_if<Subgroups>(&base.points)) {
         in >> groups->pendingSerials;
@@ -190,7 +212,7 @@ bool LiveChart::Restore(QDataStream& in, ChartModel& chart)
         rows.push_back(std::move(o));
     }
     std::vector<RuleMark> raised[2];
-    if (!GetList<quint32>(in, raised[0]) || !GetList<quint32>(in, raised[1]) || in.status() != QDataStream::Ok)
+    if (!GetList(in, raised[0]) || !GetList(in, raised[1]) || in.status() != QDataStream::Ok)
         return false;
     mBase = std::move(base);
     mCurrent = mBase;
