@@ -109,17 +109,17 @@ void LiveChart::Add(ChartModel& chart, const LiveRow& row)
         const std::int64_t second = mOverlap.front().key / 1000;
         mBaseSecondRows = second == mBaseSecond ? mBaseSecondRows + 1 : 1;
         mBaseSecond = second;
-        Feed(mBase, chart, mOverlap.front().row);
+        Feed(mBase, chart, mOverlap.front());
         mOverlap.pop_front();
     }
-    mOverlap.push_back({ key, row });
+    mOverlap.push_back({ key, row.reading.value, row.reading.start.has_value(), row.notANumber, row.serial });
 }
 
 void LiveChart::EndRead(ChartModel& chart)
 {
     mCurrent = mBase;
-    for (const Overlap& o : mOverlap)
-        Feed(mCurrent, chart, o.row);
+    for (const Kept& o : mOverlap)
+        Feed(mCurrent, chart, o);
 }
 
 void LiveChart::CancelRead(ChartModel& chart)
@@ -149,48 +149,48 @@ long LiveChart::rowsBefore() const
     return mBase.records - (TimeKey(*from) / 1000 == mBaseSecond ? mBaseSecondRows : 0);
 }
 
-void LiveChart::Detail(Cursor& c, const ListedReading& last, QStringList serials) const
+void LiveChart::Detail(Cursor& c, const Kept& last, QStringList serials) const
 {
-    c.details.push_back({ c.pointCount, last.start, std::move(serials) });
+    c.details.push_back(
+        { c.pointCount, last.timed ? std::optional(FromKey(last.key)) : std::nullopt, std::move(serials) });
     if (c.details.size() > kKeptPointDetails)
         c.details.pop_front();
 }
 
 // As the plot function plots a row: a reading that is no number is counted; a subgroup chart plots a
 // point for every whole subgroup, an Individual-MR chart every reading once there are two.
-void LiveChart::Feed(Cursor& c, ChartModel& chart, const LiveRow& row) const
+void LiveChart::Feed(Cursor& c, ChartModel& chart, const Kept& row) const
 {
     ++c.records;
     if (row.notANumber) {
         ++c.notNumbers;
         return;
     }
-    const ListedReading& r = row.reading;
     if (auto* groups = std::get_if<Subgroups>(&c.points)) {
-        groups->pendingSerials << QString::fromStdString(r.serial);
-        if (const auto point = groups->acc.add(r.value)) {
+        groups->pendingSerials << row.serial;
+        if (const auto point = groups->acc.add(row.value)) {
             c.started = true;
             AddSubgroupPoints(chart, *point);
             ++c.pointCount;
-            Detail(c, r, std::exchange(groups->pendingSerials, {}));
+            Detail(c, row, std::exchange(groups->pendingSerials, {}));
         }
         return;
     }
     auto& readings = std::get<Individuals>(c.points);
-    auto plot = [&](const ListedReading& reading) {
+    auto plot = [&](const Kept& reading) {
         AddIndividualPoints(chart, readings.acc.add(reading.value.value_or(0.0))); // a null reads as 0
         ++c.pointCount;
-        Detail(c, reading, { QString::fromStdString(reading.serial) });
+        Detail(c, reading, { reading.serial });
     };
     if (!readings.first) {
-        readings.first = r;
+        readings.first = row;
         return;
     }
     if (!c.started) {
         c.started = true;
         plot(*readings.first);
     }
-    plot(r);
+    plot(row);
 }
 
 VariablesPlotOutcome LiveChart::Conclude(AppState& state, ChartModel& chart, const data::PlotSelection& s,
@@ -379,8 +379,10 @@ Status LivePlot::ReadRows(AppState& state, ChartModel& chart, data::PlotHost& ho
     LiveRow row;
     for (long n = 0; !rs.Eof() && !error; ++n) {
         // The keys of a value that is no reading are read too: they place it in the overlap.
-        if (!(error = reader.number(value, row.reading.value, row.notANumber)) && !(error = reader.keys(row.reading)))
+        if (!(error = reader.number(value, row.reading.value, row.notANumber)) && !(error = reader.keys(row.reading))) {
+            row.serial = QString::fromStdString(row.reading.serial);
             mChart->Add(chart, row);
+        }
         if (!error)
             error = rs.MoveNext();
         if (!error)

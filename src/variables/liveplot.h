@@ -35,6 +35,7 @@ std::int64_t TimeKey(const WallTime& t);
 struct LiveRow {
     data::ListedReading reading;
     bool notANumber = false; // the value is no reading: counted, not plotted
+    QString serial; // the reading's serial number, made once and shared by the charts that keep the row
 };
 
 // A rule mark on a point that did not carry it before.
@@ -100,13 +101,21 @@ private:
         std::optional<WallTime> time;
         QStringList serials;
     };
+    // A row as the chart keeps it: what a point takes of it.
+    struct Kept {
+        std::int64_t key = 0; // start time in milliseconds (of the row before where it was unreadable)
+        std::optional<double> value;
+        bool timed = false; // the start time was readable
+        bool notANumber = false;
+        QString serial;
+    };
     struct Subgroups {
         SubgroupAccumulator acc;
         QStringList pendingSerials;
     };
     struct Individuals {
         IndividualAccumulator acc;
-        std::optional<data::ListedReading> first; // held until a second reading shows there is a chart
+        std::optional<Kept> first; // held until a second reading shows there is a chart
     };
     // What the rows so far made of the chart.
     struct Cursor {
@@ -117,19 +126,17 @@ private:
         long pointCount = 0;
         std::deque<PointDetail> details; // of the last kKeptPointDetails points
     };
-    struct Overlap {
-        std::int64_t key = 0; // start time in milliseconds
-        LiveRow row;
-    };
 
-    void Feed(Cursor& c, ChartModel& chart, const LiveRow& row) const;
-    void Detail(Cursor& c, const data::ListedReading& last, QStringList serials) const;
+    static void PutRow(QDataStream& out, const Kept& row);
+    static bool GetRow(QDataStream& in, Kept& row);
+    void Feed(Cursor& c, ChartModel& chart, const Kept& row) const;
+    void Detail(Cursor& c, const Kept& last, QStringList serials) const;
     void FindNewMarks(const RuleMarks& marks, LimitChart which, const ChartModel& chart);
 
     bool mIndividual;
     std::int64_t mOverlapMs;
     Cursor mBase; // the rows before the overlap
-    std::deque<Overlap> mOverlap;
+    std::deque<Kept> mOverlap;
     Cursor mCurrent; // after EndRead: every row
     std::optional<std::int64_t> mReadFrom;
     std::int64_t mLastKey = 0;
@@ -138,7 +145,7 @@ private:
     long mBaseSecondRows = 0;
     // Saved at BeginRead for CancelRead.
     Cursor mSavedBase;
-    std::deque<Overlap> mSavedOverlap;
+    std::deque<Kept> mSavedOverlap;
     std::optional<std::int64_t> mSavedReadFrom;
     std::int64_t mSavedBaseSecond = -1;
     long mSavedBaseSecondRows = 0;

@@ -164,6 +164,7 @@ Status LiveProduct::Read(AppState& state, PlotHost& host, const std::optional<Wa
         error = reader.keys(row.reading);
         if (!error && row.reading.start)
             keys.push_back(TimeKey(*row.reading.start));
+        row.serial = QString::fromStdString(row.reading.serial);
         for (std::size_t i = 0; i < mLive.size() && !error; ++i) {
             // A null: the parameter's own statement would not have selected the row.
             error = reader.number(values[i], row.reading.value, row.notANumber);

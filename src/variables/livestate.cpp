@@ -43,27 +43,26 @@ bool Get(QDataStream& in, std::optional<WallTime>& t)
     return in.status() == QDataStream::Ok;
 }
 
-void Put(QDataStream& out, const LiveRow& r)
+} // namespace
+
+void LiveChart::PutRow(QDataStream& out, const Kept& r)
 {
-    out << QByteArray::fromStdString(r.reading.serial) << QByteArray::fromStdString(r.reading.tester);
-    Put(out, r.reading.start);
-    out << bool(r.reading.value) << r.reading.value.value_or(0.0) << r.notANumber;
+    out << qint64(r.key) << bool(r.value) << r.value.value_or(0.0) << r.timed << r.notANumber << r.serial;
 }
 
-bool Get(QDataStream& in, LiveRow& r)
+bool LiveChart::GetRow(QDataStream& in, Kept& r)
 {
-    QByteArray serial, tester;
-    in >> serial >> tester;
-    r.reading.serial = serial.toStdString();
-    r.reading.tester = tester.toStdString();
-    if (!Get(in, r.reading.start))
-        return false;
+    qint64 key = 0;
     bool hasValue = false;
     double value = 0;
-    in >> hasValue >> value >> r.notANumber;
-    r.reading.value = hasValue ? std::optional(value) : std::nullopt;
+    in >> key >> hasValue >> value >> r.timed >> r.notANumber >> r.serial;
+    r.key = key;
+    r.value = hasValue ? std::optional(value) : std::nullopt;
     return in.status() == QDataStream::Ok;
 }
+
+namespace
+{
 
 // A list of numbers or marks as one block of bytes in the machine's order (the header of the state names
 // it): a chart of many points is written and read at the speed of memory.
@@ -122,13 +121,11 @@ void LiveChart::Save(QDataStream& out, const ChartModel& chart) const
         PutList(out, readings.acc.save());
         out << bool(readings.first);
         if (readings.first)
-            Put(out, LiveRow { *readings.first, false });
+            PutRow(out, *readings.first);
     }
     out << quint64(mOverlap.size());
-    for (const Overlap& o : mOverlap) {
-        out << qint64(o.key);
-        Put(out, o.row);
-    }
+    for (const Kept& o : mOverlap)
+        PutRow(out, o);
     PutList(out, mRaised[0]);
     PutList(out, mRaised[1]);
 }
@@ -191,23 +188,20 @@ bool LiveChart::Restore(QDataStream& in, ChartModel& chart)
         auto& readings = std::get<Individuals>(base.points);
         bool hasFirst = false;
         in >> hasFirst;
-        LiveRow first;
-        if (!readings.acc.restore(sums) || (hasFirst && !Get(in, first)))
+        Kept first;
+        if (!readings.acc.restore(sums) || (hasFirst && !GetRow(in, first)))
             return false;
         if (hasFirst)
-            readings.first = first.reading;
+            readings.first = first;
     }
     quint64 overlap = 0;
     in >> overlap;
     if (overlap > kMostItems)
         return false;
-    std::deque<Overlap> rows;
+    std::deque<Kept> rows;
     for (quint64 i = 0; i < overlap; ++i) {
-        Overlap o;
-        qint64 key = 0;
-        in >> key;
-        o.key = key;
-        if (!Get(in, o.row))
+        Kept o;
+        if (!GetRow(in, o))
             return false;
         rows.push_back(std::move(o));
     }
