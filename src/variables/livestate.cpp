@@ -86,6 +86,32 @@ template <typename Item> bool GetList(QDataStream& in, std::vector<Item>& items)
 // The four data series' values of a point, in the order a point adds them.
 constexpr int kSavedSeries[] = { kSeriesMedian, kSeriesXBar, kSeriesS, kSeriesRange };
 
+// The chart's `points` first points as Save wrote them.
+bool GetPoints(QDataStream& in, ChartModel& chart, std::size_t points)
+{
+    std::vector<double> series[std::size(kSavedSeries)];
+    for (std::size_t k = 0; k < std::size(kSavedSeries); ++k) {
+        qint8 same = 0;
+        in >> same;
+        if (same < 0 || std::size_t(same) > k || (std::size_t(same) == k && !GetList(in, series[k])))
+            return false;
+        if (std::size_t(same) < k)
+            series[k] = series[std::size_t(same)];
+        if (series[k].size() != points)
+            return false;
+    }
+    for (std::size_t i = 0; i < points; ++i) {
+        SubgroupPoint p;
+        p.number = std::int64_t(i) + 1;
+        p.medianValue = series[0][i];
+        p.centreValue = series[1][i];
+        p.sValue = series[2][i];
+        p.variationValue = series[3][i];
+        AddSubgroupPoints(chart, p);
+    }
+    return true;
+}
+
 } // namespace
 
 void LiveChart::Save(QDataStream& out, const ChartModel& chart) const
@@ -143,26 +169,8 @@ bool LiveChart::Restore(QDataStream& in, ChartModel& chart)
     base.records = long(records);
     base.notNumbers = long(notNumbers);
     base.pointCount = long(points);
-    std::vector<double> series[std::size(kSavedSeries)];
-    for (std::size_t k = 0; k < std::size(kSavedSeries); ++k) {
-        qint8 same = 0;
-        in >> same;
-        if (same < 0 || std::size_t(same) > k || (std::size_t(same) == k && !GetList(in, series[k])))
-            return false;
-        if (std::size_t(same) < k)
-            series[k] = series[std::size_t(same)];
-        if (series[k].size() != std::size_t(points))
-            return false;
-    }
-    for (std::size_t i = 0; i < std::size_t(points); ++i) {
-        SubgroupPoint p;
-        p.number = std::int64_t(i) + 1;
-        p.medianValue = series[0][i];
-        p.centreValue = series[1][i];
-        p.sValue = series[2][i];
-        p.variationValue = series[3][i];
-        AddSubgroupPoints(chart, p);
-    }
+    if (!GetPoints(in, chart, std::size_t(points)))
+        return false;
     quint64 details = 0;
     in >> details;
     if (details > kLongestRuleWindow || details > quint64(points))
