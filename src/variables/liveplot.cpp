@@ -117,6 +117,9 @@ void LiveChart::Add(ChartModel& chart, const LiveRow& row)
 
 void LiveChart::EndRead(ChartModel& chart)
 {
+    // What a failed read would go back to is not needed any more: the overlap is held once between reads.
+    mSavedOverlap = {};
+    mSavedBase = {};
     mCurrent = mBase;
     for (const Kept& o : mOverlap)
         Feed(mCurrent, chart, o);
@@ -228,6 +231,7 @@ VariablesPlotOutcome LiveChart::Conclude(AppState& state, ChartModel& chart, con
     mNewMarks.clear();
     FindNewMarks(out.rules.centre, LimitChart::Centre, chart);
     FindNewMarks(out.rules.variation, LimitChart::Variation, chart);
+    mCurrent.details.clear(); // the new marks hold theirs; the next read makes them again
     mFirstConclude = false;
     return out;
 }
