@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts or stops a throwaway PostgreSQL 15 cluster in DIR, listening only on a unix socket in DIR.
 #   pg-test-server.sh start DIR [PORT]   creates DIR/data, starts the server, creates database spcdata
-#   pg-test-server.sh restart DIR [PORT] stops the running server and starts it again (its data kept)
+#   pg-test-server.sh restart DIR [PORT] stops the server (if running) and starts it again (its data kept)
+#   pg-test-server.sh halt DIR           stops the server, its data kept (restart starts it again)
 #   pg-test-server.sh stop DIR           stops the server and removes DIR
 # The superuser is "spc" (trust authentication on the socket); other roles need their password.
 # Debian's own clusters are not touched.
@@ -10,7 +11,7 @@ cmd=${1:-}
 dir=${2:-}
 port=${3:-54329}
 if [ -z "$cmd" ] || [ -z "$dir" ]; then
-  echo "usage: $0 start|restart|stop DIR [PORT]" >&2
+  echo "usage: $0 start|restart|halt|stop DIR [PORT]" >&2
   exit 2
 fi
 pgbin=$(dirname "$(dpkg -L postgresql-15 2>/dev/null | grep '/bin/initdb$' | head -n1)")
@@ -39,9 +40,14 @@ case "$cmd" in
     echo "PostgreSQL on $dir port $port"
     ;;
   restart)
-    as_owner "$pgbin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+    if [ -f "$dir/data/postmaster.pid" ]; then
+      as_owner "$pgbin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+    fi
     as_owner "$pgbin/pg_ctl" -D "$dir/data" -l "$dir/log" -w \
       -o "-k $dir -p $port -c listen_addresses='' -c fsync=off" start >/dev/null
+    ;;
+  halt)
+    as_owner "$pgbin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
     ;;
   stop)
     if [ -f "$dir/data/postmaster.pid" ]; then
@@ -50,7 +56,7 @@ case "$cmd" in
     rm -rf "$dir"
     ;;
   *)
-    echo "usage: $0 start|restart|stop DIR [PORT]" >&2
+    echo "usage: $0 start|restart|halt|stop DIR [PORT]" >&2
     exit 2
     ;;
 esac

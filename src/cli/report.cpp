@@ -9,6 +9,7 @@
 #include "common/savefile.h"
 #include "data/access/connectdatasource.h"
 #include "data/access/connection.h"
+#include "data/config/configfiles.h"
 #include "data/config/datasourcekind.h"
 #include "data/config/inifile.h"
 #include "data/config/querybuilder.h"
@@ -185,7 +186,9 @@ StepResult SelectionSql(ReportSession& session, const ReportOptions& o, QString&
 namespace
 {
 
-StepResult PrintRows(ReportSession& session, const QString& sql, QTextStream& out, QTextStream& err)
+// `sql`: a statement as the query builder writes it, or one written for the engine (AdaptedStatement).
+template <class Statement>
+StepResult PrintRows(ReportSession& session, const Statement& sql, QTextStream& out, QTextStream& err)
 {
     Recordset rs;
     if (const Status e = rs.Open(sql, *session.state.gConnection, Recordset::Count::Skip))
@@ -211,6 +214,45 @@ StepResult PrintRows(ReportSession& session, const QString& sql, QTextStream& ou
         if (const Status e = rs.MoveNext())
             return Fail(err, kExitMessage, e->description);
     }
+    return std::nullopt;
+}
+
+// A statement written for the engine with its bound values in place of its '?', as quoted literals: to read
+// or to run in the engine's own client.
+QString StatementWithValues(const AdaptedStatement& statement)
+{
+    QString text;
+    qsizetype next = 0;
+    bool quoted = false;
+    for (const QChar c : statement.sql) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (c == u'?' && !quoted && next < statement.parameters.size()) {
+            QString value = statement.parameters[next++];
+            text += u'\'' + value.replace(u'\'', QStringLiteral("''")) + u'\'';
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+// --sql and --rows with --server-side: the statement whose rows are the main chart's subgroups, as the engine
+// is given it, or its rows.
+StepResult EngineStatement(ReportSession& session, const ReportOptions& o, QTextStream& out, QTextStream& err)
+{
+    int index = 0;
+    if (const StepResult r = ChosenParameter(session, o, err, index))
+        return r;
+    QStringList notices;
+    const ChartSelection chosen = ApplyChartRules({ o.chart, o.size }, true, notices);
+    session.state.gSampleSize = chosen.sampleSize;
+    const SubgroupQuery q = EngineQuery(session.state, VariablesSelectionFor(session, o, index, chosen.chartType));
+    if (!q.refusal.isEmpty())
+        return Fail(err, kExitMessage, QStringLiteral("the engine does not form the subgroups: ") + q.refusal);
+    if (o.command == ReportCommand::Rows)
+        return PrintRows(session, q.subgroups, out, err);
+    out << StatementWithValues(q.subgroups) << '\n';
     return std::nullopt;
 }
 
@@ -315,7 +357,10 @@ int PlotReport(
     if (const StepResult r = limits.Load(err))
         return *r;
     PromptHost host(prompt);
+    s.gServerSide = o.serverSide || data::SiteServerSide(s.gINIPath);
     const VariablesPlotOutcome outcome = PlotVariablesChart(s, chart, sel, host, limits.choice());
+    if (!outcome.note.isEmpty())
+        err << "moldrin-report: " << outcome.note << Qt::endl;
     TellSkipped(err, outcome.skipped);
     if (!outcome.plotted)
         return kExitMessage;
@@ -473,6 +518,11 @@ int RunReport(const ReportOptions& options, Prompt& userPrompt, QTextStream& out
         if (!report)
             return Fail(err, kExitUsage, QStringLiteral("--json, --png and --pdf do not draw --kind ") + options.kind);
         return report(session, options, prompt, out, err);
+    }
+    if (options.serverSide && options.kind.isEmpty()) {
+        if (const StepResult r = EngineStatement(session, options, out, err))
+            return *r;
+        return Finished(prompt, out, err);
     }
     QString sql;
     if (const StepResult r = SelectionSql(session, options, sql, err))

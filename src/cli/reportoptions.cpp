@@ -106,6 +106,9 @@ void AddReportOptions(QCommandLineParser& parser)
         { "pass-only", "Passing units only." },
         { "last-data-only", "The grouped (last data) form of the statement." },
         { "accept-zero", "Readings equal to 0 are kept." },
+        { "server-side",
+            "The variables chart's subgroups are formed by the engine (one row per subgroup), as ATE.INI's "
+            "[Database] ServerSideSubgroups=1 asks." },
         { "kind",
             "Chart kind: Histogram, Pareto, Scatter, \"P Chart\", \"NP Chart\", \"U Chart\", \"C Chart\", EWMA, "
             "CUSUM.",
@@ -312,6 +315,7 @@ QString ReadChart(const QCommandLineParser& parser, ReportOptions& o)
     o.passOnly = parser.isSet("pass-only");
     o.lastDataOnly = parser.isSet("last-data-only");
     o.acceptZero = parser.isSet("accept-zero");
+    o.serverSide = parser.isSet("server-side");
     if (parser.isSet("chart")) {
         o.chart = Canonical(ChartTypes(), parser.value("chart"));
         if (o.chart.isEmpty())

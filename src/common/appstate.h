@@ -60,6 +60,9 @@ struct AppState {
     QStringList gParamName; // display names, parallel to gParamColumn
 
     int gSampleSize = 5;
+    // The variables chart's subgroups formed by the engine where the data are (the setting, the site's
+    // ATE.INI or moldrin-report --server-side); off: read every reading.
+    bool gServerSide = false;
     QString gDateOrder = QStringLiteral("DD/MM");
     QDate gCustomStart, gCustomEnd; // invalid: the date 0 (no custom range chosen)
 

@@ -494,6 +494,7 @@ void frmMain::RunPlot()
         WindowHost host(*this);
         mRenderClock.start();
         const LimitChoice choice = savedLimits->ChoiceForSelection();
+        mState.gServerSide = UserServerSide(mState) || data::SiteServerSide(mState.gINIPath);
         mLastOutcome = PlotVariablesChart(mState, mChart, selection, host, choice);
         savedLimits->Plotted(mLastOutcome, choice.held.has_value());
     }
@@ -502,7 +503,7 @@ void frmMain::RunPlot()
     mPlotRunning = false;
     ++mPlotCount;
     // What was skipped stays told after the plot.
-    lblPlotProgress->setText(SkippedRowsText(mLastOutcome.skipped));
+    lblPlotProgress->setText(PlotOutcomeText(mLastOutcome));
     SetPanelEnabled(true);
     ShowOutcome();
     mAutoRefresh->Restart();
@@ -696,6 +697,7 @@ void frmMain::ShowRawData()
     inputs.clickedValue = series->points.y(mState.gClickedPoint);
     inputs.chartType = cboSelectChart->currentText();
     inputs.sampleSizeText = cboXBarSize->currentText();
+    inputs.engine = mLastOutcome.engine;
     frmRawData::Run(mState, mPrompt, inputs, this);
 }
 

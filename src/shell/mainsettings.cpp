@@ -93,6 +93,11 @@ void LoadedMainSettings::applyTo(MainWindowValues& values) const
         values.showZones = *showZones;
 }
 
+bool UserServerSide(const AppState& state)
+{
+    return ReadBoolean(state.registry.read(QStringLiteral("ServerSideSubgroups"))).value_or(false);
+}
+
 LoadedMainSettings LoadSettings(AppState& state)
 {
     const SettingsStore& store = state.registry;

@@ -54,6 +54,10 @@ struct LoadedMainSettings {
 // blinking, rule set-up and flags) are set in `state`.
 LoadedMainSettings LoadSettings(AppState& state);
 
+// The user's choice of subgroups formed by the engine (the setting ServerSideSubgroups, true or false; the
+// site's ATE.INI may ask for them too). Off when unset.
+bool UserServerSide(const AppState& state);
+
 // The 19 values SaveSettings writes, in their order, as (name, text).
 QList<QPair<QString, QString>> MainSettingsToSave(const AppState& state, const MainWindowValues& values);
 // Writes them; a failed write is ignored.

@@ -94,4 +94,55 @@ data::Status RowReader::number(int index, std::optional<double>& out, bool& notA
     return data::FieldNumber(mRs, index, out, notANumber);
 }
 
+SubgroupReader::SubgroupReader(const data::Recordset& rs)
+    : mRow(rs)
+    , mGroup(rs.FieldIndex(QStringLiteral("GroupX")))
+    , mCount(rs.FieldIndex(QStringLiteral("CountX")))
+    , mMean(rs.FieldIndex(QStringLiteral("MeanX")))
+    , mLow(rs.FieldIndex(QStringLiteral("LowX")))
+    , mHigh(rs.FieldIndex(QStringLiteral("HighX")))
+    , mSquares(rs.FieldIndex(QStringLiteral("SquaresX")))
+    , mMedian(rs.FieldIndex(QStringLiteral("MedianX")))
+    , mFirst(rs.FieldIndex(QStringLiteral("FirstX")))
+    , mEarliest(rs.FieldIndex(QStringLiteral("EarliestX")))
+    , mLatest(rs.FieldIndex(QStringLiteral("LatestX")))
+{
+}
+
+data::Status SubgroupReader::number(int index, double& out, bool& finite) const
+{
+    bool notANumber = false;
+    if (data::Status e = data::FieldNumber(mRow.rs(), index, out, notANumber))
+        return e;
+    finite = finite && !notANumber;
+    return {};
+}
+
+data::Status SubgroupReader::read(EngineSubgroup& g) const
+{
+    double group = 0, count = 0;
+    g.finite = true;
+    if (data::Status e = number(mGroup, group, g.finite); e)
+        return e;
+    if (data::Status e = number(mCount, count, g.finite); e)
+        return e;
+    g.group = long(group);
+    g.figures.count = std::int64_t(count);
+    if (g.group < 0)
+        return {};
+    for (const auto& [index, target] : { std::pair { mMean, &g.figures.mean }, std::pair { mLow, &g.figures.low },
+             std::pair { mHigh, &g.figures.high }, std::pair { mSquares, &g.figures.squares },
+             std::pair { mMedian, &g.figures.median } }) {
+        if (index < 0 && target == &g.figures.median)
+            continue; // a chart without medians
+        if (data::Status e = number(index, *target, g.finite))
+            return e;
+    }
+    if (data::Status e = mRow.stamp(mFirst, g.first))
+        return e;
+    if (data::Status e = mRow.stamp(mEarliest, g.earliest))
+        return e;
+    return mRow.stamp(mLatest, g.latest);
+}
+
 } // namespace moldrin

@@ -115,6 +115,23 @@ bool RunningStdDev::restore(std::span<const double> in)
     return true;
 }
 
+void RunningStdDev::merge(std::int64_t count, double mean, double squares)
+{
+    if (count <= 0)
+        return;
+    if (std::fabs(mean) > kPlainMagnitude * mUnit)
+        ChangeUnit(MagnitudeScale(std::fabs(mean)));
+    const double m = mean * mPerUnit;
+    if (mCount == 0)
+        mShift = m;
+    // Chan's pairwise update: the two parts' means and squared deviations make the whole's.
+    const double delta = (m - mShift) - mMean;
+    const double total = double(mCount + count);
+    mMean += delta * double(count) / total;
+    mM2 += squares * mPerUnit * mPerUnit + delta * delta * (double(mCount) * double(count) / total);
+    mCount += count;
+}
+
 void RunningStdDev::ChangeUnit(double unit)
 {
     // A larger power of two: what was summed is scaled down exactly (tiny parts may vanish beside the new unit).
@@ -242,16 +259,31 @@ std::optional<SubgroupPoint> SubgroupAccumulator::add(std::optional<double> read
         mScale = std::max(mScale, std::fabs(x));
     }
 
+    const int last = mSize - 1;
+    const double mean = GetAverage(mBuffer, last);
+    const double range = mRange ? GetRange(mBuffer, last) : 0.0;
+    const double stdDev = mStdDev ? GetStdDev(mBuffer) : 0.0;
+    const double median = mMedian ? GetMedian(mBuffer) : 0.0;
+    mBuffer.clear();
+    return point(mean, range, stdDev, median);
+}
+
+SubgroupPoint SubgroupAccumulator::add(const SubgroupSummary& g)
+{
+    mReadings.merge(g.count, g.mean, g.squares);
+    mScale = std::max({ mScale, std::fabs(g.low), std::fabs(g.high) });
+    const double s = g.count < 2 ? 0.0 : Round4(std::sqrt(g.squares / double(g.count - 1)));
+    return point(g.mean, mRange ? g.high - g.low : 0.0, mStdDev ? s : 0.0, mMedian ? g.median : 0.0);
+}
+
+SubgroupPoint SubgroupAccumulator::point(double mean, double range, double stdDev, double median)
+{
     SubgroupPoint p;
     p.number = ++mCount;
-    const int last = mSize - 1;
-    p.mean = GetAverage(mBuffer, last);
-    if (mRange)
-        p.range = GetRange(mBuffer, last);
-    if (mStdDev)
-        p.stdDev = GetStdDev(mBuffer);
-    if (mMedian)
-        p.median = GetMedian(mBuffer);
+    p.mean = mean;
+    p.range = range;
+    p.stdDev = stdDev;
+    p.median = median;
     p.medianValue = mMedian ? p.median : p.mean;
     p.centreValue = mMedianOnCentre ? p.median : p.mean;
     p.sValue = mStdDev ? p.stdDev : p.range;
@@ -262,7 +294,6 @@ std::optional<SubgroupPoint> SubgroupAccumulator::add(std::optional<double> read
         mSumR += p.range;
     if (mStdDev)
         mSumS += p.stdDev;
-    mBuffer.clear();
     return p;
 }
 

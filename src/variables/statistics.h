@@ -61,6 +61,9 @@ public:
         const double ratio = mUnit / unit;
         return mM2 * ratio * ratio;
     }
+    // Takes in `count` readings given by their mean and the sum of their squared deviations from it (as an
+    // engine computes them for a subgroup), as adding them one at a time would (to rounding).
+    void merge(std::int64_t count, double mean, double squares);
     // 0 below two values.
     double sampleStdDev() const;
 
@@ -129,6 +132,14 @@ struct SubgroupPoint {
     double variationValue = 0; // "Range": R where computed, else s
 };
 
+// A whole subgroup's figures, formed where the readings are (an engine).
+struct SubgroupSummary {
+    std::int64_t count = 0;
+    double mean = 0, low = 0, high = 0;
+    double squares = 0; // the readings' squared deviations from `mean`, summed
+    double median = 0;
+};
+
 // Takes the readings of a subgroup chart one at a time, keeping only the current subgroup.
 class SubgroupAccumulator
 {
@@ -137,6 +148,8 @@ public:
 
     // A null reading, 999 or -999 enters as 0. Returns the subgroup's point when this reading completed it.
     std::optional<SubgroupPoint> add(std::optional<double> reading);
+    // A whole subgroup by its figures, the same point as its readings give.
+    SubgroupPoint add(const SubgroupSummary& subgroup);
     // XDoubleBar, AverageVariation and PointCount from the whole subgroups so far, then the process figures.
     ProcessStatistic finish(const Figure& USL, const Figure& LSL) const;
 
@@ -148,6 +161,8 @@ public:
     bool restore(std::span<const double> in);
 
 private:
+    SubgroupPoint point(double mean, double range, double stdDev, double median);
+
     QString mChartType;
     int mSize;
     bool mRange, mStdDev, mMedian, mMedianOnCentre;

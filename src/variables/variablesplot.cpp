@@ -10,6 +10,8 @@
 #include "variables/rowreader.h"
 #include "variables/variableschart.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -28,11 +30,11 @@ using namespace moldrin::data;
 constexpr long kYieldEvery = 4096; // readings between two KeepResponsive calls
 
 // Widens the dates of the plotted readings by one reading's.
-void NoteDate(VariablesPlotOutcome& out, const ListedReading& r)
+void NoteDate(VariablesPlotOutcome& out, const std::optional<WallTime>& start)
 {
-    if (!r.start)
+    if (!start)
         return;
-    const QDate d(r.start->year, r.start->month, r.start->day);
+    const QDate d(start->year, start->month, start->day);
     if (!out.first.isValid() || d < out.first)
         out.first = d;
     if (!out.last.isValid() || d > out.last)
@@ -59,9 +61,15 @@ void Finish(AppState& state, ChartModel& chart, const PlotSelection& s, Variable
             : EvaluateStagedVariablesRules(chart, out.stages, s.chartType, state.gRulesSetup, state.gRulesBlinkEnable);
 }
 
-// Common preamble: statement, recordset, chart reset. False when the statement could not be opened.
+QString SortOrder(const AppState& state)
+{
+    return state.gColTestStartTime + QStringLiteral(", ") + state.gColATEID;
+}
+
+// Common preamble: statement (the selection's, or the engine's subgroups), recordset, chart reset. False
+// when the statement could not be opened.
 bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
-    VariablesPlotOutcome& out, Status& error)
+    VariablesPlotOutcome& out, Status& error, const AdaptedStatement* engine = nullptr)
 {
     state.gStopPlot = false;
     state.gChartTitle = s.product.trimmed() + QStringLiteral(" ") + s.parameterItem.trimmed();
@@ -71,8 +79,9 @@ bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost&
     }
     EngineProgress progress(state, [&host] { host.KeepResponsive(0); });
     // The rows are counted while they stream: a record count up front would run the statement twice.
-    error = rs.Open(SelectionSQL(state, s, state.gColTestStartTime + QStringLiteral(", ") + state.gColATEID),
-        *state.gConnection, Recordset::Count::TimesWhileRead);
+    error = engine
+        ? rs.Open(*engine, *state.gConnection, Recordset::Count::TimesOnly)
+        : rs.Open(SelectionSQL(state, s, SortOrder(state)), *state.gConnection, Recordset::Count::TimesWhileRead);
     if (error)
         return false;
     ResetVariablesChart(chart, s.chartType, state.gSpecField4.value(s.parameterIndex), state.gChartTitle);
@@ -109,11 +118,11 @@ public:
     }
     bool active() const { return !mStarts.isEmpty(); }
     template <class Accumulator, class Fresh>
-    void begin(const ListedReading& r, Accumulator& acc, long point, double usl, double lsl, Fresh fresh)
+    void begin(const std::optional<WallTime>& when, Accumulator& acc, long point, double usl, double lsl, Fresh fresh)
     {
-        if (mStarts.isEmpty() || !r.start)
+        if (mStarts.isEmpty() || !when)
             return;
-        const QDate day(r.start->year, r.start->month, r.start->day);
+        const QDate day(when->year, when->month, when->day);
         const qsizetype stage = std::upper_bound(mStarts.begin(), mStarts.end(), day) - mStarts.begin();
         if (stage <= mStage)
             return;
@@ -169,18 +178,20 @@ void ConcludeStages(const AppState& state, ChartModel& chart, const PlotSelectio
 // After the last reading. Nothing plotted (too few rows): the loader's message. Otherwise the listings
 // are completed, then the process figures and the limit lines (unless stopped); a failure of either is
 // reported. Then the finish.
+// `begun`: something was plotted; `files`: the listings, where written.
 template <class Accumulator>
 VariablesPlotOutcome Conclude(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host, Recordset& rs,
-    std::optional<ListingWriter>& files, const QString& noData, const Accumulator& acc, double usl, double lsl,
+    ListingWriter* files, bool begun, const QString& noData, const Accumulator& acc, double usl, double lsl,
     const LimitChoice& choice, StageSplitter& stages, VariablesPlotOutcome& out)
 {
     out.skipped.unreadableTimes = rs.UnreadableTimes(); // complete at the end of the rows
-    if (!files) {
+    if (!begun) {
         host.prompt().inform(noData);
     } else {
-        files->finish();
+        if (files)
+            files->finish();
         // Trouble with the temporary folder costs the raw data window its listing, not the chart.
-        if (!files->error().isEmpty())
+        if (files && !files->error().isEmpty())
             host.prompt().warn(files->error() + QLatin1Char('.'));
         if (!out.stopped) {
             out.stat = acc.finish(usl, lsl);
@@ -232,7 +243,8 @@ VariablesPlotOutcome PlotSubgroupChart(
             ++out.skipped.notNumbers;
         } else {
             if (pending.empty())
-                stages.begin(r, acc, out.pointCount, usl, lsl, [&] { return SubgroupAccumulator(s.chartType, n); });
+                stages.begin(
+                    r.start, acc, out.pointCount, usl, lsl, [&] { return SubgroupAccumulator(s.chartType, n); });
             pending.push_back(r);
             if (auto point = acc.add(r.value)) {
                 point->number = out.pointCount + 1;
@@ -242,7 +254,7 @@ VariablesPlotOutcome PlotSubgroupChart(
                     files.emplace(state, s.parameterItem, NumberFormat(QStringLiteral("#,##0.000#")));
                 }
                 for (ListedReading& p : pending) {
-                    NoteDate(out, p);
+                    NoteDate(out, p.start);
                     files->write(std::move(p));
                 }
                 pending.clear();
@@ -260,7 +272,8 @@ VariablesPlotOutcome PlotSubgroupChart(
         if (out.records % kYieldEvery == kYieldEvery - 1)
             KeepResponsive(host, out);
     }
-    return Conclude(state, chart, s, host, rs, files, kNoSubgroupData, acc, usl, lsl, choice, stages, out);
+    return Conclude(state, chart, s, host, rs, files ? &*files : nullptr, files.has_value(), kNoSubgroupData, acc, usl,
+        lsl, choice, stages, out);
 }
 
 VariablesPlotOutcome PlotIndividualChart(
@@ -282,11 +295,11 @@ VariablesPlotOutcome PlotIndividualChart(
     const RowReader reader(rs);
     ListedReading r;
     auto plot = [&](const ListedReading& reading) {
-        stages.begin(reading, acc, out.pointCount, usl, lsl, [] { return IndividualAccumulator(); });
+        stages.begin(reading.start, acc, out.pointCount, usl, lsl, [] { return IndividualAccumulator(); });
         IndividualPoint point = acc.add(reading.value.value_or(0.0)); // used as read (a null reads as 0)
         point.number = out.pointCount + 1;
         AddIndividualPoints(chart, point);
-        NoteDate(out, reading);
+        NoteDate(out, reading.start);
         files->write(reading);
         ++out.pointCount;
     };
@@ -316,10 +329,147 @@ VariablesPlotOutcome PlotIndividualChart(
         if (out.records % kYieldEvery == kYieldEvery - 1)
             KeepResponsive(host, out);
     }
-    return Conclude(state, chart, s, host, rs, files, kNoIndividualData, acc, usl, lsl, choice, stages, out);
+    return Conclude(state, chart, s, host, rs, files ? &*files : nullptr, files.has_value(), kNoIndividualData, acc,
+        usl, lsl, choice, stages, out);
+}
+
+// The engine's subgroups as the chart's points, read as the readings are above. `handBack` says why, with
+// nothing plotted or told, where the engine cannot give the chart of the readings: readings that are no
+// number, or sums that overflow its doubles. The readings are then read here.
+VariablesPlotOutcome PlotEngineSubgroups(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host,
+    const LimitChoice& choice, const SubgroupQuery& query, QString& handBack)
+{
+    VariablesPlotOutcome out;
+    Recordset rs;
+    Status error;
+    Prompt& prompt = host.prompt();
+    const bool individual = s.chartType == kChartIndividualMR;
+    auto trap = [&](const DataError& e) {
+        return Ended(out, e, [&] { individual ? prompt.warn(e.description + u'!') : WarnReadError(prompt, e); });
+    };
+    if (!Begin(state, chart, s, host, rs, out, error, &query.subgroups))
+        return trap(*error);
+    // The readings are read on demand: a listing of an earlier plot is not this chart's.
+    for (const QString& listing : { state.gTempFile1, state.gTempFile2 })
+        if (!listing.isEmpty())
+            QFile::remove(listing);
+    const int n = query.size;
+    double usl = 0, lsl = 0;
+    bool begun = false;
+    SubgroupAccumulator acc(s.chartType, n);
+    IndividualAccumulator single;
+    StageSplitter stages(choice);
+    const SubgroupReader reader(rs);
+    EngineSubgroup g;
+    std::optional<EngineSubgroup> first; // Individual-MR: held until a second reading shows there is a plot
+    auto plot = [&](const EngineSubgroup& p) {
+        if (individual) {
+            stages.begin(p.first, single, out.pointCount, usl, lsl, [] { return IndividualAccumulator(); });
+            IndividualPoint point = single.add(p.figures.mean);
+            point.number = out.pointCount + 1;
+            AddIndividualPoints(chart, point);
+        } else {
+            stages.begin(p.first, acc, out.pointCount, usl, lsl, [&] { return SubgroupAccumulator(s.chartType, n); });
+            SubgroupPoint point = acc.add(p.figures);
+            point.number = out.pointCount + 1;
+            AddSubgroupPoints(chart, point);
+        }
+        NoteDate(out, p.earliest);
+        NoteDate(out, p.latest);
+        ++out.pointCount;
+    };
+    for (long row = 0; !rs.Eof(); ++row) {
+        if ((error = reader.read(g)))
+            return trap(*error);
+        if (g.group < 0 || !g.finite) {
+            handBack = g.group < 0 ? QStringLiteral("some values of the column are no number")
+                                   : QStringLiteral("the readings are too large for the engine's sums");
+            return out;
+        }
+        out.records += long(g.figures.count);
+        if (g.figures.count == n) { // a trailing partial subgroup is left out
+            if (individual && !first) {
+                first = g;
+            } else {
+                if (!begun) {
+                    PlotLimits(s, prompt, usl, lsl);
+                    begun = true;
+                    if (individual)
+                        plot(*first);
+                }
+                plot(g);
+                if (state.gStopPlot) {
+                    out.stopped = true;
+                    break;
+                }
+            }
+        }
+        if ((error = rs.MoveNext()))
+            return trap(*error);
+        if (row % kYieldEvery == kYieldEvery - 1)
+            KeepResponsive(host, out);
+    }
+    if (individual)
+        return Conclude(
+            state, chart, s, host, rs, nullptr, begun, kNoIndividualData, single, usl, lsl, choice, stages, out);
+    return Conclude(state, chart, s, host, rs, nullptr, begun, kNoSubgroupData, acc, usl, lsl, choice, stages, out);
 }
 
 } // namespace
+
+SubgroupQuery EngineQuery(const AppState& state, const PlotSelection& s)
+{
+    if (!state.gConnection) {
+        SubgroupQuery none;
+        none.refusal = QStringLiteral("no data source is open");
+        return none;
+    }
+    const Connection& c = *state.gConnection;
+    const AdaptedStatement selection
+        = AdaptStatement(SelectionSQL(state, s, SortOrder(state)), c.StatementDialect(), c.schema());
+    const SelectedColumn column { state.gTableName, state.gParamColumn.value(s.parameterIndex), s.lastDataOnly };
+    const bool median
+        = s.chartType == kChartMedianR || s.chartType == kChartMedianS || s.chartType == kChartXBarRMedianS;
+    return SubgroupStatements(selection, c.StatementDialect(), c.DbmsName(), c.schema(), column,
+        s.chartType == kChartIndividualMR ? 1 : std::max(1, state.gSampleSize), median);
+}
+
+data::Status EngineReadingLines(
+    const AppState& state, const SubgroupQuery& query, bool individual, int point, QStringList& lines)
+{
+    lines.clear();
+    if (!state.gConnection)
+        return DataError { kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.") };
+    const long first = long(point) * query.size + 1;
+    Recordset rs;
+    if (Status e = rs.Open(
+            SubgroupRowsStatement(query, first, first + query.size - 1), *state.gConnection, Recordset::Count::Skip))
+        return e;
+    const NumberFormat format(individual ? QStringLiteral("#,##0.000") : QStringLiteral("#,##0.000#"));
+    const bool dayFirst = state.gDateOrder == kDateOrderDayFirst;
+    const RowReader reader(rs);
+    ListedReading r;
+    std::string line;
+    while (!rs.Eof()) {
+        bool notANumber = false;
+        if (Status e = reader.read(r, notANumber))
+            return e;
+        line.clear();
+        AppendListingLine(line, r.serial, r.value.value_or(0.0), format, r.tester, r.start, dayFirst);
+        lines << QString::fromStdString(line);
+        if (Status e = rs.MoveNext())
+            return e;
+    }
+    return {};
+}
+
+QString PlotOutcomeText(const VariablesPlotOutcome& outcome)
+{
+    const QString skipped = SkippedRowsText(outcome.skipped);
+    if (outcome.note.isEmpty())
+        return skipped;
+    return skipped.isEmpty() ? outcome.note : skipped + u'\n' + outcome.note;
+}
 
 void PlotLimits(const data::PlotSelection& s, Prompt& prompt, double& usl, double& lsl)
 {
@@ -354,8 +504,23 @@ LimitInputs LimitInputsFor(const AppState& state, const data::PlotSelection& s, 
 VariablesPlotOutcome PlotVariablesChart(
     AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host, const LimitChoice& choice)
 {
-    return s.chartType == kChartIndividualMR ? PlotIndividualChart(state, chart, s, host, choice)
-                                             : PlotSubgroupChart(state, chart, s, host, choice);
+    QString why;
+    if (state.gServerSide && state.gConnection) {
+        auto query = std::make_shared<SubgroupQuery>(EngineQuery(state, s));
+        why = query->refusal;
+        if (why.isEmpty()) {
+            VariablesPlotOutcome out = PlotEngineSubgroups(state, chart, s, host, choice, *query, why);
+            if (why.isEmpty()) {
+                out.engine = std::move(query);
+                return out;
+            }
+        }
+    }
+    VariablesPlotOutcome out = s.chartType == kChartIndividualMR ? PlotIndividualChart(state, chart, s, host, choice)
+                                                                 : PlotSubgroupChart(state, chart, s, host, choice);
+    if (!why.isEmpty())
+        out.note = QStringLiteral("The readings were read, not summed by the engine: ") + why + u'.';
+    return out;
 }
 
 } // namespace moldrin

@@ -9,11 +9,13 @@
 #include "variables/chartmodel.h"
 #include "variables/controllimits.h"
 #include "variables/statistics.h"
+#include "variables/subgroupquery.h"
 
 #include <QDate>
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -37,11 +39,17 @@ struct VariablesPlotOutcome {
     RuleEvaluation rules; // evaluated with "Show Zones" only
     QDate first, last; // the dates of the first and last reading plotted (invalid when none has one)
     std::vector<StageLimits> stages; // with stage dates: every stage's limits; `limits` is the last one's
+    // With gServerSide: the engine's statements when it formed the subgroups (the raw data window reads a
+    // subgroup's readings with them; no listing is written), else why the readings were read here.
+    std::shared_ptr<const SubgroupQuery> engine;
+    QString note;
 };
 
 // Plots the main window's chart for the selection: the subgroups of gSampleSize readings (or every reading
 // for Individual-MR) as points, the limits and their lines, the widened centre axis, and with "Show Zones"
 // the rules and their marks; the two listing files of the readings used. Messages go to host.prompt().
+// With gServerSide the engine forms the subgroups and the chart, figures and messages are the same, without
+// the listings; where it cannot form them as they are formed here, the readings are read (`note` says why).
 // With held limits the lines, zones, rules and capability are theirs. With stage dates a point belongs to the
 // stage its first reading's date falls in; each stage gets the limits, lines and rules of its own points.
 VariablesPlotOutcome PlotVariablesChart(AppState& state, ChartModel& chart, const data::PlotSelection& selection,
@@ -54,6 +62,18 @@ void PlotLimits(const data::PlotSelection& s, Prompt& prompt, double& usl, doubl
 // limits held, if any.
 LimitInputs LimitInputsFor(const AppState& state, const data::PlotSelection& s, const ProcessStatistic& stat,
     double usl, double lsl, const std::optional<HeldLimits>& held = std::nullopt);
+
+// The engine's statements for the selection's subgroups (readings for Individual-MR) on gConnection.
+SubgroupQuery EngineQuery(const AppState& state, const data::PlotSelection& selection);
+
+// The listing lines of the readings behind the point at index `point` of a chart the engine formed (its
+// subgroup's readings; the one reading for Individual-MR), read from the engine now, as the listing of every
+// reading shows them.
+data::Status EngineReadingLines(
+    const AppState& state, const SubgroupQuery& query, bool individual, int point, QStringList& lines);
+
+// The plot's status line: what was skipped, and why the engine did not form the subgroups where asked to.
+QString PlotOutcomeText(const VariablesPlotOutcome& outcome);
 
 inline const QString& kNoIndividualData = kNoDataCollection;
 

@@ -476,3 +476,44 @@ TEST(StdDev, SubgroupSdOfLargeReadings)
     EXPECT_DOUBLE_EQ(GetStdDev(std::vector<double> { 2.4e9 - 2, 2.4e9 - 1, 2.4e9, 2.4e9 + 1, 2.4e9 + 2 }), 1.5811);
     EXPECT_DOUBLE_EQ(GetStdDev(std::vector<double> { 1e6 + 0.01, 1e6 - 0.01 }), 0.0141);
 }
+
+// Subgroups an engine summed (count, mean, squared deviations) give the points and the process figures their
+// readings give, far from zero and at magnitudes whose squares need a unit of their own.
+TEST(StdDev, SubgroupFiguresGiveThePointsAndFiguresOfTheirReadings)
+{
+    for (const auto& [base, step] :
+        { std::pair { 2.4e9, 1.0 }, std::pair { 1e6, 0.0001 }, std::pair { 1e153, 1e150 } }) {
+        const std::vector<double> v = LargeReadings(base, step);
+        for (int n : { 2, 5, 25 }) {
+            SubgroupAccumulator readings(kChartXBarRMedianS, n), figures(kChartXBarRMedianS, n);
+            for (std::size_t first = 0; first + std::size_t(n) <= v.size(); first += std::size_t(n)) {
+                std::optional<SubgroupPoint> expected;
+                for (std::size_t i = first; i < first + std::size_t(n); ++i)
+                    expected = readings.add(v[i]);
+                ASSERT_TRUE(expected);
+                // What the engine computes: the mean first, then the squared deviations from it.
+                const std::span<const double> g(v.data() + first, std::size_t(n));
+                SubgroupSummary s;
+                s.count = n;
+                for (double x : g)
+                    s.mean += x / n;
+                s.low = *std::min_element(g.begin(), g.end());
+                s.high = *std::max_element(g.begin(), g.end());
+                for (double x : g)
+                    s.squares += (x - s.mean) * (x - s.mean);
+                std::vector<double> sorted(g.begin(), g.end());
+                s.median = GetMedian(sorted);
+                const SubgroupPoint p = figures.add(s);
+                EXPECT_CLOSE(p.mean, expected->mean);
+                EXPECT_EQ(p.range, expected->range);
+                EXPECT_CLOSE(p.stdDev, expected->stdDev) << base << " n=" << n;
+                EXPECT_EQ(p.median, expected->median);
+            }
+            EXPECT_CLOSE(figures.readings().sampleStdDev(), readings.readings().sampleStdDev()) << base << " n=" << n;
+            EXPECT_CLOSE(figures.readings().mean(), readings.readings().mean()) << base << " n=" << n;
+            const ProcessStatistic a = readings.finish(999.0, -999.0), b = figures.finish(999.0, -999.0);
+            EXPECT_CLOSE(a.StdDev, b.StdDev) << base << " n=" << n;
+            EXPECT_EQ(a.ReadingScale, b.ReadingScale);
+        }
+    }
+}

@@ -117,6 +117,9 @@ public:
     // spares the engine a second scan.
     enum class Count { Exact, Skip, TimesOnly, TimesWhileRead };
     Status Open(const QString& sql, Connection& connection, Count count = Count::Exact);
+    // The same for a statement already written for the connection's engine (AdaptStatement's result,
+    // perhaps built upon): it reaches the engine as it is, with its values bound.
+    Status Open(const AdaptedStatement& adapted, Connection& connection, Count count = Count::Exact);
     void Close();
 
     long RecordCount() const { return mCount; }

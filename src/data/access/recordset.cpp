@@ -86,11 +86,18 @@ Status Recordset::Open(const QString& sql, Connection& connection, Count count)
         return DataError { kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.") };
     if (sql.trimmed().isEmpty())
         return DataError { kErrCommand, QStringLiteral("Command text was not set for the command object.") };
-    const AdaptedStatement adapted = AdaptStatement(sql, connection.StatementDialect(), connection.schema());
+    return Open(AdaptStatement(sql, connection.StatementDialect(), connection.schema()), connection, count);
+}
+
+Status Recordset::Open(const AdaptedStatement& adapted, Connection& connection, Count count)
+{
+    Close();
+    if (connection.State() != ObjectState::Open)
+        return DataError { kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.") };
     if (adapted.error)
         return adapted.error;
     // Nothing the program sends writes: refuse anything but a query before it reaches an engine.
-    if (!IsReadStatement(sql))
+    if (!IsReadStatement(adapted.sql))
         return DataError { kErrCommand, QStringLiteral("Operation must use an updateable query.") };
     Status status = run(connection, adapted, count);
     if (status && status->connectionLost) {

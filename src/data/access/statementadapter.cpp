@@ -173,8 +173,11 @@ public:
         mOut.reserve(mText.size() + 64);
         mTable = StatementTable();
         for (mAt = 0; mAt < mTokens.size(); ++mAt) {
-            if (Status error = Step())
-                return { {}, {}, error, {}, {}, {} };
+            if (Status error = Step()) {
+                AdaptedStatement refused;
+                refused.error = error;
+                return refused;
+            }
         }
         EndChain();
         if (mWhereEnd < 0) {
@@ -183,11 +186,16 @@ public:
                 --mWhereEnd;
             mParametersInWhere = mParameters.size() - mParametersBeforeFrom;
         }
-        AdaptedStatement adapted { {}, mParameters, {}, UnreadableTimes(), {}, {} };
+        AdaptedStatement adapted;
+        adapted.parameters = mParameters;
+        adapted.unreadableTimes = UnreadableTimes();
         if (!adapted.unreadableTimes.isEmpty())
             adapted.unreadableParameters = mParameters.mid(mParametersBeforeFrom, mParametersInWhere);
         BreakTies();
         adapted.sql = mOut;
+        adapted.fromAt = mFromAt;
+        adapted.orderAt = mOrderKeywordAt;
+        adapted.orderTermsAt = mOrderAt;
         if (!adapted.unreadableTimes.isEmpty())
             adapted.countingTimes = CountingTimes();
         return adapted;
@@ -444,6 +452,8 @@ private:
         }
         if ((upper == u"AS" || upper == u"FROM") && mDepth == 0 && mClause == Clause::Select)
             EndSelectItem();
+        if (upper == u"ORDER" && mDepth == 0)
+            mOrderKeywordAt = mOut.size();
         if (upper == u"BY" && mLastWord == u"ORDER" && mDepth == 0)
             mOrderAt = mOut.size() + word.size();
         if (upper == u"SELECT" && mDepth == 0 && mItems.empty())
@@ -624,6 +634,7 @@ private:
     QList<std::pair<QString, QString>> mItems; // the select list as written, and as it breaks ties
     qsizetype mItemStart = -1; // where the select item being written starts, or -1
     qsizetype mOrderAt = -1; // where the terms of the statement's ORDER BY start
+    qsizetype mOrderKeywordAt = -1; // where its ORDER is written
     // The time range of an SQLite statement, and what replaces it in the count of unreadable times.
     struct {
         qsizetype start = -1, end = -1;

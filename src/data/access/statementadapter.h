@@ -50,6 +50,9 @@ struct AdaptedStatement {
     // time is no time in one scan (its values those of `sql`). Each row has one more column: 1 when it is
     // one of the statement's rows, 0 when its time is no time.
     QString countingTimes;
+    // Where `sql` writes its top-level FROM and its trailing ORDER BY (the keyword, and its first term), or -1:
+    // a statement built over this one keeps the same rows in the same order.
+    qsizetype fromAt = -1, orderAt = -1, orderTermsAt = -1;
 };
 
 // The statement for the engine, or why it is refused: a second statement after the first, or a date

@@ -112,6 +112,15 @@ QString ProgramFolder()
     return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
 }
 
+bool SiteServerSide(const QString& folder)
+{
+    const QString v
+        = ReadINI(QStringLiteral("Database"), QStringLiteral("ServerSideSubgroups"), ConfigFilePath(folder, kAteIni))
+              .trimmed();
+    return v == QLatin1String("1") || v.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+        || v.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
+}
+
 QStringList SplitProducts(const QString& testProduct)
 {
     return testProduct.isEmpty() ? QStringList() : testProduct.split(QLatin1Char(','));

@@ -53,6 +53,10 @@ QString ConfigFilePath(const QString& folder, const QString& name);
 // The program's own folder, used when no configuration folder is remembered.
 QString ProgramFolder();
 
+// The site's choice in the configuration folder's ATE.INI, [Database] ServerSideSubgroups: 1, true or yes
+// has the engine form the variables chart's subgroups (for tables too large to read every reading).
+bool SiteServerSide(const QString& folder);
+
 // Splits the TestProduct value on commas; an empty value yields no products.
 QStringList SplitProducts(const QString& testProduct);
 

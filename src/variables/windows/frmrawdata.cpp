@@ -1,6 +1,8 @@
 // frmRawData: the raw data window behind a clicked point of the main chart.
 #include "variables/windows/frmrawdata.h"
 
+#include "variables/variablesplot.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -44,19 +46,31 @@ void frmRawData::load()
     ui.lblTitle->setText(RawDataColumnTitle());
 
     QString error;
-    const QStringList lines = ReadListingLines(mState.gTempFile1, &error);
-    ui.lstRawData->addItems(lines);
-    if (!error.isEmpty()) {
+    QStringList lines;
+    ClickedPoint shown = clicked;
+    int size = mState.gSampleSize;
+    if (mInputs.engine) {
+        if (const data::Status read
+            = EngineReadingLines(mState, *mInputs.engine, clicked.isIndividual, clicked.point, lines))
+            error = read->description;
+        // The lines are the clicked point's alone.
+        shown.point = 0;
+        size = int(lines.size());
+    } else {
+        lines = ReadListingLines(mState.gTempFile1, &error);
         // A plot leaves no listing where its temporary folder could not be written (read-only or full).
-        if (!QFileInfo::exists(mState.gTempFile1))
+        if (!error.isEmpty() && !QFileInfo::exists(mState.gTempFile1))
             error = QStringLiteral("The listing of the readings could not be written in the temporary folder ")
                 + QDir::toNativeSeparators(QFileInfo(mState.gTempFile1).absolutePath());
+    }
+    ui.lstRawData->addItems(lines);
+    if (!error.isEmpty()) {
         // The fill ends here; the loading flag stays raised, so clicks in the list are left as they are.
         mPrompt.warn(error + QLatin1Char('!'), kOpenRawDataTitle);
         return;
     }
 
-    const RawDataHighlight highlight = HighlightRawData(lines, clicked, mState.gSampleSize);
+    const RawDataHighlight highlight = HighlightRawData(lines, shown, size);
     for (int line : highlight.lines)
         ui.lstRawData->item(line)->setSelected(true);
     if (highlight.current >= 0)

@@ -4,12 +4,15 @@
 #include "common/appstate.h"
 #include "common/prompt.h"
 #include "variables/rawdata.h"
+#include "variables/subgroupquery.h"
 
 #include "ui_frmrawdata.h"
 
 #include <QDialog>
 #include <QItemSelection>
 #include <QList>
+
+#include <memory>
 
 namespace moldrin
 {
@@ -21,6 +24,8 @@ struct RawDataInputs {
     double clickedValue = 0; // the clicked series' value at gClickedPoint
     QString chartType; // chart type list text
     QString sampleSizeText; // sample size list text
+    // A chart the engine formed: the clicked point's readings are read from it, and no listing was written.
+    std::shared_ptr<const SubgroupQuery> engine;
 };
 
 class frmRawData : public QDialog
@@ -33,7 +38,8 @@ public:
     // Fills and shows the window modally.
     static void Run(AppState& state, Prompt& prompt, const RawDataInputs& inputs, QWidget* parent = nullptr);
 
-    // Form_Load: information line, column title, the listing of gTempFile1 and the clicked readings.
+    // Form_Load: information line, column title, the listing of gTempFile1 and the clicked readings (on a
+    // chart the engine formed, the clicked point's readings alone, read now).
     void load();
 
     bool loading() const { return mLoading; }

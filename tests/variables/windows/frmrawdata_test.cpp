@@ -1,6 +1,9 @@
 // Tests of frmRawData on a listing file in the loader's layout: information line, lines shown,
 // highlighted readings, clicks that leave them as they are, and a missing listing.
 #include "data/loader/tempfiles.h"
+#include "resultstable.h"
+#include "variables/variableschart.h"
+#include "variables/variablesplot.h"
 #include "variables/windows/frmrawdata.h"
 
 #include <QDir>
@@ -23,7 +26,7 @@ class FrmRawDataTest : public QObject
     frmRawData* Open(
         AppState& state, ScriptedPrompt& prompt, double value, const QString& chartType, const QString& sizeText)
     {
-        auto* window = new frmRawData(state, prompt, RawDataInputs { value, chartType, sizeText });
+        auto* window = new frmRawData(state, prompt, RawDataInputs { value, chartType, sizeText, {} });
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->load();
         return window;
@@ -181,6 +184,44 @@ private Q_SLOTS:
         QVERIFY(!window->findChild<QLabel*>("lblTitle")->text().isEmpty());
         QCOMPARE(List(*window)->count(), 0);
         QVERIFY(window->loading());
+    }
+
+    // On a chart the engine formed the window reads the clicked subgroup's readings alone: the listing's lines
+    // of the same readings, all highlighted, the clicked mean's reading current.
+    void engineChartShowsTheClickedSubgroupAlone()
+    {
+        QList<test::ResultRow> rows;
+        for (int i = 0; i < 23; ++i)
+            rows << test::ResultRow { QStringLiteral("SN%1").arg(i, 3, 10, QChar('0')), i % 2 ? "ATE-02" : "ATE-01",
+                QDateTime(QDate(2026, 11, 1), QTime(8, i)), { mValues[i] } };
+        const QString db = mDir.filePath("engine.db");
+        QCOMPARE(test::WriteResultsTable(db, { "V" }, rows), QString());
+        auto owned = State(5, 5, 2);
+        AppState& state = *owned;
+        QVERIFY(test::ConnectResults(state, db));
+        state.gParamColumn = { "V" };
+        state.gSpecField4 = { "V" };
+        state.gServerSide = true;
+        data::PlotSelection sel;
+        sel.parameterItem = "Vout (V)";
+        sel.range = "All";
+        sel.chartType = "X-Bar-R";
+        sel.uslText = sel.lslText = "N/A";
+        ChartModel chart = BuildVariablesChartTemplate();
+        ScriptedPrompt prompt;
+        data::PromptHost host(prompt);
+        const VariablesPlotOutcome out = PlotVariablesChart(state, chart, sel, host);
+        QVERIFY(out.engine);
+        QCOMPARE(out.pointCount, 4L);
+        RawDataInputs inputs { chart.series[kSeriesXBar].points.y(2), "X-Bar-R", "5", out.engine };
+        frmRawData window(state, prompt, inputs);
+        window.load();
+        QVERIFY(prompt.messages.isEmpty());
+        QCOMPARE(List(window)->count(), 5);
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(List(window)->item(i)->text(), mLines[10 + i]);
+        QCOMPARE(Selected(window), (QList<int> { 0, 1, 2, 3, 4 }));
+        state.gConnection.reset();
     }
 
     void bothButtonsClose()

@@ -1,0 +1,121 @@
+// Subgroups formed by PostgreSQL and MariaDB (through ODBC) against the same chart read reading by reading.
+#include "bothpaths.h"
+#include "data/access/connectdatasource.h"
+#include "testservers.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace moldrin;
+using namespace moldrin::data;
+
+namespace
+{
+
+class ServerSideServers : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        dir = new QTemporaryDir;
+        test::UseServerDsns(dir->path());
+        test::OpenAdminConnections("sspg", "ssmaria");
+        const QList<test::ResultRow> rows = test::MixedRows(1200);
+        for (const auto& [admin, table, create] :
+            { std::tuple { "sspg", "\"Results\"",
+                  "CREATE TABLE \"Results\" (\"SerialNumber\" text, \"ATEID\" text, \"TestStartTime\" timestamp, "
+                  "\"PassFail\" text, \"TestID\" text, \"V\" double precision)" },
+                std::tuple { "ssmaria", "Results",
+                    "CREATE TABLE Results (SerialNumber varchar(20), ATEID varchar(20), TestStartTime datetime, "
+                    "PassFail varchar(8), TestID varchar(8), V double)" } }) {
+            const QString name = QLatin1String(admin);
+            test::Exec(name, QStringLiteral("DROP TABLE IF EXISTS ") + QLatin1String(table));
+            test::Exec(name, QLatin1String(create));
+            for (const QString& insert : test::InsertStatements(QLatin1String(table), rows))
+                ASSERT_TRUE(test::Exec(name, insert));
+        }
+        test::CloseConnections({ "sspg", "ssmaria" });
+    }
+    static void TearDownTestSuite()
+    {
+        delete dir;
+        dir = nullptr;
+    }
+
+    void SetUp() override { sel = test::PrepareChart(state, settings.path()); }
+    bool Connect(const char* dsn, const char* password = "")
+    {
+        IniDatabase v;
+        v.TableName = QStringLiteral("Results");
+        v.DataSourceName = QLatin1String(dsn);
+        v.UserName = QStringLiteral("spc");
+        v.Password = QLatin1String(password);
+        state.gConnection = std::make_shared<Connection>();
+        state.gDataSourceKind = KindName(SourceKind::Odbc);
+        state.gTableName = QStringLiteral("Results");
+        const Status s = state.gConnection->Open(BuildConnectionString(SourceKind::Odbc, v));
+        EXPECT_FALSE(s) << qPrintable(s->description);
+        return !s;
+    }
+
+    static QTemporaryDir* dir;
+    QTemporaryDir settings;
+    AppState state { settings.filePath("settings") };
+    PlotSelection sel;
+};
+
+QTemporaryDir* ServerSideServers::dir = nullptr;
+
+} // namespace
+
+TEST_F(ServerSideServers, PostgreSqlGivesTheChartOfEveryReading)
+{
+    ASSERT_TRUE(Connect("pg"));
+    test::ExpectBothPathsAgree(state, sel);
+    // NaN and infinity pass the statement's conditions and are skipped and counted by the client: the engine
+    // hands such a plot back.
+    test::OpenAdminConnections("sspg", "ssmaria");
+    test::Exec("sspg", "UPDATE \"Results\" SET \"V\" = 'NaN' WHERE \"SerialNumber\" = 'SN00031'");
+    test::Exec("sspg", "UPDATE \"Results\" SET \"V\" = '-Infinity' WHERE \"SerialNumber\" = 'SN00032'");
+    test::CloseConnections({ "sspg", "ssmaria" });
+    sel.chartType = kChartXBarR;
+    state.gSampleSize = 5;
+    sel.lastDataOnly = sel.passOnly = false;
+    const test::OnePlot client = test::PlotOnce(state, sel, false);
+    const test::OnePlot engine = test::PlotOnce(state, sel, true);
+    EXPECT_EQ(client.out.skipped.notNumbers, 4);
+    EXPECT_EQ(engine.out.skipped.notNumbers, 4);
+    EXPECT_FALSE(engine.out.engine);
+    EXPECT_FALSE(engine.out.note.isEmpty());
+    EXPECT_EQ(client.out.limits.panelValues, engine.out.limits.panelValues);
+}
+
+TEST_F(ServerSideServers, MariaDbGivesTheChartOfEveryReading)
+{
+    ASSERT_TRUE(Connect("maria", "spc"));
+    // The last data's grouped statement reads no rows on MariaDB on either path (the client says "Invalid data").
+    test::ExpectBothPathsAgree(state, sel, false);
+}
+
+// The server gone while a plot runs: the plot tells why, as reading every row does.
+TEST_F(ServerSideServers, ServerStoppedDuringAPlotGivesAMessage)
+{
+    ASSERT_TRUE(Connect("pg"));
+    sel.chartType = kChartXBarR;
+    state.gSampleSize = 5;
+    state.gServerSide = true;
+    ChartModel chart = BuildVariablesChartTemplate();
+    test::RecordingHost host;
+    host.state = &state;
+    const QString script = test::Env("MOLDRIN_SOURCE_DIR") + QStringLiteral("/scripts/pg-test-server.sh");
+    ASSERT_EQ(QProcess::execute(script, { "halt", test::Env("MOLDRIN_PG_DIR") }), 0);
+    const VariablesPlotOutcome out = PlotVariablesChart(state, chart, sel, host);
+    EXPECT_EQ(QProcess::execute(script, { "restart", test::Env("MOLDRIN_PG_DIR"), test::Env("MOLDRIN_PG_PORT") }), 0);
+    EXPECT_FALSE(out.plotted);
+    EXPECT_FALSE(out.stopped);
+    ASSERT_EQ(host.scripted.messages.size(), 1);
+    EXPECT_TRUE(host.scripted.messages[0].text.contains("Please make sure"))
+        << qPrintable(host.scripted.messages[0].text);
+}
