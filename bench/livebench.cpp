@@ -1,8 +1,10 @@
 // Live monitoring's timings on a generated results table of PSU-100 (bench/live.sh runs it). Usage:
 //   moldrin-live-bench refresh FOLDER [ROWS] [RUNS]  the first read, then RUNS times: ROWS new units written
 //                                                    by another connection, one refresh timed; median
-//   moldrin-live-bench soak FOLDER INTERVALS         every parameter read INTERVALS times as --watch reads
-//                                                    them (no pause, no new rows): resident memory sampled
+//   moldrin-live-bench soak FOLDER INTERVALS [PAUSE_MS]  every parameter read INTERVALS times as --watch
+//                                                    reads them, PAUSE_MS between reads (a writer may append
+//                                                    meanwhile): resident, SQLite and allocator memory sampled
+//   moldrin-live-bench append FOLDER ROWS            ROWS new units written once (for a --watch-once run)
 // FOLDER holds the demo's two INI files and a database written by moldrin-demo-data.
 #include "cli/report.h"
 #include "variables/liveproduct.h"
@@ -11,8 +13,11 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 #include <sqlite3.h>
+
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -30,14 +35,15 @@ bool Connect(cli::ReportSession& session, const cli::ReportOptions& o, Prompt& p
         && !cli::ConnectStep(session, prompt);
 }
 
-long ResidentKiB()
+// A field of /proc/self/status in KiB ("VmRSS", "RssAnon", "RssFile"); -1 where missing.
+long StatusKiB(const QByteArray& field)
 {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').front().toLong();
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').front().toLong();
     return -1;
 }
 
@@ -96,7 +102,9 @@ int Refresh(cli::ReportSession& session, const cli::ReportOptions& o, const QStr
     return 0;
 }
 
-int Soak(cli::ReportSession& session, const cli::ReportOptions& o, long intervals)
+// Every parameter read INTERVALS times as --watch reads them, `pauseMs` between reads. Each sample: the
+// points of all charts, resident memory (anonymous, file-backed), SQLite's heap and the allocator's.
+int Soak(cli::ReportSession& session, const cli::ReportOptions& o, long intervals, long pauseMs)
 {
     QList<data::PlotSelection> selections;
     for (int i = 0; i < session.lists.parameterList.size(); ++i) {
@@ -108,15 +116,27 @@ int Soak(cli::ReportSession& session, const cli::ReportOptions& o, long interval
     data::PromptHost host(prompt);
     QElapsedTimer clock;
     clock.start();
+    const long every = std::max(1L, intervals / 20);
     for (long i = 1; i <= intervals; ++i) {
         const ProductRead read = live.Refresh(session.state, host);
         if (read.failure) {
             std::fprintf(stderr, "read %ld failed: %s\n", i, qPrintable(read.failure->description));
             return 1;
         }
-        if (i == 1 || i % (intervals / 10 > 0 ? intervals / 10 : 1) == 0)
-            std::printf("interval %ld: %d parameters, %ld points of the first, resident %ld KiB, %lld ms so far\n", i,
-                int(selections.size()), live.outcome(0).pointCount, ResidentKiB(), clock.elapsed());
+        if (i == 1 || i % every == 0) {
+            long points = 0;
+            for (int k = 0; k < selections.size(); ++k)
+                points += live.outcome(k).pointCount;
+            const struct mallinfo2 heap = mallinfo2();
+            std::printf("interval %ld, %lld s: %ld points of %d charts, resident %ld KiB (anonymous %ld, file %ld), "
+                        "SQLite heap %lld KiB, malloc in use %zu KiB, free %zu KiB, mapped %zu KiB\n",
+                i, clock.elapsed() / 1000, points, int(selections.size()), StatusKiB("VmRSS"), StatusKiB("RssAnon"),
+                StatusKiB("RssFile"), sqlite3_memory_used() / 1024, heap.uordblks / 1024, heap.fordblks / 1024,
+                heap.hblkhd / 1024);
+            std::fflush(stdout);
+        }
+        if (pauseMs > 0)
+            QThread::msleep(std::uint64_t(pauseMs));
     }
     return 0;
 }
@@ -127,10 +147,18 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 3 || (args[1] != QLatin1String("refresh") && args[1] != QLatin1String("soak"))) {
-        std::fprintf(stderr, "usage: moldrin-live-bench refresh FOLDER [ROWS] [RUNS] | soak FOLDER INTERVALS\n");
+    const QStringList modes { QStringLiteral("refresh"), QStringLiteral("soak"), QStringLiteral("append") };
+    if (args.size() < 3 || !modes.contains(args[1])) {
+        std::fprintf(stderr,
+            "usage: moldrin-live-bench refresh FOLDER [ROWS] [RUNS] | soak FOLDER INTERVALS [PAUSE_MS] | append FOLDER "
+            "ROWS\n");
         return 2;
     }
+    if (args[1] == QLatin1String("append"))
+        return AppendUnits(args[2] + QStringLiteral("/results.db"), QStringLiteral("PSU100_Results"),
+                   args.value(3, QStringLiteral("100")).toInt(), 0)
+            ? 0
+            : 1;
     cli::ReportOptions o;
     o.configDir = args[2];
     o.product = QStringLiteral("PSU-100");
@@ -143,7 +171,8 @@ int main(int argc, char* argv[])
     if (!Connect(session, o, prompt))
         return 1;
     if (args[1] == QLatin1String("soak"))
-        return Soak(session, o, args.value(3, QStringLiteral("1000")).toLong());
+        return Soak(
+            session, o, args.value(3, QStringLiteral("1000")).toLong(), args.value(4, QStringLiteral("0")).toLong());
     return Refresh(session, o, args[2] + QStringLiteral("/results.db"), args.value(3, QStringLiteral("100")).toInt(),
         args.value(4, QStringLiteral("20")).toInt());
 }

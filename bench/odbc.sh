@@ -8,7 +8,10 @@
 # program reads through SQLite itself, the statements SQLite stepped): psql, mariadb and sqlite3 run them.
 # The report and the client run in turn (one unmeasured pair first), RUNS pairs; ratios are taken pair by
 # pair. BENCH_ENGINES (default "pg maria sqlite") and BENCH_CHART (default X-Bar-R) choose what to time;
-# BENCH_BEFORE names another build's moldrin-report to time in the same rounds.
+# BENCH_BEFORE names another build's moldrin-report to time in the same rounds. BENCH_INDEX=1 gives the
+# servers' tables an index on the start time, as many stations' tables have (the SQLite file stays without).
+# Besides the clients, moldrin-rows-bench runs the same statements through the program's own cursors and takes
+# every field of every row, printing nothing: the program's reading without a chart.
 # Usage: bench/odbc.sh [BUILD_DIR] [ROWS] [RUNS]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -21,6 +24,13 @@ options=(--chart "$chart" --size 5 --zones --test-id "<All>" --json /dev/null)
 "$build/src/data/moldrin-demo-data" --units "$rows" --jitter 180 --product PSU-100 "$work" >/dev/null
 servers_start "$work/servers"
 servers_load "$work/results.db"
+if [ "${BENCH_INDEX:-0}" = 1 ]; then
+  # shellcheck disable=SC2046
+  psql -X -q $(pg_args) -c 'CREATE INDEX ON "PSU100_Results" ("TestStartTime")' -c 'ANALYZE "PSU100_Results"'
+  # shellcheck disable=SC2046
+  mariadb --no-defaults $(maria_args) -e 'CREATE INDEX start ON PSU100_Results (TestStartTime); ANALYZE TABLE PSU100_Results' \
+    >/dev/null
+fi
 printf '[SQLite3]\nDriver=libsqlite3odbc.so\n' >> "$work/servers/odbcinst.ini"
 printf '[bench_sqlite]\nDriver=SQLite3\nDatabase=%s\n' "$work/results.db" >> "$work/servers/odbc.ini"
 for dsn in bench_pg bench_maria bench_sqlite; do
@@ -87,6 +97,11 @@ clients() { # engine
     maria) echo "mariadb mariadb --no-defaults --socket=$mariasock -u spc -pspc -N -B spcdata -e 'source $work/maria.sql'" ;;
     sqlite) echo "sqlite3 sqlite3 -readonly $work/results.db < $work/sqlite.sql" ;;
   esac
+  # The connection string the program builds from the data source's ATE.INI (server_config).
+  local user=spc password='' database=spcdata
+  [ "$1" = maria ] && password=spc
+  [ "$1" = sqlite ] && user='' database=''
+  echo "reading '$build/bench/moldrin-rows-bench' 'Provider=MSDASQL;UID=$user;PWD=$password;Database=$database;DSN=bench_$1;' $work/$1.sql"
   if [ -n "${BENCH_BEFORE:-}" ]; then
     echo "before '$BENCH_BEFORE' --config '$work/bench_$1' --chart '$chart' --size 5 --zones --test-id '<All>' --json /dev/null"
   fi

@@ -15,7 +15,7 @@ PACKAGES=(
   python3 python3-xlwt python3-openpyxl python3-xlsxwriter
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang clang-format libclang-rt-14-dev
-  xvfb xauth fonts-dejavu-core fonts-noto-core
+  xvfb xauth fonts-dejavu-core fonts-noto-core dbus-daemon
   poppler-utils
   help2man librsvg2-bin desktop-file-utils appstream lintian dpkg-dev fakeroot file
 )

@@ -143,8 +143,9 @@ void AddReportOptions(QCommandLineParser& parser)
             "Read every parameter of the product every SECONDS until SIGINT or SIGTERM; write one JSON line per new "
             "rule mark and per failed read.",
             "SECONDS" },
-        { "watch-once", "One read of --watch, the marks raised before taken from --state FILE (for cron)." },
-        { "state", "--watch, --watch-once: the marks raised so far, kept in FILE between runs.", "FILE" },
+        { "watch-once", "One read of --watch going on from --state FILE (for cron)." },
+        { "state", "--watch, --watch-once: the charts and the marks raised so far, kept in FILE between runs.",
+            "FILE" },
         { "overlap", "--watch: how far back in start time each read reaches over the rows read before (default 600).",
             "SECONDS" },
         { "csv", "--screen: write the table as CSV to FILE (- for standard output).", "FILE" },

@@ -65,7 +65,7 @@ struct ReportOptions {
     QString csvFile, htmlFile;
     bool screenSql = false; // --screen --sql: print the one statement
     std::optional<double> failBelowCpk;
-    // --watch SECONDS, --watch-once: the interval, one read only, the marks kept between runs, the overlap.
+    // --watch SECONDS, --watch-once: the interval, one read only, the state kept between runs, the overlap.
     double watchSeconds = 60;
     bool watchOnce = false;
     QString stateFile;

@@ -2,16 +2,18 @@
 // line per new rule mark and per failed read, until SIGINT or SIGTERM.
 #include "cli/jsonreport.h"
 #include "cli/report.h"
+#include "common/numberformat.h"
 #include "common/savefile.h"
 #include "variables/liveproduct.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
+#include <QDataStream>
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QSysInfo>
 #include <QThread>
 
 #include <csignal>
@@ -79,6 +81,8 @@ private:
     QStringList mSeen;
 };
 
+const QString kPointFormat = QStringLiteral("#,##0.0###");
+
 QString NowText()
 {
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
@@ -122,7 +126,9 @@ bool WriteMark(QTextStream& out, const QString& product, const data::PlotSelecti
             j.null();
         j.key("product").string(product).key("parameter").string(s.parameterItem);
         j.key("chart").string(ChartName(s.chartType, m.chart)).key("point").number(double(m.point));
-        j.key("rules").string(m.rules).key("value").number(m.value).key("serials").strings(m.serials);
+        // The point's value as the chart shows it (its figure digits), not the double it was computed as.
+        j.key("rules").string(m.rules).key("value").scalar(PanelFigure(FormatNumber(m.value, kPointFormat)));
+        j.key("serials").strings(m.serials);
     });
 }
 
@@ -133,60 +139,59 @@ bool WriteFailure(QTextStream& out, const QString& product, const data::DataErro
     });
 }
 
-// The state between runs: per parameter column, the codes raised per point of either chart, as
-// [point, codes] pairs of the points that carry any.
-const char* const kCharts[] = { "centre", "variation" };
+// The state between runs: a header, what identifies the data source, the charts' state (LiveProduct::Save),
+// then a BLAKE2b hash of all before it, so that a file cut short or changed is found before any of it is used.
+const QByteArray kStateMagic = QByteArrayLiteral("moldrin-watch-state");
+constexpr qint32 kStateVersion = 2;
+constexpr qsizetype kHashSize = 32;
+constexpr QCryptographicHash::Algorithm kStateHash = QCryptographicHash::Blake2b_256;
 
-QByteArray StateJson(const LiveProduct& live, const QList<data::PlotSelection>& selections, const AppState& state)
+QString DataSourceIdentity(const AppState& state)
 {
-    QJsonObject parameters;
-    for (int i = 0; i < selections.size(); ++i) {
-        QJsonObject charts;
-        for (const LimitChart which : { LimitChart::Centre, LimitChart::Variation }) {
-            QJsonArray points;
-            const std::vector<RuleMark>& raised = live.raised(i, which);
-            for (std::size_t k = 0; k < raised.size(); ++k)
-                if (raised[k])
-                    points.append(QJsonArray { double(k + 1), double(raised[k]) });
-            charts[QLatin1String(kCharts[int(which)])] = points;
-        }
-        parameters[state.gParamColumn.value(selections[i].parameterIndex)] = charts;
-    }
-    return QJsonDocument(QJsonObject { { QStringLiteral("parameters"), parameters } }).toJson(QJsonDocument::Compact);
+    return QDir(state.gINIPath).absolutePath() + u'|' + state.gDataSourceKind + u'|'
+        + (state.gConnection ? state.gConnection->DbmsName() : QString());
 }
 
-// Reads the state file into the raised codes; a missing file is a first run. The error text, or "".
-QString LoadState(const QString& file, LiveProduct& live, const QList<data::PlotSelection>& selections,
-    const AppState& state, bool& found)
+QByteArray StateBytes(const LiveProduct& live, const AppState& state)
+{
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_6_0);
+        out << kStateMagic << kStateVersion << quint8(QSysInfo::ByteOrder) << DataSourceIdentity(state);
+        live.Save(out);
+    }
+    return bytes.append(QCryptographicHash::hash(bytes, kStateHash));
+}
+
+// Takes the state kept in `file` into the charts. "" where it was taken, else why it was not (the charts
+// are then read from the range's start).
+QString LoadState(const QString& file, LiveProduct& live, AppState& state)
 {
     QFile f(file);
-    found = f.exists();
-    if (!found)
-        return {};
+    if (!f.exists())
+        return QStringLiteral("there is none yet");
     if (!f.open(QIODevice::ReadOnly))
-        return f.errorString();
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &error);
-    if (!doc.isObject())
-        return error.errorString();
-    const QJsonObject parameters = doc.object().value(QStringLiteral("parameters")).toObject();
-    for (int i = 0; i < selections.size(); ++i) {
-        const QJsonObject charts = parameters.value(state.gParamColumn.value(selections[i].parameterIndex)).toObject();
-        for (const LimitChart which : { LimitChart::Centre, LimitChart::Variation }) {
-            std::vector<RuleMark> raised;
-            for (const QJsonValue& v : charts.value(QLatin1String(kCharts[int(which)])).toArray()) {
-                const QJsonArray pair = v.toArray();
-                const qint64 point = pair.at(0).toInteger();
-                if (point < 1 || point > std::numeric_limits<int>::max())
-                    continue;
-                if (raised.size() < std::size_t(point))
-                    raised.resize(std::size_t(point));
-                raised[std::size_t(point - 1)] = RuleMark(pair.at(1).toInteger());
-            }
-            live.setRaised(i, which, std::move(raised));
-        }
-    }
-    return {};
+        return QStringLiteral("it cannot be read: ") + f.errorString();
+    QByteArray body = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return QStringLiteral("it cannot be read: ") + f.errorString();
+    const QByteArray hash = body.right(kHashSize);
+    body.chop(kHashSize);
+    if (hash.size() < kHashSize || QCryptographicHash::hash(body, kStateHash) != hash)
+        return QStringLiteral("it is no state of this program or is damaged");
+    QDataStream in(body);
+    in.setVersion(QDataStream::Qt_6_0);
+    QByteArray magic;
+    qint32 version = 0;
+    quint8 byteOrder = 0;
+    QString source;
+    in >> magic >> version >> byteOrder >> source;
+    if (magic != kStateMagic || version != kStateVersion || byteOrder != quint8(QSysInfo::ByteOrder))
+        return QStringLiteral("it is no state of this version or machine");
+    if (source != DataSourceIdentity(state))
+        return QStringLiteral("it was made for another data source");
+    return live.Restore(in, state);
 }
 
 // Waits `seconds`, or until a stop signal.
@@ -213,11 +218,11 @@ int WatchReport(
         selections.back().showZones = true; // the rules need the zones
     }
     LiveProduct live(selections, o.overlapSeconds);
-    bool stateFound = false;
     if (!o.stateFile.isEmpty()) {
-        // The charts exist after the first read; the raised codes are taken then.
-        if (const QString e = LoadState(o.stateFile, live, selections, s, stateFound); !e.isEmpty())
-            return Fail(err, kExitMessage, QStringLiteral("cannot read ") + o.stateFile + QStringLiteral(": ") + e);
+        // Without a state to go on from, the product is read from the range's start and its marks taken as seen.
+        if (const QString why = LoadState(o.stateFile, live, s); !why.isEmpty())
+            err << "moldrin-report: the state in " << o.stateFile << " is not used (" << why
+                << "): the product is read from the start" << Qt::endl;
     }
     gStopRequested = 0;
     CatchStopSignals();
@@ -240,9 +245,9 @@ int WatchReport(
         if (!written)
             return Fail(err, kExitMessage, QStringLiteral("cannot write to standard output"));
         if (!o.stateFile.isEmpty() && !read.failure) {
-            const QByteArray json = StateJson(live, selections, s);
-            const QString failure = SaveFileAtomically(
-                o.stateFile, [&](QIODevice& d) { return d.write(json) == json.size() && d.write("\n") == 1; });
+            const QByteArray bytes = StateBytes(live, s);
+            const QString failure
+                = SaveFileAtomically(o.stateFile, [&](QIODevice& d) { return d.write(bytes) == bytes.size(); });
             if (!failure.isEmpty())
                 return Fail(
                     err, kExitMessage, QStringLiteral("cannot write ") + o.stateFile + QStringLiteral(": ") + failure);

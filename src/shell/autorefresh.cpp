@@ -3,14 +3,11 @@
 
 #include "common/prompt.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDateTime>
 #include <QGridLayout>
 #include <QLabel>
 #include <QSpinBox>
-#include <QStyle>
-#include <QSystemTrayIcon>
 #include <QWidget>
 
 namespace moldrin
@@ -72,10 +69,6 @@ AutoRefresh::AutoRefresh(
         mTimer.setInterval(seconds * 1000);
     });
     connect(&mTimer, &QTimer::timeout, this, &AutoRefresh::Refresh);
-    if (QSystemTrayIcon::isSystemTrayAvailable() && QSystemTrayIcon::supportsMessages()) {
-        mTray = new QSystemTrayIcon(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning), this);
-        mTray->show();
-    }
 }
 
 AutoRefresh::~AutoRefresh() = default;
@@ -152,8 +145,7 @@ void AutoRefresh::Alarm(const LiveOutcome& out, const data::PlotSelection& s)
         mAlarm += QStringLiteral(" (+%1 more)").arg(out.newMarks.size() - 1);
     mWindow.widget->setWindowTitle(QStringLiteral("ALARM: ") + mAlarm + QStringLiteral(" - ") + mTitle);
     lblRefreshStatus->setText(Clock() + QStringLiteral(" ALARM: ") + mAlarm);
-    if (mTray)
-        mTray->showMessage(QStringLiteral("Moldrin: rule broken"), mAlarm, QSystemTrayIcon::Warning);
+    mNotifier.notify(QStringLiteral("Moldrin: rule broken"), mAlarm);
 }
 
 } // namespace moldrin

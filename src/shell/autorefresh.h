@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/appstate.h"
+#include "shell/desktopnotify.h"
 #include "variables/liveplot.h"
 
 #include <QObject>
@@ -15,7 +16,6 @@ class QCheckBox;
 class QGridLayout;
 class QLabel;
 class QSpinBox;
-class QSystemTrayIcon;
 class QWidget;
 
 namespace moldrin
@@ -64,7 +64,7 @@ private:
     LivePlot mLive;
     QString mTitle;
     QString mAlarm;
-    QSystemTrayIcon* mTray = nullptr;
+    DesktopNotifier mNotifier;
 };
 
 } // namespace moldrin

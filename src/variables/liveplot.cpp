@@ -23,11 +23,16 @@ using namespace moldrin::data;
 constexpr std::int64_t kMsPerDay = 86'400'000;
 constexpr long kYieldEvery = 4096;
 
-std::int64_t Key(const WallTime& t)
+} // namespace
+
+std::int64_t TimeKey(const WallTime& t)
 {
     return QDate(t.year, t.month, t.day).toJulianDay() * kMsPerDay + ((t.hour * 60LL + t.minute) * 60 + t.second) * 1000
         + t.millisecond;
 }
+
+namespace
+{
 
 WallTime FromKey(std::int64_t key)
 {
@@ -81,35 +86,43 @@ void LiveChart::BeginRead(ChartModel& chart)
     mSavedBase = mBase;
     mSavedOverlap = mOverlap;
     mSavedReadFrom = mReadFrom;
+    mSavedBaseSecond = mBaseSecond;
+    mSavedBaseSecondRows = mBaseSecondRows;
     if (!mOverlap.empty())
         mReadFrom = mOverlap.front().key;
     mOverlap.clear();
     mLastKey = mReadFrom.value_or(0);
-    mUnchangedPoints = std::size_t(mBase.pointCount);
+    mUnchangedPoints = std::max(std::size_t(mBase.pointCount), std::exchange(mTakenOverPoints, 0));
     TruncateData(chart, mBase.pointCount);
 }
 
 void LiveChart::Add(ChartModel& chart, const LiveRow& row)
 {
     // A row without a readable start time stays where the statement put it.
-    const std::int64_t key = row.reading.start ? Key(*row.reading.start) : mLastKey;
+    const std::int64_t key = row.reading.start ? TimeKey(*row.reading.start) : mLastKey;
     if (mReadFrom && key < *mReadFrom)
         return;
     mLastKey = key;
     // Rows leave the overlap with all rows of the same start time, so those before it are exactly the rows
     // before readFrom().
     while (!mOverlap.empty() && mOverlap.front().key < key - mOverlapMs) {
-        Feed(mBase, chart, mOverlap.front().row);
+        const std::int64_t second = mOverlap.front().key / 1000;
+        mBaseSecondRows = second == mBaseSecond ? mBaseSecondRows + 1 : 1;
+        mBaseSecond = second;
+        Feed(mBase, chart, mOverlap.front());
         mOverlap.pop_front();
     }
-    mOverlap.push_back({ key, row });
+    mOverlap.push_back({ key, row.reading.value, row.reading.start.has_value(), row.notANumber, row.serial });
 }
 
 void LiveChart::EndRead(ChartModel& chart)
 {
+    // What a failed read would go back to is not needed any more: the overlap is held once between reads.
+    mSavedOverlap = {};
+    mSavedBase = {};
     mCurrent = mBase;
-    for (const Overlap& o : mOverlap)
-        Feed(mCurrent, chart, o.row);
+    for (const Kept& o : mOverlap)
+        Feed(mCurrent, chart, o);
 }
 
 void LiveChart::CancelRead(ChartModel& chart)
@@ -117,52 +130,70 @@ void LiveChart::CancelRead(ChartModel& chart)
     mBase = std::move(mSavedBase);
     mOverlap = std::move(mSavedOverlap);
     mReadFrom = mSavedReadFrom;
+    mBaseSecond = mSavedBaseSecond;
+    mBaseSecondRows = mSavedBaseSecondRows;
     TruncateData(chart, mBase.pointCount);
     EndRead(chart);
 }
 
-void LiveChart::Detail(Cursor& c, const ListedReading& last, QStringList serials) const
+void LiveChart::TakeOver(const LiveChart& before)
 {
-    c.details.push_back({ c.pointCount, last.start, std::move(serials) });
+    mRaised[0] = before.mRaised[0];
+    mRaised[1] = before.mRaised[1];
+    mFirstConclude = before.mFirstConclude;
+    mTakenOverPoints = std::size_t(before.mBase.pointCount);
+}
+
+long LiveChart::rowsBefore() const
+{
+    const std::optional<WallTime> from = readFrom();
+    if (!from)
+        return 0;
+    return mBase.records - (TimeKey(*from) / 1000 == mBaseSecond ? mBaseSecondRows : 0);
+}
+
+void LiveChart::Detail(Cursor& c, const Kept& last, QStringList serials) const
+{
+    c.details.push_back(
+        { c.pointCount, last.timed ? std::optional(FromKey(last.key)) : std::nullopt, std::move(serials) });
     if (c.details.size() > kKeptPointDetails)
         c.details.pop_front();
 }
 
 // As the plot function plots a row: a reading that is no number is counted; a subgroup chart plots a
 // point for every whole subgroup, an Individual-MR chart every reading once there are two.
-void LiveChart::Feed(Cursor& c, ChartModel& chart, const LiveRow& row) const
+void LiveChart::Feed(Cursor& c, ChartModel& chart, const Kept& row) const
 {
     ++c.records;
     if (row.notANumber) {
         ++c.notNumbers;
         return;
     }
-    const ListedReading& r = row.reading;
     if (auto* groups = std::get_if<Subgroups>(&c.points)) {
-        groups->pendingSerials << QString::fromStdString(r.serial);
-        if (const auto point = groups->acc.add(r.value)) {
+        groups->pendingSerials << row.serial;
+        if (const auto point = groups->acc.add(row.value)) {
             c.started = true;
             AddSubgroupPoints(chart, *point);
             ++c.pointCount;
-            Detail(c, r, std::exchange(groups->pendingSerials, {}));
+            Detail(c, row, std::exchange(groups->pendingSerials, {}));
         }
         return;
     }
     auto& readings = std::get<Individuals>(c.points);
-    auto plot = [&](const ListedReading& reading) {
+    auto plot = [&](const Kept& reading) {
         AddIndividualPoints(chart, readings.acc.add(reading.value.value_or(0.0))); // a null reads as 0
         ++c.pointCount;
-        Detail(c, reading, { QString::fromStdString(reading.serial) });
+        Detail(c, reading, { reading.serial });
     };
     if (!readings.first) {
-        readings.first = r;
+        readings.first = row;
         return;
     }
     if (!c.started) {
         c.started = true;
         plot(*readings.first);
     }
-    plot(r);
+    plot(row);
 }
 
 VariablesPlotOutcome LiveChart::Conclude(AppState& state, ChartModel& chart, const data::PlotSelection& s,
@@ -200,6 +231,7 @@ VariablesPlotOutcome LiveChart::Conclude(AppState& state, ChartModel& chart, con
     mNewMarks.clear();
     FindNewMarks(out.rules.centre, LimitChart::Centre, chart);
     FindNewMarks(out.rules.variation, LimitChart::Variation, chart);
+    mCurrent.details.clear(); // the new marks hold theirs; the next read makes them again
     mFirstConclude = false;
     return out;
 }
@@ -237,6 +269,26 @@ void LiveChart::setRaised(LimitChart which, std::vector<RuleMark> marks)
     mFirstConclude = false;
 }
 
+namespace
+{
+
+// The range's interval with its start or its end moved to `at` (to the second).
+QString MovedInterval(const AppState& state, const QString& interval, const QDateTime& at, bool start)
+{
+    const QChar delimiter = interval.front();
+    const qsizetype andAt = interval.indexOf(QLatin1String(" AND "));
+    const QString text
+        = delimiter + FormatDateTime(at, ShortDateFormat(state.gDateOrder) + QStringLiteral(" hh:nn:ss")) + delimiter;
+    return start ? text + interval.mid(andAt) : interval.left(andAt) + QStringLiteral(" AND ") + text;
+}
+
+QDateTime ToSecond(const WallTime& t)
+{
+    return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
+}
+
+} // namespace
+
 QString StatementFrom(const AppState& state, const QString& range, const QDate& today,
     const std::optional<WallTime>& from, const std::function<QString(const QString& interval)>& statement)
 {
@@ -245,10 +297,49 @@ QString StatementFrom(const AppState& state, const QString& range, const QDate& 
     if (!from)
         return statement(interval);
     // From the second the row starts in: the rows before it within that second are passed over by the reader.
-    const QDateTime start(QDate(from->year, from->month, from->day), QTime(from->hour, from->minute, from->second));
-    const QChar delimiter = interval.front();
-    const QString text = FormatDateTime(start, ShortDateFormat(state.gDateOrder) + QStringLiteral(" hh:nn:ss"));
-    return statement(delimiter + text + delimiter + interval.mid(interval.indexOf(QLatin1String(" AND "))));
+    return statement(MovedInterval(state, interval, ToSecond(*from), true));
+}
+
+bool LateRowCheck::due(std::int64_t nowMs) const
+{
+    return !mLastMs || mCostMs < kCheapMs || nowMs < *mLastMs || nowMs - *mLastMs >= kShare * mCostMs;
+}
+
+void LateRowCheck::done(std::int64_t startMs, std::int64_t nowMs)
+{
+    mLastMs = nowMs;
+    mCostMs = std::max<std::int64_t>(0, nowMs - startMs);
+}
+
+data::Status FindLateRows(AppState& state, const QString& range, const QDate& today, const WallTime& from,
+    long rowsBefore, const std::function<QString(const QString& interval)>& statement, LateRowCheck& check, bool& late)
+{
+    late = false;
+    const std::int64_t start = QDateTime::currentMSecsSinceEpoch();
+    if (!check.due(start))
+        return {};
+    QString title;
+    const QString interval = GetTestedRange(state, range, title, today);
+    // Up to the second before the read's first: a row of that second may be counted here or not as the
+    // engine compares fractions, and the rows read hold them all.
+    const QDate last = range == QLatin1String("Custom") ? DateOrZero(state.gCustomEnd)
+                                                        : (today.isValid() ? today : QDate::currentDate());
+    const QDateTime end = std::min(ToSecond(from).addSecs(-1), QDateTime(last, QTime(23, 59, 59)));
+    const QString sql = statement(MovedInterval(state, interval, end, false));
+    const qsizetype fromAt = sql.indexOf(QLatin1String(" FROM "));
+    const qsizetype orderAt = sql.lastIndexOf(QLatin1String(" ORDER BY "));
+    if (fromAt < 0 || orderAt < fromAt || sql.contains(QLatin1String("GROUP BY")))
+        return {}; // grouped rows: no count of rows to compare
+    Recordset rs;
+    if (Status e = rs.Open(QStringLiteral("SELECT COUNT(*) AS CountX") + sql.mid(fromAt, orderAt - fromAt),
+            *state.gConnection, Recordset::Count::Skip))
+        return e;
+    const Recordset::FieldResult count = rs.Fields(QStringLiteral("CountX"));
+    if (count.error)
+        return count.error;
+    late = count.value.toLongLong() > rowsBefore;
+    check.done(start, QDateTime::currentMSecsSinceEpoch());
+    return {};
 }
 
 data::Status PrepareConnection(AppState& state, bool& reconnect)
@@ -273,6 +364,41 @@ QString LiveChartKey(const AppState& state, const data::PlotSelection& s,
         + QString::number(state.gSampleSize);
 }
 
+data::Status ReadProgress(AppState& state, data::PlotHost& host, long n)
+{
+    if (n % kYieldEvery != kYieldEvery - 1)
+        return {};
+    host.KeepResponsive(n + 1);
+    if (state.gStopPlot)
+        return DataError { kErrInterrupted, QStringLiteral("Operation was cancelled.") };
+    return {};
+}
+
+Status LivePlot::ReadRows(AppState& state, ChartModel& chart, data::PlotHost& host, Recordset& rs)
+{
+    Status error;
+    mChart->BeginRead(chart);
+    const RowReader reader(rs);
+    const int value = reader.valueField(QStringLiteral("ValueX"));
+    LiveRow row;
+    for (long n = 0; !rs.Eof() && !error; ++n) {
+        // The keys of a value that is no reading are read too: they place it in the overlap.
+        if (!(error = reader.number(value, row.reading.value, row.notANumber)) && !(error = reader.keys(row.reading))) {
+            row.serial = QString::fromStdString(row.reading.serial);
+            mChart->Add(chart, row);
+        }
+        if (!error)
+            error = rs.MoveNext();
+        if (!error)
+            error = ReadProgress(state, host, n);
+    }
+    if (error)
+        mChart->CancelRead(chart);
+    else
+        mChart->EndRead(chart);
+    return error;
+}
+
 LiveOutcome LivePlot::Refresh(AppState& state, ChartModel& chart, const data::PlotSelection& s, data::PlotHost& host,
     const std::optional<HeldLimits>& held)
 {
@@ -292,8 +418,23 @@ LiveOutcome LivePlot::Refresh(AppState& state, ChartModel& chart, const data::Pl
     // The page shown is kept, or the last one followed where it was shown.
     const int page = chart.currentPage();
     const bool onLastPage = page >= chart.pageCount();
-    if (!mChart || made != mStatement) {
+    bool late = false;
+    if (mChart && made == mStatement && mChart->readFrom()) {
+        if (Status e = FindLateRows(state, s.range.trimmed(), s.query.today, *mChart->readFrom(), mChart->rowsBefore(),
+                statement, mLateRows, late)) {
+            out.failure = *e;
+            mReconnect = true;
+            return out;
+        }
+    }
+    // A row written further back than the overlap: the chart is plotted again from the start.
+    if (!mChart || made != mStatement || late) {
+        std::optional<LiveChart> before;
+        if (late)
+            before.swap(mChart);
         mChart.emplace(s.chartType, state.gSampleSize, mOverlapSeconds);
+        if (before)
+            mChart->TakeOver(*before);
         mStatement = made;
         out.fromStart = true;
         ResetVariablesChart(chart, s.chartType, state.gSpecField4.value(s.parameterIndex), state.gChartTitle);
@@ -309,27 +450,7 @@ LiveOutcome LivePlot::Refresh(AppState& state, ChartModel& chart, const data::Pl
     if (!error) {
         if (out.fromStart)
             mUnreadableTimes = rs.UnreadableTimes();
-        mChart->BeginRead(chart);
-        const RowReader reader(rs);
-        const int value = reader.valueField(QStringLiteral("ValueX"));
-        LiveRow row;
-        for (long n = 0; !rs.Eof() && !error; ++n) {
-            // The keys of a value that is no reading are read too: they place it in the overlap.
-            if (!(error = reader.number(value, row.reading.value, row.notANumber))
-                && !(error = reader.keys(row.reading)))
-                mChart->Add(chart, row);
-            if (!error)
-                error = rs.MoveNext();
-            if (!error && n % kYieldEvery == kYieldEvery - 1) {
-                host.KeepResponsive(n + 1);
-                if (state.gStopPlot)
-                    error = DataError { kErrInterrupted, QStringLiteral("Operation was cancelled.") };
-            }
-        }
-        if (error)
-            mChart->CancelRead(chart);
-        else
-            mChart->EndRead(chart);
+        error = ReadRows(state, chart, host, rs);
     }
     if (error) {
         out.failure = *error;

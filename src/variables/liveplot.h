@@ -6,6 +6,7 @@
 #include "data/loader/listingwriter.h"
 #include "variables/variablesplot.h"
 
+#include <QDataStream>
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -27,10 +28,14 @@ inline constexpr std::int64_t kDefaultOverlapSeconds = 600;
 // The points whose readings' serial numbers are kept for the marks that come with a read.
 inline constexpr std::size_t kKeptPointDetails = 512;
 
+// A start time as milliseconds from a fixed day: the order of rows and the overlap's reach.
+std::int64_t TimeKey(const WallTime& t);
+
 // One row of a variables statement in its order.
 struct LiveRow {
     data::ListedReading reading;
     bool notANumber = false; // the value is no reading: counted, not plotted
+    QString serial; // the reading's serial number, made once and shared by the charts that keep the row
 };
 
 // A rule mark on a point that did not carry it before.
@@ -77,6 +82,18 @@ public:
     // which the first Conclude's marks are new too where they are not among them.
     const std::vector<RuleMark>& raised(LimitChart which) const { return mRaised[which == LimitChart::Centre ? 0 : 1]; }
     void setRaised(LimitChart which, std::vector<RuleMark> marks);
+    // A chart read again from the start in place of `before` (a row came further back than its overlap):
+    // the codes it raised stay raised, and marks on the points it held unchanged are taken as seen.
+    void TakeOver(const LiveChart& before);
+    // The rows read before the second readFrom() lies in. A count of the statement's rows up to the
+    // second before that exceeds it only where a row was written further back than the overlap.
+    long rowsBefore() const;
+
+    // After Conclude: what the next read needs (the rows before the overlap with the chart's points, the
+    // overlap's rows, the codes raised), and back into a chart as ResetVariablesChart leaves it. False
+    // for a stream that holds no such state; the chart is then as reset and the read starts over.
+    void Save(QDataStream& out, const ChartModel& chart) const;
+    bool Restore(QDataStream& in, ChartModel& chart);
 
 private:
     struct PointDetail {
@@ -84,13 +101,21 @@ private:
         std::optional<WallTime> time;
         QStringList serials;
     };
+    // A row as the chart keeps it: what a point takes of it.
+    struct Kept {
+        std::int64_t key = 0; // start time in milliseconds (of the row before where it was unreadable)
+        std::optional<double> value;
+        bool timed = false; // the start time was readable
+        bool notANumber = false;
+        QString serial;
+    };
     struct Subgroups {
         SubgroupAccumulator acc;
         QStringList pendingSerials;
     };
     struct Individuals {
         IndividualAccumulator acc;
-        std::optional<data::ListedReading> first; // held until a second reading shows there is a chart
+        std::optional<Kept> first; // held until a second reading shows there is a chart
     };
     // What the rows so far made of the chart.
     struct Cursor {
@@ -101,31 +126,66 @@ private:
         long pointCount = 0;
         std::deque<PointDetail> details; // of the last kKeptPointDetails points
     };
-    struct Overlap {
-        std::int64_t key = 0; // start time in milliseconds
-        LiveRow row;
-    };
 
-    void Feed(Cursor& c, ChartModel& chart, const LiveRow& row) const;
-    void Detail(Cursor& c, const data::ListedReading& last, QStringList serials) const;
+    static void PutRow(QDataStream& out, const Kept& row);
+    static bool GetRow(QDataStream& in, Kept& row);
+    void Feed(Cursor& c, ChartModel& chart, const Kept& row) const;
+    void Detail(Cursor& c, const Kept& last, QStringList serials) const;
     void FindNewMarks(const RuleMarks& marks, LimitChart which, const ChartModel& chart);
 
     bool mIndividual;
     std::int64_t mOverlapMs;
     Cursor mBase; // the rows before the overlap
-    std::deque<Overlap> mOverlap;
+    std::deque<Kept> mOverlap;
     Cursor mCurrent; // after EndRead: every row
     std::optional<std::int64_t> mReadFrom;
     std::int64_t mLastKey = 0;
+    // The second of the last row before the overlap, and the rows of it there.
+    std::int64_t mBaseSecond = -1;
+    long mBaseSecondRows = 0;
     // Saved at BeginRead for CancelRead.
     Cursor mSavedBase;
-    std::deque<Overlap> mSavedOverlap;
+    std::deque<Kept> mSavedOverlap;
     std::optional<std::int64_t> mSavedReadFrom;
+    std::int64_t mSavedBaseSecond = -1;
+    long mSavedBaseSecondRows = 0;
     bool mFirstConclude = true;
     std::size_t mUnchangedPoints = 0; // the points this read left as they were
+    std::size_t mTakenOverPoints = 0; // those of a chart taken over, for the first read
     std::vector<RuleMark> mRaised[2]; // per chart and point: the codes raised so far
     std::vector<NewRuleMark> mNewMarks;
 };
+
+// When a read counts the rows before its overlap, to find a row written further back (a tester's clock far
+// behind, an upload held for longer). The count scans every row before: where the last one took kCheapMs
+// or more, it is taken again once the time since is kShare times what it took, so that a refresh costs in
+// proportion to its new rows, and such a row is found within that time or the next interval, whichever is
+// later. A cheaper count runs at every read.
+class LateRowCheck
+{
+public:
+    static constexpr std::int64_t kShare = 10;
+    static constexpr std::int64_t kCheapMs = 20;
+    // Times in milliseconds since the epoch (a state kept between runs holds them).
+    bool due(std::int64_t nowMs) const;
+    void done(std::int64_t startMs, std::int64_t nowMs);
+    std::optional<std::int64_t> lastMs() const { return mLastMs; }
+    std::int64_t costMs() const { return mCostMs; }
+    void restore(std::optional<std::int64_t> lastMs, std::int64_t costMs)
+    {
+        mLastMs = lastMs;
+        mCostMs = costMs;
+    }
+
+private:
+    std::optional<std::int64_t> mLastMs;
+    std::int64_t mCostMs = 0;
+};
+
+// Where the check is due: `late` when the statement selects more rows from the range's start to the second
+// before `from`'s than the `rowsBefore` read. A statement that groups its rows is not counted.
+data::Status FindLateRows(AppState& state, const QString& range, const QDate& today, const WallTime& from,
+    long rowsBefore, const std::function<QString(const QString& interval)>& statement, LateRowCheck& check, bool& late);
 
 // One read: the plot, the new marks, or why the read failed.
 struct LiveOutcome {
@@ -152,12 +212,19 @@ public:
         const std::optional<HeldLimits>& held = std::nullopt);
 
 private:
+    data::Status ReadRows(AppState& state, ChartModel& chart, data::PlotHost& host, data::Recordset& rs);
+
     std::int64_t mOverlapSeconds;
     std::optional<LiveChart> mChart;
     QString mStatement; // the selection's whole statement: another one starts over
     long mUnreadableTimes = 0; // counted on the read from the start
     bool mReconnect = false; // the last read failed
+    LateRowCheck mLateRows;
 };
+
+// After row `n` (from 0) of a read: every so many rows the host keeps the program responsive, and a stop
+// asked for meanwhile ends the read.
+data::Status ReadProgress(AppState& state, data::PlotHost& host, long n);
 
 // Before a read: after a failed one (`reconnect`: a server restarting, the network gone) the connection is
 // made again, and a file read as it was when opened is read as it is now. A failure sets `reconnect`.

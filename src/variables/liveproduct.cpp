@@ -7,12 +7,29 @@
 #include "variables/variableschart.h"
 
 #include <algorithm>
-#include <tuple>
 
 namespace moldrin
 {
 
 using namespace moldrin::data;
+
+namespace
+{
+
+// The earliest start time a chart reads from. A chart that read no row yet is passed over: the reads
+// before held none of its rows. Nothing where no chart read a row.
+std::optional<WallTime> EarliestReadFrom(const std::vector<LiveChart>& charts)
+{
+    std::optional<WallTime> from;
+    for (const LiveChart& live : charts) {
+        const std::optional<WallTime> f = live.readFrom();
+        if (f && (!from || TimeKey(*f) < TimeKey(*from)))
+            from = f;
+    }
+    return from;
+}
+
+} // namespace
 
 QString ProductReadingsSQL(const AppState& state, const PlotSelection& s, int parameterCount, const QString& interval)
 {
@@ -44,15 +61,26 @@ LiveProduct::LiveProduct(QList<PlotSelection> selections, std::int64_t overlapSe
 {
 }
 
-const std::vector<RuleMark>& LiveProduct::raised(int parameter, LimitChart which) const
+QString LiveProduct::Made(AppState& state) const
 {
-    static const std::vector<RuleMark> none;
-    return std::size_t(parameter) < mLive.size() ? mLive[std::size_t(parameter)].raised(which) : none;
+    const PlotSelection& first = mSelections.front();
+    return LiveChartKey(state, first,
+        [&](const QString& interval) { return ProductReadingsSQL(state, first, int(mSelections.size()), interval); });
 }
 
-void LiveProduct::setRaised(int parameter, LimitChart which, std::vector<RuleMark> marks)
+void LiveProduct::Start(AppState& state)
 {
-    mSeeds[{ parameter, which }] = std::move(marks);
+    mMade = Made(state);
+    mRowsBefore = 0;
+    mLive.clear();
+    mCharts.clear();
+    mOutcomes.assign(std::size_t(mSelections.size()), {});
+    for (const PlotSelection& s : std::as_const(mSelections)) {
+        mLive.emplace_back(s.chartType, state.gSampleSize, mOverlapSeconds);
+        mCharts.push_back(BuildVariablesChartTemplate());
+        ResetVariablesChart(mCharts.back(), s.chartType, state.gSpecField4.value(s.parameterIndex),
+            s.product.trimmed() + u' ' + s.parameterItem.trimmed());
+    }
 }
 
 ProductRead LiveProduct::Refresh(AppState& state, PlotHost& host)
@@ -66,37 +94,29 @@ ProductRead LiveProduct::Refresh(AppState& state, PlotHost& host)
         return out;
     }
     const PlotSelection& first = mSelections.front();
-    const auto statement
-        = [&](const QString& interval) { return ProductReadingsSQL(state, first, int(mSelections.size()), interval); };
-    const QString made = LiveChartKey(state, first, statement);
-    if (mLive.empty() || made != mMade) {
-        out.fromStart = true;
-        mMade = made;
-        mLive.clear();
-        mCharts.clear();
-        mOutcomes.assign(std::size_t(mSelections.size()), {});
-        for (const PlotSelection& s : std::as_const(mSelections)) {
-            mLive.emplace_back(s.chartType, state.gSampleSize, mOverlapSeconds);
-            mCharts.push_back(BuildVariablesChartTemplate());
-            ResetVariablesChart(mCharts.back(), s.chartType, state.gSpecField4.value(s.parameterIndex),
-                s.product.trimmed() + u' ' + s.parameterItem.trimmed());
+    const std::optional<WallTime> from = mLive.empty() ? std::nullopt : EarliestReadFrom(mLive);
+    bool late = false;
+    if (from && Made(state) == mMade) {
+        const auto statement = [&](const QString& interval) {
+            return ProductReadingsSQL(state, first, int(mSelections.size()), interval);
+        };
+        if (Status e = FindLateRows(
+                state, first.range.trimmed(), first.query.today, *from, mRowsBefore, statement, mLateRows, late)) {
+            out.failure = *e;
+            mReconnect = true;
+            return out;
         }
-        for (const auto& [at, marks] : mSeeds)
-            if (std::size_t(at.first) < mLive.size())
-                mLive[std::size_t(at.first)].setRaised(at.second, marks);
     }
-    // One read from the earliest overlap: each chart passes over the rows it read before.
-    std::optional<WallTime> from;
-    for (const LiveChart& live : mLive) {
-        const std::optional<WallTime> f = live.readFrom();
-        if (!f) {
-            from.reset();
-            break;
-        }
-        if (!from
-            || std::tie(f->year, f->month, f->day, f->hour, f->minute, f->second, f->millisecond) < std::tie(
-                   from->year, from->month, from->day, from->hour, from->minute, from->second, from->millisecond))
-            from = f;
+    if (mLive.empty() || Made(state) != mMade || late) {
+        // A row written further back than the overlap: every chart is plotted again from the start, and
+        // keeps the marks it raised.
+        std::vector<LiveChart> before;
+        if (late)
+            before.swap(mLive);
+        out.fromStart = true;
+        Start(state);
+        for (std::size_t i = 0; i < before.size() && i < mLive.size(); ++i)
+            mLive[i].TakeOver(before[i]);
     }
     if (Status e = Read(state, host, out.fromStart ? std::nullopt : from)) {
         out.failure = *e;
@@ -114,7 +134,6 @@ ProductRead LiveProduct::Refresh(AppState& state, PlotHost& host)
         for (const NewRuleMark& m : mLive[std::size_t(i)].newMarks())
             out.marks.push_back({ i, m });
     }
-    mSeeds.clear(); // taken: a later read from the start (the range moved) takes its marks as seen
     return out;
 }
 
@@ -138,9 +157,14 @@ Status LiveProduct::Read(AppState& state, PlotHost& host, const std::optional<Wa
     std::vector<int> values;
     for (int i = 0; i < int(mLive.size()); ++i)
         values.push_back(reader.valueField(QStringLiteral("Value") + QString::number(i + 1)));
+    // The start times of the rows read: those before the next read's second are counted as read.
+    std::vector<std::int64_t> keys;
     LiveRow row;
     for (long n = 0; !rs.Eof() && !error; ++n) {
         error = reader.keys(row.reading);
+        if (!error && row.reading.start)
+            keys.push_back(TimeKey(*row.reading.start));
+        row.serial = QString::fromStdString(row.reading.serial);
         for (std::size_t i = 0; i < mLive.size() && !error; ++i) {
             // A null: the parameter's own statement would not have selected the row.
             error = reader.number(values[i], row.reading.value, row.notANumber);
@@ -149,17 +173,19 @@ Status LiveProduct::Read(AppState& state, PlotHost& host, const std::optional<Wa
         }
         if (!error)
             error = rs.MoveNext();
-        if (!error && n % 4096 == 4095) {
-            host.KeepResponsive(n + 1);
-            if (state.gStopPlot)
-                error = DataError { kErrInterrupted, QStringLiteral("Operation was cancelled.") };
-        }
+        if (!error)
+            error = ReadProgress(state, host, n);
     }
     for (std::size_t i = 0; i < mLive.size(); ++i) {
         if (error)
             mLive[i].CancelRead(mCharts[i]);
         else
             mLive[i].EndRead(mCharts[i]);
+    }
+    if (!error) {
+        const std::optional<WallTime> next = EarliestReadFrom(mLive);
+        const std::int64_t second = next ? TimeKey(*next) / 1000 * 1000 : 0;
+        mRowsBefore += long(std::count_if(keys.begin(), keys.end(), [&](std::int64_t k) { return k < second; }));
     }
     return error;
 }

@@ -6,8 +6,6 @@
 
 #include <QList>
 
-#include <map>
-#include <utility>
 #include <vector>
 
 namespace moldrin
@@ -42,13 +40,17 @@ public:
 
     const ChartModel& chart(int parameter) const { return mCharts[std::size_t(parameter)]; }
     const VariablesPlotOutcome& outcome(int parameter) const { return mOutcomes[std::size_t(parameter)]; }
-    // The codes raised so far per point of a parameter's chart (none before the first read), and the same
-    // taken as raised before the first read (a state kept between runs): its marks that are not among them
-    // are new.
-    const std::vector<RuleMark>& raised(int parameter, LimitChart which) const;
-    void setRaised(int parameter, LimitChart which, std::vector<RuleMark> marks);
+
+    // After a read: what the next one needs (the selection's statement, the product's rows before the
+    // overlap, the late-row check's times, every chart's state), for a run that goes on from it.
+    void Save(QDataStream& out) const;
+    // Before the first read: the state Save wrote, where it was made for this selection. Else "", or why
+    // it is not used; the first read then reads from the range's start and takes its marks as seen.
+    QString Restore(QDataStream& in, AppState& state);
 
 private:
+    QString Made(AppState& state) const;
+    void Start(AppState& state);
     data::Status Read(AppState& state, data::PlotHost& host, const std::optional<WallTime>& from);
 
     QList<data::PlotSelection> mSelections;
@@ -57,7 +59,8 @@ private:
     std::vector<ChartModel> mCharts;
     std::vector<VariablesPlotOutcome> mOutcomes;
     QString mMade; // the statement with the range's start: another one starts over
-    std::map<std::pair<int, LimitChart>, std::vector<RuleMark>> mSeeds; // for the first read
+    long mRowsBefore = 0; // the product's rows before the second of the earliest overlap
+    LateRowCheck mLateRows;
     bool mReconnect = false;
 };
 

@@ -47,6 +47,12 @@ bool IsRChart(const QString& chartType)
     return chartType == kChartXBarRMedianS || chartType == kChartXBarR || chartType == kChartMedianR;
 }
 
+// A count as a saved number holds it: whole, not negative, exact.
+bool IsCount(double x)
+{
+    return x >= 0 && x < 0x1p53 && x == std::floor(x);
+}
+
 } // namespace
 
 const QStringList& ChartTypes()
@@ -89,6 +95,24 @@ double GetRange(std::span<const double> values, int lastIndex)
 double RunningStdDev::sampleStdDev() const
 {
     return mCount < 2 ? 0.0 : std::sqrt(mM2 / double(mCount - 1)) * mUnit;
+}
+
+void RunningStdDev::save(std::vector<double>& out) const
+{
+    out.insert(out.end(), { double(mCount), mUnit, mPerUnit, mShift, mMean, mM2 });
+}
+
+bool RunningStdDev::restore(std::span<const double> in)
+{
+    if (in.size() < kSavedCount || !IsCount(in[0]) || !(in[1] >= 1) || !(in[2] > 0 && in[2] <= 1))
+        return false;
+    mCount = std::int64_t(in[0]);
+    mUnit = in[1];
+    mPerUnit = in[2];
+    mShift = in[3];
+    mMean = in[4];
+    mM2 = in[5];
+    return true;
 }
 
 void RunningStdDev::merge(std::int64_t count, double mean, double squares)
@@ -285,6 +309,48 @@ ProcessStatistic SubgroupAccumulator::finish(const Figure& USL, const Figure& LS
     stat.ReadingScale = mScale;
     CalculateProcessStatistic(stat, USL, LSL, mReadings, mChartType, mSize);
     return stat;
+}
+
+std::vector<double> SubgroupAccumulator::save() const
+{
+    std::vector<double> out { double(mCount), mSumMeans, mSumR, mSumS, mScale };
+    mReadings.save(out);
+    out.insert(out.end(), mBuffer.begin(), mBuffer.end());
+    return out;
+}
+
+bool SubgroupAccumulator::restore(std::span<const double> in)
+{
+    constexpr std::size_t sums = 5 + RunningStdDev::kSavedCount;
+    if (in.size() < sums || in.size() - sums >= std::size_t(mSize) || !IsCount(in[0])
+        || !mReadings.restore(in.subspan(5)))
+        return false;
+    mCount = std::int64_t(in[0]);
+    mSumMeans = in[1];
+    mSumR = in[2];
+    mSumS = in[3];
+    mScale = in[4];
+    mBuffer.assign(in.begin() + sums, in.end());
+    return true;
+}
+
+std::vector<double> IndividualAccumulator::save() const
+{
+    std::vector<double> out { double(mCount), mLast, mSumX, mSumMR, mScale };
+    mReadings.save(out);
+    return out;
+}
+
+bool IndividualAccumulator::restore(std::span<const double> in)
+{
+    if (in.size() != 5 + RunningStdDev::kSavedCount || !IsCount(in[0]) || !mReadings.restore(in.subspan(5)))
+        return false;
+    mCount = std::int64_t(in[0]);
+    mLast = in[1];
+    mSumX = in[2];
+    mSumMR = in[3];
+    mScale = in[4];
+    return true;
 }
 
 IndividualPoint IndividualAccumulator::add(double reading)

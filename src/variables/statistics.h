@@ -67,6 +67,12 @@ public:
     // 0 below two values.
     double sampleStdDev() const;
 
+    // The sums as numbers (appended to `out`), and back from the first kSavedCount of `in`: an accumulator
+    // kept between runs goes on exactly as it would have. False for numbers no accumulator holds.
+    static constexpr std::size_t kSavedCount = 6;
+    void save(std::vector<double>& out) const;
+    bool restore(std::span<const double> in);
+
 private:
     void ChangeUnit(double unit);
 
@@ -150,6 +156,9 @@ public:
     std::int64_t readingCount() const { return mCount * mSize; }
     // The readings of the whole subgroups so far.
     const RunningStdDev& readings() const { return mReadings; }
+    // The sums and the readings of the partial subgroup, and back (false for numbers it cannot hold).
+    std::vector<double> save() const;
+    bool restore(std::span<const double> in);
 
 private:
     SubgroupPoint point(double mean, double range, double stdDev, double median);
@@ -179,6 +188,9 @@ public:
     ProcessStatistic finish(const Figure& USL, const Figure& LSL) const;
 
     const RunningStdDev& readings() const { return mReadings; }
+    // The sums, and back (false for numbers it cannot hold).
+    std::vector<double> save() const;
+    bool restore(std::span<const double> in);
 
 private:
     std::int64_t mCount = 0;

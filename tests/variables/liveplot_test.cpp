@@ -1,6 +1,7 @@
 // Tests of the live variables chart on a SQLite database in WAL mode that a writer appends to between reads:
 // the extended chart against a plot from the start, late rows, new marks.
 #include "variables/liveplot.h"
+#include "variables/liveproduct.h"
 
 #include "data/access/connection.h"
 #include "data/loader/tempfiles.h"
@@ -8,6 +9,7 @@
 #include "resultstable.h"
 #include "variables/variableschart.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
@@ -177,9 +179,54 @@ void ExpectSamePlot(const ChartModel& liveChart, const VariablesPlotOutcome& liv
     ExpectSameMarks(live.rules.variation, full.outcome.rules.variation, "variation");
 }
 
+// A mark as a line of the watch tells it.
+QString MarkLine(const NewRuleMark& m)
+{
+    return QStringLiteral("%1 %2 %3 %4 %5 %6")
+        .arg(int(m.chart))
+        .arg(m.point)
+        .arg(m.rules)
+        .arg(m.value, 0, 'g', 17)
+        .arg(m.time ? m.time->toDateTime().toString(Qt::ISODateWithMs) : QString(), m.serials.join(u','));
+}
+
+QStringList MarkLines(const ProductRead& read)
+{
+    QStringList lines;
+    for (const ProductMark& m : read.marks)
+        lines << QString::number(m.parameter) + u' ' + MarkLine(m.mark);
+    return lines;
+}
+
 class LivePlotSteps : public testing::TestWithParam<QString>
 {
 };
+
+// The first rows, and a writer's step: units in order, units a tester uploads late (within the overlap), two
+// rows with the same start time and tester, a value that is no reading, the same unit twice.
+QList<test::ResultRow> FirstRows()
+{
+    QList<test::ResultRow> first;
+    for (int i = 0; i < 23; ++i)
+        first << Unit(i, 30 * i, Noise(i));
+    return first;
+}
+QList<test::ResultRow> StepRows(int step, int& unit)
+{
+    const int now = 30 * unit;
+    QList<test::ResultRow> rows;
+    for (int k = 0; k < 7; ++k, ++unit)
+        rows << Unit(unit, 30 * unit, Noise(unit) + (step >= 3 ? 0.25 : 0.0));
+    rows << Unit(unit, now - 75, Noise(unit)); // late: before rows already read
+    rows << Unit(unit + 1, now - 40, Noise(unit + 1)); // late, before the first row of the step
+    rows << Unit(unit + 2, 30 * (unit - 4), Noise(unit + 2)); // the start time and tester of another unit
+    unit += 3;
+    if (step == 1)
+        rows << Unit(unit++, now + 5, std::nullopt);
+    if (step == 2)
+        rows << rows.front();
+    return rows;
+}
 
 // The writer appends in steps: units in order, units a tester uploads late (within the overlap), two rows
 // with the same start time and tester, a value that is no reading, the same unit twice. The reader opened
@@ -188,10 +235,7 @@ TEST_P(LivePlotSteps, ExtendedChartEqualsAPlotFromTheStartAfterEveryStep)
 {
     Fixture f(GetParam());
     Writer writer(f.path);
-    QList<test::ResultRow> first;
-    for (int i = 0; i < 23; ++i)
-        first << Unit(i, 30 * i, Noise(i));
-    writer.append(first, false);
+    writer.append(FirstRows(), false);
     ASSERT_TRUE(f.connect());
     LivePlot live(120);
     LiveOutcome out = live.Refresh(f.state, f.chart, f.sel, f.host);
@@ -202,19 +246,7 @@ TEST_P(LivePlotSteps, ExtendedChartEqualsAPlotFromTheStartAfterEveryStep)
     int unit = 23;
     std::set<std::tuple<int, std::int64_t, QString>> raised;
     for (int step = 0; step < 6; ++step) {
-        const int now = 30 * unit;
-        QList<test::ResultRow> rows;
-        for (int k = 0; k < 7; ++k, ++unit)
-            rows << Unit(unit, 30 * unit, Noise(unit) + (step >= 3 ? 0.25 : 0.0));
-        rows << Unit(unit, now - 75, Noise(unit)); // late: before rows already read
-        rows << Unit(unit + 1, now - 40, Noise(unit + 1)); // late, before the first row of the step
-        rows << Unit(unit + 2, 30 * (unit - 4), Noise(unit + 2)); // the start time and tester of another unit
-        unit += 3;
-        if (step == 1)
-            rows << Unit(unit++, now + 5, std::nullopt);
-        if (step == 2)
-            rows << rows.front();
-        writer.append(rows, step % 2 == 0);
+        writer.append(StepRows(step, unit), step % 2 == 0);
         out = live.Refresh(f.state, f.chart, f.sel, f.host);
         ASSERT_FALSE(out.failure) << qPrintable(out.failure->description);
         EXPECT_FALSE(out.fromStart);
@@ -227,6 +259,91 @@ TEST_P(LivePlotSteps, ExtendedChartEqualsAPlotFromTheStartAfterEveryStep)
     }
     EXPECT_FALSE(raised.empty()) << "the shift raised no mark";
     writer.close();
+}
+
+// The state a run leaves, taken by the next run's charts.
+QByteArray Saved(const LiveProduct& live)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    live.Save(out);
+    return bytes;
+}
+QString Restored(LiveProduct& live, const QByteArray& bytes, AppState& state)
+{
+    QDataStream in(bytes);
+    return live.Restore(in, state);
+}
+
+// Runs that each go on from the state the run before saved, as --watch-once does from cron, with the
+// writer's steps between them: each run raises the marks a product kept live raises in the same step, and
+// its chart equals a plot from the start.
+TEST_P(LivePlotSteps, RunsGoingOnFromTheSavedStateEqualOneKeptLive)
+{
+    Fixture f(GetParam());
+    Writer writer(f.path);
+    writer.append(FirstRows(), false);
+    ASSERT_TRUE(f.connect());
+    LiveProduct kept({ f.sel }, 120);
+    ProductRead keptRead = kept.Refresh(f.state, f.host);
+    ASSERT_FALSE(keptRead.failure);
+    QByteArray state;
+    {
+        LiveProduct run({ f.sel }, 120);
+        EXPECT_FALSE(Restored(run, QByteArray(), f.state).isEmpty()) << "no state: read from the start";
+        const ProductRead read = run.Refresh(f.state, f.host);
+        ASSERT_FALSE(read.failure);
+        EXPECT_TRUE(read.fromStart);
+        state = Saved(run);
+    }
+    int unit = 23;
+    int marks = 0;
+    for (int step = 0; step < 6; ++step) {
+        SCOPED_TRACE(step);
+        writer.append(StepRows(step, unit), step % 2 == 0);
+        keptRead = kept.Refresh(f.state, f.host);
+        ASSERT_FALSE(keptRead.failure);
+        LiveProduct run({ f.sel }, 120);
+        ASSERT_EQ(Restored(run, state, f.state), "");
+        const ProductRead read = run.Refresh(f.state, f.host);
+        ASSERT_FALSE(read.failure) << qPrintable(read.failure->description);
+        EXPECT_FALSE(read.fromStart);
+        EXPECT_EQ(MarkLines(read), MarkLines(keptRead));
+        marks += int(read.marks.size());
+        ExpectSamePlot(run.chart(0), run.outcome(0), PlotFromStart(f));
+        state = Saved(run);
+    }
+    EXPECT_GT(marks, 0) << "the shift raised no mark";
+    writer.close();
+}
+
+// A state made for other settings, or damaged, is not used: the run reads from the range's start.
+TEST(LiveProductState, StateOfAnotherSelectionOrDamagedIsRefused)
+{
+    Fixture f(QStringLiteral("X-Bar-R"));
+    Writer writer(f.path);
+    writer.append(FirstRows());
+    ASSERT_TRUE(f.connect());
+    LiveProduct first({ f.sel });
+    ASSERT_FALSE(first.Refresh(f.state, f.host).failure);
+    const QByteArray state = Saved(first);
+
+    PlotSelection other = f.sel;
+    other.chartType = QStringLiteral("X-Bar-s");
+    LiveProduct another({ other });
+    EXPECT_EQ(Restored(another, state, f.state), "it was made for another selection");
+    f.state.gSampleSize = 4;
+    LiveProduct smaller({ f.sel });
+    EXPECT_EQ(Restored(smaller, state, f.state), "it was made for another selection");
+    f.state.gSampleSize = 5;
+    for (const qsizetype cut : { qsizetype(3), state.size() / 2, state.size() - 1 }) {
+        LiveProduct damaged({ f.sel });
+        EXPECT_EQ(Restored(damaged, state.left(cut), f.state), "it is damaged") << cut;
+        const ProductRead read = damaged.Refresh(f.state, f.host);
+        ASSERT_FALSE(read.failure);
+        EXPECT_TRUE(read.fromStart);
+        ExpectSamePlot(damaged.chart(0), damaged.outcome(0), PlotFromStart(f));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(ChartTypes, LivePlotSteps,
@@ -310,24 +427,50 @@ TEST(LivePlot, MarksThatOnlyRecomputedLimitsPutOnOldPointsAreNotRaised)
     EXPECT_EQ(out.newMarks.front().point, 37);
 }
 
-// A unit uploaded later than the overlap behind the latest start time is not read again: the chart stays
-// as it was read, until a plot from the start.
-TEST(LivePlot, RowFurtherBackThanTheOverlapWaitsForAPlotFromTheStart)
+// A unit uploaded further back than the overlap is found by the count of the rows before it, and the chart
+// is plotted again from the start; the marks raised before are not raised again. The same for a product.
+TEST(LivePlot, RowFurtherBackThanTheOverlapBringsAPlotFromTheStart)
 {
     Fixture f(QStringLiteral("Individual-MR"));
+    f.state.gRulesSetup = QString(66, QChar('0'));
+    f.state.gRulesSetup[6 * int(RuleGroup::R1Upper) + kColumnIndividual - 1] = QChar('1');
     Writer writer(f.path);
     QList<test::ResultRow> rows;
-    for (int i = 0; i < 20; ++i)
-        rows << Unit(i, 60 * i, Noise(i));
+    for (int i = 0; i < 60; ++i)
+        rows << Unit(i, 60 * i, i == 12 ? 12.0 : Noise(i));
     writer.append(rows);
     ASSERT_TRUE(f.connect());
     LivePlot live(300);
+    LiveProduct product({ f.sel }, 300);
     ASSERT_FALSE(live.Refresh(f.state, f.chart, f.sel, f.host).failure);
-    writer.append({ Unit(20, 60 * 19 - 301, 10.0), Unit(21, 60 * 19 - 299, 10.0) });
-    const LiveOutcome out = live.Refresh(f.state, f.chart, f.sel, f.host);
+    ASSERT_FALSE(product.Refresh(f.state, f.host).failure);
+    writer.append({ Unit(60, 60 * 59 - 299, 10.0), Unit(61, 60 * 59 - 299, 10.0) });
+    LiveOutcome out = live.Refresh(f.state, f.chart, f.sel, f.host);
     ASSERT_FALSE(out.failure);
-    EXPECT_EQ(out.plot.records, 21);
-    EXPECT_EQ(PlotFromStart(f).outcome.records, 22);
+    EXPECT_FALSE(out.fromStart) << "rows within the overlap need no plot from the start";
+    ProductRead read = product.Refresh(f.state, f.host);
+    ASSERT_FALSE(read.failure);
+    EXPECT_FALSE(read.fromStart);
+
+    // A unit of ten minutes in, and an outlier after the last.
+    writer.append({ Unit(62, 60 * 10 + 10, 10.0), Unit(63, 60 * 59 + 30, 14.0) });
+    out = live.Refresh(f.state, f.chart, f.sel, f.host);
+    ASSERT_FALSE(out.failure);
+    EXPECT_TRUE(out.fromStart);
+    const FullPlot full = PlotFromStart(f);
+    EXPECT_EQ(full.outcome.records, 64);
+    ExpectSamePlot(f.chart, out.plot, full);
+    read = product.Refresh(f.state, f.host);
+    ASSERT_FALSE(read.failure);
+    EXPECT_TRUE(read.fromStart);
+    ExpectSamePlot(product.chart(0), product.outcome(0), full);
+    // Point 13's mark, taken as seen at the first read, moved to point 14 with the unit read before it: it
+    // is not raised again; the outlier is.
+    ASSERT_TRUE(full.outcome.rules.centre[13] & kR1Above);
+    ASSERT_EQ(out.newMarks.size(), 1u);
+    EXPECT_EQ(out.newMarks.front().point, 64);
+    EXPECT_EQ(out.newMarks.front().rules, "R1+");
+    EXPECT_EQ(MarkLines(read), QStringList { "0 " + MarkLine(out.newMarks.front()) });
 }
 
 // A read takes the rows from the second the overlap starts in: those of that second before the overlap

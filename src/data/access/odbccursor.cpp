@@ -194,6 +194,7 @@ public:
         }
         mBlock = block;
         mRow = 0;
+        ReleaseVectorUpperState(); // the caller steps the block's rows with plain code
         if (mBlocks[block].rows > 0)
             return true;
         mEnd = true;
@@ -344,6 +345,7 @@ private:
                 reinterpret_cast<SQLLEN*>(base + c.lengths));
         }
         Block out;
+        ReleaseVectorUpperState();
         const SQLRETURN r = SQLFetch(mStmt);
         if (r == SQL_NO_DATA)
             return out;

@@ -14,8 +14,33 @@
 
 #include <sqlite3.h>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 namespace moldrin::data
 {
+
+#if defined(__x86_64__) || defined(__i386__)
+namespace
+{
+
+__attribute__((target("avx"))) void ZeroUpper()
+{
+    _mm256_zeroupper();
+}
+
+} // namespace
+
+void ReleaseVectorUpperState()
+{
+    static const bool avx = __builtin_cpu_supports("avx");
+    if (avx)
+        ZeroUpper();
+}
+#else
+void ReleaseVectorUpperState() { }
+#endif
 
 sqlite3* SqliteHandle(const QSqlDatabase& db)
 {
@@ -54,6 +79,7 @@ public:
     }
     bool next(Status& status) override
     {
+        ReleaseVectorUpperState();
         const int rc = sqlite3_step(mStmt);
         if (rc == SQLITE_ROW)
             return true;

@@ -24,6 +24,12 @@ public:
     virtual QStringList names() const = 0;
 };
 
+// Marks the upper halves of the calling thread's AVX registers unused (vzeroupper; nothing on processors
+// without AVX). Qt's text functions leave them in use, and while they are, every SSE instruction (an engine's
+// or a driver's parsing, most of the C library) runs markedly slower on current x86 processors: a thread
+// calls this before it steps rows. A new thread starts with the state of the one that made it.
+void ReleaseVectorUpperState();
+
 // The SQLite engine behind a Qt connection (files, loaded Access and Excel tables), or null.
 sqlite3* SqliteHandle(const QSqlDatabase& db);
 

@@ -1,6 +1,7 @@
 // The component on real files: SQLite, the Access fixtures, Excel workbooks made by Debian's python3.
 #include "data/access/connection.h"
 #include "data/access/fileloaders.h"
+#include "data/access/rowcursor.h"
 #include "sampledata.h"
 #include "testsupport.h"
 
@@ -11,6 +12,9 @@
 
 #include <ctime>
 
+#if defined(__x86_64__)
+#include <cpuid.h>
+#endif
 #include <sched.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -608,3 +612,28 @@ TEST(SQLiteEngine, RowsAndUnreadableTimesCountedInOneScanAreThoseOfTwo)
     EXPECT_TRUE(rows.join(u' ').contains(QStringLiteral("X5|"))) << rows.join(u' ').toStdString();
     EXPECT_FALSE(rows.join(u' ').contains(QStringLiteral("X1|")));
 }
+
+#if defined(__x86_64__)
+// XINUSE (XGETBV 1) bit 2: the upper halves of ymm0-15 hold something; -1 where the processor cannot say.
+int UpperHalvesInUse()
+{
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_AVX) || !(c & bit_OSXSAVE)
+        || !__get_cpuid_count(0xd, 1, &a, &b, &c, &d) || !(a & (1u << 2)))
+        return -1;
+    unsigned lo = 0, hi = 0;
+    __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(1));
+    return (lo >> 2) & 1;
+}
+
+TEST(ReadingThreads, TheUpperHalvesOfTheVectorRegistersAreReleasedBeforeRowsAreStepped)
+{
+    if (UpperHalvesInUse() < 0)
+        GTEST_SKIP() << "the processor does not tell the state of its AVX registers";
+    // What a 256-bit instruction with no vzeroupper after it leaves behind (as Qt's text functions do).
+    __asm__ volatile("vpcmpeqd %%ymm1, %%ymm1, %%ymm1" ::: "xmm1");
+    ASSERT_EQ(UpperHalvesInUse(), 1);
+    ReleaseVectorUpperState();
+    EXPECT_EQ(UpperHalvesInUse(), 0);
+}
+#endif
