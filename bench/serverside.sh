@@ -5,7 +5,8 @@
 # same chart: their JSON figures are compared to 1e-12.
 # The table is PSU-100 as test stations write it (moldrin-demo-data --jitter 180) in a throwaway server
 # (bench/servers.sh). Paired runs, one unmeasured pair first; each line: label, wall s, peak KiB, CPU s.
-# BENCH_CHART (default X-Bar-R) chooses the chart.
+# BENCH_CHART (default X-Bar-R) chooses the chart; BENCH_INDEX=1 adds an index on the start time (stations'
+# tables often have none); BENCH_EXPLAIN=1 prints the plan of one EXPLAIN ANALYZE of the statement first.
 # Usage: bench/serverside.sh [BUILD_DIR] [ROWS] [RUNS]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -19,6 +20,11 @@ options=(--chart "$chart" --size 5 --zones --test-id "<All>")
 servers_start "$work/servers"
 # shellcheck disable=SC2046
 /usr/bin/python3 "$here/copy-to-server.py" "$work/results.db" postgresql $(pg_args)
+# shellcheck disable=SC2046
+if [ "${BENCH_INDEX:-0}" = 1 ]; then
+  # shellcheck disable=SC2046
+  psql -X -q $(pg_args) -c 'CREATE INDEX ON "PSU100_Results" ("TestStartTime")' >/dev/null
+fi
 # shellcheck disable=SC2046
 psql -X -q $(pg_args) -c 'VACUUM ANALYZE' >/dev/null
 server_config "$work" "$work/bench_pg" bench_pg
@@ -44,6 +50,10 @@ def walk(x, y, p):
 walk(a, b, '')
 print('same chart' if not bad else 'DIFFERENT: %s' % bad[:5])
 PY
+if [ "${BENCH_EXPLAIN:-0}" = 1 ]; then
+  # shellcheck disable=SC2046
+  { echo "EXPLAIN (ANALYZE, COSTS OFF)"; cat "$work/pushed.sql"; } | psql -X -q $(pg_args) -f -
+fi
 
 run_pair() {
   measure every-reading "$report" --config "$work/bench_pg" "${options[@]}" --json /dev/null

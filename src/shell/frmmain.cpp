@@ -22,6 +22,7 @@
 #include "shell/chartrules.h"
 #include "shell/dialogs/frmrangeplot.h"
 #include "shell/savedlimitscontrols.h"
+#include "shell/serversidecontrol.h"
 #include "shell/smallwindows.h"
 #include "variables/controllimits.h"
 #include "variables/spcconstants.h"
@@ -494,7 +495,7 @@ void frmMain::RunPlot()
         WindowHost host(*this);
         mRenderClock.start();
         const LimitChoice choice = savedLimits->ChoiceForSelection();
-        mState.gServerSide = UserServerSide(mState) || data::SiteServerSide(mState.gINIPath);
+        mState.gServerSide = serverSide->On();
         mLastOutcome = PlotVariablesChart(mState, mChart, selection, host, choice);
         savedLimits->Plotted(mLastOutcome, choice.held.has_value());
     }
@@ -547,6 +548,7 @@ void frmMain::SetPanelEnabled(bool enable)
         lblGroupSize->setEnabled(false);
     }
     savedLimits->SetEnabled(enable);
+    serverSide->SetEnabled(enable);
     cmdPlotChart->SetCaption(enable ? kStartPlot : kStopPlot);
     ocxXBarChart->setEnabled(enable);
     ocxXBarChart->update();

@@ -24,6 +24,7 @@ namespace moldrin
 
 class AutoRefresh;
 class SavedLimitsControls;
+class ServerSideControl;
 
 // The controls are the .ui file's, named as the window declares them (cboProductName, ...).
 class frmMain : public QWidget, public Ui::frmMain
@@ -166,6 +167,7 @@ public:
     AutoRefresh* mAutoRefresh = nullptr;
     // "Save Limits" and "Use Saved Limits".
     SavedLimitsControls* savedLimits = nullptr;
+    ServerSideControl* serverSide = nullptr;
 };
 
 } // namespace moldrin

@@ -9,6 +9,7 @@
 #include "rules/rulemarks.h"
 #include "shell/listbehaviour.h"
 #include "shell/savedlimitscontrols.h"
+#include "shell/serversidecontrol.h"
 #include "shell/smallwindows.h"
 #include "variables/spcconstants.h"
 #include "variables/statistics.h"
@@ -45,6 +46,7 @@ void frmMain::SetUpControls()
     cboSelectChart->setCurrentIndex(-1);
     cboXBarSize->setCurrentIndex(-1);
     savedLimits = new SavedLimitsControls(*this, mState, mPrompt);
+    serverSide = new ServerSideControl(*this, mState);
     // The range list gets its items in start-up step 9; until then it is empty.
     for (QComboBox* c : { cboProductName, cboDataParameters, cboATEList, cboTestID })
         new WholeItems(c);

@@ -17,17 +17,6 @@ QString Alias(Dialect dialect, const char* name)
     return dialect == Dialect::PostgreSQL ? u'"' + n + u'"' : n;
 }
 
-// The selection's value as the engine names it: the adapter writes the name for the engine.
-QString EngineValue(const SelectedColumn& c, Dialect dialect, const data::Schema& schema)
-{
-    const QString jet = c.lastDataOnly ? QStringLiteral("MAX([%1])").arg(c.column) : u'[' + c.column + u']';
-    const data::AdaptedStatement a
-        = data::AdaptStatement(QStringLiteral("SELECT ") + jet + QStringLiteral(" FROM ") + c.table, dialect, schema);
-    if (a.error || a.fromAt < 0)
-        return {};
-    return a.sql.mid(6, a.fromAt - 6).trimmed();
-}
-
 // 1 where the reading is a finite number, as the client reads it; empty where every value of the column is.
 QString NumberCondition(Dialect dialect, const QString& value)
 {
@@ -66,28 +55,109 @@ QString Divided(Dialect dialect, const QString& a, int n)
     return a + (dialect == Dialect::MySQL ? QStringLiteral(" DIV ") : QStringLiteral(" / ")) + QString::number(n);
 }
 
-// The figures of each subgroup of `grouped` (grp, pos, val, stamp): the squared deviations from the subgroup's
-// mean (a window over the subgroup) summed; the median, where asked, by the readings' rank in the subgroup.
-QString Summed(Dialect dialect, const QString& grouped, int n, bool median)
+// The figures of each subgroup of `grouped` (grp, pos, val, stamp) grouped by subgroup: the squared deviations
+// from the subgroup's mean (a window over the subgroup), the median by the readings' rank in the subgroup.
+// Grouping and ranking sort the readings a second time: only the charts that show medians take this form.
+QString Ranked(Dialect dialect, const QString& grouped)
 {
-    static const QString times = QStringLiteral(
-        "MIN(CASE WHEN pos = 0 THEN stamp END) AS FirstX, MIN(stamp) AS EarliestX, MAX(stamp) AS LatestX FROM (");
-    if (n == 1) // a reading a point: its figures are its own
-        return QStringLiteral("SELECT grp AS GroupX, COUNT(*) AS CountX, MIN(val) AS MeanX, MIN(val) AS LowX, "
-                              "MAX(val) AS HighX, 0 AS SquaresX, MIN(val) AS MedianX, ")
-            + times + grouped + QStringLiteral(") grouped GROUP BY grp ORDER BY grp");
-    const QString ranks = median
-        ? QStringLiteral(", ROW_NUMBER() OVER (PARTITION BY grp ORDER BY val) AS rk, COUNT(*) OVER (PARTITION BY grp) "
-                         "AS cnt")
-        : QString();
-    const QString medianItem = median ? QStringLiteral("AVG(CASE WHEN rk = ")
-            + Divided(dialect, QStringLiteral("(cnt + 1)"), 2) + QStringLiteral(" OR rk = ")
-            + Divided(dialect, QStringLiteral("(cnt + 2)"), 2) + QStringLiteral(" THEN val END) AS MedianX, ")
-                                      : QString();
+    const QString middle = QStringLiteral("AVG(CASE WHEN rk = ") + Divided(dialect, QStringLiteral("(cnt + 1)"), 2)
+        + QStringLiteral(" OR rk = ") + Divided(dialect, QStringLiteral("(cnt + 2)"), 2)
+        + QStringLiteral(" THEN val END) AS MedianX, ");
     return QStringLiteral("SELECT grp AS GroupX, COUNT(*) AS CountX, AVG(val) AS MeanX, MIN(val) AS LowX, "
                           "MAX(val) AS HighX, SUM((val - mu) * (val - mu)) AS SquaresX, ")
-        + medianItem + times + QStringLiteral("SELECT grp, pos, val, stamp, AVG(val) OVER (PARTITION BY grp) AS mu")
-        + ranks + QStringLiteral(" FROM (") + grouped + QStringLiteral(") grouped) ranked GROUP BY grp ORDER BY grp");
+        + middle
+        + QStringLiteral("MIN(CASE WHEN pos = 0 THEN stamp END) AS FirstX, MIN(stamp) AS EarliestX, MAX(stamp) AS "
+                         "LatestX FROM (SELECT grp, pos, val, stamp, AVG(val) OVER (PARTITION BY grp) AS mu, "
+                         "ROW_NUMBER() OVER (PARTITION BY grp ORDER BY val) AS rk, COUNT(*) OVER (PARTITION BY grp) AS "
+                         "cnt FROM (")
+        + grouped + QStringLiteral(") grouped) ranked GROUP BY grp ORDER BY grp");
+}
+
+// The expression of the select list's item named `alias` (the list of `head`, "SELECT ... AS alias, ...").
+QString SelectItem(const QString& head, const QString& alias)
+{
+    const QString as = QStringLiteral(" AS ") + alias;
+    qsizetype end = -1;
+    for (qsizetype at = head.indexOf(as); at >= 0; at = head.indexOf(as, at + 1))
+        if (at + as.size() == head.size() || head.at(at + as.size()) == u',') {
+            end = at;
+            break;
+        }
+    if (end < 0)
+        return {};
+    int depth = 0;
+    qsizetype begin = end;
+    for (; begin > 0; --begin) {
+        const QChar c = head.at(begin - 1);
+        depth += c == u')' ? 1 : c == u'(' ? -1 : 0;
+        if (depth == 0 && c == u',')
+            break;
+    }
+    QString item = head.mid(begin, end - begin).trimmed();
+    if (item.startsWith(QLatin1String("SELECT "), Qt::CaseInsensitive))
+        item = item.mid(7).trimmed();
+    return item;
+}
+
+// The selection's value and start time as its select list writes them (grouped for the last data).
+struct Items {
+    QString value, stamp;
+};
+
+// The figures of each subgroup without a second sort: every window runs in the numbering's order. A subgroup's
+// readings are the last row of it and the n - 1 rows before it (LAG with constant offsets), so its mean and its
+// squared deviations about that mean are summed from them as the client sums them (two passes, no cancellation);
+// the smallest and largest reading and time are aggregates over the n rows ending at that row. The engine keeps
+// the last row of each subgroup, the selection's last row (a trailing partial subgroup: its count alone, the
+// client leaves it out) and every reading that is no number (group -1, sorted first).
+QString Framed(
+    Dialect dialect, const QString& numberedHead, const QString& rest, const QString& order, const Items& items, int n)
+{
+    const QString w = QStringLiteral(" OVER (ORDER BY ") + order + u')';
+    // l1 .. l(n-1): the readings before the row; d1 .. their doubles; summed from the subgroup's first reading
+    QString lags, doubles, readings = QStringLiteral("val"), total = QStringLiteral("val"),
+                           squares = QStringLiteral("(val - mu) * (val - mu)");
+    for (int k = 1; k < n; ++k) {
+        const QString l = u'l' + QString::number(k), d = u'd' + QString::number(k);
+        lags += QStringLiteral(", LAG(%1, %2)").arg(items.value).arg(k) + w + QStringLiteral(" AS ") + l;
+        doubles += QStringLiteral(", ") + AsDouble(dialect, l) + QStringLiteral(" AS ") + d;
+        readings += QStringLiteral(", ") + d;
+        total = d + QStringLiteral(" + ") + total;
+        squares += QStringLiteral(" + (%1 - mu) * (%1 - mu)").arg(d);
+    }
+    // The order begins with the start time: a subgroup's first reading is its earliest, its last its latest.
+    const QString first = n == 1 ? items.stamp : QStringLiteral("LAG(%1, %2)").arg(items.stamp).arg(n - 1) + w;
+    QString extremes; // the smallest and largest reading, of the row's readings where the engine has LEAST
+    if (n == 1) {
+        extremes = QStringLiteral("val AS lo, val AS hi");
+    } else if (dialect == Dialect::Native) {
+        const QString frame = QStringLiteral(" OVER (ORDER BY ") + order + QStringLiteral(" ROWS BETWEEN ")
+            + QString::number(n - 1) + QStringLiteral(" PRECEDING AND CURRENT ROW)");
+        lags += QStringLiteral(", MIN(%1)%2 AS wlo, MAX(%1)%2 AS whi").arg(items.value, frame);
+        doubles += QStringLiteral(", wlo, whi");
+        extremes = AsDouble(dialect, QStringLiteral("wlo")) + QStringLiteral(" AS lo, ")
+            + AsDouble(dialect, QStringLiteral("whi")) + QStringLiteral(" AS hi");
+    } else {
+        const bool sqlite = dialect == Dialect::SQLite;
+        extremes = QStringLiteral("%1(%3) AS lo, %2(%3) AS hi")
+                       .arg(sqlite ? QStringLiteral("min") : QStringLiteral("LEAST"),
+                           sqlite ? QStringLiteral("max") : QStringLiteral("GREATEST"), readings);
+    }
+    const QString okX = Alias(dialect, "OkX"), rowX = Alias(dialect, "RowX"), size = QString::number(n);
+    const QString windowed = numberedHead + lags + QStringLiteral(", ") + first + QStringLiteral(" AS t0, LEAD(1)") + w
+        + QStringLiteral(" AS nx ") + rest;
+    const QString kept = QStringLiteral("SELECT CASE WHEN ") + okX + QStringLiteral(" = 1 THEN ")
+        + Divided(dialect, u'(' + rowX + QStringLiteral(" - 1)"), n) + QStringLiteral(" ELSE -1 END AS grp, (") + rowX
+        + QStringLiteral(" - 1) % ") + size + QStringLiteral(" + 1 AS cnt, ")
+        + AsDouble(dialect, Alias(dialect, "ValueX")) + QStringLiteral(" AS val") + doubles + QStringLiteral(", t0, ")
+        + Alias(dialect, "DateX") + QStringLiteral(" AS t1 FROM (") + windowed + QStringLiteral(") windowed WHERE ")
+        + okX + QStringLiteral(" = 0 OR ") + rowX + QStringLiteral(" % ") + size + QStringLiteral(" = 0 OR nx IS NULL");
+    return QStringLiteral("SELECT grp AS GroupX, cnt AS CountX, CASE WHEN %1 THEN mu ELSE 0 END AS MeanX, CASE WHEN "
+                          "%1 THEN lo ELSE 0 END AS LowX, CASE WHEN %1 THEN hi ELSE 0 END AS HighX, CASE WHEN %1 THEN "
+                          "%2 ELSE 0 END AS SquaresX, t0 AS FirstX, t0 AS EarliestX, t1 AS LatestX FROM (SELECT "
+                          "kept.*, (%3) / %4 AS mu, %5 FROM (")
+               .arg(QStringLiteral("cnt = ") + size, squares, total, size, extremes)
+        + kept + QStringLiteral(") kept) summed ORDER BY grp");
 }
 
 } // namespace
@@ -107,37 +177,41 @@ SubgroupQuery SubgroupStatements(const data::AdaptedStatement& selection, Dialec
         q.refusal = QStringLiteral("the column ") + column.column + QStringLiteral(" holds text");
         return q;
     }
-    const QString value = EngineValue(column, dialect, schema);
-    if (selection.error || selection.fromAt < 0 || selection.orderTermsAt < selection.fromAt || value.isEmpty()) {
+    const QString& sql = selection.sql;
+    const QString head = selection.error || selection.fromAt < 0 ? QString() : sql.left(selection.fromAt).trimmed();
+    const Items items { SelectItem(head, Alias(dialect, "ValueX")), SelectItem(head, Alias(dialect, "DateX")) };
+    if (selection.orderTermsAt < selection.fromAt || items.value.isEmpty() || items.stamp.isEmpty()) {
         q.refusal = QStringLiteral("the statement cannot be numbered");
         return q;
     }
-    const QString& sql = selection.sql;
     QString terms = sql.mid(selection.orderTermsAt).trimmed();
     while (terms.endsWith(u';'))
         terms.chop(1);
-    const QString ok = NumberCondition(dialect, value);
+    const QString ok = NumberCondition(dialect, items.value);
     const QString okItem
         = ok.isEmpty() ? QStringLiteral("1") : QStringLiteral("CASE WHEN ") + ok + QStringLiteral(" THEN 1 ELSE 0 END");
-    const QString partition = ok.isEmpty() ? QString() : QStringLiteral("PARTITION BY ") + okItem + u' ';
+    // All rows are numbered in one order, so that an index on the order serves it: where a reading is no number
+    // the rows' numbers do not matter, as its group -1 comes first and the client reads the readings instead.
+    const QString numberedHead = head + QStringLiteral(", ") + okItem + QStringLiteral(" AS ") + Alias(dialect, "OkX")
+        + QStringLiteral(", ROW_NUMBER() OVER (ORDER BY ") + terms.trimmed() + QStringLiteral(") AS ")
+        + Alias(dialect, "RowX");
+    const QString rest = sql.mid(selection.fromAt, selection.orderAt - selection.fromAt).trimmed();
     q.numbered = selection;
-    q.numbered.sql = sql.left(selection.fromAt).trimmed() + QStringLiteral(", ") + okItem + QStringLiteral(" AS ")
-        + Alias(dialect, "OkX") + QStringLiteral(", ROW_NUMBER() OVER (") + partition + QStringLiteral("ORDER BY ")
-        + terms.trimmed() + QStringLiteral(") AS ") + Alias(dialect, "RowX") + u' '
-        + sql.mid(selection.fromAt, selection.orderAt - selection.fromAt).trimmed();
+    q.numbered.sql = numberedHead + u' ' + rest;
     q.numbered.countingTimes.clear();
     q.numbered.fromAt = q.numbered.orderAt = q.numbered.orderTermsAt = -1;
-
+    q.subgroups = q.numbered;
+    if (!median) {
+        q.subgroups.sql = Framed(dialect, numberedHead, rest, terms.trimmed(), items, n);
+        return q;
+    }
     const QString okX = Alias(dialect, "OkX"), rowX = Alias(dialect, "RowX");
     const QString grouped = QStringLiteral("SELECT CASE WHEN ") + okX + QStringLiteral(" = 1 THEN ")
         + Divided(dialect, u'(' + rowX + QStringLiteral(" - 1)"), n) + QStringLiteral(" ELSE -1 END AS grp, (") + rowX
         + QStringLiteral(" - 1) % ") + QString::number(n) + QStringLiteral(" AS pos, ")
         + AsDouble(dialect, Alias(dialect, "ValueX")) + QStringLiteral(" AS val, ") + Alias(dialect, "DateX")
         + QStringLiteral(" AS stamp FROM (") + q.numbered.sql + QStringLiteral(") numbered");
-    q.subgroups = selection;
-    q.subgroups.countingTimes.clear();
-    q.subgroups.fromAt = q.subgroups.orderAt = q.subgroups.orderTermsAt = -1;
-    q.subgroups.sql = Summed(dialect, grouped, n, median);
+    q.subgroups.sql = Ranked(dialect, grouped);
     return q;
 }
 

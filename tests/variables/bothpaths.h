@@ -48,6 +48,19 @@ inline QList<ResultRow> MixedRows(int count, int apart = 60)
     return rows;
 }
 
+// MixedRows(1200) with its readings moved near 1e9 and drifting by 1000 a row (a million over the table, far
+// more than they spread), or scaled to near 1e-9; zeros, sentinels and NaN kept.
+inline QList<ResultRow> FarFromZeroRows(bool tiny)
+{
+    QList<ResultRow> rows = MixedRows(1200);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        double& v = rows[i].values[0];
+        if (!std::isnan(v) && std::fabs(v) < 100 && v != 0)
+            v = tiny ? v * 1e-9 : 1e9 + 1000.0 * double(i) + (v - 5);
+    }
+    return rows;
+}
+
 // The rows as INSERTs of literal values into `table` (SerialNumber, ATEID, TestStartTime, PassFail, TestID, the
 // value), a hundred rows each, for a server.
 inline QStringList InsertStatements(const QString& table, const QList<ResultRow>& rows)

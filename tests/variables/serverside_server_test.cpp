@@ -22,20 +22,23 @@ protected:
         dir = new QTemporaryDir;
         test::UseServerDsns(dir->path());
         test::OpenAdminConnections("sspg", "ssmaria");
-        const QList<test::ResultRow> rows = test::MixedRows(1200);
-        for (const auto& [admin, table, create] :
-            { std::tuple { "sspg", "\"Results\"",
-                  "CREATE TABLE \"Results\" (\"SerialNumber\" text, \"ATEID\" text, \"TestStartTime\" timestamp, "
-                  "\"PassFail\" text, \"TestID\" text, \"V\" double precision)" },
-                std::tuple { "ssmaria", "Results",
-                    "CREATE TABLE Results (SerialNumber varchar(20), ATEID varchar(20), TestStartTime datetime, "
-                    "PassFail varchar(8), TestID varchar(8), V double)" } }) {
-            const QString name = QLatin1String(admin);
-            test::Exec(name, QStringLiteral("DROP TABLE IF EXISTS ") + QLatin1String(table));
-            test::Exec(name, QLatin1String(create));
-            for (const QString& insert : test::InsertStatements(QLatin1String(table), rows))
-                ASSERT_TRUE(test::Exec(name, insert));
-        }
+        // Results: readings about 5; Far and Tiny: near 1e9 drifting, and near 1e-9.
+        for (const auto& [table, rows] : { std::pair { "Results", test::MixedRows(1200) },
+                 std::pair { "Far", test::FarFromZeroRows(false) }, std::pair { "Tiny", test::FarFromZeroRows(true) } })
+            for (const auto& [admin, quote, create] :
+                { std::tuple { "sspg", "\"",
+                      "CREATE TABLE \"%1\" (\"SerialNumber\" text, \"ATEID\" text, \"TestStartTime\" timestamp, "
+                      "\"PassFail\" text, \"TestID\" text, \"V\" double precision)" },
+                    std::tuple { "ssmaria", "",
+                        "CREATE TABLE %1 (SerialNumber varchar(20), ATEID varchar(20), TestStartTime datetime, "
+                        "PassFail varchar(8), TestID varchar(8), V double)" } }) {
+                const QString name = QLatin1String(admin);
+                const QString quoted = QLatin1String(quote) + QLatin1String(table) + QLatin1String(quote);
+                test::Exec(name, QStringLiteral("DROP TABLE IF EXISTS ") + quoted);
+                test::Exec(name, QString::fromLatin1(create).arg(QLatin1String(table)));
+                for (const QString& insert : test::InsertStatements(quoted, rows))
+                    ASSERT_TRUE(test::Exec(name, insert));
+            }
         test::CloseConnections({ "sspg", "ssmaria" });
     }
     static void TearDownTestSuite()
@@ -45,16 +48,16 @@ protected:
     }
 
     void SetUp() override { sel = test::PrepareChart(state, settings.path()); }
-    bool Connect(const char* dsn, const char* password = "")
+    bool Connect(const char* dsn, const char* password = "", const char* table = "Results")
     {
         IniDatabase v;
-        v.TableName = QStringLiteral("Results");
+        v.TableName = QLatin1String(table);
         v.DataSourceName = QLatin1String(dsn);
         v.UserName = QStringLiteral("spc");
         v.Password = QLatin1String(password);
         state.gConnection = std::make_shared<Connection>();
         state.gDataSourceKind = KindName(SourceKind::Odbc);
-        state.gTableName = QStringLiteral("Results");
+        state.gTableName = QLatin1String(table);
         const Status s = state.gConnection->Open(BuildConnectionString(SourceKind::Odbc, v));
         EXPECT_FALSE(s) << qPrintable(s->description);
         return !s;
@@ -97,6 +100,19 @@ TEST_F(ServerSideServers, MariaDbGivesTheChartOfEveryReading)
     ASSERT_TRUE(Connect("maria", "spc"));
     // The last data's grouped statement reads no rows on MariaDB on either path (the client says "Invalid data").
     test::ExpectBothPathsAgree(state, sel, false);
+}
+
+// Readings far from zero drifting far more than they spread, and readings near 1e-9: each engine's squared
+// deviations keep the client's digits.
+TEST_F(ServerSideServers, ReadingsFarFromZeroOrTinyKeepTheirDigits)
+{
+    for (const auto& [dsn, password] : { std::pair { "pg", "" }, std::pair { "maria", "spc" } })
+        for (const char* table : { "Far", "Tiny" }) {
+            SCOPED_TRACE(std::string(dsn) + " " + table);
+            ASSERT_TRUE(Connect(dsn, password, table));
+            sel.uslText = sel.lslText = "N/A";
+            test::ExpectBothPathsAgree(state, sel, false);
+        }
 }
 
 // The server gone while a plot runs: the plot tells why, as reading every row does.

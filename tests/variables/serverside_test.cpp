@@ -128,10 +128,10 @@ TEST(ServerSideSubgroups, TooFewReadingsGiveTheMessageOfTheClient)
 // What the engine cannot number as the client reads is refused before any statement runs.
 TEST(ServerSideSubgroups, EnginesThatCannotFormTheSubgroupsAreRefused)
 {
-    AdaptedStatement selection = AdaptStatement(
-        "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [V] AS ValueX FROM [Results] "
-        "WHERE [V] IS NOT NULL ORDER BY [TestStartTime], [ATEID];",
-        Dialect::PostgreSQL);
+    const QString jet
+        = "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [V] AS ValueX FROM [Results] "
+          "WHERE [V] IS NOT NULL ORDER BY [TestStartTime], [ATEID];";
+    AdaptedStatement selection = AdaptStatement(jet, Dialect::PostgreSQL);
     const SelectedColumn column { "[Results]", "V", false };
     EXPECT_TRUE(
         SubgroupStatements(selection, Dialect::PostgreSQL, "PostgreSQL", {}, column, 5, true).refusal.isEmpty());
@@ -140,6 +140,7 @@ TEST(ServerSideSubgroups, EnginesThatCannotFormTheSubgroupsAreRefused)
     EXPECT_EQ(
         SubgroupStatements(selection, Dialect::PostgreSQL, "PostgreSQL", text, column, 5, true).refusal.toStdString(),
         "the column V holds text");
+    selection = AdaptStatement(jet, Dialect::Native);
     EXPECT_FALSE(SubgroupStatements(selection, Dialect::Native, "ACCESS", {}, column, 5, true).refusal.isEmpty());
     EXPECT_TRUE(
         SubgroupStatements(selection, Dialect::Native, "Microsoft SQL Server", {}, column, 5, true).refusal.isEmpty());
@@ -193,4 +194,17 @@ TEST(ServerSideSubgroups, SumsTheEngineCannotHoldAreLeftToTheClient)
     EXPECT_EQ(engine.out.note.toStdString(),
         "The readings were read, not summed by the engine: the readings are too large for the engine's sums.");
     EXPECT_EQ(client.out.limits.panelValues, engine.out.limits.panelValues);
+}
+
+// Readings far from zero that drift far more than they spread, and readings near 1e-9: the engine's squared
+// deviations keep the digits the client's keep (a shift shared by all subgroups, or sums of squares, lose them).
+TEST(ServerSideSubgroups, ReadingsFarFromZeroOrTinyKeepTheirDigits)
+{
+    for (const bool tiny : { false, true }) {
+        SCOPED_TRACE(tiny ? "near 1e-9" : "near 1e9, drifting");
+        SqliteFixture f(test::FarFromZeroRows(tiny));
+        ASSERT_TRUE(f.Connect());
+        f.sel.uslText = f.sel.lslText = "N/A";
+        test::ExpectBothPathsAgree(f.state, f.sel, false);
+    }
 }
