@@ -69,6 +69,8 @@ struct AppState {
     std::atomic<bool> gStopPlot { false };
     QString gChartTitle;
     QString gTempFile1, gTempFile2, gTempFile3;
+    // Why the plot's listing of readings was removed after the plot (empty: it was not).
+    QString gListingGone;
 
     QString gRulesSetup = kDefaultRulesSetup;
     QStringList gRuleFlags = DefaultRuleFlags();

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QDateTime>
+#include <QFile>
 #include <QGridLayout>
 #include <QLabel>
 #include <QSpinBox>
@@ -80,9 +81,10 @@ void AutoRefresh::setTitle(const QString& title)
         mWindow.widget->setWindowTitle(title);
 }
 
-void AutoRefresh::Restart()
+void AutoRefresh::Restart(long listed)
 {
     mLive = LivePlot();
+    mListed = listed;
 }
 
 void AutoRefresh::Toggle(bool on)
@@ -121,6 +123,15 @@ void AutoRefresh::Refresh()
         return;
     }
     mWindow.show(out.plot);
+    if (mListed >= 0 && out.plot.records != mListed) {
+        // The listing is no longer the chart's: the raw data window would mark the wrong readings.
+        for (const QString& listing : { mState.gTempFile1, mState.gTempFile2 })
+            if (!listing.isEmpty())
+                QFile::remove(listing);
+        mState.gListingGone = QStringLiteral(
+            "Auto Refresh extended the chart after its readings were listed: Start Plot lists them again");
+        mListed = -1;
+    }
     if (!out.newMarks.empty())
         Alarm(out, s);
     else if (mAlarm.isEmpty())

@@ -43,8 +43,9 @@ public:
 
     // One interval now (the timer's tick).
     void Refresh();
-    // The chart was plotted or cleared by the window: the next refresh reads from the start.
-    void Restart();
+    // The chart was plotted or cleared by the window: the next refresh reads from the start. `listed`: the
+    // rows the plot's listing holds (-1: none).
+    void Restart(long listed = -1);
     // The window's title without an alarm (set when the configuration is read).
     void setTitle(const QString& title);
     const QString& alarm() const { return mAlarm; }
@@ -62,6 +63,7 @@ private:
     Window mWindow;
     QTimer mTimer;
     LivePlot mLive;
+    long mListed = -1;
     QString mTitle;
     QString mAlarm;
     DesktopNotifier mNotifier;

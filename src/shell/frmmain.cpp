@@ -507,7 +507,7 @@ void frmMain::RunPlot()
     lblPlotProgress->setText(PlotOutcomeText(mLastOutcome));
     SetPanelEnabled(true);
     ShowOutcome();
-    mAutoRefresh->Restart();
+    mAutoRefresh->Restart(mLastOutcome.records);
     // An exit confirmed during the plot stopped it; the window ends now as it would have then.
     if (mExitConfirmed)
         close();

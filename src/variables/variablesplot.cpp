@@ -72,6 +72,7 @@ bool Begin(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost&
     VariablesPlotOutcome& out, Status& error, const AdaptedStatement* engine = nullptr)
 {
     state.gStopPlot = false;
+    state.gListingGone.clear(); // this plot lists its own readings
     state.gChartTitle = s.product.trimmed() + QStringLiteral(" ") + s.parameterItem.trimmed();
     if (!state.gConnection) {
         error = DataError { kErrCommand, QStringLiteral("Operation is not allowed when the object is closed.") };

@@ -9,6 +9,7 @@
 #include "windowdriving.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
 #include <QSignalSpy>
@@ -68,9 +69,13 @@ void AutoRefreshTest::extendsTheChartAndRaisesTheAlarm()
     QCOMPARE(s.state.registry.read(kRefreshSecondsName), QStringLiteral("30"));
     live.chkAutoRefresh->setChecked(true);
 
+    test::Click(w.cmdPlotChart);
+    QVERIFY(QFileInfo::exists(s.state.gTempFile1));
     live.Refresh();
     const int points = w.chart().series[kSeriesXBar].count();
     QCOMPARE(points, 120);
+    // No new rows: the plot's listing is still the chart's.
+    QVERIFY(QFileInfo::exists(s.state.gTempFile1));
     QVERIFY(live.alarm().isEmpty());
     QCOMPARE(w.windowTitle(), title);
 
@@ -99,6 +104,12 @@ void AutoRefreshTest::extendsTheChartAndRaisesTheAlarm()
     QVERIFY(live.lblRefreshStatus->text().contains("ALARM"));
     QVERIFY(w.lblSPCParameter1->text() == w.lastOutcome().limits.panelValueText);
     QVERIFY(s.prompt.messages.isEmpty());
+    // The listing no longer holds the chart's readings: it is removed and the raw data window says why.
+    QVERIFY(!QFileInfo::exists(s.state.gTempFile1));
+    QVERIFY(!s.state.gListingGone.isEmpty());
+    test::Click(w.cmdPlotChart);
+    QVERIFY(QFileInfo::exists(s.state.gTempFile1));
+    QVERIFY(s.state.gListingGone.isEmpty());
 
     // Turned off: the title is the window's own again.
     live.chkAutoRefresh->setChecked(false);

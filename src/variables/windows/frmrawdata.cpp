@@ -59,7 +59,9 @@ void frmRawData::load()
     } else {
         lines = ReadListingLines(mState.gTempFile1, &error);
         // A plot leaves no listing where its temporary folder could not be written (read-only or full).
-        if (!error.isEmpty() && !QFileInfo::exists(mState.gTempFile1))
+        if (!error.isEmpty() && !mState.gListingGone.isEmpty())
+            error = mState.gListingGone;
+        else if (!error.isEmpty() && !QFileInfo::exists(mState.gTempFile1))
             error = QStringLiteral("The listing of the readings could not be written in the temporary folder ")
                 + QDir::toNativeSeparators(QFileInfo(mState.gTempFile1).absolutePath());
     }

@@ -184,6 +184,13 @@ private Q_SLOTS:
         QVERIFY(!window->findChild<QLabel*>("lblTitle")->text().isEmpty());
         QCOMPARE(List(*window)->count(), 0);
         QVERIFY(window->loading());
+
+        // A listing removed because the chart went on without it says so.
+        state.gListingGone = QStringLiteral("Extended");
+        ScriptedPrompt told;
+        window.reset(Open(state, told, 10, "X-Bar-R", "5"));
+        QCOMPARE(told.messages.size(), 1);
+        QCOMPARE(told.messages[0].text, QStringLiteral("Extended!"));
     }
 
     // On a chart the engine formed the window reads the clicked subgroup's readings alone: the listing's lines
