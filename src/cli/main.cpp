@@ -62,6 +62,8 @@ int main(int argc, char* argv[])
         return moldrin::cli::kExitUsage;
     }
     moldrin::cli::PrepareRun();
+    if (parsed.options->command == moldrin::cli::ReportCommand::Watch)
+        moldrin::cli::CatchWatchStopSignals();
     moldrin::StderrPrompt prompt;
     return moldrin::cli::RunReport(*parsed.options, prompt, out, err);
 }

@@ -112,6 +112,9 @@ int HistogramReport(
 int ScreenReport(
     ReportSession& session, const ReportOptions& options, CountingPrompt& prompt, QTextStream& out, QTextStream& err);
 
+// SIGINT and SIGTERM end a watch cleanly: between two reads, or by stopping a read under way. Caught from the
+// start of the run, so that a signal while it connects ends it with exit 0 too.
+void CatchWatchStopSignals();
 // --watch and --watch-once after connecting: every parameter's new rule marks as JSON lines (watch.cpp).
 int WatchReport(
     ReportSession& session, const ReportOptions& options, CountingPrompt& prompt, QTextStream& out, QTextStream& err);

@@ -31,8 +31,9 @@ extern "C" void RequestStop(int)
     gStopRequested = 1;
 }
 
-// SIGINT and SIGTERM end the run between two reads, or stop a read under way.
-void CatchStopSignals()
+} // namespace
+
+void CatchWatchStopSignals()
 {
     struct sigaction action = {};
     action.sa_handler = RequestStop;
@@ -40,6 +41,9 @@ void CatchStopSignals()
     for (int signal : { SIGINT, SIGTERM })
         sigaction(signal, &action, nullptr);
 }
+
+namespace
+{
 
 // A read stops at the next progress report after a stop signal.
 class WatchHost : public data::PlotHost
@@ -224,8 +228,7 @@ int WatchReport(
             err << "moldrin-report: the state in " << o.stateFile << " is not used (" << why
                 << "): the product is read from the start" << Qt::endl;
     }
-    gStopRequested = 0;
-    CatchStopSignals();
+    CatchWatchStopSignals(); // a signal caught before (while connecting) ends the run before its first read
     OncePrompt once(prompt);
     WatchHost host(s, once);
     int code = kExitDone;

@@ -79,7 +79,8 @@ template <typename Item> bool GetList(QDataStream& in, std::vector<Item>& items)
     if (in.status() != QDataStream::Ok || bytes.size() % qsizetype(sizeof(Item)) != 0)
         return false;
     items.resize(std::size_t(bytes.size()) / sizeof(Item));
-    std::memcpy(items.data(), bytes.constData(), std::size_t(bytes.size()));
+    if (!items.empty()) // an empty vector's data() may be null, which memcpy does not take
+        std::memcpy(items.data(), bytes.constData(), std::size_t(bytes.size()));
     return true;
 }
 
