@@ -91,6 +91,7 @@ void LiveChart::BeginRead(ChartModel& chart)
     if (!mOverlap.empty())
         mReadFrom = mOverlap.front().key;
     mOverlap.clear();
+    mChanged = false;
     mLastKey = mReadFrom.value_or(0);
     mUnchangedPoints = std::max(std::size_t(mBase.pointCount), std::exchange(mTakenOverPoints, 0));
     TruncateData(chart, mBase.pointCount);
@@ -111,12 +112,15 @@ void LiveChart::Add(ChartModel& chart, const LiveRow& row)
         mBaseSecond = second;
         Feed(mBase, chart, mOverlap.front());
         mOverlap.pop_front();
+        mChanged = true;
     }
     mOverlap.push_back({ key, row.reading.value, row.reading.start.has_value(), row.notANumber, row.serial });
 }
 
 void LiveChart::EndRead(ChartModel& chart)
 {
+    // Where the overlap holds the rows it held, the next read starts where it would have: the state is as it was.
+    mChanged = mChanged || mOverlap != mSavedOverlap;
     // What a failed read would go back to is not needed any more: the overlap is held once between reads.
     mSavedOverlap = {};
     mSavedBase = {};
@@ -134,6 +138,7 @@ void LiveChart::CancelRead(ChartModel& chart)
     mBaseSecondRows = mSavedBaseSecondRows;
     TruncateData(chart, mBase.pointCount);
     EndRead(chart);
+    mChanged = false;
 }
 
 void LiveChart::TakeOver(const LiveChart& before)

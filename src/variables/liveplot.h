@@ -68,6 +68,8 @@ public:
     void EndRead(ChartModel& chart);
     // A read that failed: the chart and the state are those of the read before.
     void CancelRead(ChartModel& chart);
+    // After EndRead: whether the read changed what Save writes; false where it read only the rows it held.
+    bool changed() const { return mChanged; }
 
     // After EndRead: limits, lines, rules and page as PlotVariablesChart draws them from the same rows
     // (without its listings), the page kept; against `held` limits where given. Messages of the computation go
@@ -108,6 +110,7 @@ private:
         bool timed = false; // the start time was readable
         bool notANumber = false;
         QString serial;
+        bool operator==(const Kept&) const = default;
     };
     struct Subgroups {
         SubgroupAccumulator acc;
@@ -150,6 +153,7 @@ private:
     std::int64_t mSavedBaseSecond = -1;
     long mSavedBaseSecondRows = 0;
     bool mFirstConclude = true;
+    bool mChanged = false; // rows left the overlap, or the overlap holds other rows
     std::size_t mUnchangedPoints = 0; // the points this read left as they were
     std::size_t mTakenOverPoints = 0; // those of a chart taken over, for the first read
     std::vector<RuleMark> mRaised[2]; // per chart and point: the codes raised so far

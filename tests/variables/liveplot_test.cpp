@@ -443,7 +443,9 @@ TEST(LivePlot, RowFurtherBackThanTheOverlapBringsAPlotFromTheStart)
     LivePlot live(300);
     LiveProduct product({ f.sel }, 300);
     ASSERT_FALSE(live.Refresh(f.state, f.chart, f.sel, f.host).failure);
-    ASSERT_FALSE(product.Refresh(f.state, f.host).failure);
+    ASSERT_TRUE(product.Refresh(f.state, f.host).changed);
+    // A read of the rows it holds leaves the state to keep as it was; late rows within the overlap change it.
+    EXPECT_FALSE(product.Refresh(f.state, f.host).changed);
     writer.append({ Unit(60, 60 * 59 - 299, 10.0), Unit(61, 60 * 59 - 299, 10.0) });
     LiveOutcome out = live.Refresh(f.state, f.chart, f.sel, f.host);
     ASSERT_FALSE(out.failure);
@@ -451,6 +453,8 @@ TEST(LivePlot, RowFurtherBackThanTheOverlapBringsAPlotFromTheStart)
     ProductRead read = product.Refresh(f.state, f.host);
     ASSERT_FALSE(read.failure);
     EXPECT_FALSE(read.fromStart);
+    EXPECT_TRUE(read.changed);
+    EXPECT_FALSE(product.Refresh(f.state, f.host).changed);
 
     // A unit of ten minutes in, and an outlier after the last.
     writer.append({ Unit(62, 60 * 10 + 10, 10.0), Unit(63, 60 * 59 + 30, 14.0) });
@@ -463,6 +467,7 @@ TEST(LivePlot, RowFurtherBackThanTheOverlapBringsAPlotFromTheStart)
     read = product.Refresh(f.state, f.host);
     ASSERT_FALSE(read.failure);
     EXPECT_TRUE(read.fromStart);
+    EXPECT_TRUE(read.changed);
     ExpectSamePlot(product.chart(0), product.outcome(0), full);
     // Point 13's mark, taken as seen at the first read, moved to point 14 with the unit read before it: it
     // is not raised again; the outlier is.
