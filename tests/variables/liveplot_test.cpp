@@ -478,6 +478,50 @@ TEST(LivePlot, RowFurtherBackThanTheOverlapBringsAPlotFromTheStart)
     EXPECT_EQ(MarkLines(read), QStringList { "0 " + MarkLine(out.newMarks.front()) });
 }
 
+// The late-row count through the start-time index or with the table scanned: after a count that was not cheap
+// the other plan is tried, then the cheaper kept; both find a late row and only a late row.
+TEST(LivePlot, LateRowCountGivesTheSameAnswerWithEitherPlan)
+{
+    LateRowCheck plan;
+    EXPECT_FALSE(plan.scan());
+    plan.done(0, 500, false); // the index took 500 ms: the scan is tried
+    EXPECT_TRUE(plan.scan());
+    plan.done(1000, 1200, true);
+    EXPECT_TRUE(plan.scan());
+    plan.done(2000, 2900, true); // the scan now dearer than the index was
+    EXPECT_FALSE(plan.scan());
+    plan.done(3000, 3005, false);
+    EXPECT_FALSE(plan.scan());
+    LateRowCheck noChoice;
+    noChoice.done(0, 500);
+    EXPECT_FALSE(noChoice.scan());
+
+    Fixture f(QStringLiteral("Individual-MR"));
+    Writer writer(f.path);
+    QList<test::ResultRow> rows;
+    for (int i = 0; i < 60; ++i)
+        rows << Unit(i, 60 * i, Noise(i));
+    writer.append(rows);
+    ASSERT_TRUE(f.connect());
+    const auto statement = [&](const QString& interval) { return ProductReadingsSQL(f.state, f.sel, 1, interval); };
+    const std::optional<WallTime> from = ParseIsoWallTime(kT0.addSecs(60 * 50).toString(Qt::ISODate).toStdString());
+    ASSERT_TRUE(from);
+    for (const bool scan : { false, true }) {
+        SCOPED_TRACE(scan ? "scanned" : "through the index");
+        LateRowCheck check;
+        if (scan)
+            check.done(0, 500, false);
+        ASSERT_EQ(check.scan(), scan);
+        bool late = true;
+        // Units 0 to 49 lie before the second the read starts in.
+        ASSERT_FALSE(FindLateRows(f.state, f.sel.range, {}, *from, 50, statement, check, late));
+        EXPECT_FALSE(late);
+        EXPECT_EQ(check.scan(), scan) << "a cheap count keeps its plan";
+        ASSERT_FALSE(FindLateRows(f.state, f.sel.range, {}, *from, 49, statement, check, late));
+        EXPECT_TRUE(late);
+    }
+}
+
 // A read takes the rows from the second the overlap starts in: those of that second before the overlap
 // were read before and are not counted twice.
 TEST(LivePlot, RowsOfTheSecondBeforeTheOverlapAreNotCountedTwice)
