@@ -46,7 +46,7 @@ QString DoubleLiteral(double x)
     QString text = QString::number(x, 'g', 17);
     if (!text.contains(u'.') && !text.contains(u'e'))
         text += QStringLiteral(".0"); // a double, not an integer, in every engine's arithmetic
-    return text;
+    return x < 0 ? u'(' + text + u')' : text; // never "- -1", nor "--" where a minus precedes
 }
 
 QString EngineRefusal(

@@ -26,7 +26,8 @@ QString TableKey(QString table);
 // The reading as a double, as the client reads it (PostgreSQL's numeric would be summed exactly).
 QString AsDouble(Dialect dialect, const QString& value);
 
-// A double written so that every engine reads back the same double (17 significant digits).
+// A double written so that every engine reads back the same double (17 significant digits; in parentheses
+// where negative).
 QString DoubleLiteral(double x);
 
 // Why the engine `dbms` (of `dialect`) cannot compute figures of `column` of `table` as the client does; ""
