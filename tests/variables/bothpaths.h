@@ -62,15 +62,18 @@ inline QList<ResultRow> FarFromZeroRows(bool tiny)
 }
 
 // The rows as INSERTs of literal values into `table` (SerialNumber, ATEID, TestStartTime, PassFail, TestID, the
-// value), a hundred rows each, for a server.
+// values), a hundred rows each, for a server.
 inline QStringList InsertStatements(const QString& table, const QList<ResultRow>& rows)
 {
     QStringList statements, values;
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const ResultRow& r = rows[i];
+        QStringList readings;
+        for (double v : r.values)
+            readings << (std::isnan(v) ? QStringLiteral("NULL") : QString::number(v, 'g', 17));
         values << QStringLiteral("('%1', '%2', '%3', '%4', 'FT1', %5)")
                       .arg(r.serial, r.tester, r.start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), r.verdict,
-                          std::isnan(r.values[0]) ? QStringLiteral("NULL") : QString::number(r.values[0], 'g', 17));
+                          readings.join(QStringLiteral(", ")));
         if (values.size() == 100 || i + 1 == rows.size()) {
             statements << QStringLiteral("INSERT INTO ") + table + QStringLiteral(" VALUES ")
                     + values.join(QStringLiteral(", "));
