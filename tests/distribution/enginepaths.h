@@ -159,39 +159,28 @@ inline void ExpectSamePareto(const ParetoRun& client, const ParetoRun& engine, b
     ExpectSameSeries(client.chart, engine.chart);
 }
 
-// Each filter (zeros kept or left out, passed units only, the last data's grouping unless `lastData` is false):
-// the histogram of every parameter at 7 and 20 cells, and the Pareto read both ways, alike on both paths.
+// Under each filter (ForEachFilter): the histogram of every parameter at 7 and 20 cells, and the Pareto read
+// both ways, alike on both paths.
 inline void ExpectDistributionPathsAgree(AppState& state, data::PlotSelection sel, bool lastData = true)
 {
-    struct Filter {
-        const char* name;
-        bool acceptZero, passOnly, lastDataOnly;
-    };
-    for (const Filter& f :
-        { Filter { "zeros left out", false, false, false }, Filter { "zeros kept", true, false, false },
-            Filter { "pass only", false, true, false }, Filter { "last data", false, false, true } }) {
-        if (f.lastDataOnly && !lastData)
-            continue;
-        sel.query.acceptZero = f.acceptZero;
-        sel.passOnly = f.passOnly;
-        sel.lastDataOnly = f.lastDataOnly;
+    ForEachFilter(sel, lastData, [&](const std::string& filter) {
         for (int parameter = 0; parameter < state.gParamColumn.size(); ++parameter)
             for (std::int64_t cells : { 7, 20 }) {
-                SCOPED_TRACE(std::string(f.name) + ", parameter " + std::to_string(parameter) + ", "
-                    + std::to_string(cells) + " cells");
+                SCOPED_TRACE(
+                    filter + ", parameter " + std::to_string(parameter) + ", " + std::to_string(cells) + " cells");
                 sel.parameterIndex = parameter;
                 const HistogramRun client = HistogramOnce(state, sel, cells, false);
-                ASSERT_TRUE(client.out.drawn) << client.messages.join(u'|').toStdString();
+                ASSERT_TRUE(client.out.drawn) << Joined(client.messages);
                 ExpectSameHistogram(client, HistogramOnce(state, sel, cells, true));
             }
         sel.parameterIndex = 0;
         for (ParetoReading reading : { ParetoReading::Auto, ParetoReading::PerParameter }) {
-            SCOPED_TRACE(std::string(f.name) + (reading == ParetoReading::Auto ? ", Pareto" : ", Pareto each"));
+            SCOPED_TRACE(filter + (reading == ParetoReading::Auto ? ", Pareto" : ", Pareto each"));
             const ParetoRun client = ParetoOnce(state, sel, reading, false);
             ASSERT_TRUE(client.out.drawn) << client.out.failure.toStdString();
             ExpectSamePareto(client, ParetoOnce(state, sel, reading, true));
         }
-    }
+    });
 }
 
 } // namespace moldrin::test

@@ -1,8 +1,7 @@
 // The histogram's and the Pareto's figures summed by PostgreSQL and MariaDB (through ODBC) against the same
 // charts from every reading.
-#include "data/access/connectdatasource.h"
 #include "enginepaths.h"
-#include "testservers.h"
+#include "servertables.h"
 
 #include <QTemporaryDir>
 
@@ -31,25 +30,8 @@ protected:
     {
         dir = new QTemporaryDir;
         test::UseServerDsns(dir->path());
-        test::OpenAdminConnections("dspg", "dsmaria");
-        for (const auto& [table, rows] : { std::pair { "Results", test::ThreeColumns(test::MixedRows(1200)) },
-                 std::pair { "Far", test::ThreeColumns(FarRows()) } })
-            for (const auto& [admin, quote, create] :
-                { std::tuple { "dspg", "\"",
-                      "CREATE TABLE \"%1\" (\"SerialNumber\" text, \"ATEID\" text, \"TestStartTime\" timestamp, "
-                      "\"PassFail\" text, \"TestID\" text, \"V\" double precision, \"W\" double precision, \"X\" "
-                      "double precision)" },
-                    std::tuple { "dsmaria", "",
-                        "CREATE TABLE %1 (SerialNumber varchar(20), ATEID varchar(20), TestStartTime datetime, "
-                        "PassFail varchar(8), TestID varchar(8), V double, W double, X double)" } }) {
-                const QString name = QLatin1String(admin);
-                const QString quoted = QLatin1String(quote) + QLatin1String(table) + QLatin1String(quote);
-                test::Exec(name, QStringLiteral("DROP TABLE IF EXISTS ") + quoted);
-                test::Exec(name, QString::fromLatin1(create).arg(QLatin1String(table)));
-                for (const QString& insert : test::InsertStatements(quoted, rows))
-                    ASSERT_TRUE(test::Exec(name, insert));
-            }
-        test::CloseConnections({ "dspg", "dsmaria" });
+        test::LoadServerTables("dspg", "dsmaria", { "V", "W", "X" },
+            { { "Results", test::ThreeColumns(test::MixedRows(1200)) }, { "Far", test::ThreeColumns(FarRows()) } });
     }
     static void TearDownTestSuite()
     {
@@ -64,17 +46,7 @@ protected:
     }
     bool Connect(const char* dsn, const char* password = "", const char* table = "Results")
     {
-        IniDatabase v;
-        v.TableName = QLatin1String(table);
-        v.DataSourceName = QLatin1String(dsn);
-        v.UserName = QStringLiteral("spc");
-        v.Password = QLatin1String(password);
-        state.gConnection = std::make_shared<Connection>();
-        state.gDataSourceKind = KindName(SourceKind::Odbc);
-        state.gTableName = QLatin1String(table);
-        const Status s = state.gConnection->Open(BuildConnectionString(SourceKind::Odbc, v));
-        EXPECT_FALSE(s) << qPrintable(s->description);
-        return !s;
+        return test::ConnectServer(state, dsn, password, table);
     }
 
     static QTemporaryDir* dir;

@@ -25,18 +25,7 @@ struct SqliteFixture {
         sel = test::PrepareDistribution(state, dir.path());
         sel.uslText = sel.lslText = "N/A";
     }
-    void Change(const QString& sql)
-    {
-        {
-            QSqlDatabase w = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("changer"));
-            w.setDatabaseName(db);
-            ASSERT_TRUE(w.open());
-            QSqlQuery q(w);
-            ASSERT_TRUE(q.exec(sql)) << qPrintable(q.lastError().text());
-            w.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("changer"));
-    }
+    void Change(const QString& sql) { test::ChangeTable(db, sql); }
     bool Connect() { return test::ConnectResults(state, db); }
     void Histogram(std::int64_t cells, bool engineSums = true)
     {

@@ -8,12 +8,15 @@
 #include "variables/variableschart.h"
 #include "variables/variablesplot.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
+#include <string>
 
 namespace moldrin::test
 {
@@ -151,9 +154,9 @@ inline void ExpectSamePlot(const OnePlot& client, const OnePlot& engine)
     }
 }
 
-// Every chart type at sizes 2, 5 and 25 with each filter (zeros kept or left out, passed units only, the
-// last data's grouping, unless `lastData` is false) on the selection's data: the two paths plot the same chart.
-inline void ExpectBothPathsAgree(AppState& state, data::PlotSelection sel, bool lastData = true)
+// Calls `each(name)` with `sel` under each filter: zeros left out or kept, passed units only, the last data's
+// grouping (unless `lastData` is false).
+template <class Each> void ForEachFilter(data::PlotSelection& sel, bool lastData, Each each)
 {
     struct Filter {
         const char* name;
@@ -167,11 +170,20 @@ inline void ExpectBothPathsAgree(AppState& state, data::PlotSelection sel, bool 
         sel.query.acceptZero = f.acceptZero;
         sel.passOnly = f.passOnly;
         sel.lastDataOnly = f.lastDataOnly;
+        each(std::string(f.name));
+    }
+}
+
+// Every chart type at sizes 2, 5 and 25 with each filter (ForEachFilter) on the selection's data: the two
+// paths plot the same chart.
+inline void ExpectBothPathsAgree(AppState& state, data::PlotSelection sel, bool lastData = true)
+{
+    ForEachFilter(sel, lastData, [&](const std::string& filter) {
         for (const QString& type : ChartTypes()) {
             for (int size : { 2, 5, 25 }) {
                 if (type == kChartIndividualMR && size != 2)
                     continue; // one reading a point whatever the size
-                SCOPED_TRACE(std::string(f.name) + ", " + type.toStdString() + ", size " + std::to_string(size));
+                SCOPED_TRACE(filter + ", " + type.toStdString() + ", size " + std::to_string(size));
                 sel.chartType = type;
                 state.gSampleSize = size;
                 const OnePlot client = PlotOnce(state, sel, false);
@@ -180,7 +192,21 @@ inline void ExpectBothPathsAgree(AppState& state, data::PlotSelection sel, bool 
                 ExpectSamePlot(client, engine);
             }
         }
+    });
+}
+
+// Runs `sql` on the SQLite file `db` behind the program's back.
+inline void ChangeTable(const QString& db, const QString& sql)
+{
+    {
+        QSqlDatabase w = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("changer"));
+        w.setDatabaseName(db);
+        ASSERT_TRUE(w.open());
+        QSqlQuery q(w);
+        ASSERT_TRUE(q.exec(sql)) << qPrintable(q.lastError().text());
+        w.close();
     }
+    QSqlDatabase::removeDatabase(QStringLiteral("changer"));
 }
 
 } // namespace moldrin::test

@@ -25,19 +25,7 @@ struct SqliteFixture {
         EXPECT_EQ(test::WriteResultsTable(db, { "V" }, rows), "");
         sel = test::PrepareChart(state, dir.path());
     }
-    // Changes the table behind the program's back, then connects.
-    void Change(const QString& sql)
-    {
-        {
-            QSqlDatabase w = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("changer"));
-            w.setDatabaseName(db);
-            ASSERT_TRUE(w.open());
-            QSqlQuery q(w);
-            ASSERT_TRUE(q.exec(sql)) << qPrintable(q.lastError().text());
-            w.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("changer"));
-    }
+    void Change(const QString& sql) { test::ChangeTable(db, sql); }
     bool Connect() { return test::ConnectResults(state, db); }
 };
 
