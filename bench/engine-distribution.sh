@@ -28,24 +28,7 @@ same() { # config, options...: both paths' JSON alike
   "$report" --config "$config" "$@" --json "$work/client.json" 2>/dev/null
   "$report" --config "$config" "$@" --server-side --json "$work/engine.json" 2>"$work/note"
   if [ -s "$work/note" ]; then cat "$work/note"; fi
-  /usr/bin/python3 - "$work/client.json" "$work/engine.json" <<'PY'
-import json, sys
-a, b = (json.load(open(f)) for f in sys.argv[1:3])
-bad = []
-def walk(x, y, p):
-    if isinstance(x, dict):
-        if set(x) != set(y): bad.append(p); return
-        for k in x: walk(x[k], y[k], p + '/' + k)
-    elif isinstance(x, list):
-        curve = isinstance(x[0] if x else None, list) and abs(len(x) - len(y)) <= 1 and len(x) > 600
-        if len(x) != len(y) and not curve: bad.append(p); return
-        for i, (u, v) in enumerate(zip(x, y)): walk(u, v, '%s[%d]' % (p, i))
-    elif isinstance(x, float) or isinstance(y, float):
-        if abs(x - y) > 1e-9 * max(1, abs(x)): bad.append(p)
-    elif x != y: bad.append(p)
-walk(a, b, '')
-print('  same chart' if not bad else '  DIFFERENT: %s' % bad[:5])
-PY
+  /usr/bin/python3 "$here/same-chart.py" "$work/client.json" "$work/engine.json"
 }
 for config in "$work" "$work/bench_pg"; do
   echo "$(basename "$config"):"

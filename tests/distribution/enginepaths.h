@@ -32,6 +32,16 @@ inline QList<ResultRow> ThreeColumns(QList<ResultRow> rows)
     return rows;
 }
 
+// MixedRows(1200) with its readings moved near 1e9 (spread by about 0.05); zeros, sentinels and NaN kept.
+inline QList<ResultRow> NearOneBillionRows()
+{
+    QList<ResultRow> rows = MixedRows(1200);
+    for (ResultRow& r : rows)
+        if (!std::isnan(r.values[0]) && std::fabs(r.values[0]) < 100 && r.values[0] != 0)
+            r.values[0] += 1e9;
+    return rows;
+}
+
 // PrepareChart's state with the parameters V, W and X (limits on V only) and the cell table in `temp`.
 inline data::PlotSelection PrepareDistribution(AppState& state, const QString& temp)
 {

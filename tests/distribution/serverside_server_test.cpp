@@ -13,49 +13,23 @@ using namespace moldrin::data;
 namespace
 {
 
-// Results: readings about 5 with what the filters act on; Far: the same near 1e9, spread by about 0.05.
-QList<test::ResultRow> FarRows()
-{
-    QList<test::ResultRow> rows = test::MixedRows(1200);
-    for (test::ResultRow& r : rows)
-        if (!std::isnan(r.values[0]) && std::fabs(r.values[0]) < 100 && r.values[0] != 0)
-            r.values[0] += 1e9;
-    return rows;
-}
-
-class DistributionServers : public ::testing::Test
+// Results: readings about 5 with what the filters act on; Far: the same near 1e9.
+class DistributionServers : public test::ServerTest
 {
 protected:
     static void SetUpTestSuite()
     {
-        dir = new QTemporaryDir;
-        test::UseServerDsns(dir->path());
+        StartServers();
         test::LoadServerTables("dspg", "dsmaria", { "V", "W", "X" },
-            { { "Results", test::ThreeColumns(test::MixedRows(1200)) }, { "Far", test::ThreeColumns(FarRows()) } });
+            { { "Results", test::ThreeColumns(test::MixedRows(1200)) },
+                { "Far", test::ThreeColumns(test::NearOneBillionRows()) } });
     }
-    static void TearDownTestSuite()
-    {
-        delete dir;
-        dir = nullptr;
-    }
-
     void SetUp() override
     {
         sel = test::PrepareDistribution(state, settings.path());
         sel.uslText = sel.lslText = "N/A";
     }
-    bool Connect(const char* dsn, const char* password = "", const char* table = "Results")
-    {
-        return test::ConnectServer(state, dsn, password, table);
-    }
-
-    static QTemporaryDir* dir;
-    QTemporaryDir settings;
-    AppState state { settings.filePath("settings") };
-    PlotSelection sel;
 };
-
-QTemporaryDir* DistributionServers::dir = nullptr;
 
 } // namespace
 

@@ -13,20 +13,13 @@ using namespace moldrin::data;
 namespace
 {
 
-struct SqliteFixture {
-    QTemporaryDir dir;
-    AppState state { dir.filePath("settings") };
-    PlotSelection sel;
-    QString db = dir.filePath("results.db");
-
+struct SqliteFixture : test::SqliteResults {
     explicit SqliteFixture(const QList<test::ResultRow>& rows)
+        : SqliteResults(test::ThreeColumns(rows), { "V", "W", "X" })
     {
-        EXPECT_EQ(test::WriteResultsTable(db, { "V", "W", "X" }, test::ThreeColumns(rows)), "");
         sel = test::PrepareDistribution(state, dir.path());
         sel.uslText = sel.lslText = "N/A";
     }
-    void Change(const QString& sql) { test::ChangeTable(db, sql); }
-    bool Connect() { return test::ConnectResults(state, db); }
     void Histogram(std::int64_t cells, bool engineSums = true)
     {
         const test::HistogramRun client = test::HistogramOnce(state, sel, cells, false);
@@ -75,11 +68,7 @@ TEST(ServerSideDistribution, ReadingsOnCellEdgesLandInTheClientsCells)
 // Readings near 1e9 spread by about 0.05: the engine's deviations from its first mean keep the moments' digits.
 TEST(ServerSideDistribution, ReadingsFarFromZeroKeepTheirDigits)
 {
-    QList<test::ResultRow> rows = test::MixedRows(1200);
-    for (test::ResultRow& r : rows)
-        if (!std::isnan(r.values[0]) && std::fabs(r.values[0]) < 100 && r.values[0] != 0)
-            r.values[0] += 1e9;
-    SqliteFixture f(rows);
+    SqliteFixture f(test::NearOneBillionRows());
     ASSERT_TRUE(f.Connect());
     for (std::int64_t cells : { 7, 20 })
         f.Histogram(cells);

@@ -11,6 +11,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -208,5 +209,22 @@ inline void ChangeTable(const QString& db, const QString& sql)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("changer"));
 }
+
+// A results table with the parameter columns `columns` in an SQLite file of a private folder, and the state
+// and selection of PrepareChart on it.
+struct SqliteResults {
+    QTemporaryDir dir;
+    AppState state { dir.filePath("settings") };
+    data::PlotSelection sel;
+    QString db = dir.filePath("results.db");
+
+    explicit SqliteResults(const QList<ResultRow>& rows, const QStringList& columns = { "V" })
+    {
+        EXPECT_EQ(WriteResultsTable(db, columns, rows), "");
+        sel = PrepareChart(state, dir.path());
+    }
+    void Change(const QString& sql) { ChangeTable(db, sql); }
+    bool Connect() { return ConnectResults(state, db); }
+};
 
 } // namespace moldrin::test

@@ -13,37 +13,19 @@ using namespace moldrin::data;
 namespace
 {
 
-class ServerSideServers : public ::testing::Test
+class ServerSideServers : public test::ServerTest
 {
 protected:
     static void SetUpTestSuite()
     {
-        dir = new QTemporaryDir;
-        test::UseServerDsns(dir->path());
+        StartServers();
         // Results: readings about 5; Far and Tiny: near 1e9 drifting, and near 1e-9.
         test::LoadServerTables("sspg", "ssmaria", { "V" },
             { { "Results", test::MixedRows(1200) }, { "Far", test::FarFromZeroRows(false) },
                 { "Tiny", test::FarFromZeroRows(true) } });
     }
-    static void TearDownTestSuite()
-    {
-        delete dir;
-        dir = nullptr;
-    }
-
     void SetUp() override { sel = test::PrepareChart(state, settings.path()); }
-    bool Connect(const char* dsn, const char* password = "", const char* table = "Results")
-    {
-        return test::ConnectServer(state, dsn, password, table);
-    }
-
-    static QTemporaryDir* dir;
-    QTemporaryDir settings;
-    AppState state { settings.filePath("settings") };
-    PlotSelection sel;
 };
-
-QTemporaryDir* ServerSideServers::dir = nullptr;
 
 } // namespace
 

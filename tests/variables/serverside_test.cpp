@@ -11,25 +11,7 @@
 using namespace moldrin;
 using namespace moldrin::data;
 
-namespace
-{
-
-struct SqliteFixture {
-    QTemporaryDir dir;
-    AppState state { dir.filePath("settings") };
-    PlotSelection sel;
-    QString db = dir.filePath("results.db");
-
-    explicit SqliteFixture(const QList<test::ResultRow>& rows)
-    {
-        EXPECT_EQ(test::WriteResultsTable(db, { "V" }, rows), "");
-        sel = test::PrepareChart(state, dir.path());
-    }
-    void Change(const QString& sql) { test::ChangeTable(db, sql); }
-    bool Connect() { return test::ConnectResults(state, db); }
-};
-
-} // namespace
+using SqliteFixture = test::SqliteResults;
 
 // Every chart type, size and filter; a start time that is no time is counted on both paths.
 TEST(ServerSideSubgroups, SqliteGivesTheChartOfEveryReading)

@@ -5,6 +5,8 @@
 #include "data/access/connectdatasource.h"
 #include "testservers.h"
 
+#include <QTemporaryDir>
+
 #include <utility>
 
 namespace moldrin::test
@@ -56,5 +58,31 @@ inline bool ConnectServer(AppState& state, const char* dsn, const char* password
     EXPECT_FALSE(s) << qPrintable(s->description);
     return !s;
 }
+
+// The tests on both servers: the data sources in a folder for the whole suite (StartServers, in each
+// suite's SetUpTestSuite), a state of its own for each test.
+class ServerTest : public ::testing::Test
+{
+protected:
+    static void StartServers()
+    {
+        dir = new QTemporaryDir;
+        UseServerDsns(dir->path());
+    }
+    static void TearDownTestSuite()
+    {
+        delete dir;
+        dir = nullptr;
+    }
+    bool Connect(const char* dsn, const char* password = "", const char* table = "Results")
+    {
+        return ConnectServer(state, dsn, password, table);
+    }
+
+    static inline QTemporaryDir* dir = nullptr;
+    QTemporaryDir settings;
+    AppState state { settings.filePath("settings") };
+    data::PlotSelection sel;
+};
 
 } // namespace moldrin::test
