@@ -87,6 +87,15 @@ test::ResultRow Unit(int i, int seconds, std::optional<double> value)
         kT0.addSecs(seconds).addMSecs(i * 137 % 1000), value ? QList<double> { *value } : QList<double> {} };
 }
 
+// `count` units a minute apart from kT0.
+QList<test::ResultRow> UnitsAMinuteApart(int count)
+{
+    QList<test::ResultRow> rows;
+    for (int i = 0; i < count; ++i)
+        rows << Unit(i, 60 * i, Noise(i));
+    return rows;
+}
+
 struct Fixture {
     QTemporaryDir dir;
     QString path = dir.filePath("results.db");
@@ -498,10 +507,7 @@ TEST(LivePlot, LateRowCountGivesTheSameAnswerWithEitherPlan)
 
     Fixture f(QStringLiteral("Individual-MR"));
     Writer writer(f.path);
-    QList<test::ResultRow> rows;
-    for (int i = 0; i < 60; ++i)
-        rows << Unit(i, 60 * i, Noise(i));
-    writer.append(rows);
+    writer.append(UnitsAMinuteApart(60));
     ASSERT_TRUE(f.connect());
     const auto statement = [&](const QString& interval) { return ProductReadingsSQL(f.state, f.sel, 1, interval); };
     const std::optional<WallTime> from = ParseIsoWallTime(kT0.addSecs(60 * 50).toString(Qt::ISODate).toStdString());
@@ -548,10 +554,7 @@ TEST(LivePlot, PageIsKeptOrFollowsTheLastPage)
 {
     Fixture f(QStringLiteral("Individual-MR"));
     Writer writer(f.path);
-    QList<test::ResultRow> rows;
-    for (int i = 0; i < 200; ++i)
-        rows << Unit(i, 60 * i, Noise(i));
-    writer.append(rows);
+    writer.append(UnitsAMinuteApart(200));
     ASSERT_TRUE(f.connect());
     LivePlot live;
     ASSERT_FALSE(live.Refresh(f.state, f.chart, f.sel, f.host).failure);
