@@ -17,6 +17,9 @@ for dir in large soak; do
 done
 "$build/src/data/moldrin-demo-data" --units "$rows" --product PSU-100 --jitter 180 --index "$work/large" >/dev/null
 /usr/bin/time -f "peak memory %M KiB, wall %e s" "$build/bench/moldrin-live-bench" refresh "$work/large" "$new" 20
+# Refreshes 6 s apart: each counts the rows before its overlap (the late-row check comes due), the first
+# through the start-time index, the next ones with the plan that was cheaper.
+"$build/bench/moldrin-live-bench" refresh "$work/large" "$new" 4 6000
 # Cron: --watch-once over every parameter, without a state (the whole product read), then from the state the
 # run before left, with NEW_ROWS units written before each run.
 watch=("$build/src/cli/moldrin-report" --config "$work/large" --product PSU-100 --watch-once --state "$work/watch.state")

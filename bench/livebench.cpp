@@ -1,6 +1,7 @@
 // Live monitoring's timings on a generated results table of PSU-100 (bench/live.sh runs it). Usage:
-//   moldrin-live-bench refresh FOLDER [ROWS] [RUNS]  the first read, then RUNS times: ROWS new units written
-//                                                    by another connection, one refresh timed; median
+//   moldrin-live-bench refresh FOLDER [ROWS] [RUNS] [PAUSE_MS]  the first read, then RUNS times: ROWS new units
+//                                                    written by another connection, one refresh timed; median;
+//                                                    PAUSE_MS untimed between runs (the late-row count comes due)
 //   moldrin-live-bench soak FOLDER INTERVALS [PAUSE_MS]  every parameter read INTERVALS times as --watch
 //                                                    reads them, PAUSE_MS between reads (a writer may append
 //                                                    meanwhile): resident, SQLite and allocator memory sampled
@@ -70,7 +71,8 @@ bool AppendUnits(const QString& database, const QString& table, int rows, int st
     return ok;
 }
 
-int Refresh(cli::ReportSession& session, const cli::ReportOptions& o, const QString& database, int rows, int runs)
+int Refresh(
+    cli::ReportSession& session, const cli::ReportOptions& o, const QString& database, int rows, int runs, long pauseMs)
 {
     data::PlotSelection sel = cli::VariablesSelectionFor(session, o, 0, QStringLiteral("X-Bar-R"));
     ChartModel chart = BuildVariablesChartTemplate();
@@ -84,6 +86,8 @@ int Refresh(cli::ReportSession& session, const cli::ReportOptions& o, const QStr
         "first read: %ld readings, %ld points, %lld ms\n", out.plot.records, out.plot.pointCount, clock.elapsed());
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
+        if (run > 0 && pauseMs > 0)
+            QThread::msleep(std::uint64_t(pauseMs));
         if (!AppendUnits(database, QStringLiteral("PSU100_Results"), rows, run))
             return 1;
         clock.restart();
@@ -150,7 +154,8 @@ int main(int argc, char* argv[])
     const QStringList modes { QStringLiteral("refresh"), QStringLiteral("soak"), QStringLiteral("append") };
     if (args.size() < 3 || !modes.contains(args[1])) {
         std::fprintf(stderr,
-            "usage: moldrin-live-bench refresh FOLDER [ROWS] [RUNS] | soak FOLDER INTERVALS [PAUSE_MS] | append FOLDER "
+            "usage: moldrin-live-bench refresh FOLDER [ROWS] [RUNS] [PAUSE_MS] | soak FOLDER INTERVALS [PAUSE_MS] | "
+            "append FOLDER "
             "ROWS\n");
         return 2;
     }
@@ -174,5 +179,5 @@ int main(int argc, char* argv[])
         return Soak(
             session, o, args.value(3, QStringLiteral("1000")).toLong(), args.value(4, QStringLiteral("0")).toLong());
     return Refresh(session, o, args[2] + QStringLiteral("/results.db"), args.value(3, QStringLiteral("100")).toInt(),
-        args.value(4, QStringLiteral("20")).toInt());
+        args.value(4, QStringLiteral("20")).toInt(), args.value(5, QStringLiteral("0")).toLong());
 }

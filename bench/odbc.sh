@@ -16,13 +16,10 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 source "$here/servers.sh"
-chmod 711 "$work"
-trap 'servers_stop; rm -rf "$work"' EXIT
 chart=${BENCH_CHART:-X-Bar-R}
 options=(--chart "$chart" --size 5 --zones --test-id "<All>" --json /dev/null)
 
-"$build/src/data/moldrin-demo-data" --units "$rows" --jitter 180 --product PSU-100 "$work" >/dev/null
-servers_start "$work/servers"
+servers_with_demo
 servers_load "$work/results.db"
 if [ "${BENCH_INDEX:-0}" = 1 ]; then
   # shellcheck disable=SC2046

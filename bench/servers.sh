@@ -1,5 +1,7 @@
 # Throwaway PostgreSQL and MariaDB servers for the benchmarks (sourced): started in a folder, reached through
 # private ODBC data sources bench_pg and bench_maria, loaded from an SQLite results database.
+#   servers_with_demo        the demo table (PSU-100 as test stations write it, $rows units) in $work and both
+#                            servers in $work/servers; at exit the servers are stopped and $work removed
 #   servers_start DIR        starts both (PostgreSQL on port ${BENCH_PG_PORT:-54391}), exports ODBCSYSINI/ODBCINI
 #   servers_load DB          copies every table of DB into both (copy-to-server.py)
 #   server_config SRC DEST DSN  writes DEST/ATE.INI (from SRC's) naming the data source, and PRODUCTS.INI
@@ -19,6 +21,13 @@ servers_start() {
   printf '[bench_maria]\nDriver=MariaDB Unicode\nSocket=%s\nDatabase=spcdata\n' \
     "$servers_dir/maria/mysqld.sock" >> "$servers_dir/odbc.ini"
   export ODBCSYSINI=$servers_dir ODBCINI=$servers_dir/odbc.ini
+}
+
+servers_with_demo() {
+  chmod 711 "$work" # the servers' own account (when run as root) reaches their folders
+  trap 'servers_stop; rm -rf "$work"' EXIT
+  "$build/src/data/moldrin-demo-data" --units "$rows" --jitter 180 --product PSU-100 "$work" >/dev/null
+  servers_start "$work/servers"
 }
 
 pg_args() { echo -h "$servers_dir/pg" -p "${BENCH_PG_PORT:-54391}" -U spc -d spcdata; }

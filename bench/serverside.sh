@@ -11,13 +11,10 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 source "$here/servers.sh"
-chmod 711 "$work"
-trap 'servers_stop; rm -rf "$work"' EXIT
 chart=${BENCH_CHART:-X-Bar-R}
 options=(--chart "$chart" --size 5 --zones --test-id "<All>")
 
-"$build/src/data/moldrin-demo-data" --units "$rows" --jitter 180 --product PSU-100 "$work" >/dev/null
-servers_start "$work/servers"
+servers_with_demo
 # shellcheck disable=SC2046
 /usr/bin/python3 "$here/copy-to-server.py" "$work/results.db" postgresql $(pg_args)
 # shellcheck disable=SC2046

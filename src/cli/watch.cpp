@@ -198,6 +198,18 @@ QString LoadState(const QString& file, LiveProduct& live, AppState& state)
     return live.Restore(in, state);
 }
 
+// Writes the state into `file` in one step: "" or why it was not written.
+QString SaveState(const QString& file, const LiveProduct& live, const AppState& state)
+{
+    const QByteArray bytes = StateBytes(live, state);
+    const QString failure = SaveFileAtomically(file, [&](QIODevice& d) { return d.write(bytes) == bytes.size(); });
+    return failure.isEmpty() ? failure : QStringLiteral("cannot write ") + file + QStringLiteral(": ") + failure;
+}
+
+// While watching, a state that changed is written at most this often, and at the end of the run: a large
+// state is not written at every interval, and a run that ends without a word goes back at most this far.
+constexpr qint64 kStateWriteEveryMs = 5 * 60 * 1000;
+
 // Waits `seconds`, or until a stop signal.
 void WaitInterval(double seconds)
 {
@@ -232,9 +244,13 @@ int WatchReport(
     OncePrompt once(prompt);
     WatchHost host(s, once);
     int code = kExitDone;
+    bool unsaved = false; // the charts went on from the state last written
+    QElapsedTimer sinceSaved; // not started before the first write
     while (!gStopRequested) {
         const ProductRead read = live.Refresh(s, host);
-        if (gStopRequested)
+        // A read again from the start that failed leaves no charts to go on from: the state written stays.
+        unsaved = (unsaved && !(read.failure && read.fromStart)) || read.changed;
+        if (read.failure && gStopRequested)
             break;
         bool written = true;
         if (read.failure) {
@@ -247,17 +263,22 @@ int WatchReport(
         }
         if (!written)
             return Fail(err, kExitMessage, QStringLiteral("cannot write to standard output"));
-        if (!o.stateFile.isEmpty() && !read.failure) {
-            const QByteArray bytes = StateBytes(live, s);
-            const QString failure
-                = SaveFileAtomically(o.stateFile, [&](QIODevice& d) { return d.write(bytes) == bytes.size(); });
-            if (!failure.isEmpty())
-                return Fail(
-                    err, kExitMessage, QStringLiteral("cannot write ") + o.stateFile + QStringLiteral(": ") + failure);
+        // A run for cron keeps the late-row check's times too.
+        const bool due = o.watchOnce ? !read.failure
+                                     : unsaved && (!sinceSaved.isValid() || sinceSaved.hasExpired(kStateWriteEveryMs));
+        if (!o.stateFile.isEmpty() && due) {
+            if (const QString failure = SaveState(o.stateFile, live, s); !failure.isEmpty())
+                return Fail(err, kExitMessage, failure);
+            unsaved = false;
+            sinceSaved.start();
         }
         if (o.watchOnce)
             return code;
         WaitInterval(o.watchSeconds);
+    }
+    if (!o.stateFile.isEmpty() && unsaved) {
+        if (const QString failure = SaveState(o.stateFile, live, s); !failure.isEmpty())
+            return Fail(err, kExitMessage, failure);
     }
     return kExitDone;
 }

@@ -19,6 +19,12 @@ public:
         mSum = t;
     }
     double value() const { return mSum + mCompensation; }
+    // Multiplies the sum by a power of two: exact, short of the smallest doubles.
+    void scale(double powerOfTwo)
+    {
+        mSum *= powerOfTwo;
+        mCompensation *= powerOfTwo;
+    }
 
 private:
     double mSum = 0;

@@ -1,7 +1,11 @@
-// The power of two by which sums of squared readings near the largest double are taken without overflow.
+// The power of two by which sums of readings near the largest double, and of their squares, are taken without
+// overflow.
 #pragma once
 
+#include "common/compensatedsum.h"
+
 #include <cmath>
+#include <cstdint>
 
 namespace moldrin
 {
@@ -17,5 +21,29 @@ inline double MagnitudeScale(double largest)
 {
     return largest > kPlainMagnitude && std::isfinite(largest) ? std::ldexp(1.0, std::ilogb(largest)) : 1.0;
 }
+
+// A compensated sum of readings kept in units of MagnitudeScale of the largest so far: below kPlainMagnitude
+// the plain sum, bit for bit; readings near the largest double give a sum in their unit and a true mean
+// where the sum itself lies beyond the largest double.
+class ScaledSum
+{
+public:
+    void add(double x)
+    {
+        if (std::fabs(x) > kPlainMagnitude * mUnit && std::isfinite(x)) {
+            const double unit = MagnitudeScale(std::fabs(x));
+            mSum.scale(mUnit / unit);
+            mUnit = unit;
+            mPerUnit = 1 / unit;
+        }
+        mSum.add(x * mPerUnit);
+    }
+    double value() const { return mSum.value() * mUnit; }
+    double mean(std::int64_t count) const { return count ? mSum.value() / double(count) * mUnit : 0.0; }
+
+private:
+    CompensatedSum mSum;
+    double mUnit = 1, mPerUnit = 1;
+};
 
 } // namespace moldrin

@@ -1,7 +1,6 @@
 // The scatter chart's computation: X-Y pairs in; means, spreads, regression, ranges and the panel out.
 #pragma once
 
-#include "common/compensatedsum.h"
 #include "common/magnitude.h"
 
 #include <QString>
@@ -23,10 +22,8 @@ class ScatterSums
 public:
     void add(double x, double y);
     std::int64_t count() const { return mCount; }
-    double sumX() const { return mSumX.value(); }
-    double sumY() const { return mSumY.value(); }
-    double meanX() const { return mCount ? sumX() / double(mCount) : 0.0; }
-    double meanY() const { return mCount ? sumY() / double(mCount) : 0.0; }
+    double meanX() const { return mSumX.mean(mCount); }
+    double meanY() const { return mSumY.mean(mCount); }
     double minX() const { return mMinX; }
     double maxX() const { return mMaxX; }
     double minY() const { return mMinY; }
@@ -34,7 +31,7 @@ public:
 
 private:
     std::int64_t mCount = 0;
-    CompensatedSum mSumX, mSumY;
+    ScaledSum mSumX, mSumY; // readings near the largest double in their unit: the means stay true
     double mMinX = std::numeric_limits<double>::infinity(), mMaxX = -std::numeric_limits<double>::infinity();
     double mMinY = std::numeric_limits<double>::infinity(), mMaxY = -std::numeric_limits<double>::infinity();
 };

@@ -159,10 +159,12 @@ ParameterAccumulator::ParameterAccumulator(double lsl, double usl, const QString
 
 void ParameterAccumulator::add(double reading, int tester)
 {
-    if (mAll.count() > 0)
-        mSumMR += std::fabs(reading - mLast);
-    mLast = reading;
+    // The moving ranges in the unit of all the readings, as the chart's MR-bar.
+    const double unit = mAll.unit();
     mAll.add(reading);
+    if (mAll.count() > 1)
+        AddRangeInUnit(mSumMR, unit, mAll.unit(), reading, mLast);
+    mLast = reading;
     if (tester >= 0) {
         if (std::size_t(tester) >= mTesters.size())
             mTesters.resize(std::size_t(tester) + 1);
@@ -193,7 +195,7 @@ ParameterScreen ParameterAccumulator::finish(
     p.mean = Round4(mean);
     p.ppm = Round4(double(mOutOfSpec) * 1e6 / double(p.n));
     if (p.n >= 2) {
-        const double within = mSumMR / double(p.n - 1) / SpcRow(2)->d2;
+        const double within = mSumMR / double(p.n - 1) / SpcRow(2)->d2 * mAll.unit();
         p.estSigma = Round4(within);
         p.stdDev = Round4(overall.value());
         const Capability c = CapabilityIndices(mean, within, p.usl, p.lsl);

@@ -78,7 +78,8 @@ private:
     double mLsl, mUsl;
     RunningStdDev mAll;
     std::vector<RunningStdDev> mTesters;
-    double mLast = 0, mSumMR = 0;
+    double mLast = 0;
+    double mSumMR = 0; // in units of mAll.unit()
     std::int64_t mOutOfSpec = 0;
     QString mChartType;
     // The X-Bar chart needs the subgroup means and ranges (s for X-Bar-s); X-Bar-R-Median-s takes its

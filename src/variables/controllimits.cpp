@@ -5,6 +5,7 @@
 #include "common/rounding.h"
 #include "variables/spcconstants.h"
 
+#include <cmath>
 #include <optional>
 #include <tuple>
 
@@ -17,6 +18,7 @@ namespace
 const QString kValueFormat = QStringLiteral("#,##0.0###");
 const QString kSubscript = QStringLiteral("Subscript out of range");
 const QString kTypeMismatch = QStringLiteral("Type mismatch");
+const QString kOverflow = QStringLiteral("Overflow");
 
 QString Spaces(int n)
 {
@@ -75,6 +77,10 @@ QString ComputeLimits(const LimitInputs& in, double xdb, double av, Limits& l)
     l.lcl = Round4(l.lcl);
     l.uclVar = Round4(l.uclVar);
     l.lclVar = Round4(l.lclVar);
+    // Readings near the largest double: a centre or limit beyond it is no number to draw or show.
+    for (double v : { xdb, av, l.ucl, l.lcl, l.uclVar, l.lclVar })
+        if (!std::isfinite(v))
+            return kOverflow;
     return {};
 }
 

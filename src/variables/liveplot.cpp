@@ -91,6 +91,7 @@ void LiveChart::BeginRead(ChartModel& chart)
     if (!mOverlap.empty())
         mReadFrom = mOverlap.front().key;
     mOverlap.clear();
+    mChanged = false;
     mLastKey = mReadFrom.value_or(0);
     mUnchangedPoints = std::max(std::size_t(mBase.pointCount), std::exchange(mTakenOverPoints, 0));
     TruncateData(chart, mBase.pointCount);
@@ -111,12 +112,15 @@ void LiveChart::Add(ChartModel& chart, const LiveRow& row)
         mBaseSecond = second;
         Feed(mBase, chart, mOverlap.front());
         mOverlap.pop_front();
+        mChanged = true;
     }
     mOverlap.push_back({ key, row.reading.value, row.reading.start.has_value(), row.notANumber, row.serial });
 }
 
 void LiveChart::EndRead(ChartModel& chart)
 {
+    // Where the overlap holds the rows it held, the next read starts where it would have: the state is as it was.
+    mChanged = mChanged || mOverlap != mSavedOverlap;
     // What a failed read would go back to is not needed any more: the overlap is held once between reads.
     mSavedOverlap = {};
     mSavedBase = {};
@@ -134,6 +138,7 @@ void LiveChart::CancelRead(ChartModel& chart)
     mBaseSecondRows = mSavedBaseSecondRows;
     TruncateData(chart, mBase.pointCount);
     EndRead(chart);
+    mChanged = false;
 }
 
 void LiveChart::TakeOver(const LiveChart& before)
@@ -305,10 +310,19 @@ bool LateRowCheck::due(std::int64_t nowMs) const
     return !mLastMs || mCostMs < kCheapMs || nowMs < *mLastMs || nowMs - *mLastMs >= kShare * mCostMs;
 }
 
-void LateRowCheck::done(std::int64_t startMs, std::int64_t nowMs)
+void LateRowCheck::done(std::int64_t startMs, std::int64_t nowMs, std::optional<bool> scanned)
 {
     mLastMs = nowMs;
     mCostMs = std::max<std::int64_t>(0, nowMs - startMs);
+    if (!scanned)
+        return;
+    (*scanned ? mScanMs : mIndexMs) = mCostMs;
+    if (mCostMs < kCheapMs)
+        mScan = *scanned;
+    else if (!(*scanned ? mIndexMs : mScanMs))
+        mScan = !*scanned;
+    else
+        mScan = *mScanMs < *mIndexMs;
 }
 
 data::Status FindLateRows(AppState& state, const QString& range, const QDate& today, const WallTime& from,
@@ -330,15 +344,23 @@ data::Status FindLateRows(AppState& state, const QString& range, const QDate& to
     const qsizetype orderAt = sql.lastIndexOf(QLatin1String(" ORDER BY "));
     if (fromAt < 0 || orderAt < fromAt || sql.contains(QLatin1String("GROUP BY")))
         return {}; // grouped rows: no count of rows to compare
+    QString counted = sql.mid(fromAt, orderAt - fromAt);
+    std::optional<bool> scanned;
+    if (state.gConnection->StatementDialect() == Dialect::SQLite) {
+        const qsizetype whereAt = counted.indexOf(QLatin1String(" WHERE "));
+        scanned = check.scan() && whereAt > 0;
+        if (*scanned)
+            counted.insert(whereAt, QLatin1String(" NOT INDEXED"));
+    }
     Recordset rs;
-    if (Status e = rs.Open(QStringLiteral("SELECT COUNT(*) AS CountX") + sql.mid(fromAt, orderAt - fromAt),
-            *state.gConnection, Recordset::Count::Skip))
+    if (Status e
+        = rs.Open(QStringLiteral("SELECT COUNT(*) AS CountX") + counted, *state.gConnection, Recordset::Count::Skip))
         return e;
     const Recordset::FieldResult count = rs.Fields(QStringLiteral("CountX"));
     if (count.error)
         return count.error;
     late = count.value.toLongLong() > rowsBefore;
-    check.done(start, QDateTime::currentMSecsSinceEpoch());
+    check.done(start, QDateTime::currentMSecsSinceEpoch(), scanned);
     return {};
 }
 

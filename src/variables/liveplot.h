@@ -68,6 +68,8 @@ public:
     void EndRead(ChartModel& chart);
     // A read that failed: the chart and the state are those of the read before.
     void CancelRead(ChartModel& chart);
+    // After EndRead: whether the read changed what Save writes; false where it read only the rows it held.
+    bool changed() const { return mChanged; }
 
     // After EndRead: limits, lines, rules and page as PlotVariablesChart draws them from the same rows
     // (without its listings), the page kept; against `held` limits where given. Messages of the computation go
@@ -108,6 +110,7 @@ private:
         bool timed = false; // the start time was readable
         bool notANumber = false;
         QString serial;
+        bool operator==(const Kept&) const = default;
     };
     struct Subgroups {
         SubgroupAccumulator acc;
@@ -150,6 +153,7 @@ private:
     std::int64_t mSavedBaseSecond = -1;
     long mSavedBaseSecondRows = 0;
     bool mFirstConclude = true;
+    bool mChanged = false; // rows left the overlap, or the overlap holds other rows
     std::size_t mUnchangedPoints = 0; // the points this read left as they were
     std::size_t mTakenOverPoints = 0; // those of a chart taken over, for the first read
     std::vector<RuleMark> mRaised[2]; // per chart and point: the codes raised so far
@@ -161,6 +165,9 @@ private:
 // or more, it is taken again once the time since is kShare times what it took, so that a refresh costs in
 // proportion to its new rows, and such a row is found within that time or the next interval, whichever is
 // later. A cheaper count runs at every read.
+// On SQLite a count over most of the table costs less as a scan of it than through the start-time index (a
+// row looked up for each entry), over a short range more: both count the same rows, and where a count was
+// not cheap the next one takes the plan that was cheaper when last measured, the other tried once first.
 class LateRowCheck
 {
 public:
@@ -168,7 +175,9 @@ public:
     static constexpr std::int64_t kCheapMs = 20;
     // Times in milliseconds since the epoch (a state kept between runs holds them).
     bool due(std::int64_t nowMs) const;
-    void done(std::int64_t startMs, std::int64_t nowMs);
+    // `scanned`: the plan of the count, where the engine has the choice.
+    void done(std::int64_t startMs, std::int64_t nowMs, std::optional<bool> scanned = std::nullopt);
+    bool scan() const { return mScan; }
     std::optional<std::int64_t> lastMs() const { return mLastMs; }
     std::int64_t costMs() const { return mCostMs; }
     void restore(std::optional<std::int64_t> lastMs, std::int64_t costMs)
@@ -179,6 +188,8 @@ public:
 
 private:
     std::optional<std::int64_t> mLastMs;
+    bool mScan = false;
+    std::optional<std::int64_t> mIndexMs, mScanMs; // the last cost of each plan
     std::int64_t mCostMs = 0;
 };
 

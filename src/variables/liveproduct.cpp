@@ -118,6 +118,7 @@ ProductRead LiveProduct::Refresh(AppState& state, PlotHost& host)
         for (std::size_t i = 0; i < before.size() && i < mLive.size(); ++i)
             mLive[i].TakeOver(before[i]);
     }
+    const long rowsBefore = mRowsBefore;
     if (Status e = Read(state, host, out.fromStart ? std::nullopt : from)) {
         out.failure = *e;
         mReconnect = e->number != kErrInterrupted;
@@ -133,7 +134,9 @@ ProductRead LiveProduct::Refresh(AppState& state, PlotHost& host)
         mOutcomes[std::size_t(i)] = mLive[std::size_t(i)].Conclude(state, chart, s, host.prompt());
         for (const NewRuleMark& m : mLive[std::size_t(i)].newMarks())
             out.marks.push_back({ i, m });
+        out.changed = out.changed || mLive[std::size_t(i)].changed();
     }
+    out.changed = out.changed || out.fromStart || mRowsBefore != rowsBefore;
     return out;
 }
 

@@ -26,6 +26,7 @@ struct ProductMark {
 struct ProductRead {
     std::vector<ProductMark> marks; // new marks of every parameter, in parameter order
     bool fromStart = false;
+    bool changed = false; // the read changed what Save writes (beyond the late-row check's times)
     std::optional<data::DataError> failure; // the charts show the read before
 };
 

@@ -79,16 +79,28 @@ double GetAverage(std::span<const double> values, int lastIndex)
     return sum;
 }
 
-double GetRange(std::span<const double> values, int lastIndex)
+namespace
+{
+
+// The smallest and largest of values(0..lastIndex); 0 and 0 for none.
+std::pair<double, double> Extremes(std::span<const double> values, int lastIndex)
 {
     const int last = LastUsable(values, lastIndex);
     if (last < 0)
-        return 0;
+        return { 0.0, 0.0 };
     double lo = values[0], hi = values[0];
     for (int i = 1; i <= last; ++i) {
         lo = std::min(lo, values[i]);
         hi = std::max(hi, values[i]);
     }
+    return { lo, hi };
+}
+
+} // namespace
+
+double GetRange(std::span<const double> values, int lastIndex)
+{
+    const auto [lo, hi] = Extremes(values, lastIndex);
     return hi - lo;
 }
 
@@ -190,7 +202,8 @@ bool CalculateProcessStatistic(ProcessStatistic& stat, const Figure& USL, const 
     }
     if (!stat.AverageVariation.isNumber())
         return Fail(stat, kTypeError);
-    const double sigma = stat.AverageVariation.value() / f;
+    const double sigma
+        = stat.VariationUnit == 1 ? stat.AverageVariation.value() / f : stat.ScaledVariation / f * stat.VariationUnit;
     stat.EstSigma = sigma;
 
     if ((LimitUsable(LSL) || LimitUsable(USL)) && sigma != 0 && !stat.XDoubleBar.isNumber())
@@ -254,6 +267,7 @@ std::optional<SubgroupPoint> SubgroupAccumulator::add(std::optional<double> read
         return std::nullopt;
     // In reading order, before the median sorts the buffer: every chart type and size then sees the same
     // readings in the same order and shows the same Std Dev.
+    const double unit = mReadings.unit();
     for (double x : mBuffer) {
         mReadings.add(x);
         mScale = std::max(mScale, std::fabs(x));
@@ -261,19 +275,35 @@ std::optional<SubgroupPoint> SubgroupAccumulator::add(std::optional<double> read
 
     const int last = mSize - 1;
     const double mean = GetAverage(mBuffer, last);
-    const double range = mRange ? GetRange(mBuffer, last) : 0.0;
+    const auto [low, high] = mRange ? Extremes(mBuffer, last) : std::pair { 0.0, 0.0 };
     const double stdDev = mStdDev ? GetStdDev(mBuffer) : 0.0;
     const double median = mMedian ? GetMedian(mBuffer) : 0.0;
     mBuffer.clear();
-    return point(mean, range, stdDev, median);
+    AddVariation(unit, low, high, stdDev);
+    return point(mean, high - low, stdDev, median);
 }
 
 SubgroupPoint SubgroupAccumulator::add(const SubgroupSummary& g)
 {
+    const double unit = mReadings.unit();
     mReadings.merge(g.count, g.mean, g.squares);
     mScale = std::max({ mScale, std::fabs(g.low), std::fabs(g.high) });
     const double s = g.count < 2 ? 0.0 : Round4(std::sqrt(g.squares / double(g.count - 1)));
+    AddVariation(unit, g.low, g.high, mStdDev ? s : 0.0);
     return point(g.mean, mRange ? g.high - g.low : 0.0, mStdDev ? s : 0.0, mMedian ? g.median : 0.0);
+}
+
+// R and s summed in the readings' unit (1 but near the largest double), where a range of readings of both
+// signs, or a sum of many s, lies beyond the largest double while R-bar and s-bar need not. The unit was
+// `unitBefore` before the subgroup's readings.
+void SubgroupAccumulator::AddVariation(double unitBefore, double low, double high, double stdDev)
+{
+    mReadings.widen(std::max(std::fabs(low), std::fabs(high)));
+    const double unit = mReadings.unit();
+    if (mRange)
+        AddRangeInUnit(mSumR, unitBefore, unit, high, low);
+    if (mStdDev)
+        mSumS = mSumS * (unitBefore / unit) + stdDev / unit;
 }
 
 SubgroupPoint SubgroupAccumulator::point(double mean, double range, double stdDev, double median)
@@ -290,10 +320,6 @@ SubgroupPoint SubgroupAccumulator::point(double mean, double range, double stdDe
     p.variationValue = mRange ? p.range : p.stdDev;
 
     mSumMeans += p.mean;
-    if (mRange)
-        mSumR += p.range;
-    if (mStdDev)
-        mSumS += p.stdDev;
     return p;
 }
 
@@ -305,7 +331,9 @@ ProcessStatistic SubgroupAccumulator::finish(const Figure& USL, const Figure& LS
     ProcessStatistic stat = EmptyStatistic(true, mCount);
     // The subgroups are of one size: the running mean of the readings stands in where the sum overflows.
     stat.XDoubleBar = std::isfinite(mSumMeans) ? mSumMeans / double(mCount) : mReadings.mean();
-    stat.AverageVariation = (sBar ? mSumS : mSumR) / double(mCount);
+    stat.ScaledVariation = (sBar ? mSumS : mSumR) / double(mCount);
+    stat.VariationUnit = mReadings.unit();
+    stat.AverageVariation = stat.ScaledVariation * stat.VariationUnit;
     stat.ReadingScale = mScale;
     CalculateProcessStatistic(stat, USL, LSL, mReadings, mChartType, mSize);
     return stat;
@@ -359,11 +387,13 @@ IndividualPoint IndividualAccumulator::add(double reading)
     p.number = ++mCount;
     p.value = reading;
     p.movingRange = mCount == 1 ? 0.0 : std::fabs(reading - mLast);
+    const double unit = mReadings.unit();
+    mReadings.add(reading);
+    if (mCount > 1) // MR-bar's sum in the readings' unit, as R-bar's
+        AddRangeInUnit(mSumMR, unit, mReadings.unit(), reading, mLast);
     mLast = reading;
     mSumX += reading;
     mScale = std::max(mScale, std::fabs(reading));
-    mReadings.add(reading);
-    mSumMR += p.movingRange;
     return p;
 }
 
@@ -374,8 +404,11 @@ ProcessStatistic IndividualAccumulator::finish(const Figure& USL, const Figure& 
         return stat;
     stat.XDoubleBar = std::isfinite(mSumX) ? mSumX / double(mCount) : mReadings.mean();
     stat.ReadingScale = mScale;
-    if (mCount >= 2)
-        stat.AverageVariation = mSumMR / double(mCount - 1);
+    if (mCount >= 2) {
+        stat.ScaledVariation = mSumMR / double(mCount - 1);
+        stat.VariationUnit = mReadings.unit();
+        stat.AverageVariation = stat.ScaledVariation * stat.VariationUnit;
+    }
     CalculateProcessStatistic(stat, USL, LSL, mReadings, kChartIndividualMR, 2);
     return stat;
 }

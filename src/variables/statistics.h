@@ -39,8 +39,7 @@ class RunningStdDev
 public:
     void add(double x)
     {
-        if (std::fabs(x) > kPlainMagnitude * mUnit)
-            ChangeUnit(MagnitudeScale(std::fabs(x)));
+        widen(std::fabs(x));
         x *= mPerUnit;
         if (mCount == 0)
             mShift = x;
@@ -54,6 +53,12 @@ public:
     double mean() const { return (mShift + mMean) * mUnit; }
     // The unit the sums are kept in: 1, or a power of two above kPlainMagnitude.
     double unit() const { return mUnit; }
+    // The unit a reading of this magnitude would bring (a subgroup's extremes, where only its mean is added).
+    void widen(double magnitude)
+    {
+        if (magnitude > kPlainMagnitude * mUnit)
+            ChangeUnit(MagnitudeScale(magnitude));
+    }
     // The sum of the squared deviations from the mean in units of `unit` squared (a power of two no smaller
     // than unit(), so that readings near 1e308 give a finite sum).
     double sumSquares(double unit = 1) const
@@ -82,6 +87,16 @@ private:
     double mMean = 0, mM2 = 0; // running mean of the offsets and sum of their squared deviations
 };
 
+// A sum of ranges kept in units of the readings' unit (RunningStdDev::unit: 1 but near the largest double, where
+// the range of readings of both signs lies beyond it while the ranges' mean need not): `sum`, in `unitBefore`,
+// taken into `unit`, plus |a - b| in it. Divided by 1 or a power of two: exact.
+inline void AddRangeInUnit(double& sum, double unitBefore, double unit, double a, double b)
+{
+    if (unit != unitBefore)
+        sum *= unitBefore / unit;
+    sum += std::fabs(a / unit - b / unit);
+}
+
 // Sample standard deviation rounded to 4 decimals; 0 for fewer than two values.
 double GetStdDev(std::span<const double> values);
 // Sorts the array in place (BubbleSortNumbers1) and returns its middle value (mean of the two middle ones
@@ -100,6 +115,9 @@ struct ProcessStatistic {
     double PointCount = 0;
     bool IsSubgroupChart = true;
     double ReadingScale = 0; // the largest magnitude of the readings used: their precision for the rules
+    // Where VariationUnit is not 1 (readings near the largest double), AverageVariation is ScaledVariation
+    // times it and may lie beyond the largest double while sigma does not: sigma is taken from the scaled one.
+    double ScaledVariation = 0, VariationUnit = 1;
     QString failure; // the description of a failed computation ("Division by zero!"), "" when none
 };
 
@@ -162,13 +180,15 @@ public:
 
 private:
     SubgroupPoint point(double mean, double range, double stdDev, double median);
+    void AddVariation(double unitBefore, double low, double high, double stdDev);
 
     QString mChartType;
     int mSize;
     bool mRange, mStdDev, mMedian, mMedianOnCentre;
     std::vector<double> mBuffer;
     std::int64_t mCount = 0;
-    double mSumMeans = 0, mSumR = 0, mSumS = 0;
+    double mSumMeans = 0;
+    double mSumR = 0, mSumS = 0; // in units of mReadings.unit()
     double mScale = 0;
     RunningStdDev mReadings;
 };
@@ -194,7 +214,8 @@ public:
 
 private:
     std::int64_t mCount = 0;
-    double mLast = 0, mSumX = 0, mSumMR = 0;
+    double mLast = 0, mSumX = 0;
+    double mSumMR = 0; // in units of mReadings.unit()
     double mScale = 0;
     RunningStdDev mReadings;
 };

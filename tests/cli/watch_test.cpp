@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <sys/stat.h>
 #include <tuple>
 
 using namespace moldrin;
@@ -174,6 +175,46 @@ TEST_F(Watch, WatchOnceRaisesEachMarkOnceAcrossRuns)
         EXPECT_EQ(run.code, 0) << qPrintable(run.err);
         EXPECT_EQ(run.err, "");
     }
+}
+
+// The state's file (inode) of a --watch run: -1 while there is none.
+long long StateFileId(const QString& file)
+{
+    struct stat st = {};
+    return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? (long long)st.st_ino : -1;
+}
+
+// --watch with a state: written after the first read, not again while no rows come nor soon after new ones,
+// and at SIGTERM; a run for cron goes on from it without raising a mark twice.
+TEST_F(Watch, StateIsWrittenWhenItChangedAtMostEverySoOftenAndAtTheEnd)
+{
+    const QString state = site.filePath("watch.state");
+    QProcess report;
+    report.setProcessEnvironment(Environment());
+    report.start(MOLDRIN_REPORT_EXE, WatchArgs({ "--watch", "1", "--state", state }));
+    ASSERT_TRUE(report.waitForStarted());
+    QElapsedTimer clock;
+    clock.start();
+    while (StateFileId(state) < 0 && clock.elapsed() < 20000)
+        QThread::msleep(50);
+    const long long first = StateFileId(state);
+    ASSERT_GE(first, 0);
+    QThread::msleep(2500); // two reads without new rows
+    EXPECT_EQ(StateFileId(state), first);
+    QProcess writer;
+    StartWriter(writer, 0.2, true);
+    WaitForAppends(writer, 3);
+    Stop(writer);
+    QThread::msleep(1500); // a read after the new units
+    EXPECT_EQ(StateFileId(state), first);
+    Stop(report);
+    EXPECT_NE(StateFileId(state), first);
+    const QList<QJsonObject> raised = Lines(QString::fromUtf8(report.readAllStandardOutput()));
+    EXPECT_FALSE(raised.isEmpty());
+    const ProgramRun run = Start(WatchArgs({ "--watch-once", "--state", state }));
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
 }
 
 // A read that fails (another program holds the database locked longer than a read waits) is a line of its

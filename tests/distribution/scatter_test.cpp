@@ -174,4 +174,11 @@ TEST(Scatter, ReadingsNearTheLargestDoubleGiveTheirSpreadAndRegression)
     EXPECT_EQ(big.stat.correlation, reference.stat.correlation);
     EXPECT_EQ(big.stat.intercept, reference.stat.intercept);
     EXPECT_CLOSE(big.stat.sdX, std::sqrt(0.8) * 1e308, 1e-14); // mean 0.15e308, squared deviations 3.2e616
+
+    // X near 1.6e308: the sum (4.8e308) lies beyond the largest double, the mean and the spread do not.
+    const ScatterResult near = Compute({ 1.5e308, 1.6e308, 1.7e308 }, { 1, 2, 4 });
+    ASSERT_TRUE(near.failure.isEmpty()) << near.failure.toStdString();
+    EXPECT_CLOSE(near.stat.meanX, 1.6e308, 1e-15);
+    EXPECT_CLOSE(near.stat.sdX, 0.1e308, 1e-14);
+    EXPECT_CLOSE(near.stat.slope, 1.5 / 0.1e308, 1e-14);
 }

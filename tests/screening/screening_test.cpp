@@ -8,6 +8,7 @@
 #include "resultstable.h"
 #include "screening/screening.h"
 #include "testsupport.h"
+#include "variables/spcconstants.h"
 #include "variables/variableschart.h"
 #include "variables/variablesplot.h"
 
@@ -401,6 +402,14 @@ TEST(Screening, TesterComparison)
     EXPECT_EQ(l.testerP.value(), s.testerP.value());
     ASSERT_TRUE(l.stdDev.isNumber());
     EXPECT_CLOSE(l.stdDev.value(), std::sqrt(3.5) * 0x1p1000, 1e-12);
+
+    // ±1e308: the moving ranges (2e308) lie beyond the largest double, sigma within it.
+    ParameterAccumulator far(1.0, -1.0, kChartXBarR, 2);
+    for (int i = 0; i < 8; ++i)
+        far.add(i % 2 ? -1e308 : 1e308, 0);
+    const ParameterScreen f = far.finish({ "T0" }, kDefaultRulesSetup, prompt);
+    ASSERT_TRUE(f.estSigma.isNumber());
+    EXPECT_CLOSE(f.estSigma.value(), 1e308 / SpcRow(2)->d2 * 2, 1e-12);
 
     // One tester reading two sigma high among four: found.
     const ParameterScreen offset = Testers(4, 250, 2.0, 1);

@@ -87,6 +87,15 @@ test::ResultRow Unit(int i, int seconds, std::optional<double> value)
         kT0.addSecs(seconds).addMSecs(i * 137 % 1000), value ? QList<double> { *value } : QList<double> {} };
 }
 
+// `count` units a minute apart from kT0.
+QList<test::ResultRow> UnitsAMinuteApart(int count)
+{
+    QList<test::ResultRow> rows;
+    for (int i = 0; i < count; ++i)
+        rows << Unit(i, 60 * i, Noise(i));
+    return rows;
+}
+
 struct Fixture {
     QTemporaryDir dir;
     QString path = dir.filePath("results.db");
@@ -443,7 +452,9 @@ TEST(LivePlot, RowFurtherBackThanTheOverlapBringsAPlotFromTheStart)
     LivePlot live(300);
     LiveProduct product({ f.sel }, 300);
     ASSERT_FALSE(live.Refresh(f.state, f.chart, f.sel, f.host).failure);
-    ASSERT_FALSE(product.Refresh(f.state, f.host).failure);
+    ASSERT_TRUE(product.Refresh(f.state, f.host).changed);
+    // A read of the rows it holds leaves the state to keep as it was; late rows within the overlap change it.
+    EXPECT_FALSE(product.Refresh(f.state, f.host).changed);
     writer.append({ Unit(60, 60 * 59 - 299, 10.0), Unit(61, 60 * 59 - 299, 10.0) });
     LiveOutcome out = live.Refresh(f.state, f.chart, f.sel, f.host);
     ASSERT_FALSE(out.failure);
@@ -451,6 +462,8 @@ TEST(LivePlot, RowFurtherBackThanTheOverlapBringsAPlotFromTheStart)
     ProductRead read = product.Refresh(f.state, f.host);
     ASSERT_FALSE(read.failure);
     EXPECT_FALSE(read.fromStart);
+    EXPECT_TRUE(read.changed);
+    EXPECT_FALSE(product.Refresh(f.state, f.host).changed);
 
     // A unit of ten minutes in, and an outlier after the last.
     writer.append({ Unit(62, 60 * 10 + 10, 10.0), Unit(63, 60 * 59 + 30, 14.0) });
@@ -463,6 +476,7 @@ TEST(LivePlot, RowFurtherBackThanTheOverlapBringsAPlotFromTheStart)
     read = product.Refresh(f.state, f.host);
     ASSERT_FALSE(read.failure);
     EXPECT_TRUE(read.fromStart);
+    EXPECT_TRUE(read.changed);
     ExpectSamePlot(product.chart(0), product.outcome(0), full);
     // Point 13's mark, taken as seen at the first read, moved to point 14 with the unit read before it: it
     // is not raised again; the outlier is.
@@ -471,6 +485,47 @@ TEST(LivePlot, RowFurtherBackThanTheOverlapBringsAPlotFromTheStart)
     EXPECT_EQ(out.newMarks.front().point, 64);
     EXPECT_EQ(out.newMarks.front().rules, "R1+");
     EXPECT_EQ(MarkLines(read), QStringList { "0 " + MarkLine(out.newMarks.front()) });
+}
+
+// The late-row count through the start-time index or with the table scanned: after a count that was not cheap
+// the other plan is tried, then the cheaper kept; both find a late row and only a late row.
+TEST(LivePlot, LateRowCountGivesTheSameAnswerWithEitherPlan)
+{
+    LateRowCheck plan;
+    EXPECT_FALSE(plan.scan());
+    plan.done(0, 500, false); // the index took 500 ms: the scan is tried
+    EXPECT_TRUE(plan.scan());
+    plan.done(1000, 1200, true);
+    EXPECT_TRUE(plan.scan());
+    plan.done(2000, 2900, true); // the scan now dearer than the index was
+    EXPECT_FALSE(plan.scan());
+    plan.done(3000, 3005, false);
+    EXPECT_FALSE(plan.scan());
+    LateRowCheck noChoice;
+    noChoice.done(0, 500);
+    EXPECT_FALSE(noChoice.scan());
+
+    Fixture f(QStringLiteral("Individual-MR"));
+    Writer writer(f.path);
+    writer.append(UnitsAMinuteApart(60));
+    ASSERT_TRUE(f.connect());
+    const auto statement = [&](const QString& interval) { return ProductReadingsSQL(f.state, f.sel, 1, interval); };
+    const std::optional<WallTime> from = ParseIsoWallTime(kT0.addSecs(60 * 50).toString(Qt::ISODate).toStdString());
+    ASSERT_TRUE(from);
+    for (const bool scan : { false, true }) {
+        SCOPED_TRACE(scan ? "scanned" : "through the index");
+        LateRowCheck check;
+        if (scan)
+            check.done(0, 500, false);
+        ASSERT_EQ(check.scan(), scan);
+        bool late = true;
+        // Units 0 to 49 lie before the second the read starts in.
+        ASSERT_FALSE(FindLateRows(f.state, f.sel.range, {}, *from, 50, statement, check, late));
+        EXPECT_FALSE(late);
+        EXPECT_EQ(check.scan(), scan) << "a cheap count keeps its plan";
+        ASSERT_FALSE(FindLateRows(f.state, f.sel.range, {}, *from, 49, statement, check, late));
+        EXPECT_TRUE(late);
+    }
 }
 
 // A read takes the rows from the second the overlap starts in: those of that second before the overlap
@@ -499,10 +554,7 @@ TEST(LivePlot, PageIsKeptOrFollowsTheLastPage)
 {
     Fixture f(QStringLiteral("Individual-MR"));
     Writer writer(f.path);
-    QList<test::ResultRow> rows;
-    for (int i = 0; i < 200; ++i)
-        rows << Unit(i, 60 * i, Noise(i));
-    writer.append(rows);
+    writer.append(UnitsAMinuteApart(200));
     ASSERT_TRUE(f.connect());
     LivePlot live;
     ASSERT_FALSE(live.Refresh(f.state, f.chart, f.sel, f.host).failure);

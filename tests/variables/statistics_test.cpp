@@ -1,4 +1,5 @@
 // Tests of the SPC constants, subgroup statistics, capability figures and the subgroup accumulators.
+#include "variables/controllimits.h"
 #include "variables/spcconstants.h"
 #include "variables/statistics.h"
 
@@ -376,6 +377,57 @@ TEST(Accumulator, ReadingsNearTheLargestDoubleGiveTheirStandardDeviation)
     // In a unit of 2^1023 the sum of squares (about 8e616) is a number.
     const long double unit = 0x1p1023;
     EXPECT_CLOSE(r.sumSquares(0x1p1023), double(squares / (unit * unit)), 1e-14);
+}
+
+// ±1e308: a range or moving range (2e308) lies beyond the largest double; R-bar, s-bar, MR-bar and sigma need not.
+TEST(Accumulator, RangesOfReadingsNearTheLargestDoubleGiveFiniteFigures)
+{
+    const double d2 = SpcRow(2)->d2, c4 = SpcRow(2)->c4;
+    // Pairs (1, 3), (1e308, -1e308), (0, 0), (0, 0): R-bar (2 + 2e308) / 4; the unit changes after the first.
+    SubgroupAccumulator r(kChartXBarR, 2), s(kChartXBarS, 2);
+    for (double x : { 1.0, 3.0, 1e308, -1e308, 0.0, 0.0, 0.0, 0.0 }) {
+        const auto point = r.add(x);
+        s.add(x);
+        if (point && point->number == 2) {
+            EXPECT_TRUE(std::isinf(point->range)) << "the point itself is no double";
+        }
+    }
+    const ProcessStatistic rs = r.finish(1.0, -1.0);
+    ASSERT_TRUE(rs.failure.isEmpty()) << rs.failure.toStdString();
+    EXPECT_CLOSE(rs.AverageVariation.value(), 0.5e308, 1e-15);
+    EXPECT_CLOSE(rs.EstSigma.value(), 0.5e308 / d2, 1e-15);
+    EXPECT_CLOSE(rs.Cp.value(), 2 / (6 * 0.5e308 / d2), 1e-15);
+    // s of the pair ±1e308 is √2·1e308; four such pairs sum to 5.7e308.
+    SubgroupAccumulator s4(kChartXBarS, 2);
+    for (int i = 0; i < 8; ++i)
+        s4.add(i % 2 ? -1e308 : 1e308);
+    const ProcessStatistic ss = s4.finish(999.0, -999.0);
+    EXPECT_CLOSE(ss.AverageVariation.value(), std::sqrt(2.0) * 1e308, 1e-4); // s is rounded to 4 decimals
+    EXPECT_CLOSE(ss.EstSigma.value(), std::sqrt(2.0) * 1e308 / c4, 1e-4);
+    EXPECT_CLOSE(s.finish(999.0, -999.0).AverageVariation.value(), (std::sqrt(2.0) + std::sqrt(2.0) * 1e308) / 4, 1e-4);
+
+    // Individual-MR on ±1e308: MR-bar 2e308 is no double, sigma (MR-bar / d2) is; the limits 3 sigma away
+    // are not, and say so.
+    IndividualAccumulator individual;
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(individual.add(i % 2 ? -1e308 : 1e308).movingRange, i ? HUGE_VAL : 0.0);
+    const ProcessStatistic is = individual.finish(1.0, -1.0);
+    ASSERT_TRUE(is.failure.isEmpty()) << is.failure.toStdString();
+    EXPECT_TRUE(std::isinf(is.AverageVariation.value()));
+    const double sigma = 1e308 / d2 * 2;
+    EXPECT_CLOSE(is.EstSigma.value(), sigma, 1e-15);
+    EXPECT_CLOSE(is.Cp.value(), 2 / (6 * sigma), 1e-15);
+    LimitInputs in;
+    in.stat = is;
+    in.chartType = kChartIndividualMR;
+    EXPECT_EQ(ComputeControlLimits(in).failure, "Overflow!");
+    // Limits within the largest double are drawn.
+    in.stat = rs;
+    in.chartType = kChartXBarR;
+    in.sampleSize = 2;
+    const ControlLimits limits = ComputeControlLimits(in);
+    ASSERT_TRUE(limits.failure.isEmpty()) << limits.failure.toStdString();
+    EXPECT_CLOSE(limits.UCLVar.value(), SpcRow(2)->D4 * 0.5e308, 1e-4);
 }
 
 TEST(Accumulator, ReadingsScaledByAPowerOfTwoGiveTheSameFiguresScaled)

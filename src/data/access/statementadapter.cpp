@@ -284,6 +284,13 @@ private:
         const Token& t = mTokens[mAt];
         switch (t.kind) {
         case Tok::Space:
+            // MySQL and MariaDB read "MAX (x)" as a call of a stored function MAX: a name's call is
+            // written without the blank.
+            if (mDialect == Dialect::MySQL && mAt > 0 && mTokens[mAt - 1].kind == Tok::Word && mAt + 1 < mTokens.size()
+                && Text(mTokens[mAt + 1]) == u"(")
+                return {};
+            mOut += Text(t);
+            return {};
         case Tok::Comment:
             mOut += Text(t);
             return {};

@@ -212,6 +212,13 @@ TEST(StatementAdapter, MySQLNamesInBackticksTextFoldedAndTiesByBytes)
             "BETWEEN '2026-12-06' AND '2026-12-06 23:59:59' AND `VOUT_5V` IS NOT NULL AND `VOUT_5V` <> 999 "
             "AND `VOUT_5V` <> -999 ORDER BY `TestStartTime`, `ATEID`, CAST(`SerialNumber` AS BINARY), "
             "CAST(`ATEID` AS BINARY), `VOUT_5V`;"));
+    // A call is written without a blank before its parenthesis ("MAX (x)" calls a stored function there), in
+    // the select list and in the ORDER BY's tie-breakers.
+    const QString grouped = Adapted(kGroupedQuoted, Dialect::MySQL, schema);
+    EXPECT_TRUE(grouped.contains(QStringLiteral("MAX(`TestStartTime`) AS DateX, MAX(`VOUT_5V`) AS ValueX")))
+        << qPrintable(grouped);
+    EXPECT_TRUE(grouped.endsWith(QStringLiteral("MAX(`TestStartTime`), MAX(`VOUT_5V`);"))) << qPrintable(grouped);
+    EXPECT_FALSE(grouped.contains(QStringLiteral(" ("))) << qPrintable(grouped);
     // A backtick in a name is doubled.
     EXPECT_EQ(Adapted(QStringLiteral("SELECT [a`b] AS x FROM t;"), Dialect::MySQL),
         QStringLiteral("SELECT `a``b` AS x FROM t;"));
