@@ -241,6 +241,40 @@ TEST_F(OdbcBlocks, LongTextsComeWholeAndInOrderAcrossBlocks)
     }
 }
 
+// The filters' "any" (`LIKE '%'`), sent as IS NOT NULL, keeps the rows the engine's own pattern keeps: NULL
+// left out, an empty text, a number, a time kept.
+TEST_F(OdbcBlocks, AnyValueKeepsTheRowsTheEnginesPatternKeeps)
+{
+    for (const Server& s : Servers()) {
+        SCOPED_TRACE(qPrintable(s.name));
+        const bool pg = s.name == QLatin1String("postgresql");
+        Connection c;
+        ASSERT_FALSE(Open(c, s));
+        for (const QString column : { "Txt", "Fix", "Int", "Dbl", "Stamp", "Day" }) {
+            SCOPED_TRACE(qPrintable(column));
+            Recordset rs;
+            ASSERT_FALSE(
+                rs.Open(QStringLiteral("SELECT [Id] AS I FROM Kinds WHERE [%1] LIKE '%' ORDER BY [Id];").arg(column), c,
+                    Recordset::Count::Skip));
+            QList<int> kept;
+            for (Status st; !st && !rs.Eof(); st = rs.MoveNext())
+                kept << rs.Field(0).value.toInt();
+            QSqlQuery engine(QSqlDatabase::database(s.admin));
+            ASSERT_TRUE(
+                engine.exec(pg ? QStringLiteral("SELECT \"Id\" FROM \"Kinds\" WHERE CAST(\"%1\" AS text) LIKE "
+                                                "'%' ORDER BY \"Id\"")
+                                     .arg(column)
+                               : QStringLiteral("SELECT Id FROM Kinds WHERE `%1` LIKE '%' ORDER BY Id").arg(column)))
+                << qPrintable(engine.lastError().text());
+            QList<int> expected;
+            while (engine.next())
+                expected << engine.value(0).toInt();
+            EXPECT_EQ(kept, expected);
+            EXPECT_EQ(kept, QList<int>({ 1, 3 }));
+        }
+    }
+}
+
 TEST_F(OdbcBlocks, AFailureAfterTheFirstBlocksIsAnErrorNotTheEnd)
 {
     // Row 9000 divides by zero: PostgreSQL fails while it hands out the rows (unsorted, as the table holds
