@@ -109,7 +109,8 @@ struct Items {
 // squared deviations about that mean are summed from them as the client sums them (two passes, no cancellation);
 // the smallest and largest reading and time are aggregates over the n rows ending at that row. The engine keeps
 // the last row of each subgroup, the selection's last row (a trailing partial subgroup: its count alone, the
-// client leaves it out) and every reading that is no number (group -1, sorted first).
+// client leaves it out) and every reading that is no number (group -1). The kept rows come in the window's
+// order, which is the subgroups' order: no sort of them (the client checks the order and takes a -1 anywhere).
 QString Framed(
     Dialect dialect, const QString& numberedHead, const QString& rest, const QString& order, const Items& items, int n)
 {
@@ -157,7 +158,7 @@ QString Framed(
                           "%2 ELSE 0 END AS SquaresX, t0 AS FirstX, t0 AS EarliestX, t1 AS LatestX FROM (SELECT "
                           "kept.*, (%3) / %4 AS mu, %5 FROM (")
                .arg(QStringLiteral("cnt = ") + size, squares, total, size, extremes)
-        + kept + QStringLiteral(") kept) summed ORDER BY grp");
+        + kept + QStringLiteral(") kept) summed");
 }
 
 } // namespace

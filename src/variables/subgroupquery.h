@@ -14,8 +14,8 @@ namespace moldrin
 //   date range, not null, not 999 or -999, not 0 unless zeros are accepted, the last data's grouping) and
 //   its ORDER BY with the adapter's tie breakers, which put tied rows in one order on every engine;
 // - the readings: a value that is no finite number (text on SQLite, NaN or infinity on PostgreSQL) is
-//   skipped and counted by the client; the engine gives such a row the group -1, which sorts first and which
-//   the client takes as the sign to form the subgroups itself (it counts them there). All rows are numbered
+//   skipped and counted by the client; the engine gives such a row the group -1, which the client takes,
+//   wherever it comes, as the sign to form the subgroups itself (it counts them there). All rows are numbered
 //   in one order, so an index on the start time can serve it; where a -1 comes the numbers do not matter;
 // - a subgroup is rows (rn - 1) / n, a reading is rn for Individual-MR (n = 1); a trailing partial
 //   subgroup comes with its count and zeros for its figures, and is left out by the client, as it is when
@@ -32,8 +32,8 @@ struct SubgroupQuery {
     // The selection's rows numbered in its order: every column of the selection, OkX (1 for a reading that
     // is a number) and RowX (its number in that order; the numbers of the readings where every one is).
     data::AdaptedStatement numbered;
-    // GroupX, CountX, MeanX, LowX, HighX, SquaresX, MedianX (where asked), FirstX, EarliestX, LatestX, ordered
-    // by GroupX.
+    // GroupX, CountX, MeanX, LowX, HighX, SquaresX, MedianX (where asked), FirstX, EarliestX, LatestX, in the
+    // order of GroupX as the engine's window gives it (not sorted where the window's order is that order).
     data::AdaptedStatement subgroups;
     // Why the engine cannot form these subgroups as the client does; the statements are then empty.
     QString refusal;
