@@ -24,9 +24,10 @@ namespace moldrin
 //   subgroup's mean summed (two passes over its readings: the mean first, so that no sum of squares
 //   cancels), the median where asked (the middle reading or the mean of the middle two by their rank in the
 //   subgroup), the start time of its first reading (the stage a point belongs to), its earliest and latest
-//   start time (the chart's dates). Without medians every figure comes from windows in the numbering's own
-//   order (the row closing a subgroup sees its readings by LAG), so the engine sorts once; the medians rank
-//   each subgroup's readings, a second sort.
+//   start time (the chart's dates). Every figure comes from windows in the numbering's own order (the row
+//   closing a subgroup sees its readings by LAG), so the engine sorts once; the median is taken from that
+//   row's readings put in order by a sorting network. SQL Server's medians rank each subgroup's readings, a
+//   second sort.
 // Rows whose start time is no time are outside the date range on both paths; SQLite counts them apart.
 struct SubgroupQuery {
     // The selection's rows numbered in its order: every column of the selection, OkX (1 for a reading that

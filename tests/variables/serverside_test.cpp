@@ -52,6 +52,20 @@ TEST(ServerSideSubgroups, SqliteGivesTheChartOfEveryReading)
     test::ExpectBothPathsAgree(f.state, f.sel);
 }
 
+// The engine puts each subgroup's readings in order with a network of its own for every size: the medians are
+// the client's at every size, odd and even, with ties (readings of four digits).
+TEST(ServerSideSubgroups, MediansOfEverySizeAreTheClients)
+{
+    SqliteFixture f(test::MixedRows(1200));
+    ASSERT_TRUE(f.Connect());
+    f.sel.chartType = kChartMedianR;
+    for (int size = 2; size <= 25; ++size) {
+        SCOPED_TRACE("size " + std::to_string(size));
+        f.state.gSampleSize = size;
+        test::ExpectSamePlot(test::PlotOnce(f.state, f.sel, false), test::PlotOnce(f.state, f.sel, true));
+    }
+}
+
 // Stages split the engine's points by their first reading's day, as the readings' points.
 TEST(ServerSideSubgroups, StagesSplitTheEnginesPointsAlike)
 {
