@@ -355,6 +355,19 @@ void WarnSwappedLimits(Prompt& prompt)
     prompt.warn(QStringLiteral("USL value greater then LSL!"));
 }
 
+// Why the engine's subgroup `g`, following the subgroup `last`, leaves the chart to the readings; empty where
+// it does not.
+QString HandBackReason(const EngineSubgroup& g, long last)
+{
+    if (g.group < 0)
+        return QStringLiteral("some values of the column are no number");
+    if (!g.finite)
+        return QStringLiteral("the readings are too large for the engine's sums");
+    if (g.group != last + 1)
+        return QStringLiteral("the engine gave the subgroups out of their order");
+    return {};
+}
+
 // The engine's subgroups as the chart's points, read as the readings are above, in the order the engine's
 // window numbered them (no sort of the subgroups). `handBack` says why, with nothing told, where the engine
 // cannot give the chart of the readings: readings that are no number (a subgroup -1, anywhere), sums that
@@ -405,12 +418,8 @@ VariablesPlotOutcome PlotEngineSubgroups(AppState& state, ChartModel& chart, con
     for (long row = 0, last = -1; !rs.Eof(); ++row) {
         if ((error = reader.read(g)))
             return trap(*error);
-        if (g.group != last + 1 || !g.finite) {
-            handBack = g.group < 0 ? QStringLiteral("some values of the column are no number")
-                : !g.finite        ? QStringLiteral("the readings are too large for the engine's sums")
-                                   : QStringLiteral("the engine gave the subgroups out of their order");
+        if (handBack = HandBackReason(g, last); !handBack.isEmpty())
             return out;
-        }
         last = g.group;
         out.records += long(g.figures.count);
         if (g.figures.count == n) { // a trailing partial subgroup is left out
