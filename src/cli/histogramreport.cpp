@@ -3,6 +3,7 @@
 #include "cli/report.h"
 #include "cli/runfolder.h"
 #include "common/rounding.h"
+#include "data/config/configfiles.h"
 #include "distribution/histogramplot.h"
 #include "output/chartsettings.h"
 #include "shell/mainsettings.h"
@@ -64,7 +65,10 @@ int HistogramReport(
     ChartModel chart = BuildHistogramChartTemplate();
     ApplyStoredChartSettings(s.registry, o.kind, chart);
     data::PromptHost host(prompt);
+    s.gServerSide = o.serverSide || data::SiteServerSide(s.gINIPath);
     const HistogramOutcome outcome = PlotHistogram(s, chart, SelectionFor(session, o, index), cells, host);
+    if (!outcome.note.isEmpty())
+        err << "moldrin-report: " << outcome.note << Qt::endl;
     TellSkipped(err, outcome.skipped);
     if (!outcome.drawn) {
         if (outcome.message.isEmpty())

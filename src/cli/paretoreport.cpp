@@ -1,6 +1,7 @@
 // moldrin-report --kind Pareto: the ranking of every parameter of the product as JSON or PNG.
 #include "cli/jsonreport.h"
 #include "cli/report.h"
+#include "data/config/configfiles.h"
 #include "distribution/paretoplot.h"
 #include "shell/mainsettings.h"
 
@@ -42,8 +43,11 @@ int ParetoReport(
     const data::PlotSelection selection = SelectionFor(session, o, 0);
     ChartModel chart = BuildParetoChartTemplate();
     data::PromptHost host(prompt);
+    s.gServerSide = o.serverSide || data::SiteServerSide(s.gINIPath);
     const ParetoOutcome outcome = PlotPareto(
         s, chart, selection, host, o.paretoPerParameter ? ParetoReading::PerParameter : ParetoReading::Auto);
+    if (!outcome.note.isEmpty())
+        err << "moldrin-report: " << outcome.note << Qt::endl;
     TellSkipped(err, outcome.skipped);
     if (!outcome.failure.isEmpty())
         return kExitMessage;

@@ -107,8 +107,8 @@ void AddReportOptions(QCommandLineParser& parser)
         { "last-data-only", "The grouped (last data) form of the statement." },
         { "accept-zero", "Readings equal to 0 are kept." },
         { "server-side",
-            "The variables chart's subgroups are formed by the engine (one row per subgroup), as ATE.INI's "
-            "[Database] ServerSideSubgroups=1 asks." },
+            "The variables chart's subgroups are formed by the engine (one row per subgroup), and the histogram's "
+            "and the Pareto's readings summed there, as ATE.INI's [Database] ServerSideSubgroups=1 asks." },
         { "kind",
             "Chart kind: Histogram, Pareto, Scatter, \"P Chart\", \"NP Chart\", \"U Chart\", \"C Chart\", EWMA, "
             "CUSUM.",

@@ -38,7 +38,7 @@ struct ReportOptions {
     bool passOnly = false;
     bool lastDataOnly = false;
     bool acceptZero = false;
-    bool serverSide = false; // the variables chart's subgroups formed by the engine
+    bool serverSide = false; // the variables chart's subgroups, the histogram's and the Pareto's sums by the engine
     QString kind; // "" : the main chart; else a chart kind of the query builder
     QString xSource, ySource; // Scatter: testers of the X and the Y readings (both or neither)
     bool paretoPerParameter = false; // Pareto: one statement per parameter instead of one pass

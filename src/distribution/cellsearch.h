@@ -21,6 +21,9 @@ public:
     CellSearch(double min, double max, std::int64_t cells);
 
     std::size_t cellOf(double x);
+    // How far from a whole number the floating position of a reading must lie for it to be decided in
+    // floating point.
+    double tolerance() const { return mTolerance; }
 
 private:
     std::size_t exactCellOf(double x) const;

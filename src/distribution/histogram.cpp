@@ -121,16 +121,13 @@ std::vector<HistogramPoint> NormalCurve(
     return points;
 }
 
-// Counts the values into `cells` cells of equal width from the minimum; fills cells and highestCount.
-void CountCells(const HistogramValues& values, std::int64_t cells, Histogram& h)
+// The cells of `cells` equal widths from the minimum with the readings' counts; sets highestCount.
+void FillCells(const HistogramReadings& values, std::int64_t cells, Histogram& h)
 {
     const double min = values.minimum(), max = values.maximum();
     const std::size_t n = std::size_t(cells);
     const double w = (max - min) / double(cells);
-    std::vector<std::int64_t> counts(n, 0);
-    CellSearch search(min, max, cells);
-    for (double x : values)
-        ++counts[search.cellOf(x)];
+    const std::vector<std::int64_t> counts = values.cellCounts(cells);
     h.cells.resize(n);
     for (std::size_t j = 0; j < n; ++j) {
         h.cells[j] = { min + double(j) * w, j + 1 < n ? min + double(j + 1) * w : max, counts[j] };
@@ -219,6 +216,52 @@ void HistogramValues::append(double x)
     mValues.push_back(x);
 }
 
+HistogramMoments HistogramValues::moments() const
+{
+    HistogramMoments m;
+    const Centre centre = MeanAndStdDev(*this, m.stdDev);
+    m.mean = centre.mean();
+    for (double x : mValues) {
+        const double z = centre.deviation(x) / m.stdDev;
+        m.cubes += z * z * z;
+        m.fourths += z * z * z * z;
+    }
+    return m;
+}
+
+std::vector<std::int64_t> HistogramValues::cellCounts(std::int64_t cells) const
+{
+    std::vector<std::int64_t> counts(std::size_t(cells), 0);
+    CellSearch search(mMin, mMax, cells);
+    for (double x : mValues)
+        ++counts[search.cellOf(x)];
+    return counts;
+}
+
+HistogramMoments HistogramSums::moments() const
+{
+    // In units of d: c the mean's offset from the shift, the deviations from the mean are d − c.
+    const double n = double(readings), c = powers[0] / n;
+    const double sd = std::sqrt(std::max(0.0, (powers[1] - powers[0] * c) / (n - 1)));
+    const double c2 = c * c;
+    HistogramMoments m;
+    m.mean = shift + c / scale;
+    m.stdDev = sd / scale;
+    m.cubes = (powers[2] - 3 * c * powers[1] + 2 * n * c2 * c) / (sd * sd * sd);
+    m.fourths = (powers[3] - 4 * c * powers[2] + 6 * c2 * powers[1] - 3 * n * c2 * c2) / (sd * sd * sd * sd);
+    return m;
+}
+
+std::vector<std::int64_t> HistogramSums::cellCounts(std::int64_t n) const
+{
+    std::vector<std::int64_t> counts = placed;
+    counts.resize(std::size_t(n), 0);
+    CellSearch search(low, high, n);
+    for (const auto& [x, times] : unplaced)
+        counts[search.cellOf(x)] += times;
+    return counts;
+}
+
 double NormalDensity(double x, double mean, double sd)
 {
     return 1 / (sd * std::sqrt(6.28318530717958)) * std::exp(-(x - mean) * (x - mean) / (2 * sd * sd));
@@ -244,7 +287,7 @@ const QStringList& HistogramPanelCaptions()
     return captions;
 }
 
-Histogram ComputeHistogram(const HistogramValues& values, double usl, double lsl, std::int64_t cells)
+Histogram ComputeHistogram(const HistogramReadings& values, double usl, double lsl, std::int64_t cells)
 {
     Histogram h;
     HistogramStatistics& s = h.stats;
@@ -261,8 +304,9 @@ Histogram ComputeHistogram(const HistogramValues& values, double usl, double lsl
         return Ended(std::move(h), HistogramEnd::Failed,
             (s.count == 1 ? kOneReading : kEqualReadings.arg(FormatNumber(double(s.count), QStringLiteral("#,##0"))))
                 .arg(NumberText(s.minimum)));
-    const Centre centre = MeanAndStdDev(values, s.stdDev);
-    s.mean = centre.mean();
+    const HistogramMoments moments = values.moments();
+    s.mean = moments.mean;
+    s.stdDev = moments.stdDev;
     // The curve and the zone lines reach mean ± 3 SD: beyond the largest double they cannot be drawn.
     if (!std::isfinite(s.mean - 3 * s.stdDev) || !std::isfinite(s.mean + 3 * s.stdDev))
         return Ended(std::move(h), HistogramEnd::Failed, kOverflow);
@@ -273,12 +317,7 @@ Histogram ComputeHistogram(const HistogramValues& values, double usl, double lsl
         return Ended(std::move(h), HistogramEnd::Failed, kDivisionByZero);
 
     const double n = double(s.count);
-    double s3 = 0, s4 = 0;
-    for (double x : values) {
-        const double z = centre.deviation(x) / s.stdDev;
-        s3 += z * z * z;
-        s4 += z * z * z * z;
-    }
+    const double s3 = moments.cubes, s4 = moments.fourths;
     Rounder r4;
     s.skewness = r4(n / ((n - 1) * (n - 2)) * s3);
     s.kurtosis = r4((n + 1) * n / ((n - 1) * (n - 2) * (n - 3)) * s4 - 3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3)));
@@ -296,7 +335,7 @@ Histogram ComputeHistogram(const HistogramValues& values, double usl, double lsl
         return Ended(std::move(h), HistogramEnd::FailedCleared, QStringLiteral("Subscript out of range"));
     if (cells > kMaxHistogramCells)
         return Ended(std::move(h), HistogramEnd::FailedCleared, QStringLiteral("Out of memory"));
-    CountCells(values, cells, h);
+    FillCells(values, cells, h);
     h.cellTableLines = CellTableLines(h.cells);
 
     // Scaled to cell counts: the expected count of a cell of width w is n·w times the density.

@@ -11,24 +11,48 @@
 #include <cstdint>
 #include <deque>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 namespace moldrin
 {
 
+// The figures of the readings' distribution: the mean and sample standard deviation, and the sums of the
+// cubed and fourth powers of the standardised readings (x − mean) / sd.
+struct HistogramMoments {
+    double mean = 0, stdDev = 0;
+    double cubes = 0, fourths = 0;
+};
+
+// What a histogram is computed from: the readings themselves, or the figures an engine summed from them.
+class HistogramReadings
+{
+public:
+    virtual ~HistogramReadings() = default;
+    virtual std::int64_t count() const = 0;
+    virtual double minimum() const = 0;
+    virtual double maximum() const = 0;
+    // Only where minimum() < maximum(), both finite, and count() is at least 2.
+    virtual HistogramMoments moments() const = 0;
+    // The readings in `cells` cells (CellSearch), only where moments() may be asked.
+    virtual std::vector<std::int64_t> cellCounts(std::int64_t cells) const = 0;
+};
+
 // The readings of one histogram in reading order. They are needed twice (statistics, then cells), so they
 // are kept: 8 bytes a value, in blocks, so a long read never copies what it already holds.
-class HistogramValues
+class HistogramValues : public HistogramReadings
 {
 public:
     HistogramValues() = default;
     HistogramValues(std::initializer_list<double> values);
 
     void append(double x);
-    std::int64_t count() const { return std::int64_t(mValues.size()); }
+    std::int64_t count() const override { return std::int64_t(mValues.size()); }
     // The first value sets both; a later one replaces the minimum when smaller, the maximum when larger.
-    double minimum() const { return mMin; }
-    double maximum() const { return mMax; }
+    double minimum() const override { return mMin; }
+    double maximum() const override { return mMax; }
+    HistogramMoments moments() const override;
+    std::vector<std::int64_t> cellCounts(std::int64_t cells) const override;
 
     auto begin() const { return mValues.begin(); }
     auto end() const { return mValues.end(); }
@@ -36,6 +60,26 @@ public:
 private:
     std::deque<double> mValues;
     double mMin = 0, mMax = 0;
+};
+
+// The figures an engine summed from the readings: their count and extremes; the deviations
+// d = (x − shift)·scale summed in their powers 1 to 4 (shift near the mean, so that no sum cancels; scale a
+// power of two that keeps every |d| at most 1, so that no power overflows); the readings counted by cell,
+// but those within rounding distance of an edge, which are listed by value for CellSearch to place.
+struct HistogramSums : HistogramReadings {
+    std::int64_t readings = 0;
+    double low = 0, high = 0;
+    double shift = 0, scale = 1;
+    std::array<double, 4> powers {}; // Σd, Σd², Σd³, Σd⁴
+    std::vector<std::int64_t> placed; // by cell
+    std::vector<std::pair<double, std::int64_t>> unplaced; // a reading and how often it was read
+
+    std::int64_t count() const override { return readings; }
+    double minimum() const override { return low; }
+    double maximum() const override { return high; }
+    HistogramMoments moments() const override;
+    // `cells`: the cells the engine counted in.
+    std::vector<std::int64_t> cellCounts(std::int64_t cells) const override;
 };
 
 // How a computation ended, and so what becomes of the chart.
@@ -96,7 +140,7 @@ inline constexpr std::int64_t kMaxHistogramCells = 100000;
 
 // usl / lsl: 999 or -999 where a limit is absent. A mean of 0 is a mean like any other; readings that are all
 // one value fail with a message that says so.
-Histogram ComputeHistogram(const HistogramValues& values, double usl, double lsl, std::int64_t cells);
+Histogram ComputeHistogram(const HistogramReadings& values, double usl, double lsl, std::int64_t cells);
 
 // 1 / (sd·√(2π)) · exp(−(x − mean)² / (2·sd²)).
 double NormalDensity(double x, double mean, double sd);

@@ -2,18 +2,23 @@
 #include "distribution/histogramplot.h"
 
 #include "common/chartlook.h"
+#include "common/compensatedsum.h"
 #include "common/nodata.h"
 #include "common/reading.h"
 #include "common/rounding.h"
 #include "data/access/connection.h"
+#include "data/access/enginesql.h"
 #include "data/config/configfiles.h"
 #include "data/loader/plotfunction.h"
 #include "data/loader/resultreader.h"
+#include "distribution/cellsearch.h"
+#include "distribution/histogramquery.h"
 
 #include <QFile>
 #include <QTextStream>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -85,6 +90,134 @@ void Fill(ChartModel& chart, const Histogram& h)
     chart.left.setRange(0, h.axisMaximum);
 }
 
+// The readings of the selection's "Histogram" statement, read here.
+data::Status ReadValues(AppState& state, const data::PlotSelection& selection, data::PlotHost& host,
+    HistogramValues& values, SkippedRows& skipped)
+{
+    data::Recordset rs;
+    const QString sql = data::SelectionSQL(state, selection, QString(), QStringLiteral("Histogram"));
+    if (data::Status e = rs.Open(sql, *state.gConnection, data::Recordset::Count::TimesWhileRead))
+        return e;
+    const int field = rs.FieldIndex(QStringLiteral("ValueX"));
+    while (!rs.Eof()) {
+        double x = 0;
+        bool notANumber = false;
+        if (data::Status e = data::FieldNumber(rs, field, x, notANumber))
+            return e;
+        if (notANumber)
+            ++skipped.notNumbers;
+        else
+            values.append(x);
+        if (data::Status e = rs.MoveNext())
+            return e;
+        if (values.count() % kYieldEvery == 0)
+            host.KeepResponsive(long(values.count()));
+    }
+    skipped.unreadableTimes = rs.UnreadableTimes();
+    return {};
+}
+
+// The fields of the current row, in order (nothing where a field is null).
+data::Status Numbers(const data::Recordset& rs, std::initializer_list<const char*> aliases,
+    std::vector<std::optional<double>>& out, bool& notANumber)
+{
+    out.clear();
+    for (const char* alias : aliases) {
+        std::optional<double> v;
+        bool no = false;
+        if (data::Status e = data::FieldNumber(rs, rs.FieldIndex(QLatin1String(alias)), v, no))
+            return e;
+        notANumber = notANumber || no;
+        out.push_back(v);
+    }
+    return {};
+}
+
+// The readings counted into `grid`'s cells and their deviations summed in the engine (HistogramCellsStatement).
+data::Status ReadCells(
+    AppState& state, const HistogramQuery& q, const HistogramCellGrid& grid, HistogramSums& sums, QString& why)
+{
+    data::Recordset rs;
+    if (data::Status e = rs.Open(
+            HistogramCellsStatement(q, grid, sums.shift, sums.scale), *state.gConnection, data::Recordset::Count::Skip))
+        return e;
+    std::array<CompensatedSum, 4> powers;
+    sums.placed.assign(std::size_t(grid.cells), 0);
+    std::int64_t counted = 0;
+    std::vector<std::optional<double>> f;
+    for (bool bad = false; !rs.Eof();) {
+        if (data::Status e = Numbers(rs, { "CellX", "EdgeX", "CountX", "D1X", "D2X", "D3X", "D4X" }, f, bad))
+            return e;
+        const double cell = f[0].value_or(-2);
+        const auto times = std::int64_t(f[2].value_or(0));
+        if (bad || cell < -1 || cell >= double(grid.cells) || (cell == -1 && !f[1])) {
+            why = QStringLiteral("the engine placed readings outside the cells");
+            return {};
+        }
+        if (cell >= 0)
+            sums.placed[std::size_t(cell)] += times;
+        else
+            sums.unplaced.emplace_back(*f[1], times);
+        counted += times;
+        for (std::size_t k = 0; k < powers.size(); ++k)
+            powers[k].add(f[3 + k].value_or(0));
+        if (data::Status e = rs.MoveNext())
+            return e;
+    }
+    if (counted != sums.readings)
+        why = QStringLiteral("the rows changed while the engine summed them");
+    for (std::size_t k = 0; k < powers.size(); ++k)
+        sums.powers[k] = powers[k].value();
+    return {};
+}
+
+// The engine's figures of the readings of the selection's "Histogram" statement, for `cells` cells; `why` says
+// why the engine could not give them as they are computed here (the readings are then to be read).
+data::Status ReadSums(AppState& state, const data::PlotSelection& selection, std::int64_t cells, HistogramSums& sums,
+    SkippedRows& skipped, QString& why)
+{
+    const data::Connection& c = *state.gConnection;
+    const HistogramQuery q = HistogramStatements(
+        data::AdaptStatement(data::SelectionSQL(state, selection, QString(), QStringLiteral("Histogram")),
+            c.StatementDialect(), c.schema()),
+        c.StatementDialect(), c.DbmsName(), c.schema(), state.gTableName,
+        state.gParamColumn.value(selection.parameterIndex));
+    why = q.refusal;
+    if (!why.isEmpty())
+        return {};
+    data::Recordset rs;
+    if (data::Status e = rs.Open(q.extremes, *state.gConnection, data::Recordset::Count::TimesOnly))
+        return e;
+    std::vector<std::optional<double>> f;
+    bool bad = false;
+    if (data::Status e = Numbers(rs, { "CountX", "BadX", "LowX", "HighX", "MeanX" }, f, bad))
+        return e;
+    skipped.unreadableTimes = rs.UnreadableTimes();
+    if (bad || f[1].value_or(0) > 0) {
+        why = QStringLiteral("some values of the column are no number");
+        return {};
+    }
+    sums.readings = std::int64_t(f[0].value_or(0));
+    if (sums.readings == 0)
+        return {};
+    sums.low = f[2].value_or(0);
+    sums.high = f[3].value_or(0);
+    const double mean = f[4].value_or(0) / kHistogramMeanScale;
+    if (!std::isfinite(sums.high - sums.low) || !std::isfinite(mean)) {
+        why = QStringLiteral("the readings are too large for the engine's sums");
+        return {};
+    }
+    if (sums.low == sums.high)
+        return {}; // no spread: the computation fails before it needs more
+    sums.shift = std::clamp(mean, sums.low, sums.high);
+    sums.scale = std::ldexp(1.0, -std::clamp(std::ilogb(sums.high - sums.low) + 1, -1000, 1000));
+    // Cells the computation refuses are never counted; the moments are summed over one.
+    HistogramCellGrid grid { sums.low, sums.high, cells >= 1 && cells <= kMaxHistogramCells ? cells : 1, 0 };
+    // Twice the client's margin: a reading the engine places is one the client places alike.
+    grid.tolerance = 2 * CellSearch(grid.low, grid.high, grid.cells).tolerance();
+    return ReadCells(state, q, grid, sums, why);
+}
+
 // The readings, the computation and the drawing; the outcome says how far it got.
 HistogramOutcome ReadAndDraw(
     AppState& state, ChartModel& chart, const data::PlotSelection& selection, std::int64_t cells, data::PlotHost& host)
@@ -99,29 +232,24 @@ HistogramOutcome ReadAndDraw(
         return fail(QStringLiteral("Operation is not allowed when the object is closed"));
 
     HistogramValues values;
-    {
-        data::Recordset rs;
-        const QString sql = data::SelectionSQL(state, selection, QString(), QStringLiteral("Histogram"));
-        if (const data::Status e = rs.Open(sql, *state.gConnection, data::Recordset::Count::TimesWhileRead))
+    HistogramSums sums;
+    const HistogramReadings* readings = &values;
+    if (state.gServerSide) {
+        QString why;
+        if (const data::Status e = ReadSums(state, selection, cells, sums, out.skipped, why))
             return fail(e->description);
-        const int field = rs.FieldIndex(QStringLiteral("ValueX"));
-        while (!rs.Eof()) {
-            double x = 0;
-            bool notANumber = false;
-            if (const data::Status e = data::FieldNumber(rs, field, x, notANumber))
-                return fail(e->description);
-            if (notANumber)
-                ++out.skipped.notNumbers;
-            else
-                values.append(x);
-            if (const data::Status e = rs.MoveNext())
-                return fail(e->description);
-            if (values.count() % kYieldEvery == 0)
-                host.KeepResponsive(long(values.count()));
+        if (why.isEmpty()) {
+            readings = &sums;
+            out.engine = true;
+        } else {
+            out.skipped = {};
+            out.note = data::kReadNotSummedNote + why + u'.';
         }
-        out.skipped.unreadableTimes = rs.UnreadableTimes();
     }
-    out.records = values.count();
+    if (!out.engine)
+        if (const data::Status e = ReadValues(state, selection, host, values, out.skipped))
+            return fail(e->description);
+    out.records = readings->count();
     if (out.records == 0) {
         out.message = kNoDataCollection;
         host.prompt().warn(out.message);
@@ -130,7 +258,7 @@ HistogramOutcome ReadAndDraw(
 
     const int i = selection.parameterIndex;
     out.histogram
-        = ComputeHistogram(values, state.gUSL.value(i, kNoUpperLimit), state.gLSL.value(i, kNoLowerLimit), cells);
+        = ComputeHistogram(*readings, state.gUSL.value(i, kNoUpperLimit), state.gLSL.value(i, kNoLowerLimit), cells);
     const Histogram& h = out.histogram;
     if (h.end == HistogramEnd::Failed)
         return fail(h.failure);

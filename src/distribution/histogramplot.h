@@ -35,6 +35,8 @@ struct HistogramOutcome {
     bool chartCleared = false; // the series were cleared (drawn, or a failure after clearing)
     QString message; // the one message shown, "" when none
     Histogram histogram; // statistics, cells, panel values, ... as far as computed
+    bool engine = false; // with gServerSide: the engine summed the readings
+    QString note; // with gServerSide, where the readings were read: why
 };
 
 // Sets the second title line (product and range text), then reads the values of the selection's "Histogram"
@@ -44,6 +46,9 @@ struct HistogramOutcome {
 // selected range of filter condition!"), or a failure's description followed by "!" (readings all of one value
 // too). A failure before the cells keeps the previous chart, one from the cells on leaves it empty; whenever no
 // bars are left in the chart the cell table is emptied, so it never lists an earlier drawing's cells.
+// With gServerSide the engine counts the readings, their extremes, cells and moments, and the chart, figures and
+// messages are the same, the memory bounded by the cells; where it cannot sum them as they are summed here, the
+// readings are read (`note` says why).
 HistogramOutcome PlotHistogram(
     AppState& state, ChartModel& chart, const data::PlotSelection& selection, std::int64_t cells, data::PlotHost& host);
 

@@ -5,11 +5,13 @@
 #include "common/compensatedsum.h"
 #include "common/figure.h"
 #include "common/numberformat.h"
+#include "data/access/enginesql.h"
 #include "data/config/configfiles.h"
 #include "data/config/inifile.h"
 #include "data/config/querybuilder.h"
 #include "data/loader/plotfunction.h"
 #include "data/loader/resultreader.h"
+#include "distribution/paretoquery.h"
 
 #include <algorithm>
 #include <vector>
@@ -93,6 +95,81 @@ Status ReadOnePass(AppState& state, const PlotSelection& s, PlotHost& host, Sums
     return {};
 }
 
+// Why the engine cannot sum the parameters' columns as they are summed here; "" where it can.
+QString EngineRefusal(const AppState& state, qsizetype parameters)
+{
+    const Connection& c = *state.gConnection;
+    for (qsizetype i = 0; i < parameters; ++i)
+        if (QString why = data::EngineRefusal(
+                c.StatementDialect(), c.DbmsName(), c.schema(), state.gTableName, state.gParamColumn[i]);
+            !why.isEmpty())
+            return why;
+    return {};
+}
+
+// The sums formed by the engine in one statement, as ReadOnePass (`onePass`) or ReadPerParameter reads them;
+// `why` says why the engine did not (the readings are then to be read).
+Status ReadOnEngine(AppState& state, const PlotSelection& s, bool onePass, Sums& out, QString& why)
+{
+    const Connection& c = *state.gConnection;
+    const Dialect dialect = c.StatementDialect();
+    const int count = int(out.sums.size());
+    why = EngineRefusal(state, count);
+    if (!why.isEmpty())
+        return {};
+    AdaptedStatement sums;
+    if (onePass) {
+        sums = ParetoColumnSums(AdaptStatement(GetParetoColumnsSQL(state, s.query, state.gParamColumn.mid(0, count),
+                                                   s.range.trimmed(), s.tester, s.serialFilter.toUpper()),
+                                    dialect, c.schema()),
+            dialect, count);
+    } else {
+        QList<AdaptedStatement> each;
+        for (int i = 0; i < count; ++i)
+            each << AdaptStatement(GetSQL(state, s.query, state.gParamColumn[i], s.range.trimmed(), s.tester, QString(),
+                                       s.serialFilter.toUpper(), PassCondition(state, s.passOnly), s.lastDataOnly,
+                                       QStringLiteral("Pareto")),
+                dialect, c.schema());
+        sums = ParetoParameterSums(each, dialect);
+    }
+    Recordset rs;
+    if (Status e = rs.Open(sums, *state.gConnection, Recordset::Count::TimesOnly))
+        return e;
+    out.skipped.unreadableTimes = rs.UnreadableTimes();
+    double bad = 0;
+    auto number = [&](const QString& alias, double& v) {
+        std::optional<double> field;
+        bool no = false;
+        Status e = FieldNumber(rs, rs.FieldIndex(alias), field, no);
+        v = field.value_or(0);
+        bad += no ? 1 : 0;
+        return e;
+    };
+    for (int row = 0; !rs.Eof(); ++row) {
+        double records = 0, rowBad = 0;
+        if (Status e = number(QStringLiteral("CountX"), records))
+            return e;
+        if (Status e = number(QStringLiteral("BadX"), rowBad))
+            return e;
+        bad += rowBad;
+        // One row of every column's sum, or one row a parameter.
+        const int first = onePass ? 0 : row, last = onePass ? count : std::min(row + 1, count);
+        for (int i = first; i < last; ++i) {
+            double sum = 0;
+            if (Status e = number(onePass ? QStringLiteral("Sum") + QString::number(i) : QStringLiteral("SumX"), sum))
+                return e;
+            out.sums[std::size_t(i)].add(sum);
+        }
+        if (row == 0)
+            out.records = long(records);
+        if (Status e = rs.MoveNext())
+            return e;
+    }
+    if (bad > 0)
+        why = QStringLiteral("some values of the columns are no number");
+    return {};
+}
+
 // The parameters of the list: after a Spec section without its end marker the per-parameter tables keep
 // empty slots past them, which name no column.
 qsizetype ListedParameters(const AppState& state)
@@ -168,9 +245,20 @@ ParetoOutcome PlotPareto(
     const qsizetype parameters = ListedParameters(state);
     read.sums.resize(std::size_t(parameters));
     const bool onePass = reading == ParetoReading::Auto && !s.lastDataOnly;
-    const Status error = read.sums.empty() ? Status {}
-        : onePass                          ? ReadOnePass(state, s, host, read)
-                                           : ReadPerParameter(state, s, host, read);
+    if (state.gServerSide && state.gConnection && !read.sums.empty()) {
+        QString why;
+        if (const Status e = ReadOnEngine(state, s, onePass, read, why))
+            return fail(e->description + QLatin1Char('!'));
+        out.engine = why.isEmpty();
+        if (!out.engine) {
+            read = Sums {};
+            read.sums.resize(std::size_t(parameters));
+            out.note = kReadNotSummedNote + why + u'.';
+        }
+    }
+    const Status error = read.sums.empty() || out.engine ? Status {}
+        : onePass                                        ? ReadOnePass(state, s, host, read)
+                                                         : ReadPerParameter(state, s, host, read);
     if (error)
         return fail(error->description + QLatin1Char('!'));
     out.records = read.records;

@@ -33,12 +33,16 @@ struct ParetoOutcome {
     QString failure; // the message shown ("" when none)
     ParetoRanking ranking; // the ranked items when drawn
     QString xTitle; // the product's ParetoTitleX, in the sub-footer
+    bool engine = false; // with gServerSide: the engine summed the readings
+    QString note; // with gServerSide, where the readings were read: why
 };
 
 // DrawPareto: clears both series, sums the ValueX readings of every parameter of gParamColumn (display
 // names from gParamName, which is left in list order), ranks them and adds the bars and the cumulative
 // line, the second title line, the X title and the bar width gParetoBarWidth (kept within its range). A
 // total of 0 gives the no-data message and no bars; the count is set in every case but a failing statement.
+// With gServerSide one statement has the engine sum every parameter's readings (and count the rows); where it
+// cannot sum them as they are summed here, they are read (`note` says why).
 ParetoOutcome PlotPareto(AppState& state, ChartModel& chart, const data::PlotSelection& selection, data::PlotHost& host,
     ParetoReading reading = ParetoReading::Auto);
 

@@ -728,6 +728,7 @@ void frmMain::cmdMoreCharts_Click()
     // The further charts name the parameters by their display names.
     if (!mLists.parameterList.isEmpty())
         data::GetTestParameterName(mState, mPrompt, mLists);
+    mState.gServerSide = serverSide->On(); // the histogram and the Pareto sum on the engine alike
     frmMoreChart::Run(mState, mPrompt,
         { cboProductName->count(), ComboItems(cboDataParameters), cboDataParameters->isEnabled(),
             ComboItems(cboATEList), Selection() },

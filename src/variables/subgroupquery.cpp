@@ -1,6 +1,8 @@
 // Subgroups formed by the engine: the statements, in the dialect of each engine.
 #include "variables/subgroupquery.h"
 
+#include "data/access/enginesql.h"
+
 #include <utility>
 #include <vector>
 
@@ -10,48 +12,10 @@ namespace moldrin
 namespace
 {
 
+using data::Alias;
+using data::AsDouble;
 using data::Dialect;
-
-// An alias the adapted selection writes, as a statement over it must name it: PostgreSQL keeps the letter
-// case of the quoted aliases.
-QString Alias(Dialect dialect, const char* name)
-{
-    const QString n = QLatin1String(name);
-    return dialect == Dialect::PostgreSQL ? u'"' + n + u'"' : n;
-}
-
-// 1 where the reading is a finite number, as the client reads it; empty where every value of the column is.
-QString NumberCondition(Dialect dialect, const QString& value)
-{
-    static const QString largest = QStringLiteral("1.7976931348623157e308");
-    if (dialect == Dialect::SQLite)
-        return QStringLiteral("typeof(%1) IN ('integer', 'real') AND abs(%1) <= %2").arg(value, largest);
-    if (dialect == Dialect::PostgreSQL) // NaN sorts above every number
-        return QStringLiteral("%1 BETWEEN -%2 AND %2").arg(value, largest);
-    return {}; // MySQL, MariaDB and SQL Server hold no NaN or infinity
-}
-
-QString TableKey(QString table)
-{
-    table.remove(u'[').remove(u']').remove(u'"').remove(u'`');
-    return table.trimmed().toLower();
-}
-
-// The reading as a double, as the client reads it (PostgreSQL's numeric would be averaged exactly).
-QString AsDouble(Dialect dialect, const QString& value)
-{
-    switch (dialect) {
-    case Dialect::PostgreSQL:
-        return QStringLiteral("CAST(%1 AS double precision)").arg(value);
-    case Dialect::MySQL:
-        return value + QStringLiteral(" + 0E0");
-    case Dialect::Native:
-        return QStringLiteral("CAST(%1 AS float)").arg(value);
-    case Dialect::SQLite:
-        break;
-    }
-    return value;
-}
+using data::NumberCondition;
 
 QString Divided(Dialect dialect, const QString& a, int n)
 {
@@ -264,15 +228,9 @@ SubgroupQuery SubgroupStatements(const data::AdaptedStatement& selection, Dialec
     SubgroupQuery q;
     q.dialect = dialect;
     q.size = n;
-    if (dialect == Dialect::Native && !dbms.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive)) {
-        q.refusal = QStringLiteral("the engine ") + dbms + QStringLiteral(" is not known to number rows");
+    q.refusal = data::EngineRefusal(dialect, dbms, schema, column.table, column.column);
+    if (!q.refusal.isEmpty())
         return q;
-    }
-    if (dialect != Dialect::SQLite
-        && schema.textColumns.contains(TableKey(column.table) + u'.' + column.column.toLower())) {
-        q.refusal = QStringLiteral("the column ") + column.column + QStringLiteral(" holds text");
-        return q;
-    }
     const QString& sql = selection.sql;
     const QString head = selection.error || selection.fromAt < 0 ? QString() : sql.left(selection.fromAt).trimmed();
     const Items items { SelectItem(head, Alias(dialect, "ValueX")), SelectItem(head, Alias(dialect, "DateX")) };

@@ -4,6 +4,7 @@
 #include "common/numberformat.h"
 #include "common/reading.h"
 #include "data/access/connection.h"
+#include "data/access/enginesql.h"
 #include "data/loader/engineprogress.h"
 #include "data/loader/listingwriter.h"
 #include "data/loader/tempfiles.h"
@@ -547,7 +548,7 @@ VariablesPlotOutcome PlotVariablesChart(
     VariablesPlotOutcome out = s.chartType == kChartIndividualMR ? PlotIndividualChart(state, chart, s, host, choice)
                                                                  : PlotSubgroupChart(state, chart, s, host, choice);
     if (!why.isEmpty())
-        out.note = QStringLiteral("The readings were read, not summed by the engine: ") + why + u'.';
+        out.note = data::kReadNotSummedNote + why + u'.';
     return out;
 }
 

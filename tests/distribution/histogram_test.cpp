@@ -52,7 +52,7 @@ TEST(Histogram, SkewnessKurtosisAndThePanelOfAHandWorkedSet)
 TEST(Histogram, CellEdgesTheMaximumAndTheCellTable)
 {
     // Edges 1, 2, 3, 4: the value 2 on an inner edge counts in the upper cell, the maximum 5 in the last.
-    Histogram h = ComputeHistogram({ 1, 2, 3, 4, 5 }, 999, -999, 4);
+    Histogram h = ComputeHistogram(HistogramValues { 1, 2, 3, 4, 5 }, 999, -999, 4);
     ASSERT_EQ(h.end, HistogramEnd::Drawn);
     EXPECT_EQ(Counts(h), (std::vector<std::int64_t> { 1, 1, 1, 2 }));
     EXPECT_EQ(h.highestCount, 2);
@@ -155,7 +155,7 @@ TEST(Histogram, PerformanceIndicesWithEachLimitMissing)
 
 TEST(Histogram, AMeanOfZeroDrawsAndEqualReadingsAreTold)
 {
-    const Histogram centred = ComputeHistogram({ -1, 1, -1, 1 }, 999, -999, 20);
+    const Histogram centred = ComputeHistogram(HistogramValues { -1, 1, -1, 1 }, 999, -999, 20);
     ASSERT_EQ(centred.end, HistogramEnd::Drawn);
     EXPECT_EQ(centred.stats.mean, 0);
     EXPECT_EQ(Counts(centred).front(), 2);
@@ -185,9 +185,9 @@ TEST(Histogram, FailurePathsKeepOrEmptyTheChart)
         EXPECT_TRUE(h.panelValues.isEmpty());
     }
     EXPECT_EQ(ComputeHistogram(kWorked, 5, 5, 7).failure, "Division by zero"); // PR with USL = LSL
-    EXPECT_EQ(ComputeHistogram({ 1, 2, INFINITY, 3 }, 999, -999, 7).failure, "Overflow");
+    EXPECT_EQ(ComputeHistogram(HistogramValues { 1, 2, INFINITY, 3 }, 999, -999, 7).failure, "Overflow");
     // Mean 1.3e308 and SD 0.34e308 are numbers, but the +3 SD line lies beyond the largest double.
-    EXPECT_EQ(ComputeHistogram({ 1e308, 1.5e308, 1.7e308, 1e308 }, 999, -999, 7).failure, "Overflow");
+    EXPECT_EQ(ComputeHistogram(HistogramValues { 1e308, 1.5e308, 1.7e308, 1e308 }, 999, -999, 7).failure, "Overflow");
 
     // A cell count below 1 (or one too large to hold) fails after the clearing: the chart is left empty.
     const std::pair<std::int64_t, const char*> counts[]

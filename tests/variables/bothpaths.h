@@ -8,12 +8,16 @@
 #include "variables/variableschart.h"
 #include "variables/variablesplot.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
+#include <string>
 
 namespace moldrin::test
 {
@@ -62,15 +66,18 @@ inline QList<ResultRow> FarFromZeroRows(bool tiny)
 }
 
 // The rows as INSERTs of literal values into `table` (SerialNumber, ATEID, TestStartTime, PassFail, TestID, the
-// value), a hundred rows each, for a server.
+// values), a hundred rows each, for a server.
 inline QStringList InsertStatements(const QString& table, const QList<ResultRow>& rows)
 {
     QStringList statements, values;
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const ResultRow& r = rows[i];
+        QStringList readings;
+        for (double v : r.values)
+            readings << (std::isnan(v) ? QStringLiteral("NULL") : QString::number(v, 'g', 17));
         values << QStringLiteral("('%1', '%2', '%3', '%4', 'FT1', %5)")
                       .arg(r.serial, r.tester, r.start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), r.verdict,
-                          std::isnan(r.values[0]) ? QStringLiteral("NULL") : QString::number(r.values[0], 'g', 17));
+                          readings.join(QStringLiteral(", ")));
         if (values.size() == 100 || i + 1 == rows.size()) {
             statements << QStringLiteral("INSERT INTO ") + table + QStringLiteral(" VALUES ")
                     + values.join(QStringLiteral(", "));
@@ -148,9 +155,9 @@ inline void ExpectSamePlot(const OnePlot& client, const OnePlot& engine)
     }
 }
 
-// Every chart type at sizes 2, 5 and 25 with each filter (zeros kept or left out, passed units only, the
-// last data's grouping, unless `lastData` is false) on the selection's data: the two paths plot the same chart.
-inline void ExpectBothPathsAgree(AppState& state, data::PlotSelection sel, bool lastData = true)
+// Calls `each(name)` with `sel` under each filter: zeros left out or kept, passed units only, the last data's
+// grouping (unless `lastData` is false).
+template <class Each> void ForEachFilter(data::PlotSelection& sel, bool lastData, Each each)
 {
     struct Filter {
         const char* name;
@@ -164,11 +171,20 @@ inline void ExpectBothPathsAgree(AppState& state, data::PlotSelection sel, bool 
         sel.query.acceptZero = f.acceptZero;
         sel.passOnly = f.passOnly;
         sel.lastDataOnly = f.lastDataOnly;
+        each(std::string(f.name));
+    }
+}
+
+// Every chart type at sizes 2, 5 and 25 with each filter (ForEachFilter) on the selection's data: the two
+// paths plot the same chart.
+inline void ExpectBothPathsAgree(AppState& state, data::PlotSelection sel, bool lastData = true)
+{
+    ForEachFilter(sel, lastData, [&](const std::string& filter) {
         for (const QString& type : ChartTypes()) {
             for (int size : { 2, 5, 25 }) {
                 if (type == kChartIndividualMR && size != 2)
                     continue; // one reading a point whatever the size
-                SCOPED_TRACE(std::string(f.name) + ", " + type.toStdString() + ", size " + std::to_string(size));
+                SCOPED_TRACE(filter + ", " + type.toStdString() + ", size " + std::to_string(size));
                 sel.chartType = type;
                 state.gSampleSize = size;
                 const OnePlot client = PlotOnce(state, sel, false);
@@ -177,7 +193,38 @@ inline void ExpectBothPathsAgree(AppState& state, data::PlotSelection sel, bool 
                 ExpectSamePlot(client, engine);
             }
         }
-    }
+    });
 }
+
+// Runs `sql` on the SQLite file `db` behind the program's back.
+inline void ChangeTable(const QString& db, const QString& sql)
+{
+    {
+        QSqlDatabase w = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("changer"));
+        w.setDatabaseName(db);
+        ASSERT_TRUE(w.open());
+        QSqlQuery q(w);
+        ASSERT_TRUE(q.exec(sql)) << qPrintable(q.lastError().text());
+        w.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("changer"));
+}
+
+// A results table with the parameter columns `columns` in an SQLite file of a private folder, and the state
+// and selection of PrepareChart on it.
+struct SqliteResults {
+    QTemporaryDir dir;
+    AppState state { dir.filePath("settings") };
+    data::PlotSelection sel;
+    QString db = dir.filePath("results.db");
+
+    explicit SqliteResults(const QList<ResultRow>& rows, const QStringList& columns = { "V" })
+    {
+        EXPECT_EQ(WriteResultsTable(db, columns, rows), "");
+        sel = PrepareChart(state, dir.path());
+    }
+    void Change(const QString& sql) { ChangeTable(db, sql); }
+    bool Connect() { return ConnectResults(state, db); }
+};
 
 } // namespace moldrin::test

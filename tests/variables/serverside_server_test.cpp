@@ -1,7 +1,6 @@
 // Subgroups formed by PostgreSQL and MariaDB (through ODBC) against the same chart read reading by reading.
 #include "bothpaths.h"
-#include "data/access/connectdatasource.h"
-#include "testservers.h"
+#include "servertables.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -14,62 +13,19 @@ using namespace moldrin::data;
 namespace
 {
 
-class ServerSideServers : public ::testing::Test
+class ServerSideServers : public test::ServerTest
 {
 protected:
     static void SetUpTestSuite()
     {
-        dir = new QTemporaryDir;
-        test::UseServerDsns(dir->path());
-        test::OpenAdminConnections("sspg", "ssmaria");
+        StartServers();
         // Results: readings about 5; Far and Tiny: near 1e9 drifting, and near 1e-9.
-        for (const auto& [table, rows] : { std::pair { "Results", test::MixedRows(1200) },
-                 std::pair { "Far", test::FarFromZeroRows(false) }, std::pair { "Tiny", test::FarFromZeroRows(true) } })
-            for (const auto& [admin, quote, create] :
-                { std::tuple { "sspg", "\"",
-                      "CREATE TABLE \"%1\" (\"SerialNumber\" text, \"ATEID\" text, \"TestStartTime\" timestamp, "
-                      "\"PassFail\" text, \"TestID\" text, \"V\" double precision)" },
-                    std::tuple { "ssmaria", "",
-                        "CREATE TABLE %1 (SerialNumber varchar(20), ATEID varchar(20), TestStartTime datetime, "
-                        "PassFail varchar(8), TestID varchar(8), V double)" } }) {
-                const QString name = QLatin1String(admin);
-                const QString quoted = QLatin1String(quote) + QLatin1String(table) + QLatin1String(quote);
-                test::Exec(name, QStringLiteral("DROP TABLE IF EXISTS ") + quoted);
-                test::Exec(name, QString::fromLatin1(create).arg(QLatin1String(table)));
-                for (const QString& insert : test::InsertStatements(quoted, rows))
-                    ASSERT_TRUE(test::Exec(name, insert));
-            }
-        test::CloseConnections({ "sspg", "ssmaria" });
+        test::LoadServerTables("sspg", "ssmaria", { "V" },
+            { { "Results", test::MixedRows(1200) }, { "Far", test::FarFromZeroRows(false) },
+                { "Tiny", test::FarFromZeroRows(true) } });
     }
-    static void TearDownTestSuite()
-    {
-        delete dir;
-        dir = nullptr;
-    }
-
     void SetUp() override { sel = test::PrepareChart(state, settings.path()); }
-    bool Connect(const char* dsn, const char* password = "", const char* table = "Results")
-    {
-        IniDatabase v;
-        v.TableName = QLatin1String(table);
-        v.DataSourceName = QLatin1String(dsn);
-        v.UserName = QStringLiteral("spc");
-        v.Password = QLatin1String(password);
-        state.gConnection = std::make_shared<Connection>();
-        state.gDataSourceKind = KindName(SourceKind::Odbc);
-        state.gTableName = QLatin1String(table);
-        const Status s = state.gConnection->Open(BuildConnectionString(SourceKind::Odbc, v));
-        EXPECT_FALSE(s) << qPrintable(s->description);
-        return !s;
-    }
-
-    static QTemporaryDir* dir;
-    QTemporaryDir settings;
-    AppState state { settings.filePath("settings") };
-    PlotSelection sel;
 };
-
-QTemporaryDir* ServerSideServers::dir = nullptr;
 
 } // namespace
 

@@ -11,37 +11,7 @@
 using namespace moldrin;
 using namespace moldrin::data;
 
-namespace
-{
-
-struct SqliteFixture {
-    QTemporaryDir dir;
-    AppState state { dir.filePath("settings") };
-    PlotSelection sel;
-    QString db = dir.filePath("results.db");
-
-    explicit SqliteFixture(const QList<test::ResultRow>& rows)
-    {
-        EXPECT_EQ(test::WriteResultsTable(db, { "V" }, rows), "");
-        sel = test::PrepareChart(state, dir.path());
-    }
-    // Changes the table behind the program's back, then connects.
-    void Change(const QString& sql)
-    {
-        {
-            QSqlDatabase w = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("changer"));
-            w.setDatabaseName(db);
-            ASSERT_TRUE(w.open());
-            QSqlQuery q(w);
-            ASSERT_TRUE(q.exec(sql)) << qPrintable(q.lastError().text());
-            w.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("changer"));
-    }
-    bool Connect() { return test::ConnectResults(state, db); }
-};
-
-} // namespace
+using SqliteFixture = test::SqliteResults;
 
 // Every chart type, size and filter; a start time that is no time is counted on both paths.
 TEST(ServerSideSubgroups, SqliteGivesTheChartOfEveryReading)

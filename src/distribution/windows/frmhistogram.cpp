@@ -92,7 +92,7 @@ void frmHistogram::PlotChart()
     {
         const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         mLastOutcome = PlotHistogram(mState, mChart, mSelection, CellCount(), plotHost());
-        ShowSkipped(mLastOutcome.skipped);
+        ShowSkipped(mLastOutcome.skipped, mLastOutcome.note);
         if (mLastOutcome.drawn)
             ui.lblSPCParameter1->setText(mLastOutcome.histogram.panelValues.join(QStringLiteral("\r\n")));
     }

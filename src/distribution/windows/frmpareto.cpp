@@ -35,7 +35,7 @@ void frmPareto::PlotChart()
     {
         const ScopedOverrideCursor hourglass(Qt::WaitCursor);
         mLastOutcome = PlotPareto(mState, mChart, mSelection, plotHost());
-        ShowSkipped(mLastOutcome.skipped);
+        ShowSkipped(mLastOutcome.skipped, mLastOutcome.note);
         if (mLastOutcome.drawn) {
             const bool wasLoading = mLoading;
             mLoading = true;

@@ -334,10 +334,15 @@ void ChartWindow::StartRuleFlash(bool enabled)
         tmrRuleFlash->stop();
 }
 
-void ChartWindow::ShowSkipped(const SkippedRows& skipped)
+void ChartWindow::ShowSkipped(const SkippedRows& skipped, const QString& note)
 {
-    lblSkipped->setText(SkippedRowsText(skipped));
-    lblSkipped->setVisible(skipped.any());
+    QStringList lines;
+    if (skipped.any())
+        lines << SkippedRowsText(skipped);
+    if (!note.isEmpty())
+        lines << note;
+    lblSkipped->setText(lines.join(u'\n'));
+    lblSkipped->setVisible(!lines.isEmpty());
 }
 
 void ChartWindow::tmrRuleFlash_Timer()

@@ -81,7 +81,7 @@ void ConnectLabelAreaButtons(ImageButton* narrower, ImageButton* wider, ChartMod
 // - tmrRuleFlash (500 ms, off at start): StartRuleFlash after a rule evaluation; each tick flips the mark
 //   labels of Options::flashSeries and redraws.
 // - lblSkipped, under the side panel: what the last plot skipped (fields that are no number, unreadable start
-//   times), worded as in the main window; hidden when nothing was skipped (ShowSkipped).
+//   times), worded as in the main window, and the plot's note; hidden when there is neither (ShowSkipped).
 // - mLoading, set while Form_Load applies the settings and runs LoadOwn.
 // - The settings: the label formats and label areas of ChartSettings(Options::chartKind), then the window's own
 //   table Settings(); read and applied in Form_Load, written at close, in that order.
@@ -159,8 +159,9 @@ protected:
     void RenderChart();
     // The blink timer after a rule evaluation: on when marks were placed with blinking enabled.
     void StartRuleFlash(bool enabled);
-    // Tells what a plot skipped in lblSkipped; after every plot, so that no count outlives its plot.
-    void ShowSkipped(const SkippedRows& skipped);
+    // Tells what a plot skipped in lblSkipped, and `note` after it (why the engine did not sum the readings);
+    // after every plot, so that no count outlives its plot.
+    void ShowSkipped(const SkippedRows& skipped, const QString& note = {});
     data::PlotHost& plotHost();
     QVBoxLayout* sidePanel() const { return mSidePanel; }
     QHBoxLayout* controlRow() const { return mControlRow; }

@@ -500,6 +500,35 @@ private Q_SLOTS:
         QCOMPARE(t.window->chart().header.value(1), QStringLiteral("PSU-100, Range <All>"));
     }
 
+    // With the engine's sums the window shows the figures and bars of every reading; a value that is no number
+    // hands the plot back to the readings, and the note under the panel says so.
+    void theEngineSumsTheReadingsWithTheSwitchOn()
+    {
+        Session s(mTemp.path());
+        const QString panel = s.open().ui.lblSPCParameter1->text();
+        const ChartModel client = s.window->chart();
+        s.close();
+        s.state.gServerSide = true;
+        frmHistogram& w = s.open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.lastOutcome().engine);
+        QCOMPARE(w.ui.lblSPCParameter1->text(), panel);
+        QCOMPARE(w.chart().series[kHistogramBars].points.size(), client.series[kHistogramBars].points.size());
+        for (int i = 0; i < client.series[kHistogramBars].count(); ++i)
+            QCOMPARE(w.chart().series[kHistogramBars].points.y(i), client.series[kHistogramBars].points.y(i));
+        QVERIFY(!w.lblSkipped->isVisible());
+
+        QVERIFY(s.exec("UPDATE PSU100_Results SET VOUT_5V = 'n/a' WHERE rowid = (SELECT MIN(rowid) FROM "
+                       "PSU100_Results WHERE TestID = 'FT1' AND VOUT_5V <> 0)"));
+        w.cmdRefresh->Click();
+        QVERIFY(!w.lastOutcome().engine);
+        QCOMPARE(w.lblSkipped->text(),
+            QStringLiteral("Skipped, not a number: 1\nThe readings were read, not summed by "
+                           "the engine: some values of the column are no number."));
+        QVERIFY(w.lblSkipped->isVisible());
+    }
+
 private:
     QTemporaryDir mTemp;
 };
