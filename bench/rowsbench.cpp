@@ -4,7 +4,8 @@
 //   moldrin-rows-bench CONNECTION_STRING FILE
 // CONNECTION_STRING is one the program builds (e.g. "Provider=MSDASQL;UID=spc;PWD=;Database=spcdata;DSN=x;");
 // FILE holds the statements, one a line, in the engine's own dialect. Prints the rows of each and the wall and
-// CPU time of the whole run.
+// CPU time of the whole run. With BENCH_STOP_AFTER_MS=N the program's stop (the progress callback saying
+// stop) comes N ms after the start, and the time the statement took to end after it is printed.
 #include "data/access/connection.h"
 #include "data/access/rowcursor.h"
 
@@ -76,6 +77,16 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", qPrintable(s->description));
         return 1;
     }
+    const qint64 stopAfter = qEnvironmentVariableIntValue("BENCH_STOP_AFTER_MS");
+    QElapsedTimer sinceStop;
+    if (stopAfter > 0)
+        connection.SetProgressCallback([&] {
+            if (clock.elapsed() < stopAfter)
+                return true;
+            if (!sinceStop.isValid())
+                sinceStop.start();
+            return false;
+        });
     double sink = 0;
     for (const QByteArray& line : file.readAll().split('\n')) {
         const QString sql = QString::fromUtf8(line).trimmed();
@@ -88,6 +99,12 @@ int main(int argc, char** argv)
             const int columns = int(cursor->names().size());
             for (; cursor->next(s); ++rows)
                 ReadRow(*cursor, columns, sink);
+        }
+        cursor.reset();
+        if (s && sinceStop.isValid()) {
+            std::printf("stopped after %ld rows: the statement ended %lld ms after the stop\n", rows,
+                static_cast<long long>(sinceStop.elapsed()));
+            return 0;
         }
         if (s) {
             std::fprintf(stderr, "%s\n", qPrintable(s->description));

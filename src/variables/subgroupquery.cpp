@@ -3,6 +3,9 @@
 
 #include "data/access/enginesql.h"
 
+#include <utility>
+#include <vector>
+
 namespace moldrin
 {
 
@@ -21,7 +24,7 @@ QString Divided(Dialect dialect, const QString& a, int n)
 
 // The figures of each subgroup of `grouped` (grp, pos, val, stamp) grouped by subgroup: the squared deviations
 // from the subgroup's mean (a window over the subgroup), the median by the readings' rank in the subgroup.
-// Grouping and ranking sort the readings a second time: only the charts that show medians take this form.
+// Grouping and ranking sort the readings a second time: only the median charts on SQL Server take this form.
 QString Ranked(Dialect dialect, const QString& grouped)
 {
     const QString middle = QStringLiteral("AVG(CASE WHEN rk = ") + Divided(dialect, QStringLiteral("(cnt + 1)"), 2)
@@ -68,14 +71,100 @@ struct Items {
     QString value, stamp;
 };
 
+// What keeps an engine from merging a subquery into the one over it, which would write each value the layer
+// above takes as the whole expression that made it (twice for each layer): a LIMIT or OFFSET that limits nothing.
+QString Fence(Dialect dialect)
+{
+    switch (dialect) {
+    case Dialect::PostgreSQL:
+        return QStringLiteral(" OFFSET 0");
+    case Dialect::SQLite:
+        return QStringLiteral(" LIMIT -1 OFFSET 0");
+    case Dialect::MySQL:
+        return QStringLiteral(" LIMIT 18446744073709551615");
+    case Dialect::Native:
+        break;
+    }
+    return {};
+}
+
+using Layer = std::vector<std::pair<int, int>>;
+
+// A sorting network for n values in layers of disjoint pairs (Batcher's odd-even merge sort; n is padded to a
+// power of two with values above all others, whose pairs change nothing and are left out), without the pairs
+// that do not lead to the middle one or two values.
+std::vector<Layer> MedianNetwork(int n)
+{
+    int width = 1;
+    while (width < n)
+        width *= 2;
+    std::vector<Layer> layers;
+    for (int p = 1; p < width; p *= 2)
+        for (int k = p; k >= 1; k /= 2) {
+            Layer layer;
+            for (int j = k % p; j + k < width; j += 2 * k)
+                for (int i = 0; i < k; ++i)
+                    if (i + j + k < n && (i + j) / (2 * p) == (i + j + k) / (2 * p))
+                        layer.emplace_back(i + j, i + j + k);
+            layers.push_back(std::move(layer));
+        }
+    std::vector<bool> needed(std::size_t(n), false);
+    needed[std::size_t((n - 1) / 2)] = needed[std::size_t(n / 2)] = true;
+    for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) {
+        std::erase_if(
+            *layer, [&](const auto& c) { return !needed[std::size_t(c.first)] && !needed[std::size_t(c.second)]; });
+        for (const auto& [a, b] : *layer)
+            needed[std::size_t(a)] = needed[std::size_t(b)] = true;
+    }
+    std::erase_if(layers, [](const Layer& l) { return l.empty(); });
+    return layers;
+}
+
+// `kept` (a row's readings val, d1 .. d(n-1)) with the readings put in order by the network: a chain of common
+// table expressions m0 (the kept rows), m1 .. (a layer each, LEAST and GREATEST of pairs; SQLite's min and max),
+// flat where nested subqueries would overflow SQLite's parser, so that no reading is sorted by the engine.
+// `last` names the last; `median` is the middle reading, or the middle two summed and halved as the client does.
+QString Ordered(Dialect dialect, const QString& kept, int n, QString& last, QString& median)
+{
+    std::vector<QString> at { QStringLiteral("val") };
+    for (int k = 1; k < n; ++k)
+        at.push_back(u'd' + QString::number(k));
+    const bool sqlite = dialect == Dialect::SQLite;
+    const QString least = sqlite ? QStringLiteral("min") : QStringLiteral("LEAST");
+    const QString greatest = sqlite ? QStringLiteral("max") : QStringLiteral("GREATEST");
+    QString with = QStringLiteral("WITH m0 AS (") + kept + u')';
+    last = QStringLiteral("m0");
+    int level = 0;
+    for (const Layer& layer : MedianNetwork(n)) {
+        const QString alias = u'm' + QString::number(++level);
+        QString items;
+        for (const auto& [a, b] : layer) {
+            QString& low = at[std::size_t(a)];
+            QString& high = at[std::size_t(b)];
+            const QString lowName = alias + u'_' + QString::number(a), highName = alias + u'_' + QString::number(b);
+            items += QStringLiteral(", %1(%2, %3) AS %4, %5(%2, %3) AS %6")
+                         .arg(least, low, high, lowName, greatest, highName);
+            low = lowName;
+            high = highName;
+        }
+        with += QStringLiteral(", ") + alias + QStringLiteral(" AS (SELECT ") + last + QStringLiteral(".*") + items
+            + QStringLiteral(" FROM ") + last + Fence(dialect) + u')';
+        last = alias;
+    }
+    const std::size_t middle = std::size_t(n / 2);
+    median = n % 2 ? at[middle] : u'(' + at[middle] + QStringLiteral(" + ") + at[middle - 1] + QStringLiteral(") / 2");
+    return with + u' ';
+}
+
 // The figures of each subgroup without a second sort: every window runs in the numbering's order. A subgroup's
 // readings are the last row of it and the n - 1 rows before it (LAG with constant offsets), so its mean and its
 // squared deviations about that mean are summed from them as the client sums them (two passes, no cancellation);
 // the smallest and largest reading and time are aggregates over the n rows ending at that row. The engine keeps
 // the last row of each subgroup, the selection's last row (a trailing partial subgroup: its count alone, the
-// client leaves it out) and every reading that is no number (group -1, sorted first).
-QString Framed(
-    Dialect dialect, const QString& numberedHead, const QString& rest, const QString& order, const Items& items, int n)
+// client leaves it out) and every reading that is no number (group -1). The kept rows come in the window's
+// order, which is the subgroups' order: no sort of them (the client checks the order and takes a -1 anywhere).
+QString Framed(Dialect dialect, const QString& numberedHead, const QString& rest, const QString& order,
+    const Items& items, int n, bool median)
 {
     const QString w = QStringLiteral(" OVER (ORDER BY ") + order + u')';
     // l1 .. l(n-1): the readings before the row; d1 .. their doubles; summed from the subgroup's first reading
@@ -116,12 +205,19 @@ QString Framed(
         + AsDouble(dialect, Alias(dialect, "ValueX")) + QStringLiteral(" AS val") + doubles + QStringLiteral(", t0, ")
         + Alias(dialect, "DateX") + QStringLiteral(" AS t1 FROM (") + windowed + QStringLiteral(") windowed WHERE ")
         + okX + QStringLiteral(" = 0 OR ") + rowX + QStringLiteral(" % ") + size + QStringLiteral(" = 0 OR nx IS NULL");
-    return QStringLiteral("SELECT grp AS GroupX, cnt AS CountX, CASE WHEN %1 THEN mu ELSE 0 END AS MeanX, CASE WHEN "
-                          "%1 THEN lo ELSE 0 END AS LowX, CASE WHEN %1 THEN hi ELSE 0 END AS HighX, CASE WHEN %1 THEN "
-                          "%2 ELSE 0 END AS SquaresX, t0 AS FirstX, t0 AS EarliestX, t1 AS LatestX FROM (SELECT "
-                          "kept.*, (%3) / %4 AS mu, %5 FROM (")
-               .arg(QStringLiteral("cnt = ") + size, squares, total, size, extremes)
-        + kept + QStringLiteral(") kept) summed ORDER BY grp");
+    QString with, source = u'(' + kept + u')', middle, medianItem;
+    if (median) {
+        with = Ordered(dialect, kept, n, source, middle);
+        extremes += QStringLiteral(", ") + middle + QStringLiteral(" AS md");
+        medianItem = QStringLiteral(" CASE WHEN cnt = ") + size + QStringLiteral(" THEN md ELSE 0 END AS MedianX,");
+    }
+    return with
+        + QStringLiteral("SELECT grp AS GroupX, cnt AS CountX, CASE WHEN %1 THEN mu ELSE 0 END AS MeanX, CASE WHEN "
+                         "%1 THEN lo ELSE 0 END AS LowX, CASE WHEN %1 THEN hi ELSE 0 END AS HighX, CASE WHEN %1 THEN "
+                         "%2 ELSE 0 END AS SquaresX,%6 t0 AS FirstX, t0 AS EarliestX, t1 AS LatestX FROM (SELECT "
+                         "kept.*, (%3) / %4 AS mu, %5 FROM ")
+              .arg(QStringLiteral("cnt = ") + size, squares, total, size, extremes, medianItem)
+        + source + QStringLiteral(" kept) summed");
 }
 
 } // namespace
@@ -159,8 +255,9 @@ SubgroupQuery SubgroupStatements(const data::AdaptedStatement& selection, Dialec
     q.numbered.countingTimes.clear();
     q.numbered.fromAt = q.numbered.orderAt = q.numbered.orderTermsAt = -1;
     q.subgroups = q.numbered;
-    if (!median) {
-        q.subgroups.sql = Framed(dialect, numberedHead, rest, terms.trimmed(), items, n);
+    // SQL Server before 2022 has no LEAST or GREATEST: its medians rank each subgroup's readings.
+    if (!median || dialect != Dialect::Native) {
+        q.subgroups.sql = Framed(dialect, numberedHead, rest, terms.trimmed(), items, n, median);
         return q;
     }
     const QString okX = Alias(dialect, "OkX"), rowX = Alias(dialect, "RowX");

@@ -14,8 +14,8 @@ namespace moldrin
 //   date range, not null, not 999 or -999, not 0 unless zeros are accepted, the last data's grouping) and
 //   its ORDER BY with the adapter's tie breakers, which put tied rows in one order on every engine;
 // - the readings: a value that is no finite number (text on SQLite, NaN or infinity on PostgreSQL) is
-//   skipped and counted by the client; the engine gives such a row the group -1, which sorts first and which
-//   the client takes as the sign to form the subgroups itself (it counts them there). All rows are numbered
+//   skipped and counted by the client; the engine gives such a row the group -1, which the client takes,
+//   wherever it comes, as the sign to form the subgroups itself (it counts them there). All rows are numbered
 //   in one order, so an index on the start time can serve it; where a -1 comes the numbers do not matter;
 // - a subgroup is rows (rn - 1) / n, a reading is rn for Individual-MR (n = 1); a trailing partial
 //   subgroup comes with its count and zeros for its figures, and is left out by the client, as it is when
@@ -24,16 +24,17 @@ namespace moldrin
 //   subgroup's mean summed (two passes over its readings: the mean first, so that no sum of squares
 //   cancels), the median where asked (the middle reading or the mean of the middle two by their rank in the
 //   subgroup), the start time of its first reading (the stage a point belongs to), its earliest and latest
-//   start time (the chart's dates). Without medians every figure comes from windows in the numbering's own
-//   order (the row closing a subgroup sees its readings by LAG), so the engine sorts once; the medians rank
-//   each subgroup's readings, a second sort.
+//   start time (the chart's dates). Every figure comes from windows in the numbering's own order (the row
+//   closing a subgroup sees its readings by LAG), so the engine sorts once; the median is taken from that
+//   row's readings put in order by a sorting network. SQL Server's medians rank each subgroup's readings, a
+//   second sort.
 // Rows whose start time is no time are outside the date range on both paths; SQLite counts them apart.
 struct SubgroupQuery {
     // The selection's rows numbered in its order: every column of the selection, OkX (1 for a reading that
     // is a number) and RowX (its number in that order; the numbers of the readings where every one is).
     data::AdaptedStatement numbered;
-    // GroupX, CountX, MeanX, LowX, HighX, SquaresX, MedianX (where asked), FirstX, EarliestX, LatestX, ordered
-    // by GroupX.
+    // GroupX, CountX, MeanX, LowX, HighX, SquaresX, MedianX (where asked), FirstX, EarliestX, LatestX, in the
+    // order of GroupX as the engine's window gives it (not sorted where the window's order is that order).
     data::AdaptedStatement subgroups;
     // Why the engine cannot form these subgroups as the client does; the statements are then empty.
     QString refusal;

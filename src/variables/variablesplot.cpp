@@ -335,9 +335,44 @@ VariablesPlotOutcome PlotIndividualChart(
         usl, lsl, choice, stages, out);
 }
 
-// The engine's subgroups as the chart's points, read as the readings are above. `handBack` says why, with
-// nothing plotted or told, where the engine cannot give the chart of the readings: readings that are no
-// number, or sums that overflow its doubles. The readings are then read here.
+// The specification limits typed for the chart; true where the upper was below the lower (they are swapped).
+bool SpecLimits(const data::PlotSelection& s, double& usl, double& lsl)
+{
+    bool uslOk = false, lslOk = false;
+    usl = s.uslText.toDouble(&uslOk);
+    lsl = s.lslText.toDouble(&lslOk);
+    if (!uslOk)
+        usl = kNoUpperLimit;
+    if (!lslOk)
+        lsl = kNoLowerLimit;
+    if (!uslOk || !lslOk || usl >= lsl)
+        return false;
+    std::swap(usl, lsl);
+    return true;
+}
+
+void WarnSwappedLimits(Prompt& prompt)
+{
+    prompt.warn(QStringLiteral("USL value greater then LSL!"));
+}
+
+// Why the engine's subgroup `g`, following the subgroup `last`, leaves the chart to the readings; empty where
+// it does not.
+QString HandBackReason(const EngineSubgroup& g, long last)
+{
+    if (g.group < 0)
+        return QStringLiteral("some values of the column are no number");
+    if (!g.finite)
+        return QStringLiteral("the readings are too large for the engine's sums");
+    if (g.group != last + 1)
+        return QStringLiteral("the engine gave the subgroups out of their order");
+    return {};
+}
+
+// The engine's subgroups as the chart's points, read as the readings are above, in the order the engine's
+// window numbered them (no sort of the subgroups). `handBack` says why, with nothing told, where the engine
+// cannot give the chart of the readings: readings that are no number (a subgroup -1, anywhere), sums that
+// overflow its doubles, or subgroups out of their order. The readings are then read here, the chart anew.
 VariablesPlotOutcome PlotEngineSubgroups(AppState& state, ChartModel& chart, const PlotSelection& s, PlotHost& host,
     const LimitChoice& choice, const SubgroupQuery& query, QString& handBack)
 {
@@ -380,21 +415,20 @@ VariablesPlotOutcome PlotEngineSubgroups(AppState& state, ChartModel& chart, con
         NoteDate(out, p.latest);
         ++out.pointCount;
     };
-    for (long row = 0; !rs.Eof(); ++row) {
+    bool swapped = false; // the limits' warning waits until no hand back can come
+    for (long row = 0, last = -1; !rs.Eof(); ++row) {
         if ((error = reader.read(g)))
             return trap(*error);
-        if (g.group < 0 || !g.finite) {
-            handBack = g.group < 0 ? QStringLiteral("some values of the column are no number")
-                                   : QStringLiteral("the readings are too large for the engine's sums");
+        if (handBack = HandBackReason(g, last); !handBack.isEmpty())
             return out;
-        }
+        last = g.group;
         out.records += long(g.figures.count);
         if (g.figures.count == n) { // a trailing partial subgroup is left out
             if (individual && !first) {
                 first = g;
             } else {
                 if (!begun) {
-                    PlotLimits(s, prompt, usl, lsl);
+                    swapped = SpecLimits(s, usl, lsl);
                     begun = true;
                     if (individual)
                         plot(*first);
@@ -411,6 +445,8 @@ VariablesPlotOutcome PlotEngineSubgroups(AppState& state, ChartModel& chart, con
         if (row % kYieldEvery == kYieldEvery - 1)
             KeepResponsive(host, out);
     }
+    if (swapped)
+        WarnSwappedLimits(prompt);
     if (individual)
         return Conclude(
             state, chart, s, host, rs, nullptr, begun, kNoIndividualData, single, usl, lsl, choice, stages, out);
@@ -475,17 +511,8 @@ QString PlotOutcomeText(const VariablesPlotOutcome& outcome)
 
 void PlotLimits(const data::PlotSelection& s, Prompt& prompt, double& usl, double& lsl)
 {
-    bool uslOk = false, lslOk = false;
-    usl = s.uslText.toDouble(&uslOk);
-    lsl = s.lslText.toDouble(&lslOk);
-    if (!uslOk)
-        usl = kNoUpperLimit;
-    if (!lslOk)
-        lsl = kNoLowerLimit;
-    if (uslOk && lslOk && usl < lsl) {
-        prompt.warn(QStringLiteral("USL value greater then LSL!"));
-        std::swap(usl, lsl);
-    }
+    if (SpecLimits(s, usl, lsl))
+        WarnSwappedLimits(prompt);
 }
 
 LimitInputs LimitInputsFor(const AppState& state, const data::PlotSelection& s, const ProcessStatistic& stat,

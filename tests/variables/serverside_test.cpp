@@ -22,6 +22,20 @@ TEST(ServerSideSubgroups, SqliteGivesTheChartOfEveryReading)
     test::ExpectBothPathsAgree(f.state, f.sel);
 }
 
+// The engine puts each subgroup's readings in order with a network of its own for every size: the medians are
+// the client's at every size, odd and even, with ties (readings of four digits).
+TEST(ServerSideSubgroups, MediansOfEverySizeAreTheClients)
+{
+    SqliteFixture f(test::MixedRows(1200));
+    ASSERT_TRUE(f.Connect());
+    f.sel.chartType = kChartMedianR;
+    for (int size = 2; size <= 25; ++size) {
+        SCOPED_TRACE("size " + std::to_string(size));
+        f.state.gSampleSize = size;
+        test::ExpectSamePlot(test::PlotOnce(f.state, f.sel, false), test::PlotOnce(f.state, f.sel, true));
+    }
+}
+
 // Stages split the engine's points by their first reading's day, as the readings' points.
 TEST(ServerSideSubgroups, StagesSplitTheEnginesPointsAlike)
 {
@@ -40,7 +54,8 @@ TEST(ServerSideSubgroups, StagesSplitTheEnginesPointsAlike)
 }
 
 // A value that is no number is skipped and counted by the client; the engine cannot tell "5.012" stored as text
-// from "n/a" as the client reads them, so the readings are read here, and the note says so.
+// from "n/a" as the client reads them, so the readings are read here, and the note says so. Its row comes
+// after the first subgroups: what was plotted of them is not kept, and nothing is told twice.
 TEST(ServerSideSubgroups, ValuesThatAreNoNumberAreReadByTheClient)
 {
     SqliteFixture f(test::MixedRows(300));
@@ -48,15 +63,22 @@ TEST(ServerSideSubgroups, ValuesThatAreNoNumberAreReadByTheClient)
     ASSERT_TRUE(f.Connect());
     f.sel.chartType = kChartXBarR;
     f.state.gSampleSize = 5;
-    const test::OnePlot client = test::PlotOnce(f.state, f.sel, false);
-    const test::OnePlot engine = test::PlotOnce(f.state, f.sel, true);
-    EXPECT_EQ(client.out.skipped.notNumbers, 1);
-    EXPECT_EQ(engine.out.skipped.notNumbers, 1);
-    EXPECT_FALSE(engine.out.engine);
-    EXPECT_EQ(engine.out.note.toStdString(),
-        "The readings were read, not summed by the engine: some values of the column are no number.");
-    EXPECT_EQ(client.out.limits.panelValues, engine.out.limits.panelValues);
-    EXPECT_EQ(client.messages, engine.messages);
+    for (const bool reversed : { false, true }) {
+        SCOPED_TRACE(reversed ? "limits reversed" : "limits in order");
+        if (reversed)
+            std::swap(f.sel.uslText, f.sel.lslText);
+        const test::OnePlot client = test::PlotOnce(f.state, f.sel, false);
+        const test::OnePlot engine = test::PlotOnce(f.state, f.sel, true);
+        EXPECT_EQ(client.out.skipped.notNumbers, 1);
+        EXPECT_EQ(engine.out.skipped.notNumbers, 1);
+        EXPECT_FALSE(engine.out.engine);
+        EXPECT_EQ(engine.out.note.toStdString(),
+            "The readings were read, not summed by the engine: some values of the column are no number.");
+        EXPECT_EQ(client.out.limits.panelValues, engine.out.limits.panelValues);
+        EXPECT_EQ(client.out.pointCount, engine.out.pointCount);
+        EXPECT_EQ(client.messages, engine.messages);
+        EXPECT_EQ(engine.messages.size(), reversed ? 1 : 0);
+    }
 }
 
 TEST(ServerSideSubgroups, StopPlotEndsAfterThePointBeingPlotted)

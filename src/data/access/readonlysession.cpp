@@ -48,6 +48,11 @@ Status Connection::makeSessionReadOnly()
     // A driver that refuses the statement (psqlODBC's ReadOnly refuses every statement but a SELECT) may
     // have set the state already: the state read back decides.
     q.exec(QLatin1String(s->set));
+    // A client that ends without a word (killed, or a report ended by SIGINT while the server sorts) would
+    // leave its statement running until the server next writes to it; PostgreSQL 14 and later look for the
+    // closed connection every second instead. Older servers refuse the setting, which changes nothing else.
+    if (mDialect == Dialect::PostgreSQL)
+        q.exec(QStringLiteral("SET client_connection_check_interval = 1000"));
     QString state = QStringLiteral("no answer");
     if (q.exec(QLatin1String(s->read)) && q.next())
         state = q.value(0).toString();

@@ -154,6 +154,7 @@ struct NameChain {
     qsizetype end = -1;
     QString key; // lower-case names joined by '.'
     QString column; // lower-case last name
+    QString after; // the keyword before it, upper case; empty after anything else
     bool Valid() const { return start >= 0; }
 };
 
@@ -355,6 +356,7 @@ private:
         if (!(mAfterDot && mChain.Valid())) {
             EndChain();
             mChain.start = mOut.size();
+            mChain.after = mLastWord;
         }
         if (!QuotesNames() || t.kind == Tok::Ident)
             mOut += Text(t);
@@ -444,6 +446,12 @@ private:
         EndChain();
         if (upper == u"BETWEEN")
             return Between(operand);
+        if (upper == u"LIKE" && MatchesEveryValue(operand)) {
+            mAt = Next(mAt);
+            mOut += QStringLiteral("IS NOT NULL");
+            mLastWord.clear();
+            return {};
+        }
         // Grouped, distinct, united or alternative rows: a row more or less is not one row of the result.
         if (mDepth == 0
             && (upper == u"GROUP" || upper == u"HAVING" || upper == u"DISTINCT" || upper == u"TOP" || upper == u"UNION"
@@ -478,6 +486,28 @@ private:
         mOut += mDialect == Dialect::PostgreSQL && upper == u"LIKE" ? QStringLiteral("ILIKE") : word;
         mLastWord = upper;
         return {};
+    }
+
+    // `column LIKE '%'` (a pattern of only '%'), as the filters write "any", holds for every value but NULL: the
+    // servers match the pattern against each row's text (a number's too), where `column IS NOT NULL` reads the
+    // null flag. The two differ only where NULL and false differ: under NOT. A condition of the WHERE clause
+    // joined by AND or OR and not negated keeps the same rows either way.
+    bool MatchesEveryValue(const NameChain& operand) const
+    {
+        if (!QuotesNames() || !operand.Valid() || mDepth != 0 || mClause != Clause::Where
+            || (operand.after != u"WHERE" && operand.after != u"AND" && operand.after != u"OR"))
+            return false;
+        const std::size_t literal = Next(mAt);
+        if (literal >= mTokens.size() || mTokens[literal].kind != Tok::String || !mTokens[literal].closed)
+            return false;
+        const QString pattern = LiteralBody(mText, mTokens[literal]);
+        if (pattern.isEmpty() || pattern.count(u'%') != pattern.size())
+            return false;
+        const std::size_t next = Next(literal);
+        if (next >= mTokens.size() || Text(mTokens[next]) == u";")
+            return true;
+        const QString word = UpperWord(mTokens[next]);
+        return word == u"AND" || word == u"OR" || word == u"ORDER" || word == u"GROUP";
     }
 
     // The select list's items as written for the engine, each a tie-breaker of the ORDER BY.

@@ -7,9 +7,15 @@
 #include "data/access/values.h"
 #include "testservers.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace moldrin;
 using namespace moldrin::data;
@@ -235,6 +241,40 @@ TEST_F(OdbcBlocks, LongTextsComeWholeAndInOrderAcrossBlocks)
     }
 }
 
+// The filters' "any" (`LIKE '%'`), sent as IS NOT NULL, keeps the rows the engine's own pattern keeps: NULL
+// left out, an empty text, a number, a time kept.
+TEST_F(OdbcBlocks, AnyValueKeepsTheRowsTheEnginesPatternKeeps)
+{
+    for (const Server& s : Servers()) {
+        SCOPED_TRACE(qPrintable(s.name));
+        const bool pg = s.name == QLatin1String("postgresql");
+        Connection c;
+        ASSERT_FALSE(Open(c, s));
+        for (const QString column : { "Txt", "Fix", "Int", "Dbl", "Stamp", "Day" }) {
+            SCOPED_TRACE(qPrintable(column));
+            Recordset rs;
+            ASSERT_FALSE(
+                rs.Open(QStringLiteral("SELECT [Id] AS I FROM Kinds WHERE [%1] LIKE '%' ORDER BY [Id];").arg(column), c,
+                    Recordset::Count::Skip));
+            QList<int> kept;
+            for (Status st; !st && !rs.Eof(); st = rs.MoveNext())
+                kept << rs.Field(0).value.toInt();
+            QSqlQuery engine(QSqlDatabase::database(s.admin));
+            ASSERT_TRUE(
+                engine.exec(pg ? QStringLiteral("SELECT \"Id\" FROM \"Kinds\" WHERE CAST(\"%1\" AS text) LIKE "
+                                                "'%' ORDER BY \"Id\"")
+                                     .arg(column)
+                               : QStringLiteral("SELECT Id FROM Kinds WHERE `%1` LIKE '%' ORDER BY Id").arg(column)))
+                << qPrintable(engine.lastError().text());
+            QList<int> expected;
+            while (engine.next())
+                expected << engine.value(0).toInt();
+            EXPECT_EQ(kept, expected);
+            EXPECT_EQ(kept, QList<int>({ 1, 3 }));
+        }
+    }
+}
+
 TEST_F(OdbcBlocks, AFailureAfterTheFirstBlocksIsAnErrorNotTheEnd)
 {
     // Row 9000 divides by zero: PostgreSQL fails while it hands out the rows (unsorted, as the table holds
@@ -279,4 +319,119 @@ TEST_F(OdbcBlocks, AStatementStoppedWhileTheServerWorksEndsAndTheSessionGoesOn)
         ASSERT_FALSE(after.Open(QStringLiteral("SELECT COUNT(*) AS K FROM Texts;"), c));
         EXPECT_EQ(after.Field(0).value.toInt(), 3000);
     }
+}
+
+// PostgreSQL sorts the selection before its first row, and psqlODBC's cursor runs the sort in its first FETCH:
+// a stop then must reach the server, not wait for the sort (here about 40 s), and the session goes on.
+TEST_F(OdbcBlocks, AStopDuringTheSortBeforeTheFirstRowCancelsTheServersWork)
+{
+    const Server s = Servers().first();
+    Connection c;
+    ASSERT_FALSE(Open(c, s));
+    // The stop comes when the server has been sorting for a second.
+    QElapsedTimer sinceOpen, sinceStop;
+    sinceOpen.start();
+    c.SetProgressCallback([&] {
+        if (sinceOpen.elapsed() < 1000)
+            return true;
+        if (!sinceStop.isValid())
+            sinceStop.start();
+        return false;
+    });
+    Recordset rs;
+    const Status stopped
+        = rs.Open(QStringLiteral("SELECT [N] AS N FROM Many WHERE pg_sleep(0.002) IS NOT NULL ORDER BY [N] DESC;"), c,
+            Recordset::Count::Skip);
+    rs.Close();
+    const qint64 took = sinceStop.elapsed();
+    ASSERT_TRUE(stopped) << "the statement ran to its end";
+    EXPECT_EQ(stopped->number, kErrInterrupted) << qPrintable(stopped->description);
+    EXPECT_LT(took, 10000) << "the stop waited for the sort";
+    c.SetProgressCallback({});
+    // The server's backend stopped too.
+    QSqlQuery busy(QSqlDatabase::database(s.admin));
+    int running = -1;
+    for (int i = 0; i < 50 && running != 0; ++i) {
+        ASSERT_TRUE(busy.exec(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE state = 'active' AND "
+                                             "query LIKE '%pg_sleep(0.002)%' AND pid <> pg_backend_pid()")));
+        ASSERT_TRUE(busy.next());
+        running = busy.value(0).toInt();
+        if (running != 0)
+            QThread::msleep(100);
+    }
+    EXPECT_EQ(running, 0) << "the server still sorts";
+    Recordset after;
+    ASSERT_FALSE(after.Open(QStringLiteral("SELECT COUNT(*) AS K FROM Many;"), c));
+    EXPECT_EQ(after.Field(0).value.toInt(), 20000);
+}
+
+namespace
+{
+
+const char* const kBusyChild = "MOLDRIN_BUSY_CHILD";
+const QString kBusyStatement
+    = QStringLiteral("SELECT [N] AS N FROM Many WHERE pg_sleep(0.01) IS NOT NULL ORDER BY [N] DESC;"); // 200 s
+
+// The server's backends running kBusyStatement.
+int BusyBackends(const QString& admin)
+{
+    QSqlQuery q(QSqlDatabase::database(admin));
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE state = 'active' AND query LIKE "
+                               "'%pg_sleep(0.01)%' AND pid <> pg_backend_pid()"))
+        || !q.next()) {
+        ADD_FAILURE() << qPrintable(q.lastError().text());
+        return -1;
+    }
+    return q.value(0).toInt();
+}
+
+} // namespace
+
+// Run by the test below in a process of its own: a session of the program that keeps the server busy.
+TEST(OdbcSession, BusyChild)
+{
+    if (qEnvironmentVariableIsEmpty(kBusyChild))
+        GTEST_SKIP() << "the child of OdbcBlocks.AClientThatEndsWithoutAWordLeavesNoStatementRunning";
+    QTemporaryDir dir;
+    test::UseServerDsns(dir.path());
+    IniDatabase v;
+    v.DataSourceName = QStringLiteral("pg");
+    v.UserName = QStringLiteral("spc");
+    Connection c;
+    ASSERT_FALSE(c.Open(BuildConnectionString(SourceKind::Odbc, v)));
+    Recordset rs;
+    rs.Open(kBusyStatement, c, Recordset::Count::Skip);
+}
+
+// A client killed while the server sorts for it (a report ended by SIGINT) leaves no statement running.
+TEST_F(OdbcBlocks, AClientThatEndsWithoutAWordLeavesNoStatementRunning)
+{
+    const Server s = Servers().first();
+    std::vector<std::string> environment;
+    for (char** e = environ; *e; ++e)
+        environment.emplace_back(*e);
+    environment.push_back(std::string(kBusyChild) + "=1");
+    std::vector<char*> envp;
+    for (std::string& e : environment)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execle("/proc/self/exe", "odbcblocks-child", "--gtest_filter=OdbcSession.BusyChild", nullptr, envp.data());
+        _exit(127);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (BusyBackends(s.admin) == 0 && clock.elapsed() < 30000)
+        QThread::msleep(50);
+    const bool busy = BusyBackends(s.admin) == 1;
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(busy) << "the child's statement never ran";
+    clock.restart();
+    while (BusyBackends(s.admin) != 0 && clock.elapsed() < 10000)
+        QThread::msleep(100);
+    EXPECT_EQ(BusyBackends(s.admin), 0) << "the server still works for a client that is gone";
 }

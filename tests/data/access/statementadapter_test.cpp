@@ -171,7 +171,7 @@ TEST(StatementAdapter, PostgreSQLNamesAliasesDatesAndLetterCase)
     EXPECT_EQ(Adapted(kMain, Dialect::PostgreSQL, PgSchema()),
         QStringLiteral("SELECT \"SerialNumber\" AS \"SNX\", \"ATEID\" AS \"ATEX\", \"TestStartTime\" AS \"DateX\", "
                        "\"VOUT_5V\" AS \"ValueX\" FROM \"Results\" WHERE replace(lower(upper(\"PassFail\")), 'ß', "
-                       "'ss') = replace(lower(upper(?{PASS})), 'ß', 'ss') AND \"SerialNumber\" ILIKE ?{%%} AND "
+                       "'ss') = replace(lower(upper(?{PASS})), 'ß', 'ss') AND \"SerialNumber\" IS NOT NULL AND "
                        "\"TestStartTime\" BETWEEN '2026-12-06' AND '2026-12-06 23:59:59' AND \"VOUT_5V\" IS NOT NULL "
                        "AND \"VOUT_5V\" <> 999 AND \"VOUT_5V\" <> -999 ORDER BY \"TestStartTime\", \"ATEID\", "
                        "\"SerialNumber\" COLLATE \"C\", \"ATEID\" COLLATE \"C\", \"VOUT_5V\";"));
@@ -182,7 +182,7 @@ TEST(StatementAdapter, PostgreSQLNamesAliasesDatesAndLetterCase)
     const QString grouped = Adapted(kGroupedQuoted, Dialect::PostgreSQL, PgSchema());
     EXPECT_TRUE(
         grouped.contains(QStringLiteral("MAX (\"TestStartTime\") AS \"DateX\", MAX(\"VOUT_5V\") AS \"ValueX\"")));
-    EXPECT_TRUE(grouped.contains(QStringLiteral("\"PassFail\" ILIKE ?{%} AND replace(lower(upper(\"ATEID\")), 'ß', "
+    EXPECT_TRUE(grouped.contains(QStringLiteral("\"PassFail\" IS NOT NULL AND replace(lower(upper(\"ATEID\")), 'ß', "
                                                 "'ss') = replace(lower(upper(?{ATE 3})), 'ß', 'ss') AND")))
         << qPrintable(grouped);
     // A column that holds no text keeps the engine's own comparison.
@@ -208,7 +208,7 @@ TEST(StatementAdapter, MySQLNamesInBackticksTextFoldedAndTiesByBytes)
             "SELECT `SerialNumber` AS SNX, `ATEID` AS ATEX, `TestStartTime` AS DateX, `VOUT_5V` AS ValueX "
             "FROM `Results` WHERE CAST(REPLACE(REPLACE(LOWER(UPPER(CONVERT(`PassFail` USING utf8mb4))), "
             "'ß', 'ss'), 'ẞ', 'ss') AS BINARY) = CAST(REPLACE(REPLACE(LOWER(UPPER(CONVERT(?{PASS} USING "
-            "utf8mb4))), 'ß', 'ss'), 'ẞ', 'ss') AS BINARY) AND `SerialNumber` LIKE ?{%%} AND `TestStartTime` "
+            "utf8mb4))), 'ß', 'ss'), 'ẞ', 'ss') AS BINARY) AND `SerialNumber` IS NOT NULL AND `TestStartTime` "
             "BETWEEN '2026-12-06' AND '2026-12-06 23:59:59' AND `VOUT_5V` IS NOT NULL AND `VOUT_5V` <> 999 "
             "AND `VOUT_5V` <> -999 ORDER BY `TestStartTime`, `ATEID`, CAST(`SerialNumber` AS BINARY), "
             "CAST(`ATEID` AS BINARY), `VOUT_5V`;"));
@@ -231,14 +231,37 @@ TEST(StatementAdapter, EveryTextLiteralIsBoundWhateverTheEngineReadsAsAnEscape)
     QString literal = value;
     literal.replace(u'\'', QStringLiteral("''"));
     const QString statement = QStringLiteral("SELECT [a] AS x FROM t WHERE [SerialNumber] = '") + literal
-        + QStringLiteral("' AND [ATEID] = 'x\\' AND [TestID] LIKE '%%';");
+        + QStringLiteral("' AND [ATEID] = 'x\\' AND [TestID] LIKE '%%a';");
     for (Dialect d : { Dialect::Native, Dialect::SQLite, Dialect::PostgreSQL, Dialect::MySQL }) {
         const AdaptedStatement a = AdaptStatement(statement, d, PgSchema());
         ASSERT_FALSE(a.error);
-        EXPECT_EQ(a.parameters, QStringList({ value, QStringLiteral("x\\"), QStringLiteral("%%") }));
+        EXPECT_EQ(a.parameters, QStringList({ value, QStringLiteral("x\\"), QStringLiteral("%%a") }));
         EXPECT_FALSE(a.sql.contains(QStringLiteral("DELETE"))) << qPrintable(a.sql);
         EXPECT_FALSE(a.sql.contains(u'\\')) << qPrintable(a.sql);
     }
+}
+
+// The filters' "any" (`LIKE '%'`) is a test of the null flag on the servers, where it keeps the same rows: in
+// WHERE, joined by AND or OR and not negated. Elsewhere, on SQLite and on Access, the pattern stays.
+TEST(StatementAdapter, AnyValueIsNotNullOnTheServersWhereItKeepsTheSameRows)
+{
+    const auto where = [](const QString& condition, Dialect d) {
+        const QString a = Adapted(QStringLiteral("SELECT [a] AS x FROM t WHERE ") + condition, d);
+        return a.mid(a.indexOf(QStringLiteral("WHERE ")) + 6);
+    };
+    EXPECT_EQ(where("[b] LIKE '%' AND [c] LIKE '%%' OR t.[d] LIKE '%' ORDER BY [a];", Dialect::PostgreSQL),
+        QStringLiteral("\"b\" IS NOT NULL AND \"c\" IS NOT NULL OR t.\"d\" IS NOT NULL ORDER BY \"a\";"));
+    EXPECT_EQ(where("[b] LIKE '%' GROUP BY [a]", Dialect::MySQL), QStringLiteral("`b` IS NOT NULL GROUP BY `a`"));
+    for (const QString& kept : { QStringLiteral("NOT [b] LIKE '%';"), QStringLiteral("[b] NOT LIKE '%';"),
+             QStringLiteral("([b] LIKE '%');"), QStringLiteral("[b] LIKE '%a';"), QStringLiteral("[b] LIKE '';"),
+             QStringLiteral("[b] LIKE '%' ESCAPE '!';"), QStringLiteral("lower([b]) LIKE '%';"),
+             QStringLiteral("[b] LIKE '%' || [c];") })
+        EXPECT_TRUE(where(kept, Dialect::PostgreSQL).contains(QStringLiteral("ILIKE"))) << qPrintable(kept);
+    EXPECT_EQ(where("[b] LIKE '%';", Dialect::SQLite), QStringLiteral("[b] LIKE ?{%};"));
+    EXPECT_EQ(where("[b] LIKE '%';", Dialect::Native), QStringLiteral("[b] LIKE ?{%};"));
+    // In the select list it is a value, not a condition.
+    EXPECT_EQ(Adapted(QStringLiteral("SELECT [b] LIKE '%' AS x FROM t;"), Dialect::PostgreSQL),
+        QStringLiteral("SELECT \"b\" ILIKE ?{%} AS \"x\" FROM t;"));
 }
 
 TEST(StatementAdapter, WhereTheDriverCannotBindValuesAreQuotedByTheEngineRules)
