@@ -4,18 +4,17 @@
 # server-side reports send (taken from the server's log) with their rows to /dev/null. Both paths must give
 # the same charts: every JSON text alike, every figure to 1e-9 (the data curve may end one point apart).
 # The table is PSU-100 as test stations write it (moldrin-demo-data --jitter 180), copied into a throwaway
-# server (bench/servers.sh). Paired runs, one unmeasured round first; each line: label, wall s, peak KiB, CPU s.
+# server (bench/servers.sh). Also the screen reading every reading against psql running the subgroups'
+# statement --server-side sends for each of its parameters (what pushing the screen down would cost the engine).
+# Paired runs, one unmeasured round first; each line: label, wall s, peak KiB, CPU s.
 # Usage: bench/engine-distribution.sh [BUILD_DIR] [ROWS] [RUNS]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 source "$here/servers.sh"
-chmod 711 "$work"
-trap 'servers_stop; rm -rf "$work"' EXIT
 histogram=(--kind Histogram --test-id "<All>")
 pareto=(--kind Pareto --test-id "<All>")
 
-"$build/src/data/moldrin-demo-data" --units "$rows" --jitter 180 --product PSU-100 "$work" >/dev/null
-servers_start "$work/servers"
+servers_with_demo
 # shellcheck disable=SC2046
 /usr/bin/python3 "$here/copy-to-server.py" "$work/results.db" postgresql $(pg_args)
 # shellcheck disable=SC2046
@@ -52,6 +51,14 @@ logged() { # file, options...
 }
 logged "$work/histogram.sql" "${histogram[@]}"
 logged "$work/pareto.sql" "${pareto[@]}"
+# The screen stays one read of every column: what its subgroups would cost the engine, one statement per
+# parameter (the X-Bar-R of size 5 --server-side sends), against the screen reading every reading.
+"$report" --config "$work/bench_pg" --list-parameters | cut -f2 > "$work/columns"
+while read -r column; do
+  "$report" --config "$work/bench_pg" --chart X-Bar-R --size 5 --test-id "<All>" --parameter "$column" \
+    --server-side --sql
+  echo ";"
+done < "$work/columns" > "$work/subgroups.sql"
 
 round() {
   for config in "$work" "$work/bench_pg"; do
@@ -66,6 +73,9 @@ round() {
   measure psql-histogram-statements psql -X -q $(pg_args) -f "$work/histogram.sql" -o /dev/null
   # shellcheck disable=SC2046
   measure psql-pareto-statement psql -X -q $(pg_args) -f "$work/pareto.sql" -o /dev/null
+  measure pg-screen-every-reading "$report" --config "$work/bench_pg" --screen --test-id "<All>" --json /dev/null
+  # shellcheck disable=SC2046
+  measure psql-subgroups-per-parameter psql -X -q -v ON_ERROR_STOP=1 $(pg_args) -f "$work/subgroups.sql" -o /dev/null
 }
 round >/dev/null
 for _ in $(seq "$runs"); do

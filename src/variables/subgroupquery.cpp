@@ -161,8 +161,10 @@ QString Ordered(Dialect dialect, const QString& kept, int n, QString& last, QStr
 // squared deviations about that mean are summed from them as the client sums them (two passes, no cancellation);
 // the smallest and largest reading and time are aggregates over the n rows ending at that row. The engine keeps
 // the last row of each subgroup, the selection's last row (a trailing partial subgroup: its count alone, the
-// client leaves it out) and every reading that is no number (group -1). The kept rows come in the window's
-// order, which is the subgroups' order: no sort of them (the client checks the order and takes a -1 anywhere).
+// client leaves it out) and every reading that is no number (group -1). On PostgreSQL and SQLite the kept rows
+// come in the window's order, which is the subgroups' order: no sort of them (the client checks the order and
+// takes a -1 anywhere). MariaDB gives a grouped selection's rows in another order, so there, and on SQL Server,
+// the kept rows are sorted by subgroup.
 QString Framed(Dialect dialect, const QString& numberedHead, const QString& rest, const QString& order,
     const Items& items, int n, bool median)
 {
@@ -217,7 +219,9 @@ QString Framed(Dialect dialect, const QString& numberedHead, const QString& rest
                          "%2 ELSE 0 END AS SquaresX,%6 t0 AS FirstX, t0 AS EarliestX, t1 AS LatestX FROM (SELECT "
                          "kept.*, (%3) / %4 AS mu, %5 FROM ")
               .arg(QStringLiteral("cnt = ") + size, squares, total, size, extremes, medianItem)
-        + source + QStringLiteral(" kept) summed");
+        + source
+        + (dialect == Dialect::MySQL || dialect == Dialect::Native ? QStringLiteral(" kept) summed ORDER BY grp")
+                                                                   : QStringLiteral(" kept) summed"));
 }
 
 } // namespace
