@@ -65,7 +65,7 @@ Figure TesterP(const std::vector<RunningStdDev>& testers, const RunningStdDev& a
     const double df1 = double(k - 1), df2 = double(n - k);
     const double f = (between / df1) / (within / df2);
     // GSL's default error handler aborts the process; a failure shows as a non-finite result instead.
-    static const gsl_error_handler_t* const kPrevious = gsl_set_error_handler_off();
+    static gsl_error_handler_t* const kPrevious = gsl_set_error_handler_off();
     Q_UNUSED(kPrevious);
     const double p = gsl_cdf_fdist_Q(f, df1, df2);
     return std::isfinite(p) ? Figure(p) : Figure::na();
