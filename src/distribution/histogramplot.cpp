@@ -117,21 +117,11 @@ data::Status ReadValues(AppState& state, const data::PlotSelection& selection, d
     return {};
 }
 
-// The fields of the current row, in order (nothing where a field is null).
-data::Status Numbers(const data::Recordset& rs, std::initializer_list<const char*> aliases,
-    std::vector<std::optional<double>>& out, bool& notANumber)
-{
-    out.clear();
-    for (const char* alias : aliases) {
-        std::optional<double> v;
-        bool no = false;
-        if (data::Status e = data::FieldNumber(rs, rs.FieldIndex(QLatin1String(alias)), v, no))
-            return e;
-        notANumber = notANumber || no;
-        out.push_back(v);
-    }
-    return {};
-}
+// The fields of the engine's two statements, in the order they are read.
+const QStringList kExtremesFields { QStringLiteral("CountX"), QStringLiteral("BadX"), QStringLiteral("LowX"),
+    QStringLiteral("HighX"), QStringLiteral("MeanX") };
+const QStringList kCellFields { QStringLiteral("CellX"), QStringLiteral("EdgeX"), QStringLiteral("CountX"),
+    QStringLiteral("D1X"), QStringLiteral("D2X"), QStringLiteral("D3X"), QStringLiteral("D4X") };
 
 // The readings counted into `grid`'s cells and their deviations summed in the engine (HistogramCellsStatement).
 data::Status ReadCells(
@@ -146,7 +136,7 @@ data::Status ReadCells(
     std::int64_t counted = 0;
     std::vector<std::optional<double>> f;
     for (bool bad = false; !rs.Eof();) {
-        if (data::Status e = Numbers(rs, { "CellX", "EdgeX", "CountX", "D1X", "D2X", "D3X", "D4X" }, f, bad))
+        if (data::Status e = data::FieldNumbers(rs, kCellFields, f, bad))
             return e;
         const double cell = f[0].value_or(-2);
         const auto times = std::int64_t(f[2].value_or(0));
@@ -190,7 +180,7 @@ data::Status ReadSums(AppState& state, const data::PlotSelection& selection, std
         return e;
     std::vector<std::optional<double>> f;
     bool bad = false;
-    if (data::Status e = Numbers(rs, { "CountX", "BadX", "LowX", "HighX", "MeanX" }, f, bad))
+    if (data::Status e = data::FieldNumbers(rs, kExtremesFields, f, bad))
         return e;
     skipped.unreadableTimes = rs.UnreadableTimes();
     if (bad || f[1].value_or(0) > 0) {

@@ -136,36 +136,28 @@ Status ReadOnEngine(AppState& state, const PlotSelection& s, bool onePass, Sums&
     if (Status e = rs.Open(sums, *state.gConnection, Recordset::Count::TimesOnly))
         return e;
     out.skipped.unreadableTimes = rs.UnreadableTimes();
-    double bad = 0;
-    auto number = [&](const QString& alias, double& v) {
-        std::optional<double> field;
-        bool no = false;
-        Status e = FieldNumber(rs, rs.FieldIndex(alias), field, no);
-        v = field.value_or(0);
-        bad += no ? 1 : 0;
-        return e;
-    };
+    // One row of every column's sum, or one row a parameter.
+    QStringList fields { QStringLiteral("CountX"), QStringLiteral("BadX") };
+    if (onePass)
+        for (int i = 0; i < count; ++i)
+            fields << QStringLiteral("Sum") + QString::number(i);
+    else
+        fields << QStringLiteral("SumX");
+    bool bad = false;
+    std::vector<std::optional<double>> f;
     for (int row = 0; !rs.Eof(); ++row) {
-        double records = 0, rowBad = 0;
-        if (Status e = number(QStringLiteral("CountX"), records))
+        if (Status e = FieldNumbers(rs, fields, f, bad))
             return e;
-        if (Status e = number(QStringLiteral("BadX"), rowBad))
-            return e;
-        bad += rowBad;
-        // One row of every column's sum, or one row a parameter.
+        bad = bad || f[1].value_or(0) > 0;
         const int first = onePass ? 0 : row, last = onePass ? count : std::min(row + 1, count);
-        for (int i = first; i < last; ++i) {
-            double sum = 0;
-            if (Status e = number(onePass ? QStringLiteral("Sum") + QString::number(i) : QStringLiteral("SumX"), sum))
-                return e;
-            out.sums[std::size_t(i)].add(sum);
-        }
+        for (int i = first; i < last; ++i)
+            out.sums[std::size_t(i)].add(f[std::size_t(2 + i - first)].value_or(0));
         if (row == 0)
-            out.records = long(records);
+            out.records = long(f[0].value_or(0));
         if (Status e = rs.MoveNext())
             return e;
     }
-    if (bad > 0)
+    if (bad)
         why = QStringLiteral("some values of the columns are no number");
     return {};
 }

@@ -6,8 +6,11 @@
 #include "data/access/connection.h"
 #include "data/loader/plotfunction.h"
 
+#include <QStringList>
+
 #include <cmath>
 #include <optional>
+#include <vector>
 
 namespace moldrin::data
 {
@@ -47,6 +50,23 @@ inline Status FieldNumber(const Recordset& rs, int index, double& out, bool& not
     if (!v)
         return DataError { kErrInvalidUseOfNull, QStringLiteral("Invalid use of Null") };
     out = *v;
+    return {};
+}
+
+// The fields named `aliases` of the current row, in order, as FieldNumber reads them (nothing for a null or a
+// field that is no number); `notANumber` is set when any is no number and never cleared.
+inline Status FieldNumbers(
+    const Recordset& rs, const QStringList& aliases, std::vector<std::optional<double>>& out, bool& notANumber)
+{
+    out.clear();
+    for (const QString& alias : aliases) {
+        std::optional<double> v;
+        bool no = false;
+        if (Status e = FieldNumber(rs, rs.FieldIndex(alias), v, no))
+            return e;
+        notANumber = notANumber || no;
+        out.push_back(v);
+    }
     return {};
 }
 
